@@ -1,0 +1,48 @@
+# Front door: `make test`, `make asan`, `make bench`, `make demo`.
+# Each target installs missing Debian packages (when run as root), configures,
+# builds and runs.
+
+BUILD       ?= build
+ASAN_BUILD  ?= build-asan
+JOBS        ?= 2
+CMAKE_FLAGS ?=
+DEB_PACKAGES = cmake g++ make pkg-config libpugixml-dev libgtest-dev libgmock-dev libbenchmark-dev
+
+.PHONY: all deps configure build test asan bench demo install format clean
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(DEB_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" != 0 ]; then echo "missing Debian packages:$$missing (run as root to install)"; exit 1; fi; \
+	  echo "installing:$$missing"; \
+	  DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing >/dev/null 2>&1 || \
+	  { apt-get update -q >/dev/null && DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; }; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DLYRA_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+install: build
+	cmake --install $(BUILD)
+
+format:
+	find include src tests tools bench fuzz -name '*.h' -o -name '*.cpp' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

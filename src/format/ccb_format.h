@@ -1,0 +1,92 @@
+// CCBFormat is the compiled form of an elementary field's PICTURE, USAGE and SIGN
+// clauses: how many bytes the field occupies in a record, where its implied point
+// and scaling positions are, how it is signed, how long its decoded text is and
+// which value type its output column has. It also owns the two buffers that
+// decoding reuses for every record: the field's bytes and its decoded text.
+//
+// A format is built by create() and owned by one field node, which destroys it
+// before building another. After create() it is immutable except for the contents
+// of its buffers. One thread uses a format at a time.
+#ifndef LYRA_FORMAT_CCB_FORMAT_H_
+#define LYRA_FORMAT_CCB_FORMAT_H_
+
+#include <memory>
+
+#include "lyra/qvb_string.h"
+
+// Sign flag bits.
+const unsigned SIGN_LEADING = 0x001;   // the sign is at the start of the field, else at its end
+const unsigned SIGN_SEPARATE = 0x002;  // the sign has a character position of its own
+const unsigned SIGNED = 0x200;         // the picture has S
+
+// Usage codes.
+enum CCBUsage {
+  USAGE_UNKNOWN = 0,
+  USAGE_DISPLAY = 1,
+  USAGE_BINARY = 2,
+  USAGE_PACKED = 3,
+  USAGE_DISPLAY_1 = 4,
+  USAGE_NATIONAL = 5,
+};
+
+// The largest number of bytes, and of decoded characters, one field may have.
+const int MAX_FIELD_LENGTH = 16 * 1024 * 1024;
+
+class CCBFormat {
+ public:
+  // Builds the format of a picture, a usage text and sign flags (SIGN_LEADING plus
+  // SIGN_SEPARATE as the SIGN clause asks). Returns null on failure with the reason in
+  // error, or with error unchanged for the failures that carry no message.
+  static CCBFormat* create(const QvbString& picture, const QvbString& usage, int signFlags,
+                           QvbString& error);
+  // The usage code of a usage word (letter case ignored); USAGE_UNKNOWN when unknown.
+  static int lookupUsage(const QvbString& usage);
+  // The picture rules: fill the picture-dependent fields of a format.
+  static bool parseNumericPicture(const QvbString& picture, CCBFormat* format, QvbString& error);
+  static bool parseDisplayPicture(const QvbString& picture, CCBFormat* format, QvbString& error);
+
+  ~CCBFormat();
+  CCBFormat(const CCBFormat&) = delete;
+  CCBFormat& operator=(const CCBFormat&) = delete;
+
+  // Writes the text of the bytes in dataBuffer() into the text buffer and returns its
+  // length. With noConvert false, display characters are converted from EBCDIC.
+  // Undecodable bytes give the text "#ERR#".
+  int decodeText(bool noConvert);
+  int decodeDisplay(bool noConvert);
+  int decodeBinary();
+  int decodePacked();
+
+  unsigned flags() const { return flags_; }
+  int usage() const { return usage_; }
+  int decimalPosition() const { return decimalPosition_; }
+  int fractionDigits() const { return fractionDigits_; }
+  int scaleCount() const { return scaleCount_; }
+  int digitCount() const { return digitCount_; }  // digits of a binary or packed picture
+  int storageLength() const { return storageLength_; }
+  int outputLength() const { return outputLength_; }
+  int outputType() const { return outputType_; }
+  // storageLength() bytes followed by a zero byte; decoding reads the field from here.
+  unsigned char* dataBuffer() { return dataBuffer_.get(); }
+  // The text of the last decode, zero-terminated.
+  const char* text() const { return textBuffer_.get(); }
+
+ private:
+  CCBFormat(int usage, unsigned flags) : flags_(flags), usage_(usage) {}
+  bool allocateBuffers();
+
+  unsigned flags_;
+  int usage_;
+  int decimalPosition_ = -1;
+  int fractionDigits_ = -1;
+  int scaleCount_ = 0;
+  int digitCount_ = 0;
+  std::unique_ptr<unsigned char[]> dataBuffer_;
+  int storageLength_ = 0;
+  std::unique_ptr<char[]> textBuffer_;
+  int textCapacity_ = 0;  // characters the text buffer holds before its zero byte
+  int outputLength_ = 0;
+  int outputType_ = 0;
+};
+
+#endif  // LYRA_FORMAT_CCB_FORMAT_H_

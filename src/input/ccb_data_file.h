@@ -1,0 +1,77 @@
+// CCBDataFile is the record reader's input: an open data file and a window of its
+// bytes in memory. Fields are read out of the window by position (a byte offset in
+// the window, not in the file); after each record nextRecord() compacts the window
+// so that the next record can be served from it. The file is read strictly forward
+// in large blocks. The window holds capacity bytes: 4096 for records below 4096
+// bytes, otherwise twice the record length, doubled when a read needs more (up to
+// MAX_WINDOW_CAPACITY); one byte always stays free after the valid ones.
+//
+// The reader owns its CCBDataFile; every node of a layout points to it without
+// owning it. One thread uses it at a time.
+#ifndef LYRA_INPUT_CCB_DATA_FILE_H_
+#define LYRA_INPUT_CCB_DATA_FILE_H_
+
+#include <cstdint>
+#include <cstring>
+
+#include "lyra/qvb_string.h"
+#include "support/np_fio.h"
+
+// The largest window a data file may grow to.
+const int MAX_WINDOW_CAPACITY = 1 << 30;
+
+class CCBDataFile {
+ public:
+  explicit CCBDataFile(int recordLength);
+  ~CCBDataFile();  // closes
+  CCBDataFile(const CCBDataFile&) = delete;
+  CCBDataFile& operator=(const CCBDataFile&) = delete;
+
+  // Opens the file and allocates the window. noConvert true: the file's characters
+  // are used as they stand; false: display characters are EBCDIC.
+  bool open(const QvbString& fileName, bool noConvert);
+  // The size of the named file in bytes (also when closed); 0 when unknown.
+  int64_t getFileSize() const;
+  // Makes n bytes from the current position available in the window.
+  bool fill(int n);
+  // Reads n bytes at position into dest (when not null), leaves the position after
+  // them and stores it in *endPosition (when not null).
+  bool read(int position, int n, unsigned char* dest, int* endPosition) {
+    if (position >= 0 && n >= 0 && position <= filled_ - n) {  // fast path: already in the window
+      if (dest != nullptr) std::memcpy(dest, window_ + position, static_cast<size_t>(n));
+      position_ = position + n;
+      if (endPosition != nullptr) *endPosition = position_;
+      return true;
+    }
+    return readSlow(position, n, dest, endPosition);
+  }
+  // Called after each record with the reader's position (the start of the next
+  // record); may compact the window and move readerPosition. False when the file is
+  // exhausted and no byte of it is left unread.
+  bool nextRecord(int& readerPosition);
+  void close();  // closes the file and releases the window; again does nothing
+  QvbString getErrorMessage() const { return error_; }
+  bool noConvert() const { return noConvert_; }
+
+  // State, for tests and diagnostics.
+  int capacity() const { return capacity_; }
+  int filled() const { return filled_; }
+  int position() const { return position_; }
+  bool atEnd() const { return atEnd_; }
+
+ private:
+  bool readSlow(int position, int n, unsigned char* dest, int* endPosition);
+
+  QvbString error_;
+  QvbString fileName_;
+  NpFioHandle handle_ = -1;
+  bool atEnd_ = true;
+  int position_ = 0;
+  int filled_ = 0;
+  unsigned char* window_ = nullptr;
+  int capacity_;
+  int recordLength_;
+  bool noConvert_ = true;
+};
+
+#endif  // LYRA_INPUT_CCB_DATA_FILE_H_
