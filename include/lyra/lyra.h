@@ -1,0 +1,15 @@
+// The one header a host includes to use lyra: the layout service (CCBMain), the
+// record reader service (CCBReader), layout nodes, strings and values, the debug
+// callback and the print functions.
+#ifndef LYRA_LYRA_H_
+#define LYRA_LYRA_H_
+
+#include "lyra/ccb_def_node.h"
+#include "lyra/ccb_main.h"
+#include "lyra/ccb_reader.h"
+#include "lyra/export.h"
+#include "lyra/lyra_debug_callback.h"
+#include "lyra/qvb_datavar.h"
+#include "lyra/qvb_string.h"
+
+#endif  // LYRA_LYRA_H_

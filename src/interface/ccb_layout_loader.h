@@ -1,0 +1,47 @@
+// CCBLayoutLoader runs one load or save of a layout: it parses a copybook, or
+// reads or writes an XML layout document, and keeps the message of the step that
+// failed. It is created on the stack for one call and destroyed at its end; the
+// tree a read returns belongs to the caller, and a write leaves its tree unchanged.
+#ifndef LYRA_INTERFACE_CCB_LAYOUT_LOADER_H_
+#define LYRA_INTERFACE_CCB_LAYOUT_LOADER_H_
+
+#include "layout/ccb_data_root.h"
+#include "lyra/lyra_debug_callback.h"
+#include "lyra/qvb_string.h"
+#include "support/qv_dom.h"
+
+class CCBLayoutLoader {
+ public:
+  CCBLayoutLoader();
+  CCBLayoutLoader(const CCBLayoutLoader&) = delete;
+  CCBLayoutLoader& operator=(const CCBLayoutLoader&) = delete;
+
+  // Parses a copybook into a complete layout (source file recorded, output columns
+  // built); null with a message "<reason>, Line: <n>\n" on failure.
+  CCBDataRoot* readCopybook(const QvbString& fileName);
+  // Read an XML layout document into a complete layout; null on failure.
+  CCBDataRoot* readLayoutFile(const QvbString& fileName);
+  CCBDataRoot* readLayoutXml(const QvbString& xml);
+  // Write the layout as an XML layout document.
+  bool writeLayoutFile(const QvbString& fileName, CCBDataRoot* root);
+  bool writeLayoutXml(QvbString& xml, CCBDataRoot* root);
+
+  void setDebugCallback(LYRADebugCallback* callback) { debugCallback_ = callback; }
+  QvbString getErrorMessage() const { return errorMessage_; }
+
+ private:
+  CCBDataRoot* completeLayout(CCBDataRoot* root);
+  bool buildDocument(CCBDataRoot* root);
+  bool writeNode(QvDomNode element, CCBData* node);
+  CCBDataRoot* readDocument();
+  CCBData* readNodeList(QvDomNode element, CCBData* parent, int depth);
+  CCBData* readNode(QvDomNode element, CCBData* parent, int depth);
+  bool readChildren(QvDomNode element, CCBData* node, int depth);
+  bool readProperties(CCBData* node, QvDomNode properties);
+
+  QvbString errorMessage_;
+  QvDom document_;
+  LYRADebugCallback* debugCallback_ = nullptr;  // not owned
+};
+
+#endif  // LYRA_INTERFACE_CCB_LAYOUT_LOADER_H_

@@ -1,0 +1,83 @@
+#include "interface/ccb_main_impl.h"
+
+#include <new>
+
+#include "interface/ccb_layout_loader.h"
+
+CCBMain::CCBMain() = default;
+CCBMain::CCBMain(const CCBMain&) = default;
+CCBMain& CCBMain::operator=(const CCBMain&) = default;
+CCBMain::~CCBMain() = default;
+
+CCBMain* createCCBMain() { return new (std::nothrow) CCBMainImpl(); }
+
+CCBMainImpl::~CCBMainImpl() { delete root_; }
+
+void CCBMainImpl::release() {
+  delete root_;
+  root_ = nullptr;
+  delete this;
+}
+
+template <typename Step>
+bool CCBMainImpl::load(Step step) {
+  CCBLayoutLoader loader;
+  delete root_;
+  root_ = nullptr;
+  try {
+    root_ = step(loader);
+  } catch (const std::bad_alloc&) {
+    errorMessage_ = QvbString("Out of memory while loading the layout");
+    return false;
+  }
+  if (root_ != nullptr) return true;
+  errorMessage_ = loader.getErrorMessage();
+  return false;
+}
+
+bool CCBMainImpl::loadCopybook(const QvbString& fileName) {
+  return load([&](CCBLayoutLoader& loader) { return loader.readCopybook(fileName); });
+}
+
+bool CCBMainImpl::loadLayoutFile(const QvbString& fileName) {
+  return load([&](CCBLayoutLoader& loader) { return loader.readLayoutFile(fileName); });
+}
+
+bool CCBMainImpl::loadLayoutXml(const QvbString& xml) {
+  return load([&](CCBLayoutLoader& loader) { return loader.readLayoutXml(xml); });
+}
+
+template <typename Step>
+bool CCBMainImpl::save(Step step) {
+  CCBLayoutLoader loader;
+  if (root_ == nullptr) {
+    errorMessage_ = QvbString("Empty Root node");
+    return false;
+  }
+  try {
+    if (step(loader)) return true;
+  } catch (const std::bad_alloc&) {
+    errorMessage_ = QvbString("Out of memory while saving the layout");
+    return false;
+  }
+  errorMessage_ = loader.getErrorMessage();
+  return false;
+}
+
+bool CCBMainImpl::saveLayoutFile(const QvbString& fileName) {
+  return save([&](CCBLayoutLoader& loader) { return loader.writeLayoutFile(fileName, root_); });
+}
+
+bool CCBMainImpl::saveLayoutXml(QvbString& xml) {
+  return save([&](CCBLayoutLoader& loader) { return loader.writeLayoutXml(xml, root_); });
+}
+
+int CCBMainImpl::getOutputCount() { return root_ != nullptr ? root_->getColumnCount() : 0; }
+
+void CCBMainImpl::getOutputInfo(int index, QvbString& name, int& type, int& length) {
+  const CCBOutputEntry* column = root_ != nullptr ? root_->getColumn(index) : nullptr;
+  if (column == nullptr) return;
+  name = column->getName();
+  type = column->getOutputType();
+  length = column->getOutputLength();
+}

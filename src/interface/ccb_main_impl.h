@@ -1,0 +1,41 @@
+// CCBMainImpl is the layout service behind CCBMain: it owns at most one layout
+// tree and the text of its last failure, and runs each load and save on a
+// CCBLayoutLoader of its own.
+#ifndef LYRA_INTERFACE_CCB_MAIN_IMPL_H_
+#define LYRA_INTERFACE_CCB_MAIN_IMPL_H_
+
+#include "layout/ccb_data_root.h"
+#include "lyra/ccb_main.h"
+
+class CCBLayoutLoader;
+
+class CCBMainImpl : public CCBMain {
+ public:
+  CCBMainImpl() = default;
+  ~CCBMainImpl() override;  // destroys a tree still held
+  CCBMainImpl(const CCBMainImpl&) = delete;
+  CCBMainImpl& operator=(const CCBMainImpl&) = delete;
+
+  QvbString getErrorMessage() override { return errorMessage_; }
+  void release() override;
+  bool loadCopybook(const QvbString& fileName) override;
+  bool loadLayoutFile(const QvbString& fileName) override;
+  bool loadLayoutXml(const QvbString& xml) override;
+  bool saveLayoutFile(const QvbString& fileName) override;
+  bool saveLayoutXml(QvbString& xml) override;
+  CCBDefNode* getRoot() override { return root_; }
+  int getOutputCount() override;
+  void getOutputInfo(int index, QvbString& name, int& type, int& length) override;
+
+ private:
+  // The load sequence: the old tree is destroyed before anything is read.
+  template <typename Step>
+  bool load(Step step);
+  template <typename Step>
+  bool save(Step step);
+
+  QvbString errorMessage_;
+  CCBDataRoot* root_ = nullptr;  // owned
+};
+
+#endif  // LYRA_INTERFACE_CCB_MAIN_IMPL_H_

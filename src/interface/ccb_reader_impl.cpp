@@ -1,0 +1,283 @@
+#include "interface/ccb_reader_impl.h"
+
+#include <new>
+
+#include "interface/ccb_layout_loader.h"
+
+CCBReader::CCBReader() = default;
+CCBReader::CCBReader(const CCBReader&) = default;
+CCBReader& CCBReader::operator=(const CCBReader&) = default;
+CCBReader::~CCBReader() = default;
+
+CCBReader* createCCBReader() { return new (std::nothrow) CCBReaderImpl(); }
+
+CCBReaderImpl::CCBReaderImpl() = default;
+
+CCBReaderImpl::~CCBReaderImpl() { clearCopybooks(); }
+
+void CCBReaderImpl::release() {
+  clearCopybooks();
+  if (dataFile_ != nullptr) dataFile_->close();
+  dataFile_.reset();
+  delete this;
+}
+
+void CCBReaderImpl::clearCopybooks() {
+  for (CCBDataRoot* root : layouts_) delete root;
+  layouts_.clear();
+  activeLayout_ = -1;
+}
+
+template <typename Step>
+bool CCBReaderImpl::addLayout(Step step, const QvbString& recordId, bool makeActive) {
+  CCBLayoutLoader loader;
+  CCBDataRoot* root = nullptr;
+  try {
+    root = step(loader);
+    if (root != nullptr) layouts_.push_back(root);
+  } catch (const std::bad_alloc&) {
+    delete root;
+    errorMessage_ = QvbString("Out of memory while loading the layout");
+    return false;
+  }
+  if (root == nullptr) {
+    errorMessage_ = loader.getErrorMessage();
+    return false;
+  }
+  root->setRecordId(recordId);
+  if (makeActive) activeLayout_ = getCopybookCount() - 1;
+  if (state_ == READING) {  // a layout added while reading takes part at once
+    root->setDataSource(dataFile_.get());
+    root->setDebugCallback(debugCallback_);
+  }
+  return true;
+}
+
+bool CCBReaderImpl::addCopybook(const QvbString& fileName, QvbString recordId, bool makeActive) {
+  return addLayout(
+      [&](CCBLayoutLoader& loader) {
+        loader.setDebugCallback(debugCallback_);
+        return loader.readCopybook(fileName);
+      },
+      recordId, makeActive);
+}
+
+bool CCBReaderImpl::addLayoutFile(const QvbString& fileName, QvbString recordId,
+                                  bool makeActive) {
+  return addLayout([&](CCBLayoutLoader& loader) { return loader.readLayoutFile(fileName); },
+                   recordId, makeActive);
+}
+
+bool CCBReaderImpl::addLayoutXml(const QvbString& xml, QvbString recordId, bool makeActive) {
+  return addLayout([&](CCBLayoutLoader& loader) { return loader.readLayoutXml(xml); }, recordId,
+                   makeActive);
+}
+
+bool CCBReaderImpl::openDataFile(const QvbString& fileName, int startPosition, bool fixedLength,
+                                 bool noConvert, int recordLength) {
+  recordLength_ = 0;
+  state_ = NOT_OPEN;
+  if (layouts_.empty()) {
+    errorMessage_ = QvbString("One or more Copybook Files required for reading data");
+    return false;
+  }
+  if (startPosition < 0) {
+    errorMessage_ = qvbStringFormat("Invalid start position %d: it must not be negative",
+                                    startPosition);
+    return false;
+  }
+  if (fixedLength && recordLength < 0) {
+    errorMessage_ = qvbStringFormat("Invalid record length %d: it must not be negative",
+                                    recordLength);
+    return false;
+  }
+  if (dataFile_ != nullptr) dataFile_->close();
+  try {
+    dataFile_.reset(new CCBDataFile(getMaxRecordLength()));
+  } catch (const std::bad_alloc&) {
+    dataFile_.reset();
+    errorMessage_ = QvbString("Buffer Allocation failed");
+    return false;
+  }
+  if (!dataFile_->open(fileName, noConvert)) {
+    errorMessage_ = dataFile_->getErrorMessage();
+    return false;
+  }
+  position_ = startPosition;
+  fixedLength_ = fixedLength;
+  if (fixedLength) recordLength_ = recordLength != 0 ? recordLength : getMaxRecordLength();
+  for (CCBDataRoot* root : layouts_) {
+    root->setDataSource(dataFile_.get());
+    root->setDebugCallback(debugCallback_);
+  }
+  idField_.setDataSource(dataFile_.get());
+  state_ = READING;
+  return true;
+}
+
+bool CCBReaderImpl::setIdentifierField(int offset, const QvbString& clauseText) {
+  if (offset < 0) {
+    errorMessage_ = qvbStringFormat("Invalid identifier offset %d: it must not be negative",
+                                    offset);
+    return false;
+  }
+  idOffset_ = offset;
+  idField_.setName(QvbString("Copybook_ID_Field"));
+  QvbString text("field ");
+  text.append(clauseText);
+  if (!idField_.parseIdPicture(text)) {
+    errorMessage_ = idField_.getErrorMessage();
+    return false;
+  }
+  if (state_ == READING) idField_.setDataSource(dataFile_.get());
+  return true;
+}
+
+// The index of the layout of the record at start, or -1 when none can be chosen.
+int CCBReaderImpl::chooseLayout(int start) {
+  if (layouts_.size() == 1) return 0;
+  int end = 0;
+  if (!idField_.walkRecord(-1, start + idOffset_, &end)) {
+    errorMessage_ = idField_.getErrorMessage();
+    return -1;
+  }
+  QvbString id = idField_.value().asString();
+  id.trim(true, true);
+  for (size_t i = 0; i < layouts_.size(); ++i) {
+    if (layouts_[i]->matchesRecordId(id)) return static_cast<int>(i);
+  }
+  errorMessage_ = qvbStringFormat("Copybook not found for this record: %s", id.asCstr());
+  return -1;
+}
+
+// Reads the record at the current position: decodes it when its layout is the
+// active one (or when only its walk can find where it ends), steps over the rest of
+// a fixed-length record, and moves to the next record.
+bool CCBReaderImpl::readRecord(bool& isActive) {
+  const int start = position_;
+  const int layout = chooseLayout(start);
+  isActive = layout >= 0 && layout == activeLayout_;
+  if (layout < 0 && (!fixedLength_ || recordLength_ == 0)) return false;
+  if (!fixedLength_ || isActive) {
+    CCBDataRoot* root = layouts_[static_cast<size_t>(layout)];
+    root->clearColumnValues();
+    if (!root->walkRecord(0, start, &position_)) {
+      errorMessage_ = root->getErrorMessage();
+      return false;
+    }
+  }
+  if (fixedLength_) {
+    const int used = position_ - start;
+    if (used > recordLength_) {
+      errorMessage_ = qvbStringFormat(
+          "Record layout reads %d bytes, more than the fixed record length of %d", used,
+          recordLength_);
+      return false;
+    }
+    if (!dataFile_->read(position_, recordLength_ - used, nullptr, &position_)) {
+      errorMessage_ = dataFile_->getErrorMessage();
+      return false;
+    }
+  }
+  if (position_ == start) {
+    errorMessage_ = QvbString("Record reads no bytes from the data file: its layout is empty");
+    return false;
+  }
+  if (!dataFile_->nextRecord(position_)) state_ = ENDED;
+  return true;
+}
+
+bool CCBReaderImpl::readNextRecord(bool& failed) {
+  failed = false;
+  if (state_ == NOT_OPEN) {
+    errorMessage_ = QvbString("No data file is open: call openDataFile before reading records");
+    failed = true;
+    return false;
+  }
+  try {
+    while (state_ == READING) {
+      bool isActive = false;
+      if (!readRecord(isActive)) return fail(failed);
+      if (isActive) return true;
+    }
+  } catch (const std::bad_alloc&) {
+    errorMessage_ = QvbString("Buffer Allocation failed");
+    return fail(failed);
+  }
+  if (state_ == ENDED && dataFile_ != nullptr) dataFile_->close();
+  failed = state_ == FAILED;
+  return false;
+}
+
+bool CCBReaderImpl::fail(bool& failed) {
+  dataFile_->close();
+  state_ = FAILED;
+  failed = true;
+  return false;
+}
+
+CCBDataRoot* CCBReaderImpl::activeRoot() const {
+  if (activeLayout_ < 0 || activeLayout_ >= static_cast<int>(layouts_.size())) return nullptr;
+  return layouts_[static_cast<size_t>(activeLayout_)];
+}
+
+int CCBReaderImpl::getOutputCount() {
+  const CCBDataRoot* root = activeRoot();
+  return root != nullptr ? root->getColumnCount() : 0;
+}
+
+void CCBReaderImpl::getOutputInfo(int index, QvbString& name, int& type, int& length) {
+  const CCBDataRoot* root = activeRoot();
+  const CCBOutputEntry* column = root != nullptr ? root->getColumn(index) : nullptr;
+  if (column == nullptr) return;
+  name = column->getName();
+  type = column->getOutputType();
+  length = column->getOutputLength();
+}
+
+QvbDatavar CCBReaderImpl::getOutputValue(int index) {
+  const CCBDataRoot* root = activeRoot();
+  const CCBOutputEntry* column = root != nullptr ? root->getColumn(index) : nullptr;
+  return column != nullptr ? column->getValue() : QvbDatavar();
+}
+
+int64_t CCBReaderImpl::getDataFileSize() {
+  return dataFile_ != nullptr ? dataFile_->getFileSize() : 0;
+}
+
+int CCBReaderImpl::getRecordLength(int layoutIndex) {
+  if (layoutIndex < 0 || layoutIndex >= getCopybookCount()) return 0;
+  return layouts_[static_cast<size_t>(layoutIndex)]->getMaxLength();
+}
+
+int CCBReaderImpl::getMaxRecordLength() {
+  if (fixedLength_ && recordLength_ != 0) return recordLength_;
+  int longest = 0;
+  for (int i = 0; i < getCopybookCount(); ++i) {
+    const int length = getRecordLength(i);
+    if (length > longest) longest = length;
+  }
+  return longest;
+}
+
+int CCBReaderImpl::getNodeCount() {
+  const CCBDataRoot* root = activeRoot();
+  return root != nullptr ? root->getNodeEntryCount() : 0;
+}
+
+void CCBReaderImpl::getNodeInfo(int index, int& entryId, int& parentEntryId, bool& isField,
+                                QvbString& name, int& type, int& length) {
+  const CCBDataRoot* root = activeRoot();
+  if (root == nullptr) return;
+  const CCBOutputEntry* entry = root->getNodeEntry(index);
+  if (entry == nullptr) {
+    entryId = -1;
+    return;
+  }
+  entryId = entry->getEntryId();
+  parentEntryId = entry->getParentEntryId();
+  isField = entry->isField();
+  name = entry->getName();
+  type = entry->getOutputType();
+  length = entry->getOutputLength();
+}

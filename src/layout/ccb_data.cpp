@@ -1,0 +1,311 @@
+#include "layout/ccb_data.h"
+
+#include <climits>
+
+#include "layout/ccb_data_field.h"
+#include "layout/ccb_output_array.h"
+
+namespace {
+
+// Saturating arithmetic for size estimates that must never overflow.
+const long long SIZE_CAP = 1LL << 62;
+
+long long cappedProduct(long long a, long long b) {
+  if (a <= 0 || b <= 0) return 0;
+  return a > SIZE_CAP / b ? SIZE_CAP : a * b;
+}
+
+long long cappedSum(long long a, long long b) {
+  return a > SIZE_CAP - b ? SIZE_CAP : a + b;
+}
+
+bool matches(const CCBData* node, const QvbString& name, bool matchTables, bool matchFields) {
+  const bool kindAdmitted = (node->isTable() && matchTables) || (node->isField() && matchFields);
+  return kindAdmitted && name.compare(node->getName(), false) == 0;
+}
+
+}  // namespace
+
+QvbString layoutTooDeepMessage() {
+  return qvbStringFormat("Layout nested too deeply. Max depth is %d", MAX_LAYOUT_DEPTH);
+}
+
+CCBData::CCBData(int propertyCount) : propertyCount_(propertyCount), usage_("DISPLAY") {
+  errorMessage_.setNull();
+  name_.setNull();
+  description_.setNull();
+  outputName_.setNull();
+}
+
+// Destroys the subtree and the later siblings without recursion: each node's
+// children are spliced into the chain in front of its next sibling before the node
+// (by then childless and without a sibling) is deleted.
+CCBData::~CCBData() {
+  CCBData* node = firstChild_;
+  if (node != nullptr) {
+    lastChild_->nextSibling_ = nextSibling_;
+  } else {
+    node = nextSibling_;
+  }
+  firstChild_ = lastChild_ = nextSibling_ = nullptr;
+  while (node != nullptr) {
+    if (node->firstChild_ != nullptr) {
+      node->lastChild_->nextSibling_ = node->nextSibling_;
+      node->nextSibling_ = node->firstChild_;
+      node->firstChild_ = node->lastChild_ = nullptr;
+    }
+    CCBData* next = node->nextSibling_;
+    node->nextSibling_ = nullptr;
+    delete node;
+    node = next;
+  }
+}
+
+QvbString CCBData::getConditionName(int) const {
+  return QvbString();
+}
+QvbString CCBData::getConditionValue(int) const {
+  return QvbString();
+}
+bool CCBData::addCondition(const QvbString&, const QvbString&) {
+  return true;
+}
+void CCBData::setConstValue(const QvbString&) {}
+QvbString CCBData::getConstValue() const {
+  return QvbString();
+}
+bool CCBData::decodeValue(int, int*, int) {
+  return true;
+}
+int CCBData::getStorageLength(bool) const {
+  return 0;
+}
+
+int CCBData::getDepth() const {
+  int depth = 0;
+  for (const CCBData* node = parent_; node != nullptr; node = node->parent_) ++depth;
+  return depth;
+}
+
+void CCBData::addChild(CCBData* child) {
+  if (child == nullptr) return;
+  if (lastChild_ != nullptr) {
+    lastChild_->nextSibling_ = child;
+    child->previousSibling_ = lastChild_;
+  } else {
+    firstChild_ = child;
+  }
+  lastChild_ = child;
+  child->parent_ = this;
+}
+
+CCBData* CCBData::nextChild(bool restart) {
+  if (restart) {
+    childCursor_ = firstChild_;
+  } else if (childCursor_ != nullptr) {
+    childCursor_ = childCursor_->nextSibling_;
+  }
+  return childCursor_;
+}
+
+// The three propagations walk the sibling chain in a loop and descend into
+// children by recursion, so their depth is bounded by the tree's depth.
+void CCBData::setDebugCallback(LYRADebugCallback* callback) {
+  for (CCBData* node = this; node != nullptr; node = node->nextSibling_) {
+    node->debugCallback_ = callback;
+    if (node->firstChild_ != nullptr) node->firstChild_->setDebugCallback(callback);
+  }
+}
+
+void CCBData::setDataSource(CCBDataFile* dataSource) {
+  for (CCBData* node = this; node != nullptr; node = node->nextSibling_) {
+    node->dataSource_ = dataSource;
+    if (node->firstChild_ != nullptr) node->firstChild_->setDataSource(dataSource);
+  }
+}
+
+void CCBData::setOutputArray(CCBOutputArray* outputArray) {
+  for (CCBData* node = this; node != nullptr; node = node->nextSibling_) {
+    node->outputArray_ = outputArray;
+    if (node->firstChild_ != nullptr) node->firstChild_->setOutputArray(outputArray);
+  }
+}
+
+void CCBData::setOccurs(int maximum) {
+  dependingNode_ = nullptr;
+  occursMax_ = maximum;
+}
+
+bool CCBData::setOccursDepending(const QvbString& name, int maximum) {
+  dependingNode_ = nullptr;
+  occursMax_ = maximum;
+  if (maximum == 0 || name.isNull()) return true;
+  dependingNode_ = findByName(this, name, false, true, true);
+  if (dependingNode_ != nullptr) return true;
+  errorMessage_ = QvbString("Occurs depending field not found: ");
+  errorMessage_.append(name);
+  return false;
+}
+
+bool CCBData::isOccursFixed() const {
+  return occursMax_ != 0 && dependingNode_ == nullptr;
+}
+
+bool CCBData::isOccursDepending() const {
+  return dependingNode_ != nullptr;
+}
+
+bool CCBData::setRedefines(const QvbString& name) {
+  redefines_ = nullptr;
+  if (name.isNull()) return true;
+  redefines_ = findByName(this, name, true, true, true);
+  if (redefines_ != nullptr) return true;
+  errorMessage_ = QvbString("Redefine field/table not found: ");
+  errorMessage_.append(name);
+  return false;
+}
+
+int CCBData::getOccursDependingValue() const {
+  if (dependingNode_ == nullptr || !dependingNode_->isField()) return 0;
+  return static_cast<const CCBDataField*>(dependingNode_)->value().asInt();
+}
+
+// The repetitions that lengths and columns count: the maximum of a repeated node.
+int CCBData::declaredRepetitions() const {
+  return isOccursFixed() || isOccursDepending() ? getOccursMax() : 1;
+}
+
+// The repetitions of the record being walked.
+int CCBData::repetitionCount() {
+  if (isOccursFixed()) return getOccursMax();
+  if (!isOccursDepending()) return 1;
+  const int value = getOccursDependingValue();
+  const int maximum = getOccursMax();
+  if (debugCallback_ != nullptr) {
+    debugCallback_->debugMessage(
+        qvbStringFormat("Occurs Depends Value: %d, Max Occurs: %d", value, maximum));
+  }
+  return value > maximum ? maximum : value;
+}
+
+bool CCBData::walkRecord(int column, int startOffset, int* position) {
+  startOffset_ = startOffset;
+  *position = startOffset;
+  const int repetitions = repetitionCount();
+  const bool field = isField();
+  for (int r = 0; r < repetitions; ++r) {
+    if (field) {
+      int next = *position;
+      if (!decodeValue(*position, &next, column)) return false;
+      *position = next;
+    } else if (!walkChildren(column, position)) {
+      return false;
+    }
+    column += columnsPerRepetition_;
+  }
+  return true;
+}
+
+// One repetition of a group: each child starts where the previous one ended, or,
+// when it redefines a node, where that node started; after a redefining child the
+// position is the further of the two ends.
+bool CCBData::walkChildren(int column, int* position) {
+  int start = *position;
+  for (CCBData* child = firstChild_; child != nullptr; child = child->nextSibling_) {
+    const CCBData* redefined = child->getRedefines();
+    const int before = start;
+    if (redefined != nullptr) start = redefined->startOffset_;
+    if (!child->walkRecord(column, start, position)) {
+      errorMessage_ = child->errorMessage_;
+      return false;
+    }
+    column += child->columnCount_;
+    start = redefined != nullptr && before > *position ? before : *position;
+  }
+  *position = start;
+  return true;
+}
+
+int CCBData::getMaxLength() const {
+  const long long length = maxLength();
+  return length > INT_MAX ? INT_MAX : static_cast<int>(length);
+}
+
+long long CCBData::maxLength() const {
+  if (getRedefines() != nullptr) return 0;
+  long long one = 0;
+  if (isField()) {
+    one = getStorageLength(true);
+  } else {
+    for (const CCBData* child = firstChild_; child != nullptr; child = child->nextSibling_) {
+      one = cappedSum(one, child->maxLength());
+    }
+  }
+  return cappedProduct(declaredRepetitions(), one);
+}
+
+int CCBData::countColumns(int parentEntryId) {
+  int total = 0;
+  const int repetitions = declaredRepetitions();
+  for (int r = 0; r < repetitions; ++r) {
+    const int entryId = outputArray_->registerNode(this, parentEntryId);
+    if (isField()) {
+      total += 1;
+      if (r == 0) columnsPerRepetition_ = 1;
+      continue;
+    }
+    for (CCBData* child = firstChild_; child != nullptr; child = child->nextSibling_) {
+      total += child->countColumns(entryId);
+      if (r == 0) columnsPerRepetition_ = total;
+    }
+  }
+  columnCount_ = total;
+  return total;
+}
+
+long long CCBData::countOutputEntries() const {
+  long long one = 1;
+  if (!isField()) {
+    for (const CCBData* child = firstChild_; child != nullptr; child = child->nextSibling_) {
+      one = cappedSum(one, child->countOutputEntries());
+    }
+  }
+  return cappedProduct(declaredRepetitions(), one);
+}
+
+CCBData* findInSubtree(CCBData* node, const QvbString& name, CCBData* excluded, bool matchTables,
+                       bool matchFields) {
+  if (name.isNull() || node == nullptr) return nullptr;
+  if (matches(node, name, matchTables, matchFields)) return node;
+  for (CCBData* child = node->getFirstChild(); child != nullptr; child = child->getNextSibling()) {
+    if (child == excluded) continue;
+    CCBData* found = findInSubtree(child, name, nullptr, matchTables, matchFields);
+    if (found != nullptr) return found;
+  }
+  return nullptr;
+}
+
+// Climbs the tree in a loop: from a node to its previous sibling, or to its parent
+// once there is none, searching each subtree on the way.
+CCBData* findByName(CCBData* start, const QvbString& name, bool matchTables, bool matchFields,
+                    bool skipStart) {
+  if ((!matchTables && !matchFields) || name.isNull()) return nullptr;
+  CCBData* node = start;
+  bool skip = skipStart;
+  while (node != nullptr) {
+    if (!skip && matches(node, name, matchTables, matchFields)) return node;
+    skip = false;
+    CCBData* previous = node->getPreviousSibling();
+    if (previous != nullptr) {
+      CCBData* found = findInSubtree(previous, name, nullptr, matchTables, matchFields);
+      if (found != nullptr) return found;
+      node = previous;
+      continue;
+    }
+    CCBData* parent = node->getParent();
+    CCBData* found = findInSubtree(parent, name, node, matchTables, matchFields);
+    if (found != nullptr) return found;
+    node = parent;
+  }
+  return nullptr;
+}

@@ -1,0 +1,168 @@
+// CCBData is the common base of the three kinds of layout node: the root
+// (CCBDataRoot), groups and tables (CCBDataTable) and elementary fields
+// (CCBDataField). It holds the tree links, the attributes every data description
+// entry has, the OCCURS and REDEFINES links, the state of the last record walk, and
+// plain pointers to the objects a whole tree shares while records are read (data
+// file, output array, debug callback), none of which it owns.
+//
+// Ownership: a node owns its first child and its next sibling, so destroying the
+// root destroys the whole tree once. Destruction never recurses, whatever the shape
+// of the tree. A node that was never added to a parent is destroyed directly.
+// One thread uses a tree at a time; even a walk changes per-node state.
+#ifndef LYRA_LAYOUT_CCB_DATA_H_
+#define LYRA_LAYOUT_CCB_DATA_H_
+
+#include "lyra/ccb_def_node.h"
+#include "lyra/lyra_debug_callback.h"
+#include "lyra/qvb_string.h"
+
+class CCBDataFile;
+class CCBOutputArray;
+
+// How deep a layout tree may nest below its root; deeper layouts are refused when
+// they are built, so that walks over the depth of a tree stay within the stack.
+const int MAX_LAYOUT_DEPTH = 256;
+
+// The message that refuses a layout nested deeper than MAX_LAYOUT_DEPTH.
+QvbString layoutTooDeepMessage();
+
+class CCBData : public CCBDefNode {
+ public:
+  ~CCBData() override;
+  CCBData(const CCBData&) = delete;
+  CCBData& operator=(const CCBData&) = delete;
+
+  QvbString getErrorMessage() const override { return errorMessage_; }
+  CCBData* getParent() const override { return parent_; }
+  CCBData* getNextSibling() const override { return nextSibling_; }
+  CCBData* getFirstChild() const override { return firstChild_; }
+  QvbString getName() const override { return name_; }
+  QvbString getDescription() const override { return description_; }
+  QvbString getOutputName() const override { return outputName_; }
+  void setOutputName(QvbString outputName) override { outputName_ = outputName; }
+  int getPropertyCount() const override { return propertyCount_; }
+  int getConditionCount() const override { return 0; }
+  QvbString getConditionName(int index) const override;
+  QvbString getConditionValue(int index) const override;
+  bool addCondition(const QvbString& name, const QvbString& value) override;
+  void clearConditions() override {}
+
+  virtual void setConstValue(const QvbString& value);
+  virtual QvbString getConstValue() const;
+  virtual void setOccurs(int maximum);  // a fixed repetition count
+  // A variable repetition count read from the named field, which must precede this
+  // node; false with a message when no such field is found.
+  virtual bool setOccursDepending(const QvbString& name, int maximum);
+  virtual bool isOccursFixed() const;
+  virtual bool isOccursDepending() const;
+  virtual CCBData* getOccursDependingNode() const { return dependingNode_; }
+  virtual int getOccursMax() const { return occursMax_; }
+  // Makes this node start where the named earlier node starts; false with a message
+  // when no such node is found. A null name removes the redefinition.
+  virtual bool setRedefines(const QvbString& name);
+  virtual CCBData* getRedefines() const { return redefines_; }
+  virtual bool decodeValue(int offset, int* nextOffset, int column);
+  virtual int getStorageLength(bool zeroIfRedefines) const;
+  virtual int getOutputLength() const { return 0; }
+  virtual int getOutputType() const { return 0; }
+  virtual QvbString getNodeTypeName() const = 0;
+  virtual int getPropertyIndex(const QvbString& name) const = 0;
+  // The most bytes a record of this subtree occupies: repetitions at their maximum,
+  // redefining items counted 0. Saturates at INT_MAX.
+  virtual int getMaxLength() const;
+  virtual bool isRoot() const { return false; }
+  virtual bool isField() const { return false; }
+  virtual bool isTable() const { return false; }
+
+  void setName(const QvbString& name) { name_ = name; }
+  void setDescription(const QvbString& description) { description_ = description; }
+  QvbString getUsage() const { return usage_; }
+  void setUsage(const QvbString& usage) { usage_ = usage; }
+  int getLevelNumber() const { return levelNumber_; }
+  void setLevelNumber(int levelNumber) { levelNumber_ = levelNumber; }
+  void setErrorMessage(const char* message) { errorMessage_.assign(message); }
+  void setErrorMessage(const QvbString& message) { errorMessage_ = message; }
+  CCBData* getPreviousSibling() const { return previousSibling_; }
+  int getDepth() const;  // the number of ancestors
+
+  // Appends child (not yet in any tree) as the last child; this node then owns it.
+  void addChild(CCBData* child);
+  // Child iteration with a cursor kept in the node: restart gives the first child,
+  // each later call the next one, null past the last.
+  CCBData* nextChild(bool restart);
+
+  // These store the pointer in this node, its subtree and every later sibling with
+  // its subtree; called on a root they reach the whole tree.
+  void setDebugCallback(LYRADebugCallback* callback);
+  void setDataSource(CCBDataFile* dataSource);
+  void setOutputArray(CCBOutputArray* outputArray);
+  CCBDataFile* getDataSource() const { return dataSource_; }
+  CCBOutputArray* getOutputArray() const { return outputArray_; }
+  LYRADebugCallback* getDebugCallback() const { return debugCallback_; }
+
+  // Registers one output entry per repetition of this node and of its subtree, and
+  // returns the number of columns (field repetitions) it covers.
+  int countColumns(int parentEntryId);
+  // The number of output entries countColumns would register (saturating).
+  long long countOutputEntries() const;
+  // Lays this node over the record bytes at startOffset, decoding every field
+  // occurrence into columns from column on; *position ends after the node.
+  bool walkRecord(int column, int startOffset, int* position);
+
+  void setOccursMax(int maximum) { occursMax_ = maximum; }
+  int getOccursDependingValue() const;
+  int getStartOffset() const { return startOffset_; }
+  int getColumnCount() const { return columnCount_; }
+  int getColumnsPerRepetition() const { return columnsPerRepetition_; }
+
+ protected:
+  explicit CCBData(int propertyCount);
+
+  // The shared properties of fields and tables (indices 0 to 6).
+  QvbString getCommonProperty(int index) const;
+  bool setCommonProperty(int index, const QvbString& value);
+
+  QvbString errorMessage_;
+
+ private:
+  int repetitionCount();
+  int declaredRepetitions() const;
+  bool walkChildren(int column, int* position);
+  long long maxLength() const;
+
+  CCBData* parent_ = nullptr;
+  CCBData* previousSibling_ = nullptr;
+  CCBData* nextSibling_ = nullptr;
+  CCBData* firstChild_ = nullptr;
+  CCBData* lastChild_ = nullptr;
+  CCBData* childCursor_ = nullptr;  // null: past the last child
+  QvbString name_;
+  QvbString description_;
+  QvbString outputName_;
+  int levelNumber_ = 0;
+  int propertyCount_;
+  QvbString usage_;
+  int startOffset_ = 0;
+  CCBData* dependingNode_ = nullptr;
+  int occursMax_ = 0;
+  CCBData* redefines_ = nullptr;
+  CCBDataFile* dataSource_ = nullptr;
+  CCBOutputArray* outputArray_ = nullptr;
+  int columnCount_ = 0;
+  int columnsPerRepetition_ = 0;
+  LYRADebugCallback* debugCallback_ = nullptr;
+};
+
+// Name search used to resolve DEPENDING ON and REDEFINES: the nearest preceding
+// siblings of start (each with its whole subtree) first, then its parent and the
+// parent's other children, then the same one level up, and so on. Only tables
+// (matchTables) and fields (matchFields) match; names compare without regard to
+// case. skipStart leaves start itself out. Null when nothing matches.
+CCBData* findByName(CCBData* start, const QvbString& name, bool matchTables, bool matchFields,
+                    bool skipStart);
+// The first match in node's subtree, node first, children in order, leaving out
+// the child excluded (and its subtree).
+CCBData* findInSubtree(CCBData* node, const QvbString& name, CCBData* excluded, bool matchTables,
+                       bool matchFields);
+
+#endif  // LYRA_LAYOUT_CCB_DATA_H_

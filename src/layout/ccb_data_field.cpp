@@ -1,0 +1,132 @@
+#include "layout/ccb_data_field.h"
+
+#include "format/ccb_format.h"
+#include "input/ccb_data_file.h"
+#include "layout/ccb_output_array.h"
+#include "parse/parse_copybook.h"
+
+namespace {
+
+const int FIELD_PROPERTY_COUNT = 14;
+
+// The texts of the field kinds, indexed by kind.
+const char* const FIELD_KIND_TEXTS[] = {"Field", "Filler", "Value"};
+
+}  // namespace
+
+CCBDataField::CCBDataField() : CCBData(FIELD_PROPERTY_COUNT) {
+  picture_.setNull();
+  constValue_.setNull();
+}
+
+CCBDataField::~CCBDataField() = default;
+
+QvbString CCBDataField::getConditionName(int index) const {
+  if (index < 0 || index >= getConditionCount()) return QvbString();
+  return conditions_[static_cast<size_t>(index)].first;
+}
+
+QvbString CCBDataField::getConditionValue(int index) const {
+  if (index < 0 || index >= getConditionCount()) return QvbString();
+  return conditions_[static_cast<size_t>(index)].second;
+}
+
+bool CCBDataField::addCondition(const QvbString& name, const QvbString& value) {
+  conditions_.emplace_back(name, value);
+  return true;
+}
+
+bool CCBDataField::createFormat() {
+  format_.reset();
+  const int signFlags = (signLeading_ ? SIGN_LEADING : 0) | (signSeparate_ ? SIGN_SEPARATE : 0);
+  format_.reset(CCBFormat::create(picture_, getUsage(), signFlags, errorMessage_));
+  return format_ != nullptr;
+}
+
+bool CCBDataField::setPicture(const QvbString& picture) {
+  picture_ = picture;
+  return createFormat();
+}
+
+int CCBDataField::getStorageLength(bool zeroIfRedefines) const {
+  if (zeroIfRedefines && getRedefines() != nullptr) return 0;
+  return format_ != nullptr ? format_->storageLength() : 0;
+}
+
+int CCBDataField::getOutputLength() const {
+  return format_ != nullptr ? format_->outputLength() : -1;
+}
+
+int CCBDataField::getOutputType() const {
+  return format_ != nullptr ? format_->outputType() : 4;
+}
+
+void CCBDataField::setFieldKind(int kind) {
+  fieldKind_ = kind;
+  if (kind == FIELD_KIND_FILLER) setName(QvbString("FILLER"));
+}
+
+QvbString CCBDataField::getFieldKindText() const {
+  if (fieldKind_ < FIELD_KIND_FIELD || fieldKind_ > FIELD_KIND_VALUE) return QvbString();
+  return QvbString(FIELD_KIND_TEXTS[fieldKind_], false);
+}
+
+void CCBDataField::setFieldKindText(const QvbString& text) {
+  if (text.compare("Filler", true) == 0) {
+    fieldKind_ = FIELD_KIND_FILLER;
+  } else if (text.compare("Value", true) == 0) {
+    fieldKind_ = FIELD_KIND_VALUE;
+  } else {
+    fieldKind_ = FIELD_KIND_FIELD;
+  }
+}
+
+bool CCBDataField::decodeValue(int offset, int* nextOffset, int column) {
+  if (fieldKind_ == FIELD_KIND_VALUE) {
+    value_.assign(constValue_);
+    *nextOffset = offset;
+    return true;
+  }
+  if (format_ == nullptr) {
+    setErrorMessage("Empty picture object");
+    return false;
+  }
+  CCBDataFile* file = getDataSource();
+  if (file == nullptr) {
+    setErrorMessage("Data file is not open");
+    return false;
+  }
+  if (!file->read(offset, format_->storageLength(), format_->dataBuffer(), nextOffset)) {
+    errorMessage_ = file->getErrorMessage();
+    return false;
+  }
+  const int length = format_->decodeText(file->noConvert());
+  value_.assignBytes(format_->text(), length);
+  if (getDebugCallback() != nullptr) {
+    getDebugCallback()->debugMessage(
+        qvbStringFormat("Column: (%s), Data: (%s), File Offset: %d, End Offset: %d",
+                        getName().asCstr(), value_.text().asCstr(), offset, *nextOffset));
+  }
+  if (column < 0) return true;
+  CCBOutputEntry* entry = getOutputArray() != nullptr ? getOutputArray()->getColumn(column) : nullptr;
+  if (entry == nullptr) {
+    setErrorMessage("Output array error mismatch");
+    return false;
+  }
+  entry->setValue(value_);
+  return true;
+}
+
+bool CCBDataField::parseIdPicture(const QvbString& clauseText) {
+  QvbString picture;
+  QvbString usage;
+  int signFlags = 0;
+  if (!parseClauseText(clauseText, picture, usage, signFlags)) {
+    setErrorMessage("ID pic statement parse failed");
+    return false;
+  }
+  picture_ = picture;
+  format_.reset();
+  format_.reset(CCBFormat::create(picture, usage, signFlags, errorMessage_));
+  return format_ != nullptr;
+}

@@ -1,0 +1,11 @@
+#include "layout/ccb_data_table.h"
+
+namespace {
+
+const int TABLE_PROPERTY_COUNT = 9;
+
+}  // namespace
+
+CCBDataTable::CCBDataTable() : CCBData(TABLE_PROPERTY_COUNT) {
+  constValue_.setNull();
+}

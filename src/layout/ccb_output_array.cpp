@@ -1,0 +1,44 @@
+#include "layout/ccb_output_array.h"
+
+#include "layout/ccb_data.h"
+
+int CCBOutputEntry::getOutputType() const {
+  return node_->getOutputType();
+}
+int CCBOutputEntry::getOutputLength() const {
+  return node_->getOutputLength();
+}
+bool CCBOutputEntry::isField() const {
+  return node_->isField();
+}
+
+QvbString CCBOutputArray::uniqueName(CCBData* node) {
+  QvbString base = node->getOutputName();
+  if (base.isNull() || base.compare("", true) == 0) base = node->getName();
+  auto& counts = node->isField() ? fieldNameCounts_ : otherNameCounts_;
+  auto found = counts.find(base);
+  if (found == counts.end()) {
+    counts.emplace(base, 0);
+    return base;
+  }
+  found->second += 1;
+  QvbString name = base;
+  name.append(qvbStringFormat("_%d", found->second));
+  return name;
+}
+
+int CCBOutputArray::registerNode(CCBData* node, int parentEntryId) {
+  const int entryId = getNodeEntryCount() + 1;
+  nodeEntries_.emplace_back(node, uniqueName(node), entryId, parentEntryId);
+  if (node->isField()) columns_.push_back(&nodeEntries_.back());
+  return entryId;
+}
+
+CCBOutputEntry* CCBOutputArray::getNodeEntry(int index) {
+  if (index < 0 || index >= getNodeEntryCount()) return nullptr;
+  return &nodeEntries_[static_cast<size_t>(index)];
+}
+
+void CCBOutputArray::clearColumnValues() {
+  for (CCBOutputEntry* column : columns_) column->clearValue();
+}

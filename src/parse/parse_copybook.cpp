@@ -1,0 +1,261 @@
+#include "parse/parse_copybook.h"
+
+#include <memory>
+#include <vector>
+
+#include "layout/ccb_data_field.h"
+#include "layout/ccb_data_table.h"
+#include "parse/ccb_parse_context.h"
+#include "parse/copybook_grammar.h"
+
+namespace {
+
+const int LEVEL_RENAMES = 66;
+const int LEVEL_INDEPENDENT = 77;
+const int LEVEL_CONDITION = 88;
+
+struct ParserDeleter {
+  void operator()(SyntaxParser* parser) const { parser->release(); }
+};
+using ParserPtr = std::unique_ptr<SyntaxParser, ParserDeleter>;
+
+// A parser over the copybook grammar whose handlers write into context; null when
+// the grammar cannot be built, with the reason in error.
+ParserPtr buildParser(CCBParseContext* context, LYRADebugCallback* callback, QvbString& error) {
+  ParserPtr parser(createSyntaxParser());
+  if (callback != nullptr) parser->setDebugCallback(callback);
+  if (parser->buildParseTree(CopybookGrammar, CopybookHandlers, context)) return parser;
+  error = parser->getErrorMessage();
+  return nullptr;
+}
+
+QvbString tooManyTokens() {
+  return qvbStringFormat("Too many tokens on line. Max is %d", MAX_PATH_ENTRIES);
+}
+
+// One copybook load: reads statements, matches each against the grammar and builds
+// the node of each entry. Owns the tree until it is handed to the caller.
+class CopybookLoad {
+ public:
+  CopybookLoad(CCBParseContext& context, SyntaxParser& parser, LYRADebugCallback* callback)
+      : context_(context),
+        parser_(parser),
+        callback_(callback),
+        texts_(MAX_PATH_ENTRIES),
+        codes_(MAX_PATH_ENTRIES),
+        root_(new CCBDataRoot()) {
+    context_.root = root_.get();
+    context_.lastNode = root_.get();
+  }
+
+  // Reads every statement; false with the reason in error on the first failure.
+  bool run(QvbString& error);
+  CCBDataRoot* takeRoot() { return root_.release(); }
+
+ private:
+  bool statement(QvbString& error);
+  bool prepareTokens(QvbString& error);
+  void addConditions();
+  bool buildEntry(int level, QvbString& error);
+  bool applyClauses(CCBData* node, QvbString& error);
+  bool placeNode(CCBData* node);
+  void debug(const QvbString& message) {
+    if (callback_ != nullptr) callback_->debugMessage(message);
+  }
+  int line() const { return context_.reader.getLineCount(); }
+
+  CCBParseContext& context_;
+  SyntaxParser& parser_;
+  LYRADebugCallback* callback_;
+  std::vector<QvbString> texts_;  // token texts handed to the matcher
+  std::vector<int> codes_;        // their codes, ended by TOKEN_END
+  std::unique_ptr<CCBDataRoot> root_;
+  CCBDataField* lastField_ = nullptr;  // the field level-88 entries attach to
+};
+
+bool CopybookLoad::run(QvbString& error) {
+  bool failed = false;
+  while (context_.reader.readStatement(failed)) {
+    if (!statement(error)) return false;
+  }
+  if (!failed) return true;
+  error = context_.reader.getErrorMessage();
+  return false;
+}
+
+bool CopybookLoad::statement(QvbString& error) {
+  const CCBSourceReader& reader = context_.reader;
+  if (reader.getTokenCount() < 1) {
+    error = QvbString("Insufficient tokens found on line");
+    return false;
+  }
+  bool notNumber = false;
+  const int level = reader.getToken(0).asInt(&notNumber);
+  if (notNumber) {
+    error = QvbString("Invalid level number");
+    return false;
+  }
+  if (level == LEVEL_RENAMES || level == LEVEL_INDEPENDENT) {
+    debug(qvbStringFormat("LINE %d LEVEL %d FOUND", line(), level));
+    return true;
+  }
+  if (!prepareTokens(error)) return false;
+  context_.resetStatement();
+  debug(qvbStringFormat("LINE %d PARSE: %s", line(), reader.getStatementText().asCstr()));
+  if (!parser_.parse(texts_.data(), codes_.data())) {
+    error = parser_.getErrorMessage();
+    return false;
+  }
+  if (level != LEVEL_CONDITION) return buildEntry(level, error);
+  if (lastField_ == nullptr) {
+    debug(qvbStringFormat("Level 88 item found without parent field. Line %d.", line()));
+  } else {
+    addConditions();
+  }
+  return true;
+}
+
+// The tokens after the level number become token texts and codes; a quoted token
+// is always a word.
+bool CopybookLoad::prepareTokens(QvbString& error) {
+  const CCBSourceReader& reader = context_.reader;
+  const int count = reader.getTokenCount() - 1;
+  if (count >= MAX_PATH_ENTRIES) {
+    error = tooManyTokens();
+    return false;
+  }
+  for (int i = 0; i < count; ++i) {
+    texts_[static_cast<size_t>(i)] = reader.getToken(i + 1);
+    codes_[static_cast<size_t>(i)] =
+        reader.isLiteral(i + 1) ? TOKEN_WORD : lookupTokenCode(texts_[static_cast<size_t>(i)]);
+  }
+  texts_[static_cast<size_t>(count)] = QvbString();
+  codes_[static_cast<size_t>(count)] = TOKEN_END;
+  return true;
+}
+
+void CopybookLoad::addConditions() {
+  for (const QvbString& value : context_.values) lastField_->addCondition(context_.dataName, value);
+}
+
+bool CopybookLoad::buildEntry(int level, QvbString& error) {
+  CCBData* node = nullptr;
+  if (context_.picture.isNull()) {
+    node = new CCBDataTable();
+    lastField_ = nullptr;
+  } else {
+    CCBDataField* field = new CCBDataField();
+    field->setSignSeparate(context_.signSeparate);
+    field->setSignLeading(context_.signLeading);
+    node = lastField_ = field;
+  }
+  node->setLevelNumber(level);
+  if (!context_.dataName.isNull()) {
+    node->setName(context_.dataName);
+  } else if (node->isField()) {
+    static_cast<CCBDataField*>(node)->setFieldKind(FIELD_KIND_FILLER);
+  } else {
+    node->setName(QvbString("FILLER"));
+  }
+  if (!placeNode(node)) {
+    delete node;
+    lastField_ = nullptr;
+    error = QvbString("Invalid level number");
+    return false;
+  }
+  if (node->getDepth() > MAX_LAYOUT_DEPTH) {
+    error = layoutTooDeepMessage();
+    return false;
+  }
+  return applyClauses(node, error);
+}
+
+// OCCURS, REDEFINES, value, usage and last the picture, whose format is built from
+// the usage and sign options already set.
+bool CopybookLoad::applyClauses(CCBData* node, QvbString& error) {
+  bool ok = true;
+  if (context_.depending) {
+    ok = node->setOccursDepending(context_.dependingName, context_.occursMaximum);
+  } else if (context_.occurs) {
+    node->setOccurs(context_.occursMaximum);
+  }
+  if (ok && context_.redefines) ok = node->setRedefines(context_.objectName);
+  if (ok) {
+    if (!context_.values.empty()) node->setConstValue(context_.values.front());
+    node->setUsage(context_.usage.isNull() ? QvbString("DISPLAY") : context_.usage);
+    if (node->isField()) ok = static_cast<CCBDataField*>(node)->setPicture(context_.picture);
+  }
+  if (!ok) error = node->getErrorMessage();
+  return ok;
+}
+
+// Places node by its level number alone: a sibling of the last node at the same
+// level, a child of it at a greater level, otherwise a child of the nearest
+// ancestor with a smaller level. False for a level of 0 or below.
+bool CopybookLoad::placeNode(CCBData* node) {
+  const int level = node->getLevelNumber();
+  if (level <= 0) return false;
+  CCBData* last = context_.lastNode;
+  CCBData* parent = nullptr;
+  if (level == last->getLevelNumber()) {
+    parent = last->getParent();
+  } else if (level > last->getLevelNumber()) {
+    parent = last;
+  } else {
+    parent = last->getParent();
+    while (parent != nullptr && parent->getLevelNumber() >= level) {
+      if (parent->isRoot()) return false;
+      parent = parent->getParent();
+    }
+  }
+  if (parent == nullptr) return false;
+  parent->addChild(node);
+  context_.lastNode = node;
+  return true;
+}
+
+}  // namespace
+
+CCBDataRoot* parseCopybook(const QvbString& fileName, QvbString& error, int& line,
+                           LYRADebugCallback* callback) {
+  error.assign("");
+  line = 0;
+  CCBParseContext context;
+  if (!context.reader.open(fileName)) {
+    error = context.reader.getErrorMessage();
+    return nullptr;
+  }
+  CCBDataRoot* root = nullptr;
+  ParserPtr parser = buildParser(&context, callback, error);
+  if (parser != nullptr) {
+    CopybookLoad load(context, *parser, callback);
+    if (load.run(error)) root = load.takeRoot();
+  }
+  line = context.reader.getLineCount();
+  context.reader.close();
+  return root;
+}
+
+bool parseClauseText(const QvbString& text, QvbString& picture, QvbString& usage,
+                     int& signFlags) {
+  picture.setNull();
+  CCBParseContext context;
+  QvbString error;
+  ParserPtr parser = buildParser(&context, nullptr, error);
+  if (parser == nullptr) return false;
+  context.reader.setStatement(text);
+  const int count = context.reader.getTokenCount();
+  if (count >= MAX_PATH_ENTRIES) return false;
+  std::vector<QvbString> texts(static_cast<size_t>(count) + 1);
+  std::vector<int> codes(static_cast<size_t>(count) + 1, TOKEN_END);
+  for (int i = 0; i < count; ++i) {
+    texts[static_cast<size_t>(i)] = context.reader.getToken(i);
+    codes[static_cast<size_t>(i)] = lookupTokenCode(texts[static_cast<size_t>(i)]);
+  }
+  context.resetStatement();
+  if (!parser->parse(texts.data(), codes.data())) return false;
+  picture = context.picture;
+  usage = context.usage.isNull() ? QvbString("DISPLAY") : context.usage;
+  signFlags = (context.signLeading ? 1 : 0) + (context.signSeparate ? 2 : 0);
+  return true;
+}

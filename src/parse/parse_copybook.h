@@ -1,0 +1,24 @@
+// The data description handler: turns a copybook source file into a layout tree,
+// and the clause text of a single entry into its picture, usage and sign options.
+// The tree parseCopybook returns belongs to the caller.
+#ifndef LYRA_PARSE_PARSE_COPYBOOK_H_
+#define LYRA_PARSE_PARSE_COPYBOOK_H_
+
+#include "layout/ccb_data_root.h"
+#include "lyra/lyra_debug_callback.h"
+#include "lyra/qvb_string.h"
+
+// Parses the copybook into a new tree (one node per data description entry, level-88
+// names attached to the field before them). On failure returns null with the reason
+// in error and the number of source lines read in line (0 when the file cannot be
+// opened). Progress messages go to callback when it is not null.
+CCBDataRoot* parseCopybook(const QvbString& fileName, QvbString& error, int& line,
+                           LYRADebugCallback* callback);
+
+// Reads text as the clauses of one entry without a level number (a data name, then
+// clauses such as "PIC S9(5) COMP-3"). On a match sets picture (null without a PIC
+// clause), usage ("DISPLAY" without one) and signFlags (1 leading + 2 separate).
+bool parseClauseText(const QvbString& text, QvbString& picture, QvbString& usage,
+                     int& signFlags);
+
+#endif  // LYRA_PARSE_PARSE_COPYBOOK_H_

@@ -1,0 +1,168 @@
+// The XML layout document: writing a layout tree as nested "node" elements with
+// their properties, condition values and children, and reading one back. These are
+// the XML steps of CCBLayoutLoader.
+
+#include "interface/ccb_layout_loader.h"
+#include "layout/ccb_data_field.h"
+#include "layout/ccb_data_table.h"
+
+namespace {
+
+const char* const HEAD_ELEMENT = "CCBLayout";
+
+bool named(const QvbString& actual, const char* expected) {
+  return actual.compare(expected, false) == 0;
+}
+
+// A new node of the type an element's "type" attribute names, or null.
+CCBData* createNode(const QvbString& type) {
+  if (named(type, "root")) return new CCBDataRoot();
+  if (named(type, "table")) return new CCBDataTable();
+  if (named(type, "field")) return new CCBDataField();
+  return nullptr;
+}
+
+}  // namespace
+
+bool CCBLayoutLoader::writeLayoutFile(const QvbString& fileName, CCBDataRoot* root) {
+  if (!buildDocument(root)) return false;
+  if (document_.createFile(fileName, true, QvDomNode())) return true;
+  errorMessage_ = document_.getErrorMessage();
+  return false;
+}
+
+bool CCBLayoutLoader::writeLayoutXml(QvbString& xml, CCBDataRoot* root) {
+  if (!buildDocument(root)) return false;
+  xml = document_.createXML(true, QvDomNode());
+  return true;
+}
+
+bool CCBLayoutLoader::buildDocument(CCBDataRoot* root) {
+  document_.startNewDocument(HEAD_ELEMENT);
+  return writeNode(document_.getRoot().addChild("node"), root);
+}
+
+bool CCBLayoutLoader::writeNode(QvDomNode element, CCBData* node) {
+  if (node == nullptr) return true;
+  element.setAttributeValue("type", node->getNodeTypeName());
+  QvDomNode properties = element.addChild("properties");
+  for (int i = 0; i < node->getPropertyCount(); ++i) {
+    properties.addChild(node->getPropertyName(i)).setValue(node->getProperty(i, nullptr));
+  }
+  QvDomNode values = element.addChild("values");
+  for (int i = 0; i < node->getConditionCount(); ++i) {
+    values.addChild(node->getConditionName(i)).setValue(node->getConditionValue(i));
+  }
+  QvDomNode nodes = element.addChild("nodes");
+  for (CCBData* child = node->getFirstChild(); child != nullptr; child = child->getNextSibling()) {
+    if (!writeNode(nodes.addChild("node"), child)) return false;
+  }
+  return true;
+}
+
+CCBDataRoot* CCBLayoutLoader::readLayoutFile(const QvbString& fileName) {
+  if (document_.loadFile(fileName)) return readDocument();
+  errorMessage_ = QvbString("Error Loading xml");
+  return nullptr;
+}
+
+CCBDataRoot* CCBLayoutLoader::readLayoutXml(const QvbString& xml) {
+  if (document_.loadXML(xml)) return readDocument();
+  errorMessage_ = QvbString("Error Loading xml");
+  return nullptr;
+}
+
+CCBDataRoot* CCBLayoutLoader::readDocument() {
+  const QvDomNode head = document_.getRoot();
+  if (head.null()) return nullptr;
+  if (!named(head.getName(), HEAD_ELEMENT)) {
+    errorMessage_ = QvbString("Invalid XML file - Missing Head tag");
+    return nullptr;
+  }
+  const QvDomNode first = head.getFirstChild(false);
+  if (first.null()) return nullptr;
+  if (!named(first.getAttributeValue("type"), "root")) {
+    errorMessage_ = QvbString("First node not of type 'root'");
+    return nullptr;
+  }
+  CCBData* root = readNodeList(first, nullptr, 0);
+  if (root == nullptr) return nullptr;
+  return completeLayout(static_cast<CCBDataRoot*>(root));
+}
+
+// Reads element and every element after it. With a parent, each node is attached
+// to it as soon as it is created (so that links resolve from the node's place) and
+// the parent's tree owns it. Without one, the first node is the result and the
+// nodes of later elements are checked like it and then released. On failure every
+// node not owned by a parent is released and the result is null.
+CCBData* CCBLayoutLoader::readNodeList(QvDomNode element, CCBData* parent, int depth) {
+  CCBData* first = nullptr;
+  for (QvDomNode e = element; !e.null(); e = e.getNextSibling(false)) {
+    CCBData* node = readNode(e, parent, depth);
+    if (node == nullptr) {
+      if (parent == nullptr) delete first;
+      return nullptr;
+    }
+    if (first == nullptr) {
+      first = node;
+    } else if (parent == nullptr) {
+      delete node;
+    }
+  }
+  return first;
+}
+
+// Reads one "node" element with its properties, values and children.
+CCBData* CCBLayoutLoader::readNode(QvDomNode element, CCBData* parent, int depth) {
+  if (!named(element.getName(), "node")) {
+    errorMessage_ = QvbString("Tag mismatch - Node");
+    return nullptr;
+  }
+  CCBData* node = createNode(element.getAttributeValue("type"));
+  if (node == nullptr) {
+    errorMessage_ = QvbString("Not a valid node type");
+    return nullptr;
+  }
+  if (parent != nullptr) parent->addChild(node);
+  if (depth > MAX_LAYOUT_DEPTH) {
+    errorMessage_ = layoutTooDeepMessage();
+  } else if (readChildren(element, node, depth)) {
+    return node;
+  }
+  if (parent == nullptr) delete node;
+  return nullptr;
+}
+
+bool CCBLayoutLoader::readChildren(QvDomNode element, CCBData* node, int depth) {
+  for (QvDomNode child = element.getFirstChild(false); !child.null();
+       child = child.getNextSibling(false)) {
+    const QvbString name = child.getName();
+    if (named(name, "properties")) {
+      if (!readProperties(node, child)) return false;
+    } else if (named(name, "nodes")) {
+      const QvDomNode first = child.getFirstChild(false);
+      if (!first.null() && readNodeList(first, node, depth + 1) == nullptr) return false;
+    } else if (named(name, "values")) {
+      for (QvDomNode value = child.getFirstChild(false); !value.null();
+           value = value.getNextSibling(false)) {
+        node->addCondition(value.getName(), value.getValue(false));
+      }
+    }
+  }
+  return true;
+}
+
+bool CCBLayoutLoader::readProperties(CCBData* node, QvDomNode properties) {
+  for (QvDomNode child = properties.getFirstChild(false); !child.null();
+       child = child.getNextSibling(false)) {
+    const int index = node->getPropertyIndex(child.getName());
+    if (index == -1) continue;
+    if (!node->setProperty(index, child.getValue(false))) {
+      errorMessage_ = node->getErrorMessage();
+      return false;
+    }
+  }
+  if (node->createFormat()) return true;
+  errorMessage_ = node->getErrorMessage();
+  return false;
+}
