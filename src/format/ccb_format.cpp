@@ -214,9 +214,11 @@ inline bool readOverpunch(unsigned char byte, int* digit, bool* negative) {
 // Reads the digit and sign of an embedded-sign byte, EBCDIC or ASCII. False when the
 // byte is no signed digit of that character set.
 inline bool readZonedDigit(unsigned char byte, bool ebcdic, int* digit, bool* negative) {
+  const unsigned zone = byte >> 4;
+  const unsigned low = byte & 0x0F;
   if (!ebcdic && readOverpunch(byte, digit, negative)) return true;
-  const unsigned char sign = (ebcdic ? EBCDIC_ZONE_SIGN : ASCII_ZONE_SIGN)[byte >> 4];
-  *digit = byte & 0x0F;
+  const unsigned char sign = (ebcdic ? EBCDIC_ZONE_SIGN : ASCII_ZONE_SIGN)[zone];
+  *digit = static_cast<int>(low);
   *negative = sign == ZONE_MINUS;
   return sign != ZONE_BAD && *digit <= 9;
 }
@@ -479,7 +481,7 @@ int CCBFormat::decodeDisplay(bool noConvert) {
 // separate trailing sign, or '-' or ' ' for an embedded sign, whose byte index and
 // digit are returned. Returns null when there is no sign byte or an embedded sign byte
 // is no signed digit.
-char* CCBFormat::writeDisplaySign(char* out, bool noConvert, int* signIndex, int* signDigit) {
+char* CCBFormat::writeDisplaySign(char* out, bool noConvert, int* signIndex, int* signDigit) const {
   if ((flags_ & SIGNED) == 0) return out;
   const bool leading = (flags_ & SIGN_LEADING) != 0;
   if ((flags_ & SIGN_SEPARATE) != 0 && leading) return out;  // it leads the characters
@@ -499,7 +501,8 @@ char* CCBFormat::writeDisplaySign(char* out, bool noConvert, int* signIndex, int
 // writes a separate sign first, so decimalPosition counts it; a trailing separate sign
 // byte has already been written and is not among the characters here. An embedded
 // sign byte is written as its digit.
-char* CCBFormat::writeDisplayCharacters(char* out, bool noConvert, int signIndex, int signDigit) {
+char* CCBFormat::writeDisplayCharacters(char* out, bool noConvert, int signIndex,
+                                        int signDigit) const {
   const unsigned char* data = dataBuffer_.get();
   const bool trailingSeparate =
       (flags_ & (SIGNED | SIGN_SEPARATE | SIGN_LEADING)) == (SIGNED | SIGN_SEPARATE);

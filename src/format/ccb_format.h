@@ -83,8 +83,8 @@ class CCBFormat {
   bool setDecimalPosition(int position);
   bool finishNumericPicture(QvbString& error);
   bool finishDisplayPicture(bool allNumeric, bool integer, QvbString& error);
-  char* writeDisplaySign(char* out, bool noConvert, int* signIndex, int* signDigit);
-  char* writeDisplayCharacters(char* out, bool noConvert, int signIndex, int signDigit);
+  char* writeDisplaySign(char* out, bool noConvert, int* signIndex, int* signDigit) const;
+  char* writeDisplayCharacters(char* out, bool noConvert, int signIndex, int signDigit) const;
   char* writePackedDigits(char* out) const;
 
   unsigned flags_;

@@ -31,7 +31,7 @@ std::string decode(const char* picture, const char* usage, int signFlags, const 
   return format->text();
 }
 
-std::string hexBytes(const std::vector<unsigned char>& bytes) {
+std::string byteString(const std::vector<unsigned char>& bytes) {
   return std::string(bytes.begin(), bytes.end());
 }
 
@@ -44,7 +44,7 @@ struct NumberCase {
 
 void expectNumbers(const std::vector<NumberCase>& cases) {
   for (const NumberCase& c : cases) {
-    EXPECT_EQ(c.text, decode(c.picture, c.usage, 0, hexBytes(c.bytes), true)) << c.picture;
+    EXPECT_EQ(c.text, decode(c.picture, c.usage, 0, byteString(c.bytes), true)) << c.picture;
   }
 }
 
@@ -121,7 +121,7 @@ TEST(CCBFormatDecodeTest, BinaryTextsLongerThanTheirPictureComeOutWhole) {
     std::unique_ptr<CCBFormat> format = makeFormat(c.picture, "COMP", 0);
     ASSERT_NE(nullptr, format);
     EXPECT_EQ(c.outputLength, format->outputLength()) << c.picture;
-    EXPECT_EQ(c.text, decode(c.picture, "COMP", 0, hexBytes(c.bytes), true)) << c.picture;
+    EXPECT_EQ(c.text, decode(c.picture, "COMP", 0, byteString(c.bytes), true)) << c.picture;
   }
 }
 
