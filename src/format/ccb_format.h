@@ -49,9 +49,11 @@ class CCBFormat {
   CCBFormat(const CCBFormat&) = delete;
   CCBFormat& operator=(const CCBFormat&) = delete;
 
-  // Writes the text of the bytes in dataBuffer() into the text buffer and returns its
-  // length. With noConvert false, display characters are converted from EBCDIC.
-  // Undecodable bytes give the text "#ERR#".
+  // Writes the text of the bytes in dataBuffer() into the text buffer and returns the
+  // number of characters written before its terminating zero. With noConvert false,
+  // display characters are converted from EBCDIC. Undecodable bytes give the text
+  // "#ERR#". A display text may hold a zero byte earlier (copied from the data): its
+  // value is the characters before the first zero byte.
   int decodeText(bool noConvert);
   int decodeDisplay(bool noConvert);
   int decodeBinary();
@@ -74,6 +76,16 @@ class CCBFormat {
  private:
   CCBFormat(int usage, unsigned flags) : flags_(flags), usage_(usage) {}
   bool allocateBuffers();
+  int binaryTextLength() const;
+  bool addDigits(int count, QvbString& error);
+  bool addStorage(int count, QvbString& error);
+  bool addScale(bool trailing, int count, QvbString& error);
+  bool setDecimalPosition(int position);
+  bool finishNumericPicture(QvbString& error);
+  bool finishDisplayPicture(bool allNumeric, bool integer, QvbString& error);
+  char* writeDisplaySign(char* out, bool noConvert, int* signIndex, int* signDigit) const;
+  char* writeDisplayCharacters(char* out, bool noConvert, int signIndex, int signDigit) const;
+  char* writePackedDigits(char* out) const;
 
   unsigned flags_;
   int usage_;

@@ -1,0 +1,587 @@
+#include "format/ccb_format.h"
+
+#include <cstdint>
+#include <cstring>
+#include <new>
+
+#include "support/np_uchar.h"
+
+namespace {
+
+struct UsageEntry {
+  const char* text;
+  int code;
+};
+
+// Usage words in lookup order.
+const UsageEntry USAGE_TABLE[] = {
+    {"BINARY", USAGE_BINARY},           // big-endian binary
+    {"COMP-4", USAGE_BINARY},           // big-endian binary
+    {"COMPUTATIONAL-4", USAGE_BINARY},  // big-endian binary
+    {"COMP-5", USAGE_BINARY},           // read exactly as BINARY
+    {"COMPUTATIONAL-5", USAGE_BINARY},  // read exactly as BINARY
+    {"COMP", USAGE_BINARY},             // big-endian binary
+    {"COMPUTATIONAL", USAGE_BINARY},    // big-endian binary
+    {"COMP-3", USAGE_PACKED},           // packed decimal
+    {"COMPUTATIONAL-3", USAGE_PACKED},  // packed decimal
+    {"PACKED-DECIMAL", USAGE_PACKED},   // packed decimal
+    {"DISPLAY", USAGE_DISPLAY},         // one character per position
+    {"DISPLAY-1", USAGE_DISPLAY_1},     // double-byte characters: never decoded
+    {"NATIONAL", USAGE_NATIONAL},       // national characters: never decoded
+};
+
+// Symbols that make a display picture alphanumeric (or edited with insertion characters).
+const char ALPHANUMERIC_SYMBOLS[] = "ABGNX/,";
+// Single-character symbols that take one character position each in a display picture.
+const char POSITION_SYMBOLS[] = "ABGNXZ/,.90+-*$E";
+
+// The shortest text a field has room for: the error text.
+const int MIN_OUTPUT_LENGTH = 5;
+const char ERROR_TEXT[] = "#ERR#";
+
+// 10^0 to 10^18: the divisors that split a binary value at its implied point.
+const uint64_t POWERS_OF_TEN[] = {
+    1ULL,                    // 10^0
+    10ULL,                   // 10^1
+    100ULL,                  // 10^2
+    1000ULL,                 // 10^3
+    10000ULL,                // 10^4
+    100000ULL,               // 10^5
+    1000000ULL,              // 10^6
+    10000000ULL,             // 10^7
+    100000000ULL,            // 10^8
+    1000000000ULL,           // 10^9
+    10000000000ULL,          // 10^10
+    100000000000ULL,         // 10^11
+    1000000000000ULL,        // 10^12
+    10000000000000ULL,       // 10^13
+    100000000000000ULL,      // 10^14
+    1000000000000000ULL,     // 10^15
+    10000000000000000ULL,    // 10^16
+    100000000000000000ULL,   // 10^17
+    1000000000000000000ULL,  // 10^18
+};
+const int MAX_FRACTION_DIGITS = 18;
+const int MAX_BINARY_BYTES = 8;
+
+// The most decimal digits an unsigned binary value of n bytes (the index) can have.
+const int BINARY_DIGITS[] = {
+    1,   // 0 bytes
+    3,   // 1 byte: 255
+    5,   // 2 bytes: 65535
+    8,   // 3 bytes: 16777215
+    10,  // 4 bytes: 4294967295
+    13,  // 5 bytes: 1099511627775
+    15,  // 6 bytes: 281474976710655
+    17,  // 7 bytes: 72057594037927935
+    20,  // 8 bytes: 18446744073709551615
+};
+
+// Sign carried in the zone (high four bits) of an embedded-sign byte.
+enum ZoneSign : unsigned char { ZONE_BAD = 0, ZONE_PLUS = 1, ZONE_MINUS = 2 };
+
+// Zones of EBCDIC signed digits, indexed by the zone.
+const unsigned char EBCDIC_ZONE_SIGN[16] = {
+    ZONE_BAD,  ZONE_BAD,   ZONE_BAD,  ZONE_BAD,    // 0x0-0x3
+    ZONE_BAD,  ZONE_BAD,   ZONE_BAD,  ZONE_BAD,    // 0x4-0x7
+    ZONE_BAD,  ZONE_BAD,   ZONE_PLUS, ZONE_MINUS,  // 0x8-0xB
+    ZONE_PLUS, ZONE_MINUS, ZONE_PLUS, ZONE_PLUS,   // 0xC-0xF
+};
+
+// Zones of ASCII signed digits, indexed by the zone: '0'-'9' are positive, 'p'-'y'
+// negative, and the EBCDIC-style zones C, D and F keep their meaning.
+const unsigned char ASCII_ZONE_SIGN[16] = {
+    ZONE_BAD,  ZONE_BAD,   ZONE_BAD, ZONE_PLUS,   // 0x0-0x3
+    ZONE_BAD,  ZONE_BAD,   ZONE_BAD, ZONE_MINUS,  // 0x4-0x7
+    ZONE_BAD,  ZONE_BAD,   ZONE_BAD, ZONE_BAD,    // 0x8-0xB
+    ZONE_PLUS, ZONE_MINUS, ZONE_BAD, ZONE_PLUS,   // 0xC-0xF
+};
+
+inline unsigned char upperCase(char c) {
+  return np_uchar_asupper_table[static_cast<unsigned char>(c)];
+}
+
+inline bool isOneOf(unsigned char c, const char* set) {
+  return c != 0 && std::strchr(set, c) != nullptr;
+}
+
+inline void setExceedsError(QvbString& error) {
+  error = qvbStringFormat("Picture exceeds the maximum field length of %d", MAX_FIELD_LENGTH);
+}
+
+// Reads the repetition count whose '(' is at text[open]: the decimal number at the start
+// of the text before ')', read by a plain conversion that stops at the first non-digit
+// (so "05" is 5). Sets *count and *next, the position after ')'. A missing ')' fails
+// without a message; a count of 0, no number or a count above MAX_FIELD_LENGTH fails
+// with one.
+bool readRepetitionCount(const char* text, int length, int open, int* count, int* next,
+                         QvbString& error) {
+  const void* close = std::memchr(text + open, ')', static_cast<size_t>(length - open));
+  if (close == nullptr) return false;
+  const char* end = static_cast<const char*>(close);
+  int value = 0;
+  for (const char* p = text + open + 1; p < end && *p >= '0' && *p <= '9'; ++p) {
+    value = value * 10 + (*p - '0');
+    if (value > MAX_FIELD_LENGTH) break;  // too large already; stops before any overflow
+  }
+  if (value == 0 || value > MAX_FIELD_LENGTH) {
+    error = "Invalid number of repetitions";
+    return false;
+  }
+  *count = value;
+  *next = static_cast<int>(end - text) + 1;
+  return true;
+}
+
+inline int writeError(char* text) {
+  std::memcpy(text, ERROR_TEXT, sizeof ERROR_TEXT);
+  return static_cast<int>(sizeof ERROR_TEXT) - 1;
+}
+
+// Copies n display characters: unchanged up to a zero byte, after which the stretch is
+// filled with zero bytes, or converted from EBCDIC. Returns the end of the copy.
+inline char* copyChars(const unsigned char* src, int n, char* dst, bool noConvert) {
+  if (noConvert) {
+    const size_t size = static_cast<size_t>(n);
+    const void* zero = std::memchr(src, 0, size);
+    const size_t kept = zero == nullptr ? size : static_cast<const unsigned char*>(zero) - src;
+    std::memcpy(dst, src, kept);
+    std::memset(dst + kept, 0, size - kept);
+  } else {
+    np_uchar_encode(NP_UCHAR_EBCDIC037_TO_LATIN1, src, reinterpret_cast<unsigned char*>(dst), n);
+  }
+  return dst + n;
+}
+
+inline char* writeZeros(char* out, int n) {
+  std::memset(out, '0', static_cast<size_t>(n));
+  return out + n;
+}
+
+// Leading scaling positions: a point and one zero per position, before the digits.
+inline char* writeLeadingScale(char* out, int scaleCount) {
+  if (scaleCount >= 0) return out;
+  *out++ = '.';
+  return writeZeros(out, -scaleCount);
+}
+
+// Trailing scaling positions: one zero per position, after the digits.
+inline char* writeTrailingScale(char* out, int scaleCount) {
+  return scaleCount > 0 ? writeZeros(out, scaleCount) : out;
+}
+
+// Writes value in decimal, padded on the left with '0' to at least width digits.
+inline char* writeDecimal(char* out, uint64_t value, int width) {
+  char digits[20];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  if (width > n) out = writeZeros(out, width - n);
+  while (n > 0) *out++ = digits[--n];
+  return out;
+}
+
+inline uint64_t readBigEndian(const unsigned char* bytes, int n) {
+  uint64_t value = 0;
+  for (int i = 0; i < n; ++i) value = value << 8 | bytes[i];
+  return value;
+}
+
+// Widens a two's-complement number of bits bits (1 to 63) to 64 bits.
+inline uint64_t signExtend(uint64_t value, int bits) {
+  return (value >> (bits - 1) & 1) != 0 ? value | ~uint64_t{0} << bits : value;
+}
+
+// ASCII overpunch characters: '{' and 'A'-'I' are +0 to +9, '}' and 'J'-'R' -0 to -9.
+inline bool readOverpunch(unsigned char byte, int* digit, bool* negative) {
+  if (byte == '{' || byte == '}') {
+    *digit = 0;
+    *negative = byte == '}';
+  } else if (byte >= 'A' && byte <= 'I') {
+    *digit = byte - 'A' + 1;
+    *negative = false;
+  } else if (byte >= 'J' && byte <= 'R') {
+    *digit = byte - 'J' + 1;
+    *negative = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Reads the digit and sign of an embedded-sign byte, EBCDIC or ASCII. False when the
+// byte is no signed digit of that character set.
+inline bool readZonedDigit(unsigned char byte, bool ebcdic, int* digit, bool* negative) {
+  const unsigned zone = byte >> 4;
+  const unsigned low = byte & 0x0F;
+  if (!ebcdic && readOverpunch(byte, digit, negative)) return true;
+  const unsigned char sign = (ebcdic ? EBCDIC_ZONE_SIGN : ASCII_ZONE_SIGN)[zone];
+  *digit = static_cast<int>(low);
+  *negative = sign == ZONE_MINUS;
+  return sign != ZONE_BAD && *digit <= 9;
+}
+
+}  // namespace
+
+CCBFormat* CCBFormat::create(const QvbString& picture, const QvbString& usage, int signFlags,
+                             QvbString& error) {
+  const int code = lookupUsage(usage);
+  if (code == USAGE_UNKNOWN) {
+    error = "Invalid or unknown usage clause";
+    return nullptr;
+  }
+  // Only the SIGN clause's bits come from the caller; SIGNED is the picture's to set.
+  const unsigned flags = static_cast<unsigned>(signFlags) & (SIGN_LEADING | SIGN_SEPARATE);
+  std::unique_ptr<CCBFormat> format(new (std::nothrow) CCBFormat(code, flags));
+  if (!format) {
+    error = "Buffer Allocation failed";
+    return nullptr;
+  }
+  const bool numeric = code == USAGE_BINARY || code == USAGE_PACKED;
+  if (numeric ? !parseNumericPicture(picture, format.get(), error)
+              : !parseDisplayPicture(picture, format.get(), error)) {
+    return nullptr;
+  }
+  if (format->outputLength_ < MIN_OUTPUT_LENGTH) format->outputLength_ = MIN_OUTPUT_LENGTH;
+  // A binary field can hold more digits than its picture declares.
+  format->textCapacity_ = format->outputLength_;
+  if (code == USAGE_BINARY && format->binaryTextLength() > format->textCapacity_) {
+    format->textCapacity_ = format->binaryTextLength();
+  }
+  if (!format->allocateBuffers()) {
+    error = "Buffer Allocation failed";
+    return nullptr;
+  }
+  return format.release();
+}
+
+CCBFormat::~CCBFormat() = default;
+
+int CCBFormat::lookupUsage(const QvbString& usage) {
+  for (const UsageEntry& entry : USAGE_TABLE) {
+    if (usage.compare(entry.text, false) == 0) return entry.code;
+  }
+  return USAGE_UNKNOWN;
+}
+
+bool CCBFormat::allocateBuffers() {
+  dataBuffer_.reset(new (std::nothrow) unsigned char[storageLength_ + 1]);
+  textBuffer_.reset(new (std::nothrow) char[textCapacity_ + 1]);
+  if (!dataBuffer_ || !textBuffer_) return false;
+  std::memset(dataBuffer_.get(), 0, static_cast<size_t>(storageLength_) + 1);
+  textBuffer_[0] = '\0';
+  return true;
+}
+
+// The longest text decodeBinary can write: a sign, a leading point with its scaling
+// zeros (or the trailing zeros), every digit the storage can hold, and a point followed
+// by the single fraction digit 0.
+int CCBFormat::binaryTextLength() const {
+  if (storageLength_ > MAX_BINARY_BYTES || fractionDigits_ > MAX_FRACTION_DIGITS) return 0;
+  const int scale = scaleCount_ < 0 ? -scaleCount_ : scaleCount_;
+  return 1 + 1 + scale + BINARY_DIGITS[storageLength_] + 2;
+}
+
+bool CCBFormat::addDigits(int count, QvbString& error) {
+  if (count > MAX_FIELD_LENGTH - digitCount_) {
+    setExceedsError(error);
+    return false;
+  }
+  digitCount_ += count;
+  return true;
+}
+
+bool CCBFormat::addStorage(int count, QvbString& error) {
+  if (count > MAX_FIELD_LENGTH - storageLength_) {
+    setExceedsError(error);
+    return false;
+  }
+  storageLength_ += count;
+  return true;
+}
+
+// Counts count scaling positions P: leading ones (before any digit) lower scaleCount,
+// trailing ones raise it. A picture cannot have both.
+bool CCBFormat::addScale(bool trailing, int count, QvbString& error) {
+  if (trailing && scaleCount_ < 0) {
+    error = "Can't have both leading and trailing zeros";
+    return false;
+  }
+  const int scale = scaleCount_ < 0 ? -scaleCount_ : scaleCount_;
+  if (count > MAX_FIELD_LENGTH - scale) {
+    setExceedsError(error);
+    return false;
+  }
+  scaleCount_ += trailing ? count : -count;
+  return true;
+}
+
+// Notes V at position; a second V is refused (without a message).
+bool CCBFormat::setDecimalPosition(int position) {
+  if (decimalPosition_ != -1) return false;
+  decimalPosition_ = position;
+  return true;
+}
+
+bool CCBFormat::parseNumericPicture(const QvbString& picture, CCBFormat* format, QvbString& error) {
+  const char* text = picture.asCstr();
+  const int length = picture.length();
+  int pos = 0;
+  if (length > 0 && upperCase(text[0]) == 'S') {
+    format->flags_ |= SIGNED;
+    pos = 1;
+  }
+  if (pos >= length) {
+    error = "Insufficient information in picture";
+    return false;
+  }
+  while (pos < length) {
+    const unsigned char symbol = upperCase(text[pos]);
+    int count = 1;
+    int next = pos + 1;
+    const bool counted = next < length && text[next] == '(';
+    if (counted && !readRepetitionCount(text, length, next, &count, &next, error)) return false;
+    bool ok;
+    if (symbol == 'P') {
+      ok = format->addScale(format->digitCount_ > 0, count, error);
+    } else if (counted || symbol == '9') {
+      ok = format->addDigits(count, error);  // any symbol with a count stands for digits
+    } else if (symbol == 'V') {
+      ok = format->setDecimalPosition(format->digitCount_);
+    } else {
+      error = qvbStringFormat("Unrecognized character '%c' found", text[pos]);
+      ok = false;
+    }
+    if (!ok) return false;
+    pos = next;
+  }
+  return format->finishNumericPicture(error);
+}
+
+// Storage, output length, fraction digits and output type of a binary or packed picture.
+bool CCBFormat::finishNumericPicture(QvbString& error) {
+  if (usage_ == USAGE_PACKED) {
+    storageLength_ = digitCount_ / 2 + 1;
+  } else {
+    storageLength_ = digitCount_ <= 4 ? 2 : (digitCount_ <= 9 ? 4 : 8);
+  }
+  const int scale = scaleCount_ < 0 ? -scaleCount_ : scaleCount_;
+  const int64_t output = int64_t{digitCount_} + 2 + scale + (scaleCount_ < 0 ? 1 : 0);
+  if (output > MAX_FIELD_LENGTH) {
+    setExceedsError(error);
+    return false;
+  }
+  outputLength_ = static_cast<int>(output);
+  if (decimalPosition_ != -1) fractionDigits_ = digitCount_ - decimalPosition_;
+  if (digitCount_ > 15) {
+    outputType_ = 4;
+  } else if (digitCount_ > 9 || decimalPosition_ != -1) {
+    outputType_ = 3;
+  } else {
+    outputType_ = 2;
+  }
+  return true;
+}
+
+bool CCBFormat::parseDisplayPicture(const QvbString& picture, CCBFormat* format, QvbString& error) {
+  const char* text = picture.asCstr();
+  const int length = picture.length();
+  bool allNumeric = true;
+  bool integer = true;
+  bool nineSeen = false;
+  int pos = 0;
+  while (pos < length) {
+    const unsigned char symbol = upperCase(text[pos]);
+    const unsigned char second = pos + 1 < length ? upperCase(text[pos + 1]) : 0;
+    const bool twoPositions = (symbol == 'C' && second == 'R') || (symbol == 'D' && second == 'B');
+    if (symbol == '(' || symbol == ')') {
+      error = "Unexpected parentheses found";
+      return false;
+    }
+    int count = 1;
+    int next = pos + (twoPositions ? 2 : 1);
+    if (next < length && text[next] == '(' &&
+        !readRepetitionCount(text, length, next, &count, &next, error)) {
+      return false;
+    }
+    if (isOneOf(symbol, ALPHANUMERIC_SYMBOLS)) allNumeric = integer = false;
+    if (symbol == '.') integer = false;
+    if (symbol == '9') nineSeen = true;
+    if (symbol == 'S') format->flags_ |= SIGNED;
+    bool ok = true;
+    if (twoPositions) {
+      ok = format->addStorage(count, error) && format->addStorage(1, error);
+    } else if (isOneOf(symbol, POSITION_SYMBOLS) ||
+               (symbol == 'S' && (format->flags_ & SIGN_SEPARATE) != 0)) {
+      ok = format->addStorage(count, error);
+    } else if (symbol == 'P') {
+      ok = format->addScale(nineSeen, count, error);
+    } else if (symbol == 'V') {
+      ok = format->setDecimalPosition(format->storageLength_);
+    } else if (symbol != 'S') {  // an embedded sign S takes no position
+      error = qvbStringFormat("Unrecognized character '%c' found", text[pos]);
+      ok = false;
+    }
+    if (!ok) return false;
+    pos = next;
+  }
+  return format->finishDisplayPicture(allNumeric, integer, error);
+}
+
+// Output length and output type of a display picture.
+bool CCBFormat::finishDisplayPicture(bool allNumeric, bool integer, QvbString& error) {
+  outputType_ = !allNumeric ? 4 : (!integer ? 3 : 2);
+  const int scale = scaleCount_ < 0 ? -scaleCount_ : scaleCount_;
+  const bool embeddedSign = (flags_ & SIGNED) != 0 && (flags_ & SIGN_SEPARATE) == 0;
+  const int64_t output = int64_t{storageLength_} + scale + (scaleCount_ < 0 ? 1 : 0) +
+                         (decimalPosition_ != -1 ? 1 : 0) + (embeddedSign ? 1 : 0);
+  if (output > MAX_FIELD_LENGTH) {
+    setExceedsError(error);
+    return false;
+  }
+  outputLength_ = static_cast<int>(output);
+  return true;
+}
+
+int CCBFormat::decodeText(bool noConvert) {
+  switch (usage_) {
+    case USAGE_DISPLAY:
+      return decodeDisplay(noConvert);
+    case USAGE_BINARY:
+      return decodeBinary();
+    case USAGE_PACKED:
+      return decodePacked();
+    default:
+      return writeError(textBuffer_.get());
+  }
+}
+
+int CCBFormat::decodeDisplay(bool noConvert) {
+  char* const text = textBuffer_.get();
+  if (usage_ == USAGE_BINARY || usage_ == USAGE_PACKED) return writeError(text);
+  if ((flags_ & SIGNED) == 0 && decimalPosition_ == -1 && scaleCount_ == 0) {
+    copyChars(dataBuffer_.get(), storageLength_, text, noConvert);  // plain characters
+    text[storageLength_] = '\0';
+    return storageLength_;
+  }
+  int signIndex = -1;
+  int signDigit = 0;
+  char* out = writeDisplaySign(text, noConvert, &signIndex, &signDigit);
+  if (out == nullptr) return writeError(text);
+  out = writeLeadingScale(out, scaleCount_);
+  out = writeDisplayCharacters(out, noConvert, signIndex, signDigit);
+  out = writeTrailingScale(out, scaleCount_);
+  *out = '\0';
+  return static_cast<int>(out - text);
+}
+
+// Writes the sign character that opens a signed display text: the last byte of a
+// separate trailing sign, or '-' or ' ' for an embedded sign, whose byte index and
+// digit are returned. Returns null when there is no sign byte or an embedded sign byte
+// is no signed digit.
+char* CCBFormat::writeDisplaySign(char* out, bool noConvert, int* signIndex, int* signDigit) const {
+  if ((flags_ & SIGNED) == 0) return out;
+  const bool leading = (flags_ & SIGN_LEADING) != 0;
+  if ((flags_ & SIGN_SEPARATE) != 0 && leading) return out;  // it leads the characters
+  if (storageLength_ == 0) return nullptr;
+  const unsigned char* data = dataBuffer_.get();
+  if ((flags_ & SIGN_SEPARATE) != 0) {
+    return copyChars(data + storageLength_ - 1, 1, out, noConvert);
+  }
+  *signIndex = leading ? 0 : storageLength_ - 1;
+  bool negative = false;
+  if (!readZonedDigit(data[*signIndex], !noConvert, signDigit, &negative)) return nullptr;
+  *out++ = negative ? '-' : ' ';
+  return out;
+}
+
+// Writes the field's characters with '.' after those standing before V. The picture
+// writes a separate sign first, so decimalPosition counts it; a trailing separate sign
+// byte has already been written and is not among the characters here. An embedded
+// sign byte is written as its digit.
+char* CCBFormat::writeDisplayCharacters(char* out, bool noConvert, int signIndex,
+                                        int signDigit) const {
+  const unsigned char* data = dataBuffer_.get();
+  const bool trailingSeparate =
+      (flags_ & (SIGNED | SIGN_SEPARATE | SIGN_LEADING)) == (SIGNED | SIGN_SEPARATE);
+  const int count = trailingSeparate ? storageLength_ - 1 : storageLength_;
+  const bool point = decimalPosition_ != -1;
+  int pointAt = count;
+  if (point) {
+    pointAt = trailingSeparate ? decimalPosition_ - 1 : decimalPosition_;
+    if (pointAt < 0) pointAt = 0;
+    if (pointAt > count) pointAt = count;
+  }
+  char* const start = out;
+  out = copyChars(data, pointAt, out, noConvert);
+  if (point) *out++ = '.';
+  out = copyChars(data + pointAt, count - pointAt, out, noConvert);
+  if (signIndex >= 0) {
+    start[signIndex + (point && signIndex >= pointAt ? 1 : 0)] = static_cast<char>('0' + signDigit);
+  }
+  return out;
+}
+
+int CCBFormat::decodeBinary() {
+  char* const text = textBuffer_.get();
+  if (usage_ != USAGE_BINARY || storageLength_ > MAX_BINARY_BYTES ||
+      fractionDigits_ > MAX_FRACTION_DIGITS) {
+    return writeError(text);
+  }
+  uint64_t bits = readBigEndian(dataBuffer_.get(), storageLength_);
+  const bool isSigned = (flags_ & SIGNED) != 0;
+  if (isSigned && storageLength_ > 0 && storageLength_ < MAX_BINARY_BYTES) {
+    bits = signExtend(bits, storageLength_ * 8);
+  }
+  const bool negative = isSigned && (bits >> 63) != 0;
+  const uint64_t magnitude = negative ? ~bits + 1 : bits;  // unsigned: no overflow at -2^63
+  char* out = text;
+  if (negative) *out++ = '-';
+  out = writeLeadingScale(out, scaleCount_);
+  if (fractionDigits_ < 0) {
+    out = writeDecimal(out, magnitude, 0);
+  } else {
+    const uint64_t divisor = POWERS_OF_TEN[fractionDigits_];
+    out = writeDecimal(out, magnitude / divisor, 0);
+    *out++ = '.';
+    out = writeDecimal(out, magnitude % divisor, fractionDigits_);
+  }
+  out = writeTrailingScale(out, scaleCount_);
+  *out = '\0';
+  return static_cast<int>(out - text);
+}
+
+int CCBFormat::decodePacked() {
+  char* const text = textBuffer_.get();
+  const int n = storageLength_;
+  if (usage_ != USAGE_PACKED || n < 1) return writeError(text);
+  const int sign = dataBuffer_[n - 1] & 0x0F;
+  if (sign <= 9) return writeError(text);  // a digit where the sign belongs
+  char* out = text;
+  if (sign == 0x0D || sign == 0x0B) *out++ = '-';
+  out = writeLeadingScale(out, scaleCount_);
+  out = writePackedDigits(out);
+  if (out == nullptr) return writeError(text);
+  out = writeTrailingScale(out, scaleCount_);
+  *out = '\0';
+  return static_cast<int>(out - text);
+}
+
+// Writes the digit nibbles, all but the sign nibble of the last byte, with '.' before
+// the digit that follows the first decimalPosition digits. The first nibble pads an
+// even digit count and is not shown. Returns null at a nibble above 9.
+char* CCBFormat::writePackedDigits(char* out) const {
+  const unsigned char* data = dataBuffer_.get();
+  const int nibbles = 2 * storageLength_ - 1;
+  const int first = digitCount_ % 2 == 0 ? 1 : 0;
+  for (int i = 0; i < nibbles; ++i) {
+    const int nibble = i % 2 == 0 ? data[i / 2] >> 4 : data[i / 2] & 0x0F;
+    if (nibble > 9) return nullptr;
+    if (i < first) continue;
+    if (i - first == decimalPosition_) *out++ = '.';
+    *out++ = static_cast<char>('0' + nibble);
+  }
+  return out;
+}
