@@ -133,6 +133,14 @@ bool readRepetitionCount(const char* text, int length, int open, int* count, int
   return true;
 }
 
+// The value type of a number with that many significant digits (scaling positions
+// after the digits included), and with digits after its point or not: integers up to
+// 9 digits, reals up to 15, text beyond.
+inline int numericOutputType(int64_t digits, bool fractional) {
+  if (digits > 15) return 4;
+  return digits > 9 || fractional ? 3 : 2;
+}
+
 inline int writeError(char* text) {
   std::memcpy(text, ERROR_TEXT, sizeof ERROR_TEXT);
   return static_cast<int>(sizeof ERROR_TEXT) - 1;
@@ -375,13 +383,8 @@ bool CCBFormat::finishNumericPicture(QvbString& error) {
   }
   outputLength_ = static_cast<int>(output);
   if (decimalPosition_ != -1) fractionDigits_ = digitCount_ - decimalPosition_;
-  if (digitCount_ > 15) {
-    outputType_ = 4;
-  } else if (digitCount_ > 9 || decimalPosition_ != -1) {
-    outputType_ = 3;
-  } else {
-    outputType_ = 2;
-  }
+  outputType_ = numericOutputType(int64_t{digitCount_} + (scaleCount_ > 0 ? scaleCount_ : 0),
+                                  decimalPosition_ != -1 || scaleCount_ < 0);
   return true;
 }
 
@@ -430,11 +433,18 @@ bool CCBFormat::parseDisplayPicture(const QvbString& picture, CCBFormat* format,
   return format->finishDisplayPicture(allNumeric, integer, error);
 }
 
-// Output length and output type of a display picture.
+// Output length and output type of a display picture. A numeric picture is typed
+// like a binary or packed one of as many digit positions: V, a leading P or an
+// inserted point make it real, and long ones real or text.
 bool CCBFormat::finishDisplayPicture(bool allNumeric, bool integer, QvbString& error) {
-  outputType_ = !allNumeric ? 4 : (!integer ? 3 : 2);
   const int scale = scaleCount_ < 0 ? -scaleCount_ : scaleCount_;
   const bool embeddedSign = (flags_ & SIGNED) != 0 && (flags_ & SIGN_SEPARATE) == 0;
+  const bool separateSign = (flags_ & SIGNED) != 0 && !embeddedSign;
+  const int64_t digits = int64_t{storageLength_} - (separateSign ? 1 : 0) +
+                         (scaleCount_ > 0 ? scaleCount_ : 0);
+  outputType_ = !allNumeric ? 4
+                            : numericOutputType(digits, !integer || decimalPosition_ != -1 ||
+                                                            scaleCount_ < 0);
   const int64_t output = int64_t{storageLength_} + scale + (scaleCount_ < 0 ? 1 : 0) +
                          (decimalPosition_ != -1 ? 1 : 0) + (embeddedSign ? 1 : 0);
   if (output > MAX_FIELD_LENGTH) {

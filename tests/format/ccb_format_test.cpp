@@ -93,11 +93,12 @@ TEST(CCBFormatTest, NumericPictures) {
       {"99(3)", "COMP-3", 0, 3, 6, 2, 0, -1, -1, 0, 4},     // 9 and 9(3)
       {"X(3)", "COMP-3", 0, 2, 5, 2, 0, -1, -1, 0, 3},      // a counted symbol counts digits
       {"V", "COMP-3", 0, 1, 5, 3, 0, 0, 0, 0, 0},           // output 2 raised to 5
-      {"PP99", "COMP", 0, 2, 7, 2, 0, -1, -1, -2, 2},       // .00 and 2 digits, sign
+      {"PP99", "COMP", 0, 2, 7, 3, 0, -1, -1, -2, 2},       // .00 and 2 digits, sign
       {"S99PP", "COMP", 0, 2, 6, 2, SIGNED, -1, -1, 2, 2},  // 2 digits, 00, sign
-      {"P(3)9", "COMP-3", 0, 1, 7, 2, 0, -1, -1, -3, 1},
+      {"P(3)9", "COMP-3", 0, 1, 7, 3, 0, -1, -1, -3, 1},
       {"9P(3)", "PACKED-DECIMAL", 0, 1, 6, 2, 0, -1, -1, 3, 1},
       {"9pp", "COMP", 0, 2, 5, 2, 0, -1, -1, 2, 1},
+      {"9(8)PP", "COMP", 0, 4, 12, 3, 0, -1, -1, 2, 8},  // up to 9999999900
       {"S9(3)", "COMP-3", 3, 2, 5, 2, SIGNED_LEADING_SEPARATE, -1, -1, 0, 3},
       {"9(3)", "COMP-3", 0x203, 2, 5, 2, SIGN_LEADING | SIGN_SEPARATE, -1, -1, 0, 3},
   };
@@ -111,12 +112,12 @@ TEST(CCBFormatTest, DisplayPictures) {
       {"x(3)", "display", 0, 3, 5, 4, 0, -1, -1, 0, 0},
       {"X", "DISPLAY", 0, 1, 5, 4, 0, -1, -1, 0, 0},
       {"", "DISPLAY", 0, 0, 5, 2, 0, -1, -1, 0, 0},
-      {"S9(5)V99", "DISPLAY", 0, 7, 9, 2, SIGNED_TRAILING, 5, -1, 0, 0},
-      {"S9(5)V99", "DISPLAY", 3, 8, 9, 2, SIGNED_LEADING_SEPARATE, 6, -1, 0, 0},
-      {"S9(3)V99", "DISPLAY", 2, 6, 7, 2, SIGNED_SEPARATE, 4, -1, 0, 0},
+      {"S9(5)V99", "DISPLAY", 0, 7, 9, 3, SIGNED_TRAILING, 5, -1, 0, 0},
+      {"S9(5)V99", "DISPLAY", 3, 8, 9, 3, SIGNED_LEADING_SEPARATE, 6, -1, 0, 0},
+      {"S9(3)V99", "DISPLAY", 2, 6, 7, 3, SIGNED_SEPARATE, 4, -1, 0, 0},
       {"S9(3)", "DISPLAY", 1, 3, 5, 2, SIGNED_LEADING, -1, -1, 0, 0},
-      {"9(3)v9(2)", "DISPLAY", 0, 5, 6, 2, 0, 3, -1, 0, 0},
-      {"9(3)V", "DISPLAY", 0, 3, 5, 2, 0, 3, -1, 0, 0},
+      {"9(3)v9(2)", "DISPLAY", 0, 5, 6, 3, 0, 3, -1, 0, 0},
+      {"9(3)V", "DISPLAY", 0, 3, 5, 3, 0, 3, -1, 0, 0},
       {"ZZZZ9.99-", "DISPLAY", 0, 9, 9, 3, 0, -1, -1, 0, 0},
       {"+9(3).99", "DISPLAY", 0, 7, 7, 3, 0, -1, -1, 0, 0},
       {"9.99E+99", "DISPLAY", 0, 8, 8, 3, 0, -1, -1, 0, 0},
@@ -128,12 +129,17 @@ TEST(CCBFormatTest, DisplayPictures) {
       {"9(3)CR", "DISPLAY", 0, 5, 5, 2, 0, -1, -1, 0, 0},
       {"9(3)cr", "DISPLAY", 0, 5, 5, 2, 0, -1, -1, 0, 0},
       {"9(4)DB", "DISPLAY", 0, 6, 6, 2, 0, -1, -1, 0, 0},
-      {"PPP999", "DISPLAY", 0, 3, 7, 2, 0, -1, -1, -3, 0},
+      {"PPP999", "DISPLAY", 0, 3, 7, 3, 0, -1, -1, -3, 0},
       {"999PPP", "DISPLAY", 0, 3, 6, 2, 0, -1, -1, 3, 0},
-      {"P(3)999", "DISPLAY", 0, 3, 7, 2, 0, -1, -1, -3, 0},
+      {"P(3)999", "DISPLAY", 0, 3, 7, 3, 0, -1, -1, -3, 0},
       {"999P(3)", "DISPLAY", 0, 3, 6, 2, 0, -1, -1, 3, 0},
       {"N(10)", "NATIONAL", 0, 10, 10, 4, 0, -1, -1, 0, 0},
       {"G(4)", "DISPLAY-1", 0, 4, 5, 4, 0, -1, -1, 0, 0},
+      // Long numbers are typed by their digit positions, as binary and packed ones are.
+      {"9(10)", "DISPLAY", 0, 10, 10, 3, 0, -1, -1, 0, 0},
+      {"S9(15)", "DISPLAY", 2, 16, 16, 3, SIGNED_SEPARATE, -1, -1, 0, 0},
+      {"9(16)", "DISPLAY", 0, 16, 16, 4, 0, -1, -1, 0, 0},
+      {"9(8)PP", "DISPLAY", 0, 8, 10, 3, 0, -1, -1, 2, 0},
   };
   for (const FormatCase& c : cases) expectFormat(c);
 }
