@@ -35,7 +35,7 @@ bool parse(SyntaxParser* parser, const Statement& statement) {
   return parser->parse(statement.texts.data(), statement.codes.data());
 }
 
-// Start and row 3 are branches; every row has a handler of its own number plus 1.
+// Start and row 3 are branches; rows 0 to 4 run the handler of their row number plus 1.
 const SyntaxNodeDef CHAIN[] = {
     {TOKEN_BRANCH, 0, 1, 0, {1}},  // 0 start
     {WORD, 0, 2, 0, {2}},          // 1 first word
