@@ -1,0 +1,70 @@
+// CCBSourceReader turns a COBOL copybook source file into statements, each split
+// into tokens. It applies the fixed columns of a source line (1-6 sequence area,
+// 7 indicator, 8-72 content, 73 onward ignored), drops comment lines, joins lines up
+// to a statement's terminating period and splits the statement at spaces, keeping
+// quoted literals together. A statement may also be given as text.
+//
+// The reader owns its text file between open() and close() (the destructor closes
+// it) and owns its tokens. One thread uses a reader at a time.
+#ifndef LYRA_PARSE_CCB_SOURCE_READER_H_
+#define LYRA_PARSE_CCB_SOURCE_READER_H_
+
+#include <vector>
+
+#include "lyra/qvb_string.h"
+#include "support/qvb_txt_file.h"
+
+class CCBSourceReader {
+ public:
+  CCBSourceReader() = default;
+  ~CCBSourceReader();
+  CCBSourceReader(const CCBSourceReader&) = delete;
+  CCBSourceReader& operator=(const CCBSourceReader&) = delete;
+
+  // Opens a copybook file (closing one still open) and sets the line count to 0.
+  // False when it cannot be opened, with the reason in getErrorMessage().
+  bool open(const QvbString& fileName);
+  void close();
+
+  // Delivers the next line that has content in columns 8-72, trimmed at both ends.
+  // False at the end of the input. failed is set when a read failed during this
+  // call; the reason is then in getErrorMessage().
+  bool readSourceLine(QvbString& line, bool& failed);
+
+  // Reads the next statement: content lines joined with one space, up to a line
+  // whose content ends with a period, which is removed. A statement holding only a
+  // period is skipped; a last statement without a period is still delivered.
+  // False at the end of the input, with failed set when a read failure ended it.
+  bool readStatement(bool& failed);
+
+  // Makes text the current statement and tokenizes it; needs no open file.
+  void setStatement(const QvbString& text);
+
+  // Rebuilds the tokens and literal flags from the statement text. Tokens are
+  // separated by spaces outside quotes; a leading quote character is removed and
+  // marks the token as a literal; a trailing quote character is removed.
+  void tokenize();
+
+  int getTokenCount() const { return static_cast<int>(tokens_.size()); }
+  // The token at index, or an empty string when index is out of range.
+  QvbString getToken(int index) const;
+  // Whether the token at index was written with an opening quote; false out of range.
+  bool isLiteral(int index) const;
+  QvbString getErrorMessage() const { return error_; }
+  // Physical lines read since open(), skipped ones included.
+  int getLineCount() const { return lineCount_; }
+  // The current statement without its terminating period.
+  QvbString getStatementText() const { return statement_; }
+
+ private:
+  void addToken(const std::string& text);
+
+  std::vector<QvbString> tokens_;
+  std::vector<bool> literals_;  // one per token
+  QvbTxtFile* file_ = nullptr;  // null when no file is open
+  QvbString error_;
+  int lineCount_ = 0;
+  QvbString statement_;
+};
+
+#endif  // LYRA_PARSE_CCB_SOURCE_READER_H_
