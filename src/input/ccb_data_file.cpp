@@ -13,7 +13,7 @@ const char* const NOT_OPEN = "Data file is not open";
 
 const int SMALL_WINDOW_CAPACITY = 4096;  // the window of records shorter than this
 
-// Room for two of the longest records, so that a record never straddles a compaction.
+// Room for two of the longest records: after a compaction the next record always fits.
 int initialCapacity(int recordLength) {
   if (recordLength < SMALL_WINDOW_CAPACITY) return SMALL_WINDOW_CAPACITY;
   return static_cast<int>(

@@ -15,7 +15,7 @@ const char* const ALLOCATION_FAILED = "Buffer Allocation failed";
 const char* const INVALID_POSITION = "Invalid read position";
 const char* const NOT_OPEN = "Data file is not open";
 
-// count records of the given length; each starts with its own number ("00000042")
+// Makes count records of the given length; each starts with its own number ("00000042")
 // followed by bytes that run through all 256 values, so any lost, repeated or moved
 // byte shows.
 std::string makeRecords(int count, int length) {
@@ -98,8 +98,8 @@ TEST_F(CCBDataFileTest, ReadsWholeRecordsOfAFileSmallerThanTheWindow) {
 TEST_F(CCBDataFileTest, ReportsTheEndOfTheFileInsideARecord) {
   CCBDataFile file(100);
   openWith(file, std::string(200, 'a') + std::string(40, 'b'));  // the third record is cut short
-  int position = 200;
-  EXPECT_TRUE(file.read(0, 200, nullptr, nullptr));
+  int position = 0;
+  EXPECT_TRUE(file.read(0, 200, nullptr, &position));
   EXPECT_TRUE(file.nextRecord(position));  // 40 unread bytes moved to the start
   EXPECT_EQ(0, position);
   EXPECT_EQ(40, file.filled());
@@ -190,9 +190,10 @@ TEST_F(CCBDataFileTest, StepsOverBytesWithoutADestination) {
   EXPECT_EQ(10, file.position());
 }
 
-// Records of each length read one after the other, each in two pieces as fields
-// are; the reader tells nextRecord the longest record it expects.
-TEST_F(CCBDataFileTest, CompactionKeepsEveryUnreadByteInOrder) {
+// Records read one after the other, each in two pieces as fields are, with
+// nextRecord after each: every byte arrives once and in order, and the window never
+// grows beyond what the longest record expected needs, whatever the file size.
+TEST_F(CCBDataFileTest, CompactionKeepsEveryByteInOrderAndTheWindowBounded) {
   struct Case {
     int longest;  // the record length the window is made for
     int length;   // the length of the records in the file
