@@ -27,17 +27,20 @@ class CCBDataFile {
   CCBDataFile(const CCBDataFile&) = delete;
   CCBDataFile& operator=(const CCBDataFile&) = delete;
 
-  // Opens the file and allocates the window. noConvert true: the file's characters
-  // are used as they stand; false: display characters are EBCDIC.
+  // Closes any file already open, then opens the file and allocates the window.
+  // noConvert true: the file's characters are used as they stand; false: display
+  // characters are EBCDIC.
   bool open(const QvbString& fileName, bool noConvert);
   // The size of the named file in bytes (also when closed); 0 when unknown.
   int64_t getFileSize() const;
   // Makes n bytes from the current position available in the window.
   bool fill(int n);
   // Reads n bytes at position into dest (when not null), leaves the position after
-  // them and stores it in *endPosition (when not null).
+  // them and stores it in *endPosition (when not null). Fails, reading nothing, on a
+  // negative position or count or when no file is open.
   bool read(int position, int n, unsigned char* dest, int* endPosition) {
-    if (position >= 0 && n >= 0 && position <= filled_ - n) {  // fast path: already in the window
+    // Fast path: the bytes are already in the window of an open file.
+    if (window_ != nullptr && position >= 0 && n >= 0 && position <= filled_ - n) {
       if (dest != nullptr) std::memcpy(dest, window_ + position, static_cast<size_t>(n));
       position_ = position + n;
       if (endPosition != nullptr) *endPosition = position_;
@@ -47,7 +50,8 @@ class CCBDataFile {
   }
   // Called after each record with the reader's position (the start of the next
   // record); may compact the window and move readerPosition. False when the file is
-  // exhausted and no byte of it is left unread.
+  // exhausted and no byte of it is left unread (or on a bad position or closed file,
+  // with the error text set).
   bool nextRecord(int& readerPosition);
   void close();  // closes the file and releases the window; again does nothing
   QvbString getErrorMessage() const { return error_; }
@@ -61,6 +65,11 @@ class CCBDataFile {
 
  private:
   bool readSlow(int position, int n, unsigned char* dest, int* endPosition);
+  bool checkRequest(int position, int n);  // open file, no negative position or count
+  bool grow();                             // doubles the window, keeping its bytes
+  bool readBlock();                        // reads into the free part of the window; false on error
+  void compact(int from);                  // moves the bytes from `from` on to the start
+  bool fail(const char* message);
 
   QvbString error_;
   QvbString fileName_;
