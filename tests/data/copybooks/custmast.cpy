@@ -50,10 +50,8 @@
 005000     05  CUST-YTD-INTEREST        PIC S9(5)V99.                   CUSTMAST
 005100     05  CUST-RISK-SCORE          PIC S9(3)     SIGN LEADING.     CUSTMAST
 005200     05  CUST-OVERDRAFT-COUNT     PIC S9(4)     COMP.             CUSTMAST
-005300     05  FILLER                   PIC X(4).                       CUSTMAST
-005400     05                           PIC X(6)      VALUE SPACES.     CUSTMAST
+005300     05  FILLER                   PIC X(3).                       CUSTMAST
+005400     05                           PIC X(2)      VALUE SPACES.     CUSTMAST
 005500     05  CUST-LAST-MAINT-USER     PIC X(8).                       CUSTMAST
 005600     05  CUST-LAST-MAINT-DATE     PIC 9(8).                       CUSTMAST
-005700     05  FILLER                   PIC X(5)      VALUE SPACES.     CUSTMAST
-005800 66  CUST-KEY                     RENAMES CUST-NUMBER.            CUSTMAST
-005900                                                                  CUSTMAST
+005700 66  CUST-KEY                     RENAMES CUST-NUMBER.            CUSTMAST
