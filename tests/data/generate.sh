@@ -1,0 +1,62 @@
+#!/bin/sh
+# Regenerates the data files under files/ and their expected values,
+# then checks the copybooks and cross-checks every expected file.
+# Needs cobc (GnuCOBOL 3.1.x), iconv and python3. The generated files are
+# committed, so the tests never need these tools.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+cd "$here"
+build=$(mktemp -d)
+trap 'rm -rf "$build"' EXIT
+mkdir -p files
+
+# Binary items are big-endian with 2, 4 or 8 bytes; items after an
+# OCCURS DEPENDING ON table follow the table's current size.
+flags="-fbinary-size=2-4-8 -fcomplex-odo -fodoslide -I copybooks -I cobol"
+
+compile() { # output program, source, extra flags
+    out=$1 src=$2
+    shift 2
+    # shellcheck disable=SC2086
+    cobc -x $flags "$@" -o "$build/$out" "cobol/$src" cobol/support.cob
+}
+
+compile wcust wcust.cob
+compile wcust_ovp wcust.cob -fsign=EBCDIC
+compile waccts waccts.cob
+compile wtxn wtxn.cob
+compile wtxn_ovp wtxn.cob -fsign=EBCDIC
+compile wpolicy wpolicy.cob
+compile witems witems.cob
+compile wjobs wjobs.cob -fnotrunc
+
+"$build/wcust" files/customers.dat >files/customers.dat.expected
+"$build/wcust_ovp" files/customers_ovp.dat >"$build/customers_ovp.expected"
+"$build/waccts" files/accounts.dat >files/accounts.dat.expected
+"$build/wtxn" files/txn_var.dat files/txn_fixed120.dat \
+    >files/txn_var.dat.expected
+"$build/wtxn_ovp" "$build/txn_var_ovp.dat" "$build/txn_fixed120_ovp.dat" \
+    >"$build/txn_ovp.expected"
+"$build/wpolicy" files/policies.dat >files/policies.dat.expected
+"$build/witems" files/items.dat >files/items.dat.expected
+"$build/wjobs" files/jobstats.dat >files/jobstats.dat.expected
+
+# The sign convention changes the bytes, never the values.
+cmp files/customers.dat.expected "$build/customers_ovp.expected"
+cmp files/txn_var.dat.expected "$build/txn_ovp.expected"
+cp files/customers.dat.expected files/customers_ovp.dat.expected
+cp files/txn_var.dat.expected files/txn_fixed120.dat.expected
+
+# EBCDIC variants start from the overpunch files, whose sign letters
+# become the zones C (positive) and D (negative) in code page 037.
+python3 to_ebcdic.py customers files/customers_ovp.dat \
+    files/customers_ebcdic.dat
+python3 to_ebcdic.py txn-fixed "$build/txn_fixed120_ovp.dat" \
+    files/txn_fixed120_ebcdic.dat
+python3 to_ebcdic.py txn-var "$build/txn_var_ovp.dat" files/txn_var_ebcdic.dat
+cp files/customers.dat.expected files/customers_ebcdic.dat.expected
+cp files/txn_var.dat.expected files/txn_fixed120_ebcdic.dat.expected
+cp files/txn_var.dat.expected files/txn_var_ebcdic.dat.expected
+
+./check_copybooks.sh
+python3 check_expected.py
