@@ -440,11 +440,11 @@ bool CCBFormat::finishDisplayPicture(bool allNumeric, bool integer, QvbString& e
   const int scale = scaleCount_ < 0 ? -scaleCount_ : scaleCount_;
   const bool embeddedSign = (flags_ & SIGNED) != 0 && (flags_ & SIGN_SEPARATE) == 0;
   const bool separateSign = (flags_ & SIGNED) != 0 && !embeddedSign;
-  const int64_t digits = int64_t{storageLength_} - (separateSign ? 1 : 0) +
-                         (scaleCount_ > 0 ? scaleCount_ : 0);
+  const int64_t digits =
+      int64_t{storageLength_} - (separateSign ? 1 : 0) + (scaleCount_ > 0 ? scaleCount_ : 0);
   outputType_ = !allNumeric ? 4
-                            : numericOutputType(digits, !integer || decimalPosition_ != -1 ||
-                                                            scaleCount_ < 0);
+                            : numericOutputType(
+                                  digits, !integer || decimalPosition_ != -1 || scaleCount_ < 0);
   const int64_t output = int64_t{storageLength_} + scale + (scaleCount_ < 0 ? 1 : 0) +
                          (decimalPosition_ != -1 ? 1 : 0) + (embeddedSign ? 1 : 0);
   if (output > MAX_FIELD_LENGTH) {

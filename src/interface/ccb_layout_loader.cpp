@@ -2,7 +2,9 @@
 
 #include "parse/parse_copybook.h"
 
-CCBLayoutLoader::CCBLayoutLoader() { errorMessage_.setNull(); }
+CCBLayoutLoader::CCBLayoutLoader() {
+  errorMessage_.setNull();
+}
 
 CCBDataRoot* CCBLayoutLoader::readCopybook(const QvbString& fileName) {
   QvbString error;

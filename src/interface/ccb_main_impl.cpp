@@ -9,9 +9,13 @@ CCBMain::CCBMain(const CCBMain&) = default;
 CCBMain& CCBMain::operator=(const CCBMain&) = default;
 CCBMain::~CCBMain() = default;
 
-CCBMain* createCCBMain() { return new (std::nothrow) CCBMainImpl(); }
+CCBMain* createCCBMain() {
+  return new (std::nothrow) CCBMainImpl();
+}
 
-CCBMainImpl::~CCBMainImpl() { delete root_; }
+CCBMainImpl::~CCBMainImpl() {
+  delete root_;
+}
 
 void CCBMainImpl::release() {
   delete root_;
@@ -72,7 +76,9 @@ bool CCBMainImpl::saveLayoutXml(QvbString& xml) {
   return save([&](CCBLayoutLoader& loader) { return loader.writeLayoutXml(xml, root_); });
 }
 
-int CCBMainImpl::getOutputCount() { return root_ != nullptr ? root_->getColumnCount() : 0; }
+int CCBMainImpl::getOutputCount() {
+  return root_ != nullptr ? root_->getColumnCount() : 0;
+}
 
 void CCBMainImpl::getOutputInfo(int index, QvbString& name, int& type, int& length) {
   const CCBOutputEntry* column = root_ != nullptr ? root_->getColumn(index) : nullptr;

@@ -9,11 +9,15 @@ CCBReader::CCBReader(const CCBReader&) = default;
 CCBReader& CCBReader::operator=(const CCBReader&) = default;
 CCBReader::~CCBReader() = default;
 
-CCBReader* createCCBReader() { return new (std::nothrow) CCBReaderImpl(); }
+CCBReader* createCCBReader() {
+  return new (std::nothrow) CCBReaderImpl();
+}
 
 CCBReaderImpl::CCBReaderImpl() = default;
 
-CCBReaderImpl::~CCBReaderImpl() { clearCopybooks(); }
+CCBReaderImpl::~CCBReaderImpl() {
+  clearCopybooks();
+}
 
 void CCBReaderImpl::release() {
   clearCopybooks();
@@ -62,8 +66,7 @@ bool CCBReaderImpl::addCopybook(const QvbString& fileName, QvbString recordId, b
       recordId, makeActive);
 }
 
-bool CCBReaderImpl::addLayoutFile(const QvbString& fileName, QvbString recordId,
-                                  bool makeActive) {
+bool CCBReaderImpl::addLayoutFile(const QvbString& fileName, QvbString recordId, bool makeActive) {
   return addLayout([&](CCBLayoutLoader& loader) { return loader.readLayoutFile(fileName); },
                    recordId, makeActive);
 }
@@ -82,13 +85,13 @@ bool CCBReaderImpl::openDataFile(const QvbString& fileName, int startPosition, b
     return false;
   }
   if (startPosition < 0) {
-    errorMessage_ = qvbStringFormat("Invalid start position %d: it must not be negative",
-                                    startPosition);
+    errorMessage_ =
+        qvbStringFormat("Invalid start position %d: it must not be negative", startPosition);
     return false;
   }
   if (fixedLength && recordLength < 0) {
-    errorMessage_ = qvbStringFormat("Invalid record length %d: it must not be negative",
-                                    recordLength);
+    errorMessage_ =
+        qvbStringFormat("Invalid record length %d: it must not be negative", recordLength);
     return false;
   }
   if (dataFile_ != nullptr) dataFile_->close();
@@ -117,8 +120,8 @@ bool CCBReaderImpl::openDataFile(const QvbString& fileName, int startPosition, b
 
 bool CCBReaderImpl::setIdentifierField(int offset, const QvbString& clauseText) {
   if (offset < 0) {
-    errorMessage_ = qvbStringFormat("Invalid identifier offset %d: it must not be negative",
-                                    offset);
+    errorMessage_ =
+        qvbStringFormat("Invalid identifier offset %d: it must not be negative", offset);
     return false;
   }
   idOffset_ = offset;
@@ -169,9 +172,9 @@ bool CCBReaderImpl::readRecord(bool& isActive) {
   if (fixedLength_) {
     const int used = position_ - start;
     if (used > recordLength_) {
-      errorMessage_ = qvbStringFormat(
-          "Record layout reads %d bytes, more than the fixed record length of %d", used,
-          recordLength_);
+      errorMessage_ =
+          qvbStringFormat("Record layout reads %d bytes, more than the fixed record length of %d",
+                          used, recordLength_);
       return false;
     }
     if (!dataFile_->read(position_, recordLength_ - used, nullptr, &position_)) {

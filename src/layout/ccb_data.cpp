@@ -140,7 +140,7 @@ bool CCBData::setOccursDepending(const QvbString& name, int maximum) {
   dependingNode_ = nullptr;
   occursMax_ = maximum;
   if (maximum == 0 || name.isNull()) return true;
-  dependingNode_ = findByName(this, name, false, true, true);
+  dependingNode_ = findOther(name, false, true);
   if (dependingNode_ != nullptr) return true;
   errorMessage_ = QvbString("Occurs depending field not found: ");
   errorMessage_.append(name);
@@ -158,11 +158,18 @@ bool CCBData::isOccursDepending() const {
 bool CCBData::setRedefines(const QvbString& name) {
   redefines_ = nullptr;
   if (name.isNull()) return true;
-  redefines_ = findByName(this, name, true, true, true);
+  redefines_ = findOther(name, true, true);
   if (redefines_ != nullptr) return true;
   errorMessage_ = QvbString("Redefine field/table not found: ");
   errorMessage_.append(name);
   return false;
+}
+
+// The name search from this node, where the node itself never counts: an item
+// cannot redefine itself or take its repetition count from itself.
+CCBData* CCBData::findOther(const QvbString& name, bool matchTables, bool matchFields) {
+  CCBData* found = findByName(this, name, matchTables, matchFields, true);
+  return found != this ? found : nullptr;
 }
 
 int CCBData::getOccursDependingValue() const {

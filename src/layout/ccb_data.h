@@ -125,6 +125,7 @@ class CCBData : public CCBDefNode {
   QvbString errorMessage_;
 
  private:
+  CCBData* findOther(const QvbString& name, bool matchTables, bool matchFields);
   int repetitionCount();
   int declaredRepetitions() const;
   bool walkChildren(int column, int* position);

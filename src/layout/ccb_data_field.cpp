@@ -108,7 +108,8 @@ bool CCBDataField::decodeValue(int offset, int* nextOffset, int column) {
                         getName().asCstr(), value_.text().asCstr(), offset, *nextOffset));
   }
   if (column < 0) return true;
-  CCBOutputEntry* entry = getOutputArray() != nullptr ? getOutputArray()->getColumn(column) : nullptr;
+  CCBOutputEntry* entry =
+      getOutputArray() != nullptr ? getOutputArray()->getColumn(column) : nullptr;
   if (entry == nullptr) {
     setErrorMessage("Output array error mismatch");
     return false;

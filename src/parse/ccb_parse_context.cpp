@@ -20,7 +20,9 @@ void CCBParseContext::resetStatement() {
 
 namespace {
 
-CCBParseContext& contextOf(void* context) { return *static_cast<CCBParseContext*>(context); }
+CCBParseContext& contextOf(void* context) {
+  return *static_cast<CCBParseContext*>(context);
+}
 
 bool readCount(const QvbString& token, int* count) {
   bool failed = false;
@@ -28,7 +30,9 @@ bool readCount(const QvbString& token, int* count) {
   return !failed;
 }
 
-bool isQuote(char c) { return c == '"' || c == '\''; }
+bool isQuote(char c) {
+  return c == '"' || c == '\'';
+}
 
 bool onOccursMax(void* context, const QvbString& token) {
   return readCount(token, &contextOf(context).occursMaximum);

@@ -11,22 +11,22 @@
 #include "parse/syntax_parser.h"
 
 struct CCBParseContext {
-  CCBDataRoot* root = nullptr;      // the tree being built (not owned here)
-  CCBData* lastNode = nullptr;      // the node placed most recently
-  CCBSourceReader reader;           // the copybook's statements
-  int occursMinimum = -1;           // m of OCCURS m TO n; recorded, not used
-  int occursMaximum = -1;           // the OCCURS count, or n of OCCURS m TO n
-  QvbString objectName;             // the name after REDEFINES
-  QvbString dependingName;          // the name after DEPENDING ON
+  CCBDataRoot* root = nullptr;  // the tree being built (not owned here)
+  CCBData* lastNode = nullptr;  // the node placed most recently
+  CCBSourceReader reader;       // the copybook's statements
+  int occursMinimum = -1;       // m of OCCURS m TO n; recorded, not used
+  int occursMaximum = -1;       // the OCCURS count, or n of OCCURS m TO n
+  QvbString objectName;         // the name after REDEFINES
+  QvbString dependingName;      // the name after DEPENDING ON
   QvbString picture;
   QvbString usage;
-  QvbString dataName;               // null for FILLER or no name
+  QvbString dataName;  // null for FILLER or no name
   bool redefines = false;
   bool occurs = false;
   bool depending = false;
   bool signLeading = false;
   bool signSeparate = false;
-  std::vector<QvbString> values;    // literals of VALUE, in order
+  std::vector<QvbString> values;  // literals of VALUE, in order
 
   CCBParseContext() { resetStatement(); }
   // Clears what one entry's clauses recorded.

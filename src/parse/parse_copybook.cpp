@@ -236,8 +236,7 @@ CCBDataRoot* parseCopybook(const QvbString& fileName, QvbString& error, int& lin
   return root;
 }
 
-bool parseClauseText(const QvbString& text, QvbString& picture, QvbString& usage,
-                     int& signFlags) {
+bool parseClauseText(const QvbString& text, QvbString& picture, QvbString& usage, int& signFlags) {
   picture.setNull();
   CCBParseContext context;
   QvbString error;

@@ -18,7 +18,6 @@ CCBDataRoot* parseCopybook(const QvbString& fileName, QvbString& error, int& lin
 // Reads text as the clauses of one entry without a level number (a data name, then
 // clauses such as "PIC S9(5) COMP-3"). On a match sets picture (null without a PIC
 // clause), usage ("DISPLAY" without one) and signFlags (1 leading + 2 separate).
-bool parseClauseText(const QvbString& text, QvbString& picture, QvbString& usage,
-                     int& signFlags);
+bool parseClauseText(const QvbString& text, QvbString& picture, QvbString& usage, int& signFlags);
 
 #endif  // LYRA_PARSE_PARSE_COPYBOOK_H_

@@ -33,7 +33,8 @@ TEST(CCBDataTest, ChildrenKeepTheirOrderAndLinks) {
   EXPECT_EQ(nullptr, root.nextChild(false));
   EXPECT_EQ(nullptr, root.nextChild(false));  // stays past the end
   EXPECT_EQ(a, root.nextChild(true));
-  EXPECT_EQ(2, table(table(a, "G"), "H")->getDepth());
+  EXPECT_EQ(3, table(table(a, "G"), "H")->getDepth());
+  EXPECT_EQ(0, root.getDepth());
 }
 
 TEST(CCBDataTest, NewNodesHaveTheirDefaults) {
@@ -109,11 +110,14 @@ TEST(CCBDataTest, FindByNameSearchesNearestPrecedingSubtreesFirst) {
 
   // From E, the first child's grandchild is found before the later 01 Y.
   EXPECT_EQ(y, findByName(e, "Y", true, true, true));
-  EXPECT_EQ(d, findByName(e, "d", false, true, true));  // letter case ignored
+  EXPECT_EQ(d, findByName(e, "d", false, true, true));        // letter case ignored
   EXPECT_EQ(nullptr, findByName(e, "D", true, false, true));  // tables only
   EXPECT_EQ(c, findByName(e, "C", true, false, true));
   EXPECT_EQ(e, findByName(e, "E", true, true, false));
-  EXPECT_EQ(nullptr, findByName(e, "E", true, true, true));  // skip start
+  // Skipping the start only leaves out its own check: the climb to the parent
+  // searches the parent's other children, the start among them.
+  EXPECT_EQ(e, findByName(e, "E", true, true, true));
+  EXPECT_EQ(nullptr, findByName(a, "A", true, true, true));
   EXPECT_EQ(nullptr, findByName(e, "E", false, false, false));
   EXPECT_EQ(nullptr, findByName(e, QvbString(nullptr), true, true, false));
   // From D the search climbs to C, then takes A's subtree in order.
@@ -153,11 +157,16 @@ TEST(CCBDataTest, DependingAndRedefinesResolveWhenSet) {
   EXPECT_TRUE(items->setOccursDepending("NOWHERE", 0));  // no search at all
   EXPECT_FALSE(items->isOccursFixed());
 
-  CCBData* later = field(rec, "LATER");
-  EXPECT_FALSE(group->setRedefines("LATER"));  // must precede
+  // Names resolve against the nodes that exist when the clause is set: a later
+  // item is not there yet.
+  EXPECT_FALSE(group->setRedefines("LATER"));
   EXPECT_STREQ("Redefine field/table not found: LATER", group->getErrorMessage().asCstr());
+  CCBData* later = field(rec, "LATER");
   EXPECT_TRUE(later->setRedefines("GROUP"));
   EXPECT_EQ(group, later->getRedefines());
+  EXPECT_FALSE(later->setRedefines("LATER"));  // never itself
+  EXPECT_STREQ("Redefine field/table not found: LATER", later->getErrorMessage().asCstr());
+  EXPECT_FALSE(count->setOccursDepending("COUNT", 3));
   EXPECT_TRUE(later->setRedefines(QvbString(nullptr)));
   EXPECT_EQ(nullptr, later->getRedefines());
 

@@ -35,7 +35,8 @@ void expectEntries(const CCBDataRoot& root, const std::vector<Entry>& expected) 
 
 std::vector<std::string> columnNames(const CCBDataRoot& root) {
   std::vector<std::string> names;
-  for (int i = 0; i < root.getColumnCount(); ++i) names.push_back(root.getColumn(i)->getName().asCstr());
+  for (int i = 0; i < root.getColumnCount(); ++i)
+    names.push_back(root.getColumn(i)->getName().asCstr());
   return names;
 }
 

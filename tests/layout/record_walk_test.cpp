@@ -86,12 +86,7 @@ TEST(RecordWalkTest, NestedTablesExpandInRecordOrder) {
   CCBData* inner = table(outer, "INNER", 2);
   probe(inner, "V", 2, &log);
   EXPECT_EQ(10, walk(root));
-  expectDecodes({{"K", 0, 0},
-                 {"V", 1, 1},
-                 {"V", 3, 2},
-                 {"K", 5, 3},
-                 {"V", 6, 4},
-                 {"V", 8, 5}},
+  expectDecodes({{"K", 0, 0}, {"V", 1, 1}, {"V", 3, 2}, {"K", 5, 3}, {"V", 6, 4}, {"V", 8, 5}},
                 log);
 }
 
@@ -178,8 +173,7 @@ TEST(RecordWalkTest, FailureStopsTheWalkAndTravelsToTheRoot) {
   int position = 0;
   EXPECT_FALSE(root.walkRecord(0, 0, &position));
   EXPECT_STREQ("Reached EOF on data file while reading data", root.getErrorMessage().asCstr());
-  EXPECT_STREQ("Reached EOF on data file while reading data",
-               group->getErrorMessage().asCstr());
+  EXPECT_STREQ("Reached EOF on data file while reading data", group->getErrorMessage().asCstr());
   ASSERT_EQ(1u, log.size());
 }
 

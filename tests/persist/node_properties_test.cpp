@@ -13,7 +13,8 @@ using lyra_test::table;
 
 std::vector<std::string> names(const CCBData& node) {
   std::vector<std::string> result;
-  for (int i = 0; i < node.getPropertyCount(); ++i) result.push_back(node.getPropertyName(i).asCstr());
+  for (int i = 0; i < node.getPropertyCount(); ++i)
+    result.push_back(node.getPropertyName(i).asCstr());
   return result;
 }
 
