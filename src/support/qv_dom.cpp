@@ -1,5 +1,7 @@
 #include "support/qv_dom.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -88,8 +90,8 @@ int hexValue(char c) {
   return -1;
 }
 
-// The code of "_xHHHH" at text[at], followed by at least one more character, or -1.
-long escapeCodeAt(const std::string& text, size_t at) {
+// The code of "_xHHHH" at text[at] when at least one character follows it, or -1.
+long escapePrefixCode(const std::string& text, size_t at) {
   if (text.size() - at < ESCAPE_LENGTH || text.compare(at, 2, "_x") != 0) return -1;
   long code = 0;
   for (size_t i = at + 2; i < at + ESCAPE_LENGTH - 1; ++i) {
@@ -104,7 +106,7 @@ long escapeCodeAt(const std::string& text, size_t at) {
 // there would read as an escape, because the character after "_xHHHH" is a '_' or
 // is encoded as an escape, which begins with '_'.
 bool mustEscapeUnderscore(const std::string& text, size_t at) {
-  if (escapeCodeAt(text, at) < 0) return false;
+  if (escapePrefixCode(text, at) < 0) return false;
   const unsigned char next = static_cast<unsigned char>(text[at + ESCAPE_LENGTH - 1]);
   return next == '_' || !isNameChar(next, false);
 }
@@ -136,7 +138,7 @@ QvbString decodeName(const char* utf8) {
   std::string out;
   size_t i = 0;
   while (i < text.size()) {
-    const long code = escapeCodeAt(text, i);
+    const long code = escapePrefixCode(text, i);
     if (code < 0 || text[i + ESCAPE_LENGTH - 1] != '_') {
       out.push_back(text[i++]);
       continue;
@@ -255,7 +257,20 @@ QvbString QvDom::createXML(bool indent, QvDomNode node) const {
   return result;
 }
 
+// Only regular files are read: pugixml sizes its buffer by seeking to the end, which
+// for a folder gives an absurd size.
 bool QvDom::loadFile(const QvbString& fileName) {
+  struct stat info;
+  const char* reason = nullptr;
+  if (stat(fileName.asCstr(), &info) != 0) {
+    reason = std::strerror(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    reason = "not a regular file";
+  }
+  if (reason != nullptr) {
+    error_ = qvbStringFormat("Cannot read file '%s': %s", fileName.asCstr(), reason);
+    return false;
+  }
   return takeResult(doc_.load_file(fileName.asCstr(), PARSE_FLAGS));
 }
 

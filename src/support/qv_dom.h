@@ -6,14 +6,14 @@
 // and written as UTF-8. Loading never expands entities beyond the five predefined
 // ones and character references, and never reads anything but the given input.
 //
-// Element names are any text: a name that is not an XML name is encoded when it is
-// written (addChild, startNewDocument) and decoded when it is read (getName), so
-// every name reads back as written and every XML name is written unchanged. Each
-// character that may not stand where it is (a digit or '-' first, a blank, '$', ...)
-// becomes "_xHHHH_", its code in four upper-case hex digits ("1ST" is written
-// "_x0031_ST"). A '_' that would begin such an escape once written is escaped as
-// "_x005F_", so decoding is exact. The empty name is written "_x0000_". Reading
-// also takes lower-case hex digits; a code above 0xFF reads as '?'.
+// Element names are any text. A name is encoded when it is written (addChild,
+// startNewDocument) and decoded when it is read (getName), so every name reads back
+// as written. Each character that may not stand where it is in an XML name (a digit
+// or '-' first, a blank, '$', ...) becomes "_xHHHH_", its code in four upper-case
+// hex digits ("1ST" is written "_x0031_ST"). A '_' that would begin such an escape
+// once written is itself escaped as "_x005F_", so decoding is exact; any other XML
+// name is written unchanged. The empty name is written "_x0000_". Reading also
+// takes lower-case hex digits; a code above 0xFF reads as '?'.
 #ifndef LYRA_SUPPORT_QV_DOM_H_
 #define LYRA_SUPPORT_QV_DOM_H_
 

@@ -63,6 +63,12 @@ TEST(QvDomTest, MalformedInputIsRefused) {
   EXPECT_FALSE(dom.loadXML(""));
   lyra_test::TempDir dir;
   EXPECT_FALSE(dom.loadFile(dir.path("missing.xml").c_str()));
+  EXPECT_STREQ(
+      ("Cannot read file '" + dir.path("missing.xml") + "': No such file or directory").c_str(),
+      dom.getErrorMessage().asCstr());
+  EXPECT_FALSE(dom.loadFile(dir.path("").c_str()));  // a folder: never sized by seeking
+  EXPECT_STREQ(("Cannot read file '" + dir.path("") + "': not a regular file").c_str(),
+               dom.getErrorMessage().asCstr());
   EXPECT_TRUE(dom.loadFile(dir.write("ok.xml", "<a>1</a>").c_str()));
   EXPECT_TRUE(dom.getRoot().getFirstChild(false).null());
 }
@@ -111,20 +117,18 @@ struct NameCase {
 };
 
 const NameCase NAME_CASES[] = {
-    {"CUST-ID", "CUST-ID"},              // an XML name
-    {"A-1.B", "A-1.B"},                  // '-', digit, '.' after the first
-    {"a:b", "a:b"},                      // colon
-    {"1ST-CLASS", "_x0031_ST-CLASS"},    // digit first
-    {"88", "_x0038_8"},                  // only the first digit
-    {"-X", "_x002D_X"},                  // hyphen first
-    {"A$B", "A_x0024_B"},                // '$'
-    {"A B", "A_x0020_B"},                // blank
-    {"A&B<C", "A_x0026_B_x003C_C"},      // markup characters
-    {"caf\xe9", "caf\xc3\xa9"},          // Latin-1 letter
-    {"\xe9T\xe9", "\xc3\xa9T\xc3\xa9"},  // Latin-1 letter first
-    {"A\xd7"
-     "B",
-     "A_x00D7_B"},                                   // multiplication sign
+    {"CUST-ID", "CUST-ID"},                          // an XML name
+    {"A-1.B", "A-1.B"},                              // '-', digit, '.' after the first
+    {"a:b", "a:b"},                                  // colon
+    {"1ST-CLASS", "_x0031_ST-CLASS"},                // digit first
+    {"88", "_x0038_8"},                              // only the first digit
+    {"-X", "_x002D_X"},                              // hyphen first
+    {"A$B", "A_x0024_B"},                            // '$'
+    {"A B", "A_x0020_B"},                            // blank
+    {"A&B<C", "A_x0026_B_x003C_C"},                  // markup characters
+    {"caf\xe9", "caf\xc3\xa9"},                      // Latin-1 letter
+    {"\xe9T\xe9", "\xc3\xa9T\xc3\xa9"},              // Latin-1 letter first
+    {"A\xd7Z", "A_x00D7_Z"},                         // multiplication sign
     {"X\xb7", "X\xc2\xb7"},                          // middle dot after the first
     {"\xb7X", "_x00B7_X"},                           // middle dot first
     {"\x80", "_x0080_"},                             // C1 control
