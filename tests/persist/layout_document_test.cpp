@@ -56,7 +56,8 @@ std::string root(const std::string& children) {
   return node("root", properties({{"Source_File", "t.cbl"}}) + nodes(children));
 }
 
-// A root holding tables nested inside each other, a field X(2) in the innermost.
+// A root holding tables nested inside each other and a field X(2) in the innermost,
+// at depth tables + 1 below the root.
 std::string nestedTables(int tables) {
   std::string open;
   std::string close;
@@ -94,9 +95,10 @@ std::vector<FailureCase> failureCases() {
       {"second top node type group", layout(root(cust) + node("group", "")),
        "Not a valid node type"},
       {"depending field missing",
-       layout(root(group("REC", node("table", properties({{"name", "ITEMS"},
+       layout(root(group("REC", node("field", properties({{"name", "ITEM"},
                                                           {"occurs_max", "3"},
-                                                          {"occurs_depend", "X"}}))))),
+                                                          {"occurs_depend", "X"},
+                                                          {"picture", "X"}}))))),
        "Occurs depending field not found: X"},
       {"redefined item missing",
        layout(root(group("REC", cust + node("field", properties({{"name", "ALT"},
@@ -107,7 +109,8 @@ std::vector<FailureCase> failureCases() {
        layout(root(
            node("field", properties({{"name", "N"}, {"picture", "9(4)"}, {"usage", "COMP-9"}})))),
        "Invalid or unknown usage clause"},
-      {"nested 300 levels", nestedTables(299), "Layout nested too deeply. Max depth is 256"},
+      {"nested 300 levels below the root", nestedTables(299),
+       "Layout nested too deeply. Max depth is 256"},
       {"nested one level too deep", nestedTables(256),
        "Layout nested too deeply. Max depth is 256"},
   };

@@ -1,8 +1,10 @@
 // Layouts saved as XML and loaded back: the document text is stable, the columns
 // and record length stay, condition names that are not XML names survive, and data
 // read with the loaded layout decodes exactly as with the copybook.
+#include <dirent.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -76,7 +78,24 @@ const CopybookCase COPYBOOKS[] = {
     {"txntrl.cpy", 8, 45},      // trailer record
 };
 
+// The names of the copybooks in the test data, sorted.
+std::vector<std::string> testCopybooks() {
+  std::vector<std::string> names;
+  DIR* folder = opendir(dataPath("copybooks").c_str());
+  if (folder == nullptr) return names;
+  while (const dirent* entry = readdir(folder)) {
+    const std::string name = entry->d_name;
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".cpy") == 0) names.push_back(name);
+  }
+  closedir(folder);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 TEST(LayoutRoundTripTest, EveryTestCopybookRoundTrips) {
+  std::vector<std::string> listed;
+  for (const CopybookCase& c : COPYBOOKS) listed.push_back(c.file);
+  EXPECT_EQ(testCopybooks(), listed);  // a new copybook needs its row
   for (const CopybookCase& c : COPYBOOKS) {
     SCOPED_TRACE(c.file);
     const std::string copybook = dataPath(std::string("copybooks/") + c.file);
