@@ -1,5 +1,7 @@
 #include "support/qv_dom.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -49,10 +51,108 @@ QvbString utf8ToLatin1(const char* text) {
   return QvbString(out.c_str());
 }
 
+struct NameRange {
+  unsigned char first;
+  unsigned char last;
+  bool start;  // may begin a name; otherwise only follow its first character
+};
+
+// The ISO-8859-1 characters an XML name may hold.
+const NameRange XML_NAME_RANGES[] = {
+    {':', ':', true},     // colon
+    {'A', 'Z', true},     // upper-case letters
+    {'_', '_', true},     // underscore
+    {'a', 'z', true},     // lower-case letters
+    {0xC0, 0xD6, true},   // letters before the multiplication sign
+    {0xD8, 0xF6, true},   // letters before the division sign
+    {0xF8, 0xFF, true},   // the remaining letters
+    {'-', '-', false},    // hyphen
+    {'.', '.', false},    // full stop
+    {'0', '9', false},    // digits
+    {0xB7, 0xB7, false},  // middle dot
+};
+
+bool isNameChar(unsigned char c, bool first) {
+  for (const NameRange& range : XML_NAME_RANGES) {
+    if (c >= range.first && c <= range.last) return range.start || !first;
+  }
+  return false;
+}
+
+// Element names that are not XML names are encoded as the header describes.
+const char ESCAPE_HEX_DIGITS[] = "0123456789ABCDEF";
+const size_t ESCAPE_LENGTH = 7;  // "_x", four hex digits, "_"
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// The code of "_xHHHH" at text[at] when at least one character follows it, or -1.
+long escapePrefixCode(const std::string& text, size_t at) {
+  if (text.size() - at < ESCAPE_LENGTH || text.compare(at, 2, "_x") != 0) return -1;
+  long code = 0;
+  for (size_t i = at + 2; i < at + ESCAPE_LENGTH - 1; ++i) {
+    const int digit = hexValue(text[i]);
+    if (digit < 0) return -1;
+    code = code * 16 + digit;
+  }
+  return code;
+}
+
+// Whether the '_' at text[at] must itself be escaped: once encoded, the text from
+// there would read as an escape, because the character after "_xHHHH" is a '_' or
+// is encoded as an escape, which begins with '_'.
+bool mustEscapeUnderscore(const std::string& text, size_t at) {
+  if (escapePrefixCode(text, at) < 0) return false;
+  const unsigned char next = static_cast<unsigned char>(text[at + ESCAPE_LENGTH - 1]);
+  return next == '_' || !isNameChar(next, false);
+}
+
+void appendEscape(std::string& out, unsigned char c) {
+  out += "_x00";
+  out.push_back(ESCAPE_HEX_DIGITS[c >> 4]);
+  out.push_back(ESCAPE_HEX_DIGITS[c & 0x0F]);
+  out.push_back('_');
+}
+
+std::string encodeName(const QvbString& name) {
+  const std::string& text = name.str();
+  if (text.empty()) return "_x0000_";
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (isNameChar(c, i == 0) && !mustEscapeUnderscore(text, i)) {
+      out.push_back(text[i]);
+    } else {
+      appendEscape(out, c);
+    }
+  }
+  return latin1ToUtf8(QvbString(out.c_str()));
+}
+
+QvbString decodeName(const char* utf8) {
+  const std::string text = utf8ToLatin1(utf8).str();
+  std::string out;
+  size_t i = 0;
+  while (i < text.size()) {
+    const long code = escapePrefixCode(text, i);
+    if (code < 0 || text[i + ESCAPE_LENGTH - 1] != '_') {
+      out.push_back(text[i++]);
+      continue;
+    }
+    if (code != 0) out.push_back(code <= 0xFF ? static_cast<char>(code) : '?');
+    i += ESCAPE_LENGTH;
+  }
+  return QvbString(out.c_str());
+}
+
 }  // namespace
 
 QvbString QvDomNode::getName() const {
-  return node_ ? utf8ToLatin1(node_.name()) : QvbString();
+  return node_ ? decodeName(node_.name()) : QvbString();
 }
 
 QvbString QvDomNode::getValue(bool) const {
@@ -86,7 +186,7 @@ bool QvDomNode::setAttributeValue(const QvbString& name, const QvbString& value)
 }
 
 QvDomNode QvDomNode::addChild(const QvbString& name) {
-  return QvDomNode(node_.append_child(latin1ToUtf8(name).c_str()));
+  return QvDomNode(node_.append_child(encodeName(name).c_str()));
 }
 
 void QvDomNode::setValue(const QvbString& text) {
@@ -119,7 +219,7 @@ QvDomNode QvDomNode::getNextSibling(bool) const {
 
 bool QvDom::startNewDocument(const QvbString& headName) {
   doc_.reset();
-  return static_cast<bool>(doc_.append_child(latin1ToUtf8(headName).c_str()));
+  return static_cast<bool>(doc_.append_child(encodeName(headName).c_str()));
 }
 
 QvDomNode QvDom::getRoot() const {
@@ -157,7 +257,20 @@ QvbString QvDom::createXML(bool indent, QvDomNode node) const {
   return result;
 }
 
+// Only regular files are read: pugixml sizes its buffer by seeking to the end, which
+// for a folder gives an absurd size.
 bool QvDom::loadFile(const QvbString& fileName) {
+  struct stat info;
+  const char* reason = nullptr;
+  if (stat(fileName.asCstr(), &info) != 0) {
+    reason = std::strerror(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    reason = "not a regular file";
+  }
+  if (reason != nullptr) {
+    error_ = qvbStringFormat("Cannot read file '%s': %s", fileName.asCstr(), reason);
+    return false;
+  }
   return takeResult(doc_.load_file(fileName.asCstr(), PARSE_FLAGS));
 }
 

@@ -5,6 +5,15 @@
 // Text crosses this layer as ISO-8859-1 (the library's one-byte text) and is held
 // and written as UTF-8. Loading never expands entities beyond the five predefined
 // ones and character references, and never reads anything but the given input.
+//
+// Element names are any text. A name is encoded when it is written (addChild,
+// startNewDocument) and decoded when it is read (getName), so every name reads back
+// as written. Each character that may not stand where it is in an XML name (a digit
+// or '-' first, a blank, '$', ...) becomes "_xHHHH_", its code in four upper-case
+// hex digits ("1ST" is written "_x0031_ST"). A '_' that would begin such an escape
+// once written is itself escaped as "_x005F_", so decoding is exact; any other XML
+// name is written unchanged. The empty name is written "_x0000_". Reading also
+// takes lower-case hex digits; a code above 0xFF reads as '?'.
 #ifndef LYRA_SUPPORT_QV_DOM_H_
 #define LYRA_SUPPORT_QV_DOM_H_
 
@@ -17,14 +26,15 @@ class QvDomNode {
   QvDomNode() = default;
 
   bool null() const { return !node_; }
-  QvbString getName() const;
+  QvbString getName() const;  // decoded
   // The element's text content; a null string when it has none. The flag is unused.
   QvbString getValue(bool deep) const;
   // The attribute's value; a null string when the attribute is missing.
   QvbString getAttributeValue(const QvbString& name) const;
   bool setAttributeValue(const QvbString& name, const QvbString& value);
-  QvDomNode addChild(const QvbString& name);  // appended after the existing children
-  void setValue(const QvbString& text);       // null or empty: no text content
+  // Appends an element of that name (encoded) after the existing children.
+  QvDomNode addChild(const QvbString& name);
+  void setValue(const QvbString& text);  // null or empty: no text content
   // Element children in document order; never text, comments or whitespace.
   QvDomNode getFirstChild(bool deep) const;
   QvDomNode getNextSibling(bool deep) const;
