@@ -381,6 +381,42 @@ TEST(CCBMainTest, RealisticCopybooksGiveEveryColumn) {
   }
 }
 
+// The first node in preorder below node named name, through the host's interface.
+CCBDefNode* findNode(CCBDefNode* node, const char* name) {
+  for (CCBDefNode* child = node->getFirstChild(); child != nullptr;
+       child = child->getNextSibling()) {
+    if (child->getName().compare(name, true) == 0) return child;
+    CCBDefNode* found = findNode(child, name);
+    if (found != nullptr) return found;
+  }
+  return nullptr;
+}
+
+TEST(CCBMainTest, ConditionValuesOfARealisticCopybook) {
+  ServicePtr service = newService();
+  ASSERT_TRUE(service->loadCopybook(dataPath("copybooks/custmast.cpy").c_str()));
+  // The value 'D' of CUST-INACTIVE ends in column 72, the last one read.
+  CCBDefNode* status = findNode(service->getRoot(), "CUST-STATUS");
+  ASSERT_NE(nullptr, status);
+  const char* const expected[][2] = {
+      {"CUST-ACTIVE", "A"},
+      {"CUST-INACTIVE", "I"},
+      {"CUST-INACTIVE", "D"},
+      {"CUST-INACTIVE", "X"},
+  };
+  ASSERT_EQ(4, status->getConditionCount());
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_STREQ(expected[i][0], status->getConditionName(i).asCstr()) << i;
+    EXPECT_STREQ(expected[i][1], status->getConditionValue(i).asCstr()) << i;
+  }
+  CCBDefNode* segment = findNode(service->getRoot(), "CUST-SEGMENT");
+  ASSERT_NE(nullptr, segment);
+  ASSERT_EQ(4, segment->getConditionCount());
+  EXPECT_STREQ("CUST-SEG-PRIVATE", segment->getConditionName(3).asCstr());
+  EXPECT_STREQ("7", segment->getConditionValue(3).asCstr());
+  EXPECT_EQ(nullptr, findNode(service->getRoot(), "CUST-KEY"));  // the level-66 entry
+}
+
 const CopybookColumns SAMPLED_LAYOUTS[] = {
     {"acctrec.cpy",
      400,  // 56 bytes, 12 activity entries of 28 at their maximum, 8

@@ -45,6 +45,11 @@ TEST(ParseCopybookErrorsTest, FileThatCannotBeOpenedIsLineZero) {
   expectFailure(dir.path(""), "Cannot open file '" + dir.path("") + "': Is a directory", 0);
 }
 
+TEST(ParseCopybookErrorsTest, ReadFailureEndsTheLoad) {
+  // Reading the start of a process's memory fails with an I/O error before any line.
+  expectFailure("/proc/self/mem", "Error reading file: Input/output error", 0);
+}
+
 struct ErrorCase {
   const char* what;
   std::vector<std::string> lines;  // content lines, from column 8
@@ -55,6 +60,8 @@ struct ErrorCase {
 // "Insufficient tokens found on line" has no case: a statement reaches the level
 // number check only when its text is not empty, and text that is not empty always
 // gives a token (lines are trimmed, so it holds something other than a space).
+// Levels 00 and -5 are integers refused when the entry is placed; a positive level
+// always finds a place, at worst under the root.
 const ErrorCase ERROR_CASES[] = {
     {"FD entry", {"01 REC.", "FD CUSTOMER-FILE."}, "Invalid level number", 2},
     {"COPY statement", {"01 REC.", "05 A PIC X.", "COPY CUSTMAST."}, "Invalid level number", 3},
@@ -67,6 +74,10 @@ const ErrorCase ERROR_CASES[] = {
     {"OCCURS count not a number",
      {"01 REC.", "05 A PIC X OCCURS X TIMES."},
      "Parse handler failed at 'X'",
+     2},
+    {"OCCURS count beyond 32 bits",
+     {"01 REC.", "05 A PIC X OCCURS 4294967296."},
+     "Parse handler failed at '4294967296'",
      2},
     {"OCCURS minimum not a number",
      {"01 REC.", "05 N PIC 9.", "05 T PIC X OCCURS ONE TO 5", "DEPENDING ON N."},
@@ -152,7 +163,8 @@ TEST(ParseCopybookErrorsTest, LineCountIncludesCommentBlankAndShortLines) {
 }
 
 // "01 A OCCURS 5 INDEXED BY" (5 tokens after the level number) on the first line,
-// then index names, ten to a line, up to tokens tokens after the level number.
+// then index names, ten to a line, until the entry holds the given number of tokens
+// after its level number.
 std::string longEntry(int tokens) {
   std::string text = source({"01 A OCCURS 5 INDEXED BY"});
   const int names = tokens - 5;
