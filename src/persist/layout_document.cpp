@@ -73,14 +73,22 @@ CCBDataRoot* CCBLayoutLoader::readLayoutXml(const QvbString& xml) {
 }
 
 CCBDataRoot* CCBLayoutLoader::readDocument() {
+  // A document without a head element, or with an empty head, would fail with no
+  // reason at all; it gets one.
   const QvDomNode head = document_.getRoot();
-  if (head.null()) return nullptr;
+  if (head.null()) {
+    errorMessage_ = QvbString("Invalid XML file - Missing Head tag");
+    return nullptr;
+  }
   if (!named(head.getName(), HEAD_ELEMENT)) {
     errorMessage_ = QvbString("Invalid XML file - Missing Head tag");
     return nullptr;
   }
   const QvDomNode first = head.getFirstChild(false);
-  if (first.null()) return nullptr;
+  if (first.null()) {
+    errorMessage_ = QvbString("Invalid XML file - No node under the head tag");
+    return nullptr;
+  }
   if (!named(first.getAttributeValue("type"), "root")) {
     errorMessage_ = QvbString("First node not of type 'root'");
     return nullptr;

@@ -144,16 +144,16 @@ TEST(LayoutDocumentTest, MissingFileCannotBeLoaded) {
   EXPECT_STREQ("Error Loading xml", service->getErrorMessage().asCstr());
 }
 
-// The loader keeps no message for a head without children, and the service copies
-// that null text over whatever it held before.
-TEST(LayoutDocumentTest, HeadWithoutChildrenFailsWithANullMessage) {
+// A head without children is refused with a reason, not with an empty message.
+TEST(LayoutDocumentTest, HeadWithoutChildrenIsRefusedWithAReason) {
   for (const char* xml : {"<CCBLayout/>", "<CCBLayout>\n  <!-- none -->\n</CCBLayout>"}) {
     SCOPED_TRACE(xml);
     MainPtr service = newMain();
     EXPECT_FALSE(service->loadLayoutXml("<CCBLayout>"));
     EXPECT_STREQ("Error Loading xml", service->getErrorMessage().asCstr());
     EXPECT_FALSE(service->loadLayoutXml(xml));
-    EXPECT_TRUE(service->getErrorMessage().isNull());
+    EXPECT_STREQ("Invalid XML file - No node under the head tag",
+                 service->getErrorMessage().asCstr());
     EXPECT_EQ(nullptr, service->getRoot());
   }
 }
