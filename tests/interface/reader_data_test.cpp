@@ -388,4 +388,18 @@ std::string testName(const ::testing::TestParamInfo<DataFile>& info) {
 
 INSTANTIATE_TEST_SUITE_P(Manifest, ReaderDataTest, ::testing::ValuesIn(readManifest()), testName);
 
+// A file of one layout whose records are as long as the layout reads alike as fixed
+// and as variable records.
+TEST(ReaderDataFilesTest, OneLayoutFilesReadAlikeAsVariableRecords) {
+  for (const DataFile& file : readManifest()) {
+    if (file.copybooks.size() != 1 || file.recordLength == 0) continue;
+    SCOPED_TRACE(file.name);
+    DataFile variable = file;
+    variable.recordLength = 0;
+    const std::vector<Record> records = readAll(file, 0);
+    EXPECT_FALSE(records.empty());
+    EXPECT_EQ(records, readAll(variable, 0));
+  }
+}
+
 }  // namespace
