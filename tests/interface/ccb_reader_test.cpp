@@ -225,6 +225,30 @@ TEST_F(CCBReaderTest, RefusedLayoutsLeaveTheLayoutsAsTheyWere) {
   }
 }
 
+TEST_F(CCBReaderTest, LayoutsFromXmlReadLikeCopybooks) {
+  const std::string xml =
+      "<CCBLayout><node type=\"root\"><nodes><node type=\"table\"><properties>"
+      "<name>REC</name><level_number>1</level_number></properties><nodes>"
+      "<node type=\"field\"><properties><name>A</name><level_number>5</level_number>"
+      "<picture>X(2)</picture><usage>DISPLAY</usage></properties></node>"
+      "<node type=\"field\"><properties><name>B</name><level_number>5</level_number>"
+      "<picture>S9(3)</picture><usage>COMP-3</usage></properties></node>"
+      "</nodes></node></nodes></node></CCBLayout>";
+  ASSERT_TRUE(reader_->addLayoutXml(xml.c_str(), "", true)) << error();
+  ASSERT_TRUE(reader_->addLayoutFile(dir_.write("rec.xml", xml).c_str(), "", true)) << error();
+  EXPECT_EQ(2, reader_->getCopybookCount());
+  EXPECT_EQ(4, reader_->getRecordLength(0));
+  EXPECT_EQ(4, reader_->getRecordLength(1));
+  ASSERT_TRUE(reader_->setIdentifierField(0, "PIC X(2)"));  // two layouts with the identifier ""
+  ASSERT_TRUE(open(std::string("  \x12\x3D", 4) + std::string("  \x04\x5C", 4), true, 0));
+  // Both records match the first layout, which is not the active one.
+  EXPECT_EQ((std::vector<std::string>{END}), readAll());
+  reader_->clearCopybooks();
+  ASSERT_TRUE(reader_->addLayoutFile(dir_.path("rec.xml").c_str(), "", true)) << error();
+  ASSERT_TRUE(open(std::string("AB\x12\x3D", 4) + std::string("CD\x04\x5C", 4)));
+  EXPECT_EQ((std::vector<std::string>{"AB|-123", "CD|045", END}), readAll());
+}
+
 // --- The identifier field ------------------------------------------------------
 
 TEST_F(CCBReaderTest, RefusedIdentifierClauses) {
