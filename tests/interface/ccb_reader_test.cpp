@@ -3,6 +3,7 @@
 // the column and node operations, and the debug callback.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <initializer_list>
 #include <memory>
@@ -180,16 +181,30 @@ TEST_F(CCBReaderTest, OpeningNeedsALayout) {
   EXPECT_EQ(NO_LAYOUT, error());
 }
 
-TEST_F(CCBReaderTest, RefusesNegativePositionsAndLengths) {
-  ASSERT_TRUE(add("hdr.cpy", HEADER, "H", true));
+// Positions no read could reach are refused, so that no position is computed
+// outside the window or beyond the range of int.
+TEST_F(CCBReaderTest, RefusesPositionsAndLengthsOutOfRange) {
+  addHeaderAndDetail();
   const std::string path = data("HALPHA");
   EXPECT_FALSE(reader_->openDataFile(path.c_str(), -1, false, true, 0));
   EXPECT_EQ("Invalid start position -1: it must not be negative", error());
+  EXPECT_FALSE(reader_->openDataFile(path.c_str(), INT_MAX, false, true, 0));
+  EXPECT_EQ("Invalid start position 2147483647: it must not exceed 1073741824", error());
   EXPECT_FALSE(reader_->openDataFile(path.c_str(), 0, true, true, -6));
   EXPECT_EQ("Invalid record length -6: it must not be negative", error());
   EXPECT_EQ((std::vector<std::string>{failed(NOT_OPEN)}), readAll());
+
   EXPECT_FALSE(reader_->setIdentifierField(-2, "PIC X"));
   EXPECT_EQ("Invalid identifier offset -2: it must not be negative", error());
+  EXPECT_FALSE(reader_->setIdentifierField(INT_MAX, "PIC X"));
+  EXPECT_EQ("Invalid identifier offset 2147483647: it must not exceed 268435456", error());
+  ASSERT_TRUE(open("HEADERHALPHA", false, 0, 6));  // the identifier stays at offset 0
+  EXPECT_EQ((std::vector<std::string>{"H|ALPHA", END}), readAll());
+
+  // The largest offset and start position are accepted; reading them meets the file end.
+  ASSERT_TRUE(reader_->setIdentifierField(268435456, "PIC X"));
+  ASSERT_TRUE(open("HALPHA", false, 0, 1073741824));
+  EXPECT_EQ((std::vector<std::string>{failed("Buffer Allocation failed")}), readAll());
 }
 
 TEST_F(CCBReaderTest, RefusedLayoutsLeaveTheLayoutsAsTheyWere) {
