@@ -278,6 +278,8 @@ TEST_F(CCBReaderTest, RefusedIdentifierClauses) {
       {"PIC X(2) USAGE COMP-1", "Invalid or unknown usage clause"},  //
       {"PIC S COMP-3", "Insufficient information in picture"},       //
       {"PIC XK", "Unrecognized character 'K' found"},                //
+      {"PIC 9V9V9", "Invalid picture clause: 9V9V9"},  // refused by the rules without a message
+      {"PIC 9(3", "Invalid picture clause: 9(3"},      //
   };
   for (const Case& c : CASES) {
     SCOPED_TRACE(c.clause);
