@@ -46,6 +46,11 @@ const std::initializer_list<const char*> DETAIL = {
     "    05  D-AMOUNT  PIC 9(3).",
 };
 
+// How readAll reports a failure.
+std::string failed(const std::string& message) {
+  return "failed: " + message;
+}
+
 class CCBReaderTest : public ::testing::Test {
  protected:
   // Writes a copybook whose entries start in column 8 and returns its path.
@@ -85,15 +90,16 @@ class CCBReaderTest : public ::testing::Test {
     return text;
   }
 
+  std::string error() { return reader_->getErrorMessage().asCstr(); }
+
   // Reads until readNextRecord returns false: one entry per record returned, then
   // "end" or "failed: " with the message.
   std::vector<std::string> readAll() {
     std::vector<std::string> records;
-    bool failed = false;
+    bool readFailed = false;
     for (int guard = 0; guard < 10000; ++guard) {
-      if (!reader_->readNextRecord(failed)) {
-        records.push_back(failed ? std::string("failed: ") + reader_->getErrorMessage().asCstr()
-                                 : END);
+      if (!reader_->readNextRecord(readFailed)) {
+        records.push_back(readFailed ? failed(error()) : END);
         return records;
       }
       records.push_back(record());
@@ -102,15 +108,9 @@ class CCBReaderTest : public ::testing::Test {
     return records;
   }
 
-  std::string error() { return reader_->getErrorMessage().asCstr(); }
-
   lyra_test::TempDir dir_;
   ReaderPtr reader_{createCCBReader()};
 };
-
-std::string failed(const std::string& message) {
-  return "failed: " + message;
-}
 
 // --- Failures -----------------------------------------------------------------
 
