@@ -89,6 +89,13 @@ bool CCBReaderImpl::openDataFile(const QvbString& fileName, int startPosition, b
         qvbStringFormat("Invalid start position %d: it must not be negative", startPosition);
     return false;
   }
+  // No window reaches further; the bound also keeps record positions plus the
+  // identifier offset within int.
+  if (startPosition > MAX_WINDOW_CAPACITY) {
+    errorMessage_ = qvbStringFormat("Invalid start position %d: it must not exceed %d",
+                                    startPosition, MAX_WINDOW_CAPACITY);
+    return false;
+  }
   if (fixedLength && recordLength < 0) {
     errorMessage_ =
         qvbStringFormat("Invalid record length %d: it must not be negative", recordLength);
@@ -122,6 +129,11 @@ bool CCBReaderImpl::setIdentifierField(int offset, const QvbString& clauseText) 
   if (offset < 0) {
     errorMessage_ =
         qvbStringFormat("Invalid identifier offset %d: it must not be negative", offset);
+    return false;
+  }
+  if (offset > MAX_RECORD_LENGTH) {  // no record is longer
+    errorMessage_ = qvbStringFormat("Invalid identifier offset %d: it must not exceed %d", offset,
+                                    MAX_RECORD_LENGTH);
     return false;
   }
   idOffset_ = offset;

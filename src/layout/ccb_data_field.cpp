@@ -128,6 +128,11 @@ bool CCBDataField::parseIdPicture(const QvbString& clauseText) {
   }
   picture_ = picture;
   format_.reset();
-  format_.reset(CCBFormat::create(picture, usage, signFlags, errorMessage_));
-  return format_ != nullptr;
+  QvbString error;
+  error.setNull();  // stays null when the picture rules refuse without a message
+  format_.reset(CCBFormat::create(picture, usage, signFlags, error));
+  if (format_ != nullptr) return true;
+  errorMessage_ =
+      !error.isNull() ? error : qvbStringFormat("Invalid picture clause: %s", picture.asCstr());
+  return false;
 }
