@@ -551,7 +551,9 @@ int CCBFormat::decodeBinary() {
   if (negative) *out++ = '-';
   out = writeLeadingScale(out, scaleCount_);
   if (fractionDigits_ < 0) {
-    out = writeDecimal(out, magnitude, 0);
+    // After leading scaling positions every digit position of the picture shows:
+    // PP99 holding 1 is .0001.
+    out = writeDecimal(out, magnitude, scaleCount_ < 0 ? digitCount_ : 0);
   } else {
     const uint64_t divisor = POWERS_OF_TEN[fractionDigits_];
     out = writeDecimal(out, magnitude / divisor, 0);

@@ -37,10 +37,22 @@ bool CCBDataField::addCondition(const QvbString& name, const QvbString& value) {
 }
 
 bool CCBDataField::createFormat() {
-  format_.reset();
   const int signFlags = (signLeading_ ? SIGN_LEADING : 0) | (signSeparate_ ? SIGN_SEPARATE : 0);
-  format_.reset(CCBFormat::create(picture_, getUsage(), signFlags, errorMessage_));
-  return format_ != nullptr;
+  return buildFormat(getUsage(), signFlags);
+}
+
+// Replaces the format with one built from the picture. The picture rules refuse a
+// few pictures without a message (a count without its ')', a second V); the field
+// then names the picture, so that a failed load never reports an empty reason.
+bool CCBDataField::buildFormat(const QvbString& usage, int signFlags) {
+  format_.reset();
+  QvbString error;
+  error.setNull();
+  format_.reset(CCBFormat::create(picture_, usage, signFlags, error));
+  if (format_ != nullptr) return true;
+  errorMessage_ =
+      error.isNull() ? qvbStringFormat("Invalid picture clause: %s", picture_.asCstr()) : error;
+  return false;
 }
 
 bool CCBDataField::setPicture(const QvbString& picture) {
@@ -127,12 +139,5 @@ bool CCBDataField::parseIdPicture(const QvbString& clauseText) {
     return false;
   }
   picture_ = picture;
-  format_.reset();
-  QvbString error;
-  error.setNull();  // stays null when the picture rules refuse without a message
-  format_.reset(CCBFormat::create(picture, usage, signFlags, error));
-  if (format_ != nullptr) return true;
-  errorMessage_ =
-      !error.isNull() ? error : qvbStringFormat("Invalid picture clause: %s", picture.asCstr());
-  return false;
+  return buildFormat(usage, signFlags);
 }

@@ -67,6 +67,8 @@ class CCBDataField : public CCBData {
   const CCBFormat* format() const { return format_.get(); }
 
  private:
+  bool buildFormat(const QvbString& usage, int signFlags);
+
   std::vector<std::pair<QvbString, QvbString>> conditions_;  // name, value
   std::unique_ptr<CCBFormat> format_;
   int fieldKind_ = FIELD_KIND_FIELD;

@@ -132,6 +132,9 @@ const ErrorCase ERROR_CASES[] = {
      {"01 REC.", "05 F PIC 9K COMP-3."},
      "Unrecognized character 'K' found",
      2},
+    // The picture rules refuse these without a message; the field names the picture.
+    {"second V", {"01 REC.", "05 F PIC 9V9V9."}, "Invalid picture clause: 9V9V9", 2},
+    {"count without ')'", {"01 REC.", "05 F PIC X(3 COMP-3."}, "Invalid picture clause: X(3", 2},
     {"field longer than the maximum",
      {"01 REC.", "05 F PIC X(16777216)X."},
      "Picture exceeds the maximum field length of 16777216",
