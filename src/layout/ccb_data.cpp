@@ -182,8 +182,10 @@ int CCBData::declaredRepetitions() const {
   return isOccursFixed() || isOccursDepending() ? getOccursMax() : 1;
 }
 
-// The repetitions of the record being walked.
+// The repetitions of the record being walked. A node without OCCURS, the common
+// case, is told from its own links without asking the virtual queries.
 int CCBData::repetitionCount() {
+  if (occursMax_ == 0 && dependingNode_ == nullptr) return 1;
   if (isOccursFixed()) return getOccursMax();
   if (!isOccursDepending()) return 1;
   const int value = getOccursDependingValue();
@@ -219,7 +221,7 @@ bool CCBData::walkRecord(int column, int startOffset, int* position) {
 bool CCBData::walkChildren(int column, int* position) {
   int start = *position;
   for (CCBData* child = firstChild_; child != nullptr; child = child->nextSibling_) {
-    const CCBData* redefined = child->getRedefines();
+    const CCBData* redefined = child->redefines_ != nullptr ? child->getRedefines() : nullptr;
     const int before = start;
     if (redefined != nullptr) start = redefined->startOffset_;
     if (!child->walkRecord(column, start, position)) {
