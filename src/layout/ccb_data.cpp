@@ -182,10 +182,8 @@ int CCBData::declaredRepetitions() const {
   return isOccursFixed() || isOccursDepending() ? getOccursMax() : 1;
 }
 
-// The repetitions of the record being walked. A node without OCCURS, the common
-// case, is told from its own links without asking the virtual queries.
+// The repetitions of the record being walked.
 int CCBData::repetitionCount() {
-  if (occursMax_ == 0 && dependingNode_ == nullptr) return 1;
   if (isOccursFixed()) return getOccursMax();
   if (!isOccursDepending()) return 1;
   const int value = getOccursDependingValue();
@@ -200,8 +198,17 @@ int CCBData::repetitionCount() {
 bool CCBData::walkRecord(int column, int startOffset, int* position) {
   startOffset_ = startOffset;
   *position = startOffset;
-  const int repetitions = repetitionCount();
+  // Most nodes have no OCCURS, which their own links tell without the virtual
+  // queries, and most of those are fields: one decode.
+  const bool once = occursMax_ == 0 && dependingNode_ == nullptr;
   const bool field = isField();
+  if (once && field) {
+    int next = startOffset;
+    if (!decodeValue(startOffset, &next, column)) return false;
+    *position = next;
+    return true;
+  }
+  const int repetitions = once ? 1 : repetitionCount();
   for (int r = 0; r < repetitions; ++r) {
     if (field) {
       int next = *position;

@@ -110,7 +110,7 @@ bool CCBDataField::decodeValue(int offset, int* nextOffset, int column) {
   const unsigned char* bytes =
       plain ? file->view(offset, length, nextOffset)
             : (file->read(offset, length, format_->dataBuffer(), nextOffset) ? format_->dataBuffer()
-                                                                              : nullptr);
+                                                                             : nullptr);
   if (bytes == nullptr) {
     errorMessage_ = file->getErrorMessage();
     return false;

@@ -12,6 +12,11 @@ bool CCBOutputEntry::isField() const {
   return node_->isField();
 }
 
+const QvbDatavar& CCBOutputEntry::nullValue() {
+  static const QvbDatavar value;
+  return value;
+}
+
 QvbString CCBOutputArray::uniqueName(CCBData* node) {
   QvbString base = node->getOutputName();
   if (base.isNull() || base.compare("", true) == 0) base = node->getName();
@@ -29,7 +34,7 @@ QvbString CCBOutputArray::uniqueName(CCBData* node) {
 
 int CCBOutputArray::registerNode(CCBData* node, int parentEntryId) {
   const int entryId = getNodeEntryCount() + 1;
-  nodeEntries_.emplace_back(node, uniqueName(node), entryId, parentEntryId);
+  nodeEntries_.emplace_back(node, uniqueName(node), entryId, parentEntryId, &clearCount_);
   if (node->isField()) columns_.push_back(&nodeEntries_.back());
   return entryId;
 }
@@ -37,8 +42,4 @@ int CCBOutputArray::registerNode(CCBData* node, int parentEntryId) {
 CCBOutputEntry* CCBOutputArray::getNodeEntry(int index) {
   if (index < 0 || index >= getNodeEntryCount()) return nullptr;
   return &nodeEntries_[static_cast<size_t>(index)];
-}
-
-void CCBOutputArray::clearColumnValues() {
-  for (CCBOutputEntry* column : columns_) column->clearValue();
 }

@@ -3,9 +3,14 @@
 // of node entries (one per repetition of every node) that describes the layout's
 // hierarchy. It owns its CCBOutputEntry objects; entries point to their nodes
 // without owning them. The root of the layout owns the array.
+//
+// Clearing the column values is done once per record, so it costs one count: a
+// value set before the latest clear reads as null. A value that is set again keeps
+// its characters' storage, so that decoding allocates nothing in steady state.
 #ifndef LYRA_LAYOUT_CCB_OUTPUT_ARRAY_H_
 #define LYRA_LAYOUT_CCB_OUTPUT_ARRAY_H_
 
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <vector>
@@ -17,13 +22,23 @@ class CCBData;
 
 class CCBOutputEntry {
  public:
-  CCBOutputEntry(CCBData* node, const QvbString& name, int entryId, int parentEntryId)
-      : node_(node), name_(name), entryId_(entryId), parentEntryId_(parentEntryId) {}
+  // clearCount is the clear count of the array the entry belongs to.
+  CCBOutputEntry(CCBData* node, const QvbString& name, int entryId, int parentEntryId,
+                 const uint64_t* clearCount)
+      : node_(node),
+        name_(name),
+        entryId_(entryId),
+        parentEntryId_(parentEntryId),
+        clearCount_(clearCount),
+        setAt_(*clearCount) {}
 
   QvbString getName() const { return name_; }
-  QvbDatavar getValue() const { return value_; }
-  const QvbDatavar& value() const { return value_; }
-  void setValue(const QvbDatavar& value) { value_ = value; }
+  QvbDatavar getValue() const { return isSet() ? value_ : QvbDatavar(); }
+  const QvbDatavar& value() const { return isSet() ? value_ : nullValue(); }
+  void setValue(const QvbDatavar& value) {
+    value_ = value;
+    setAt_ = *clearCount_;
+  }
   void clearValue() { value_.setNull(); }
   int getEntryId() const { return entryId_; }
   int getParentEntryId() const { return parentEntryId_; }  // 0 for the root's entry
@@ -33,11 +48,16 @@ class CCBOutputEntry {
   bool isField() const;
 
  private:
+  bool isSet() const { return setAt_ == *clearCount_; }
+  static const QvbDatavar& nullValue();
+
   CCBData* node_;
   QvbString name_;
-  QvbDatavar value_;
+  QvbDatavar value_;  // the value, unless cleared since it was set
   int entryId_;
   int parentEntryId_;
+  const uint64_t* clearCount_;  // the array's
+  uint64_t setAt_;              // the clear count when value_ was set
 };
 
 class CCBOutputArray {
@@ -56,8 +76,8 @@ class CCBOutputArray {
     return index >= 0 && index < getColumnCount() ? columns_[static_cast<size_t>(index)] : nullptr;
   }
   int getNodeEntryCount() const { return static_cast<int>(nodeEntries_.size()); }
-  CCBOutputEntry* getNodeEntry(int index);  // null out of range
-  void clearColumnValues();
+  CCBOutputEntry* getNodeEntry(int index);     // null out of range
+  void clearColumnValues() { ++clearCount_; }  // every column's value reads as null
 
  private:
   struct ExactOrder {
@@ -69,6 +89,7 @@ class CCBOutputArray {
   std::map<QvbString, int, ExactOrder> fieldNameCounts_;
   std::deque<CCBOutputEntry> nodeEntries_;  // a deque keeps entry addresses stable
   std::map<QvbString, int, ExactOrder> otherNameCounts_;
+  uint64_t clearCount_ = 0;  // never wraps in practice: 2^64 records
 };
 
 #endif  // LYRA_LAYOUT_CCB_OUTPUT_ARRAY_H_
