@@ -198,17 +198,10 @@ int CCBData::repetitionCount() {
 bool CCBData::walkRecord(int column, int startOffset, int* position) {
   startOffset_ = startOffset;
   *position = startOffset;
-  // Most nodes have no OCCURS, which their own links tell without the virtual
-  // queries, and most of those are fields: one decode.
-  const bool once = occursMax_ == 0 && dependingNode_ == nullptr;
+  // Most nodes have no OCCURS, which their own links tell without the virtual queries.
+  const int repetitions =
+      occursMax_ == 0 && dependingNode_ == nullptr ? 1 : repetitionCount();
   const bool field = isField();
-  if (once && field) {
-    int next = startOffset;
-    if (!decodeValue(startOffset, &next, column)) return false;
-    *position = next;
-    return true;
-  }
-  const int repetitions = once ? 1 : repetitionCount();
   for (int r = 0; r < repetitions; ++r) {
     if (field) {
       int next = *position;
@@ -231,7 +224,18 @@ bool CCBData::walkChildren(int column, int* position) {
     const CCBData* redefined = child->redefines_ != nullptr ? child->getRedefines() : nullptr;
     const int before = start;
     if (redefined != nullptr) start = redefined->startOffset_;
-    if (!child->walkRecord(column, start, position)) {
+    // Most children are fields without OCCURS or REDEFINES: one decode, done here.
+    const bool single = redefined == nullptr && child->occursMax_ == 0 &&
+                        child->dependingNode_ == nullptr && child->isField();
+    bool walked;
+    if (single) {
+      child->startOffset_ = start;
+      *position = start;
+      walked = child->decodeValue(start, position, column);
+    } else {
+      walked = child->walkRecord(column, start, position);
+    }
+    if (!walked) {
       errorMessage_ = child->errorMessage_;
       return false;
     }
