@@ -199,8 +199,7 @@ bool CCBData::walkRecord(int column, int startOffset, int* position) {
   startOffset_ = startOffset;
   *position = startOffset;
   // Most nodes have no OCCURS, which their own links tell without the virtual queries.
-  const int repetitions =
-      occursMax_ == 0 && dependingNode_ == nullptr ? 1 : repetitionCount();
+  const int repetitions = occursMax_ == 0 && dependingNode_ == nullptr ? 1 : repetitionCount();
   const bool field = isField();
   for (int r = 0; r < repetitions; ++r) {
     if (field) {

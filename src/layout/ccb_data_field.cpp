@@ -132,7 +132,11 @@ bool CCBDataField::decodeValue(int offset, int* nextOffset, int column) {
     setErrorMessage("Output array error mismatch");
     return false;
   }
-  entry->setValue(value_);
+  if (entry->fieldValue() == &value_) {
+    entry->showFieldValue();  // this field's only column: no copy needed
+  } else {
+    entry->setValue(value_);
+  }
   return true;
 }
 

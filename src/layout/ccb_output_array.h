@@ -4,9 +4,11 @@
 // hierarchy. It owns its CCBOutputEntry objects; entries point to their nodes
 // without owning them. The root of the layout owns the array.
 //
-// Clearing the column values is done once per record, so it costs one count: a
-// value set before the latest clear reads as null. A value that is set again keeps
-// its characters' storage, so that decoding allocates nothing in steady state.
+// Values are set once per column and record, so both steps are cheap. Clearing the
+// column values costs one count: a value set before the latest clear reads as null.
+// The only column of a field that is repeated nowhere shows the field's own decoded
+// value instead of a copy of it. A value that is copied again keeps its characters'
+// storage, so that decoding allocates nothing in steady state.
 #ifndef LYRA_LAYOUT_CCB_OUTPUT_ARRAY_H_
 #define LYRA_LAYOUT_CCB_OUTPUT_ARRAY_H_
 
@@ -22,24 +24,41 @@ class CCBData;
 
 class CCBOutputEntry {
  public:
-  // clearCount is the clear count of the array the entry belongs to.
+  // clearCount is the clear count of the array the entry belongs to; fieldValue is
+  // the value of the field whose only column this is, otherwise null.
   CCBOutputEntry(CCBData* node, const QvbString& name, int entryId, int parentEntryId,
-                 const uint64_t* clearCount)
+                 const uint64_t* clearCount, const QvbDatavar* fieldValue)
       : node_(node),
         name_(name),
         entryId_(entryId),
         parentEntryId_(parentEntryId),
         clearCount_(clearCount),
-        setAt_(*clearCount) {}
+        setAt_(*clearCount),
+        fieldValue_(fieldValue) {}
 
   QvbString getName() const { return name_; }
-  QvbDatavar getValue() const { return isSet() ? value_ : QvbDatavar(); }
-  const QvbDatavar& value() const { return isSet() ? value_ : nullValue(); }
+  QvbDatavar getValue() const { return value(); }
+  const QvbDatavar& value() const {
+    if (setAt_ != *clearCount_) return nullValue();
+    return showsFieldValue_ ? *fieldValue_ : value_;
+  }
   void setValue(const QvbDatavar& value) {
     value_ = value;
+    showsFieldValue_ = false;
     setAt_ = *clearCount_;
   }
-  void clearValue() { value_.setNull(); }
+  // The field's value when this is its only column, otherwise null.
+  const QvbDatavar* fieldValue() const { return fieldValue_; }
+  // Makes the column show the field's value (fieldValue() must not be null) until the
+  // next clear or setValue.
+  void showFieldValue() {
+    showsFieldValue_ = true;
+    setAt_ = *clearCount_;
+  }
+  void clearValue() {
+    value_.setNull();
+    showsFieldValue_ = false;
+  }
   int getEntryId() const { return entryId_; }
   int getParentEntryId() const { return parentEntryId_; }  // 0 for the root's entry
   CCBData* getNode() const { return node_; }
@@ -48,7 +67,6 @@ class CCBOutputEntry {
   bool isField() const;
 
  private:
-  bool isSet() const { return setAt_ == *clearCount_; }
   static const QvbDatavar& nullValue();
 
   CCBData* node_;
@@ -56,8 +74,10 @@ class CCBOutputEntry {
   QvbDatavar value_;  // the value, unless cleared since it was set
   int entryId_;
   int parentEntryId_;
-  const uint64_t* clearCount_;  // the array's
-  uint64_t setAt_;              // the clear count when value_ was set
+  const uint64_t* clearCount_;    // the array's
+  uint64_t setAt_;                // the clear count when the value was set
+  const QvbDatavar* fieldValue_;  // not owned
+  bool showsFieldValue_ = false;  // the value is *fieldValue_, not value_
 };
 
 class CCBOutputArray {
