@@ -18,6 +18,14 @@ bool isPlainDisplay(const CCBFormat& format) {
          format.decimalPosition() == -1 && format.scaleCount() == 0;
 }
 
+// Kept out of line: a debug callback is the exception, decoding is done per field.
+__attribute__((noinline)) void sendDebugLine(LYRADebugCallback* callback, const QvbString& name,
+                                             const QvbDatavar& value, int offset, int end) {
+  callback->debugMessage(
+      qvbStringFormat("Column: (%s), Data: (%s), File Offset: %d, End Offset: %d", name.asCstr(),
+                      value.text().asCstr(), offset, end));
+}
+
 }  // namespace
 
 CCBDataField::CCBDataField() : CCBData(FIELD_PROPERTY_COUNT) {
@@ -121,9 +129,7 @@ bool CCBDataField::decodeValue(int offset, int* nextOffset, int column) {
     value_.assignBytes(format_->text(), format_->decodeText(file->noConvert()));
   }
   if (getDebugCallback() != nullptr) {
-    getDebugCallback()->debugMessage(
-        qvbStringFormat("Column: (%s), Data: (%s), File Offset: %d, End Offset: %d",
-                        getName().asCstr(), value_.text().asCstr(), offset, *nextOffset));
+    sendDebugLine(getDebugCallback(), getName(), value_, offset, *nextOffset);
   }
   if (column < 0) return true;
   CCBOutputEntry* entry =
