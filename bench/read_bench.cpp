@@ -200,15 +200,16 @@ void reportPeakRss(BenchRecordKind kind, int64_t bytes, const char* label) {
               benchRecord(kind).name, records, peak);
 }
 
-// Removes and returns a "--name=value" flag's value, or null when absent.
-const char* takeFlag(int* argc, char** argv, const char* name) {
-  const size_t length = std::strlen(name);
+// Removes the first argument that starts with prefix and returns the rest of it, or
+// null when there is none.
+const char* takeArgument(int* argc, char** argv, const char* prefix) {
+  const size_t length = std::strlen(prefix);
   for (int i = 1; i < *argc; ++i) {
-    if (std::strncmp(argv[i], name, length) == 0 && argv[i][length] == '=') {
-      const char* value = argv[i] + length + 1;
+    if (std::strncmp(argv[i], prefix, length) == 0) {
+      const char* rest = argv[i] + length;
       for (int j = i; j + 1 < *argc; ++j) argv[j] = argv[j + 1];
       --*argc;
-      return value;
+      return rest;
     }
   }
   return nullptr;
@@ -221,17 +222,9 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "--peak-rss") == 0 && findBenchRecord(argv[2], &kind)) {
     return printPeakRss(kind, argv[3]);
   }
-  const char* mib = takeFlag(&argc, argv, "--file-mib");
+  const char* mib = takeArgument(&argc, argv, "--file-mib=");
   const int64_t fileBytes = (mib != nullptr ? std::atoll(mib) : 256) * MIB;
-  bool checkRss = true;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--no-rss") == 0) {
-      checkRss = false;
-      for (int j = i; j + 1 < argc; ++j) argv[j] = argv[j + 1];
-      --argc;
-      break;
-    }
-  }
+  const bool checkRss = takeArgument(&argc, argv, "--no-rss") == nullptr;
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 

@@ -4,10 +4,10 @@
 // hierarchy. It owns its CCBOutputEntry objects; entries point to their nodes
 // without owning them. The root of the layout owns the array.
 //
-// Values are set once per column and record, so both steps are cheap. Clearing the
-// column values costs one count: a value set before the latest clear reads as null.
-// The only column of a field that is repeated nowhere shows the field's own decoded
-// value instead of a copy of it. A value that is copied again keeps its characters'
+// The values are cleared before every record and set once per column, so both are
+// cheap: clearing costs one count (a value set before the latest clear reads as
+// null), and the only column of a field that is repeated nowhere shows the field's
+// own value instead of a copy of it. A value copied again keeps its characters'
 // storage, so that decoding allocates nothing in steady state.
 #ifndef LYRA_LAYOUT_CCB_OUTPUT_ARRAY_H_
 #define LYRA_LAYOUT_CCB_OUTPUT_ARRAY_H_
