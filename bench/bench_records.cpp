@@ -40,8 +40,9 @@ const char* const CITIES[] = {
 const char* const STATES[] = {"CA", "NY", "TX", "IL", "WA", "FL", "OH", "UT"};
 const char* const DOMAINS[] = {"EXAMPLE.COM", "MAIL.EXAMPLE.ORG", "BANK.TEST"};
 const char* const SEGMENTS[] = {"RT", "PB", "SB", "CO"};
-const char RECORD_TYPES[] = "ABC";
-const char STATUSES[] = "AIDX";
+const char* const RECORD_TYPES[] = {"A", "B", "C"};
+const char* const MIDDLE_INITIALS[] = {" ", "A", "E", "J", "M", "R"};
+const char* const STATUSES[] = {"A", "I", "D", "X"};
 
 const uint64_t MIXED_SEED = 0x5EED0001;
 const uint64_t DISPLAY_SEED = 0x5EED0002;
@@ -172,13 +173,10 @@ void writeDisplayRecord(char* record, uint64_t number, Random& random) {
   const char* last = random.pick(LAST_NAMES);
   const char* first = random.pick(FIRST_NAMES);
   out.digits(0, 10, 1000000000 + number % 9000000000);
-  buffer[0] = RECORD_TYPES[random.below(countOf(RECORD_TYPES) - 1)];
-  buffer[1] = '\0';
-  out.text(10, 1, buffer);
+  out.text(10, 1, random.pick(RECORD_TYPES));
   out.text(11, 20, last);
   out.text(31, 15, first);
-  buffer[0] = char('A' + random.below(26));
-  out.text(46, 1, random.below(3) == 0 ? " " : buffer);
+  out.text(46, 1, random.pick(MIDDLE_INITIALS));
   snprintf(buffer, sizeof buffer, "%llu %s",
            static_cast<unsigned long long>(random.between(1, 9999)), random.pick(STREETS));
   out.text(47, 30, buffer);
@@ -195,9 +193,7 @@ void writeDisplayRecord(char* record, uint64_t number, Random& random) {
   out.text(178, 2, random.pick(SEGMENTS));
   out.digits(180, 3, static_cast<uint64_t>(random.between(300, 850)));
   out.digits(183, 11, static_cast<uint64_t>(random.amount(11, false)));
-  buffer[0] = STATUSES[random.below(countOf(STATUSES) - 1)];
-  buffer[1] = '\0';
-  out.text(194, 1, buffer);
+  out.text(194, 1, random.pick(STATUSES));
   out.text(195, 5, "");
 }
 
