@@ -38,6 +38,14 @@ asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Release build at -O2 of the reading benchmarks, in a folder of its own.
+BENCH_BUILD ?= build-bench
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+	  -DLYRA_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target lyra_bench lyra_bench_data
+	$(BENCH_BUILD)/bench/lyra_bench
+
 install: build
 	cmake --install $(BUILD)
 

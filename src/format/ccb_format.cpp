@@ -154,7 +154,7 @@ inline char* copyChars(const unsigned char* src, int n, char* dst, bool noConver
     const void* zero = std::memchr(src, 0, size);
     const size_t kept = zero == nullptr ? size : static_cast<const unsigned char*>(zero) - src;
     std::memcpy(dst, src, kept);
-    std::memset(dst + kept, 0, size - kept);
+    if (kept < size) std::memset(dst + kept, 0, size - kept);
   } else {
     np_uchar_encode(NP_UCHAR_EBCDIC037_TO_LATIN1, src, reinterpret_cast<unsigned char*>(dst), n);
   }
@@ -189,6 +189,21 @@ inline char* writeDecimal(char* out, uint64_t value, int width) {
   if (width > n) out = writeZeros(out, width - n);
   while (n > 0) *out++ = digits[--n];
   return out;
+}
+
+// Finishes the digits written from digits to end: drops the first one when it is a
+// pad, then inserts '.' before the digit that follows the first point digits (none
+// when point is -1 or no digit follows). Returns the new end.
+inline char* finishDigits(char* digits, char* end, bool pad, int point) {
+  if (pad) {
+    std::memmove(digits, digits + 1, static_cast<size_t>(end - digits - 1));
+    --end;
+  }
+  const int count = static_cast<int>(end - digits);
+  if (point < 0 || point >= count) return end;
+  std::memmove(digits + point + 1, digits + point, static_cast<size_t>(count - point));
+  digits[point] = '.';
+  return end + 1;
 }
 
 inline uint64_t readBigEndian(const unsigned char* bytes, int n) {
@@ -581,19 +596,23 @@ int CCBFormat::decodePacked() {
   return static_cast<int>(out - text);
 }
 
-// Writes the digit nibbles, all but the sign nibble of the last byte, with '.' before
-// the digit that follows the first decimalPosition digits. The first nibble pads an
-// even digit count and is not shown. Returns null at a nibble above 9.
+// Writes the digit nibbles, all but the sign nibble of the last byte, two per byte,
+// with '.' before the digit that follows the first decimalPosition digits. The first
+// nibble pads an even digit count and is not shown. Returns null at a nibble above 9.
 char* CCBFormat::writePackedDigits(char* out) const {
   const unsigned char* data = dataBuffer_.get();
-  const int nibbles = 2 * storageLength_ - 1;
-  const int first = digitCount_ % 2 == 0 ? 1 : 0;
-  for (int i = 0; i < nibbles; ++i) {
-    const int nibble = i % 2 == 0 ? data[i / 2] >> 4 : data[i / 2] & 0x0F;
-    if (nibble > 9) return nullptr;
-    if (i < first) continue;
-    if (i - first == decimalPosition_) *out++ = '.';
-    *out++ = static_cast<char>('0' + nibble);
+  const int last = storageLength_ - 1;
+  char* const digits = out;
+  unsigned bad = 0;
+  for (int i = 0; i < last; ++i) {
+    const unsigned high = data[i] >> 4;
+    const unsigned low = data[i] & 0x0Fu;
+    bad |= static_cast<unsigned>(high > 9) | static_cast<unsigned>(low > 9);
+    *out++ = static_cast<char>('0' + high);
+    *out++ = static_cast<char>('0' + low);
   }
-  return out;
+  const unsigned high = data[last] >> 4;
+  *out++ = static_cast<char>('0' + high);
+  if (bad != 0 || high > 9) return nullptr;
+  return finishDigits(digits, out, digitCount_ % 2 == 0, decimalPosition_);
 }

@@ -48,6 +48,16 @@ class CCBDataFile {
     }
     return readSlow(position, n, dest, endPosition);
   }
+  // Like read without a destination, but returns where the n bytes lie in the window
+  // (valid until the next call that may fill or compact it); null on failure.
+  const unsigned char* view(int position, int n, int* endPosition) {
+    if (window_ != nullptr && position >= 0 && n >= 0 && position <= filled_ - n) {
+      position_ = position + n;
+      if (endPosition != nullptr) *endPosition = position_;
+      return window_ + position;
+    }
+    return readSlow(position, n, nullptr, endPosition) ? window_ + position : nullptr;
+  }
   // Called after each record with the reader's position (the start of the next
   // record); may compact the window and move readerPosition. False when the file is
   // exhausted and no byte of it is left unread (or on a bad position or closed file,

@@ -250,9 +250,12 @@ void CCBReaderImpl::getOutputInfo(int index, QvbString& name, int& type, int& le
   length = column->getOutputLength();
 }
 
+// Asked for every column of every record: reads the output array that the layout's
+// fields decode into straight from the root's node link.
 QvbDatavar CCBReaderImpl::getOutputValue(int index) {
   const CCBDataRoot* root = activeRoot();
-  const CCBOutputEntry* column = root != nullptr ? root->getColumn(index) : nullptr;
+  const CCBOutputArray* columns = root != nullptr ? root->getOutputArray() : nullptr;
+  const CCBOutputEntry* column = columns != nullptr ? columns->getColumn(index) : nullptr;
   return column != nullptr ? column->getValue() : QvbDatavar();
 }
 

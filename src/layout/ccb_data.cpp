@@ -198,7 +198,8 @@ int CCBData::repetitionCount() {
 bool CCBData::walkRecord(int column, int startOffset, int* position) {
   startOffset_ = startOffset;
   *position = startOffset;
-  const int repetitions = repetitionCount();
+  // Most nodes have no OCCURS, which their own links tell without the virtual queries.
+  const int repetitions = occursMax_ == 0 && dependingNode_ == nullptr ? 1 : repetitionCount();
   const bool field = isField();
   for (int r = 0; r < repetitions; ++r) {
     if (field) {
@@ -219,10 +220,21 @@ bool CCBData::walkRecord(int column, int startOffset, int* position) {
 bool CCBData::walkChildren(int column, int* position) {
   int start = *position;
   for (CCBData* child = firstChild_; child != nullptr; child = child->nextSibling_) {
-    const CCBData* redefined = child->getRedefines();
+    const CCBData* redefined = child->redefines_ != nullptr ? child->getRedefines() : nullptr;
     const int before = start;
     if (redefined != nullptr) start = redefined->startOffset_;
-    if (!child->walkRecord(column, start, position)) {
+    // Most children are fields without OCCURS or REDEFINES: one decode, done here.
+    const bool single = redefined == nullptr && child->occursMax_ == 0 &&
+                        child->dependingNode_ == nullptr && child->isField();
+    bool walked;
+    if (single) {
+      child->startOffset_ = start;
+      *position = start;
+      walked = child->decodeValue(start, position, column);
+    } else {
+      walked = child->walkRecord(column, start, position);
+    }
+    if (!walked) {
       errorMessage_ = child->errorMessage_;
       return false;
     }

@@ -12,6 +12,20 @@ const int FIELD_PROPERTY_COUNT = 14;
 // The texts of the field kinds, indexed by kind.
 const char* const FIELD_KIND_TEXTS[] = {"Field", "Filler", "Value"};
 
+// A display field without sign, point or scaling: its text is its characters.
+bool isPlainDisplay(const CCBFormat& format) {
+  return format.usage() == USAGE_DISPLAY && (format.flags() & SIGNED) == 0 &&
+         format.decimalPosition() == -1 && format.scaleCount() == 0;
+}
+
+// Kept out of line: a debug callback is the exception, decoding is done per field.
+__attribute__((noinline)) void sendDebugLine(LYRADebugCallback* callback, const QvbString& name,
+                                             const QvbDatavar& value, int offset, int end) {
+  callback->debugMessage(
+      qvbStringFormat("Column: (%s), Data: (%s), File Offset: %d, End Offset: %d", name.asCstr(),
+                      value.text().asCstr(), offset, end));
+}
+
 }  // namespace
 
 CCBDataField::CCBDataField() : CCBData(FIELD_PROPERTY_COUNT) {
@@ -108,16 +122,26 @@ bool CCBDataField::decodeValue(int offset, int* nextOffset, int column) {
     setErrorMessage("Data file is not open");
     return false;
   }
-  if (!file->read(offset, format_->storageLength(), format_->dataBuffer(), nextOffset)) {
+  // The text of a plain display field read without conversion is its bytes up to
+  // the first zero byte: its value takes them straight from the window. Other
+  // fields are copied into the format's buffer and decoded from there.
+  const int length = format_->storageLength();
+  const bool plain = file->noConvert() && isPlainDisplay(*format_);
+  const unsigned char* bytes =
+      plain ? file->view(offset, length, nextOffset)
+            : (file->read(offset, length, format_->dataBuffer(), nextOffset) ? format_->dataBuffer()
+                                                                             : nullptr);
+  if (bytes == nullptr) {
     errorMessage_ = file->getErrorMessage();
     return false;
   }
-  const int length = format_->decodeText(file->noConvert());
-  value_.assignBytes(format_->text(), length);
+  if (plain) {
+    value_.assignBytes(reinterpret_cast<const char*>(bytes), length);
+  } else {
+    value_.assignBytes(format_->text(), format_->decodeText(file->noConvert()));
+  }
   if (getDebugCallback() != nullptr) {
-    getDebugCallback()->debugMessage(
-        qvbStringFormat("Column: (%s), Data: (%s), File Offset: %d, End Offset: %d",
-                        getName().asCstr(), value_.text().asCstr(), offset, *nextOffset));
+    sendDebugLine(getDebugCallback(), getName(), value_, offset, *nextOffset);
   }
   if (column < 0) return true;
   CCBOutputEntry* entry =
@@ -126,7 +150,11 @@ bool CCBDataField::decodeValue(int offset, int* nextOffset, int column) {
     setErrorMessage("Output array error mismatch");
     return false;
   }
-  entry->setValue(value_);
+  if (entry->fieldValue() == &value_) {
+    entry->showFieldValue();  // this field's only column: no copy needed
+  } else {
+    entry->setValue(value_);
+  }
   return true;
 }
 

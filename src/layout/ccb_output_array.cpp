@@ -1,6 +1,20 @@
 #include "layout/ccb_output_array.h"
 
-#include "layout/ccb_data.h"
+#include "layout/ccb_data_field.h"
+
+namespace {
+
+// The value of field node when it has a single column: when neither it nor any of
+// its ancestors repeats. Otherwise null.
+const QvbDatavar* soleColumnValue(CCBData* node) {
+  if (!node->isField()) return nullptr;
+  for (const CCBData* n = node; n != nullptr; n = n->getParent()) {
+    if (n->isOccursFixed() || n->isOccursDepending()) return nullptr;
+  }
+  return &static_cast<CCBDataField*>(node)->value();
+}
+
+}  // namespace
 
 int CCBOutputEntry::getOutputType() const {
   return node_->getOutputType();
@@ -10,6 +24,11 @@ int CCBOutputEntry::getOutputLength() const {
 }
 bool CCBOutputEntry::isField() const {
   return node_->isField();
+}
+
+const QvbDatavar& CCBOutputEntry::nullValue() {
+  static const QvbDatavar value;
+  return value;
 }
 
 QvbString CCBOutputArray::uniqueName(CCBData* node) {
@@ -29,7 +48,8 @@ QvbString CCBOutputArray::uniqueName(CCBData* node) {
 
 int CCBOutputArray::registerNode(CCBData* node, int parentEntryId) {
   const int entryId = getNodeEntryCount() + 1;
-  nodeEntries_.emplace_back(node, uniqueName(node), entryId, parentEntryId);
+  nodeEntries_.emplace_back(node, uniqueName(node), entryId, parentEntryId, &clearCount_,
+                            soleColumnValue(node));
   if (node->isField()) columns_.push_back(&nodeEntries_.back());
   return entryId;
 }
@@ -37,8 +57,4 @@ int CCBOutputArray::registerNode(CCBData* node, int parentEntryId) {
 CCBOutputEntry* CCBOutputArray::getNodeEntry(int index) {
   if (index < 0 || index >= getNodeEntryCount()) return nullptr;
   return &nodeEntries_[static_cast<size_t>(index)];
-}
-
-void CCBOutputArray::clearColumnValues() {
-  for (CCBOutputEntry* column : columns_) column->clearValue();
 }

@@ -3,9 +3,16 @@
 // of node entries (one per repetition of every node) that describes the layout's
 // hierarchy. It owns its CCBOutputEntry objects; entries point to their nodes
 // without owning them. The root of the layout owns the array.
+//
+// The values are cleared before every record and set once per column, so both are
+// cheap: clearing costs one count (a value set before the latest clear reads as
+// null), and the only column of a field that is repeated nowhere shows the field's
+// own value instead of a copy of it. A value copied again keeps its characters'
+// storage, so that decoding allocates nothing in steady state.
 #ifndef LYRA_LAYOUT_CCB_OUTPUT_ARRAY_H_
 #define LYRA_LAYOUT_CCB_OUTPUT_ARRAY_H_
 
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <vector>
@@ -17,14 +24,41 @@ class CCBData;
 
 class CCBOutputEntry {
  public:
-  CCBOutputEntry(CCBData* node, const QvbString& name, int entryId, int parentEntryId)
-      : node_(node), name_(name), entryId_(entryId), parentEntryId_(parentEntryId) {}
+  // clearCount is the clear count of the array the entry belongs to; fieldValue is
+  // the value of the field whose only column this is, otherwise null.
+  CCBOutputEntry(CCBData* node, const QvbString& name, int entryId, int parentEntryId,
+                 const uint64_t* clearCount, const QvbDatavar* fieldValue)
+      : node_(node),
+        name_(name),
+        entryId_(entryId),
+        parentEntryId_(parentEntryId),
+        clearCount_(clearCount),
+        setAt_(*clearCount),
+        fieldValue_(fieldValue) {}
 
   QvbString getName() const { return name_; }
-  QvbDatavar getValue() const { return value_; }
-  const QvbDatavar& value() const { return value_; }
-  void setValue(const QvbDatavar& value) { value_ = value; }
-  void clearValue() { value_.setNull(); }
+  QvbDatavar getValue() const { return value(); }
+  const QvbDatavar& value() const {
+    if (setAt_ != *clearCount_) return nullValue();
+    return showsFieldValue_ ? *fieldValue_ : value_;
+  }
+  void setValue(const QvbDatavar& value) {
+    value_ = value;
+    showsFieldValue_ = false;
+    setAt_ = *clearCount_;
+  }
+  // The field's value when this is its only column, otherwise null.
+  const QvbDatavar* fieldValue() const { return fieldValue_; }
+  // Makes the column show the field's value (fieldValue() must not be null) until the
+  // next clear or setValue.
+  void showFieldValue() {
+    showsFieldValue_ = true;
+    setAt_ = *clearCount_;
+  }
+  void clearValue() {
+    value_.setNull();
+    showsFieldValue_ = false;
+  }
   int getEntryId() const { return entryId_; }
   int getParentEntryId() const { return parentEntryId_; }  // 0 for the root's entry
   CCBData* getNode() const { return node_; }
@@ -33,11 +67,17 @@ class CCBOutputEntry {
   bool isField() const;
 
  private:
+  static const QvbDatavar& nullValue();
+
   CCBData* node_;
   QvbString name_;
-  QvbDatavar value_;
+  QvbDatavar value_;  // the value, unless cleared since it was set
   int entryId_;
   int parentEntryId_;
+  const uint64_t* clearCount_;    // the array's
+  uint64_t setAt_;                // the clear count when the value was set
+  const QvbDatavar* fieldValue_;  // not owned
+  bool showsFieldValue_ = false;  // the value is *fieldValue_, not value_
 };
 
 class CCBOutputArray {
@@ -56,8 +96,8 @@ class CCBOutputArray {
     return index >= 0 && index < getColumnCount() ? columns_[static_cast<size_t>(index)] : nullptr;
   }
   int getNodeEntryCount() const { return static_cast<int>(nodeEntries_.size()); }
-  CCBOutputEntry* getNodeEntry(int index);  // null out of range
-  void clearColumnValues();
+  CCBOutputEntry* getNodeEntry(int index);     // null out of range
+  void clearColumnValues() { ++clearCount_; }  // every column's value reads as null
 
  private:
   struct ExactOrder {
@@ -69,6 +109,7 @@ class CCBOutputArray {
   std::map<QvbString, int, ExactOrder> fieldNameCounts_;
   std::deque<CCBOutputEntry> nodeEntries_;  // a deque keeps entry addresses stable
   std::map<QvbString, int, ExactOrder> otherNameCounts_;
+  uint64_t clearCount_ = 0;  // never wraps in practice: 2^64 records
 };
 
 #endif  // LYRA_LAYOUT_CCB_OUTPUT_ARRAY_H_

@@ -39,7 +39,18 @@ QvbString::QvbString(const char* text, bool /*flag*/) {
 
 QvbString::QvbString(const QvbString& other) = default;
 QvbString::QvbString(QvbString&& other) noexcept = default;
-QvbString& QvbString::operator=(const QvbString& other) = default;
+// A text copied over one of the same length, as a field's value is from record to
+// record, overwrites the characters in place.
+QvbString& QvbString::operator=(const QvbString& other) {
+  if (other.text_.size() == text_.size()) {
+    std::memmove(&text_[0], other.text_.data(), text_.size());
+  } else {
+    text_ = other.text_;
+  }
+  null_ = other.null_;
+  return *this;
+}
+
 QvbString& QvbString::operator=(QvbString&& other) noexcept = default;
 QvbString::~QvbString() = default;
 
@@ -54,8 +65,12 @@ void QvbString::assign(const char* text) {
 
 void QvbString::assign(const char* text, int n) {
   null_ = text == nullptr;
-  text_.clear();
-  if (text != nullptr && n > 0) text_.assign(text, strnlen(text, static_cast<size_t>(n)));
+  const size_t length = text != nullptr && n > 0 ? strnlen(text, static_cast<size_t>(n)) : 0;
+  if (length == text_.size()) {
+    if (length != 0) std::memmove(&text_[0], text, length);  // in place, as operator= does
+  } else {
+    text_.assign(text != nullptr ? text : "", length);
+  }
 }
 
 void QvbString::assign(int number) {
