@@ -3,36 +3,65 @@
 // with a null state that is distinct from the empty string. Copies are deep and
 // carry the null state. A QvbString owns its characters; one thread uses an object
 // at a time.
+//
+// Texts of up to INLINE_CAPACITY characters live inside the object, so copying the
+// value of a typical field allocates nothing; longer ones live on the heap. The
+// characters are always followed by a zero byte.
 #ifndef LYRA_QVB_STRING_H_
 #define LYRA_QVB_STRING_H_
 
+#include <cstring>
 #include <string>
 
 #include "lyra/export.h"
 
 class LYRA_API QvbString {
  public:
-  QvbString();  // empty, not null
+  static const int INLINE_CAPACITY = 63;
+
+  QvbString() noexcept { inline_[0] = '\0'; }  // empty, not null
   // Holds the characters of text; a null pointer gives a null string. The flag is
   // kept for interface compatibility and has no effect.
   QvbString(const char* text, bool flag = true);  // NOLINT(google-explicit-constructor)
-  QvbString(const QvbString& other);
-  QvbString(QvbString&& other) noexcept;
-  QvbString& operator=(const QvbString& other);
-  QvbString& operator=(QvbString&& other) noexcept;
-  virtual ~QvbString();
+  QvbString(const QvbString& other) : QvbString() { copyFrom(other); }
+  QvbString(QvbString&& other) noexcept : QvbString() { moveFrom(other); }
+  QvbString& operator=(const QvbString& other) {
+    if (this != &other) copyFrom(other);
+    return *this;
+  }
+  QvbString& operator=(QvbString&& other) noexcept {
+    if (this != &other) {
+      releaseHeap();
+      moveFrom(other);
+    }
+    return *this;
+  }
+  virtual ~QvbString() { releaseHeap(); }
 
-  void assign(const char* text);         // a null pointer makes the string null
-  void assign(const char* text, int n);  // the first n characters (fewer at a zero byte)
-  void assign(int number);               // decimal text, '-' in front when negative
+  void assign(const char* text);  // a null pointer makes the string null
+  // The first n characters (fewer at a zero byte); a null pointer makes it null.
+  void assign(const char* text, int n) {
+    if (text == nullptr) {
+      setNull();
+      return;
+    }
+    const void* zero = n > 0 ? std::memchr(text, 0, static_cast<size_t>(n)) : nullptr;
+    setChars(text, zero != nullptr ? static_cast<int>(static_cast<const char*>(zero) - text)
+                                   : (n > 0 ? n : 0));
+    null_ = false;
+  }
+  void assign(int number);  // decimal text, '-' in front when negative
   void append(const char* text, bool* unused = nullptr);
   void append(const QvbString& text, bool* unused = nullptr);
 
   // The characters, zero-terminated; never a null pointer (a null string gives "").
-  const char* asCstr() const { return text_.c_str(); }
-  int length() const { return static_cast<int>(text_.size()); }
+  const char* asCstr() const { return data_; }
+  int length() const { return length_; }
   bool isNull() const { return null_; }
-  void setNull();
+  void setNull() {
+    setChars("", 0);
+    null_ = true;
+  }
 
   void truncate(int n);  // keeps at most the first n characters
   // Removes spaces, tabs and line ends at the chosen ends; returns this string.
@@ -54,14 +83,57 @@ class LYRA_API QvbString {
   // the leading digits, or 0 when there are none or they are out of range.
   int asInt(bool* failed = nullptr) const;
 
-  const std::string& str() const { return text_; }
+  std::string str() const { return std::string(data_, static_cast<size_t>(length_)); }
 
  private:
-  std::string text_;
+  // Replaces the characters with n characters at chars (which may lie in this string).
+  void setChars(const char* chars, int n) {
+    if (n > capacity_) reserve(n);
+    std::memmove(data_, chars, static_cast<size_t>(n));
+    data_[n] = '\0';
+    length_ = n;
+  }
+  void copyFrom(const QvbString& other) {
+    if (other.data_ == other.inline_ && data_ == inline_) {
+      std::memcpy(inline_, other.inline_, sizeof inline_);  // one fixed-size copy
+      length_ = other.length_;
+    } else {
+      setChars(other.data_, other.length_);
+    }
+    null_ = other.null_;
+  }
+  // Takes other's characters, leaving other empty. REQUIRES: this holds no heap text.
+  void moveFrom(QvbString& other) noexcept {
+    null_ = other.null_;
+    length_ = other.length_;
+    if (other.data_ == other.inline_) {
+      data_ = inline_;
+      capacity_ = INLINE_CAPACITY;
+      std::memcpy(inline_, other.inline_, static_cast<size_t>(length_) + 1);
+    } else {
+      data_ = other.data_;
+      capacity_ = other.capacity_;
+      other.data_ = other.inline_;
+      other.capacity_ = INLINE_CAPACITY;
+    }
+    other.length_ = 0;
+    other.inline_[0] = '\0';
+  }
+  void releaseHeap() noexcept {
+    if (data_ != inline_) delete[] data_;
+  }
+  // Makes room for at least n characters, keeping none of the current ones.
+  void reserve(int n);
+
+  char* data_ = inline_;
+  int length_ = 0;
+  int capacity_ = INLINE_CAPACITY;
   bool null_ = false;
+  char inline_[INLINE_CAPACITY + 1];
 };
 
 // Text made by C-style formatting (%s takes asCstr() of a string).
-LYRA_API QvbString qvbStringFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+LYRA_API QvbString qvbStringFormat(const char* format, ...)
+    __attribute__((format(printf, 1, 2)));
 
 #endif  // LYRA_QVB_STRING_H_

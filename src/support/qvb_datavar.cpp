@@ -2,32 +2,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
-
-QvbDatavar::QvbDatavar() {
-  text_.setNull();
-}
-QvbDatavar::QvbDatavar(const QvbDatavar& other) = default;
-QvbDatavar::QvbDatavar(QvbDatavar&& other) noexcept = default;
-QvbDatavar& QvbDatavar::operator=(const QvbDatavar& other) = default;
-QvbDatavar& QvbDatavar::operator=(QvbDatavar&& other) noexcept = default;
-QvbDatavar::~QvbDatavar() = default;
-
-void QvbDatavar::setNull() {
-  text_.setNull();
-  type_ = QVB_TYPE_NULL;
-}
-
-void QvbDatavar::assign(const QvbString& text) {
-  text_ = text;
-  type_ = text.isNull() ? QVB_TYPE_NULL : QVB_TYPE_STRING;
-}
-
-void QvbDatavar::assignBytes(const char* bytes, int count) {
-  if (bytes == nullptr || count < 0) count = 0;
-  text_.assign(bytes == nullptr ? "" : bytes, count);
-  type_ = QVB_TYPE_STRING;
-}
 
 void QvbDatavar::setType(int type) {
   if (isNull() || type == type_) return;
@@ -55,12 +29,4 @@ void QvbDatavar::setType(int type) {
       type_ = type;
     }
   }
-}
-
-QvbString QvbDatavar::asString() const {
-  return text_;
-}
-
-int QvbDatavar::asInt(bool* failed) const {
-  return text_.asInt(failed);
 }

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "support/np_uchar.h"
 
@@ -13,15 +14,22 @@ bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-int compareFolded(const std::string& a, const std::string& b) {
-  const size_t n = a.size() < b.size() ? a.size() : b.size();
-  for (size_t i = 0; i < n; ++i) {
-    const unsigned char x = np_uchar_asupper_table[static_cast<unsigned char>(a[i])];
-    const unsigned char y = np_uchar_asupper_table[static_cast<unsigned char>(b[i])];
+int sign(int value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
+
+// Compares a (an characters) with b (bn characters), byte by byte or with letters
+// folded to upper case.
+int compareChars(const char* a, int an, const char* b, int bn, bool exact) {
+  const int n = an < bn ? an : bn;
+  for (int i = 0; i < n; ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if (!exact) {
+      x = np_uchar_asupper_table[x];
+      y = np_uchar_asupper_table[y];
+    }
     if (x != y) return x < y ? -1 : 1;
   }
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
+  return sign(an - bn);
 }
 
 // A null string sorts before every other string and equals another null string.
@@ -31,88 +39,76 @@ int compareNulls(bool aNull, bool bNull) {
 
 }  // namespace
 
-QvbString::QvbString() = default;
+QvbString::QvbString(const char* text, bool /*flag*/) : QvbString() { assign(text); }
 
-QvbString::QvbString(const char* text, bool /*flag*/) {
-  assign(text);
+void QvbString::reserve(int n) {
+  const long long doubled = 2LL * capacity_;
+  const int grown = doubled >= n && doubled <= INT_MAX ? static_cast<int>(doubled) : n;
+  char* chars = new char[static_cast<size_t>(grown) + 1];
+  releaseHeap();
+  data_ = chars;
+  capacity_ = grown;
+  data_[0] = '\0';
+  length_ = 0;
 }
-
-QvbString::QvbString(const QvbString& other) = default;
-QvbString::QvbString(QvbString&& other) noexcept = default;
-// A text copied over one of the same length, as a field's value is from record to
-// record, overwrites the characters in place.
-QvbString& QvbString::operator=(const QvbString& other) {
-  if (other.text_.size() == text_.size()) {
-    std::memmove(&text_[0], other.text_.data(), text_.size());
-  } else {
-    text_ = other.text_;
-  }
-  null_ = other.null_;
-  return *this;
-}
-
-QvbString& QvbString::operator=(QvbString&& other) noexcept = default;
-QvbString::~QvbString() = default;
 
 void QvbString::assign(const char* text) {
-  null_ = text == nullptr;
-  if (null_) {
-    text_.clear();
-  } else {
-    text_.assign(text);
+  if (text == nullptr) {
+    setNull();
+    return;
   }
-}
-
-void QvbString::assign(const char* text, int n) {
-  null_ = text == nullptr;
-  const size_t length = text != nullptr && n > 0 ? strnlen(text, static_cast<size_t>(n)) : 0;
-  if (length == text_.size()) {
-    if (length != 0) std::memmove(&text_[0], text, length);  // in place, as operator= does
-  } else {
-    text_.assign(text != nullptr ? text : "", length);
-  }
+  setChars(text, static_cast<int>(std::strlen(text)));
+  null_ = false;
 }
 
 void QvbString::assign(int number) {
   char digits[16];
   const int n = snprintf(digits, sizeof digits, "%d", number);
-  text_.assign(digits, static_cast<size_t>(n));
+  setChars(digits, n);
   null_ = false;
 }
 
 void QvbString::append(const char* text, bool* /*unused*/) {
   if (text == nullptr) return;
-  text_.append(text);
+  const int n = static_cast<int>(std::strlen(text));
+  if (length_ + n > capacity_) {  // text may lie in this string: join into a new one
+    QvbString joined;
+    joined.reserve(length_ + n);
+    std::memcpy(joined.data_, data_, static_cast<size_t>(length_));
+    std::memcpy(joined.data_ + length_, text, static_cast<size_t>(n));
+    joined.length_ = length_ + n;
+    joined.data_[joined.length_] = '\0';
+    *this = std::move(joined);
+    return;
+  }
+  std::memmove(data_ + length_, text, static_cast<size_t>(n));
+  length_ += n;
+  data_[length_] = '\0';
   null_ = false;
 }
 
-void QvbString::append(const QvbString& text, bool* /*unused*/) {
-  if (text.null_) return;
-  text_.append(text.text_);
-  null_ = false;
-}
-
-void QvbString::setNull() {
-  text_.clear();
-  null_ = true;
+void QvbString::append(const QvbString& text, bool* unused) {
+  if (!text.null_) append(text.data_, unused);
 }
 
 void QvbString::truncate(int n) {
   if (n < 0) n = 0;
-  if (static_cast<size_t>(n) < text_.size()) text_.resize(static_cast<size_t>(n));
+  if (n < length_) {
+    length_ = n;
+    data_[n] = '\0';
+  }
 }
 
 QvbString& QvbString::trim(bool left, bool right) {
+  int end = length_;
   if (right) {
-    size_t end = text_.size();
-    while (end > 0 && isBlank(text_[end - 1])) --end;
-    text_.resize(end);
+    while (end > 0 && isBlank(data_[end - 1])) --end;
   }
+  int start = 0;
   if (left) {
-    size_t start = 0;
-    while (start < text_.size() && isBlank(text_[start])) ++start;
-    text_.erase(0, start);
+    while (start < end && isBlank(data_[start])) ++start;
   }
+  setChars(data_ + start, end - start);
   return *this;
 }
 
@@ -120,10 +116,9 @@ QvbString QvbString::mid(int start, int count) const {
   QvbString result;
   result.null_ = null_;
   if (start < 0) start = 0;
-  if (static_cast<size_t>(start) >= text_.size()) return result;
-  const size_t available = text_.size() - static_cast<size_t>(start);
-  const size_t take = count < 0 || static_cast<size_t>(count) > available ? available : count;
-  result.text_.assign(text_, static_cast<size_t>(start), take);
+  if (start >= length_) return result;
+  const int available = length_ - start;
+  result.setChars(data_ + start, count < 0 || count > available ? available : count);
   return result;
 }
 
@@ -134,25 +129,17 @@ QvbString QvbString::right(int n) const {
 
 int QvbString::compare(const char* other, bool exact) const {
   if (other == nullptr || null_) return compareNulls(null_, other == nullptr);
-  if (exact) {
-    const int c = std::strcmp(text_.c_str(), other);
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
-  }
-  return compareFolded(text_, std::string(other));
+  return compareChars(data_, length_, other, static_cast<int>(std::strlen(other)), exact);
 }
 
 int QvbString::compare(const QvbString& other, bool exact) const {
   if (other.null_ || null_) return compareNulls(null_, other.null_);
-  if (exact) {
-    const int c = text_.compare(other.text_);
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
-  }
-  return compareFolded(text_, other.text_);
+  return compareChars(data_, length_, other.data_, other.length_, exact);
 }
 
 int QvbString::asInt(bool* failed) const {
-  const char* p = text_.c_str();
-  const char* end = p + text_.size();
+  const char* p = data_;
+  const char* end = p + length_;
   while (p < end && isBlank(*p)) ++p;
   const bool negative = p < end && *p == '-';
   if (p < end && (*p == '-' || *p == '+')) ++p;
