@@ -431,6 +431,8 @@ TEST(CliReadTest, DataAndLayoutErrors) {
       {{"read", "-c", examplePath("custrec.cbl"), "-o", dir.path("no/dir.csv"),
         examplePath("customers.dat")},
        "cannot create " + dir.path("no/dir.csv") + ": No such file or directory"},
+      {{"read", "-c", examplePath("custrec.cbl"), "-o", "/dev/full", examplePath("customers.dat")},
+       "cannot write /dev/full: No space left on device"},
   };
   for (const auto& c : cases) {
     const ToolRun run = runTool(c.args);

@@ -1,11 +1,10 @@
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "command_support.h"
 #include "commands.h"
+#include "output_file.h"
 #include "progress_meter.h"
 #include "read_offset_probe.h"
 #include "read_options.h"
@@ -45,40 +44,6 @@ const CommandHelp READ_HELP = {
     "1 on a data or layout error, 2 on a usage error.\n",
 };
 
-// Standard output, or the file of -o, closed (and checked) at the end.
-class OutputFile {
- public:
-  explicit OutputFile(const std::string& path)
-      : path_(path.empty() ? "standard output" : path),
-        file_(path.empty() ? stdout : std::fopen(path.c_str(), "wb")),
-        openError_(file_ == nullptr ? errno : 0) {}
-  ~OutputFile() { close(); }
-  OutputFile(const OutputFile&) = delete;
-  OutputFile& operator=(const OutputFile&) = delete;
-
-  std::FILE* get() const { return file_; }
-  // False with a message when the file could not be opened or written.
-  bool close(std::string* error = nullptr) {
-    if (file_ == nullptr) return fail(openError_, "cannot create ", error);
-    const bool bad = std::fflush(file_) != 0 || std::ferror(file_) != 0;
-    const int code = errno;
-    if (file_ != stdout) std::fclose(file_);
-    file_ = nullptr;
-    openError_ = 0;
-    return !bad || fail(code, "cannot write ", error);
-  }
-
- private:
-  bool fail(int code, const char* what, std::string* error) const {
-    if (error != nullptr && code != 0) *error = what + path_ + ": " + std::strerror(code);
-    return code == 0;
-  }
-
-  std::string path_;
-  std::FILE* file_;
-  int openError_;
-};
-
 std::vector<OutputColumn> describeColumns(CCBReader* reader) {
   std::vector<OutputColumn> columns;
   for (int i = 0; i < reader->getOutputCount(); ++i) {
@@ -103,32 +68,42 @@ std::string failureMessage(const ReadOptions& options, int recordLength, long lo
          std::to_string(location.offset) + ": " + reason;
 }
 
-// Reads and writes the records; returns the exit status.
-int copyRecords(const ReadOptions& options, CCBReader* reader, OutputFile* output) {
-  std::unique_ptr<RecordWriter> writer =
-      createRecordWriter(options.format, options.typed, output->get());
-  writer->begin(describeColumns(reader));
+// Writes the records of the active layout, up to the limit, with a progress bar;
+// returns how many, with *failed set when a record could not be read.
+long long writeRecords(const ReadOptions& options, CCBReader* reader, RecordWriter* writer,
+                       bool* failed) {
   std::vector<QvbDatavar> values(static_cast<size_t>(reader->getOutputCount()));
   const ReadOffsetProbe probe(options.dataFile);
   ProgressMeter meter(stderr, !options.quiet && isatty(STDERR_FILENO), reader->getDataFileSize());
   long long written = 0;
-  bool failed = false;
-  while ((options.limit < 0 || written < options.limit) && reader->readNextRecord(failed)) {
-    for (size_t i = 0; i < values.size(); ++i)
+  while ((options.limit < 0 || written < options.limit) && reader->readNextRecord(*failed)) {
+    for (size_t i = 0; i < values.size(); ++i) {
       values[i] = reader->getOutputValue(static_cast<int>(i));
+    }
     writer->write(values);
     meter.update(probe.offset(), ++written);
   }
   meter.finish();
+  return written;
+}
+
+// Copies the records to the output; returns the exit status. After a failure the
+// records before it are written out before the failed one is looked for.
+int copyRecords(const ReadOptions& options, CCBReader* reader, OutputFile* output) {
+  std::unique_ptr<RecordWriter> writer =
+      createRecordWriter(options.format, options.typed, output->get());
+  writer->begin(describeColumns(reader));
+  bool failed = false;
+  const long long written = writeRecords(options, reader, writer.get(), &failed);
   std::string error;
+  const bool closed = output->close(&error);
+  if (!closed) reportFailure(READ_HELP.name, error);
   if (failed) {
     const std::string reason = messageText(reader->getErrorMessage());
-    if (!output->close(&error)) reportFailure(READ_HELP.name, error);
     return reportFailure(READ_HELP.name,
                          failureMessage(options, reader->getMaxRecordLength(), written, reason));
   }
-  if (!output->close(&error)) return reportFailure(READ_HELP.name, error);
-  return EXIT_OK;
+  return closed ? EXIT_OK : EXIT_FAILED;
 }
 
 }  // namespace
