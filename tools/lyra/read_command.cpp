@@ -74,7 +74,9 @@ long long writeRecords(const ReadOptions& options, CCBReader* reader, RecordWrit
                        bool* failed) {
   std::vector<QvbDatavar> values(static_cast<size_t>(reader->getOutputCount()));
   const ReadOffsetProbe probe(options.dataFile);
-  ProgressMeter meter(stderr, !options.quiet && isatty(STDERR_FILENO), reader->getDataFileSize());
+  // The bar shares standard error with nothing: not with the lines of --trace.
+  const bool showProgress = !options.quiet && !options.trace && isatty(STDERR_FILENO);
+  ProgressMeter meter(stderr, showProgress, reader->getDataFileSize());
   long long written = 0;
   while ((options.limit < 0 || written < options.limit) && reader->readNextRecord(*failed)) {
     for (size_t i = 0; i < values.size(); ++i) {

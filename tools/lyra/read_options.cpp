@@ -26,7 +26,8 @@ const OptionSpec READ_OPTIONS[] = {
     {"typed", 0, ARGUMENT_NONE, "", "jsonl: integer and real columns as JSON numbers"},
     {"limit", 0, ARGUMENT_REQUIRED, "N", "stop after N records"},
     {"output", 'o', ARGUMENT_REQUIRED, "FILE", "write to FILE instead of standard output"},
-    {"trace", 0, ARGUMENT_NONE, "", "the reader's debug messages on standard error"},
+    {"trace", 0, ARGUMENT_NONE, "",
+     "the reader's debug messages on standard error,\ninstead of the progress bar"},
     {"quiet", 'q', ARGUMENT_NONE, "", "no progress bar"},
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
 };

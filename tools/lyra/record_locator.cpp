@@ -1,13 +1,10 @@
 #include "record_locator.h"
 
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <vector>
 
 #include "reader_setup.h"
 #include "record_span_tracker.h"
+#include "scratch_file.h"
 
 namespace {
 
@@ -47,34 +44,6 @@ std::string identifierCopybook(int offset, const std::string& clauses) {
   }
   return text + line + ".\n";
 }
-
-// A file removed when the object ends.
-class ScratchFile {
- public:
-  explicit ScratchFile(const std::string& content) {
-    const char* dir = getenv("TMPDIR");
-    path_ = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/lyra_id_XXXXXX";
-    const int fd = mkstemp(&path_[0]);
-    if (fd < 0) {
-      path_.clear();
-      return;
-    }
-    const bool written =
-        write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
-    close(fd);
-    if (!written) path_.clear();
-  }
-  ~ScratchFile() {
-    if (!path_.empty()) unlink(path_.c_str());
-  }
-  ScratchFile(const ScratchFile&) = delete;
-  ScratchFile& operator=(const ScratchFile&) = delete;
-
-  const std::string& path() const { return path_; }  // empty when it could not be made
-
- private:
-  std::string path_;
-};
 
 }  // namespace
 
