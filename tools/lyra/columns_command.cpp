@@ -15,7 +15,7 @@ const CommandHelp COLUMNS_HELP = {
     "COBOL copybook or an XML layout document.\n",
 };
 
-const OptionSpec COLUMNS_OPTIONS[] = {
+const OptionDef COLUMNS_OPTIONS[] = {
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
 };
 

@@ -12,11 +12,11 @@ bool allDigits(const std::string& text) {
 }
 
 // "-c, --copybook FILE[=ID]" for one option.
-std::string optionNames(const OptionSpec& spec) {
-  std::string names = spec.shortName != 0 ? std::string("-") + spec.shortName + ", " : "    ";
-  names += std::string("--") + spec.longName;
-  if (spec.argument == ARGUMENT_REQUIRED) names += std::string(" ") + spec.valueName;
-  if (spec.argument == ARGUMENT_NUMBER) names += std::string(" [") + spec.valueName + "]";
+std::string optionNames(const OptionDef& def) {
+  std::string names = def.shortName != 0 ? std::string("-") + def.shortName + ", " : "    ";
+  names += std::string("--") + def.longName;
+  if (def.argument == ARGUMENT_REQUIRED) names += std::string(" ") + def.valueName;
+  if (def.argument == ARGUMENT_NUMBER) names += std::string(" [") + def.valueName + "]";
   return names;
 }
 
@@ -52,17 +52,17 @@ bool CommandLine::parseLong(const std::string& arg, const std::vector<std::strin
   const size_t equals = arg.find('=');
   const std::string name =
       arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-  const OptionSpec* spec = findLong(name);
-  if (spec == nullptr) {
+  const OptionDef* def = findLong(name);
+  if (def == nullptr) {
     *error = "unknown option '--" + name + "'";
     return false;
   }
-  if (equals == std::string::npos) return takeValue(spec, "--" + name, args, next, error);
-  if (spec->argument == ARGUMENT_NONE) {
+  if (equals == std::string::npos) return takeValue(def, "--" + name, args, next, error);
+  if (def->argument == ARGUMENT_NONE) {
     *error = "option '--" + name + "' takes no value";
     return false;
   }
-  occurrences_.push_back({spec, arg.substr(equals + 1), true});
+  occurrences_.push_back({def, arg.substr(equals + 1), true});
   return true;
 }
 
@@ -70,64 +70,64 @@ bool CommandLine::parseLong(const std::string& arg, const std::vector<std::strin
 bool CommandLine::parseShort(const std::string& arg, const std::vector<std::string>& args,
                              size_t* next, std::string* error) {
   for (size_t i = 1; i < arg.size(); ++i) {
-    const OptionSpec* spec = findShort(arg[i]);
-    if (spec == nullptr) {
+    const OptionDef* def = findShort(arg[i]);
+    if (def == nullptr) {
       *error = std::string("unknown option '-") + arg[i] + "'";
       return false;
     }
-    if (spec->argument == ARGUMENT_NONE) {
-      occurrences_.push_back({spec, std::string(), false});
+    if (def->argument == ARGUMENT_NONE) {
+      occurrences_.push_back({def, std::string(), false});
       continue;
     }
     if (i + 1 < arg.size()) {
-      occurrences_.push_back({spec, arg.substr(i + 1), true});
+      occurrences_.push_back({def, arg.substr(i + 1), true});
       return true;
     }
-    return takeValue(spec, std::string("-") + arg[i], args, next, error);
+    return takeValue(def, std::string("-") + arg[i], args, next, error);
   }
   return true;
 }
 
 // The value of an option written without '=': the next argument, when it needs one.
-bool CommandLine::takeValue(const OptionSpec* spec, const std::string& shown,
+bool CommandLine::takeValue(const OptionDef* def, const std::string& shown,
                             const std::vector<std::string>& args, size_t* next,
                             std::string* error) {
   const bool more = *next < args.size();
-  if (spec->argument == ARGUMENT_REQUIRED) {
+  if (def->argument == ARGUMENT_REQUIRED) {
     if (!more) {
-      *error = "option '" + shown + "' needs a value (" + spec->valueName + ")";
+      *error = "option '" + shown + "' needs a value (" + def->valueName + ")";
       return false;
     }
-    occurrences_.push_back({spec, args[(*next)++], true});
-  } else if (spec->argument == ARGUMENT_NUMBER && more && allDigits(args[*next])) {
-    occurrences_.push_back({spec, args[(*next)++], true});
+    occurrences_.push_back({def, args[(*next)++], true});
+  } else if (def->argument == ARGUMENT_NUMBER && more && allDigits(args[*next])) {
+    occurrences_.push_back({def, args[(*next)++], true});
   } else {
-    occurrences_.push_back({spec, std::string(), false});
+    occurrences_.push_back({def, std::string(), false});
   }
   return true;
 }
 
 bool CommandLine::has(const char* longName) const {
   return std::any_of(occurrences_.begin(), occurrences_.end(), [&](const OptionOccurrence& o) {
-    return std::strcmp(o.spec->longName, longName) == 0;
+    return std::strcmp(o.def->longName, longName) == 0;
   });
 }
 
 std::string CommandLine::value(const char* longName) const {
   std::string result;
   for (const OptionOccurrence& o : occurrences_) {
-    if (std::strcmp(o.spec->longName, longName) == 0) result = o.value;
+    if (std::strcmp(o.def->longName, longName) == 0) result = o.value;
   }
   return result;
 }
 
 std::string CommandLine::optionHelp() const {
   size_t width = 0;
-  for (int i = 0; i < count_; ++i) width = std::max(width, optionNames(specs_[i]).size());
+  for (int i = 0; i < count_; ++i) width = std::max(width, optionNames(defs_[i]).size());
   std::string text;
   for (int i = 0; i < count_; ++i) {
-    const std::string names = optionNames(specs_[i]);
-    std::string help = specs_[i].help;
+    const std::string names = optionNames(defs_[i]);
+    std::string help = defs_[i].help;
     // Continuation lines of a help text line up with its first line.
     for (size_t at = help.find('\n'); at != std::string::npos; at = help.find('\n', at + 1)) {
       help.insert(at + 1, width + 4, ' ');
@@ -137,16 +137,16 @@ std::string CommandLine::optionHelp() const {
   return text;
 }
 
-const OptionSpec* CommandLine::findLong(const std::string& name) const {
+const OptionDef* CommandLine::findLong(const std::string& name) const {
   for (int i = 0; i < count_; ++i) {
-    if (name == specs_[i].longName) return &specs_[i];
+    if (name == defs_[i].longName) return &defs_[i];
   }
   return nullptr;
 }
 
-const OptionSpec* CommandLine::findShort(char name) const {
+const OptionDef* CommandLine::findShort(char name) const {
   for (int i = 0; i < count_; ++i) {
-    if (specs_[i].shortName != 0 && specs_[i].shortName == name) return &specs_[i];
+    if (defs_[i].shortName != 0 && defs_[i].shortName == name) return &defs_[i];
   }
   return nullptr;
 }

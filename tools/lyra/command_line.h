@@ -15,7 +15,7 @@ enum OptionArgument {
   ARGUMENT_NUMBER,    // takes a value only when it is given with '=' or is all digits
 };
 
-struct OptionSpec {
+struct OptionDef {
   const char* longName;  // without the leading "--"
   char shortName;        // 0 when there is none
   OptionArgument argument;
@@ -24,14 +24,14 @@ struct OptionSpec {
 };
 
 struct OptionOccurrence {
-  const OptionSpec* spec;
+  const OptionDef* def;
   std::string value;  // empty for flags and for a number option given without one
   bool hasValue;
 };
 
 class CommandLine {
  public:
-  CommandLine(const OptionSpec* specs, int count) : specs_(specs), count_(count) {}
+  CommandLine(const OptionDef* defs, int count) : defs_(defs), count_(count) {}
 
   // Reads the arguments that follow the command name. False with a message on an
   // unknown option or a missing value.
@@ -47,16 +47,16 @@ class CommandLine {
   std::string optionHelp() const;
 
  private:
-  const OptionSpec* findLong(const std::string& name) const;
-  const OptionSpec* findShort(char name) const;
+  const OptionDef* findLong(const std::string& name) const;
+  const OptionDef* findShort(char name) const;
   bool parseLong(const std::string& arg, const std::vector<std::string>& args, size_t* next,
                  std::string* error);
   bool parseShort(const std::string& arg, const std::vector<std::string>& args, size_t* next,
                   std::string* error);
-  bool takeValue(const OptionSpec* spec, const std::string& shown,
+  bool takeValue(const OptionDef* def, const std::string& shown,
                  const std::vector<std::string>& args, size_t* next, std::string* error);
 
-  const OptionSpec* specs_;
+  const OptionDef* defs_;
   int count_;
   std::vector<OptionOccurrence> occurrences_;
   std::vector<std::string> positionals_;

@@ -20,10 +20,10 @@ void printHelp(const CommandHelp& help, const CommandLine& line) {
               line.optionHelp().c_str());
 }
 
-int runLayoutCommand(const CommandHelp& help, const OptionSpec* specs, int count,
+int runLayoutCommand(const CommandHelp& help, const OptionDef* defs, int count,
                      const std::vector<std::string>& args, const LayoutAction& action,
                      const OptionCheck& check) {
-  CommandLine line(specs, count);
+  CommandLine line(defs, count);
   std::string error;
   if (!line.parse(args, &error)) return reportUsageError(help.name, error);
   if (line.has("help")) {

@@ -44,7 +44,7 @@ using OptionCheck = std::function<std::string(const CommandLine& line)>;
 // Reads the arguments of a command that takes one LAYOUT (a copybook or an XML
 // layout document), checks them (when check is set), loads the layout into a new
 // layout service and runs the action on it.
-int runLayoutCommand(const CommandHelp& help, const OptionSpec* specs, int count,
+int runLayoutCommand(const CommandHelp& help, const OptionDef* defs, int count,
                      const std::vector<std::string>& args, const LayoutAction& action,
                      const OptionCheck& check = nullptr);
 

@@ -12,7 +12,7 @@ const CommandHelp CONVERT_HELP = {
     "copybook.\n",
 };
 
-const OptionSpec CONVERT_OPTIONS[] = {
+const OptionDef CONVERT_OPTIONS[] = {
     {"output", 'o', ARGUMENT_REQUIRED, "OUT.xml", "the XML layout document to write"},
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
 };

@@ -112,8 +112,8 @@ int copyRecords(const ReadOptions& options, CCBReader* reader, OutputFile* outpu
 
 int runRead(const std::vector<std::string>& args) {
   int count = 0;
-  const OptionSpec* specs = readOptionSpecs(&count);
-  CommandLine line(specs, count);
+  const OptionDef* defs = readOptionDefs(&count);
+  CommandLine line(defs, count);
   std::string error;
   if (!line.parse(args, &error)) return reportUsageError(READ_HELP.name, error);
   if (line.has("help")) {

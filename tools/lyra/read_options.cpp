@@ -6,7 +6,7 @@
 
 namespace {
 
-const OptionSpec READ_OPTIONS[] = {
+const OptionDef READ_OPTIONS[] = {
     {"copybook", 'c', ARGUMENT_REQUIRED, "FILE[=ID]",
      "a copybook (repeatable); ID marks its records\nwhen there are several layouts"},
     {"layout", 'x', ARGUMENT_REQUIRED, "FILE[=ID]",
@@ -62,9 +62,9 @@ bool sameId(const std::string& a, const std::string& b) {
 
 bool readLayouts(const CommandLine& line, ReadOptions* options, std::string* error) {
   for (const OptionOccurrence& o : line.occurrences()) {
-    if (std::strcmp(o.spec->longName, "copybook") == 0) {
+    if (std::strcmp(o.def->longName, "copybook") == 0) {
       options->layouts.push_back(layoutSource(LAYOUT_COPYBOOK, o.value));
-    } else if (std::strcmp(o.spec->longName, "layout") == 0) {
+    } else if (std::strcmp(o.def->longName, "layout") == 0) {
       options->layouts.push_back(layoutSource(LAYOUT_XML, o.value));
     }
   }
@@ -165,7 +165,7 @@ bool readOutput(const CommandLine& line, ReadOptions* options, std::string* erro
 
 }  // namespace
 
-const OptionSpec* readOptionSpecs(int* count) {
+const OptionDef* readOptionDefs(int* count) {
   *count = static_cast<int>(sizeof READ_OPTIONS / sizeof READ_OPTIONS[0]);
   return READ_OPTIONS;
 }

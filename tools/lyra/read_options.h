@@ -31,7 +31,7 @@ struct ReadOptions {
 };
 
 // The options `lyra read` accepts, for CommandLine.
-const OptionSpec* readOptionSpecs(int* count);
+const OptionDef* readOptionDefs(int* count);
 
 bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string* error);
 

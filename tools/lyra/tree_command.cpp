@@ -13,7 +13,7 @@ const CommandHelp TREE_HELP = {
     "its level number.\n",
 };
 
-const OptionSpec TREE_OPTIONS[] = {
+const OptionDef TREE_OPTIONS[] = {
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
 };
 
