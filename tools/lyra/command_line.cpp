@@ -62,7 +62,7 @@ bool CommandLine::parseLong(const std::string& arg, const std::vector<std::strin
     *error = "option '--" + name + "' takes no value";
     return false;
   }
-  occurrences_.push_back({def, arg.substr(equals + 1), true});
+  occurrences_.push_back({def, arg.substr(equals + 1)});
   return true;
 }
 
@@ -76,11 +76,11 @@ bool CommandLine::parseShort(const std::string& arg, const std::vector<std::stri
       return false;
     }
     if (def->argument == ARGUMENT_NONE) {
-      occurrences_.push_back({def, std::string(), false});
+      occurrences_.push_back({def, std::string()});
       continue;
     }
     if (i + 1 < arg.size()) {
-      occurrences_.push_back({def, arg.substr(i + 1), true});
+      occurrences_.push_back({def, arg.substr(i + 1)});
       return true;
     }
     return takeValue(def, std::string("-") + arg[i], args, next, error);
@@ -98,11 +98,11 @@ bool CommandLine::takeValue(const OptionDef* def, const std::string& shown,
       *error = "option '" + shown + "' needs a value (" + def->valueName + ")";
       return false;
     }
-    occurrences_.push_back({def, args[(*next)++], true});
+    occurrences_.push_back({def, args[(*next)++]});
   } else if (def->argument == ARGUMENT_NUMBER && more && allDigits(args[*next])) {
-    occurrences_.push_back({def, args[(*next)++], true});
+    occurrences_.push_back({def, args[(*next)++]});
   } else {
-    occurrences_.push_back({def, std::string(), false});
+    occurrences_.push_back({def, std::string()});
   }
   return true;
 }

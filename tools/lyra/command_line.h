@@ -26,7 +26,6 @@ struct OptionDef {
 struct OptionOccurrence {
   const OptionDef* def;
   std::string value;  // empty for flags and for a number option given without one
-  bool hasValue;
 };
 
 class CommandLine {
