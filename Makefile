@@ -33,6 +33,14 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Reads the bundled order file (header, line and trailer records told apart by
+# their first two bytes) and shows its order lines as a table.
+demo: build
+	$(BUILD)/tools/lyra/lyra read --format table \
+	  -c examples/order_header.cbl=OH -c examples/order_line.cbl=OL \
+	  -c examples/order_trailer.cbl=OT --id-field '0:PIC X(2)' --active OL \
+	  examples/orders.dat
+
 asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DLYRA_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)

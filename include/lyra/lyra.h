@@ -9,6 +9,7 @@
 #include "lyra/ccb_reader.h"
 #include "lyra/export.h"
 #include "lyra/lyra_debug_callback.h"
+#include "lyra/lyra_print.h"
 #include "lyra/qvb_datavar.h"
 #include "lyra/qvb_string.h"
 

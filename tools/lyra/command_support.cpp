@@ -1,0 +1,45 @@
+#include "command_support.h"
+
+#include <cstdio>
+
+#include "layout_source.h"
+
+int reportUsageError(const char* command, const std::string& message) {
+  std::fprintf(stderr, "lyra %s: %s\nTry 'lyra %s --help' for more information.\n", command,
+               message.c_str(), command);
+  return EXIT_USAGE;
+}
+
+int reportFailure(const char* command, const std::string& message) {
+  std::fprintf(stderr, "lyra %s: %s\n", command, message.c_str());
+  return EXIT_FAILED;
+}
+
+void printHelp(const CommandHelp& help, const CommandLine& line) {
+  std::printf("Usage: %s\n\n%s\nOptions:\n%s", help.usage, help.description,
+              line.optionHelp().c_str());
+}
+
+int runLayoutCommand(const CommandHelp& help, const OptionDef* defs, int count,
+                     const std::vector<std::string>& args, const LayoutAction& action,
+                     const OptionCheck& check) {
+  CommandLine line(defs, count);
+  std::string error;
+  if (!line.parse(args, &error)) return reportUsageError(help.name, error);
+  if (line.has("help")) {
+    printHelp(help, line);
+    return EXIT_OK;
+  }
+  if (line.positionals().size() != 1) {
+    return reportUsageError(help.name, line.positionals().empty()
+                                           ? "no layout file given"
+                                           : "more than one layout file given");
+  }
+  if (check && !(error = check(line)).empty()) return reportUsageError(help.name, error);
+  ServicePtr service(createCCBMain());
+  if (service == nullptr) return reportFailure(help.name, "cannot create a layout service");
+  if (!loadLayout(service.get(), line.positionals()[0], &error)) {
+    return reportFailure(help.name, error);
+  }
+  return action(service.get(), line);
+}

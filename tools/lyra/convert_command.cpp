@@ -1,0 +1,37 @@
+#include "command_support.h"
+#include "commands.h"
+#include "layout_source.h"
+
+namespace {
+
+const CommandHelp CONVERT_HELP = {
+    "convert",
+    "lyra convert LAYOUT -o OUT.xml",
+    "Saves the layout of a COBOL copybook (or of an XML layout document) as an XML\n"
+    "layout document, which `lyra read --layout` and the library load without the\n"
+    "copybook.\n",
+};
+
+const OptionDef CONVERT_OPTIONS[] = {
+    {"output", 'o', ARGUMENT_REQUIRED, "OUT.xml", "the XML layout document to write"},
+    {"help", 'h', ARGUMENT_NONE, "", "show this help"},
+};
+
+int convertLayout(CCBMain* service, const CommandLine& line) {
+  const std::string output = line.value("output");
+  if (!service->saveLayoutFile(output.c_str())) {
+    return reportFailure(CONVERT_HELP.name,
+                         output + ": " + messageText(service->getErrorMessage()));
+  }
+  return EXIT_OK;
+}
+
+}  // namespace
+
+int runConvert(const std::vector<std::string>& args) {
+  return runLayoutCommand(
+      CONVERT_HELP, CONVERT_OPTIONS, sizeof CONVERT_OPTIONS / sizeof CONVERT_OPTIONS[0], args,
+      convertLayout, [](const CommandLine& line) {
+        return line.value("output").empty() ? "no output file: give one with -o OUT.xml" : "";
+      });
+}

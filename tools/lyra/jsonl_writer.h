@@ -1,0 +1,27 @@
+// JsonlWriter writes one JSON object per record and line, keyed by output name in
+// column order. Values are strings, null for a null value. With typed output,
+// integer and real columns are JSON numbers, and null when their text holds no
+// number ("#ERR#", blanks).
+#ifndef LYRA_TOOLS_JSONL_WRITER_H_
+#define LYRA_TOOLS_JSONL_WRITER_H_
+
+#include "record_writer.h"
+
+class JsonlWriter : public RecordWriter {
+ public:
+  JsonlWriter(std::FILE* out, bool typed) : out_(out), typed_(typed) {}
+  void begin(const std::vector<OutputColumn>& columns) override;
+  void write(const std::vector<QvbDatavar>& values) override;
+
+ private:
+  void appendValue(const QvbDatavar& value, bool numeric);
+
+  std::FILE* out_;
+  bool typed_;
+  std::vector<std::string> keys_;  // each name as a JSON string followed by ':'
+  std::vector<bool> numeric_;      // per column: written as a number
+  std::string line_;
+  std::string number_;
+};
+
+#endif  // LYRA_TOOLS_JSONL_WRITER_H_

@@ -1,0 +1,46 @@
+#include "layout_source.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+bool detectLayoutKind(const std::string& path, LayoutKind* kind, std::string* error) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    *error = "cannot open '" + path + "': " + std::strerror(errno);
+    return false;
+  }
+  unsigned char head[256];
+  const size_t count = std::fread(head, 1, sizeof head, file);
+  std::fclose(file);
+  size_t i = count >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF ? 3 : 0;
+  while (i < count && (head[i] == ' ' || head[i] == '\t' || head[i] == '\r' || head[i] == '\n')) {
+    ++i;
+  }
+  *kind = i < count && head[i] == '<' ? LAYOUT_XML : LAYOUT_COPYBOOK;
+  return true;
+}
+
+bool loadLayout(CCBMain* service, const std::string& path, std::string* error) {
+  LayoutKind kind;
+  if (!detectLayoutKind(path, &kind, error)) return false;
+  const bool loaded = kind == LAYOUT_XML ? service->loadLayoutFile(path.c_str())
+                                         : service->loadCopybook(path.c_str());
+  if (!loaded) *error = path + ": " + messageText(service->getErrorMessage());
+  return loaded;
+}
+
+bool addLayout(CCBReader* reader, const LayoutSource& source, bool makeActive, std::string* error) {
+  const QvbString path(source.path.c_str());
+  const QvbString id(source.id.c_str());
+  const bool added = source.kind == LAYOUT_XML ? reader->addLayoutFile(path, id, makeActive)
+                                               : reader->addCopybook(path, id, makeActive);
+  if (!added) *error = source.path + ": " + messageText(reader->getErrorMessage());
+  return added;
+}
+
+std::string messageText(const QvbString& message) {
+  std::string text = message.str();
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}

@@ -1,0 +1,36 @@
+// Where a layout comes from: a COBOL copybook or an XML layout document, given by
+// file name, and the record identifier value that marks its records in a data file
+// of several record types. Also the loading of a layout file of either kind, told
+// apart by its content, into a layout service, and into a record reader.
+#ifndef LYRA_TOOLS_LAYOUT_SOURCE_H_
+#define LYRA_TOOLS_LAYOUT_SOURCE_H_
+
+#include <string>
+
+#include <lyra/lyra.h>
+
+enum LayoutKind {
+  LAYOUT_COPYBOOK,
+  LAYOUT_XML,
+};
+
+struct LayoutSource {
+  LayoutKind kind;
+  std::string path;
+  std::string id;  // empty when none was given
+};
+
+// An XML layout document starts with '<' after an optional byte order mark and
+// blanks; anything else is read as a copybook. False when the file cannot be read.
+bool detectLayoutKind(const std::string& path, LayoutKind* kind, std::string* error);
+
+// Loads the layout file, of either kind, into the service.
+bool loadLayout(CCBMain* service, const std::string& path, std::string* error);
+
+// Adds the layout to the reader with its identifier value.
+bool addLayout(CCBReader* reader, const LayoutSource& source, bool makeActive, std::string* error);
+
+// A library message as one line: without the line end some messages carry.
+std::string messageText(const QvbString& message);
+
+#endif  // LYRA_TOOLS_LAYOUT_SOURCE_H_

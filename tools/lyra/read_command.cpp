@@ -1,0 +1,137 @@
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "command_support.h"
+#include "commands.h"
+#include "output_file.h"
+#include "progress_meter.h"
+#include "read_offset_probe.h"
+#include "read_options.h"
+#include "reader_setup.h"
+#include "record_locator.h"
+#include "record_writer.h"
+#include "trace_callback.h"
+
+namespace {
+
+const CommandHelp READ_HELP = {
+    "read",
+    "lyra read [options] DATAFILE",
+    "Decodes every record of a fixed-format data file with one or more layouts and\n"
+    "writes the records of one layout, one row or line per record, in UTF-8.\n"
+    "\n"
+    "With several layouts, each given as FILE=ID, the identifier field (--id-field)\n"
+    "tells the layout of each record: its trimmed text is compared with the IDs,\n"
+    "letter case ignored. Only the records of the active layout are written.\n"
+    "\n"
+    "Formats:\n"
+    "  csv    RFC 4180: a header row of the output names, then one row per record;\n"
+    "         rows end in CRLF; fields holding a comma, quote or line end are quoted.\n"
+    "  jsonl  one JSON object per record and line, keyed by output name; values are\n"
+    "         strings. With --typed, integer and real columns are JSON numbers: the\n"
+    "         decoded text loses a leading blank or '+' and leading zeros, and a\n"
+    "         point without a digit before it gets one (\" 007.50\" gives 7.50,\n"
+    "         \"-.05\" gives -0.05); text that holds no number (\"#ERR#\", blanks) gives\n"
+    "         null.\n"
+    "  table  aligned columns for reading on screen.\n"
+    "Columns of repetitions that a variable table (OCCURS DEPENDING ON) did not reach\n"
+    "are null: empty in csv and table, null in jsonl.\n"
+    "\n"
+    "A record that cannot be read stops the command after every record before it has\n"
+    "been written; the message gives the record number, counting every record of the\n"
+    "file from 1, and the byte offset where it starts. Exit status: 0 on success,\n"
+    "1 on a data or layout error, 2 on a usage error.\n",
+};
+
+std::vector<OutputColumn> describeColumns(CCBReader* reader) {
+  std::vector<OutputColumn> columns;
+  for (int i = 0; i < reader->getOutputCount(); ++i) {
+    QvbString name;
+    OutputColumn column{std::string(), QVB_TYPE_STRING, 0};
+    reader->getOutputInfo(i, name, column.type, column.length);
+    column.name = name.str();
+    columns.push_back(column);
+  }
+  return columns;
+}
+
+// The message of a record that could not be read, with where it is.
+std::string failureMessage(const ReadOptions& options, int recordLength, long long written,
+                           const std::string& reason) {
+  RecordLocation location;
+  if (!RecordLocator(options, recordLength).locate(written, &location)) {
+    return options.dataFile + ": after record " + std::to_string(written) +
+           " of the layout: " + reason;
+  }
+  return options.dataFile + ": record " + std::to_string(location.number) + " at byte offset " +
+         std::to_string(location.offset) + ": " + reason;
+}
+
+// Writes the records of the active layout, up to the limit, with a progress bar;
+// returns how many, with *failed set when a record could not be read.
+long long writeRecords(const ReadOptions& options, CCBReader* reader, RecordWriter* writer,
+                       bool* failed) {
+  std::vector<QvbDatavar> values(static_cast<size_t>(reader->getOutputCount()));
+  const ReadOffsetProbe probe(options.dataFile);
+  // The bar shares standard error with nothing: not with the lines of --trace.
+  const bool showProgress = !options.quiet && !options.trace && isatty(STDERR_FILENO);
+  ProgressMeter meter(stderr, showProgress, reader->getDataFileSize());
+  long long written = 0;
+  while ((options.limit < 0 || written < options.limit) && reader->readNextRecord(*failed)) {
+    for (size_t i = 0; i < values.size(); ++i) {
+      values[i] = reader->getOutputValue(static_cast<int>(i));
+    }
+    writer->write(values);
+    meter.update(probe.offset(), ++written);
+  }
+  meter.finish();
+  return written;
+}
+
+// Copies the records to the output; returns the exit status. After a failure the
+// records before it are written out before the failed one is looked for.
+int copyRecords(const ReadOptions& options, CCBReader* reader, OutputFile* output) {
+  std::unique_ptr<RecordWriter> writer =
+      createRecordWriter(options.format, options.typed, output->get());
+  writer->begin(describeColumns(reader));
+  bool failed = false;
+  const long long written = writeRecords(options, reader, writer.get(), &failed);
+  std::string error;
+  const bool closed = output->close(&error);
+  if (!closed) reportFailure(READ_HELP.name, error);
+  if (failed) {
+    const std::string reason = messageText(reader->getErrorMessage());
+    return reportFailure(READ_HELP.name,
+                         failureMessage(options, reader->getMaxRecordLength(), written, reason));
+  }
+  return closed ? EXIT_OK : EXIT_FAILED;
+}
+
+}  // namespace
+
+int runRead(const std::vector<std::string>& args) {
+  int count = 0;
+  const OptionDef* defs = readOptionDefs(&count);
+  CommandLine line(defs, count);
+  std::string error;
+  if (!line.parse(args, &error)) return reportUsageError(READ_HELP.name, error);
+  if (line.has("help")) {
+    printHelp(READ_HELP, line);
+    return EXIT_OK;
+  }
+  ReadOptions options;
+  // A clause text the reader refuses is a wrong option value too.
+  if (!parseReadOptions(line, &options, &error) || createReader(options, &error) == nullptr) {
+    return reportUsageError(READ_HELP.name, error);
+  }
+  TraceCallback trace;
+  ReaderPtr reader = openReader(options, options.trace ? &trace : nullptr, &error);
+  if (reader == nullptr) return reportFailure(READ_HELP.name, error);
+  OutputFile output(options.output);
+  if (output.get() == nullptr) {
+    output.close(&error);
+    return reportFailure(READ_HELP.name, error);
+  }
+  return copyRecords(options, reader.get(), &output);
+}

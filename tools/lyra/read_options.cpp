@@ -1,0 +1,181 @@
+#include "read_options.h"
+
+#include <sys/stat.h>
+
+#include <cstring>
+
+namespace {
+
+const OptionDef READ_OPTIONS[] = {
+    {"copybook", 'c', ARGUMENT_REQUIRED, "FILE[=ID]",
+     "a copybook (repeatable); ID marks its records\nwhen there are several layouts"},
+    {"layout", 'x', ARGUMENT_REQUIRED, "FILE[=ID]",
+     "an XML layout document (repeatable), as for\n--copybook"},
+    {"id-field", 0, ARGUMENT_REQUIRED, "OFFSET:CLAUSES",
+     "where the record identifier is, e.g.\n'0:PIC X(2)' (needed with several layouts)"},
+    {"active", 0, ARGUMENT_REQUIRED, "ID",
+     "write the records of this layout (default: the\nfirst layout given)"},
+    {"fixed", 0, ARGUMENT_NUMBER, "LENGTH",
+     "fixed-length records of LENGTH bytes (default:\nthe longest layout); without it a record "
+     "ends\n"
+     "where its layout ends"},
+    {"skip", 0, ARGUMENT_REQUIRED, "BYTES", "bytes of file header before the first record"},
+    {"ebcdic", 0, ARGUMENT_NONE, "",
+     "display text is EBCDIC (code page 037); without\nit bytes are read as they stand"},
+    {"format", 0, ARGUMENT_REQUIRED, "FORMAT", "csv (default), jsonl or table"},
+    {"typed", 0, ARGUMENT_NONE, "", "jsonl: integer and real columns as JSON numbers"},
+    {"limit", 0, ARGUMENT_REQUIRED, "N", "stop after N records"},
+    {"output", 'o', ARGUMENT_REQUIRED, "FILE", "write to FILE instead of standard output"},
+    {"trace", 0, ARGUMENT_NONE, "",
+     "the reader's debug messages on standard error,\ninstead of the progress bar"},
+    {"quiet", 'q', ARGUMENT_NONE, "", "no progress bar"},
+    {"help", 'h', ARGUMENT_NONE, "", "show this help"},
+};
+
+struct FormatName {
+  const char* name;
+  OutputFormat format;
+};
+
+const FormatName FORMAT_NAMES[] = {
+    {"csv", FORMAT_CSV},      // RFC 4180
+    {"jsonl", FORMAT_JSONL},  // one JSON object per line
+    {"table", FORMAT_TABLE},  // aligned text
+};
+
+bool isFile(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// "FILE=ID": the identifier follows the last '=', unless the whole text names a file.
+LayoutSource layoutSource(LayoutKind kind, const std::string& text) {
+  const size_t equals = text.rfind('=');
+  if (equals == std::string::npos || isFile(text)) return {kind, text, std::string()};
+  return {kind, text.substr(0, equals), text.substr(equals + 1)};
+}
+
+// Identifiers compare without regard to letter case, as the reader matches them.
+bool sameId(const std::string& a, const std::string& b) {
+  return QvbString(a.c_str()).compare(b.c_str(), false) == 0;
+}
+
+bool readLayouts(const CommandLine& line, ReadOptions* options, std::string* error) {
+  for (const OptionOccurrence& o : line.occurrences()) {
+    if (std::strcmp(o.def->longName, "copybook") == 0) {
+      options->layouts.push_back(layoutSource(LAYOUT_COPYBOOK, o.value));
+    } else if (std::strcmp(o.def->longName, "layout") == 0) {
+      options->layouts.push_back(layoutSource(LAYOUT_XML, o.value));
+    }
+  }
+  if (options->layouts.empty()) {
+    *error = "no layout: give one with --copybook or --layout";
+    return false;
+  }
+  if (options->layouts.size() == 1) return true;
+  for (size_t i = 0; i < options->layouts.size(); ++i) {
+    const LayoutSource& layout = options->layouts[i];
+    if (layout.id.empty()) {
+      *error = "layout '" + layout.path + "' has no record identifier: write FILE=ID";
+      return false;
+    }
+    for (size_t j = 0; j < i; ++j) {
+      if (sameId(layout.id, options->layouts[j].id)) {
+        *error = "two layouts have the record identifier '" + layout.id + "'";
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+bool readIdentifier(const CommandLine& line, ReadOptions* options, std::string* error) {
+  if (line.has("active")) {
+    const std::string active = line.value("active");
+    size_t i = 0;
+    while (i < options->layouts.size() && !sameId(options->layouts[i].id, active)) ++i;
+    if (i == options->layouts.size()) {
+      *error = "no layout has the record identifier '" + active + "'";
+      return false;
+    }
+    options->activeLayout = i;
+  }
+  if (!line.has("id-field")) {
+    if (options->layouts.size() == 1) return true;
+    *error = "several layouts need --id-field OFFSET:CLAUSES";
+    return false;
+  }
+  const std::string field = line.value("id-field");
+  const size_t colon = field.find(':');
+  if (colon == std::string::npos || !parseCount(field.substr(0, colon), &options->idOffset) ||
+      field.find_first_not_of(' ', colon + 1) == std::string::npos) {
+    *error = "invalid --id-field '" + field + "': expected OFFSET:CLAUSES, e.g. '0:PIC X(2)'";
+    return false;
+  }
+  options->idClauses = field.substr(colon + 1);
+  return true;
+}
+
+bool readNumber(const CommandLine& line, const char* name, int* number, std::string* error) {
+  if (!line.has(name) || parseCount(line.value(name), number)) return true;
+  *error = std::string("invalid --") + name + " '" + line.value(name) +
+           "': expected a whole number of at least 0";
+  return false;
+}
+
+bool readRecordShape(const CommandLine& line, ReadOptions* options, std::string* error) {
+  // --fixed alone: the length of the longest layout.
+  options->fixedLength = line.has("fixed");
+  if (!line.value("fixed").empty() && !readNumber(line, "fixed", &options->recordLength, error)) {
+    return false;
+  }
+  if (!readNumber(line, "skip", &options->skip, error)) return false;
+  int limit = 0;
+  if (!readNumber(line, "limit", &limit, error)) return false;
+  if (line.has("limit")) options->limit = limit;
+  options->ebcdic = line.has("ebcdic");
+  return true;
+}
+
+bool readOutput(const CommandLine& line, ReadOptions* options, std::string* error) {
+  if (line.has("format")) {
+    const std::string name = line.value("format");
+    bool known = false;
+    for (const FormatName& f : FORMAT_NAMES) {
+      if (name == f.name) {
+        options->format = f.format;
+        known = true;
+      }
+    }
+    if (!known) {
+      *error = "unknown --format '" + name + "': use csv, jsonl or table";
+      return false;
+    }
+  }
+  options->typed = line.has("typed");
+  if (options->typed && options->format != FORMAT_JSONL) {
+    *error = "--typed applies to --format jsonl only";
+    return false;
+  }
+  options->output = line.value("output");
+  options->trace = line.has("trace");
+  options->quiet = line.has("quiet");
+  return true;
+}
+
+}  // namespace
+
+const OptionDef* readOptionDefs(int* count) {
+  *count = static_cast<int>(sizeof READ_OPTIONS / sizeof READ_OPTIONS[0]);
+  return READ_OPTIONS;
+}
+
+bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string* error) {
+  if (line.positionals().size() != 1) {
+    *error = line.positionals().empty() ? "no data file given" : "more than one data file given";
+    return false;
+  }
+  options->dataFile = line.positionals()[0];
+  return readLayouts(line, options, error) && readIdentifier(line, options, error) &&
+         readRecordShape(line, options, error) && readOutput(line, options, error);
+}

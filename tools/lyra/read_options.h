@@ -1,0 +1,38 @@
+// ReadOptions is everything `lyra read` was asked to do: the layouts and how records
+// are told apart, how the data file is laid out, and how and where to write the
+// records. parseReadOptions checks the command line and fills it; a failure there is
+// a usage error.
+#ifndef LYRA_TOOLS_READ_OPTIONS_H_
+#define LYRA_TOOLS_READ_OPTIONS_H_
+
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+#include "layout_source.h"
+#include "record_writer.h"
+
+struct ReadOptions {
+  std::vector<LayoutSource> layouts;  // in the order given
+  size_t activeLayout = 0;            // index in layouts of the records to write
+  int idOffset = 0;                   // the identifier field, with several layouts
+  std::string idClauses;
+  bool fixedLength = false;
+  int recordLength = 0;  // with fixedLength; 0: the longest layout
+  int skip = 0;          // bytes before the first record
+  bool ebcdic = false;
+  OutputFormat format = FORMAT_CSV;
+  bool typed = false;
+  long long limit = -1;  // -1: every record
+  std::string output;    // empty: standard output
+  bool trace = false;
+  bool quiet = false;
+  std::string dataFile;
+};
+
+// The options `lyra read` accepts, for CommandLine.
+const OptionDef* readOptionDefs(int* count);
+
+bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string* error);
+
+#endif  // LYRA_TOOLS_READ_OPTIONS_H_

@@ -1,0 +1,39 @@
+#include "reader_setup.h"
+
+ReaderPtr createReader(const ReadOptions& options, std::string* error) {
+  ReaderPtr reader(createCCBReader());
+  if (reader == nullptr) {
+    *error = "cannot create a record reader";
+    return nullptr;
+  }
+  if (options.layouts.size() > 1 &&
+      !reader->setIdentifierField(options.idOffset, options.idClauses.c_str())) {
+    *error = "--id-field: " + messageText(reader->getErrorMessage());
+    return nullptr;
+  }
+  return reader;
+}
+
+bool openDataFile(CCBReader* reader, const ReadOptions& options, int recordLength,
+                  std::string* error) {
+  if (reader->openDataFile(options.dataFile.c_str(), options.skip, options.fixedLength,
+                           !options.ebcdic, recordLength)) {
+    return true;
+  }
+  *error = options.dataFile + ": " + messageText(reader->getErrorMessage());
+  return false;
+}
+
+ReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback, std::string* error) {
+  ReaderPtr reader = createReader(options, error);
+  if (reader == nullptr) return nullptr;
+  // Copybook parsing already reports to the callback.
+  reader->setDebugCallback(callback);
+  for (size_t i = 0; i < options.layouts.size(); ++i) {
+    if (!addLayout(reader.get(), options.layouts[i], i == options.activeLayout, error)) {
+      return nullptr;
+    }
+  }
+  if (!openDataFile(reader.get(), options, options.recordLength, error)) return nullptr;
+  return reader;
+}

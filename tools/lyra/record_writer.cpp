@@ -1,0 +1,17 @@
+#include "record_writer.h"
+
+#include "csv_writer.h"
+#include "jsonl_writer.h"
+#include "table_writer.h"
+
+std::unique_ptr<RecordWriter> createRecordWriter(OutputFormat format, bool typed, std::FILE* out) {
+  switch (format) {
+    case FORMAT_JSONL:
+      return std::unique_ptr<RecordWriter>(new JsonlWriter(out, typed));
+    case FORMAT_TABLE:
+      return std::unique_ptr<RecordWriter>(new TableWriter(out));
+    case FORMAT_CSV:
+      break;
+  }
+  return std::unique_ptr<RecordWriter>(new CsvWriter(out));
+}

@@ -1,0 +1,37 @@
+// RecordWriter is the output format of `lyra read`: it is told the columns of the
+// active layout once, then given the values of each record in column order. A null
+// value is a column of a repetition that a variable table did not reach. Writers
+// write to a stream they do not own; createRecordWriter picks one by format.
+#ifndef LYRA_TOOLS_RECORD_WRITER_H_
+#define LYRA_TOOLS_RECORD_WRITER_H_
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <lyra/lyra.h>
+
+enum OutputFormat {
+  FORMAT_CSV,
+  FORMAT_JSONL,
+  FORMAT_TABLE,
+};
+
+struct OutputColumn {
+  std::string name;  // ISO-8859-1, as the reader gives it
+  int type;          // QVB_TYPE_INTEGER, QVB_TYPE_REAL or QVB_TYPE_STRING
+  int length;        // the longest text the column's field gives
+};
+
+class RecordWriter {
+ public:
+  virtual ~RecordWriter() = default;
+  virtual void begin(const std::vector<OutputColumn>& columns) = 0;
+  virtual void write(const std::vector<QvbDatavar>& values) = 0;
+};
+
+// typed applies to FORMAT_JSONL: integer and real columns become JSON numbers.
+std::unique_ptr<RecordWriter> createRecordWriter(OutputFormat format, bool typed, std::FILE* out);
+
+#endif  // LYRA_TOOLS_RECORD_WRITER_H_

@@ -1,0 +1,32 @@
+#include <cstdio>
+
+#include "command_support.h"
+#include "commands.h"
+
+namespace {
+
+const CommandHelp TREE_HELP = {
+    "tree",
+    "lyra tree LAYOUT",
+    "Prints the layout tree of a COBOL copybook or an XML layout document: every\n"
+    "node as \"[name]->level\" with its properties as \"-->name=value\", indented by\n"
+    "its level number.\n",
+};
+
+const OptionDef TREE_OPTIONS[] = {
+    {"help", 'h', ARGUMENT_NONE, "", "show this help"},
+};
+
+int printTree(CCBMain* service, const CommandLine&) {
+  std::fflush(stdout);
+  lyra_print(service->getRoot());
+  std::fflush(stdout);
+  return EXIT_OK;
+}
+
+}  // namespace
+
+int runTree(const std::vector<std::string>& args) {
+  return runLayoutCommand(TREE_HELP, TREE_OPTIONS, sizeof TREE_OPTIONS / sizeof TREE_OPTIONS[0],
+                          args, printTree);
+}
