@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-namespace lyra_test {
+namespace test_support {
 
 class TempDir {
  public:
@@ -50,6 +50,6 @@ inline std::string dataPath(const std::string& name) {
   return std::string(LYRA_TEST_DATA) + "/" + name;
 }
 
-}  // namespace lyra_test
+}  // namespace test_support
 
 #endif  // LYRA_TESTS_TEST_UTIL_H_

@@ -1,7 +1,5 @@
 // Helpers of the diagnostics tests: building small trees, capturing what a call writes to standard
-// output, splitting text into lines, and a scratch folder. They live apart from the shared test
-// helpers because the namespace of those bears the name of the exported lyra_test function, and the
-// two cannot meet in one translation unit.
+// output, splitting text into lines, and a scratch folder.
 #ifndef LYRA_TESTS_DIAG_DIAG_TEST_UTIL_H_
 #define LYRA_TESTS_DIAG_DIAG_TEST_UTIL_H_
 

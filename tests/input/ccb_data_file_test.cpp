@@ -49,7 +49,7 @@ class CCBDataFileTest : public ::testing::Test {
     return std::string(bytes.begin(), bytes.begin() + n);
   }
 
-  lyra_test::TempDir dir_;
+  test_support::TempDir dir_;
 };
 
 TEST_F(CCBDataFileTest, CapacityFollowsTheRecordLength) {

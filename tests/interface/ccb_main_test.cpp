@@ -16,8 +16,8 @@
 namespace {
 
 using copybook_test::source;
-using lyra_test::dataPath;
-using lyra_test::TempDir;
+using test_support::dataPath;
+using test_support::TempDir;
 
 // Output value types.
 const int INT = 2;
@@ -96,7 +96,7 @@ TEST(CCBMainTest, NeverLoadedServiceHasNoLayout) {
   TempDir dir;
   EXPECT_FALSE(service->saveLayoutFile(dir.path("layout.xml").c_str()));
   EXPECT_STREQ("Empty Root node", service->getErrorMessage().asCstr());
-  EXPECT_EQ("", lyra_test::readFile(dir.path("layout.xml")));
+  EXPECT_EQ("", test_support::readFile(dir.path("layout.xml")));
   EXPECT_EQ((Column{0, "none", -1, -1}), columnOf(service.get(), 0));
 }
 
@@ -165,7 +165,7 @@ TEST(CCBMainTest, LayoutXmlRoundTripKeepsTheColumns) {
   TempDir dir;
   const std::string file = dir.path("custmast.xml");
   ASSERT_TRUE(service->saveLayoutFile(file.c_str())) << service->getErrorMessage().asCstr();
-  EXPECT_EQ(xml.asCstr(), lyra_test::readFile(file));
+  EXPECT_EQ(xml.asCstr(), test_support::readFile(file));
   ServicePtr fromFile = newService();
   ASSERT_TRUE(fromFile->loadLayoutFile(file.c_str())) << fromFile->getErrorMessage().asCstr();
   EXPECT_EQ(columns, columnsOf(fromFile.get()));

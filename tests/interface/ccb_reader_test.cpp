@@ -108,7 +108,7 @@ class CCBReaderTest : public ::testing::Test {
     return records;
   }
 
-  lyra_test::TempDir dir_;
+  test_support::TempDir dir_;
   ReaderPtr reader_{createCCBReader()};
 };
 

@@ -18,7 +18,7 @@
 
 namespace {
 
-using lyra_test::dataPath;
+using test_support::dataPath;
 
 struct ReleaseReader {
   void operator()(CCBReader* reader) const { reader->release(); }

@@ -8,8 +8,8 @@
 
 namespace {
 
-using lyra_test::field;
-using lyra_test::table;
+using test_support::field;
+using test_support::table;
 
 TEST(CCBDataTest, ChildrenKeepTheirOrderAndLinks) {
   CCBDataRoot root;

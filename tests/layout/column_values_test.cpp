@@ -13,8 +13,8 @@
 
 namespace {
 
-using lyra_test::field;
-using lyra_test::table;
+using test_support::field;
+using test_support::table;
 
 // The layout of a 9-byte record:
 //   A  PIC X(3)   NUM  PIC 9(2)   T OCCURS 2: C PIC X   K constant "Z"
@@ -67,7 +67,7 @@ class ColumnValuesTest : public ::testing::Test {
   CCBDataField* num_ = nullptr;
   CCBDataField* c_ = nullptr;
   CCBDataFile file_{9};
-  lyra_test::TempDir dir_;
+  test_support::TempDir dir_;
 };
 
 using Texts = std::vector<std::string>;

@@ -20,7 +20,7 @@ class DecodeValueTest : public ::testing::Test {
  protected:
   // Adds a field with a picture and usage to the layout.
   CCBDataField* addField(const char* name, const char* picture, const char* usage = "DISPLAY") {
-    CCBDataField* node = lyra_test::field(&root_, name);
+    CCBDataField* node = test_support::field(&root_, name);
     node->setUsage(usage);
     EXPECT_TRUE(node->setPicture(picture)) << node->getErrorMessage().asCstr();
     return node;
@@ -39,7 +39,7 @@ class DecodeValueTest : public ::testing::Test {
     return entry->value().isNull() ? "<null>" : entry->value().text().asCstr();
   }
 
-  lyra_test::TempDir dir_;
+  test_support::TempDir dir_;
   CCBDataFile file_{100};
   CCBDataRoot root_;
 };
@@ -85,7 +85,7 @@ TEST_F(DecodeValueTest, ColumnHoldsACopyOfTheValue) {
 
 TEST_F(DecodeValueTest, ConstantsReadNothingAndLeaveTheirColumnAlone) {
   CCBDataField* a = addField("A", "X(2)");
-  CCBDataField* constant = lyra_test::field(&root_, "K");  // no picture, so no format
+  CCBDataField* constant = test_support::field(&root_, "K");  // no picture, so no format
   constant->setFieldKind(FIELD_KIND_VALUE);
   constant->setConstValue("CONST");
   addField("B", "X(2)");
@@ -107,7 +107,7 @@ TEST_F(DecodeValueTest, ConstantsReadNothingAndLeaveTheirColumnAlone) {
 
 TEST_F(DecodeValueTest, FailuresKeepThePreviousValue) {
   CCBDataField* field = addField("F", "X(5)");
-  CCBDataField* noFormat = lyra_test::field(&root_, "N");
+  CCBDataField* noFormat = test_support::field(&root_, "N");
   open("HELLO");
   int end = 0;
   ASSERT_TRUE(field->decodeValue(0, &end, 0));
@@ -176,7 +176,7 @@ TEST(DecodeValueReaderTest, LongestBinaryTextsReachTheHostWhole) {
       {"SV9(18)", std::string("\x80\0\0\0\0\0\0\0", 8), "-9.223372036854775808"},
       {"9PP", std::string("\xFF\xFF", 2), "6553500"},
   };
-  lyra_test::TempDir dir;
+  test_support::TempDir dir;
   std::string copybook = "       01  REC.\n";
   std::string bytes;
   std::vector<std::string> texts;

@@ -10,7 +10,7 @@
 #include "layout/ccb_data_root.h"
 #include "layout/ccb_data_table.h"
 
-namespace lyra_test {
+namespace test_support {
 
 struct Decode {
   std::string name;
@@ -59,6 +59,6 @@ inline ProbeField* probe(CCBData* parent, const char* name, int length, std::vec
   return node;
 }
 
-}  // namespace lyra_test
+}  // namespace test_support
 
 #endif  // LYRA_TESTS_LAYOUT_LAYOUT_TEST_UTIL_H_

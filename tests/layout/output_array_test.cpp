@@ -9,8 +9,8 @@
 
 namespace {
 
-using lyra_test::field;
-using lyra_test::table;
+using test_support::field;
+using test_support::table;
 
 struct Entry {
   const char* name;  // null for an unnamed node

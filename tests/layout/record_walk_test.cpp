@@ -9,9 +9,9 @@
 
 namespace {
 
-using lyra_test::Decode;
-using lyra_test::probe;
-using lyra_test::table;
+using test_support::Decode;
+using test_support::probe;
+using test_support::table;
 
 // Walks the root at offset with the output array built, returning the end position.
 int walk(CCBDataRoot& root, int offset = 0) {
@@ -100,11 +100,11 @@ TEST_P(DependingTest, CountDecidesRepetitions) {
   const int repetitions = GetParam().second;
   std::vector<Decode> log;
   CCBDataRoot root;
-  CCBDataField* count = lyra_test::field(&root, "N");
+  CCBDataField* count = test_support::field(&root, "N");
   CCBData* items = table(&root, "ITEMS");
   probe(items, "ITEM", 3, &log);
   ASSERT_TRUE(items->setOccursDepending("N", 5));
-  lyra_test::probe(&root, "AFTER", 1, &log);
+  test_support::probe(&root, "AFTER", 1, &log);
   count->setFieldKind(FIELD_KIND_VALUE);
   count->setConstValue(countText);
   EXPECT_EQ(3 * repetitions + 1, walk(root, 0));

@@ -58,7 +58,7 @@ class CCBSourceReaderTest : public testing::Test {
     }
   }
 
-  lyra_test::TempDir dir_;
+  test_support::TempDir dir_;
   CCBSourceReader reader_;
 };
 

@@ -68,7 +68,7 @@ struct Loaded {
 };
 
 inline Loaded parseText(const std::string& text, LYRADebugCallback* callback = nullptr) {
-  lyra_test::TempDir dir;
+  test_support::TempDir dir;
   const std::string path = dir.write("test.cpy", text);
   QvbString error("not set");
   Loaded loaded;

@@ -13,7 +13,7 @@
 namespace {
 
 using copybook_test::source;
-using lyra_test::TempDir;
+using test_support::TempDir;
 
 struct ServiceRelease {
   void operator()(CCBMain* service) const { service->release(); }

@@ -13,11 +13,11 @@
 
 namespace {
 
-using lyra_test::Column;
-using lyra_test::columns;
-using lyra_test::MainPtr;
-using lyra_test::maxRecordSize;
-using lyra_test::newMain;
+using test_support::Column;
+using test_support::columns;
+using test_support::MainPtr;
+using test_support::maxRecordSize;
+using test_support::newMain;
 
 // Builders for hand-written documents.
 typedef std::vector<std::pair<std::string, std::string>> Properties;
@@ -117,12 +117,12 @@ std::vector<FailureCase> failureCases() {
 }
 
 TEST(LayoutDocumentTest, EveryFailureHasItsMessageFromTextAndFromFile) {
-  lyra_test::TempDir dir;
+  test_support::TempDir dir;
   for (const FailureCase& c : failureCases()) {
     SCOPED_TRACE(c.what);
     MainPtr service = newMain();
     ASSERT_TRUE(service->loadCopybook(
-        lyra_test::writeCopybook(dir, "ok.cpy", {"01  R.", "    05  A  PIC X."}).c_str()));
+        test_support::writeCopybook(dir, "ok.cpy", {"01  R.", "    05  A  PIC X."}).c_str()));
     EXPECT_FALSE(service->loadLayoutXml(c.xml.c_str()));
     EXPECT_STREQ(c.message, service->getErrorMessage().asCstr());
     EXPECT_EQ(nullptr, service->getRoot());  // the earlier layout is gone too
@@ -136,7 +136,7 @@ TEST(LayoutDocumentTest, EveryFailureHasItsMessageFromTextAndFromFile) {
 }
 
 TEST(LayoutDocumentTest, MissingFileCannotBeLoaded) {
-  lyra_test::TempDir dir;
+  test_support::TempDir dir;
   MainPtr service = newMain();
   EXPECT_FALSE(service->loadLayoutFile(dir.path("missing.xml").c_str()));
   EXPECT_STREQ("Error Loading xml", service->getErrorMessage().asCstr());
@@ -276,7 +276,7 @@ TEST(LayoutDocumentTest, RootDeeperInTheTreeIsAccepted) {
 }
 
 TEST(LayoutDocumentTest, SourceFileIsTheStoredName) {
-  lyra_test::TempDir dir;
+  test_support::TempDir dir;
   MainPtr service = newMain();
   ASSERT_TRUE(
       service->loadLayoutFile(dir.write("layout.xml", layout(root(field("A", "X")))).c_str()));
@@ -389,7 +389,7 @@ const char* const EXAMPLE_DOCUMENT = R"(<?xml version="1.0"?>
 )";
 
 CCBDataField* exampleField(CCBData* parent, const char* name, const char* picture) {
-  CCBDataField* node = lyra_test::field(parent, name);
+  CCBDataField* node = test_support::field(parent, name);
   node->setLevelNumber(5);
   node->setOutputName(name);
   node->setDescription("");
@@ -401,7 +401,7 @@ CCBDataField* exampleField(CCBData* parent, const char* name, const char* pictur
 TEST(LayoutDocumentTest, WritesTheExampleDocument) {
   CCBDataRoot root;
   root.setSourceFile("custrec.cbl");
-  CCBDataTable* rec = lyra_test::table(&root, "CUST-REC");
+  CCBDataTable* rec = test_support::table(&root, "CUST-REC");
   rec->setLevelNumber(1);
   rec->setOutputName("CUST-REC");
   rec->setDescription("");

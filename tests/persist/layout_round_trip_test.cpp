@@ -12,14 +12,14 @@
 
 namespace {
 
-using lyra_test::Column;
-using lyra_test::columns;
-using lyra_test::dataPath;
-using lyra_test::MainPtr;
-using lyra_test::maxRecordSize;
-using lyra_test::newMain;
-using lyra_test::newReader;
-using lyra_test::ReaderPtr;
+using test_support::Column;
+using test_support::columns;
+using test_support::dataPath;
+using test_support::MainPtr;
+using test_support::maxRecordSize;
+using test_support::newMain;
+using test_support::newReader;
+using test_support::ReaderPtr;
 
 // The layout of a copybook saved as XML text.
 std::string savedLayout(const std::string& copybook) {
@@ -46,10 +46,10 @@ void expectRoundTrip(const std::string& copybook) {
   EXPECT_EQ(columns(*parsed), columns(*loaded));
   EXPECT_EQ(maxRecordSize(*parsed), maxRecordSize(*loaded));
 
-  lyra_test::TempDir dir;
+  test_support::TempDir dir;
   const std::string path = dir.path("layout.xml");
   ASSERT_TRUE(parsed->saveLayoutFile(path.c_str())) << parsed->getErrorMessage().asCstr();
-  EXPECT_EQ(first.asCstr(), lyra_test::readFile(path));
+  EXPECT_EQ(first.asCstr(), test_support::readFile(path));
   MainPtr fromFile = newMain();
   ASSERT_TRUE(fromFile->loadLayoutFile(path.c_str())) << fromFile->getErrorMessage().asCstr();
   QvbString third;
@@ -121,8 +121,8 @@ const std::vector<std::string> CONDITIONS_COPYBOOK = {
 };
 
 TEST(LayoutRoundTripTest, ConditionNamesAndValuesRoundTrip) {
-  lyra_test::TempDir dir;
-  const std::string copybook = lyra_test::writeCopybook(dir, "cond.cpy", CONDITIONS_COPYBOOK);
+  test_support::TempDir dir;
+  const std::string copybook = test_support::writeCopybook(dir, "cond.cpy", CONDITIONS_COPYBOOK);
   expectRoundTrip(copybook);
 
   MainPtr loaded = newMain();
@@ -169,8 +169,8 @@ std::string propertyAt(CCBMain& service, std::vector<int> path, int index) {
 }
 
 TEST(LayoutRoundTripTest, DependingAndRedefiningLinksRoundTrip) {
-  lyra_test::TempDir dir;
-  const std::string copybook = lyra_test::writeCopybook(dir, "links.cpy", LINKS_COPYBOOK);
+  test_support::TempDir dir;
+  const std::string copybook = test_support::writeCopybook(dir, "links.cpy", LINKS_COPYBOOK);
   expectRoundTrip(copybook);
 
   MainPtr loaded = newMain();

@@ -8,8 +8,8 @@
 
 namespace {
 
-using lyra_test::field;
-using lyra_test::table;
+using test_support::field;
+using test_support::table;
 
 std::vector<std::string> names(const CCBData& node) {
   std::vector<std::string> result;

@@ -12,7 +12,7 @@
 #include "lyra/ccb_reader.h"
 #include "test_util.h"
 
-namespace lyra_test {
+namespace test_support {
 
 struct ServiceRelease {
   void operator()(CCBMain* service) const { service->release(); }
@@ -69,6 +69,6 @@ inline std::string writeCopybook(const TempDir& dir, const std::string& name,
   return dir.write(name, text);
 }
 
-}  // namespace lyra_test
+}  // namespace test_support
 
 #endif  // LYRA_TESTS_PERSIST_PERSIST_TEST_UTIL_H_

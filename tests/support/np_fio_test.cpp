@@ -9,7 +9,7 @@
 namespace {
 
 TEST(NpFioTest, ReadsInBlocksAndReportsShortReadAtEnd) {
-  lyra_test::TempDir dir;
+  test_support::TempDir dir;
   const std::string path = dir.write("data.bin", std::string("0123456789"));
   NpFioHandle handle = -1;
   ASSERT_EQ(0, np_fio_open(path.c_str(), NP_FIO_READ_BINARY, &handle));
@@ -23,7 +23,7 @@ TEST(NpFioTest, ReadsInBlocksAndReportsShortReadAtEnd) {
 }
 
 TEST(NpFioTest, OpenErrorsHaveMessages) {
-  lyra_test::TempDir dir;
+  test_support::TempDir dir;
   NpFioHandle handle = -1;
   const int code = np_fio_open(dir.path("none.dat").c_str(), NP_FIO_READ_BINARY, &handle);
   EXPECT_NE(0, code);
@@ -34,7 +34,7 @@ TEST(NpFioTest, OpenErrorsHaveMessages) {
 }
 
 TEST(NpFioTest, StatGivesTheSizeAtOffset16) {
-  lyra_test::TempDir dir;
+  test_support::TempDir dir;
   const std::string path = dir.write("sized.bin", std::string(1234, 'z'));
   NpFioStat64 info;
   EXPECT_EQ(0, np_fio_stat64(path.c_str(), &info));

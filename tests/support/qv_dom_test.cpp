@@ -61,7 +61,7 @@ TEST(QvDomTest, MalformedInputIsRefused) {
   EXPECT_FALSE(dom.loadXML("<CCBLayout><node></CCBLayout>"));
   EXPECT_FALSE(dom.loadXML("not xml at all <"));
   EXPECT_FALSE(dom.loadXML(""));
-  lyra_test::TempDir dir;
+  test_support::TempDir dir;
   EXPECT_FALSE(dom.loadFile(dir.path("missing.xml").c_str()));
   EXPECT_STREQ(
       ("Cannot read file '" + dir.path("missing.xml") + "': No such file or directory").c_str(),
@@ -94,7 +94,7 @@ TEST(QvDomTest, Latin1TextRoundTripsThroughUtf8) {
 }
 
 TEST(QvDomTest, FilesAreWrittenAndFailuresExplained) {
-  lyra_test::TempDir dir;
+  test_support::TempDir dir;
   QvDom dom;
   buildSample(dom);
   const std::string path = dir.path("layout.xml");

@@ -35,7 +35,7 @@ std::vector<Line> readAll(const std::string& path, int maxLength = 255) {
 }
 
 TEST(QvbTxtFileTest, LinesFlagsAndCounts) {
-  lyra_test::TempDir dir;
+  test_support::TempDir dir;
   const auto lines = readAll(dir.write("a.txt", "first\n\nthird"));
   ASSERT_EQ(4u, lines.size());
   EXPECT_EQ(5, lines[0].count);
@@ -50,7 +50,7 @@ TEST(QvbTxtFileTest, LinesFlagsAndCounts) {
 }
 
 TEST(QvbTxtFileTest, CarriageReturnLineEndsAreRemoved) {
-  lyra_test::TempDir dir;
+  test_support::TempDir dir;
   const auto lines = readAll(dir.write("crlf.txt", "AB\r\n\r\nC\rD\r\n"));
   ASSERT_EQ(4u, lines.size());
   EXPECT_EQ("AB", lines[0].text);
@@ -59,7 +59,7 @@ TEST(QvbTxtFileTest, CarriageReturnLineEndsAreRemoved) {
 }
 
 TEST(QvbTxtFileTest, TabsAdvanceToTheNextTabStop) {
-  lyra_test::TempDir dir;
+  test_support::TempDir dir;
   const auto lines = readAll(dir.write("tabs.txt", "\t05 A\tPIC X.\nABCDEFGH\tI\n"));
   ASSERT_EQ(3u, lines.size());
   // Column 1 tab: to column 9; "05 A" ends at column 12, tab to column 17.
@@ -68,7 +68,7 @@ TEST(QvbTxtFileTest, TabsAdvanceToTheNextTabStop) {
 }
 
 TEST(QvbTxtFileTest, LongLinesAreCutAndTheRestDiscarded) {
-  lyra_test::TempDir dir;
+  test_support::TempDir dir;
   const std::string longLine(300, 'x');
   const auto lines = readAll(dir.write("long.txt", longLine + "\nnext\n"), 255);
   ASSERT_EQ(3u, lines.size());
@@ -80,7 +80,7 @@ TEST(QvbTxtFileTest, LongLinesAreCutAndTheRestDiscarded) {
 }
 
 TEST(QvbTxtFileTest, OpenFailuresGiveAReason) {
-  lyra_test::TempDir dir;
+  test_support::TempDir dir;
   QvbString reason;
   EXPECT_EQ(nullptr,
             qvbTxtFileOpen(dir.path("missing.cbl").c_str(), QVB_TXT_FILE_READ, -1, 0, &reason));

@@ -10,11 +10,11 @@
 
 namespace {
 
-using lyra_test::examplePath;
-using lyra_test::readFile;
-using lyra_test::runTool;
-using lyra_test::TempDir;
-using lyra_test::ToolRun;
+using test_support::examplePath;
+using test_support::readFile;
+using test_support::runTool;
+using test_support::TempDir;
+using test_support::ToolRun;
 
 // order_trailer.cbl: PIC XX, 9(8), 9(4) COMP, S9(9)V99 COMP-3. Output lengths are at
 // least 5; 2 binary bytes hold up to 5 digits and a sign; a signed real of 11 digits

@@ -14,13 +14,13 @@
 
 namespace {
 
-using lyra_test::dataPath;
-using lyra_test::examplePath;
-using lyra_test::JsonCheck;
-using lyra_test::readFile;
-using lyra_test::runTool;
-using lyra_test::TempDir;
-using lyra_test::ToolRun;
+using test_support::dataPath;
+using test_support::examplePath;
+using test_support::JsonCheck;
+using test_support::readFile;
+using test_support::runTool;
+using test_support::TempDir;
+using test_support::ToolRun;
 
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> result;

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-namespace lyra_test {
+namespace test_support {
 
 class JsonCheck {
  public:
@@ -144,6 +144,6 @@ class JsonCheck {
   size_t at_ = 0;
 };
 
-}  // namespace lyra_test
+}  // namespace test_support
 
 #endif  // LYRA_TESTS_TOOLS_JSON_CHECK_H_

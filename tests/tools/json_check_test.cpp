@@ -4,7 +4,7 @@
 
 namespace {
 
-using lyra_test::JsonCheck;
+using test_support::JsonCheck;
 
 // The checker that judges the tool's JSON lines must itself tell good from bad.
 TEST(JsonCheckTest, TellsValidFromInvalidJson) {

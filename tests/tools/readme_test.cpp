@@ -10,10 +10,10 @@
 
 namespace {
 
-using lyra_test::examplePath;
-using lyra_test::readFile;
-using lyra_test::runProgram;
-using lyra_test::ToolRun;
+using test_support::examplePath;
+using test_support::readFile;
+using test_support::runProgram;
+using test_support::ToolRun;
 
 // The contents of the README's ```cpp blocks.
 std::vector<std::string> cppBlocks(const std::string& readme) {

@@ -13,7 +13,7 @@
 
 #include "test_util.h"
 
-namespace lyra_test {
+namespace test_support {
 
 struct ToolRun {
   int status;  // the exit status; -1 when the program did not exit normally
@@ -56,6 +56,6 @@ inline ToolRun runTool(const std::vector<std::string>& args) {
   return runProgram(toolPath(), args);
 }
 
-}  // namespace lyra_test
+}  // namespace test_support
 
 #endif  // LYRA_TESTS_TOOLS_TOOL_RUNNER_H_
