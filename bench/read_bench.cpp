@@ -4,9 +4,9 @@
 // replacing the global operator new (every object and string of the library; only
 // the data-file window comes from malloc, once per openDataFile): per record inside
 // readNextRecord (0 expected once warm) and inside the getOutputValue calls, whose
-// copies allocate for texts longer than the strings' own small buffer (15
-// characters). Afterwards, peak RSS of a separate process that reads a 1 MB file and
-// of one that reads a 1 GB file shows that memory does not grow with the file.
+// copies allocate for texts longer than the strings' own buffer
+// (QvbString::INLINE_CAPACITY characters). Afterwards, peak RSS of a separate process that reads a
+// 1 MB file and of one that reads a 1 GB file shows that memory does not grow with the file.
 //
 // Flags besides Google Benchmark's: --file-mib=N (size of the benchmark files,
 // default 256), --no-rss (skip the peak RSS check). Files are written to the build

@@ -94,14 +94,15 @@ class LYRA_API QvbString {
     length_ = n;
   }
   void copyFrom(const QvbString& other) {
-    if (other.data_ == other.inline_ && data_ == inline_) {
-      std::memcpy(inline_, other.inline_, sizeof inline_);  // one fixed-size copy
-      length_ = other.length_;
-    } else {
-      setChars(other.data_, other.length_);
+    if (other.data_ != other.inline_ || data_ != inline_) {
+      copyLong(other);
+      return;
     }
+    std::memcpy(inline_, other.inline_, sizeof inline_);  // one fixed-size copy
+    length_ = other.length_;
     null_ = other.null_;
   }
+  void copyLong(const QvbString& other);  // copyFrom where a text lies on the heap
   // Takes other's characters, leaving other empty. REQUIRES: this holds no heap text.
   void moveFrom(QvbString& other) noexcept {
     null_ = other.null_;
@@ -133,7 +134,6 @@ class LYRA_API QvbString {
 };
 
 // Text made by C-style formatting (%s takes asCstr() of a string).
-LYRA_API QvbString qvbStringFormat(const char* format, ...)
-    __attribute__((format(printf, 1, 2)));
+LYRA_API QvbString qvbStringFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 #endif  // LYRA_QVB_STRING_H_

@@ -178,17 +178,38 @@ inline char* writeTrailingScale(char* out, int scaleCount) {
   return scaleCount > 0 ? writeZeros(out, scaleCount) : out;
 }
 
+// "00" to "99": the decimal digits of the numbers below 100, two characters each.
+const char DIGIT_PAIRS[] =
+    "00010203040506070809"   // 0-9
+    "10111213141516171819"   // 10-19
+    "20212223242526272829"   // 20-29
+    "30313233343536373839"   // 30-39
+    "40414243444546474849"   // 40-49
+    "50515253545556575859"   // 50-59
+    "60616263646566676869"   // 60-69
+    "70717273747576777879"   // 70-79
+    "80818283848586878889"   // 80-89
+    "90919293949596979899";  // 90-99
+
 // Writes value in decimal, padded on the left with '0' to at least width digits.
 inline char* writeDecimal(char* out, uint64_t value, int width) {
   char digits[20];
-  int n = 0;
-  do {
-    digits[n++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  if (width > n) out = writeZeros(out, width - n);
-  while (n > 0) *out++ = digits[--n];
-  return out;
+  int n = 20;  // digits are written backwards, two per division, into digits[n..20)
+  while (value >= 100) {
+    const unsigned pair = static_cast<unsigned>(value % 100);
+    value /= 100;
+    digits[--n] = DIGIT_PAIRS[2 * pair + 1];
+    digits[--n] = DIGIT_PAIRS[2 * pair];
+  }
+  if (value >= 10) {
+    digits[--n] = DIGIT_PAIRS[2 * value + 1];
+    digits[--n] = DIGIT_PAIRS[2 * value];
+  } else {
+    digits[--n] = static_cast<char>('0' + value);
+  }
+  if (width > 20 - n) out = writeZeros(out, width - (20 - n));
+  std::memcpy(out, digits + n, static_cast<size_t>(20 - n));
+  return out + (20 - n);
 }
 
 // Finishes the digits written from digits to end: drops the first one when it is a
@@ -470,33 +491,33 @@ bool CCBFormat::finishDisplayPicture(bool allNumeric, bool integer, QvbString& e
   return true;
 }
 
-int CCBFormat::decodeText(bool noConvert) {
+int CCBFormat::decodeBytes(const unsigned char* bytes, bool noConvert) {
   switch (usage_) {
     case USAGE_DISPLAY:
-      return decodeDisplay(noConvert);
+      return displayText(bytes, noConvert);
     case USAGE_BINARY:
-      return decodeBinary();
+      return binaryText(bytes);
     case USAGE_PACKED:
-      return decodePacked();
+      return packedText(bytes);
     default:
       return writeError(textBuffer_.get());
   }
 }
 
-int CCBFormat::decodeDisplay(bool noConvert) {
+int CCBFormat::displayText(const unsigned char* data, bool noConvert) {
   char* const text = textBuffer_.get();
   if (usage_ == USAGE_BINARY || usage_ == USAGE_PACKED) return writeError(text);
   if ((flags_ & SIGNED) == 0 && decimalPosition_ == -1 && scaleCount_ == 0) {
-    copyChars(dataBuffer_.get(), storageLength_, text, noConvert);  // plain characters
+    copyChars(data, storageLength_, text, noConvert);  // plain characters
     text[storageLength_] = '\0';
     return storageLength_;
   }
   int signIndex = -1;
   int signDigit = 0;
-  char* out = writeDisplaySign(text, noConvert, &signIndex, &signDigit);
+  char* out = writeDisplaySign(data, text, noConvert, &signIndex, &signDigit);
   if (out == nullptr) return writeError(text);
   out = writeLeadingScale(out, scaleCount_);
-  out = writeDisplayCharacters(out, noConvert, signIndex, signDigit);
+  out = writeDisplayCharacters(data, out, noConvert, signIndex, signDigit);
   out = writeTrailingScale(out, scaleCount_);
   *out = '\0';
   return static_cast<int>(out - text);
@@ -506,12 +527,12 @@ int CCBFormat::decodeDisplay(bool noConvert) {
 // separate trailing sign, or '-' or ' ' for an embedded sign, whose byte index and
 // digit are returned. Returns null when there is no sign byte or an embedded sign byte
 // is no signed digit.
-char* CCBFormat::writeDisplaySign(char* out, bool noConvert, int* signIndex, int* signDigit) const {
+char* CCBFormat::writeDisplaySign(const unsigned char* data, char* out, bool noConvert,
+                                  int* signIndex, int* signDigit) const {
   if ((flags_ & SIGNED) == 0) return out;
   const bool leading = (flags_ & SIGN_LEADING) != 0;
   if ((flags_ & SIGN_SEPARATE) != 0 && leading) return out;  // it leads the characters
   if (storageLength_ == 0) return nullptr;
-  const unsigned char* data = dataBuffer_.get();
   if ((flags_ & SIGN_SEPARATE) != 0) {
     return copyChars(data + storageLength_ - 1, 1, out, noConvert);
   }
@@ -526,9 +547,8 @@ char* CCBFormat::writeDisplaySign(char* out, bool noConvert, int* signIndex, int
 // writes a separate sign first, so decimalPosition counts it; a trailing separate sign
 // byte has already been written and is not among the characters here. An embedded
 // sign byte is written as its digit.
-char* CCBFormat::writeDisplayCharacters(char* out, bool noConvert, int signIndex,
-                                        int signDigit) const {
-  const unsigned char* data = dataBuffer_.get();
+char* CCBFormat::writeDisplayCharacters(const unsigned char* data, char* out, bool noConvert,
+                                        int signIndex, int signDigit) const {
   const bool trailingSeparate =
       (flags_ & (SIGNED | SIGN_SEPARATE | SIGN_LEADING)) == (SIGNED | SIGN_SEPARATE);
   const int count = trailingSeparate ? storageLength_ - 1 : storageLength_;
@@ -549,13 +569,13 @@ char* CCBFormat::writeDisplayCharacters(char* out, bool noConvert, int signIndex
   return out;
 }
 
-int CCBFormat::decodeBinary() {
+int CCBFormat::binaryText(const unsigned char* data) {
   char* const text = textBuffer_.get();
   if (usage_ != USAGE_BINARY || storageLength_ > MAX_BINARY_BYTES ||
       fractionDigits_ > MAX_FRACTION_DIGITS) {
     return writeError(text);
   }
-  uint64_t bits = readBigEndian(dataBuffer_.get(), storageLength_);
+  uint64_t bits = readBigEndian(data, storageLength_);
   const bool isSigned = (flags_ & SIGNED) != 0;
   if (isSigned && storageLength_ > 0 && storageLength_ < MAX_BINARY_BYTES) {
     bits = signExtend(bits, storageLength_ * 8);
@@ -580,16 +600,16 @@ int CCBFormat::decodeBinary() {
   return static_cast<int>(out - text);
 }
 
-int CCBFormat::decodePacked() {
+int CCBFormat::packedText(const unsigned char* data) {
   char* const text = textBuffer_.get();
   const int n = storageLength_;
   if (usage_ != USAGE_PACKED || n < 1) return writeError(text);
-  const int sign = dataBuffer_[n - 1] & 0x0F;
+  const int sign = data[n - 1] & 0x0F;
   if (sign <= 9) return writeError(text);  // a digit where the sign belongs
   char* out = text;
   if (sign == 0x0D || sign == 0x0B) *out++ = '-';
   out = writeLeadingScale(out, scaleCount_);
-  out = writePackedDigits(out);
+  out = writePackedDigits(data, out);
   if (out == nullptr) return writeError(text);
   out = writeTrailingScale(out, scaleCount_);
   *out = '\0';
@@ -599,8 +619,7 @@ int CCBFormat::decodePacked() {
 // Writes the digit nibbles, all but the sign nibble of the last byte, two per byte,
 // with '.' before the digit that follows the first decimalPosition digits. The first
 // nibble pads an even digit count and is not shown. Returns null at a nibble above 9.
-char* CCBFormat::writePackedDigits(char* out) const {
-  const unsigned char* data = dataBuffer_.get();
+char* CCBFormat::writePackedDigits(const unsigned char* data, char* out) const {
   const int last = storageLength_ - 1;
   char* const digits = out;
   unsigned bad = 0;

@@ -50,14 +50,17 @@ class CCBFormat {
   CCBFormat& operator=(const CCBFormat&) = delete;
 
   // Writes the text of the bytes in dataBuffer() into the text buffer and returns the
-  // number of characters written before its terminating zero. With noConvert false,
-  // display characters are converted from EBCDIC. Undecodable bytes give the text
-  // "#ERR#". A display text may hold a zero byte earlier (copied from the data): its
-  // value is the characters before the first zero byte.
-  int decodeText(bool noConvert);
-  int decodeDisplay(bool noConvert);
-  int decodeBinary();
-  int decodePacked();
+  // number of characters written before the final zero byte. With noConvert false,
+  // display characters are converted from EBCDIC. Undecodable bytes give "#ERR#". A
+  // display text may hold a zero byte earlier (copied from the data): its value is the
+  // characters before the first zero byte.
+  int decodeText(bool noConvert) { return decodeBytes(dataBuffer_.get(), noConvert); }
+  // The same from storageLength() bytes at bytes, which may lie anywhere (such as in
+  // the data-file window), so that no copy into the data buffer is needed.
+  int decodeBytes(const unsigned char* bytes, bool noConvert);
+  int decodeDisplay(bool noConvert) { return displayText(dataBuffer_.get(), noConvert); }
+  int decodeBinary() { return binaryText(dataBuffer_.get()); }
+  int decodePacked() { return packedText(dataBuffer_.get()); }
 
   unsigned flags() const { return flags_; }
   int usage() const { return usage_; }
@@ -83,9 +86,14 @@ class CCBFormat {
   bool setDecimalPosition(int position);
   bool finishNumericPicture(QvbString& error);
   bool finishDisplayPicture(bool allNumeric, bool integer, QvbString& error);
-  char* writeDisplaySign(char* out, bool noConvert, int* signIndex, int* signDigit) const;
-  char* writeDisplayCharacters(char* out, bool noConvert, int signIndex, int signDigit) const;
-  char* writePackedDigits(char* out) const;
+  int displayText(const unsigned char* data, bool noConvert);
+  int binaryText(const unsigned char* data);
+  int packedText(const unsigned char* data);
+  char* writeDisplaySign(const unsigned char* data, char* out, bool noConvert, int* signIndex,
+                         int* signDigit) const;
+  char* writeDisplayCharacters(const unsigned char* data, char* out, bool noConvert, int signIndex,
+                               int signDigit) const;
+  char* writePackedDigits(const unsigned char* data, char* out) const;
 
   unsigned flags_;
   int usage_;

@@ -30,6 +30,7 @@ void CCBReaderImpl::clearCopybooks() {
   for (CCBDataRoot* root : layouts_) delete root;
   layouts_.clear();
   activeLayout_ = -1;
+  activeColumns_ = nullptr;
 }
 
 template <typename Step>
@@ -49,7 +50,10 @@ bool CCBReaderImpl::addLayout(Step step, const QvbString& recordId, bool makeAct
     return false;
   }
   root->setRecordId(recordId);
-  if (makeActive) activeLayout_ = getCopybookCount() - 1;
+  if (makeActive) {
+    activeLayout_ = getCopybookCount() - 1;
+    activeColumns_ = root->getOutputArray();
+  }
   if (state_ == READING) {  // a layout added while reading takes part at once
     root->setDataSource(dataFile_.get());
     root->setDebugCallback(debugCallback_);
@@ -253,9 +257,8 @@ void CCBReaderImpl::getOutputInfo(int index, QvbString& name, int& type, int& le
 // Asked for every column of every record: reads the output array that the layout's
 // fields decode into straight from the root's node link.
 QvbDatavar CCBReaderImpl::getOutputValue(int index) {
-  const CCBDataRoot* root = activeRoot();
-  const CCBOutputArray* columns = root != nullptr ? root->getOutputArray() : nullptr;
-  const CCBOutputEntry* column = columns != nullptr ? columns->getColumn(index) : nullptr;
+  const CCBOutputEntry* column =
+      activeColumns_ != nullptr ? activeColumns_->getColumn(index) : nullptr;
   return column != nullptr ? column->getValue() : QvbDatavar();
 }
 

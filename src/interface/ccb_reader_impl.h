@@ -58,6 +58,8 @@ class CCBReaderImpl : public CCBReader {
   QvbString errorMessage_;
   std::vector<CCBDataRoot*> layouts_;  // owned
   int activeLayout_ = -1;
+  // The active layout's output array, asked for every column of every record.
+  const CCBOutputArray* activeColumns_ = nullptr;
   bool fixedLength_ = false;
   int recordLength_ = 0;
   CCBDataField idField_;

@@ -30,7 +30,8 @@ QvbString layoutTooDeepMessage() {
   return qvbStringFormat("Layout nested too deeply. Max depth is %d", MAX_LAYOUT_DEPTH);
 }
 
-CCBData::CCBData(int propertyCount) : propertyCount_(propertyCount), usage_("DISPLAY") {
+CCBData::CCBData(int propertyCount, bool isFieldNode)
+    : propertyCount_(propertyCount), fieldNode_(isFieldNode), usage_("DISPLAY") {
   errorMessage_.setNull();
   name_.setNull();
   description_.setNull();
@@ -200,7 +201,7 @@ bool CCBData::walkRecord(int column, int startOffset, int* position) {
   *position = startOffset;
   // Most nodes have no OCCURS, which their own links tell without the virtual queries.
   const int repetitions = occursMax_ == 0 && dependingNode_ == nullptr ? 1 : repetitionCount();
-  const bool field = isField();
+  const bool field = fieldNode_;
   for (int r = 0; r < repetitions; ++r) {
     if (field) {
       int next = *position;
@@ -225,7 +226,7 @@ bool CCBData::walkChildren(int column, int* position) {
     if (redefined != nullptr) start = redefined->startOffset_;
     // Most children are fields without OCCURS or REDEFINES: one decode, done here.
     const bool single = redefined == nullptr && child->occursMax_ == 0 &&
-                        child->dependingNode_ == nullptr && child->isField();
+                        child->dependingNode_ == nullptr && child->fieldNode_;
     bool walked;
     if (single) {
       child->startOffset_ = start;

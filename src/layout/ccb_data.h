@@ -116,7 +116,9 @@ class CCBData : public CCBDefNode {
   int getColumnsPerRepetition() const { return columnsPerRepetition_; }
 
  protected:
-  explicit CCBData(int propertyCount);
+  // isFieldNode: the node is a field (what isField() answers), kept in the node so
+  // that the record walk asks it without a virtual call.
+  CCBData(int propertyCount, bool isFieldNode);
 
   // The shared properties of fields and tables (indices 0 to 6).
   QvbString getCommonProperty(int index) const;
@@ -142,6 +144,7 @@ class CCBData : public CCBDefNode {
   QvbString outputName_;
   int levelNumber_ = 0;
   int propertyCount_;
+  const bool fieldNode_;
   QvbString usage_;
   int startOffset_ = 0;
   CCBData* dependingNode_ = nullptr;

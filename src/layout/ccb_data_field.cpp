@@ -18,17 +18,9 @@ bool isPlainDisplay(const CCBFormat& format) {
          format.decimalPosition() == -1 && format.scaleCount() == 0;
 }
 
-// Kept out of line: a debug callback is the exception, decoding is done per field.
-__attribute__((noinline)) void sendDebugLine(LYRADebugCallback* callback, const QvbString& name,
-                                             const QvbDatavar& value, int offset, int end) {
-  callback->debugMessage(
-      qvbStringFormat("Column: (%s), Data: (%s), File Offset: %d, End Offset: %d", name.asCstr(),
-                      value.text().asCstr(), offset, end));
-}
-
 }  // namespace
 
-CCBDataField::CCBDataField() : CCBData(FIELD_PROPERTY_COUNT) {
+CCBDataField::CCBDataField() : CCBData(FIELD_PROPERTY_COUNT, true) {
   picture_.setNull();
   constValue_.setNull();
 }
@@ -63,6 +55,7 @@ bool CCBDataField::buildFormat(const QvbString& usage, int signFlags) {
   QvbString error;
   error.setNull();
   format_.reset(CCBFormat::create(picture_, usage, signFlags, error));
+  plainDisplay_ = format_ != nullptr && isPlainDisplay(*format_);
   if (format_ != nullptr) return true;
   errorMessage_ =
       error.isNull() ? qvbStringFormat("Invalid picture clause: %s", picture_.asCstr()) : error;
@@ -107,42 +100,30 @@ void CCBDataField::setFieldKindText(const QvbString& text) {
   }
 }
 
+// Sets the value from the field's bytes at offset. The text of a plain display
+// field read without conversion is its bytes up to the first zero byte: the value
+// takes them straight from the window. Every other case is decodeOther's.
+inline bool CCBDataField::readValue(int offset, int* nextOffset) {
+  CCBDataFile* file = getDataSource();
+  if (plainDisplay_ && file != nullptr && file->noConvert()) {
+    const int length = format_->storageLength();
+    const unsigned char* bytes = file->view(offset, length, nextOffset);
+    if (bytes != nullptr) {
+      value_.assignBytes(reinterpret_cast<const char*>(bytes), length);
+      return true;
+    }
+  }
+  return decodeOther(offset, nextOffset);
+}
+
 bool CCBDataField::decodeValue(int offset, int* nextOffset, int column) {
-  if (fieldKind_ == FIELD_KIND_VALUE) {
+  if (fieldKind_ == FIELD_KIND_VALUE) {  // a constant: no bytes, no column
     value_.assign(constValue_);
     *nextOffset = offset;
     return true;
   }
-  if (format_ == nullptr) {
-    setErrorMessage("Empty picture object");
-    return false;
-  }
-  CCBDataFile* file = getDataSource();
-  if (file == nullptr) {
-    setErrorMessage("Data file is not open");
-    return false;
-  }
-  // The text of a plain display field read without conversion is its bytes up to
-  // the first zero byte: its value takes them straight from the window. Other
-  // fields are copied into the format's buffer and decoded from there.
-  const int length = format_->storageLength();
-  const bool plain = file->noConvert() && isPlainDisplay(*format_);
-  const unsigned char* bytes =
-      plain ? file->view(offset, length, nextOffset)
-            : (file->read(offset, length, format_->dataBuffer(), nextOffset) ? format_->dataBuffer()
-                                                                             : nullptr);
-  if (bytes == nullptr) {
-    errorMessage_ = file->getErrorMessage();
-    return false;
-  }
-  if (plain) {
-    value_.assignBytes(reinterpret_cast<const char*>(bytes), length);
-  } else {
-    value_.assignBytes(format_->text(), format_->decodeText(file->noConvert()));
-  }
-  if (getDebugCallback() != nullptr) {
-    sendDebugLine(getDebugCallback(), getName(), value_, offset, *nextOffset);
-  }
+  if (!readValue(offset, nextOffset)) return false;
+  if (getDebugCallback() != nullptr) sendDebugLine(offset, *nextOffset);
   if (column < 0) return true;
   CCBOutputEntry* entry =
       getOutputArray() != nullptr ? getOutputArray()->getColumn(column) : nullptr;
@@ -156,6 +137,33 @@ bool CCBDataField::decodeValue(int offset, int* nextOffset, int column) {
     entry->setValue(value_);
   }
   return true;
+}
+
+bool CCBDataField::decodeOther(int offset, int* nextOffset) {
+  if (format_ == nullptr) {
+    setErrorMessage("Empty picture object");
+    return false;
+  }
+  CCBDataFile* file = getDataSource();
+  if (file == nullptr) {
+    setErrorMessage("Data file is not open");
+    return false;
+  }
+  // Decoded straight from the window: the bytes stay put until the next record.
+  const unsigned char* bytes = file->view(offset, format_->storageLength(), nextOffset);
+  if (bytes == nullptr) {
+    errorMessage_ = file->getErrorMessage();
+    return false;
+  }
+  value_.assignBytes(format_->text(), format_->decodeBytes(bytes, file->noConvert()));
+  return true;
+}
+
+// Out of line: a debug callback is the exception, decoding is done per field.
+void CCBDataField::sendDebugLine(int offset, int end) const {
+  getDebugCallback()->debugMessage(
+      qvbStringFormat("Column: (%s), Data: (%s), File Offset: %d, End Offset: %d",
+                      getName().asCstr(), value_.text().asCstr(), offset, end));
 }
 
 bool CCBDataField::parseIdPicture(const QvbString& clauseText) {

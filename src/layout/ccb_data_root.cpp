@@ -6,7 +6,7 @@ const int ROOT_PROPERTY_COUNT = 3;
 
 }  // namespace
 
-CCBDataRoot::CCBDataRoot() : CCBData(ROOT_PROPERTY_COUNT) {}
+CCBDataRoot::CCBDataRoot() : CCBData(ROOT_PROPERTY_COUNT, false) {}
 
 CCBDataRoot::~CCBDataRoot() {
   outputArray_.reset();

@@ -6,6 +6,6 @@ const int TABLE_PROPERTY_COUNT = 9;
 
 }  // namespace
 
-CCBDataTable::CCBDataTable() : CCBData(TABLE_PROPERTY_COUNT) {
+CCBDataTable::CCBDataTable() : CCBData(TABLE_PROPERTY_COUNT, false) {
   constValue_.setNull();
 }

@@ -14,7 +14,9 @@ bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-int sign(int value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
+int sign(int value) {
+  return value < 0 ? -1 : (value > 0 ? 1 : 0);
+}
 
 // Compares a (an characters) with b (bn characters), byte by byte or with letters
 // folded to upper case.
@@ -39,7 +41,9 @@ int compareNulls(bool aNull, bool bNull) {
 
 }  // namespace
 
-QvbString::QvbString(const char* text, bool /*flag*/) : QvbString() { assign(text); }
+QvbString::QvbString(const char* text, bool /*flag*/) : QvbString() {
+  assign(text);
+}
 
 void QvbString::reserve(int n) {
   const long long doubled = 2LL * capacity_;
@@ -50,6 +54,11 @@ void QvbString::reserve(int n) {
   capacity_ = grown;
   data_[0] = '\0';
   length_ = 0;
+}
+
+void QvbString::copyLong(const QvbString& other) {
+  setChars(other.data_, other.length_);
+  null_ = other.null_;
 }
 
 void QvbString::assign(const char* text) {
