@@ -1,5 +1,5 @@
-// Helpers of the diagnostics tests: building small trees, capturing what a call writes to standard
-// output, splitting text into lines, and a scratch folder.
+// Helpers of the diagnostics tests: capturing what a call writes to standard output and
+// splitting text into lines.
 #ifndef LYRA_TESTS_DIAG_DIAG_TEST_UTIL_H_
 #define LYRA_TESTS_DIAG_DIAG_TEST_UTIL_H_
 
@@ -13,55 +13,15 @@
 #include <string>
 #include <vector>
 
-#include "layout/ccb_data_field.h"
-#include "layout/ccb_data_table.h"
+#include "test_util.h"
 
 namespace diag_test {
-
-// Tree builders: the new node becomes parent's last child.
-inline CCBDataTable* table(CCBData* parent, const char* name, int occurs = 0) {
-  CCBDataTable* node = new CCBDataTable();
-  node->setName(name);
-  parent->addChild(node);
-  if (occurs != 0) node->setOccurs(occurs);
-  return node;
-}
-
-inline CCBDataField* field(CCBData* parent, const char* name) {
-  CCBDataField* node = new CCBDataField();
-  node->setName(name);
-  parent->addChild(node);
-  return node;
-}
-
-class ScratchDir {
- public:
-  ScratchDir() {
-    char pattern[] = "/tmp/lyra_diag_XXXXXX";
-    path_ = mkdtemp(pattern);
-  }
-  ~ScratchDir() {
-    const std::string command = "rm -rf '" + path_ + "'";
-    if (system(command.c_str()) != 0) return;
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-
-  std::string path(const std::string& name) const { return path_ + "/" + name; }
-  std::string write(const std::string& name, const std::string& content) const {
-    std::ofstream(path(name), std::ios::binary) << content;
-    return path(name);
-  }
-
- private:
-  std::string path_;
-};
 
 // Runs call with standard output pointed at a file, then restores it and returns
 // what was written.
 template <typename Call>
 std::string captureStdout(Call call) {
-  ScratchDir dir;
+  test_support::TempDir dir;
   const std::string path = dir.path("stdout.txt");
   std::fflush(stdout);
   const int saved = dup(STDOUT_FILENO);

@@ -10,14 +10,15 @@
 #include "layout/ccb_data_field.h"
 #include "layout/ccb_data_root.h"
 #include "layout/ccb_data_table.h"
+#include "layout/layout_test_util.h"
 #include "lyra/ccb_main.h"
 
 namespace {
 
 using diag_test::captureStdout;
-using diag_test::field;
 using diag_test::splitLines;
-using diag_test::table;
+using test_support::field;
+using test_support::table;
 
 // The lines a node prints: its bracket line, then its properties, all indented by
 // the given number of blanks.

@@ -14,7 +14,7 @@ using diag_test::captureStdout;
 using diag_test::splitLines;
 
 TEST(SelfTest, WithoutItsCopybookPrintsTheErrorAndLineZero) {
-  diag_test::ScratchDir dir;
+  test_support::TempDir dir;
   const std::string missing = dir.path("missing.cbl");
   int result = -1;
   const std::string text = captureStdout([&] { result = runSelfTest(missing.c_str()); });
@@ -23,7 +23,7 @@ TEST(SelfTest, WithoutItsCopybookPrintsTheErrorAndLineZero) {
 }
 
 TEST(SelfTest, ACopybookThatFailsPrintsTheMessageAndItsLine) {
-  diag_test::ScratchDir dir;
+  test_support::TempDir dir;
   const std::string copybook = dir.write("bad.cbl",
                                          "       01  REC.\n"
                                          "           05  A PIC X(2).\n"

@@ -6,15 +6,16 @@
 #include "diag/diag_test_util.h"
 #include "layout/ccb_data_field.h"
 #include "layout/ccb_data_root.h"
+#include "layout/layout_test_util.h"
 #include "lyra/ccb_main.h"
 #include "lyra/lyra_print.h"
 
 namespace {
 
 using diag_test::captureStdout;
-using diag_test::field;
 using diag_test::splitLines;
-using diag_test::table;
+using test_support::field;
+using test_support::table;
 
 QvbDatavar text(const char* value) {
   QvbDatavar result;
