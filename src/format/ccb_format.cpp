@@ -193,23 +193,25 @@ const char DIGIT_PAIRS[] =
 
 // Writes value in decimal, padded on the left with '0' to at least width digits.
 inline char* writeDecimal(char* out, uint64_t value, int width) {
-  char digits[20];
-  int n = 20;  // digits are written backwards, two per division, into digits[n..20)
+  char digits[20];  // written backwards from the end, two per division
+  char* const end = digits + sizeof digits;
+  char* first = end;
   while (value >= 100) {
     const unsigned pair = static_cast<unsigned>(value % 100);
     value /= 100;
-    digits[--n] = DIGIT_PAIRS[2 * pair + 1];
-    digits[--n] = DIGIT_PAIRS[2 * pair];
+    first -= 2;
+    std::memcpy(first, DIGIT_PAIRS + 2 * pair, 2);
   }
   if (value >= 10) {
-    digits[--n] = DIGIT_PAIRS[2 * value + 1];
-    digits[--n] = DIGIT_PAIRS[2 * value];
+    first -= 2;
+    std::memcpy(first, DIGIT_PAIRS + 2 * value, 2);
   } else {
-    digits[--n] = static_cast<char>('0' + value);
+    *--first = static_cast<char>('0' + value);
   }
-  if (width > 20 - n) out = writeZeros(out, width - (20 - n));
-  std::memcpy(out, digits + n, static_cast<size_t>(20 - n));
-  return out + (20 - n);
+  const int count = static_cast<int>(end - first);
+  if (width > count) out = writeZeros(out, width - count);
+  std::memcpy(out, first, static_cast<size_t>(count));
+  return out + count;
 }
 
 // Finishes the digits written from digits to end: drops the first one when it is a

@@ -16,7 +16,7 @@ CCBReader* createCCBReader() {
 CCBReaderImpl::CCBReaderImpl() = default;
 
 CCBReaderImpl::~CCBReaderImpl() {
-  clearCopybooks();
+  destroyLayouts();
 }
 
 void CCBReaderImpl::release() {
@@ -27,6 +27,10 @@ void CCBReaderImpl::release() {
 }
 
 void CCBReaderImpl::clearCopybooks() {
+  destroyLayouts();
+}
+
+void CCBReaderImpl::destroyLayouts() {
   for (CCBDataRoot* root : layouts_) delete root;
   layouts_.clear();
   activeLayout_ = -1;

@@ -50,6 +50,7 @@ class CCBReaderImpl : public CCBReader {
 
   template <typename Step>
   bool addLayout(Step step, const QvbString& recordId, bool makeActive);
+  void destroyLayouts();
   CCBDataRoot* activeRoot() const;
   int chooseLayout(int start);
   bool readRecord(bool& isActive);
