@@ -291,6 +291,8 @@ CCBFormat* CCBFormat::create(const QvbString& picture, const QvbString& usage, i
     return nullptr;
   }
   if (format->outputLength_ < MIN_OUTPUT_LENGTH) format->outputLength_ = MIN_OUTPUT_LENGTH;
+  format->plainText_ = code == USAGE_DISPLAY && (format->flags_ & SIGNED) == 0 &&
+                       format->decimalPosition_ == -1 && format->scaleCount_ == 0;
   // A binary field can hold more digits than its picture declares.
   format->textCapacity_ = format->outputLength_;
   if (code == USAGE_BINARY && format->binaryTextLength() > format->textCapacity_) {
@@ -313,10 +315,8 @@ int CCBFormat::lookupUsage(const QvbString& usage) {
 }
 
 bool CCBFormat::allocateBuffers() {
-  dataBuffer_.reset(new (std::nothrow) unsigned char[storageLength_ + 1]);
   textBuffer_.reset(new (std::nothrow) char[textCapacity_ + 1]);
-  if (!dataBuffer_ || !textBuffer_) return false;
-  std::memset(dataBuffer_.get(), 0, static_cast<size_t>(storageLength_) + 1);
+  if (!textBuffer_) return false;
   textBuffer_[0] = '\0';
   return true;
 }
@@ -493,23 +493,23 @@ bool CCBFormat::finishDisplayPicture(bool allNumeric, bool integer, QvbString& e
   return true;
 }
 
-int CCBFormat::decodeBytes(const unsigned char* bytes, bool noConvert) {
+int CCBFormat::decodeInto(const unsigned char* bytes, bool noConvert) {
   switch (usage_) {
     case USAGE_DISPLAY:
-      return displayText(bytes, noConvert);
+      return decodeDisplay(bytes, noConvert);
     case USAGE_BINARY:
-      return binaryText(bytes);
+      return decodeBinary(bytes);
     case USAGE_PACKED:
-      return packedText(bytes);
+      return decodePacked(bytes);
     default:
       return writeError(textBuffer_.get());
   }
 }
 
-int CCBFormat::displayText(const unsigned char* data, bool noConvert) {
+int CCBFormat::decodeDisplay(const unsigned char* data, bool noConvert) {
   char* const text = textBuffer_.get();
   if (usage_ == USAGE_BINARY || usage_ == USAGE_PACKED) return writeError(text);
-  if ((flags_ & SIGNED) == 0 && decimalPosition_ == -1 && scaleCount_ == 0) {
+  if (plainText_) {
     copyChars(data, storageLength_, text, noConvert);  // plain characters
     text[storageLength_] = '\0';
     return storageLength_;
@@ -571,7 +571,7 @@ char* CCBFormat::writeDisplayCharacters(const unsigned char* data, char* out, bo
   return out;
 }
 
-int CCBFormat::binaryText(const unsigned char* data) {
+int CCBFormat::decodeBinary(const unsigned char* data) {
   char* const text = textBuffer_.get();
   if (usage_ != USAGE_BINARY || storageLength_ > MAX_BINARY_BYTES ||
       fractionDigits_ > MAX_FRACTION_DIGITS) {
@@ -602,7 +602,7 @@ int CCBFormat::binaryText(const unsigned char* data) {
   return static_cast<int>(out - text);
 }
 
-int CCBFormat::packedText(const unsigned char* data) {
+int CCBFormat::decodePacked(const unsigned char* data) {
   char* const text = textBuffer_.get();
   const int n = storageLength_;
   if (usage_ != USAGE_PACKED || n < 1) return writeError(text);

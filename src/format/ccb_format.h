@@ -1,12 +1,12 @@
 // CCBFormat is the compiled form of an elementary field's PICTURE, USAGE and SIGN
 // clauses: how many bytes the field occupies in a record, where its implied point
 // and scaling positions are, how it is signed, how long its decoded text is and
-// which value type its output column has. It also owns the two buffers that
-// decoding reuses for every record: the field's bytes and its decoded text.
+// which value type its output column has. It also owns the buffer that decoding
+// reuses for every record's text of the field.
 //
 // A format is built by create() and owned by one field node, which destroys it
 // before building another. After create() it is immutable except for the contents
-// of its buffers. One thread uses a format at a time.
+// of its text buffer. One thread uses a format at a time.
 #ifndef LYRA_FORMAT_CCB_FORMAT_H_
 #define LYRA_FORMAT_CCB_FORMAT_H_
 
@@ -49,18 +49,25 @@ class CCBFormat {
   CCBFormat(const CCBFormat&) = delete;
   CCBFormat& operator=(const CCBFormat&) = delete;
 
-  // Writes the text of the bytes in dataBuffer() into the text buffer and returns the
-  // number of characters written before the final zero byte. With noConvert false,
-  // display characters are converted from EBCDIC. Undecodable bytes give "#ERR#". A
-  // display text may hold a zero byte earlier (copied from the data): its value is the
-  // characters before the first zero byte.
-  int decodeText(bool noConvert) { return decodeBytes(dataBuffer_.get(), noConvert); }
-  // The same from storageLength() bytes at bytes, which may lie anywhere (such as in
-  // the data-file window), so that no copy into the data buffer is needed.
-  int decodeBytes(const unsigned char* bytes, bool noConvert);
-  int decodeDisplay(bool noConvert) { return displayText(dataBuffer_.get(), noConvert); }
-  int decodeBinary() { return binaryText(dataBuffer_.get()); }
-  int decodePacked() { return packedText(dataBuffer_.get()); }
+  // Decodes the field's storageLength() bytes at bytes (they may lie anywhere, such
+  // as in the data-file window) and returns the characters of its text, *length of
+  // them; the value is these characters up to the first zero byte. The text of a plain
+  // display field (no sign, point or scaling) read without conversion is its bytes
+  // themselves; every other text is written into the format's text buffer,
+  // zero-terminated. With noConvert false, display characters are converted from
+  // EBCDIC. Undecodable bytes give "#ERR#".
+  const char* decodeText(const unsigned char* bytes, bool noConvert, int* length) {
+    if (plainText_ && noConvert) {
+      *length = storageLength_;
+      return reinterpret_cast<const char*>(bytes);
+    }
+    *length = decodeInto(bytes, noConvert);
+    return textBuffer_.get();
+  }
+  // The decoders: each writes the text into the text buffer and returns its length.
+  int decodeDisplay(const unsigned char* bytes, bool noConvert);
+  int decodeBinary(const unsigned char* bytes);
+  int decodePacked(const unsigned char* bytes);
 
   unsigned flags() const { return flags_; }
   int usage() const { return usage_; }
@@ -71,10 +78,6 @@ class CCBFormat {
   int storageLength() const { return storageLength_; }
   int outputLength() const { return outputLength_; }
   int outputType() const { return outputType_; }
-  // storageLength() bytes followed by a zero byte; decoding reads the field from here.
-  unsigned char* dataBuffer() { return dataBuffer_.get(); }
-  // The text of the last decode, zero-terminated.
-  const char* text() const { return textBuffer_.get(); }
 
  private:
   CCBFormat(int usage, unsigned flags) : flags_(flags), usage_(usage) {}
@@ -86,9 +89,7 @@ class CCBFormat {
   bool setDecimalPosition(int position);
   bool finishNumericPicture(QvbString& error);
   bool finishDisplayPicture(bool allNumeric, bool integer, QvbString& error);
-  int displayText(const unsigned char* data, bool noConvert);
-  int binaryText(const unsigned char* data);
-  int packedText(const unsigned char* data);
+  int decodeInto(const unsigned char* bytes, bool noConvert);
   char* writeDisplaySign(const unsigned char* data, char* out, bool noConvert, int* signIndex,
                          int* signDigit) const;
   char* writeDisplayCharacters(const unsigned char* data, char* out, bool noConvert, int signIndex,
@@ -101,12 +102,12 @@ class CCBFormat {
   int fractionDigits_ = -1;
   int scaleCount_ = 0;
   int digitCount_ = 0;
-  std::unique_ptr<unsigned char[]> dataBuffer_;
   int storageLength_ = 0;
   std::unique_ptr<char[]> textBuffer_;
   int textCapacity_ = 0;  // characters the text buffer holds before its zero byte
   int outputLength_ = 0;
   int outputType_ = 0;
+  bool plainText_ = false;  // display without sign, point or scaling: the text is the bytes
 };
 
 #endif  // LYRA_FORMAT_CCB_FORMAT_H_

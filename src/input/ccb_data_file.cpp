@@ -72,14 +72,10 @@ bool CCBDataFile::fill(int n) {
   return true;
 }
 
-bool CCBDataFile::readSlow(int position, int n, unsigned char* dest, int* endPosition) {
+bool CCBDataFile::makeAvailable(int position, int n) {
   if (!checkRequest(position, n)) return false;
   position_ = position;
-  if (!fill(n)) return false;
-  if (dest != nullptr) std::memcpy(dest, window_ + position_, static_cast<size_t>(n));
-  position_ += n;
-  if (endPosition != nullptr) *endPosition = position_;
-  return true;
+  return fill(n);
 }
 
 bool CCBDataFile::nextRecord(int& readerPosition) {

@@ -35,28 +35,23 @@ class CCBDataFile {
   int64_t getFileSize() const;
   // Makes n bytes from the current position available in the window.
   bool fill(int n);
-  // Reads n bytes at position into dest (when not null), leaves the position after
-  // them and stores it in *endPosition (when not null). Fails, reading nothing, on a
-  // negative position or count or when no file is open.
-  bool read(int position, int n, unsigned char* dest, int* endPosition) {
-    // Fast path: the bytes are already in the window of an open file.
-    if (window_ != nullptr && position >= 0 && n >= 0 && position <= filled_ - n) {
-      if (dest != nullptr) std::memcpy(dest, window_ + position, static_cast<size_t>(n));
-      position_ = position + n;
-      if (endPosition != nullptr) *endPosition = position_;
-      return true;
-    }
-    return readSlow(position, n, dest, endPosition);
-  }
-  // Like read without a destination, but returns where the n bytes lie in the window
-  // (valid until the next call that may fill or compact it); null on failure.
+  // Makes n bytes at position available, leaves the position after them and stores
+  // it in *endPosition (when not null). Returns where the bytes lie in the window
+  // (valid until the next call that may fill or compact it), or null, reading
+  // nothing, on a negative position or count, when no file is open, or when the file
+  // cannot supply them.
   const unsigned char* view(int position, int n, int* endPosition) {
-    if (window_ != nullptr && position >= 0 && n >= 0 && position <= filled_ - n) {
-      position_ = position + n;
-      if (endPosition != nullptr) *endPosition = position_;
-      return window_ + position;
-    }
-    return readSlow(position, n, nullptr, endPosition) ? window_ + position : nullptr;
+    const bool inWindow = window_ != nullptr && position >= 0 && n >= 0 && position <= filled_ - n;
+    if (!inWindow && !makeAvailable(position, n)) return nullptr;
+    position_ = position + n;
+    if (endPosition != nullptr) *endPosition = position_;
+    return window_ + position;
+  }
+  // The same, copying the bytes into dest when it is not null.
+  bool read(int position, int n, unsigned char* dest, int* endPosition) {
+    const unsigned char* bytes = view(position, n, endPosition);
+    if (bytes != nullptr && dest != nullptr) std::memcpy(dest, bytes, static_cast<size_t>(n));
+    return bytes != nullptr;
   }
   // Called after each record with the reader's position (the start of the next
   // record); may compact the window and move readerPosition. False when the file is
@@ -74,7 +69,7 @@ class CCBDataFile {
   bool atEnd() const { return atEnd_; }
 
  private:
-  bool readSlow(int position, int n, unsigned char* dest, int* endPosition);
+  bool makeAvailable(int position, int n);
   bool checkRequest(int position, int n);  // open file, no negative position or count
   bool grow();                             // doubles the window, keeping its bytes
   bool readBlock();                        // reads into the free part of the window; false on error

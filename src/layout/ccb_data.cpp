@@ -196,18 +196,11 @@ int CCBData::repetitionCount() {
   return value > maximum ? maximum : value;
 }
 
-bool CCBData::walkRecord(int column, int startOffset, int* position) {
-  startOffset_ = startOffset;
-  *position = startOffset;
-  // Most nodes have no OCCURS, which their own links tell without the virtual queries.
-  const int repetitions = occursMax_ == 0 && dependingNode_ == nullptr ? 1 : repetitionCount();
-  const bool field = fieldNode_;
+// The repetitions of a repeated node, each in the columns after the previous one's.
+bool CCBData::walkRepetitions(int column, int* position) {
+  const int repetitions = repetitionCount();
   for (int r = 0; r < repetitions; ++r) {
-    if (field) {
-      int next = *position;
-      if (!decodeValue(*position, &next, column)) return false;
-      *position = next;
-    } else if (!walkChildren(column, position)) {
+    if (fieldNode_ ? !decodeValue(*position, position, column) : !walkChildren(column, position)) {
       return false;
     }
     column += columnsPerRepetition_;
@@ -221,21 +214,10 @@ bool CCBData::walkRecord(int column, int startOffset, int* position) {
 bool CCBData::walkChildren(int column, int* position) {
   int start = *position;
   for (CCBData* child = firstChild_; child != nullptr; child = child->nextSibling_) {
-    const CCBData* redefined = child->redefines_ != nullptr ? child->getRedefines() : nullptr;
+    const CCBData* redefined = child->redefines_;
     const int before = start;
     if (redefined != nullptr) start = redefined->startOffset_;
-    // Most children are fields without OCCURS or REDEFINES: one decode, done here.
-    const bool single = redefined == nullptr && child->occursMax_ == 0 &&
-                        child->dependingNode_ == nullptr && child->fieldNode_;
-    bool walked;
-    if (single) {
-      child->startOffset_ = start;
-      *position = start;
-      walked = child->decodeValue(start, position, column);
-    } else {
-      walked = child->walkRecord(column, start, position);
-    }
-    if (!walked) {
+    if (!child->walkRecord(column, start, position)) {
       errorMessage_ = child->errorMessage_;
       return false;
     }

@@ -107,7 +107,13 @@ class CCBData : public CCBDefNode {
   long long countOutputEntries() const;
   // Lays this node over the record bytes at startOffset, decoding every field
   // occurrence into columns from column on; *position ends after the node.
-  bool walkRecord(int column, int startOffset, int* position);
+  bool walkRecord(int column, int startOffset, int* position) {
+    startOffset_ = startOffset;
+    *position = startOffset;
+    // Most nodes have no OCCURS, which their own links tell without virtual queries.
+    if (occursMax_ != 0 || dependingNode_ != nullptr) return walkRepetitions(column, position);
+    return fieldNode_ ? decodeValue(startOffset, position, column) : walkChildren(column, position);
+  }
 
   void setOccursMax(int maximum) { occursMax_ = maximum; }
   int getOccursDependingValue() const;
@@ -130,6 +136,7 @@ class CCBData : public CCBDefNode {
   CCBData* findOther(const QvbString& name, bool matchTables, bool matchFields);
   int repetitionCount();
   int declaredRepetitions() const;
+  bool walkRepetitions(int column, int* position);
   bool walkChildren(int column, int* position);
   long long maxLength() const;
 

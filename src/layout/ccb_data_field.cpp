@@ -12,12 +12,6 @@ const int FIELD_PROPERTY_COUNT = 14;
 // The texts of the field kinds, indexed by kind.
 const char* const FIELD_KIND_TEXTS[] = {"Field", "Filler", "Value"};
 
-// A display field without sign, point or scaling: its text is its characters.
-bool isPlainDisplay(const CCBFormat& format) {
-  return format.usage() == USAGE_DISPLAY && (format.flags() & SIGNED) == 0 &&
-         format.decimalPosition() == -1 && format.scaleCount() == 0;
-}
-
 }  // namespace
 
 CCBDataField::CCBDataField() : CCBData(FIELD_PROPERTY_COUNT, true) {
@@ -55,7 +49,6 @@ bool CCBDataField::buildFormat(const QvbString& usage, int signFlags) {
   QvbString error;
   error.setNull();
   format_.reset(CCBFormat::create(picture_, usage, signFlags, error));
-  plainDisplay_ = format_ != nullptr && isPlainDisplay(*format_);
   if (format_ != nullptr) return true;
   errorMessage_ =
       error.isNull() ? qvbStringFormat("Invalid picture clause: %s", picture_.asCstr()) : error;
@@ -100,20 +93,26 @@ void CCBDataField::setFieldKindText(const QvbString& text) {
   }
 }
 
-// Sets the value from the field's bytes at offset. The text of a plain display
-// field read without conversion is its bytes up to the first zero byte: the value
-// takes them straight from the window. Every other case is decodeOther's.
+// Sets the value from the field's bytes at offset, decoded straight from the window.
 inline bool CCBDataField::readValue(int offset, int* nextOffset) {
-  CCBDataFile* file = getDataSource();
-  if (plainDisplay_ && file != nullptr && file->noConvert()) {
-    const int length = format_->storageLength();
-    const unsigned char* bytes = file->view(offset, length, nextOffset);
-    if (bytes != nullptr) {
-      value_.assignBytes(reinterpret_cast<const char*>(bytes), length);
-      return true;
-    }
+  if (format_ == nullptr) {
+    setErrorMessage("Empty picture object");
+    return false;
   }
-  return decodeOther(offset, nextOffset);
+  CCBDataFile* file = getDataSource();
+  if (file == nullptr) {
+    setErrorMessage("Data file is not open");
+    return false;
+  }
+  const unsigned char* bytes = file->view(offset, format_->storageLength(), nextOffset);
+  if (bytes == nullptr) {
+    errorMessage_ = file->getErrorMessage();
+    return false;
+  }
+  int length = 0;
+  const char* text = format_->decodeText(bytes, file->noConvert(), &length);
+  value_.assignBytes(text, length);
+  return true;
 }
 
 bool CCBDataField::decodeValue(int offset, int* nextOffset, int column) {
@@ -132,30 +131,10 @@ bool CCBDataField::decodeValue(int offset, int* nextOffset, int column) {
     return false;
   }
   if (entry->fieldValue() == &value_) {
-    entry->showFieldValue();  // this field's only column: no copy needed
+    entry->showFieldValue();
   } else {
     entry->setValue(value_);
   }
-  return true;
-}
-
-bool CCBDataField::decodeOther(int offset, int* nextOffset) {
-  if (format_ == nullptr) {
-    setErrorMessage("Empty picture object");
-    return false;
-  }
-  CCBDataFile* file = getDataSource();
-  if (file == nullptr) {
-    setErrorMessage("Data file is not open");
-    return false;
-  }
-  // Decoded straight from the window: the bytes stay put until the next record.
-  const unsigned char* bytes = file->view(offset, format_->storageLength(), nextOffset);
-  if (bytes == nullptr) {
-    errorMessage_ = file->getErrorMessage();
-    return false;
-  }
-  value_.assignBytes(format_->text(), format_->decodeBytes(bytes, file->noConvert()));
   return true;
 }
 

@@ -69,7 +69,6 @@ class CCBDataField : public CCBData {
  private:
   bool buildFormat(const QvbString& usage, int signFlags);
   __attribute__((always_inline)) bool readValue(int offset, int* nextOffset);
-  __attribute__((noinline)) bool decodeOther(int offset, int* nextOffset);
   __attribute__((noinline)) void sendDebugLine(int offset, int end) const;
 
   std::vector<std::pair<QvbString, QvbString>> conditions_;  // name, value
@@ -80,8 +79,6 @@ class CCBDataField : public CCBData {
   bool signLeading_ = true;
   bool signSeparate_ = false;
   QvbDatavar value_;
-  // The format is plain display (no sign, point or scaling): the text is the bytes.
-  bool plainDisplay_ = false;
 };
 
 #endif  // LYRA_LAYOUT_CCB_DATA_FIELD_H_

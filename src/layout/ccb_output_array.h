@@ -38,6 +38,8 @@ class CCBOutputEntry {
 
   QvbString getName() const { return name_; }
   QvbDatavar getValue() const { return value(); }
+  // Null when cleared since the value was last set; otherwise the value given to
+  // setValue, or the field's own value after showFieldValue.
   const QvbDatavar& value() const {
     if (setAt_ != *clearCount_) return nullValue();
     return showsFieldValue_ ? *fieldValue_ : value_;
@@ -50,14 +52,10 @@ class CCBOutputEntry {
   // The field's value when this is its only column, otherwise null.
   const QvbDatavar* fieldValue() const { return fieldValue_; }
   // Makes the column show the field's value (fieldValue() must not be null) until the
-  // next clear or setValue.
+  // next clear or setValue: the field's only column needs no copy of it.
   void showFieldValue() {
     showsFieldValue_ = true;
     setAt_ = *clearCount_;
-  }
-  void clearValue() {
-    value_.setNull();
-    showsFieldValue_ = false;
   }
   int getEntryId() const { return entryId_; }
   int getParentEntryId() const { return parentEntryId_; }  // 0 for the root's entry
@@ -71,7 +69,7 @@ class CCBOutputEntry {
 
   CCBData* node_;
   QvbString name_;
-  QvbDatavar value_;  // the value, unless cleared since it was set
+  QvbDatavar value_;  // the value given to setValue
   int entryId_;
   int parentEntryId_;
   const uint64_t* clearCount_;    // the array's

@@ -29,6 +29,24 @@ ParserPtr buildParser(CCBParseContext* context, LYRADebugCallback* callback, Qvb
   return nullptr;
 }
 
+// Turns the reader's tokens from first on into token texts and codes ended by
+// TOKEN_END, in arrays of MAX_PATH_ENTRIES. With useLiterals a quoted token is always
+// a word. False when the tokens do not fit.
+bool tokenCodes(const CCBSourceReader& reader, int first, bool useLiterals,
+                std::vector<QvbString>& texts, std::vector<int>& codes) {
+  const int count = reader.getTokenCount() - first;
+  if (count >= MAX_PATH_ENTRIES) return false;
+  for (int i = 0; i < count; ++i) {
+    const size_t at = static_cast<size_t>(i);
+    texts[at] = reader.getToken(first + i);
+    codes[at] =
+        useLiterals && reader.isLiteral(first + i) ? TOKEN_WORD : lookupTokenCode(texts[at]);
+  }
+  texts[static_cast<size_t>(count)] = QvbString();
+  codes[static_cast<size_t>(count)] = TOKEN_END;
+  return true;
+}
+
 QvbString tooManyTokens() {
   return qvbStringFormat("Too many tokens on line. Max is %d", MAX_PATH_ENTRIES);
 }
@@ -115,23 +133,10 @@ bool CopybookLoad::statement(QvbString& error) {
   return true;
 }
 
-// The tokens after the level number become token texts and codes; a quoted token
-// is always a word.
 bool CopybookLoad::prepareTokens(QvbString& error) {
-  const CCBSourceReader& reader = context_.reader;
-  const int count = reader.getTokenCount() - 1;
-  if (count >= MAX_PATH_ENTRIES) {
-    error = tooManyTokens();
-    return false;
-  }
-  for (int i = 0; i < count; ++i) {
-    texts_[static_cast<size_t>(i)] = reader.getToken(i + 1);
-    codes_[static_cast<size_t>(i)] =
-        reader.isLiteral(i + 1) ? TOKEN_WORD : lookupTokenCode(texts_[static_cast<size_t>(i)]);
-  }
-  texts_[static_cast<size_t>(count)] = QvbString();
-  codes_[static_cast<size_t>(count)] = TOKEN_END;
-  return true;
+  if (tokenCodes(context_.reader, 1, true, texts_, codes_)) return true;
+  error = tooManyTokens();
+  return false;
 }
 
 void CopybookLoad::addConditions() {
@@ -243,14 +248,9 @@ bool parseClauseText(const QvbString& text, QvbString& picture, QvbString& usage
   ParserPtr parser = buildParser(&context, nullptr, error);
   if (parser == nullptr) return false;
   context.reader.setStatement(text);
-  const int count = context.reader.getTokenCount();
-  if (count >= MAX_PATH_ENTRIES) return false;
-  std::vector<QvbString> texts(static_cast<size_t>(count) + 1);
-  std::vector<int> codes(static_cast<size_t>(count) + 1, TOKEN_END);
-  for (int i = 0; i < count; ++i) {
-    texts[static_cast<size_t>(i)] = context.reader.getToken(i);
-    codes[static_cast<size_t>(i)] = lookupTokenCode(texts[static_cast<size_t>(i)]);
-  }
+  std::vector<QvbString> texts(MAX_PATH_ENTRIES);
+  std::vector<int> codes(MAX_PATH_ENTRIES);
+  if (!tokenCodes(context.reader, 0, false, texts, codes)) return false;
   context.resetStatement();
   if (!parser->parse(texts.data(), codes.data())) return false;
   picture = context.picture;
