@@ -1,3 +1,5 @@
+// Field formats: what each picture and usage make of a field, every refusal, and the
+// text each decoder gives for hand-made field bytes.
 #include "format/ccb_format.h"
 
 #include <gtest/gtest.h>
@@ -5,252 +7,235 @@
 #include <memory>
 #include <string>
 
+#include "lyra/qvb_datavar.h"
+
 namespace {
 
-const unsigned SIGNED_TRAILING = SIGNED;
-const unsigned SIGNED_LEADING = SIGNED | SIGN_LEADING;
-const unsigned SIGNED_SEPARATE = SIGNED | SIGN_SEPARATE;
-const unsigned SIGNED_LEADING_SEPARATE = SIGNED | SIGN_LEADING | SIGN_SEPARATE;
+const int LEAD = SIGN_LEADING;
+const int SEP = SIGN_SEPARATE;
 
-struct FormatCase {
-  const char* picture;
-  const char* usage;
-  int signFlags;
-  int storageLength;
-  int outputLength;
-  int outputType;
-  unsigned flags;
-  int decimalPosition;
-  int fractionDigits;
-  int scaleCount;
-  int digitCount;
-};
-
-void expectFormat(const FormatCase& c) {
-  SCOPED_TRACE(std::string(c.picture) + " " + c.usage + " sign " + std::to_string(c.signFlags));
-  QvbString error;
-  std::unique_ptr<CCBFormat> format(CCBFormat::create(c.picture, c.usage, c.signFlags, error));
-  ASSERT_NE(nullptr, format) << error.asCstr();
-  EXPECT_EQ(c.storageLength, format->storageLength());
-  EXPECT_EQ(c.outputLength, format->outputLength());
-  EXPECT_EQ(c.outputType, format->outputType());
-  EXPECT_EQ(c.flags, format->flags());
-  EXPECT_EQ(c.decimalPosition, format->decimalPosition());
-  EXPECT_EQ(c.fractionDigits, format->fractionDigits());
-  EXPECT_EQ(c.scaleCount, format->scaleCount());
-  EXPECT_EQ(c.digitCount, format->digitCount());
-  EXPECT_EQ(0, format->dataBuffer()[format->storageLength()]);
+std::unique_ptr<CCBFormat> build(const std::string& picture, const char* usage, int sign,
+                                 QvbString& error) {
+  return std::unique_ptr<CCBFormat>(CCBFormat::create(picture.c_str(), usage, sign, error));
 }
 
-// Returns the message of a picture that must fail; "(unchanged)" when it left the error
-// text as it was.
-std::string failure(const std::string& picture, const char* usage, int signFlags = 0) {
-  QvbString error("(unchanged)");
-  std::unique_ptr<CCBFormat> format(CCBFormat::create(picture.c_str(), usage, signFlags, error));
-  EXPECT_EQ(nullptr, format) << picture;
-  return error.asCstr();
-}
-
-TEST(CCBFormatTest, LooksUsageWordsUpIgnoringCase) {
+TEST(CCBFormatTest, UsageWords) {
   const struct {
-    const char* text;
+    const char* word;
     int code;
   } cases[] = {
-      {"BINARY", USAGE_BINARY},          {"comp-4", USAGE_BINARY},
-      {"Computational-4", USAGE_BINARY}, {"COMP-5", USAGE_BINARY},
-      {"COMPUTATIONAL-5", USAGE_BINARY}, {"comp", USAGE_BINARY},
-      {"COMPUTATIONAL", USAGE_BINARY},   {"COMP-3", USAGE_PACKED},
-      {"computational-3", USAGE_PACKED}, {"Packed-Decimal", USAGE_PACKED},
-      {"DISPLAY", USAGE_DISPLAY},        {"display-1", USAGE_DISPLAY_1},
-      {"NATIONAL", USAGE_NATIONAL},      {"COMP-1", USAGE_UNKNOWN},
-      {"COMP-2", USAGE_UNKNOWN},         {"COMPUTATIONAL-1", USAGE_UNKNOWN},
-      {"INDEX", USAGE_UNKNOWN},          {"POINTER", USAGE_UNKNOWN},
-      {"DISPLAY ", USAGE_UNKNOWN},       {"", USAGE_UNKNOWN},
+      {"BINARY", USAGE_BINARY},          {"comp-4", USAGE_BINARY},   {"COMP-5", USAGE_BINARY},
+      {"COMPUTATIONAL-5", USAGE_BINARY}, {"comp", USAGE_BINARY},     {"COMP-3", USAGE_PACKED},
+      {"Packed-Decimal", USAGE_PACKED},  {"DISPLAY", USAGE_DISPLAY}, {"display-1", USAGE_DISPLAY_1},
+      {"NATIONAL", USAGE_NATIONAL},      {"COMP-1", USAGE_UNKNOWN},  {"INDEX", USAGE_UNKNOWN},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.code, CCBFormat::lookupUsage(c.text)) << c.text;
-  QvbString null;
-  null.setNull();
-  EXPECT_EQ(USAGE_UNKNOWN, CCBFormat::lookupUsage(null));
+  for (const auto& c : cases) EXPECT_EQ(c.code, CCBFormat::lookupUsage(c.word)) << c.word;
 }
 
-TEST(CCBFormatTest, NumericPictures) {
-  const FormatCase cases[] = {
-      // picture, usage, sign: storage, output, type, flags, point, fraction, scale, digits
-      {"S9(4)", "BINARY", 0, 2, 6, 2, SIGNED, -1, -1, 0, 4},
-      {"9(5)", "COMP", 0, 4, 7, 2, 0, -1, -1, 0, 5},
-      {"9(9)", "COMPUTATIONAL", 0, 4, 11, 2, 0, -1, -1, 0, 9},
-      {"9(10)", "COMP", 0, 8, 12, 3, 0, -1, -1, 0, 10},
-      {"9(15)", "BINARY", 0, 8, 17, 3, 0, -1, -1, 0, 15},
-      {"S9(16)", "COMP", 0, 8, 18, 4, SIGNED, -1, -1, 0, 16},
-      {"9(18)", "COMP-4", 0, 8, 20, 4, 0, -1, -1, 0, 18},
-      {"SV9(18)", "COMP", 0, 8, 20, 4, SIGNED, 0, 18, 0, 18},
-      {"S9(11)V99", "COMP-5", 0, 8, 15, 3, SIGNED, 11, 2, 0, 13},
-      {"S9(7)V99", "COMP-3", 0, 5, 11, 3, SIGNED, 7, 2, 0, 9},
-      {"9(4)", "COMP-3", 0, 3, 6, 2, 0, -1, -1, 0, 4},
-      {"9(5)", "COMP-3", 0, 3, 7, 2, 0, -1, -1, 0, 5},
-      {"s9v99", "computational-3", 0, 2, 5, 3, SIGNED, 1, 2, 0, 3},
-      {"9(05)", "COMP", 0, 4, 7, 2, 0, -1, -1, 0, 5},
-      {"99(3)", "COMP-3", 0, 3, 6, 2, 0, -1, -1, 0, 4},     // 9 and 9(3)
-      {"X(3)", "COMP-3", 0, 2, 5, 2, 0, -1, -1, 0, 3},      // a counted symbol counts digits
-      {"V", "COMP-3", 0, 1, 5, 3, 0, 0, 0, 0, 0},           // output 2 raised to 5
-      {"PP99", "COMP", 0, 2, 7, 3, 0, -1, -1, -2, 2},       // .00 and 2 digits, sign
-      {"S99PP", "COMP", 0, 2, 6, 2, SIGNED, -1, -1, 2, 2},  // 2 digits, 00, sign
-      {"P(3)9", "COMP-3", 0, 1, 7, 3, 0, -1, -1, -3, 1},
-      {"9P(3)", "PACKED-DECIMAL", 0, 1, 6, 2, 0, -1, -1, 3, 1},
-      {"9pp", "COMP", 0, 2, 5, 2, 0, -1, -1, 2, 1},
-      {"9(8)PP", "COMP", 0, 4, 12, 3, 0, -1, -1, 2, 8},  // up to 9999999900
-      {"S9(3)", "COMP-3", 3, 2, 5, 2, SIGNED_LEADING_SEPARATE, -1, -1, 0, 3},
-      {"9(3)", "COMP-3", 0x203, 2, 5, 2, SIGN_LEADING | SIGN_SEPARATE, -1, -1, 0, 3},
-  };
-  for (const FormatCase& c : cases) expectFormat(c);
-}
-
-TEST(CCBFormatTest, DisplayPictures) {
-  const FormatCase cases[] = {
-      // picture, usage, sign: storage, output, type, flags, point, fraction, scale, digits
-      {"X(10)", "DISPLAY", 0, 10, 10, 4, 0, -1, -1, 0, 0},
-      {"x(3)", "display", 0, 3, 5, 4, 0, -1, -1, 0, 0},
-      {"X", "DISPLAY", 0, 1, 5, 4, 0, -1, -1, 0, 0},
-      {"", "DISPLAY", 0, 0, 5, 2, 0, -1, -1, 0, 0},
-      {"S9(5)V99", "DISPLAY", 0, 7, 9, 3, SIGNED_TRAILING, 5, -1, 0, 0},
-      {"S9(5)V99", "DISPLAY", 3, 8, 9, 3, SIGNED_LEADING_SEPARATE, 6, -1, 0, 0},
-      {"S9(3)V99", "DISPLAY", 2, 6, 7, 3, SIGNED_SEPARATE, 4, -1, 0, 0},
-      {"S9(3)", "DISPLAY", 1, 3, 5, 2, SIGNED_LEADING, -1, -1, 0, 0},
-      {"9(3)v9(2)", "DISPLAY", 0, 5, 6, 3, 0, 3, -1, 0, 0},
-      {"9(3)V", "DISPLAY", 0, 3, 5, 3, 0, 3, -1, 0, 0},
-      {"ZZZZ9.99-", "DISPLAY", 0, 9, 9, 3, 0, -1, -1, 0, 0},
-      {"+9(3).99", "DISPLAY", 0, 7, 7, 3, 0, -1, -1, 0, 0},
-      {"9.99E+99", "DISPLAY", 0, 8, 8, 3, 0, -1, -1, 0, 0},
-      {"ZZ,ZZ9", "DISPLAY", 0, 6, 6, 4, 0, -1, -1, 0, 0},
-      {"$,$$9.99", "DISPLAY", 0, 8, 8, 4, 0, -1, -1, 0, 0},
-      {"99B99/99", "DISPLAY", 0, 8, 8, 4, 0, -1, -1, 0, 0},
-      {"-ZZZ9", "DISPLAY", 0, 5, 5, 2, 0, -1, -1, 0, 0},
-      {"*(4)0", "DISPLAY", 0, 5, 5, 2, 0, -1, -1, 0, 0},
-      {"9(3)CR", "DISPLAY", 0, 5, 5, 2, 0, -1, -1, 0, 0},
-      {"9(3)cr", "DISPLAY", 0, 5, 5, 2, 0, -1, -1, 0, 0},
-      {"9(4)DB", "DISPLAY", 0, 6, 6, 2, 0, -1, -1, 0, 0},
-      {"PPP999", "DISPLAY", 0, 3, 7, 3, 0, -1, -1, -3, 0},
-      {"999PPP", "DISPLAY", 0, 3, 6, 2, 0, -1, -1, 3, 0},
-      {"P(3)999", "DISPLAY", 0, 3, 7, 3, 0, -1, -1, -3, 0},
-      {"999P(3)", "DISPLAY", 0, 3, 6, 2, 0, -1, -1, 3, 0},
-      {"N(10)", "NATIONAL", 0, 10, 10, 4, 0, -1, -1, 0, 0},
-      {"G(4)", "DISPLAY-1", 0, 4, 5, 4, 0, -1, -1, 0, 0},
-      // Long numbers are typed by their digit positions, as binary and packed ones are.
-      {"9(10)", "DISPLAY", 0, 10, 10, 3, 0, -1, -1, 0, 0},
-      {"S9(15)", "DISPLAY", 2, 16, 16, 3, SIGNED_SEPARATE, -1, -1, 0, 0},
-      {"9(16)", "DISPLAY", 0, 16, 16, 4, 0, -1, -1, 0, 0},
-      {"9(8)PP", "DISPLAY", 0, 8, 10, 3, 0, -1, -1, 2, 0},
-  };
-  for (const FormatCase& c : cases) expectFormat(c);
-}
-
-TEST(CCBFormatTest, RejectsBadPicturesWithTheirMessages) {
+TEST(CCBFormatTest, PicturesGiveLengthsTypesPointsAndScales) {
   const struct {
     const char* picture;
     const char* usage;
-    const char* message;
+    int sign;
+    int storage, output, type, point, scale;
+  } cases[] = {
+      {"S9(4)", "BINARY", 0, 2, 6, 2, -1, 0},
+      {"9(5)", "COMP", 0, 4, 7, 2, -1, 0},
+      {"9(10)", "COMP", 0, 8, 12, 3, -1, 0},
+      {"S9(16)", "COMP", 0, 8, 18, 4, -1, 0},
+      {"S9(11)V99", "COMP-5", 0, 8, 15, 3, 11, 0},
+      {"S9(7)V99", "COMP-3", 0, 5, 11, 3, 7, 0},
+      {"9(4)", "COMP-3", 0, 3, 6, 2, -1, 0},
+      {"9(5)", "COMP-3", 0, 3, 7, 2, -1, 0},
+      {"s9v99", "computational-3", 0, 2, 5, 3, 1, 0},
+      {"9(05)", "COMP", 0, 4, 7, 2, -1, 0},
+      {"99(3)", "COMP-3", 0, 3, 6, 2, -1, 0},   // 9 and 9(3)
+      {"PP99", "COMP", 0, 2, 7, 3, -1, -2},     // leading P: real
+      {"S99PP", "COMP", 0, 2, 6, 2, -1, 2},     // trailing P
+      {"P(3)9", "COMP-3", 0, 1, 7, 3, -1, -3},  // P(n) is n scaling positions
+      {"9(8)PP", "COMP", 0, 4, 12, 3, -1, 2},   // up to 9999999900: real
+      {"X(10)", "DISPLAY", 0, 10, 10, 4, -1, 0},
+      {"X", "DISPLAY", 0, 1, 5, 4, -1, 0},  // output raised to 5
+      {"S9(5)V99", "DISPLAY", 0, 7, 9, 3, 5, 0},
+      {"S9(5)V99", "DISPLAY", LEAD | SEP, 8, 9, 3, 6, 0},
+      {"ZZZZ9.99-", "DISPLAY", 0, 9, 9, 3, -1, 0},
+      {"ZZ,ZZ9", "DISPLAY", 0, 6, 6, 4, -1, 0},
+      {"-ZZZ9", "DISPLAY", 0, 5, 5, 2, -1, 0},
+      {"9(3)CR", "DISPLAY", 0, 5, 5, 2, -1, 0},
+      {"9(4)db", "DISPLAY", 0, 6, 6, 2, -1, 0},
+      {"PPP999", "DISPLAY", 0, 3, 7, 3, -1, -3},
+      {"999PPP", "DISPLAY", 0, 3, 6, 2, -1, 3},
+      {"9(10)", "DISPLAY", 0, 10, 10, 3, -1, 0},  // typed by digit positions
+      {"9(16)", "DISPLAY", 0, 16, 16, 4, -1, 0},
+      {"N(10)", "NATIONAL", 0, 10, 10, 4, -1, 0},
+      {"X(16777216)", "DISPLAY", 0, 16777216, 16777216, 4, -1, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.picture) + " " + c.usage);
+    QvbString error;
+    std::unique_ptr<CCBFormat> f = build(c.picture, c.usage, c.sign, error);
+    ASSERT_NE(nullptr, f) << error.asCstr();
+    EXPECT_EQ(c.storage, f->storageLength());
+    EXPECT_EQ(c.output, f->outputLength());
+    EXPECT_EQ(c.type, f->outputType());
+    EXPECT_EQ(c.point, f->decimalPosition());
+    EXPECT_EQ(c.scale, f->scaleCount());
+  }
+}
+
+TEST(CCBFormatTest, RefusedPicturesAndTheirMessages) {
+  const char* const tooLong = "Picture exceeds the maximum field length of 16777216";
+  std::string manyCounts;
+  for (int i = 0; i < 2000; ++i) manyCounts += "X(9999)";
+  const struct {
+    std::string picture;
+    const char* usage;
+    const char* message;  // "(unchanged)": refused without a message
   } cases[] = {
       {"9(3)", "COMP-1", "Invalid or unknown usage clause"},
-      {"9(3)", "INDEX", "Invalid or unknown usage clause"},
-      {"9(3)", "", "Invalid or unknown usage clause"},
       {"S", "COMP-3", "Insufficient information in picture"},
       {"", "BINARY", "Insufficient information in picture"},
       {"9(0)", "DISPLAY", "Invalid number of repetitions"},
-      {"9(0)", "COMP", "Invalid number of repetitions"},
-      {"9(00)", "COMP-3", "Invalid number of repetitions"},
-      {"9(-3)", "DISPLAY", "Invalid number of repetitions"},
       {"9(-3)", "COMP-3", "Invalid number of repetitions"},
-      {"X()", "DISPLAY", "Invalid number of repetitions"},
       {"X(A)", "DISPLAY", "Invalid number of repetitions"},
-      {"P(0)9", "COMP", "Invalid number of repetitions"},
+      {"9(99999999999)", "COMP", "Invalid number of repetitions"},
+      {"X(16777217)", "DISPLAY", "Invalid number of repetitions"},
       {"9(3)K", "DISPLAY", "Unrecognized character 'K' found"},
-      {"9(3)k", "DISPLAY", "Unrecognized character 'k' found"},
-      {"9C", "DISPLAY", "Unrecognized character 'C' found"},
-      {"9D", "DISPLAY", "Unrecognized character 'D' found"},
       {"9K", "COMP", "Unrecognized character 'K' found"},
-      {"99S", "COMP-3", "Unrecognized character 'S' found"},
-      {"9.99", "COMP-3", "Unrecognized character '.' found"},
-      {"(3)", "COMP", "Unrecognized character '(' found"},
       {"P9P", "DISPLAY", "Can't have both leading and trailing zeros"},
-      {"P9P", "COMP", "Can't have both leading and trailing zeros"},
       {"P(2)9P", "COMP-3", "Can't have both leading and trailing zeros"},
-      {"PP99P(2)", "DISPLAY", "Can't have both leading and trailing zeros"},
       {"(3)", "DISPLAY", "Unexpected parentheses found"},
-      {"9(3))", "DISPLAY", "Unexpected parentheses found"},
       {"X(2)(3)", "DISPLAY", "Unexpected parentheses found"},
-      // Silent failures: the error text stays as it was.
+      {"X(16777216)X", "DISPLAY", tooLong},
+      {"9(16777216)", "COMP-3", tooLong},  // sign and point make the text longer
+      {manyCounts, "DISPLAY", tooLong},
       {"9(3", "DISPLAY", "(unchanged)"},
-      {"X(", "DISPLAY", "(unchanged)"},
-      {"9(3", "COMP-3", "(unchanged)"},
       {"9V9V9", "DISPLAY", "(unchanged)"},
       {"9V9V9", "COMP-3", "(unchanged)"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(c.message, failure(c.picture, c.usage)) << c.picture << " " << c.usage;
+    QvbString error("(unchanged)");
+    EXPECT_EQ(nullptr, build(c.picture, c.usage, 0, error)) << c.picture;
+    EXPECT_STREQ(c.message, error.asCstr()) << c.picture.substr(0, 20) << " " << c.usage;
   }
 }
 
-TEST(CCBFormatTest, RefusesPicturesBeyondTheFieldLimit) {
-  const std::string tooLong = "Picture exceeds the maximum field length of 16777216";
-  const struct {
-    std::string picture;
-    const char* usage;
-    const char* message;
-  } cases[] = {
-      {"9(99999999999)", "DISPLAY", "Invalid number of repetitions"},
-      {"9(99999999999)", "COMP", "Invalid number of repetitions"},
-      {"X(16777217)", "DISPLAY", "Invalid number of repetitions"},
-      {"X(16777216)X", "DISPLAY", tooLong.c_str()},
-      {"9(16777216)CR", "DISPLAY", tooLong.c_str()},
-      {"S9(16777216)", "DISPLAY", tooLong.c_str()},  // the embedded sign makes it one longer
-      {"9(16777216)V", "DISPLAY", tooLong.c_str()},
-      {"P(16777216)P", "DISPLAY", tooLong.c_str()},
-      {"9(16777216)9", "COMP-3", tooLong.c_str()},
-      {"9(16777216)", "COMP-3", tooLong.c_str()},  // sign and point make it two longer
-      {"P(16777216)9", "COMP", tooLong.c_str()},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(c.message, failure(c.picture, c.usage)) << c.picture << " " << c.usage;
+struct DecodeCase {
+  const char* picture;
+  const char* usage;
+  int sign;
+  std::string bytes;
+  const char* text;
+};
+
+// Decodes the bytes with a format of the picture; the text is what a value keeps.
+void expectTexts(const DecodeCase* cases, size_t count, bool noConvert) {
+  for (size_t i = 0; i < count; ++i) {
+    const DecodeCase& c = cases[i];
+    SCOPED_TRACE(std::string(c.picture) + " " + c.usage);
+    QvbString error;
+    std::unique_ptr<CCBFormat> f = build(c.picture, c.usage, c.sign, error);
+    ASSERT_NE(nullptr, f) << error.asCstr();
+    ASSERT_EQ(static_cast<int>(c.bytes.size()), f->storageLength());
+    int length = 0;
+    const char* text =
+        f->decodeText(reinterpret_cast<const unsigned char*>(c.bytes.data()), noConvert, &length);
+    QvbDatavar value;
+    value.assignBytes(text, length);
+    EXPECT_STREQ(c.text, value.asString().asCstr());
   }
-  std::string accumulated;
-  for (int i = 0; i < 2000; ++i) accumulated += "X(9999)";  // 19,998,000 positions
-  EXPECT_EQ(tooLong, failure(accumulated, "DISPLAY"));
-  std::string scaled;
-  for (int i = 0; i < 2000; ++i) scaled += "P(9999)";
-  EXPECT_EQ(tooLong, failure(scaled + "9", "COMP-3"));
 }
 
-TEST(CCBFormatTest, AcceptsPicturesUpToTheFieldLimit) {
-  const FormatCase cases[] = {
-      {"X(16777216)", "DISPLAY", 0, 16777216, 16777216, 4, 0, -1, -1, 0, 0},
-      {"9(16777214)", "COMP-3", 0, 8388608, 16777216, 4, 0, -1, -1, 0, 16777214},
+const std::string FF8(8, '\xFF');
+
+TEST(CCBFormatTest, DecodesBinaryAndPacked) {
+  const DecodeCase cases[] = {
+      {"S9(4)", "BINARY", 0, "\xFF\xFE", "-2"},
+      {"9(4)", "BINARY", 0, std::string("\x80\x00", 2), "32768"},
+      {"S9(9)", "COMP", 0, std::string("\x00\x00\x01\x00", 4), "256"},
+      {"S9(18)", "COMP", 0, "\x80" + std::string(7, '\0'), "-9223372036854775808"},
+      {"9(18)", "COMP", 0, FF8, "18446744073709551615"},  // unsigned above 2^63
+      {"S9(2)V99", "BINARY", 0, "\x04\xB5", "12.05"},
+      {"S9(2)V99", "BINARY", 0, "\xFF\xFB", "-0.05"},
+      {"S9(2)V99", "BINARY", 0, "\xFB\x4B", "-12.05"},
+      {"S9(4)V", "BINARY", 0, "\x04\xB5", "1205.0"},
+      {"S99PP", "BINARY", 0, "\xFF\x9D", "-9900"},
+      {"PP99", "BINARY", 0, std::string("\x00\x0C", 2), ".0012"},
+      {"PP99", "BINARY", 0, std::string("\x00\x01", 2), ".0001"},  // every digit position
+      // Texts longer than the picture declares come out whole.
+      {"9", "COMP", 0, "\xFF\xFF", "65535"},
+      {"V9(18)", "COMP", 0, FF8, "18.446744073709551615"},
+      {"9(10)P(3)", "COMP", 0, FF8, "18446744073709551615000"},
+      {"S9(5)", "COMP-3", 0, "\x12\x34\x5C", "12345"},
+      {"S9(5)", "COMP-3", 0, "\x12\x34\x5D", "-12345"},
+      {"S9(5)", "COMP-3", 0, "\x12\x34\x5B", "-12345"},
+      {"S9(5)", "COMP-3", 0, "\x12\x34\x5F", "12345"},
+      {"9(4)", "COMP-3", 0, std::string("\x01\x23\x4F", 3), "1234"},  // pad nibble not shown
+      {"9(2)", "COMP-3", 0, std::string("\x01\x2F", 2), "12"},
+      {"S9(5)V9", "COMP-3", 0, std::string("\x01\x23\x45\x6C", 4), "12345.6"},
+      {"S9(3)V99", "COMP-3", 0, "\x12\x34\x5C", "123.45"},
+      {"S9(4)V", "COMP-3", 0, std::string("\x01\x23\x4C", 3), "1234"},  // no digit after V
+      {"PP999", "COMP-3", 0, "\x12\x3C", ".00123"},
+      {"S9(3)P(2)", "COMP-3", 0, "\x12\x3D", "-12300"},
+      {"S9(5)", "COMP-3", 0, "\x12\x1A\x5C", "#ERR#"},  // a digit nibble above 9
+      {"9(4)", "COMP-3", 0, "\xF1\x23\x4C", "#ERR#"},   // the pad nibble too
+      {"S9(5)", "COMP-3", 0, "\x12\x34\x55", "#ERR#"},  // a digit as the sign
+      {"N(2)", "NATIONAL", 0, "ab", "#ERR#"},
   };
-  for (const FormatCase& c : cases) expectFormat(c);
+  expectTexts(cases, sizeof cases / sizeof cases[0], true);
 }
 
-TEST(CCBFormatTest, ReadsPicturesOfThousandsOfCharacters) {
+// ASCII data (noConvert true): overpunch characters, digits and 'p'-'y' for negatives.
+TEST(CCBFormatTest, DecodesAsciiDisplay) {
+  const DecodeCase cases[] = {
+      {"X(5)", "DISPLAY", 0, "HELLO", "HELLO"},
+      {"X(5)", "DISPLAY", 0, std::string("HE\0LO", 5), "HE"},  // a zero byte ends it
+      {"9(3)V99", "DISPLAY", 0, "12345", "123.45"},
+      {"PP99", "DISPLAY", 0, "12", ".0012"},
+      {"99PP", "DISPLAY", 0, "12", "1200"},
+      {"S9(3)V99", "DISPLAY", SEP, "12345-", "-123.45"},
+      {"S9(3)V99", "DISPLAY", LEAD | SEP, "+12345", "+123.45"},
+      {"S9(3)V99", "DISPLAY", 0, "12345", " 123.45"},
+      {"S9(3)V99", "DISPLAY", LEAD, "J2345", "-123.45"},
+      {"SPP99", "DISPLAY", 0, "1r", "-.0012"},
+      {"S9(3)", "DISPLAY", 0, "12{", " 120"},
+      {"S9(3)", "DISPLAY", 0, "12I", " 129"},
+      {"S9(3)", "DISPLAY", 0, "12}", "-120"},
+      {"S9(3)", "DISPLAY", 0, "12R", "-129"},
+      {"S9(3)", "DISPLAY", 0, "12y", "-129"},
+      {"S9(3)", "DISPLAY", 0, "12\xD5", "-125"},
+      {"S9(3)", "DISPLAY", 0, "12 ", "#ERR#"},
+      {"S9(3)", "DISPLAY", 0, "12S", "#ERR#"},
+      {"S9(3)", "DISPLAY", 0, "12\xCA", "#ERR#"},  // zone C, digit above 9
+  };
+  expectTexts(cases, sizeof cases / sizeof cases[0], true);
+}
+
+// EBCDIC data (noConvert false): zones C, F, A, E positive, D and B negative.
+TEST(CCBFormatTest, DecodesEbcdicDisplay) {
+  const DecodeCase cases[] = {
+      {"X(6)", "DISPLAY", 0, "\x81\x82\x40\xF1\x4B\x5B", "ab 1.$"},
+      {"S9(3)", "DISPLAY", 0, "\xF1\xF2\xC3", " 123"},
+      {"S9(3)", "DISPLAY", 0, "\xF1\xF2\xA3", " 123"},
+      {"S9(3)", "DISPLAY", 0, "\xF1\xF2\xD0", "-120"},
+      {"S9(3)", "DISPLAY", 0, "\xF1\xF2\xB3", "-123"},
+      {"S9(3)", "DISPLAY", LEAD, "\xD1\xF2\xF3", "-123"},
+      {"S9(3)V99", "DISPLAY", SEP, "\xF1\xF2\xF3\xF4\xF5\x60", "-123.45"},
+      {"S9(3)", "DISPLAY", 0, "\xF1\xF2\x33", "#ERR#"},  // an ASCII digit is no EBCDIC sign
+      {"S9(3)", "DISPLAY", 0, "\xF1\xF2\xFA", "#ERR#"},
+  };
+  expectTexts(cases, sizeof cases / sizeof cases[0], false);
+}
+
+// A plain text is the field's bytes themselves: no copy is made.
+TEST(CCBFormatTest, PlainTextIsTheBytesThemselves) {
   QvbString error;
-  std::unique_ptr<CCBFormat> text(
-      CCBFormat::create(std::string(5000, 'X').c_str(), "DISPLAY", 0, error));
-  ASSERT_NE(nullptr, text);
-  EXPECT_EQ(5000, text->storageLength());
-  std::unique_ptr<CCBFormat> packed(
-      CCBFormat::create(std::string(5000, '9').c_str(), "COMP-3", 0, error));
-  ASSERT_NE(nullptr, packed);
-  EXPECT_EQ(2501, packed->storageLength());
-  EXPECT_EQ(5002, packed->outputLength());
-  std::unique_ptr<CCBFormat> scaled(
-      CCBFormat::create((std::string(5000, 'P') + "9").c_str(), "DISPLAY", 0, error));
-  ASSERT_NE(nullptr, scaled);
-  EXPECT_EQ(-5000, scaled->scaleCount());
-  EXPECT_EQ(5002, scaled->outputLength());
-
-  EXPECT_EQ("Unexpected parentheses found", failure(std::string(4000, '('), "DISPLAY"));
-  EXPECT_EQ("(unchanged)", failure(std::string(4000, '('), "COMP"));
-  std::string everyByte;
-  for (int i = 0; i < 4000; ++i) everyByte += static_cast<char>(1 + i % 255);
-  failure(everyByte, "DISPLAY");
-  failure(everyByte, "COMP-3");
+  std::unique_ptr<CCBFormat> f = build("X(4)", "DISPLAY", 0, error);
+  const unsigned char bytes[] = {'A', 'B', 'C', 'D'};
+  int length = 0;
+  EXPECT_EQ(reinterpret_cast<const char*>(bytes), f->decodeText(bytes, true, &length));
+  EXPECT_EQ(4, length);
+  EXPECT_NE(reinterpret_cast<const char*>(bytes), f->decodeText(bytes, false, &length));
 }
 
 }  // namespace

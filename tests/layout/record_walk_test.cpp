@@ -1,195 +1,244 @@
-// The record walk: offsets, final positions and column indexes of every field
-// occurrence, for groups, fixed and variable tables and redefinitions.
+// The record walk and the output array: offsets and column indexes of every field
+// occurrence, output names and entry ids, size limits, and what decoding leaves in the
+// columns record after record.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "input/ccb_data_file.h"
 #include "layout/layout_test_util.h"
+#include "test_util.h"
 
 namespace {
 
 using test_support::Decode;
+using test_support::field;
 using test_support::probe;
 using test_support::table;
 
-// Walks the root at offset with the output array built, returning the end position.
-int walk(CCBDataRoot& root, int offset = 0) {
-  root.buildOutputColumns();
-  int position = -1;
-  EXPECT_TRUE(root.walkRecord(0, offset, &position));
-  return position;
-}
-
-void expectDecodes(const std::vector<Decode>& expected, const std::vector<Decode>& actual) {
-  ASSERT_EQ(expected.size(), actual.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(expected[i].name, actual[i].name);
-    EXPECT_EQ(expected[i].offset, actual[i].offset);
-    EXPECT_EQ(expected[i].column, actual[i].column);
+// "NAME@offset#column" for each decode, in order.
+std::string trace(const std::vector<Decode>& log) {
+  std::string out;
+  for (const Decode& d : log) {
+    out += d.name + "@" + std::to_string(d.offset) + "#" + std::to_string(d.column) + " ";
   }
+  return out;
 }
 
-TEST(RecordWalkTest, GroupIsWalkedOnceAsTheSumOfItsChildren) {
-  std::vector<Decode> log;
-  CCBDataRoot root;
-  CCBData* group = table(&root, "G");
-  probe(group, "A", 3, &log);
-  probe(group, "B", 5, &log);
-  probe(&root, "C", 2, &log);
-  EXPECT_EQ(110, walk(root, 100));
-  expectDecodes({{"A", 100, 0}, {"B", 103, 1}, {"C", 108, 2}}, log);
-  EXPECT_EQ(100, group->getStartOffset());
-  EXPECT_EQ(10, root.getMaxLength());
-}
-
-TEST(RecordWalkTest, FixedTableRepeatsItsGroupIntoFollowingColumns) {
-  std::vector<Decode> log;
-  CCBDataRoot root;
-  probe(&root, "LEAD", 4, &log);
-  CCBData* group = table(&root, "G", 3);
-  probe(group, "A", 4, &log);
-  probe(group, "B", 4, &log);
-  probe(&root, "TAIL", 1, &log);
-  EXPECT_EQ(129, walk(root, 100));
-  expectDecodes({{"LEAD", 100, 0},
-                 {"A", 104, 1},
-                 {"B", 108, 2},
-                 {"A", 112, 3},
-                 {"B", 116, 4},
-                 {"A", 120, 5},
-                 {"B", 124, 6},
-                 {"TAIL", 128, 7}},
-                log);
-  EXPECT_EQ(6, group->getColumnCount());
-  EXPECT_EQ(2, group->getColumnsPerRepetition());
-  EXPECT_EQ(29, root.getMaxLength());
-}
-
-TEST(RecordWalkTest, RepeatedFieldTakesOneColumnPerRepetition) {
-  std::vector<Decode> log;
-  CCBDataRoot root;
-  CCBData* codes = probe(&root, "CODE", 2, &log);
-  codes->setOccurs(3);
-  probe(&root, "END", 1, &log);
-  EXPECT_EQ(7, walk(root));
-  expectDecodes({{"CODE", 0, 0}, {"CODE", 2, 1}, {"CODE", 4, 2}, {"END", 6, 3}}, log);
-}
-
-// Nested tables: columns of repetition r follow those of repetition r - 1.
-TEST(RecordWalkTest, NestedTablesExpandInRecordOrder) {
-  std::vector<Decode> log;
-  CCBDataRoot root;
-  CCBData* outer = table(&root, "OUTER", 2);
-  probe(outer, "K", 1, &log);
-  CCBData* inner = table(outer, "INNER", 2);
-  probe(inner, "V", 2, &log);
-  EXPECT_EQ(10, walk(root));
-  expectDecodes({{"K", 0, 0}, {"V", 1, 1}, {"V", 3, 2}, {"K", 5, 3}, {"V", 6, 4}, {"V", 8, 5}},
-                log);
-}
-
-class DependingTest : public ::testing::TestWithParam<std::pair<const char*, int>> {};
-
-// OCCURS 1 TO 5 DEPENDING ON a count: the count decides the repetitions, cut at
-// the maximum; zero or negative walks none and the position does not move. Skipped
-// repetitions keep their columns: the next item's column is the same whatever the count.
-TEST_P(DependingTest, CountDecidesRepetitions) {
-  const char* countText = GetParam().first;
-  const int repetitions = GetParam().second;
-  std::vector<Decode> log;
-  CCBDataRoot root;
-  CCBDataField* count = test_support::field(&root, "N");
-  CCBData* items = table(&root, "ITEMS");
-  probe(items, "ITEM", 3, &log);
-  ASSERT_TRUE(items->setOccursDepending("N", 5));
-  test_support::probe(&root, "AFTER", 1, &log);
-  count->setFieldKind(FIELD_KIND_VALUE);
-  count->setConstValue(countText);
-  EXPECT_EQ(3 * repetitions + 1, walk(root, 0));
-  ASSERT_EQ(static_cast<size_t>(repetitions) + 1, log.size());
-  for (int r = 0; r < repetitions; ++r) EXPECT_EQ(3 * r, log[static_cast<size_t>(r)].offset);
-  EXPECT_EQ("AFTER", log.back().name);
-  EXPECT_EQ(6, log.back().column);
-  EXPECT_EQ(16, root.getMaxLength());  // counted at the maximum
-}
-
-INSTANTIATE_TEST_SUITE_P(Counts, DependingTest,
-                         ::testing::Values(std::make_pair("3", 3), std::make_pair("7", 5),
-                                           std::make_pair("0", 0), std::make_pair("-2", 0),
-                                           std::make_pair(" 5", 5), std::make_pair("XY", 0)));
-
-// A field of 2 bytes redefined by a group of 5: the group starts at the field's
-// start and the next item 5 bytes after it; redefined by 1 byte: 2 bytes after.
-TEST(RecordWalkTest, RedefinitionRestartsAtTheRedefinedItem) {
-  struct Case {
-    int redefiningLength;
-    int nextOffset;
+TEST(RecordWalkTest, OffsetsColumnsAndEnds) {
+  using Build = std::function<void(CCBDataRoot&, std::vector<Decode>*)>;
+  const struct {
+    const char* what;
+    Build build;
+    const char* decodes;
+    int end;
+    int maxLength;
+  } cases[] = {
+      {"group walked once",
+       [](CCBDataRoot& r, std::vector<Decode>* l) {
+         CCBData* g = table(&r, "G");
+         probe(g, "A", 3, l);
+         probe(g, "B", 5, l);
+         probe(&r, "C", 2, l);
+       },
+       "A@100#0 B@103#1 C@108#2 ", 110, 10},
+      {"OCCURS 3 of two 4-byte fields",
+       [](CCBDataRoot& r, std::vector<Decode>* l) {
+         CCBData* g = table(&r, "G", 3);
+         probe(g, "A", 4, l);
+         probe(g, "B", 4, l);
+       },
+       "A@100#0 B@104#1 A@108#2 B@112#3 A@116#4 B@120#5 ", 124, 24},
+      {"nested tables",
+       [](CCBDataRoot& r, std::vector<Decode>* l) {
+         CCBData* outer = table(&r, "O", 2);
+         probe(outer, "K", 1, l);
+         probe(table(outer, "I", 2), "V", 2, l);
+       },
+       "K@100#0 V@101#1 V@103#2 K@105#3 V@106#4 V@108#5 ", 110, 10},
+      {"2 bytes redefined by 5",
+       [](CCBDataRoot& r, std::vector<Decode>* l) {
+         probe(&r, "F", 2, l);
+         CCBData* g = table(&r, "G");
+         g->setRedefines("F");
+         probe(g, "G1", 5, l);
+         probe(&r, "N", 1, l);
+       },
+       "F@100#0 G1@100#1 N@105#2 ", 106, 3},
+      {"2 bytes redefined by 1",
+       [](CCBDataRoot& r, std::vector<Decode>* l) {
+         probe(&r, "F", 2, l);
+         probe(&r, "R", 1, l)->setRedefines("F");
+         probe(&r, "N", 1, l);
+       },
+       "F@100#0 R@100#1 N@102#2 ", 103, 3},
+      {"redefinition inside a table",
+       [](CCBDataRoot& r, std::vector<Decode>* l) {
+         CCBData* g = table(&r, "G", 2);
+         probe(g, "A", 4, l);
+         probe(g, "B", 2, l)->setRedefines("A");
+       },
+       "A@100#0 B@100#1 A@104#2 B@104#3 ", 108, 8},
   };
-  for (const Case& c : {Case{5, 5}, Case{1, 2}}) {
-    SCOPED_TRACE(c.redefiningLength);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     std::vector<Decode> log;
     CCBDataRoot root;
-    probe(&root, "F", 2, &log);
-    CCBData* group = table(&root, "G");
-    ASSERT_TRUE(group->setRedefines("F"));
-    probe(group, "G1", c.redefiningLength, &log);
-    probe(&root, "NEXT", 1, &log);
-    EXPECT_EQ(c.nextOffset + 1, walk(root));
-    expectDecodes({{"F", 0, 0}, {"G1", 0, 1}, {"NEXT", c.nextOffset, 2}}, log);
-    EXPECT_EQ(3, root.getMaxLength());  // redefinitions count nothing
+    c.build(root, &log);
+    root.buildOutputColumns();
+    int end = 0;
+    ASSERT_TRUE(root.walkRecord(0, 100, &end));
+    EXPECT_EQ(c.decodes, trace(log));
+    EXPECT_EQ(c.end, end);
+    EXPECT_EQ(c.maxLength, root.getMaxLength());
   }
 }
 
-TEST(RecordWalkTest, RedefinitionOfAnItemInsideATable) {
-  std::vector<Decode> log;
+// OCCURS 1 TO 5 DEPENDING ON N: the count is cut at the maximum, none for 0 or less,
+// and the next item's column stays where the maximum puts it.
+TEST(RecordWalkTest, DependingCountDecidesRepetitions) {
+  const struct {
+    const char* count;
+    int repetitions;
+  } cases[] = {{"3", 3}, {"7", 5}, {"0", 0}, {"-2", 0}, {"XY", 0}};
+  for (const auto& c : cases) {
+    std::vector<Decode> log;
+    CCBDataRoot root;
+    CCBDataField* n = field(&root, "N");
+    n->setFieldKind(FIELD_KIND_VALUE);
+    n->setConstValue(c.count);
+    CCBData* items = table(&root, "ITEMS");
+    probe(items, "ITEM", 3, &log);
+    ASSERT_TRUE(items->setOccursDepending("N", 5));
+    probe(&root, "AFTER", 1, &log);
+    root.buildOutputColumns();
+    int end = 0;
+    ASSERT_TRUE(root.walkRecord(0, 0, &end));
+    EXPECT_EQ(3 * c.repetitions + 1, end) << c.count;
+    EXPECT_EQ(6, log.back().column) << c.count;
+    EXPECT_EQ(16, root.getMaxLength());  // counted at the maximum
+  }
+}
+
+TEST(RecordWalkTest, OutputNamesAndEntryIds) {
   CCBDataRoot root;
-  probe(&root, "HEAD", 10, &log);
-  CCBData* g = table(&root, "G", 2);
-  probe(g, "A", 4, &log);
-  CCBData* b = probe(g, "B", 2, &log);
-  ASSERT_TRUE(b->setRedefines("A"));
-  EXPECT_EQ(18, walk(root));
-  expectDecodes({{"HEAD", 0, 0}, {"A", 10, 1}, {"B", 10, 2}, {"A", 14, 3}, {"B", 14, 4}}, log);
+  root.setName("REC");
+  CCBData* orders = table(&root, "ORDER", 2);
+  field(orders, "ID");
+  field(table(orders, "LINE", 2), "QTY");
+  field(&root, "QTY");
+  field(&root, "AMT")->setOutputName("ID");  // an output name counts like a data name
+  field(&root, "")->setFieldKind(FIELD_KIND_FILLER);
+  field(&root, "FILLER");
+  root.buildOutputColumns();
+  std::string columns;
+  for (int i = 0; i < root.getColumnCount(); ++i) {
+    columns += root.getColumn(i)->getName().str() + " ";
+  }
+  EXPECT_EQ("ID QTY QTY_1 ID_1 QTY_2 QTY_3 QTY_4 ID_2 FILLER FILLER_1 ", columns);
+  std::string entries;  // name:id:parent, the first fourteen
+  for (int i = 0; i < 14; ++i) {
+    const CCBOutputEntry* e = root.getNodeEntry(i);
+    entries += e->getName().str() + ":" + std::to_string(e->getEntryId()) + ":" +
+               std::to_string(e->getParentEntryId()) + " ";
+  }
+  EXPECT_EQ(
+      "REC:1:0 ORDER:2:1 ID:3:2 LINE:4:2 QTY:5:4 LINE_1:6:2 QTY_1:7:6 ORDER_1:8:1 ID_1:9:8 "
+      "LINE_2:10:8 QTY_2:11:10 LINE_3:12:8 QTY_3:13:12 QTY_4:14:1 ",
+      entries);
+  EXPECT_EQ(nullptr, root.getColumn(-1));
+  EXPECT_EQ(nullptr, root.getColumn(root.getColumnCount()));
 }
 
-class FailingField : public CCBDataField {
- public:
-  bool decodeValue(int, int*, int) override {
-    setErrorMessage("Reached EOF on data file while reading data");
-    return false;
+TEST(RecordWalkTest, OversizedLayoutsAreRefused) {
+  std::vector<Decode> log;
+  CCBDataRoot longRecord;
+  probe(table(table(&longRecord, "O", 100000), "I", 100000), "F", 1000, &log);
+  EXPECT_EQ(2147483647, longRecord.getMaxLength());  // saturates
+  EXPECT_FALSE(longRecord.checkLimits());
+  EXPECT_STREQ("Record length exceeds the maximum of 268435456 bytes",
+               longRecord.getErrorMessage().asCstr());
+  CCBDataRoot manyEntries;
+  CCBData* inner = table(table(&manyEntries, "O", 3000), "I", 1000);
+  field(inner, "F");
+  field(inner, "G");
+  EXPECT_FALSE(manyEntries.checkLimits());
+  EXPECT_STREQ(
+      "Layout needs 9003001 output entries (repetitions of its items), more than the maximum of "
+      "4000000",
+      manyEntries.getErrorMessage().asCstr());
+  inner->setOccurs(400);
+  EXPECT_TRUE(manyEntries.checkLimits());
+}
+
+// A 9-byte record: A X(3), NUM 9(2), T OCCURS 2 of C X, K constant "Z", P S9(3) COMP-3.
+class ColumnValuesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    add(&root_, "A", "X(3)");
+    num_ = add(&root_, "NUM", "9(2)");
+    add(table(&root_, "T", 2), "C", "X");
+    CCBDataField* k = field(&root_, "K");
+    k->setFieldKind(FIELD_KIND_VALUE);
+    k->setConstValue("Z");
+    add(&root_, "P", "S9(3)", "COMP-3");
+    root_.buildOutputColumns();
   }
+  CCBDataField* add(CCBData* parent, const char* name, const char* picture,
+                    const char* usage = "DISPLAY") {
+    CCBDataField* f = field(parent, name);
+    f->setUsage(usage);
+    EXPECT_TRUE(f->setPicture(picture));
+    return f;
+  }
+  void open(const std::string& bytes) {
+    ASSERT_TRUE(file_.open(dir_.write("data.bin", bytes).c_str(), true));
+    root_.setDataSource(&file_);
+  }
+  bool readRecord(int* position) {
+    root_.clearColumnValues();
+    return root_.walkRecord(0, *position, position);
+  }
+  std::string columns() const {
+    std::string out;
+    for (int i = 0; i < root_.getColumnCount(); ++i) {
+      const QvbDatavar value = root_.getColumn(i)->getValue();
+      out += (value.isNull() ? std::string("null") : value.text().str()) + " ";
+    }
+    return out;
+  }
+  test_support::TempDir dir_;
+  CCBDataFile file_{9};
+  CCBDataRoot root_;
+  CCBDataField* num_ = nullptr;
 };
 
-TEST(RecordWalkTest, FailureStopsTheWalkAndTravelsToTheRoot) {
-  std::vector<Decode> log;
-  CCBDataRoot root;
-  CCBData* group = table(table(&root, "OUTER"), "INNER");
-  probe(group, "A", 1, &log);
-  group->addChild(new FailingField());
-  probe(group, "NEVER", 1, &log);
-  root.buildOutputColumns();
+// Each column shows its own occurrence; the constant leaves its column alone; a record
+// cut short leaves the columns after the failure null while fields keep their values.
+TEST_F(ColumnValuesTest, RecordAfterRecord) {
+  open(std::string("ABC12xy\x12\x3C") + "XYZ07pq\x99\x9D" + "EF");
   int position = 0;
-  EXPECT_FALSE(root.walkRecord(0, 0, &position));
-  EXPECT_STREQ("Reached EOF on data file while reading data", root.getErrorMessage().asCstr());
-  EXPECT_STREQ("Reached EOF on data file while reading data", group->getErrorMessage().asCstr());
-  ASSERT_EQ(1u, log.size());
+  ASSERT_TRUE(readRecord(&position));
+  EXPECT_EQ("ABC 12 x y null 123 ", columns());
+  ASSERT_TRUE(readRecord(&position));
+  EXPECT_EQ("XYZ 07 p q null -999 ", columns());
+  EXPECT_FALSE(readRecord(&position));
+  EXPECT_STREQ("Reached EOF on data file while reading data", root_.getErrorMessage().asCstr());
+  EXPECT_EQ("null null null null null null ", columns());
+  EXPECT_STREQ("07", num_->getValue().asString().asCstr());  // a failed decode keeps it
 }
 
-TEST(RecordWalkTest, MaxLengthsSaturateInsteadOfOverflowing) {
-  std::vector<Decode> log;
-  CCBDataRoot root;
-  CCBData* outer = table(&root, "OUTER", 100000);
-  CCBData* inner = table(outer, "INNER", 100000);
-  probe(inner, "F", 1000, &log);
-  EXPECT_EQ(2147483647, root.getMaxLength());
-  EXPECT_FALSE(root.checkLimits());
-  EXPECT_STREQ("Record length exceeds the maximum of 268435456 bytes",
-               root.getErrorMessage().asCstr());
-  CCBData* negative = table(&root, "NEG", -4);  // a negative count means no repetition
-  probe(negative, "N", 10, &log);
-  EXPECT_EQ(0, negative->getMaxLength());
+TEST_F(ColumnValuesTest, DecodeFailures) {
+  open("ABC12xy\x12\x3C");
+  int end = 0;
+  EXPECT_FALSE(num_->decodeValue(3, &end, 99));
+  EXPECT_STREQ("Output array error mismatch", num_->getErrorMessage().asCstr());
+  CCBDataField noFormat;
+  noFormat.setDataSource(&file_);
+  EXPECT_FALSE(noFormat.decodeValue(0, &end, -1));
+  EXPECT_STREQ("Empty picture object", noFormat.getErrorMessage().asCstr());
 }
 
 }  // namespace

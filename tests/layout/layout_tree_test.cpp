@@ -1,0 +1,107 @@
+// Layout trees: links and child iteration, the order of the name search, how
+// DEPENDING ON and REDEFINES names resolve, and trees too large for recursion.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "layout/layout_test_util.h"
+
+namespace {
+
+using test_support::field;
+using test_support::table;
+
+TEST(LayoutTreeTest, ChildrenKeepTheirOrder) {
+  CCBDataRoot root;
+  EXPECT_EQ(nullptr, root.nextChild(false));  // before a restart: past the end
+  CCBData* a = table(&root, "A");
+  CCBData* b = field(&root, "B");
+  CCBData* c = field(&root, "C");
+  EXPECT_TRUE(root.getFirstChild() == a && a->getNextSibling() == b &&
+              c->getPreviousSibling() == b);
+  EXPECT_TRUE(a->getParent() == &root && c->getParent() == &root && !c->getNextSibling());
+  EXPECT_EQ(a, root.nextChild(true));
+  EXPECT_EQ(b, root.nextChild(false));
+  EXPECT_EQ(c, root.nextChild(false));
+  EXPECT_EQ(nullptr, root.nextChild(false));
+  EXPECT_EQ(nullptr, root.nextChild(false));  // stays past the end
+}
+
+// 01 R. 05 A. 10 AX. 10 B. 15 y. 05 C. 10 D. 05 E. Then 01 Y; the root is named Y.
+TEST(LayoutTreeTest, NameSearchTakesTheNearestPrecedingSubtreesFirst) {
+  CCBDataRoot root;
+  root.setName("Y");  // searched through, never a match
+  CCBData* r = table(&root, "R");
+  CCBData* a = table(r, "A");
+  CCBData* ax = field(a, "AX");
+  CCBData* y = field(table(a, "B"), "y");
+  CCBData* c = table(r, "C");
+  CCBData* d = field(c, "D");
+  CCBData* e = field(r, "E");
+  CCBData* otherY = field(&root, "Y");
+  const struct {
+    CCBData* start;
+    const char* name;
+    bool tables, fields, skip;
+    CCBData* found;
+  } cases[] = {
+      {e, "Y", true, true, true, y},         // the first child's grandchild before the later 01 Y
+      {e, "d", false, true, true, d},        // letter case ignored
+      {e, "D", true, false, true, nullptr},  // tables only
+      {e, "C", true, false, true, c},
+      {e, "E", true, true, false, e},
+      {e, "E", true, true, true, e},  // skipping the start only skips its own check
+      {e, "E", false, false, false, nullptr},
+      {d, "AX", false, true, true, ax},  // climbs to C, then A's subtree
+      {ax, "E", false, true, true, e},   // the parent's later children too
+      {otherY, "Y", true, true, true, y},
+      {r, "R", true, true, true, nullptr},
+  };
+  for (const auto& t : cases) {
+    EXPECT_EQ(t.found, findByName(t.start, t.name, t.tables, t.fields, t.skip)) << t.name;
+  }
+  EXPECT_EQ(nullptr, findInSubtree(r, "Y", a, true, true));  // A and its subtree left out
+}
+
+TEST(LayoutTreeTest, DependingAndRedefinesResolveWhenSet) {
+  CCBDataRoot root;
+  CCBData* rec = table(&root, "REC");
+  CCBDataField* count = field(rec, "COUNT");
+  CCBData* group = table(rec, "GROUP");
+  CCBData* items = table(rec, "ITEMS");
+  EXPECT_TRUE(items->setOccursDepending("COUNT", 10));
+  EXPECT_TRUE(items->getOccursDependingNode() == count && items->isOccursDepending());
+  EXPECT_FALSE(items->setOccursDepending("GROUP", 5));  // only fields count
+  EXPECT_STREQ("Occurs depending field not found: GROUP", items->getErrorMessage().asCstr());
+  EXPECT_TRUE(items->setOccursDepending(QvbString(nullptr), 4) && items->isOccursFixed());
+  EXPECT_TRUE(items->setOccursDepending("NOWHERE", 0));  // no search at all
+  EXPECT_FALSE(count->setOccursDepending("COUNT", 3));   // never itself
+
+  EXPECT_FALSE(group->setRedefines("LATER"));  // not there yet
+  EXPECT_STREQ("Redefine field/table not found: LATER", group->getErrorMessage().asCstr());
+  CCBData* later = field(rec, "LATER");
+  EXPECT_FALSE(later->setRedefines("LATER"));  // never itself
+  EXPECT_TRUE(later->setRedefines("GROUP") && later->getRedefines() == group);
+  EXPECT_TRUE(later->setRedefines(QvbString(nullptr)) && later->getRedefines() == nullptr);
+  root.setOccurs(5);  // the root is never repeated and redefines nothing
+  EXPECT_TRUE(!root.isOccursFixed() && root.setRedefines("REC") && !root.getRedefines());
+}
+
+TEST(LayoutTreeTest, LongChainsAndDeepTreesNeedNoRecursion) {
+  auto root = std::make_unique<CCBDataRoot>();
+  CCBData* group = table(root.get(), "G");
+  CCBData* first = field(group, "FIRST");
+  CCBData* last = nullptr;
+  for (int i = 1; i < 100000; ++i) last = field(group, "F");
+  EXPECT_EQ(first, findByName(last, "FIRST", false, true, true));
+  EXPECT_EQ(100002, root->countOutputEntries());
+  root->buildOutputColumns();
+  EXPECT_STREQ("F_99998", root->getColumn(99999)->getName().asCstr());
+  root.reset();
+  root = std::make_unique<CCBDataRoot>();
+  CCBData* node = root.get();
+  for (int i = 0; i < 200000; ++i) node = table(node, "T");
+  root.reset();
+}
+
+}  // namespace
