@@ -1,0 +1,246 @@
+// End-to-end tests of the lyra tool on the bundled examples, and of the README's host
+// example. Expected values come from the programs that wrote the example files
+// (examples/cobol/), decoded by hand.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "test_util.h"
+
+namespace {
+
+using test_support::readFile;
+using test_support::TempDir;
+
+struct Result {
+  int status;  // the exit status; some other value when the program was killed
+  std::string out;
+  std::string err;
+};
+
+// Runs a built program through the shell, standard input from /dev/null and its
+// output captured. No path or argument holds a single quote.
+Result runProgram(const std::string& program, const std::vector<std::string>& args) {
+  TempDir dir;
+  std::string command = "'" + program + "'";
+  for (const std::string& arg : args) command += " '" + arg + "'";
+  const int status =
+      system((command + " </dev/null >" + dir.path("out") + " 2>" + dir.path("err")).c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(dir.path("out")),
+          readFile(dir.path("err"))};
+}
+
+Result lyra(const std::vector<std::string>& args) {
+  return runProgram(LYRA_BINARY_DIR "/tools/lyra/lyra", args);
+}
+
+std::string example(const std::string& name) {
+  return LYRA_SOURCE_DIR "/examples/" + name;
+}
+
+// Reads the order file (header OH, line OL and trailer OT records) writing one type.
+std::vector<std::string> orders(const char* active, std::vector<std::string> more,
+                                const std::string& data = example("orders.dat")) {
+  std::vector<std::string> args{"read", "--id-field", "0:PIC X(2)", "--active", active};
+  for (const char* layout : {"order_header.cbl=OH", "order_line.cbl=OL", "order_trailer.cbl=OT"}) {
+    args.insert(args.end(), {"-c", example(layout)});  // FILE=ID
+  }
+  args.insert(args.end(), more.begin(), more.end());
+  args.push_back(data);
+  return args;
+}
+
+// One flat JSON object: string keys; string, number, null or boolean values.
+bool isJsonObject(const std::string& line) {
+  static const std::string text = R"("(?:[^"\\\x00-\x1f]|\\["\\/bfnrt]|\\u[0-9a-fA-F]{4})*")";
+  static const std::string member =
+      text + ":(?:" + text + R"(|-?(?:0|[1-9]\d*)(?:\.\d+)?(?:[eE][+-]?\d+)?|null|true|false))";
+  static const std::regex object("\\{(?:" + member + "(?:," + member + ")*)?\\}");
+  return std::regex_match(line, object);
+}
+
+// Output lengths: at least 5; 2 binary bytes hold 5 digits and a sign; a signed real
+// of 11 digits needs 13 (sign, digits, point).
+const char* const TRAILER_COLUMNS =
+    "INDEX  NAME            TYPE     LENGTH\n"
+    "0      OT-RECORD-TYPE  string   5\n"
+    "1      OT-ORDER-ID     integer  8\n"
+    "2      OT-LINE-COUNT   integer  6\n"
+    "3      OT-ORDER-TOTAL  real     13\n"
+    "Maximum record length: 18\n";
+
+// A converted layout is read back by content, whatever its name, also after a byte
+// order mark and blank lines.
+TEST(CliTest, ColumnsTreeAndConvertedLayout) {
+  TempDir dir;
+  const Result columns = lyra({"columns", example("order_trailer.cbl")});
+  EXPECT_EQ(0, columns.status);
+  EXPECT_EQ(TRAILER_COLUMNS, columns.out);
+  const Result tree = lyra({"tree", example("order_trailer.cbl")});
+  EXPECT_EQ(0, tree.status);
+  EXPECT_NE(std::string::npos, tree.out.find("     [OT-ORDER-TOTAL]->5\n"
+                                             "     -->name=OT-ORDER-TOTAL\n"));
+  const std::string xml = dir.path("trailer.layout");
+  const Result convert = lyra({"convert", example("order_trailer.cbl"), "-o", xml});
+  EXPECT_EQ(0, convert.status) << convert.err;
+  EXPECT_EQ(TRAILER_COLUMNS, lyra({"columns", xml}).out);
+  const std::string marked = dir.write("marked.cbl", "\xEF\xBB\xBF\n  \t" + readFile(xml));
+  EXPECT_EQ(TRAILER_COLUMNS, lyra({"columns", marked}).out);
+}
+
+// A field holding a comma or a quote is quoted, its quotes doubled; blanks are kept;
+// notes beyond the note count are empty; ISO-8859-1 text comes out in UTF-8. A
+// table column is as wide as its name or output length, numbers right-aligned.
+TEST(CliTest, CsvQuotesCommasAndQuotesAndTableAligns) {
+  const Result run = lyra(orders("OH", {}));
+  EXPECT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(
+      "OH-RECORD-TYPE,OH-ORDER-ID,OH-ORDER-DATE,OH-CUSTOMER-NAME,OH-SHIP-CITY,OH-PRIORITY,"
+      "OH-NOTE-COUNT,OH-NOTE,OH-NOTE_1,OH-NOTE_2\r\n"
+      "OH,00010001,20240305,\"Smith, \"\"Bob\"\" & Sons           \",Leeds           ,E,2,"
+      "Leave at side door  ,\"Call first, please  \",\r\n"
+      "OH,00010002,20240306,M\xC3\xBCller Werkzeuge GmbH         ,Hamburg         ,S,0,,,\r\n"
+      "OH,00010003,20240307,O'Neil Hardware               ,Cork            ,E,1,"
+      "\"Fragile: \"\"glass\"\"    \",,\r\n",
+      run.out);
+  EXPECT_EQ(
+      "OT-RECORD-TYPE  OT-ORDER-ID  OT-LINE-COUNT  OT-ORDER-TOTAL\n"
+      "--------------  -----------  -------------  --------------\n"
+      "OT                 00010001              3    000000056.03\n",
+      lyra(orders("OT", {"--format", "table", "--limit", "1"})).out);
+}
+
+TEST(CliTest, JsonLinesAreValidJson) {
+  const std::vector<std::string> runs[] = {
+      orders("OH", {"--format", "jsonl"}),  // quotes, nulls, UTF-8
+      orders("OL", {"--format", "jsonl", "--typed"}),
+      // The EBCDIC file read as it stands: characters above 127.
+      {"read", "-c", example("payroll.cbl"), "--fixed", "--skip", "20", "--format", "jsonl",
+       example("payroll.dat")},
+  };
+  for (const std::vector<std::string>& args : runs) {
+    const Result run = lyra(args);
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_FALSE(run.out.empty());
+    std::istringstream in(run.out);
+    for (std::string line; std::getline(in, line);) EXPECT_TRUE(isJsonObject(line)) << line;
+  }
+}
+
+// Payroll: a 20-byte header, then 64-byte EBCDIC records (packed, binary with a scale,
+// an embedded sign). The fixture's texts are "-.05", "#ERR#" (a packed sign nibble
+// that is a digit), blanks, "007.50", "+001.2", then a quote, a control character and
+// an ISO-8859-1 e-acute.
+TEST(CliTest, TypedJsonLinesWriteNumbers) {
+  const Result payroll =
+      lyra({"read", "-c", example("payroll.cbl"), "--fixed", "--skip", "20", "--ebcdic", "--format",
+            "jsonl", "--typed", "--limit", "1", example("payroll.dat")});
+  EXPECT_EQ(0, payroll.status) << payroll.err;
+  EXPECT_EQ(
+      "{\"PR-EMPLOYEE-ID\":100231,\"PR-NAME\":\"REN\xC3\x89"
+      "E DUBOIS        \",\"PR-DEPARTMENT\":\"FIN \",\"PR-GRADE\":7,\"PR-MONTHLY-SALARY\":4250.00,"
+      "\"PR-HOURS-WORKED\":162.5,\"PR-BONUS\":350.00,\"PR-TAX-CODE\":\"1257L\","
+      "\"PR-HIRE-DATE\":20150401,\"FILLER\":\"     \"}\n",
+      payroll.out);
+  TempDir dir;
+  const std::string copybook = dir.write("typed.cbl",
+                                         "       01  R.\n"
+                                         "           05  A  PIC SV99 SIGN TRAILING SEPARATE.\n"
+                                         "           05  B  PIC S9(3) COMP-3.\n"
+                                         "           05  C  PIC 9(3).\n"
+                                         "           05  E  PIC 9(3)V99.\n"
+                                         "           05  G  PIC S9(3)V9 SIGN LEADING SEPARATE.\n"
+                                         "           05  F  PIC X(3).\n");
+  const std::string data = dir.write("typed.dat", "05-\x12\x34   00750+0012\"\x01\xE9");
+  const Result typed = lyra({"read", "-c", copybook, "--format", "jsonl", "--typed", data});
+  EXPECT_EQ(0, typed.status) << typed.err;
+  EXPECT_EQ(R"({"A":-0.05,"B":null,"C":null,"E":7.50,"G":1.2,"F":"\"\u0001)"
+            "\xC3\xA9\"}\n",
+            typed.out);
+}
+
+// orders.dat: OH 0-105, OL 106-174, 175-243, 244-312, OT 313-330, OH 331-396,
+// OL 397-465, OT 466-483, OH 484-569, OL 570-638, OL 639-707, OT 708-725. Records are
+// counted from 1 over the whole file; the header row and the five order lines before
+// the cut record are written.
+TEST(CliTest, TruncatedFileStopsAtTheCutRecord) {
+  TempDir dir;
+  const std::string cut = dir.write("cut.dat", readFile(example("orders.dat")).substr(0, 700));
+  const Result run = lyra(orders("OL", {}, cut));
+  EXPECT_EQ(1, run.status);
+  EXPECT_EQ(6, std::count(run.out.begin(), run.out.end(), '\n'));
+  EXPECT_EQ("lyra read: " + cut +
+                ": record 11 at byte offset 639: Reached EOF on data file while reading data\n",
+            run.err);
+}
+
+// Help goes to standard output with status 0; errors give one line first on standard
+// error and nothing on standard output: 2 for usage, 1 for data and layout errors.
+TEST(CliTest, ExitStatusAndFirstLine) {
+  TempDir dir;
+  const std::string missing = dir.path("missing.cbl");
+  const std::string badXml = dir.write("bad.xml", "<CCBLayout><node type=\"root\">");
+  const std::string header = example("order_header.cbl");
+  const std::string data = example("orders.dat");
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string first;
+  } cases[] = {
+      {{"--help"}, 0, "Usage: lyra COMMAND [options] [arguments]"},
+      {{"read", "--help"}, 0, "Usage: lyra read [options] DATAFILE"},
+      {{}, 2, "Usage: lyra COMMAND [options] [arguments]"},
+      {{"frob"}, 2, "lyra: unknown command 'frob'"},
+      {{"columns"}, 2, "lyra columns: no layout file given"},
+      {{"tree", "--bogus", "a.cbl"}, 2, "lyra tree: unknown option '--bogus'"},
+      {{"convert", header}, 2, "lyra convert: no output file: give one with -o OUT.xml"},
+      {{"read", data}, 2, "lyra read: no layout: give one with --copybook or --layout"},
+      {{"read", "-c", header + "=OH", "-c", header + "=OL", data},
+       2,
+       "lyra read: several layouts need --id-field OFFSET:CLAUSES"},
+      {{"read", "-c", header, "--skip", "-1", data},
+       2,
+       "lyra read: invalid --skip '-1': expected a whole number of at least 0"},
+      {{"read", "-c", header, "--typed", data},
+       2,
+       "lyra read: --typed applies to --format jsonl only\n"
+       "Try 'lyra read --help' for more information."},
+      {{"columns", missing},
+       1,
+       "lyra columns: cannot open '" + missing + "': No such file or directory"},
+      {{"tree", badXml}, 1, "lyra tree: " + badXml + ": Error Loading xml"},
+      {{"read", "-c", header, missing}, 1, "lyra read: " + missing + ": No such file or directory"},
+      {{"read", "-c", header, "-o", "/dev/full", data},
+       1,
+       "lyra read: cannot write /dev/full: No space left on device"},
+  };
+  for (const auto& c : cases) {
+    const Result run = lyra(c.args);
+    EXPECT_EQ(c.status, run.status) << c.first;
+    EXPECT_EQ(c.first + "\n", (c.status == 0 ? run.out : run.err).substr(0, c.first.size() + 1));
+    EXPECT_EQ("", c.status == 0 ? run.err : run.out) << c.first;
+  }
+}
+
+// The README shows examples/host_example.cpp word for word, and the built program
+// prints every column of the three customer records.
+TEST(CliTest, ReadmeHostExample) {
+  const std::string code = readFile(example("host_example.cpp"));
+  EXPECT_NE(std::string::npos,
+            readFile(LYRA_SOURCE_DIR "/README.md").find("\n```cpp\n" + code + "```\n"));
+  const Result run = runProgram(LYRA_BINARY_DIR "/tools/lyra/lyra_host_example",
+                                {example("custrec.cbl"), example("customers.dat")});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(3 * 14, std::count(run.out.begin(), run.out.end(), '\n'));  // heading, 13 columns
+  EXPECT_NE(std::string::npos, run.out.find("record 2\n"
+                                            "  CUST-ID            [000107]\n"
+                                            "  CUST-NAME          [Bletchley Radio Ltd     ]\n"));
+}
+
+}  // namespace
