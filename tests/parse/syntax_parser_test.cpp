@@ -49,7 +49,8 @@ std::string match(const SyntaxNodeDef* grammar, const std::string& text, std::st
 
 TEST(CopybookGrammarTest, AcceptedEntriesRunTheirHandlersRejectedOnesNone) {
   // Handlers: 1 occurs maximum, 2 minimum, 3 object name, 4 picture, 5 usage, 6 value,
-  // 7 data name, 9 OCCURS, 10 DEPENDING, 11 REDEFINES, 12 sign position, 13 SEPARATE.
+  // 7 data name, 9 OCCURS, 10 DEPENDING, 11 REDEFINES, 12 sign position, 13 SEPARATE,
+  // 14 VALUE of the clause and 15 VALUE of the value list (marked below).
   const char* const cases[][2] = {
       // entry, handler calls; "-" when rejected
       {"FILLER PIC X", "4:X"},
