@@ -2,214 +2,118 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
-#include "parse_test_util.h"
+#include "parse/ccb_source_reader.h"
+#include "parse/copybook_grammar.h"
 
 namespace {
 
-using parse_test::buildParser;
-using parse_test::HandlerLog;
-using parse_test::ParserPtr;
-using parse_test::Statement;
-
-const int WORD = 1000;
-const int KEY = 5;
 const char* const NO_MATCH = "No syntax match found for statement";
 
-// A statement of the given words, each with code WORD except "K" (KEY).
-Statement words(const std::vector<std::string>& tokens) {
-  Statement statement;
-  for (const std::string& token : tokens) statement.add(token, token == "K" ? KEY : WORD);
-  statement.end();
-  return statement;
+// Handler N appends "N:token" to the calls; it refuses the token FAIL.
+template <int N>
+bool record(void* context, const QvbString& token) {
+  std::string* calls = static_cast<std::string*>(context);
+  *calls += (calls->empty() ? "" : " ") + std::to_string(N) + ":" + token.asCstr();
+  return token.compare("FAIL", true) != 0;
 }
 
-Statement repeated(int count, const std::string& last = "") {
-  std::vector<std::string> tokens(count, "w");
-  if (!last.empty()) tokens.push_back(last);
-  return words(tokens);
+// Indexes 14 and 15 mark rows of the copybook grammar.
+const ParseHandler HANDLERS[] = {
+    nullptr,   record<1>, record<2>,  record<3>,  record<4>,  record<5>,  record<6>,  record<7>,
+    record<8>, record<9>, record<10>, record<11>, record<12>, record<13>, record<14>, record<15>};
+
+// Matches an entry without its level number against grammar, tokenized as a copybook
+// load does; "" on a match, else the parser's message.
+std::string match(const SyntaxNodeDef* grammar, const std::string& text, std::string* calls) {
+  CCBSourceReader reader;
+  reader.setStatement(text.c_str());
+  std::vector<QvbString> texts;
+  std::vector<int> codes;
+  for (int i = 0; i < reader.getTokenCount(); ++i) {
+    texts.push_back(reader.getToken(i));
+    codes.push_back(reader.isLiteral(i) ? TOKEN_WORD : lookupTokenCode(reader.getToken(i)));
+  }
+  texts.emplace_back();
+  codes.push_back(TOKEN_END);
+  SyntaxParser* parser = createSyntaxParser();
+  const bool matched =
+      parser->buildParseTree(grammar, HANDLERS, calls) && parser->parse(texts.data(), codes.data());
+  const std::string error = matched ? "" : parser->getErrorMessage().asCstr();
+  parser->release();
+  return error;
 }
 
-bool parse(SyntaxParser* parser, const Statement& statement) {
-  return parser->parse(statement.texts.data(), statement.codes.data());
-}
-
-// Start and row 3 are branches; rows 0 to 4 run the handler of their row number plus 1.
-const SyntaxNodeDef CHAIN[] = {
-    {TOKEN_BRANCH, 0, 1, 0, {1}},  // 0 start
-    {WORD, 0, 2, 0, {2}},          // 1 first word
-    {WORD, 0, 3, 0, {3}},          // 2 second word
-    {TOKEN_BRANCH, 0, 4, 0, {4}},  // 3 branch before the third word
-    {WORD, 0, 5, 0, {5}},          // 4 third word
-    {TOKEN_END, 0, 0, 0, {}},      // 5 end
-    {GRAMMAR_END, 0, 0, 0, {}},
-};
-
-TEST(SyntaxParserTest, HandlersRunInPathOrderWithTheTokenOfTheirEntry) {
-  HandlerLog log;
-  ParserPtr parser = buildParser(CHAIN, &log);
-  EXPECT_TRUE(parse(parser.get(), words({"a", "b", "c"})));
-  // The start and a branch carry the text of the token that follows them.
-  EXPECT_EQ("1:a 2:a 3:b 4:c 5:c", log.joined());
-}
-
-TEST(SyntaxParserTest, FailingHandlerStopsTheRestAndIsNamed) {
-  HandlerLog log;
-  log.rejecting = 3;  // the third entry of the path
-  ParserPtr parser = buildParser(CHAIN, &log);
-  EXPECT_FALSE(parse(parser.get(), words({"a", "b", "c"})));
-  EXPECT_EQ("1:a 2:a 3:b", log.joined());
-  EXPECT_STREQ("Parse handler failed at 'b'", parser->getErrorMessage().asCstr());
-}
-
-TEST(SyntaxParserTest, StatementWithoutTokensMatchesWithoutHandlers) {
-  HandlerLog log;
-  ParserPtr parser = buildParser(CHAIN, &log);
-  EXPECT_TRUE(parse(parser.get(), words({})));
-  EXPECT_TRUE(log.calls.empty());
-}
-
-// Two ways to read a word: followed by K (row 1), or followed by K or the end (row 2).
-const SyntaxNodeDef ALTERNATIVES[] = {
-    {TOKEN_BRANCH, 0, 0, 0, {1, 2}},  // 0 start
-    {WORD, 0, 1, 0, {3}},             // 1 word before K
-    {WORD, 0, 2, 0, {3, 4}},          // 2 word before K or the end
-    {KEY, 0, 3, 0, {4}},              // 3 K
-    {TOKEN_END, 0, 0, 0, {}},         // 4 end
-    {GRAMMAR_END, 0, 0, 0, {}},
-};
-
-TEST(SyntaxParserTest, FirstCompletePathInDepthFirstOrderWins) {
-  struct Case {
-    std::vector<std::string> tokens;
-    bool matches;
+TEST(CopybookGrammarTest, AcceptedEntriesRunTheirHandlersRejectedOnesNone) {
+  // Handlers: 1 occurs maximum, 2 minimum, 3 object name, 4 picture, 5 usage, 6 value,
+  // 7 data name, 9 OCCURS, 10 DEPENDING, 11 REDEFINES, 12 sign position, 13 SEPARATE,
+  // 14 VALUE of the clause and 15 VALUE of the value list (marked below).
+  const char* const cases[][2] = {
+      // entry, handler calls; "-" when rejected
+      {"FILLER PIC X", "4:X"},
+      {"a picture is 9(5)v99", "7:a 4:9(5)v99"},
+      {"B REDEFINES A PIC X", "7:B 11:REDEFINES 3:A 4:X"},
+      {"A PIC S9 SIGN IS LEADING SEPARATE CHARACTER", "7:A 4:S9 12:LEADING 13:SEPARATE"},
+      {"A VALUE 'X'", "7:A 14:VALUE 6:X"},
+      {"A VALUE 'X' 'Y'", "7:A 15:VALUE 6:X 6:Y"},  // after backing out of the clause
+      {"A VALUE 'ZERO' USAGE IS COMP-3", "7:A 14:VALUE 6:ZERO 5:COMP-3"},
+      {"A VALUE ZERO", "7:A 14:VALUE"},
+      {"A VALUES ARE 'X' SPACES ALL '*' \"Y\"", "7:A 15:VALUES 6:X 6:Y"},
+      {"A OCCURS 5 TIMES ASCENDING KEY IS K INDEXED BY I J", "7:A 9:OCCURS 1:5"},
+      {"A OCCURS 1 TO 9 DEPENDING ON N", "7:A 9:OCCURS 2:1 1:9 10:DEPENDING 3:N"},
+      {"A BLANK WHEN ZERO JUST RIGHT SYNC EXTERNAL GLOBAL DATE FORMAT YYMMDD", "7:A"},
+      {"A PIC X PICTURE 9", "-"},                // a clause stands once
+      {"A OCCURS 5 TIMES DEPENDING ON N", "-"},  // a single count with DEPENDING takes no TIMES
+      {"A OCCURS 1 TO 9", "-"},                  // a range needs DEPENDING
+      {"KEY PIC X", "-"},                        // a keyword is not a data name
+      {"A PIC X REDEFINES B", "-"},              // REDEFINES only right after the name
+      {"A VALUE 'X' 'Y' PIC X", "-"},            // a value list ends the entry
+  };
+  // The two VALUE rows get handlers of their own, so that a trace shows which one
+  // matched; handlers change no match.
+  SyntaxNodeDef marked[COPYBOOK_GRAMMAR_ROWS + 1];
+  std::copy(CopybookGrammar, CopybookGrammar + COPYBOOK_GRAMMAR_ROWS + 1, marked);
+  marked[31].handlerIndex = 14;  // VALUE of the clause
+  marked[70].handlerIndex = 15;  // VALUE of the value list
+  for (const auto& c : cases) {
     std::string calls;
-  };
-  const Case cases[] = {
-      {{"x", "K"}, true, "1:x 3:K"},  // rows 1 and 2 both match; row 1 comes first
-      {{"x"}, true, "2:x"},           // row 1 is abandoned, its handler never runs
-      {{"x", "y"}, false, ""},
-      {{"K"}, false, ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(c.tokens));
-    HandlerLog log;
-    ParserPtr parser = buildParser(ALTERNATIVES, &log);
-    EXPECT_EQ(c.matches, parse(parser.get(), words(c.tokens)));
-    EXPECT_EQ(c.calls, log.joined());
-    if (!c.matches) {
-      EXPECT_STREQ(NO_MATCH, parser->getErrorMessage().asCstr());
-    }
+    const bool accepted = std::string(c[1]) != "-";
+    EXPECT_EQ(accepted ? "" : NO_MATCH, match(marked, c[0], &calls)) << c[0];
+    EXPECT_EQ(accepted ? c[1] : "", calls) << c[0];
   }
 }
 
-// A word that may stand twice on a path, with K between its occurrences.
-const SyntaxNodeDef REPEATS[] = {
-    {TOKEN_BRANCH, 0, 0, 0, {1}},  // 0 start
-    {WORD, 2, 1, 0, {2, 3}},       // 1 word, at most twice
-    {KEY, 0, 0, 0, {1}},           // 2 K
-    {TOKEN_END, 0, 0, 0, {}},      // 3 end
-    {GRAMMAR_END, 0, 0, 0, {}},
-};
-
-TEST(SyntaxParserTest, RepeatLimitCountsEveryEntryOfTheNodeOnThePath) {
-  HandlerLog log;
-  ParserPtr parser = buildParser(REPEATS, &log);
-  EXPECT_TRUE(parse(parser.get(), words({"a", "K", "b"})));
-  EXPECT_EQ("1:a 1:b", log.joined());
-  EXPECT_FALSE(parse(parser.get(), words({"a", "K", "b", "K", "c"})));
-  EXPECT_STREQ(NO_MATCH, parser->getErrorMessage().asCstr());
-  // Each statement starts from an empty path, whatever the one before left.
-  log.calls.clear();
-  EXPECT_TRUE(parse(parser.get(), words({"d", "K", "e"})));
-  EXPECT_EQ("1:d 1:e", log.joined());
-  // The error text is replaced only by a failure.
-  EXPECT_STREQ(NO_MATCH, parser->getErrorMessage().asCstr());
-}
-
-// Any number of words.
-const SyntaxNodeDef WORD_LOOP[] = {
-    {TOKEN_BRANCH, 0, 0, 0, {1, 2}},  // 0 start
-    {WORD, 0, 0, 0, {1, 2}},          // 1 word
-    {TOKEN_END, 0, 0, 0, {}},         // 2 end
-    {GRAMMAR_END, 0, 0, 0, {}},
-};
-
-TEST(SyntaxParserTest, PathHoldsAtMost2000Entries) {
-  HandlerLog log;
-  ParserPtr parser = buildParser(WORD_LOOP, &log);
-  // The start, 1998 words and the end fill the path exactly.
-  EXPECT_TRUE(parse(parser.get(), repeated(1998)));
-  EXPECT_FALSE(parse(parser.get(), repeated(1999)));
-  EXPECT_STREQ("Too many tokens on line. Max is 2000", parser->getErrorMessage().asCstr());
-}
-
-// Every word may be read by row 1 or by row 2, so a statement that fails at its end
-// has two to the power of its length paths to try.
-const SyntaxNodeDef AMBIGUOUS[] = {
-    {TOKEN_BRANCH, 0, 0, 0, {1, 2}},  // 0 start
-    {WORD, 0, 0, 0, {1, 2, 3}},       // 1 word, one way
-    {WORD, 0, 0, 0, {1, 2, 3}},       // 2 word, the other way
-    {KEY, 0, 0, 0, {4}},              // 3 K
-    {TOKEN_END, 0, 0, 0, {}},         // 4 end
-    {GRAMMAR_END, 0, 0, 0, {}},
-};
-
-TEST(SyntaxParserTest, ExponentialBacktrackingIsCutOff) {
-  HandlerLog log;
-  ParserPtr parser = buildParser(AMBIGUOUS, &log);
-  EXPECT_TRUE(parse(parser.get(), repeated(60, "K")));
-  EXPECT_FALSE(parse(parser.get(), repeated(60, "x")));
-  EXPECT_STREQ(NO_MATCH, parser->getErrorMessage().asCstr());
+TEST(CopybookGrammarTest, FailingHandlerStopsTheRest) {
+  std::string calls;
+  EXPECT_EQ("Parse handler failed at 'FAIL'",
+            match(CopybookGrammar, "A REDEFINES FAIL PIC X", &calls));
+  EXPECT_EQ("7:A 11:REDEFINES 3:FAIL", calls);
 }
 
 TEST(SyntaxParserTest, InvalidGrammarsFailToBuild) {
-  const SyntaxNodeDef negativeRow[] = {
-      {TOKEN_BRANCH, 0, 0, 0, {1, -1}},
-      {TOKEN_END, 0, 0, 0, {}},
-      {GRAMMAR_END, 0, 0, 0, {}},
-  };
-  const SyntaxNodeDef rowCountAsRow[] = {
-      {TOKEN_BRANCH, 0, 0, 0, {1}},
-      {TOKEN_END, 0, 0, 0, {2}},
-      {GRAMMAR_END, 0, 0, 0, {}},
-  };
-  const SyntaxNodeDef negativeHandler[] = {
-      {TOKEN_BRANCH, 0, 0, 0, {1}},
-      {TOKEN_END, 0, -1, 0, {}},
-      {GRAMMAR_END, 0, 0, 0, {}},
-  };
-  const SyntaxNodeDef empty[] = {
-      {GRAMMAR_END, 0, 0, 0, {}},
-  };
-  const SyntaxNodeDef* grammars[] = {negativeRow, rowCountAsRow, negativeHandler, empty, nullptr};
-  for (const SyntaxNodeDef* grammar : grammars) {
-    ParserPtr parser(createSyntaxParser());
-    EXPECT_FALSE(parser->buildParseTree(grammar, nullptr, nullptr));
-    EXPECT_STREQ("Build parse tree failed", parser->getErrorMessage().asCstr());
-    // Without a graph no statement matches.
-    EXPECT_FALSE(parse(parser.get(), words({"a"})));
-    EXPECT_STREQ(NO_MATCH, parser->getErrorMessage().asCstr());
-  }
+  const SyntaxNodeDef badSuccessor[] = {{TOKEN_BRANCH, 0, 0, 0, {1}}, {GRAMMAR_END, 0, 0, 0, {}}};
+  const SyntaxNodeDef empty[] = {{GRAMMAR_END, 0, 0, 0, {}}};
+  std::string calls;
+  EXPECT_EQ("Build parse tree failed", match(badSuccessor, "A", &calls));
+  EXPECT_EQ("Build parse tree failed", match(empty, "A", &calls));
 }
 
-TEST(SyntaxParserTest, FailedRebuildDropsTheOldGraph) {
-  const SyntaxNodeDef lastRow[] = {
-      {TOKEN_BRANCH, 0, 0, 0, {1}},
-      {WORD, 0, 0, 0, {2}},
-      {TOKEN_END, 0, 0, 0, {}},
-      {GRAMMAR_END, 0, 0, 0, {}},
+TEST(SyntaxParserTest, ExponentialBacktrackingIsCutOff) {
+  // Each word may be read by row 1 or row 2, so a failing statement of n words has
+  // 2^n paths to try.
+  const SyntaxNodeDef ambiguous[] = {
+      {TOKEN_BRANCH, 0, 0, 0, {1, 2}},  {TOKEN_WORD, 0, 0, 0, {1, 2, 3}},
+      {TOKEN_WORD, 0, 0, 0, {1, 2, 3}}, {TOKEN_PIC, 0, 0, 0, {4}},
+      {TOKEN_END, 0, 0, 0, {}},         {GRAMMAR_END, 0, 0, 0, {}},
   };
-  const SyntaxNodeDef broken[] = {
-      {TOKEN_BRANCH, 0, 0, 0, {1}},
-      {GRAMMAR_END, 0, 0, 0, {}},
-  };
-  ParserPtr parser(createSyntaxParser());
-  ASSERT_TRUE(parser->buildParseTree(lastRow, nullptr, nullptr));  // the last row may follow
-  EXPECT_TRUE(parse(parser.get(), words({"a"})));
-  EXPECT_FALSE(parser->buildParseTree(broken, nullptr, nullptr));
-  EXPECT_FALSE(parse(parser.get(), words({"a"})));
+  std::string words;
+  for (int i = 0; i < 60; ++i) words += "W ";
+  std::string calls;
+  EXPECT_EQ("", match(ambiguous, words + "PIC", &calls));
+  EXPECT_EQ(NO_MATCH, match(ambiguous, words + "W", &calls));
 }
 
 }  // namespace
