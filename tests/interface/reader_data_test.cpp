@@ -19,31 +19,20 @@ namespace {
 using test_support::dataPath;
 using Record = std::vector<std::pair<std::string, std::string>>;  // (column name, value)
 
-// One line of files/manifest.tsv: the fields as written (record length 0 for variable
-// records, identifier offset "-" for one layout without one) and the layouts.
-struct DataFile {
-  std::string name, encoding, length, start, idOffset, idClause;
-  std::vector<std::pair<std::string, std::string>> layouts;  // (record identifier, copybook)
-};
+// The fields of one line of files/manifest.tsv. Record length 0 means variable records,
+// identifier offset "-" one layout without an identifier field; layouts are
+// comma-separated, each a copybook or identifier=copybook.
+enum Field { NAME, ENCODING, LENGTH, START, ID_OFFSET, ID_CLAUSE, LAYOUTS };
+using DataFile = std::vector<std::string>;
 
 std::vector<DataFile> readManifest() {
   std::vector<DataFile> files;
   std::ifstream in(dataPath("files/manifest.tsv"));
-  for (std::string line, layouts; std::getline(in, line);) {
+  for (std::string line; std::getline(in, line);) {
     if (line.empty() || line[0] == '#') continue;
     std::istringstream fields(line);
-    DataFile f;
-    for (std::string* field :
-         {&f.name, &f.encoding, &f.length, &f.start, &f.idOffset, &f.idClause, &layouts}) {
-      std::getline(fields, *field, '\t');
-    }
-    std::istringstream list(layouts);
-    for (std::string layout; std::getline(list, layout, ',');) {
-      const size_t equals = layout.find('=');  // none: npos + 1 is 0, the whole text
-      f.layouts.emplace_back(equals == std::string::npos ? "" : layout.substr(0, equals),
-                             layout.substr(equals + 1));
-    }
-    files.push_back(f);
+    files.emplace_back();
+    for (std::string field; std::getline(fields, field, '\t');) files.back().push_back(field);
   }
   return files;
 }
@@ -82,21 +71,26 @@ bool matches(const std::string& actual, const std::string& expected) {
                                 canonical(actual) == expected);
 }
 
-// Every record of the layout of index active, as the reader gives its columns; null
-// columns (repetitions beyond a record's count) left out as in the expected files.
-std::vector<Record> readAll(const DataFile& file, size_t active) {
+// Every record of the layout of index active (none past the last layout), as the reader
+// gives its columns; null columns (repetitions beyond a record's count) left out as in
+// the expected files.
+std::vector<Record> readAll(const DataFile& file, int active) {
   std::unique_ptr<CCBReader, void (*)(CCBReader*)> reader(createCCBReader(),
                                                           [](CCBReader* r) { r->release(); });
-  for (size_t i = 0; i < file.layouts.size(); ++i) {
-    EXPECT_TRUE(reader->addCopybook(dataPath("copybooks/" + file.layouts[i].second).c_str(),
-                                    file.layouts[i].first.c_str(), i == active));
+  std::istringstream layouts(file[LAYOUTS]);
+  int index = 0;
+  for (std::string layout; std::getline(layouts, layout, ',');) {
+    const size_t equals = layout.find('=');  // none: npos + 1 is 0, the whole text
+    const std::string id = layout.substr(0, equals == std::string::npos ? 0 : equals);
+    EXPECT_TRUE(reader->addCopybook(dataPath("copybooks/" + layout.substr(equals + 1)).c_str(),
+                                    id.c_str(), index++ == active));
   }
-  if (file.idOffset != "-") {
-    EXPECT_TRUE(reader->setIdentifierField(std::stoi(file.idOffset), file.idClause.c_str()));
+  if (file[ID_OFFSET] != "-") {
+    EXPECT_TRUE(reader->setIdentifierField(std::stoi(file[ID_OFFSET]), file[ID_CLAUSE].c_str()));
   }
-  const int length = std::stoi(file.length);
-  EXPECT_TRUE(reader->openDataFile(dataPath("files/" + file.name).c_str(), std::stoi(file.start),
-                                   length != 0, file.encoding == "ASCII", length))
+  const int recordLength = std::stoi(file[LENGTH]);
+  EXPECT_TRUE(reader->openDataFile(dataPath("files/" + file[NAME]).c_str(), std::stoi(file[START]),
+                                   recordLength != 0, file[ENCODING] == "ASCII", recordLength))
       << reader->getErrorMessage().asCstr();
   std::vector<Record> records;
   bool failed = false;
@@ -115,41 +109,42 @@ std::vector<Record> readAll(const DataFile& file, size_t active) {
   return records;
 }
 
-class ReaderDataTest : public ::testing::TestWithParam<DataFile> {};
-
-// The records of each layout are matched in order with the expected records that start
-// with the layout's first column; together they must be all the expected records. An
-// EBCDIC file must also read exactly like its ASCII twin (the same name without
-// "_ebcdic"), before any normalising.
-TEST_P(ReaderDataTest, DecodesTheValuesItsProgramPrinted) {
-  const DataFile& file = GetParam();
-  const std::map<int, Record> expected = readExpected(file.name);
-  size_t total = 0;
-  for (size_t layout = 0; layout < file.layouts.size(); ++layout) {
-    SCOPED_TRACE(file.layouts[layout].second);
-    auto next = expected.begin();
-    const std::vector<Record> records = readAll(file, layout);
-    if (file.encoding == "EBCDIC") {  // the same text, character for character, as ASCII
-      DataFile ascii = file;
-      ascii.name.erase(ascii.name.find("_ebcdic"), 7);
-      ascii.encoding = "ASCII";
-      EXPECT_EQ(readAll(ascii, layout), records);
-    }
-    for (Record record : records) {
-      while (next != expected.end() && next->second[0].first != record[0].first) ++next;
-      ASSERT_NE(expected.end(), next) << "more records than expected";
-      const Record& want = next->second;
-      for (size_t i = 0; i < record.size() && i < want.size(); ++i) {
-        if (matches(record[i].second, want[i].second)) record[i].second = want[i].second;
+// Every file of the manifest, layout by layout until one reads no record: the records
+// of a layout are matched in order with the expected records that start with the
+// layout's first column; together they must be all the expected records. An EBCDIC
+// file must also read exactly like its ASCII twin (the same name without "_ebcdic"),
+// before any normalising.
+TEST(ReaderDataTest, DecodesTheValuesTheWritingProgramsPrinted) {
+  const std::vector<DataFile> files = readManifest();
+  ASSERT_EQ(11u, files.size());
+  for (const DataFile& file : files) {
+    const std::map<int, Record> expected = readExpected(file[NAME]);
+    size_t total = 0;
+    for (int layout = 0;; ++layout) {
+      SCOPED_TRACE(file[NAME] + ", layout " + std::to_string(layout));
+      const std::vector<Record> records = readAll(file, layout);
+      if (records.empty()) break;
+      if (file[ENCODING] == "EBCDIC") {
+        DataFile ascii = file;
+        ascii[NAME].erase(ascii[NAME].find("_ebcdic"), 7);
+        ascii[ENCODING] = "ASCII";
+        EXPECT_EQ(readAll(ascii, layout), records);
       }
-      EXPECT_EQ(want, record) << "record " << next->first;
-      ++next;
-      ++total;
+      auto next = expected.begin();
+      for (Record record : records) {
+        while (next != expected.end() && next->second[0].first != record[0].first) ++next;
+        ASSERT_NE(expected.end(), next) << "more records than expected";
+        const Record& want = next->second;
+        for (size_t i = 0; i < record.size() && i < want.size(); ++i) {
+          if (matches(record[i].second, want[i].second)) record[i].second = want[i].second;
+        }
+        EXPECT_EQ(want, record) << "record " << next->first;
+        ++next;
+        ++total;
+      }
     }
+    EXPECT_EQ(expected.size(), total) << file[NAME];
   }
-  EXPECT_EQ(expected.size(), total);
 }
-
-INSTANTIATE_TEST_SUITE_P(Manifest, ReaderDataTest, ::testing::ValuesIn(readManifest()));
 
 }  // namespace
