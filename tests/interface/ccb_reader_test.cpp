@@ -40,12 +40,11 @@ class CCBReaderTest : public ::testing::Test {
     return true;
   }
 
-  // Opens bytes as a data file (fixedLength -1: variable records); null bytes: a
-  // file that does not exist.
-  bool open(const char* bytes, int fixedLength = -1, int start = 0) {
+  // Opens bytes as a data file with fixed-length records (-1: variable records); null
+  // bytes: a file that does not exist.
+  bool open(const char* bytes, int fixed = -1, int start = 0) {
     const std::string path = bytes ? dir_.write("data.dat", bytes) : dir_.path("missing.dat");
-    return reader_->openDataFile(path.c_str(), start, fixedLength >= 0, true,
-                                 fixedLength >= 0 ? fixedLength : 0);
+    return reader_->openDataFile(path.c_str(), start, fixed >= 0, true, fixed >= 0 ? fixed : 0);
   }
 
   std::string error() { return reader_->getErrorMessage().asCstr(); }
@@ -58,9 +57,8 @@ class CCBReaderTest : public ::testing::Test {
     bool failed = false;
     for (int n = 0; n < 1000 && reader_->readNextRecord(failed); ++n) {
       for (int i = 0; i < reader_->getOutputCount(); ++i) {
-        const QvbDatavar value = reader_->getOutputValue(i);
-        text +=
-            (i == 0 ? "" : "|") + std::string(value.isNull() ? "<null>" : value.text().asCstr());
+        const QvbDatavar v = reader_->getOutputValue(i);
+        text += (i ? "|" : "") + std::string(v.isNull() ? "<null>" : v.text().asCstr());
       }
       text += "; ";
     }
@@ -93,10 +91,10 @@ class CCBReaderTest : public ::testing::Test {
 };
 
 TEST_F(CCBReaderTest, ReadsAndItsFailures) {
+  // Layouts as letters for addLayouts; the identifier clause (null: none declared) and
+  // offset; the bytes, fixed length and start as for open.
   const struct {
-    const char* layouts;   // letters as for addLayouts
-    const char* idClause;  // null: no identifier field declared
-    const char* bytes;     // as for open
+    const char *layouts, *idClause, *bytes;
     int idOffset, fixedLength, start;
     const char* expected;
   } cases[] = {
@@ -134,10 +132,9 @@ TEST_F(CCBReaderTest, ReadsAndItsFailures) {
     SCOPED_TRACE(c.expected);
     reader_.reset(createCCBReader());
     ASSERT_TRUE(addLayouts(c.layouts));
-    std::string text;
-    if (c.idClause != nullptr && !reader_->setIdentifierField(c.idOffset, c.idClause)) {
-      text += "id: " + error() + " / ";
-    }
+    std::string text = c.idClause && !reader_->setIdentifierField(c.idOffset, c.idClause)
+                           ? "id: " + error() + " / "
+                           : "";
     if (open(c.bytes, c.fixedLength, c.start)) {
       text += readAll();
     } else {  // reading then finds no open file
@@ -196,7 +193,7 @@ TEST_F(CCBReaderTest, ReopeningStartsOverAndALayoutAddedWhileOpenTakesPart) {
 
 TEST_F(CCBReaderTest, DebugLinesOfEveryDecodedField) {
   ASSERT_TRUE(
-      add({"01 REC.", "05 CNT PIC 9.", "05 ITEM PIC X OCCURS 0 TO 3 DEPENDING ON CNT."}, "", true));
+      add({"01 R.", "05 CNT PIC 9.", "05 I PIC X OCCURS 0 TO 3 DEPENDING ON CNT."}, "", true));
   copybook_test::RecordingCallback callback;
   reader_->setDebugCallback(&callback);
   ASSERT_TRUE(open("2xy"));
@@ -204,8 +201,8 @@ TEST_F(CCBReaderTest, DebugLinesOfEveryDecodedField) {
   EXPECT_EQ((std::vector<std::string>{
                 "Column: (CNT), Data: (2), File Offset: 0, End Offset: 1",
                 "Occurs Depends Value: 2, Max Occurs: 3",
-                "Column: (ITEM), Data: (x), File Offset: 1, End Offset: 2",
-                "Column: (ITEM), Data: (y), File Offset: 2, End Offset: 3",
+                "Column: (I), Data: (x), File Offset: 1, End Offset: 2",
+                "Column: (I), Data: (y), File Offset: 2, End Offset: 3",
             }),
             callback.messages);
 }

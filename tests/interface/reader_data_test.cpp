@@ -3,7 +3,6 @@
 // compared with the value the writing program printed.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -52,16 +51,13 @@ std::map<int, Record> readExpected(const std::string& file) {
 // Numeric text in the form of the expected files: an optional '-' (never on zero),
 // the integer digits without leading zeros (at least one), then the point and the
 // fraction digits as given. A leading blank or '+' goes.
-std::string canonical(const std::string& text) {
-  std::string digits = text.substr(std::min(text.size(), text.find_first_not_of(' ')));
-  const bool negative = !digits.empty() && digits[0] == '-';
-  if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) digits.erase(0, 1);
-  const size_t point = std::min(digits.size(), digits.find('.'));
-  std::string integer = digits.substr(0, point);
-  integer.erase(0, integer.find_first_not_of('0'));
-  const std::string number = (integer.empty() ? "0" : integer) + digits.substr(point);
-  const bool zero = number.find_first_not_of("0.") == std::string::npos;
-  return (negative && !zero ? "-" : "") + number;
+std::string canonical(std::string text) {
+  text.erase(0, text.find_first_not_of(" +"));
+  const bool negative = !text.empty() && text[0] == '-';
+  text.erase(0, text.find_first_not_of("-0"));  // the sign and leading zeros
+  if (text.empty() || text[0] == '.') text.insert(0, "0");
+  const bool zero = text.find_first_not_of("0.") == std::string::npos;
+  return (negative && !zero ? "-" : "") + text;
 }
 
 // A value read matches the expected text exactly or, when that is a number, once put in
