@@ -1,9 +1,12 @@
-// Fixed-format copybook text for tests that load copybooks.
+// Fixed-format copybook text, and a debug callback that keeps every message, for tests
+// that load copybooks.
 #ifndef LYRA_TESTS_PARSE_COPYBOOK_TEST_UTIL_H_
 #define LYRA_TESTS_PARSE_COPYBOOK_TEST_UTIL_H_
 
 #include <string>
 #include <vector>
+
+#include "lyra/lyra_debug_callback.h"
 
 namespace copybook_test {
 
@@ -13,6 +16,11 @@ inline std::string source(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) text += "       " + line + "\n";
   return text;
 }
+
+struct RecordingCallback final : LYRADebugCallback {
+  void debugMessage(const QvbString& message) override { messages.push_back(message.asCstr()); }
+  std::vector<std::string> messages;
+};
 
 }  // namespace copybook_test
 

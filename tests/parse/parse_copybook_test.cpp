@@ -15,12 +15,8 @@
 
 namespace {
 
+using copybook_test::RecordingCallback;
 using copybook_test::source;
-
-struct RecordingCallback final : LYRADebugCallback {
-  void debugMessage(const QvbString& message) override { messages.push_back(message.asCstr()); }
-  std::vector<std::string> messages;
-};
 
 // The nodes below node in one line, separated by spaces: the name, then "*n" for
 // OCCURS n ("*n^D" when it depends on D), ">R" when it redefines R, "+lead" and
