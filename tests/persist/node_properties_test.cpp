@@ -59,6 +59,7 @@ TEST(NodePropertiesTest, SettingByText) {
       {"occurs_max", "9", "9", ""},
       {"occurs_depend", "cnt", "CNT", ""},
       {"occurs_depend", "NOPE", "", "Occurs depending field not found: NOPE"},
+      {"redefine", "GHOST", "", "Redefine field/table not found: GHOST"},
       {"redefine", "ITEMS", "ITEMS", ""},
       {"redefine", "", "", "Redefine field/table not found: "},  // looked up like a name
   };
