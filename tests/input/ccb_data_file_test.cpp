@@ -4,7 +4,6 @@
 
 #include <climits>
 #include <string>
-#include <vector>
 
 #include "test_util.h"
 
@@ -28,11 +27,10 @@ std::string makeRecords(int count, int length) {
 // The n bytes at position, or "error: " and the message. Requests of a MiB or more
 // are made without a destination.
 std::string readText(CCBDataFile& file, int position, int n, int* end) {
-  std::vector<unsigned char> bytes(n > 0 && n < (1 << 20) ? n : 0);
-  if (!file.read(position, n, bytes.empty() ? nullptr : bytes.data(), end)) {
-    return std::string("error: ") + file.getErrorMessage().asCstr();
-  }
-  return std::string(bytes.begin(), bytes.end());
+  std::string bytes(n > 0 && n < (1 << 20) ? n : 0, '\0');
+  auto* dest = reinterpret_cast<unsigned char*>(bytes.empty() ? nullptr : &bytes[0]);
+  if (file.read(position, n, dest, end)) return bytes;
+  return std::string("error: ") + file.getErrorMessage().asCstr();
 }
 
 // The windows of shorter records are proven with the reads below.
@@ -79,7 +77,8 @@ TEST(CCBDataFileTest, ReadsOrRefusesARequest) {
 
 // Records read one after another, each in two pieces as fields are, with nextRecord
 // after each: every byte arrives once and in order, the last record ends the file
-// without an error, and the window never grows whatever the file size.
+// without an error, and the window never grows whatever the file size. A position
+// past the bytes in the window is refused.
 TEST(CCBDataFileTest, DeliversEveryRecordInOrderThroughABoundedWindow) {
   const int CASES[][4] = {
       // the record length the window is made for, the records' length, count, and the
@@ -109,6 +108,8 @@ TEST(CCBDataFileTest, DeliversEveryRecordInOrderThroughABoundedWindow) {
     EXPECT_EQ(c[2], records);
     EXPECT_TRUE(got == content) << "the bytes read differ from the file";
     EXPECT_TRUE(file.getErrorMessage().isNull());
+    EXPECT_FALSE(file.nextRecord(++position));  // past the bytes in the window
+    EXPECT_EQ("Invalid read position", file.getErrorMessage().str());
   }
 }
 
