@@ -1,0 +1,196 @@
+// The support layer: texts and values, character tables, text and binary files,
+// and XML documents.
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <string>
+
+#include "lyra/qvb_datavar.h"
+#include "lyra/qvb_string.h"
+#include "support/np_fio.h"
+#include "support/np_uchar.h"
+#include "support/qv_dom.h"
+#include "support/qvb_txt_file.h"
+#include "test_util.h"
+
+namespace {
+
+// Every text, null included, copied, moved and assigned over every other, and
+// appended to itself: short texts live inside the object, the longer on the heap.
+TEST(QvbStringTest, CopyMoveAssignAndAppendOverWhateverWasHeld) {
+  const std::string big = std::string(50, 'b') + std::string(50, 'c'), bigger = big + big + big;
+  const char* const TEXTS[] = {nullptr, "", "short", big.c_str(), bigger.c_str()};
+  for (const char* before : TEXTS) {
+    const std::string held = before != nullptr ? before : "";
+    QvbString grown(before);
+    grown.append(grown);
+    grown.append(grown.asCstr() + grown.length() / 3);  // its own characters
+    EXPECT_EQ(held + held + (held + held).substr(held.size() * 2 / 3), grown.str());
+    for (const char* text : TEXTS) {
+      QvbString source(text), copied(before), moved(before), assigned(before);
+      copied = source;
+      moved = QvbString(source);
+      assigned.assign(text, text != nullptr ? static_cast<int>(std::string(text).size()) : 1);
+      source.append("+");  // the copies are deep
+      for (const QvbString* s : {&copied, &moved, &assigned}) {
+        EXPECT_EQ(text == nullptr, s->isNull());
+        EXPECT_STREQ(text != nullptr ? text : "", s->asCstr());  // never a null pointer
+      }
+    }
+  }
+}
+
+// asInt of text, then " failed" when it sets the failure flag.
+std::string intOf(const char* text) {
+  bool failed = false;
+  const int value = QvbString(text).asInt(&failed);
+  return std::to_string(value) + (failed ? " failed" : "");
+}
+
+// A value holding count bytes, converted to type: its type code, ':', its text.
+std::string converted(const char* bytes, int count, int type) {
+  QvbDatavar value;
+  value.assignBytes(bytes, count);
+  value.setType(type);
+  return std::to_string(value.getType()) + ":" + value.text().str();
+}
+
+// Pieces, trimming, formatting, asInt and value conversions, each seen as text.
+TEST(QvbStringTest, ResultsHoldTheirTextAndCompareInOrder) {
+  const std::string CASES[][2] = {
+      {QvbString("CUST-ID").mid(-3, 100).str(), "CUST-ID"},     // clipped to the text
+      {QvbString("CUST-ID").right(99).str(), "CUST-ID"},        //
+      {QvbString(" \tA B\r\n").trim(true, true).str(), "A B"},  //
+      {qvbStringFormat("%s|", std::string(300, 'x').c_str()).str(), std::string(300, 'x') + "|"},
+      {intOf(" -12 "), "-12"},                             //
+      {intOf("2147483648"), "0 failed"},                   // out of range
+      {intOf("18446744073709551617"), "0 failed"},         // 2 to the 64th, plus 1
+      {intOf("12AB"), "12 failed"},                        //
+      {converted("42\0AB", 5, QVB_TYPE_INTEGER), "2:42"},  // up to the first zero byte
+      {converted("4.5", 3, QVB_TYPE_INTEGER), "0:"},       // not an integer: null
+      {converted(" -1.5", 5, QVB_TYPE_REAL), "3:-1.5"},    //
+      {converted("     ", 5, QVB_TYPE_REAL), "0:"},        // blanks: not a number
+  };
+  for (const auto& c : CASES) EXPECT_EQ(c[1], c[0]);
+  EXPECT_TRUE(QvbDatavar().isNull());
+  // compare: a total order, with the case flag false ignoring case
+  EXPECT_EQ(0, QvbString("\xe9t\xe9").compare("\xc9T\xc9", false));  // ISO-8859-1 letters too
+  EXPECT_GT(QvbString("\xe9t\xe9").compare("\xc9T\xc9", true), 0);
+  EXPECT_LT(QvbString(nullptr).compare("", true), 0);  // null before every text
+}
+
+// Conversion 10 agrees with iconv's IBM037 for every byte value.
+TEST(NpUcharTest, Ebcdic037MatchesIconvForEveryByte) {
+  iconv_t cd = iconv_open("ISO-8859-1", "IBM037");
+  ASSERT_NE(reinterpret_cast<iconv_t>(-1), cd) << "iconv lacks IBM037";
+  unsigned char in[256];
+  unsigned char expected[256];
+  for (int i = 0; i < 256; ++i) in[i] = static_cast<unsigned char>(i);
+  char* src = reinterpret_cast<char*>(in);
+  char* dst = reinterpret_cast<char*>(expected);
+  size_t inLeft = sizeof in;
+  size_t outLeft = sizeof expected;
+  ASSERT_NE(static_cast<size_t>(-1), iconv(cd, &src, &inLeft, &dst, &outLeft));
+  iconv_close(cd);
+  ASSERT_EQ(0u, outLeft);
+
+  unsigned char actual[256];
+  EXPECT_EQ(256, np_uchar_encode(NP_UCHAR_EBCDIC037_TO_LATIN1, in, actual, 256));
+  for (int i = 0; i < 256; ++i) {
+    EXPECT_EQ(expected[i], actual[i]) << "EBCDIC byte " << i;
+  }
+}
+
+TEST(NpUcharTest, RefusesAnUnknownConversion) {
+  EXPECT_EQ(-1, np_uchar_encode(3, nullptr, nullptr, 0));
+}
+
+// Every readLine result for the file as "count:text|", with "!" in place of ":"
+// when the line flag is clear (the end of the input); or why it cannot be opened.
+std::string readLines(const std::string& path) {
+  QvbString reason;
+  QvbTxtFile* file = qvbTxtFileOpen(path.c_str(), QVB_TXT_FILE_READ, -1, 0, &reason);
+  std::string out = reason.str();
+  for (bool flag = file != nullptr; flag && out.size() < 1000;) {
+    const char* line = nullptr;
+    const int n = file->readLine(255, &line, &flag);
+    out += std::to_string(n) + (flag ? ":" : "!") + std::string(line, n > 0 ? n : 0) + "|";
+  }
+  if (file != nullptr) file->close();
+  return out;
+}
+
+// np_fio's view of the file: the counts of two reads of 16 bytes and the size at
+// offset 16 of its information record; or why it cannot be opened.
+std::string readBlocks(const std::string& path) {
+  NpFioHandle handle = -1;
+  const int code = np_fio_open(path.c_str(), NP_FIO_READ_BINARY, &handle);
+  if (code != 0) return np_fio_errdesc(code);
+  char buffer[16];
+  const int first = np_fio_getb(handle, buffer, 16), second = np_fio_getb(handle, buffer, 16);
+  np_fio_close(handle);
+  NpFioStat64 info;
+  np_fio_stat64(path.c_str(), &info);
+  const auto* size = reinterpret_cast<const int64_t*>(reinterpret_cast<const char*>(&info) + 16);
+  return std::to_string(first) + " " + std::to_string(second) + " " + std::to_string(*size);
+}
+
+// The readers of files, and the XML writer, on files that are there and on a missing
+// file and a folder.
+TEST(FileReadersTest, ReadWhatIsThereOrSayWhyNot) {
+  test_support::TempDir dir;
+  const std::string x(253, 'x'), none = dir.path("none"), folder = dir.path("");
+  const std::string CASES[][2] = {
+      // lines of at most 255 characters: tab stops, "\r\n", an empty line, no end at the
+      // last; a longer line cut, its tabs expanded up to the limit only
+      {readLines(dir.write("a", "\tA\tB\r\n\r\nlast")), "17:        A       B|0:|4:last|0!|"},
+      {readLines(dir.write("d", x + "\t\tyy\nnext")), "255:" + x + "  |4:next|0!|"},
+      {readLines(none), "Cannot open file '" + none + "': No such file or directory"},
+      {readLines(folder), "Cannot open file '" + folder + "': Is a directory"},
+      {readBlocks(dir.write("f", "0123456789")), "10 0 10"},  // a short read at the end
+      {readBlocks(none), "No such file or directory"},
+      {readBlocks(folder), "Is a directory"},
+  };
+  for (const auto& c : CASES) EXPECT_EQ(c[1], c[0]);
+  QvDom dom;
+  EXPECT_FALSE(dom.loadFile(folder.c_str()));
+  EXPECT_EQ("Cannot read file '" + folder + "': not a regular file", dom.getErrorMessage().str());
+  EXPECT_FALSE(dom.createFile(folder.c_str(), false, QvDomNode()));
+  EXPECT_EQ("Cannot write file '" + folder + "': Is a directory", dom.getErrorMessage().str());
+}
+
+// Names that are not XML names are written with "_xHHHH_" escapes, so that every
+// name reads back as it was; so do texts, Latin-1 ones held as UTF-8. Malformed
+// input is refused, and entities are never expanded.
+TEST(QvDomTest, ReadsBackWhatItWroteAndRefusesWhatIsMalformed) {
+  const char* const CASES[][3] = {
+      // the name, as written, and a text
+      {"a:CUST-ID.1", "a:CUST-ID.1", "v"},              // an XML name: ':', '-', '.', digit
+      {"1\xe9T", "_x0031_\xc3\xa9T", "caf\xe9"},        // digit first; Latin-1 in UTF-8
+      {"-88", "_x002D_88", nullptr},                    // hyphen first; no text: null
+      {"A$ &<", "A_x0024__x0020__x0026__x003C_", " "},  // a single blank stays
+      {"\xb7\xb7\xd7\x80", "_x00B7_\xc2\xb7_x00D7__x0080_", "v"},  // a middle dot first, 0xD7, C1
+      {"_x00e9$", "_x005F_x00e9_x0024_", "v"},                     // an escape look-alike, then '$'
+      {"_x005F_x0031_", "_x005F_x005F_x005F_x0031_", "v"},         // two look-alikes
+      {"_x00G1_x0031A_x0032", "_x00G1_x0031A_x0032", "v"},         // not hex, no '_' after, the end
+      {"", "_x0000_", "v"},                                        // the empty name
+  };
+  QvDom dom, again;
+  for (const auto& c : CASES) {
+    dom.startNewDocument(c[0]);
+    dom.getRoot().addChild(c[0]).setValue(c[2]);
+    const QvbString xml = dom.createXML(true, QvDomNode());  // indented
+    EXPECT_NE(std::string::npos, xml.str().find("<" + std::string(c[1]) + ">")) << xml.asCstr();
+    ASSERT_TRUE(again.loadXML(xml));
+    const QvDomNode child = again.getRoot().getFirstChild(false);  // never whitespace
+    EXPECT_EQ(c[0], child.getName().str());
+    EXPECT_EQ(c[2] == nullptr, child.getValue(false).isNull());
+    EXPECT_STREQ(c[2] != nullptr ? c[2] : "", child.getValue(false).asCstr());
+    EXPECT_TRUE(child.getAttributeValue("type").isNull());
+  }
+  for (const char* xml : {"<a><b></a>", "not xml <", ""}) EXPECT_FALSE(dom.loadXML(xml)) << xml;
+  ASSERT_TRUE(dom.loadXML("<!DOCTYPE a [<!ENTITY e \"xxxxxxxx\">]><a>&e;&e;</a>"));
+  EXPECT_EQ("&e;&e;", dom.getRoot().getValue(false).str());  // entities are not expanded
+}
+
+}  // namespace
