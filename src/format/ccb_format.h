@@ -69,12 +69,8 @@ class CCBFormat {
   int decodeBinary(const unsigned char* bytes);
   int decodePacked(const unsigned char* bytes);
 
-  unsigned flags() const { return flags_; }
-  int usage() const { return usage_; }
   int decimalPosition() const { return decimalPosition_; }
-  int fractionDigits() const { return fractionDigits_; }
   int scaleCount() const { return scaleCount_; }
-  int digitCount() const { return digitCount_; }  // digits of a binary or packed picture
   int storageLength() const { return storageLength_; }
   int outputLength() const { return outputLength_; }
   int outputType() const { return outputType_; }

@@ -62,11 +62,8 @@ class CCBDataFile {
   QvbString getErrorMessage() const { return error_; }
   bool noConvert() const { return noConvert_; }
 
-  // State, for tests and diagnostics.
+  // The window size, for tests.
   int capacity() const { return capacity_; }
-  int filled() const { return filled_; }
-  int position() const { return position_; }
-  bool atEnd() const { return atEnd_; }
 
  private:
   bool makeAvailable(int position, int n);

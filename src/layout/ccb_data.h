@@ -117,9 +117,7 @@ class CCBData : public CCBDefNode {
 
   void setOccursMax(int maximum) { occursMax_ = maximum; }
   int getOccursDependingValue() const;
-  int getStartOffset() const { return startOffset_; }
   int getColumnCount() const { return columnCount_; }
-  int getColumnsPerRepetition() const { return columnsPerRepetition_; }
 
  protected:
   // isFieldNode: the node is a field (what isField() answers), kept in the node so

@@ -37,9 +37,7 @@ class CCBDataRoot : public CCBData {
   bool isRoot() const override { return true; }
 
   void setSourceFile(const QvbString& sourceFile) { sourceFile_ = sourceFile; }
-  QvbString getSourceFile() const { return sourceFile_; }
   void setRecordId(const QvbString& recordId) { recordId_ = recordId; }
-  QvbString getRecordId() const { return recordId_; }
   bool matchesRecordId(const QvbString& recordId) const;  // letter case ignored
 
   // False, with a message in the error text, when the layout exceeds

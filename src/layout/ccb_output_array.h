@@ -59,7 +59,6 @@ class CCBOutputEntry {
   }
   int getEntryId() const { return entryId_; }
   int getParentEntryId() const { return parentEntryId_; }  // 0 for the root's entry
-  CCBData* getNode() const { return node_; }
   int getOutputType() const;
   int getOutputLength() const;
   bool isField() const;
