@@ -8,9 +8,13 @@
 
 namespace {
 
+// No COBOL level number is above 99: a larger one (a layout built by hand) must
+// not make the listing grow without bound.
+const int MAX_INDENT = 99;
+
 // Writes one blank per unit of the level number (not per depth in the tree).
 void indent(int level) {
-  if (level > 0) std::printf("%*s", level, "");
+  if (level > 0) std::printf("%*s", level < MAX_INDENT ? level : MAX_INDENT, "");
 }
 
 void printOneNode(const CCBData* node) {

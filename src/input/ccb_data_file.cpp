@@ -53,6 +53,25 @@ bool CCBDataFile::open(const QvbString& fileName, bool noConvert) {
   return true;
 }
 
+bool CCBDataFile::skip(int64_t start, int* position) {
+  if (!checkRequest(0, 0)) return false;
+  if (start < 0) return fail(INVALID_POSITION);
+  if (start < capacity_ / 2) {
+    *position = static_cast<int>(start);
+    return true;
+  }
+  *position = 0;
+  if (np_fio_seek(handle_, start) == 0) return true;
+  while (start > 0) {
+    const int received =
+        np_fio_getb(handle_, window_, static_cast<int>(std::min<int64_t>(start, capacity_ - 1)));
+    if (received < 0) return fail(READ_FAILED);
+    if (received == 0) break;
+    start -= received;
+  }
+  return true;
+}
+
 int64_t CCBDataFile::getFileSize() const {
   NpFioStat64 info;
   np_fio_stat64(fileName_.asCstr(), &info);  // leaves the size 0 when the file is unknown

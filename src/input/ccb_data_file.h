@@ -31,6 +31,12 @@ class CCBDataFile {
   // noConvert true: the file's characters are used as they stand; false: display
   // characters are EBCDIC.
   bool open(const QvbString& fileName, bool noConvert);
+  // Passes over the first start bytes of the file just opened and sets *position to
+  // the window position of the byte at start. A start beyond half the window is
+  // not read into it: the file seeks over it, or, where it cannot seek (a pipe),
+  // reads forward through it block by block, so memory does not grow with it.
+  // A file shorter than start has no byte left to read.
+  bool skip(int64_t start, int* position);
   // The size of the named file in bytes (also when closed); 0 when unknown.
   int64_t getFileSize() const;
   // Makes n bytes from the current position available in the window.

@@ -10,11 +10,22 @@ CCBDataRoot* CCBLayoutLoader::readCopybook(const QvbString& fileName) {
   QvbString error;
   int line = 0;
   CCBDataRoot* root = parseCopybook(fileName, error, line, debugCallback_);
+  if (root != nullptr) root->setSourceFile(fileName);
+  return completeCopybook(root, error, line);
+}
+
+CCBDataRoot* CCBLayoutLoader::readCopybookText(const char* data, size_t size) {
+  QvbString error;
+  int line = 0;
+  return completeCopybook(parseCopybookText(data, size, error, line, debugCallback_), error, line);
+}
+
+CCBDataRoot* CCBLayoutLoader::completeCopybook(CCBDataRoot* root, const QvbString& error,
+                                               int line) {
   if (root == nullptr) {
     errorMessage_ = qvbStringFormat("%s, Line: %d\n", error.asCstr(), line);
     return nullptr;
   }
-  root->setSourceFile(fileName);
   return completeLayout(root);
 }
 

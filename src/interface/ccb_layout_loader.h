@@ -19,6 +19,8 @@ class CCBLayoutLoader {
   // Parses a copybook into a complete layout (source file recorded, output columns
   // built); null with a message "<reason>, Line: <n>\n" on failure.
   CCBDataRoot* readCopybook(const QvbString& fileName);
+  // The same for copybook text of size bytes at data; no source file is recorded.
+  CCBDataRoot* readCopybookText(const char* data, size_t size);
   // Read an XML layout document into a complete layout; null on failure.
   CCBDataRoot* readLayoutFile(const QvbString& fileName);
   CCBDataRoot* readLayoutXml(const QvbString& xml);
@@ -30,6 +32,7 @@ class CCBLayoutLoader {
   QvbString getErrorMessage() const { return errorMessage_; }
 
  private:
+  CCBDataRoot* completeCopybook(CCBDataRoot* root, const QvbString& error, int line);
   CCBDataRoot* completeLayout(CCBDataRoot* root);
   bool buildDocument(CCBDataRoot* root);
   bool writeNode(QvDomNode element, CCBData* node);

@@ -97,13 +97,6 @@ bool CCBReaderImpl::openDataFile(const QvbString& fileName, int startPosition, b
         qvbStringFormat("Invalid start position %d: it must not be negative", startPosition);
     return false;
   }
-  // No window reaches further; the bound also keeps record positions plus the
-  // identifier offset within int.
-  if (startPosition > MAX_WINDOW_CAPACITY) {
-    errorMessage_ = qvbStringFormat("Invalid start position %d: it must not exceed %d",
-                                    startPosition, MAX_WINDOW_CAPACITY);
-    return false;
-  }
   if (fixedLength && recordLength < 0) {
     errorMessage_ =
         qvbStringFormat("Invalid record length %d: it must not be negative", recordLength);
@@ -117,11 +110,11 @@ bool CCBReaderImpl::openDataFile(const QvbString& fileName, int startPosition, b
     errorMessage_ = QvbString("Buffer Allocation failed");
     return false;
   }
-  if (!dataFile_->open(fileName, noConvert)) {
+  if (!dataFile_->open(fileName, noConvert) || !dataFile_->skip(startPosition, &position_)) {
     errorMessage_ = dataFile_->getErrorMessage();
+    dataFile_->close();
     return false;
   }
-  position_ = startPosition;
   fixedLength_ = fixedLength;
   if (fixedLength) recordLength_ = recordLength != 0 ? recordLength : getMaxRecordLength();
   for (CCBDataRoot* root : layouts_) {

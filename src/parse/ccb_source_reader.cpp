@@ -32,6 +32,12 @@ bool CCBSourceReader::open(const QvbString& fileName) {
   return true;
 }
 
+void CCBSourceReader::openMemory(const char* data, size_t size) {
+  close();
+  file_ = qvbTxtFileOpenMemory(data, size);
+  lineCount_ = 0;
+}
+
 void CCBSourceReader::close() {
   if (file_ == nullptr) return;
   file_->close();
@@ -68,6 +74,7 @@ bool CCBSourceReader::readStatement(bool& failed) {
       if (statement.length() > 0) statement.append(" ");
       statement.append(line);
       terminated = statement.str().back() == '.';
+      if (statement.length() > MAX_STATEMENT_LENGTH) return statementTooLong(failed);
     }
     if (!terminated && failed) return false;
     statement_ = terminated ? statement.mid(0, statement.length() - 1) : statement;
@@ -78,6 +85,14 @@ bool CCBSourceReader::readStatement(bool& failed) {
     // Nothing before the period (a line holding only "."): read the next statement.
     if (!terminated) return false;
   }
+}
+
+bool CCBSourceReader::statementTooLong(bool& failed) {
+  error_ = qvbStringFormat("Statement longer than %d characters: a period is missing",
+                           MAX_STATEMENT_LENGTH);
+  failed = true;
+  close();
+  return false;
 }
 
 void CCBSourceReader::setStatement(const QvbString& text) {

@@ -5,7 +5,8 @@
 // quoted literals together. A statement may also be given as text.
 //
 // The reader owns its text file between open() and close() (the destructor closes
-// it) and owns its tokens. One thread uses a reader at a time.
+// it) and owns its tokens; text given to openMemory() stays the caller's and must
+// outlive the reading. One thread uses a reader at a time.
 #ifndef LYRA_PARSE_CCB_SOURCE_READER_H_
 #define LYRA_PARSE_CCB_SOURCE_READER_H_
 
@@ -13,6 +14,10 @@
 
 #include "lyra/qvb_string.h"
 #include "support/qvb_txt_file.h"
+
+// The longest statement read: far more than the most tokens a statement may hold
+// need, and a bound on memory for text that never ends a statement.
+const int MAX_STATEMENT_LENGTH = 1 << 20;
 
 class CCBSourceReader {
  public:
@@ -24,6 +29,8 @@ class CCBSourceReader {
   // Opens a copybook file (closing one still open) and sets the line count to 0.
   // False when it cannot be opened, with the reason in getErrorMessage().
   bool open(const QvbString& fileName);
+  // Reads size bytes at data as the copybook, as open() reads a file.
+  void openMemory(const char* data, size_t size);
   void close();
 
   // Delivers the next line that has content in columns 8-72, trimmed at both ends.
@@ -34,7 +41,8 @@ class CCBSourceReader {
   // Reads the next statement: content lines joined with one space, up to a line
   // whose content ends with a period, which is removed. A statement holding only a
   // period is skipped; a last statement without a period is still delivered.
-  // False at the end of the input, with failed set when a read failure ended it.
+  // False at the end of the input, with failed set when a read failure, a zero
+  // byte or a statement longer than MAX_STATEMENT_LENGTH ended it.
   bool readStatement(bool& failed);
 
   // Makes text the current statement and tokenizes it; needs no open file.
@@ -58,6 +66,7 @@ class CCBSourceReader {
 
  private:
   void addToken(const std::string& text);
+  bool statementTooLong(bool& failed);  // sets the message and ends the input
 
   std::vector<QvbString> tokens_;
   std::vector<bool> literals_;  // one per token

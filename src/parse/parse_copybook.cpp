@@ -219,6 +219,20 @@ bool CopybookLoad::placeNode(CCBData* node) {
   return true;
 }
 
+// Parses the copybook the context's source reader has open, then closes it.
+CCBDataRoot* parseOpenCopybook(CCBParseContext& context, QvbString& error, int& line,
+                               LYRADebugCallback* callback) {
+  CCBDataRoot* root = nullptr;
+  ParserPtr parser = buildParser(&context, callback, error);
+  if (parser != nullptr) {
+    CopybookLoad load(context, *parser, callback);
+    if (load.run(error)) root = load.takeRoot();
+  }
+  line = context.reader.getLineCount();
+  context.reader.close();
+  return root;
+}
+
 }  // namespace
 
 CCBDataRoot* parseCopybook(const QvbString& fileName, QvbString& error, int& line,
@@ -230,15 +244,16 @@ CCBDataRoot* parseCopybook(const QvbString& fileName, QvbString& error, int& lin
     error = context.reader.getErrorMessage();
     return nullptr;
   }
-  CCBDataRoot* root = nullptr;
-  ParserPtr parser = buildParser(&context, callback, error);
-  if (parser != nullptr) {
-    CopybookLoad load(context, *parser, callback);
-    if (load.run(error)) root = load.takeRoot();
-  }
-  line = context.reader.getLineCount();
-  context.reader.close();
-  return root;
+  return parseOpenCopybook(context, error, line, callback);
+}
+
+CCBDataRoot* parseCopybookText(const char* data, size_t size, QvbString& error, int& line,
+                               LYRADebugCallback* callback) {
+  error.assign("");
+  line = 0;
+  CCBParseContext context;
+  context.reader.openMemory(data, size);
+  return parseOpenCopybook(context, error, line, callback);
 }
 
 bool parseClauseText(const QvbString& text, QvbString& picture, QvbString& usage, int& signFlags) {

@@ -4,6 +4,8 @@
 #ifndef LYRA_PARSE_PARSE_COPYBOOK_H_
 #define LYRA_PARSE_PARSE_COPYBOOK_H_
 
+#include <cstddef>
+
 #include "layout/ccb_data_root.h"
 #include "lyra/lyra_debug_callback.h"
 #include "lyra/qvb_string.h"
@@ -14,6 +16,9 @@
 // opened). Progress messages go to callback when it is not null.
 CCBDataRoot* parseCopybook(const QvbString& fileName, QvbString& error, int& line,
                            LYRADebugCallback* callback);
+// The same for copybook text of size bytes at data.
+CCBDataRoot* parseCopybookText(const char* data, size_t size, QvbString& error, int& line,
+                               LYRADebugCallback* callback);
 
 // Reads text as the clauses of one entry without a level number (a data name, then
 // clauses such as "PIC S9(5) COMP-3"). On a match sets picture (null without a PIC

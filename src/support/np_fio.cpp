@@ -39,6 +39,10 @@ int np_fio_getb(NpFioHandle handle, void* dest, int count) {
   return total;
 }
 
+int np_fio_seek(NpFioHandle handle, int64_t offset) {
+  return ::lseek(handle, static_cast<off_t>(offset), SEEK_SET) < 0 ? errno : 0;
+}
+
 void np_fio_close(NpFioHandle handle) {
   ::close(handle);
 }

@@ -29,6 +29,10 @@ const char* np_fio_errdesc(int code);
 // at the end of the file, or -1 on a read error.
 int np_fio_getb(NpFioHandle handle, void* dest, int count);
 
+// Moves the read position to offset bytes from the start; 0, or an error code
+// (ESPIPE for input that cannot seek, such as a pipe).
+int np_fio_seek(NpFioHandle handle, int64_t offset);
+
 void np_fio_close(NpFioHandle handle);
 
 // Fills *info for the named file; returns 0, or an error code with *info zeroed.

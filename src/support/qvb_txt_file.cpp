@@ -9,6 +9,7 @@
 namespace {
 
 const int TAB_WIDTH = 8;
+const size_t BLOCK_SIZE = 64 * 1024;  // bytes read from a file at a time
 
 QvbString openFailure(const char* name, int code) {
   return qvbStringFormat("Cannot open file '%s': %s", name == nullptr ? "" : name,
@@ -34,12 +35,22 @@ QvbTxtFile* qvbTxtFileOpen(const char* name, QvbTxtFileOpenMode mode, int, int, 
     if (reason != nullptr) *reason = openFailure(name, code);
     return nullptr;
   }
-  return new QvbTxtFile(file);
+  return new QvbTxtFile(file, nullptr, 0);
 }
+
+QvbTxtFile* qvbTxtFileOpenMemory(const char* data, size_t size) {
+  return new QvbTxtFile(nullptr, data, data == nullptr ? 0 : size);
+}
+
+QvbTxtFile::QvbTxtFile(std::FILE* file, const char* data, size_t size)
+    : file_(file),
+      block_(file != nullptr ? new char[BLOCK_SIZE] : nullptr),
+      next_(data),
+      end_(data + size) {}
 
 QvbTxtFile::~QvbTxtFile() {
   if (file_ != nullptr) std::fclose(file_);
-  std::free(raw_);
+  delete[] block_;
 }
 
 void QvbTxtFile::close() {
@@ -51,32 +62,70 @@ int QvbTxtFile::readLine(int maxLength, const char** line, bool* lineFlag) {
   line_.clear();
   *line = line_.c_str();
   if (failed_) return 0;
-  errno = 0;
-  const ssize_t n = getline(&raw_, &rawCapacity_, file_);
-  if (n < 0) {
-    if (!std::ferror(file_)) return 0;
-    failed_ = true;
-    error_ = qvbStringFormat("Error reading file: %s", std::strerror(errno != 0 ? errno : EIO));
-    return -1;
+  const size_t limit = maxLength < 0 ? 0 : static_cast<size_t>(maxLength);
+  bool started = false;  // a byte of this line was read
+  bool zeroByte = false;
+  bool ended = false;  // its line end was read
+  while (!ended) {
+    if (next_ == end_ && !refill()) {
+      if (failed_) return -1;
+      if (!started) return 0;
+      break;  // a last line without a line end
+    }
+    started = true;
+    const char* lineEnd = static_cast<const char*>(std::memchr(next_, '\n', end_ - next_));
+    const char* stop = lineEnd != nullptr ? lineEnd : end_;
+    zeroByte = zeroByte || std::memchr(next_, '\0', stop - next_) != nullptr;
+    // Past the length asked for, the rest of the line is only looked through.
+    for (const char* p = next_; p < stop && (line_.size() < limit || pendingReturn_); ++p) {
+      appendChar(*p, limit);
+    }
+    ended = lineEnd != nullptr;
+    next_ = ended ? lineEnd + 1 : end_;
   }
-  size_t length = static_cast<size_t>(n);
-  if (length > 0 && raw_[length - 1] == '\n') --length;
-  if (length > 0 && raw_[length - 1] == '\r') --length;
-  expandLine(raw_, length, maxLength);
-  *line = line_.c_str();
+  pendingReturn_ = false;  // a '\r' before the line end belongs to it
   *lineFlag = true;
+  if (zeroByte) return fail(QvbString("File holds a zero byte: it is not a text file"));
+  *line = line_.c_str();
   return static_cast<int>(line_.size());
 }
 
-void QvbTxtFile::expandLine(const char* raw, size_t length, int maxLength) {
-  const size_t limit = maxLength < 0 ? 0 : static_cast<size_t>(maxLength);
-  for (size_t i = 0; i < length && line_.size() < limit; ++i) {
-    if (raw[i] != '\t') {
-      line_.push_back(raw[i]);
-      continue;
+bool QvbTxtFile::refill() {
+  if (file_ == nullptr) return false;
+  errno = 0;
+  const size_t n = std::fread(block_, 1, BLOCK_SIZE, file_);
+  if (n == 0) {
+    if (std::ferror(file_)) {
+      fail(qvbStringFormat("Error reading file: %s", std::strerror(errno != 0 ? errno : EIO)));
     }
+    return false;
+  }
+  next_ = block_;
+  end_ = block_ + n;
+  return true;
+}
+
+// A '\r' is held back until the next character shows that it does not end the line.
+void QvbTxtFile::appendChar(char c, size_t limit) {
+  if (pendingReturn_) {
+    pendingReturn_ = false;
+    if (line_.size() < limit) line_.push_back('\r');
+  }
+  if (c == '\r') {
+    pendingReturn_ = true;
+  } else if (line_.size() >= limit) {
+    return;
+  } else if (c != '\t') {
+    line_.push_back(c);
+  } else {
     do {
       line_.push_back(' ');
     } while (line_.size() % TAB_WIDTH != 0 && line_.size() < limit);
   }
+}
+
+int QvbTxtFile::fail(const QvbString& message) {
+  failed_ = true;
+  error_ = message;
+  return -1;
 }
