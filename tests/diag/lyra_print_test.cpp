@@ -84,6 +84,21 @@ TEST(PrintTest, RootWithoutChildrenThenWithAHundredThousand) {
             printed([&] { lyra_print_output_array(&root, 7); }));
 }
 
+// Indentation follows the level number up to 99 columns: a huge level from a copybook
+// never makes a listing of gigabytes.
+TEST(PrintTest, IndentationStopsAt99Columns) {
+  for (const int level : {99, 100, 2000000000}) {
+    SCOPED_TRACE(level);
+    CCBDataRoot root;
+    CCBData* node = test_support::field(&root, "F");
+    node->setLevelNumber(level);
+    const std::string text = printed([&] { lyra_print_node(node); });
+    EXPECT_EQ(std::string(99, ' ') + "[F]->" + std::to_string(level) + "\n",
+              text.substr(0, text.find('\n') + 1));
+    EXPECT_EQ(std::string::npos, text.find(std::string(100, ' ')));
+  }
+}
+
 // The built-in copybook is examples/custrec.cbl: 16 parse lines, then the tree of 2
 // groups and 12 fields, not resolved, so "Source_File" is still empty.
 TEST(PrintTest, SelfTest) {

@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <climits>
+#include <cstdint>
+#include <fstream>
 #include <string>
+#include <thread>
 
 #include "test_util.h"
 
@@ -110,6 +116,63 @@ TEST(CCBDataFileTest, DeliversEveryRecordInOrderThroughABoundedWindow) {
     EXPECT_TRUE(file.getErrorMessage().isNull());
     EXPECT_FALSE(file.nextRecord(++position));  // past the bytes in the window
     EXPECT_EQ("Invalid read position", file.getErrorMessage().str());
+  }
+}
+
+// Writes count bytes of content after start zero bytes, the zeros a hole where the
+// file system allows; returns the path.
+std::string writeAfterHole(const std::string& path, int64_t start, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.seekp(static_cast<std::streamoff>(start));
+  out << content;
+  return path;
+}
+
+// A start skipped over, then the first 100 bytes read: a small start stays in the
+// window, a large one is passed without growing it (sought over in a file, read
+// through in a pipe); a start at or past the end leaves nothing to read.
+TEST(CCBDataFileTest, SkipsAStartWithoutHoldingIt) {
+  struct Case {
+    int64_t start;
+    int position;       // where skip puts the byte at start
+    bool pipe;          // read through a named pipe, which cannot seek
+    const char* error;  // what reading 100 bytes gives; null: the records' first 100
+  };
+  static const Case CASES[] = {
+      {0, 0, false, nullptr},
+      {2047, 2047, false, nullptr},  // within half the window
+      {2048, 0, false, nullptr},
+      {1 << 30, 0, false, nullptr},          // sought over
+      {(1LL << 31) + 5, 0, false, nullptr},  // past 32 bits
+      {3 << 20, 0, true, nullptr},
+      {5000, 0, true, nullptr},          // read through
+      {1 << 20, 0, false, EOF_IN_DATA},  // past the end
+  };
+  test_support::TempDir dir;
+  const std::string records = makeRecords(10, 100);
+  for (const Case& c : CASES) {
+    SCOPED_TRACE(testing::Message() << c.start << (c.pipe ? " pipe" : ""));
+    const bool past = c.error != nullptr;
+    std::string path = writeAfterHole(dir.path("d"), past ? 0 : c.start, past ? "" : records);
+    std::thread writer;
+    if (c.pipe) {
+      const std::string fifo = dir.path("fifo");
+      ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+      writer = std::thread(
+          [fifo, path] { std::ofstream(fifo, std::ios::binary) << test_support::readFile(path); });
+      path = fifo;
+    }
+    CCBDataFile file(100);
+    ASSERT_TRUE(file.open(path.c_str(), true));
+    int position = -1;
+    EXPECT_TRUE(file.skip(c.start, &position));
+    EXPECT_EQ(c.position, position);
+    int end = 0;
+    EXPECT_EQ(c.error ? c.error : records.substr(0, 100), readText(file, position, 100, &end));
+    EXPECT_EQ(4096, file.capacity());
+    file.close();
+    if (writer.joinable()) writer.join();
+    unlink(path.c_str());
   }
 }
 

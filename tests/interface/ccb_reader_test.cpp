@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -144,6 +145,20 @@ TEST_F(CCBReaderTest, ReadsAndItsFailures) {
     }
     EXPECT_EQ(c.expected, text);
   }
+}
+
+// A header of 1.5 GiB (a hole in the file) is passed over, not read into memory.
+TEST_F(CCBReaderTest, AHugeHeaderIsPassedOver) {
+  const int start = 3 << 29;
+  const std::string path = dir_.path("data.dat");
+  {
+    std::ofstream out(path, std::ios::binary);
+    out.seekp(start);
+    out << "H  ALPHAH  BRAVO";
+  }
+  ASSERT_TRUE(addLayouts("H"));
+  ASSERT_TRUE(reader_->openDataFile(path.c_str(), start, false, true, 0)) << error();
+  EXPECT_EQ("H  |ALPHA; H  |BRAVO; end", readAll());
 }
 
 TEST_F(CCBReaderTest, RecordLengths) {

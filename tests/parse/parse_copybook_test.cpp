@@ -1,6 +1,11 @@
 #include "parse/parse_copybook.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <memory>
 #include <string>
@@ -46,12 +51,20 @@ std::string describe(const CCBData* node) {
 
 // Loads copybook text (none: a file that does not exist) through parseCopybook; the
 // tree as describe() writes it, or the error message. line gets the line reported.
+// The same text given from memory must give the same result.
 std::string load(const std::string& text, int& line, LYRADebugCallback* callback = nullptr) {
   test_support::TempDir dir;
   const std::string path = text.empty() ? "/nonexistent/lyra.cpy" : dir.write("t.cpy", text);
   QvbString error;
   std::unique_ptr<CCBDataRoot> root(parseCopybook(path.c_str(), error, line, callback));
-  return root != nullptr ? describe(root.get()) : error.asCstr();
+  const std::string result = root != nullptr ? describe(root.get()) : error.asCstr();
+  if (!text.empty() && callback == nullptr) {
+    int memoryLine = -1;
+    root.reset(parseCopybookText(text.data(), text.size(), error, memoryLine, nullptr));
+    EXPECT_EQ(result, root != nullptr ? describe(root.get()) : error.asCstr());
+    EXPECT_EQ(line, memoryLine);
+  }
+  return result;
 }
 
 TEST(ParseCopybookTest, EachLoadFailureWithItsLine) {
@@ -59,6 +72,8 @@ TEST(ParseCopybookTest, EachLoadFailureWithItsLine) {
   for (int i = 0; i < 199; ++i) names += source({"I I I I I I I I I I"});
   std::string deep;  // 257 groups, each nested in the one before
   for (int level = 100; level <= 356; ++level) deep += source({std::to_string(level) + " G."});
+  std::string endless;  // 20000 lines of content without a period
+  for (int i = 0; i < 20000; ++i) endless += source({std::string(65, 'A')});
   const std::tuple<std::string, const char*, int> cases[] = {
       // text, message, line
       {"", "Cannot open file '/nonexistent/lyra.cpy': No such file or directory", 0},
@@ -86,12 +101,49 @@ TEST(ParseCopybookTest, EachLoadFailureWithItsLine) {
       {source({"01 REC.", "05 F PIC X(16777216)X."}),
        "Picture exceeds the maximum field length of 16777216", 2},
       {deep, "Layout nested too deeply. Max depth is 256", 257},
+      {source({"01 REC.", "05 A PIC X."}) + std::string("       05 B\0 PIC X.\n", 21),
+       "File holds a zero byte: it is not a text file", 3},
+      // 6 characters, then 66 per line (a space and 65 of content): line 15889 passes 1 MiB
+      {source({"01 REC"}) + endless,
+       "Statement longer than 1048576 characters: a period is missing", 15889},
   };
   for (const auto& [text, message, expectedLine] : cases) {
     int line = -1;
     EXPECT_EQ(message, load(text, line));
     EXPECT_EQ(expectedLine, line) << message;
   }
+}
+
+// A copybook line of 64 MiB (a comment) is read in bounded memory: with the address
+// space limited to 32 MiB more than the process already uses, the field after it
+// still loads.
+TEST(ParseCopybookTest, AHugeLineLoadsInBoundedMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizers reserve address space of their own";
+#endif
+  test_support::TempDir dir;
+  const std::string path =
+      dir.write("long.cpy", source({"01 REC.", "05 A PIC X."}) + "      *" +
+                                std::string(64 << 20, 'c') + "\n" + source({"05 B PIC X."}));
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    long pages = 0;
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm == nullptr || std::fscanf(statm, "%ld", &pages) != 1) _exit(2);
+    std::fclose(statm);
+    struct rlimit limit;
+    limit.rlim_cur = limit.rlim_max = pages * sysconf(_SC_PAGESIZE) + (32 << 20);
+    if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(2);
+    QvbString error;
+    int line = 0;
+    std::unique_ptr<CCBDataRoot> root(parseCopybook(path.c_str(), error, line, nullptr));
+    _exit(root != nullptr && describe(root.get()) == "REC(A B)" ? 0 : 1);
+  }
+  int status = -1;
+  ASSERT_EQ(child, waitpid(child, &status, 0));
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(0, WEXITSTATUS(status)) << "2: no limit could be set; 1: fields lost";
 }
 
 TEST(ParseCopybookTest, LayoutServiceAddsTheLineToTheMessage) {

@@ -4,6 +4,7 @@
 #include <iconv.h>
 
 #include <string>
+#include <vector>
 
 #include "lyra/qvb_datavar.h"
 #include "lyra/qvb_string.h"
@@ -105,19 +106,30 @@ TEST(NpUcharTest, RefusesAnUnknownConversion) {
   EXPECT_EQ(-1, np_uchar_encode(3, nullptr, nullptr, 0));
 }
 
-// Every readLine result for the file as "count:text|", with "!" in place of ":"
-// when the line flag is clear (the end of the input); or why it cannot be opened.
-std::string readLines(const std::string& path) {
-  QvbString reason;
-  QvbTxtFile* file = qvbTxtFileOpen(path.c_str(), QVB_TXT_FILE_READ, -1, 0, &reason);
-  std::string out = reason.str();
-  for (bool flag = file != nullptr; flag && out.size() < 1000;) {
+// Every readLine result as "count:text|", with "!" in place of ":" when the line
+// flag is clear, and the message after a failure; then the text file is closed.
+std::string readLines(QvbTxtFile* file) {
+  std::string out;
+  for (bool flag = true; flag && out.size() < 1000;) {
     const char* line = nullptr;
     const int n = file->readLine(255, &line, &flag);
     out += std::to_string(n) + (flag ? ":" : "!") + std::string(line, n > 0 ? n : 0) + "|";
+    if (n < 0) out += file->getErrorMessage().str() + "|";
   }
-  if (file != nullptr) file->close();
+  file->close();
   return out;
+}
+
+// The same for a file, or why it cannot be opened; a file's text must read the
+// same from memory.
+std::string readLines(const std::string& path) {
+  QvbString reason;
+  QvbTxtFile* file = qvbTxtFileOpen(path.c_str(), QVB_TXT_FILE_READ, -1, 0, &reason);
+  if (file == nullptr) return reason.str();
+  const std::string text = test_support::readFile(path);
+  const std::string fromFile = readLines(file);
+  EXPECT_EQ(fromFile, readLines(qvbTxtFileOpenMemory(text.data(), text.size()))) << path;
+  return fromFile;
 }
 
 // np_fio's view of the file: the counts of two reads of 16 bytes and the size at
@@ -145,6 +157,13 @@ TEST(FileReadersTest, ReadWhatIsThereOrSayWhyNot) {
       // last; a longer line cut, its tabs expanded up to the limit only
       {readLines(dir.write("a", "\tA\tB\r\n\r\nlast")), "17:        A       B|0:|4:last|0!|"},
       {readLines(dir.write("d", x + "\t\tyy\nnext")), "255:" + x + "  |4:next|0!|"},
+      // a line of 1 MiB is cut as it is read; a zero byte anywhere in a line is no text
+      {readLines(dir.write("m", std::string(1 << 20, 'm') + "\nnext")),
+       "255:" + std::string(255, 'm') + "|4:next|0!|"},
+      {readLines(dir.write("z", std::string("ab\r\nc\0d\nnext\n", 13))),
+       "2:ab|-1:|File holds a zero byte: it is not a text file|0!|"},
+      {readLines(qvbTxtFileOpen("/proc/self/mem", QVB_TXT_FILE_READ, -1, 0, nullptr)),
+       "-1!|Error reading file: Input/output error|"},  // nothing is mapped at address 0
       {readLines(none), "Cannot open file '" + none + "': No such file or directory"},
       {readLines(folder), "Cannot open file '" + folder + "': Is a directory"},
       {readBlocks(dir.write("f", "0123456789")), "10 0 10"},  // a short read at the end
@@ -157,6 +176,26 @@ TEST(FileReadersTest, ReadWhatIsThereOrSayWhyNot) {
   EXPECT_EQ("Cannot read file '" + folder + "': not a regular file", dom.getErrorMessage().str());
   EXPECT_FALSE(dom.createFile(folder.c_str(), false, QvDomNode()));
   EXPECT_EQ("Cannot write file '" + folder + "': Is a directory", dom.getErrorMessage().str());
+}
+
+// Lines that cross the file's read blocks of 64 KiB: a "\r\n" split between two
+// blocks still ends its line, a lone '\r' stays in the text.
+TEST(FileReadersTest, LineEndsAcrossReadBlocks) {
+  test_support::TempDir dir;
+  std::string text;
+  while (text.size() < 65528) text += "x\n";
+  text += "wxyz\nab\r\nc\rd\r\n";  // the '\r' after "ab" is the block's last byte
+  ASSERT_EQ('\r', text[65535]);
+  QvbTxtFile* file =
+      qvbTxtFileOpen(dir.write("b", text).c_str(), QVB_TXT_FILE_READ, -1, 0, nullptr);
+  ASSERT_NE(nullptr, file);
+  std::vector<std::string> lines;
+  const char* line = nullptr;
+  for (bool flag = true; file->readLine(255, &line, &flag) > 0;) lines.push_back(line);
+  file->close();
+  ASSERT_LE(3u, lines.size());
+  EXPECT_EQ((std::vector<std::string>{"wxyz", "ab", "c\rd"}),
+            std::vector<std::string>(lines.end() - 3, lines.end()));
 }
 
 // Names that are not XML names are written with "_xHHHH_" escapes, so that every
