@@ -10,8 +10,11 @@ const char* const READ_FAILED = "Error reading file";
 const char* const EOF_IN_DATA = "Reached EOF on data file while reading data";
 const char* const INVALID_POSITION = "Invalid read position";
 const char* const NOT_OPEN = "Data file is not open";
+const char* const PAST_RECORD_END = "Field reaches past the end of its record";
 
 const int SMALL_WINDOW_CAPACITY = 4096;  // the window of records shorter than this
+const unsigned char ASCII_BLANK = 0x20;
+const unsigned char EBCDIC_BLANK = 0x40;
 
 // Room for two of the longest records: after a compaction the next record always fits.
 int initialCapacity(int recordLength) {
@@ -42,12 +45,38 @@ bool CCBDataFile::open(const QvbString& fileName, bool noConvert) {
     handle_ = -1;
     return fail(np_fio_errdesc(code));
   }
+  ownsHandle_ = true;
+  return prepare(noConvert);
+}
+
+bool CCBDataFile::openDescriptor(int descriptor, bool noConvert) {
+  close();
+  if (descriptor < 0) return fail(np_fio_errdesc(EBADF));
+  handle_ = descriptor;
+  return prepare(noConvert);
+}
+
+bool CCBDataFile::prepare(bool noConvert) {
   capacity_ = initialCapacity(recordLength_);
-  window_ = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(capacity_)));
-  if (window_ == nullptr) {
+  buffer_ = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(capacity_)));
+  if (buffer_ == nullptr) {
     close();
     return fail(ALLOCATION_FAILED);
   }
+  window_ = buffer_;
+  seekable_ = np_fio_seek(handle_, 0) == 0;
+  noConvert_ = noConvert;
+  atEnd_ = false;
+  return true;
+}
+
+bool CCBDataFile::openMemory(const unsigned char* data, int64_t size, bool noConvert) {
+  close();
+  static const unsigned char NOTHING = 0;
+  memory_ = data != nullptr ? data : &NOTHING;
+  memorySize_ = data != nullptr && size > 0 ? size : 0;
+  window_ = memory_;
+  capacity_ = MAX_WINDOW_CAPACITY;
   noConvert_ = noConvert;
   atEnd_ = false;
   return true;
@@ -56,15 +85,20 @@ bool CCBDataFile::open(const QvbString& fileName, bool noConvert) {
 bool CCBDataFile::skip(int64_t start, int* position) {
   if (!checkRequest(0, 0)) return false;
   if (start < 0) return fail(INVALID_POSITION);
-  if (start < capacity_ / 2) {
+  if (start < capacity_ / 2 && memory_ == nullptr) {
     *position = static_cast<int>(start);
     return true;
   }
   *position = 0;
+  windowOffset_ = start;
+  if (memory_ != nullptr) {
+    window_ = memory_ + std::min(start, memorySize_);
+    return true;
+  }
   if (np_fio_seek(handle_, start) == 0) return true;
   while (start > 0) {
     const int received =
-        np_fio_getb(handle_, window_, static_cast<int>(std::min<int64_t>(start, capacity_ - 1)));
+        np_fio_getb(handle_, buffer_, static_cast<int>(std::min<int64_t>(start, capacity_ - 1)));
     if (received < 0) return fail(READ_FAILED);
     if (received == 0) break;
     start -= received;
@@ -73,6 +107,7 @@ bool CCBDataFile::skip(int64_t start, int* position) {
 }
 
 int64_t CCBDataFile::getFileSize() const {
+  if (memory_ != nullptr) return memorySize_;
   NpFioStat64 info;
   np_fio_stat64(fileName_.asCstr(), &info);  // leaves the size 0 when the file is unknown
   return info.size;
@@ -91,10 +126,52 @@ bool CCBDataFile::fill(int n) {
   return true;
 }
 
+int CCBDataFile::available(int position, int n) {
+  if (!checkRequest(position, n)) return -1;
+  const int want = static_cast<int>(
+      std::min<int64_t>(static_cast<int64_t>(position) + n, MAX_WINDOW_CAPACITY - 1));
+  while (want > filled_ && !atEnd_) {
+    if (want > capacity_ - 1 && !grow()) return -1;
+    if (!readBlock()) {
+      fail(READ_FAILED);
+      return -1;
+    }
+  }
+  return std::max(0, std::min(want, filled_) - position);
+}
+
+const unsigned char* CCBDataFile::viewOutside(int position, int n) {
+  pastRecordEnd_ = false;
+  if (!checkRequest(position, n)) return nullptr;
+  if (recordEnd_ != INT_MAX && static_cast<int64_t>(position) + n > recordEnd_) {
+    if (padded_) return viewPadded(position, n);
+    pastRecordEnd_ = true;
+    fail(PAST_RECORD_END);
+    return nullptr;
+  }
+  if (!makeAvailable(position, n)) return nullptr;
+  return window_ + position;
+}
+
+// The record's bytes from position, then blanks up to n bytes.
+const unsigned char* CCBDataFile::viewPadded(int position, int n) {
+  const int present = std::max(0, recordEnd_ - position);
+  if (present > 0 && !makeAvailable(position, present)) return nullptr;
+  padding_.assign(static_cast<size_t>(n), noConvert_ ? ASCII_BLANK : EBCDIC_BLANK);
+  if (present > 0) std::memcpy(padding_.data(), window_ + position, static_cast<size_t>(present));
+  return padding_.data();
+}
+
 bool CCBDataFile::makeAvailable(int position, int n) {
   if (!checkRequest(position, n)) return false;
   position_ = position;
   return fill(n);
+}
+
+void CCBDataFile::setRecordEnd(int end, bool padded) {
+  recordEnd_ = end;
+  padded_ = padded;
+  setFilled(filled_);
 }
 
 bool CCBDataFile::nextRecord(int& readerPosition) {
@@ -114,12 +191,20 @@ bool CCBDataFile::nextRecord(int& readerPosition) {
 }
 
 void CCBDataFile::close() {
-  if (handle_ >= 0) np_fio_close(handle_);
+  if (handle_ >= 0 && ownsHandle_) np_fio_close(handle_);
   handle_ = -1;
-  std::free(window_);
+  ownsHandle_ = false;
+  seekable_ = false;
+  std::free(buffer_);
+  buffer_ = nullptr;
   window_ = nullptr;
-  filled_ = 0;
+  memory_ = nullptr;
+  memorySize_ = 0;
+  windowOffset_ = 0;
   position_ = 0;
+  recordEnd_ = INT_MAX;
+  padded_ = false;
+  setFilled(0);
   atEnd_ = true;
 }
 
@@ -132,27 +217,49 @@ bool CCBDataFile::checkRequest(int position, int n) {
 bool CCBDataFile::grow() {
   const int64_t doubled = 2 * static_cast<int64_t>(capacity_);
   const int capacity = static_cast<int>(std::min<int64_t>(doubled, MAX_WINDOW_CAPACITY));
-  void* grown = std::realloc(window_, static_cast<size_t>(capacity));
-  if (grown == nullptr) return fail(ALLOCATION_FAILED);  // the old window stays valid
-  window_ = static_cast<unsigned char*>(grown);
+  if (memory_ == nullptr) {
+    void* grown = std::realloc(buffer_, static_cast<size_t>(capacity));
+    if (grown == nullptr) return fail(ALLOCATION_FAILED);  // the old window stays valid
+    window_ = buffer_ = static_cast<unsigned char*>(grown);
+  }
   capacity_ = capacity;
   return true;
 }
 
+// Memory input only widens its view of the host's bytes.
 bool CCBDataFile::readBlock() {
   const int asked = capacity_ - filled_ - 1;
-  const int received = np_fio_getb(handle_, window_ + filled_, asked);
+  if (memory_ != nullptr) {
+    const int64_t left = memorySize_ - std::min(windowOffset_ + filled_, memorySize_);
+    const int received = static_cast<int>(std::min<int64_t>(left, asked));
+    setFilled(filled_ + received);
+    if (received == left) atEnd_ = true;
+    return true;
+  }
+  const int received = np_fio_getb(handle_, buffer_ + filled_, asked);
   if (received < 0) return false;
-  filled_ += received;
+  setFilled(filled_ + received);
   if (received < asked) atEnd_ = true;
   return true;
 }
 
-// The spare byte after the valid ones moves along with them.
+// The spare byte after the valid ones moves along with them. A view of memory input
+// moves instead of its bytes.
 void CCBDataFile::compact(int from) {
-  std::memmove(window_, window_ + from, static_cast<size_t>(filled_ - from + 1));
-  filled_ -= from;
+  if (memory_ != nullptr) {
+    window_ += from;
+  } else {
+    std::memmove(buffer_, buffer_ + from, static_cast<size_t>(filled_ - from + 1));
+  }
+  windowOffset_ += from;
+  if (recordEnd_ != INT_MAX) recordEnd_ -= from;
+  setFilled(filled_ - from);
   position_ = 0;
+}
+
+void CCBDataFile::setFilled(int filled) {
+  filled_ = filled;
+  limit_ = std::min(filled_, recordEnd_);
 }
 
 bool CCBDataFile::fail(const char* message) {

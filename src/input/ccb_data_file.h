@@ -1,18 +1,26 @@
-// CCBDataFile is the record reader's input: an open data file and a window of its
-// bytes in memory. Fields are read out of the window by position (a byte offset in
-// the window, not in the file); after each record nextRecord() compacts the window
-// so that the next record can be served from it. The file is read strictly forward
-// in large blocks. The window holds capacity bytes: 4096 for records below 4096
-// bytes, otherwise twice the record length, doubled when a read needs more (up to
-// MAX_WINDOW_CAPACITY); one byte always stays free after the valid ones.
+// CCBDataFile is the record reader's input: a data file, a host's bytes in memory
+// or a descriptor read strictly forward, and a window of its bytes. Fields are read
+// out of the window by position (a byte offset in the window, not in the input);
+// after each record nextRecord() compacts the window so that the next record can
+// be served from it. A file or descriptor is read forward in large blocks into a
+// window of capacity bytes: 4096 for records below 4096 bytes, otherwise twice the
+// record length, doubled when a read needs more (up to MAX_WINDOW_CAPACITY); one
+// byte always stays free after the valid ones. Memory input is never copied: the
+// window is a view of the host's bytes that moves along them.
+//
+// A record end may be set: a read reaching past it either fails with
+// pastRecordEnd() set (the caller makes the field null) or, in padded mode, gives
+// the record's bytes followed by blanks.
 //
 // The reader owns its CCBDataFile; every node of a layout points to it without
-// owning it. One thread uses it at a time.
+// owning it. A descriptor and memory stay the caller's. One thread uses it at a time.
 #ifndef LYRA_INPUT_CCB_DATA_FILE_H_
 #define LYRA_INPUT_CCB_DATA_FILE_H_
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "lyra/qvb_string.h"
 #include "support/np_fio.h"
@@ -27,31 +35,46 @@ class CCBDataFile {
   CCBDataFile(const CCBDataFile&) = delete;
   CCBDataFile& operator=(const CCBDataFile&) = delete;
 
-  // Closes any file already open, then opens the file and allocates the window.
+  // Closes any input already open, then opens the file and allocates the window.
   // noConvert true: the file's characters are used as they stand; false: display
   // characters are EBCDIC.
   bool open(const QvbString& fileName, bool noConvert);
-  // Passes over the first start bytes of the file just opened and sets *position to
+  // The same for size bytes at data, which stay the caller's.
+  bool openMemory(const unsigned char* data, int64_t size, bool noConvert);
+  // The same for a descriptor read strictly forward, which stays the caller's.
+  bool openDescriptor(int descriptor, bool noConvert);
+  // Passes over the first start bytes of the input just opened and sets *position to
   // the window position of the byte at start. A start beyond half the window is
-  // not read into it: the file seeks over it, or, where it cannot seek (a pipe),
+  // not read into it: the input seeks over it, or, where it cannot seek (a pipe),
   // reads forward through it block by block, so memory does not grow with it.
-  // A file shorter than start has no byte left to read.
+  // An input shorter than start has no byte left to read.
   bool skip(int64_t start, int* position);
-  // The size of the named file in bytes (also when closed); 0 when unknown.
+  // The size of the input in bytes (also when closed); 0 when unknown.
   int64_t getFileSize() const;
+  // Whether skip() seeks: a file or memory, not a pipe.
+  bool canSeek() const { return memory_ != nullptr || seekable_; }
+  // The offset in the input of window position `position`.
+  int64_t offsetOf(int position) const { return windowOffset_ + position; }
   // Makes n bytes from the current position available in the window.
   bool fill(int n);
+  // Makes up to n bytes at position available and returns how many are: fewer
+  // only where the input ends; -1 on an error.
+  int available(int position, int n);
   // Makes n bytes at position available, leaves the position after them and stores
   // it in *endPosition (when not null). Returns where the bytes lie in the window
   // (valid until the next call that may fill or compact it), or null, reading
-  // nothing, on a negative position or count, when no file is open, or when the file
-  // cannot supply them.
+  // nothing, on a negative position or count, when no input is open, when the
+  // input cannot supply them, or when they reach past the record end.
   const unsigned char* view(int position, int n, int* endPosition) {
-    const bool inWindow = window_ != nullptr && position >= 0 && n >= 0 && position <= filled_ - n;
-    if (!inWindow && !makeAvailable(position, n)) return nullptr;
+    const unsigned char* bytes = nullptr;
+    if (window_ != nullptr && position >= 0 && n >= 0 && position <= limit_ - n) {
+      bytes = window_ + position;
+    } else if ((bytes = viewOutside(position, n)) == nullptr) {
+      return nullptr;
+    }
     position_ = position + n;
     if (endPosition != nullptr) *endPosition = position_;
-    return window_ + position;
+    return bytes;
   }
   // The same, copying the bytes into dest when it is not null.
   bool read(int position, int n, unsigned char* dest, int* endPosition) {
@@ -59,12 +82,18 @@ class CCBDataFile {
     if (bytes != nullptr && dest != nullptr) std::memcpy(dest, bytes, static_cast<size_t>(n));
     return bytes != nullptr;
   }
+  // Reads end at window position end until clearRecordEnd(); padded: a read past it
+  // gives blanks (EBCDIC blanks when noConvert is false) for the missing bytes.
+  void setRecordEnd(int end, bool padded);
+  void clearRecordEnd() { setRecordEnd(INT_MAX, false); }
+  // Whether the last failed view reached past the record end.
+  bool pastRecordEnd() const { return pastRecordEnd_; }
   // Called after each record with the reader's position (the start of the next
-  // record); may compact the window and move readerPosition. False when the file is
-  // exhausted and no byte of it is left unread (or on a bad position or closed file,
-  // with the error text set).
+  // record); may compact the window and move readerPosition. False when the input
+  // is exhausted and no byte of it is left unread (or on a bad position or closed
+  // input, with the error text set).
   bool nextRecord(int& readerPosition);
-  void close();  // closes the file and releases the window; again does nothing
+  void close();  // closes the input and releases the window; again does nothing
   QvbString getErrorMessage() const { return error_; }
   bool noConvert() const { return noConvert_; }
 
@@ -72,20 +101,35 @@ class CCBDataFile {
   int capacity() const { return capacity_; }
 
  private:
+  bool prepare(bool noConvert);  // allocates the window of a file or descriptor
+  const unsigned char* viewOutside(int position, int n);
+  const unsigned char* viewPadded(int position, int n);
   bool makeAvailable(int position, int n);
-  bool checkRequest(int position, int n);  // open file, no negative position or count
+  bool checkRequest(int position, int n);  // open input, no negative position or count
   bool grow();                             // doubles the window, keeping its bytes
   bool readBlock();                        // reads into the free part of the window; false on error
   void compact(int from);                  // moves the bytes from `from` on to the start
+  void setFilled(int filled);
   bool fail(const char* message);
 
   QvbString error_;
   QvbString fileName_;
   NpFioHandle handle_ = -1;
+  bool ownsHandle_ = false;
+  bool seekable_ = false;
+  const unsigned char* memory_ = nullptr;  // memory input; not owned
+  int64_t memorySize_ = 0;
   bool atEnd_ = true;
   int position_ = 0;
   int filled_ = 0;
-  unsigned char* window_ = nullptr;
+  int limit_ = 0;  // reads end here: the smaller of filled_ and the record end
+  int recordEnd_ = INT_MAX;
+  bool padded_ = false;
+  bool pastRecordEnd_ = false;
+  int64_t windowOffset_ = 0;               // the input offset of window position 0
+  unsigned char* buffer_ = nullptr;        // the window of a file or descriptor; owned
+  const unsigned char* window_ = nullptr;  // buffer_, or a view of memory input
+  std::vector<unsigned char> padding_;     // a padded read's bytes
   int capacity_;
   int recordLength_;
   bool noConvert_ = true;

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "interface/ccb_layout_loader.h"
+#include "parse/parse_copybook.h"
 
 CCBReader::CCBReader() = default;
 CCBReader::CCBReader(const CCBReader&) = default;
@@ -141,7 +142,14 @@ bool CCBReaderImpl::setIdentifierField(int offset, const QvbString& clauseText) 
   idField_.setName(QvbString("Copybook_ID_Field"));
   QvbString text("field ");
   text.append(clauseText);
-  if (!idField_.parseIdPicture(text)) {
+  QvbString picture;
+  QvbString usage;
+  int signFlags = 0;
+  if (!parseClauseText(text, picture, usage, signFlags)) {
+    errorMessage_ = QvbString("ID pic statement parse failed");
+    return false;
+  }
+  if (!idField_.setIdFormat(picture, usage, signFlags)) {
     errorMessage_ = idField_.getErrorMessage();
     return false;
   }

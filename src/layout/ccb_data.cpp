@@ -193,6 +193,9 @@ int CCBData::repetitionCount() {
     debugCallback_->debugMessage(
         qvbStringFormat("Occurs Depends Value: %d, Max Occurs: %d", value, maximum));
   }
+  if ((value < 0 || value > maximum) && outputArray_ != nullptr) {
+    outputArray_->noteCountOutOfRange(value, maximum);
+  }
   return value > maximum ? maximum : value;
 }
 

@@ -3,7 +3,6 @@
 #include "format/ccb_format.h"
 #include "input/ccb_data_file.h"
 #include "layout/ccb_output_array.h"
-#include "parse/parse_copybook.h"
 
 namespace {
 
@@ -105,13 +104,23 @@ inline bool CCBDataField::readValue(int offset, int* nextOffset) {
     return false;
   }
   const unsigned char* bytes = file->view(offset, format_->storageLength(), nextOffset);
-  if (bytes == nullptr) {
-    errorMessage_ = file->getErrorMessage();
-    return false;
-  }
+  if (bytes == nullptr) return readPastRecord(offset, nextOffset);
   int length = 0;
   const char* text = format_->decodeText(bytes, file->noConvert(), &length);
   value_.assignBytes(text, length);
+  return true;
+}
+
+// A field that reaches past the end of a record shorter than its layout is null;
+// any other failed read fails the record.
+bool CCBDataField::readPastRecord(int offset, int* nextOffset) {
+  const CCBDataFile* file = getDataSource();
+  if (!file->pastRecordEnd()) {
+    errorMessage_ = file->getErrorMessage();
+    return false;
+  }
+  value_.setNull();
+  *nextOffset = offset + format_->storageLength();
   return true;
 }
 
@@ -145,14 +154,7 @@ void CCBDataField::sendDebugLine(int offset, int end) const {
                       getName().asCstr(), value_.text().asCstr(), offset, end));
 }
 
-bool CCBDataField::parseIdPicture(const QvbString& clauseText) {
-  QvbString picture;
-  QvbString usage;
-  int signFlags = 0;
-  if (!parseClauseText(clauseText, picture, usage, signFlags)) {
-    setErrorMessage("ID pic statement parse failed");
-    return false;
-  }
+bool CCBDataField::setIdFormat(const QvbString& picture, const QvbString& usage, int signFlags) {
   picture_ = picture;
   return buildFormat(usage, signFlags);
 }

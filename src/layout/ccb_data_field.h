@@ -59,9 +59,10 @@ class CCBDataField : public CCBData {
   void setSignSeparate(bool separate) { signSeparate_ = separate; }
   bool getSignLeading() const { return signLeading_; }
   bool getSignSeparate() const { return signSeparate_; }
-  // Builds the format of the record identifier field from clause text such as
-  // "PIC X(2)"; the field's own usage and sign options are left as they are.
-  bool parseIdPicture(const QvbString& clauseText);
+  // Builds the format of the record identifier field from the picture, usage and
+  // sign flags (1 leading + 2 separate) of its clause text; the field's own usage
+  // and sign options are left as they are.
+  bool setIdFormat(const QvbString& picture, const QvbString& usage, int signFlags);
   QvbDatavar getValue() const { return value_; }
   const QvbDatavar& value() const { return value_; }
   const CCBFormat* format() const { return format_.get(); }
@@ -70,6 +71,7 @@ class CCBDataField : public CCBData {
   bool buildFormat(const QvbString& usage, int signFlags);
   __attribute__((always_inline)) bool readValue(int offset, int* nextOffset);
   __attribute__((noinline)) void sendDebugLine(int offset, int end) const;
+  __attribute__((noinline)) bool readPastRecord(int offset, int* nextOffset);
 
   std::vector<std::pair<QvbString, QvbString>> conditions_;  // name, value
   std::unique_ptr<CCBFormat> format_;

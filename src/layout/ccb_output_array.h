@@ -96,6 +96,13 @@ class CCBOutputArray {
   CCBOutputEntry* getNodeEntry(int index);     // null out of range
   void clearColumnValues() { ++clearCount_; }  // every column's value reads as null
 
+  // A repetition count outside 0 to its table's maximum, noted by the record walk
+  // (which keeps to those bounds) for readers that take such a record as bad. The
+  // first one noted is kept until taken.
+  void noteCountOutOfRange(int count, int maximum);
+  // False when none was noted; otherwise gives it and forgets it.
+  bool takeCountOutOfRange(int* count, int* maximum);
+
  private:
   struct ExactOrder {
     bool operator()(const QvbString& a, const QvbString& b) const { return a.compare(b, true) < 0; }
@@ -107,6 +114,9 @@ class CCBOutputArray {
   std::deque<CCBOutputEntry> nodeEntries_;  // a deque keeps entry addresses stable
   std::map<QvbString, int, ExactOrder> otherNameCounts_;
   uint64_t clearCount_ = 0;  // never wraps in practice: 2^64 records
+  bool countOutOfRange_ = false;
+  int badCount_ = 0;
+  int badMaximum_ = 0;
 };
 
 #endif  // LYRA_LAYOUT_CCB_OUTPUT_ARRAY_H_
