@@ -1,12 +1,14 @@
 // The one header a host includes to use lyra: the layout service (CCBMain), the
-// record reader service (CCBReader), layout nodes, strings and values, the debug
-// callback and the print functions.
+// record readers (CCBReader, and CCBRecordReader with its read options), layout
+// nodes, strings and values, the debug callback and the print functions.
 #ifndef LYRA_LYRA_H_
 #define LYRA_LYRA_H_
 
 #include "lyra/ccb_def_node.h"
 #include "lyra/ccb_main.h"
+#include "lyra/ccb_read_options.h"
 #include "lyra/ccb_reader.h"
+#include "lyra/ccb_record_reader.h"
 #include "lyra/export.h"
 #include "lyra/lyra_debug_callback.h"
 #include "lyra/lyra_print.h"

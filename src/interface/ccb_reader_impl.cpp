@@ -14,6 +14,10 @@ CCBReader* createCCBReader() {
   return new (std::nothrow) CCBReaderImpl();
 }
 
+CCBRecordReader* createCCBRecordReader() {
+  return new (std::nothrow) CCBReaderImpl();
+}
+
 CCBReaderImpl::CCBReaderImpl() = default;
 
 CCBReaderImpl::~CCBReaderImpl() {
@@ -103,28 +107,40 @@ bool CCBReaderImpl::openDataFile(const QvbString& fileName, int startPosition, b
         qvbStringFormat("Invalid record length %d: it must not be negative", recordLength);
     return false;
   }
+  if (!prepareDataFile(getMaxRecordLength()) || !dataFile_->open(fileName, noConvert) ||
+      !dataFile_->skip(startPosition, &position_)) {
+    errorMessage_ = dataFile_ != nullptr ? dataFile_->getErrorMessage() : errorMessage_;
+    if (dataFile_ != nullptr) dataFile_->close();
+    return false;
+  }
+  fixedLength_ = fixedLength;
+  if (fixedLength) recordLength_ = recordLength != 0 ? recordLength : getMaxRecordLength();
+  attachLayouts();
+  return true;
+}
+
+// A new data file whose window suits records of recordLength bytes.
+bool CCBReaderImpl::prepareDataFile(int recordLength) {
+  framed_ = false;
   if (dataFile_ != nullptr) dataFile_->close();
   try {
-    dataFile_.reset(new CCBDataFile(getMaxRecordLength()));
+    dataFile_.reset(new CCBDataFile(recordLength));
   } catch (const std::bad_alloc&) {
     dataFile_.reset();
     errorMessage_ = QvbString("Buffer Allocation failed");
     return false;
   }
-  if (!dataFile_->open(fileName, noConvert) || !dataFile_->skip(startPosition, &position_)) {
-    errorMessage_ = dataFile_->getErrorMessage();
-    dataFile_->close();
-    return false;
-  }
-  fixedLength_ = fixedLength;
-  if (fixedLength) recordLength_ = recordLength != 0 ? recordLength : getMaxRecordLength();
+  return true;
+}
+
+// Points every layout and the identifier field at the data file just opened.
+void CCBReaderImpl::attachLayouts() {
   for (CCBDataRoot* root : layouts_) {
     root->setDataSource(dataFile_.get());
     root->setDebugCallback(debugCallback_);
   }
   idField_.setDataSource(dataFile_.get());
   state_ = READING;
-  return true;
 }
 
 bool CCBReaderImpl::setIdentifierField(int offset, const QvbString& clauseText) {
@@ -207,7 +223,6 @@ bool CCBReaderImpl::readRecord(bool& isActive) {
     errorMessage_ = QvbString("Record reads no bytes from the data file: its layout is empty");
     return false;
   }
-  if (!dataFile_->nextRecord(position_)) state_ = ENDED;
   return true;
 }
 
@@ -218,10 +233,12 @@ bool CCBReaderImpl::readNextRecord(bool& failed) {
     failed = true;
     return false;
   }
+  if (framed_) return readFramed(failed);
   try {
     while (state_ == READING) {
       bool isActive = false;
       if (!readRecord(isActive)) return fail(failed);
+      if (!dataFile_->nextRecord(position_)) state_ = ENDED;
       if (isActive) return true;
     }
   } catch (const std::bad_alloc&) {

@@ -1,7 +1,9 @@
-// CCBReaderImpl is the record reader service behind CCBReader. It owns its layouts
-// (roots of layout trees, in the order they were added), the input of the open data
-// file and the identifier field that tells record layouts apart; the debug callback
-// stays the host's.
+// CCBReaderImpl is the record reader service behind CCBReader and CCBRecordReader.
+// It owns its layouts (roots of layout trees, in the order they were added), the
+// input of the open data file and the identifier field that tells record layouts
+// apart; the debug and bad-record callbacks stay the host's. An input opened with
+// openDataFile is read by the rules CCBReader documents; one opened with the
+// record reader's options is framed by its record format (ccb_reader_framed.cpp).
 #ifndef LYRA_INTERFACE_CCB_READER_IMPL_H_
 #define LYRA_INTERFACE_CCB_READER_IMPL_H_
 
@@ -9,13 +11,14 @@
 #include <vector>
 
 #include "input/ccb_data_file.h"
+#include "input/ccb_record_framer.h"
 #include "layout/ccb_data_field.h"
 #include "layout/ccb_data_root.h"
-#include "lyra/ccb_reader.h"
+#include "lyra/ccb_record_reader.h"
 
 class CCBLayoutLoader;
 
-class CCBReaderImpl : public CCBReader {
+class CCBReaderImpl final : public CCBRecordReader {
  public:
   CCBReaderImpl();
   ~CCBReaderImpl() override;  // destroys what release() would, if still held
@@ -44,9 +47,27 @@ class CCBReaderImpl : public CCBReader {
                    int& type, int& length) override;
   void setDebugCallback(LYRADebugCallback* callback) override { debugCallback_ = callback; }
 
+  bool openData(const QvbString& fileName, const CCBReadOptions& options) override;
+  bool openDataMemory(const unsigned char* data, size_t size,
+                      const CCBReadOptions& options) override;
+  bool openDataDescriptor(int descriptor, const CCBReadOptions& options) override;
+  int64_t getRecordOffset() override { return framed_ ? frame_.offset : -1; }
+  int64_t getRecordNumber() override { return framed_ ? recordNumber_ : -1; }
+  int getRecordSize() override { return framed_ ? frame_.length : 0; }
+  const unsigned char* getRecordBytes() override;
+  int64_t getInputPosition() override { return inputPosition_; }
+  int64_t getBadRecordCount() override { return badRecords_; }
+  void setBadRecordCallback(CCBBadRecordCallback* callback) override {
+    badRecordCallback_ = callback;
+  }
+  bool scanSplitPoints(const QvbString& fileName, const CCBReadOptions& options, int64_t every,
+                       CCBSplitCallback* callback) override;
+
  private:
   // Where reading stands: readNextRecord reads only while READING.
   enum ReadState { NOT_OPEN, READING, ENDED, FAILED };
+  // What reading one framed record came to.
+  enum RecordOutcome { RECORD_ACTIVE, RECORD_OTHER, RECORD_PASSED, RECORD_END, RECORD_FAILED };
 
   template <typename Step>
   bool addLayout(Step step, const QvbString& recordId, bool makeActive);
@@ -55,6 +76,20 @@ class CCBReaderImpl : public CCBReader {
   int chooseLayout(int start);
   bool readRecord(bool& isActive);
   bool fail(bool& failed);
+  bool prepareDataFile(int recordLength);
+  void attachLayouts();
+
+  // Framed reading (ccb_reader_framed.cpp).
+  template <typename Open>
+  bool openFramed(const CCBReadOptions& options, Open open);
+  bool checkOptions(const CCBReadOptions& options);
+  bool startAt(int64_t start);
+  bool readFramed(bool& failed);
+  RecordOutcome readFramedRecord();
+  RecordOutcome readByLayout();
+  RecordOutcome walkFramed();
+  RecordOutcome passOver(const QvbString& reason);
+  QvbString countProblem();
 
   QvbString errorMessage_;
   std::vector<CCBDataRoot*> layouts_;  // owned
@@ -69,6 +104,19 @@ class CCBReaderImpl : public CCBReader {
   ReadState state_ = NOT_OPEN;
   int position_ = 0;
   LYRADebugCallback* debugCallback_ = nullptr;  // not owned
+
+  // Framed reading: the options the input was opened with, the framer, the current
+  // record and where it is.
+  bool framed_ = false;
+  CCBReadOptions options_;
+  CCBRecordFramer framer_;
+  RecordFrame frame_;
+  bool recordHeld_ = false;  // the window holds the current record until the next read
+  int64_t recordNumber_ = -1;
+  int64_t nextNumber_ = -1;  // -1: not known
+  int64_t inputPosition_ = 0;
+  int64_t badRecords_ = 0;
+  CCBBadRecordCallback* badRecordCallback_ = nullptr;  // not owned
 };
 
 #endif  // LYRA_INTERFACE_CCB_READER_IMPL_H_

@@ -1,0 +1,99 @@
+// CCBReadOptions says how the record reader (CCBRecordReader) reads a data file:
+// the record format, the file header, the byte range, the character set of display
+// text and how many bad records it passes over. A value the host owns; the reader
+// copies it when an input is opened. Options are set and read through functions
+// and the object keeps room for more, so that later releases add options without
+// changing what a host built against this one sees. One thread uses an object at a
+// time.
+//
+// Option (setter)                 default          meaning
+// record_format (setRecordFormat)  layout           fixed: records of record_length
+//                                                   bytes; layout: a record ends where
+//                                                   its layout's walk ends; rdw: each
+//                                                   record after a 4-byte record
+//                                                   descriptor word; vb: blocks, each
+//                                                   after a 4-byte block descriptor
+//                                                   word, holding rdw records; lines:
+//                                                   text records ended by LF or CRLF
+// record_length (setRecordLength)  0                fixed: bytes per record; 0: the
+//                                                   longest layout
+// rdw_little_endian                false            rdw, vb: the record descriptor
+//                                                   word is written little-endian
+//                                                   (00 00 40 00 is a length of 64)
+// rdw_excludes_header              false            rdw, vb: the record length does
+//                                                   not count the descriptor's 4 bytes
+// skip (setSkip)                   0                bytes of file header before the
+//                                                   first record
+// range (setRange)                 whole input      [start, end) of file offsets; the
+//                                                   records that start inside it are
+//                                                   read. -1 for either side: from
+//                                                   the skip, to the end
+// first_record (setFirstRecord)    unknown (-1)     the number (from 1) of the record
+//                                                   at the range's start, as a split
+//                                                   scan gives it; rdw and vb ranges
+//                                                   that start past the skip need it
+// ebcdic (setEbcdic)               false            display text is EBCDIC (code page
+//                                                   037), converted to ISO-8859-1
+// max_errors (setMaxErrors)        0                bad records passed over before
+//                                                   reading stops; -1: any number
+#ifndef LYRA_CCB_READ_OPTIONS_H_
+#define LYRA_CCB_READ_OPTIONS_H_
+
+#include <cstdint>
+
+#include "lyra/export.h"
+
+enum CCBRecordFormat {
+  CCB_RECORD_FIXED = 0,
+  CCB_RECORD_LAYOUT = 1,
+  CCB_RECORD_RDW = 2,
+  CCB_RECORD_VB = 3,
+  CCB_RECORD_LINES = 4,
+};
+
+// The format named "fixed", "layout", "rdw", "vb" or "lines" (exact, lower case);
+// false for any other name.
+extern "C" LYRA_API bool ccbRecordFormatFromName(const char* name, CCBRecordFormat* format);
+// The name of a format; "" for a value that is none.
+extern "C" LYRA_API const char* ccbRecordFormatName(CCBRecordFormat format);
+
+class LYRA_API CCBReadOptions {
+ public:
+  CCBReadOptions();  // every option at its default
+
+  void setRecordFormat(CCBRecordFormat format);
+  CCBRecordFormat getRecordFormat() const;
+  void setRecordLength(int length);
+  int getRecordLength() const;
+  void setRdwLittleEndian(bool littleEndian);
+  bool getRdwLittleEndian() const;
+  void setRdwExcludesHeader(bool excludes);
+  bool getRdwExcludesHeader() const;
+  void setSkip(int64_t bytes);
+  int64_t getSkip() const;
+  void setRange(int64_t start, int64_t end);
+  int64_t getRangeStart() const;
+  int64_t getRangeEnd() const;
+  void setFirstRecord(int64_t number);
+  int64_t getFirstRecord() const;
+  void setEbcdic(bool ebcdic);
+  bool getEbcdic() const;
+  void setMaxErrors(int64_t count);
+  int64_t getMaxErrors() const;
+
+ private:
+  int32_t recordFormat_;
+  int32_t recordLength_;
+  int64_t skip_;
+  int64_t rangeStart_;
+  int64_t rangeEnd_;
+  int64_t firstRecord_;
+  int64_t maxErrors_;
+  uint32_t flags_;  // the boolean options, a bit each
+  // Room for the options of later releases, so that the object's size, which a host
+  // compiles in, stays the same.
+  uint32_t reserved1_;
+  int64_t reserved_[24];
+};
+
+#endif  // LYRA_CCB_READ_OPTIONS_H_

@@ -1,0 +1,81 @@
+// CCBRecordReader is the record reader extended for files as they come off
+// mainframes and batch systems: record formats with descriptor words and text
+// lines, inputs in memory or on a pipe, 64-bit positions, byte ranges with split
+// points, the position and bytes of each record, and bad records passed over. It
+// is a CCBReader: everything a CCBReader does, openDataFile included, it does the
+// same way; the options of CCBReadOptions apply to the inputs opened with
+// openData, openDataMemory and openDataDescriptor.
+//
+// createCCBRecordReader() returns a new reader owned by the host until it calls
+// release(); never delete it. Callbacks stay the host's. Memory given to
+// openDataMemory stays the host's and must outlive the reading. One thread uses a
+// reader at a time; separate readers may be used on separate threads.
+#ifndef LYRA_CCB_RECORD_READER_H_
+#define LYRA_CCB_RECORD_READER_H_
+
+#include <cstddef>
+#include <cstdint>
+
+#include "lyra/ccb_read_options.h"
+#include "lyra/ccb_reader.h"
+#include "lyra/export.h"
+#include "lyra/qvb_string.h"
+
+// Told of each bad record that reading passes over (see setMaxErrors).
+class LYRA_API CCBBadRecordCallback {
+ public:
+  virtual ~CCBBadRecordCallback();
+  // number: the record's number in the file, from 1 (-1 where it cannot be known);
+  // offset: its first byte in the file (its descriptor word, where it has one);
+  // bytes: its length bytes, descriptor word included, valid during the call.
+  virtual void badRecord(int64_t number, int64_t offset, const unsigned char* bytes, int length,
+                         const QvbString& reason) = 0;
+};
+
+// Told of each split point a scan finds; returning false ends the scan.
+class LYRA_API CCBSplitCallback {
+ public:
+  virtual ~CCBSplitCallback();
+  // offset: where a record (vb: a block) starts; number: that record's number in
+  // the file, from 1.
+  virtual bool splitPoint(int64_t offset, int64_t number) = 0;
+};
+
+class LYRA_API CCBRecordReader : public CCBReader {
+ public:
+  // Opens a data file, a host's bytes, or a descriptor read strictly forward (a
+  // pipe, standard input; the reader does not close it). Ranges need a file or
+  // memory. False with a message when the input or the options cannot be used.
+  virtual bool openData(const QvbString& fileName, const CCBReadOptions& options) = 0;
+  virtual bool openDataMemory(const unsigned char* data, size_t size,
+                              const CCBReadOptions& options) = 0;
+  virtual bool openDataDescriptor(int descriptor, const CCBReadOptions& options) = 0;
+
+  // The current record: the one readNextRecord returned, or the one at which it
+  // failed. Its first byte's offset in the input (its descriptor word, where it has
+  // one), its number in the file from 1 (-1 where it cannot be known: a lines range
+  // that starts past the skip without a first_record), its length and its bytes
+  // (descriptor word and line end excluded; valid until the next read).
+  virtual int64_t getRecordOffset() = 0;
+  virtual int64_t getRecordNumber() = 0;
+  virtual int getRecordSize() = 0;
+  virtual const unsigned char* getRecordBytes() = 0;
+  // How far reading has come: the offset just past the current record.
+  virtual int64_t getInputPosition() = 0;
+
+  // Bad records passed over since the input was opened.
+  virtual int64_t getBadRecordCount() = 0;
+  virtual void setBadRecordCallback(CCBBadRecordCallback* callback) = 0;
+
+  // Scans the named file's record boundaries (descriptor words; line ends) without
+  // decoding and reports a split point about every `every` bytes: the first record
+  // (vb: block) that starts at or after each multiple of `every` past the skip, the
+  // first record included. For rdw, vb and lines; a range of rdw or vb must start at
+  // one of these points.
+  virtual bool scanSplitPoints(const QvbString& fileName, const CCBReadOptions& options,
+                               int64_t every, CCBSplitCallback* callback) = 0;
+};
+
+extern "C" LYRA_API CCBRecordReader* createCCBRecordReader();
+
+#endif  // LYRA_CCB_RECORD_READER_H_

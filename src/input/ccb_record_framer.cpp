@@ -1,0 +1,180 @@
+#include "input/ccb_record_framer.h"
+
+#include <cstring>
+
+namespace {
+
+const int DESCRIPTOR_SIZE = 4;               // a record or block descriptor word
+const int LONGEST_LINE = 256 * 1024 * 1024;  // no record is longer
+const int FIRST_LINE_SCAN = 256;             // bytes looked at first for a line end
+const unsigned char EXTENDED_BLOCK = 0x80;   // a block descriptor's 31-bit form
+
+long long offsetAt(const CCBDataFile* file, int position) {
+  return static_cast<long long>(file->offsetOf(position));
+}
+
+// The data length a record descriptor word gives, or -1 when it cannot be trusted
+// (non-zero reserved bytes, a length that cannot count its own 4 bytes).
+int rdwDataLength(const unsigned char* word, const FramerSettings& settings) {
+  const bool little = settings.littleEndian;
+  const int reserved = little ? word[0] | word[1] : word[2] | word[3];
+  const int length = little ? word[2] | word[3] << 8 : word[0] << 8 | word[1];
+  if (reserved != 0) return -1;
+  if (settings.excludesHeader || length == 0) return length;
+  return length < DESCRIPTOR_SIZE ? -1 : length - DESCRIPTOR_SIZE;
+}
+
+// The length a block descriptor word gives, its own 4 bytes included; -1 when it
+// cannot be trusted.
+int64_t bdwLength(const unsigned char* word) {
+  if ((word[0] & EXTENDED_BLOCK) != 0) {
+    return static_cast<int64_t>(word[0] & ~EXTENDED_BLOCK) << 24 | word[1] << 16 | word[2] << 8 |
+           word[3];
+  }
+  if ((word[2] | word[3]) != 0) return -1;
+  const int length = word[0] << 8 | word[1];
+  return length < DESCRIPTOR_SIZE ? -1 : length;
+}
+
+}  // namespace
+
+void CCBRecordFramer::reset(const FramerSettings& settings) {
+  settings_ = settings;
+  blockLeft_ = 0;
+}
+
+FrameStatus CCBRecordFramer::next(CCBDataFile* file, int position, RecordFrame* frame,
+                                  QvbString* reason) {
+  frame->rawStart = frame->start = frame->next = position;
+  frame->length = 0;
+  frame->offset = file->offsetOf(position);
+  switch (settings_.format) {
+    case CCB_RECORD_RDW:
+      return nextRdw(file, position, frame, reason);
+    case CCB_RECORD_VB:
+      return nextVb(file, position, frame, reason);
+    case CCB_RECORD_LINES:
+      return nextLine(file, position, frame, reason);
+    default:
+      return nextFixed(file, position, frame, reason);
+  }
+}
+
+bool CCBRecordFramer::pastRange(const CCBDataFile* file, int position) const {
+  return settings_.rangeEnd >= 0 && file->offsetOf(position) >= settings_.rangeEnd;
+}
+
+FrameStatus CCBRecordFramer::nextFixed(CCBDataFile* file, int position, RecordFrame* frame,
+                                       QvbString* reason) {
+  if (pastRange(file, position)) return FRAME_END;
+  const int length = settings_.recordLength;
+  const int present = file->available(position, length);
+  if (present < 0) {
+    *reason = file->getErrorMessage();
+    return FRAME_FAILED;
+  }
+  if (present == 0) return FRAME_END;
+  frame->length = present;
+  frame->next = position + present;
+  if (present == length) return FRAME_RECORD;
+  *reason = qvbStringFormat("Record cut short: %d of %d bytes", present, length);
+  return FRAME_BAD;
+}
+
+FrameStatus CCBRecordFramer::nextRdw(CCBDataFile* file, int position, RecordFrame* frame,
+                                     QvbString* reason) {
+  if (pastRange(file, position)) return FRAME_END;
+  const int present = file->available(position, DESCRIPTOR_SIZE);
+  if (present == 0 && !insideBlock()) return FRAME_END;
+  if (present < DESCRIPTOR_SIZE) {
+    *reason = present < 0
+                  ? file->getErrorMessage()
+                  : qvbStringFormat("Record descriptor word at byte offset %lld is cut short",
+                                    offsetAt(file, position));
+    return FRAME_FAILED;
+  }
+  const int length = rdwDataLength(file->view(position, DESCRIPTOR_SIZE, nullptr), settings_);
+  if (length < 0) {
+    *reason = qvbStringFormat("Invalid record descriptor word at byte offset %lld",
+                              offsetAt(file, position));
+    return FRAME_FAILED;
+  }
+  const int64_t total = static_cast<int64_t>(DESCRIPTOR_SIZE) + length;
+  if (settings_.format == CCB_RECORD_VB && total > blockLeft_) {
+    *reason = qvbStringFormat("Record at byte offset %lld runs past the end of its block",
+                              offsetAt(file, position));
+    return FRAME_FAILED;
+  }
+  if (file->available(position, static_cast<int>(total)) < total) {
+    *reason = qvbStringFormat("Record at byte offset %lld runs past the end of the file",
+                              offsetAt(file, position));
+    return FRAME_FAILED;
+  }
+  blockLeft_ -= settings_.format == CCB_RECORD_VB ? total : 0;
+  frame->start = position + DESCRIPTOR_SIZE;
+  frame->length = length;
+  frame->next = frame->start + length;
+  if (length > 0) return FRAME_RECORD;
+  *reason = QvbString("Record of zero length");
+  return FRAME_BAD;
+}
+
+// Enters blocks until one holds a record, then frames that record.
+FrameStatus CCBRecordFramer::nextVb(CCBDataFile* file, int position, RecordFrame* frame,
+                                    QvbString* reason) {
+  while (blockLeft_ == 0) {
+    if (pastRange(file, position)) return FRAME_END;
+    const int present = file->available(position, DESCRIPTOR_SIZE);
+    if (present == 0) return FRAME_END;
+    const int64_t length =
+        present == DESCRIPTOR_SIZE ? bdwLength(file->view(position, DESCRIPTOR_SIZE, nullptr)) : -1;
+    if (length < 0) {
+      *reason = present < 0 ? file->getErrorMessage()
+                            : qvbStringFormat("Invalid block descriptor word at byte offset %lld",
+                                              offsetAt(file, position));
+      return FRAME_FAILED;
+    }
+    blockLeft_ = length - DESCRIPTOR_SIZE;
+    position += DESCRIPTOR_SIZE;
+  }
+  if (blockLeft_ < DESCRIPTOR_SIZE) {
+    *reason = qvbStringFormat("Block ends inside a record descriptor word at byte offset %lld",
+                              offsetAt(file, position));
+    return FRAME_FAILED;
+  }
+  frame->rawStart = frame->start = frame->next = position;
+  frame->offset = file->offsetOf(position);
+  return nextRdw(file, position, frame, reason);
+}
+
+// A line ends at LF, its CR before the LF dropped; the last line may lack its end.
+FrameStatus CCBRecordFramer::nextLine(CCBDataFile* file, int position, RecordFrame* frame,
+                                      QvbString* reason) {
+  if (pastRange(file, position)) return FRAME_END;
+  int scanned = 0;
+  for (int wanted = FIRST_LINE_SCAN;; wanted *= 2) {
+    const int present = file->available(position, wanted);
+    if (present < 0) {
+      *reason = file->getErrorMessage();
+      return FRAME_FAILED;
+    }
+    const unsigned char* bytes = file->view(position, present, nullptr);
+    const void* end = std::memchr(bytes + scanned, '\n', static_cast<size_t>(present - scanned));
+    if (end == nullptr && present == wanted && wanted < LONGEST_LINE) {
+      scanned = present;
+      continue;
+    }
+    if (end == nullptr && present == 0) return FRAME_END;
+    if (end == nullptr && present == wanted) {
+      *reason = qvbStringFormat("Line at byte offset %lld is longer than %d bytes",
+                                offsetAt(file, position), LONGEST_LINE);
+      return FRAME_FAILED;
+    }
+    int length =
+        end != nullptr ? static_cast<int>(static_cast<const unsigned char*>(end) - bytes) : present;
+    frame->next = position + length + (end != nullptr ? 1 : 0);
+    if (length > 0 && bytes[length - 1] == '\r') --length;
+    frame->length = length;
+    return FRAME_RECORD;
+  }
+}

@@ -1,0 +1,325 @@
+// The record reader's reading of inputs opened with read options: record formats,
+// ranges, record positions and bad records passed over.
+#include <algorithm>
+#include <new>
+
+#include "interface/ccb_reader_impl.h"
+
+namespace {
+
+const int DESCRIPTOR_SIZE = 4;
+const int SCAN_WINDOW = 64 * 1024;  // the window of a split scan
+
+bool needsFirstRecord(CCBRecordFormat format) {
+  return format == CCB_RECORD_RDW || format == CCB_RECORD_VB;
+}
+
+bool framesByItself(CCBRecordFormat format) {
+  return format == CCB_RECORD_FIXED || format == CCB_RECORD_RDW || format == CCB_RECORD_VB ||
+         format == CCB_RECORD_LINES;
+}
+
+FramerSettings framerSettings(const CCBReadOptions& options, int recordLength, int64_t rangeEnd) {
+  FramerSettings settings;
+  settings.format = options.getRecordFormat();
+  settings.recordLength = recordLength;
+  settings.littleEndian = options.getRdwLittleEndian();
+  settings.excludesHeader = options.getRdwExcludesHeader();
+  settings.rangeEnd = rangeEnd;
+  return settings;
+}
+
+}  // namespace
+
+CCBBadRecordCallback::~CCBBadRecordCallback() = default;
+CCBSplitCallback::~CCBSplitCallback() = default;
+
+bool CCBReaderImpl::openData(const QvbString& fileName, const CCBReadOptions& options) {
+  return openFramed(
+      options, [&](CCBDataFile* file, bool noConvert) { return file->open(fileName, noConvert); });
+}
+
+bool CCBReaderImpl::openDataMemory(const unsigned char* data, size_t size,
+                                   const CCBReadOptions& options) {
+  return openFramed(options, [&](CCBDataFile* file, bool noConvert) {
+    return file->openMemory(data, static_cast<int64_t>(size), noConvert);
+  });
+}
+
+bool CCBReaderImpl::openDataDescriptor(int descriptor, const CCBReadOptions& options) {
+  return openFramed(options, [&](CCBDataFile* file, bool noConvert) {
+    return file->openDescriptor(descriptor, noConvert);
+  });
+}
+
+template <typename Open>
+bool CCBReaderImpl::openFramed(const CCBReadOptions& options, Open open) {
+  state_ = NOT_OPEN;
+  if (!checkOptions(options)) return false;
+  options_ = options;
+  const bool fixed = options.getRecordFormat() == CCB_RECORD_FIXED;
+  fixedLength_ = fixed;
+  recordLength_ =
+      fixed && options.getRecordLength() > 0 ? options.getRecordLength() : getMaxRecordLength();
+  if (fixed && recordLength_ == 0) {
+    errorMessage_ = QvbString("Fixed-length records need a length: the layouts read no bytes");
+    return false;
+  }
+  if (!prepareDataFile(std::max(recordLength_, getMaxRecordLength()) + DESCRIPTOR_SIZE)) {
+    return false;
+  }
+  const int64_t start = std::max(options.getSkip(), options.getRangeStart());
+  if (!open(dataFile_.get(), !options.getEbcdic())) {
+    errorMessage_ = dataFile_->getErrorMessage();
+    return false;
+  }
+  if (!startAt(start)) {
+    dataFile_->close();
+    return false;
+  }
+  countProblem();  // forgets what earlier reading left
+  attachLayouts();
+  framed_ = true;
+  return true;
+}
+
+bool CCBReaderImpl::checkOptions(const CCBReadOptions& options) {
+  const CCBRecordFormat format = options.getRecordFormat();
+  const int64_t rangeStart = options.getRangeStart();
+  const int64_t rangeEnd = options.getRangeEnd();
+  const char* problem = nullptr;
+  if (layouts_.empty()) {
+    problem = "One or more Copybook Files required for reading data";
+  } else if (!framesByItself(format) && format != CCB_RECORD_LAYOUT) {
+    problem = "Unknown record format";
+  } else if (options.getRecordLength() < 0) {
+    problem = "Invalid record length: it must not be negative";
+  } else if (options.getSkip() < 0) {
+    problem = "Invalid skip: it must not be negative";
+  } else if (rangeStart < -1 || rangeEnd < -1 || (rangeEnd >= 0 && rangeEnd < rangeStart)) {
+    problem = "Invalid range: its end comes before its start";
+  } else if (format == CCB_RECORD_LAYOUT && (rangeStart >= 0 || rangeEnd >= 0)) {
+    problem = "The layout record format takes no range: only its walk finds where records end";
+  } else if (needsFirstRecord(format) && rangeStart > options.getSkip() &&
+             options.getFirstRecord() < 1) {
+    problem =
+        "A range of rdw or vb records must start at a split point: give the record number "
+        "that the split scan gives for it";
+  }
+  if (problem == nullptr) return true;
+  errorMessage_ = QvbString(problem);
+  return false;
+}
+
+// Places the reader at the first record that starts at or after start, and numbers it.
+bool CCBReaderImpl::startAt(int64_t start) {
+  const CCBRecordFormat format = options_.getRecordFormat();
+  const int64_t skip = options_.getSkip();
+  const bool ranged = start > skip;
+  if (ranged && !dataFile_->canSeek()) {
+    errorMessage_ = QvbString("A range needs a file or memory: this input cannot seek");
+    return false;
+  }
+  nextNumber_ = ranged ? options_.getFirstRecord() : 1;
+  if (format == CCB_RECORD_FIXED && ranged) {
+    const int64_t before = (start - skip + recordLength_ - 1) / recordLength_;
+    start = skip + before * recordLength_;
+    nextNumber_ = before + 1;
+  }
+  const bool midLine = format == CCB_RECORD_LINES && ranged;
+  if (!dataFile_->skip(midLine ? start - 1 : start, &position_)) {
+    errorMessage_ = dataFile_->getErrorMessage();
+    return false;
+  }
+  framer_.reset(framerSettings(options_, recordLength_, options_.getRangeEnd()));
+  frame_ = RecordFrame();
+  frame_.offset = start;
+  inputPosition_ = start;
+  recordNumber_ = -1;
+  badRecords_ = 0;
+  recordHeld_ = false;
+  if (!midLine) return true;
+  // The line that holds the byte before start began before the range: pass it.
+  QvbString reason;
+  if (framer_.next(dataFile_.get(), position_, &frame_, &reason) == FRAME_RECORD) {
+    position_ = frame_.next;
+  }
+  return true;
+}
+
+const unsigned char* CCBReaderImpl::getRecordBytes() {
+  if (!framed_ || !recordHeld_ || state_ != READING) return nullptr;
+  return dataFile_->view(frame_.start, frame_.length, nullptr);
+}
+
+bool CCBReaderImpl::readFramed(bool& failed) {
+  try {
+    while (state_ == READING) {
+      if (recordHeld_) {
+        recordHeld_ = false;
+        if (!dataFile_->nextRecord(position_)) state_ = ENDED;
+        if (state_ == ENDED) break;
+      }
+      const RecordOutcome outcome = readFramedRecord();
+      if (outcome == RECORD_ACTIVE) return true;
+      if (outcome == RECORD_FAILED) return fail(failed);
+      if (outcome == RECORD_END) state_ = ENDED;
+    }
+  } catch (const std::bad_alloc&) {
+    errorMessage_ = QvbString("Buffer Allocation failed");
+    return fail(failed);
+  }
+  if (state_ == ENDED && dataFile_ != nullptr) dataFile_->close();
+  failed = state_ == FAILED;
+  return false;
+}
+
+// Frames the next record and reads it: the active layout's records are decoded,
+// the others stepped over.
+CCBReaderImpl::RecordOutcome CCBReaderImpl::readFramedRecord() {
+  if (options_.getRecordFormat() == CCB_RECORD_LAYOUT) return readByLayout();
+  QvbString reason;
+  const FrameStatus status = framer_.next(dataFile_.get(), position_, &frame_, &reason);
+  recordNumber_ = nextNumber_;
+  if (status == FRAME_END) return RECORD_END;
+  if (status == FRAME_FAILED) {
+    errorMessage_ = reason;
+    return RECORD_FAILED;
+  }
+  position_ = frame_.next;
+  inputPosition_ = frame_.offset + (frame_.next - frame_.rawStart);
+  recordHeld_ = true;
+  if (nextNumber_ > 0) ++nextNumber_;
+  return status == FRAME_BAD ? passOver(reason) : walkFramed();
+}
+
+// The layout format: the walk of the record's layout finds where it ends, so a bad
+// record cannot be passed over.
+CCBReaderImpl::RecordOutcome CCBReaderImpl::readByLayout() {
+  const int start = position_;
+  frame_ = RecordFrame();
+  frame_.rawStart = frame_.start = start;
+  frame_.offset = dataFile_->offsetOf(start);
+  recordNumber_ = nextNumber_;
+  const int present = dataFile_->available(start, 1);
+  if (present == 0) return RECORD_END;
+  bool isActive = false;
+  if (present < 0 || !readRecord(isActive)) {
+    if (present < 0) errorMessage_ = dataFile_->getErrorMessage();
+    return RECORD_FAILED;
+  }
+  frame_.length = position_ - start;
+  frame_.next = position_;
+  inputPosition_ = dataFile_->offsetOf(position_);
+  recordHeld_ = true;
+  ++nextNumber_;
+  // A count out of range may have misplaced the end of any layout's record.
+  const QvbString problem = countProblem();
+  if (problem.length() > 0) {
+    errorMessage_ = problem;
+    return RECORD_FAILED;
+  }
+  return isActive ? RECORD_ACTIVE : RECORD_OTHER;
+}
+
+// Decodes a framed record with its layout. Fields past the end of an rdw or vb
+// record are null; a line is read as if padded with blanks.
+CCBReaderImpl::RecordOutcome CCBReaderImpl::walkFramed() {
+  const CCBRecordFormat format = options_.getRecordFormat();
+  const int end = frame_.start + frame_.length;
+  if (format != CCB_RECORD_FIXED) dataFile_->setRecordEnd(end, format == CCB_RECORD_LINES);
+  const int layout = chooseLayout(frame_.start);
+  if (layout < 0 || layout != activeLayout_) {
+    dataFile_->clearRecordEnd();
+    return layout < 0 ? passOver(errorMessage_) : RECORD_OTHER;
+  }
+  CCBDataRoot* root = layouts_[static_cast<size_t>(layout)];
+  root->clearColumnValues();
+  int walked = frame_.start;
+  const bool read = root->walkRecord(0, frame_.start, &walked);
+  dataFile_->clearRecordEnd();
+  if (!read) return passOver(root->getErrorMessage());
+  const int used = walked - frame_.start;
+  const QvbString problem = countProblem();
+  if (problem.length() > 0) return passOver(problem);
+  if (format == CCB_RECORD_FIXED && used > frame_.length) {
+    return passOver(
+        qvbStringFormat("Record layout reads %d bytes, more than the fixed record length of %d",
+                        used, frame_.length));
+  }
+  if (format == CCB_RECORD_LINES && used < frame_.length) {
+    return passOver(qvbStringFormat("Line of %d bytes is longer than its layout, which reads %d",
+                                    frame_.length, used));
+  }
+  return RECORD_ACTIVE;
+}
+
+// The message of a repetition count out of range that a walk noted, or an empty
+// text; every layout's note is taken.
+QvbString CCBReaderImpl::countProblem() {
+  QvbString problem;
+  for (CCBDataRoot* root : layouts_) {
+    int count = 0, maximum = 0;
+    if (root->getOutputArray()->takeCountOutOfRange(&count, &maximum) && problem.length() == 0) {
+      problem =
+          qvbStringFormat("Occurs depending value %d is out of range 0 to %d", count, maximum);
+    }
+  }
+  return problem;
+}
+
+// A bad record: reading stops at it, unless the options allow passing over more.
+CCBReaderImpl::RecordOutcome CCBReaderImpl::passOver(const QvbString& reason) {
+  errorMessage_ = reason;
+  const int64_t allowed = options_.getMaxErrors();
+  if (allowed >= 0 && badRecords_ >= allowed) return RECORD_FAILED;
+  ++badRecords_;
+  if (badRecordCallback_ != nullptr) {
+    const int length = frame_.next - frame_.rawStart;
+    const unsigned char* bytes = dataFile_->view(frame_.rawStart, length, nullptr);
+    badRecordCallback_->badRecord(recordNumber_, frame_.offset, bytes, bytes ? length : 0, reason);
+  }
+  return RECORD_PASSED;
+}
+
+bool CCBReaderImpl::scanSplitPoints(const QvbString& fileName, const CCBReadOptions& options,
+                                    int64_t every, CCBSplitCallback* callback) {
+  const CCBRecordFormat format = options.getRecordFormat();
+  if (format != CCB_RECORD_RDW && format != CCB_RECORD_VB && format != CCB_RECORD_LINES) {
+    errorMessage_ = QvbString("Split points are for the rdw, vb and lines record formats");
+    return false;
+  }
+  if (every < 1 || options.getSkip() < 0 || callback == nullptr) {
+    errorMessage_ = QvbString("Invalid split scan: give a split size of at least 1 byte");
+    return false;
+  }
+  CCBDataFile file(SCAN_WINDOW);
+  int position = 0;
+  if (!file.open(fileName, true) || !file.skip(options.getSkip(), &position)) {
+    errorMessage_ = file.getErrorMessage();
+    return false;
+  }
+  CCBRecordFramer framer;
+  framer.reset(framerSettings(options, 0, -1));
+  const int64_t skip = options.getSkip();
+  int64_t nextPoint = skip;
+  for (int64_t number = 1;; ++number) {
+    const bool blockStart = format == CCB_RECORD_VB && !framer.insideBlock();
+    const int64_t point = file.offsetOf(position);
+    RecordFrame frame;
+    QvbString reason;
+    const FrameStatus status = framer.next(&file, position, &frame, &reason);
+    if (status == FRAME_END) return true;
+    if (status == FRAME_FAILED) {
+      errorMessage_ = reason;
+      return false;
+    }
+    const int64_t at = blockStart ? point : frame.offset;
+    if ((format != CCB_RECORD_VB || blockStart) && at >= nextPoint) {
+      if (!callback->splitPoint(at, number)) return true;
+      nextPoint = skip + ((at - skip) / every + 1) * every;
+    }
+    position = frame.next;
+    if (!file.nextRecord(position)) return true;
+  }
+}
