@@ -247,14 +247,66 @@ bool writeBenchFile(BenchRecordKind kind, const std::string& path, int64_t bytes
   return true;
 }
 
+namespace {
+
+const size_t VB_BLOCK_LIMIT = 27998;  // a common largest block on tape and disk
+
+void appendWord(std::string* out, size_t length) {
+  const char word[4] = {static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), 0, 0};
+  out->append(word, 4);
+}
+
+}  // namespace
+
+bool writeFramedFile(const std::string& fixedPath, int length, CCBRecordFormat format,
+                     const std::string& path, std::string* error) {
+  std::unique_ptr<FILE, int (*)(FILE*)> in(std::fopen(fixedPath.c_str(), "rb"), std::fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> out(std::fopen(path.c_str(), "wb"), std::fclose);
+  if (!in || !out) {
+    *error = "cannot open " + fixedPath + " or create " + path;
+    return false;
+  }
+  std::vector<char> record(static_cast<size_t>(length));
+  std::string block;  // vb: the records of the block being filled
+  std::string framed;
+  const size_t recordSize = static_cast<size_t>(length) + 4;
+  bool written = true;
+  for (bool more = true; more && written;) {
+    more = std::fread(record.data(), record.size(), 1, in.get()) == 1;
+    framed.clear();
+    if (format == CCB_RECORD_VB && !block.empty() &&
+        (!more || 4 + block.size() + recordSize > VB_BLOCK_LIMIT)) {
+      appendWord(&framed, 4 + block.size());
+      framed += block;
+      block.clear();
+    }
+    if (more && format == CCB_RECORD_LINES) {
+      framed.append(record.data(), record.size()).push_back('\n');
+    } else if (more) {
+      std::string& to = format == CCB_RECORD_VB ? block : framed;
+      appendWord(&to, recordSize);
+      to.append(record.data(), record.size());
+    }
+    written = std::fwrite(framed.data(), 1, framed.size(), out.get()) == framed.size();
+  }
+  if (!written || std::fclose(out.release()) != 0) {
+    *error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+std::string benchCopybook(BenchRecordKind kind) {
+  return std::string(LYRA_BENCH_SOURCE_DIR) + "/" + benchRecord(kind).copybook;
+}
+
 CCBReader* openBenchReader(BenchRecordKind kind, const std::string& path, std::string* error) {
   CCBReader* reader = createCCBReader();
   if (reader == nullptr) {
     *error = "createCCBReader failed";
     return nullptr;
   }
-  const std::string copybook =
-      std::string(LYRA_BENCH_SOURCE_DIR) + "/" + benchRecord(kind).copybook;
+  const std::string copybook = benchCopybook(kind);
   if (!reader->addCopybook(QvbString(copybook.c_str()), QvbString(benchRecord(kind).name), true) ||
       !reader->openDataFile(QvbString(path.c_str()), 0, true, true, 0)) {
     *error = reader->getErrorMessage().asCstr();

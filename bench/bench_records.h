@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "lyra/ccb_read_options.h"
 #include "lyra/ccb_reader.h"
 
 enum BenchRecordKind {
@@ -30,6 +31,15 @@ bool findBenchRecord(const std::string& name, BenchRecordKind* kind);
 // message in *error when the file cannot be written.
 bool writeBenchFile(BenchRecordKind kind, const std::string& path, int64_t bytes,
                     std::string* error);
+
+// Writes the records of the fixed-length file at fixedPath (records of length
+// bytes) to path in another record format: rdw (descriptor lengths counting their
+// 4 bytes), vb (blocks of up to 27998 bytes of such records) or lines (LF after each).
+bool writeFramedFile(const std::string& fixedPath, int length, CCBRecordFormat format,
+                     const std::string& path, std::string* error);
+
+// The path of the kind's copybook.
+std::string benchCopybook(BenchRecordKind kind);
 
 // A reader that holds the kind's copybook and has the file open with fixed-length
 // records; null with a message in *error. The caller releases it.

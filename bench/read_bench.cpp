@@ -1,8 +1,9 @@
 // Reading benchmarks: records/s and bytes/s of readNextRecord plus getOutputValue of
 // every column, through the public API, for a mixed-usage and a display-only record,
-// beside a plain read(2) loop over the same file. Heap allocations are counted by
-// replacing the global operator new (every object and string of the library; only
-// the data-file window comes from malloc, once per openDataFile): per record inside
+// beside a plain read(2) loop over the same file; and the record reader on the same
+// records framed as rdw and vb (mixed) and as lines (display), beside its fixed format. Heap
+// allocations are counted by replacing the global operator new (every object and string of the
+// library; only the data-file window comes from malloc, once per openDataFile): per record inside
 // readNextRecord (0 expected once warm) and inside the getOutputValue calls, whose
 // copies allocate for texts longer than the strings' own buffer
 // (QvbString::INLINE_CAPACITY characters). Afterwards, peak RSS of a separate process that reads a
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "bench_records.h"
+#include "lyra/ccb_record_reader.h"
 
 namespace {
 
@@ -159,6 +161,59 @@ void benchApiRead(benchmark::State& state, BenchRecordKind kind, const std::stri
   state.counters["allocs/rec values"] = static_cast<double>(total.valueAllocations) / records;
 }
 
+// The record reader over the same records in another record format: the figure
+// to compare is records/s with the record reader's fixed format on the same records.
+void benchRecordFormat(benchmark::State& state, BenchRecordKind kind, CCBRecordFormat format,
+                       const std::string& path) {
+  CCBRecordReader* reader = createCCBRecordReader();
+  const std::string copybook = benchCopybook(kind);
+  CCBReadOptions options;
+  options.setRecordFormat(format);
+  if (reader == nullptr || !reader->addCopybook(QvbString(copybook.c_str()), QvbString(), true) ||
+      !reader->openData(QvbString(path.c_str()), options)) {
+    die("cannot open " + path + " as " + ccbRecordFormatName(format));
+  }
+  readAll(reader);  // warm-up
+  int64_t records = 0;
+  for (auto _ : state) {
+    if (!reader->openData(QvbString(path.c_str()), options)) die("cannot reopen " + path);
+    records += readAll(reader).records;
+  }
+  reader->release();
+  state.counters["bytes"] = benchmark::Counter(
+      static_cast<double>(records) * benchRecord(kind).length, benchmark::Counter::kIsRate);
+  state.counters["records"] =
+      benchmark::Counter(static_cast<double>(records), benchmark::Counter::kIsRate);
+}
+
+// Registers the record reader in each format beside its fixed format, on files
+// framed from the fixed file at path; returns the paths written.
+std::vector<std::string> registerRecordFormats(BenchRecordKind kind, const std::string& path) {
+  const CCBRecordFormat formats[] = {CCB_RECORD_FIXED,
+                                     kind == BENCH_RECORD_MIXED ? CCB_RECORD_RDW : CCB_RECORD_LINES,
+                                     CCB_RECORD_VB};
+  std::vector<std::string> written;
+  const std::string name = benchRecord(kind).name;
+  for (const CCBRecordFormat format : formats) {
+    if (format == CCB_RECORD_VB && kind != BENCH_RECORD_MIXED) continue;
+    std::string framed = path;
+    if (format != CCB_RECORD_FIXED) {
+      framed = dataPath(benchRecord(kind).name, ccbRecordFormatName(format));
+      std::string error;
+      if (!writeFramedFile(path, benchRecord(kind).length, format, framed, &error)) die(error);
+      written.push_back(framed);
+    }
+    benchmark::RegisterBenchmark(
+        ("record_reader/" + std::string(ccbRecordFormatName(format)) + "/" + name).c_str(),
+        benchRecordFormat, kind, format, framed)
+        ->Iterations(1)
+        ->Repetitions(3)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+  }
+  return written;
+}
+
 // Child-process side of the RSS check: reads the whole file through the API and
 // prints the record count and the peak resident set size (VmHWM, kB).
 int printPeakRss(BenchRecordKind kind, const std::string& path) {
@@ -232,6 +287,7 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 
   const BenchRecordKind kinds[] = {BENCH_RECORD_MIXED, BENCH_RECORD_DISPLAY};
+  std::vector<std::string> framedFiles;
   for (BenchRecordKind k : kinds) {
     const std::string path = dataPath(benchRecord(k).name, "bench");
     std::string error;
@@ -247,10 +303,13 @@ int main(int argc, char** argv) {
         ->Repetitions(3)
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);
+    const std::vector<std::string> framed = registerRecordFormats(k, path);
+    framedFiles.insert(framedFiles.end(), framed.begin(), framed.end());
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   for (BenchRecordKind k : kinds) std::remove(dataPath(benchRecord(k).name, "bench").c_str());
+  for (const std::string& file : framedFiles) std::remove(file.c_str());
 
   if (checkRss) {
     reportPeakRss(BENCH_RECORD_MIXED, SMALL_RSS_FILE, "1MB");
