@@ -112,7 +112,7 @@ std::vector<Record> readAll(const DataFile& file, int active) {
 // before any normalising.
 TEST(ReaderDataTest, DecodesTheValuesTheWritingProgramsPrinted) {
   const std::vector<DataFile> files = readManifest();
-  ASSERT_EQ(11u, files.size());
+  ASSERT_EQ(12u, files.size());
   for (const DataFile& file : files) {
     const std::map<int, Record> expected = readExpected(file[NAME]);
     size_t total = 0;
