@@ -65,5 +65,14 @@ cp files/customers.dat.expected files/customers_ebcdic.dat.expected
 cp files/txn_var.dat.expected files/txn_fixed120_ebcdic.dat.expected
 cp files/txn_var.dat.expected files/txn_var_ebcdic.dat.expected
 
+# Descriptor words, blocks and text lines around the records of
+# shipments.dat, customers_ovp.dat and payroll.dat.
+python3 make_framed.py
+cp files/shipments.dat.expected files/shipments_le.dat.expected
+cp files/shipments.dat.expected files/shipments_vb.dat.expected
+cp files/customers.dat.expected files/customers_rdw.dat.expected
+cp files/customers.dat.expected files/customers_vb.dat.expected
+cp files/payroll.dat.expected files/payroll.txt.expected
+
 ./check_copybooks.sh
 python3 check_expected.py
