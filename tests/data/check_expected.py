@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Cross-checks every data file of files/manifest.tsv against its .expected.
+"""Cross-checks every data file of files/manifest.tsv and files/framed.tsv
+against its .expected.
 
 The expected values come from the COBOL programs that wrote the files. This
 script decodes the files a second, independent way, from the copybooks and
@@ -14,6 +15,10 @@ Repetitions beyond an OCCURS DEPENDING ON count take names but are not
 listed. Numeric values are written in canonical form: optional '-', the
 integer digits without leading zeros, and, when the picture has V or
 leading P, '.' and its digits after the point.
+
+Framed files (framed.tsv) are taken apart by their descriptor words or line
+ends; a field that runs past the end of a descriptor-word record is left out
+like an unreached repetition, and a line is read as if padded with blanks.
 """
 import os
 import re
@@ -202,10 +207,13 @@ def walk(item, data, pos, ctx):
     for _ in range(count):
         if item.pic is not None:
             length = storage_length(item)
-            item.value = decode(item, data[pos:pos + length], ctx["ebcdic"])
-            ctx["columns"].append((next_name(item, ctx["counts"]),
-                                   item.value))
+            name = next_name(item, ctx["counts"])
             pos += length
+            if pos > ctx.get("end", len(data)):
+                item.value = None
+                continue
+            item.value = decode(item, data[pos - length:pos], ctx["ebcdic"])
+            ctx["columns"].append((name, item.value))
             continue
         for child in item.children:
             if child.redefines is None:
@@ -241,13 +249,67 @@ def decode_file(line):
     return name, number, lines
 
 
-def main():
-    manifest = os.path.join(HERE, "files", "manifest.tsv")
-    failed = False
-    for line in open(manifest).read().splitlines():
-        if not line or line.startswith("#"):
+def unframe(data, record_format, options):
+    """The records of a framed file: descriptor words and line ends gone."""
+    records, pos = [], 0
+    while pos < len(data):
+        if record_format == "lines":
+            end = data.find(b"\n", pos)
+            end = len(data) if end < 0 else end
+            records.append(data[pos:end - 1 if data[pos:end].endswith(b"\r")
+                                else end])
+            pos = end + 1
             continue
-        name, records, lines = decode_file(line)
+        if record_format == "vb":
+            word = data[pos:pos + 4]
+            if word[0] & 0x80:
+                block = int.from_bytes(word, "big") & 0x7FFFFFFF
+            else:
+                block = int.from_bytes(word[:2], "big")
+            records += unframe(data[pos + 4:pos + block], "rdw", options)
+            pos += block
+            continue
+        word = data[pos:pos + 4]
+        if "rdw_little_endian" in options:
+            length = int.from_bytes(word[2:], "little")
+        else:
+            length = int.from_bytes(word[:2], "big")
+        if "rdw_excludes_header" not in options:
+            length -= 4
+        records.append(data[pos + 4:pos + 4 + length])
+        pos += 4 + length
+    return records
+
+
+def decode_framed(line):
+    name, record_format, options, copybook = line.split("\t")
+    options = options.split(",")
+    root = parse_copybook(os.path.join(HERE, "copybooks", copybook))
+    data = open(os.path.join(HERE, "files", name), "rb").read()
+    lines = []
+    for number, record in enumerate(unframe(data, record_format, options), 1):
+        ctx = {"columns": [], "counts": {}, "starts": {},
+               "ebcdic": "ebcdic" in options, "end": len(record)}
+        if record_format == "lines":
+            record += b" " * 4096
+            ctx["end"] = len(record)
+        walk(root, record, 0, ctx)
+        lines += ["%d\t%s\t%s" % (number, c, v) for c, v in ctx["columns"]]
+    return name, number, lines
+
+
+def manifest_lines(manifest):
+    for line in open(os.path.join(HERE, "files", manifest)).read().splitlines():
+        if line and not line.startswith("#"):
+            yield line
+
+
+def main():
+    failed = False
+    checks = [(decode_file, line) for line in manifest_lines("manifest.tsv")]
+    checks += [(decode_framed, line) for line in manifest_lines("framed.tsv")]
+    for decode_any, line in checks:
+        name, records, lines = decode_any(line)
         path = os.path.join(HERE, "files", name + ".expected")
         expected = open(path, encoding="latin-1").read().split("\n")[:-1]
         if lines == expected:

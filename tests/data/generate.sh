@@ -29,6 +29,8 @@ compile wtxn_ovp wtxn.cob -fsign=EBCDIC
 compile wpolicy wpolicy.cob
 compile witems witems.cob
 compile wjobs wjobs.cob -fnotrunc
+compile wship wship.cob
+compile wpay wpay.cob
 
 "$build/wcust" files/customers.dat >files/customers.dat.expected
 "$build/wcust_ovp" files/customers_ovp.dat >"$build/customers_ovp.expected"
@@ -40,6 +42,11 @@ compile wjobs wjobs.cob -fnotrunc
 "$build/wpolicy" files/policies.dat >files/policies.dat.expected
 "$build/witems" files/items.dat >files/items.dat.expected
 "$build/wjobs" files/jobstats.dat >files/jobstats.dat.expected
+# RECORD VARYING files in GnuCOBOL's default framing, whatever the
+# environment says.
+COB_VARSEQ_FORMAT=0 "$build/wship" files/shipments.dat \
+    >files/shipments.dat.expected
+"$build/wpay" files/payroll.dat >files/payroll.dat.expected
 
 # The sign convention changes the bytes, never the values.
 cmp files/customers.dat.expected "$build/customers_ovp.expected"
@@ -57,6 +64,15 @@ python3 to_ebcdic.py txn-var "$build/txn_var_ovp.dat" files/txn_var_ebcdic.dat
 cp files/customers.dat.expected files/customers_ebcdic.dat.expected
 cp files/txn_var.dat.expected files/txn_fixed120_ebcdic.dat.expected
 cp files/txn_var.dat.expected files/txn_var_ebcdic.dat.expected
+
+# Descriptor words, blocks and text lines around the records of
+# shipments.dat, customers_ovp.dat and payroll.dat.
+python3 make_framed.py
+cp files/shipments.dat.expected files/shipments_le.dat.expected
+cp files/shipments.dat.expected files/shipments_vb.dat.expected
+cp files/customers.dat.expected files/customers_rdw.dat.expected
+cp files/customers.dat.expected files/customers_vb.dat.expected
+cp files/payroll.dat.expected files/payroll.txt.expected
 
 ./check_copybooks.sh
 python3 check_expected.py

@@ -12,5 +12,7 @@
        COPY "policy.cpy".
        COPY "itemprice.cpy".
        COPY "jobstats.cpy".
+       COPY "shipment.cpy".
+       COPY "payroll.cpy".
        PROCEDURE DIVISION.
            STOP RUN.
