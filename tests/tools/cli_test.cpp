@@ -164,6 +164,36 @@ TEST(CliTest, TypedJsonLinesWriteNumbers) {
             typed.out);
 }
 
+// A display field that starts with a zero byte decodes to empty text (the text ends at
+// the first zero byte); as the first column it keeps its place in every format.
+TEST(CliTest, EmptyFirstColumnKeepsItsPlace) {
+  TempDir dir;
+  const std::string copybook = dir.write("empty_first.cbl",
+                                         "       01  R.\n"
+                                         "           05  A  PIC X(10).\n"
+                                         "           05  B  PIC 9(10).\n");
+  const std::string data =
+      dir.write("empty_first.dat", std::string(10, '\0') + "0000000042" +
+                                       std::string("\0ABCDEFGHI", 10) + "0000000007");
+  const struct {
+    const char* format;
+    const char* want;
+  } cases[] = {
+      {"csv", "A,B\r\n,0000000042\r\n,0000000007\r\n"},
+      {"jsonl", "{\"A\":\"\",\"B\":\"0000000042\"}\n{\"A\":\"\",\"B\":\"0000000007\"}\n"},
+      {"table",
+       "A                    B\n"
+       "----------  ----------\n"
+       "            0000000042\n"
+       "            0000000007\n"},
+  };
+  for (const auto& c : cases) {
+    const Result run = lyra({"read", "-c", copybook, "--fixed", "--format", c.format, data});
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_EQ(c.want, run.out) << c.format;
+  }
+}
+
 // orders.dat: OH 0-105, OL 106-174, 175-243, 244-312, OT 313-330, OH 331-396,
 // OL 397-465, OT 466-483, OH 484-569, OL 570-638, OL 639-707, OT 708-725. Records are
 // counted from 1 over the whole file; the header row and the five order lines before
