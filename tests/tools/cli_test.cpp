@@ -236,6 +236,22 @@ TEST(CliTest, ExitStatusAndFirstLine) {
       {{"read", "-c", header, "--skip", "-1", data},
        2,
        "lyra read: invalid --skip '-1': expected a whole number of at least 0"},
+      {{"read", "-c", header, "--skip", "3000000000", data},
+       2,
+       "lyra read: invalid --skip '3000000000': the value is too large (at most 2147483647)"},
+      {{"read", "-c", header, "--limit", "99999999999", data},
+       2,
+       "lyra read: invalid --limit '99999999999': the value is too large (at most 2147483647)"},
+      {{"read", "-c", header, "--skip", "1x", data},
+       2,
+       "lyra read: invalid --skip '1x': expected a whole number of at least 0"},
+      // Leading zeros take no room from the value.
+      {{"read", "-c", example("custrec.cbl"), "--fixed", "--skip", "000000000000", "--limit", "1",
+        example("customers.dat")},
+       0,
+       "CUST-ID,CUST-NAME,CUST-TYPE,CUST-OPENED-YEAR,CUST-OPENED-MONTH,CUST-OPENED-DAY,"
+       "CUST-OPENED-DATE,CUST-BALANCE,CUST-CREDIT-LIMIT,CUST-RISK-SCORE,CUST-PHONE,CUST-PHONE_1,"
+       "FILLER\r"},
       {{"read", "-c", header, "--typed", data},
        2,
        "lyra read: --typed applies to --format jsonl only\n"

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -116,10 +117,13 @@ bool readIdentifier(const CommandLine& line, ReadOptions* options, std::string* 
   return true;
 }
 
+// The reader takes lengths and positions as int: a larger number cannot be passed on.
 bool readNumber(const CommandLine& line, const char* name, int* number, std::string* error) {
-  if (!line.has(name) || parseCount(line.value(name), number)) return true;
-  *error = std::string("invalid --") + name + " '" + line.value(name) +
-           "': expected a whole number of at least 0";
+  const std::string text = line.value(name);
+  if (!line.has(name) || parseCount(text, number)) return true;
+  *error = std::string("invalid --") + name + " '" + text + "': " +
+           (allDigits(text) ? "the value is too large (at most " + std::to_string(INT_MAX) + ")"
+                            : std::string("expected a whole number of at least 0"));
   return false;
 }
 
