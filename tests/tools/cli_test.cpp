@@ -273,6 +273,48 @@ TEST(CliTest, ExitStatusAndFirstLine) {
   }
 }
 
+// A layout without fields loads in the library; every command refuses it at once,
+// whether it is written (active) or only read past.
+TEST(CliTest, LayoutsWithoutFieldsAreRefused) {
+  TempDir dir;
+  const std::string empty = dir.write("empty.cbl", "");
+  const std::string comments = dir.write("comments.cbl",
+                                         "      * a copybook of comments only\n"
+                                         "      /\n");
+  const std::string noTimes = dir.write("no_times.cbl",
+                                        "       01  R.\n"
+                                        "           05  A  PIC X(4) OCCURS -5 TIMES.\n");
+  const std::string xml = dir.write(
+      "no_field.xml",
+      "<CCBLayout><node type=\"root\"><properties/><values/><nodes/></node></CCBLayout>\n");
+  const std::string group = dir.write("group.cbl", "       01  R.\n");
+  const std::string data = dir.write("records.dat", "AB12AB34");
+  const std::string out = dir.path("out.xml");
+  const std::string good = example("order_trailer.cbl");
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"columns", empty}, "lyra columns: " + empty},
+      {{"tree", comments}, "lyra tree: " + comments},
+      {{"convert", noTimes, "-o", out}, "lyra convert: " + noTimes},
+      {{"columns", xml}, "lyra columns: " + xml},
+      {{"tree", group}, "lyra tree: " + group},
+      {{"read", "-c", empty, data}, "lyra read: " + empty},
+      {{"read", "-c", noTimes, "--fixed", "4", data}, "lyra read: " + noTimes},
+      {{"read", "-x", xml, data}, "lyra read: " + xml},
+      {{"read", "-c", good + "=AB", "-c", group + "=CD", "--id-field", "0:PIC X(2)", data},
+       "lyra read: " + group},
+  };
+  for (const auto& c : cases) {
+    const Result run = lyra(c.args);
+    EXPECT_EQ(1, run.status) << c.message;
+    EXPECT_EQ(c.message + ": the layout has no fields\n", run.err);
+    EXPECT_EQ("", run.out) << c.message;
+  }
+  EXPECT_NE(0, access(out.c_str(), F_OK));  // never written
+}
+
 // The README shows examples/host_example.cpp word for word, and the built program
 // prints every column of the three customer records.
 TEST(CliTest, ReadmeHostExample) {

@@ -26,8 +26,17 @@ bool loadLayout(CCBMain* service, const std::string& path, std::string* error) {
   if (!detectLayoutKind(path, &kind, error)) return false;
   const bool loaded = kind == LAYOUT_XML ? service->loadLayoutFile(path.c_str())
                                          : service->loadCopybook(path.c_str());
-  if (!loaded) *error = path + ": " + messageText(service->getErrorMessage());
-  return loaded;
+  if (!loaded) {
+    *error = path + ": " + messageText(service->getErrorMessage());
+    return false;
+  }
+  if (service->getOutputCount() > 0) return true;
+  *error = noFieldsMessage(path);
+  return false;
+}
+
+std::string noFieldsMessage(const std::string& path) {
+  return path + ": the layout has no fields";
 }
 
 bool addLayout(CCBReader* reader, const LayoutSource& source, bool makeActive, std::string* error) {

@@ -24,7 +24,12 @@ struct LayoutSource {
 // blanks; anything else is read as a copybook. False when the file cannot be read.
 bool detectLayoutKind(const std::string& path, LayoutKind* kind, std::string* error);
 
-// Loads the layout file, of either kind, into the service.
+// The message for a layout that loads but has no field to read or write: an empty
+// copybook, or one whose only items repeat no times.
+std::string noFieldsMessage(const std::string& path);
+
+// Loads the layout file, of either kind, into the service; a layout without output
+// columns is refused.
 bool loadLayout(CCBMain* service, const std::string& path, std::string* error);
 
 // Adds the layout to the reader with its identifier value.

@@ -1,5 +1,15 @@
 #include "reader_setup.h"
 
+namespace {
+
+// Every layout must read bytes, and the written one must have columns too: records
+// of no bytes cannot be read.
+bool hasFields(CCBReader* reader, int layout, bool active) {
+  return reader->getRecordLength(layout) > 0 && (!active || reader->getOutputCount() > 0);
+}
+
+}  // namespace
+
 ReaderPtr createReader(const ReadOptions& options, std::string* error) {
   ReaderPtr reader(createCCBReader());
   if (reader == nullptr) {
@@ -30,7 +40,10 @@ ReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback, st
   // Copybook parsing already reports to the callback.
   reader->setDebugCallback(callback);
   for (size_t i = 0; i < options.layouts.size(); ++i) {
-    if (!addLayout(reader.get(), options.layouts[i], i == options.activeLayout, error)) {
+    const bool active = i == options.activeLayout;
+    if (!addLayout(reader.get(), options.layouts[i], active, error)) return nullptr;
+    if (!hasFields(reader.get(), static_cast<int>(i), active)) {
+      *error = noFieldsMessage(options.layouts[i].path);
       return nullptr;
     }
   }
