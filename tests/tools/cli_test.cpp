@@ -315,6 +315,59 @@ TEST(CliTest, LayoutsWithoutFieldsAreRefused) {
   EXPECT_NE(0, access(out.c_str(), F_OK));  // never written
 }
 
+// The library takes any level number that fits an int; the tool refuses one above 99
+// with its line, as the library words its own load failures, before any other
+// failure of the copybook, in every command.
+TEST(CliTest, LevelNumbersAbove99AreRefused) {
+  TempDir dir;
+  const std::string data = dir.write("r.dat", std::string(20, 'A'));
+  const std::string good = dir.write("good.cbl",
+                                     "       01  R.\n"
+                                     "           05  A  PIC X(10).\n");
+  const struct {
+    const char* copybook;
+    int line;  // of the refused level; 0: the copybook loads
+  } cases[] = {
+      {"       01  R.\n           100  A  PIC X(10).\n", 2},
+      {"       01  R.\n           05  A  PIC X(10).\n          1000000  B PIC X.\n", 3},
+      {"       01  R.\n           0100  A  PIC X(10).\n", 2},
+      {"       01  R.\n           +100  A  PIC X(10).\n", 2},
+      {"      * levels\n       01  R.\n           100  A  PIC.\n", 3},  // bad clauses too
+      {"       01  R.\n           100  A  PIC X.\n           05  B  PIC.\n", 2},
+      {"       01  R.\n           99  A  PIC X(10).\n", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.copybook);
+    const std::string copybook = dir.write("levels.cbl", c.copybook);
+    const std::string invalid =
+        copybook + ": Invalid level number, Line: " + std::to_string(c.line) + "\n";
+    const std::vector<std::vector<std::string>> runs{
+        {"columns", copybook},
+        {"tree", copybook},
+        {"convert", copybook, "-o", dir.path("levels.xml")},
+        {"read", "-c", copybook, "--fixed", "--limit", "1", data},
+        {"read", "-c", good + "=A", "-c", copybook + "=B", "--id-field", "0:PIC X", data},
+    };
+    for (const std::vector<std::string>& args : runs) {
+      const Result run = lyra(args);
+      EXPECT_EQ(c.line == 0 ? 0 : 1, run.status) << args[0] << "\n" << run.err;
+      EXPECT_EQ(c.line == 0 ? "" : "lyra " + args[0] + ": " + invalid, run.err);
+    }
+  }
+  // --trace still sees every entry, and after the load every field.
+  const std::string big = dir.write("big.cbl", "       01  R.\n           100  A  PIC X(10).\n");
+  const Result refused = lyra({"read", "--trace", "-c", big, data});
+  EXPECT_EQ(
+      "LINE 1 PARSE: 01  R\nLINE 2 PARSE: 100  A  PIC X(10)\n"
+      "lyra read: " +
+          big + ": Invalid level number, Line: 2\n",
+      refused.err);
+  const Result traced = lyra({"read", "--trace", "-c", good, "--limit", "1", data});
+  EXPECT_EQ(0, traced.status);
+  EXPECT_EQ(0u, traced.err.find("LINE 1 PARSE: 01  R\nLINE 2 PARSE: 05  A  PIC X(10)\n"));
+  EXPECT_NE(std::string::npos, traced.err.find("Column: (A), Data: (AAAAAAAAAA)"));
+}
+
 // The README shows examples/host_example.cpp word for word, and the built program
 // prints every column of the three customer records.
 TEST(CliTest, ReadmeHostExample) {

@@ -38,10 +38,11 @@ ReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback, st
   ReaderPtr reader = createReader(options, error);
   if (reader == nullptr) return nullptr;
   // Copybook parsing already reports to the callback.
-  reader->setDebugCallback(callback);
   for (size_t i = 0; i < options.layouts.size(); ++i) {
     const bool active = i == options.activeLayout;
-    if (!addLayout(reader.get(), options.layouts[i], active, error)) return nullptr;
+    if (!addCheckedLayout(reader.get(), options.layouts[i], active, callback, error)) {
+      return nullptr;
+    }
     if (!hasFields(reader.get(), static_cast<int>(i), active)) {
       *error = noFieldsMessage(options.layouts[i].path);
       return nullptr;

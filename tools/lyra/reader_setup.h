@@ -1,6 +1,5 @@
 // The steps that prepare a record reader for `lyra read`: creating it with the
 // identifier field the options describe, adding layouts, opening the data file.
-// A ReaderPtr owns its reader and releases it.
 #ifndef LYRA_TOOLS_READER_SETUP_H_
 #define LYRA_TOOLS_READER_SETUP_H_
 
@@ -10,11 +9,6 @@
 #include <lyra/lyra.h>
 
 #include "read_options.h"
-
-struct ReleaseReader {
-  void operator()(CCBReader* reader) const { reader->release(); }
-};
-using ReaderPtr = std::unique_ptr<CCBReader, ReleaseReader>;
 
 // A reader without layouts; with several layouts in the options, its identifier
 // field is set. Null, with a message, on failure.
