@@ -209,6 +209,52 @@ TEST(CliTest, TruncatedFileStopsAtTheCutRecord) {
             run.err);
 }
 
+// A data file that holds nothing after --skip holds no records: the header alone, or
+// nothing for JSON lines. One shorter than --skip is damaged.
+TEST(CliTest, EmptyAndShortDataFiles) {
+  TempDir dir;
+  const std::string copybook = dir.write("r.cbl",
+                                         "       01  R.\n"
+                                         "           05  A  PIC X(2).\n"
+                                         "           05  B  PIC 9(3).\n");
+  const std::string empty = dir.write("empty.dat", "");
+  const std::string header = dir.write("header.dat", "HEADER");
+  const std::string csvHeader = "A,B\r\n";
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+    std::string err;
+  } cases[] = {
+      {{"-c", copybook, empty}, 0, csvHeader, ""},
+      {{"-c", copybook, "--fixed", empty}, 0, csvHeader, ""},
+      {{"-c", copybook, "--format", "jsonl", empty}, 0, "", ""},
+      {{"-c", copybook, "--format", "table", empty}, 0, "A          B\n-----  -----\n", ""},
+      {{"-c", copybook, "--skip", "6", header}, 0, csvHeader, ""},
+      {{"-c", copybook + "=R", "-c", copybook + "=X", "--id-field", "0:PIC X", "--skip", "6",
+        header},
+       0,
+       csvHeader,
+       ""},
+      {{"-c", copybook, "--skip", "7", header},
+       1,
+       "",
+       "lyra read: " + header + ": the file is 6 bytes long, shorter than --skip 7\n"},
+      {{"-c", copybook, "--skip", "1", empty},
+       1,
+       "",
+       "lyra read: " + empty + ": the file is 0 bytes long, shorter than --skip 1\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"read"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Result run = lyra(args);
+    EXPECT_EQ(c.status, run.status) << c.args.back() << "\n" << run.err;
+    EXPECT_EQ(c.out, run.out);
+    EXPECT_EQ(c.err, run.err);
+  }
+}
+
 // Help goes to standard output with status 0; errors give one line first on standard
 // error and nothing on standard output: 2 for usage, 1 for data and layout errors.
 TEST(CliTest, ExitStatusAndFirstLine) {

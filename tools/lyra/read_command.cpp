@@ -90,13 +90,14 @@ long long writeRecords(const ReadOptions& options, CCBReader* reader, RecordWrit
 }
 
 // Copies the records to the output; returns the exit status. After a failure the
-// records before it are written out before the failed one is looked for.
-int copyRecords(const ReadOptions& options, CCBReader* reader, OutputFile* output) {
+// records before it are written out before the failed one is looked for. An empty
+// data file gets the header alone.
+int copyRecords(const ReadOptions& options, CCBReader* reader, bool empty, OutputFile* output) {
   std::unique_ptr<RecordWriter> writer =
       createRecordWriter(options.format, options.typed, output->get());
   writer->begin(describeColumns(reader));
   bool failed = false;
-  const long long written = writeRecords(options, reader, writer.get(), &failed);
+  const long long written = empty ? 0 : writeRecords(options, reader, writer.get(), &failed);
   std::string error;
   const bool closed = output->close(&error);
   if (!closed) reportFailure(READ_HELP.name, error);
@@ -126,12 +127,13 @@ int runRead(const std::vector<std::string>& args) {
     return reportUsageError(READ_HELP.name, error);
   }
   TraceCallback trace;
-  ReaderPtr reader = openReader(options, options.trace ? &trace : nullptr, &error);
+  bool empty = false;
+  ReaderPtr reader = openReader(options, options.trace ? &trace : nullptr, &empty, &error);
   if (reader == nullptr) return reportFailure(READ_HELP.name, error);
   OutputFile output(options.output);
   if (output.get() == nullptr) {
     output.close(&error);
     return reportFailure(READ_HELP.name, error);
   }
-  return copyRecords(options, reader.get(), &output);
+  return copyRecords(options, reader.get(), empty, &output);
 }

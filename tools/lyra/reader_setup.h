@@ -19,7 +19,9 @@ bool openDataFile(CCBReader* reader, const ReadOptions& options, int recordLengt
                   std::string* error);
 
 // A reader with every layout of the options (the active one made active), the
-// debug callback (may be null) and the data file open.
-ReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback, std::string* error);
+// debug callback (may be null) and the data file open. *empty tells whether a
+// regular data file holds nothing after --skip; one shorter than --skip is refused.
+ReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback, bool* empty,
+                     std::string* error);
 
 #endif  // LYRA_TOOLS_READER_SETUP_H_
