@@ -23,6 +23,11 @@ struct Result {
   std::string err;
 };
 
+// The exit status that system() reports; some other value when the program was killed.
+int exitStatus(int status) {
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 // Runs a built program through the shell, standard input from /dev/null and its
 // output captured. No path or argument holds a single quote.
 Result runProgram(const std::string& program, const std::vector<std::string>& args) {
@@ -31,12 +36,18 @@ Result runProgram(const std::string& program, const std::vector<std::string>& ar
   for (const std::string& arg : args) command += " '" + arg + "'";
   const int status =
       system((command + " </dev/null >" + dir.path("out") + " 2>" + dir.path("err")).c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(dir.path("out")),
-          readFile(dir.path("err"))};
+  return {exitStatus(status), readFile(dir.path("out")), readFile(dir.path("err"))};
 }
 
 Result lyra(const std::vector<std::string>& args) {
   return runProgram(LYRA_BINARY_DIR "/tools/lyra/lyra", args);
+}
+
+// The tool and its arguments as a shell command, for scripts that redirect or pipe.
+std::string lyraCommand(const std::vector<std::string>& args) {
+  std::string command = "'" LYRA_BINARY_DIR "/tools/lyra/lyra'";
+  for (const std::string& arg : args) command += " '" + arg + "'";
+  return command;
 }
 
 std::string example(const std::string& name) {
@@ -412,6 +423,68 @@ TEST(CliTest, LevelNumbersAbove99AreRefused) {
   EXPECT_EQ(0, traced.status);
   EXPECT_EQ(0u, traced.err.find("LINE 1 PARSE: 01  R\nLINE 2 PARSE: 05  A  PIC X(10)\n"));
   EXPECT_NE(std::string::npos, traced.err.find("Column: (A), Data: (AAAAAAAAAA)"));
+}
+
+// Every command checks what it writes to standard output, help included.
+TEST(CliTest, FailedWritesFailTheCommand) {
+  const std::string trailer = example("order_trailer.cbl");
+  const std::string reason = "cannot write standard output: No space left on device\n";
+  const struct {
+    std::vector<std::string> args;
+    const char* command;
+  } cases[] = {
+      {{"columns", trailer}, "lyra columns"},
+      {{"tree", trailer}, "lyra tree"},
+      {{"convert", "--help"}, "lyra convert"},
+      {{"read", "-c", example("custrec.cbl"), "--fixed", example("customers.dat")}, "lyra read"},
+      {{"read", "--help"}, "lyra read"},
+      {{"--help"}, "lyra"},
+      {{"--version"}, "lyra"},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    const int status = system((lyraCommand(c.args) + " >/dev/full 2>" + dir.path("err")).c_str());
+    EXPECT_EQ(1, exitStatus(status)) << c.command;
+    EXPECT_EQ(std::string(c.command) + ": " + reason, readFile(dir.path("err")));
+  }
+}
+
+// A reader that stops reading (head) ends the command quietly: SIGPIPE ends it as it
+// ends cat (status 128 + 13 from the shell), and where SIGPIPE is ignored, the
+// failed write ends it at once, with status 1 and no message. The data file ends in
+// a cut record, which only a read that went on would reach and report.
+TEST(CliTest, ClosedPipeEndsTheCommandQuietly) {
+  TempDir dir;
+  const std::string copybook = dir.write("r.cbl",
+                                         "       01  R.\n"
+                                         "           05  A  PIC X(8).\n");
+  const std::string data = dir.write("r.dat", std::string(8 * 300000, 'x') + "cut");
+  std::string tree = "       01  R.\n";
+  for (int i = 0; i < 5000; ++i) tree += "           05  F" + std::to_string(i) + "  PIC X.\n";
+  const std::string wide = dir.write("wide.cbl", tree);
+  const struct {
+    std::vector<std::string> args;
+    std::string firstLine;
+  } runs[] = {
+      {{"read", "-q", "-c", copybook, "--fixed", data}, "A\r\n"},
+      {{"tree", wide}, "[]->0\n"},
+  };
+  const struct {
+    const char* trap;
+    int status;
+  } signals[] = {{"", 128 + 13}, {"trap '' PIPE; ", 1}};
+  for (const auto& run : runs) {
+    for (const auto& signal : signals) {
+      SCOPED_TRACE(run.args[0] + " " + signal.trap);
+      const std::string script = std::string(signal.trap) + "{ " + lyraCommand(run.args) + " 2>" +
+                                 dir.path("err") + "; echo $? >" + dir.path("status") +
+                                 "; } | head -n 1 >" + dir.path("out");
+      ASSERT_EQ(0, system(script.c_str()));
+      EXPECT_EQ(run.firstLine, readFile(dir.path("out")));
+      EXPECT_EQ("", readFile(dir.path("err")));
+      EXPECT_EQ(std::to_string(signal.status) + "\n", readFile(dir.path("status")));
+    }
+  }
 }
 
 // The README shows examples/host_example.cpp word for word, and the built program

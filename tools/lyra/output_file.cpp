@@ -13,6 +13,12 @@ OutputFile::~OutputFile() {
   close(&ignored);
 }
 
+bool OutputFile::failed() {
+  if (!std::ferror(file_)) return false;
+  if (writeError_ == 0) writeError_ = errno;
+  return true;
+}
+
 bool OutputFile::close(std::string* error) {
   if (file_ == nullptr) {
     if (openError_ == 0) return true;
@@ -22,14 +28,17 @@ bool OutputFile::close(std::string* error) {
   }
   errno = 0;
   bool written = std::fflush(file_) == 0 && std::ferror(file_) == 0;
-  int code = errno;
+  int code = writeError_ != 0 ? writeError_ : errno;
   if (file_ != stdout && std::fclose(file_) != 0 && written) {
     written = false;
     code = errno;
   }
   file_ = nullptr;
-  if (!written) {
-    *error = "cannot write " + name_ + ": " + (code != 0 ? std::strerror(code) : "write error");
-  }
+  if (!written) *error = writeFailure(name_, code);
   return written;
+}
+
+std::string writeFailure(const std::string& name, int code) {
+  if (code == EPIPE) return std::string();
+  return "cannot write " + name + ": " + (code != 0 ? std::strerror(code) : "write error");
 }

@@ -16,13 +16,23 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
 
   std::FILE* get() const { return file_; }  // null when the file could not be created
-  // False with a message when the file could not be created or written.
+  // True once a write failed. Call it right after writing: it keeps the error number
+  // of the failed write, which a later flush may no longer give.
+  bool failed();
+  // False with a message when the file could not be created or written; the
+  // message is empty for a closed pipe.
   bool close(std::string* error);
 
  private:
   std::string name_;
   std::FILE* file_;
-  int openError_;  // errno of a failed creation, 0 once reported
+  int openError_;       // errno of a failed creation, 0 once reported
+  int writeError_ = 0;  // errno of the first failed write that failed() saw
 };
+
+// "cannot write NAME: <reason>" for a write that failed with the error number code;
+// empty for a closed pipe (EPIPE): whoever read the output stopped on purpose, and
+// the command ends quietly, as it does when SIGPIPE ends it.
+std::string writeFailure(const std::string& name, int code);
 
 #endif  // LYRA_TOOLS_OUTPUT_FILE_H_

@@ -69,9 +69,10 @@ std::string failureMessage(const ReadOptions& options, int recordLength, long lo
 }
 
 // Writes the records of the active layout, up to the limit, with a progress bar;
-// returns how many, with *failed set when a record could not be read.
+// returns how many, with *failed set when a record could not be read. Stops at the
+// first failed write: nothing more can reach the output.
 long long writeRecords(const ReadOptions& options, CCBReader* reader, RecordWriter* writer,
-                       bool* failed) {
+                       OutputFile* output, bool* failed) {
   std::vector<QvbDatavar> values(static_cast<size_t>(reader->getOutputCount()));
   const ReadOffsetProbe probe(options.dataFile);
   // The bar shares standard error with nothing: not with the lines of --trace.
@@ -83,6 +84,7 @@ long long writeRecords(const ReadOptions& options, CCBReader* reader, RecordWrit
       values[i] = reader->getOutputValue(static_cast<int>(i));
     }
     writer->write(values);
+    if (output->failed()) break;
     meter.update(probe.offset(), ++written);
   }
   meter.finish();
@@ -97,10 +99,11 @@ int copyRecords(const ReadOptions& options, CCBReader* reader, bool empty, Outpu
       createRecordWriter(options.format, options.typed, output->get());
   writer->begin(describeColumns(reader));
   bool failed = false;
-  const long long written = empty ? 0 : writeRecords(options, reader, writer.get(), &failed);
+  const long long written =
+      empty ? 0 : writeRecords(options, reader, writer.get(), output, &failed);
   std::string error;
   const bool closed = output->close(&error);
-  if (!closed) reportFailure(READ_HELP.name, error);
+  if (!closed && !error.empty()) reportFailure(READ_HELP.name, error);
   if (failed) {
     const std::string reason = messageText(reader->getErrorMessage());
     return reportFailure(READ_HELP.name,
@@ -119,7 +122,7 @@ int runRead(const std::vector<std::string>& args) {
   if (!line.parse(args, &error)) return reportUsageError(READ_HELP.name, error);
   if (line.has("help")) {
     printHelp(READ_HELP, line);
-    return EXIT_OK;
+    return finishStandardOutput(READ_HELP.name, EXIT_OK);
   }
   ReadOptions options;
   // A clause text the reader refuses is a wrong option value too.
