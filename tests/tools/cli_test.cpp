@@ -1,7 +1,9 @@
 // End-to-end tests of the lyra tool on the bundled examples, and of the README's host
 // example. Expected values come from the programs that wrote the example files
 // (examples/cobol/), decoded by hand.
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -28,26 +30,60 @@ int exitStatus(int status) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Runs a built program through the shell, standard input from /dev/null and its
-// output captured. No path or argument holds a single quote.
-Result runProgram(const std::string& program, const std::vector<std::string>& args) {
-  TempDir dir;
+// A built program and its arguments as a shell command. No path or argument holds a
+// single quote.
+std::string commandLine(const std::string& program, const std::vector<std::string>& args) {
   std::string command = "'" + program + "'";
   for (const std::string& arg : args) command += " '" + arg + "'";
+  return command;
+}
+
+// Runs a shell command, standard input from /dev/null and its output captured.
+Result runCommand(const std::string& command) {
+  TempDir dir;
   const int status =
       system((command + " </dev/null >" + dir.path("out") + " 2>" + dir.path("err")).c_str());
   return {exitStatus(status), readFile(dir.path("out")), readFile(dir.path("err"))};
 }
 
-Result lyra(const std::vector<std::string>& args) {
-  return runProgram(LYRA_BINARY_DIR "/tools/lyra/lyra", args);
+Result runProgram(const std::string& program, const std::vector<std::string>& args) {
+  return runCommand(commandLine(program, args));
 }
 
 // The tool and its arguments as a shell command, for scripts that redirect or pipe.
 std::string lyraCommand(const std::vector<std::string>& args) {
-  std::string command = "'" LYRA_BINARY_DIR "/tools/lyra/lyra'";
-  for (const std::string& arg : args) command += " '" + arg + "'";
-  return command;
+  return commandLine(LYRA_BINARY_DIR "/tools/lyra/lyra", args);
+}
+
+Result lyra(const std::vector<std::string>& args) {
+  return runCommand(lyraCommand(args));
+}
+
+// The tool run after shell commands that set up its process (umask, limits, traps).
+Result lyraAfter(const std::string& setup, const std::vector<std::string>& args) {
+  return runCommand(setup + " " + lyraCommand(args));
+}
+
+// The names in a folder, sorted, one per line.
+std::string folderEntries(const std::string& path) {
+  std::vector<std::string> names;
+  if (DIR* dir = opendir(path.c_str())) {
+    while (const dirent* entry = readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(dir);
+  }
+  std::sort(names.begin(), names.end());
+  std::string text;
+  for (const std::string& name : names) text += name + "\n";
+  return text;
+}
+
+// The permission bits of a file, -1 when there is none.
+int permissions(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
 }
 
 std::string example(const std::string& name) {
@@ -485,6 +521,148 @@ TEST(CliTest, ClosedPipeEndsTheCommandQuietly) {
       EXPECT_EQ(std::to_string(signal.status) + "\n", readFile(dir.path("status")));
     }
   }
+}
+
+// -o naming an input, by any path to the same file, is a usage error that leaves
+// every file as it was.
+TEST(CliTest, OutputThatIsAnInputIsRefused) {
+  TempDir dir;
+  const std::string copybook = dir.write("rec.cbl",
+                                         "       01  R.\n"
+                                         "           05  A  PIC X(2).\n"
+                                         "           05  B  PIC 9(3).\n");
+  const std::string data = dir.write("data.dat", "AB123CD456");
+  const std::string xml = dir.path("rec.xml");
+  ASSERT_EQ(0, lyra({"convert", copybook, "-o", xml}).status);
+  const std::string hard = dir.path("hard.dat");
+  const std::string soft = dir.path("soft.cbl");
+  ASSERT_EQ(0, link(data.c_str(), hard.c_str()));
+  ASSERT_EQ(0, symlink(copybook.c_str(), soft.c_str()));
+  const std::string other = example("order_trailer.cbl");
+  const std::string dotted = dir.path(".") + "/data.dat";
+  const struct {
+    std::vector<std::string> args;
+    std::string output;
+    std::string input;
+  } cases[] = {
+      {{"read", "-c", copybook, "-o", data, data}, data, data},
+      {{"read", "-c", copybook, "-o", copybook, data}, copybook, copybook},
+      {{"read", "-c", other + "=A", "-c", copybook + "=B", "--id-field", "0:PIC X", "-o", copybook,
+        data},
+       copybook,
+       copybook},
+      {{"read", "-x", xml, "--fixed", "-o", xml, data}, xml, xml},
+      {{"read", "-c", copybook, "-o", hard, data}, hard, data},
+      {{"read", "-c", copybook, "-o", dotted, data}, dotted, data},
+      {{"convert", copybook, "-o", copybook}, copybook, copybook},
+      {{"convert", copybook, "-o", soft}, soft, copybook},
+  };
+  const std::string copybookText = readFile(copybook);
+  const std::string xmlText = readFile(xml);
+  for (const auto& c : cases) {
+    dir.write("data.dat", "AB123CD456");  // the same file as hard.dat
+    dir.write("rec.cbl", copybookText);
+    dir.write("rec.xml", xmlText);
+    const Result run = lyra(c.args);
+    const std::string command = "lyra " + c.args[0];
+    EXPECT_EQ(2, run.status) << c.output;
+    EXPECT_EQ(command + ": -o '" + c.output + "' would overwrite the input file '" + c.input +
+                  "'\nTry '" + command + " --help' for more information.\n",
+              run.err);
+    EXPECT_EQ("AB123CD456", readFile(data));
+    EXPECT_EQ(copybookText, readFile(copybook));
+    EXPECT_EQ(xmlText, readFile(xml));
+  }
+  EXPECT_EQ("data.dat\nhard.dat\nrec.cbl\nrec.xml\nsoft.cbl\n", folderEntries(dir.path(".")));
+}
+
+// -o writes a temporary file next to the output and renames it into place when the
+// records are written, also up to a bad record; a run that read nothing or could not
+// write leaves the old file as it was. The file keeps its permissions, or a new one
+// gets 0666 less the umask; a link to it stays a link. No temporary file is left.
+TEST(CliTest, OutputIsReplacedOnlyOnceWritten) {
+  const std::string written = "A,B\r\nAB,123\r\nCD,456\r\n";
+  const struct {
+    const char* setup;   // shell commands run before the tool
+    const char* layout;  // rec.cbl or a missing one
+    const char* data;    // good.dat, cut.dat (a bad second record), many.dat or missing
+    const char* option;  // --fixed, or --typed, which csv refuses
+    const char* output;  // old.csv ("OLD\n"), link.csv (to old.csv) or new.csv
+    int oldMode;         // of old.csv
+    int status;
+    std::string want;  // the output afterwards; "OLD\n": as it was
+    int mode;          // of the output afterwards
+    std::string err;   // '@' stands for the folder
+  } cases[] = {
+      {"", "rec.cbl", "good.dat", "--fixed", "old.csv", 0640, 0, written, 0640, ""},
+      {"umask 077;", "rec.cbl", "good.dat", "--fixed", "old.csv", 0604, 0, written, 0604, ""},
+      {"", "rec.cbl", "good.dat", "--fixed", "link.csv", 0640, 0, written, 0640, ""},
+      {"umask 027;", "rec.cbl", "good.dat", "--fixed", "new.csv", 0, 0, written, 0640, ""},
+      {"umask 002;", "rec.cbl", "good.dat", "--fixed", "new.csv", 0, 0, written, 0664, ""},
+      {"", "rec.cbl", "cut.dat", "--fixed", "old.csv", 0640, 1, "A,B\r\nAB,123\r\n", 0640,
+       "lyra read: @cut.dat: record 2 at byte offset 5: Reached EOF on data file while reading "
+       "data\n"},
+      {"", "rec.cbl", "missing.dat", "--fixed", "old.csv", 0640, 1, "OLD\n", 0640,
+       "lyra read: @missing.dat: No such file or directory\n"},
+      {"", "missing.cbl", "good.dat", "--fixed", "old.csv", 0640, 1, "OLD\n", 0640,
+       "lyra read: @missing.cbl: "},  // the library's message follows
+      {"", "rec.cbl", "good.dat", "--typed", "old.csv", 0640, 2, "OLD\n", 0640,
+       "lyra read: --typed applies to --format jsonl only\n"
+       "Try 'lyra read --help' for more information.\n"},
+      {"trap '' XFSZ; ulimit -f 1;", "rec.cbl", "many.dat", "--fixed", "old.csv", 0640, 1, "OLD\n",
+       0640, "lyra read: cannot write @old.csv: File too large\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.setup) + " " + c.data + " " + c.output);
+    TempDir dir;
+    const std::string at = dir.path("");
+    dir.write("rec.cbl",
+              "       01  R.\n"
+              "           05  A  PIC X(2).\n"
+              "           05  B  PIC 9(3).\n");
+    dir.write("good.dat", "AB123CD456");
+    dir.write("cut.dat", "AB123CD4");
+    std::string many;
+    for (int i = 0; i < 2000; ++i) many += "AB123";
+    dir.write("many.dat", many);
+    ASSERT_EQ(0, chmod(dir.write("old.csv", "OLD\n").c_str(), c.oldMode));
+    ASSERT_EQ(0, symlink("old.csv", dir.path("link.csv").c_str()));
+    const std::string output = dir.path(c.output);
+    const Result run =
+        lyraAfter(c.setup, {"read", "-c", at + c.layout, c.option, "-o", output, at + c.data});
+    EXPECT_EQ(c.status, run.status);
+    std::string err = c.err;
+    for (size_t i = err.find('@'); i != std::string::npos; i = err.find('@', i)) {
+      err.replace(i, 1, at);
+    }
+    // All of standard error, or its start when the library's message follows.
+    const bool whole = err.empty() || err.back() == '\n';
+    EXPECT_EQ(err, whole ? run.err : run.err.substr(0, err.size()));
+    EXPECT_EQ(c.want, readFile(output));
+    EXPECT_EQ(c.mode, permissions(output));
+    struct stat link;
+    EXPECT_TRUE(lstat(dir.path("link.csv").c_str(), &link) == 0 && S_ISLNK(link.st_mode));
+    const bool created = std::string(c.output) == "new.csv" && c.status == 0;
+    EXPECT_EQ(std::string("cut.dat\ngood.dat\nlink.csv\nmany.dat\n") +
+                  (created ? "new.csv\n" : "") + "old.csv\nrec.cbl\n",
+              folderEntries(dir.path(".")));
+  }
+}
+
+// Any other kind of file, such as a named pipe, is written directly.
+TEST(CliTest, OutputToANamedPipe) {
+  TempDir dir;
+  const std::string fifo = dir.path("fifo");
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  const std::string run = "cat '" + fifo + "' >'" + dir.path("sink") + "' & " +
+                          lyraCommand(orders("OT", {"--limit", "1", "-o", fifo})) +
+                          "; status=$?; wait; exit $status";
+  EXPECT_EQ(0, exitStatus(system(run.c_str())));
+  EXPECT_EQ(
+      "OT-RECORD-TYPE,OT-ORDER-ID,OT-LINE-COUNT,OT-ORDER-TOTAL\r\n"
+      "OT,00010001,3,000000056.03\r\n",
+      readFile(dir.path("sink")));
+  EXPECT_EQ("fifo\nsink\n", folderEntries(dir.path(".")));
 }
 
 // The README shows examples/host_example.cpp word for word, and the built program

@@ -92,8 +92,9 @@ long long writeRecords(const ReadOptions& options, CCBReader* reader, RecordWrit
 }
 
 // Copies the records to the output; returns the exit status. After a failure the
-// records before it are written out before the failed one is looked for. An empty
-// data file gets the header alone.
+// records before it are written out and put in place before the failed one is
+// looked for; when writing fails, nothing is put in place. An empty data file gets
+// the header alone.
 int copyRecords(const ReadOptions& options, CCBReader* reader, bool empty, OutputFile* output) {
   std::unique_ptr<RecordWriter> writer =
       createRecordWriter(options.format, options.typed, output->get());
@@ -102,14 +103,15 @@ int copyRecords(const ReadOptions& options, CCBReader* reader, bool empty, Outpu
   const long long written =
       empty ? 0 : writeRecords(options, reader, writer.get(), output, &failed);
   std::string error;
-  const bool closed = output->close(&error);
-  if (!closed && !error.empty()) reportFailure(READ_HELP.name, error);
+  if (!output->commit(&error)) {
+    return error.empty() ? EXIT_FAILED : reportFailure(READ_HELP.name, error);
+  }
   if (failed) {
     const std::string reason = messageText(reader->getErrorMessage());
     return reportFailure(READ_HELP.name,
                          failureMessage(options, reader->getMaxRecordLength(), written, reason));
   }
-  return closed ? EXIT_OK : EXIT_FAILED;
+  return EXIT_OK;
 }
 
 }  // namespace
@@ -133,10 +135,8 @@ int runRead(const std::vector<std::string>& args) {
   bool empty = false;
   ReaderPtr reader = openReader(options, options.trace ? &trace : nullptr, &empty, &error);
   if (reader == nullptr) return reportFailure(READ_HELP.name, error);
+  // Only now that the layouts and the data file are open is anything written.
   OutputFile output(options.output);
-  if (output.get() == nullptr) {
-    output.close(&error);
-    return reportFailure(READ_HELP.name, error);
-  }
+  if (!output.open(&error)) return reportFailure(READ_HELP.name, error);
   return copyRecords(options, reader.get(), empty, &output);
 }

@@ -5,6 +5,8 @@
 #include <climits>
 #include <cstring>
 
+#include "output_file.h"
+
 namespace {
 
 const OptionDef READ_OPTIONS[] = {
@@ -167,6 +169,19 @@ bool readOutput(const CommandLine& line, ReadOptions* options, std::string* erro
   return true;
 }
 
+// The output is emptied before the inputs are read, so it must be none of them.
+bool checkOutput(const ReadOptions& options, std::string* error) {
+  std::vector<std::string> inputs{options.dataFile};
+  for (const LayoutSource& layout : options.layouts) inputs.push_back(layout.path);
+  for (const std::string& input : inputs) {
+    if (!options.output.empty() && isSameFile(options.output, input)) {
+      *error = overwrittenInput(options.output, input);
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 const OptionDef* readOptionDefs(int* count) {
@@ -181,5 +196,6 @@ bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string
   }
   options->dataFile = line.positionals()[0];
   return readLayouts(line, options, error) && readIdentifier(line, options, error) &&
-         readRecordShape(line, options, error) && readOutput(line, options, error);
+         readRecordShape(line, options, error) && readOutput(line, options, error) &&
+         checkOutput(*options, error);
 }
