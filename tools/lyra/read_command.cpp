@@ -38,10 +38,16 @@ const CommandHelp READ_HELP = {
     "Columns of repetitions that a variable table (OCCURS DEPENDING ON) did not reach\n"
     "are null: empty in csv and table, null in jsonl.\n"
     "\n"
-    "A record that cannot be read stops the command after every record before it has\n"
-    "been written; the message gives the record number, counting every record of the\n"
-    "file from 1, and the byte offset where it starts. Exit status: 0 on success,\n"
-    "1 on a data or layout error, 2 on a usage error.\n",
+    "A data file that holds nothing after --skip holds no records: csv and table\n"
+    "write their header alone. A record that cannot be read stops the command after\n"
+    "every record before it has been written; the message gives the record number,\n"
+    "counting every record of the file from 1, and the byte offset where it starts.\n"
+    "\n"
+    "With -o, the records go to a temporary file in the folder of FILE, which\n"
+    "replaces FILE when the command ends, also after a record that cannot be read.\n"
+    "When nothing could be read or writing failed, FILE stays as it was.\n"
+    "\n"
+    "Exit status: 0 on success, 1 on a data or layout error, 2 on a usage error.\n",
 };
 
 std::vector<OutputColumn> describeColumns(CCBReader* reader) {
