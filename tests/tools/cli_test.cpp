@@ -1,7 +1,7 @@
 // End-to-end tests of the lyra tool on the bundled examples, and of the README's host
 // example. Expected values come from the programs that wrote the example files
 // (examples/cobol/), decoded by hand.
-#include <dirent.h>
+#include <glob.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -38,6 +38,10 @@ std::string commandLine(const std::string& program, const std::vector<std::strin
   return command;
 }
 
+std::string lyraCommand(const std::vector<std::string>& args) {
+  return commandLine(LYRA_BINARY_DIR "/tools/lyra/lyra", args);
+}
+
 // Runs a shell command, standard input from /dev/null and its output captured.
 Result runCommand(const std::string& command) {
   TempDir dir;
@@ -50,40 +54,23 @@ Result runProgram(const std::string& program, const std::vector<std::string>& ar
   return runCommand(commandLine(program, args));
 }
 
-// The tool and its arguments as a shell command, for scripts that redirect or pipe.
-std::string lyraCommand(const std::vector<std::string>& args) {
-  return commandLine(LYRA_BINARY_DIR "/tools/lyra/lyra", args);
-}
-
 Result lyra(const std::vector<std::string>& args) {
   return runCommand(lyraCommand(args));
-}
-
-// The tool run after shell commands that set up its process (umask, limits, traps).
-Result lyraAfter(const std::string& setup, const std::vector<std::string>& args) {
-  return runCommand(setup + " " + lyraCommand(args));
-}
-
-// The names in a folder, sorted, one per line.
-std::string folderEntries(const std::string& path) {
-  std::vector<std::string> names;
-  if (DIR* dir = opendir(path.c_str())) {
-    while (const dirent* entry = readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    closedir(dir);
-  }
-  std::sort(names.begin(), names.end());
-  std::string text;
-  for (const std::string& name : names) text += name + "\n";
-  return text;
 }
 
 // The permission bits of a file, -1 when there is none.
 int permissions(const std::string& path) {
   struct stat info;
   return stat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
+}
+
+// How many temporary output files the tool left in a folder.
+size_t temporaryFiles(const std::string& folder) {
+  glob_t found;
+  const size_t count =
+      glob((folder + "/.lyra-*").c_str(), 0, nullptr, &found) == 0 ? found.gl_pathc : 0;
+  globfree(&found);
+  return count;
 }
 
 std::string example(const std::string& name) {
@@ -211,36 +198,6 @@ TEST(CliTest, TypedJsonLinesWriteNumbers) {
             typed.out);
 }
 
-// A display field that starts with a zero byte decodes to empty text (the text ends at
-// the first zero byte); as the first column it keeps its place in every format.
-TEST(CliTest, EmptyFirstColumnKeepsItsPlace) {
-  TempDir dir;
-  const std::string copybook = dir.write("empty_first.cbl",
-                                         "       01  R.\n"
-                                         "           05  A  PIC X(10).\n"
-                                         "           05  B  PIC 9(10).\n");
-  const std::string data =
-      dir.write("empty_first.dat", std::string(10, '\0') + "0000000042" +
-                                       std::string("\0ABCDEFGHI", 10) + "0000000007");
-  const struct {
-    const char* format;
-    const char* want;
-  } cases[] = {
-      {"csv", "A,B\r\n,0000000042\r\n,0000000007\r\n"},
-      {"jsonl", "{\"A\":\"\",\"B\":\"0000000042\"}\n{\"A\":\"\",\"B\":\"0000000007\"}\n"},
-      {"table",
-       "A                    B\n"
-       "----------  ----------\n"
-       "            0000000042\n"
-       "            0000000007\n"},
-  };
-  for (const auto& c : cases) {
-    const Result run = lyra({"read", "-c", copybook, "--fixed", "--format", c.format, data});
-    EXPECT_EQ(0, run.status) << run.err;
-    EXPECT_EQ(c.want, run.out) << c.format;
-  }
-}
-
 // orders.dat: OH 0-105, OL 106-174, 175-243, 244-312, OT 313-330, OH 331-396,
 // OL 397-465, OT 466-483, OH 484-569, OL 570-638, OL 639-707, OT 708-725. Records are
 // counted from 1 over the whole file; the header row and the five order lines before
@@ -256,60 +213,50 @@ TEST(CliTest, TruncatedFileStopsAtTheCutRecord) {
             run.err);
 }
 
-// A data file that holds nothing after --skip holds no records: the header alone, or
-// nothing for JSON lines. One shorter than --skip is damaged.
-TEST(CliTest, EmptyAndShortDataFiles) {
-  TempDir dir;
-  const std::string copybook = dir.write("r.cbl",
-                                         "       01  R.\n"
-                                         "           05  A  PIC X(2).\n"
-                                         "           05  B  PIC 9(3).\n");
-  const std::string empty = dir.write("empty.dat", "");
-  const std::string header = dir.write("header.dat", "HEADER");
-  const std::string csvHeader = "A,B\r\n";
-  const struct {
-    std::vector<std::string> args;
-    int status;
-    std::string out;
-    std::string err;
-  } cases[] = {
-      {{"-c", copybook, empty}, 0, csvHeader, ""},
-      {{"-c", copybook, "--fixed", empty}, 0, csvHeader, ""},
-      {{"-c", copybook, "--format", "jsonl", empty}, 0, "", ""},
-      {{"-c", copybook, "--format", "table", empty}, 0, "A          B\n-----  -----\n", ""},
-      {{"-c", copybook, "--skip", "6", header}, 0, csvHeader, ""},
-      {{"-c", copybook + "=R", "-c", copybook + "=X", "--id-field", "0:PIC X", "--skip", "6",
-        header},
-       0,
-       csvHeader,
-       ""},
-      {{"-c", copybook, "--skip", "7", header},
-       1,
-       "",
-       "lyra read: " + header + ": the file is 6 bytes long, shorter than --skip 7\n"},
-      {{"-c", copybook, "--skip", "1", empty},
-       1,
-       "",
-       "lyra read: " + empty + ": the file is 0 bytes long, shorter than --skip 1\n"},
-  };
-  for (const auto& c : cases) {
-    std::vector<std::string> args{"read"};
-    args.insert(args.end(), c.args.begin(), c.args.end());
-    const Result run = lyra(args);
-    EXPECT_EQ(c.status, run.status) << c.args.back() << "\n" << run.err;
-    EXPECT_EQ(c.out, run.out);
-    EXPECT_EQ(c.err, run.err);
-  }
-}
-
 // Help goes to standard output with status 0; errors give one line first on standard
 // error and nothing on standard output: 2 for usage, 1 for data and layout errors.
+// Layouts without fields and level numbers above 99 are refused at load by every
+// command; an output that is also an input (by any path) is refused before anything
+// is opened, and the inputs stay as they were.
 TEST(CliTest, ExitStatusAndFirstLine) {
   TempDir dir;
   const std::string missing = dir.path("missing.cbl");
   const std::string badXml = dir.write("bad.xml", "<CCBLayout><node type=\"root\">");
   const std::string header = example("order_header.cbl");
   const std::string data = example("orders.dat");
+  const std::string out = dir.path("out.xml");
+  const std::string empty = dir.write("empty.cbl", "      * comments only\n");
+  const std::string noTimes =
+      dir.write("no_times.cbl", "       01  R.\n        05 A PIC X OCCURS -5 TIMES.\n");
+  const std::string noField =
+      dir.write("no_field.xml", "<CCBLayout><node type=\"root\"/></CCBLayout>");
+  const std::string big = dir.write("big.cbl", "       01  R.\n        100  A  PIC X(10).\n");
+  // Clauses the library refuses, at the big level and after it.
+  const std::string late = dir.write("late.cbl",
+                                     "      *\n       01  R.\n        05 A PIC X.\n        "
+                                     "+0001000000 B PIC.\n        05 C PIC.\n");
+  const std::string level99 =
+      dir.write("level99.cbl", "       01  R.\n        99  A  PIC X(10).\n");
+  const std::string rec =
+      dir.write("rec.cbl", "       01  R.\n        05 A PIC X(2).\n        05 B PIC 9(3).\n");
+  const std::string recData = dir.write("rec.dat", "AB123CD456");
+  const std::string hard = dir.path("hard.dat");
+  const std::string soft = dir.path("soft.cbl");
+  ASSERT_EQ(0, link(recData.c_str(), hard.c_str()));
+  ASSERT_EQ(0, symlink(rec.c_str(), soft.c_str()));
+  const std::string dotted = dir.path(".") + "/rec.dat";
+  const auto noFields = [](const char* command, const std::string& path) {
+    return std::string("lyra ") + command + ": " + path + ": the layout has no fields";
+  };
+  const auto invalidLevel = [](const char* command, const std::string& path, int line) {
+    return std::string("lyra ") + command + ": " + path +
+           ": Invalid level number, Line: " + std::to_string(line);
+  };
+  const auto overwrites = [](const char* command, const std::string& output,
+                             const std::string& input) {
+    return std::string("lyra ") + command + ": -o '" + output +
+           "' would overwrite the input file '" + input + "'";
+  };
   const struct {
     std::vector<std::string> args;
     int status;
@@ -329,22 +276,6 @@ TEST(CliTest, ExitStatusAndFirstLine) {
       {{"read", "-c", header, "--skip", "-1", data},
        2,
        "lyra read: invalid --skip '-1': expected a whole number of at least 0"},
-      {{"read", "-c", header, "--skip", "3000000000", data},
-       2,
-       "lyra read: invalid --skip '3000000000': the value is too large (at most 2147483647)"},
-      {{"read", "-c", header, "--limit", "99999999999", data},
-       2,
-       "lyra read: invalid --limit '99999999999': the value is too large (at most 2147483647)"},
-      {{"read", "-c", header, "--skip", "1x", data},
-       2,
-       "lyra read: invalid --skip '1x': expected a whole number of at least 0"},
-      // Leading zeros take no room from the value.
-      {{"read", "-c", example("custrec.cbl"), "--fixed", "--skip", "000000000000", "--limit", "1",
-        example("customers.dat")},
-       0,
-       "CUST-ID,CUST-NAME,CUST-TYPE,CUST-OPENED-YEAR,CUST-OPENED-MONTH,CUST-OPENED-DAY,"
-       "CUST-OPENED-DATE,CUST-BALANCE,CUST-CREDIT-LIMIT,CUST-RISK-SCORE,CUST-PHONE,CUST-PHONE_1,"
-       "FILLER\r"},
       {{"read", "-c", header, "--typed", data},
        2,
        "lyra read: --typed applies to --format jsonl only\n"
@@ -357,312 +288,201 @@ TEST(CliTest, ExitStatusAndFirstLine) {
       {{"read", "-c", header, "-o", "/dev/full", data},
        1,
        "lyra read: cannot write /dev/full: No space left on device"},
+      {{"read", "-c", header, "--skip", "3000000000", data},
+       2,
+       "lyra read: invalid --skip '3000000000': the value is too large (at most 2147483647)"},
+      {{"read", "-c", header, "--limit", "99999999999", data},
+       2,
+       "lyra read: invalid --limit '99999999999': the value is too large (at most 2147483647)"},
+      {{"read", "-c", rec, "--skip", "0000000000011", recData},
+       1,
+       "lyra read: " + recData + ": the file is 10 bytes long, shorter than --skip 11"},
+      {{"columns", empty}, 1, noFields("columns", empty)},
+      {{"tree", noTimes}, 1, noFields("tree", noTimes)},
+      {{"convert", noField, "-o", out}, 1, noFields("convert", noField)},
+      {{"read", "-c", empty, data}, 1, noFields("read", empty)},
+      {{"read", "-x", noField, data}, 1, noFields("read", noField)},
+      {{"read", "-c", header + "=OH", "-c", noTimes + "=X", "--id-field", "0:PIC X(2)", data},
+       1,
+       noFields("read", noTimes)},
+      {{"columns", big}, 1, invalidLevel("columns", big, 2)},
+      {{"tree", late}, 1, invalidLevel("tree", late, 4)},
+      {{"convert", big, "-o", out}, 1, invalidLevel("convert", big, 2)},
+      {{"read", "-c", big, data}, 1, invalidLevel("read", big, 2)},
+      {{"read", "-c", header + "=OH", "-c", late + "=X", "--id-field", "0:PIC X(2)", data},
+       1,
+       invalidLevel("read", late, 4)},
+      {{"columns", level99}, 0, "INDEX  NAME  TYPE     LENGTH"},
+      {{"read", "-c", rec, "-o", recData, recData}, 2, overwrites("read", recData, recData)},
+      {{"read", "-c", rec, "-o", rec, recData}, 2, overwrites("read", rec, rec)},
+      {{"read", "-c", header + "=OH", "-c", rec + "=X", "--id-field", "0:PIC X", "-o", rec,
+        recData},
+       2,
+       overwrites("read", rec, rec)},
+      {{"read", "-x", noField, "-o", noField, recData}, 2, overwrites("read", noField, noField)},
+      {{"read", "-c", rec, "-o", hard, recData}, 2, overwrites("read", hard, recData)},
+      {{"read", "-c", rec, "-o", dotted, recData}, 2, overwrites("read", dotted, recData)},
+      {{"convert", rec, "-o", rec}, 2, overwrites("convert", rec, rec)},
+      {{"convert", rec, "-o", soft}, 2, overwrites("convert", soft, rec)},
   };
+  const std::string recText = readFile(rec);
+  const std::string noFieldText = readFile(noField);
   for (const auto& c : cases) {
     const Result run = lyra(c.args);
     EXPECT_EQ(c.status, run.status) << c.first;
     EXPECT_EQ(c.first + "\n", (c.status == 0 ? run.out : run.err).substr(0, c.first.size() + 1));
     EXPECT_EQ("", c.status == 0 ? run.err : run.out) << c.first;
   }
+  EXPECT_EQ(recText, readFile(rec));
+  EXPECT_EQ("AB123CD456", readFile(recData));
+  EXPECT_EQ(noFieldText, readFile(noField));
+  EXPECT_NE(0, access(out.c_str(), F_OK));
+  // --trace sees the entries parsed up to the big level, and after a load every field.
+  EXPECT_EQ("LINE 1 PARSE: 01  R\nLINE 2 PARSE: 100  A  PIC X(10)\n" +
+                invalidLevel("read", big, 2) + "\n",
+            lyra({"read", "--trace", "-c", big, data}).err);
+  const Result traced = lyra({"read", "--trace", "-c", rec, recData});
+  EXPECT_NE(std::string::npos, traced.err.find("Column: (B), Data: (456)")) << traced.err;
 }
 
-// A layout without fields loads in the library; every command refuses it at once,
-// whether it is written (active) or only read past.
-TEST(CliTest, LayoutsWithoutFieldsAreRefused) {
-  TempDir dir;
-  const std::string empty = dir.write("empty.cbl", "");
-  const std::string comments = dir.write("comments.cbl",
-                                         "      * a copybook of comments only\n"
-                                         "      /\n");
-  const std::string noTimes = dir.write("no_times.cbl",
-                                        "       01  R.\n"
-                                        "           05  A  PIC X(4) OCCURS -5 TIMES.\n");
-  const std::string xml = dir.write(
-      "no_field.xml",
-      "<CCBLayout><node type=\"root\"><properties/><values/><nodes/></node></CCBLayout>\n");
-  const std::string group = dir.write("group.cbl", "       01  R.\n");
-  const std::string data = dir.write("records.dat", "AB12AB34");
-  const std::string out = dir.path("out.xml");
-  const std::string good = example("order_trailer.cbl");
-  const struct {
-    std::vector<std::string> args;
-    std::string message;
-  } cases[] = {
-      {{"columns", empty}, "lyra columns: " + empty},
-      {{"tree", comments}, "lyra tree: " + comments},
-      {{"convert", noTimes, "-o", out}, "lyra convert: " + noTimes},
-      {{"columns", xml}, "lyra columns: " + xml},
-      {{"tree", group}, "lyra tree: " + group},
-      {{"read", "-c", empty, data}, "lyra read: " + empty},
-      {{"read", "-c", noTimes, "--fixed", "4", data}, "lyra read: " + noTimes},
-      {{"read", "-x", xml, data}, "lyra read: " + xml},
-      {{"read", "-c", good + "=AB", "-c", group + "=CD", "--id-field", "0:PIC X(2)", data},
-       "lyra read: " + group},
-  };
-  for (const auto& c : cases) {
-    const Result run = lyra(c.args);
-    EXPECT_EQ(1, run.status) << c.message;
-    EXPECT_EQ(c.message + ": the layout has no fields\n", run.err);
-    EXPECT_EQ("", run.out) << c.message;
-  }
-  EXPECT_NE(0, access(out.c_str(), F_OK));  // never written
-}
-
-// The library takes any level number that fits an int; the tool refuses one above 99
-// with its line, as the library words its own load failures, before any other
-// failure of the copybook, in every command.
-TEST(CliTest, LevelNumbersAbove99AreRefused) {
-  TempDir dir;
-  const std::string data = dir.write("r.dat", std::string(20, 'A'));
-  const std::string good = dir.write("good.cbl",
-                                     "       01  R.\n"
-                                     "           05  A  PIC X(10).\n");
-  const struct {
-    const char* copybook;
-    int line;  // of the refused level; 0: the copybook loads
-  } cases[] = {
-      {"       01  R.\n           100  A  PIC X(10).\n", 2},
-      {"       01  R.\n           05  A  PIC X(10).\n          1000000  B PIC X.\n", 3},
-      {"       01  R.\n           0100  A  PIC X(10).\n", 2},
-      {"       01  R.\n           +100  A  PIC X(10).\n", 2},
-      {"      * levels\n       01  R.\n           100  A  PIC.\n", 3},  // bad clauses too
-      {"       01  R.\n           100  A  PIC X.\n           05  B  PIC.\n", 2},
-      {"       01  R.\n           99  A  PIC X(10).\n", 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.copybook);
-    const std::string copybook = dir.write("levels.cbl", c.copybook);
-    const std::string invalid =
-        copybook + ": Invalid level number, Line: " + std::to_string(c.line) + "\n";
-    const std::vector<std::vector<std::string>> runs{
-        {"columns", copybook},
-        {"tree", copybook},
-        {"convert", copybook, "-o", dir.path("levels.xml")},
-        {"read", "-c", copybook, "--fixed", "--limit", "1", data},
-        {"read", "-c", good + "=A", "-c", copybook + "=B", "--id-field", "0:PIC X", data},
-    };
-    for (const std::vector<std::string>& args : runs) {
-      const Result run = lyra(args);
-      EXPECT_EQ(c.line == 0 ? 0 : 1, run.status) << args[0] << "\n" << run.err;
-      EXPECT_EQ(c.line == 0 ? "" : "lyra " + args[0] + ": " + invalid, run.err);
-    }
-  }
-  // --trace still sees every entry, and after the load every field.
-  const std::string big = dir.write("big.cbl", "       01  R.\n           100  A  PIC X(10).\n");
-  const Result refused = lyra({"read", "--trace", "-c", big, data});
-  EXPECT_EQ(
-      "LINE 1 PARSE: 01  R\nLINE 2 PARSE: 100  A  PIC X(10)\n"
-      "lyra read: " +
-          big + ": Invalid level number, Line: 2\n",
-      refused.err);
-  const Result traced = lyra({"read", "--trace", "-c", good, "--limit", "1", data});
-  EXPECT_EQ(0, traced.status);
-  EXPECT_EQ(0u, traced.err.find("LINE 1 PARSE: 01  R\nLINE 2 PARSE: 05  A  PIC X(10)\n"));
-  EXPECT_NE(std::string::npos, traced.err.find("Column: (A), Data: (AAAAAAAAAA)"));
-}
-
-// Every command checks what it writes to standard output, help included.
-TEST(CliTest, FailedWritesFailTheCommand) {
-  const std::string trailer = example("order_trailer.cbl");
-  const std::string reason = "cannot write standard output: No space left on device\n";
-  const struct {
-    std::vector<std::string> args;
-    const char* command;
-  } cases[] = {
-      {{"columns", trailer}, "lyra columns"},
-      {{"tree", trailer}, "lyra tree"},
-      {{"convert", "--help"}, "lyra convert"},
-      {{"read", "-c", example("custrec.cbl"), "--fixed", example("customers.dat")}, "lyra read"},
-      {{"read", "--help"}, "lyra read"},
-      {{"--help"}, "lyra"},
-      {{"--version"}, "lyra"},
-  };
-  for (const auto& c : cases) {
-    TempDir dir;
-    const int status = system((lyraCommand(c.args) + " >/dev/full 2>" + dir.path("err")).c_str());
-    EXPECT_EQ(1, exitStatus(status)) << c.command;
-    EXPECT_EQ(std::string(c.command) + ": " + reason, readFile(dir.path("err")));
-  }
-}
-
-// A reader that stops reading (head) ends the command quietly: SIGPIPE ends it as it
-// ends cat (status 128 + 13 from the shell), and where SIGPIPE is ignored, the
-// failed write ends it at once, with status 1 and no message. The data file ends in
-// a cut record, which only a read that went on would reach and report.
-TEST(CliTest, ClosedPipeEndsTheCommandQuietly) {
+// An empty first value (a display field that starts with a zero byte ends there)
+// keeps its place in every format. A data file that holds nothing after --skip holds
+// no records: the header alone, or nothing for JSON lines.
+TEST(CliTest, EmptyFirstValuesAndEmptyFiles) {
   TempDir dir;
   const std::string copybook = dir.write("r.cbl",
                                          "       01  R.\n"
-                                         "           05  A  PIC X(8).\n");
-  const std::string data = dir.write("r.dat", std::string(8 * 300000, 'x') + "cut");
-  std::string tree = "       01  R.\n";
-  for (int i = 0; i < 5000; ++i) tree += "           05  F" + std::to_string(i) + "  PIC X.\n";
-  const std::string wide = dir.write("wide.cbl", tree);
-  const struct {
-    std::vector<std::string> args;
-    std::string firstLine;
-  } runs[] = {
-      {{"read", "-q", "-c", copybook, "--fixed", data}, "A\r\n"},
-      {{"tree", wide}, "[]->0\n"},
-  };
-  const struct {
-    const char* trap;
-    int status;
-  } signals[] = {{"", 128 + 13}, {"trap '' PIPE; ", 1}};
-  for (const auto& run : runs) {
-    for (const auto& signal : signals) {
-      SCOPED_TRACE(run.args[0] + " " + signal.trap);
-      const std::string script = std::string(signal.trap) + "{ " + lyraCommand(run.args) + " 2>" +
-                                 dir.path("err") + "; echo $? >" + dir.path("status") +
-                                 "; } | head -n 1 >" + dir.path("out");
-      ASSERT_EQ(0, system(script.c_str()));
-      EXPECT_EQ(run.firstLine, readFile(dir.path("out")));
-      EXPECT_EQ("", readFile(dir.path("err")));
-      EXPECT_EQ(std::to_string(signal.status) + "\n", readFile(dir.path("status")));
-    }
-  }
-}
-
-// -o naming an input, by any path to the same file, is a usage error that leaves
-// every file as it was.
-TEST(CliTest, OutputThatIsAnInputIsRefused) {
-  TempDir dir;
-  const std::string copybook = dir.write("rec.cbl",
-                                         "       01  R.\n"
-                                         "           05  A  PIC X(2).\n"
+                                         "           05  A  PIC X(3).\n"
                                          "           05  B  PIC 9(3).\n");
-  const std::string data = dir.write("data.dat", "AB123CD456");
-  const std::string xml = dir.path("rec.xml");
-  ASSERT_EQ(0, lyra({"convert", copybook, "-o", xml}).status);
-  const std::string hard = dir.path("hard.dat");
-  const std::string soft = dir.path("soft.cbl");
-  ASSERT_EQ(0, link(data.c_str(), hard.c_str()));
-  ASSERT_EQ(0, symlink(copybook.c_str(), soft.c_str()));
-  const std::string other = example("order_trailer.cbl");
-  const std::string dotted = dir.path(".") + "/data.dat";
+  const std::string zeros =
+      dir.write("zeros.dat", std::string(3, '\0') + "042" + std::string("\0BC", 3) + "007");
+  const std::string empty = dir.write("empty.dat", "");
+  const std::string header = dir.write("header.dat", "HEAD");
   const struct {
-    std::vector<std::string> args;
-    std::string output;
-    std::string input;
+    const char* format;
+    std::string data;
+    const char* skip;
+    const char* want;
   } cases[] = {
-      {{"read", "-c", copybook, "-o", data, data}, data, data},
-      {{"read", "-c", copybook, "-o", copybook, data}, copybook, copybook},
-      {{"read", "-c", other + "=A", "-c", copybook + "=B", "--id-field", "0:PIC X", "-o", copybook,
-        data},
-       copybook,
-       copybook},
-      {{"read", "-x", xml, "--fixed", "-o", xml, data}, xml, xml},
-      {{"read", "-c", copybook, "-o", hard, data}, hard, data},
-      {{"read", "-c", copybook, "-o", dotted, data}, dotted, data},
-      {{"convert", copybook, "-o", copybook}, copybook, copybook},
-      {{"convert", copybook, "-o", soft}, soft, copybook},
+      {"csv", zeros, "0", "A,B\r\n,042\r\n,007\r\n"},
+      {"jsonl", zeros, "0", "{\"A\":\"\",\"B\":\"042\"}\n{\"A\":\"\",\"B\":\"007\"}\n"},
+      {"table", zeros, "0", "A          B\n-----  -----\n         042\n         007\n"},
+      {"csv", empty, "0", "A,B\r\n"},
+      {"jsonl", empty, "0", ""},
+      {"table", empty, "0", "A          B\n-----  -----\n"},
+      {"csv", header, "4", "A,B\r\n"},
   };
-  const std::string copybookText = readFile(copybook);
-  const std::string xmlText = readFile(xml);
   for (const auto& c : cases) {
-    dir.write("data.dat", "AB123CD456");  // the same file as hard.dat
-    dir.write("rec.cbl", copybookText);
-    dir.write("rec.xml", xmlText);
-    const Result run = lyra(c.args);
-    const std::string command = "lyra " + c.args[0];
-    EXPECT_EQ(2, run.status) << c.output;
-    EXPECT_EQ(command + ": -o '" + c.output + "' would overwrite the input file '" + c.input +
-                  "'\nTry '" + command + " --help' for more information.\n",
-              run.err);
-    EXPECT_EQ("AB123CD456", readFile(data));
-    EXPECT_EQ(copybookText, readFile(copybook));
-    EXPECT_EQ(xmlText, readFile(xml));
+    const Result run =
+        lyra({"read", "-c", copybook, "--fixed", "--format", c.format, "--skip", c.skip, c.data});
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(c.want, run.out) << c.format << " " << c.data;
   }
-  EXPECT_EQ("data.dat\nhard.dat\nrec.cbl\nrec.xml\nsoft.cbl\n", folderEntries(dir.path(".")));
 }
 
 // -o writes a temporary file next to the output and renames it into place when the
-// records are written, also up to a bad record; a run that read nothing or could not
-// write leaves the old file as it was. The file keeps its permissions, or a new one
-// gets 0666 less the umask; a link to it stays a link. No temporary file is left.
-TEST(CliTest, OutputIsReplacedOnlyOnceWritten) {
+// command ends, also after a bad record; when nothing could be read or writing
+// failed, the old file stays. A replaced file keeps its permissions, a new one gets
+// 0666 less the umask, a link stays a link. No temporary file is left.
+TEST(CliTest, OutputIsReplacedOnceWritten) {
   const std::string written = "A,B\r\nAB,123\r\nCD,456\r\n";
   const struct {
     const char* setup;   // shell commands run before the tool
-    const char* layout;  // rec.cbl or a missing one
-    const char* data;    // good.dat, cut.dat (a bad second record), many.dat or missing
-    const char* option;  // --fixed, or --typed, which csv refuses
-    const char* output;  // old.csv ("OLD\n"), link.csv (to old.csv) or new.csv
-    int oldMode;         // of old.csv
+    const char* data;    // good, cut (a bad second record), many (10000 bytes) or missing
+    const char* output;  // old.csv ("OLD\n", mode 0604), link.csv (to old.csv) or new.csv
     int status;
-    std::string want;  // the output afterwards; "OLD\n": as it was
-    int mode;          // of the output afterwards
-    std::string err;   // '@' stands for the folder
+    std::string want;  // the output afterwards
+    int mode;
+    const char* errBefore;  // standard error: "lyra read: ", this, the folder, errAfter
+    const char* errAfter;   // null: none
   } cases[] = {
-      {"", "rec.cbl", "good.dat", "--fixed", "old.csv", 0640, 0, written, 0640, ""},
-      {"umask 077;", "rec.cbl", "good.dat", "--fixed", "old.csv", 0604, 0, written, 0604, ""},
-      {"", "rec.cbl", "good.dat", "--fixed", "link.csv", 0640, 0, written, 0640, ""},
-      {"umask 027;", "rec.cbl", "good.dat", "--fixed", "new.csv", 0, 0, written, 0640, ""},
-      {"umask 002;", "rec.cbl", "good.dat", "--fixed", "new.csv", 0, 0, written, 0664, ""},
-      {"", "rec.cbl", "cut.dat", "--fixed", "old.csv", 0640, 1, "A,B\r\nAB,123\r\n", 0640,
-       "lyra read: @cut.dat: record 2 at byte offset 5: Reached EOF on data file while reading "
-       "data\n"},
-      {"", "rec.cbl", "missing.dat", "--fixed", "old.csv", 0640, 1, "OLD\n", 0640,
-       "lyra read: @missing.dat: No such file or directory\n"},
-      {"", "missing.cbl", "good.dat", "--fixed", "old.csv", 0640, 1, "OLD\n", 0640,
-       "lyra read: @missing.cbl: "},  // the library's message follows
-      {"", "rec.cbl", "good.dat", "--typed", "old.csv", 0640, 2, "OLD\n", 0640,
-       "lyra read: --typed applies to --format jsonl only\n"
-       "Try 'lyra read --help' for more information.\n"},
-      {"trap '' XFSZ; ulimit -f 1;", "rec.cbl", "many.dat", "--fixed", "old.csv", 0640, 1, "OLD\n",
-       0640, "lyra read: cannot write @old.csv: File too large\n"},
+      {"umask 077;", "good", "old.csv", 0, written, 0604, "", nullptr},
+      {"", "good", "link.csv", 0, written, 0604, "", nullptr},
+      {"umask 027;", "good", "new.csv", 0, written, 0640, "", nullptr},
+      {"umask 002;", "good", "new.csv", 0, written, 0664, "", nullptr},
+      {"", "cut", "old.csv", 1, "A,B\r\nAB,123\r\n", 0604, "",
+       "cut: record 2 at byte offset 5: Reached EOF on data file while reading data\n"},
+      {"", "missing", "old.csv", 1, "OLD\n", 0604, "", "missing: No such file or directory\n"},
+      {"trap '' XFSZ; ulimit -f 1;", "many", "old.csv", 1, "OLD\n", 0604, "cannot write ",
+       "old.csv: File too large\n"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.setup) + " " + c.data + " " + c.output);
+    SCOPED_TRACE(std::string(c.setup) + c.data + " " + c.output);
     TempDir dir;
-    const std::string at = dir.path("");
-    dir.write("rec.cbl",
-              "       01  R.\n"
-              "           05  A  PIC X(2).\n"
-              "           05  B  PIC 9(3).\n");
-    dir.write("good.dat", "AB123CD456");
-    dir.write("cut.dat", "AB123CD4");
-    std::string many;
-    for (int i = 0; i < 2000; ++i) many += "AB123";
-    dir.write("many.dat", many);
-    ASSERT_EQ(0, chmod(dir.write("old.csv", "OLD\n").c_str(), c.oldMode));
+    const std::string copybook = dir.write("rec.cbl",
+                                           "       01  R.\n"
+                                           "           05  A  PIC X(2).\n"
+                                           "           05  B  PIC 9(3).\n");
+    dir.write("good", "AB123CD456");
+    dir.write("cut", "AB123CD4");
+    dir.write("many", std::string(10000, '7'));
+    ASSERT_EQ(0, chmod(dir.write("old.csv", "OLD\n").c_str(), 0604));
     ASSERT_EQ(0, symlink("old.csv", dir.path("link.csv").c_str()));
     const std::string output = dir.path(c.output);
-    const Result run =
-        lyraAfter(c.setup, {"read", "-c", at + c.layout, c.option, "-o", output, at + c.data});
+    const Result run = runCommand(
+        c.setup + lyraCommand({"read", "-c", copybook, "--fixed", "-o", output, dir.path(c.data)}));
     EXPECT_EQ(c.status, run.status);
-    std::string err = c.err;
-    for (size_t i = err.find('@'); i != std::string::npos; i = err.find('@', i)) {
-      err.replace(i, 1, at);
-    }
-    // All of standard error, or its start when the library's message follows.
-    const bool whole = err.empty() || err.back() == '\n';
-    EXPECT_EQ(err, whole ? run.err : run.err.substr(0, err.size()));
+    EXPECT_EQ(c.errAfter == nullptr ? "" : "lyra read: " + (c.errBefore + dir.path(c.errAfter)),
+              run.err);
     EXPECT_EQ(c.want, readFile(output));
     EXPECT_EQ(c.mode, permissions(output));
     struct stat link;
     EXPECT_TRUE(lstat(dir.path("link.csv").c_str(), &link) == 0 && S_ISLNK(link.st_mode));
-    const bool created = std::string(c.output) == "new.csv" && c.status == 0;
-    EXPECT_EQ(std::string("cut.dat\ngood.dat\nlink.csv\nmany.dat\n") +
-                  (created ? "new.csv\n" : "") + "old.csv\nrec.cbl\n",
-              folderEntries(dir.path(".")));
+    EXPECT_EQ(0u, temporaryFiles(dir.path(".")));
   }
-}
-
-// Any other kind of file, such as a named pipe, is written directly.
-TEST(CliTest, OutputToANamedPipe) {
+  // Any other kind of file, here a named pipe, is written directly.
   TempDir dir;
   const std::string fifo = dir.path("fifo");
   ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
-  const std::string run = "cat '" + fifo + "' >'" + dir.path("sink") + "' & " +
-                          lyraCommand(orders("OT", {"--limit", "1", "-o", fifo})) +
-                          "; status=$?; wait; exit $status";
-  EXPECT_EQ(0, exitStatus(system(run.c_str())));
+  const std::string script = "cat '" + fifo + "' >'" + dir.path("sink") + "' & " +
+                             lyraCommand(orders("OT", {"--limit", "1", "-o", fifo})) +
+                             "; status=$?; wait; exit $status";
+  EXPECT_EQ(0, exitStatus(system(script.c_str())));
   EXPECT_EQ(
-      "OT-RECORD-TYPE,OT-ORDER-ID,OT-LINE-COUNT,OT-ORDER-TOTAL\r\n"
-      "OT,00010001,3,000000056.03\r\n",
+      "OT-RECORD-TYPE,OT-ORDER-ID,OT-LINE-COUNT,OT-ORDER-TOTAL\r\nOT,00010001,3,000000056.03\r\n",
       readFile(dir.path("sink")));
-  EXPECT_EQ("fifo\nsink\n", folderEntries(dir.path(".")));
+  EXPECT_EQ(0u, temporaryFiles(dir.path(".")));
+}
+
+// Every command checks what it writes to standard output, help included. A reader
+// that stops reading (head) ends the command quietly: SIGPIPE ends it as it ends cat
+// (status 128 + 13), and where SIGPIPE is ignored the failed write ends it at once,
+// with status 1. The data file ends in a cut record, which only a read that went on
+// would reach and report.
+TEST(CliTest, FailedWritesAndClosedPipes) {
+  const std::string trailer = example("order_trailer.cbl");
+  const std::vector<std::string> full[] = {
+      {"columns", trailer},
+      {"tree", trailer},
+      {"read", "-c", trailer, "--limit", "1", example("orders.dat")},
+      {"read", "--help"},
+      {"--help"},
+  };
+  for (const std::vector<std::string>& args : full) {
+    const Result run = runCommand("{ " + lyraCommand(args) + " >/dev/full; }");
+    const std::string command = args[0][0] == '-' ? "lyra" : "lyra " + args[0];
+    EXPECT_EQ(1, run.status) << command;
+    EXPECT_EQ(command + ": cannot write standard output: No space left on device\n", run.err);
+  }
+  TempDir dir;
+  const std::string copybook = dir.write("r.cbl", "       01  R.\n           05  A  PIC X(8).\n");
+  const std::string data = dir.write("r.dat", std::string(8 * 300000, 'x') + "cut");
+  std::string fields = "       01  R.\n";
+  for (int i = 0; i < 5000; ++i) fields += "           05  F" + std::to_string(i) + "  PIC X.\n";
+  const std::string wide = dir.write("wide.cbl", fields);
+  const std::vector<std::string> piped[] = {{"read", "-q", "-c", copybook, "--fixed", data},
+                                            {"tree", wide}};
+  for (const std::vector<std::string>& args : piped) {
+    for (const std::string trap : {"", "trap '' PIPE; "}) {
+      SCOPED_TRACE(args[0] + " " + trap);
+      const std::string script = trap + "{ " + lyraCommand(args) + " 2>" + dir.path("err") +
+                                 "; echo $? >" + dir.path("status") + "; } | head -c 1 >/dev/null";
+      ASSERT_EQ(0, system(script.c_str()));
+      EXPECT_EQ("", readFile(dir.path("err")));
+      EXPECT_EQ(trap.empty() ? "141\n" : "1\n", readFile(dir.path("status")));
+    }
+  }
 }
 
 // The README shows examples/host_example.cpp word for word, and the built program

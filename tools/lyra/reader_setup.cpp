@@ -55,7 +55,6 @@ ReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback, bo
                      std::string* error) {
   ReaderPtr reader = createReader(options, error);
   if (reader == nullptr) return nullptr;
-  // Copybook parsing already reports to the callback.
   for (size_t i = 0; i < options.layouts.size(); ++i) {
     const bool active = i == options.activeLayout;
     if (!addCheckedLayout(reader.get(), options.layouts[i], active, callback, error)) {

@@ -3,7 +3,6 @@
 #ifndef LYRA_TOOLS_READER_SETUP_H_
 #define LYRA_TOOLS_READER_SETUP_H_
 
-#include <memory>
 #include <string>
 
 #include <lyra/lyra.h>
