@@ -1,7 +1,9 @@
 // End-to-end tests of the lyra tool on the bundled examples, and of the README's host
 // example. Expected values come from the programs that wrote the example files
 // (examples/cobol/), decoded by hand.
+#include <glob.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -23,20 +25,52 @@ struct Result {
   std::string err;
 };
 
-// Runs a built program through the shell, standard input from /dev/null and its
-// output captured. No path or argument holds a single quote.
-Result runProgram(const std::string& program, const std::vector<std::string>& args) {
-  TempDir dir;
+// The exit status that system() reports; some other value when the program was killed.
+int exitStatus(int status) {
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A built program and its arguments as a shell command. No path or argument holds a
+// single quote.
+std::string commandLine(const std::string& program, const std::vector<std::string>& args) {
   std::string command = "'" + program + "'";
   for (const std::string& arg : args) command += " '" + arg + "'";
+  return command;
+}
+
+std::string lyraCommand(const std::vector<std::string>& args) {
+  return commandLine(LYRA_BINARY_DIR "/tools/lyra/lyra", args);
+}
+
+// Runs a shell command, standard input from /dev/null and its output captured.
+Result runCommand(const std::string& command) {
+  TempDir dir;
   const int status =
       system((command + " </dev/null >" + dir.path("out") + " 2>" + dir.path("err")).c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(dir.path("out")),
-          readFile(dir.path("err"))};
+  return {exitStatus(status), readFile(dir.path("out")), readFile(dir.path("err"))};
+}
+
+Result runProgram(const std::string& program, const std::vector<std::string>& args) {
+  return runCommand(commandLine(program, args));
 }
 
 Result lyra(const std::vector<std::string>& args) {
-  return runProgram(LYRA_BINARY_DIR "/tools/lyra/lyra", args);
+  return runCommand(lyraCommand(args));
+}
+
+// The permission bits of a file, -1 when there is none.
+int permissions(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
+}
+
+// How many temporary output files the tool left in a folder.
+size_t temporaryFiles(const std::string& folder) {
+  glob_t found;
+  const size_t count =
+      glob((folder + "/.lyra-*").c_str(), 0, nullptr, &found) == 0 ? found.gl_pathc : 0;
+  globfree(&found);
+  return count;
 }
 
 std::string example(const std::string& name) {
@@ -181,12 +215,48 @@ TEST(CliTest, TruncatedFileStopsAtTheCutRecord) {
 
 // Help goes to standard output with status 0; errors give one line first on standard
 // error and nothing on standard output: 2 for usage, 1 for data and layout errors.
+// Layouts without fields and level numbers above 99 are refused at load by every
+// command; an output that is also an input (by any path) is refused before anything
+// is opened, and the inputs stay as they were.
 TEST(CliTest, ExitStatusAndFirstLine) {
   TempDir dir;
   const std::string missing = dir.path("missing.cbl");
   const std::string badXml = dir.write("bad.xml", "<CCBLayout><node type=\"root\">");
   const std::string header = example("order_header.cbl");
   const std::string data = example("orders.dat");
+  const std::string out = dir.path("out.xml");
+  const std::string empty = dir.write("empty.cbl", "      * comments only\n");
+  const std::string noTimes =
+      dir.write("no_times.cbl", "       01  R.\n        05 A PIC X OCCURS -5 TIMES.\n");
+  const std::string noField =
+      dir.write("no_field.xml", "<CCBLayout><node type=\"root\"/></CCBLayout>");
+  const std::string big = dir.write("big.cbl", "       01  R.\n        100  A  PIC X(10).\n");
+  // Clauses the library refuses, at the big level and after it.
+  const std::string late = dir.write("late.cbl",
+                                     "      *\n       01  R.\n        05 A PIC X.\n        "
+                                     "+0001000000 B PIC.\n        05 C PIC.\n");
+  const std::string level99 =
+      dir.write("level99.cbl", "       01  R.\n        99  A  PIC X(10).\n");
+  const std::string rec =
+      dir.write("rec.cbl", "       01  R.\n        05 A PIC X(2).\n        05 B PIC 9(3).\n");
+  const std::string recData = dir.write("rec.dat", "AB123CD456");
+  const std::string hard = dir.path("hard.dat");
+  const std::string soft = dir.path("soft.cbl");
+  ASSERT_EQ(0, link(recData.c_str(), hard.c_str()));
+  ASSERT_EQ(0, symlink(rec.c_str(), soft.c_str()));
+  const std::string dotted = dir.path(".") + "/rec.dat";
+  const auto noFields = [](const char* command, const std::string& path) {
+    return std::string("lyra ") + command + ": " + path + ": the layout has no fields";
+  };
+  const auto invalidLevel = [](const char* command, const std::string& path, int line) {
+    return std::string("lyra ") + command + ": " + path +
+           ": Invalid level number, Line: " + std::to_string(line);
+  };
+  const auto overwrites = [](const char* command, const std::string& output,
+                             const std::string& input) {
+    return std::string("lyra ") + command + ": -o '" + output +
+           "' would overwrite the input file '" + input + "'";
+  };
   const struct {
     std::vector<std::string> args;
     int status;
@@ -218,12 +288,200 @@ TEST(CliTest, ExitStatusAndFirstLine) {
       {{"read", "-c", header, "-o", "/dev/full", data},
        1,
        "lyra read: cannot write /dev/full: No space left on device"},
+      {{"read", "-c", header, "--skip", "3000000000", data},
+       2,
+       "lyra read: invalid --skip '3000000000': the value is too large (at most 2147483647)"},
+      {{"read", "-c", header, "--limit", "99999999999", data},
+       2,
+       "lyra read: invalid --limit '99999999999': the value is too large (at most 2147483647)"},
+      {{"read", "-c", rec, "--skip", "0000000000011", recData},
+       1,
+       "lyra read: " + recData + ": the file is 10 bytes long, shorter than --skip 11"},
+      {{"columns", empty}, 1, noFields("columns", empty)},
+      {{"tree", noTimes}, 1, noFields("tree", noTimes)},
+      {{"convert", noField, "-o", out}, 1, noFields("convert", noField)},
+      {{"read", "-c", empty, data}, 1, noFields("read", empty)},
+      {{"read", "-x", noField, data}, 1, noFields("read", noField)},
+      {{"read", "-c", header + "=OH", "-c", noTimes + "=X", "--id-field", "0:PIC X(2)", data},
+       1,
+       noFields("read", noTimes)},
+      {{"columns", big}, 1, invalidLevel("columns", big, 2)},
+      {{"tree", late}, 1, invalidLevel("tree", late, 4)},
+      {{"convert", big, "-o", out}, 1, invalidLevel("convert", big, 2)},
+      {{"read", "-c", big, data}, 1, invalidLevel("read", big, 2)},
+      {{"read", "-c", header + "=OH", "-c", late + "=X", "--id-field", "0:PIC X(2)", data},
+       1,
+       invalidLevel("read", late, 4)},
+      {{"columns", level99}, 0, "INDEX  NAME  TYPE     LENGTH"},
+      {{"read", "-c", rec, "-o", recData, recData}, 2, overwrites("read", recData, recData)},
+      {{"read", "-c", rec, "-o", rec, recData}, 2, overwrites("read", rec, rec)},
+      {{"read", "-c", header + "=OH", "-c", rec + "=X", "--id-field", "0:PIC X", "-o", rec,
+        recData},
+       2,
+       overwrites("read", rec, rec)},
+      {{"read", "-x", noField, "-o", noField, recData}, 2, overwrites("read", noField, noField)},
+      {{"read", "-c", rec, "-o", hard, recData}, 2, overwrites("read", hard, recData)},
+      {{"read", "-c", rec, "-o", dotted, recData}, 2, overwrites("read", dotted, recData)},
+      {{"convert", rec, "-o", rec}, 2, overwrites("convert", rec, rec)},
+      {{"convert", rec, "-o", soft}, 2, overwrites("convert", soft, rec)},
   };
+  const std::string recText = readFile(rec);
+  const std::string noFieldText = readFile(noField);
   for (const auto& c : cases) {
     const Result run = lyra(c.args);
     EXPECT_EQ(c.status, run.status) << c.first;
     EXPECT_EQ(c.first + "\n", (c.status == 0 ? run.out : run.err).substr(0, c.first.size() + 1));
     EXPECT_EQ("", c.status == 0 ? run.err : run.out) << c.first;
+  }
+  EXPECT_EQ(recText, readFile(rec));
+  EXPECT_EQ("AB123CD456", readFile(recData));
+  EXPECT_EQ(noFieldText, readFile(noField));
+  EXPECT_NE(0, access(out.c_str(), F_OK));
+  // --trace sees the entries parsed up to the big level, and after a load every field.
+  EXPECT_EQ("LINE 1 PARSE: 01  R\nLINE 2 PARSE: 100  A  PIC X(10)\n" +
+                invalidLevel("read", big, 2) + "\n",
+            lyra({"read", "--trace", "-c", big, data}).err);
+  const Result traced = lyra({"read", "--trace", "-c", rec, recData});
+  EXPECT_NE(std::string::npos, traced.err.find("Column: (B), Data: (456)")) << traced.err;
+}
+
+// An empty first value (a display field that starts with a zero byte ends there)
+// keeps its place in every format. A data file that holds nothing after --skip holds
+// no records: the header alone, or nothing for JSON lines.
+TEST(CliTest, EmptyFirstValuesAndEmptyFiles) {
+  TempDir dir;
+  const std::string copybook = dir.write("r.cbl",
+                                         "       01  R.\n"
+                                         "           05  A  PIC X(3).\n"
+                                         "           05  B  PIC 9(3).\n");
+  const std::string zeros =
+      dir.write("zeros.dat", std::string(3, '\0') + "042" + std::string("\0BC", 3) + "007");
+  const std::string empty = dir.write("empty.dat", "");
+  const std::string header = dir.write("header.dat", "HEAD");
+  const struct {
+    const char* format;
+    std::string data;
+    const char* skip;
+    const char* want;
+  } cases[] = {
+      {"csv", zeros, "0", "A,B\r\n,042\r\n,007\r\n"},
+      {"jsonl", zeros, "0", "{\"A\":\"\",\"B\":\"042\"}\n{\"A\":\"\",\"B\":\"007\"}\n"},
+      {"table", zeros, "0", "A          B\n-----  -----\n         042\n         007\n"},
+      {"csv", empty, "0", "A,B\r\n"},
+      {"jsonl", empty, "0", ""},
+      {"table", empty, "0", "A          B\n-----  -----\n"},
+      {"csv", header, "4", "A,B\r\n"},
+  };
+  for (const auto& c : cases) {
+    const Result run =
+        lyra({"read", "-c", copybook, "--fixed", "--format", c.format, "--skip", c.skip, c.data});
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(c.want, run.out) << c.format << " " << c.data;
+  }
+}
+
+// -o writes a temporary file next to the output and renames it into place when the
+// command ends, also after a bad record; when nothing could be read or writing
+// failed, the old file stays. A replaced file keeps its permissions, a new one gets
+// 0666 less the umask, a link stays a link. No temporary file is left.
+TEST(CliTest, OutputIsReplacedOnceWritten) {
+  const std::string written = "A,B\r\nAB,123\r\nCD,456\r\n";
+  const struct {
+    const char* setup;   // shell commands run before the tool
+    const char* data;    // good, cut (a bad second record), many (10000 bytes) or missing
+    const char* output;  // old.csv ("OLD\n", mode 0604), link.csv (to old.csv) or new.csv
+    int status;
+    std::string want;  // the output afterwards
+    int mode;
+    const char* errBefore;  // standard error: "lyra read: ", this, the folder, errAfter
+    const char* errAfter;   // null: none
+  } cases[] = {
+      {"umask 077;", "good", "old.csv", 0, written, 0604, "", nullptr},
+      {"", "good", "link.csv", 0, written, 0604, "", nullptr},
+      {"umask 027;", "good", "new.csv", 0, written, 0640, "", nullptr},
+      {"umask 002;", "good", "new.csv", 0, written, 0664, "", nullptr},
+      {"", "cut", "old.csv", 1, "A,B\r\nAB,123\r\n", 0604, "",
+       "cut: record 2 at byte offset 5: Reached EOF on data file while reading data\n"},
+      {"", "missing", "old.csv", 1, "OLD\n", 0604, "", "missing: No such file or directory\n"},
+      {"trap '' XFSZ; ulimit -f 1;", "many", "old.csv", 1, "OLD\n", 0604, "cannot write ",
+       "old.csv: File too large\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.setup) + c.data + " " + c.output);
+    TempDir dir;
+    const std::string copybook = dir.write("rec.cbl",
+                                           "       01  R.\n"
+                                           "           05  A  PIC X(2).\n"
+                                           "           05  B  PIC 9(3).\n");
+    dir.write("good", "AB123CD456");
+    dir.write("cut", "AB123CD4");
+    dir.write("many", std::string(10000, '7'));
+    ASSERT_EQ(0, chmod(dir.write("old.csv", "OLD\n").c_str(), 0604));
+    ASSERT_EQ(0, symlink("old.csv", dir.path("link.csv").c_str()));
+    const std::string output = dir.path(c.output);
+    const Result run = runCommand(
+        c.setup + lyraCommand({"read", "-c", copybook, "--fixed", "-o", output, dir.path(c.data)}));
+    EXPECT_EQ(c.status, run.status);
+    EXPECT_EQ(c.errAfter == nullptr ? "" : "lyra read: " + (c.errBefore + dir.path(c.errAfter)),
+              run.err);
+    EXPECT_EQ(c.want, readFile(output));
+    EXPECT_EQ(c.mode, permissions(output));
+    struct stat link;
+    EXPECT_TRUE(lstat(dir.path("link.csv").c_str(), &link) == 0 && S_ISLNK(link.st_mode));
+    EXPECT_EQ(0u, temporaryFiles(dir.path(".")));
+  }
+  // Any other kind of file, here a named pipe, is written directly.
+  TempDir dir;
+  const std::string fifo = dir.path("fifo");
+  ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+  const std::string script = "cat '" + fifo + "' >'" + dir.path("sink") + "' & " +
+                             lyraCommand(orders("OT", {"--limit", "1", "-o", fifo})) +
+                             "; status=$?; wait; exit $status";
+  EXPECT_EQ(0, exitStatus(system(script.c_str())));
+  EXPECT_EQ(
+      "OT-RECORD-TYPE,OT-ORDER-ID,OT-LINE-COUNT,OT-ORDER-TOTAL\r\nOT,00010001,3,000000056.03\r\n",
+      readFile(dir.path("sink")));
+  EXPECT_EQ(0u, temporaryFiles(dir.path(".")));
+}
+
+// Every command checks what it writes to standard output, help included. A reader
+// that stops reading (head) ends the command quietly: SIGPIPE ends it as it ends cat
+// (status 128 + 13), and where SIGPIPE is ignored the failed write ends it at once,
+// with status 1. The data file ends in a cut record, which only a read that went on
+// would reach and report.
+TEST(CliTest, FailedWritesAndClosedPipes) {
+  const std::string trailer = example("order_trailer.cbl");
+  const std::vector<std::string> full[] = {
+      {"columns", trailer},
+      {"tree", trailer},
+      {"read", "-c", trailer, "--limit", "1", example("orders.dat")},
+      {"read", "--help"},
+      {"--help"},
+  };
+  for (const std::vector<std::string>& args : full) {
+    const Result run = runCommand("{ " + lyraCommand(args) + " >/dev/full; }");
+    const std::string command = args[0][0] == '-' ? "lyra" : "lyra " + args[0];
+    EXPECT_EQ(1, run.status) << command;
+    EXPECT_EQ(command + ": cannot write standard output: No space left on device\n", run.err);
+  }
+  TempDir dir;
+  const std::string copybook = dir.write("r.cbl", "       01  R.\n           05  A  PIC X(8).\n");
+  const std::string data = dir.write("r.dat", std::string(8 * 300000, 'x') + "cut");
+  std::string fields = "       01  R.\n";
+  for (int i = 0; i < 5000; ++i) fields += "           05  F" + std::to_string(i) + "  PIC X.\n";
+  const std::string wide = dir.write("wide.cbl", fields);
+  const std::vector<std::string> piped[] = {{"read", "-q", "-c", copybook, "--fixed", data},
+                                            {"tree", wide}};
+  for (const std::vector<std::string>& args : piped) {
+    for (const std::string trap : {"", "trap '' PIPE; "}) {
+      SCOPED_TRACE(args[0] + " " + trap);
+      const std::string script = trap + "{ " + lyraCommand(args) + " 2>" + dir.path("err") +
+                                 "; echo $? >" + dir.path("status") + "; } | head -c 1 >/dev/null";
+      ASSERT_EQ(0, system(script.c_str()));
+      EXPECT_EQ("", readFile(dir.path("err")));
+      EXPECT_EQ(trap.empty() ? "141\n" : "1\n", readFile(dir.path("status")));
+    }
   }
 }
 

@@ -6,11 +6,6 @@
 
 namespace {
 
-bool allDigits(const std::string& text) {
-  return !text.empty() &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // "-c, --copybook FILE[=ID]" for one option.
 std::string optionNames(const OptionDef& def) {
   std::string names = def.shortName != 0 ? std::string("-") + def.shortName + ", " : "    ";
@@ -22,9 +17,17 @@ std::string optionNames(const OptionDef& def) {
 
 }  // namespace
 
+bool allDigits(const std::string& text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Leading zeros do not count towards the ten digits an int can have.
 bool parseCount(const std::string& text, int* number) {
-  if (!allDigits(text) || text.size() > 10) return false;
-  const long long value = std::stoll(text);
+  if (!allDigits(text)) return false;
+  const size_t first = std::min(text.find_first_not_of('0'), text.size() - 1);
+  if (text.size() - first > 10) return false;
+  const long long value = std::stoll(text.substr(first));
   if (value > INT_MAX) return false;
   *number = static_cast<int>(value);
   return true;

@@ -61,6 +61,8 @@ class CommandLine {
   std::vector<std::string> positionals_;
 };
 
+// True for a text of decimal digits only, at least one.
+bool allDigits(const std::string& text);
 // Reads a whole non-negative decimal number that fits an int; false otherwise.
 bool parseCount(const std::string& text, int* number);
 

@@ -1,8 +1,10 @@
 #include "command_support.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "layout_source.h"
+#include "output_file.h"
 
 int reportUsageError(const char* command, const std::string& message) {
   std::fprintf(stderr, "lyra %s: %s\nTry 'lyra %s --help' for more information.\n", command,
@@ -12,6 +14,17 @@ int reportUsageError(const char* command, const std::string& message) {
 
 int reportFailure(const char* command, const std::string& message) {
   std::fprintf(stderr, "lyra %s: %s\n", command, message.c_str());
+  return EXIT_FAILED;
+}
+
+int finishStandardOutput(const char* command, int status) {
+  errno = 0;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+  const std::string message = writeFailure("standard output", errno);
+  if (!message.empty()) {
+    std::fprintf(stderr, "lyra%s%s: %s\n", command != nullptr ? " " : "",
+                 command != nullptr ? command : "", message.c_str());
+  }
   return EXIT_FAILED;
 }
 
@@ -28,7 +41,7 @@ int runLayoutCommand(const CommandHelp& help, const OptionDef* defs, int count,
   if (!line.parse(args, &error)) return reportUsageError(help.name, error);
   if (line.has("help")) {
     printHelp(help, line);
-    return EXIT_OK;
+    return finishStandardOutput(help.name, EXIT_OK);
   }
   if (line.positionals().size() != 1) {
     return reportUsageError(help.name, line.positionals().empty()
@@ -41,5 +54,5 @@ int runLayoutCommand(const CommandHelp& help, const OptionDef* defs, int count,
   if (!loadLayout(service.get(), line.positionals()[0], &error)) {
     return reportFailure(help.name, error);
   }
-  return action(service.get(), line);
+  return finishStandardOutput(help.name, action(service.get(), line));
 }

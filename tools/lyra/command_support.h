@@ -32,6 +32,12 @@ int reportFailure(const char* command, const std::string& message);
 
 void printHelp(const CommandHelp& help, const CommandLine& line);
 
+// Writes out standard output once a command (null: the tool itself) has written
+// everything; returns status when all of it got there. Otherwise EXIT_FAILED, after
+// "lyra COMMAND: cannot write standard output: <reason>", or quietly when the pipe
+// was closed.
+int finishStandardOutput(const char* command, int status);
+
 struct ReleaseService {
   void operator()(CCBMain* service) const { service->release(); }
 };

@@ -1,6 +1,7 @@
 #include "command_support.h"
 #include "commands.h"
 #include "layout_source.h"
+#include "output_file.h"
 
 namespace {
 
@@ -26,12 +27,18 @@ int convertLayout(CCBMain* service, const CommandLine& line) {
   return EXIT_OK;
 }
 
+// An output that is also the layout would be emptied before the layout is read.
+std::string checkOutput(const CommandLine& line) {
+  const std::string output = line.value("output");
+  if (output.empty()) return "no output file: give one with -o OUT.xml";
+  const std::string& layout = line.positionals()[0];
+  return isSameFile(output, layout) ? overwrittenInput(output, layout) : "";
+}
+
 }  // namespace
 
 int runConvert(const std::vector<std::string>& args) {
-  return runLayoutCommand(
-      CONVERT_HELP, CONVERT_OPTIONS, sizeof CONVERT_OPTIONS / sizeof CONVERT_OPTIONS[0], args,
-      convertLayout, [](const CommandLine& line) {
-        return line.value("output").empty() ? "no output file: give one with -o OUT.xml" : "";
-      });
+  return runLayoutCommand(CONVERT_HELP, CONVERT_OPTIONS,
+                          sizeof CONVERT_OPTIONS / sizeof CONVERT_OPTIONS[0], args, convertLayout,
+                          checkOutput);
 }

@@ -3,17 +3,19 @@
 #include "output_text.h"
 
 void CsvWriter::begin(const std::vector<OutputColumn>& columns) {
-  for (const OutputColumn& column : columns) appendField(column.name);
+  for (size_t i = 0; i < columns.size(); ++i) appendField(i, columns[i].name);
   endRow();
 }
 
 void CsvWriter::write(const std::vector<QvbDatavar>& values) {
-  for (const QvbDatavar& value : values) appendField(value.text().str());
+  for (size_t i = 0; i < values.size(); ++i) appendField(i, values[i].text().str());
   endRow();
 }
 
-void CsvWriter::appendField(const std::string& latin1) {
-  if (!row_.empty()) row_.push_back(',');
+// A separator goes before every field but the first: an empty first field (a null
+// value, or text that ends at once) must still be followed by one.
+void CsvWriter::appendField(size_t column, const std::string& latin1) {
+  if (column > 0) row_.push_back(',');
   if (latin1.find_first_of(",\"\r\n") == std::string::npos) {
     appendUtf8(latin1, &row_);
     return;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "level_check.h"
+
 bool detectLayoutKind(const std::string& path, LayoutKind* kind, std::string* error) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
@@ -21,13 +23,39 @@ bool detectLayoutKind(const std::string& path, LayoutKind* kind, std::string* er
   return true;
 }
 
+namespace {
+
+// The layout service reports nothing while it parses, so a reader of its own parses
+// the copybook once more for its level numbers.
+bool copybookLevelsValid(const std::string& path, std::string* error) {
+  ReaderPtr reader(createCCBReader());
+  if (reader == nullptr) return true;  // the load itself fails then
+  LevelCheck check(nullptr);
+  reader->setDebugCallback(&check);
+  reader->addCopybook(path.c_str(), QvbString(""), true);
+  reader->setDebugCallback(nullptr);
+  return check.levelsValid(path, error);
+}
+
+}  // namespace
+
 bool loadLayout(CCBMain* service, const std::string& path, std::string* error) {
   LayoutKind kind;
   if (!detectLayoutKind(path, &kind, error)) return false;
+  if (kind == LAYOUT_COPYBOOK && !copybookLevelsValid(path, error)) return false;
   const bool loaded = kind == LAYOUT_XML ? service->loadLayoutFile(path.c_str())
                                          : service->loadCopybook(path.c_str());
-  if (!loaded) *error = path + ": " + messageText(service->getErrorMessage());
-  return loaded;
+  if (!loaded) {
+    *error = path + ": " + messageText(service->getErrorMessage());
+    return false;
+  }
+  if (service->getOutputCount() > 0) return true;
+  *error = noFieldsMessage(path);
+  return false;
+}
+
+std::string noFieldsMessage(const std::string& path) {
+  return path + ": the layout has no fields";
 }
 
 bool addLayout(CCBReader* reader, const LayoutSource& source, bool makeActive, std::string* error) {
@@ -37,6 +65,17 @@ bool addLayout(CCBReader* reader, const LayoutSource& source, bool makeActive, s
                                                : reader->addCopybook(path, id, makeActive);
   if (!added) *error = source.path + ": " + messageText(reader->getErrorMessage());
   return added;
+}
+
+// With a debug callback the reader also formats a line for every field it decodes,
+// so the check is the reader's callback only while the layout is added.
+bool addCheckedLayout(CCBReader* reader, const LayoutSource& source, bool makeActive,
+                      LYRADebugCallback* callback, std::string* error) {
+  LevelCheck check(callback);
+  reader->setDebugCallback(&check);
+  const bool added = addLayout(reader, source, makeActive, error);
+  reader->setDebugCallback(callback);
+  return check.levelsValid(source.path, error) && added;  // the level wins over any failure
 }
 
 std::string messageText(const QvbString& message) {

@@ -48,11 +48,11 @@ int main(int argc, char** argv) {
   const std::string name = argv[1];
   if (name == "--help" || name == "-h" || name == "help") {
     printToolHelp(stdout);
-    return EXIT_OK;
+    return finishStandardOutput(nullptr, EXIT_OK);
   }
   if (name == "--version") {
     std::printf("lyra %s\n", LYRA_VERSION);
-    return EXIT_OK;
+    return finishStandardOutput(nullptr, EXIT_OK);
   }
   const std::vector<std::string> args(argv + 2, argv + argc);
   for (const Command& command : COMMANDS) {

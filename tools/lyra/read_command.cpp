@@ -38,10 +38,16 @@ const CommandHelp READ_HELP = {
     "Columns of repetitions that a variable table (OCCURS DEPENDING ON) did not reach\n"
     "are null: empty in csv and table, null in jsonl.\n"
     "\n"
-    "A record that cannot be read stops the command after every record before it has\n"
-    "been written; the message gives the record number, counting every record of the\n"
-    "file from 1, and the byte offset where it starts. Exit status: 0 on success,\n"
-    "1 on a data or layout error, 2 on a usage error.\n",
+    "A data file that holds nothing after --skip holds no records: csv and table\n"
+    "write their header alone. A record that cannot be read stops the command after\n"
+    "every record before it has been written; the message gives the record number,\n"
+    "counting every record of the file from 1, and the byte offset where it starts.\n"
+    "\n"
+    "With -o, the records go to a temporary file in the folder of FILE, which\n"
+    "replaces FILE when the command ends, also after a record that cannot be read.\n"
+    "When nothing could be read or writing failed, FILE stays as it was.\n"
+    "\n"
+    "Exit status: 0 on success, 1 on a data or layout error, 2 on a usage error.\n",
 };
 
 std::vector<OutputColumn> describeColumns(CCBReader* reader) {
@@ -69,9 +75,10 @@ std::string failureMessage(const ReadOptions& options, int recordLength, long lo
 }
 
 // Writes the records of the active layout, up to the limit, with a progress bar;
-// returns how many, with *failed set when a record could not be read.
+// returns how many, with *failed set when a record could not be read. Stops at the
+// first failed write: nothing more can reach the output.
 long long writeRecords(const ReadOptions& options, CCBReader* reader, RecordWriter* writer,
-                       bool* failed) {
+                       OutputFile* output, bool* failed) {
   std::vector<QvbDatavar> values(static_cast<size_t>(reader->getOutputCount()));
   const ReadOffsetProbe probe(options.dataFile);
   // The bar shares standard error with nothing: not with the lines of --trace.
@@ -83,6 +90,7 @@ long long writeRecords(const ReadOptions& options, CCBReader* reader, RecordWrit
       values[i] = reader->getOutputValue(static_cast<int>(i));
     }
     writer->write(values);
+    if (output->failed()) break;
     meter.update(probe.offset(), ++written);
   }
   meter.finish();
@@ -90,22 +98,26 @@ long long writeRecords(const ReadOptions& options, CCBReader* reader, RecordWrit
 }
 
 // Copies the records to the output; returns the exit status. After a failure the
-// records before it are written out before the failed one is looked for.
-int copyRecords(const ReadOptions& options, CCBReader* reader, OutputFile* output) {
+// records before it are written out and put in place before the failed one is
+// looked for; when writing fails, nothing is put in place. An empty data file gets
+// the header alone.
+int copyRecords(const ReadOptions& options, CCBReader* reader, bool empty, OutputFile* output) {
   std::unique_ptr<RecordWriter> writer =
       createRecordWriter(options.format, options.typed, output->get());
   writer->begin(describeColumns(reader));
   bool failed = false;
-  const long long written = writeRecords(options, reader, writer.get(), &failed);
+  const long long written =
+      empty ? 0 : writeRecords(options, reader, writer.get(), output, &failed);
   std::string error;
-  const bool closed = output->close(&error);
-  if (!closed) reportFailure(READ_HELP.name, error);
+  if (!output->commit(&error)) {
+    return error.empty() ? EXIT_FAILED : reportFailure(READ_HELP.name, error);
+  }
   if (failed) {
     const std::string reason = messageText(reader->getErrorMessage());
     return reportFailure(READ_HELP.name,
                          failureMessage(options, reader->getMaxRecordLength(), written, reason));
   }
-  return closed ? EXIT_OK : EXIT_FAILED;
+  return EXIT_OK;
 }
 
 }  // namespace
@@ -118,7 +130,7 @@ int runRead(const std::vector<std::string>& args) {
   if (!line.parse(args, &error)) return reportUsageError(READ_HELP.name, error);
   if (line.has("help")) {
     printHelp(READ_HELP, line);
-    return EXIT_OK;
+    return finishStandardOutput(READ_HELP.name, EXIT_OK);
   }
   ReadOptions options;
   // A clause text the reader refuses is a wrong option value too.
@@ -126,12 +138,11 @@ int runRead(const std::vector<std::string>& args) {
     return reportUsageError(READ_HELP.name, error);
   }
   TraceCallback trace;
-  ReaderPtr reader = openReader(options, options.trace ? &trace : nullptr, &error);
+  bool empty = false;
+  ReaderPtr reader = openReader(options, options.trace ? &trace : nullptr, &empty, &error);
   if (reader == nullptr) return reportFailure(READ_HELP.name, error);
+  // Only now that the layouts and the data file are open is anything written.
   OutputFile output(options.output);
-  if (output.get() == nullptr) {
-    output.close(&error);
-    return reportFailure(READ_HELP.name, error);
-  }
-  return copyRecords(options, reader.get(), &output);
+  if (!output.open(&error)) return reportFailure(READ_HELP.name, error);
+  return copyRecords(options, reader.get(), empty, &output);
 }

@@ -2,7 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <climits>
 #include <cstring>
+
+#include "output_file.h"
 
 namespace {
 
@@ -25,7 +28,8 @@ const OptionDef READ_OPTIONS[] = {
     {"format", 0, ARGUMENT_REQUIRED, "FORMAT", "csv (default), jsonl or table"},
     {"typed", 0, ARGUMENT_NONE, "", "jsonl: integer and real columns as JSON numbers"},
     {"limit", 0, ARGUMENT_REQUIRED, "N", "stop after N records"},
-    {"output", 'o', ARGUMENT_REQUIRED, "FILE", "write to FILE instead of standard output"},
+    {"output", 'o', ARGUMENT_REQUIRED, "FILE",
+     "write to FILE instead of standard output (not\nto an input)"},
     {"trace", 0, ARGUMENT_NONE, "",
      "the reader's debug messages on standard error,\ninstead of the progress bar"},
     {"quiet", 'q', ARGUMENT_NONE, "", "no progress bar"},
@@ -116,10 +120,13 @@ bool readIdentifier(const CommandLine& line, ReadOptions* options, std::string* 
   return true;
 }
 
+// The reader takes lengths and positions as int: a larger number cannot be passed on.
 bool readNumber(const CommandLine& line, const char* name, int* number, std::string* error) {
-  if (!line.has(name) || parseCount(line.value(name), number)) return true;
-  *error = std::string("invalid --") + name + " '" + line.value(name) +
-           "': expected a whole number of at least 0";
+  const std::string text = line.value(name);
+  if (!line.has(name) || parseCount(text, number)) return true;
+  *error = std::string("invalid --") + name + " '" + text + "': " +
+           (allDigits(text) ? "the value is too large (at most " + std::to_string(INT_MAX) + ")"
+                            : std::string("expected a whole number of at least 0"));
   return false;
 }
 
@@ -163,6 +170,19 @@ bool readOutput(const CommandLine& line, ReadOptions* options, std::string* erro
   return true;
 }
 
+// The output is emptied before the inputs are read, so it must be none of them.
+bool checkOutput(const ReadOptions& options, std::string* error) {
+  std::vector<std::string> inputs{options.dataFile};
+  for (const LayoutSource& layout : options.layouts) inputs.push_back(layout.path);
+  for (const std::string& input : inputs) {
+    if (!options.output.empty() && isSameFile(options.output, input)) {
+      *error = overwrittenInput(options.output, input);
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 const OptionDef* readOptionDefs(int* count) {
@@ -177,5 +197,6 @@ bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string
   }
   options->dataFile = line.positionals()[0];
   return readLayouts(line, options, error) && readIdentifier(line, options, error) &&
-         readRecordShape(line, options, error) && readOutput(line, options, error);
+         readRecordShape(line, options, error) && readOutput(line, options, error) &&
+         checkOutput(*options, error);
 }

@@ -1,5 +1,32 @@
 #include "reader_setup.h"
 
+#include <sys/stat.h>
+
+namespace {
+
+// Every layout must read bytes, and the written one must have columns too: records
+// of no bytes cannot be read.
+bool hasFields(CCBReader* reader, int layout, bool active) {
+  return reader->getRecordLength(layout) > 0 && (!active || reader->getOutputCount() > 0);
+}
+
+// A regular data file shorter than --skip is damaged; one that holds nothing after
+// it holds no records. Other kinds of file are left to the reader.
+bool checkDataLength(const ReadOptions& options, bool* empty, std::string* error) {
+  struct stat info;
+  *empty = false;
+  if (stat(options.dataFile.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return true;
+  if (info.st_size < options.skip) {
+    *error = options.dataFile + ": the file is " + std::to_string(info.st_size) +
+             " bytes long, shorter than --skip " + std::to_string(options.skip);
+    return false;
+  }
+  *empty = info.st_size == options.skip;
+  return true;
+}
+
+}  // namespace
+
 ReaderPtr createReader(const ReadOptions& options, std::string* error) {
   ReaderPtr reader(createCCBReader());
   if (reader == nullptr) {
@@ -24,16 +51,23 @@ bool openDataFile(CCBReader* reader, const ReadOptions& options, int recordLengt
   return false;
 }
 
-ReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback, std::string* error) {
+ReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback, bool* empty,
+                     std::string* error) {
   ReaderPtr reader = createReader(options, error);
   if (reader == nullptr) return nullptr;
-  // Copybook parsing already reports to the callback.
-  reader->setDebugCallback(callback);
   for (size_t i = 0; i < options.layouts.size(); ++i) {
-    if (!addLayout(reader.get(), options.layouts[i], i == options.activeLayout, error)) {
+    const bool active = i == options.activeLayout;
+    if (!addCheckedLayout(reader.get(), options.layouts[i], active, callback, error)) {
+      return nullptr;
+    }
+    if (!hasFields(reader.get(), static_cast<int>(i), active)) {
+      *error = noFieldsMessage(options.layouts[i].path);
       return nullptr;
     }
   }
-  if (!openDataFile(reader.get(), options, options.recordLength, error)) return nullptr;
+  if (!checkDataLength(options, empty, error) ||
+      !openDataFile(reader.get(), options, options.recordLength, error)) {
+    return nullptr;
+  }
   return reader;
 }

@@ -1,20 +1,13 @@
 // The steps that prepare a record reader for `lyra read`: creating it with the
 // identifier field the options describe, adding layouts, opening the data file.
-// A ReaderPtr owns its reader and releases it.
 #ifndef LYRA_TOOLS_READER_SETUP_H_
 #define LYRA_TOOLS_READER_SETUP_H_
 
-#include <memory>
 #include <string>
 
 #include <lyra/lyra.h>
 
 #include "read_options.h"
-
-struct ReleaseReader {
-  void operator()(CCBReader* reader) const { reader->release(); }
-};
-using ReaderPtr = std::unique_ptr<CCBReader, ReleaseReader>;
 
 // A reader without layouts; with several layouts in the options, its identifier
 // field is set. Null, with a message, on failure.
@@ -25,7 +18,9 @@ bool openDataFile(CCBReader* reader, const ReadOptions& options, int recordLengt
                   std::string* error);
 
 // A reader with every layout of the options (the active one made active), the
-// debug callback (may be null) and the data file open.
-ReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback, std::string* error);
+// debug callback (may be null) and the data file open. *empty tells whether a
+// regular data file holds nothing after --skip; one shorter than --skip is refused.
+ReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback, bool* empty,
+                     std::string* error);
 
 #endif  // LYRA_TOOLS_READER_SETUP_H_

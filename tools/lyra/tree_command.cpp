@@ -1,5 +1,3 @@
-#include <cstdio>
-
 #include "command_support.h"
 #include "commands.h"
 
@@ -17,10 +15,10 @@ const OptionDef TREE_OPTIONS[] = {
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
 };
 
+// The library prints through the same standard output; it is flushed once, at the
+// end, so that a failed write keeps its reason until then.
 int printTree(CCBMain* service, const CommandLine&) {
-  std::fflush(stdout);
   lyra_print(service->getRoot());
-  std::fflush(stdout);
   return EXIT_OK;
 }
 
