@@ -64,7 +64,6 @@ int QvbTxtFile::readLine(int maxLength, const char** line, bool* lineFlag) {
   if (failed_) return 0;
   const size_t limit = maxLength < 0 ? 0 : static_cast<size_t>(maxLength);
   bool started = false;  // a byte of this line was read
-  bool zeroByte = false;
   bool ended = false;  // its line end was read
   while (!ended) {
     if (next_ == end_ && !refill()) {
@@ -75,7 +74,11 @@ int QvbTxtFile::readLine(int maxLength, const char** line, bool* lineFlag) {
     started = true;
     const char* lineEnd = static_cast<const char*>(std::memchr(next_, '\n', end_ - next_));
     const char* stop = lineEnd != nullptr ? lineEnd : end_;
-    zeroByte = zeroByte || std::memchr(next_, '\0', stop - next_) != nullptr;
+    // Text never holds a zero byte: stop at the first, however long the line goes on.
+    if (std::memchr(next_, '\0', stop - next_) != nullptr) {
+      *lineFlag = true;
+      return fail(QvbString("File holds a zero byte: it is not a text file"));
+    }
     // Past the length asked for, the rest of the line is only looked through.
     for (const char* p = next_; p < stop && (line_.size() < limit || pendingReturn_); ++p) {
       appendChar(*p, limit);
@@ -85,7 +88,6 @@ int QvbTxtFile::readLine(int maxLength, const char** line, bool* lineFlag) {
   }
   pendingReturn_ = false;  // a '\r' before the line end belongs to it
   *lineFlag = true;
-  if (zeroByte) return fail(QvbString("File holds a zero byte: it is not a text file"));
   *line = line_.c_str();
   return static_cast<int>(line_.size());
 }

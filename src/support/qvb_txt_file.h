@@ -29,8 +29,8 @@ class QvbTxtFile {
   // Returns the number of characters with *lineFlag set when a line (possibly
   // empty) was consumed; 0 with *lineFlag clear at the end of the input; a negative
   // count on a failure, with the reason in getErrorMessage(): a read error
-  // (*lineFlag clear) or a line holding a zero byte (*lineFlag set, the line
-  // consumed). After a failure the input counts as ended.
+  // (*lineFlag clear) or a zero byte (*lineFlag set: the line counts as read).
+  // After a failure the input counts as ended.
   int readLine(int maxLength, const char** line, bool* lineFlag);
 
   QvbString getErrorMessage() const { return error_; }

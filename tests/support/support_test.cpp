@@ -162,6 +162,8 @@ TEST(FileReadersTest, ReadWhatIsThereOrSayWhyNot) {
        "255:" + std::string(255, 'm') + "|4:next|0!|"},
       {readLines(dir.write("z", std::string("ab\r\nc\0d\nnext\n", 13))),
        "2:ab|-1:|File holds a zero byte: it is not a text file|0!|"},
+      {readLines(qvbTxtFileOpen("/dev/zero", QVB_TXT_FILE_READ, -1, 0, nullptr)),
+       "-1:|File holds a zero byte: it is not a text file|0!|"},  // endless, no line end
       {readLines(qvbTxtFileOpen("/proc/self/mem", QVB_TXT_FILE_READ, -1, 0, nullptr)),
        "-1!|Error reading file: Input/output error|"},  // nothing is mapped at address 0
       {readLines(none), "Cannot open file '" + none + "': No such file or directory"},
