@@ -92,12 +92,14 @@ bool CCBReaderImpl::checkOptions(const CCBReadOptions& options) {
     problem = "One or more Copybook Files required for reading data";
   } else if (!framesByItself(format) && format != CCB_RECORD_LAYOUT) {
     problem = "Unknown record format";
-  } else if (options.getRecordLength() < 0) {
-    problem = "Invalid record length: it must not be negative";
+  } else if (options.getRecordLength() < 0 || options.getRecordLength() > MAX_RECORD_LENGTH) {
+    errorMessage_ = qvbStringFormat("Invalid record length %d: it must be from 0 to %d",
+                                    options.getRecordLength(), MAX_RECORD_LENGTH);
+    return false;
   } else if (options.getSkip() < 0) {
     problem = "Invalid skip: it must not be negative";
   } else if (rangeStart < -1 || rangeEnd < -1 || (rangeEnd >= 0 && rangeEnd < rangeStart)) {
-    problem = "Invalid range: its end comes before its start";
+    problem = "Invalid range: an offset is negative or its end comes before its start";
   } else if (format == CCB_RECORD_LAYOUT && (rangeStart >= 0 || rangeEnd >= 0)) {
     problem = "The layout record format takes no range: only its walk finds where records end";
   } else if (needsFirstRecord(format) && rangeStart > options.getSkip() &&

@@ -349,6 +349,13 @@ TEST_F(RecordReaderTest, PipesAndRefusedOptions) {
       "open: A range of rdw or vb records must start at a split point: give the record "
       "number that the split scan gives for it",
       readMemory("AA111", unnumbered));
+  CCBReadOptions huge = format(CCB_RECORD_FIXED), backwards = format(CCB_RECORD_FIXED);
+  huge.setRecordLength(1 << 30);
+  backwards.setRange(5, 4);
+  EXPECT_EQ("open: Invalid record length 1073741824: it must be from 0 to 268435456",
+            readMemory("AA111", huge));
+  EXPECT_EQ("open: Invalid range: an offset is negative or its end comes before its start",
+            readMemory("AA111", backwards));
 
   // The next descriptor word at 4094; a line's CR at 4094, its LF at 4095.
   const std::string crossing = rdw("AA111" + std::string(4085, '.')) + rdw("BB222");
