@@ -84,13 +84,16 @@ std::string heldText(const char* bytes, size_t size) {
   return text.str();
 }
 
+int columnType(char letter) {
+  if (letter == TYPE_INTEGER) return QVB_TYPE_INTEGER;
+  if (letter == TYPE_REAL) return QVB_TYPE_REAL;
+  return QVB_TYPE_STRING;
+}
+
 OutputColumn columnOf(const Cell& cell) {
   const std::string& b = cell.bytes;
   OutputColumn column;
-  column.type = b.empty()              ? QVB_TYPE_STRING
-                : b[0] == TYPE_INTEGER ? QVB_TYPE_INTEGER
-                : b[0] == TYPE_REAL    ? QVB_TYPE_REAL
-                                       : QVB_TYPE_STRING;
+  column.type = b.empty() ? QVB_TYPE_STRING : columnType(b[0]);
   column.length = b.size() > 1 ? b[1] & LENGTH_BITS : 0;
   column.name = b.size() > 2 ? heldText(b.data() + 2, b.size() - 2) : std::string();
   return column;
@@ -104,9 +107,9 @@ QvbDatavar valueOf(const Cell& cell) {
 
 WriterInput decodeInput(const uint8_t* data, size_t size) {
   WriterInput input;
+  const size_t optionBytes = size > 0 ? 1 : 0;
   input.typed = size > 0 && (data[0] & OPTION_TYPED) != 0;
-  const std::vector<Section> sections =
-      size > 0 ? splitSections(data + 1, size - 1) : std::vector<Section>(1, Section(1));
+  const std::vector<Section> sections = splitSections(data + optionBytes, size - optionBytes);
   for (const Cell& cell : sections[0]) input.columns.push_back(columnOf(cell));
   for (size_t s = 1; s < sections.size(); ++s) {
     Record record(input.columns.size());  // null values
