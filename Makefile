@@ -1,4 +1,4 @@
-# Front door: `make test`, `make asan`, `make bench`, `make demo`.
+# Front door: `make test`, `make asan`, `make bench`, `make demo`, `make fuzz`.
 # Each target installs missing Debian packages (when run as root), configures,
 # builds and runs.
 
@@ -8,7 +8,7 @@ JOBS        ?= 2
 CMAKE_FLAGS ?=
 DEB_PACKAGES = cmake g++ make pkg-config libpugixml-dev libgtest-dev libgmock-dev libbenchmark-dev
 
-.PHONY: all deps configure build test asan bench demo install format clean
+.PHONY: all deps configure build test asan bench fuzz demo install format clean
 
 all: build
 
@@ -54,6 +54,33 @@ bench: deps
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target lyra_bench lyra_bench_data
 	$(BENCH_BUILD)/bench/lyra_bench
 
+# libFuzzer targets, built with clang in a folder of their own, each run for
+# FUZZ_TIME seconds. New inputs go to a scratch corpus in the build folder, listed
+# first so that the committed seeds in fuzz/corpus/ are only read; crash inputs go
+# to the build folder. Any finding makes the target fail.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_TIME    ?= 60
+FUZZ_TARGETS  = fuzz_copybook fuzz_layout_xml fuzz_record_data fuzz_writers
+# clang and its fuzzer runtime, which the clang package does not pull in.
+fuzz: DEB_PACKAGES += clang libclang-rt-14-dev
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLYRA_FUZZ=ON \
+	  -DLYRA_BUILD_TESTS=OFF -DLYRA_BUILD_TOOLS=OFF -DLYRA_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
+	@status=0; \
+	for t in $(FUZZ_TARGETS); do \
+	  dict=fuzz/$${t#fuzz_}.dict; \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/artifacts; \
+	  echo "$$t: $(FUZZ_TIME) s"; \
+	  $(FUZZ_BUILD)/fuzz/$$t -max_total_time=$(FUZZ_TIME) -timeout=20 -print_final_stats=1 \
+	    $$( [ -f $$dict ] && echo -dict=$$dict ) -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t- \
+	    $(FUZZ_BUILD)/corpus/$$t fuzz/corpus/$$t > $(FUZZ_BUILD)/$$t.log 2>&1 \
+	  && grep -E '^stat::(number_of_executed_units|average_exec_per_sec)' $(FUZZ_BUILD)/$$t.log \
+	  || { status=1; tail -n 40 $(FUZZ_BUILD)/$$t.log; }; \
+	done; \
+	[ $$status = 0 ] || echo "fuzzing found faults: see $(FUZZ_BUILD)/*.log and $(FUZZ_BUILD)/artifacts/"; \
+	exit $$status
+
 install: build
 	cmake --install $(BUILD)
 
@@ -61,4 +88,4 @@ format:
 	find include src tests tools bench fuzz -name '*.h' -o -name '*.cpp' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

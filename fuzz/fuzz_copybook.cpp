@@ -1,29 +1,40 @@
-// Feeds arbitrary bytes to the copybook parser as a copybook file, then walks and
-// saves whatever layout it builds.
-#include <unistd.h>
-
+// Feeds arbitrary bytes to the copybook parser as copybook text held in memory,
+// then saves whatever layout it builds as an XML layout document and reads that
+// back: a layout parsed from a copybook must survive the save with its columns
+// (names, types and lengths) unchanged.
 #include <cstdint>
-#include <cstdio>
-#include <string>
+#include <cstdlib>
 
 #include "interface/ccb_layout_loader.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  char path[] = "/tmp/lyra_fuzz_copybook_XXXXXX";
-  const int fd = mkstemp(path);
-  if (fd < 0) return 0;
-  const bool written = write(fd, data, size) == static_cast<ssize_t>(size);
-  close(fd);
-  if (written) {
-    CCBLayoutLoader loader;
-    CCBDataRoot* root = loader.readCopybook(path);
-    if (root != nullptr) {
-      QvbString xml;
-      CCBLayoutLoader writer;
-      writer.writeLayoutXml(xml, root);
-      delete root;
-    }
+namespace {
+
+bool sameColumn(const CCBOutputEntry& a, const CCBOutputEntry& b) {
+  return a.getName().compare(b.getName(), true) == 0 && a.getOutputType() == b.getOutputType() &&
+         a.getOutputLength() == b.getOutputLength();
+}
+
+bool sameColumns(const CCBDataRoot& a, const CCBDataRoot& b) {
+  if (a.getColumnCount() != b.getColumnCount()) return false;
+  for (int i = 0; i < a.getColumnCount(); ++i) {
+    if (!sameColumn(*a.getColumn(i), *b.getColumn(i))) return false;
   }
-  unlink(path);
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  CCBLayoutLoader loader;
+  CCBDataRoot* root = loader.readCopybookText(reinterpret_cast<const char*>(data), size);
+  if (root == nullptr) return 0;
+  QvbString xml;
+  CCBLayoutLoader writer;
+  writer.writeLayoutXml(xml, root);
+  CCBLayoutLoader reader;
+  CCBDataRoot* copy = reader.readLayoutXml(xml);
+  if (copy == nullptr || !sameColumns(*root, *copy)) abort();
+  delete copy;
+  delete root;
   return 0;
 }

@@ -2,10 +2,14 @@
 // every kind of field (display with every sign convention, binary, packed, scaling,
 // a variable table, a redefinition), as variable and as fixed records, in ASCII and
 // EBCDIC, and fetches every column of every record.
+//
+// The reader takes layouts and data by path, so the process writes the two
+// copybooks once, keeps one data file that every run rewrites, and removes all
+// three at exit.
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "lyra/ccb_reader.h"
@@ -33,17 +37,51 @@ const char* const LAYOUT_B =
     "           05  RAW-NUM REDEFINES RAW PIC S9(7) COMP-3.\n"
     "           05  HUGE-P          PIC S99PP COMP.\n";
 
-std::string writeTemp(const char* prefix, const void* data, size_t size) {
-  std::string path = std::string("/tmp/") + prefix + "XXXXXX";
-  const int fd = mkstemp(&path[0]);
-  if (fd < 0) return std::string();
-  const bool ok = write(fd, data, size) == static_cast<ssize_t>(size);
-  close(fd);
-  return ok ? path : std::string();
+// Writes size bytes at data to fd from its start and cuts the file there.
+bool rewrite(int fd, const void* data, size_t size) {
+  if (ftruncate(fd, 0) != 0) return false;
+  return pwrite(fd, data, size, 0) == static_cast<ssize_t>(size);
 }
 
-void readAll(CCBReader* reader, const std::string& file, bool fixed, bool noConvert) {
-  if (!reader->openDataFile(file.c_str(), 0, fixed, noConvert, fixed ? 64 : 0)) return;
+// A file under /tmp that lives as long as the object; the descriptor stays open so
+// that the file can be rewritten in place.
+class TempFile {
+ public:
+  explicit TempFile(const char* prefix) : path_(std::string("/tmp/") + prefix + "XXXXXX") {
+    fd_ = mkstemp(&path_[0]);
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  ~TempFile() {
+    if (fd_ < 0) return;
+    close(fd_);
+    unlink(path_.c_str());
+  }
+
+  bool write(const void* data, size_t size) { return fd_ >= 0 && rewrite(fd_, data, size); }
+  const char* path() const { return path_.c_str(); }
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+};
+
+// The files of the process: destroyed, and so removed, when the process exits.
+struct FuzzFiles {
+  TempFile layoutA{"lyra_fuzz_a_"};
+  TempFile layoutB{"lyra_fuzz_b_"};
+  TempFile data{"lyra_fuzz_data_"};
+
+  FuzzFiles() {
+    if (!layoutA.write(LAYOUT_A, std::char_traits<char>::length(LAYOUT_A)) ||
+        !layoutB.write(LAYOUT_B, std::char_traits<char>::length(LAYOUT_B))) {
+      abort();  // no run could load its layouts
+    }
+  }
+};
+
+void readAll(CCBReader* reader, const char* file, bool fixed, bool noConvert) {
+  if (!reader->openDataFile(file, 0, fixed, noConvert, fixed ? 64 : 0)) return;
   bool failed = false;
   for (int records = 0; records < 1000 && reader->readNextRecord(failed); ++records) {
     for (int i = 0; i < reader->getOutputCount(); ++i) reader->getOutputValue(i);
@@ -53,20 +91,17 @@ void readAll(CCBReader* reader, const std::string& file, bool fixed, bool noConv
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string a =
-      writeTemp("lyra_fuzz_a_", LAYOUT_A, std::char_traits<char>::length(LAYOUT_A));
-  static const std::string b =
-      writeTemp("lyra_fuzz_b_", LAYOUT_B, std::char_traits<char>::length(LAYOUT_B));
-  const std::string file = writeTemp("lyra_fuzz_data_", data, size);
-  if (file.empty()) return 0;
+  static FuzzFiles files;
+  if (!files.data.write(data, size)) abort();
   CCBReader* reader = createCCBReader();
-  if (reader->addCopybook(a.c_str(), "A", true) && reader->addCopybook(b.c_str(), "B", false) &&
+  if (reader->addCopybook(files.layoutA.path(), "A", true) &&
+      reader->addCopybook(files.layoutB.path(), "B", false) &&
       reader->setIdentifierField(0, "PIC X")) {
     for (const bool fixed : {false, true}) {
-      for (const bool noConvert : {true, false}) readAll(reader, file, fixed, noConvert);
+      for (const bool noConvert : {true, false})
+        readAll(reader, files.data.path(), fixed, noConvert);
     }
   }
   reader->release();
-  unlink(file.c_str());
   return 0;
 }

@@ -1,0 +1,22 @@
+000100*================================================================
+000200* JOBSTATS - BATCH JOB STEP ACCOUNTING RECORD
+000300* COUNTERS ARE FULL-WORD AND DOUBLE-WORD BINARY; THE PRODUCING
+000400* PROGRAM IS COMPILED SO THAT BINARY ITEMS HOLD THE WHOLE RANGE
+000500* OF THEIR STORAGE, NOT ONLY THE DIGITS OF THEIR PICTURE.
+000600*================================================================
+000700 77  JS-LAYOUT-VERSION            PIC X(4)      VALUE 'JS02'.
+000800 01  JOB-STATS-RECORD.
+000900     05  JS-JOB-NAME              PIC X(8).
+001000     05  JS-STEP-NAME             PIC X(8).
+001100     05  JS-STEP-COUNT            PIC 9(4)      COMP.
+001200     05  JS-RETURN-CODE           PIC S9(4)     COMP.
+001300     05  JS-CPU-MS                PIC 9(9)      BINARY.
+001400     05  JS-ELAPSED-DELTA         PIC S9(9)     COMP-4.
+001500     05  JS-EXCP-COUNT            PIC 9(10)     COMP.
+001600     05  JS-BYTES-READ            PIC 9(18)     COMP.
+001700     05  JS-NET-CHANGE            PIC S9(18)    BINARY.
+001800     05  JS-AVG-WAIT              PIC S9(5)V99  COMP.
+001900     05  JS-CPU-RATE              PIC S99V99    COMP.
+002000     05  JS-COST                  PIC S9(11)V99 COMP-4.
+002100     05  JS-IO-SCALED             PIC 9(3)PP    COMP.
+002200     05  JS-END-FLAG              PIC X         VALUE '*'.
