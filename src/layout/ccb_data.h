@@ -115,7 +115,12 @@ class CCBData : public CCBDefNode {
     return fieldNode_ ? decodeValue(startOffset, position, column) : walkChildren(column, position);
   }
 
-  void setOccursMax(int maximum) { occursMax_ = maximum; }
+  // A maximum of 0 is no repetition, so it also ends any DEPENDING ON link: a table
+  // of at most 0 repetitions depending on a count could not be saved as it reads.
+  void setOccursMax(int maximum) {
+    occursMax_ = maximum;
+    if (maximum == 0) dependingNode_ = nullptr;
+  }
   int getOccursDependingValue() const;
   int getColumnCount() const { return columnCount_; }
 

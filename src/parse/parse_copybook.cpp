@@ -30,12 +30,14 @@ ParserPtr buildParser(CCBParseContext* context, LYRADebugCallback* callback, Qvb
 }
 
 // Turns the reader's tokens from first on into token texts and codes ended by
-// TOKEN_END, in arrays of MAX_PATH_ENTRIES. With useLiterals a quoted token is always
-// a word. False when the tokens do not fit.
+// TOKEN_END, at most MAX_PATH_ENTRIES in all. With useLiterals a quoted token is
+// always a word. False when the tokens do not fit.
 bool tokenCodes(const CCBSourceReader& reader, int first, bool useLiterals,
                 std::vector<QvbString>& texts, std::vector<int>& codes) {
   const int count = reader.getTokenCount() - first;
   if (count >= MAX_PATH_ENTRIES) return false;
+  texts.resize(static_cast<size_t>(count) + 1);
+  codes.resize(static_cast<size_t>(count) + 1);
   for (int i = 0; i < count; ++i) {
     const size_t at = static_cast<size_t>(i);
     texts[at] = reader.getToken(first + i);
@@ -59,8 +61,6 @@ class CopybookLoad {
       : context_(context),
         parser_(parser),
         callback_(callback),
-        texts_(MAX_PATH_ENTRIES),
-        codes_(MAX_PATH_ENTRIES),
         root_(new CCBDataRoot()) {
     context_.root = root_.get();
     context_.lastNode = root_.get();
@@ -263,8 +263,8 @@ bool parseClauseText(const QvbString& text, QvbString& picture, QvbString& usage
   ParserPtr parser = buildParser(&context, nullptr, error);
   if (parser == nullptr) return false;
   context.reader.setStatement(text);
-  std::vector<QvbString> texts(MAX_PATH_ENTRIES);
-  std::vector<int> codes(MAX_PATH_ENTRIES);
+  std::vector<QvbString> texts;
+  std::vector<int> codes;
   if (!tokenCodes(context.reader, 0, false, texts, codes)) return false;
   context.resetStatement();
   if (!parser->parse(texts.data(), codes.data())) return false;

@@ -1,7 +1,6 @@
 #include "parse/syntax_parser.h"
 
 #include <algorithm>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -34,12 +33,12 @@ struct MatchEntry {
   const SyntaxNode* node = nullptr;
   int successorIndex = -1;  // successor tried last
   int tokenIndex = 0;       // token the entry stands at
-  QvbString tokenText;      // that token's text
+  const QvbString* tokenText = nullptr;  // that token's text, in the caller's array
 };
 
 class SyntaxParserImpl : public SyntaxParser {
  public:
-  SyntaxParserImpl() : path_(new MatchEntry[MAX_PATH_ENTRIES]) {}
+  SyntaxParserImpl() = default;
 
   QvbString getErrorMessage() const override { return error_; }
   bool buildParseTree(const SyntaxNodeDef* grammar, const ParseHandler* handlers,
@@ -63,7 +62,7 @@ class SyntaxParserImpl : public SyntaxParser {
   void* context_ = nullptr;
   LYRADebugCallback* debugCallback_ = nullptr;  // stored for the caller, not used
   int top_ = -1;                                // index of the top path entry
-  std::unique_ptr<MatchEntry[]> path_;
+  std::vector<MatchEntry> path_;  // grows with the longest path, up to MAX_PATH_ENTRIES
   // Entries on the path per row number, so that a repeat limit is checked without
   // scanning the path.
   std::vector<int> onPath_;
@@ -138,11 +137,12 @@ bool SyntaxParserImpl::fail(const QvbString& message) {
 
 bool SyntaxParserImpl::push(const SyntaxNode* node, int tokenIndex, const QvbString& tokenText) {
   if (top_ + 1 >= MAX_PATH_ENTRIES) return false;
+  if (top_ + 1 == static_cast<int>(path_.size())) path_.emplace_back();
   MatchEntry& entry = path_[++top_];
   entry.node = node;
   entry.successorIndex = -1;
   entry.tokenIndex = tokenIndex;
-  entry.tokenText = tokenText;
+  entry.tokenText = &tokenText;
   ++onPath_[node->rowNumber];
   return true;
 }
@@ -157,8 +157,8 @@ bool SyntaxParserImpl::runHandlers() {
     const MatchEntry& entry = path_[i];
     const int index = entry.node->handlerIndex;
     const ParseHandler handler = (handlers_ != nullptr && index > 0) ? handlers_[index] : nullptr;
-    if (handler != nullptr && !handler(context_, entry.tokenText)) {
-      return fail(qvbStringFormat("Parse handler failed at '%s'", entry.tokenText.asCstr()));
+    if (handler != nullptr && !handler(context_, *entry.tokenText)) {
+      return fail(qvbStringFormat("Parse handler failed at '%s'", entry.tokenText->asCstr()));
     }
   }
   return true;

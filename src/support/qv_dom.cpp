@@ -10,7 +10,10 @@
 
 namespace {
 
-const unsigned PARSE_FLAGS = pugi::parse_default | pugi::parse_ws_pcdata_single;
+// Line ends are kept as written (no "\r\n" or '\r' made '\n'), so that every
+// text reads back exactly as it was saved.
+const unsigned PARSE_FLAGS =
+    (pugi::parse_default & ~pugi::parse_eol) | pugi::parse_ws_pcdata_single;
 
 std::string latin1ToUtf8(const QvbString& text) {
   std::string out;

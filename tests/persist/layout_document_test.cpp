@@ -102,12 +102,23 @@ TEST(LayoutDocumentTest, HandEditedDocuments) {
                  node("field", "name=CNT;picture=9") +
                  node("table", "name=ITEMS;occurs_depend=CNT;occurs_max=3",  // link before maximum
                       "<nodes>" + field("ITEM") + "</nodes>") +
+                 // a maximum given again, as 0: no repetition, and so no link
+                 node("table", "name=ONCE;occurs_max=2;occurs_depend=CNT;occurs_max=",
+                      "<nodes>" + field("ONE") + "</nodes>") +
                  "<node type=\"field\"/>",  // no properties: no format
              root(field("SECOND")));        // a second top-level node
   const std::shared_ptr<CCBMain> service = newMain();
   ASSERT_TRUE(service->loadLayoutXml(xml.c_str())) << service->getErrorMessage().asCstr();
-  EXPECT_EQ("FLAG:2:5;INNER:4:5;CNT:2:5;ITEM:4:5;ITEM_1:4:5;ITEM_2:4:5;:4:-1;", columns(*service));
+  const std::string expected =
+      "FLAG:2:5;INNER:4:5;CNT:2:5;ITEM:4:5;ITEM_1:4:5;ITEM_2:4:5;ONE:4:5;:4:-1;";
+  EXPECT_EQ(expected, columns(*service));
   EXPECT_EQ("A=1;B=2;A=3;", conditions(service->getRoot()->getFirstChild()));
+  QvbString saved;  // the same columns read back (the field without format gets one)
+  const std::shared_ptr<CCBMain> again = newMain();
+  ASSERT_TRUE(service->saveLayoutXml(saved) && again->loadLayoutXml(saved));
+  const std::regex types(":[^;]*:[^;]*;");
+  EXPECT_EQ(std::regex_replace(expected, types, ";"),
+            std::regex_replace(columns(*again), types, ";"));
   EXPECT_EQ(3, service->getRoot()->getFirstChild()->getNextSibling()->getPropertyCount());
 }
 
@@ -194,7 +205,8 @@ TEST(LayoutDocumentTest, EveryTestCopybookRoundTrips) {
                                 "               88  1ST-CLASS  VALUE 'F'.\n"
                                 "               88  QUOTED     VALUES 'A\"B' 'IT''S'.\n"
                                 "               88  MARKUP     VALUES '&' '<' '>'.\n"
-                                "               88  CAF\xc9       VALUE '\xe9'.\n"));
+                                "               88  CAF\xc9       VALUE '\xe9'.\n"
+                                "           05  CR\rLF  PIC X.\n"));
   EXPECT_EQ("1ST-CLASS=F;QUOTED=A\"B;QUOTED=IT''S;MARKUP=&;MARKUP=<;MARKUP=>;CAF\xc9=\xe9;",
             conditions(loaded->getRoot()->getFirstChild()->getFirstChild()));
 }
