@@ -1,18 +1,22 @@
-// Reads arbitrary bytes as a data file with two record layouts that together use
-// every kind of field (display with every sign convention, binary, packed, scaling,
-// a variable table, a redefinition), as variable and as fixed records, in ASCII and
-// EBCDIC, and fetches every column of every record.
+// Reads arbitrary bytes as a data file in memory with two record layouts that
+// together use every kind of field (display with every sign convention, binary,
+// packed, scaling, a variable table, a redefinition), in every record format,
+// and fetches every column, the position and the bytes of every record.
 //
-// The reader takes layouts and data by path, so the process writes the two
-// copybooks once, keeps one data file that every run rewrites, and removes all
-// three at exit.
+// The first input byte chooses the options: bits 0-2 the record format (modulo 5),
+// bit 3 EBCDIC, bit 4 little-endian descriptor words, bit 5 lengths without the
+// descriptor, bit 6 pass over every bad record, bit 7 a range from the offset in
+// the next two bytes (big-endian). The rest is the data.
+//
+// One reader serves every run: its layouts are parsed once per process, from
+// files that exist only while they are added.
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
-#include "lyra/ccb_reader.h"
+#include "lyra/ccb_record_reader.h"
 
 namespace {
 
@@ -37,71 +41,68 @@ const char* const LAYOUT_B =
     "           05  RAW-NUM REDEFINES RAW PIC S9(7) COMP-3.\n"
     "           05  HUGE-P          PIC S99PP COMP.\n";
 
-// Writes size bytes at data to fd from its start and cuts the file there.
-bool rewrite(int fd, const void* data, size_t size) {
-  if (ftruncate(fd, 0) != 0) return false;
-  return pwrite(fd, data, size, 0) == static_cast<ssize_t>(size);
+const int FIXED_LENGTH = 64;
+const int MAX_RECORDS = 1000;
+
+// Adds the copybook text as a layout through a file removed right after.
+bool addLayout(CCBRecordReader* reader, const char* text, const char* id, bool active) {
+  char path[] = "/tmp/lyra_fuzz_layout_XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd < 0) return false;
+  const size_t size = std::char_traits<char>::length(text);
+  const bool written = write(fd, text, size) == static_cast<ssize_t>(size);
+  close(fd);
+  const bool added = written && reader->addCopybook(path, id, active);
+  unlink(path);
+  return added;
 }
 
-// A file under /tmp that lives as long as the object; the descriptor stays open so
-// that the file can be rewritten in place.
-class TempFile {
- public:
-  explicit TempFile(const char* prefix) : path_(std::string("/tmp/") + prefix + "XXXXXX") {
-    fd_ = mkstemp(&path_[0]);
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  ~TempFile() {
-    if (fd_ < 0) return;
-    close(fd_);
-    unlink(path_.c_str());
-  }
-
-  bool write(const void* data, size_t size) { return fd_ >= 0 && rewrite(fd_, data, size); }
-  const char* path() const { return path_.c_str(); }
-
- private:
-  std::string path_;
-  int fd_ = -1;
-};
-
-// The files of the process: destroyed, and so removed, when the process exits.
-struct FuzzFiles {
-  TempFile layoutA{"lyra_fuzz_a_"};
-  TempFile layoutB{"lyra_fuzz_b_"};
-  TempFile data{"lyra_fuzz_data_"};
-
-  FuzzFiles() {
-    if (!layoutA.write(LAYOUT_A, std::char_traits<char>::length(LAYOUT_A)) ||
-        !layoutB.write(LAYOUT_B, std::char_traits<char>::length(LAYOUT_B))) {
-      abort();  // no run could load its layouts
+struct FuzzReader {
+  CCBRecordReader* reader = createCCBRecordReader();
+  unsigned checksum = 0;  // the record bytes are read, so a bad view shows
+  FuzzReader() {
+    if (reader == nullptr || !addLayout(reader, LAYOUT_A, "A", true) ||
+        !addLayout(reader, LAYOUT_B, "B", false) || !reader->setIdentifierField(0, "PIC X")) {
+      abort();  // no run could read anything
     }
   }
+  ~FuzzReader() { reader->release(); }
 };
 
-void readAll(CCBReader* reader, const char* file, bool fixed, bool noConvert) {
-  if (!reader->openDataFile(file, 0, fixed, noConvert, fixed ? 64 : 0)) return;
-  bool failed = false;
-  for (int records = 0; records < 1000 && reader->readNextRecord(failed); ++records) {
-    for (int i = 0; i < reader->getOutputCount(); ++i) reader->getOutputValue(i);
+CCBReadOptions optionsFrom(const uint8_t* data, size_t size, size_t* used) {
+  CCBReadOptions options;
+  const uint8_t bits = data[0];
+  options.setRecordFormat(static_cast<CCBRecordFormat>((bits & 7) % 5));
+  options.setRecordLength(FIXED_LENGTH);
+  options.setEbcdic((bits & 8) != 0);
+  options.setRdwLittleEndian((bits & 16) != 0);
+  options.setRdwExcludesHeader((bits & 32) != 0);
+  options.setMaxErrors((bits & 64) != 0 ? -1 : 0);
+  *used = 1;
+  if ((bits & 128) != 0 && size >= 3) {
+    options.setRange(data[1] << 8 | data[2], -1);
+    options.setFirstRecord(1);
+    *used = 3;
   }
+  return options;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static FuzzFiles files;
-  if (!files.data.write(data, size)) abort();
-  CCBReader* reader = createCCBReader();
-  if (reader->addCopybook(files.layoutA.path(), "A", true) &&
-      reader->addCopybook(files.layoutB.path(), "B", false) &&
-      reader->setIdentifierField(0, "PIC X")) {
-    for (const bool fixed : {false, true}) {
-      for (const bool noConvert : {true, false})
-        readAll(reader, files.data.path(), fixed, noConvert);
-    }
+  static FuzzReader fuzz;
+  if (size == 0) return 0;
+  size_t used = 0;
+  const CCBReadOptions options = optionsFrom(data, size, &used);
+  CCBRecordReader* reader = fuzz.reader;
+  if (!reader->openDataMemory(data + used, size - used, options)) return 0;
+  bool failed = false;
+  for (int records = 0; records < MAX_RECORDS && reader->readNextRecord(failed); ++records) {
+    for (int i = 0; i < reader->getOutputCount(); ++i) reader->getOutputValue(i);
+    const unsigned char* bytes = reader->getRecordBytes();
+    const int length = reader->getRecordSize();
+    if (length < 0 || (length > 0 && bytes == nullptr) || reader->getRecordOffset() < 0) abort();
+    for (int i = 0; i < length; ++i) fuzz.checksum += bytes[i];
   }
-  reader->release();
   return 0;
 }

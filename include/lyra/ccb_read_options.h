@@ -92,8 +92,8 @@ class LYRA_API CCBReadOptions {
   uint32_t flags_;  // the boolean options, a bit each
   // Room for the options of later releases, so that the object's size, which a host
   // compiles in, stays the same.
-  uint32_t reserved1_;
-  int64_t reserved_[24];
+  [[maybe_unused]] uint32_t reserved1_;
+  [[maybe_unused]] int64_t reserved_[24];
 };
 
 #endif  // LYRA_CCB_READ_OPTIONS_H_

@@ -23,7 +23,8 @@ struct SyntaxNode {
   int rowNumber = 0;
   int tokenCode = 0;
   int reserved = 0;
-  std::vector<const SyntaxNode*> successors;  // in the order they are tried
+  const SyntaxNode* successors[MAX_SUCCESSORS] = {};  // in the order they are tried
+  int successorCount = 0;
   int maxRepeats = 0;
   int handlerIndex = 0;
 };
@@ -31,8 +32,8 @@ struct SyntaxNode {
 // One step of the current match path.
 struct MatchEntry {
   const SyntaxNode* node = nullptr;
-  int successorIndex = -1;  // successor tried last
-  int tokenIndex = 0;       // token the entry stands at
+  int successorIndex = -1;               // successor tried last
+  int tokenIndex = 0;                    // token the entry stands at
   const QvbString* tokenText = nullptr;  // that token's text, in the caller's array
 };
 
@@ -97,7 +98,7 @@ bool SyntaxParserImpl::buildNodes(const SyntaxNodeDef* grammar, int rowCount) {
     for (int i = 0; i < MAX_SUCCESSORS && def.successors[i] != 0; ++i) {
       const int successor = def.successors[i];
       if (successor < 1 || successor >= rowCount) return false;
-      node.successors.push_back(&nodes_[successor]);
+      node.successors[node.successorCount++] = &nodes_[successor];
     }
   }
   return true;
@@ -114,7 +115,7 @@ bool SyntaxParserImpl::parse(const QvbString* tokenTexts, const int* tokenCodes)
     const SyntaxNode* node = entry.node;
     ++entry.successorIndex;
     const int k = entry.tokenIndex + (node->tokenCode == TOKEN_BRANCH ? 0 : 1);
-    if (entry.successorIndex >= static_cast<int>(node->successors.size())) {
+    if (entry.successorIndex >= node->successorCount) {
       if (top_ == 0) return fail(NO_MATCH);
       pop();
       continue;
