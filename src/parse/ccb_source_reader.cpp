@@ -67,17 +67,20 @@ bool CCBSourceReader::readSourceLine(QvbString& line, bool& failed) {
 
 bool CCBSourceReader::readStatement(bool& failed) {
   for (;;) {
-    QvbString statement;
+    std::string statement;
     QvbString line;
     bool terminated = false;
     while (!terminated && readSourceLine(line, failed)) {
-      if (statement.length() > 0) statement.append(" ");
-      statement.append(line);
-      terminated = statement.str().back() == '.';
-      if (statement.length() > MAX_STATEMENT_LENGTH) return statementTooLong(failed);
+      if (!statement.empty()) statement.push_back(' ');
+      statement.append(line.asCstr(), static_cast<size_t>(line.length()));
+      terminated = statement.back() == '.';
+      if (statement.size() > static_cast<size_t>(MAX_STATEMENT_LENGTH)) {
+        return statementTooLong(failed);
+      }
     }
     if (!terminated && failed) return false;
-    statement_ = terminated ? statement.mid(0, statement.length() - 1) : statement;
+    if (terminated) statement.pop_back();
+    statement_.assign(statement.data(), static_cast<int>(statement.size()));
     if (statement_.length() > 0) {
       tokenize();
       return true;
