@@ -1,6 +1,6 @@
-// End-to-end tests of the lyra tool on the bundled examples, and of the README's host
-// example. Expected values come from the programs that wrote the example files
-// (examples/cobol/), decoded by hand.
+// End-to-end tests of the lyra tool on the bundled examples, the framed data files of
+// tests/data/files, and of the README's host example. Expected values come from the
+// programs that wrote the files (examples/cobol/, tests/data/cobol/), decoded by hand.
 #include <glob.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -12,11 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "interface/expected_values.h"
 #include "test_util.h"
 
 namespace {
 
+using test_support::dataPath;
+using test_support::normalised;
+using test_support::readExpected;
 using test_support::readFile;
+using test_support::Record;
 using test_support::TempDir;
 
 struct Result {
@@ -96,6 +101,68 @@ bool isJsonObject(const std::string& line) {
       text + ":(?:" + text + R"(|-?(?:0|[1-9]\d*)(?:\.\d+)?(?:[eE][+-]?\d+)?|null|true|false))";
   static const std::regex object("\\{(?:" + member + "(?:," + member + ")*)?\\}");
   return std::regex_match(line, object);
+}
+
+// The columns of a JSON line that lyra wrote, in order, null ones left out: names and
+// values as text (a number as written). Escapes other than \" and \\ are kept.
+Record jsonColumns(const std::string& line) {
+  static const std::regex member(
+      R"re("((?:[^"\\]|\\.)*)":(?:null|"((?:[^"\\]|\\.)*)"|([-0-9.]+)))re");
+  static const std::regex escape(R"(\\(["\\]))");
+  Record columns;
+  for (std::sregex_iterator m(line.begin(), line.end(), member), end; m != end; ++m) {
+    if (!(*m)[2].matched && !(*m)[3].matched) continue;
+    const std::string value = (*m)[2].matched ? (*m)[2].str() : (*m)[3].str();
+    columns.emplace_back(std::regex_replace((*m)[1].str(), escape, "$1"),
+                         std::regex_replace(value, escape, "$1"));
+  }
+  return columns;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> result;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) result.push_back(line);
+  return result;
+}
+
+// A file of tests/data/files/framed.tsv and the lyra options that read it: the read
+// options it names are the tool's flags (rdw_little_endian is --rdw-little-endian).
+struct FramedFile {
+  std::string name;
+  std::string path;
+  std::vector<std::string> options;  // the copybook, the record format and the flags
+};
+
+std::vector<FramedFile> framedFiles() {
+  std::vector<FramedFile> files;
+  std::istringstream table(readFile(dataPath("files/framed.tsv")));
+  for (std::string line; std::getline(table, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    std::string name, format, flags, copybook;
+    std::getline(fields, name, '\t');
+    std::getline(fields, format, '\t');
+    std::getline(fields, flags, '\t');
+    std::getline(fields, copybook, '\t');
+    FramedFile file{name,
+                    dataPath("files/" + name),
+                    {"-c", dataPath("copybooks/" + copybook), "--record-format", format}};
+    std::istringstream names(flags == "-" ? "" : flags);
+    for (std::string flag; std::getline(names, flag, ',');) {
+      std::replace(flag.begin(), flag.end(), '_', '-');
+      file.options.push_back("--" + flag);
+    }
+    files.push_back(file);
+  }
+  return files;
+}
+
+// A record descriptor word (a 2-byte big-endian length counting its 4 bytes, 2 zero
+// bytes) and the record; also a block descriptor word and its records.
+std::string rdw(const std::string& data) {
+  const size_t length = data.size() + 4;
+  return std::string{static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), 0, 0} + data;
 }
 
 // Output lengths: at least 5; 2 binary bytes hold 5 digits and a sign; a signed real
@@ -201,16 +268,112 @@ TEST(CliTest, TypedJsonLinesWriteNumbers) {
 // orders.dat: OH 0-105, OL 106-174, 175-243, 244-312, OT 313-330, OH 331-396,
 // OL 397-465, OT 466-483, OH 484-569, OL 570-638, OL 639-707, OT 708-725. Records are
 // counted from 1 over the whole file; the header row and the five order lines before
-// the cut record are written.
-TEST(CliTest, TruncatedFileStopsAtTheCutRecord) {
+// the cut record are written. In the other formats the reader frames the record that
+// stops the read: a descriptor word that cannot be trusted, a record running past its
+// block, a line longer than its layout.
+TEST(CliTest, ReadStopsAtTheFirstBadRecord) {
   TempDir dir;
   const std::string cut = dir.write("cut.dat", readFile(example("orders.dat")).substr(0, 700));
-  const Result run = lyra(orders("OL", {}, cut));
-  EXPECT_EQ(1, run.status);
-  EXPECT_EQ(6, std::count(run.out.begin(), run.out.end(), '\n'));
-  EXPECT_EQ("lyra read: " + cut +
-                ": record 11 at byte offset 639: Reached EOF on data file while reading data\n",
-            run.err);
+  const std::string rec =
+      dir.write("rec.cbl", "       01  R.\n        05 A PIC X(2).\n        05 B PIC 9(3).\n");
+  const auto read = [&](const char* format, const std::string& data) {
+    return std::vector<std::string>{
+        "read", "-c", rec, "--record-format", format, dir.write(format, data)};
+  };
+  const struct {
+    std::vector<std::string> args;
+    size_t lines;  // written
+    std::string err;
+  } cases[] = {
+      {orders("OL", {}, cut), 6,
+       cut + ": record 11 at byte offset 639: Reached EOF on data file while reading data"},
+      {read("rdw", rdw("AB123") + std::string("\0\x09\0\x01", 4) + "CD456"), 2,
+       dir.path("rdw") +
+           ": record 2 at byte offset 9: Invalid record descriptor word at byte offset 9"},
+      {read("vb",
+            rdw(rdw("AB123")) + rdw(rdw("CD456")) + std::string("\0\x0c\0\0", 4) + rdw("EF789")),
+       3,
+       dir.path("vb") +
+           ": record 3 at byte offset 30: Record at byte offset 30 runs past the end of its block"},
+      {read("lines", "AB123\nCD4567\n"), 2,
+       dir.path("lines") +
+           ": record 2 at byte offset 6: Line of 6 bytes is longer than its layout, which reads 5"},
+  };
+  for (const auto& c : cases) {
+    const Result run = lyra(c.args);
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ(c.lines, lines(run.out).size());
+    EXPECT_EQ("lyra read: " + c.err + "\n", run.err);
+  }
+}
+
+// The real descriptor-word, block and text-line files, each read whole with the
+// options framed.tsv names: every record, in file order, with the values the writing
+// program printed (fields a shorter record leaves out are null, so not compared).
+TEST(CliTest, FramedFilesReadWhole) {
+  for (const FramedFile& file : framedFiles()) {
+    SCOPED_TRACE(file.name);
+    std::vector<std::string> args{"read", "--format", "jsonl"};
+    args.insert(args.end(), file.options.begin(), file.options.end());
+    args.push_back(file.path);
+    const Result run = lyra(args);
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_EQ("", run.err);
+    const std::map<int, Record> expected = readExpected(file.name);
+    const std::vector<std::string> records = lines(run.out);
+    ASSERT_EQ(expected.size(), records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+      const Record& want = expected.at(static_cast<int>(i) + 1);
+      EXPECT_EQ(want, normalised(jsonColumns(records[i]), want)) << "record " << i + 1;
+    }
+  }
+}
+
+// Each record format and its options on records of a 2-character text and a 3-digit
+// number: lengths, descriptor words in either byte order and counting, blocks, line
+// ends, a header skipped. Bytes past a record's layout are stepped over; a field past
+// the end of a shorter record is null.
+TEST(CliTest, RecordFormatsFrameRecords) {
+  const std::string both = "A,B\r\nAB,123\r\nCD,456\r\n";
+  const struct {
+    std::vector<std::string> options;
+    std::string data;
+    std::string want;
+  } cases[] = {
+      {{}, "AB123CD456", both},
+      {{"--record-format", "layout"}, "AB123CD456", both},
+      {{"--record-format", "fixed"}, "AB123CD456", both},
+      {{"--record-format", "fixed", "--record-length", "7"}, "AB123xxCD456yy", both},
+      {{"--fixed", "7"}, "AB123xxCD456yy", both},
+      {{"--fixed", "--skip", "3"}, "HDRAB123CD456", both},
+      {{"--record-format", "rdw"}, rdw("AB123") + rdw("CD456zz"), both},
+      {{"--record-format", "rdw"}, rdw("AB123") + rdw("CD"), "A,B\r\nAB,123\r\nCD,\r\n"},
+      {{"--record-format", "rdw", "--rdw-little-endian", "--rdw-excludes-header"},
+       std::string("\0\0\x05\0AB123\0\0\x03\0CD4", 16),
+       "A,B\r\nAB,123\r\nCD,\r\n"},
+      {{"--record-format", "rdw", "--rdw-excludes-header", "--skip", "2"},
+       std::string("HD\0\x05\0\0AB123\0\x05\0\0CD456", 20),
+       both},
+      {{"--record-format", "vb"}, rdw(rdw("AB123") + rdw("CD456")), both},
+      {{"--record-format", "vb", "--rdw-little-endian"},
+       std::string("\0\x16\0\0\0\0\x09\0AB123\0\0\x09\0CD456", 22),
+       both},
+      {{"--record-format", "lines"}, "AB123\r\nCD456\n", both},
+      {{"--record-format", "lines", "--skip", "4"}, "HDR\nAB123\nCD456", both},
+  };
+  TempDir dir;
+  const std::string copybook =
+      dir.write("rec.cbl", "       01  R.\n        05 A PIC X(2).\n        05 B PIC 9(3).\n");
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"read", "-c", copybook};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back(dir.write("data", c.data));
+    const Result run = lyra(args);
+    SCOPED_TRACE(commandLine("lyra", args));
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(c.want, run.out);
+  }
 }
 
 // Help goes to standard output with status 0; errors give one line first on standard
@@ -280,6 +443,37 @@ TEST(CliTest, ExitStatusAndFirstLine) {
        2,
        "lyra read: --typed applies to --format jsonl only\n"
        "Try 'lyra read --help' for more information."},
+      {{"read", "-c", header, "--record-format", "VB", data},
+       2,
+       "lyra read: unknown --record-format 'VB': use fixed, layout, rdw, vb or lines"},
+      {{"read", "-c", header, "--record-format", "rdw", "--record-length", "80", data},
+       2,
+       "lyra read: --record-length goes with --record-format fixed only: rdw records have "
+       "lengths of their own"},
+      {{"read", "-c", header, "--record-length", "80", data},
+       2,
+       "lyra read: --record-length goes with --record-format fixed only: layout records have "
+       "lengths of their own"},
+      {{"read", "-c", header, "--fixed", "--record-format", "lines", data},
+       2,
+       "lyra read: --fixed means --record-format fixed: it does not go with --record-format "
+       "lines"},
+      {{"read", "-c", header, "--fixed", "80", "--record-length", "80", data},
+       2,
+       "lyra read: give the record length once: --fixed LENGTH or --record-length N"},
+      {{"read", "-c", header, "--record-format", "fixed", "--record-length", "x", data},
+       2,
+       "lyra read: invalid --record-length 'x': expected a whole number of at least 0"},
+      {{"read", "-c", header, "--fixed", "--record-length", "2147483648", data},
+       2,
+       "lyra read: invalid --record-length '2147483648': the value is too large (at most "
+       "2147483647)"},
+      {{"read", "-c", header, "--record-format", "lines", "--rdw-excludes-header", data},
+       2,
+       "lyra read: --rdw-excludes-header goes with --record-format rdw or vb only"},
+      {{"read", "-c", header, "--rdw-little-endian", data},
+       2,
+       "lyra read: --rdw-little-endian goes with --record-format rdw or vb only"},
       {{"columns", missing},
        1,
        "lyra columns: cannot open '" + missing + "': No such file or directory"},
@@ -289,11 +483,16 @@ TEST(CliTest, ExitStatusAndFirstLine) {
        1,
        "lyra read: cannot write /dev/full: No space left on device"},
       {{"read", "-c", header, "--skip", "3000000000", data},
+       1,
+       "lyra read: " + data + ": the file is 726 bytes long, shorter than --skip 3000000000"},
+      {{"read", "-c", header, "--skip", "9223372036854775808", data},
        2,
-       "lyra read: invalid --skip '3000000000': the value is too large (at most 2147483647)"},
-      {{"read", "-c", header, "--limit", "99999999999", data},
+       "lyra read: invalid --skip '9223372036854775808': the value is too large (at most "
+       "9223372036854775807)"},
+      {{"read", "-c", header, "--limit", "99999999999999999999", data},
        2,
-       "lyra read: invalid --limit '99999999999': the value is too large (at most 2147483647)"},
+       "lyra read: invalid --limit '99999999999999999999': the value is too large (at most "
+       "9223372036854775807)"},
       {{"read", "-c", rec, "--skip", "0000000000011", recData},
        1,
        "lyra read: " + recData + ": the file is 10 bytes long, shorter than --skip 11"},
@@ -402,7 +601,7 @@ TEST(CliTest, OutputIsReplacedOnceWritten) {
       {"umask 027;", "good", "new.csv", 0, written, 0640, "", nullptr},
       {"umask 002;", "good", "new.csv", 0, written, 0664, "", nullptr},
       {"", "cut", "old.csv", 1, "A,B\r\nAB,123\r\n", 0604, "",
-       "cut: record 2 at byte offset 5: Reached EOF on data file while reading data\n"},
+       "cut: record 2 at byte offset 5: Record cut short: 3 of 5 bytes\n"},
       {"", "missing", "old.csv", 1, "OLD\n", 0604, "", "missing: No such file or directory\n"},
       {"trap '' XFSZ; ulimit -f 1;", "many", "old.csv", 1, "OLD\n", 0604, "cannot write ",
        "old.csv: File too large\n"},

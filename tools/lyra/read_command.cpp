@@ -6,10 +6,8 @@
 #include "commands.h"
 #include "output_file.h"
 #include "progress_meter.h"
-#include "read_offset_probe.h"
 #include "read_options.h"
 #include "reader_setup.h"
-#include "record_locator.h"
 #include "record_writer.h"
 #include "trace_callback.h"
 
@@ -18,14 +16,24 @@ namespace {
 const CommandHelp READ_HELP = {
     "read",
     "lyra read [options] DATAFILE",
-    "Decodes every record of a fixed-format data file with one or more layouts and\n"
-    "writes the records of one layout, one row or line per record, in UTF-8.\n"
+    "Decodes every record of a data file with one or more layouts and writes the\n"
+    "records of one layout, one row or line per record, in UTF-8.\n"
+    "\n"
+    "Record formats (--record-format):\n"
+    "  layout  a record ends where its layout ends (the default).\n"
+    "  fixed   every record is --record-length bytes (default: the longest layout).\n"
+    "  rdw     a 4-byte record descriptor word before each record: its length in 2\n"
+    "          big-endian bytes, counting the 4 bytes, then 2 zero bytes.\n"
+    "  vb      blocks, each after a 4-byte block descriptor word, of rdw records.\n"
+    "  lines   text lines ended by LF or CRLF.\n"
+    "Fields past the end of a shorter rdw or vb record are null; a shorter line reads\n"
+    "as if padded with blanks.\n"
     "\n"
     "With several layouts, each given as FILE=ID, the identifier field (--id-field)\n"
     "tells the layout of each record: its trimmed text is compared with the IDs,\n"
     "letter case ignored. Only the records of the active layout are written.\n"
     "\n"
-    "Formats:\n"
+    "Output formats (--format):\n"
     "  csv    RFC 4180: a header row of the output names, then one row per record;\n"
     "         rows end in CRLF; fields holding a comma, quote or line end are quoted.\n"
     "  jsonl  one JSON object per record and line, keyed by output name; values are\n"
@@ -62,61 +70,51 @@ std::vector<OutputColumn> describeColumns(CCBReader* reader) {
   return columns;
 }
 
-// The message of a record that could not be read, with where it is.
-std::string failureMessage(const ReadOptions& options, int recordLength, long long written,
-                           const std::string& reason) {
-  RecordLocation location;
-  if (!RecordLocator(options, recordLength).locate(written, &location)) {
-    return options.dataFile + ": after record " + std::to_string(written) +
-           " of the layout: " + reason;
-  }
-  return options.dataFile + ": record " + std::to_string(location.number) + " at byte offset " +
-         std::to_string(location.offset) + ": " + reason;
+// The message of a record that could not be read, with where the reader says it is:
+// its number in the file, when known, and the byte offset where it starts.
+std::string failureMessage(const ReadOptions& options, CCBRecordReader* reader) {
+  const int64_t number = reader->getRecordNumber();
+  const std::string reason = messageText(reader->getErrorMessage());
+  return options.dataFile + ": record " + (number >= 0 ? std::to_string(number) + " " : "") +
+         "at byte offset " + std::to_string(reader->getRecordOffset()) + ": " + reason;
 }
 
 // Writes the records of the active layout, up to the limit, with a progress bar;
-// returns how many, with *failed set when a record could not be read. Stops at the
-// first failed write: nothing more can reach the output.
-long long writeRecords(const ReadOptions& options, CCBReader* reader, RecordWriter* writer,
-                       OutputFile* output, bool* failed) {
+// *failed is set when a record could not be read. Stops at the first failed write:
+// nothing more can reach the output.
+void writeRecords(const ReadOptions& options, CCBRecordReader* reader, RecordWriter* writer,
+                  OutputFile* output, bool* failed) {
   std::vector<QvbDatavar> values(static_cast<size_t>(reader->getOutputCount()));
-  const ReadOffsetProbe probe(options.dataFile);
   // The bar shares standard error with nothing: not with the lines of --trace.
   const bool showProgress = !options.quiet && !options.trace && isatty(STDERR_FILENO);
   ProgressMeter meter(stderr, showProgress, reader->getDataFileSize());
-  long long written = 0;
+  int64_t written = 0;
   while ((options.limit < 0 || written < options.limit) && reader->readNextRecord(*failed)) {
     for (size_t i = 0; i < values.size(); ++i) {
       values[i] = reader->getOutputValue(static_cast<int>(i));
     }
     writer->write(values);
     if (output->failed()) break;
-    meter.update(probe.offset(), ++written);
+    meter.update(reader->getInputPosition(), ++written);
   }
   meter.finish();
-  return written;
 }
 
 // Copies the records to the output; returns the exit status. After a failure the
-// records before it are written out and put in place before the failed one is
-// looked for; when writing fails, nothing is put in place. An empty data file gets
-// the header alone.
-int copyRecords(const ReadOptions& options, CCBReader* reader, bool empty, OutputFile* output) {
+// records before it are written out and put in place; when writing fails, nothing
+// is put in place. An empty data file gets the header alone.
+int copyRecords(const ReadOptions& options, CCBRecordReader* reader, bool empty,
+                OutputFile* output) {
   std::unique_ptr<RecordWriter> writer =
       createRecordWriter(options.format, options.typed, output->get());
   writer->begin(describeColumns(reader));
   bool failed = false;
-  const long long written =
-      empty ? 0 : writeRecords(options, reader, writer.get(), output, &failed);
+  if (!empty) writeRecords(options, reader, writer.get(), output, &failed);
   std::string error;
   if (!output->commit(&error)) {
     return error.empty() ? EXIT_FAILED : reportFailure(READ_HELP.name, error);
   }
-  if (failed) {
-    const std::string reason = messageText(reader->getErrorMessage());
-    return reportFailure(READ_HELP.name,
-                         failureMessage(options, reader->getMaxRecordLength(), written, reason));
-  }
+  if (failed) return reportFailure(READ_HELP.name, failureMessage(options, reader));
   return EXIT_OK;
 }
 
@@ -128,10 +126,7 @@ int runRead(const std::vector<std::string>& args) {
   CommandLine line(defs, count);
   std::string error;
   if (!line.parse(args, &error)) return reportUsageError(READ_HELP.name, error);
-  if (line.has("help")) {
-    printHelp(READ_HELP, line);
-    return finishStandardOutput(READ_HELP.name, EXIT_OK);
-  }
+  if (line.has("help")) return printHelp(READ_HELP, line);
   ReadOptions options;
   // A clause text the reader refuses is a wrong option value too.
   if (!parseReadOptions(line, &options, &error) || createReader(options, &error) == nullptr) {
@@ -139,7 +134,7 @@ int runRead(const std::vector<std::string>& args) {
   }
   TraceCallback trace;
   bool empty = false;
-  ReaderPtr reader = openReader(options, options.trace ? &trace : nullptr, &empty, &error);
+  RecordReaderPtr reader = openReader(options, options.trace ? &trace : nullptr, &empty, &error);
   if (reader == nullptr) return reportFailure(READ_HELP.name, error);
   // Only now that the layouts and the data file are open is anything written.
   OutputFile output(options.output);

@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "output_file.h"
@@ -18,11 +18,12 @@ const OptionDef READ_OPTIONS[] = {
      "where the record identifier is, e.g.\n'0:PIC X(2)' (needed with several layouts)"},
     {"active", 0, ARGUMENT_REQUIRED, "ID",
      "write the records of this layout (default: the\nfirst layout given)"},
-    {"fixed", 0, ARGUMENT_NUMBER, "LENGTH",
-     "fixed-length records of LENGTH bytes (default:\nthe longest layout); without it a record "
-     "ends\n"
-     "where its layout ends"},
-    {"skip", 0, ARGUMENT_REQUIRED, "BYTES", "bytes of file header before the first record"},
+    RECORD_FORMAT_OPTION,
+    RECORD_LENGTH_OPTION,
+    FIXED_OPTION,
+    RDW_LITTLE_ENDIAN_OPTION,
+    RDW_EXCLUDES_HEADER_OPTION,
+    SKIP_OPTION,
     {"ebcdic", 0, ARGUMENT_NONE, "",
      "display text is EBCDIC (code page 037); without\nit bytes are read as they stand"},
     {"format", 0, ARGUMENT_REQUIRED, "FORMAT", "csv (default), jsonl or table"},
@@ -120,26 +121,12 @@ bool readIdentifier(const CommandLine& line, ReadOptions* options, std::string* 
   return true;
 }
 
-// The reader takes lengths and positions as int: a larger number cannot be passed on.
-bool readNumber(const CommandLine& line, const char* name, int* number, std::string* error) {
-  const std::string text = line.value(name);
-  if (!line.has(name) || parseCount(text, number)) return true;
-  *error = std::string("invalid --") + name + " '" + text + "': " +
-           (allDigits(text) ? "the value is too large (at most " + std::to_string(INT_MAX) + ")"
-                            : std::string("expected a whole number of at least 0"));
-  return false;
-}
-
 bool readRecordShape(const CommandLine& line, ReadOptions* options, std::string* error) {
-  // --fixed alone: the length of the longest layout.
-  options->fixedLength = line.has("fixed");
-  if (!line.value("fixed").empty() && !readNumber(line, "fixed", &options->recordLength, error)) {
+  if (!parseRecordFormatOptions(line, &options->records, error)) return false;
+  if (line.has("limit") &&
+      !parseNumber("limit", line.value("limit"), 0, INT64_MAX, &options->limit, error)) {
     return false;
   }
-  if (!readNumber(line, "skip", &options->skip, error)) return false;
-  int limit = 0;
-  if (!readNumber(line, "limit", &limit, error)) return false;
-  if (line.has("limit")) options->limit = limit;
   options->ebcdic = line.has("ebcdic");
   return true;
 }
@@ -199,4 +186,11 @@ bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string
   return readLayouts(line, options, error) && readIdentifier(line, options, error) &&
          readRecordShape(line, options, error) && readOutput(line, options, error) &&
          checkOutput(*options, error);
+}
+
+CCBReadOptions readerOptions(const ReadOptions& options) {
+  CCBReadOptions readOptions;
+  applyRecordFormatOptions(options.records, &readOptions);
+  readOptions.setEbcdic(options.ebcdic);
+  return readOptions;
 }

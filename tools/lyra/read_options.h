@@ -5,11 +5,13 @@
 #ifndef LYRA_TOOLS_READ_OPTIONS_H_
 #define LYRA_TOOLS_READ_OPTIONS_H_
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "command_line.h"
 #include "layout_source.h"
+#include "record_format_options.h"
 #include "record_writer.h"
 
 struct ReadOptions {
@@ -17,14 +19,12 @@ struct ReadOptions {
   size_t activeLayout = 0;            // index in layouts of the records to write
   int idOffset = 0;                   // the identifier field, with several layouts
   std::string idClauses;
-  bool fixedLength = false;
-  int recordLength = 0;  // with fixedLength; 0: the longest layout
-  int skip = 0;          // bytes before the first record
+  RecordFormatOptions records;  // how the data file frames its records
   bool ebcdic = false;
   OutputFormat format = FORMAT_CSV;
   bool typed = false;
-  long long limit = -1;  // -1: every record
-  std::string output;    // empty: standard output
+  int64_t limit = -1;  // -1: every record
+  std::string output;  // empty: standard output
   bool trace = false;
   bool quiet = false;
   std::string dataFile;
@@ -34,5 +34,8 @@ struct ReadOptions {
 const OptionDef* readOptionDefs(int* count);
 
 bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string* error);
+
+// The options of the record reader for the data file.
+CCBReadOptions readerOptions(const ReadOptions& options);
 
 #endif  // LYRA_TOOLS_READ_OPTIONS_H_

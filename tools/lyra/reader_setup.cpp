@@ -16,19 +16,20 @@ bool checkDataLength(const ReadOptions& options, bool* empty, std::string* error
   struct stat info;
   *empty = false;
   if (stat(options.dataFile.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return true;
-  if (info.st_size < options.skip) {
+  const int64_t skip = options.records.skip;
+  if (info.st_size < skip) {
     *error = options.dataFile + ": the file is " + std::to_string(info.st_size) +
-             " bytes long, shorter than --skip " + std::to_string(options.skip);
+             " bytes long, shorter than --skip " + std::to_string(skip);
     return false;
   }
-  *empty = info.st_size == options.skip;
+  *empty = info.st_size == skip;
   return true;
 }
 
 }  // namespace
 
-ReaderPtr createReader(const ReadOptions& options, std::string* error) {
-  ReaderPtr reader(createCCBReader());
+RecordReaderPtr createReader(const ReadOptions& options, std::string* error) {
+  RecordReaderPtr reader(createCCBRecordReader());
   if (reader == nullptr) {
     *error = "cannot create a record reader";
     return nullptr;
@@ -41,19 +42,9 @@ ReaderPtr createReader(const ReadOptions& options, std::string* error) {
   return reader;
 }
 
-bool openDataFile(CCBReader* reader, const ReadOptions& options, int recordLength,
-                  std::string* error) {
-  if (reader->openDataFile(options.dataFile.c_str(), options.skip, options.fixedLength,
-                           !options.ebcdic, recordLength)) {
-    return true;
-  }
-  *error = options.dataFile + ": " + messageText(reader->getErrorMessage());
-  return false;
-}
-
-ReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback, bool* empty,
-                     std::string* error) {
-  ReaderPtr reader = createReader(options, error);
+RecordReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback, bool* empty,
+                           std::string* error) {
+  RecordReaderPtr reader = createReader(options, error);
   if (reader == nullptr) return nullptr;
   for (size_t i = 0; i < options.layouts.size(); ++i) {
     const bool active = i == options.activeLayout;
@@ -65,8 +56,9 @@ ReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback, bo
       return nullptr;
     }
   }
-  if (!checkDataLength(options, empty, error) ||
-      !openDataFile(reader.get(), options, options.recordLength, error)) {
+  if (!checkDataLength(options, empty, error)) return nullptr;
+  if (!reader->openData(options.dataFile.c_str(), readerOptions(options))) {
+    *error = options.dataFile + ": " + messageText(reader->getErrorMessage());
     return nullptr;
   }
   return reader;
