@@ -307,16 +307,39 @@ TEST(CliTest, ReadStopsAtTheFirstBadRecord) {
   }
 }
 
+// `lyra read` with the options that read a framed file and more; "-" for the data
+// file reads it from a pipe.
+Result readFramed(const FramedFile& file, const std::vector<std::string>& more,
+                  const std::string& data) {
+  std::vector<std::string> args{"read", "--format", "jsonl"};
+  args.insert(args.end(), file.options.begin(), file.options.end());
+  args.insert(args.end(), more.begin(), more.end());
+  args.push_back(data);
+  if (data != "-") return lyra(args);
+  return runCommand("{ cat '" + file.path + "' | " + lyraCommand(args) + "; }");
+}
+
+// The split points the generator placed in a framed file: offset and record number,
+// from the split point column of <file>.offsets.
+std::vector<std::pair<std::string, std::string>> splitPoints(const FramedFile& file) {
+  std::vector<std::pair<std::string, std::string>> points;
+  for (const std::string& line : lines(readFile(file.path + ".offsets"))) {
+    std::istringstream fields(line);
+    std::string number, offset, length, end, split;
+    fields >> number >> offset >> length >> end >> split;
+    if (number != "#" && split != "-") points.emplace_back(split, number);
+  }
+  return points;
+}
+
 // The real descriptor-word, block and text-line files, each read whole with the
-// options framed.tsv names: every record, in file order, with the values the writing
-// program printed (fields a shorter record leaves out are null, so not compared).
+// options framed.tsv names, from the file and from a pipe: every record, in file
+// order, with the values the writing program printed (fields a shorter record leaves
+// out are null, so not compared).
 TEST(CliTest, FramedFilesReadWhole) {
   for (const FramedFile& file : framedFiles()) {
     SCOPED_TRACE(file.name);
-    std::vector<std::string> args{"read", "--format", "jsonl"};
-    args.insert(args.end(), file.options.begin(), file.options.end());
-    args.push_back(file.path);
-    const Result run = lyra(args);
+    const Result run = readFramed(file, {}, file.path);
     EXPECT_EQ(0, run.status) << run.err;
     EXPECT_EQ("", run.err);
     const std::map<int, Record> expected = readExpected(file.name);
@@ -326,6 +349,37 @@ TEST(CliTest, FramedFilesReadWhole) {
       const Record& want = expected.at(static_cast<int>(i) + 1);
       EXPECT_EQ(want, normalised(jsonColumns(records[i]), want)) << "record " << i + 1;
     }
+    const Result piped = readFramed(file, {}, "-");
+    EXPECT_EQ(0, piped.status) << piped.err;
+    EXPECT_EQ(run.out, piped.out);
+  }
+}
+
+// Cut at any split point the generator placed, the range up to it and the range
+// from it (with the number of its record) give every record once; so do the ranges
+// between consecutive split points.
+TEST(CliTest, FramedFilesReadInRanges) {
+  for (const FramedFile& file : framedFiles()) {
+    SCOPED_TRACE(file.name);
+    const std::string whole = readFramed(file, {}, file.path).out;
+    ASSERT_FALSE(whole.empty());
+    const std::vector<std::pair<std::string, std::string>> points = splitPoints(file);
+    ASSERT_LT(2u, points.size());
+    std::string joined;
+    for (size_t i = 0; i < points.size(); ++i) {
+      const std::string& point = points[i].first;
+      const std::string& number = points[i].second;
+      SCOPED_TRACE(point);
+      const Result before = readFramed(file, {"--range", ":" + point}, file.path);
+      const Result after =
+          readFramed(file, {"--range", point + ":", "--first-record", number}, file.path);
+      EXPECT_EQ(0, before.status + after.status) << before.err << after.err;
+      EXPECT_EQ(whole, before.out + after.out);
+      const std::string end = i + 1 < points.size() ? points[i + 1].first : "";
+      joined +=
+          readFramed(file, {"--range", point + ":" + end, "--first-record", number}, file.path).out;
+    }
+    EXPECT_EQ(whole, joined);
   }
 }
 
@@ -373,6 +427,46 @@ TEST(CliTest, RecordFormatsFrameRecords) {
     EXPECT_EQ(0, run.status);
     EXPECT_EQ("", run.err);
     EXPECT_EQ(c.want, run.out);
+  }
+}
+
+// "-" reads standard input: here a pipe, whose header --skip reads through. Messages
+// name it "standard input". It is no file that -o could overwrite, even with a file
+// named "-" in the folder.
+TEST(CliTest, StandardInputIsReadThroughAPipe) {
+  const struct {
+    std::string data;
+    std::vector<std::string> options;
+    int status;
+    std::string out;
+    std::string err;
+  } cases[] = {
+      {"AB123CD456", {}, 0, "A,B\r\nAB,123\r\nCD,456\r\n", ""},
+      {"HDRAB123CD456", {"--fixed", "--skip", "3"}, 0, "A,B\r\nAB,123\r\nCD,456\r\n", ""},
+      {"", {"--record-format", "rdw"}, 0, "A,B\r\n", ""},
+      {"AB123\nCD4567\n",
+       {"--record-format", "lines"},
+       1,
+       "A,B\r\nAB,123\r\n",
+       "lyra read: standard input: record 2 at byte offset 6: Line of 6 bytes is longer than its "
+       "layout, which reads 5\n"},
+      {"AB123", {"-o", "./-"}, 0, "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.data);
+    TempDir dir;
+    dir.write("rec.cbl", "       01  R.\n        05 A PIC X(2).\n        05 B PIC 9(3).\n");
+    dir.write("data", c.data);
+    dir.write("-", "OLD\n");
+    std::vector<std::string> args{"read", "-c", "rec.cbl"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back("-");
+    const Result run =
+        runCommand("{ cd '" + dir.path(".") + "' && cat data | " + lyraCommand(args) + "; }");
+    EXPECT_EQ(c.status, run.status);
+    EXPECT_EQ(c.out, run.out);
+    EXPECT_EQ(c.err, run.err);
+    EXPECT_EQ(c.out.empty() ? "A,B\r\nAB,123\r\n" : "OLD\n", readFile(dir.path("-")));
   }
 }
 
@@ -474,6 +568,44 @@ TEST(CliTest, ExitStatusAndFirstLine) {
       {{"read", "-c", header, "--rdw-little-endian", data},
        2,
        "lyra read: --rdw-little-endian goes with --record-format rdw or vb only"},
+      {{"read", "-c", header, "--fixed", "--range", "100", data},
+       2,
+       "lyra read: invalid --range '100': expected START:END, byte offsets in the file, either "
+       "of which may be empty"},
+      {{"read", "-c", header, "--fixed", "--range", "1x:", data},
+       2,
+       "lyra read: invalid --range '1x:': expected START:END, byte offsets in the file, either "
+       "of which may be empty"},
+      {{"read", "-c", header, "--fixed", "--range", "200:100", data},
+       2,
+       "lyra read: invalid --range '200:100': its end comes before its start"},
+      {{"read", "-c", header, "--range", "0:100", data},
+       2,
+       "lyra read: --range does not go with --record-format layout: only a read from the "
+       "start finds where its records end"},
+      {{"read", "-c", header, "--fixed", "--range", "106:", "-"},
+       2,
+       "lyra read: --range needs a data file: standard input cannot seek"},
+      {{"read", "-c", header, "--record-format", "rdw", "--first-record", "2", data},
+       2,
+       "lyra read: --first-record goes with --range START:END, a range with a start"},
+      {{"read", "-c", header, "--record-format", "rdw", "--range", ":100", "--first-record", "2",
+        data},
+       2,
+       "lyra read: --first-record goes with --range START:END, a range with a start"},
+      {{"read", "-c", header, "--record-format", "rdw", "--range", "9:", "--first-record", "0",
+        data},
+       2,
+       "lyra read: invalid --first-record '0': expected a whole number of at least 1"},
+      {{"read", "-c", header, "--fixed", "--range", "106:", "--first-record", "2", data},
+       2,
+       "lyra read: --first-record does not go with --record-format fixed: the offset of a fixed "
+       "record gives its number"},
+      {{"read", "-c", header, "--record-format", "vb", "--range", "106:", data},
+       1,
+       "lyra read: " + data +
+           ": A range of rdw or vb records must start at a split point: give the record number "
+           "that the split scan gives for it"},
       {{"columns", missing},
        1,
        "lyra columns: cannot open '" + missing + "': No such file or directory"},

@@ -29,6 +29,15 @@ const CommandHelp READ_HELP = {
     "Fields past the end of a shorter rdw or vb record are null; a shorter line reads\n"
     "as if padded with blanks.\n"
     "\n"
+    "A DATAFILE of - is standard input, read strictly forward: no --range.\n"
+    "\n"
+    "Ranges (--range START:END): the records that start at a byte offset from START\n"
+    "up to END are read, so ranges that meet give every record once. Ranges of fixed\n"
+    "records and lines may start at any byte; ranges of rdw and vb records start at\n"
+    "a split point that 'lyra splits' prints, with --first-record set to the record\n"
+    "number it prints beside it. A lines range that starts past --skip without\n"
+    "--first-record does not know its record numbers.\n"
+    "\n"
     "With several layouts, each given as FILE=ID, the identifier field (--id-field)\n"
     "tells the layout of each record: its trimmed text is compared with the IDs,\n"
     "letter case ignored. Only the records of the active layout are written.\n"
@@ -75,7 +84,7 @@ std::vector<OutputColumn> describeColumns(CCBReader* reader) {
 std::string failureMessage(const ReadOptions& options, CCBRecordReader* reader) {
   const int64_t number = reader->getRecordNumber();
   const std::string reason = messageText(reader->getErrorMessage());
-  return options.dataFile + ": record " + (number >= 0 ? std::to_string(number) + " " : "") +
+  return dataFileName(options) + ": record " + (number >= 0 ? std::to_string(number) + " " : "") +
          "at byte offset " + std::to_string(reader->getRecordOffset()) + ": " + reason;
 }
 
@@ -102,14 +111,13 @@ void writeRecords(const ReadOptions& options, CCBRecordReader* reader, RecordWri
 
 // Copies the records to the output; returns the exit status. After a failure the
 // records before it are written out and put in place; when writing fails, nothing
-// is put in place. An empty data file gets the header alone.
-int copyRecords(const ReadOptions& options, CCBRecordReader* reader, bool empty,
-                OutputFile* output) {
+// is put in place. A data file without records gets the header alone.
+int copyRecords(const ReadOptions& options, CCBRecordReader* reader, OutputFile* output) {
   std::unique_ptr<RecordWriter> writer =
       createRecordWriter(options.format, options.typed, output->get());
   writer->begin(describeColumns(reader));
   bool failed = false;
-  if (!empty) writeRecords(options, reader, writer.get(), output, &failed);
+  writeRecords(options, reader, writer.get(), output, &failed);
   std::string error;
   if (!output->commit(&error)) {
     return error.empty() ? EXIT_FAILED : reportFailure(READ_HELP.name, error);
@@ -133,11 +141,10 @@ int runRead(const std::vector<std::string>& args) {
     return reportUsageError(READ_HELP.name, error);
   }
   TraceCallback trace;
-  bool empty = false;
-  RecordReaderPtr reader = openReader(options, options.trace ? &trace : nullptr, &empty, &error);
+  RecordReaderPtr reader = openReader(options, options.trace ? &trace : nullptr, &error);
   if (reader == nullptr) return reportFailure(READ_HELP.name, error);
   // Only now that the layouts and the data file are open is anything written.
   OutputFile output(options.output);
   if (!output.open(&error)) return reportFailure(READ_HELP.name, error);
-  return copyRecords(options, reader.get(), empty, &output);
+  return copyRecords(options, reader.get(), &output);
 }

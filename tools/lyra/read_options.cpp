@@ -24,6 +24,11 @@ const OptionDef READ_OPTIONS[] = {
     RDW_LITTLE_ENDIAN_OPTION,
     RDW_EXCLUDES_HEADER_OPTION,
     SKIP_OPTION,
+    {"range", 0, ARGUMENT_REQUIRED, "START:END",
+     "read the records that start at a byte offset\nfrom START up to END (either may be empty);\n"
+     "rdw and vb ranges start at a split point\n(lyra splits)"},
+    {"first-record", 0, ARGUMENT_REQUIRED, "N",
+     "the number of the record at the start of\n--range, as lyra splits prints it"},
     {"ebcdic", 0, ARGUMENT_NONE, "",
      "display text is EBCDIC (code page 037); without\nit bytes are read as they stand"},
     {"format", 0, ARGUMENT_REQUIRED, "FORMAT", "csv (default), jsonl or table"},
@@ -131,6 +136,52 @@ bool readRecordShape(const CommandLine& line, ReadOptions* options, std::string*
   return true;
 }
 
+// START:END, either side empty for the skip and the end of the file.
+bool readRange(const CommandLine& line, ReadOptions* options, std::string* error) {
+  const std::string range = line.value("range");
+  const size_t colon = range.find(':');
+  const std::string start = range.substr(0, colon);
+  const std::string end = colon == std::string::npos ? "" : range.substr(colon + 1);
+  if (colon == std::string::npos ||
+      (!start.empty() && !parseCount64(start, &options->rangeStart)) ||
+      (!end.empty() && !parseCount64(end, &options->rangeEnd))) {
+    *error = "invalid --range '" + range +
+             "': expected START:END, byte offsets in the file, either of which may be empty";
+    return false;
+  }
+  std::string problem;
+  if (options->rangeEnd >= 0 && options->rangeEnd < options->rangeStart) {
+    problem = "invalid --range '" + range + "': its end comes before its start";
+  } else if (options->records.format == CCB_RECORD_LAYOUT) {
+    problem =
+        "--range does not go with --record-format layout: only a read from the start "
+        "finds where its records end";
+  } else if (options->dataFile == STANDARD_INPUT) {
+    problem = "--range needs a data file: standard input cannot seek";
+  }
+  if (problem.empty()) return true;
+  *error = problem;
+  return false;
+}
+
+bool readFirstRecord(const CommandLine& line, ReadOptions* options, std::string* error) {
+  if (!parseNumber("first-record", line.value("first-record"), 1, INT64_MAX, &options->firstRecord,
+                   error)) {
+    return false;
+  }
+  const char* problem = nullptr;
+  if (options->rangeStart < 0) {
+    problem = "--first-record goes with --range START:END, a range with a start";
+  } else if (options->records.format == CCB_RECORD_FIXED) {
+    problem =
+        "--first-record does not go with --record-format fixed: the offset of a fixed record "
+        "gives its number";
+  }
+  if (problem == nullptr) return true;
+  *error = problem;
+  return false;
+}
+
 bool readOutput(const CommandLine& line, ReadOptions* options, std::string* error) {
   if (line.has("format")) {
     const std::string name = line.value("format");
@@ -158,8 +209,10 @@ bool readOutput(const CommandLine& line, ReadOptions* options, std::string* erro
 }
 
 // The output is emptied before the inputs are read, so it must be none of them.
+// Standard input is no file that output could replace.
 bool checkOutput(const ReadOptions& options, std::string* error) {
-  std::vector<std::string> inputs{options.dataFile};
+  std::vector<std::string> inputs;
+  if (options.dataFile != STANDARD_INPUT) inputs.push_back(options.dataFile);
   for (const LayoutSource& layout : options.layouts) inputs.push_back(layout.path);
   for (const std::string& input : inputs) {
     if (!options.output.empty() && isSameFile(options.output, input)) {
@@ -184,13 +237,21 @@ bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string
   }
   options->dataFile = line.positionals()[0];
   return readLayouts(line, options, error) && readIdentifier(line, options, error) &&
-         readRecordShape(line, options, error) && readOutput(line, options, error) &&
-         checkOutput(*options, error);
+         readRecordShape(line, options, error) &&
+         (!line.has("range") || readRange(line, options, error)) &&
+         (!line.has("first-record") || readFirstRecord(line, options, error)) &&
+         readOutput(line, options, error) && checkOutput(*options, error);
+}
+
+std::string dataFileName(const ReadOptions& options) {
+  return options.dataFile == STANDARD_INPUT ? "standard input" : options.dataFile;
 }
 
 CCBReadOptions readerOptions(const ReadOptions& options) {
   CCBReadOptions readOptions;
   applyRecordFormatOptions(options.records, &readOptions);
+  readOptions.setRange(options.rangeStart, options.rangeEnd);
+  readOptions.setFirstRecord(options.firstRecord);
   readOptions.setEbcdic(options.ebcdic);
   return readOptions;
 }

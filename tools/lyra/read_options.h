@@ -20,6 +20,9 @@ struct ReadOptions {
   int idOffset = 0;                   // the identifier field, with several layouts
   std::string idClauses;
   RecordFormatOptions records;  // how the data file frames its records
+  int64_t rangeStart = -1;      // the first byte of the records read; -1: the skip
+  int64_t rangeEnd = -1;        // just past the last record's first byte; -1: the end
+  int64_t firstRecord = -1;     // the number of the record at rangeStart; -1: unknown
   bool ebcdic = false;
   OutputFormat format = FORMAT_CSV;
   bool typed = false;
@@ -27,8 +30,13 @@ struct ReadOptions {
   std::string output;  // empty: standard output
   bool trace = false;
   bool quiet = false;
-  std::string dataFile;
+  std::string dataFile;  // STANDARD_INPUT for standard input
 };
+
+const char STANDARD_INPUT[] = "-";
+
+// The data file as messages name it.
+std::string dataFileName(const ReadOptions& options);
 
 // The options `lyra read` accepts, for CommandLine.
 const OptionDef* readOptionDefs(int* count);

@@ -1,6 +1,7 @@
 #include "reader_setup.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -11,18 +12,20 @@ bool hasFields(CCBReader* reader, int layout, bool active) {
 }
 
 // A regular data file shorter than --skip is damaged; one that holds nothing after
-// it holds no records. Other kinds of file are left to the reader.
-bool checkDataLength(const ReadOptions& options, bool* empty, std::string* error) {
+// it holds no records. Other kinds of file, and standard input, are left to the
+// reader.
+bool checkDataLength(const ReadOptions& options, std::string* error) {
   struct stat info;
-  *empty = false;
-  if (stat(options.dataFile.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return true;
+  if (options.dataFile == STANDARD_INPUT || stat(options.dataFile.c_str(), &info) != 0 ||
+      !S_ISREG(info.st_mode)) {
+    return true;
+  }
   const int64_t skip = options.records.skip;
   if (info.st_size < skip) {
     *error = options.dataFile + ": the file is " + std::to_string(info.st_size) +
              " bytes long, shorter than --skip " + std::to_string(skip);
     return false;
   }
-  *empty = info.st_size == skip;
   return true;
 }
 
@@ -42,7 +45,7 @@ RecordReaderPtr createReader(const ReadOptions& options, std::string* error) {
   return reader;
 }
 
-RecordReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback, bool* empty,
+RecordReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback,
                            std::string* error) {
   RecordReaderPtr reader = createReader(options, error);
   if (reader == nullptr) return nullptr;
@@ -56,9 +59,13 @@ RecordReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callba
       return nullptr;
     }
   }
-  if (!checkDataLength(options, empty, error)) return nullptr;
-  if (!reader->openData(options.dataFile.c_str(), readerOptions(options))) {
-    *error = options.dataFile + ": " + messageText(reader->getErrorMessage());
+  if (!checkDataLength(options, error)) return nullptr;
+  const CCBReadOptions readOptions = readerOptions(options);
+  const bool opened = options.dataFile == STANDARD_INPUT
+                          ? reader->openDataDescriptor(STDIN_FILENO, readOptions)
+                          : reader->openData(options.dataFile.c_str(), readOptions);
+  if (!opened) {
+    *error = dataFileName(options) + ": " + messageText(reader->getErrorMessage());
     return nullptr;
   }
   return reader;

@@ -14,9 +14,9 @@
 RecordReaderPtr createReader(const ReadOptions& options, std::string* error);
 
 // A reader with every layout of the options (the active one made active), the
-// debug callback (may be null) and the data file open. *empty tells whether a
-// regular data file holds nothing after --skip; one shorter than --skip is refused.
-RecordReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback, bool* empty,
+// debug callback (may be null) and the data file (or standard input) open. A
+// regular data file shorter than --skip is refused.
+RecordReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback,
                            std::string* error);
 
 #endif  // LYRA_TOOLS_READER_SETUP_H_
