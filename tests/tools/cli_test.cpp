@@ -319,67 +319,120 @@ Result readFramed(const FramedFile& file, const std::vector<std::string>& more,
   return runCommand("{ cat '" + file.path + "' | " + lyraCommand(args) + "; }");
 }
 
-// The split points the generator placed in a framed file: offset and record number,
-// from the split point column of <file>.offsets.
-std::vector<std::pair<std::string, std::string>> splitPoints(const FramedFile& file) {
-  std::vector<std::pair<std::string, std::string>> points;
+// What the generator placed in a framed file, one row of <file>.offsets per record:
+// number, offset, length, end, split point ("-": none).
+std::vector<std::vector<std::string>> placedRecords(const FramedFile& file) {
+  std::vector<std::vector<std::string>> rows;
   for (const std::string& line : lines(readFile(file.path + ".offsets"))) {
-    std::istringstream fields(line);
-    std::string number, offset, length, end, split;
-    fields >> number >> offset >> length >> end >> split;
-    if (number != "#" && split != "-") points.emplace_back(split, number);
+    std::istringstream in(line);
+    std::vector<std::string> fields;
+    for (std::string field; in >> field;) fields.push_back(field);
+    if (fields.size() == 5 && fields[0] != "#") rows.push_back(fields);
   }
-  return points;
+  return rows;
 }
 
 // The real descriptor-word, block and text-line files, each read whole with the
 // options framed.tsv names, from the file and from a pipe: every record, in file
-// order, with the values the writing program printed (fields a shorter record leaves
-// out are null, so not compared).
+// order, at its number and offset, with the values the writing program printed
+// (fields a shorter record leaves out are null, so not compared).
 TEST(CliTest, FramedFilesReadWhole) {
   for (const FramedFile& file : framedFiles()) {
     SCOPED_TRACE(file.name);
-    const Result run = readFramed(file, {}, file.path);
+    const Result run = readFramed(file, {"--with-position"}, file.path);
     EXPECT_EQ(0, run.status) << run.err;
     EXPECT_EQ("", run.err);
     const std::map<int, Record> expected = readExpected(file.name);
+    const std::vector<std::vector<std::string>> placed = placedRecords(file);
     const std::vector<std::string> records = lines(run.out);
     ASSERT_EQ(expected.size(), records.size());
+    ASSERT_EQ(placed.size(), records.size());
     for (size_t i = 0; i < records.size(); ++i) {
-      const Record& want = expected.at(static_cast<int>(i) + 1);
-      EXPECT_EQ(want, normalised(jsonColumns(records[i]), want)) << "record " << i + 1;
+      SCOPED_TRACE(records[i]);
+      Record want = expected.at(static_cast<int>(i) + 1);
+      want.insert(want.begin(), {{"_record", placed[i][0]}, {"_offset", placed[i][1]}});
+      EXPECT_EQ(want, normalised(jsonColumns(records[i]), want));
     }
-    const Result piped = readFramed(file, {}, "-");
+    const Result piped = readFramed(file, {"--with-position"}, "-");
     EXPECT_EQ(0, piped.status) << piped.err;
     EXPECT_EQ(run.out, piped.out);
   }
 }
 
 // Cut at any split point the generator placed, the range up to it and the range
-// from it (with the number of its record) give every record once; so do the ranges
-// between consecutive split points.
+// from it (with the number of its record) give every record once, at its number;
+// so do the ranges between consecutive split points.
 TEST(CliTest, FramedFilesReadInRanges) {
   for (const FramedFile& file : framedFiles()) {
     SCOPED_TRACE(file.name);
-    const std::string whole = readFramed(file, {}, file.path).out;
+    const std::string whole = readFramed(file, {"--with-position"}, file.path).out;
     ASSERT_FALSE(whole.empty());
-    const std::vector<std::pair<std::string, std::string>> points = splitPoints(file);
+    std::vector<std::pair<std::string, std::string>> points;  // offset, record number
+    for (const std::vector<std::string>& record : placedRecords(file)) {
+      if (record[4] != "-") points.emplace_back(record[4], record[0]);
+    }
     ASSERT_LT(2u, points.size());
     std::string joined;
     for (size_t i = 0; i < points.size(); ++i) {
       const std::string& point = points[i].first;
       const std::string& number = points[i].second;
       SCOPED_TRACE(point);
-      const Result before = readFramed(file, {"--range", ":" + point}, file.path);
-      const Result after =
-          readFramed(file, {"--range", point + ":", "--first-record", number}, file.path);
+      const Result before =
+          readFramed(file, {"--with-position", "--range", ":" + point}, file.path);
+      const Result after = readFramed(
+          file, {"--with-position", "--range", point + ":", "--first-record", number}, file.path);
       EXPECT_EQ(0, before.status + after.status) << before.err << after.err;
       EXPECT_EQ(whole, before.out + after.out);
       const std::string end = i + 1 < points.size() ? points[i + 1].first : "";
       joined +=
-          readFramed(file, {"--range", point + ":" + end, "--first-record", number}, file.path).out;
+          readFramed(file,
+                     {"--with-position", "--range", point + ":" + end, "--first-record", number},
+                     file.path)
+              .out;
     }
     EXPECT_EQ(whole, joined);
+  }
+}
+
+// --with-position puts the record's number and byte offset first, numbers in JSON
+// lines, typed or not; a lines range that starts past the skip without
+// --first-record knows no numbers: empty in csv, null in JSON lines.
+TEST(CliTest, WithPositionInEveryFormat) {
+  const struct {
+    std::vector<std::string> options;
+    std::string want;
+  } cases[] = {
+      {{"--fixed"}, "_record,_offset,A,B\r\n1,0,AB,123\r\n2,5,CD,456\r\n"},
+      {{"--format", "jsonl"},
+       "{\"_record\":1,\"_offset\":0,\"A\":\"AB\",\"B\":\"123\"}\n"
+       "{\"_record\":2,\"_offset\":5,\"A\":\"CD\",\"B\":\"456\"}\n"},
+      {{"--format", "jsonl", "--typed", "--skip", "5"},
+       "{\"_record\":1,\"_offset\":5,\"A\":\"CD\",\"B\":456}\n"},
+      {{"--format", "table"},
+       "_record  _offset  A          B\n"
+       "-------  -------  -----  -----\n"
+       "      1        0  AB       123\n"
+       "      2        5  CD       456\n"},
+      {{"--fixed", "--range", "3:"}, "_record,_offset,A,B\r\n2,5,CD,456\r\n"},
+      {{"--record-format", "lines", "--range", "3:"}, "_record,_offset,A,B\r\n,5,CD,456\r\n"},
+      {{"--record-format", "lines", "--range", "3:", "--format", "jsonl"},
+       "{\"_record\":null,\"_offset\":5,\"A\":\"CD\",\"B\":\"456\"}\n"},
+      {{"--record-format", "lines", "--range", "3:", "--first-record", "2"},
+       "_record,_offset,A,B\r\n2,5,CD,456\r\n"},
+  };
+  TempDir dir;
+  const std::string copybook =
+      dir.write("rec.cbl", "       01  R.\n        05 A PIC X(2).\n        05 B PIC 9(3).\n");
+  for (const auto& c : cases) {
+    const bool lines = std::find(c.options.begin(), c.options.end(), "lines") != c.options.end();
+    std::vector<std::string> args{"read", "-c", copybook, "--with-position"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back(dir.write("data", lines ? "AB12\nCD456\n" : "AB123CD456"));
+    SCOPED_TRACE(commandLine("lyra", args));
+    const Result run = lyra(args);
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(c.want, run.out);
   }
 }
 

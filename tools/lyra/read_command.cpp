@@ -67,16 +67,46 @@ const CommandHelp READ_HELP = {
     "Exit status: 0 on success, 1 on a data or layout error, 2 on a usage error.\n",
 };
 
-std::vector<OutputColumn> describeColumns(CCBReader* reader) {
+const char* const POSITION_COLUMNS[] = {
+    "_record",  // the record's number in the file, from 1; null where unknown
+    "_offset",  // the byte offset of its first byte in the file
+};
+const size_t POSITION_COUNT = sizeof POSITION_COLUMNS / sizeof POSITION_COLUMNS[0];
+
+// The columns of the active layout, after the position columns with --with-position.
+std::vector<OutputColumn> describeColumns(const ReadOptions& options, CCBRecordReader* reader) {
   std::vector<OutputColumn> columns;
+  // Neither a record number nor an offset has more digits than the file's size.
+  const int digits = static_cast<int>(std::to_string(reader->getDataFileSize()).size());
+  for (size_t i = 0; options.withPosition && i < POSITION_COUNT; ++i) {
+    columns.push_back({POSITION_COLUMNS[i], QVB_TYPE_INTEGER, digits, true});
+  }
   for (int i = 0; i < reader->getOutputCount(); ++i) {
     QvbString name;
-    OutputColumn column{std::string(), QVB_TYPE_STRING, 0};
+    OutputColumn column{std::string(), QVB_TYPE_STRING, 0, false};
     reader->getOutputInfo(i, name, column.type, column.length);
     column.name = name.str();
     columns.push_back(column);
   }
   return columns;
+}
+
+QvbDatavar numberValue(int64_t number) {
+  QvbDatavar value;
+  value.assign(QvbString(std::to_string(number).c_str()));
+  return value;
+}
+
+// The values of the record just read, in the order of describeColumns.
+void recordValues(const ReadOptions& options, CCBRecordReader* reader,
+                  std::vector<QvbDatavar>* values) {
+  size_t at = 0;
+  if (options.withPosition) {
+    const int64_t number = reader->getRecordNumber();
+    (*values)[at++] = number >= 0 ? numberValue(number) : QvbDatavar();
+    (*values)[at++] = numberValue(reader->getRecordOffset());
+  }
+  for (int i = 0; at < values->size(); ++i) (*values)[at++] = reader->getOutputValue(i);
 }
 
 // The message of a record that could not be read, with where the reader says it is:
@@ -93,15 +123,13 @@ std::string failureMessage(const ReadOptions& options, CCBRecordReader* reader) 
 // nothing more can reach the output.
 void writeRecords(const ReadOptions& options, CCBRecordReader* reader, RecordWriter* writer,
                   OutputFile* output, bool* failed) {
-  std::vector<QvbDatavar> values(static_cast<size_t>(reader->getOutputCount()));
+  std::vector<QvbDatavar> values(describeColumns(options, reader).size());
   // The bar shares standard error with nothing: not with the lines of --trace.
   const bool showProgress = !options.quiet && !options.trace && isatty(STDERR_FILENO);
   ProgressMeter meter(stderr, showProgress, reader->getDataFileSize());
   int64_t written = 0;
   while ((options.limit < 0 || written < options.limit) && reader->readNextRecord(*failed)) {
-    for (size_t i = 0; i < values.size(); ++i) {
-      values[i] = reader->getOutputValue(static_cast<int>(i));
-    }
+    recordValues(options, reader, &values);
     writer->write(values);
     if (output->failed()) break;
     meter.update(reader->getInputPosition(), ++written);
@@ -115,7 +143,7 @@ void writeRecords(const ReadOptions& options, CCBRecordReader* reader, RecordWri
 int copyRecords(const ReadOptions& options, CCBRecordReader* reader, OutputFile* output) {
   std::unique_ptr<RecordWriter> writer =
       createRecordWriter(options.format, options.typed, output->get());
-  writer->begin(describeColumns(reader));
+  writer->begin(describeColumns(options, reader));
   bool failed = false;
   writeRecords(options, reader, writer.get(), output, &failed);
   std::string error;

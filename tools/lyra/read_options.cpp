@@ -33,6 +33,9 @@ const OptionDef READ_OPTIONS[] = {
      "display text is EBCDIC (code page 037); without\nit bytes are read as they stand"},
     {"format", 0, ARGUMENT_REQUIRED, "FORMAT", "csv (default), jsonl or table"},
     {"typed", 0, ARGUMENT_NONE, "", "jsonl: integer and real columns as JSON numbers"},
+    {"with-position", 0, ARGUMENT_NONE, "",
+     "two first columns: _record, the record's number\nin the file (null where unknown), and "
+     "_offset,\nthe byte offset where it starts; numbers in jsonl"},
     {"limit", 0, ARGUMENT_REQUIRED, "N", "stop after N records"},
     {"output", 'o', ARGUMENT_REQUIRED, "FILE",
      "write to FILE instead of standard output (not\nto an input)"},
@@ -202,6 +205,7 @@ bool readOutput(const CommandLine& line, ReadOptions* options, std::string* erro
     *error = "--typed applies to --format jsonl only";
     return false;
   }
+  options->withPosition = line.has("with-position");
   options->output = line.value("output");
   options->trace = line.has("trace");
   options->quiet = line.has("quiet");

@@ -26,8 +26,9 @@ struct ReadOptions {
   bool ebcdic = false;
   OutputFormat format = FORMAT_CSV;
   bool typed = false;
-  int64_t limit = -1;  // -1: every record
-  std::string output;  // empty: standard output
+  bool withPosition = false;  // each record's number and offset before its columns
+  int64_t limit = -1;         // -1: every record
+  std::string output;         // empty: standard output
   bool trace = false;
   bool quiet = false;
   std::string dataFile;  // STANDARD_INPUT for standard input
