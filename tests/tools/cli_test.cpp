@@ -483,6 +483,110 @@ TEST(CliTest, RecordFormatsFrameRecords) {
   }
 }
 
+// --max-errors passes over up to N bad records (all, with --rejects alone), each
+// framed by its format: a line longer than its layout, a descriptor word of zero
+// length, a fixed record cut short. --rejects keeps their bytes, line ends and
+// descriptor words included, and a JSON line about each. Any record passed over makes
+// the status 1, and the last message gives their count.
+TEST(CliTest, BadRecordsArePassedOverAndRejected) {
+  TempDir dir;
+  const std::string rec =
+      dir.write("rec.cbl", "       01  R.\n        05 A PIC X(2).\n        05 B PIC 9(3).\n");
+  const std::string text = dir.write("lines", "AB123\nAB1234\nCD456\nCD45678\nEF789\n");
+  const std::string longer = "Line of 6 bytes is longer than its layout, which reads 5";
+  const std::string longest = "Line of 7 bytes is longer than its layout, which reads 5";
+  const std::string all = "A,B\r\nAB,123\r\nCD,456\r\nEF,789\r\n";
+  const std::string first =
+      "{\"record\": 2, \"offset\": 6, \"length\": 7, \"reason\": \"" + longer + "\"}\n";
+  const std::string second =
+      "{\"record\": 4, \"offset\": 19, \"length\": 8, \"reason\": \"" + longest + "\"}\n";
+  const struct {
+    std::vector<std::string> options;
+    std::string data;
+    std::string out;
+    std::string err;
+    std::string rejects;  // bytes; "-": no rejects file
+    std::string notes;
+  } cases[] = {
+      {{"--record-format", "lines"},
+       text,
+       "A,B\r\nAB,123\r\n",
+       text + ": record 2 at byte offset 6: " + longer + "\n",
+       "-",
+       ""},
+      {{"--record-format", "lines", "--max-errors", "0"},
+       text,
+       "A,B\r\nAB,123\r\n",
+       text + ": record 2 at byte offset 6: " + longer + "\n",
+       "-",
+       ""},
+      {{"--record-format", "lines", "--max-errors", "1"},
+       text,
+       "A,B\r\nAB,123\r\nCD,456\r\n",
+       text + ": record 4 at byte offset 19: " + longest + "\nlyra read: 1 bad record skipped\n",
+       "-",
+       ""},
+      {{"--record-format", "lines", "--max-errors", "all"},
+       text,
+       all,
+       "2 bad records skipped\n",
+       "-",
+       ""},
+      {{"--record-format", "lines", "--rejects", dir.path("rejects")},
+       text,
+       all,
+       "2 bad records skipped\n",
+       "AB1234\nCD45678\n",
+       first + second},
+      {{"--record-format", "lines", "--rejects", dir.path("rejects"), "--max-errors", "1"},
+       text,
+       "A,B\r\nAB,123\r\nCD,456\r\n",
+       text + ": record 4 at byte offset 19: " + longest + "\nlyra read: 1 bad record skipped\n",
+       "AB1234\n",
+       first},
+      {{"--record-format", "lines", "--rejects", dir.path("rejects"), "--range", "1:"},
+       text,
+       "A,B\r\nCD,456\r\nEF,789\r\n",
+       "2 bad records skipped\n",
+       "AB1234\nCD45678\n",
+       "{\"record\": null, \"offset\": 6, \"length\": 7, \"reason\": \"" + longer +
+           "\"}\n{\"record\": null, \"offset\": 19, \"length\": 8, \"reason\": \"" + longest +
+           "\"}\n"},
+      {{"--record-format", "rdw", "--rejects", dir.path("rejects")},
+       dir.write("rdw", rdw("AB123") + rdw("") + rdw("CD456") + rdw("EF789")),
+       all,
+       "1 bad record skipped\n",
+       std::string("\0\x04\0\0", 4),
+       "{\"record\": 2, \"offset\": 9, \"length\": 4, \"reason\": \"Record of zero "
+       "length\"}\n"},
+      {{"--fixed", "--rejects", dir.path("rejects")},
+       dir.write("fixed", "AB123CD456EF"),
+       "A,B\r\nAB,123\r\nCD,456\r\n",
+       "1 bad record skipped\n",
+       "EF",
+       "{\"record\": 3, \"offset\": 10, \"length\": 2, \"reason\": \"Record cut short: 2 of "
+       "5 bytes\"}\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"read", "-c", rec};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back(c.data);
+    SCOPED_TRACE(commandLine("lyra", args));
+    unlink(dir.path("rejects").c_str());
+    unlink(dir.path("rejects.jsonl").c_str());
+    const Result run = lyra(args);
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ(c.out, run.out);
+    EXPECT_EQ("lyra read: " + c.err, run.err);
+    if (c.rejects == "-") {
+      EXPECT_NE(0, access(dir.path("rejects").c_str(), F_OK));
+      continue;
+    }
+    EXPECT_EQ(c.rejects, readFile(dir.path("rejects")));
+    EXPECT_EQ(c.notes, readFile(dir.path("rejects.jsonl")));
+  }
+}
+
 // "-" reads standard input: here a pipe, whose header --skip reads through. Messages
 // name it "standard input". It is no file that -o could overwrite, even with a file
 // named "-" in the folder.
@@ -555,6 +659,7 @@ TEST(CliTest, ExitStatusAndFirstLine) {
   ASSERT_EQ(0, link(recData.c_str(), hard.c_str()));
   ASSERT_EQ(0, symlink(rec.c_str(), soft.c_str()));
   const std::string dotted = dir.path(".") + "/rec.dat";
+  const std::string notes = dir.write("notes.jsonl", "AB123CD456");
   const auto noFields = [](const char* command, const std::string& path) {
     return std::string("lyra ") + command + ": " + path + ": the layout has no fields";
   };
@@ -706,6 +811,32 @@ TEST(CliTest, ExitStatusAndFirstLine) {
       {{"read", "-x", noField, "-o", noField, recData}, 2, overwrites("read", noField, noField)},
       {{"read", "-c", rec, "-o", hard, recData}, 2, overwrites("read", hard, recData)},
       {{"read", "-c", rec, "-o", dotted, recData}, 2, overwrites("read", dotted, recData)},
+      {{"read", "-c", rec, "--fixed", "--rejects", recData, recData},
+       2,
+       "lyra read: --rejects '" + recData + "' would overwrite the input file '" + recData + "'"},
+      {{"read", "-c", rec, "--fixed", "--rejects", dir.path("notes"), notes},
+       2,
+       "lyra read: --rejects '" + notes + "' would overwrite the input file '" + notes + "'"},
+      {{"read", "-c", rec, "--fixed", "--rejects", out, "-o", out, recData},
+       2,
+       "lyra read: --rejects '" + out + "' and -o '" + out + "' name one file"},
+      {{"read", "-c", rec, "--fixed", "--rejects", out, "-o", out + ".jsonl", recData},
+       2,
+       "lyra read: --rejects '" + out + ".jsonl' and -o '" + out + ".jsonl' name one file"},
+      {{"read", "-c", rec, "--fixed", "--rejects=", recData},
+       2,
+       "lyra read: --rejects needs a file name"},
+      {{"read", "-c", rec, "--fixed", "--max-errors", "some", recData},
+       2,
+       "lyra read: invalid --max-errors 'some': expected a number of records or all"},
+      {{"read", "-c", rec, "--max-errors", "all", recData},
+       2,
+       "lyra read: --max-errors and --rejects do not go with --record-format layout: the end of "
+       "a bad record is unknown, so reading cannot go past it"},
+      {{"read", "-c", rec, "--rejects", out, recData},
+       2,
+       "lyra read: --max-errors and --rejects do not go with --record-format layout: the end of "
+       "a bad record is unknown, so reading cannot go past it"},
       {{"convert", rec, "-o", rec}, 2, overwrites("convert", rec, rec)},
       {{"convert", rec, "-o", soft}, 2, overwrites("convert", soft, rec)},
   };

@@ -9,6 +9,7 @@
 #include "read_options.h"
 #include "reader_setup.h"
 #include "record_writer.h"
+#include "rejects_file.h"
 #include "trace_callback.h"
 
 namespace {
@@ -60,9 +61,19 @@ const CommandHelp READ_HELP = {
     "every record before it has been written; the message gives the record number,\n"
     "counting every record of the file from 1, and the byte offset where it starts.\n"
     "\n"
+    "Bad records (a line longer than its layout, a descriptor word record of zero\n"
+    "length, a fixed record cut short, a record no layout's identifier matches, a\n"
+    "repetition count out of range) stop the command, unless --max-errors lets it\n"
+    "pass over them. With --rejects FILE the bytes of each go to FILE and a JSON line,\n"
+    "{\"record\": N, \"offset\": N, \"length\": N, \"reason\": \"...\"}, to FILE.jsonl\n"
+    "(record null where unknown). Records passed over make the exit status 1 and the\n"
+    "last message gives their count. A descriptor word that cannot be trusted always\n"
+    "stops the command, and so does any bad record of the layout format.\n"
+    "\n"
     "With -o, the records go to a temporary file in the folder of FILE, which\n"
     "replaces FILE when the command ends, also after a record that cannot be read.\n"
-    "When nothing could be read or writing failed, FILE stays as it was.\n"
+    "When nothing could be read or writing failed, FILE stays as it was. The rejects\n"
+    "files are written the same way.\n"
     "\n"
     "Exit status: 0 on success, 1 on a data or layout error, 2 on a usage error.\n",
 };
@@ -120,9 +131,9 @@ std::string failureMessage(const ReadOptions& options, CCBRecordReader* reader) 
 
 // Writes the records of the active layout, up to the limit, with a progress bar;
 // *failed is set when a record could not be read. Stops at the first failed write:
-// nothing more can reach the output.
+// nothing more can reach the output (or the rejects, which may be null).
 void writeRecords(const ReadOptions& options, CCBRecordReader* reader, RecordWriter* writer,
-                  OutputFile* output, bool* failed) {
+                  OutputFile* output, RejectsFile* rejects, bool* failed) {
   std::vector<QvbDatavar> values(describeColumns(options, reader).size());
   // The bar shares standard error with nothing: not with the lines of --trace.
   const bool showProgress = !options.quiet && !options.trace && isatty(STDERR_FILENO);
@@ -131,27 +142,37 @@ void writeRecords(const ReadOptions& options, CCBRecordReader* reader, RecordWri
   while ((options.limit < 0 || written < options.limit) && reader->readNextRecord(*failed)) {
     recordValues(options, reader, &values);
     writer->write(values);
-    if (output->failed()) break;
+    if (output->failed() || (rejects != nullptr && rejects->failed())) break;
     meter.update(reader->getInputPosition(), ++written);
   }
   meter.finish();
 }
 
+std::string skippedMessage(int64_t count) {
+  return std::to_string(count) + (count == 1 ? " bad record" : " bad records") + " skipped";
+}
+
 // Copies the records to the output; returns the exit status. After a failure the
-// records before it are written out and put in place; when writing fails, nothing
-// is put in place. A data file without records gets the header alone.
-int copyRecords(const ReadOptions& options, CCBRecordReader* reader, OutputFile* output) {
+// records before it are written out and put in place, and so are the rejects; when
+// writing fails, nothing is put in place. A data file without records gets the
+// header alone. Records passed over make the status a failure too, and their count
+// is the last message.
+int copyRecords(const ReadOptions& options, CCBRecordReader* reader, OutputFile* output,
+                RejectsFile* rejects) {
   std::unique_ptr<RecordWriter> writer =
       createRecordWriter(options.format, options.typed, output->get());
   writer->begin(describeColumns(options, reader));
   bool failed = false;
-  writeRecords(options, reader, writer.get(), output, &failed);
+  writeRecords(options, reader, writer.get(), output, rejects, &failed);
   std::string error;
-  if (!output->commit(&error)) {
+  if (!output->commit(&error) || (rejects != nullptr && !rejects->commit(&error))) {
     return error.empty() ? EXIT_FAILED : reportFailure(READ_HELP.name, error);
   }
-  if (failed) return reportFailure(READ_HELP.name, failureMessage(options, reader));
-  return EXIT_OK;
+  int status = EXIT_OK;
+  if (failed) status = reportFailure(READ_HELP.name, failureMessage(options, reader));
+  const int64_t skipped = reader->getBadRecordCount();
+  if (skipped > 0) status = reportFailure(READ_HELP.name, skippedMessage(skipped));
+  return status;
 }
 
 }  // namespace
@@ -174,5 +195,11 @@ int runRead(const std::vector<std::string>& args) {
   // Only now that the layouts and the data file are open is anything written.
   OutputFile output(options.output);
   if (!output.open(&error)) return reportFailure(READ_HELP.name, error);
-  return copyRecords(options, reader.get(), &output);
+  std::unique_ptr<RejectsFile> rejects;
+  if (!options.rejects.empty()) {
+    rejects.reset(new RejectsFile(options.rejects));
+    if (!rejects->open(&error)) return reportFailure(READ_HELP.name, error);
+    reader->setBadRecordCallback(rejects.get());
+  }
+  return copyRecords(options, reader.get(), &output, rejects.get());
 }

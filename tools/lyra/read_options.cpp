@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "output_file.h"
+#include "rejects_file.h"
 
 namespace {
 
@@ -31,6 +32,11 @@ const OptionDef READ_OPTIONS[] = {
      "the number of the record at the start of\n--range, as lyra splits prints it"},
     {"ebcdic", 0, ARGUMENT_NONE, "",
      "display text is EBCDIC (code page 037); without\nit bytes are read as they stand"},
+    {"max-errors", 0, ARGUMENT_REQUIRED, "N|all",
+     "pass over up to N bad records (default 0; with\n--rejects, all)"},
+    {"rejects", 0, ARGUMENT_REQUIRED, "FILE",
+     "write the bytes of each bad record passed over\nto FILE, and a JSON line about it to "
+     "FILE.jsonl"},
     {"format", 0, ARGUMENT_REQUIRED, "FORMAT", "csv (default), jsonl or table"},
     {"typed", 0, ARGUMENT_NONE, "", "jsonl: integer and real columns as JSON numbers"},
     {"with-position", 0, ARGUMENT_NONE, "",
@@ -185,6 +191,30 @@ bool readFirstRecord(const CommandLine& line, ReadOptions* options, std::string*
   return false;
 }
 
+// --max-errors N or all; --rejects alone passes over every bad record.
+bool readBadRecords(const CommandLine& line, ReadOptions* options, std::string* error) {
+  const std::string count = line.value("max-errors");
+  options->rejects = line.value("rejects");
+  options->maxErrors = line.has("rejects") ? -1 : 0;
+  const char* problem = nullptr;
+  if (line.has("max-errors") && count != "all" && !parseCount64(count, &options->maxErrors)) {
+    *error = "invalid --max-errors '" + count + "': expected a number of records or all";
+    return false;
+  }
+  if (count == "all") options->maxErrors = -1;
+  if (line.has("rejects") && options->rejects.empty()) {
+    problem = "--rejects needs a file name";
+  } else if (options->records.format == CCB_RECORD_LAYOUT &&
+             (line.has("max-errors") || line.has("rejects"))) {
+    problem =
+        "--max-errors and --rejects do not go with --record-format layout: the end of a bad "
+        "record is unknown, so reading cannot go past it";
+  }
+  if (problem == nullptr) return true;
+  *error = problem;
+  return false;
+}
+
 bool readOutput(const CommandLine& line, ReadOptions* options, std::string* error) {
   if (line.has("format")) {
     const std::string name = line.value("format");
@@ -212,16 +242,32 @@ bool readOutput(const CommandLine& line, ReadOptions* options, std::string* erro
   return true;
 }
 
-// The output is emptied before the inputs are read, so it must be none of them.
-// Standard input is no file that output could replace.
+// The outputs are emptied before the inputs are read, so they must be none of them,
+// and none may be another. Standard input is no file that an output could replace.
 bool checkOutput(const ReadOptions& options, std::string* error) {
   std::vector<std::string> inputs;
   if (options.dataFile != STANDARD_INPUT) inputs.push_back(options.dataFile);
   for (const LayoutSource& layout : options.layouts) inputs.push_back(layout.path);
-  for (const std::string& input : inputs) {
-    if (!options.output.empty() && isSameFile(options.output, input)) {
-      *error = overwrittenInput(options.output, input);
-      return false;
+  std::vector<std::pair<const char*, std::string>> outputs;  // option, file
+  if (!options.output.empty()) outputs.emplace_back("-o", options.output);
+  if (!options.rejects.empty()) {
+    outputs.emplace_back("--rejects", options.rejects);
+    outputs.emplace_back("--rejects", rejectsNotesPath(options.rejects));
+  }
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    for (const std::string& input : inputs) {
+      if (isSameFile(outputs[i].second, input)) {
+        *error = overwrittenInput(outputs[i].first, outputs[i].second, input);
+        return false;
+      }
+    }
+    for (size_t j = 0; j < i; ++j) {
+      if (outputs[i].second == outputs[j].second ||
+          isSameFile(outputs[i].second, outputs[j].second)) {
+        *error = std::string(outputs[i].first) + " '" + outputs[i].second + "' and " +
+                 outputs[j].first + " '" + outputs[j].second + "' name one file";
+        return false;
+      }
     }
   }
   return true;
@@ -244,7 +290,8 @@ bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string
          readRecordShape(line, options, error) &&
          (!line.has("range") || readRange(line, options, error)) &&
          (!line.has("first-record") || readFirstRecord(line, options, error)) &&
-         readOutput(line, options, error) && checkOutput(*options, error);
+         readBadRecords(line, options, error) && readOutput(line, options, error) &&
+         checkOutput(*options, error);
 }
 
 std::string dataFileName(const ReadOptions& options) {
@@ -257,5 +304,6 @@ CCBReadOptions readerOptions(const ReadOptions& options) {
   readOptions.setRange(options.rangeStart, options.rangeEnd);
   readOptions.setFirstRecord(options.firstRecord);
   readOptions.setEbcdic(options.ebcdic);
+  readOptions.setMaxErrors(options.maxErrors);
   return readOptions;
 }

@@ -24,6 +24,8 @@ struct ReadOptions {
   int64_t rangeEnd = -1;        // just past the last record's first byte; -1: the end
   int64_t firstRecord = -1;     // the number of the record at rangeStart; -1: unknown
   bool ebcdic = false;
+  int64_t maxErrors = 0;  // bad records passed over before reading stops; -1: any number
+  std::string rejects;    // where passed-over records go; empty: nowhere
   OutputFormat format = FORMAT_CSV;
   bool typed = false;
   bool withPosition = false;  // each record's number and offset before its columns
