@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -394,6 +395,61 @@ TEST(CliTest, FramedFilesReadInRanges) {
   }
 }
 
+// `lyra splits` with the options that frame a file: not the copybook, nor --ebcdic,
+// which says nothing about where records are.
+Result splits(const FramedFile& file, const std::string& every) {
+  std::vector<std::string> args{"splits", "--every", every};
+  std::copy_if(file.options.begin() + 2, file.options.end(), std::back_inserter(args),
+               [](const std::string& option) { return option != "--ebcdic"; });
+  args.push_back(file.path);
+  return lyra(args);
+}
+
+// Every byte apart, the split points are every record's start (vb: every block's)
+// where the generator placed it; further apart, the first at or after each multiple.
+TEST(CliTest, SplitsAreWhereTheGeneratorPlacedThem) {
+  for (const FramedFile& file : framedFiles()) {
+    SCOPED_TRACE(file.name);
+    std::string placed;
+    for (const std::vector<std::string>& record : placedRecords(file)) {
+      if (record[4] != "-") placed += record[4] + "\t" + record[0] + "\n";
+    }
+    const Result run = splits(file, "1");
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(placed, run.out);
+  }
+  // shipments.dat: records at 0, 108, 152, 340, 404, 532, 600, 724, 892, ending at 980.
+  EXPECT_EQ("0\t1\n340\t4\n600\t7\n", splits(framedFiles()[0], "300").out);
+}
+
+// The points `lyra splits` prints, as --range and --first-record, cut a file into
+// ranges that give every record once, at its number.
+TEST(CliTest, SplitsCutFilesIntoRanges) {
+  for (const FramedFile& file : framedFiles()) {
+    SCOPED_TRACE(file.name);
+    const std::string whole = readFramed(file, {"--with-position"}, file.path).out;
+    const Result points = splits(file, "200");
+    ASSERT_EQ(0, points.status) << points.err;
+    const std::vector<std::string> found = lines(points.out);
+    ASSERT_LT(2u, found.size());
+    std::string joined;
+    for (size_t i = 0; i < found.size(); ++i) {
+      const size_t tab = found[i].find('\t');
+      const std::string end =
+          i + 1 < found.size() ? found[i + 1].substr(0, found[i + 1].find('\t')) : "";
+      const Result part =
+          readFramed(file,
+                     {"--with-position", "--range", found[i].substr(0, tab) + ":" + end,
+                      "--first-record", found[i].substr(tab + 1)},
+                     file.path);
+      EXPECT_EQ(0, part.status) << part.err;
+      joined += part.out;
+    }
+    EXPECT_EQ(whole, joined);
+  }
+}
+
 // --with-position puts the record's number and byte offset first, numbers in JSON
 // lines, typed or not; a lines range that starts past the skip without
 // --first-record knows no numbers: empty in csv, null in JSON lines.
@@ -660,6 +716,7 @@ TEST(CliTest, ExitStatusAndFirstLine) {
   ASSERT_EQ(0, symlink(rec.c_str(), soft.c_str()));
   const std::string dotted = dir.path(".") + "/rec.dat";
   const std::string notes = dir.write("notes.jsonl", "AB123CD456");
+  const std::string payroll = dataPath("files/payroll.txt");
   const auto noFields = [](const char* command, const std::string& path) {
     return std::string("lyra ") + command + ": " + path + ": the layout has no fields";
   };
@@ -837,6 +894,42 @@ TEST(CliTest, ExitStatusAndFirstLine) {
        2,
        "lyra read: --max-errors and --rejects do not go with --record-format layout: the end of "
        "a bad record is unknown, so reading cannot go past it"},
+      {{"splits", "--help"}, 0, "Usage: lyra splits [options] DATAFILE --every BYTES"},
+      {{"splits", "--record-format", "lines", "--every", "10"},
+       2,
+       "lyra splits: no data file given"},
+      {{"splits", "--every", "10", payroll},
+       2,
+       "lyra splits: split points need --record-format rdw, vb or lines: layout records are "
+       "found only by a read from the start"},
+      {{"splits", "--record-format", "fixed", "--every", "10", payroll},
+       2,
+       "lyra splits: fixed records need no split points: a range of them may start at any "
+       "byte"},
+      {{"splits", "--record-format", "lines", payroll},
+       2,
+       "lyra splits: give the distance between split points: --every BYTES"},
+      {{"splits", "--record-format", "lines", "--every", "0", payroll},
+       2,
+       "lyra splits: invalid --every '0': expected a whole number of at least 1"},
+      {{"splits", "--record-format", "lines", "--rdw-little-endian", "--every", "9", payroll},
+       2,
+       "lyra splits: --rdw-little-endian goes with --record-format rdw or vb only"},
+      {{"splits", "--record-format", "lines", "--record-length", "9", "--every", "9", payroll},
+       2,
+       "lyra splits: unknown option '--record-length'"},
+      {{"splits", "--record-format", "lines", "--every", "9", "-"},
+       2,
+       "lyra splits: split points need a data file: ranges cannot read standard input"},
+      {{"splits", "--record-format", "rdw", "--every", "9", payroll},
+       1,
+       "lyra splits: " + payroll + ": Invalid record descriptor word at byte offset 0"},
+      {{"splits", "--record-format", "lines", "--every", "9", "--skip", "1371", payroll},
+       1,
+       "lyra splits: " + payroll + ": the file is 1370 bytes long, shorter than --skip 1371"},
+      {{"splits", "--record-format", "lines", "--every", "9", missing},
+       1,
+       "lyra splits: " + missing + ": No such file or directory"},
       {{"convert", rec, "-o", rec}, 2, overwrites("convert", rec, rec)},
       {{"convert", rec, "-o", soft}, 2, overwrites("convert", soft, rec)},
   };
@@ -973,6 +1066,7 @@ TEST(CliTest, FailedWritesAndClosedPipes) {
       {"read", "-c", trailer, "--limit", "1", example("orders.dat")},
       {"read", "--help"},
       {"--help"},
+      {"splits", "--record-format", "lines", "--every", "1", dataPath("files/payroll.txt")},
   };
   for (const std::vector<std::string>& args : full) {
     const Result run = runCommand("{ " + lyraCommand(args) + " >/dev/full; }");

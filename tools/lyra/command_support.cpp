@@ -17,8 +17,6 @@ int reportFailure(const char* command, const std::string& message) {
   return EXIT_FAILED;
 }
 
-namespace {
-
 int reportWriteFailure(const char* command, int code) {
   const std::string message = writeFailure("standard output", code);
   if (!message.empty()) {
@@ -27,8 +25,6 @@ int reportWriteFailure(const char* command, int code) {
   }
   return EXIT_FAILED;
 }
-
-}  // namespace
 
 int finishStandardOutput(const char* command, int status) {
   errno = 0;

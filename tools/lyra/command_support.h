@@ -39,6 +39,10 @@ int printHelp(const CommandHelp& help, const CommandLine& line);
 // "lyra COMMAND: cannot write standard output: <reason>", or quietly when the pipe
 // was closed.
 int finishStandardOutput(const char* command, int status);
+// Reports a failed write to standard output with the error number it failed with:
+// "lyra COMMAND: cannot write standard output: <reason>", or nothing for a closed
+// pipe. Returns EXIT_FAILED.
+int reportWriteFailure(const char* command, int code);
 // Writes text to standard output at once, then finishes it as finishStandardOutput
 // does: the reason of a failed write is the one of that write, also for a text
 // longer than the stream's buffer.

@@ -1,6 +1,5 @@
 #include "reader_setup.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -9,24 +8,6 @@ namespace {
 // of no bytes cannot be read.
 bool hasFields(CCBReader* reader, int layout, bool active) {
   return reader->getRecordLength(layout) > 0 && (!active || reader->getOutputCount() > 0);
-}
-
-// A regular data file shorter than --skip is damaged; one that holds nothing after
-// it holds no records. Other kinds of file, and standard input, are left to the
-// reader.
-bool checkDataLength(const ReadOptions& options, std::string* error) {
-  struct stat info;
-  if (options.dataFile == STANDARD_INPUT || stat(options.dataFile.c_str(), &info) != 0 ||
-      !S_ISREG(info.st_mode)) {
-    return true;
-  }
-  const int64_t skip = options.records.skip;
-  if (info.st_size < skip) {
-    *error = options.dataFile + ": the file is " + std::to_string(info.st_size) +
-             " bytes long, shorter than --skip " + std::to_string(skip);
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -59,7 +40,10 @@ RecordReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callba
       return nullptr;
     }
   }
-  if (!checkDataLength(options, error)) return nullptr;
+  if (options.dataFile != STANDARD_INPUT &&
+      !checkSkip(options.dataFile, options.records.skip, error)) {
+    return nullptr;
+  }
   const CCBReadOptions readOptions = readerOptions(options);
   const bool opened = options.dataFile == STANDARD_INPUT
                           ? reader->openDataDescriptor(STDIN_FILENO, readOptions)

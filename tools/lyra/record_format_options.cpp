@@ -1,5 +1,7 @@
 #include "record_format_options.h"
 
+#include <sys/stat.h>
+
 #include <climits>
 
 namespace {
@@ -76,4 +78,14 @@ void applyRecordFormatOptions(const RecordFormatOptions& options, CCBReadOptions
   readOptions->setRdwLittleEndian(options.rdwLittleEndian);
   readOptions->setRdwExcludesHeader(options.rdwExcludesHeader);
   readOptions->setSkip(options.skip);
+}
+
+bool checkSkip(const std::string& dataFile, int64_t skip, std::string* error) {
+  struct stat info;
+  if (stat(dataFile.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size >= skip) {
+    return true;
+  }
+  *error = dataFile + ": the file is " + std::to_string(info.st_size) +
+           " bytes long, shorter than --skip " + std::to_string(skip);
+  return false;
 }

@@ -46,7 +46,12 @@ inline constexpr OptionDef SKIP_OPTION = {"skip", 0, ARGUMENT_REQUIRED, "BYTES",
 bool parseRecordFormatOptions(const CommandLine& line, RecordFormatOptions* options,
                               std::string* error);
 
-// The reader's options with those of *this set.
+// A regular data file shorter than --skip is damaged: false with a message. One
+// that holds nothing after it holds no records; other kinds of file are left to the
+// reader.
+bool checkSkip(const std::string& dataFile, int64_t skip, std::string* error);
+
+// The reader's options with those of options set.
 void applyRecordFormatOptions(const RecordFormatOptions& options, CCBReadOptions* readOptions);
 
 #endif  // LYRA_TOOLS_RECORD_FORMAT_OPTIONS_H_
