@@ -271,7 +271,8 @@ TEST(CliTest, TypedJsonLinesWriteNumbers) {
 // counted from 1 over the whole file; the header row and the five order lines before
 // the cut record are written. In the other formats the reader frames the record that
 // stops the read: a descriptor word that cannot be trusted, a record running past its
-// block, a line longer than its layout.
+// block, a line longer than its layout (in a range that knows no record numbers, the
+// message gives the offset alone).
 TEST(CliTest, ReadStopsAtTheFirstBadRecord) {
   TempDir dir;
   const std::string cut = dir.write("cut.dat", readFile(example("orders.dat")).substr(0, 700));
@@ -296,6 +297,10 @@ TEST(CliTest, ReadStopsAtTheFirstBadRecord) {
        3,
        dir.path("vb") +
            ": record 3 at byte offset 30: Record at byte offset 30 runs past the end of its block"},
+      {{"read", "-c", rec, "--record-format", "lines", "--range", "1:", dir.path("lines")},
+       1,
+       dir.path("lines") +
+           ": record at byte offset 6: Line of 6 bytes is longer than its layout, which reads 5"},
       {read("lines", "AB123\nCD4567\n"), 2,
        dir.path("lines") +
            ": record 2 at byte offset 6: Line of 6 bytes is longer than its layout, which reads 5"},
