@@ -365,41 +365,6 @@ TEST(CliTest, FramedFilesReadWhole) {
   }
 }
 
-// Cut at any split point the generator placed, the range up to it and the range
-// from it (with the number of its record) give every record once, at its number;
-// so do the ranges between consecutive split points.
-TEST(CliTest, FramedFilesReadInRanges) {
-  for (const FramedFile& file : framedFiles()) {
-    SCOPED_TRACE(file.name);
-    const std::string whole = readFramed(file, {"--with-position"}, file.path).out;
-    ASSERT_FALSE(whole.empty());
-    std::vector<std::pair<std::string, std::string>> points;  // offset, record number
-    for (const std::vector<std::string>& record : placedRecords(file)) {
-      if (record[4] != "-") points.emplace_back(record[4], record[0]);
-    }
-    ASSERT_LT(2u, points.size());
-    std::string joined;
-    for (size_t i = 0; i < points.size(); ++i) {
-      const std::string& point = points[i].first;
-      const std::string& number = points[i].second;
-      SCOPED_TRACE(point);
-      const Result before =
-          readFramed(file, {"--with-position", "--range", ":" + point}, file.path);
-      const Result after = readFramed(
-          file, {"--with-position", "--range", point + ":", "--first-record", number}, file.path);
-      EXPECT_EQ(0, before.status + after.status) << before.err << after.err;
-      EXPECT_EQ(whole, before.out + after.out);
-      const std::string end = i + 1 < points.size() ? points[i + 1].first : "";
-      joined +=
-          readFramed(file,
-                     {"--with-position", "--range", point + ":" + end, "--first-record", number},
-                     file.path)
-              .out;
-    }
-    EXPECT_EQ(whole, joined);
-  }
-}
-
 // `lyra splits` with the options that frame a file: not the copybook, nor --ebcdic,
 // which says nothing about where records are.
 Result splits(const FramedFile& file, const std::string& every) {
@@ -429,25 +394,34 @@ TEST(CliTest, SplitsAreWhereTheGeneratorPlacedThem) {
 }
 
 // The points `lyra splits` prints, as --range and --first-record, cut a file into
-// ranges that give every record once, at its number.
+// ranges that give every record once, at its number: the two ranges on either side
+// of any point, and the ranges between consecutive points.
 TEST(CliTest, SplitsCutFilesIntoRanges) {
   for (const FramedFile& file : framedFiles()) {
     SCOPED_TRACE(file.name);
     const std::string whole = readFramed(file, {"--with-position"}, file.path).out;
     const Result points = splits(file, "200");
     ASSERT_EQ(0, points.status) << points.err;
-    const std::vector<std::string> found = lines(points.out);
+    std::vector<std::pair<std::string, std::string>> found;  // offset, record number
+    for (const std::string& line : lines(points.out)) {
+      found.emplace_back(line.substr(0, line.find('\t')), line.substr(line.find('\t') + 1));
+    }
     ASSERT_LT(2u, found.size());
     std::string joined;
     for (size_t i = 0; i < found.size(); ++i) {
-      const size_t tab = found[i].find('\t');
-      const std::string end =
-          i + 1 < found.size() ? found[i + 1].substr(0, found[i + 1].find('\t')) : "";
-      const Result part =
-          readFramed(file,
-                     {"--with-position", "--range", found[i].substr(0, tab) + ":" + end,
-                      "--first-record", found[i].substr(tab + 1)},
-                     file.path);
+      const std::string& point = found[i].first;
+      const std::string& number = found[i].second;
+      SCOPED_TRACE(point);
+      const Result before =
+          readFramed(file, {"--with-position", "--range", ":" + point}, file.path);
+      const Result after = readFramed(
+          file, {"--with-position", "--range", point + ":", "--first-record", number}, file.path);
+      EXPECT_EQ(0, before.status + after.status) << before.err << after.err;
+      EXPECT_EQ(whole, before.out + after.out);
+      const std::string end = i + 1 < found.size() ? found[i + 1].first : "";
+      const Result part = readFramed(
+          file, {"--with-position", "--range", point + ":" + end, "--first-record", number},
+          file.path);
       EXPECT_EQ(0, part.status) << part.err;
       joined += part.out;
     }
