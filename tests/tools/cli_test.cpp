@@ -1,22 +1,28 @@
-// End-to-end tests of the lyra tool on the bundled examples, and of the README's host
-// example. Expected values come from the programs that wrote the example files
-// (examples/cobol/), decoded by hand.
+// End-to-end tests of the lyra tool on the bundled examples, the framed data files of
+// tests/data/files, and of the README's host example. Expected values come from the
+// programs that wrote the files (examples/cobol/, tests/data/cobol/), decoded by hand.
 #include <glob.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "interface/expected_values.h"
 #include "test_util.h"
 
 namespace {
 
+using test_support::dataPath;
+using test_support::normalised;
+using test_support::readExpected;
 using test_support::readFile;
+using test_support::Record;
 using test_support::TempDir;
 
 struct Result {
@@ -96,6 +102,68 @@ bool isJsonObject(const std::string& line) {
       text + ":(?:" + text + R"(|-?(?:0|[1-9]\d*)(?:\.\d+)?(?:[eE][+-]?\d+)?|null|true|false))";
   static const std::regex object("\\{(?:" + member + "(?:," + member + ")*)?\\}");
   return std::regex_match(line, object);
+}
+
+// The columns of a JSON line that lyra wrote, in order, null ones left out: names and
+// values as text (a number as written). Escapes other than \" and \\ are kept.
+Record jsonColumns(const std::string& line) {
+  static const std::regex member(
+      R"re("((?:[^"\\]|\\.)*)":(?:null|"((?:[^"\\]|\\.)*)"|([-0-9.]+)))re");
+  static const std::regex escape(R"(\\(["\\]))");
+  Record columns;
+  for (std::sregex_iterator m(line.begin(), line.end(), member), end; m != end; ++m) {
+    if (!(*m)[2].matched && !(*m)[3].matched) continue;
+    const std::string value = (*m)[2].matched ? (*m)[2].str() : (*m)[3].str();
+    columns.emplace_back(std::regex_replace((*m)[1].str(), escape, "$1"),
+                         std::regex_replace(value, escape, "$1"));
+  }
+  return columns;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> result;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) result.push_back(line);
+  return result;
+}
+
+// A file of tests/data/files/framed.tsv and the lyra options that read it: the read
+// options it names are the tool's flags (rdw_little_endian is --rdw-little-endian).
+struct FramedFile {
+  std::string name;
+  std::string path;
+  std::vector<std::string> options;  // the copybook, the record format and the flags
+};
+
+std::vector<FramedFile> framedFiles() {
+  std::vector<FramedFile> files;
+  std::istringstream table(readFile(dataPath("files/framed.tsv")));
+  for (std::string line; std::getline(table, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    std::string name, format, flags, copybook;
+    std::getline(fields, name, '\t');
+    std::getline(fields, format, '\t');
+    std::getline(fields, flags, '\t');
+    std::getline(fields, copybook, '\t');
+    FramedFile file{name,
+                    dataPath("files/" + name),
+                    {"-c", dataPath("copybooks/" + copybook), "--record-format", format}};
+    std::istringstream names(flags == "-" ? "" : flags);
+    for (std::string flag; std::getline(names, flag, ',');) {
+      std::replace(flag.begin(), flag.end(), '_', '-');
+      file.options.push_back("--" + flag);
+    }
+    files.push_back(file);
+  }
+  return files;
+}
+
+// A record descriptor word (a 2-byte big-endian length counting its 4 bytes, 2 zero
+// bytes) and the record; also a block descriptor word and its records.
+std::string rdw(const std::string& data) {
+  const size_t length = data.size() + 4;
+  return std::string{static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), 0, 0} + data;
 }
 
 // Output lengths: at least 5; 2 binary bytes hold 5 digits and a sign; a signed real
@@ -201,16 +269,397 @@ TEST(CliTest, TypedJsonLinesWriteNumbers) {
 // orders.dat: OH 0-105, OL 106-174, 175-243, 244-312, OT 313-330, OH 331-396,
 // OL 397-465, OT 466-483, OH 484-569, OL 570-638, OL 639-707, OT 708-725. Records are
 // counted from 1 over the whole file; the header row and the five order lines before
-// the cut record are written.
-TEST(CliTest, TruncatedFileStopsAtTheCutRecord) {
+// the cut record are written. In the other formats the reader frames the record that
+// stops the read: a descriptor word that cannot be trusted, a record running past its
+// block, a line longer than its layout (in a range that knows no record numbers, the
+// message gives the offset alone).
+TEST(CliTest, ReadStopsAtTheFirstBadRecord) {
   TempDir dir;
   const std::string cut = dir.write("cut.dat", readFile(example("orders.dat")).substr(0, 700));
-  const Result run = lyra(orders("OL", {}, cut));
-  EXPECT_EQ(1, run.status);
-  EXPECT_EQ(6, std::count(run.out.begin(), run.out.end(), '\n'));
-  EXPECT_EQ("lyra read: " + cut +
-                ": record 11 at byte offset 639: Reached EOF on data file while reading data\n",
-            run.err);
+  const std::string rec =
+      dir.write("rec.cbl", "       01  R.\n        05 A PIC X(2).\n        05 B PIC 9(3).\n");
+  const auto read = [&](const char* format, const std::string& data) {
+    return std::vector<std::string>{
+        "read", "-c", rec, "--record-format", format, dir.write(format, data)};
+  };
+  const struct {
+    std::vector<std::string> args;
+    size_t lines;  // written
+    std::string err;
+  } cases[] = {
+      {orders("OL", {}, cut), 6,
+       cut + ": record 11 at byte offset 639: Reached EOF on data file while reading data"},
+      {read("rdw", rdw("AB123") + std::string("\0\x09\0\x01", 4) + "CD456"), 2,
+       dir.path("rdw") +
+           ": record 2 at byte offset 9: Invalid record descriptor word at byte offset 9"},
+      {read("vb",
+            rdw(rdw("AB123")) + rdw(rdw("CD456")) + std::string("\0\x0c\0\0", 4) + rdw("EF789")),
+       3,
+       dir.path("vb") +
+           ": record 3 at byte offset 30: Record at byte offset 30 runs past the end of its block"},
+      {{"read", "-c", rec, "--record-format", "lines", "--range", "1:", dir.path("lines")},
+       1,
+       dir.path("lines") +
+           ": record at byte offset 6: Line of 6 bytes is longer than its layout, which reads 5"},
+      {read("lines", "AB123\nCD4567\n"), 2,
+       dir.path("lines") +
+           ": record 2 at byte offset 6: Line of 6 bytes is longer than its layout, which reads 5"},
+  };
+  for (const auto& c : cases) {
+    const Result run = lyra(c.args);
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ(c.lines, lines(run.out).size());
+    EXPECT_EQ("lyra read: " + c.err + "\n", run.err);
+  }
+}
+
+// `lyra read` with the options that read a framed file and more; "-" for the data
+// file reads it from a pipe.
+Result readFramed(const FramedFile& file, const std::vector<std::string>& more,
+                  const std::string& data) {
+  std::vector<std::string> args{"read", "--format", "jsonl"};
+  args.insert(args.end(), file.options.begin(), file.options.end());
+  args.insert(args.end(), more.begin(), more.end());
+  args.push_back(data);
+  if (data != "-") return lyra(args);
+  return runCommand("{ cat '" + file.path + "' | " + lyraCommand(args) + "; }");
+}
+
+// What the generator placed in a framed file, one row of <file>.offsets per record:
+// number, offset, length, end, split point ("-": none).
+std::vector<std::vector<std::string>> placedRecords(const FramedFile& file) {
+  std::vector<std::vector<std::string>> rows;
+  for (const std::string& line : lines(readFile(file.path + ".offsets"))) {
+    std::istringstream in(line);
+    std::vector<std::string> fields;
+    for (std::string field; in >> field;) fields.push_back(field);
+    if (fields.size() == 5 && fields[0] != "#") rows.push_back(fields);
+  }
+  return rows;
+}
+
+// The real descriptor-word, block and text-line files, each read whole with the
+// options framed.tsv names, from the file and from a pipe: every record, in file
+// order, at its number and offset, with the values the writing program printed
+// (fields a shorter record leaves out are null, so not compared).
+TEST(CliTest, FramedFilesReadWhole) {
+  for (const FramedFile& file : framedFiles()) {
+    SCOPED_TRACE(file.name);
+    const Result run = readFramed(file, {"--with-position"}, file.path);
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_EQ("", run.err);
+    const std::map<int, Record> expected = readExpected(file.name);
+    const std::vector<std::vector<std::string>> placed = placedRecords(file);
+    const std::vector<std::string> records = lines(run.out);
+    ASSERT_EQ(expected.size(), records.size());
+    ASSERT_EQ(placed.size(), records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+      SCOPED_TRACE(records[i]);
+      Record want = expected.at(static_cast<int>(i) + 1);
+      want.insert(want.begin(), {{"_record", placed[i][0]}, {"_offset", placed[i][1]}});
+      EXPECT_EQ(want, normalised(jsonColumns(records[i]), want));
+    }
+    const Result piped = readFramed(file, {"--with-position"}, "-");
+    EXPECT_EQ(0, piped.status) << piped.err;
+    EXPECT_EQ(run.out, piped.out);
+  }
+}
+
+// `lyra splits` with the options that frame a file: not the copybook, nor --ebcdic,
+// which says nothing about where records are.
+Result splits(const FramedFile& file, const std::string& every) {
+  std::vector<std::string> args{"splits", "--every", every};
+  std::copy_if(file.options.begin() + 2, file.options.end(), std::back_inserter(args),
+               [](const std::string& option) { return option != "--ebcdic"; });
+  args.push_back(file.path);
+  return lyra(args);
+}
+
+// Every byte apart, the split points are every record's start (vb: every block's)
+// where the generator placed it; further apart, the first at or after each multiple.
+TEST(CliTest, SplitsAreWhereTheGeneratorPlacedThem) {
+  for (const FramedFile& file : framedFiles()) {
+    SCOPED_TRACE(file.name);
+    std::string placed;
+    for (const std::vector<std::string>& record : placedRecords(file)) {
+      if (record[4] != "-") placed += record[4] + "\t" + record[0] + "\n";
+    }
+    const Result run = splits(file, "1");
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(placed, run.out);
+  }
+  // shipments.dat: records at 0, 108, 152, 340, 404, 532, 600, 724, 892, ending at 980.
+  EXPECT_EQ("0\t1\n340\t4\n600\t7\n", splits(framedFiles()[0], "300").out);
+}
+
+// The points `lyra splits` prints, as --range and --first-record, cut a file into
+// ranges that give every record once, at its number: the two ranges on either side
+// of any point, and the ranges between consecutive points.
+TEST(CliTest, SplitsCutFilesIntoRanges) {
+  for (const FramedFile& file : framedFiles()) {
+    SCOPED_TRACE(file.name);
+    const std::string whole = readFramed(file, {"--with-position"}, file.path).out;
+    const Result points = splits(file, "200");
+    ASSERT_EQ(0, points.status) << points.err;
+    std::vector<std::pair<std::string, std::string>> found;  // offset, record number
+    for (const std::string& line : lines(points.out)) {
+      found.emplace_back(line.substr(0, line.find('\t')), line.substr(line.find('\t') + 1));
+    }
+    ASSERT_LT(2u, found.size());
+    std::string joined;
+    for (size_t i = 0; i < found.size(); ++i) {
+      const std::string& point = found[i].first;
+      const std::string& number = found[i].second;
+      SCOPED_TRACE(point);
+      const Result before =
+          readFramed(file, {"--with-position", "--range", ":" + point}, file.path);
+      const Result after = readFramed(
+          file, {"--with-position", "--range", point + ":", "--first-record", number}, file.path);
+      EXPECT_EQ(0, before.status + after.status) << before.err << after.err;
+      EXPECT_EQ(whole, before.out + after.out);
+      const std::string end = i + 1 < found.size() ? found[i + 1].first : "";
+      const Result part = readFramed(
+          file, {"--with-position", "--range", point + ":" + end, "--first-record", number},
+          file.path);
+      EXPECT_EQ(0, part.status) << part.err;
+      joined += part.out;
+    }
+    EXPECT_EQ(whole, joined);
+  }
+}
+
+// --with-position puts the record's number and byte offset first, numbers in JSON
+// lines, typed or not; a lines range that starts past the skip without
+// --first-record knows no numbers: empty in csv, null in JSON lines.
+TEST(CliTest, WithPositionInEveryFormat) {
+  const struct {
+    std::vector<std::string> options;
+    std::string want;
+  } cases[] = {
+      {{"--fixed"}, "_record,_offset,A,B\r\n1,0,AB,123\r\n2,5,CD,456\r\n"},
+      {{"--format", "jsonl"},
+       "{\"_record\":1,\"_offset\":0,\"A\":\"AB\",\"B\":\"123\"}\n"
+       "{\"_record\":2,\"_offset\":5,\"A\":\"CD\",\"B\":\"456\"}\n"},
+      {{"--format", "jsonl", "--typed", "--skip", "5"},
+       "{\"_record\":1,\"_offset\":5,\"A\":\"CD\",\"B\":456}\n"},
+      {{"--format", "table"},
+       "_record  _offset  A          B\n"
+       "-------  -------  -----  -----\n"
+       "      1        0  AB       123\n"
+       "      2        5  CD       456\n"},
+      {{"--fixed", "--range", "3:"}, "_record,_offset,A,B\r\n2,5,CD,456\r\n"},
+      {{"--record-format", "lines", "--range", "3:"}, "_record,_offset,A,B\r\n,5,CD,456\r\n"},
+      {{"--record-format", "lines", "--range", "3:", "--format", "jsonl"},
+       "{\"_record\":null,\"_offset\":5,\"A\":\"CD\",\"B\":\"456\"}\n"},
+      {{"--record-format", "lines", "--range", "3:", "--first-record", "2"},
+       "_record,_offset,A,B\r\n2,5,CD,456\r\n"},
+  };
+  TempDir dir;
+  const std::string copybook =
+      dir.write("rec.cbl", "       01  R.\n        05 A PIC X(2).\n        05 B PIC 9(3).\n");
+  for (const auto& c : cases) {
+    const bool lines = std::find(c.options.begin(), c.options.end(), "lines") != c.options.end();
+    std::vector<std::string> args{"read", "-c", copybook, "--with-position"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back(dir.write("data", lines ? "AB12\nCD456\n" : "AB123CD456"));
+    SCOPED_TRACE(commandLine("lyra", args));
+    const Result run = lyra(args);
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(c.want, run.out);
+  }
+}
+
+// Each record format and its options on records of a 2-character text and a 3-digit
+// number: lengths, descriptor words in either byte order and counting, blocks, line
+// ends, a header skipped. Bytes past a record's layout are stepped over; a field past
+// the end of a shorter record is null.
+TEST(CliTest, RecordFormatsFrameRecords) {
+  const std::string both = "A,B\r\nAB,123\r\nCD,456\r\n";
+  const struct {
+    std::vector<std::string> options;
+    std::string data;
+    std::string want;
+  } cases[] = {
+      {{}, "AB123CD456", both},
+      {{"--record-format", "layout"}, "AB123CD456", both},
+      {{"--record-format", "fixed"}, "AB123CD456", both},
+      {{"--record-format", "fixed", "--record-length", "7"}, "AB123xxCD456yy", both},
+      {{"--fixed", "7"}, "AB123xxCD456yy", both},
+      {{"--fixed", "--skip", "3"}, "HDRAB123CD456", both},
+      {{"--record-format", "rdw"}, rdw("AB123") + rdw("CD456zz"), both},
+      {{"--record-format", "rdw"}, rdw("AB123") + rdw("CD"), "A,B\r\nAB,123\r\nCD,\r\n"},
+      {{"--record-format", "rdw", "--rdw-little-endian", "--rdw-excludes-header"},
+       std::string("\0\0\x05\0AB123\0\0\x03\0CD4", 16),
+       "A,B\r\nAB,123\r\nCD,\r\n"},
+      {{"--record-format", "rdw", "--rdw-excludes-header", "--skip", "2"},
+       std::string("HD\0\x05\0\0AB123\0\x05\0\0CD456", 20),
+       both},
+      {{"--record-format", "vb"}, rdw(rdw("AB123") + rdw("CD456")), both},
+      {{"--record-format", "vb", "--rdw-little-endian"},
+       std::string("\0\x16\0\0\0\0\x09\0AB123\0\0\x09\0CD456", 22),
+       both},
+      {{"--record-format", "lines"}, "AB123\r\nCD456\n", both},
+      {{"--record-format", "lines", "--skip", "4"}, "HDR\nAB123\nCD456", both},
+  };
+  TempDir dir;
+  const std::string copybook =
+      dir.write("rec.cbl", "       01  R.\n        05 A PIC X(2).\n        05 B PIC 9(3).\n");
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"read", "-c", copybook};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back(dir.write("data", c.data));
+    const Result run = lyra(args);
+    SCOPED_TRACE(commandLine("lyra", args));
+    EXPECT_EQ(0, run.status);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(c.want, run.out);
+  }
+}
+
+// --max-errors passes over up to N bad records (all, with --rejects alone), each
+// framed by its format: a line longer than its layout, a descriptor word of zero
+// length, a fixed record cut short. --rejects keeps their bytes, line ends and
+// descriptor words included, and a JSON line about each. Any record passed over makes
+// the status 1, and the last message gives their count.
+TEST(CliTest, BadRecordsArePassedOverAndRejected) {
+  TempDir dir;
+  const std::string rec =
+      dir.write("rec.cbl", "       01  R.\n        05 A PIC X(2).\n        05 B PIC 9(3).\n");
+  const std::string text = dir.write("lines", "AB123\nAB1234\nCD456\nCD45678\nEF789\n");
+  const std::string longer = "Line of 6 bytes is longer than its layout, which reads 5";
+  const std::string longest = "Line of 7 bytes is longer than its layout, which reads 5";
+  const std::string all = "A,B\r\nAB,123\r\nCD,456\r\nEF,789\r\n";
+  const std::string first =
+      "{\"record\": 2, \"offset\": 6, \"length\": 7, \"reason\": \"" + longer + "\"}\n";
+  const std::string second =
+      "{\"record\": 4, \"offset\": 19, \"length\": 8, \"reason\": \"" + longest + "\"}\n";
+  const struct {
+    std::vector<std::string> options;
+    std::string data;
+    std::string out;
+    std::string err;
+    std::string rejects;  // bytes; "-": no rejects file
+    std::string notes;
+  } cases[] = {
+      {{"--record-format", "lines"},
+       text,
+       "A,B\r\nAB,123\r\n",
+       text + ": record 2 at byte offset 6: " + longer + "\n",
+       "-",
+       ""},
+      {{"--record-format", "lines", "--max-errors", "0"},
+       text,
+       "A,B\r\nAB,123\r\n",
+       text + ": record 2 at byte offset 6: " + longer + "\n",
+       "-",
+       ""},
+      {{"--record-format", "lines", "--max-errors", "1"},
+       text,
+       "A,B\r\nAB,123\r\nCD,456\r\n",
+       text + ": record 4 at byte offset 19: " + longest + "\nlyra read: 1 bad record skipped\n",
+       "-",
+       ""},
+      {{"--record-format", "lines", "--max-errors", "all"},
+       text,
+       all,
+       "2 bad records skipped\n",
+       "-",
+       ""},
+      {{"--record-format", "lines", "--rejects", dir.path("rejects")},
+       text,
+       all,
+       "2 bad records skipped\n",
+       "AB1234\nCD45678\n",
+       first + second},
+      {{"--record-format", "lines", "--rejects", dir.path("rejects"), "--max-errors", "1"},
+       text,
+       "A,B\r\nAB,123\r\nCD,456\r\n",
+       text + ": record 4 at byte offset 19: " + longest + "\nlyra read: 1 bad record skipped\n",
+       "AB1234\n",
+       first},
+      {{"--record-format", "lines", "--rejects", dir.path("rejects"), "--range", "1:"},
+       text,
+       "A,B\r\nCD,456\r\nEF,789\r\n",
+       "2 bad records skipped\n",
+       "AB1234\nCD45678\n",
+       "{\"record\": null, \"offset\": 6, \"length\": 7, \"reason\": \"" + longer +
+           "\"}\n{\"record\": null, \"offset\": 19, \"length\": 8, \"reason\": \"" + longest +
+           "\"}\n"},
+      {{"--record-format", "rdw", "--rejects", dir.path("rejects")},
+       dir.write("rdw", rdw("AB123") + rdw("") + rdw("CD456") + rdw("EF789")),
+       all,
+       "1 bad record skipped\n",
+       std::string("\0\x04\0\0", 4),
+       "{\"record\": 2, \"offset\": 9, \"length\": 4, \"reason\": \"Record of zero "
+       "length\"}\n"},
+      {{"--fixed", "--rejects", dir.path("rejects")},
+       dir.write("fixed", "AB123CD456EF"),
+       "A,B\r\nAB,123\r\nCD,456\r\n",
+       "1 bad record skipped\n",
+       "EF",
+       "{\"record\": 3, \"offset\": 10, \"length\": 2, \"reason\": \"Record cut short: 2 of "
+       "5 bytes\"}\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"read", "-c", rec};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back(c.data);
+    SCOPED_TRACE(commandLine("lyra", args));
+    unlink(dir.path("rejects").c_str());
+    unlink(dir.path("rejects.jsonl").c_str());
+    const Result run = lyra(args);
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ(c.out, run.out);
+    EXPECT_EQ("lyra read: " + c.err, run.err);
+    if (c.rejects == "-") {
+      EXPECT_NE(0, access(dir.path("rejects").c_str(), F_OK));
+      continue;
+    }
+    EXPECT_EQ(c.rejects, readFile(dir.path("rejects")));
+    EXPECT_EQ(c.notes, readFile(dir.path("rejects.jsonl")));
+  }
+}
+
+// "-" reads standard input: here a pipe, whose header --skip reads through. Messages
+// name it "standard input". It is no file that -o could overwrite, even with a file
+// named "-" in the folder.
+TEST(CliTest, StandardInputIsReadThroughAPipe) {
+  const struct {
+    std::string data;
+    std::vector<std::string> options;
+    int status;
+    std::string out;
+    std::string err;
+  } cases[] = {
+      {"AB123CD456", {}, 0, "A,B\r\nAB,123\r\nCD,456\r\n", ""},
+      {"HDRAB123CD456", {"--fixed", "--skip", "3"}, 0, "A,B\r\nAB,123\r\nCD,456\r\n", ""},
+      {"", {"--record-format", "rdw"}, 0, "A,B\r\n", ""},
+      {"AB123\nCD4567\n",
+       {"--record-format", "lines"},
+       1,
+       "A,B\r\nAB,123\r\n",
+       "lyra read: standard input: record 2 at byte offset 6: Line of 6 bytes is longer than its "
+       "layout, which reads 5\n"},
+      {"AB123", {"-o", "./-"}, 0, "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.data);
+    TempDir dir;
+    dir.write("rec.cbl", "       01  R.\n        05 A PIC X(2).\n        05 B PIC 9(3).\n");
+    dir.write("data", c.data);
+    dir.write("-", "OLD\n");
+    std::vector<std::string> args{"read", "-c", "rec.cbl"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back("-");
+    const Result run =
+        runCommand("{ cd '" + dir.path(".") + "' && cat data | " + lyraCommand(args) + "; }");
+    EXPECT_EQ(c.status, run.status);
+    EXPECT_EQ(c.out, run.out);
+    EXPECT_EQ(c.err, run.err);
+    EXPECT_EQ(c.out.empty() ? "A,B\r\nAB,123\r\n" : "OLD\n", readFile(dir.path("-")));
+  }
 }
 
 // Help goes to standard output with status 0; errors give one line first on standard
@@ -245,6 +694,8 @@ TEST(CliTest, ExitStatusAndFirstLine) {
   ASSERT_EQ(0, link(recData.c_str(), hard.c_str()));
   ASSERT_EQ(0, symlink(rec.c_str(), soft.c_str()));
   const std::string dotted = dir.path(".") + "/rec.dat";
+  const std::string notes = dir.write("notes.jsonl", "AB123CD456");
+  const std::string payroll = dataPath("files/payroll.txt");
   const auto noFields = [](const char* command, const std::string& path) {
     return std::string("lyra ") + command + ": " + path + ": the layout has no fields";
   };
@@ -280,6 +731,75 @@ TEST(CliTest, ExitStatusAndFirstLine) {
        2,
        "lyra read: --typed applies to --format jsonl only\n"
        "Try 'lyra read --help' for more information."},
+      {{"read", "-c", header, "--record-format", "VB", data},
+       2,
+       "lyra read: unknown --record-format 'VB': use fixed, layout, rdw, vb or lines"},
+      {{"read", "-c", header, "--record-format", "rdw", "--record-length", "80", data},
+       2,
+       "lyra read: --record-length goes with --record-format fixed only: rdw records have "
+       "lengths of their own"},
+      {{"read", "-c", header, "--record-length", "80", data},
+       2,
+       "lyra read: --record-length goes with --record-format fixed only: layout records have "
+       "lengths of their own"},
+      {{"read", "-c", header, "--fixed", "--record-format", "lines", data},
+       2,
+       "lyra read: --fixed means --record-format fixed: it does not go with --record-format "
+       "lines"},
+      {{"read", "-c", header, "--fixed", "80", "--record-length", "80", data},
+       2,
+       "lyra read: give the record length once: --fixed LENGTH or --record-length N"},
+      {{"read", "-c", header, "--record-format", "fixed", "--record-length", "x", data},
+       2,
+       "lyra read: invalid --record-length 'x': expected a whole number of at least 0"},
+      {{"read", "-c", header, "--fixed", "--record-length", "2147483648", data},
+       2,
+       "lyra read: invalid --record-length '2147483648': the value is too large (at most "
+       "2147483647)"},
+      {{"read", "-c", header, "--record-format", "lines", "--rdw-excludes-header", data},
+       2,
+       "lyra read: --rdw-excludes-header goes with --record-format rdw or vb only"},
+      {{"read", "-c", header, "--rdw-little-endian", data},
+       2,
+       "lyra read: --rdw-little-endian goes with --record-format rdw or vb only"},
+      {{"read", "-c", header, "--fixed", "--range", "100", data},
+       2,
+       "lyra read: invalid --range '100': expected START:END, byte offsets in the file, either "
+       "of which may be empty"},
+      {{"read", "-c", header, "--fixed", "--range", "1x:", data},
+       2,
+       "lyra read: invalid --range '1x:': expected START:END, byte offsets in the file, either "
+       "of which may be empty"},
+      {{"read", "-c", header, "--fixed", "--range", "200:100", data},
+       2,
+       "lyra read: invalid --range '200:100': its end comes before its start"},
+      {{"read", "-c", header, "--range", "0:100", data},
+       2,
+       "lyra read: --range does not go with --record-format layout: only a read from the "
+       "start finds where its records end"},
+      {{"read", "-c", header, "--fixed", "--range", "106:", "-"},
+       2,
+       "lyra read: --range needs a data file: standard input cannot seek"},
+      {{"read", "-c", header, "--record-format", "rdw", "--first-record", "2", data},
+       2,
+       "lyra read: --first-record goes with --range START:END, a range with a start"},
+      {{"read", "-c", header, "--record-format", "rdw", "--range", ":100", "--first-record", "2",
+        data},
+       2,
+       "lyra read: --first-record goes with --range START:END, a range with a start"},
+      {{"read", "-c", header, "--record-format", "rdw", "--range", "9:", "--first-record", "0",
+        data},
+       2,
+       "lyra read: invalid --first-record '0': expected a whole number of at least 1"},
+      {{"read", "-c", header, "--fixed", "--range", "106:", "--first-record", "2", data},
+       2,
+       "lyra read: --first-record does not go with --record-format fixed: the offset of a fixed "
+       "record gives its number"},
+      {{"read", "-c", header, "--record-format", "vb", "--range", "106:", data},
+       1,
+       "lyra read: " + data +
+           ": A range of rdw or vb records must start at a split point: give the record number "
+           "that the split scan gives for it"},
       {{"columns", missing},
        1,
        "lyra columns: cannot open '" + missing + "': No such file or directory"},
@@ -289,11 +809,16 @@ TEST(CliTest, ExitStatusAndFirstLine) {
        1,
        "lyra read: cannot write /dev/full: No space left on device"},
       {{"read", "-c", header, "--skip", "3000000000", data},
+       1,
+       "lyra read: " + data + ": the file is 726 bytes long, shorter than --skip 3000000000"},
+      {{"read", "-c", header, "--skip", "9223372036854775808", data},
        2,
-       "lyra read: invalid --skip '3000000000': the value is too large (at most 2147483647)"},
-      {{"read", "-c", header, "--limit", "99999999999", data},
+       "lyra read: invalid --skip '9223372036854775808': the value is too large (at most "
+       "9223372036854775807)"},
+      {{"read", "-c", header, "--limit", "99999999999999999999", data},
        2,
-       "lyra read: invalid --limit '99999999999': the value is too large (at most 2147483647)"},
+       "lyra read: invalid --limit '99999999999999999999': the value is too large (at most "
+       "9223372036854775807)"},
       {{"read", "-c", rec, "--skip", "0000000000011", recData},
        1,
        "lyra read: " + recData + ": the file is 10 bytes long, shorter than --skip 11"},
@@ -322,6 +847,68 @@ TEST(CliTest, ExitStatusAndFirstLine) {
       {{"read", "-x", noField, "-o", noField, recData}, 2, overwrites("read", noField, noField)},
       {{"read", "-c", rec, "-o", hard, recData}, 2, overwrites("read", hard, recData)},
       {{"read", "-c", rec, "-o", dotted, recData}, 2, overwrites("read", dotted, recData)},
+      {{"read", "-c", rec, "--fixed", "--rejects", recData, recData},
+       2,
+       "lyra read: --rejects '" + recData + "' would overwrite the input file '" + recData + "'"},
+      {{"read", "-c", rec, "--fixed", "--rejects", dir.path("notes"), notes},
+       2,
+       "lyra read: --rejects '" + notes + "' would overwrite the input file '" + notes + "'"},
+      {{"read", "-c", rec, "--fixed", "--rejects", out, "-o", out, recData},
+       2,
+       "lyra read: --rejects '" + out + "' and -o '" + out + "' name one file"},
+      {{"read", "-c", rec, "--fixed", "--rejects", out, "-o", out + ".jsonl", recData},
+       2,
+       "lyra read: --rejects '" + out + ".jsonl' and -o '" + out + ".jsonl' name one file"},
+      {{"read", "-c", rec, "--fixed", "--rejects=", recData},
+       2,
+       "lyra read: --rejects needs a file name"},
+      {{"read", "-c", rec, "--fixed", "--max-errors", "some", recData},
+       2,
+       "lyra read: invalid --max-errors 'some': expected a number of records or all"},
+      {{"read", "-c", rec, "--max-errors", "all", recData},
+       2,
+       "lyra read: --max-errors and --rejects do not go with --record-format layout: the end of "
+       "a bad record is unknown, so reading cannot go past it"},
+      {{"read", "-c", rec, "--rejects", out, recData},
+       2,
+       "lyra read: --max-errors and --rejects do not go with --record-format layout: the end of "
+       "a bad record is unknown, so reading cannot go past it"},
+      {{"splits", "--help"}, 0, "Usage: lyra splits [options] DATAFILE --every BYTES"},
+      {{"splits", "--record-format", "lines", "--every", "10"},
+       2,
+       "lyra splits: no data file given"},
+      {{"splits", "--every", "10", payroll},
+       2,
+       "lyra splits: split points need --record-format rdw, vb or lines: layout records are "
+       "found only by a read from the start"},
+      {{"splits", "--record-format", "fixed", "--every", "10", payroll},
+       2,
+       "lyra splits: fixed records need no split points: a range of them may start at any "
+       "byte"},
+      {{"splits", "--record-format", "lines", payroll},
+       2,
+       "lyra splits: give the distance between split points: --every BYTES"},
+      {{"splits", "--record-format", "lines", "--every", "0", payroll},
+       2,
+       "lyra splits: invalid --every '0': expected a whole number of at least 1"},
+      {{"splits", "--record-format", "lines", "--rdw-little-endian", "--every", "9", payroll},
+       2,
+       "lyra splits: --rdw-little-endian goes with --record-format rdw or vb only"},
+      {{"splits", "--record-format", "lines", "--record-length", "9", "--every", "9", payroll},
+       2,
+       "lyra splits: unknown option '--record-length'"},
+      {{"splits", "--record-format", "lines", "--every", "9", "-"},
+       2,
+       "lyra splits: split points need a data file: ranges cannot read standard input"},
+      {{"splits", "--record-format", "rdw", "--every", "9", payroll},
+       1,
+       "lyra splits: " + payroll + ": Invalid record descriptor word at byte offset 0"},
+      {{"splits", "--record-format", "lines", "--every", "9", "--skip", "1371", payroll},
+       1,
+       "lyra splits: " + payroll + ": the file is 1370 bytes long, shorter than --skip 1371"},
+      {{"splits", "--record-format", "lines", "--every", "9", missing},
+       1,
+       "lyra splits: " + missing + ": No such file or directory"},
       {{"convert", rec, "-o", rec}, 2, overwrites("convert", rec, rec)},
       {{"convert", rec, "-o", soft}, 2, overwrites("convert", soft, rec)},
   };
@@ -402,7 +989,7 @@ TEST(CliTest, OutputIsReplacedOnceWritten) {
       {"umask 027;", "good", "new.csv", 0, written, 0640, "", nullptr},
       {"umask 002;", "good", "new.csv", 0, written, 0664, "", nullptr},
       {"", "cut", "old.csv", 1, "A,B\r\nAB,123\r\n", 0604, "",
-       "cut: record 2 at byte offset 5: Reached EOF on data file while reading data\n"},
+       "cut: record 2 at byte offset 5: Record cut short: 3 of 5 bytes\n"},
       {"", "missing", "old.csv", 1, "OLD\n", 0604, "", "missing: No such file or directory\n"},
       {"trap '' XFSZ; ulimit -f 1;", "many", "old.csv", 1, "OLD\n", 0604, "cannot write ",
        "old.csv: File too large\n"},
@@ -458,6 +1045,7 @@ TEST(CliTest, FailedWritesAndClosedPipes) {
       {"read", "-c", trailer, "--limit", "1", example("orders.dat")},
       {"read", "--help"},
       {"--help"},
+      {"splits", "--record-format", "lines", "--every", "1", dataPath("files/payroll.txt")},
   };
   for (const std::vector<std::string>& args : full) {
     const Result run = runCommand("{ " + lyraCommand(args) + " >/dev/full; }");

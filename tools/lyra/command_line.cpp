@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -22,15 +23,41 @@ bool allDigits(const std::string& text) {
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// Leading zeros do not count towards the ten digits an int can have.
 bool parseCount(const std::string& text, int* number) {
-  if (!allDigits(text)) return false;
-  const size_t first = std::min(text.find_first_not_of('0'), text.size() - 1);
-  if (text.size() - first > 10) return false;
-  const long long value = std::stoll(text.substr(first));
-  if (value > INT_MAX) return false;
+  int64_t value = 0;
+  if (!parseCount64(text, &value) || value > INT_MAX) return false;
   *number = static_cast<int>(value);
   return true;
+}
+
+// Digit by digit, so that no text, however long, can overflow.
+bool parseCount64(const std::string& text, int64_t* number) {
+  if (!allDigits(text)) return false;
+  int64_t value = 0;
+  for (char c : text) {
+    const int digit = c - '0';
+    if (value > (INT64_MAX - digit) / 10) return false;
+    value = value * 10 + digit;
+  }
+  *number = value;
+  return true;
+}
+
+bool parseNumber(const char* name, const std::string& text, int64_t minimum, int64_t maximum,
+                 int64_t* number, std::string* error) {
+  int64_t value = 0;
+  const bool read = parseCount64(text, &value);
+  if (read && value >= minimum && value <= maximum) {
+    *number = value;
+    return true;
+  }
+  *error = std::string("invalid --") + name + " '" + text + "': ";
+  if (allDigits(text) && (!read || value > maximum)) {
+    *error += "the value is too large (at most " + std::to_string(maximum) + ")";
+  } else {
+    *error += "expected a whole number of at least " + std::to_string(minimum);
+  }
+  return false;
 }
 
 bool CommandLine::parse(const std::vector<std::string>& args, std::string* error) {

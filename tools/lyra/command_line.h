@@ -6,6 +6,7 @@
 #ifndef LYRA_TOOLS_COMMAND_LINE_H_
 #define LYRA_TOOLS_COMMAND_LINE_H_
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -65,5 +66,11 @@ class CommandLine {
 bool allDigits(const std::string& text);
 // Reads a whole non-negative decimal number that fits an int; false otherwise.
 bool parseCount(const std::string& text, int* number);
+// The same for a number that fits 64 bits: sizes and offsets in a file.
+bool parseCount64(const std::string& text, int64_t* number);
+// Reads the value of option --name, a whole number from minimum to maximum; false
+// with "invalid --name 'text': ..." otherwise.
+bool parseNumber(const char* name, const std::string& text, int64_t minimum, int64_t maximum,
+                 int64_t* number, std::string* error);
 
 #endif  // LYRA_TOOLS_COMMAND_LINE_H_

@@ -17,10 +17,8 @@ int reportFailure(const char* command, const std::string& message) {
   return EXIT_FAILED;
 }
 
-int finishStandardOutput(const char* command, int status) {
-  errno = 0;
-  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
-  const std::string message = writeFailure("standard output", errno);
+int reportWriteFailure(const char* command, int code) {
+  const std::string message = writeFailure("standard output", code);
   if (!message.empty()) {
     std::fprintf(stderr, "lyra%s%s: %s\n", command != nullptr ? " " : "",
                  command != nullptr ? command : "", message.c_str());
@@ -28,9 +26,24 @@ int finishStandardOutput(const char* command, int status) {
   return EXIT_FAILED;
 }
 
-void printHelp(const CommandHelp& help, const CommandLine& line) {
-  std::printf("Usage: %s\n\n%s\nOptions:\n%s", help.usage, help.description,
-              line.optionHelp().c_str());
+int finishStandardOutput(const char* command, int status) {
+  errno = 0;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+  return reportWriteFailure(command, errno);
+}
+
+int writeStandardOutput(const char* command, const std::string& text, int status) {
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
+    return reportWriteFailure(command, errno);
+  }
+  return finishStandardOutput(command, status);
+}
+
+int printHelp(const CommandHelp& help, const CommandLine& line) {
+  const std::string text = std::string("Usage: ") + help.usage + "\n\n" + help.description +
+                           "\nOptions:\n" + line.optionHelp();
+  return writeStandardOutput(help.name, text, EXIT_OK);
 }
 
 int runLayoutCommand(const CommandHelp& help, const OptionDef* defs, int count,
@@ -39,10 +52,7 @@ int runLayoutCommand(const CommandHelp& help, const OptionDef* defs, int count,
   CommandLine line(defs, count);
   std::string error;
   if (!line.parse(args, &error)) return reportUsageError(help.name, error);
-  if (line.has("help")) {
-    printHelp(help, line);
-    return finishStandardOutput(help.name, EXIT_OK);
-  }
+  if (line.has("help")) return printHelp(help, line);
   if (line.positionals().size() != 1) {
     return reportUsageError(help.name, line.positionals().empty()
                                            ? "no layout file given"

@@ -30,13 +30,23 @@ struct CommandHelp {
 int reportUsageError(const char* command, const std::string& message);
 int reportFailure(const char* command, const std::string& message);
 
-void printHelp(const CommandHelp& help, const CommandLine& line);
+// Writes the help of a command to standard output; returns the exit status, as
+// writeStandardOutput does.
+int printHelp(const CommandHelp& help, const CommandLine& line);
 
 // Writes out standard output once a command (null: the tool itself) has written
 // everything; returns status when all of it got there. Otherwise EXIT_FAILED, after
 // "lyra COMMAND: cannot write standard output: <reason>", or quietly when the pipe
 // was closed.
 int finishStandardOutput(const char* command, int status);
+// Reports a failed write to standard output with the error number it failed with:
+// "lyra COMMAND: cannot write standard output: <reason>", or nothing for a closed
+// pipe. Returns EXIT_FAILED.
+int reportWriteFailure(const char* command, int code);
+// Writes text to standard output at once, then finishes it as finishStandardOutput
+// does: the reason of a failed write is the one of that write, also for a text
+// longer than the stream's buffer.
+int writeStandardOutput(const char* command, const std::string& text, int status);
 
 struct ReleaseService {
   void operator()(CCBMain* service) const { service->release(); }

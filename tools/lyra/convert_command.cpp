@@ -32,7 +32,7 @@ std::string checkOutput(const CommandLine& line) {
   const std::string output = line.value("output");
   if (output.empty()) return "no output file: give one with -o OUT.xml";
   const std::string& layout = line.positionals()[0];
-  return isSameFile(output, layout) ? overwrittenInput(output, layout) : "";
+  return isSameFile(output, layout) ? overwrittenInput("-o", output, layout) : "";
 }
 
 }  // namespace

@@ -7,7 +7,8 @@ void JsonlWriter::begin(const std::vector<OutputColumn>& columns) {
     std::string key;
     appendJsonString(column.name, &key);
     keys_.push_back(key + ":");
-    numeric_.push_back(typed_ && (column.type == QVB_TYPE_INTEGER || column.type == QVB_TYPE_REAL));
+    numeric_.push_back(column.position || (typed_ && (column.type == QVB_TYPE_INTEGER ||
+                                                      column.type == QVB_TYPE_REAL)));
   }
 }
 

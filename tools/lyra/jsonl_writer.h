@@ -1,7 +1,7 @@
 // JsonlWriter writes one JSON object per record and line, keyed by output name in
 // column order. Values are strings, null for a null value. With typed output,
 // integer and real columns are JSON numbers, and null when their text holds no
-// number ("#ERR#", blanks).
+// number ("#ERR#", blanks); position columns are numbers always.
 #ifndef LYRA_TOOLS_JSONL_WRITER_H_
 #define LYRA_TOOLS_JSONL_WRITER_H_
 

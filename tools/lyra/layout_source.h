@@ -20,6 +20,7 @@ struct ReleaseReader {
   void operator()(CCBReader* reader) const { reader->release(); }
 };
 using ReaderPtr = std::unique_ptr<CCBReader, ReleaseReader>;
+using RecordReaderPtr = std::unique_ptr<CCBRecordReader, ReleaseReader>;
 
 struct LayoutSource {
   LayoutKind kind;

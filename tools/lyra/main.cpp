@@ -22,6 +22,7 @@ const Command COMMANDS[] = {
     {"tree", runTree, "print the layout tree of a layout"},                 //
     {"convert", runConvert, "save a layout as an XML layout document"},     //
     {"read", runRead, "decode a data file to CSV, JSON lines or a table"},  //
+    {"splits", runSplits, "print where ranges of a data file may start"},   //
 };
 
 void printToolHelp(std::FILE* out) {

@@ -109,6 +109,7 @@ bool isSameFile(const std::string& a, const std::string& b) {
          first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-std::string overwrittenInput(const std::string& output, const std::string& input) {
-  return "-o '" + output + "' would overwrite the input file '" + input + "'";
+std::string overwrittenInput(const char* option, const std::string& output,
+                             const std::string& input) {
+  return std::string(option) + " '" + output + "' would overwrite the input file '" + input + "'";
 }

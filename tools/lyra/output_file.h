@@ -48,7 +48,8 @@ std::string writeFailure(const std::string& name, int code);
 // True when both paths name one existing file (the same device and inode).
 bool isSameFile(const std::string& a, const std::string& b);
 
-// The usage error for an output that is also an input.
-std::string overwrittenInput(const std::string& output, const std::string& input);
+// The usage error for an output, given with the option (-o), that is also an input.
+std::string overwrittenInput(const char* option, const std::string& output,
+                             const std::string& input);
 
 #endif  // LYRA_TOOLS_OUTPUT_FILE_H_

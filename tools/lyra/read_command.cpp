@@ -6,11 +6,10 @@
 #include "commands.h"
 #include "output_file.h"
 #include "progress_meter.h"
-#include "read_offset_probe.h"
 #include "read_options.h"
 #include "reader_setup.h"
-#include "record_locator.h"
 #include "record_writer.h"
+#include "rejects_file.h"
 #include "trace_callback.h"
 
 namespace {
@@ -18,14 +17,33 @@ namespace {
 const CommandHelp READ_HELP = {
     "read",
     "lyra read [options] DATAFILE",
-    "Decodes every record of a fixed-format data file with one or more layouts and\n"
-    "writes the records of one layout, one row or line per record, in UTF-8.\n"
+    "Decodes every record of a data file with one or more layouts and writes the\n"
+    "records of one layout, one row or line per record, in UTF-8.\n"
+    "\n"
+    "Record formats (--record-format):\n"
+    "  layout  a record ends where its layout ends (the default).\n"
+    "  fixed   every record is --record-length bytes (default: the longest layout).\n"
+    "  rdw     a 4-byte record descriptor word before each record: its length in 2\n"
+    "          big-endian bytes, counting the 4 bytes, then 2 zero bytes.\n"
+    "  vb      blocks, each after a 4-byte block descriptor word, of rdw records.\n"
+    "  lines   text lines ended by LF or CRLF.\n"
+    "Fields past the end of a shorter rdw or vb record are null; a shorter line reads\n"
+    "as if padded with blanks.\n"
+    "\n"
+    "A DATAFILE of - is standard input, read strictly forward: no --range.\n"
+    "\n"
+    "Ranges (--range START:END): the records that start at a byte offset from START\n"
+    "up to END are read, so ranges that meet give every record once. Ranges of fixed\n"
+    "records and lines may start at any byte; ranges of rdw and vb records start at\n"
+    "a split point that 'lyra splits' prints, with --first-record set to the record\n"
+    "number it prints beside it. A lines range that starts past --skip without\n"
+    "--first-record does not know its record numbers.\n"
     "\n"
     "With several layouts, each given as FILE=ID, the identifier field (--id-field)\n"
     "tells the layout of each record: its trimmed text is compared with the IDs,\n"
     "letter case ignored. Only the records of the active layout are written.\n"
     "\n"
-    "Formats:\n"
+    "Output formats (--format):\n"
     "  csv    RFC 4180: a header row of the output names, then one row per record;\n"
     "         rows end in CRLF; fields holding a comma, quote or line end are quoted.\n"
     "  jsonl  one JSON object per record and line, keyed by output name; values are\n"
@@ -43,18 +61,40 @@ const CommandHelp READ_HELP = {
     "every record before it has been written; the message gives the record number,\n"
     "counting every record of the file from 1, and the byte offset where it starts.\n"
     "\n"
+    "Bad records (a line longer than its layout, a descriptor word record of zero\n"
+    "length, a fixed record cut short, a record no layout's identifier matches, a\n"
+    "repetition count out of range) stop the command, unless --max-errors lets it\n"
+    "pass over them. With --rejects FILE the bytes of each go to FILE and a JSON line,\n"
+    "{\"record\": N, \"offset\": N, \"length\": N, \"reason\": \"...\"}, to FILE.jsonl\n"
+    "(record null where unknown). Records passed over make the exit status 1 and the\n"
+    "last message gives their count. A descriptor word that cannot be trusted always\n"
+    "stops the command, and so does any bad record of the layout format.\n"
+    "\n"
     "With -o, the records go to a temporary file in the folder of FILE, which\n"
     "replaces FILE when the command ends, also after a record that cannot be read.\n"
-    "When nothing could be read or writing failed, FILE stays as it was.\n"
+    "When nothing could be read or writing failed, FILE stays as it was. The rejects\n"
+    "files are written the same way.\n"
     "\n"
     "Exit status: 0 on success, 1 on a data or layout error, 2 on a usage error.\n",
 };
 
-std::vector<OutputColumn> describeColumns(CCBReader* reader) {
+const char* const POSITION_COLUMNS[] = {
+    "_record",  // the record's number in the file, from 1; null where unknown
+    "_offset",  // the byte offset of its first byte in the file
+};
+const size_t POSITION_COUNT = sizeof POSITION_COLUMNS / sizeof POSITION_COLUMNS[0];
+
+// The columns of the active layout, after the position columns with --with-position.
+std::vector<OutputColumn> describeColumns(const ReadOptions& options, CCBRecordReader* reader) {
   std::vector<OutputColumn> columns;
+  // Neither a record number nor an offset has more digits than the file's size.
+  const int digits = static_cast<int>(std::to_string(reader->getDataFileSize()).size());
+  for (size_t i = 0; options.withPosition && i < POSITION_COUNT; ++i) {
+    columns.push_back({POSITION_COLUMNS[i], QVB_TYPE_INTEGER, digits, true});
+  }
   for (int i = 0; i < reader->getOutputCount(); ++i) {
     QvbString name;
-    OutputColumn column{std::string(), QVB_TYPE_STRING, 0};
+    OutputColumn column{std::string(), QVB_TYPE_STRING, 0, false};
     reader->getOutputInfo(i, name, column.type, column.length);
     column.name = name.str();
     columns.push_back(column);
@@ -62,62 +102,77 @@ std::vector<OutputColumn> describeColumns(CCBReader* reader) {
   return columns;
 }
 
-// The message of a record that could not be read, with where it is.
-std::string failureMessage(const ReadOptions& options, int recordLength, long long written,
-                           const std::string& reason) {
-  RecordLocation location;
-  if (!RecordLocator(options, recordLength).locate(written, &location)) {
-    return options.dataFile + ": after record " + std::to_string(written) +
-           " of the layout: " + reason;
+QvbDatavar numberValue(int64_t number) {
+  QvbDatavar value;
+  value.assign(QvbString(std::to_string(number).c_str()));
+  return value;
+}
+
+// The values of the record just read, in the order of describeColumns.
+void recordValues(const ReadOptions& options, CCBRecordReader* reader,
+                  std::vector<QvbDatavar>* values) {
+  size_t at = 0;
+  if (options.withPosition) {
+    const int64_t number = reader->getRecordNumber();
+    (*values)[at++] = number >= 0 ? numberValue(number) : QvbDatavar();
+    (*values)[at++] = numberValue(reader->getRecordOffset());
   }
-  return options.dataFile + ": record " + std::to_string(location.number) + " at byte offset " +
-         std::to_string(location.offset) + ": " + reason;
+  for (int i = 0; at < values->size(); ++i) (*values)[at++] = reader->getOutputValue(i);
+}
+
+// The message of a record that could not be read, with where the reader says it is:
+// its number in the file, when known, and the byte offset where it starts.
+std::string failureMessage(const ReadOptions& options, CCBRecordReader* reader) {
+  const int64_t number = reader->getRecordNumber();
+  const std::string reason = messageText(reader->getErrorMessage());
+  return dataFileName(options) + ": record " + (number >= 0 ? std::to_string(number) + " " : "") +
+         "at byte offset " + std::to_string(reader->getRecordOffset()) + ": " + reason;
 }
 
 // Writes the records of the active layout, up to the limit, with a progress bar;
-// returns how many, with *failed set when a record could not be read. Stops at the
-// first failed write: nothing more can reach the output.
-long long writeRecords(const ReadOptions& options, CCBReader* reader, RecordWriter* writer,
-                       OutputFile* output, bool* failed) {
-  std::vector<QvbDatavar> values(static_cast<size_t>(reader->getOutputCount()));
-  const ReadOffsetProbe probe(options.dataFile);
+// *failed is set when a record could not be read. Stops at the first failed write:
+// nothing more can reach the output (or the rejects, which may be null).
+void writeRecords(const ReadOptions& options, CCBRecordReader* reader, RecordWriter* writer,
+                  OutputFile* output, RejectsFile* rejects, bool* failed) {
+  std::vector<QvbDatavar> values(describeColumns(options, reader).size());
   // The bar shares standard error with nothing: not with the lines of --trace.
   const bool showProgress = !options.quiet && !options.trace && isatty(STDERR_FILENO);
   ProgressMeter meter(stderr, showProgress, reader->getDataFileSize());
-  long long written = 0;
+  int64_t written = 0;
   while ((options.limit < 0 || written < options.limit) && reader->readNextRecord(*failed)) {
-    for (size_t i = 0; i < values.size(); ++i) {
-      values[i] = reader->getOutputValue(static_cast<int>(i));
-    }
+    recordValues(options, reader, &values);
     writer->write(values);
-    if (output->failed()) break;
-    meter.update(probe.offset(), ++written);
+    if (output->failed() || (rejects != nullptr && rejects->failed())) break;
+    meter.update(reader->getInputPosition(), ++written);
   }
   meter.finish();
-  return written;
+}
+
+std::string skippedMessage(int64_t count) {
+  return std::to_string(count) + (count == 1 ? " bad record" : " bad records") + " skipped";
 }
 
 // Copies the records to the output; returns the exit status. After a failure the
-// records before it are written out and put in place before the failed one is
-// looked for; when writing fails, nothing is put in place. An empty data file gets
-// the header alone.
-int copyRecords(const ReadOptions& options, CCBReader* reader, bool empty, OutputFile* output) {
+// records before it are written out and put in place, and so are the rejects; when
+// writing fails, nothing is put in place. A data file without records gets the
+// header alone. Records passed over make the status a failure too, and their count
+// is the last message.
+int copyRecords(const ReadOptions& options, CCBRecordReader* reader, OutputFile* output,
+                RejectsFile* rejects) {
   std::unique_ptr<RecordWriter> writer =
       createRecordWriter(options.format, options.typed, output->get());
-  writer->begin(describeColumns(reader));
+  writer->begin(describeColumns(options, reader));
   bool failed = false;
-  const long long written =
-      empty ? 0 : writeRecords(options, reader, writer.get(), output, &failed);
+  writeRecords(options, reader, writer.get(), output, rejects, &failed);
   std::string error;
-  if (!output->commit(&error)) {
+  if (!output->commit(&error) || (rejects != nullptr && !rejects->commit(&error))) {
     return error.empty() ? EXIT_FAILED : reportFailure(READ_HELP.name, error);
   }
-  if (failed) {
-    const std::string reason = messageText(reader->getErrorMessage());
-    return reportFailure(READ_HELP.name,
-                         failureMessage(options, reader->getMaxRecordLength(), written, reason));
-  }
-  return EXIT_OK;
+  int status = EXIT_OK;
+  if (failed) status = reportFailure(READ_HELP.name, failureMessage(options, reader));
+  const int64_t skipped = reader->getBadRecordCount();
+  if (skipped > 0) status = reportFailure(READ_HELP.name, skippedMessage(skipped));
+  return status;
 }
 
 }  // namespace
@@ -128,21 +183,23 @@ int runRead(const std::vector<std::string>& args) {
   CommandLine line(defs, count);
   std::string error;
   if (!line.parse(args, &error)) return reportUsageError(READ_HELP.name, error);
-  if (line.has("help")) {
-    printHelp(READ_HELP, line);
-    return finishStandardOutput(READ_HELP.name, EXIT_OK);
-  }
+  if (line.has("help")) return printHelp(READ_HELP, line);
   ReadOptions options;
   // A clause text the reader refuses is a wrong option value too.
   if (!parseReadOptions(line, &options, &error) || createReader(options, &error) == nullptr) {
     return reportUsageError(READ_HELP.name, error);
   }
   TraceCallback trace;
-  bool empty = false;
-  ReaderPtr reader = openReader(options, options.trace ? &trace : nullptr, &empty, &error);
+  RecordReaderPtr reader = openReader(options, options.trace ? &trace : nullptr, &error);
   if (reader == nullptr) return reportFailure(READ_HELP.name, error);
   // Only now that the layouts and the data file are open is anything written.
   OutputFile output(options.output);
   if (!output.open(&error)) return reportFailure(READ_HELP.name, error);
-  return copyRecords(options, reader.get(), empty, &output);
+  std::unique_ptr<RejectsFile> rejects;
+  if (!options.rejects.empty()) {
+    rejects.reset(new RejectsFile(options.rejects));
+    if (!rejects->open(&error)) return reportFailure(READ_HELP.name, error);
+    reader->setBadRecordCallback(rejects.get());
+  }
+  return copyRecords(options, reader.get(), &output, rejects.get());
 }

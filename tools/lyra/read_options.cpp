@@ -2,10 +2,11 @@
 
 #include <sys/stat.h>
 
-#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "output_file.h"
+#include "rejects_file.h"
 
 namespace {
 
@@ -18,15 +19,29 @@ const OptionDef READ_OPTIONS[] = {
      "where the record identifier is, e.g.\n'0:PIC X(2)' (needed with several layouts)"},
     {"active", 0, ARGUMENT_REQUIRED, "ID",
      "write the records of this layout (default: the\nfirst layout given)"},
-    {"fixed", 0, ARGUMENT_NUMBER, "LENGTH",
-     "fixed-length records of LENGTH bytes (default:\nthe longest layout); without it a record "
-     "ends\n"
-     "where its layout ends"},
-    {"skip", 0, ARGUMENT_REQUIRED, "BYTES", "bytes of file header before the first record"},
+    RECORD_FORMAT_OPTION,
+    RECORD_LENGTH_OPTION,
+    FIXED_OPTION,
+    RDW_LITTLE_ENDIAN_OPTION,
+    RDW_EXCLUDES_HEADER_OPTION,
+    SKIP_OPTION,
+    {"range", 0, ARGUMENT_REQUIRED, "START:END",
+     "read the records that start at a byte offset\nfrom START up to END (either may be empty);\n"
+     "rdw and vb ranges start at a split point\n(lyra splits)"},
+    {"first-record", 0, ARGUMENT_REQUIRED, "N",
+     "the number of the record at the start of\n--range, as lyra splits prints it"},
     {"ebcdic", 0, ARGUMENT_NONE, "",
      "display text is EBCDIC (code page 037); without\nit bytes are read as they stand"},
+    {"max-errors", 0, ARGUMENT_REQUIRED, "N|all",
+     "pass over up to N bad records (default 0; with\n--rejects, all)"},
+    {"rejects", 0, ARGUMENT_REQUIRED, "FILE",
+     "write the bytes of each bad record passed over\nto FILE, and a JSON line about it to "
+     "FILE.jsonl"},
     {"format", 0, ARGUMENT_REQUIRED, "FORMAT", "csv (default), jsonl or table"},
     {"typed", 0, ARGUMENT_NONE, "", "jsonl: integer and real columns as JSON numbers"},
+    {"with-position", 0, ARGUMENT_NONE, "",
+     "two first columns: _record, the record's number\nin the file (null where unknown), and "
+     "_offset,\nthe byte offset where it starts; numbers in jsonl"},
     {"limit", 0, ARGUMENT_REQUIRED, "N", "stop after N records"},
     {"output", 'o', ARGUMENT_REQUIRED, "FILE",
      "write to FILE instead of standard output (not\nto an input)"},
@@ -120,28 +135,84 @@ bool readIdentifier(const CommandLine& line, ReadOptions* options, std::string* 
   return true;
 }
 
-// The reader takes lengths and positions as int: a larger number cannot be passed on.
-bool readNumber(const CommandLine& line, const char* name, int* number, std::string* error) {
-  const std::string text = line.value(name);
-  if (!line.has(name) || parseCount(text, number)) return true;
-  *error = std::string("invalid --") + name + " '" + text + "': " +
-           (allDigits(text) ? "the value is too large (at most " + std::to_string(INT_MAX) + ")"
-                            : std::string("expected a whole number of at least 0"));
+bool readRecordShape(const CommandLine& line, ReadOptions* options, std::string* error) {
+  if (!parseRecordFormatOptions(line, &options->records, error)) return false;
+  if (line.has("limit") &&
+      !parseNumber("limit", line.value("limit"), 0, INT64_MAX, &options->limit, error)) {
+    return false;
+  }
+  options->ebcdic = line.has("ebcdic");
+  return true;
+}
+
+// START:END, either side empty for the skip and the end of the file.
+bool readRange(const CommandLine& line, ReadOptions* options, std::string* error) {
+  const std::string range = line.value("range");
+  const size_t colon = range.find(':');
+  const std::string start = range.substr(0, colon);
+  const std::string end = colon == std::string::npos ? "" : range.substr(colon + 1);
+  if (colon == std::string::npos ||
+      (!start.empty() && !parseCount64(start, &options->rangeStart)) ||
+      (!end.empty() && !parseCount64(end, &options->rangeEnd))) {
+    *error = "invalid --range '" + range +
+             "': expected START:END, byte offsets in the file, either of which may be empty";
+    return false;
+  }
+  std::string problem;
+  if (options->rangeEnd >= 0 && options->rangeEnd < options->rangeStart) {
+    problem = "invalid --range '" + range + "': its end comes before its start";
+  } else if (options->records.format == CCB_RECORD_LAYOUT) {
+    problem =
+        "--range does not go with --record-format layout: only a read from the start "
+        "finds where its records end";
+  } else if (options->dataFile == STANDARD_INPUT) {
+    problem = "--range needs a data file: standard input cannot seek";
+  }
+  if (problem.empty()) return true;
+  *error = problem;
   return false;
 }
 
-bool readRecordShape(const CommandLine& line, ReadOptions* options, std::string* error) {
-  // --fixed alone: the length of the longest layout.
-  options->fixedLength = line.has("fixed");
-  if (!line.value("fixed").empty() && !readNumber(line, "fixed", &options->recordLength, error)) {
+bool readFirstRecord(const CommandLine& line, ReadOptions* options, std::string* error) {
+  if (!parseNumber("first-record", line.value("first-record"), 1, INT64_MAX, &options->firstRecord,
+                   error)) {
     return false;
   }
-  if (!readNumber(line, "skip", &options->skip, error)) return false;
-  int limit = 0;
-  if (!readNumber(line, "limit", &limit, error)) return false;
-  if (line.has("limit")) options->limit = limit;
-  options->ebcdic = line.has("ebcdic");
-  return true;
+  const char* problem = nullptr;
+  if (options->rangeStart < 0) {
+    problem = "--first-record goes with --range START:END, a range with a start";
+  } else if (options->records.format == CCB_RECORD_FIXED) {
+    problem =
+        "--first-record does not go with --record-format fixed: the offset of a fixed record "
+        "gives its number";
+  }
+  if (problem == nullptr) return true;
+  *error = problem;
+  return false;
+}
+
+// --max-errors N or all; --rejects alone passes over every bad record.
+bool readBadRecords(const CommandLine& line, ReadOptions* options, std::string* error) {
+  const std::string count = line.value("max-errors");
+  options->rejects = line.value("rejects");
+  options->maxErrors = line.has("rejects") ? -1 : 0;
+  const char* problem = nullptr;
+  if (line.has("max-errors") && count != "all" && !parseCount64(count, &options->maxErrors)) {
+    *error = "invalid --max-errors '" + count + "': expected a number of records or all";
+    return false;
+  }
+  if (count == "all") options->maxErrors = -1;
+  if (line.has("rejects") && options->rejects.empty()) {
+    problem = "--rejects needs a file name";
+  } else if (options->records.format == CCB_RECORD_LAYOUT &&
+             (line.has("max-errors") || line.has("rejects"))) {
+    problem =
+        "--max-errors and --rejects do not go with --record-format layout: the end of a bad "
+        "record is unknown, so reading cannot go past it";
+  }
+  if (problem == nullptr) return true;
+  *error = problem;
+  return false;
 }
 
 bool readOutput(const CommandLine& line, ReadOptions* options, std::string* error) {
@@ -164,20 +235,39 @@ bool readOutput(const CommandLine& line, ReadOptions* options, std::string* erro
     *error = "--typed applies to --format jsonl only";
     return false;
   }
+  options->withPosition = line.has("with-position");
   options->output = line.value("output");
   options->trace = line.has("trace");
   options->quiet = line.has("quiet");
   return true;
 }
 
-// The output is emptied before the inputs are read, so it must be none of them.
+// The outputs are emptied before the inputs are read, so they must be none of them,
+// and none may be another. Standard input is no file that an output could replace.
 bool checkOutput(const ReadOptions& options, std::string* error) {
-  std::vector<std::string> inputs{options.dataFile};
+  std::vector<std::string> inputs;
+  if (options.dataFile != STANDARD_INPUT) inputs.push_back(options.dataFile);
   for (const LayoutSource& layout : options.layouts) inputs.push_back(layout.path);
-  for (const std::string& input : inputs) {
-    if (!options.output.empty() && isSameFile(options.output, input)) {
-      *error = overwrittenInput(options.output, input);
-      return false;
+  std::vector<std::pair<const char*, std::string>> outputs;  // option, file
+  if (!options.output.empty()) outputs.emplace_back("-o", options.output);
+  if (!options.rejects.empty()) {
+    outputs.emplace_back("--rejects", options.rejects);
+    outputs.emplace_back("--rejects", rejectsNotesPath(options.rejects));
+  }
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    for (const std::string& input : inputs) {
+      if (isSameFile(outputs[i].second, input)) {
+        *error = overwrittenInput(outputs[i].first, outputs[i].second, input);
+        return false;
+      }
+    }
+    for (size_t j = 0; j < i; ++j) {
+      if (outputs[i].second == outputs[j].second ||
+          isSameFile(outputs[i].second, outputs[j].second)) {
+        *error = std::string(outputs[i].first) + " '" + outputs[i].second + "' and " +
+                 outputs[j].first + " '" + outputs[j].second + "' name one file";
+        return false;
+      }
     }
   }
   return true;
@@ -197,6 +287,23 @@ bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string
   }
   options->dataFile = line.positionals()[0];
   return readLayouts(line, options, error) && readIdentifier(line, options, error) &&
-         readRecordShape(line, options, error) && readOutput(line, options, error) &&
+         readRecordShape(line, options, error) &&
+         (!line.has("range") || readRange(line, options, error)) &&
+         (!line.has("first-record") || readFirstRecord(line, options, error)) &&
+         readBadRecords(line, options, error) && readOutput(line, options, error) &&
          checkOutput(*options, error);
+}
+
+std::string dataFileName(const ReadOptions& options) {
+  return options.dataFile == STANDARD_INPUT ? "standard input" : options.dataFile;
+}
+
+CCBReadOptions readerOptions(const ReadOptions& options) {
+  CCBReadOptions readOptions;
+  applyRecordFormatOptions(options.records, &readOptions);
+  readOptions.setRange(options.rangeStart, options.rangeEnd);
+  readOptions.setFirstRecord(options.firstRecord);
+  readOptions.setEbcdic(options.ebcdic);
+  readOptions.setMaxErrors(options.maxErrors);
+  return readOptions;
 }

@@ -5,11 +5,13 @@
 #ifndef LYRA_TOOLS_READ_OPTIONS_H_
 #define LYRA_TOOLS_READ_OPTIONS_H_
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "command_line.h"
 #include "layout_source.h"
+#include "record_format_options.h"
 #include "record_writer.h"
 
 struct ReadOptions {
@@ -17,22 +19,34 @@ struct ReadOptions {
   size_t activeLayout = 0;            // index in layouts of the records to write
   int idOffset = 0;                   // the identifier field, with several layouts
   std::string idClauses;
-  bool fixedLength = false;
-  int recordLength = 0;  // with fixedLength; 0: the longest layout
-  int skip = 0;          // bytes before the first record
+  RecordFormatOptions records;  // how the data file frames its records
+  int64_t rangeStart = -1;      // the first byte of the records read; -1: the skip
+  int64_t rangeEnd = -1;        // just past the last record's first byte; -1: the end
+  int64_t firstRecord = -1;     // the number of the record at rangeStart; -1: unknown
   bool ebcdic = false;
+  int64_t maxErrors = 0;  // bad records passed over before reading stops; -1: any number
+  std::string rejects;    // where passed-over records go; empty: nowhere
   OutputFormat format = FORMAT_CSV;
   bool typed = false;
-  long long limit = -1;  // -1: every record
-  std::string output;    // empty: standard output
+  bool withPosition = false;  // each record's number and offset before its columns
+  int64_t limit = -1;         // -1: every record
+  std::string output;         // empty: standard output
   bool trace = false;
   bool quiet = false;
-  std::string dataFile;
+  std::string dataFile;  // STANDARD_INPUT for standard input
 };
+
+const char STANDARD_INPUT[] = "-";
+
+// The data file as messages name it.
+std::string dataFileName(const ReadOptions& options);
 
 // The options `lyra read` accepts, for CommandLine.
 const OptionDef* readOptionDefs(int* count);
 
 bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string* error);
+
+// The options of the record reader for the data file.
+CCBReadOptions readerOptions(const ReadOptions& options);
 
 #endif  // LYRA_TOOLS_READ_OPTIONS_H_

@@ -1,6 +1,6 @@
 #include "reader_setup.h"
 
-#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -10,25 +10,10 @@ bool hasFields(CCBReader* reader, int layout, bool active) {
   return reader->getRecordLength(layout) > 0 && (!active || reader->getOutputCount() > 0);
 }
 
-// A regular data file shorter than --skip is damaged; one that holds nothing after
-// it holds no records. Other kinds of file are left to the reader.
-bool checkDataLength(const ReadOptions& options, bool* empty, std::string* error) {
-  struct stat info;
-  *empty = false;
-  if (stat(options.dataFile.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return true;
-  if (info.st_size < options.skip) {
-    *error = options.dataFile + ": the file is " + std::to_string(info.st_size) +
-             " bytes long, shorter than --skip " + std::to_string(options.skip);
-    return false;
-  }
-  *empty = info.st_size == options.skip;
-  return true;
-}
-
 }  // namespace
 
-ReaderPtr createReader(const ReadOptions& options, std::string* error) {
-  ReaderPtr reader(createCCBReader());
+RecordReaderPtr createReader(const ReadOptions& options, std::string* error) {
+  RecordReaderPtr reader(createCCBRecordReader());
   if (reader == nullptr) {
     *error = "cannot create a record reader";
     return nullptr;
@@ -41,19 +26,9 @@ ReaderPtr createReader(const ReadOptions& options, std::string* error) {
   return reader;
 }
 
-bool openDataFile(CCBReader* reader, const ReadOptions& options, int recordLength,
-                  std::string* error) {
-  if (reader->openDataFile(options.dataFile.c_str(), options.skip, options.fixedLength,
-                           !options.ebcdic, recordLength)) {
-    return true;
-  }
-  *error = options.dataFile + ": " + messageText(reader->getErrorMessage());
-  return false;
-}
-
-ReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback, bool* empty,
-                     std::string* error) {
-  ReaderPtr reader = createReader(options, error);
+RecordReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback,
+                           std::string* error) {
+  RecordReaderPtr reader = createReader(options, error);
   if (reader == nullptr) return nullptr;
   for (size_t i = 0; i < options.layouts.size(); ++i) {
     const bool active = i == options.activeLayout;
@@ -65,8 +40,16 @@ ReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback, bo
       return nullptr;
     }
   }
-  if (!checkDataLength(options, empty, error) ||
-      !openDataFile(reader.get(), options, options.recordLength, error)) {
+  if (options.dataFile != STANDARD_INPUT &&
+      !checkSkip(options.dataFile, options.records.skip, error)) {
+    return nullptr;
+  }
+  const CCBReadOptions readOptions = readerOptions(options);
+  const bool opened = options.dataFile == STANDARD_INPUT
+                          ? reader->openDataDescriptor(STDIN_FILENO, readOptions)
+                          : reader->openData(options.dataFile.c_str(), readOptions);
+  if (!opened) {
+    *error = dataFileName(options) + ": " + messageText(reader->getErrorMessage());
     return nullptr;
   }
   return reader;

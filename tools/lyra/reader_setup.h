@@ -11,16 +11,12 @@
 
 // A reader without layouts; with several layouts in the options, its identifier
 // field is set. Null, with a message, on failure.
-ReaderPtr createReader(const ReadOptions& options, std::string* error);
-
-// Opens the data file of the options; recordLength applies to fixed-length records.
-bool openDataFile(CCBReader* reader, const ReadOptions& options, int recordLength,
-                  std::string* error);
+RecordReaderPtr createReader(const ReadOptions& options, std::string* error);
 
 // A reader with every layout of the options (the active one made active), the
-// debug callback (may be null) and the data file open. *empty tells whether a
-// regular data file holds nothing after --skip; one shorter than --skip is refused.
-ReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback, bool* empty,
-                     std::string* error);
+// debug callback (may be null) and the data file (or standard input) open. A
+// regular data file shorter than --skip is refused.
+RecordReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback,
+                           std::string* error);
 
 #endif  // LYRA_TOOLS_READER_SETUP_H_

@@ -19,9 +19,10 @@ enum OutputFormat {
 };
 
 struct OutputColumn {
-  std::string name;  // ISO-8859-1, as the reader gives it
-  int type;          // QVB_TYPE_INTEGER, QVB_TYPE_REAL or QVB_TYPE_STRING
-  int length;        // the longest text the column's field gives
+  std::string name;       // ISO-8859-1, as the reader gives it
+  int type;               // QVB_TYPE_INTEGER, QVB_TYPE_REAL or QVB_TYPE_STRING
+  int length;             // the longest text the column's field gives
+  bool position = false;  // a record position the tool adds: a number in JSON lines, typed or not
 };
 
 class RecordWriter {

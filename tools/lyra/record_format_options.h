@@ -1,0 +1,57 @@
+// The options that say how a data file frames its records, shared by `lyra read` and
+// `lyra splits`: the record format, the length of fixed records, the byte order and
+// counting of record descriptor words, and the file header to skip. Each option is a
+// row that a command puts in its option table; parseRecordFormatOptions reads those
+// the command line holds and checks that they go together.
+#ifndef LYRA_TOOLS_RECORD_FORMAT_OPTIONS_H_
+#define LYRA_TOOLS_RECORD_FORMAT_OPTIONS_H_
+
+#include <cstdint>
+#include <string>
+
+#include <lyra/lyra.h>
+
+#include "command_line.h"
+
+struct RecordFormatOptions {
+  CCBRecordFormat format = CCB_RECORD_LAYOUT;
+  int recordLength = 0;  // fixed records; 0: the longest layout
+  bool rdwLittleEndian = false;
+  bool rdwExcludesHeader = false;
+  int64_t skip = 0;  // bytes before the first record
+};
+
+inline constexpr OptionDef RECORD_FORMAT_OPTION = {
+    "record-format", 0, ARGUMENT_REQUIRED, "FORMAT",
+    "how records are framed: layout (default), fixed,\nrdw, vb or lines"};
+inline constexpr OptionDef RECORD_LENGTH_OPTION = {
+    "record-length", 0, ARGUMENT_REQUIRED, "N",
+    "the length of a fixed record (default: the\nlongest layout)"};
+inline constexpr OptionDef FIXED_OPTION = {
+    "fixed", 0, ARGUMENT_NUMBER, "LENGTH",
+    "the same as --record-format fixed\n[--record-length LENGTH]"};
+inline constexpr OptionDef RDW_LITTLE_ENDIAN_OPTION = {
+    "rdw-little-endian", 0, ARGUMENT_NONE, "",
+    "rdw, vb: descriptor words are little-endian\n(00 00 40 00 is a length of 64)"};
+inline constexpr OptionDef RDW_EXCLUDES_HEADER_OPTION = {
+    "rdw-excludes-header", 0, ARGUMENT_NONE, "",
+    "rdw, vb: a record's length does not count its\ndescriptor word's 4 bytes"};
+inline constexpr OptionDef SKIP_OPTION = {"skip", 0, ARGUMENT_REQUIRED, "BYTES",
+                                          "bytes of file header before the first record"};
+
+// Reads the record format options of the command line into *options. False with a
+// message (a usage error) for a value that is wrong or options that do not go
+// together: a record length for any format but fixed, descriptor word options for
+// any format but rdw and vb.
+bool parseRecordFormatOptions(const CommandLine& line, RecordFormatOptions* options,
+                              std::string* error);
+
+// A regular data file shorter than --skip is damaged: false with a message. One
+// that holds nothing after it holds no records; other kinds of file are left to the
+// reader.
+bool checkSkip(const std::string& dataFile, int64_t skip, std::string* error);
+
+// The reader's options with those of options set.
+void applyRecordFormatOptions(const RecordFormatOptions& options, CCBReadOptions* readOptions);
+
+#endif  // LYRA_TOOLS_RECORD_FORMAT_OPTIONS_H_
