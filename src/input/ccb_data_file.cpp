@@ -85,8 +85,14 @@ bool CCBDataFile::openMemory(const unsigned char* data, int64_t size, bool noCon
 bool CCBDataFile::skip(int64_t start, int* position) {
   if (!checkRequest(0, 0)) return false;
   if (start < 0) return fail(INVALID_POSITION);
+  const int64_t size = memory_ != nullptr ? memorySize_ : np_fio_size(handle_);
+  skippedPastEnd_ = size >= 0 && start > size;
   if (start < capacity_ / 2 && memory_ == nullptr) {
     *position = static_cast<int>(start);
+    // A pipe tells its size only by ending.
+    const int present = size < 0 ? available(0, *position) : *position;
+    if (present < 0) return false;
+    skippedPastEnd_ = skippedPastEnd_ || present < *position;
     return true;
   }
   *position = 0;
@@ -103,6 +109,7 @@ bool CCBDataFile::skip(int64_t start, int* position) {
     if (received == 0) break;
     start -= received;
   }
+  skippedPastEnd_ = skippedPastEnd_ || start > 0;
   return true;
 }
 

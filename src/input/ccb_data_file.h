@@ -49,6 +49,9 @@ class CCBDataFile {
   // reads forward through it block by block, so memory does not grow with it.
   // An input shorter than start has no byte left to read.
   bool skip(int64_t start, int* position);
+  // Whether the last skip() found the input ending before its start (the size of a
+  // file or memory; the end of a pipe read through).
+  bool skippedPastEnd() const { return skippedPastEnd_; }
   // The size of the input in bytes (also when closed); 0 when unknown.
   int64_t getFileSize() const;
   // Whether skip() seeks: a file or memory, not a pipe.
@@ -126,6 +129,7 @@ class CCBDataFile {
   int recordEnd_ = INT_MAX;
   bool padded_ = false;
   bool pastRecordEnd_ = false;
+  bool skippedPastEnd_ = false;
   int64_t windowOffset_ = 0;               // the input offset of window position 0
   unsigned char* buffer_ = nullptr;        // the window of a file or descriptor; owned
   const unsigned char* window_ = nullptr;  // buffer_, or a view of memory input

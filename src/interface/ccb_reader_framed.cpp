@@ -133,6 +133,14 @@ bool CCBReaderImpl::startAt(int64_t start) {
     errorMessage_ = dataFile_->getErrorMessage();
     return false;
   }
+  // A range may start past the end (it holds no record); the records themselves
+  // may not start past it.
+  if (!ranged && dataFile_->skippedPastEnd()) {
+    errorMessage_ = qvbStringFormat(
+        "The input ends before its first record: it is shorter than the skip of %lld bytes",
+        static_cast<long long>(skip));
+    return false;
+  }
   framer_.reset(framerSettings(options_, recordLength_, options_.getRangeEnd()));
   frame_ = RecordFrame();
   frame_.offset = start;

@@ -39,6 +39,12 @@ int np_fio_getb(NpFioHandle handle, void* dest, int count) {
   return total;
 }
 
+int64_t np_fio_size(NpFioHandle handle) {
+  struct stat st;
+  if (::fstat(handle, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  return static_cast<int64_t>(st.st_size);
+}
+
 int np_fio_seek(NpFioHandle handle, int64_t offset) {
   return ::lseek(handle, static_cast<off_t>(offset), SEEK_SET) < 0 ? errno : 0;
 }

@@ -29,6 +29,9 @@ const char* np_fio_errdesc(int code);
 // at the end of the file, or -1 on a read error.
 int np_fio_getb(NpFioHandle handle, void* dest, int count);
 
+// The size of the regular file open on handle; -1 for any other kind of input.
+int64_t np_fio_size(NpFioHandle handle);
+
 // Moves the read position to offset bytes from the start; 0, or an error code
 // (ESPIPE for input that cannot seek, such as a pipe).
 int np_fio_seek(NpFioHandle handle, int64_t offset);

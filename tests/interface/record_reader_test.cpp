@@ -349,6 +349,20 @@ TEST_F(RecordReaderTest, PipesAndRefusedOptions) {
       "open: A range of rdw or vb records must start at a split point: give the record "
       "number that the split scan gives for it",
       readMemory("AA111", unnumbered));
+  CCBReadOptions skipped = format(CCB_RECORD_FIXED);
+  skipped.setSkip(5);
+  EXPECT_EQ("end", readBoth("AA111", skipped));  // nothing after the header: no record
+  skipped.setSkip(6);
+  EXPECT_EQ("open: The input ends before its first record: it is shorter than the skip of 6 bytes",
+            readMemory("AA111", skipped));
+  int shortPipe[2];
+  ASSERT_EQ(0, pipe(shortPipe));
+  ASSERT_EQ(5, write(shortPipe[1], "AA111", 5));
+  close(shortPipe[1]);
+  EXPECT_FALSE(reader_->openDataDescriptor(shortPipe[0], skipped));
+  EXPECT_EQ("The input ends before its first record: it is shorter than the skip of 6 bytes",
+            reader_->getErrorMessage().str());
+  close(shortPipe[0]);
   CCBReadOptions huge = format(CCB_RECORD_FIXED), backwards = format(CCB_RECORD_FIXED);
   huge.setRecordLength(1 << 30);
   backwards.setRange(5, 4);
