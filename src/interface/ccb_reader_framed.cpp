@@ -162,25 +162,22 @@ const unsigned char* CCBReaderImpl::getRecordBytes() {
   return dataFile_->view(frame_.start, frame_.length, nullptr);
 }
 
-bool CCBReaderImpl::readFramed(bool& failed) {
-  try {
-    while (state_ == READING) {
-      if (recordHeld_) {
-        recordHeld_ = false;
-        if (!dataFile_->nextRecord(position_)) state_ = ENDED;
-        if (state_ == ENDED) break;
+// Reads framed records up to one of the active layout; false when reading ended
+// or failed.
+bool CCBReaderImpl::readFramed() {
+  while (state_ == READING) {
+    if (recordHeld_) {
+      recordHeld_ = false;
+      if (!dataFile_->nextRecord(position_)) {
+        state_ = ENDED;
+        break;
       }
-      const RecordOutcome outcome = readFramedRecord();
-      if (outcome == RECORD_ACTIVE) return true;
-      if (outcome == RECORD_FAILED) return fail(failed);
-      if (outcome == RECORD_END) state_ = ENDED;
     }
-  } catch (const std::bad_alloc&) {
-    errorMessage_ = QvbString("Buffer Allocation failed");
-    return fail(failed);
+    const RecordOutcome outcome = readFramedRecord();
+    if (outcome == RECORD_ACTIVE) return true;
+    if (outcome == RECORD_FAILED) state_ = FAILED;
+    if (outcome == RECORD_END) state_ = ENDED;
   }
-  if (state_ == ENDED && dataFile_ != nullptr) dataFile_->close();
-  failed = state_ == FAILED;
   return false;
 }
 

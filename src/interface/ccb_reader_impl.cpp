@@ -233,20 +233,29 @@ bool CCBReaderImpl::readNextRecord(bool& failed) {
     failed = true;
     return false;
   }
-  if (framed_) return readFramed(failed);
   try {
-    while (state_ == READING) {
-      bool isActive = false;
-      if (!readRecord(isActive)) return fail(failed);
-      if (!dataFile_->nextRecord(position_)) state_ = ENDED;
-      if (isActive) return true;
-    }
+    if (framed_ ? readFramed() : readUnframed()) return true;
   } catch (const std::bad_alloc&) {
     errorMessage_ = QvbString("Buffer Allocation failed");
-    return fail(failed);
+    state_ = FAILED;
   }
+  if (state_ == FAILED) return fail(failed);
   if (state_ == ENDED && dataFile_ != nullptr) dataFile_->close();
-  failed = state_ == FAILED;
+  return false;
+}
+
+// Reads records as openDataFile opened them, up to one of the active layout; false
+// when reading ended or failed.
+bool CCBReaderImpl::readUnframed() {
+  while (state_ == READING) {
+    bool isActive = false;
+    if (!readRecord(isActive)) {
+      state_ = FAILED;
+      return false;
+    }
+    if (!dataFile_->nextRecord(position_)) state_ = ENDED;
+    if (isActive) return true;
+  }
   return false;
 }
 

@@ -75,6 +75,7 @@ class CCBReaderImpl final : public CCBRecordReader {
   CCBDataRoot* activeRoot() const;
   int chooseLayout(int start);
   bool readRecord(bool& isActive);
+  bool readUnframed();
   bool fail(bool& failed);
   bool prepareDataFile(int recordLength);
   void attachLayouts();
@@ -84,7 +85,7 @@ class CCBReaderImpl final : public CCBRecordReader {
   bool openFramed(const CCBReadOptions& options, Open open);
   bool checkOptions(const CCBReadOptions& options);
   bool startAt(int64_t start);
-  bool readFramed(bool& failed);
+  bool readFramed();
   RecordOutcome readFramedRecord();
   RecordOutcome readByLayout();
   RecordOutcome walkFramed();
