@@ -133,7 +133,7 @@ bool CCBDataFile::fill(int n) {
   return true;
 }
 
-int CCBDataFile::available(int position, int n) {
+int CCBDataFile::availableOutside(int position, int n) {
   if (!checkRequest(position, n)) return -1;
   const int want = static_cast<int>(
       std::min<int64_t>(static_cast<int64_t>(position) + n, MAX_WINDOW_CAPACITY - 1));
@@ -173,12 +173,6 @@ bool CCBDataFile::makeAvailable(int position, int n) {
   if (!checkRequest(position, n)) return false;
   position_ = position;
   return fill(n);
-}
-
-void CCBDataFile::setRecordEnd(int end, bool padded) {
-  recordEnd_ = end;
-  padded_ = padded;
-  setFilled(filled_);
 }
 
 bool CCBDataFile::nextRecord(int& readerPosition) {
@@ -262,11 +256,6 @@ void CCBDataFile::compact(int from) {
   if (recordEnd_ != INT_MAX) recordEnd_ -= from;
   setFilled(filled_ - from);
   position_ = 0;
-}
-
-void CCBDataFile::setFilled(int filled) {
-  filled_ = filled;
-  limit_ = std::min(filled_, recordEnd_);
 }
 
 bool CCBDataFile::fail(const char* message) {

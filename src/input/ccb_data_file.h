@@ -62,7 +62,10 @@ class CCBDataFile {
   bool fill(int n);
   // Makes up to n bytes at position available and returns how many are: fewer
   // only where the input ends; -1 on an error.
-  int available(int position, int n);
+  int available(int position, int n) {
+    if (window_ != nullptr && position >= 0 && n >= 0 && position <= filled_ - n) return n;
+    return availableOutside(position, n);
+  }
   // Makes n bytes at position available, leaves the position after them and stores
   // it in *endPosition (when not null). Returns where the bytes lie in the window
   // (valid until the next call that may fill or compact it), or null, reading
@@ -87,7 +90,11 @@ class CCBDataFile {
   }
   // Reads end at window position end until clearRecordEnd(); padded: a read past it
   // gives blanks (EBCDIC blanks when noConvert is false) for the missing bytes.
-  void setRecordEnd(int end, bool padded);
+  void setRecordEnd(int end, bool padded) {
+    recordEnd_ = end;
+    padded_ = padded;
+    setFilled(filled_);
+  }
   void clearRecordEnd() { setRecordEnd(INT_MAX, false); }
   // Whether the last failed view reached past the record end.
   bool pastRecordEnd() const { return pastRecordEnd_; }
@@ -112,7 +119,11 @@ class CCBDataFile {
   bool grow();                             // doubles the window, keeping its bytes
   bool readBlock();                        // reads into the free part of the window; false on error
   void compact(int from);                  // moves the bytes from `from` on to the start
-  void setFilled(int filled);
+  void setFilled(int filled) {
+    filled_ = filled;
+    limit_ = filled_ < recordEnd_ ? filled_ : recordEnd_;
+  }
+  int availableOutside(int position, int n);
   bool fail(const char* message);
 
   QvbString error_;
