@@ -46,6 +46,7 @@ bool CCBDataFile::open(const QvbString& fileName, bool noConvert) {
     return fail(np_fio_errdesc(code));
   }
   ownsHandle_ = true;
+  seekable_ = np_fio_seek(handle_, 0) == 0;  // a named pipe cannot seek
   return prepare(noConvert);
 }
 
@@ -64,7 +65,6 @@ bool CCBDataFile::prepare(bool noConvert) {
     return fail(ALLOCATION_FAILED);
   }
   window_ = buffer_;
-  seekable_ = np_fio_seek(handle_, 0) == 0;
   noConvert_ = noConvert;
   atEnd_ = false;
   return true;
@@ -85,7 +85,7 @@ bool CCBDataFile::openMemory(const unsigned char* data, int64_t size, bool noCon
 bool CCBDataFile::skip(int64_t start, int* position) {
   if (!checkRequest(0, 0)) return false;
   if (start < 0) return fail(INVALID_POSITION);
-  const int64_t size = memory_ != nullptr ? memorySize_ : np_fio_size(handle_);
+  const int64_t size = memory_ != nullptr ? memorySize_ : seekable_ ? np_fio_size(handle_) : -1;
   skippedPastEnd_ = size >= 0 && start > size;
   if (start < capacity_ / 2 && memory_ == nullptr) {
     *position = static_cast<int>(start);
@@ -101,7 +101,7 @@ bool CCBDataFile::skip(int64_t start, int* position) {
     window_ = memory_ + std::min(start, memorySize_);
     return true;
   }
-  if (np_fio_seek(handle_, start) == 0) return true;
+  if (seekable_ && np_fio_seek(handle_, start) == 0) return true;
   while (start > 0) {
     const int received =
         np_fio_getb(handle_, buffer_, static_cast<int>(std::min<int64_t>(start, capacity_ - 1)));

@@ -41,7 +41,8 @@ class CCBDataFile {
   bool open(const QvbString& fileName, bool noConvert);
   // The same for size bytes at data, which stay the caller's.
   bool openMemory(const unsigned char* data, int64_t size, bool noConvert);
-  // The same for a descriptor read strictly forward, which stays the caller's.
+  // The same for a descriptor read strictly forward from where it stands (never
+  // sought, even when it could be), which stays the caller's.
   bool openDescriptor(int descriptor, bool noConvert);
   // Passes over the first start bytes of the input just opened and sets *position to
   // the window position of the byte at start. A start beyond half the window is

@@ -3,6 +3,7 @@
 // and bad records passed over or stopping the read.
 #include "lyra/ccb_record_reader.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -349,6 +350,12 @@ TEST_F(RecordReaderTest, PipesAndRefusedOptions) {
       "open: A range of rdw or vb records must start at a split point: give the record "
       "number that the split scan gives for it",
       readMemory("AA111", unnumbered));
+  // A descriptor is read on from where it stands, never rewound.
+  const int placed = ::open(dir_.write("placed.dat", "xxxAA111BB222").c_str(), O_RDONLY);
+  ASSERT_EQ(3, lseek(placed, 3, SEEK_SET));
+  ASSERT_TRUE(reader_->openDataDescriptor(placed, format(CCB_RECORD_FIXED)));
+  EXPECT_EQ("1@0:AA|111;2@5:BB|222;end", readAll());
+  close(placed);
   CCBReadOptions skipped = format(CCB_RECORD_FIXED);
   skipped.setSkip(5);
   EXPECT_EQ("end", readBoth("AA111", skipped));  // nothing after the header: no record
