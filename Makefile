@@ -57,7 +57,8 @@ bench: deps
 # libFuzzer targets, built with clang in a folder of their own, each run for
 # FUZZ_TIME seconds. New inputs go to a scratch corpus in the build folder, listed
 # first so that the committed seeds in fuzz/corpus/ are only read; crash inputs go
-# to the build folder. Any finding makes the target fail.
+# to the build folder. Any finding makes the target fail. The copybook target starts
+# from the test copybooks.
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_TIME    ?= 60
 FUZZ_TARGETS  = fuzz_copybook fuzz_layout_xml fuzz_record_data fuzz_writers
@@ -69,12 +70,13 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
 	@status=0; \
 	for t in $(FUZZ_TARGETS); do \
-	  dict=fuzz/$${t#fuzz_}.dict; \
+	  dict=fuzz/$${t#fuzz_}.dict; seeds=fuzz/corpus/$$t; \
+	  [ $$t = fuzz_copybook ] && seeds=tests/data/copybooks; \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/artifacts; \
 	  echo "$$t: $(FUZZ_TIME) s"; \
 	  $(FUZZ_BUILD)/fuzz/$$t -max_total_time=$(FUZZ_TIME) -timeout=20 -print_final_stats=1 \
 	    $$( [ -f $$dict ] && echo -dict=$$dict ) -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t- \
-	    $(FUZZ_BUILD)/corpus/$$t fuzz/corpus/$$t > $(FUZZ_BUILD)/$$t.log 2>&1 \
+	    $(FUZZ_BUILD)/corpus/$$t $$seeds > $(FUZZ_BUILD)/$$t.log 2>&1 \
 	  && grep -E '^stat::(number_of_executed_units|average_exec_per_sec)' $(FUZZ_BUILD)/$$t.log \
 	  || { status=1; tail -n 40 $(FUZZ_BUILD)/$$t.log; }; \
 	done; \
