@@ -14,11 +14,6 @@ bool needsFirstRecord(CCBRecordFormat format) {
   return format == CCB_RECORD_RDW || format == CCB_RECORD_VB;
 }
 
-bool framesByItself(CCBRecordFormat format) {
-  return format == CCB_RECORD_FIXED || format == CCB_RECORD_RDW || format == CCB_RECORD_VB ||
-         format == CCB_RECORD_LINES;
-}
-
 FramerSettings framerSettings(const CCBReadOptions& options, int recordLength, int64_t rangeEnd) {
   FramerSettings settings;
   settings.format = options.getRecordFormat();
@@ -90,7 +85,7 @@ bool CCBReaderImpl::checkOptions(const CCBReadOptions& options) {
   const char* problem = nullptr;
   if (layouts_.empty()) {
     problem = "One or more Copybook Files required for reading data";
-  } else if (!framesByItself(format) && format != CCB_RECORD_LAYOUT) {
+  } else if (format < CCB_RECORD_FIXED || format > CCB_RECORD_LINES) {
     problem = "Unknown record format";
   } else if (options.getRecordLength() < 0 || options.getRecordLength() > MAX_RECORD_LENGTH) {
     errorMessage_ = qvbStringFormat("Invalid record length %d: it must be from 0 to %d",

@@ -65,11 +65,3 @@ void CCBOutputArray::noteCountOutOfRange(int count, int maximum) {
   badCount_ = count;
   badMaximum_ = maximum;
 }
-
-bool CCBOutputArray::takeCountOutOfRange(int* count, int* maximum) {
-  if (!countOutOfRange_) return false;
-  countOutOfRange_ = false;
-  *count = badCount_;
-  *maximum = badMaximum_;
-  return true;
-}

@@ -101,7 +101,13 @@ class CCBOutputArray {
   // first one noted is kept until taken.
   void noteCountOutOfRange(int count, int maximum);
   // False when none was noted; otherwise gives it and forgets it.
-  bool takeCountOutOfRange(int* count, int* maximum);
+  bool takeCountOutOfRange(int* count, int* maximum) {
+    if (!countOutOfRange_) return false;
+    countOutOfRange_ = false;
+    *count = badCount_;
+    *maximum = badMaximum_;
+    return true;
+  }
 
  private:
   struct ExactOrder {
