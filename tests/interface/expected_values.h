@@ -28,23 +28,19 @@ inline std::map<int, Record> readExpected(const std::string& file) {
   return records;
 }
 
-// Numeric text in the form of the expected files: an optional '-' (never on zero),
-// the integer digits without leading zeros (at least one), then the point and the
-// fraction digits as given. A leading blank or '+' goes.
-inline std::string canonical(std::string text) {
-  text.erase(0, text.find_first_not_of(" +"));
-  const bool negative = !text.empty() && text[0] == '-';
-  text.erase(0, text.find_first_not_of("-0"));  // the sign and leading zeros
-  if (text.empty() || text[0] == '.') text.insert(0, "0");
-  const bool zero = text.find_first_not_of("0.") == std::string::npos;
-  return (negative && !zero ? "-" : "") + text;
-}
-
 // A value read matches the expected text exactly or, when that is a number, once put in
-// the same form.
-inline bool matches(const std::string& actual, const std::string& expected) {
-  return actual == expected || (expected.find_first_not_of("-.0123456789") == std::string::npos &&
-                                canonical(actual) == expected);
+// its form: an optional '-' (never on zero), the integer digits without leading zeros
+// (at least one), then the point and the fraction digits as given. A leading blank or '+'
+// goes.
+inline bool matches(std::string actual, const std::string& expected) {
+  if (actual == expected) return true;
+  if (expected.find_first_not_of("-.0123456789") != std::string::npos) return false;
+  actual.erase(0, actual.find_first_not_of(" +"));
+  const bool negative = !actual.empty() && actual[0] == '-';
+  actual.erase(0, actual.find_first_not_of("-0"));  // the sign and leading zeros
+  if (actual.empty() || actual[0] == '.') actual.insert(0, "0");
+  const bool zero = actual.find_first_not_of("0.") == std::string::npos;
+  return (negative && !zero ? "-" : "") + actual == expected;
 }
 
 // The record read with each value that matches its expected text replaced by that
