@@ -1,0 +1,79 @@
+// CCBTextCodec turns the display text of records into the result encoding,
+// ISO-8859-1 or UTF-8. The source is a single-byte code page of np_code_pages (by
+// CCSID; 819 is ISO-8859-1, whose bytes are their own code points) or UTF-8 (CCSID
+// 1208, passed through and validated). UTF-16 big-endian text decodes the same way
+// whatever the source page.
+//
+// A codec is a value of a few KB: init() fills its tables once per open data file,
+// and decoding is then table lookups with no allocation. It owns nothing but its
+// tables; the object that opens a data file owns the codec. Const methods may be
+// called from many threads at once; init() needs external locking.
+//
+// Result rules: in ISO-8859-1 a code point above 0xFF, U+FFFD included, becomes '?'.
+// A byte a page has no character for is U+FFFD. Ill-formed UTF-8 gives one U+FFFD
+// for each maximal subpart of an ill-formed sequence, as Unicode recommends. The
+// zero byte is the zero byte in every source.
+#ifndef LYRA_FORMAT_CCB_TEXT_CODEC_H_
+#define LYRA_FORMAT_CCB_TEXT_CODEC_H_
+
+#include <cstdint>
+
+const int CCSID_LATIN1 = 819;  // ISO-8859-1
+const int CCSID_UTF8 = 1208;   // UTF-8
+
+class CCBTextCodec {
+ public:
+  CCBTextCodec();  // ISO-8859-1 source, ISO-8859-1 result: bytes as they stand
+
+  // Sets the source CCSID (819, 1208 or any page of np_code_pages) and the result
+  // encoding (utf8Result false: ISO-8859-1). False, codec unchanged, for an unknown
+  // CCSID.
+  bool init(int ccsid, bool utf8Result);
+
+  int ccsid() const { return ccsid_; }
+  bool ebcdic() const { return ebcdic_; }  // zoned signs are then in the zone nibble
+  bool utf8Result() const { return utf8Result_; }
+  bool passThrough() const { return mode_ == MODE_COPY; }  // the text is the bytes
+
+  // The most result bytes one source byte can become: 3 for a UTF-8 result, else 1.
+  int maxExpansion() const { return utf8Result_ ? 3 : 1; }
+
+  // Decodes n (>= 0) bytes of display text at src into dst; returns the end of
+  // what it wrote. REQUIRES: room for n * maxExpansion() bytes at dst, which may be
+  // scribbled past the returned end but not past that room; dst does not overlap
+  // src unless the codec is pass-through or has an ISO-8859-1 result from a
+  // single-byte page, where dst may equal src.
+  char* decode(const unsigned char* src, int n, char* dst) const;
+
+  // Decodes n (>= 0) bytes of UTF-16 big-endian text at src into dst in the result
+  // encoding; returns the end. A surrogate pair is one character; an unpaired
+  // surrogate, and an odd last byte, is U+FFFD. REQUIRES: room for n / 2 * 3 + 3
+  // bytes at dst, which does not overlap src.
+  char* decodeUtf16(const unsigned char* src, int n, char* dst) const;
+
+ private:
+  enum Mode : uint8_t {
+    MODE_COPY,            // ISO-8859-1 to ISO-8859-1
+    MODE_PAGE_TO_LATIN1,  // single-byte page, one byte of latin1_ per byte
+    MODE_PAGE_TO_UTF8,    // single-byte page, one entry of utf8_ per byte
+    MODE_UTF8_SOURCE,     // validated, each character put in the result encoding
+  };
+
+  struct Utf8Bytes {
+    uint8_t length;  // 1 to 3
+    char bytes[3];   // the UTF-8 form, then the unused bytes
+  };
+
+  char* pageToUtf8(const unsigned char* src, int n, char* dst) const;
+  char* utf8Source(const unsigned char* src, int n, char* dst) const;
+  char* putCodePoint(uint32_t codePoint, char* dst) const;
+
+  int ccsid_;
+  bool ebcdic_;
+  bool utf8Result_;
+  Mode mode_;
+  char latin1_[256];     // each byte's character in ISO-8859-1, '?' for none
+  Utf8Bytes utf8_[256];  // each byte's character in UTF-8
+};
+
+#endif  // LYRA_FORMAT_CCB_TEXT_CODEC_H_

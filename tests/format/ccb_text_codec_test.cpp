@@ -1,0 +1,194 @@
+// The text codec: single-byte pages, ISO-8859-1 and UTF-8 sources, UTF-16 text,
+// each into ISO-8859-1 and UTF-8. Expected texts come from iconv or are worked out
+// by hand from the Unicode rules.
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <string>
+#include <vector>
+
+#include "format/ccb_text_codec.h"
+#include "support/np_code_pages.h"
+
+namespace {
+
+const std::string R = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+const int GUARD = 8;                   // bytes after the room a decode may use
+const char UNTOUCHED = '\x5A';
+
+// The codec of a CCSID and result encoding; a failed init fails the test.
+CCBTextCodec codecOf(int ccsid, bool utf8Result) {
+  CCBTextCodec codec;
+  EXPECT_TRUE(codec.init(ccsid, utf8Result)) << ccsid;
+  return codec;
+}
+
+// Runs a decode into a buffer of room bytes plus a guard, and fails the test if
+// anything past the room was written.
+template <typename Decode>
+std::string decodeWithin(size_t room, Decode decode) {
+  std::vector<char> out(room + GUARD, UNTOUCHED);
+  const char* end = decode(out.data());
+  const char* begin = out.data();
+  for (size_t i = room; i < out.size(); ++i) {
+    EXPECT_EQ(UNTOUCHED, out[i]) << "wrote past its room at " << i;
+  }
+  return std::string(begin, end);
+}
+
+std::string decoded(const CCBTextCodec& codec, const std::string& in) {
+  const auto* src = reinterpret_cast<const unsigned char*>(in.data());
+  const int n = static_cast<int>(in.size());
+  return decodeWithin(in.size() * codec.maxExpansion(),
+                      [&](char* dst) { return codec.decode(src, n, dst); });
+}
+
+std::string decodedUtf16(const CCBTextCodec& codec, const std::string& in) {
+  const auto* src = reinterpret_cast<const unsigned char*>(in.data());
+  const int n = static_cast<int>(in.size());
+  return decodeWithin(in.size() / 2 * 3 + 3,
+                      [&](char* dst) { return codec.decodeUtf16(src, n, dst); });
+}
+
+// What iconv makes of one byte of a page in the named encoding; refused bytes are
+// fallback.
+std::string iconvByte(const char* page, const char* to, unsigned char byte,
+                      const std::string& fallback) {
+  iconv_t cd = iconv_open(to, page);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return "no iconv";
+  char in[1] = {static_cast<char>(byte)}, out[8];
+  char *src = in, *dst = out;
+  size_t inLeft = 1, outLeft = sizeof out;
+  const bool done = iconv(cd, &src, &inLeft, &dst, &outLeft) != static_cast<size_t>(-1);
+  iconv_close(cd);
+  return done ? std::string(out, dst) : fallback;
+}
+
+TEST(CCBTextCodecTest, ReportsWhatInitSet) {
+  const CCBTextCodec plain;
+  EXPECT_EQ(CCSID_LATIN1, plain.ccsid());
+  EXPECT_TRUE(plain.passThrough());
+  EXPECT_FALSE(plain.utf8Result());
+  EXPECT_FALSE(plain.ebcdic());
+  EXPECT_EQ(1, plain.maxExpansion());
+  struct Case {
+    int ccsid;
+    bool utf8Result, ebcdic, passThrough;
+    int maxExpansion;
+  };
+  const Case CASES[] = {
+      {37, false, true, false, 1},    {1141, true, true, false, 3},  {819, true, false, false, 3},
+      {819, false, false, true, 1},   {1208, true, false, false, 3}, {1208, false, false, false, 1},
+      {1252, false, false, false, 1},
+  };
+  for (const Case& c : CASES) {
+    SCOPED_TRACE(c.ccsid);
+    const CCBTextCodec codec = codecOf(c.ccsid, c.utf8Result);
+    EXPECT_EQ(c.ccsid, codec.ccsid());
+    EXPECT_EQ(c.utf8Result, codec.utf8Result());
+    EXPECT_EQ(c.ebcdic, codec.ebcdic());
+    EXPECT_EQ(c.passThrough, codec.passThrough());
+    EXPECT_EQ(c.maxExpansion, codec.maxExpansion());
+  }
+  CCBTextCodec kept = codecOf(273, true);
+  for (int unknown : {0, -1, 1200, 1250, 65535}) EXPECT_FALSE(kept.init(unknown, false));
+  EXPECT_EQ(273, kept.ccsid());  // unchanged by the failures
+  EXPECT_EQ("\xC3\x84", decoded(kept, "\x4A"));
+}
+
+TEST(CCBTextCodecTest, DecodesSingleBytePages) {
+  struct Case {
+    int ccsid;
+    std::string in, utf8, latin1;
+  };
+  const Case CASES[] = {
+      {273, "\x4A\xA1\xD0\xC1", "\xC3\x84\xC3\x9F\xC3\xBC\x41", "\xC4\xDF\xFC\x41"},  // ÄßüA
+      {37, "\xC8\x85\x93\x93\x96\x40\xF1", "Hello 1", "Hello 1"},
+      {1140, "\x9F\x5B", "\xE2\x82\xAC$", "?$"},  // the euro sign
+      {37, "\x9F", "\xC2\xA4", "\xA4"},           // 037 has the currency sign there
+      {1252, "\x80\x81\xE9", "\xE2\x82\xAC" + R + "\xC3\xA9", "??\xE9"},  // 0x81: none
+      {819, "\xE9\x80", "\xC3\xA9\xC2\x80", "\xE9\x80"},
+      {37, "", "", ""},
+  };
+  for (const Case& c : CASES) {
+    SCOPED_TRACE(c.ccsid);
+    EXPECT_EQ(c.utf8, decoded(codecOf(c.ccsid, true), c.in));
+    EXPECT_EQ(c.latin1, decoded(codecOf(c.ccsid, false), c.in));
+  }
+}
+
+// Every byte of every page as iconv converts it to UTF-8 and to ISO-8859-1, and the
+// zero byte as itself.
+TEST(CCBTextCodecTest, EveryByteOfEveryPageAsIconvHasIt) {
+  int count = 0;
+  const NpCodePage* pages = npCodePages(&count);
+  for (int p = 0; p < count; ++p) {
+    SCOPED_TRACE(pages[p].iconvName);
+    const CCBTextCodec toUtf8 = codecOf(pages[p].ccsid, true);
+    const CCBTextCodec toLatin1 = codecOf(pages[p].ccsid, false);
+    std::string all, utf8, latin1;
+    for (int b = 0; b < 256; ++b) {
+      const auto byte = static_cast<unsigned char>(b);
+      all += static_cast<char>(b);
+      utf8 += iconvByte(pages[p].iconvName, "UTF-8", byte, R);
+      latin1 += iconvByte(pages[p].iconvName, "ISO-8859-1", byte, "?");
+    }
+    EXPECT_EQ(utf8, decoded(toUtf8, all));
+    EXPECT_EQ(latin1, decoded(toLatin1, all));
+    EXPECT_EQ(std::string(1, '\0'), decoded(toUtf8, std::string(1, '\0')));
+  }
+}
+
+TEST(CCBTextCodecTest, PassesValidUtf8AndReplacesMaximalSubparts) {
+  struct Case {
+    std::string in, utf8, latin1;
+  };
+  const Case CASES[] = {
+      {std::string("A\0B", 3), std::string("A\0B", 3), std::string("A\0B", 3)},
+      {"\xC3\xA9\xC2\x80", "\xC3\xA9\xC2\x80", "\xE9\x80"},                            // 2 bytes
+      {"\xE2\x82\xAC\xEF\xBF\xBD", "\xE2\x82\xAC" + R, "??"},                          // 3 bytes
+      {"\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF", "\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF", "??"},  // 4
+      {"\xC0\xAF", R + R, "??"},                                // overlong '/': no lead, then stray
+      {"\xE0\x80\xAF", R + R + R, "???"},                       // overlong: E0 needs A0-BF next
+      {"\xF0\x8F\xBF\xBF", R + R + R + R, "????"},              // overlong U+FFFF
+      {"\xED\xA0\x80\x41", R + R + R + "A", "???A"},            // the surrogate U+D800
+      {"\xF4\x90\x80\x80", R + R + R + R, "????"},              // U+110000
+      {"\xF5\x80", R + R, "??"},                                // no lead above F4
+      {"\x41\x80\xBF\x42", "A" + R + R + "B", "A??B"},          // stray continuation bytes
+      {"\xE2\x82\x41\xF0\x9F\x98", R + "A" + R, "?A?"},         // cut short, then cut by the end
+      {"\xC3", R, "?"},                                         // cut by the end
+      {"\x61\xF1\x80\x80\xE1\x80\xC2\x62\x80\x63\x80\xBF\x64",  // Unicode's own example
+       "a" + R + R + R + "b" + R + "c" + R + R + "d", "a???b?c??d"},
+  };
+  const CCBTextCodec toUtf8 = codecOf(CCSID_UTF8, true);
+  const CCBTextCodec toLatin1 = codecOf(CCSID_UTF8, false);
+  for (const Case& c : CASES) {
+    EXPECT_EQ(c.utf8, decoded(toUtf8, c.in));
+    EXPECT_EQ(c.latin1, decoded(toLatin1, c.in));
+  }
+}
+
+TEST(CCBTextCodecTest, DecodesUtf16BigEndian) {
+  struct Case {
+    std::string in, utf8, latin1;
+  };
+  const Case CASES[] = {
+      {std::string("\0A\0\xE9\0\0", 6), std::string("A\xC3\xA9\0", 4), std::string("A\xE9\0", 3)},
+      {"\x20\xAC", "\xE2\x82\xAC", "?"},
+      {std::string("\xD8\x3D\xDE\x00", 4), "\xF0\x9F\x98\x80", "?"},  // U+1F600, a pair
+      {std::string("\xD8\x3D\0A", 4), R + "A", "?A"},                 // high, no low
+      {std::string("\xDC\x00\xD8\x3D\0A", 6), R + R + "A", "??A"},    // low first
+      {"\xD8\x3D", R, "?"},                                           // high at the end
+      {std::string("\0A\0", 3), "A" + R, "A?"},                       // an odd byte
+      {"", "", ""},
+  };
+  for (const bool fromUtf8 : {false, true}) {  // the source page plays no part
+    const int ccsid = fromUtf8 ? CCSID_UTF8 : 37;
+    for (const Case& c : CASES) {
+      EXPECT_EQ(c.utf8, decodedUtf16(codecOf(ccsid, true), c.in));
+      EXPECT_EQ(c.latin1, decodedUtf16(codecOf(ccsid, false), c.in));
+    }
+  }
+}
+
+}  // namespace
