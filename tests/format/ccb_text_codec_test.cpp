@@ -36,15 +36,19 @@ std::string decodeWithin(size_t room, Decode decode) {
   return std::string(begin, end);
 }
 
+// The source bytes are followed by bytes that would change the result if a decode
+// read them: a UTF-8 continuation byte, a UTF-16 low surrogate.
 std::string decoded(const CCBTextCodec& codec, const std::string& in) {
-  const auto* src = reinterpret_cast<const unsigned char*>(in.data());
+  const std::string padded = in + "\x80\x80";
+  const auto* src = reinterpret_cast<const unsigned char*>(padded.data());
   const int n = static_cast<int>(in.size());
   return decodeWithin(in.size() * codec.maxExpansion(),
                       [&](char* dst) { return codec.decode(src, n, dst); });
 }
 
 std::string decodedUtf16(const CCBTextCodec& codec, const std::string& in) {
-  const auto* src = reinterpret_cast<const unsigned char*>(in.data());
+  const std::string padded = in + std::string("\xDC\x00\xDC\x00", 4);
+  const auto* src = reinterpret_cast<const unsigned char*>(padded.data());
   const int n = static_cast<int>(in.size());
   return decodeWithin(in.size() / 2 * 3 + 3,
                       [&](char* dst) { return codec.decodeUtf16(src, n, dst); });
