@@ -38,14 +38,14 @@ class CCBTextCodec {
   // The most result bytes one source byte can become: 3 for a UTF-8 result, else 1.
   int maxExpansion() const { return utf8Result_ ? 3 : 1; }
 
-  // Decodes n (>= 0) bytes of display text at src into dst; returns the end of
-  // what it wrote. REQUIRES: room for n * maxExpansion() bytes at dst, which may be
-  // scribbled past the returned end but not past that room; dst does not overlap
-  // src unless the codec is pass-through or has an ISO-8859-1 result from a
-  // single-byte page, where dst may equal src.
+  // Decodes n bytes of display text at src into dst (nothing for n <= 0); returns
+  // the end of what it wrote. REQUIRES: room for n * maxExpansion() bytes at dst,
+  // which may be scribbled past the returned end but not past that room; dst does
+  // not overlap src unless the codec is pass-through or has an ISO-8859-1 result
+  // from a single-byte page, where dst may equal src.
   char* decode(const unsigned char* src, int n, char* dst) const;
 
-  // Decodes n (>= 0) bytes of UTF-16 big-endian text at src into dst in the result
+  // Decodes n bytes (nothing for n <= 0) of UTF-16 big-endian text at src into dst in the result
   // encoding; returns the end. A surrogate pair is one character; an unpaired
   // surrogate, and an odd last byte, is U+FFFD. REQUIRES: room for n / 2 * 3 + 3
   // bytes at dst, which does not overlap src.

@@ -186,7 +186,7 @@ TEST(CCBTextCodecTest, DecodesUtf16BigEndian) {
       {std::string("\0A\0", 3), "A" + R, "A?"},                       // an odd byte
       {"", "", ""},
   };
-  for (const bool fromUtf8 : {false, true}) {  // the source page plays no part
+  for (const bool fromUtf8 : {false, true}) {  // whatever the source page
     const int ccsid = fromUtf8 ? CCSID_UTF8 : 37;
     for (const Case& c : CASES) {
       EXPECT_EQ(c.utf8, decodedUtf16(codecOf(ccsid, true), c.in));
