@@ -45,10 +45,10 @@ class CCBTextCodec {
   // from a single-byte page, where dst may equal src.
   char* decode(const unsigned char* src, int n, char* dst) const;
 
-  // Decodes n bytes (nothing for n <= 0) of UTF-16 big-endian text at src into dst in the result
-  // encoding; returns the end. A surrogate pair is one character; an unpaired
-  // surrogate, and an odd last byte, is U+FFFD. REQUIRES: room for n / 2 * 3 + 3
-  // bytes at dst, which does not overlap src.
+  // Decodes n bytes of UTF-16 big-endian text at src into dst in the result
+  // encoding (nothing for n <= 0); returns the end. A surrogate pair is one
+  // character; an unpaired surrogate, and an odd last byte, is U+FFFD. REQUIRES:
+  // room for n / 2 * 3 + 3 bytes at dst, which does not overlap src.
   char* decodeUtf16(const unsigned char* src, int n, char* dst) const;
 
  private:
