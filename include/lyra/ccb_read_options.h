@@ -33,7 +33,20 @@
 //                                                   scan gives it; rdw and vb ranges
 //                                                   that start past the skip need it
 // ebcdic (setEbcdic)               false            display text is EBCDIC (code page
-//                                                   037), converted to ISO-8859-1
+//                                                   037): code_page 37 when no other
+//                                                   page is set
+// code_page (setCodePage)          0                the character set of display text
+//                                                   and of the identifier field, by
+//                                                   CCSID (see ccbCodePageFromName);
+//                                                   0: 037 with ebcdic, else
+//                                                   ISO-8859-1 (bytes as they stand)
+// result_encoding                  latin1           the encoding of text results:
+//   (setResultEncoding)                             latin1 (a character outside
+//                                                   ISO-8859-1 becomes '?') or utf8
+// comp5_little_endian              false            COMP-5 (native binary) items are
+//                                                   little-endian
+// binary_little_endian             false            every binary item (BINARY, COMP,
+//                                                   COMP-4, COMP-5) is little-endian
 // max_errors (setMaxErrors)        0                bad records passed over before
 //                                                   reading stops; -1: any number
 #ifndef LYRA_CCB_READ_OPTIONS_H_
@@ -56,6 +69,25 @@ enum CCBRecordFormat {
 extern "C" LYRA_API bool ccbRecordFormatFromName(const char* name, CCBRecordFormat* format);
 // The name of a format; "" for a value that is none.
 extern "C" LYRA_API const char* ccbRecordFormatName(CCBRecordFormat format);
+
+enum CCBResultEncoding {
+  CCB_RESULT_LATIN1 = 0,
+  CCB_RESULT_UTF8 = 1,
+};
+
+// The CCSIDs of the character sets display text may be in: the EBCDIC pages 37,
+// 273, 277, 278, 280, 284, 285, 297, 500, 871, 1047 and 1140 to 1149, and 819
+// (ISO-8859-1), 1252 (Windows-1252) and 1208 (UTF-8). A name is the number, with or
+// without leading zeros and a "cp" or "ibm" prefix ("273", "cp273", "IBM-273"), or
+// "latin1", "iso-8859-1", "windows-1252", "utf8", "utf-8"; letter case is ignored.
+// False for any other name.
+extern "C" LYRA_API bool ccbCodePageFromName(const char* name, int* ccsid);
+// The tool's name of a page: "037", "273", ..., "latin1", "cp1252", "utf8"; "" for
+// a number that is no page.
+extern "C" LYRA_API const char* ccbCodePageName(int ccsid);
+// The encoding named "latin1" or "utf8" (also "iso-8859-1", "utf-8"; letter case
+// ignored); false for any other name.
+extern "C" LYRA_API bool ccbResultEncodingFromName(const char* name, CCBResultEncoding* encoding);
 
 class LYRA_API CCBReadOptions {
  public:
@@ -80,6 +112,16 @@ class LYRA_API CCBReadOptions {
   bool getEbcdic() const;
   void setMaxErrors(int64_t count);
   int64_t getMaxErrors() const;
+  void setCodePage(int ccsid);
+  int getCodePage() const;
+  // The page display text is read in: code_page, or what ebcdic chooses.
+  int getEffectiveCodePage() const;
+  void setResultEncoding(CCBResultEncoding encoding);
+  CCBResultEncoding getResultEncoding() const;
+  void setComp5LittleEndian(bool littleEndian);
+  bool getComp5LittleEndian() const;
+  void setBinaryLittleEndian(bool littleEndian);
+  bool getBinaryLittleEndian() const;
 
  private:
   int32_t recordFormat_;
@@ -90,9 +132,9 @@ class LYRA_API CCBReadOptions {
   int64_t firstRecord_;
   int64_t maxErrors_;
   uint32_t flags_;  // the boolean options, a bit each
+  int32_t codePage_;
   // Room for the options of later releases, so that the object's size, which a host
   // compiles in, stays the same.
-  [[maybe_unused]] uint32_t reserved1_;
   [[maybe_unused]] int64_t reserved_[24];
 };
 

@@ -4,7 +4,8 @@
 // points, the position and bytes of each record, and bad records passed over. It
 // is a CCBReader: everything a CCBReader does, openDataFile included, it does the
 // same way; the options of CCBReadOptions apply to the inputs opened with
-// openData, openDataMemory and openDataDescriptor.
+// openData, openDataMemory and openDataDescriptor, and those of CCBLayoutOptions to
+// the layouts added after setLayoutOptions.
 //
 // createCCBRecordReader() returns a new reader owned by the host until it calls
 // release(); never delete it. Callbacks stay the host's. Memory given to
@@ -16,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "lyra/ccb_layout_options.h"
 #include "lyra/ccb_read_options.h"
 #include "lyra/ccb_reader.h"
 #include "lyra/export.h"
@@ -74,6 +76,10 @@ class LYRA_API CCBRecordReader : public CCBReader {
   // one of these points.
   virtual bool scanSplitPoints(const QvbString& fileName, const CCBReadOptions& options,
                                int64_t every, CCBSplitCallback* callback) = 0;
+
+  // The options of the layouts added after this call (copybooks and XML layout
+  // documents); a layout already added keeps the options it was added with.
+  virtual void setLayoutOptions(const CCBLayoutOptions& options) = 0;
 };
 
 extern "C" LYRA_API CCBRecordReader* createCCBRecordReader();

@@ -1,10 +1,13 @@
-// The one header a host includes to use lyra: the layout service (CCBMain), the
-// record readers (CCBReader, and CCBRecordReader with its read options), layout
-// nodes, strings and values, the debug callback and the print functions.
+// The one header a host includes to use lyra: the layout services (CCBMain, and
+// CCBLayoutService with its layout options), the record readers (CCBReader, and CCBRecordReader
+// with its read options), layout nodes, strings and values, the debug callback and the print
+// functions.
 #ifndef LYRA_LYRA_H_
 #define LYRA_LYRA_H_
 
 #include "lyra/ccb_def_node.h"
+#include "lyra/ccb_layout_options.h"
+#include "lyra/ccb_layout_service.h"
 #include "lyra/ccb_main.h"
 #include "lyra/ccb_read_options.h"
 #include "lyra/ccb_reader.h"

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "format/ccb_float.h"
 #include "support/np_uchar.h"
 
 namespace {
@@ -11,24 +12,54 @@ namespace {
 struct UsageEntry {
   const char* text;
   int code;
+  bool native;  // native binary, whose byte order may be chosen apart
 };
 
 // Usage words in lookup order.
 const UsageEntry USAGE_TABLE[] = {
-    {"BINARY", USAGE_BINARY},           // big-endian binary
-    {"COMP-4", USAGE_BINARY},           // big-endian binary
-    {"COMPUTATIONAL-4", USAGE_BINARY},  // big-endian binary
-    {"COMP-5", USAGE_BINARY},           // read exactly as BINARY
-    {"COMPUTATIONAL-5", USAGE_BINARY},  // read exactly as BINARY
-    {"COMP", USAGE_BINARY},             // big-endian binary
-    {"COMPUTATIONAL", USAGE_BINARY},    // big-endian binary
-    {"COMP-3", USAGE_PACKED},           // packed decimal
-    {"COMPUTATIONAL-3", USAGE_PACKED},  // packed decimal
-    {"PACKED-DECIMAL", USAGE_PACKED},   // packed decimal
-    {"DISPLAY", USAGE_DISPLAY},         // one character per position
-    {"DISPLAY-1", USAGE_DISPLAY_1},     // double-byte characters: never decoded
-    {"NATIONAL", USAGE_NATIONAL},       // national characters: never decoded
+    {"BINARY", USAGE_BINARY, false},           // big-endian binary
+    {"COMP-4", USAGE_BINARY, false},           // big-endian binary
+    {"COMPUTATIONAL-4", USAGE_BINARY, false},  // big-endian binary
+    {"COMP-5", USAGE_BINARY, true},            // native binary: big-endian unless told
+    {"COMPUTATIONAL-5", USAGE_BINARY, true},   // native binary: big-endian unless told
+    {"COMP", USAGE_BINARY, false},             // big-endian binary
+    {"COMPUTATIONAL", USAGE_BINARY, false},    // big-endian binary
+    {"COMP-3", USAGE_PACKED, false},           // packed decimal
+    {"COMPUTATIONAL-3", USAGE_PACKED, false},  // packed decimal
+    {"PACKED-DECIMAL", USAGE_PACKED, false},   // packed decimal
+    {"DISPLAY", USAGE_DISPLAY, false},         // one character per position
+    {"DISPLAY-1", USAGE_DISPLAY_1, false},     // double-byte characters: never decoded
+    {"NATIONAL", USAGE_NATIONAL, false},       // national characters: UTF-16 when told
+    {"COMP-1", USAGE_FLOAT_SHORT, false},      // 4-byte float: only with a float format
+    {"COMPUTATIONAL-1", USAGE_FLOAT_SHORT, false},
+    {"COMP-2", USAGE_FLOAT_LONG, false},  // 8-byte float: only with a float format
+    {"COMPUTATIONAL-2", USAGE_FLOAT_LONG, false},
 };
+
+// Usages whose items need no picture: their size comes from the usage alone.
+const char* const PICTURELESS_USAGES[] = {
+    "COMP-1", "COMPUTATIONAL-1", "COMP-2",           "COMPUTATIONAL-2",
+    "INDEX",  "POINTER",         "FUNCTION-POINTER", "PROCEDURE-POINTER",
+};
+
+const UsageEntry* findUsage(const QvbString& usage) {
+  for (const UsageEntry& entry : USAGE_TABLE) {
+    if (usage.compare(entry.text, false) == 0) return &entry;
+  }
+  return nullptr;
+}
+
+inline bool isFloatUsage(int code) {
+  return code == USAGE_FLOAT_SHORT || code == USAGE_FLOAT_LONG;
+}
+
+// Whether a display picture has the national symbol N.
+bool hasNationalSymbol(const QvbString& picture) {
+  for (const char* p = picture.asCstr(); *p != '\0'; ++p) {
+    if (*p == 'N' || *p == 'n') return true;
+  }
+  return false;
+}
 
 // Symbols that make a display picture alphanumeric (or edited with insertion characters).
 const char ALPHANUMERIC_SYMBOLS[] = "ABGNX/,";
@@ -146,19 +177,33 @@ inline int writeError(char* text) {
   return static_cast<int>(sizeof ERROR_TEXT) - 1;
 }
 
-// Copies n display characters: unchanged up to a zero byte, after which the stretch is
-// filled with zero bytes, or converted from EBCDIC. Returns the end of the copy.
-inline char* copyChars(const unsigned char* src, int n, char* dst, bool noConvert) {
-  if (noConvert) {
-    const size_t size = static_cast<size_t>(n);
-    const void* zero = std::memchr(src, 0, size);
-    const size_t kept = zero == nullptr ? size : static_cast<const unsigned char*>(zero) - src;
-    std::memcpy(dst, src, kept);
-    if (kept < size) std::memset(dst + kept, 0, size - kept);
-  } else {
-    np_uchar_encode(NP_UCHAR_EBCDIC037_TO_LATIN1, src, reinterpret_cast<unsigned char*>(dst), n);
-  }
+// Copies n display characters: as they stand up to a zero byte, after which the
+// stretch is filled with zero bytes, or decoded by the codec. Returns the end of
+// the copy.
+inline char* copyChars(const unsigned char* src, int n, char* dst, const CCBTextCodec& codec) {
+  if (!codec.passThrough()) return codec.decode(src, n, dst);
+  const size_t size = static_cast<size_t>(n);
+  const void* zero = std::memchr(src, 0, size);
+  const size_t kept = zero == nullptr ? size : static_cast<const unsigned char*>(zero) - src;
+  std::memcpy(dst, src, kept);
+  if (kept < size) std::memset(dst + kept, 0, size - kept);
   return dst + n;
+}
+
+// Copies the characters from..to of data as copyChars does, with the embedded sign
+// byte at signIndex (when inside) written as its digit.
+inline char* copyWithDigit(const unsigned char* data, int from, int to, int signIndex,
+                           int signDigit, char* out, const CCBTextCodec& codec) {
+  if (signIndex < from || signIndex >= to) return copyChars(data + from, to - from, out, codec);
+  out = copyChars(data + from, signIndex - from, out, codec);
+  *out++ = static_cast<char>('0' + signDigit);
+  return copyChars(data + signIndex + 1, to - signIndex - 1, out, codec);
+}
+
+inline uint64_t readLittleEndian(const unsigned char* bytes, int n) {
+  uint64_t value = 0;
+  for (int i = n - 1; i >= 0; --i) value = value << 8 | bytes[i];
+  return value;
 }
 
 inline char* writeZeros(char* out, int n) {
@@ -272,9 +317,10 @@ inline bool readZonedDigit(unsigned char byte, bool ebcdic, int* digit, bool* ne
 }  // namespace
 
 CCBFormat* CCBFormat::create(const QvbString& picture, const QvbString& usage, int signFlags,
-                             QvbString& error) {
-  const int code = lookupUsage(usage);
-  if (code == USAGE_UNKNOWN) {
+                             QvbString& error, const CCBFormatRules& rules) {
+  const UsageEntry* entry = findUsage(usage);
+  const int code = entry != nullptr ? entry->code : USAGE_UNKNOWN;
+  if (code == USAGE_UNKNOWN || (isFloatUsage(code) && rules.floatFormat == FLOAT_NONE)) {
     error = "Invalid or unknown usage clause";
     return nullptr;
   }
@@ -285,20 +331,28 @@ CCBFormat* CCBFormat::create(const QvbString& picture, const QvbString& usage, i
     error = "Buffer Allocation failed";
     return nullptr;
   }
+  format->native_ = entry->native;
   const bool numeric = code == USAGE_BINARY || code == USAGE_PACKED;
-  if (numeric ? !parseNumericPicture(picture, format.get(), error)
-              : !parseDisplayPicture(picture, format.get(), error)) {
+  const bool national =
+      rules.nationalUtf16 && (code == USAGE_NATIONAL || hasNationalSymbol(picture));
+  if (isFloatUsage(code)) {
+    if (!format->buildFloat(rules.floatFormat)) return nullptr;
+  } else if (numeric ? !parseNumericPicture(picture, format.get(), error)
+                     : !parseDisplayPicture(picture, format.get(), error)) {
     return nullptr;
   }
   if (format->outputLength_ < MIN_OUTPUT_LENGTH) format->outputLength_ = MIN_OUTPUT_LENGTH;
   format->plainText_ = code == USAGE_DISPLAY && (format->flags_ & SIGNED) == 0 &&
                        format->decimalPosition_ == -1 && format->scaleCount_ == 0;
-  // A binary field can hold more digits than its picture declares.
-  format->textCapacity_ = format->outputLength_;
-  if (code == USAGE_BINARY && format->binaryTextLength() > format->textCapacity_) {
-    format->textCapacity_ = format->binaryTextLength();
+  if (national && !format->makeNational(error)) return nullptr;
+  // A binary field can hold more digits than its picture declares; each UTF-16 unit
+  // of national text gives up to 3 bytes of UTF-8.
+  int capacity = format->outputLength_;
+  if (code == USAGE_BINARY && format->binaryTextLength() > capacity) {
+    capacity = format->binaryTextLength();
   }
-  if (!format->allocateBuffers()) {
+  if (national) capacity = format->storageLength_ / 2 * 3 + MIN_OUTPUT_LENGTH;
+  if (!format->allocateBuffers(capacity)) {
     error = "Buffer Allocation failed";
     return nullptr;
   }
@@ -308,17 +362,51 @@ CCBFormat* CCBFormat::create(const QvbString& picture, const QvbString& usage, i
 CCBFormat::~CCBFormat() = default;
 
 int CCBFormat::lookupUsage(const QvbString& usage) {
-  for (const UsageEntry& entry : USAGE_TABLE) {
-    if (usage.compare(entry.text, false) == 0) return entry.code;
-  }
-  return USAGE_UNKNOWN;
+  const UsageEntry* entry = findUsage(usage);
+  return entry != nullptr ? entry->code : USAGE_UNKNOWN;
 }
 
-bool CCBFormat::allocateBuffers() {
-  textBuffer_.reset(new (std::nothrow) char[textCapacity_ + 1]);
+bool CCBFormat::usageNeedsNoPicture(const QvbString& usage) {
+  for (const char* word : PICTURELESS_USAGES) {
+    if (usage.compare(word, false) == 0) return true;
+  }
+  return false;
+}
+
+bool CCBFormat::allocateBuffers(int capacity) {
+  textBuffer_.reset(new (std::nothrow) char[static_cast<size_t>(capacity) + 1]);
   if (!textBuffer_) return false;
   textBuffer_[0] = '\0';
+  textCapacity_ = capacity;
   return true;
+}
+
+// A float item: 4 or 8 bytes, whatever its picture says, and a real value.
+bool CCBFormat::buildFloat(int floatFormat) {
+  floatFormat_ = floatFormat;
+  storageLength_ = usage_ == USAGE_FLOAT_SHORT ? 4 : 8;
+  outputLength_ = floatTextLength(storageLength_, floatFormat);
+  outputType_ = 3;
+  return true;
+}
+
+// National text: two bytes per character position, as many characters.
+bool CCBFormat::makeNational(QvbString& error) {
+  if (storageLength_ > MAX_FIELD_LENGTH / 2) {
+    setExceedsError(error);
+    return false;
+  }
+  storageLength_ *= 2;
+  national_ = true;
+  plainText_ = false;
+  return true;
+}
+
+bool CCBFormat::reserveText(int expansion) {
+  if (expansion <= 1 || usage_ != USAGE_DISPLAY || national_) return true;
+  const int64_t needed = int64_t{outputLength_} + int64_t{storageLength_} * (expansion - 1);
+  if (needed <= textCapacity_) return true;
+  return allocateBuffers(static_cast<int>(needed));
 }
 
 // The longest text decodeBinary can write: a sign, a leading point with its scaling
@@ -493,33 +581,43 @@ bool CCBFormat::finishDisplayPicture(bool allNumeric, bool integer, QvbString& e
   return true;
 }
 
-int CCBFormat::decodeInto(const unsigned char* bytes, bool noConvert) {
+int CCBFormat::decodeInto(const unsigned char* bytes, const CCBDecoding& decoding) {
   switch (usage_) {
     case USAGE_DISPLAY:
-      return decodeDisplay(bytes, noConvert);
+      return national_ ? decodeNational(bytes, decoding.codec)
+                       : decodeDisplay(bytes, decoding.codec);
     case USAGE_BINARY:
-      return decodeBinary(bytes);
+      return decodeBinary(bytes,
+                          decoding.binaryLittleEndian || (native_ && decoding.comp5LittleEndian));
     case USAGE_PACKED:
       return decodePacked(bytes);
+    case USAGE_FLOAT_SHORT:
+    case USAGE_FLOAT_LONG:
+      return decodeFloat(bytes);
+    case USAGE_NATIONAL:
+      if (national_) return decodeNational(bytes, decoding.codec);
+      return writeError(textBuffer_.get());
     default:
       return writeError(textBuffer_.get());
   }
 }
 
-int CCBFormat::decodeDisplay(const unsigned char* data, bool noConvert) {
+int CCBFormat::decodeDisplay(const unsigned char* data, const CCBTextCodec& codec) {
   char* const text = textBuffer_.get();
-  if (usage_ == USAGE_BINARY || usage_ == USAGE_PACKED) return writeError(text);
+  if (usage_ == USAGE_BINARY || usage_ == USAGE_PACKED || isFloatUsage(usage_)) {
+    return writeError(text);
+  }
   if (plainText_) {
-    copyChars(data, storageLength_, text, noConvert);  // plain characters
-    text[storageLength_] = '\0';
-    return storageLength_;
+    char* const end = copyChars(data, storageLength_, text, codec);  // plain characters
+    *end = '\0';
+    return static_cast<int>(end - text);
   }
   int signIndex = -1;
   int signDigit = 0;
-  char* out = writeDisplaySign(data, text, noConvert, &signIndex, &signDigit);
+  char* out = writeDisplaySign(data, text, codec, &signIndex, &signDigit);
   if (out == nullptr) return writeError(text);
   out = writeLeadingScale(out, scaleCount_);
-  out = writeDisplayCharacters(data, out, noConvert, signIndex, signDigit);
+  out = writeDisplayCharacters(data, out, codec, signIndex, signDigit);
   out = writeTrailingScale(out, scaleCount_);
   *out = '\0';
   return static_cast<int>(out - text);
@@ -528,19 +626,20 @@ int CCBFormat::decodeDisplay(const unsigned char* data, bool noConvert) {
 // Writes the sign character that opens a signed display text: the last byte of a
 // separate trailing sign, or '-' or ' ' for an embedded sign, whose byte index and
 // digit are returned. Returns null when there is no sign byte or an embedded sign byte
-// is no signed digit.
-char* CCBFormat::writeDisplaySign(const unsigned char* data, char* out, bool noConvert,
+// is no signed digit. An EBCDIC sign is read from its zone, whatever character the
+// code page makes of the byte.
+char* CCBFormat::writeDisplaySign(const unsigned char* data, char* out, const CCBTextCodec& codec,
                                   int* signIndex, int* signDigit) const {
   if ((flags_ & SIGNED) == 0) return out;
   const bool leading = (flags_ & SIGN_LEADING) != 0;
   if ((flags_ & SIGN_SEPARATE) != 0 && leading) return out;  // it leads the characters
   if (storageLength_ == 0) return nullptr;
   if ((flags_ & SIGN_SEPARATE) != 0) {
-    return copyChars(data + storageLength_ - 1, 1, out, noConvert);
+    return copyChars(data + storageLength_ - 1, 1, out, codec);
   }
   *signIndex = leading ? 0 : storageLength_ - 1;
   bool negative = false;
-  if (!readZonedDigit(data[*signIndex], !noConvert, signDigit, &negative)) return nullptr;
+  if (!readZonedDigit(data[*signIndex], codec.ebcdic(), signDigit, &negative)) return nullptr;
   *out++ = negative ? '-' : ' ';
   return out;
 }
@@ -549,8 +648,9 @@ char* CCBFormat::writeDisplaySign(const unsigned char* data, char* out, bool noC
 // writes a separate sign first, so decimalPosition counts it; a trailing separate sign
 // byte has already been written and is not among the characters here. An embedded
 // sign byte is written as its digit.
-char* CCBFormat::writeDisplayCharacters(const unsigned char* data, char* out, bool noConvert,
-                                        int signIndex, int signDigit) const {
+char* CCBFormat::writeDisplayCharacters(const unsigned char* data, char* out,
+                                        const CCBTextCodec& codec, int signIndex,
+                                        int signDigit) const {
   const bool trailingSeparate =
       (flags_ & (SIGNED | SIGN_SEPARATE | SIGN_LEADING)) == (SIGNED | SIGN_SEPARATE);
   const int count = trailingSeparate ? storageLength_ - 1 : storageLength_;
@@ -561,23 +661,19 @@ char* CCBFormat::writeDisplayCharacters(const unsigned char* data, char* out, bo
     if (pointAt < 0) pointAt = 0;
     if (pointAt > count) pointAt = count;
   }
-  char* const start = out;
-  out = copyChars(data, pointAt, out, noConvert);
+  out = copyWithDigit(data, 0, pointAt, signIndex, signDigit, out, codec);
   if (point) *out++ = '.';
-  out = copyChars(data + pointAt, count - pointAt, out, noConvert);
-  if (signIndex >= 0) {
-    start[signIndex + (point && signIndex >= pointAt ? 1 : 0)] = static_cast<char>('0' + signDigit);
-  }
-  return out;
+  return copyWithDigit(data, pointAt, count, signIndex, signDigit, out, codec);
 }
 
-int CCBFormat::decodeBinary(const unsigned char* data) {
+int CCBFormat::decodeBinary(const unsigned char* data, bool littleEndian) {
   char* const text = textBuffer_.get();
   if (usage_ != USAGE_BINARY || storageLength_ > MAX_BINARY_BYTES ||
       fractionDigits_ > MAX_FRACTION_DIGITS) {
     return writeError(text);
   }
-  uint64_t bits = readBigEndian(data, storageLength_);
+  uint64_t bits =
+      littleEndian ? readLittleEndian(data, storageLength_) : readBigEndian(data, storageLength_);
   const bool isSigned = (flags_ & SIGNED) != 0;
   if (isSigned && storageLength_ > 0 && storageLength_ < MAX_BINARY_BYTES) {
     bits = signExtend(bits, storageLength_ * 8);
@@ -636,4 +732,21 @@ char* CCBFormat::writePackedDigits(const unsigned char* data, char* out) const {
   *out++ = static_cast<char>('0' + high);
   if (bad != 0 || high > 9) return nullptr;
   return finishDigits(digits, out, digitCount_ % 2 == 0, decimalPosition_);
+}
+
+int CCBFormat::decodeFloat(const unsigned char* data) {
+  char* const text = textBuffer_.get();
+  if (!isFloatUsage(usage_)) return writeError(text);
+  const int length = writeFloatText(data, storageLength_, floatFormat_, text);
+  if (length < 0) return writeError(text);  // NaN or infinity
+  text[length] = '\0';
+  return length;
+}
+
+int CCBFormat::decodeNational(const unsigned char* data, const CCBTextCodec& codec) {
+  char* const text = textBuffer_.get();
+  if (!national_) return writeError(text);
+  char* const end = codec.decodeUtf16(data, storageLength_, text);
+  *end = '\0';
+  return static_cast<int>(end - text);
 }

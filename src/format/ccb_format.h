@@ -12,6 +12,7 @@
 
 #include <memory>
 
+#include "format/ccb_text_codec.h"
 #include "lyra/qvb_string.h"
 
 // Sign flag bits.
@@ -27,7 +28,36 @@ enum CCBUsage {
   USAGE_PACKED = 3,
   USAGE_DISPLAY_1 = 4,
   USAGE_NATIONAL = 5,
+  USAGE_FLOAT_SHORT = 6,  // COMP-1: 4 bytes
+  USAGE_FLOAT_LONG = 7,   // COMP-2: 8 bytes
 };
+
+// The layout options a format is built with: the float format of COMP-1 and
+// COMP-2 items (a FloatFormat; FLOAT_NONE refuses them) and whether national items
+// hold UTF-16 text, two bytes per character position (else one byte, as display).
+struct CCBFormatRules {
+  int floatFormat = 0;
+  bool nationalUtf16 = false;
+};
+
+// EBCDIC code page 037, the one the classic reader knows.
+const int CCSID_EBCDIC037 = 37;
+
+// How the bytes of an input are decoded: the character set of its text and of the
+// results, and the byte order of its binary items.
+struct CCBDecoding {
+  CCBTextCodec codec;
+  bool binaryLittleEndian = false;  // every binary item
+  bool comp5LittleEndian = false;   // COMP-5 items
+};
+
+// The classic reader's decoding: bytes as they stand (noConvert) or EBCDIC 037, to
+// ISO-8859-1, binary big-endian.
+inline CCBDecoding classicDecoding(bool noConvert) {
+  CCBDecoding decoding;
+  decoding.codec.init(noConvert ? CCSID_LATIN1 : CCSID_EBCDIC037, false);
+  return decoding;
+}
 
 // The largest number of bytes, and of decoded characters, one field may have.
 const int MAX_FIELD_LENGTH = 16 * 1024 * 1024;
@@ -35,12 +65,17 @@ const int MAX_FIELD_LENGTH = 16 * 1024 * 1024;
 class CCBFormat {
  public:
   // Builds the format of a picture, a usage text and sign flags (SIGN_LEADING plus
-  // SIGN_SEPARATE as the SIGN clause asks). Returns null on failure with the reason in
-  // error, or with error unchanged for the failures that carry no message.
+  // SIGN_SEPARATE as the SIGN clause asks), by the rules given. Returns null on
+  // failure with the reason in error, or with error unchanged for the failures that
+  // carry no message. A float usage takes no picture; it is refused without a float
+  // format.
   static CCBFormat* create(const QvbString& picture, const QvbString& usage, int signFlags,
-                           QvbString& error);
+                           QvbString& error, const CCBFormatRules& rules = CCBFormatRules());
   // The usage code of a usage word (letter case ignored); USAGE_UNKNOWN when unknown.
   static int lookupUsage(const QvbString& usage);
+  // Whether a usage word stands for an item that needs no picture (COMP-1, COMP-2,
+  // INDEX, POINTER and their kind): such an entry is an elementary item.
+  static bool usageNeedsNoPicture(const QvbString& usage);
   // The picture rules: fill the picture-dependent fields of a format.
   static bool parseNumericPicture(const QvbString& picture, CCBFormat* format, QvbString& error);
   static bool parseDisplayPicture(const QvbString& picture, CCBFormat* format, QvbString& error);
@@ -52,32 +87,40 @@ class CCBFormat {
   // Decodes the field's storageLength() bytes at bytes (they may lie anywhere, such
   // as in the data-file window) and returns the characters of its text, *length of
   // them; the value is these characters up to the first zero byte. The text of a plain
-  // display field (no sign, point or scaling) read without conversion is its bytes
-  // themselves; every other text is written into the format's text buffer,
-  // zero-terminated. With noConvert false, display characters are converted from
-  // EBCDIC. Undecodable bytes give "#ERR#".
-  const char* decodeText(const unsigned char* bytes, bool noConvert, int* length) {
-    if (plainText_ && noConvert) {
+  // display field (no sign, point or scaling) whose bytes stand as they are is those
+  // bytes themselves; every other text is written into the format's text buffer,
+  // zero-terminated. Undecodable bytes give "#ERR#". The text buffer must have room
+  // for the decoding's expansion (reserveText).
+  const char* decodeText(const unsigned char* bytes, const CCBDecoding& decoding, int* length) {
+    if (plainText_ && decoding.codec.passThrough()) {
       *length = storageLength_;
       return reinterpret_cast<const char*>(bytes);
     }
-    *length = decodeInto(bytes, noConvert);
+    *length = decodeInto(bytes, decoding);
     return textBuffer_.get();
   }
+  // Makes room in the text buffer for text whose characters take up to expansion
+  // bytes each (1 for ISO-8859-1 results, 3 for UTF-8); false when it cannot.
+  bool reserveText(int expansion);
   // The decoders: each writes the text into the text buffer and returns its length.
-  int decodeDisplay(const unsigned char* bytes, bool noConvert);
-  int decodeBinary(const unsigned char* bytes);
+  int decodeDisplay(const unsigned char* bytes, const CCBTextCodec& codec);
+  int decodeBinary(const unsigned char* bytes, bool littleEndian);
   int decodePacked(const unsigned char* bytes);
+  int decodeFloat(const unsigned char* bytes);
+  int decodeNational(const unsigned char* bytes, const CCBTextCodec& codec);
 
   int decimalPosition() const { return decimalPosition_; }
   int scaleCount() const { return scaleCount_; }
   int storageLength() const { return storageLength_; }
   int outputLength() const { return outputLength_; }
   int outputType() const { return outputType_; }
+  bool isNational() const { return national_; }
 
  private:
   CCBFormat(int usage, unsigned flags) : flags_(flags), usage_(usage) {}
-  bool allocateBuffers();
+  bool allocateBuffers(int capacity);
+  bool buildFloat(int floatFormat);
+  bool makeNational(QvbString& error);
   int binaryTextLength() const;
   bool addDigits(int count, QvbString& error);
   bool addStorage(int count, QvbString& error);
@@ -85,11 +128,11 @@ class CCBFormat {
   bool setDecimalPosition(int position);
   bool finishNumericPicture(QvbString& error);
   bool finishDisplayPicture(bool allNumeric, bool integer, QvbString& error);
-  int decodeInto(const unsigned char* bytes, bool noConvert);
-  char* writeDisplaySign(const unsigned char* data, char* out, bool noConvert, int* signIndex,
-                         int* signDigit) const;
-  char* writeDisplayCharacters(const unsigned char* data, char* out, bool noConvert, int signIndex,
-                               int signDigit) const;
+  int decodeInto(const unsigned char* bytes, const CCBDecoding& decoding);
+  char* writeDisplaySign(const unsigned char* data, char* out, const CCBTextCodec& codec,
+                         int* signIndex, int* signDigit) const;
+  char* writeDisplayCharacters(const unsigned char* data, char* out, const CCBTextCodec& codec,
+                               int signIndex, int signDigit) const;
   char* writePackedDigits(const unsigned char* data, char* out) const;
 
   unsigned flags_;
@@ -104,6 +147,9 @@ class CCBFormat {
   int outputLength_ = 0;
   int outputType_ = 0;
   bool plainText_ = false;  // display without sign, point or scaling: the text is the bytes
+  bool native_ = false;     // COMP-5: its byte order may differ from other binary items
+  bool national_ = false;   // UTF-16 text, two bytes per character position
+  int floatFormat_ = 0;     // a FloatFormat, for the float usages
 };
 
 #endif  // LYRA_FORMAT_CCB_FORMAT_H_

@@ -37,7 +37,7 @@ CCBDataFile::~CCBDataFile() {
   close();
 }
 
-bool CCBDataFile::open(const QvbString& fileName, bool noConvert) {
+bool CCBDataFile::open(const QvbString& fileName, const CCBDecoding& decoding) {
   close();
   fileName_ = fileName;
   const int code = np_fio_open(fileName_.asCstr(), NP_FIO_READ_BINARY, &handle_);
@@ -47,17 +47,17 @@ bool CCBDataFile::open(const QvbString& fileName, bool noConvert) {
   }
   ownsHandle_ = true;
   seekable_ = np_fio_seek(handle_, 0) == 0;  // a named pipe cannot seek
-  return prepare(noConvert);
+  return prepare(decoding);
 }
 
-bool CCBDataFile::openDescriptor(int descriptor, bool noConvert) {
+bool CCBDataFile::openDescriptor(int descriptor, const CCBDecoding& decoding) {
   close();
   if (descriptor < 0) return fail(np_fio_errdesc(EBADF));
   handle_ = descriptor;
-  return prepare(noConvert);
+  return prepare(decoding);
 }
 
-bool CCBDataFile::prepare(bool noConvert) {
+bool CCBDataFile::prepare(const CCBDecoding& decoding) {
   capacity_ = initialCapacity(recordLength_);
   buffer_ = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(capacity_)));
   if (buffer_ == nullptr) {
@@ -65,19 +65,19 @@ bool CCBDataFile::prepare(bool noConvert) {
     return fail(ALLOCATION_FAILED);
   }
   window_ = buffer_;
-  noConvert_ = noConvert;
+  decoding_ = decoding;
   atEnd_ = false;
   return true;
 }
 
-bool CCBDataFile::openMemory(const unsigned char* data, int64_t size, bool noConvert) {
+bool CCBDataFile::openMemory(const unsigned char* data, int64_t size, const CCBDecoding& decoding) {
   close();
   static const unsigned char NOTHING = 0;
   memory_ = data != nullptr ? data : &NOTHING;
   memorySize_ = data != nullptr && size > 0 ? size : 0;
   window_ = memory_;
   capacity_ = MAX_WINDOW_CAPACITY;
-  noConvert_ = noConvert;
+  decoding_ = decoding;
   atEnd_ = false;
   return true;
 }
@@ -164,7 +164,7 @@ const unsigned char* CCBDataFile::viewOutside(int position, int n) {
 const unsigned char* CCBDataFile::viewPadded(int position, int n) {
   const int present = std::max(0, recordEnd_ - position);
   if (present > 0 && !makeAvailable(position, present)) return nullptr;
-  padding_.assign(static_cast<size_t>(n), noConvert_ ? ASCII_BLANK : EBCDIC_BLANK);
+  padding_.assign(static_cast<size_t>(n), decoding_.codec.ebcdic() ? EBCDIC_BLANK : ASCII_BLANK);
   if (present > 0) std::memcpy(padding_.data(), window_ + position, static_cast<size_t>(present));
   return padding_.data();
 }

@@ -22,6 +22,7 @@
 #include <cstring>
 #include <vector>
 
+#include "format/ccb_format.h"
 #include "lyra/qvb_string.h"
 #include "support/np_fio.h"
 
@@ -36,14 +37,13 @@ class CCBDataFile {
   CCBDataFile& operator=(const CCBDataFile&) = delete;
 
   // Closes any input already open, then opens the file and allocates the window.
-  // noConvert true: the file's characters are used as they stand; false: display
-  // characters are EBCDIC.
-  bool open(const QvbString& fileName, bool noConvert);
+  // Its fields are decoded as decoding says.
+  bool open(const QvbString& fileName, const CCBDecoding& decoding);
   // The same for size bytes at data, which stay the caller's.
-  bool openMemory(const unsigned char* data, int64_t size, bool noConvert);
+  bool openMemory(const unsigned char* data, int64_t size, const CCBDecoding& decoding);
   // The same for a descriptor read strictly forward from where it stands (never
   // sought, even when it could be), which stays the caller's.
-  bool openDescriptor(int descriptor, bool noConvert);
+  bool openDescriptor(int descriptor, const CCBDecoding& decoding);
   // Passes over the first start bytes of the input just opened and sets *position to
   // the window position of the byte at start. A start beyond half the window is
   // not read into it: the input seeks over it, or, where it cannot seek (a pipe),
@@ -90,7 +90,7 @@ class CCBDataFile {
     return bytes != nullptr;
   }
   // Reads end at window position end until clearRecordEnd(); padded: a read past it
-  // gives blanks (EBCDIC blanks when noConvert is false) for the missing bytes.
+  // gives blanks (EBCDIC blanks for an EBCDIC code page) for the missing bytes.
   void setRecordEnd(int end, bool padded) {
     recordEnd_ = end;
     padded_ = padded;
@@ -106,13 +106,13 @@ class CCBDataFile {
   bool nextRecord(int& readerPosition);
   void close();  // closes the input and releases the window; again does nothing
   QvbString getErrorMessage() const { return error_; }
-  bool noConvert() const { return noConvert_; }
+  const CCBDecoding& decoding() const { return decoding_; }
 
   // The window size, for tests.
   int capacity() const { return capacity_; }
 
  private:
-  bool prepare(bool noConvert);  // allocates the window of a file or descriptor
+  bool prepare(const CCBDecoding& decoding);  // allocates the window of a file or descriptor
   const unsigned char* viewOutside(int position, int n);
   const unsigned char* viewPadded(int position, int n);
   bool makeAvailable(int position, int n);
@@ -148,7 +148,7 @@ class CCBDataFile {
   std::vector<unsigned char> padding_;     // a padded read's bytes
   int capacity_;
   int recordLength_;
-  bool noConvert_ = true;
+  CCBDecoding decoding_;
 };
 
 #endif  // LYRA_INPUT_CCB_DATA_FILE_H_

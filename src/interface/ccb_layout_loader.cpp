@@ -6,10 +6,15 @@ CCBLayoutLoader::CCBLayoutLoader() {
   errorMessage_.setNull();
 }
 
+void CCBLayoutLoader::setLayoutOptions(const CCBLayoutOptions& options) {
+  formatRules_.floatFormat = options.getFloatFormat();
+  formatRules_.nationalUtf16 = options.getNationalUtf16();
+}
+
 CCBDataRoot* CCBLayoutLoader::readCopybook(const QvbString& fileName) {
   QvbString error;
   int line = 0;
-  CCBDataRoot* root = parseCopybook(fileName, error, line, debugCallback_);
+  CCBDataRoot* root = parseCopybook(fileName, error, line, debugCallback_, formatRules_);
   if (root != nullptr) root->setSourceFile(fileName);
   return completeCopybook(root, error, line);
 }
@@ -17,7 +22,8 @@ CCBDataRoot* CCBLayoutLoader::readCopybook(const QvbString& fileName) {
 CCBDataRoot* CCBLayoutLoader::readCopybookText(const char* data, size_t size) {
   QvbString error;
   int line = 0;
-  return completeCopybook(parseCopybookText(data, size, error, line, debugCallback_), error, line);
+  return completeCopybook(parseCopybookText(data, size, error, line, debugCallback_, formatRules_),
+                          error, line);
 }
 
 CCBDataRoot* CCBLayoutLoader::completeCopybook(CCBDataRoot* root, const QvbString& error,

@@ -6,6 +6,7 @@
 #define LYRA_INTERFACE_CCB_LAYOUT_LOADER_H_
 
 #include "layout/ccb_data_root.h"
+#include "lyra/ccb_layout_options.h"
 #include "lyra/lyra_debug_callback.h"
 #include "lyra/qvb_string.h"
 #include "support/qv_dom.h"
@@ -29,6 +30,8 @@ class CCBLayoutLoader {
   bool writeLayoutXml(QvbString& xml, CCBDataRoot* root);
 
   void setDebugCallback(LYRADebugCallback* callback) { debugCallback_ = callback; }
+  // The rules of the layouts read after this call.
+  void setLayoutOptions(const CCBLayoutOptions& options);
   QvbString getErrorMessage() const { return errorMessage_; }
 
  private:
@@ -45,6 +48,7 @@ class CCBLayoutLoader {
   QvbString errorMessage_;
   QvDom document_;
   LYRADebugCallback* debugCallback_ = nullptr;  // not owned
+  CCBFormatRules formatRules_;
 };
 
 #endif  // LYRA_INTERFACE_CCB_LAYOUT_LOADER_H_

@@ -13,6 +13,10 @@ CCBMain* createCCBMain() {
   return new (std::nothrow) CCBMainImpl();
 }
 
+CCBLayoutService* createCCBLayoutService() {
+  return new (std::nothrow) CCBMainImpl();
+}
+
 CCBMainImpl::~CCBMainImpl() {
   delete root_;
 }
@@ -26,6 +30,7 @@ void CCBMainImpl::release() {
 template <typename Step>
 bool CCBMainImpl::load(Step step) {
   CCBLayoutLoader loader;
+  loader.setLayoutOptions(layoutOptions_);
   delete root_;
   root_ = nullptr;
   try {

@@ -1,15 +1,15 @@
-// CCBMainImpl is the layout service behind CCBMain: it owns at most one layout
-// tree and the text of its last failure, and runs each load and save on a
-// CCBLayoutLoader of its own.
+// CCBMainImpl is the layout service behind CCBMain and CCBLayoutService: it owns at
+// most one layout tree, the text of its last failure and the options of its loads,
+// and runs each load and save on a CCBLayoutLoader of its own.
 #ifndef LYRA_INTERFACE_CCB_MAIN_IMPL_H_
 #define LYRA_INTERFACE_CCB_MAIN_IMPL_H_
 
 #include "layout/ccb_data_root.h"
-#include "lyra/ccb_main.h"
+#include "lyra/ccb_layout_service.h"
 
 class CCBLayoutLoader;
 
-class CCBMainImpl : public CCBMain {
+class CCBMainImpl final : public CCBLayoutService {
  public:
   CCBMainImpl() = default;
   ~CCBMainImpl() override;  // destroys a tree still held
@@ -26,6 +26,8 @@ class CCBMainImpl : public CCBMain {
   CCBDefNode* getRoot() override { return root_; }
   int getOutputCount() override;
   void getOutputInfo(int index, QvbString& name, int& type, int& length) override;
+  void setLayoutOptions(const CCBLayoutOptions& options) override { layoutOptions_ = options; }
+  CCBLayoutOptions getLayoutOptions() override { return layoutOptions_; }
 
  private:
   // The load sequence: the old tree is destroyed before anything is read.
@@ -36,6 +38,7 @@ class CCBMainImpl : public CCBMain {
 
   QvbString errorMessage_;
   CCBDataRoot* root_ = nullptr;  // owned
+  CCBLayoutOptions layoutOptions_;
 };
 
 #endif  // LYRA_INTERFACE_CCB_MAIN_IMPL_H_

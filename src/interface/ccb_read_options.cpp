@@ -1,8 +1,49 @@
 #include "lyra/ccb_read_options.h"
 
+#include <strings.h>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
+
+struct PageName {
+  int ccsid;
+  const char* name;  // the tool's name
+};
+
+// Every character set display text may be in, in CCSID order.
+const PageName PAGE_NAMES[] = {
+    {37, "037"},    {273, "273"},   {277, "277"},   {278, "278"},     {280, "280"},
+    {284, "284"},   {285, "285"},   {297, "297"},   {500, "500"},     {819, "latin1"},
+    {871, "871"},   {1047, "1047"}, {1140, "1140"}, {1141, "1141"},   {1142, "1142"},
+    {1143, "1143"}, {1144, "1144"}, {1145, "1145"}, {1146, "1146"},   {1147, "1147"},
+    {1148, "1148"}, {1149, "1149"}, {1208, "utf8"}, {1252, "cp1252"},
+};
+
+struct PageAlias {
+  const char* name;
+  int ccsid;
+};
+
+// Names that are not a number.
+const PageAlias PAGE_ALIASES[] = {
+    {"latin1", 819},        {"iso-8859-1", 819}, {"iso8859-1", 819},
+    {"windows-1252", 1252}, {"utf8", 1208},      {"utf-8", 1208},
+};
+
+// The number of a name such as "273", "037", "cp273", "IBM-273" or "ibm273"; -1
+// when the name is no such number.
+int pageNumber(const char* name) {
+  if (strncasecmp(name, "cp", 2) == 0) {
+    name += 2;
+  } else if (strncasecmp(name, "ibm", 3) == 0) {
+    name += 3;
+    if (*name == '-') ++name;
+  }
+  const size_t digits = std::strspn(name, "0123456789");
+  if (digits == 0 || digits > 5 || name[digits] != '\0') return -1;
+  return static_cast<int>(std::strtol(name, nullptr, 10));
+}
 
 const char* const FORMAT_NAMES[] = {"fixed", "layout", "rdw", "vb", "lines"};  // by value
 const int FORMAT_COUNT = sizeof FORMAT_NAMES / sizeof FORMAT_NAMES[0];
@@ -11,6 +52,9 @@ enum OptionFlag : uint32_t {
   FLAG_RDW_LITTLE_ENDIAN = 1,
   FLAG_RDW_EXCLUDES_HEADER = 2,
   FLAG_EBCDIC = 4,
+  FLAG_RESULT_UTF8 = 8,
+  FLAG_COMP5_LITTLE_ENDIAN = 16,
+  FLAG_BINARY_LITTLE_ENDIAN = 32,
 };
 
 uint32_t withFlag(uint32_t flags, uint32_t flag, bool on) {
@@ -33,6 +77,35 @@ const char* ccbRecordFormatName(CCBRecordFormat format) {
   return format >= 0 && format < FORMAT_COUNT ? FORMAT_NAMES[format] : "";
 }
 
+bool ccbCodePageFromName(const char* name, int* ccsid) {
+  if (name == nullptr) return false;
+  int number = pageNumber(name);
+  for (const PageAlias& alias : PAGE_ALIASES) {
+    if (strcasecmp(name, alias.name) == 0) number = alias.ccsid;
+  }
+  if (ccbCodePageName(number)[0] == '\0') return false;
+  *ccsid = number;
+  return true;
+}
+
+const char* ccbCodePageName(int ccsid) {
+  for (const PageName& page : PAGE_NAMES) {
+    if (page.ccsid == ccsid) return page.name;
+  }
+  return "";
+}
+
+bool ccbResultEncodingFromName(const char* name, CCBResultEncoding* encoding) {
+  for (const PageAlias& alias : PAGE_ALIASES) {
+    const bool result = alias.ccsid == 819 || alias.ccsid == 1208;
+    if (result && name != nullptr && strcasecmp(name, alias.name) == 0) {
+      *encoding = alias.ccsid == 1208 ? CCB_RESULT_UTF8 : CCB_RESULT_LATIN1;
+      return true;
+    }
+  }
+  return false;
+}
+
 CCBReadOptions::CCBReadOptions()
     : recordFormat_(CCB_RECORD_LAYOUT),
       recordLength_(0),
@@ -42,7 +115,7 @@ CCBReadOptions::CCBReadOptions()
       firstRecord_(-1),
       maxErrors_(0),
       flags_(0),
-      reserved1_(0),
+      codePage_(0),
       reserved_() {}
 
 void CCBReadOptions::setRecordFormat(CCBRecordFormat format) {
@@ -102,4 +175,32 @@ void CCBReadOptions::setMaxErrors(int64_t count) {
 }
 int64_t CCBReadOptions::getMaxErrors() const {
   return maxErrors_;
+}
+void CCBReadOptions::setCodePage(int ccsid) {
+  codePage_ = ccsid;
+}
+int CCBReadOptions::getCodePage() const {
+  return codePage_;
+}
+int CCBReadOptions::getEffectiveCodePage() const {
+  if (codePage_ != 0) return codePage_;
+  return getEbcdic() ? 37 : 819;
+}
+void CCBReadOptions::setResultEncoding(CCBResultEncoding encoding) {
+  flags_ = withFlag(flags_, FLAG_RESULT_UTF8, encoding == CCB_RESULT_UTF8);
+}
+CCBResultEncoding CCBReadOptions::getResultEncoding() const {
+  return (flags_ & FLAG_RESULT_UTF8) != 0 ? CCB_RESULT_UTF8 : CCB_RESULT_LATIN1;
+}
+void CCBReadOptions::setComp5LittleEndian(bool littleEndian) {
+  flags_ = withFlag(flags_, FLAG_COMP5_LITTLE_ENDIAN, littleEndian);
+}
+bool CCBReadOptions::getComp5LittleEndian() const {
+  return (flags_ & FLAG_COMP5_LITTLE_ENDIAN) != 0;
+}
+void CCBReadOptions::setBinaryLittleEndian(bool littleEndian) {
+  flags_ = withFlag(flags_, FLAG_BINARY_LITTLE_ENDIAN, littleEndian);
+}
+bool CCBReadOptions::getBinaryLittleEndian() const {
+  return (flags_ & FLAG_BINARY_LITTLE_ENDIAN) != 0;
 }

@@ -30,27 +30,29 @@ CCBBadRecordCallback::~CCBBadRecordCallback() = default;
 CCBSplitCallback::~CCBSplitCallback() = default;
 
 bool CCBReaderImpl::openData(const QvbString& fileName, const CCBReadOptions& options) {
-  return openFramed(
-      options, [&](CCBDataFile* file, bool noConvert) { return file->open(fileName, noConvert); });
+  return openFramed(options, [&](CCBDataFile* file, const CCBDecoding& decoding) {
+    return file->open(fileName, decoding);
+  });
 }
 
 bool CCBReaderImpl::openDataMemory(const unsigned char* data, size_t size,
                                    const CCBReadOptions& options) {
-  return openFramed(options, [&](CCBDataFile* file, bool noConvert) {
-    return file->openMemory(data, static_cast<int64_t>(size), noConvert);
+  return openFramed(options, [&](CCBDataFile* file, const CCBDecoding& decoding) {
+    return file->openMemory(data, static_cast<int64_t>(size), decoding);
   });
 }
 
 bool CCBReaderImpl::openDataDescriptor(int descriptor, const CCBReadOptions& options) {
-  return openFramed(options, [&](CCBDataFile* file, bool noConvert) {
-    return file->openDescriptor(descriptor, noConvert);
+  return openFramed(options, [&](CCBDataFile* file, const CCBDecoding& decoding) {
+    return file->openDescriptor(descriptor, decoding);
   });
 }
 
 template <typename Open>
 bool CCBReaderImpl::openFramed(const CCBReadOptions& options, Open open) {
   state_ = NOT_OPEN;
-  if (!checkOptions(options)) return false;
+  CCBDecoding decoding;
+  if (!checkOptions(options) || !decodingOf(options, &decoding)) return false;
   options_ = options;
   const bool fixed = options.getRecordFormat() == CCB_RECORD_FIXED;
   fixedLength_ = fixed;
@@ -64,7 +66,7 @@ bool CCBReaderImpl::openFramed(const CCBReadOptions& options, Open open) {
     return false;
   }
   const int64_t start = std::max(options.getSkip(), options.getRangeStart());
-  if (!open(dataFile_.get(), !options.getEbcdic())) {
+  if (!open(dataFile_.get(), decoding)) {
     errorMessage_ = dataFile_->getErrorMessage();
     return false;
   }
@@ -73,8 +75,18 @@ bool CCBReaderImpl::openFramed(const CCBReadOptions& options, Open open) {
     return false;
   }
   countProblem();  // forgets what earlier reading left
-  attachLayouts();
   framed_ = true;
+  return attachLayouts();
+}
+
+bool CCBReaderImpl::decodingOf(const CCBReadOptions& options, CCBDecoding* decoding) {
+  const int page = options.getEffectiveCodePage();
+  if (!decoding->codec.init(page, options.getResultEncoding() == CCB_RESULT_UTF8)) {
+    errorMessage_ = qvbStringFormat("Unknown code page %d", page);
+    return false;
+  }
+  decoding->binaryLittleEndian = options.getBinaryLittleEndian();
+  decoding->comp5LittleEndian = options.getComp5LittleEndian();
   return true;
 }
 
@@ -297,7 +309,7 @@ bool CCBReaderImpl::scanSplitPoints(const QvbString& fileName, const CCBReadOpti
   }
   CCBDataFile file(SCAN_WINDOW);
   int position = 0;
-  if (!file.open(fileName, true) || !file.skip(options.getSkip(), &position)) {
+  if (!file.open(fileName, classicDecoding(true)) || !file.skip(options.getSkip(), &position)) {
     errorMessage_ = file.getErrorMessage();
     return false;
   }

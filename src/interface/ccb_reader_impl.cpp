@@ -45,6 +45,7 @@ void CCBReaderImpl::destroyLayouts() {
 template <typename Step>
 bool CCBReaderImpl::addLayout(Step step, const QvbString& recordId, bool makeActive) {
   CCBLayoutLoader loader;
+  loader.setLayoutOptions(layoutOptions_);
   CCBDataRoot* root = nullptr;
   try {
     root = step(loader);
@@ -63,11 +64,8 @@ bool CCBReaderImpl::addLayout(Step step, const QvbString& recordId, bool makeAct
     activeLayout_ = getCopybookCount() - 1;
     activeColumns_ = root->getOutputArray();
   }
-  if (state_ == READING) {  // a layout added while reading takes part at once
-    root->setDataSource(dataFile_.get());
-    root->setDebugCallback(debugCallback_);
-  }
-  return true;
+  // A layout added while reading takes part at once.
+  return state_ != READING || attachLayout(root);
 }
 
 bool CCBReaderImpl::addCopybook(const QvbString& fileName, QvbString recordId, bool makeActive) {
@@ -107,7 +105,8 @@ bool CCBReaderImpl::openDataFile(const QvbString& fileName, int startPosition, b
         qvbStringFormat("Invalid record length %d: it must not be negative", recordLength);
     return false;
   }
-  if (!prepareDataFile(getMaxRecordLength()) || !dataFile_->open(fileName, noConvert) ||
+  if (!prepareDataFile(getMaxRecordLength()) ||
+      !dataFile_->open(fileName, classicDecoding(noConvert)) ||
       !dataFile_->skip(startPosition, &position_)) {
     errorMessage_ = dataFile_ != nullptr ? dataFile_->getErrorMessage() : errorMessage_;
     if (dataFile_ != nullptr) dataFile_->close();
@@ -115,8 +114,7 @@ bool CCBReaderImpl::openDataFile(const QvbString& fileName, int startPosition, b
   }
   fixedLength_ = fixedLength;
   if (fixedLength) recordLength_ = recordLength != 0 ? recordLength : getMaxRecordLength();
-  attachLayouts();
-  return true;
+  return attachLayouts();
 }
 
 // A new data file whose window suits records of recordLength bytes.
@@ -133,14 +131,31 @@ bool CCBReaderImpl::prepareDataFile(int recordLength) {
   return true;
 }
 
-// Points every layout and the identifier field at the data file just opened.
-void CCBReaderImpl::attachLayouts() {
+// Points every layout and the identifier field at the data file just opened; false,
+// with the file closed, when their text buffers cannot grow to the decoding's text.
+bool CCBReaderImpl::attachLayouts() {
   for (CCBDataRoot* root : layouts_) {
-    root->setDataSource(dataFile_.get());
-    root->setDebugCallback(debugCallback_);
+    if (!attachLayout(root)) {
+      dataFile_->close();
+      return false;
+    }
   }
   idField_.setDataSource(dataFile_.get());
+  if (!idField_.reserveText(dataFile_->decoding().codec.maxExpansion())) {
+    errorMessage_ = QvbString("Buffer Allocation failed");
+    dataFile_->close();
+    return false;
+  }
   state_ = READING;
+  return true;
+}
+
+bool CCBReaderImpl::attachLayout(CCBDataRoot* root) {
+  root->setDataSource(dataFile_.get());
+  root->setDebugCallback(debugCallback_);
+  if (root->reserveText(dataFile_->decoding().codec.maxExpansion())) return true;
+  errorMessage_ = QvbString("Buffer Allocation failed");
+  return false;
 }
 
 bool CCBReaderImpl::setIdentifierField(int offset, const QvbString& clauseText) {

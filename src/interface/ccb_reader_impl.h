@@ -62,6 +62,7 @@ class CCBReaderImpl final : public CCBRecordReader {
   }
   bool scanSplitPoints(const QvbString& fileName, const CCBReadOptions& options, int64_t every,
                        CCBSplitCallback* callback) override;
+  void setLayoutOptions(const CCBLayoutOptions& options) override { layoutOptions_ = options; }
 
  private:
   // Where reading stands: readNextRecord reads only while READING.
@@ -78,12 +79,14 @@ class CCBReaderImpl final : public CCBRecordReader {
   bool readUnframed();
   bool fail(bool& failed);
   bool prepareDataFile(int recordLength);
-  void attachLayouts();
+  bool attachLayouts();
+  bool attachLayout(CCBDataRoot* root);
 
   // Framed reading (ccb_reader_framed.cpp).
   template <typename Open>
   bool openFramed(const CCBReadOptions& options, Open open);
   bool checkOptions(const CCBReadOptions& options);
+  bool decodingOf(const CCBReadOptions& options, CCBDecoding* decoding);
   bool startAt(int64_t start);
   bool readFramed();
   RecordOutcome readFramedRecord();
@@ -105,6 +108,7 @@ class CCBReaderImpl final : public CCBRecordReader {
   ReadState state_ = NOT_OPEN;
   int position_ = 0;
   LYRADebugCallback* debugCallback_ = nullptr;  // not owned
+  CCBLayoutOptions layoutOptions_;              // of the layouts added next
 
   // Framed reading: the options the input was opened with, the framer, the current
   // record and where it is.

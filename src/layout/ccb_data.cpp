@@ -125,6 +125,14 @@ void CCBData::setDataSource(CCBDataFile* dataSource) {
   }
 }
 
+bool CCBData::reserveText(int expansion) {
+  for (CCBData* node = this; node != nullptr; node = node->nextSibling_) {
+    if (!node->reserveOwnText(expansion)) return false;
+    if (node->firstChild_ != nullptr && !node->firstChild_->reserveText(expansion)) return false;
+  }
+  return true;
+}
+
 void CCBData::setOutputArray(CCBOutputArray* outputArray) {
   for (CCBData* node = this; node != nullptr; node = node->nextSibling_) {
     node->outputArray_ = outputArray;

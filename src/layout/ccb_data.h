@@ -96,6 +96,9 @@ class CCBData : public CCBDefNode {
   void setDebugCallback(LYRADebugCallback* callback);
   void setDataSource(CCBDataFile* dataSource);
   void setOutputArray(CCBOutputArray* outputArray);
+  // Makes room in the fields' text buffers for characters of up to expansion bytes
+  // each, over the same nodes; false when memory runs out.
+  bool reserveText(int expansion);
   CCBDataFile* getDataSource() const { return dataSource_; }
   CCBOutputArray* getOutputArray() const { return outputArray_; }
   LYRADebugCallback* getDebugCallback() const { return debugCallback_; }
@@ -128,6 +131,9 @@ class CCBData : public CCBDefNode {
   // isFieldNode: the node is a field (what isField() answers), kept in the node so
   // that the record walk asks it without a virtual call.
   CCBData(int propertyCount, bool isFieldNode);
+
+  // The reserveText step of one node; only fields keep text.
+  virtual bool reserveOwnText(int /*expansion*/) { return true; }
 
   // The shared properties of fields and tables (indices 0 to 6).
   QvbString getCommonProperty(int index) const;

@@ -2,6 +2,7 @@
 
 #include "format/ccb_format.h"
 #include "input/ccb_data_file.h"
+#include "layout/ccb_data_root.h"
 #include "layout/ccb_output_array.h"
 
 namespace {
@@ -10,6 +11,13 @@ const int FIELD_PROPERTY_COUNT = 14;
 
 // The texts of the field kinds, indexed by kind.
 const char* const FIELD_KIND_TEXTS[] = {"Field", "Filler", "Value"};
+
+// The rules of the layout the field is part of; the classic rules for a field
+// outside any layout.
+CCBFormatRules formatRulesOf(const CCBData* node) {
+  while (node->getParent() != nullptr) node = node->getParent();
+  return node->isRoot() ? static_cast<const CCBDataRoot*>(node)->formatRules() : CCBFormatRules();
+}
 
 }  // namespace
 
@@ -47,7 +55,7 @@ bool CCBDataField::buildFormat(const QvbString& usage, int signFlags) {
   format_.reset();
   QvbString error;
   error.setNull();
-  format_.reset(CCBFormat::create(picture_, usage, signFlags, error));
+  format_.reset(CCBFormat::create(picture_, usage, signFlags, error, formatRulesOf(this)));
   if (format_ != nullptr) return true;
   errorMessage_ =
       error.isNull() ? qvbStringFormat("Invalid picture clause: %s", picture_.asCstr()) : error;
@@ -106,7 +114,7 @@ inline bool CCBDataField::readValue(int offset, int* nextOffset) {
   const unsigned char* bytes = file->view(offset, format_->storageLength(), nextOffset);
   if (bytes == nullptr) return readPastRecord(offset, nextOffset);
   int length = 0;
-  const char* text = format_->decodeText(bytes, file->noConvert(), &length);
+  const char* text = format_->decodeText(bytes, file->decoding(), &length);
   value_.assignBytes(text, length);
   return true;
 }
@@ -122,6 +130,10 @@ bool CCBDataField::readPastRecord(int offset, int* nextOffset) {
   value_.setNull();
   *nextOffset = offset + format_->storageLength();
   return true;
+}
+
+bool CCBDataField::reserveOwnText(int expansion) {
+  return format_ == nullptr || format_->reserveText(expansion);
 }
 
 bool CCBDataField::decodeValue(int offset, int* nextOffset, int column) {

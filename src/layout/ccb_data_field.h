@@ -68,6 +68,7 @@ class CCBDataField : public CCBData {
   const CCBFormat* format() const { return format_.get(); }
 
  private:
+  bool reserveOwnText(int expansion) override;
   bool buildFormat(const QvbString& usage, int signFlags);
   __attribute__((always_inline)) bool readValue(int offset, int* nextOffset);
   __attribute__((noinline)) void sendDebugLine(int offset, int end) const;

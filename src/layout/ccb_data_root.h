@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "format/ccb_format.h"
 #include "layout/ccb_data.h"
 #include "layout/ccb_output_array.h"
 
@@ -39,6 +40,9 @@ class CCBDataRoot : public CCBData {
   void setSourceFile(const QvbString& sourceFile) { sourceFile_ = sourceFile; }
   void setRecordId(const QvbString& recordId) { recordId_ = recordId; }
   bool matchesRecordId(const QvbString& recordId) const;  // letter case ignored
+  // The rules the layout's field formats are built by; set before any field is added.
+  void setFormatRules(const CCBFormatRules& rules) { formatRules_ = rules; }
+  const CCBFormatRules& formatRules() const { return formatRules_; }
 
   // False, with a message in the error text, when the layout exceeds
   // MAX_RECORD_LENGTH or would need more than MAX_OUTPUT_ENTRIES output entries.
@@ -56,6 +60,7 @@ class CCBDataRoot : public CCBData {
  private:
   QvbString sourceFile_;
   QvbString recordId_;
+  CCBFormatRules formatRules_;
   std::unique_ptr<CCBOutputArray> outputArray_;
 };
 

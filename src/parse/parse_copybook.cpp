@@ -57,11 +57,10 @@ QvbString tooManyTokens() {
 // the node of each entry. Owns the tree until it is handed to the caller.
 class CopybookLoad {
  public:
-  CopybookLoad(CCBParseContext& context, SyntaxParser& parser, LYRADebugCallback* callback)
-      : context_(context),
-        parser_(parser),
-        callback_(callback),
-        root_(new CCBDataRoot()) {
+  CopybookLoad(CCBParseContext& context, SyntaxParser& parser, LYRADebugCallback* callback,
+               const CCBFormatRules& rules)
+      : context_(context), parser_(parser), callback_(callback), root_(new CCBDataRoot()) {
+    root_->setFormatRules(rules);
     context_.root = root_.get();
     context_.lastNode = root_.get();
   }
@@ -145,7 +144,7 @@ void CopybookLoad::addConditions() {
 
 bool CopybookLoad::buildEntry(int level, QvbString& error) {
   CCBData* node = nullptr;
-  if (context_.picture.isNull()) {
+  if (context_.picture.isNull() && !CCBFormat::usageNeedsNoPicture(context_.usage)) {
     node = new CCBDataTable();
     lastField_ = nullptr;
   } else {
@@ -221,11 +220,11 @@ bool CopybookLoad::placeNode(CCBData* node) {
 
 // Parses the copybook the context's source reader has open, then closes it.
 CCBDataRoot* parseOpenCopybook(CCBParseContext& context, QvbString& error, int& line,
-                               LYRADebugCallback* callback) {
+                               LYRADebugCallback* callback, const CCBFormatRules& rules) {
   CCBDataRoot* root = nullptr;
   ParserPtr parser = buildParser(&context, callback, error);
   if (parser != nullptr) {
-    CopybookLoad load(context, *parser, callback);
+    CopybookLoad load(context, *parser, callback, rules);
     if (load.run(error)) root = load.takeRoot();
   }
   line = context.reader.getLineCount();
@@ -236,7 +235,7 @@ CCBDataRoot* parseOpenCopybook(CCBParseContext& context, QvbString& error, int& 
 }  // namespace
 
 CCBDataRoot* parseCopybook(const QvbString& fileName, QvbString& error, int& line,
-                           LYRADebugCallback* callback) {
+                           LYRADebugCallback* callback, const CCBFormatRules& rules) {
   error.assign("");
   line = 0;
   CCBParseContext context;
@@ -244,16 +243,16 @@ CCBDataRoot* parseCopybook(const QvbString& fileName, QvbString& error, int& lin
     error = context.reader.getErrorMessage();
     return nullptr;
   }
-  return parseOpenCopybook(context, error, line, callback);
+  return parseOpenCopybook(context, error, line, callback, rules);
 }
 
 CCBDataRoot* parseCopybookText(const char* data, size_t size, QvbString& error, int& line,
-                               LYRADebugCallback* callback) {
+                               LYRADebugCallback* callback, const CCBFormatRules& rules) {
   error.assign("");
   line = 0;
   CCBParseContext context;
   context.reader.openMemory(data, size);
-  return parseOpenCopybook(context, error, line, callback);
+  return parseOpenCopybook(context, error, line, callback, rules);
 }
 
 bool parseClauseText(const QvbString& text, QvbString& picture, QvbString& usage, int& signFlags) {

@@ -132,6 +132,7 @@ CCBData* CCBLayoutLoader::readNode(QvDomNode element, CCBData* parent, int depth
     return nullptr;
   }
   if (parent != nullptr) parent->addChild(node);
+  if (node->isRoot()) static_cast<CCBDataRoot*>(node)->setFormatRules(formatRules_);
   if (depth > MAX_LAYOUT_DEPTH) {
     errorMessage_ = layoutTooDeepMessage();
   } else if (readChildren(element, node, depth)) {

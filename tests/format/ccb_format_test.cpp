@@ -24,10 +24,13 @@ TEST(CCBFormatTest, UsageWords) {
     const char* word;
     int code;
   } cases[] = {
-      {"BINARY", USAGE_BINARY},          {"comp-4", USAGE_BINARY},   {"COMP-5", USAGE_BINARY},
-      {"COMPUTATIONAL-5", USAGE_BINARY}, {"comp", USAGE_BINARY},     {"COMP-3", USAGE_PACKED},
-      {"Packed-Decimal", USAGE_PACKED},  {"DISPLAY", USAGE_DISPLAY}, {"display-1", USAGE_DISPLAY_1},
-      {"NATIONAL", USAGE_NATIONAL},      {"COMP-1", USAGE_UNKNOWN},  {"INDEX", USAGE_UNKNOWN},
+      {"BINARY", USAGE_BINARY},         {"comp-4", USAGE_BINARY},
+      {"COMP-5", USAGE_BINARY},         {"COMPUTATIONAL-5", USAGE_BINARY},
+      {"comp", USAGE_BINARY},           {"COMP-3", USAGE_PACKED},
+      {"Packed-Decimal", USAGE_PACKED}, {"DISPLAY", USAGE_DISPLAY},
+      {"display-1", USAGE_DISPLAY_1},   {"NATIONAL", USAGE_NATIONAL},
+      {"COMP-1", USAGE_FLOAT_SHORT},    {"computational-2", USAGE_FLOAT_LONG},
+      {"INDEX", USAGE_UNKNOWN},         {"POINTER", USAGE_UNKNOWN},
   };
   for (const auto& c : cases) EXPECT_EQ(c.code, CCBFormat::lookupUsage(c.word)) << c.word;
 }
@@ -138,8 +141,8 @@ void expectTexts(const DecodeCase* cases, size_t count, bool noConvert) {
     ASSERT_NE(nullptr, f) << error.asCstr();
     ASSERT_EQ(static_cast<int>(c.bytes.size()), f->storageLength());
     int length = 0;
-    const char* text =
-        f->decodeText(reinterpret_cast<const unsigned char*>(c.bytes.data()), noConvert, &length);
+    const char* text = f->decodeText(reinterpret_cast<const unsigned char*>(c.bytes.data()),
+                                     classicDecoding(noConvert), &length);
     QvbDatavar value;
     value.assignBytes(text, length);
     EXPECT_STREQ(c.text, value.asString().asCstr());
@@ -233,9 +236,11 @@ TEST(CCBFormatTest, PlainTextIsTheBytesThemselves) {
   std::unique_ptr<CCBFormat> f = build("X(4)", "DISPLAY", 0, error);
   const unsigned char bytes[] = {'A', 'B', 'C', 'D'};
   int length = 0;
-  EXPECT_EQ(reinterpret_cast<const char*>(bytes), f->decodeText(bytes, true, &length));
+  EXPECT_EQ(reinterpret_cast<const char*>(bytes),
+            f->decodeText(bytes, classicDecoding(true), &length));
   EXPECT_EQ(4, length);
-  EXPECT_NE(reinterpret_cast<const char*>(bytes), f->decodeText(bytes, false, &length));
+  EXPECT_NE(reinterpret_cast<const char*>(bytes),
+            f->decodeText(bytes, classicDecoding(false), &length));
 }
 
 }  // namespace

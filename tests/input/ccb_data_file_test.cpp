@@ -71,7 +71,7 @@ TEST(CCBDataFileTest, ReadsOrRefusesARequest) {
   for (const Case& c : CASES) {
     SCOPED_TRACE(testing::Message() << c.size << " " << c.position << " " << c.n);
     CCBDataFile file(100);
-    ASSERT_TRUE(file.open(dir.write("d", data.substr(0, c.size)).c_str(), true));
+    ASSERT_TRUE(file.open(dir.write("d", data.substr(0, c.size)).c_str(), classicDecoding(true)));
     int end = -7;  // stays when the request fails
     const std::string got = readText(file, c.position, c.n, &end);
     const std::string want = c.error ? c.error : data.substr(c.position, c.n);
@@ -102,7 +102,7 @@ TEST(CCBDataFileTest, DeliversEveryRecordInOrderThroughABoundedWindow) {
     SCOPED_TRACE(testing::Message() << c[0] << " " << c[1]);
     const std::string content = makeRecords(c[2], c[1]);
     CCBDataFile file(c[0]);
-    ASSERT_TRUE(file.open(dir.write("d", content).c_str(), true));
+    ASSERT_TRUE(file.open(dir.write("d", content).c_str(), classicDecoding(true)));
     int position = 0, records = 0;
     std::string got;
     do {
@@ -163,7 +163,7 @@ TEST(CCBDataFileTest, SkipsAStartWithoutHoldingIt) {
       path = fifo;
     }
     CCBDataFile file(100);
-    ASSERT_TRUE(file.open(path.c_str(), true));
+    ASSERT_TRUE(file.open(path.c_str(), classicDecoding(true)));
     int position = -1;
     EXPECT_TRUE(file.skip(c.start, &position));
     EXPECT_EQ(c.position, position);
@@ -186,9 +186,9 @@ TEST(CCBDataFileTest, ReadsNothingWithoutAnOpenFile) {
   };
   for (const auto& c : CASES) {
     CCBDataFile file(100);
-    ASSERT_TRUE(file.open(dir.write("d", makeRecords(3, 100)).c_str(), true));
+    ASSERT_TRUE(file.open(dir.write("d", makeRecords(3, 100)).c_str(), classicDecoding(true)));
     ASSERT_TRUE(file.read(0, 150, nullptr, nullptr));
-    EXPECT_FALSE(file.open(c[0].c_str(), true)) << c[0];
+    EXPECT_FALSE(file.open(c[0].c_str(), classicDecoding(true))) << c[0];
     EXPECT_EQ(c[1], file.getErrorMessage().str());
     int position = 0;
     EXPECT_EQ("error: Data file is not open", readText(file, 0, 0, &position));

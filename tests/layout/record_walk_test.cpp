@@ -194,7 +194,7 @@ class ColumnValuesTest : public ::testing::Test {
     return f;
   }
   void open(const std::string& bytes) {
-    ASSERT_TRUE(file_.open(dir_.write("data.bin", bytes).c_str(), true));
+    ASSERT_TRUE(file_.open(dir_.write("data.bin", bytes).c_str(), classicDecoding(true)));
     root_.setDataSource(&file_);
   }
   bool readRecord(int* position) {

@@ -92,6 +92,13 @@ TEST(ParseCopybookTest, EachLoadFailureWithItsLine) {
        "Occurs depending field not found: N", 2},
       {source({"01 REC.", "05 R REDEFINES R PIC X."}), "Redefine field/table not found: R", 2},
       {source({"01 REC.", "05 F", "PIC 9", "COMP-1."}), "Invalid or unknown usage clause", 4},
+      // Items whose usage needs no picture are items, not empty groups.
+      {source({"01 REC.", "05 RATE USAGE COMP-1.", "05 NEXT PIC X."}),
+       "Invalid or unknown usage clause", 2},
+      {source({"01 REC.", "05 A PIC X.", "05 RATE", "COMPUTATIONAL-2."}),
+       "Invalid or unknown usage clause", 4},
+      {source({"01 REC.", "05 IX USAGE IS INDEX."}), "Invalid or unknown usage clause", 2},
+      {source({"01 REC.", "05 P POINTER."}), "Invalid or unknown usage clause", 2},
       {source({"01 REC.", "05 F PIC S COMP-3."}), "Insufficient information in picture", 2},
       {source({"01 REC.", "05 F PIC 9(0)."}), "Invalid number of repetitions", 2},
       {source({"01 REC.", "05 F PIC X(2)(3)."}), "Unexpected parentheses found", 2},

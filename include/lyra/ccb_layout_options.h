@@ -1,0 +1,61 @@
+// CCBLayoutOptions says how copybooks and XML layout documents are turned into
+// layouts where files need more than the classic rules: which floating-point format
+// COMP-1 and COMP-2 items hold, and whether NATIONAL items hold UTF-16 text. Both
+// change the layout itself (the bytes an item takes, its column's type and length),
+// so they are given before a layout is loaded, to the layout service
+// (CCBLayoutService) or the record reader (CCBRecordReader). A value the host owns;
+// a load copies what it needs. Options are set and read through functions and the
+// object keeps room for more, so that later releases add options without changing
+// what a host built against this one sees. One thread uses an object at a time.
+//
+// Option (setter)                  default   meaning
+// float_format (setFloatFormat)     none      COMP-1 (4 bytes) and COMP-2 (8 bytes)
+//                                             items hold ibm: IBM hexadecimal
+//                                             floating point; ieee: IEEE 754
+//                                             big-endian; ieee-le: IEEE 754
+//                                             little-endian. none: such items are
+//                                             refused, as the classic rules do
+// national_utf16 (setNationalUtf16) false     PIC N and USAGE NATIONAL items hold
+//                                             UTF-16 big-endian text, two bytes per
+//                                             character position; this changes the
+//                                             layout: every later item moves. false:
+//                                             one byte per position, as the classic
+//                                             rules count
+#ifndef LYRA_CCB_LAYOUT_OPTIONS_H_
+#define LYRA_CCB_LAYOUT_OPTIONS_H_
+
+#include <cstdint>
+
+#include "lyra/export.h"
+
+enum CCBFloatFormat {
+  CCB_FLOAT_NONE = 0,
+  CCB_FLOAT_IBM = 1,
+  CCB_FLOAT_IEEE = 2,
+  CCB_FLOAT_IEEE_LE = 3,
+};
+
+// The format named "none", "ibm", "ieee" or "ieee-le" (letter case ignored); false
+// for any other name.
+extern "C" LYRA_API bool ccbFloatFormatFromName(const char* name, CCBFloatFormat* format);
+// The name of a format; "" for a value that is none.
+extern "C" LYRA_API const char* ccbFloatFormatName(CCBFloatFormat format);
+
+class LYRA_API CCBLayoutOptions {
+ public:
+  CCBLayoutOptions();  // every option at its default
+
+  void setFloatFormat(CCBFloatFormat format);
+  CCBFloatFormat getFloatFormat() const;
+  void setNationalUtf16(bool utf16);
+  bool getNationalUtf16() const;
+
+ private:
+  int32_t floatFormat_;
+  uint32_t flags_;  // the boolean options, a bit each
+  // Room for the options of later releases, so that the object's size, which a host
+  // compiles in, stays the same.
+  [[maybe_unused]] int64_t reserved_[31];
+};
+
+#endif  // LYRA_CCB_LAYOUT_OPTIONS_H_
