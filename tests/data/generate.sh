@@ -31,6 +31,8 @@ compile witems witems.cob
 compile wjobs wjobs.cob -fnotrunc
 compile wship wship.cob
 compile wpay wpay.cob
+# COMP-1, COMP-2 and COMP-5 in the machine's own byte order.
+compile wmeasure wmeasure.cob
 
 "$build/wcust" files/customers.dat >files/customers.dat.expected
 "$build/wcust_ovp" files/customers_ovp.dat >"$build/customers_ovp.expected"
@@ -73,6 +75,12 @@ cp files/shipments.dat.expected files/shipments_vb.dat.expected
 cp files/customers.dat.expected files/customers_rdw.dat.expected
 cp files/customers.dat.expected files/customers_vb.dat.expected
 cp files/payroll.dat.expected files/payroll.txt.expected
+
+# Floats and native binary: GnuCOBOL's little-endian file, and the same
+# records with the float bytes reversed (IEEE 754 big-endian).
+"$build/wmeasure" files/measures.dat >files/measures.dat.expected
+python3 swap_floats.py
+cp files/measures.dat.expected files/measures_be.dat.expected
 
 ./check_copybooks.sh
 python3 check_expected.py

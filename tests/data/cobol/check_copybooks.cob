@@ -14,5 +14,6 @@
        COPY "jobstats.cpy".
        COPY "shipment.cpy".
        COPY "payroll.cpy".
+       COPY "measures.cpy".
        PROCEDURE DIVISION.
            STOP RUN.
