@@ -63,7 +63,12 @@ python3 to_ebcdic.py customers files/customers_ovp.dat \
 python3 to_ebcdic.py txn-fixed "$build/txn_fixed120_ovp.dat" \
     files/txn_fixed120_ebcdic.dat
 python3 to_ebcdic.py txn-var "$build/txn_var_ovp.dat" files/txn_var_ebcdic.dat
+# The customers once more in code page 273 (German): the same letters,
+# digits and sign zones, other bytes for [ ] ! | ^ and for { }.
+python3 to_ebcdic.py customers files/customers_ovp.dat \
+    files/customers_273.dat 273
 cp files/customers.dat.expected files/customers_ebcdic.dat.expected
+cp files/customers.dat.expected files/customers_273.dat.expected
 cp files/txn_var.dat.expected files/txn_fixed120_ebcdic.dat.expected
 cp files/txn_var.dat.expected files/txn_var_ebcdic.dat.expected
 
