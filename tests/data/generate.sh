@@ -87,5 +87,11 @@ cp files/payroll.dat.expected files/payroll.txt.expected
 python3 swap_floats.py
 cp files/measures.dat.expected files/measures_be.dat.expected
 
+# German text in EBCDIC 273 and 1141, ISO-8859-1, Windows-1252 and UTF-8,
+# and UTF-16 national text: built from value tables through iconv.
+python3 make_kunden.py
+python3 make_national.py
+
 ./check_copybooks.sh
 python3 check_expected.py
+python3 check_encodings.py

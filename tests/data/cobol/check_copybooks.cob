@@ -15,5 +15,7 @@
        COPY "shipment.cpy".
        COPY "payroll.cpy".
        COPY "measures.cpy".
+       COPY "kunden.cpy".
+       COPY "national.cpy".
        PROCEDURE DIVISION.
            STOP RUN.
