@@ -28,7 +28,10 @@ for f in "$here"/copybooks/*.cpy; do
         END { if (open) fail("last entry has no period"); exit bad }
     ' "$f" || status=1
 done
+# cobc 3.1 warns that its national support is unfinished; national.cpy
+# only declares PIC N items, which it checks all the same.
 cobc -fsyntax-only -fbinary-size=2-4-8 -fcomplex-odo -fodoslide \
+    -Wno-unfinished \
     -I "$here/copybooks" "$here/cobol/check_copybooks.cob" || status=1
 [ $status -eq 0 ] && echo "copybooks OK"
 exit $status

@@ -31,6 +31,8 @@ compile witems witems.cob
 compile wjobs wjobs.cob -fnotrunc
 compile wship wship.cob
 compile wpay wpay.cob
+# COMP-1, COMP-2 and COMP-5 in the machine's own byte order.
+compile wmeasure wmeasure.cob
 
 "$build/wcust" files/customers.dat >files/customers.dat.expected
 "$build/wcust_ovp" files/customers_ovp.dat >"$build/customers_ovp.expected"
@@ -61,7 +63,12 @@ python3 to_ebcdic.py customers files/customers_ovp.dat \
 python3 to_ebcdic.py txn-fixed "$build/txn_fixed120_ovp.dat" \
     files/txn_fixed120_ebcdic.dat
 python3 to_ebcdic.py txn-var "$build/txn_var_ovp.dat" files/txn_var_ebcdic.dat
+# The customers once more in code page 273 (German): the same letters,
+# digits and sign zones, other bytes for [ ] ! | ^ and for { }.
+python3 to_ebcdic.py customers files/customers_ovp.dat \
+    files/customers_273.dat 273
 cp files/customers.dat.expected files/customers_ebcdic.dat.expected
+cp files/customers.dat.expected files/customers_273.dat.expected
 cp files/txn_var.dat.expected files/txn_fixed120_ebcdic.dat.expected
 cp files/txn_var.dat.expected files/txn_var_ebcdic.dat.expected
 
@@ -74,5 +81,17 @@ cp files/customers.dat.expected files/customers_rdw.dat.expected
 cp files/customers.dat.expected files/customers_vb.dat.expected
 cp files/payroll.dat.expected files/payroll.txt.expected
 
+# Floats and native binary: GnuCOBOL's little-endian file, and the same
+# records with the float bytes reversed (IEEE 754 big-endian).
+"$build/wmeasure" files/measures.dat >files/measures.dat.expected
+python3 swap_floats.py
+cp files/measures.dat.expected files/measures_be.dat.expected
+
+# German text in EBCDIC 273 and 1141, ISO-8859-1, Windows-1252 and UTF-8,
+# and UTF-16 national text: built from value tables through iconv.
+python3 make_kunden.py
+python3 make_national.py
+
 ./check_copybooks.sh
 python3 check_expected.py
+python3 check_encodings.py

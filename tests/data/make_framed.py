@@ -152,8 +152,8 @@ def lines_file(data):
 
 def customer_records():
     table = to_ebcdic.ebcdic_table()
-    return [to_ebcdic.convert(record, keep, table)
-            for record, keep in to_ebcdic.split_customers(read("customers_ovp.dat"))]
+    return [to_ebcdic.convert(record, layout, table)
+            for record, layout in to_ebcdic.split_customers(read("customers_ovp.dat"))]
 
 
 def main():

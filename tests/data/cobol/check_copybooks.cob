@@ -14,5 +14,8 @@
        COPY "jobstats.cpy".
        COPY "shipment.cpy".
        COPY "payroll.cpy".
+       COPY "measures.cpy".
+       COPY "kunden.cpy".
+       COPY "national.cpy".
        PROCEDURE DIVISION.
            STOP RUN.

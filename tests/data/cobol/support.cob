@@ -9,10 +9,16 @@
       *   PUTTXTN name suffix field     the same for a repetition
       *   PUTNUM  name scale value      numeric through an edited item
       *   PUTNUMN name suffix scale value
+      *   PUTFLT1 name value            COMP-1, exact decimal value
+      *   PUTFLT2 name value            COMP-2, exact decimal value
       * A suffix of 0 keeps the name, n > 0 appends "_n". The value is
       * a PIC S9(20)V9(6) item, printed with "scale" digits after the
       * point, without leading zeros; scale is a one-character text
-      * "0" to "6", so that callers can pass a literal.
+      * "0" to "6", so that callers can pass a literal. A floating-
+      * point value is moved to a 34-digit decimal float and displayed
+      * as GnuCOBOL shows those: the exact decimal value of the binary
+      * float cut after 34 significant digits, in the forms 0E0, 1,
+      * -118.625, 5E-1, 3402823466385288598117041834845169E5.
       *
       * Raw output, no record prefixes and no line ends:
       *   RAWOPEN  slot file-name      create the file for slot "1"-"4"
@@ -128,6 +134,54 @@
            CALL "PUTNUMN" USING COL-BASE NO-SUFFIX COL-SCALE COL-NUM
            GOBACK.
        END PROGRAM PUTNUM.
+
+       IDENTIFICATION DIVISION.
+       PROGRAM-ID. FLTLINE.
+      * Prints one expected line from a name and a 34-digit decimal
+      * float. The float goes to DISPLAY itself: that is the only way
+      * GnuCOBOL turns it into text.
+       DATA DIVISION.
+       WORKING-STORAGE SECTION.
+       01  EXP-REC-NO              PIC 9(6)  EXTERNAL.
+       01  REC-NO-ED               PIC Z(5)9.
+       01  HT                     PIC X     VALUE X"09".
+       LINKAGE SECTION.
+       01  COL-BASE                PIC X ANY LENGTH.
+       01  COL-DEC                 USAGE FLOAT-DECIMAL-34.
+       PROCEDURE DIVISION USING COL-BASE COL-DEC.
+           MOVE EXP-REC-NO TO REC-NO-ED
+           DISPLAY FUNCTION TRIM(REC-NO-ED) HT
+                   FUNCTION TRIM(COL-BASE) HT COL-DEC
+           GOBACK.
+       END PROGRAM FLTLINE.
+
+       IDENTIFICATION DIVISION.
+       PROGRAM-ID. PUTFLT1.
+       DATA DIVISION.
+       WORKING-STORAGE SECTION.
+       01  DEC34                   USAGE FLOAT-DECIMAL-34.
+       LINKAGE SECTION.
+       01  COL-BASE                PIC X ANY LENGTH.
+       01  COL-FLOAT               USAGE COMP-1.
+       PROCEDURE DIVISION USING COL-BASE COL-FLOAT.
+           MOVE COL-FLOAT TO DEC34
+           CALL "FLTLINE" USING COL-BASE DEC34
+           GOBACK.
+       END PROGRAM PUTFLT1.
+
+       IDENTIFICATION DIVISION.
+       PROGRAM-ID. PUTFLT2.
+       DATA DIVISION.
+       WORKING-STORAGE SECTION.
+       01  DEC34                   USAGE FLOAT-DECIMAL-34.
+       LINKAGE SECTION.
+       01  COL-BASE                PIC X ANY LENGTH.
+       01  COL-FLOAT               USAGE COMP-2.
+       PROCEDURE DIVISION USING COL-BASE COL-FLOAT.
+           MOVE COL-FLOAT TO DEC34
+           CALL "FLTLINE" USING COL-BASE DEC34
+           GOBACK.
+       END PROGRAM PUTFLT2.
 
        IDENTIFICATION DIVISION.
        PROGRAM-ID. RAWOPEN.
