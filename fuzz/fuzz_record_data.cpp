@@ -1,12 +1,15 @@
-// Reads arbitrary bytes as a data file in memory with two record layouts that
-// together use every kind of field (display with every sign convention, binary,
-// packed, scaling, a variable table, a redefinition), in every record format,
-// and fetches every column, the position and the bytes of every record.
+// Reads arbitrary bytes as a data file in memory with record layouts that together
+// use every kind of field (display with every sign convention, binary, packed,
+// scaling, a variable table, a redefinition, floats in each format, native binary,
+// UTF-16 national text), in every record format and character set, and fetches
+// every column, the position and the bytes of every record.
 //
 // The first input byte chooses the options: bits 0-2 the record format (modulo 5),
-// bit 3 EBCDIC, bit 4 little-endian descriptor words, bit 5 lengths without the
-// descriptor, bit 6 pass over every bad record, bit 7 a range from the offset in
-// the next two bytes (big-endian). The rest is the data.
+// bit 3 a decoding byte follows, bit 4 little-endian descriptor words, bit 5
+// lengths without the descriptor, bit 6 pass over every bad record, bit 7 a range
+// from the offset in the next two bytes (big-endian). The decoding byte: bits 0-4
+// the code page (modulo their number), bit 5 UTF-8 results, bit 6 little-endian
+// COMP-5, bit 7 little-endian binary. The rest is the data.
 //
 // One reader serves every run: its layouts are parsed once per process, from
 // files that exist only while they are added.
@@ -41,6 +44,22 @@ const char* const LAYOUT_B =
     "           05  RAW-NUM REDEFINES RAW PIC S9(7) COMP-3.\n"
     "           05  HUGE-P          PIC S99PP COMP.\n";
 
+// Floats, native binary and national text; added once per float format.
+const char* const LAYOUT_NUMBERS =
+    "       01  REC-N.\n"
+    "           05  REC-TYPE        PIC X.\n"
+    "           05  SHORT-F         COMP-1.\n"
+    "           05  LONG-F          USAGE COMPUTATIONAL-2.\n"
+    "           05  NATIVE-B        PIC S9(4)V9 COMP-5.\n"
+    "           05  NAME-N          PIC N(3).\n"
+    "           05  CODE-N          PIC 9(2) USAGE NATIONAL.\n"
+    "           05  TEXT-E          PIC X(3).\n";
+
+// The code pages by CCSID.
+const int CODE_PAGES[] = {37,   273,  277,  278,  280,  284,  285,  297,  500,  871, 1047, 1140,
+                          1141, 1142, 1143, 1144, 1145, 1146, 1147, 1148, 1149, 819, 1252, 1208};
+const int CODE_PAGE_COUNT = sizeof CODE_PAGES / sizeof CODE_PAGES[0];
+
 const int FIXED_LENGTH = 64;
 const int MAX_RECORDS = 1000;
 
@@ -62,9 +81,24 @@ struct FuzzReader {
   unsigned checksum = 0;  // the record bytes are read, so a bad view shows
   FuzzReader() {
     if (reader == nullptr || !addLayout(reader, LAYOUT_A, "A", true) ||
-        !addLayout(reader, LAYOUT_B, "B", false) || !reader->setIdentifierField(0, "PIC X")) {
+        !addLayout(reader, LAYOUT_B, "B", false) || !addNumberLayouts() ||
+        !reader->setIdentifierField(0, "PIC X")) {
       abort();  // no run could read anything
     }
+  }
+  // Layouts "I", "E" and "L": the number layout with IBM, IEEE and little-endian IEEE
+  // floats.
+  bool addNumberLayouts() {
+    const CCBFloatFormat formats[] = {CCB_FLOAT_IBM, CCB_FLOAT_IEEE, CCB_FLOAT_IEEE_LE};
+    const char* const ids[] = {"I", "E", "L"};
+    for (int i = 0; i < 3; ++i) {
+      CCBLayoutOptions layout;
+      layout.setFloatFormat(formats[i]);
+      layout.setNationalUtf16(true);
+      reader->setLayoutOptions(layout);
+      if (!addLayout(reader, LAYOUT_NUMBERS, ids[i], false)) return false;
+    }
+    return true;
   }
   ~FuzzReader() { reader->release(); }
 };
@@ -74,15 +108,22 @@ CCBReadOptions optionsFrom(const uint8_t* data, size_t size, size_t* used) {
   const uint8_t bits = data[0];
   options.setRecordFormat(static_cast<CCBRecordFormat>((bits & 7) % 5));
   options.setRecordLength(FIXED_LENGTH);
-  options.setEbcdic((bits & 8) != 0);
   options.setRdwLittleEndian((bits & 16) != 0);
   options.setRdwExcludesHeader((bits & 32) != 0);
   options.setMaxErrors((bits & 64) != 0 ? -1 : 0);
   *used = 1;
-  if ((bits & 128) != 0 && size >= 3) {
-    options.setRange(data[1] << 8 | data[2], -1);
+  if ((bits & 8) != 0 && size >= 2) {
+    const uint8_t decoding = data[1];
+    options.setCodePage(CODE_PAGES[(decoding & 31) % CODE_PAGE_COUNT]);
+    options.setResultEncoding((decoding & 32) != 0 ? CCB_RESULT_UTF8 : CCB_RESULT_LATIN1);
+    options.setComp5LittleEndian((decoding & 64) != 0);
+    options.setBinaryLittleEndian((decoding & 128) != 0);
+    *used = 2;
+  }
+  if ((bits & 128) != 0 && size >= *used + 2) {
+    options.setRange(data[*used] << 8 | data[*used + 1], -1);
     options.setFirstRecord(1);
-    *used = 3;
+    *used += 2;
   }
   return options;
 }

@@ -22,7 +22,8 @@ bool ccbFloatFormatFromName(const char* name, CCBFloatFormat* format) {
 }
 
 const char* ccbFloatFormatName(CCBFloatFormat format) {
-  return format >= 0 && format < FLOAT_FORMAT_COUNT ? FLOAT_FORMAT_NAMES[format] : "";
+  const int index = static_cast<int>(format);  // a host may pass any number
+  return index >= 0 && index < FLOAT_FORMAT_COUNT ? FLOAT_FORMAT_NAMES[index] : "";
 }
 
 CCBLayoutOptions::CCBLayoutOptions() : floatFormat_(CCB_FLOAT_NONE), flags_(0), reserved_() {}
