@@ -49,6 +49,12 @@ bool tokenCodes(const CCBSourceReader& reader, int first, bool useLiterals,
   return true;
 }
 
+// An elementary item whose usage needs no picture (COMP-1, ...): it takes bytes of
+// its own, so it cannot be a group as well.
+bool isPicturelessItem(const CCBData* node) {
+  return node->isField() && static_cast<const CCBDataField*>(node)->getPicture().isNull();
+}
+
 QvbString tooManyTokens() {
   return qvbStringFormat("Too many tokens on line. Max is %d", MAX_PATH_ENTRIES);
 }
@@ -169,6 +175,11 @@ bool CopybookLoad::buildEntry(int level, QvbString& error) {
   }
   if (node->getDepth() > MAX_LAYOUT_DEPTH) {
     error = layoutTooDeepMessage();
+    return false;
+  }
+  if (isPicturelessItem(node->getParent())) {
+    error = qvbStringFormat("An item of usage %s cannot have subordinate items",
+                            node->getParent()->getUsage().asCstr());
     return false;
   }
   return applyClauses(node, error);

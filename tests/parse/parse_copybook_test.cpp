@@ -195,6 +195,38 @@ TEST(ParseCopybookTest, EntriesBuildTheTree) {
   }
 }
 
+// With a float format, COMP-1 and COMP-2 items without a picture are fields that
+// cannot be groups; a group whose own usage needs a picture stays a group.
+TEST(ParseCopybookTest, PicturelessItemsWithAFloatFormat) {
+  CCBFormatRules rules;
+  rules.floatFormat = 1;
+  const std::tuple<std::vector<std::string>, const char*, int> cases[] = {
+      // lines, tree or message, line
+      {{"01 R.", "05 F COMP-1.", "05 D USAGE IS COMPUTATIONAL-2.", "05 X PIC X."},
+       "R(F D X) 4 8 1",
+       4},
+      {{"01 R.", "05 G COMP-3.", "10 P PIC 9."}, "R(G(P)) 1", 3},
+      {{"01 R.", "05 F COMP-1.", "10 X PIC X."},
+       "An item of usage COMP-1 cannot have subordinate items",
+       3},
+      {{"01 R.", "05 I INDEX."}, "Invalid or unknown usage clause", 2},
+  };
+  for (const auto& [lines, expected, expectedLine] : cases) {
+    const std::string text = source(lines);
+    QvbString error;
+    int line = -1;
+    std::unique_ptr<CCBDataRoot> root(
+        parseCopybookText(text.data(), text.size(), error, line, nullptr, rules));
+    std::string result = root != nullptr ? describe(root.get()) : error.asCstr();
+    for (const CCBData* n = root ? root->getFirstChild()->getFirstChild() : nullptr; n != nullptr;
+         n = n->getNextSibling()) {
+      result += " " + std::to_string(n->getMaxLength());
+    }
+    EXPECT_EQ(expected, result);
+    EXPECT_EQ(expectedLine, line) << expected;
+  }
+}
+
 TEST(ParseCopybookTest, DebugMessagesOfALoad) {
   const std::vector<std::string> expected = {
       "LINE 1 PARSE: 01 REC",
