@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "layout_options.h"
 #include "layout_source.h"
 #include "output_file.h"
 
@@ -59,8 +60,11 @@ int runLayoutCommand(const CommandHelp& help, const OptionDef* defs, int count,
                                            : "more than one layout file given");
   }
   if (check && !(error = check(line)).empty()) return reportUsageError(help.name, error);
-  ServicePtr service(createCCBMain());
+  CCBLayoutOptions options;
+  if (!parseLayoutOptions(line, &options, &error)) return reportUsageError(help.name, error);
+  ServicePtr service(createCCBLayoutService());
   if (service == nullptr) return reportFailure(help.name, "cannot create a layout service");
+  service->setLayoutOptions(options);
   if (!loadLayout(service.get(), line.positionals()[0], &error)) {
     return reportFailure(help.name, error);
   }
