@@ -47,6 +47,23 @@ int printHelp(const CommandHelp& help, const CommandLine& line) {
   return writeStandardOutput(help.name, text, EXIT_OK);
 }
 
+namespace {
+
+// What is wrong with the arguments of a layout command, or empty; the layout
+// options go to *options.
+std::string layoutUsageError(const CommandLine& line, const OptionCheck& check,
+                             CCBLayoutOptions* options) {
+  if (line.positionals().size() != 1) {
+    return line.positionals().empty() ? "no layout file given" : "more than one layout file given";
+  }
+  std::string error;
+  if (check && !(error = check(line)).empty()) return error;
+  parseLayoutOptions(line, options, &error);
+  return error;
+}
+
+}  // namespace
+
 int runLayoutCommand(const CommandHelp& help, const OptionDef* defs, int count,
                      const std::vector<std::string>& args, const LayoutAction& action,
                      const OptionCheck& check) {
@@ -54,14 +71,10 @@ int runLayoutCommand(const CommandHelp& help, const OptionDef* defs, int count,
   std::string error;
   if (!line.parse(args, &error)) return reportUsageError(help.name, error);
   if (line.has("help")) return printHelp(help, line);
-  if (line.positionals().size() != 1) {
-    return reportUsageError(help.name, line.positionals().empty()
-                                           ? "no layout file given"
-                                           : "more than one layout file given");
-  }
-  if (check && !(error = check(line)).empty()) return reportUsageError(help.name, error);
   CCBLayoutOptions options;
-  if (!parseLayoutOptions(line, &options, &error)) return reportUsageError(help.name, error);
+  if (!(error = layoutUsageError(line, check, &options)).empty()) {
+    return reportUsageError(help.name, error);
+  }
   ServicePtr service(createCCBLayoutService());
   if (service == nullptr) return reportFailure(help.name, "cannot create a layout service");
   service->setLayoutOptions(options);

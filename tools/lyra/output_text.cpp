@@ -28,6 +28,35 @@ size_t skipExponent(const std::string& text, size_t i) {
   return end > digits ? end : std::string::npos;
 }
 
+// Where the pieces of a decimal number are in its text: [intStart, intEnd) the
+// integer digits, [fracStart, fracEnd) those after the point, [fracEnd, expEnd)
+// the exponent.
+struct NumberParts {
+  bool negative = false;
+  size_t intStart = 0, intEnd = 0, fracStart = 0, fracEnd = 0, expEnd = 0;
+};
+
+// Finds the pieces of text that states a decimal number, blanks around it allowed;
+// false for text that states none.
+bool scanNumber(const std::string& text, NumberParts* parts) {
+  size_t i = 0;
+  while (i < text.size() && isBlank(text[i])) ++i;
+  parts->negative = i < text.size() && text[i] == '-';
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+  parts->intStart = i;
+  parts->intEnd = parts->fracStart = parts->fracEnd = skipDigits(text, i);
+  if (parts->intEnd < text.size() && text[parts->intEnd] == '.') {
+    parts->fracStart = parts->intEnd + 1;
+    parts->fracEnd = skipDigits(text, parts->fracStart);
+  }
+  parts->expEnd = skipExponent(text, parts->fracEnd);
+  if (parts->expEnd == std::string::npos) return false;
+  size_t end = parts->expEnd;
+  while (end < text.size() && isBlank(text[end])) ++end;
+  return end == text.size() &&
+         (parts->intEnd > parts->intStart || parts->fracEnd > parts->fracStart);
+}
+
 unsigned char byteAt(const std::string& text, size_t i) {
   return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
 }
@@ -123,29 +152,16 @@ void appendJsonString(const std::string& utf8, std::string* out) {
 }
 
 bool toJsonNumber(const std::string& text, std::string* number) {
-  size_t i = 0;
-  while (i < text.size() && isBlank(text[i])) ++i;
-  const bool negative = i < text.size() && text[i] == '-';
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-  const size_t intStart = i;
-  const size_t intEnd = skipDigits(text, intStart);
-  size_t fracStart = intEnd;
-  size_t fracEnd = intEnd;
-  if (intEnd < text.size() && text[intEnd] == '.') {
-    fracStart = intEnd + 1;
-    fracEnd = skipDigits(text, fracStart);
+  NumberParts parts;
+  if (!scanNumber(text, &parts)) return false;
+  size_t firstDigit = parts.intStart;
+  while (firstDigit + 1 < parts.intEnd && text[firstDigit] == '0') ++firstDigit;
+  number->assign(parts.negative ? "-" : "");
+  number->append(parts.intEnd > parts.intStart ? text.substr(firstDigit, parts.intEnd - firstDigit)
+                                               : "0");
+  if (parts.fracEnd > parts.fracStart) {
+    number->append("." + text.substr(parts.fracStart, parts.fracEnd - parts.fracStart));
   }
-  const size_t expEnd = skipExponent(text, fracEnd);
-  if (expEnd == std::string::npos) return false;
-  size_t end = expEnd;
-  while (end < text.size() && isBlank(text[end])) ++end;
-  if (end != text.size() || (intEnd == intStart && fracEnd == fracStart)) return false;
-
-  size_t firstDigit = intStart;
-  while (firstDigit + 1 < intEnd && text[firstDigit] == '0') ++firstDigit;
-  number->assign(negative ? "-" : "");
-  number->append(intEnd > intStart ? text.substr(firstDigit, intEnd - firstDigit) : "0");
-  if (fracEnd > fracStart) number->append("." + text.substr(fracStart, fracEnd - fracStart));
-  number->append(text, fracEnd, expEnd - fracEnd);
+  number->append(text, parts.fracEnd, parts.expEnd - parts.fracEnd);
   return true;
 }
