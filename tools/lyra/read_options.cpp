@@ -35,7 +35,7 @@ const OptionDef READ_OPTIONS[] = {
      "the character set of display text: an EBCDIC\npage (037, 273, 277, 278, 280, 284, 285, 297,\n"
      "500, 871, 1047, 1140 to 1149), latin1, cp1252\nor utf8; without it bytes are read as they\n"
      "stand (latin1)"},
-    {"ebcdic", 0, ARGUMENT_NONE, "", "the same as --code-page 037"},
+    {"ebcdic", 0, ARGUMENT_NONE, "", "the same as --code-page 037 (not with another\n--code-page)"},
     {"comp5-little-endian", 0, ARGUMENT_NONE, "", "COMP-5 (native binary) items are little-endian"},
     {"binary-little-endian", 0, ARGUMENT_NONE, "",
      "every binary item (BINARY, COMP, COMP-4,\nCOMP-5) is little-endian"},
