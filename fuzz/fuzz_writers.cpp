@@ -3,8 +3,8 @@
 // be well-formed UTF-8 and give back every name and value (a null value is an
 // empty CSV field and a JSON null; with typed JSON a numeric column holds the
 // number its text states, or null when the text states none) with as many rows and
-// columns as were written. The table must be UTF-8 with a line per record after
-// its two header lines. Any difference aborts.
+// columns as were written. The table must be UTF-8 without control characters, with
+// a line per record after its two header lines. Any difference aborts.
 //
 // Input: the first byte holds options (bit 0: typed JSON), the rest is split into
 // sections at RS (0x1E) and each section into cells at US (0x1F); ESC (0x1B) takes
@@ -13,7 +13,10 @@
 // low six bits are the column length, then the name. Every further section is a
 // record, one value per cell in column order: a cell that starts with CAN (0x18)
 // is a null value, missing cells are null values, extra cells are ignored. Names
-// and values hold the bytes up to the first zero byte, as the library's text does.
+// and values hold the bytes up to the first zero byte, as the library's text does,
+// made well-formed UTF-8 as the reader gives them: each UTF-8 sequence kept, every
+// other byte read as ISO-8859-1 (repairUtf8).
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "output_text.h"
 #include "record_writer.h"
 #include "strict_readers.h"
 
@@ -77,11 +81,12 @@ std::vector<Section> splitSections(const uint8_t* data, size_t size) {
   return sections;
 }
 
-// The text the library would hold for these bytes: up to the first zero byte.
+// The text the reader would give for these bytes: up to the first zero byte, in
+// UTF-8.
 std::string heldText(const char* bytes, size_t size) {
   QvbString text;
   text.assign(bytes, static_cast<int>(size));
-  return text.str();
+  return repairUtf8(text.str());
 }
 
 int columnType(char letter) {
@@ -101,7 +106,9 @@ OutputColumn columnOf(const Cell& cell) {
 
 QvbDatavar valueOf(const Cell& cell) {
   QvbDatavar value;
-  if (!cell.null) value.assignBytes(cell.bytes.data(), static_cast<int>(cell.bytes.size()));
+  if (cell.null) return value;
+  const std::string text = heldText(cell.bytes.data(), cell.bytes.size());
+  value.assignBytes(text.data(), static_cast<int>(text.size()));
   return value;
 }
 
@@ -138,16 +145,15 @@ std::string writeAll(OutputFormat format, const WriterInput& input) {
   return text;
 }
 
-std::string latin1Output(const std::string& utf8) {
-  std::string latin1;
-  if (!latin1FromUtf8(utf8, &latin1)) fail("output is not UTF-8 of ISO-8859-1 text", utf8);
-  return latin1;
+const std::string& utf8Output(const std::string& text) {
+  if (!isValidUtf8(text)) fail("output is not UTF-8", text);
+  return text;
 }
 
 void checkCsv(const WriterInput& input) {
   const std::string csv = writeAll(FORMAT_CSV, input);
   std::vector<std::vector<std::string>> read;
-  if (!readCsv(latin1Output(csv), &read)) fail("CSV is not RFC 4180 with CRLF rows", csv);
+  if (!readCsv(utf8Output(csv), &read)) fail("CSV is not RFC 4180 with CRLF rows", csv);
   std::vector<std::vector<std::string>> expected(1);
   for (const OutputColumn& column : input.columns) expected[0].push_back(column.name);
   for (const Record& record : input.records) {
@@ -157,16 +163,20 @@ void checkCsv(const WriterInput& input) {
   if (read != expected) fail("CSV reads back different names or values", csv);
 }
 
-// A decimal number as a value: sign, integer digits without leading zeros and
-// fraction digits without trailing zeros; zero has no sign.
+// A decimal number as a value: sign, significant digits without leading or
+// trailing zeros, and where the point stands among them (digits "125" with point 1
+// is 1.25, with point -2 is 0.00125); zero has no sign and no digits.
 struct Decimal {
   bool negative = false;
-  std::string integer;
-  std::string fraction;
+  std::string digits;
+  long long point = 0;
   bool operator==(const Decimal& other) const {
-    return negative == other.negative && integer == other.integer && fraction == other.fraction;
+    return negative == other.negative && digits == other.digits && point == other.point;
   }
 };
+
+// Far beyond the digits of any input: larger exponents all read as this.
+const long long EXPONENT_LIMIT = 1000000000000LL;
 
 bool isBlank(char c) {
   return c == ' ' || c == '\t';
@@ -178,24 +188,42 @@ std::string digitsFrom(const std::string& text, size_t* at) {
   return text.substr(start, *at - start);
 }
 
+// Reads an exponent at *at, if one is there: 'e' or 'E', an optional sign, digits.
+// False for an 'e' without digits.
+bool readExponent(const std::string& text, size_t* at, long long* exponent) {
+  *exponent = 0;
+  if (*at >= text.size() || (text[*at] != 'e' && text[*at] != 'E')) return true;
+  const bool minus = ++*at < text.size() && text[*at] == '-';
+  if (*at < text.size() && (text[*at] == '-' || text[*at] == '+')) ++*at;
+  const std::string digits = digitsFrom(text, at);
+  for (char d : digits) *exponent = std::min(EXPONENT_LIMIT, *exponent * 10 + (d - '0'));
+  if (minus) *exponent = -*exponent;
+  return !digits.empty();
+}
+
 // Reads text that states a decimal number: blanks around it, an optional sign,
-// digits with an optional point, at least one digit. False for any other text.
+// digits with an optional point, at least one digit, an optional exponent. False
+// for any other text.
 bool readDecimal(const std::string& text, Decimal* number) {
   size_t at = 0;
   while (at < text.size() && isBlank(text[at])) ++at;
   const bool minus = at < text.size() && text[at] == '-';
   if (at < text.size() && (text[at] == '-' || text[at] == '+')) ++at;
-  std::string integer = digitsFrom(text, &at);
+  const std::string integer = digitsFrom(text, &at);
   std::string fraction;
   if (at < text.size() && text[at] == '.') fraction = digitsFrom(text, &++at);
-  if (integer.empty() && fraction.empty()) return false;
+  long long exponent = 0;
+  if ((integer.empty() && fraction.empty()) || !readExponent(text, &at, &exponent)) return false;
   while (at < text.size() && isBlank(text[at])) ++at;
   if (at != text.size()) return false;
-  integer.erase(0, integer.find_first_not_of('0'));
-  fraction.erase(fraction.find_last_not_of('0') + 1);
-  number->negative = minus && !(integer.empty() && fraction.empty());
-  number->integer = integer;
-  number->fraction = fraction;
+  std::string digits = integer + fraction;
+  const size_t first = digits.find_first_not_of('0');
+  *number = Decimal();
+  if (first == std::string::npos) return true;  // zero
+  digits.erase(digits.find_last_not_of('0') + 1);
+  number->negative = minus;
+  number->digits = digits.substr(first);
+  number->point = static_cast<long long>(integer.size()) - static_cast<long long>(first) + exponent;
   return true;
 }
 
@@ -228,7 +256,7 @@ bool sameLine(const std::vector<JsonMember>& line, const WriterInput& input, con
 void checkJsonLines(const WriterInput& input) {
   const std::string jsonl = writeAll(FORMAT_JSONL, input);
   std::vector<std::vector<JsonMember>> lines;
-  if (!readJsonLines(latin1Output(jsonl), &lines)) fail("JSON lines are not well-formed", jsonl);
+  if (!readJsonLines(utf8Output(jsonl), &lines)) fail("JSON lines are not well-formed", jsonl);
   if (lines.size() != input.records.size()) fail("JSON lines: not one line per record", jsonl);
   for (size_t i = 0; i < lines.size(); ++i) {
     if (!sameLine(lines[i], input, input.records[i])) {
@@ -241,11 +269,13 @@ void checkTable(const WriterInput& input) {
   const std::string table = writeAll(FORMAT_TABLE, input);
   if (!isValidUtf8(table)) fail("table is not UTF-8", table);
   size_t lines = 0;
-  for (char c : table) {
-    if (c == '\n') {
+  for (size_t i = 0; i < table.size(); ++i) {
+    const unsigned char byte = static_cast<unsigned char>(table[i]);
+    const unsigned char next = i + 1 < table.size() ? static_cast<unsigned char>(table[i + 1]) : 0;
+    if (byte == '\n') {
       ++lines;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      fail("table holds a control character", table);
+    } else if (byte < 0x20 || byte == 0x7F || (byte == 0xC2 && next >= 0x80 && next < 0xA0)) {
+      fail("table holds a control character", table);  // C0, DEL or C1
     }
   }
   const bool ended = table.empty() || table.back() == '\n';

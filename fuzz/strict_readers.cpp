@@ -24,7 +24,6 @@ const Utf8Form UTF8_FORMS[] = {
 const uint32_t LAST_CHARACTER = 0x10FFFF;
 const uint32_t FIRST_SURROGATE = 0xD800;
 const uint32_t LAST_SURROGATE = 0xDFFF;
-const uint32_t LAST_LATIN1 = 0xFF;
 
 const Utf8Form* formOf(unsigned char lead) {
   for (const Utf8Form& form : UTF8_FORMS) {
@@ -52,6 +51,22 @@ size_t decodeUtf8(const std::string& text, size_t at, uint32_t* code) {
   const bool surrogate = *code >= FIRST_SURROGATE && *code <= LAST_SURROGATE;
   if (*code < form->least || *code > LAST_CHARACTER || surrogate) return 0;
   return form->length;
+}
+
+// Appends a character of the Basic Multilingual Plane (what a \u escape holds), no
+// surrogate, in UTF-8.
+void appendUtf8(uint32_t code, std::string* out) {
+  if (code < 0x80) {
+    out->push_back(static_cast<char>(code));
+    return;
+  }
+  if (code < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (code >> 6)));
+  } else {
+    out->push_back(static_cast<char>(0xE0 | (code >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+  }
+  out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
 }
 
 int hexValue(char c) {
@@ -256,8 +271,8 @@ bool JsonLineReader::readUnicodeEscape(std::string* out) {
     code = code * 16 + static_cast<uint32_t>(digit);
     ++pos_;
   }
-  if (code > LAST_LATIN1) return false;
-  out->push_back(static_cast<char>(code));
+  if (code >= FIRST_SURROGATE && code <= LAST_SURROGATE) return false;
+  appendUtf8(code, out);
   return true;
 }
 
@@ -287,18 +302,6 @@ bool isValidUtf8(const std::string& text) {
   return true;
 }
 
-bool latin1FromUtf8(const std::string& utf8, std::string* latin1) {
-  latin1->clear();
-  uint32_t code = 0;
-  for (size_t at = 0; at < utf8.size();) {
-    const size_t length = decodeUtf8(utf8, at, &code);
-    if (length == 0 || code > LAST_LATIN1) return false;
-    latin1->push_back(static_cast<char>(code));
-    at += length;
-  }
-  return true;
-}
-
 bool readCsv(const std::string& text, std::vector<std::vector<std::string>>* records) {
   records->clear();
   CsvReader reader(text);
@@ -309,13 +312,13 @@ bool readCsv(const std::string& text, std::vector<std::vector<std::string>>* rec
   return true;
 }
 
-bool readJsonLines(const std::string& latin1, std::vector<std::vector<JsonMember>>* lines) {
+bool readJsonLines(const std::string& utf8, std::vector<std::vector<JsonMember>>* lines) {
   lines->clear();
-  for (size_t begin = 0; begin < latin1.size();) {
-    const size_t end = latin1.find('\n', begin);
+  for (size_t begin = 0; begin < utf8.size();) {
+    const size_t end = utf8.find('\n', begin);
     if (end == std::string::npos) return false;  // the last line must end in LF
     lines->emplace_back();
-    if (!JsonLineReader(latin1, begin, end).readObject(&lines->back())) return false;
+    if (!JsonLineReader(utf8, begin, end).readObject(&lines->back())) return false;
     begin = end + 1;
   }
   return true;

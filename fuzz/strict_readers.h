@@ -1,8 +1,7 @@
-// Strict readers of what the tool writes, for the writers' fuzz target: UTF-8
-// decoding back to ISO-8859-1, RFC 4180 CSV with CRLF rows, and JSON lines of flat
-// objects. They accept only well-formed text and give false for anything else, so
-// that a round trip through a writer and a reader shows every fault of the writer.
-// Free functions over strings; no state.
+// Strict readers of what the tool writes, for the writers' fuzz target: a UTF-8
+// check, RFC 4180 CSV with CRLF rows, and JSON lines of flat objects. They accept only well-formed
+// text and give false for anything else, so that a round trip through a writer and a reader shows
+// every fault of the writer. Free functions over strings; no state.
 #ifndef LYRA_FUZZ_STRICT_READERS_H_
 #define LYRA_FUZZ_STRICT_READERS_H_
 
@@ -12,10 +11,6 @@
 // True when text is well-formed UTF-8: no stray or missing continuation bytes, no
 // overlong forms, no surrogates, nothing above U+10FFFF.
 bool isValidUtf8(const std::string& text);
-
-// Decodes well-formed UTF-8 whose characters are all at most U+00FF into
-// ISO-8859-1, one byte per character; false for any other text.
-bool latin1FromUtf8(const std::string& utf8, std::string* latin1);
 
 // Reads CSV text: records end in CRLF (the last one too); a field is either
 // unquoted (no comma, double quote, CR or LF) or quoted with its double quotes
@@ -30,11 +25,11 @@ struct JsonMember {
   std::string text;  // a string's decoded characters or a number as written
 };
 
-// Reads JSON lines from ISO-8859-1 text: every line ends in LF and holds one object
-// whose members (in order, duplicates kept) have string keys and string, number or
-// null values. Escapes are decoded; a \u escape above U+00FF, a raw control
+// Reads JSON lines from UTF-8 text: every line ends in LF and holds one object whose
+// members (in order, duplicates kept) have string keys and string, number or null
+// values. Escapes are decoded to UTF-8; a \u escape of a surrogate, a raw control
 // character in a string, a number outside the JSON grammar, or any other value
 // (true, false, arrays, nested objects) makes the text unreadable.
-bool readJsonLines(const std::string& latin1, std::vector<std::vector<JsonMember>>* lines);
+bool readJsonLines(const std::string& utf8, std::vector<std::vector<JsonMember>>* lines);
 
 #endif  // LYRA_FUZZ_STRICT_READERS_H_

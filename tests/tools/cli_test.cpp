@@ -113,6 +113,24 @@ TEST(CliTest, ColumnsTreeAndConvertedLayout) {
   expectLyra({"columns", marked}, 0, TRAILER_COLUMNS);
 }
 
+// The layout options change the layout the layout commands show: COMP-1 and COMP-2
+// items are real columns with a float format, national items take 2 bytes per
+// position (national.cpy: 3 + 20 + 12 + 4 bytes, 3 + 10 + 6 + 4 with one each).
+TEST(CliTest, LayoutOptionsChangeTheLayout) {
+  const std::string measures = dataPath("copybooks/measures.cpy");
+  const Result floats = lyra({"columns", "--float-format", "ibm", measures});
+  EXPECT_EQ(0, floats.status) << floats.err;
+  for (const char* row : {"\n2      M-RATE    real ", "\n3      M-VALUE   real ",
+                          "\n4      M-PEAK    real ", "Maximum record length: 63\n"}) {
+    EXPECT_NE(std::string::npos, floats.out.find(row)) << row << "\n" << floats.out;
+  }
+  const std::string national = dataPath("copybooks/national.cpy");
+  EXPECT_NE(
+      std::string::npos,
+      lyra({"columns", "--national-utf16", national}).out.find("Maximum record length: 39\n"));
+  EXPECT_NE(std::string::npos, lyra({"columns", national}).out.find("Maximum record length: 23\n"));
+}
+
 // CSV: a field holding a comma or a quote is quoted, its quotes doubled; blanks are
 // kept; notes beyond the note count are empty; ISO-8859-1 text comes out in UTF-8. A
 // table column is as wide as its name or output length, numbers right-aligned. Typed
@@ -152,6 +170,117 @@ TEST(CliTest, OutputFormats) {
   expectLyra({"read", "-c", rec, "--fixed", zeros}, 0, "A,B\r\n,042\r\n,007\r\n");
   expectLyra({"read", "-c", rec, "--fixed", none}, 0, "A,B\r\n");
   expectLyra({"read", "-c", rec, "--format", "jsonl", none}, 0, "");
+}
+
+// The members of a flat JSON object on one line, as `lyra read --format jsonl`
+// writes it: names and strings without their quotes and with \" and \\ undone (the
+// data holds no other escape), numbers and null as they stand.
+std::vector<std::pair<std::string, std::string>> jsonMembers(const std::string& line) {
+  std::vector<std::pair<std::string, std::string>> members;
+  const auto item = [&line](size_t* at, std::string* text) {
+    text->clear();
+    if (*at < line.size() && line[*at] != '"') {
+      const size_t end = std::min(line.find_first_of(",}", *at), line.size());
+      text->assign(line, *at, end - *at);
+      *at = end;
+      return true;
+    }
+    for (++*at; *at < line.size() && line[*at] != '"'; ++*at) {
+      if (line[*at] == '\\') ++*at;
+      if (*at < line.size()) text->push_back(line[*at]);
+    }
+    return (*at)++ < line.size();
+  };
+  std::string name, value;
+  for (size_t at = 1; !line.empty() && line[0] == '{';) {
+    if (!item(&at, &name) || line[at++] != ':' || !item(&at, &value)) break;
+    members.emplace_back(name, value);
+    if (at >= line.size() || line[at++] != ',') break;
+  }
+  return members;
+}
+
+// A value against its expected text (tests/data/README.md): floats by value, COMP-1
+// columns (M-RATE, M-PEAK) as binary32 and COMP-2 columns (M-VALUE, M-MEAN) as
+// binary64, the whole text a number; every other value as text.
+bool sameValue(const std::string& column, const std::string& want, const std::string& got) {
+  char* end = nullptr;
+  if (column == "M-RATE" || column == "M-PEAK") {
+    const float value = std::strtof(got.c_str(), &end);
+    return !got.empty() && *end == '\0' && value == std::strtof(want.c_str(), nullptr);
+  }
+  if (column == "M-VALUE" || column == "M-MEAN") {
+    const double value = std::strtod(got.c_str(), &end);
+    return !got.empty() && *end == '\0' && value == std::strtod(want.c_str(), nullptr);
+  }
+  return want == got;
+}
+
+// Code pages, floats, native binary and UTF-16 national text, end to end: typed JSON
+// lines of each data file against every value of its .expected (record, column,
+// value; numbers in the canonical form that --typed writes), UTF-8 text exactly.
+// 273 and 1141 differ in the byte 9F alone, read as the currency sign and as the
+// euro sign; the latin1 file is read with no option, its bytes as they stand.
+TEST(CliTest, CodePagesFloatsAndNationalText) {
+  const struct {
+    const char* copybook;
+    const char* data;
+    std::vector<std::string> options;
+  } cases[] = {
+      {"kunden.cpy", "kunden_273.dat", {"--code-page", "273"}},
+      {"kunden.cpy", "kunden_1141.dat", {"--code-page", "IBM-1141"}},
+      {"kunden.cpy", "kunden_latin1.dat", {}},
+      {"kunden.cpy", "kunden_cp1252.dat", {"--code-page", "cp1252"}},
+      {"kunden.cpy", "kunden_utf8.dat", {"--code-page", "utf8"}},
+      {"measures.cpy", "measures.dat", {"--float-format", "ieee-le", "--comp5-little-endian"}},
+      {"measures.cpy", "measures_be.dat", {"--float-format", "ieee", "--binary-little-endian"}},
+      {"national.cpy", "national.dat", {"--national-utf16"}},
+  };
+  for (const auto& c : cases) {
+    const std::string data = dataPath(std::string("files/") + c.data);
+    std::vector<std::string> args{
+        "read",     "-c",    dataPath(std::string("copybooks/") + c.copybook),
+        "--format", "jsonl", "--typed"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back(data);
+    SCOPED_TRACE(lyraCommand(args, "lyra"));
+    const Result run = lyra(args);
+    ASSERT_EQ(0, run.status) << run.err;
+    const std::vector<std::string> records = lines(run.out);
+    size_t checked = 0;
+    for (const std::string& line : lines(readFile(data + ".expected"))) {
+      std::istringstream fields(line);
+      std::string record, column, want;
+      std::getline(fields, record, '\t');
+      std::getline(fields, column, '\t');
+      std::getline(fields, want);
+      const size_t index = std::stoul(record) - 1;
+      ASSERT_LT(index, records.size());
+      std::string got = "(missing)";
+      for (const auto& member : jsonMembers(records[index])) {
+        if (member.first == column) got = member.second;
+      }
+      EXPECT_TRUE(sameValue(column, want, got)) << record << " " << column << ": " << got;
+      ++checked;
+    }
+    EXPECT_LT(20u, checked);
+  }
+}
+
+// --trace: the copybook's text is ISO-8859-1 (the literal 'é', byte E9) and a value
+// UTF-8 (ü, read from UTF-8); each comes out in UTF-8 once.
+TEST(CliTest, TraceLinesAreUtf8) {
+  TempDir dir;
+  const std::string copybook =
+      dir.write("l.cbl", "       01  R.\n        05  A  PIC X(2) VALUE '\xE9'.\n");
+  const Result run = lyra(
+      {"read", "-c", copybook, "--code-page", "utf8", "--trace", dir.write("l.dat", "\xC3\xBC")});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("A\r\n\xC3\xBC\r\n", run.out);
+  EXPECT_NE(std::string::npos, run.err.find("LINE 2 PARSE: 05  A  PIC X(2) VALUE '\xC3\xA9'\n"))
+      << run.err;
+  EXPECT_NE(std::string::npos, run.err.find("Column: (A), Data: (\xC3\xBC), File Offset: 0"))
+      << run.err;
 }
 
 // `lyra read` or `lyra splits` of the framed file with its options and more.
@@ -303,6 +432,21 @@ TEST(CliTest, ExitStatusAndFirstLine) {
   check({"columns", big}, 1, big + ": Invalid level number, Line: 2");
   check({"columns", dir.write("level99.cbl", "       01  R.\n        99  A  PIC X(10).\n")}, 0,
         "INDEX  NAME  TYPE     LENGTH");
+  // The level check parses with the layout options: past a COMP-1 item only with them.
+  const std::string floatBig =
+      dir.write("float_big.cbl", "       01  R.\n        05  F  COMP-1.\n        100  A  PIC X.\n");
+  check({"tree", "--float-format", "ieee", floatBig}, 1,
+        floatBig + ": Invalid level number, Line: 3");
+  const std::string measures = dataPath("copybooks/measures.cpy");
+  check({"read", "-c", measures, dataPath("files/measures.dat")}, 1,
+        measures + ": Invalid or unknown usage clause, Line: 12");
+  check({"read", "-c", rec, "--code-page", "ebcdic", recData}, 2,
+        "unknown --code-page 'ebcdic': use an EBCDIC page (037, 273, 277, 278, 280, 284, 285, 297, "
+        "500, 871, 1047, 1140 to 1149), latin1, cp1252 or utf8");
+  check({"read", "-c", rec, "--ebcdic", "--code-page", "cp273", recData}, 2,
+        "--ebcdic means --code-page 037: it does not go with --code-page cp273");
+  check({"columns", "--float-format", "vax", measures}, 2,
+        "unknown --float-format 'vax': use ibm, ieee or ieee-le");
   check({"read", "-c", rec, "--fixed", "-o", hard, recData}, 2, overwrites("-o", hard, recData));
   check({"read", "-c", rec, "--fixed", "--rejects", recData, recData}, 2,
         overwrites("--rejects", recData, recData));

@@ -50,4 +50,33 @@ TEST(RecordWriterTest, EmptyAndNullValuesKeepTheirColumn) {
   for (const auto& c : cases) EXPECT_EQ(c.want, written(c.format, columns, records)) << c.format;
 }
 
+// Names and values are UTF-8 and pass through unchanged (a second conversion would
+// turn "\xC3\xBC" into "\xC3\x83\xC2\xBC"). Table widths count characters: "N\xC3\x84ME"
+// (NÄME) is 4 wide, "M\xC3\xBC\xC3\x9F" (Müß) pads to it with one blank; the C1 control
+// U+0085 and the C0 control U+0001 show as '?' there, and JSON escapes U+0001 alone.
+TEST(RecordWriterTest, Utf8TextPassesThrough) {
+  const std::vector<OutputColumn> columns{{"N\xC3\x84ME", QVB_TYPE_STRING, 3},
+                                          {"B", QVB_TYPE_INTEGER, 2}};
+  const std::vector<std::vector<QvbDatavar>> records{
+      {text("M\xC3\xBC\xC3\x9F"), text("7")},
+      {text("a\xC2\x85\x01"), text("12")},
+      {text("\xE2\x82\xAC\xF0\x9F\x98\x80"), text("3")}};
+  const struct {
+    OutputFormat format;
+    const char* want;
+  } cases[] = {
+      {FORMAT_CSV,
+       "N\xC3\x84ME,B\r\nM\xC3\xBC\xC3\x9F,7\r\na\xC2\x85\x01,12\r\n"
+       "\xE2\x82\xAC\xF0\x9F\x98\x80,3\r\n"},
+      {FORMAT_JSONL,
+       "{\"N\xC3\x84ME\":\"M\xC3\xBC\xC3\x9F\",\"B\":\"7\"}\n"
+       "{\"N\xC3\x84ME\":\"a\xC2\x85\\u0001\",\"B\":\"12\"}\n"
+       "{\"N\xC3\x84ME\":\"\xE2\x82\xAC\xF0\x9F\x98\x80\",\"B\":\"3\"}\n"},
+      {FORMAT_TABLE,
+       "N\xC3\x84ME   B\n----  --\nM\xC3\xBC\xC3\x9F    7\na??   12\n"
+       "\xE2\x82\xAC\xF0\x9F\x98\x80     3\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.want, written(c.format, columns, records)) << c.format;
+}
+
 }  // namespace

@@ -3,19 +3,25 @@
 
 #include "command_support.h"
 #include "commands.h"
+#include "layout_options.h"
 #include "output_text.h"
 
 namespace {
 
 const CommandHelp COLUMNS_HELP = {
     "columns",
-    "lyra columns LAYOUT",
+    "lyra columns [options] LAYOUT",
     "Lists the output columns of a layout: index, name, type (integer, real or\n"
     "string) and text length, then the maximum record length in bytes. LAYOUT is a\n"
-    "COBOL copybook or an XML layout document.\n",
+    "COBOL copybook or an XML layout document.\n"
+    "\n"
+    "--float-format and --national-utf16 change the layout: give them as to 'lyra\n"
+    "read', so that the columns and lengths are those it reads.\n",
 };
 
 const OptionDef COLUMNS_OPTIONS[] = {
+    FLOAT_FORMAT_OPTION,
+    NATIONAL_UTF16_OPTION,
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
 };
 

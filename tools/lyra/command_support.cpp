@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "layout_options.h"
 #include "layout_source.h"
 #include "output_file.h"
 
@@ -46,6 +47,23 @@ int printHelp(const CommandHelp& help, const CommandLine& line) {
   return writeStandardOutput(help.name, text, EXIT_OK);
 }
 
+namespace {
+
+// What is wrong with the arguments of a layout command, or empty; the layout
+// options go to *options.
+std::string layoutUsageError(const CommandLine& line, const OptionCheck& check,
+                             CCBLayoutOptions* options) {
+  if (line.positionals().size() != 1) {
+    return line.positionals().empty() ? "no layout file given" : "more than one layout file given";
+  }
+  std::string error;
+  if (check && !(error = check(line)).empty()) return error;
+  parseLayoutOptions(line, options, &error);
+  return error;
+}
+
+}  // namespace
+
 int runLayoutCommand(const CommandHelp& help, const OptionDef* defs, int count,
                      const std::vector<std::string>& args, const LayoutAction& action,
                      const OptionCheck& check) {
@@ -53,14 +71,13 @@ int runLayoutCommand(const CommandHelp& help, const OptionDef* defs, int count,
   std::string error;
   if (!line.parse(args, &error)) return reportUsageError(help.name, error);
   if (line.has("help")) return printHelp(help, line);
-  if (line.positionals().size() != 1) {
-    return reportUsageError(help.name, line.positionals().empty()
-                                           ? "no layout file given"
-                                           : "more than one layout file given");
+  CCBLayoutOptions options;
+  if (!(error = layoutUsageError(line, check, &options)).empty()) {
+    return reportUsageError(help.name, error);
   }
-  if (check && !(error = check(line)).empty()) return reportUsageError(help.name, error);
-  ServicePtr service(createCCBMain());
+  ServicePtr service(createCCBLayoutService());
   if (service == nullptr) return reportFailure(help.name, "cannot create a layout service");
+  service->setLayoutOptions(options);
   if (!loadLayout(service.get(), line.positionals()[0], &error)) {
     return reportFailure(help.name, error);
   }

@@ -51,7 +51,7 @@ int writeStandardOutput(const char* command, const std::string& text, int status
 struct ReleaseService {
   void operator()(CCBMain* service) const { service->release(); }
 };
-using ServicePtr = std::unique_ptr<CCBMain, ReleaseService>;
+using ServicePtr = std::unique_ptr<CCBLayoutService, ReleaseService>;
 
 using LayoutAction = std::function<int(CCBMain* service, const CommandLine& line)>;
 // A usage check of a command's own options: the message, or empty when they are fine.
@@ -59,7 +59,8 @@ using OptionCheck = std::function<std::string(const CommandLine& line)>;
 
 // Reads the arguments of a command that takes one LAYOUT (a copybook or an XML
 // layout document), checks them (when check is set), loads the layout into a new
-// layout service and runs the action on it.
+// layout service with the layout options of the command line (layout_options.h;
+// those the command's table holds) and runs the action on it.
 int runLayoutCommand(const CommandHelp& help, const OptionDef* defs, int count,
                      const std::vector<std::string>& args, const LayoutAction& action,
                      const OptionCheck& check = nullptr);

@@ -1,5 +1,6 @@
 #include "command_support.h"
 #include "commands.h"
+#include "layout_options.h"
 #include "layout_source.h"
 #include "output_file.h"
 
@@ -7,13 +8,18 @@ namespace {
 
 const CommandHelp CONVERT_HELP = {
     "convert",
-    "lyra convert LAYOUT -o OUT.xml",
+    "lyra convert [options] LAYOUT -o OUT.xml",
     "Saves the layout of a COBOL copybook (or of an XML layout document) as an XML\n"
     "layout document, which `lyra read --layout` and the library load without the\n"
-    "copybook.\n",
+    "copybook.\n"
+    "\n"
+    "--float-format and --national-utf16 change the layout, as for 'lyra read'. The\n"
+    "document does not record them: give them again to every command that loads it.\n",
 };
 
 const OptionDef CONVERT_OPTIONS[] = {
+    FLOAT_FORMAT_OPTION,
+    NATIONAL_UTF16_OPTION,
     {"output", 'o', ARGUMENT_REQUIRED, "OUT.xml", "the XML layout document to write"},
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
 };

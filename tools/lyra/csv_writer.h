@@ -13,7 +13,7 @@ class CsvWriter : public RecordWriter {
   void write(const std::vector<QvbDatavar>& values) override;
 
  private:
-  void appendField(size_t column, const std::string& latin1);
+  void appendField(size_t column, const std::string& utf8);
   void endRow();
 
   std::FILE* out_;

@@ -26,10 +26,13 @@ bool detectLayoutKind(const std::string& path, LayoutKind* kind, std::string* er
 namespace {
 
 // The layout service reports nothing while it parses, so a reader of its own parses
-// the copybook once more for its level numbers.
-bool copybookLevelsValid(const std::string& path, std::string* error) {
-  ReaderPtr reader(createCCBReader());
+// the copybook once more for its level numbers, with the service's layout options:
+// without them it would refuse items the service takes, or read them otherwise.
+bool copybookLevelsValid(const std::string& path, const CCBLayoutOptions& options,
+                         std::string* error) {
+  RecordReaderPtr reader(createCCBRecordReader());
   if (reader == nullptr) return true;  // the load itself fails then
+  reader->setLayoutOptions(options);
   LevelCheck check(nullptr);
   reader->setDebugCallback(&check);
   reader->addCopybook(path.c_str(), QvbString(""), true);
@@ -39,10 +42,12 @@ bool copybookLevelsValid(const std::string& path, std::string* error) {
 
 }  // namespace
 
-bool loadLayout(CCBMain* service, const std::string& path, std::string* error) {
+bool loadLayout(CCBLayoutService* service, const std::string& path, std::string* error) {
   LayoutKind kind;
   if (!detectLayoutKind(path, &kind, error)) return false;
-  if (kind == LAYOUT_COPYBOOK && !copybookLevelsValid(path, error)) return false;
+  if (kind == LAYOUT_COPYBOOK && !copybookLevelsValid(path, service->getLayoutOptions(), error)) {
+    return false;
+  }
   const bool loaded = kind == LAYOUT_XML ? service->loadLayoutFile(path.c_str())
                                          : service->loadCopybook(path.c_str());
   if (!loaded) {

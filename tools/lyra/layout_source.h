@@ -19,7 +19,6 @@ enum LayoutKind {
 struct ReleaseReader {
   void operator()(CCBReader* reader) const { reader->release(); }
 };
-using ReaderPtr = std::unique_ptr<CCBReader, ReleaseReader>;
 using RecordReaderPtr = std::unique_ptr<CCBRecordReader, ReleaseReader>;
 
 struct LayoutSource {
@@ -36,9 +35,10 @@ bool detectLayoutKind(const std::string& path, LayoutKind* kind, std::string* er
 // copybook, or one whose only items repeat no times.
 std::string noFieldsMessage(const std::string& path);
 
-// Loads the layout file, of either kind, into the service; a layout without output
-// columns, or a copybook with a level number above 99, is refused.
-bool loadLayout(CCBMain* service, const std::string& path, std::string* error);
+// Loads the layout file, of either kind, into the service with its layout options;
+// a layout without output columns, or a copybook with a level number above 99, is
+// refused.
+bool loadLayout(CCBLayoutService* service, const std::string& path, std::string* error);
 
 // Adds the layout to the reader with its identifier value.
 bool addLayout(CCBReader* reader, const LayoutSource& source, bool makeActive, std::string* error);

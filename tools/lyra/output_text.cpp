@@ -18,29 +18,124 @@ size_t skipDigits(const std::string& text, size_t i) {
   return i;
 }
 
-}  // namespace
+// The end of the exponent ('e' or 'E', an optional sign, digits) that starts at i;
+// i when none starts there, npos for an 'e' without digits.
+size_t skipExponent(const std::string& text, size_t i) {
+  if (i >= text.size() || (text[i] != 'e' && text[i] != 'E')) return i;
+  size_t digits = i + 1;
+  if (digits < text.size() && (text[digits] == '-' || text[digits] == '+')) ++digits;
+  const size_t end = skipDigits(text, digits);
+  return end > digits ? end : std::string::npos;
+}
 
-void appendUtf8(const std::string& latin1, std::string* out) {
-  for (char c : latin1) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      out->push_back(c);
-    } else {
-      out->push_back(static_cast<char>(0xC0 | (byte >> 6)));
-      out->push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+// Where the pieces of a decimal number are in its text: [intStart, intEnd) the
+// integer digits, [fracStart, fracEnd) those after the point, [fracEnd, expEnd)
+// the exponent.
+struct NumberParts {
+  bool negative = false;
+  size_t intStart = 0, intEnd = 0, fracStart = 0, fracEnd = 0, expEnd = 0;
+};
+
+// Finds the pieces of text that states a decimal number, blanks around it allowed;
+// false for text that states none.
+bool scanNumber(const std::string& text, NumberParts* parts) {
+  size_t i = 0;
+  while (i < text.size() && isBlank(text[i])) ++i;
+  parts->negative = i < text.size() && text[i] == '-';
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+  parts->intStart = i;
+  parts->intEnd = parts->fracStart = parts->fracEnd = skipDigits(text, i);
+  if (parts->intEnd < text.size() && text[parts->intEnd] == '.') {
+    parts->fracStart = parts->intEnd + 1;
+    parts->fracEnd = skipDigits(text, parts->fracStart);
+  }
+  parts->expEnd = skipExponent(text, parts->fracEnd);
+  if (parts->expEnd == std::string::npos) return false;
+  size_t end = parts->expEnd;
+  while (end < text.size() && isBlank(text[end])) ++end;
+  return end == text.size() &&
+         (parts->intEnd > parts->intStart || parts->fracEnd > parts->fracStart);
+}
+
+unsigned char byteAt(const std::string& text, size_t i) {
+  return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
+}
+
+bool isContinuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
+
+// The lead bytes of well-formed UTF-8 sequences of 2 to 4 bytes, with the range
+// their second byte must fall in (which rules out overlong forms, surrogates and
+// code points above U+10FFFF); the bytes after the second are any continuation.
+struct Utf8Lead {
+  unsigned char first, last;  // the lead bytes of the row
+  size_t length;              // of the whole sequence
+  unsigned char secondMin, secondMax;
+};
+
+const Utf8Lead UTF8_LEADS[] = {
+    {0xC2, 0xDF, 2, 0x80, 0xBF}, {0xE0, 0xE0, 3, 0xA0, 0xBF}, {0xE1, 0xEC, 3, 0x80, 0xBF},
+    {0xED, 0xED, 3, 0x80, 0x9F}, {0xEE, 0xEF, 3, 0x80, 0xBF}, {0xF0, 0xF0, 4, 0x90, 0xBF},
+    {0xF1, 0xF3, 4, 0x80, 0xBF}, {0xF4, 0xF4, 4, 0x80, 0x8F},
+};
+
+// The length of the well-formed multi-byte UTF-8 sequence at text[at]; 0 when
+// none starts there.
+size_t sequenceLength(const std::string& text, size_t at) {
+  const unsigned char lead = byteAt(text, at);
+  for (const Utf8Lead& row : UTF8_LEADS) {
+    if (lead < row.first || lead > row.last) continue;
+    const unsigned char second = byteAt(text, at + 1);
+    if (second < row.secondMin || second > row.secondMax) return 0;
+    for (size_t i = 2; i < row.length; ++i) {
+      if (!isContinuation(byteAt(text, at + i))) return 0;
     }
+    return row.length;
+  }
+  return 0;
+}
+
+void appendLatin1(unsigned char byte, std::string* out) {
+  if (byte < 0x80) {
+    out->push_back(static_cast<char>(byte));
+  } else {
+    out->push_back(static_cast<char>(0xC0 | (byte >> 6)));
+    out->push_back(static_cast<char>(0x80 | (byte & 0x3F)));
   }
 }
 
+}  // namespace
+
 std::string toUtf8(const std::string& latin1) {
   std::string out;
-  appendUtf8(latin1, &out);
+  for (char c : latin1) appendLatin1(static_cast<unsigned char>(c), &out);
   return out;
 }
 
-void appendJsonString(const std::string& latin1, std::string* out) {
+std::string repairUtf8(const std::string& bytes) {
+  std::string out;
+  for (size_t i = 0; i < bytes.size();) {
+    const size_t length = sequenceLength(bytes, i);
+    if (length > 0) {
+      out.append(bytes, i, length);
+      i += length;
+    } else {
+      appendLatin1(byteAt(bytes, i++), &out);
+    }
+  }
+  return out;
+}
+
+size_t utf8Length(const std::string& utf8) {
+  size_t count = 0;
+  for (char c : utf8) count += isContinuation(static_cast<unsigned char>(c)) ? 0 : 1;
+  return count;
+}
+
+void appendJsonString(const std::string& utf8, std::string* out) {
   out->push_back('"');
-  for (char c : latin1) {
+  for (char c : utf8) {
     const unsigned char byte = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {
       out->push_back('\\');
@@ -50,33 +145,23 @@ void appendJsonString(const std::string& latin1, std::string* out) {
       std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
       out->append(escaped);
     } else {
-      appendUtf8(std::string(1, c), out);
+      out->push_back(c);
     }
   }
   out->push_back('"');
 }
 
 bool toJsonNumber(const std::string& text, std::string* number) {
-  size_t i = 0;
-  while (i < text.size() && isBlank(text[i])) ++i;
-  const bool negative = i < text.size() && text[i] == '-';
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-  const size_t intStart = i;
-  const size_t intEnd = skipDigits(text, intStart);
-  size_t fracStart = intEnd;
-  size_t fracEnd = intEnd;
-  if (intEnd < text.size() && text[intEnd] == '.') {
-    fracStart = intEnd + 1;
-    fracEnd = skipDigits(text, fracStart);
+  NumberParts parts;
+  if (!scanNumber(text, &parts)) return false;
+  size_t firstDigit = parts.intStart;
+  while (firstDigit + 1 < parts.intEnd && text[firstDigit] == '0') ++firstDigit;
+  number->assign(parts.negative ? "-" : "");
+  number->append(parts.intEnd > parts.intStart ? text.substr(firstDigit, parts.intEnd - firstDigit)
+                                               : "0");
+  if (parts.fracEnd > parts.fracStart) {
+    number->append("." + text.substr(parts.fracStart, parts.fracEnd - parts.fracStart));
   }
-  size_t end = fracEnd;
-  while (end < text.size() && isBlank(text[end])) ++end;
-  if (end != text.size() || (intEnd == intStart && fracEnd == fracStart)) return false;
-
-  size_t firstDigit = intStart;
-  while (firstDigit + 1 < intEnd && text[firstDigit] == '0') ++firstDigit;
-  number->assign(negative ? "-" : "");
-  number->append(intEnd > intStart ? text.substr(firstDigit, intEnd - firstDigit) : "0");
-  if (fracEnd > fracStart) number->append("." + text.substr(fracStart, fracEnd - fracStart));
+  number->append(text, parts.fracEnd, parts.expEnd - parts.fracEnd);
   return true;
 }

@@ -5,6 +5,7 @@
 #include "command_support.h"
 #include "commands.h"
 #include "output_file.h"
+#include "output_text.h"
 #include "progress_meter.h"
 #include "read_options.h"
 #include "reader_setup.h"
@@ -32,6 +33,19 @@ const CommandHelp READ_HELP = {
     "\n"
     "A DATAFILE of - is standard input, read strictly forward: no --range.\n"
     "\n"
+    "Text (--code-page): display text and the identifier field are read in the code\n"
+    "page given and written in UTF-8; --ebcdic is --code-page 037 (with another page\n"
+    "it is an error). Without either, bytes are read as they stand, as ISO-8859-1.\n"
+    "A byte the page has no character for, and ill-formed UTF-8, gives U+FFFD; a\n"
+    "zero byte ends a display text. Binary and packed bytes are never converted:\n"
+    "binary items are big-endian unless --comp5-little-endian (COMP-5 items) or\n"
+    "--binary-little-endian (every binary item) says otherwise.\n"
+    "\n"
+    "COMP-1 and COMP-2 items are read only with --float-format, as real columns\n"
+    "holding the shortest decimal text that reads back to the same float (0.1,\n"
+    "1e-20). --national-utf16 reads PIC N and USAGE NATIONAL items as UTF-16 text,\n"
+    "two bytes per character position; this changes the layout: later fields move.\n"
+    "\n"
     "Ranges (--range START:END): the records that start at a byte offset from START\n"
     "up to END are read, so ranges that meet give every record once. Ranges of fixed\n"
     "records and lines may start at any byte; ranges of rdw and vb records start at\n"
@@ -50,9 +64,10 @@ const CommandHelp READ_HELP = {
     "         strings. With --typed, integer and real columns are JSON numbers: the\n"
     "         decoded text loses a leading blank or '+' and leading zeros, and a\n"
     "         point without a digit before it gets one (\" 007.50\" gives 7.50,\n"
-    "         \"-.05\" gives -0.05); text that holds no number (\"#ERR#\", blanks) gives\n"
-    "         null.\n"
-    "  table  aligned columns for reading on screen.\n"
+    "         \"-.05\" gives -0.05), an exponent stays (1e-20); text that holds no\n"
+    "         number (\"#ERR#\", blanks) gives null.\n"
+    "  table  aligned columns for reading on screen, widths counted in characters;\n"
+    "         control characters are shown as '?'.\n"
     "Columns of repetitions that a variable table (OCCURS DEPENDING ON) did not reach\n"
     "are null: empty in csv and table, null in jsonl.\n"
     "\n"
@@ -96,7 +111,7 @@ std::vector<OutputColumn> describeColumns(const ReadOptions& options, CCBRecordR
     QvbString name;
     OutputColumn column{std::string(), QVB_TYPE_STRING, 0, false};
     reader->getOutputInfo(i, name, column.type, column.length);
-    column.name = name.str();
+    column.name = toUtf8(name.str());  // the copybook's bytes, read as ISO-8859-1
     columns.push_back(column);
   }
   return columns;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "layout_options.h"
 #include "output_file.h"
 #include "rejects_file.h"
 
@@ -30,8 +31,16 @@ const OptionDef READ_OPTIONS[] = {
      "rdw and vb ranges start at a split point\n(lyra splits)"},
     {"first-record", 0, ARGUMENT_REQUIRED, "N",
      "the number of the record at the start of\n--range, as lyra splits prints it"},
-    {"ebcdic", 0, ARGUMENT_NONE, "",
-     "display text is EBCDIC (code page 037); without\nit bytes are read as they stand"},
+    {"code-page", 0, ARGUMENT_REQUIRED, "NAME",
+     "the character set of display text: an EBCDIC\npage (037, 273, 277, 278, 280, 284, 285, 297,\n"
+     "500, 871, 1047, 1140 to 1149), latin1, cp1252\nor utf8; without it bytes are read as they\n"
+     "stand (latin1)"},
+    {"ebcdic", 0, ARGUMENT_NONE, "", "the same as --code-page 037 (not with another\n--code-page)"},
+    {"comp5-little-endian", 0, ARGUMENT_NONE, "", "COMP-5 (native binary) items are little-endian"},
+    {"binary-little-endian", 0, ARGUMENT_NONE, "",
+     "every binary item (BINARY, COMP, COMP-4,\nCOMP-5) is little-endian"},
+    FLOAT_FORMAT_OPTION,
+    NATIONAL_UTF16_OPTION,
     {"max-errors", 0, ARGUMENT_REQUIRED, "N|all",
      "pass over up to N bad records (default 0; with\n--rejects, all)"},
     {"rejects", 0, ARGUMENT_REQUIRED, "FILE",
@@ -55,6 +64,8 @@ struct FormatName {
   const char* name;
   OutputFormat format;
 };
+
+const int EBCDIC_CODE_PAGE = 37;  // what --ebcdic means
 
 const FormatName FORMAT_NAMES[] = {
     {"csv", FORMAT_CSV},      // RFC 4180
@@ -141,8 +152,32 @@ bool readRecordShape(const CommandLine& line, ReadOptions* options, std::string*
       !parseNumber("limit", line.value("limit"), 0, INT64_MAX, &options->limit, error)) {
     return false;
   }
-  options->ebcdic = line.has("ebcdic");
   return true;
+}
+
+// --code-page NAME, or --ebcdic for page 037; both only when they name one page.
+bool readCodePage(const CommandLine& line, ReadOptions* options, std::string* error) {
+  const std::string name = line.value("code-page");
+  if (line.has("code-page") && !ccbCodePageFromName(name.c_str(), &options->codePage)) {
+    *error = "unknown --code-page '" + name +
+             "': use an EBCDIC page (037, 273, 277, 278, 280, 284, 285, 297, 500, 871, 1047, "
+             "1140 to 1149), latin1, cp1252 or utf8";
+    return false;
+  }
+  if (!line.has("ebcdic")) return true;
+  if (line.has("code-page") && options->codePage != EBCDIC_CODE_PAGE) {
+    *error = "--ebcdic means --code-page 037: it does not go with --code-page " + name;
+    return false;
+  }
+  options->codePage = EBCDIC_CODE_PAGE;
+  return true;
+}
+
+// How display text, binary items and the copybooks are read.
+bool readEncoding(const CommandLine& line, ReadOptions* options, std::string* error) {
+  options->comp5LittleEndian = line.has("comp5-little-endian");
+  options->binaryLittleEndian = line.has("binary-little-endian");
+  return readCodePage(line, options, error) && parseLayoutOptions(line, &options->layout, error);
 }
 
 // START:END, either side empty for the skip and the end of the file.
@@ -287,7 +322,7 @@ bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string
   }
   options->dataFile = line.positionals()[0];
   return readLayouts(line, options, error) && readIdentifier(line, options, error) &&
-         readRecordShape(line, options, error) &&
+         readRecordShape(line, options, error) && readEncoding(line, options, error) &&
          (!line.has("range") || readRange(line, options, error)) &&
          (!line.has("first-record") || readFirstRecord(line, options, error)) &&
          readBadRecords(line, options, error) && readOutput(line, options, error) &&
@@ -303,7 +338,10 @@ CCBReadOptions readerOptions(const ReadOptions& options) {
   applyRecordFormatOptions(options.records, &readOptions);
   readOptions.setRange(options.rangeStart, options.rangeEnd);
   readOptions.setFirstRecord(options.firstRecord);
-  readOptions.setEbcdic(options.ebcdic);
+  readOptions.setCodePage(options.codePage);
+  readOptions.setResultEncoding(CCB_RESULT_UTF8);  // written as it comes
+  readOptions.setComp5LittleEndian(options.comp5LittleEndian);
+  readOptions.setBinaryLittleEndian(options.binaryLittleEndian);
   readOptions.setMaxErrors(options.maxErrors);
   return readOptions;
 }

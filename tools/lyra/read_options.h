@@ -23,9 +23,12 @@ struct ReadOptions {
   int64_t rangeStart = -1;      // the first byte of the records read; -1: the skip
   int64_t rangeEnd = -1;        // just past the last record's first byte; -1: the end
   int64_t firstRecord = -1;     // the number of the record at rangeStart; -1: unknown
-  bool ebcdic = false;
-  int64_t maxErrors = 0;  // bad records passed over before reading stops; -1: any number
-  std::string rejects;    // where passed-over records go; empty: nowhere
+  int codePage = 0;             // CCSID of display text; 0: ISO-8859-1, the bytes as they stand
+  bool comp5LittleEndian = false;
+  bool binaryLittleEndian = false;
+  CCBLayoutOptions layout;  // how copybooks become layouts
+  int64_t maxErrors = 0;    // bad records passed over before reading stops; -1: any number
+  std::string rejects;      // where passed-over records go; empty: nowhere
   OutputFormat format = FORMAT_CSV;
   bool typed = false;
   bool withPosition = false;  // each record's number and offset before its columns
@@ -46,7 +49,7 @@ const OptionDef* readOptionDefs(int* count);
 
 bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string* error);
 
-// The options of the record reader for the data file.
+// The options of the record reader for the data file. Text results are UTF-8.
 CCBReadOptions readerOptions(const ReadOptions& options);
 
 #endif  // LYRA_TOOLS_READ_OPTIONS_H_

@@ -18,6 +18,7 @@ RecordReaderPtr createReader(const ReadOptions& options, std::string* error) {
     *error = "cannot create a record reader";
     return nullptr;
   }
+  reader->setLayoutOptions(options.layout);
   if (options.layouts.size() > 1 &&
       !reader->setIdentifierField(options.idOffset, options.idClauses.c_str())) {
     *error = "--id-field: " + messageText(reader->getErrorMessage());

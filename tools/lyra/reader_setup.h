@@ -9,8 +9,9 @@
 
 #include "read_options.h"
 
-// A reader without layouts; with several layouts in the options, its identifier
-// field is set. Null, with a message, on failure.
+// A reader without layouts, with the layout options of the layouts it will be
+// given; with several layouts in the options, its identifier field is set. Null,
+// with a message, on failure.
 RecordReaderPtr createReader(const ReadOptions& options, std::string* error);
 
 // A reader with every layout of the options (the active one made active), the

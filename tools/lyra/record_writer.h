@@ -1,6 +1,7 @@
 // RecordWriter is the output format of `lyra read`: it is told the columns of the
-// active layout once, then given the values of each record in column order. A null
-// value is a column of a repetition that a variable table did not reach. Writers
+// active layout once, then given the values of each record in column order. Names
+// and values are UTF-8 and are written as they are. A null value is a column of a
+// repetition that a variable table did not reach. Writers
 // write to a stream they do not own; createRecordWriter picks one by format.
 #ifndef LYRA_TOOLS_RECORD_WRITER_H_
 #define LYRA_TOOLS_RECORD_WRITER_H_
@@ -19,7 +20,7 @@ enum OutputFormat {
 };
 
 struct OutputColumn {
-  std::string name;       // ISO-8859-1, as the reader gives it
+  std::string name;       // UTF-8, like the values
   int type;               // QVB_TYPE_INTEGER, QVB_TYPE_REAL or QVB_TYPE_STRING
   int length;             // the longest text the column's field gives
   bool position = false;  // a record position the tool adds: a number in JSON lines, typed or not

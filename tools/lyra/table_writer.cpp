@@ -8,12 +8,20 @@ namespace {
 
 const char* const COLUMN_GAP = "  ";
 
-// Characters that would move the cursor or ring the terminal.
-std::string printable(const std::string& latin1) {
-  std::string shown = latin1;
-  for (char& c : shown) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F || (byte >= 0x80 && byte < 0xA0)) c = '?';
+// The text with its control characters (C0, DEL and C1, U+0080 to U+009F, which
+// UTF-8 writes C2 80 to C2 9F) shown as '?': they would move the cursor or ring the
+// terminal.
+std::string printable(const std::string& utf8) {
+  std::string shown;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const unsigned char byte = static_cast<unsigned char>(utf8[i]);
+    const unsigned char next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0;
+    if (byte == 0xC2 && next >= 0x80 && next < 0xA0) {
+      shown.push_back('?');
+      ++i;
+    } else {
+      shown.push_back(byte < 0x20 || byte == 0x7F ? '?' : utf8[i]);
+    }
   }
   return shown;
 }
@@ -22,7 +30,7 @@ std::string printable(const std::string& latin1) {
 
 void TableWriter::begin(const std::vector<OutputColumn>& columns) {
   for (const OutputColumn& column : columns) {
-    widths_.push_back(std::max<size_t>(column.name.size(), std::max(column.length, 1)));
+    widths_.push_back(std::max<size_t>(utf8Length(column.name), std::max(column.length, 1)));
     rightAligned_.push_back(column.type == QVB_TYPE_INTEGER || column.type == QVB_TYPE_REAL);
   }
   for (size_t i = 0; i < columns.size(); ++i) appendCell(i, columns[i].name);
@@ -38,13 +46,14 @@ void TableWriter::write(const std::vector<QvbDatavar>& values) {
   endRow();
 }
 
-// Widths count characters: one per byte of ISO-8859-1 text.
-void TableWriter::appendCell(size_t column, const std::string& latin1) {
+// Widths count characters, not the bytes of their UTF-8 form.
+void TableWriter::appendCell(size_t column, const std::string& utf8) {
   if (column > 0) row_.append(COLUMN_GAP);
-  const std::string shown = printable(latin1);
-  const size_t pad = widths_[column] > shown.size() ? widths_[column] - shown.size() : 0;
+  const std::string shown = printable(utf8);
+  const size_t length = utf8Length(shown);
+  const size_t pad = widths_[column] > length ? widths_[column] - length : 0;
   if (rightAligned_[column]) row_.append(pad, ' ');
-  appendUtf8(shown, &row_);
+  row_.append(shown);
   if (!rightAligned_[column]) row_.append(pad, ' ');
 }
 

@@ -1,7 +1,8 @@
 // TableWriter writes records as a text table for people: a header row of the output
 // names, a rule, then one row per record. Each column is as wide as its name or its
-// longest value, whichever is wider; numbers are right-aligned, text left-aligned,
-// control characters shown as '?' and null values left blank.
+// longest value, whichever is wider, counted in characters (a character that a
+// terminal shows double-wide counts once); numbers are right-aligned, text
+// left-aligned, control characters shown as '?' and null values left blank.
 #ifndef LYRA_TOOLS_TABLE_WRITER_H_
 #define LYRA_TOOLS_TABLE_WRITER_H_
 
@@ -14,7 +15,7 @@ class TableWriter : public RecordWriter {
   void write(const std::vector<QvbDatavar>& values) override;
 
  private:
-  void appendCell(size_t column, const std::string& latin1);
+  void appendCell(size_t column, const std::string& utf8);
   void endRow();
 
   std::FILE* out_;

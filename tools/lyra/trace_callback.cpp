@@ -5,5 +5,5 @@
 #include "output_text.h"
 
 void TraceCallback::debugMessage(const QvbString& message) {
-  std::fprintf(stderr, "%s\n", toUtf8(message.str()).c_str());
+  std::fprintf(stderr, "%s\n", repairUtf8(message.str()).c_str());
 }

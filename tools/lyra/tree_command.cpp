@@ -1,17 +1,21 @@
 #include "command_support.h"
 #include "commands.h"
+#include "layout_options.h"
 
 namespace {
 
 const CommandHelp TREE_HELP = {
     "tree",
-    "lyra tree LAYOUT",
+    "lyra tree [options] LAYOUT",
     "Prints the layout tree of a COBOL copybook or an XML layout document: every\n"
     "node as \"[name]->level\" with its properties as \"-->name=value\", indented by\n"
-    "its level number.\n",
+    "its level number. --float-format and --national-utf16 change the layout, as\n"
+    "for 'lyra read'.\n",
 };
 
 const OptionDef TREE_OPTIONS[] = {
+    FLOAT_FORMAT_OPTION,
+    NATIONAL_UTF16_OPTION,
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
 };
 

@@ -1,0 +1,29 @@
+// The options that change how a copybook becomes a layout, shared by every command
+// that loads one (columns, tree, convert, read): the floating-point format of COMP-1
+// and COMP-2 items, and UTF-16 national items. Both change the layout itself (which
+// items it has, how many bytes they take), so they go to the layout service or the
+// record reader before any layout is loaded. Each option is a row that a command
+// puts in its option table; parseLayoutOptions reads those the command line holds.
+#ifndef LYRA_TOOLS_LAYOUT_OPTIONS_H_
+#define LYRA_TOOLS_LAYOUT_OPTIONS_H_
+
+#include <string>
+
+#include <lyra/lyra.h>
+
+#include "command_line.h"
+
+inline constexpr OptionDef FLOAT_FORMAT_OPTION = {
+    "float-format", 0, ARGUMENT_REQUIRED, "FORMAT",
+    "COMP-1 and COMP-2 items hold floats: ibm\n(hexadecimal), ieee (IEEE 754, big-endian) or\n"
+    "ieee-le (little-endian); without it such items\nare refused"};
+inline constexpr OptionDef NATIONAL_UTF16_OPTION = {
+    "national-utf16", 0, ARGUMENT_NONE, "",
+    "PIC N and USAGE NATIONAL items hold UTF-16\ntext (big-endian); this changes the layout:\n"
+    "national items take two bytes per character\nposition, so later fields move"};
+
+// Reads the layout options of the command line into *options. False with a message
+// (a usage error) for an unknown float format.
+bool parseLayoutOptions(const CommandLine& line, CCBLayoutOptions* options, std::string* error);
+
+#endif  // LYRA_TOOLS_LAYOUT_OPTIONS_H_
