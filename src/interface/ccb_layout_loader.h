@@ -22,10 +22,13 @@ class CCBLayoutLoader {
   CCBDataRoot* readCopybook(const QvbString& fileName);
   // The same for copybook text of size bytes at data; no source file is recorded.
   CCBDataRoot* readCopybookText(const char* data, size_t size);
-  // Read an XML layout document into a complete layout; null on failure.
+  // Read an XML layout document into a complete layout; null on failure. Layout
+  // options the document records (attributes of its root node) take the place of
+  // the loader's.
   CCBDataRoot* readLayoutFile(const QvbString& fileName);
   CCBDataRoot* readLayoutXml(const QvbString& xml);
-  // Write the layout as an XML layout document.
+  // Write the layout as an XML layout document, which records the layout options it
+  // was built with where they are not the defaults.
   bool writeLayoutFile(const QvbString& fileName, CCBDataRoot* root);
   bool writeLayoutXml(QvbString& xml, CCBDataRoot* root);
 
@@ -39,6 +42,8 @@ class CCBLayoutLoader {
   CCBDataRoot* completeLayout(CCBDataRoot* root);
   bool buildDocument(CCBDataRoot* root);
   bool writeNode(QvDomNode element, CCBData* node);
+  void writeRules(QvDomNode element, const CCBFormatRules& rules);
+  bool readRules(QvDomNode element, CCBDataRoot* root);
   CCBDataRoot* readDocument();
   CCBData* readNodeList(QvDomNode element, CCBData* parent, int depth);
   CCBData* readNode(QvDomNode element, CCBData* parent, int depth);

@@ -9,6 +9,10 @@
 namespace {
 
 const char* const HEAD_ELEMENT = "CCBLayout";
+// Attributes of the root node element that record layout options other than the
+// defaults, so that a document loads back into the layout it was saved from.
+const char* const FLOAT_FORMAT_ATTRIBUTE = "float_format";
+const char* const NATIONAL_UTF16_ATTRIBUTE = "national_utf16";
 
 bool named(const QvbString& actual, const char* expected) {
   return actual.compare(expected, false) == 0;
@@ -45,6 +49,7 @@ bool CCBLayoutLoader::buildDocument(CCBDataRoot* root) {
 bool CCBLayoutLoader::writeNode(QvDomNode element, CCBData* node) {
   if (node == nullptr) return true;
   element.setAttributeValue("type", node->getNodeTypeName());
+  if (node->isRoot()) writeRules(element, static_cast<CCBDataRoot*>(node)->formatRules());
   QvDomNode properties = element.addChild("properties");
   for (int i = 0; i < node->getPropertyCount(); ++i) {
     properties.addChild(node->getPropertyName(i)).setValue(node->getProperty(i, nullptr));
@@ -132,7 +137,10 @@ CCBData* CCBLayoutLoader::readNode(QvDomNode element, CCBData* parent, int depth
     return nullptr;
   }
   if (parent != nullptr) parent->addChild(node);
-  if (node->isRoot()) static_cast<CCBDataRoot*>(node)->setFormatRules(formatRules_);
+  if (node->isRoot() && !readRules(element, static_cast<CCBDataRoot*>(node))) {
+    if (parent == nullptr) delete node;
+    return nullptr;
+  }
   if (depth > MAX_LAYOUT_DEPTH) {
     errorMessage_ = layoutTooDeepMessage();
   } else if (readChildren(element, node, depth)) {
@@ -140,6 +148,32 @@ CCBData* CCBLayoutLoader::readNode(QvDomNode element, CCBData* parent, int depth
   }
   if (parent == nullptr) delete node;
   return nullptr;
+}
+
+void CCBLayoutLoader::writeRules(QvDomNode element, const CCBFormatRules& rules) {
+  if (rules.floatFormat != CCB_FLOAT_NONE) {
+    element.setAttributeValue(FLOAT_FORMAT_ATTRIBUTE,
+                              ccbFloatFormatName(static_cast<CCBFloatFormat>(rules.floatFormat)));
+  }
+  if (rules.nationalUtf16) element.setAttributeValue(NATIONAL_UTF16_ATTRIBUTE, "true");
+}
+
+// The root's rules: the loader's, with those the document records in their place.
+bool CCBLayoutLoader::readRules(QvDomNode element, CCBDataRoot* root) {
+  CCBFormatRules rules = formatRules_;
+  const QvbString floatFormat = element.getAttributeValue(FLOAT_FORMAT_ATTRIBUTE);
+  if (floatFormat.length() > 0) {
+    CCBFloatFormat format = CCB_FLOAT_NONE;
+    if (!ccbFloatFormatFromName(floatFormat.asCstr(), &format)) {
+      errorMessage_ = qvbStringFormat("Unknown float format: %s", floatFormat.asCstr());
+      return false;
+    }
+    rules.floatFormat = format;
+  }
+  const QvbString national = element.getAttributeValue(NATIONAL_UTF16_ATTRIBUTE);
+  if (national.length() > 0) rules.nationalUtf16 = national.compare("true", false) == 0;
+  root->setFormatRules(rules);
+  return true;
 }
 
 bool CCBLayoutLoader::readChildren(QvDomNode element, CCBData* node, int depth) {

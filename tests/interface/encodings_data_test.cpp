@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -198,19 +199,19 @@ TEST(EncodingsDataTest, FloatItemsNeedAFloatFormat) {
   service->release();
 }
 
-// A layout with float and national items saves to an XML layout document and loads
-// back, with the same options, into the same columns that read the same values.
+// A layout with float and national items saves to an XML layout document that
+// records its options, and loads back from it, with any options, into the same
+// columns that read the same values.
 TEST(EncodingsDataTest, FloatAndNationalLayoutsSaveAndLoadBack) {
-  const CCBLayoutOptions options = layoutOptions(CCB_FLOAT_IBM, true);
   for (const char* copybook : {"measures.cpy", "national.cpy"}) {
     SCOPED_TRACE(copybook);
     CCBLayoutService* service = createCCBLayoutService();
-    service->setLayoutOptions(options);
+    service->setLayoutOptions(layoutOptions(CCB_FLOAT_IBM, true));
     ASSERT_TRUE(service->loadCopybook(dataPath(std::string("copybooks/") + copybook).c_str()));
     QvbString xml;
     ASSERT_TRUE(service->saveLayoutXml(xml));
-    CCBLayoutService* loaded = createCCBLayoutService();
-    loaded->setLayoutOptions(options);
+    EXPECT_NE(nullptr, std::strstr(xml.asCstr(), "float_format=\"ibm\""));
+    CCBMain* loaded = createCCBMain();
     ASSERT_TRUE(loaded->loadLayoutXml(xml)) << loaded->getErrorMessage().asCstr();
     ASSERT_EQ(service->getOutputCount(), loaded->getOutputCount());
     for (int i = 0; i < service->getOutputCount(); ++i) {
@@ -229,16 +230,19 @@ TEST(EncodingsDataTest, FloatAndNationalLayoutsSaveAndLoadBack) {
     service->release();
     loaded->release();
   }
-  ReaderPtr reader(createCCBRecordReader());
-  reader->setLayoutOptions(layoutOptions(CCB_FLOAT_IEEE_LE));
   CCBLayoutService* service = createCCBLayoutService();
   service->setLayoutOptions(layoutOptions(CCB_FLOAT_IEEE_LE));
   ASSERT_TRUE(service->loadCopybook(dataPath("copybooks/measures.cpy").c_str()));
   QvbString xml;
   ASSERT_TRUE(service->saveLayoutXml(xml));
   service->release();
+  ReaderPtr reader(createCCBRecordReader());
   ASSERT_TRUE(reader->addLayoutXml(xml, "", true));
   expectFile(reader.get(), "measures.dat", readOptions("latin1"), "measures.dat");
+  std::string bad = xml.asCstr();
+  bad.replace(bad.find("ieee-le"), 7, "vax");
+  EXPECT_FALSE(reader->addLayoutXml(bad.c_str(), "", false));
+  EXPECT_STREQ("Unknown float format: vax", reader->getErrorMessage().asCstr());
 }
 
 TEST(EncodingsDataTest, CodePageNames) {

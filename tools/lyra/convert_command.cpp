@@ -14,7 +14,7 @@ const CommandHelp CONVERT_HELP = {
     "copybook.\n"
     "\n"
     "--float-format and --national-utf16 change the layout, as for 'lyra read'. The\n"
-    "document does not record them: give them again to every command that loads it.\n",
+    "document records them, so it loads back into the same layout without them.\n",
 };
 
 const OptionDef CONVERT_OPTIONS[] = {
