@@ -94,6 +94,7 @@ const uint64_t POWERS_OF_TEN[] = {
 };
 const int MAX_FRACTION_DIGITS = 18;
 const int MAX_BINARY_BYTES = 8;
+const int MAX_BINARY_DIGITS = 18;  // the most an extended service reads in 8 bytes
 
 // The most decimal digits an unsigned binary value of n bytes (the index) can have.
 const int BINARY_DIGITS[] = {
@@ -339,6 +340,12 @@ CCBFormat* CCBFormat::create(const QvbString& picture, const QvbString& usage, i
     if (!format->buildFloat(rules.floatFormat)) return nullptr;
   } else if (numeric ? !parseNumericPicture(picture, format.get(), error)
                      : !parseDisplayPicture(picture, format.get(), error)) {
+    return nullptr;
+  }
+  if (rules.extended && code == USAGE_BINARY && format->digitCount_ > MAX_BINARY_DIGITS) {
+    // Compilers store such items in more than 8 bytes, each in its own way.
+    error = qvbStringFormat("Binary picture %s has %d digits: binary items hold at most %d",
+                            picture.asCstr(), format->digitCount_, MAX_BINARY_DIGITS);
     return nullptr;
   }
   if (format->outputLength_ < MIN_OUTPUT_LENGTH) format->outputLength_ = MIN_OUTPUT_LENGTH;

@@ -32,12 +32,17 @@ enum CCBUsage {
   USAGE_FLOAT_LONG = 7,   // COMP-2: 8 bytes
 };
 
-// The layout options a format is built with: the float format of COMP-1 and
-// COMP-2 items (a FloatFormat; FLOAT_NONE refuses them) and whether national items
-// hold UTF-16 text, two bytes per character position (else one byte, as display).
+// The rules a format is built by: the classic ones by default. The extended
+// services refuse binary pictures longer than an 8-byte word holds (extended) and,
+// unless parsing strictly, read COMP-0 as binary (tolerant); their layout options
+// give the float format of COMP-1 and COMP-2 items (a FloatFormat; FLOAT_NONE
+// refuses them) and whether national items hold UTF-16 text, two bytes per
+// character position (else one byte, as display).
 struct CCBFormatRules {
   int floatFormat = 0;
   bool nationalUtf16 = false;
+  bool extended = false;
+  bool tolerant = false;
 };
 
 // EBCDIC code page 037, the one the classic reader knows.

@@ -7,8 +7,11 @@ CCBLayoutLoader::CCBLayoutLoader() {
 }
 
 void CCBLayoutLoader::setLayoutOptions(const CCBLayoutOptions& options) {
+  layoutOptions_ = options;
   formatRules_.floatFormat = options.getFloatFormat();
   formatRules_.nationalUtf16 = options.getNationalUtf16();
+  formatRules_.extended = true;
+  formatRules_.tolerant = !options.getStrict();
 }
 
 CCBDataRoot* CCBLayoutLoader::readCopybook(const QvbString& fileName) {

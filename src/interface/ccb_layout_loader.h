@@ -33,7 +33,8 @@ class CCBLayoutLoader {
   bool writeLayoutXml(QvbString& xml, CCBDataRoot* root);
 
   void setDebugCallback(LYRADebugCallback* callback) { debugCallback_ = callback; }
-  // The rules of the layouts read after this call.
+  // Makes the loads that follow those of an extended service, by these options;
+  // without this call they follow the classic rules.
   void setLayoutOptions(const CCBLayoutOptions& options);
   QvbString getErrorMessage() const { return errorMessage_; }
 
@@ -54,6 +55,7 @@ class CCBLayoutLoader {
   QvDom document_;
   LYRADebugCallback* debugCallback_ = nullptr;  // not owned
   CCBFormatRules formatRules_;
+  CCBLayoutOptions layoutOptions_;
 };
 
 #endif  // LYRA_INTERFACE_CCB_LAYOUT_LOADER_H_

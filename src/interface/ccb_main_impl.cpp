@@ -10,11 +10,11 @@ CCBMain& CCBMain::operator=(const CCBMain&) = default;
 CCBMain::~CCBMain() = default;
 
 CCBMain* createCCBMain() {
-  return new (std::nothrow) CCBMainImpl();
+  return new (std::nothrow) CCBMainImpl(false);
 }
 
 CCBLayoutService* createCCBLayoutService() {
-  return new (std::nothrow) CCBMainImpl();
+  return new (std::nothrow) CCBMainImpl(true);
 }
 
 CCBMainImpl::~CCBMainImpl() {
@@ -30,7 +30,7 @@ void CCBMainImpl::release() {
 template <typename Step>
 bool CCBMainImpl::load(Step step) {
   CCBLayoutLoader loader;
-  loader.setLayoutOptions(layoutOptions_);
+  if (extended_) loader.setLayoutOptions(layoutOptions_);
   delete root_;
   root_ = nullptr;
   try {

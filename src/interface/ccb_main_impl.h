@@ -11,7 +11,9 @@ class CCBLayoutLoader;
 
 class CCBMainImpl final : public CCBLayoutService {
  public:
-  CCBMainImpl() = default;
+  // extended: a CCBLayoutService, whose loads follow its layout options; else a
+  // CCBMain, whose loads follow the classic rules.
+  explicit CCBMainImpl(bool extended) : extended_(extended) {}
   ~CCBMainImpl() override;  // destroys a tree still held
   CCBMainImpl(const CCBMainImpl&) = delete;
   CCBMainImpl& operator=(const CCBMainImpl&) = delete;
@@ -38,6 +40,7 @@ class CCBMainImpl final : public CCBLayoutService {
 
   QvbString errorMessage_;
   CCBDataRoot* root_ = nullptr;  // owned
+  const bool extended_;
   CCBLayoutOptions layoutOptions_;
 };
 

@@ -11,14 +11,14 @@ CCBReader& CCBReader::operator=(const CCBReader&) = default;
 CCBReader::~CCBReader() = default;
 
 CCBReader* createCCBReader() {
-  return new (std::nothrow) CCBReaderImpl();
+  return new (std::nothrow) CCBReaderImpl(false);
 }
 
 CCBRecordReader* createCCBRecordReader() {
-  return new (std::nothrow) CCBReaderImpl();
+  return new (std::nothrow) CCBReaderImpl(true);
 }
 
-CCBReaderImpl::CCBReaderImpl() = default;
+CCBReaderImpl::CCBReaderImpl(bool extended) : extended_(extended) {}
 
 CCBReaderImpl::~CCBReaderImpl() {
   destroyLayouts();
@@ -45,7 +45,7 @@ void CCBReaderImpl::destroyLayouts() {
 template <typename Step>
 bool CCBReaderImpl::addLayout(Step step, const QvbString& recordId, bool makeActive) {
   CCBLayoutLoader loader;
-  loader.setLayoutOptions(layoutOptions_);
+  if (extended_) loader.setLayoutOptions(layoutOptions_);
   CCBDataRoot* root = nullptr;
   try {
     root = step(loader);

@@ -20,7 +20,9 @@ class CCBLayoutLoader;
 
 class CCBReaderImpl final : public CCBRecordReader {
  public:
-  CCBReaderImpl();
+  // extended: a CCBRecordReader, whose loads follow its layout options; else a
+  // CCBReader, whose loads follow the classic rules.
+  explicit CCBReaderImpl(bool extended);
   ~CCBReaderImpl() override;  // destroys what release() would, if still held
   CCBReaderImpl(const CCBReaderImpl&) = delete;
   CCBReaderImpl& operator=(const CCBReaderImpl&) = delete;
@@ -108,7 +110,8 @@ class CCBReaderImpl final : public CCBRecordReader {
   ReadState state_ = NOT_OPEN;
   int position_ = 0;
   LYRADebugCallback* debugCallback_ = nullptr;  // not owned
-  CCBLayoutOptions layoutOptions_;              // of the layouts added next
+  const bool extended_;
+  CCBLayoutOptions layoutOptions_;  // of the layouts added next
 
   // Framed reading: the options the input was opened with, the framer, the current
   // record and where it is.
