@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,7 +48,8 @@ struct Cell {
 };
 
 typedef std::vector<Cell> Section;
-typedef std::vector<QvbDatavar> Record;
+// A record's values: text, or none for a null value.
+typedef std::vector<std::optional<std::string>> Record;
 
 struct WriterInput {
   bool typed = false;
@@ -104,12 +106,9 @@ OutputColumn columnOf(const Cell& cell) {
   return column;
 }
 
-QvbDatavar valueOf(const Cell& cell) {
-  QvbDatavar value;
-  if (cell.null) return value;
-  const std::string text = heldText(cell.bytes.data(), cell.bytes.size());
-  value.assignBytes(text.data(), static_cast<int>(text.size()));
-  return value;
+std::optional<std::string> valueOf(const Cell& cell) {
+  if (cell.null) return std::nullopt;
+  return heldText(cell.bytes.data(), cell.bytes.size());
 }
 
 WriterInput decodeInput(const uint8_t* data, size_t size) {
@@ -137,7 +136,14 @@ std::string writeAll(OutputFormat format, const WriterInput& input) {
   {
     std::unique_ptr<RecordWriter> writer = createRecordWriter(format, input.typed, out);
     writer->begin(input.columns);
-    for (const Record& record : input.records) writer->write(record);
+    std::vector<OutputValue> values;
+    for (const Record& record : input.records) {
+      values.clear();
+      for (const std::optional<std::string>& text : record) {
+        values.push_back(text ? OutputValue{*text, false} : OutputValue());
+      }
+      writer->write(values);
+    }
   }
   std::fclose(out);
   std::string text(buffer, length);
@@ -158,7 +164,8 @@ void checkCsv(const WriterInput& input) {
   for (const OutputColumn& column : input.columns) expected[0].push_back(column.name);
   for (const Record& record : input.records) {
     expected.emplace_back();
-    for (const QvbDatavar& value : record) expected.back().push_back(value.text().str());
+    for (const std::optional<std::string>& value : record)
+      expected.back().push_back(value.value_or(""));
   }
   if (read != expected) fail("CSV reads back different names or values", csv);
 }
@@ -235,14 +242,14 @@ bool sameNumber(const JsonMember& member, const std::string& text) {
   return member.kind == JSON_NUMBER && readDecimal(member.text, &written) && written == stated;
 }
 
-bool sameMember(const JsonMember& member, const OutputColumn& column, const QvbDatavar& value,
-                bool typed) {
+bool sameMember(const JsonMember& member, const OutputColumn& column,
+                const std::optional<std::string>& value, bool typed) {
   if (member.key != column.name) return false;
-  if (value.isNull()) return member.kind == JSON_NULL;
+  if (!value) return member.kind == JSON_NULL;
   if (typed && (column.type == QVB_TYPE_INTEGER || column.type == QVB_TYPE_REAL)) {
-    return sameNumber(member, value.text().str());
+    return sameNumber(member, *value);
   }
-  return member.kind == JSON_STRING && member.text == value.text().str();
+  return member.kind == JSON_STRING && member.text == *value;
 }
 
 bool sameLine(const std::vector<JsonMember>& line, const WriterInput& input, const Record& record) {

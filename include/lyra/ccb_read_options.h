@@ -47,6 +47,12 @@
 //                                                   little-endian
 // binary_little_endian             false            every binary item (BINARY, COMP,
 //                                                   COMP-4, COMP-5) is little-endian
+// zero_bytes (setZeroBytes)        space            a zero byte (low-value) in display
+//                                                   or national text reads as a
+//                                                   space; end: it ends the text, as
+//                                                   CCBReader reads it; keep: it stays,
+//                                                   and getOutputBytes gives the whole
+//                                                   text
 // max_errors (setMaxErrors)        0                bad records passed over before
 //                                                   reading stops; -1: any number
 #ifndef LYRA_CCB_READ_OPTIONS_H_
@@ -74,6 +80,16 @@ enum CCBResultEncoding {
   CCB_RESULT_LATIN1 = 0,
   CCB_RESULT_UTF8 = 1,
 };
+
+enum CCBZeroBytes {
+  CCB_ZERO_BYTES_SPACE = 0,
+  CCB_ZERO_BYTES_END = 1,
+  CCB_ZERO_BYTES_KEEP = 2,
+};
+
+// The rule named "space", "end" or "keep" (letter case ignored); false for any
+// other name.
+extern "C" LYRA_API bool ccbZeroBytesFromName(const char* name, CCBZeroBytes* rule);
 
 // The CCSIDs of the character sets display text may be in: the EBCDIC pages 37,
 // 273, 277, 278, 280, 284, 285, 297, 500, 871, 1047 and 1140 to 1149, and 819
@@ -122,6 +138,8 @@ class LYRA_API CCBReadOptions {
   bool getComp5LittleEndian() const;
   void setBinaryLittleEndian(bool littleEndian);
   bool getBinaryLittleEndian() const;
+  void setZeroBytes(CCBZeroBytes rule);
+  CCBZeroBytes getZeroBytes() const;
 
  private:
   int32_t recordFormat_;

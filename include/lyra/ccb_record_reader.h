@@ -62,6 +62,11 @@ class LYRA_API CCBRecordReader : public CCBReader {
   virtual int64_t getRecordNumber() = 0;
   virtual int getRecordSize() = 0;
   virtual const unsigned char* getRecordBytes() = 0;
+  // The text of column index of the current record, as getOutputValue gives it but
+  // whole: with zero_bytes keep, zero bytes included, which the value's text ends
+  // at. The bytes stay valid until the next read. False for a null value or an
+  // index out of range.
+  virtual bool getOutputBytes(int index, const char*& bytes, int& length) = 0;
   // How far reading has come: the offset just past the current record.
   virtual int64_t getInputPosition() = 0;
 

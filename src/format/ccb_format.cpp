@@ -178,27 +178,42 @@ inline int writeError(char* text) {
   return static_cast<int>(sizeof ERROR_TEXT) - 1;
 }
 
-// Copies n display characters: as they stand up to a zero byte, after which the
-// stretch is filled with zero bytes, or decoded by the codec. Returns the end of
-// the copy.
-inline char* copyChars(const unsigned char* src, int n, char* dst, const CCBTextCodec& codec) {
-  if (!codec.passThrough()) return codec.decode(src, n, dst);
+// Makes every zero byte from text to end a space.
+inline void zerosToSpaces(char* text, const char* end) {
+  for (char* zero = text;
+       (zero = static_cast<char*>(std::memchr(zero, 0, end - zero))) != nullptr;) {
+    *zero++ = ' ';
+  }
+}
+
+// Copies n display characters: as they stand or decoded by the codec. A zero byte
+// stays, or becomes a space, or (the classic rule, for bytes as they stand) ends
+// the stretch, which is filled with zero bytes. Returns the end of the copy.
+inline char* copyChars(const unsigned char* src, int n, char* dst, const CCBDecoding& decoding) {
   const size_t size = static_cast<size_t>(n);
-  const void* zero = std::memchr(src, 0, size);
-  const size_t kept = zero == nullptr ? size : static_cast<const unsigned char*>(zero) - src;
-  std::memcpy(dst, src, kept);
-  if (kept < size) std::memset(dst + kept, 0, size - kept);
-  return dst + n;
+  char* end = dst + n;
+  if (!decoding.codec.passThrough()) {
+    end = decoding.codec.decode(src, n, dst);
+  } else if (decoding.zeroBytes != CCB_ZERO_BYTES_END) {
+    std::memcpy(dst, src, size);
+  } else {
+    const void* zero = std::memchr(src, 0, size);
+    const size_t kept = zero == nullptr ? size : static_cast<const unsigned char*>(zero) - src;
+    std::memcpy(dst, src, kept);
+    if (kept < size) std::memset(dst + kept, 0, size - kept);
+  }
+  if (decoding.zeroBytes == CCB_ZERO_BYTES_SPACE) zerosToSpaces(dst, end);
+  return end;
 }
 
 // Copies the characters from..to of data as copyChars does, with the embedded sign
 // byte at signIndex (when inside) written as its digit.
 inline char* copyWithDigit(const unsigned char* data, int from, int to, int signIndex,
-                           int signDigit, char* out, const CCBTextCodec& codec) {
-  if (signIndex < from || signIndex >= to) return copyChars(data + from, to - from, out, codec);
-  out = copyChars(data + from, signIndex - from, out, codec);
+                           int signDigit, char* out, const CCBDecoding& decoding) {
+  if (signIndex < from || signIndex >= to) return copyChars(data + from, to - from, out, decoding);
+  out = copyChars(data + from, signIndex - from, out, decoding);
   *out++ = static_cast<char>('0' + signDigit);
-  return copyChars(data + signIndex + 1, to - signIndex - 1, out, codec);
+  return copyChars(data + signIndex + 1, to - signIndex - 1, out, decoding);
 }
 
 inline uint64_t readLittleEndian(const unsigned char* bytes, int n) {
@@ -591,8 +606,7 @@ bool CCBFormat::finishDisplayPicture(bool allNumeric, bool integer, QvbString& e
 int CCBFormat::decodeInto(const unsigned char* bytes, const CCBDecoding& decoding) {
   switch (usage_) {
     case USAGE_DISPLAY:
-      return national_ ? decodeNational(bytes, decoding.codec)
-                       : decodeDisplay(bytes, decoding.codec);
+      return national_ ? decodeNational(bytes, decoding) : decodeDisplay(bytes, decoding);
     case USAGE_BINARY:
       return decodeBinary(bytes,
                           decoding.binaryLittleEndian || (native_ && decoding.comp5LittleEndian));
@@ -602,29 +616,29 @@ int CCBFormat::decodeInto(const unsigned char* bytes, const CCBDecoding& decodin
     case USAGE_FLOAT_LONG:
       return decodeFloat(bytes);
     case USAGE_NATIONAL:
-      if (national_) return decodeNational(bytes, decoding.codec);
+      if (national_) return decodeNational(bytes, decoding);
       return writeError(textBuffer_.get());
     default:
       return writeError(textBuffer_.get());
   }
 }
 
-int CCBFormat::decodeDisplay(const unsigned char* data, const CCBTextCodec& codec) {
+int CCBFormat::decodeDisplay(const unsigned char* data, const CCBDecoding& decoding) {
   char* const text = textBuffer_.get();
   if (usage_ == USAGE_BINARY || usage_ == USAGE_PACKED || isFloatUsage(usage_)) {
     return writeError(text);
   }
   if (plainText_) {
-    char* const end = copyChars(data, storageLength_, text, codec);  // plain characters
+    char* const end = copyChars(data, storageLength_, text, decoding);  // plain characters
     *end = '\0';
     return static_cast<int>(end - text);
   }
   int signIndex = -1;
   int signDigit = 0;
-  char* out = writeDisplaySign(data, text, codec, &signIndex, &signDigit);
+  char* out = writeDisplaySign(data, text, decoding, &signIndex, &signDigit);
   if (out == nullptr) return writeError(text);
   out = writeLeadingScale(out, scaleCount_);
-  out = writeDisplayCharacters(data, out, codec, signIndex, signDigit);
+  out = writeDisplayCharacters(data, out, decoding, signIndex, signDigit);
   out = writeTrailingScale(out, scaleCount_);
   *out = '\0';
   return static_cast<int>(out - text);
@@ -635,18 +649,20 @@ int CCBFormat::decodeDisplay(const unsigned char* data, const CCBTextCodec& code
 // digit are returned. Returns null when there is no sign byte or an embedded sign byte
 // is no signed digit. An EBCDIC sign is read from its zone, whatever character the
 // code page makes of the byte.
-char* CCBFormat::writeDisplaySign(const unsigned char* data, char* out, const CCBTextCodec& codec,
+char* CCBFormat::writeDisplaySign(const unsigned char* data, char* out, const CCBDecoding& decoding,
                                   int* signIndex, int* signDigit) const {
   if ((flags_ & SIGNED) == 0) return out;
   const bool leading = (flags_ & SIGN_LEADING) != 0;
   if ((flags_ & SIGN_SEPARATE) != 0 && leading) return out;  // it leads the characters
   if (storageLength_ == 0) return nullptr;
   if ((flags_ & SIGN_SEPARATE) != 0) {
-    return copyChars(data + storageLength_ - 1, 1, out, codec);
+    return copyChars(data + storageLength_ - 1, 1, out, decoding);
   }
   *signIndex = leading ? 0 : storageLength_ - 1;
   bool negative = false;
-  if (!readZonedDigit(data[*signIndex], codec.ebcdic(), signDigit, &negative)) return nullptr;
+  if (!readZonedDigit(data[*signIndex], decoding.codec.ebcdic(), signDigit, &negative)) {
+    return nullptr;
+  }
   *out++ = negative ? '-' : ' ';
   return out;
 }
@@ -656,7 +672,7 @@ char* CCBFormat::writeDisplaySign(const unsigned char* data, char* out, const CC
 // byte has already been written and is not among the characters here. An embedded
 // sign byte is written as its digit.
 char* CCBFormat::writeDisplayCharacters(const unsigned char* data, char* out,
-                                        const CCBTextCodec& codec, int signIndex,
+                                        const CCBDecoding& decoding, int signIndex,
                                         int signDigit) const {
   const bool trailingSeparate =
       (flags_ & (SIGNED | SIGN_SEPARATE | SIGN_LEADING)) == (SIGNED | SIGN_SEPARATE);
@@ -668,9 +684,9 @@ char* CCBFormat::writeDisplayCharacters(const unsigned char* data, char* out,
     if (pointAt < 0) pointAt = 0;
     if (pointAt > count) pointAt = count;
   }
-  out = copyWithDigit(data, 0, pointAt, signIndex, signDigit, out, codec);
+  out = copyWithDigit(data, 0, pointAt, signIndex, signDigit, out, decoding);
   if (point) *out++ = '.';
-  return copyWithDigit(data, pointAt, count, signIndex, signDigit, out, codec);
+  return copyWithDigit(data, pointAt, count, signIndex, signDigit, out, decoding);
 }
 
 int CCBFormat::decodeBinary(const unsigned char* data, bool littleEndian) {
@@ -750,10 +766,11 @@ int CCBFormat::decodeFloat(const unsigned char* data) {
   return length;
 }
 
-int CCBFormat::decodeNational(const unsigned char* data, const CCBTextCodec& codec) {
+int CCBFormat::decodeNational(const unsigned char* data, const CCBDecoding& decoding) {
   char* const text = textBuffer_.get();
   if (!national_) return writeError(text);
-  char* const end = codec.decodeUtf16(data, storageLength_, text);
+  char* const end = decoding.codec.decodeUtf16(data, storageLength_, text);
+  if (decoding.zeroBytes == CCB_ZERO_BYTES_SPACE) zerosToSpaces(text, end);
   *end = '\0';
   return static_cast<int>(end - text);
 }

@@ -10,9 +10,11 @@
 #ifndef LYRA_FORMAT_CCB_FORMAT_H_
 #define LYRA_FORMAT_CCB_FORMAT_H_
 
+#include <cstring>
 #include <memory>
 
 #include "format/ccb_text_codec.h"
+#include "lyra/ccb_read_options.h"
 #include "lyra/qvb_string.h"
 
 // Sign flag bits.
@@ -54,6 +56,9 @@ struct CCBDecoding {
   CCBTextCodec codec;
   bool binaryLittleEndian = false;  // every binary item
   bool comp5LittleEndian = false;   // COMP-5 items
+  // A zero byte in display and national text: ends the text (the classic rule),
+  // reads as a space, or stays.
+  CCBZeroBytes zeroBytes = CCB_ZERO_BYTES_END;
 };
 
 // The classic reader's decoding: bytes as they stand (noConvert) or EBCDIC 037, to
@@ -97,7 +102,9 @@ class CCBFormat {
   // zero-terminated. Undecodable bytes give "#ERR#". The text buffer must have room
   // for the decoding's expansion (reserveText).
   const char* decodeText(const unsigned char* bytes, const CCBDecoding& decoding, int* length) {
-    if (plainText_ && decoding.codec.passThrough()) {
+    if (plainText_ && decoding.codec.passThrough() &&
+        (decoding.zeroBytes != CCB_ZERO_BYTES_SPACE ||
+         std::memchr(bytes, 0, static_cast<size_t>(storageLength_)) == nullptr)) {
       *length = storageLength_;
       return reinterpret_cast<const char*>(bytes);
     }
@@ -108,11 +115,11 @@ class CCBFormat {
   // bytes each (1 for ISO-8859-1 results, 3 for UTF-8); false when it cannot.
   bool reserveText(int expansion);
   // The decoders: each writes the text into the text buffer and returns its length.
-  int decodeDisplay(const unsigned char* bytes, const CCBTextCodec& codec);
+  int decodeDisplay(const unsigned char* bytes, const CCBDecoding& decoding);
   int decodeBinary(const unsigned char* bytes, bool littleEndian);
   int decodePacked(const unsigned char* bytes);
   int decodeFloat(const unsigned char* bytes);
-  int decodeNational(const unsigned char* bytes, const CCBTextCodec& codec);
+  int decodeNational(const unsigned char* bytes, const CCBDecoding& decoding);
 
   int decimalPosition() const { return decimalPosition_; }
   int scaleCount() const { return scaleCount_; }
@@ -134,9 +141,9 @@ class CCBFormat {
   bool finishNumericPicture(QvbString& error);
   bool finishDisplayPicture(bool allNumeric, bool integer, QvbString& error);
   int decodeInto(const unsigned char* bytes, const CCBDecoding& decoding);
-  char* writeDisplaySign(const unsigned char* data, char* out, const CCBTextCodec& codec,
+  char* writeDisplaySign(const unsigned char* data, char* out, const CCBDecoding& decoding,
                          int* signIndex, int* signDigit) const;
-  char* writeDisplayCharacters(const unsigned char* data, char* out, const CCBTextCodec& codec,
+  char* writeDisplayCharacters(const unsigned char* data, char* out, const CCBDecoding& decoding,
                                int signIndex, int signDigit) const;
   char* writePackedDigits(const unsigned char* data, char* out) const;
 

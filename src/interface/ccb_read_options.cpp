@@ -57,6 +57,11 @@ enum OptionFlag : uint32_t {
   FLAG_BINARY_LITTLE_ENDIAN = 32,
 };
 
+// The zero_bytes rule: two bits of the flags.
+const int ZERO_BYTES_SHIFT = 6;
+const uint32_t ZERO_BYTES_MASK = 3u << ZERO_BYTES_SHIFT;
+const char* const ZERO_BYTES_NAMES[] = {"space", "end", "keep"};  // by value
+
 uint32_t withFlag(uint32_t flags, uint32_t flag, bool on) {
   return on ? flags | flag : flags & ~flag;
 }
@@ -100,6 +105,16 @@ bool ccbResultEncodingFromName(const char* name, CCBResultEncoding* encoding) {
     const bool result = alias.ccsid == 819 || alias.ccsid == 1208;
     if (result && name != nullptr && strcasecmp(name, alias.name) == 0) {
       *encoding = alias.ccsid == 1208 ? CCB_RESULT_UTF8 : CCB_RESULT_LATIN1;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ccbZeroBytesFromName(const char* name, CCBZeroBytes* rule) {
+  for (int i = 0; name != nullptr && i < 3; ++i) {
+    if (strcasecmp(name, ZERO_BYTES_NAMES[i]) == 0) {
+      *rule = static_cast<CCBZeroBytes>(i);
       return true;
     }
   }
@@ -203,4 +218,11 @@ void CCBReadOptions::setBinaryLittleEndian(bool littleEndian) {
 }
 bool CCBReadOptions::getBinaryLittleEndian() const {
   return (flags_ & FLAG_BINARY_LITTLE_ENDIAN) != 0;
+}
+void CCBReadOptions::setZeroBytes(CCBZeroBytes rule) {
+  const uint32_t value = rule == CCB_ZERO_BYTES_END || rule == CCB_ZERO_BYTES_KEEP ? rule : 0;
+  flags_ = (flags_ & ~ZERO_BYTES_MASK) | value << ZERO_BYTES_SHIFT;
+}
+CCBZeroBytes CCBReadOptions::getZeroBytes() const {
+  return static_cast<CCBZeroBytes>((flags_ & ZERO_BYTES_MASK) >> ZERO_BYTES_SHIFT);
 }

@@ -87,6 +87,7 @@ bool CCBReaderImpl::decodingOf(const CCBReadOptions& options, CCBDecoding* decod
   }
   decoding->binaryLittleEndian = options.getBinaryLittleEndian();
   decoding->comp5LittleEndian = options.getComp5LittleEndian();
+  decoding->zeroBytes = options.getZeroBytes();
   return true;
 }
 

@@ -308,6 +308,18 @@ QvbDatavar CCBReaderImpl::getOutputValue(int index) {
   return column != nullptr ? column->getValue() : QvbDatavar();
 }
 
+bool CCBReaderImpl::getOutputBytes(int index, const char*& bytes, int& length) {
+  const CCBOutputEntry* column =
+      activeColumns_ != nullptr ? activeColumns_->getColumn(index) : nullptr;
+  if (column == nullptr || column->value().isNull()) return false;
+  if (!column->keptText(&bytes, &length)) {
+    const QvbString& text = column->value().text();
+    bytes = text.asCstr();
+    length = text.length();
+  }
+  return true;
+}
+
 int64_t CCBReaderImpl::getDataFileSize() {
   return dataFile_ != nullptr ? dataFile_->getFileSize() : 0;
 }

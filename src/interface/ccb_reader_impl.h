@@ -57,6 +57,7 @@ class CCBReaderImpl final : public CCBRecordReader {
   int64_t getRecordNumber() override { return framed_ ? recordNumber_ : -1; }
   int getRecordSize() override { return framed_ ? frame_.length : 0; }
   const unsigned char* getRecordBytes() override;
+  bool getOutputBytes(int index, const char*& bytes, int& length) override;
   int64_t getInputPosition() override { return inputPosition_; }
   int64_t getBadRecordCount() override { return badRecords_; }
   void setBadRecordCallback(CCBBadRecordCallback* callback) override {

@@ -116,6 +116,7 @@ inline bool CCBDataField::readValue(int offset, int* nextOffset) {
   int length = 0;
   const char* text = format_->decodeText(bytes, file->decoding(), &length);
   value_.assignBytes(text, length);
+  if (file->decoding().zeroBytes == CCB_ZERO_BYTES_KEEP) keptText_.assign(text, length);
   return true;
 }
 
@@ -156,6 +157,7 @@ bool CCBDataField::decodeValue(int offset, int* nextOffset, int column) {
   } else {
     entry->setValue(value_);
   }
+  if (getDataSource()->decoding().zeroBytes == CCB_ZERO_BYTES_KEEP) entry->keepText(keptText_);
   return true;
 }
 

@@ -7,6 +7,7 @@
 #define LYRA_LAYOUT_CCB_DATA_FIELD_H_
 
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -82,6 +83,7 @@ class CCBDataField : public CCBData {
   bool signLeading_ = true;
   bool signSeparate_ = false;
   QvbDatavar value_;
+  std::string keptText_;  // the value's text with its zero bytes, when they are kept
 };
 
 #endif  // LYRA_LAYOUT_CCB_DATA_FIELD_H_

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "lyra/qvb_datavar.h"
@@ -57,6 +58,19 @@ class CCBOutputEntry {
     showsFieldValue_ = true;
     setAt_ = *clearCount_;
   }
+  // Keeps the whole text of the value just set, zero bytes included, for readers
+  // that hand text on with them.
+  void keepText(const std::string& text) {
+    kept_ = text;
+    keptAt_ = *clearCount_;
+  }
+  // The text kept for the value set since the last clear; false when none was.
+  bool keptText(const char** bytes, int* length) const {
+    if (keptAt_ != *clearCount_ || setAt_ != *clearCount_) return false;
+    *bytes = kept_.data();
+    *length = static_cast<int>(kept_.size());
+    return true;
+  }
   int getEntryId() const { return entryId_; }
   int getParentEntryId() const { return parentEntryId_; }  // 0 for the root's entry
   int getOutputType() const;
@@ -75,6 +89,8 @@ class CCBOutputEntry {
   uint64_t setAt_;                // the clear count when the value was set
   const QvbDatavar* fieldValue_;  // not owned
   bool showsFieldValue_ = false;  // the value is *fieldValue_, not value_
+  std::string kept_;              // the text with its zero bytes, when kept
+  uint64_t keptAt_ = UINT64_MAX;  // the clear count when it was kept
 };
 
 class CCBOutputArray {

@@ -230,6 +230,88 @@ TEST_F(RecordReaderTest, RangesGiveEveryRecordOnce) {
 // needs an input that can seek; a descriptor is read on from where it stands. Options
 // that cannot hold are refused. Records and line ends that cross the file's read blocks
 // of 4096 bytes read right.
+// A zero byte in display and national text reads as a space by default, ends the
+// text under "end" and stays under "keep", where getOutputBytes gives the whole
+// text; the same in every character set, numeric display included.
+TEST_F(RecordReaderTest, ZeroBytesInText) {
+  reader_->clearCopybooks();
+  CCBLayoutOptions layout;
+  layout.setNationalUtf16(true);
+  reader_->setLayoutOptions(layout);
+  const std::vector<std::string> lines = {"01 Z.", "05 T PIC X(4).", "05 D PIC S9(3).",
+                                          "05 N PIC N(2)."};
+  ASSERT_TRUE(
+      reader_->addCopybook(dir_.write("z.cpy", copybook_test::source(lines)).c_str(), "", true));
+  const std::string ascii(
+      "a\0b\0"
+      "1\0"
+      "3"
+      "\0\0\0x",
+      11);
+  const std::string ebcdic(
+      "\x81\0\x82\0"
+      "\xF1\0"
+      "\xF3"
+      "\0\0\0x",
+      11);
+  const std::string kept(
+      "a\0b\0| 1\0"
+      "3|\0x",
+      12);
+  const struct {
+    const std::string* bytes;
+    const char* codePage;
+    CCBZeroBytes rule;
+    std::string values;  // T|D|N as getOutputBytes gives them
+  } cases[] = {
+      {&ascii, "latin1", CCB_ZERO_BYTES_SPACE, "a b | 1 3| x"},
+      {&ebcdic, "037", CCB_ZERO_BYTES_SPACE, "a b | 1 3| x"},
+      {&ascii, "utf8", CCB_ZERO_BYTES_SPACE, "a b | 1 3| x"},
+      {&ascii, "latin1", CCB_ZERO_BYTES_END, "a| 1|"},
+      {&ebcdic, "037", CCB_ZERO_BYTES_END, "a| 1|"},
+      {&ascii, "latin1", CCB_ZERO_BYTES_KEEP, kept},
+      {&ebcdic, "1140", CCB_ZERO_BYTES_KEEP, kept},
+  };
+  for (const auto& c : cases) {
+    CCBReadOptions options = format(CCB_RECORD_FIXED);
+    int ccsid = 0;
+    ASSERT_TRUE(ccbCodePageFromName(c.codePage, &ccsid));
+    options.setCodePage(ccsid);
+    options.setResultEncoding(CCB_RESULT_UTF8);
+    options.setZeroBytes(c.rule);
+    const auto* data = reinterpret_cast<const unsigned char*>(c.bytes->data());
+    ASSERT_TRUE(reader_->openDataMemory(data, c.bytes->size(), options));
+    bool failed = false;
+    ASSERT_TRUE(reader_->readNextRecord(failed)) << reader_->getErrorMessage().str();
+    std::string values;
+    for (int i = 0; i < reader_->getOutputCount(); ++i) {
+      const char* bytes = nullptr;
+      int length = -1;
+      ASSERT_TRUE(reader_->getOutputBytes(i, bytes, length));
+      values += (i ? "|" : "") + std::string(bytes, static_cast<size_t>(length));
+    }
+    EXPECT_EQ(c.values, values) << c.codePage << " " << c.rule;
+  }
+}
+
+// Binary pictures of more than 18 digits: the classic reader reads them as 8 bytes,
+// the extended one refuses them, naming the picture and the limit.
+TEST_F(RecordReaderTest, BinaryPicturesBeyondEighteenDigits) {
+  const std::string copybook = dir_.write(
+      "long.cpy", copybook_test::source({"01 L.", "05 A PIC X.", "05 B PIC S9(19) COMP."}));
+  CCBReader* classic = createCCBReader();
+  EXPECT_TRUE(classic->addCopybook(copybook.c_str(), "", true));
+  EXPECT_EQ(9, classic->getRecordLength(0));
+  classic->release();
+  reader_->clearCopybooks();
+  EXPECT_FALSE(reader_->addCopybook(copybook.c_str(), "", true));
+  EXPECT_EQ("Binary picture S9(19) has 19 digits: binary items hold at most 18, Line: 3\n",
+            reader_->getErrorMessage().str());
+  const std::string eighteen =
+      dir_.write("max.cpy", copybook_test::source({"01 M.", "05 B PIC 9(18) BINARY."}));
+  EXPECT_TRUE(reader_->addCopybook(eighteen.c_str(), "", true));
+}
+
 TEST_F(RecordReaderTest, PipesAndRefusedOptions) {
   const int piped = pipeOf(std::string(10000, 'h') + rdw("AA111") + rdw("BB222"));
   CCBReadOptions options = format(CCB_RECORD_RDW);

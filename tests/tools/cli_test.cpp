@@ -167,7 +167,12 @@ TEST(CliTest, OutputFormats) {
   const std::string zeros =
       dir.write("zeros", std::string(2, '\0') + "042" + std::string("\0B", 2) + "007");
   const std::string none = dir.write("none", "");
-  expectLyra({"read", "-c", rec, "--fixed", zeros}, 0, "A,B\r\n,042\r\n,007\r\n");
+  // Zero bytes read as blanks by default; they can end the text, or stay.
+  expectLyra({"read", "-c", rec, "--fixed", zeros}, 0, "A,B\r\n  ,042\r\n B,007\r\n");
+  expectLyra({"read", "-c", rec, "--fixed", "--zero-bytes", "end", zeros}, 0,
+             "A,B\r\n,042\r\n,007\r\n");
+  expectLyra({"read", "-c", rec, "--fixed", "--zero-bytes", "keep", "--format", "jsonl", zeros}, 0,
+             "{\"A\":\"\\u0000\\u0000\",\"B\":\"042\"}\n{\"A\":\"\\u0000B\",\"B\":\"007\"}\n");
   expectLyra({"read", "-c", rec, "--fixed", none}, 0, "A,B\r\n");
   expectLyra({"read", "-c", rec, "--format", "jsonl", none}, 0, "");
 }

@@ -10,21 +10,19 @@
 
 namespace {
 
-QvbDatavar text(const char* value) {
-  QvbDatavar datavar;
-  datavar.assign(QvbString(value));
-  return datavar;
+OutputValue text(std::string_view value) {
+  return OutputValue{value, false};
 }
 
 // What the writer of the format writes for the columns and records.
 std::string written(OutputFormat format, const std::vector<OutputColumn>& columns,
-                    const std::vector<std::vector<QvbDatavar>>& records) {
+                    const std::vector<std::vector<OutputValue>>& records) {
   char* buffer = nullptr;
   size_t size = 0;
   std::FILE* out = open_memstream(&buffer, &size);
   std::unique_ptr<RecordWriter> writer = createRecordWriter(format, false, out);
   writer->begin(columns);
-  for (const std::vector<QvbDatavar>& values : records) writer->write(values);
+  for (const std::vector<OutputValue>& values : records) writer->write(values);
   std::fclose(out);
   const std::string result(buffer, size);
   std::free(buffer);
@@ -32,10 +30,10 @@ std::string written(OutputFormat format, const std::vector<OutputColumn>& column
 }
 
 TEST(RecordWriterTest, EmptyAndNullValuesKeepTheirColumn) {
-  const QvbDatavar null;  // a repetition that a variable table did not reach
+  const OutputValue null;  // a repetition that a variable table did not reach
   const std::vector<OutputColumn> columns{
       {"A", QVB_TYPE_STRING, 3}, {"B", QVB_TYPE_INTEGER, 5}, {"C", QVB_TYPE_STRING, 2}};
-  const std::vector<std::vector<QvbDatavar>> records{
+  const std::vector<std::vector<OutputValue>> records{
       {null, text("42"), text("x")}, {text(""), text("7"), null}, {null, null, null}};
   const struct {
     OutputFormat format;
@@ -57,7 +55,7 @@ TEST(RecordWriterTest, EmptyAndNullValuesKeepTheirColumn) {
 TEST(RecordWriterTest, Utf8TextPassesThrough) {
   const std::vector<OutputColumn> columns{{"N\xC3\x84ME", QVB_TYPE_STRING, 3},
                                           {"B", QVB_TYPE_INTEGER, 2}};
-  const std::vector<std::vector<QvbDatavar>> records{
+  const std::vector<std::vector<OutputValue>> records{
       {text("M\xC3\xBC\xC3\x9F"), text("7")},
       {text("a\xC2\x85\x01"), text("12")},
       {text("\xE2\x82\xAC\xF0\x9F\x98\x80"), text("3")}};
@@ -77,6 +75,16 @@ TEST(RecordWriterTest, Utf8TextPassesThrough) {
        "\xE2\x82\xAC\xF0\x9F\x98\x80     3\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.want, written(c.format, columns, records)) << c.format;
+}
+
+// A zero byte kept in a value is written as it is in CSV, escaped in JSON and shown
+// as '?' in a table; the bytes after it are not lost.
+TEST(RecordWriterTest, ZeroBytesInsideValues) {
+  const std::vector<OutputColumn> columns{{"A", QVB_TYPE_STRING, 3}};
+  const std::vector<std::vector<OutputValue>> records{{text(std::string_view("a\0b", 3))}};
+  EXPECT_EQ(std::string("A\r\na\0b\r\n", 8), written(FORMAT_CSV, columns, records));
+  EXPECT_EQ("{\"A\":\"a\\u0000b\"}\n", written(FORMAT_JSONL, columns, records));
+  EXPECT_EQ("A\n---\na?b\n", written(FORMAT_TABLE, columns, records));
 }
 
 }  // namespace

@@ -5,16 +5,16 @@ void CsvWriter::begin(const std::vector<OutputColumn>& columns) {
   endRow();
 }
 
-void CsvWriter::write(const std::vector<QvbDatavar>& values) {
-  for (size_t i = 0; i < values.size(); ++i) appendField(i, values[i].text().str());
+void CsvWriter::write(const std::vector<OutputValue>& values) {
+  for (size_t i = 0; i < values.size(); ++i) appendField(i, values[i].text);
   endRow();
 }
 
 // A separator goes before every field but the first: an empty first field (a null
 // value, or text that ends at once) must still be followed by one.
-void CsvWriter::appendField(size_t column, const std::string& utf8) {
+void CsvWriter::appendField(size_t column, std::string_view utf8) {
   if (column > 0) row_.push_back(',');
-  if (utf8.find_first_of(",\"\r\n") == std::string::npos) {
+  if (utf8.find_first_of(",\"\r\n") == std::string_view::npos) {
     row_.append(utf8);
     return;
   }

@@ -10,10 +10,10 @@ class CsvWriter : public RecordWriter {
  public:
   explicit CsvWriter(std::FILE* out) : out_(out) {}
   void begin(const std::vector<OutputColumn>& columns) override;
-  void write(const std::vector<QvbDatavar>& values) override;
+  void write(const std::vector<OutputValue>& values) override;
 
  private:
-  void appendField(size_t column, const std::string& utf8);
+  void appendField(size_t column, std::string_view utf8);
   void endRow();
 
   std::FILE* out_;

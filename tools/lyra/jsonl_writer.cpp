@@ -12,7 +12,7 @@ void JsonlWriter::begin(const std::vector<OutputColumn>& columns) {
   }
 }
 
-void JsonlWriter::write(const std::vector<QvbDatavar>& values) {
+void JsonlWriter::write(const std::vector<OutputValue>& values) {
   line_.assign("{");
   for (size_t i = 0; i < values.size() && i < keys_.size(); ++i) {
     if (i > 0) line_.push_back(',');
@@ -23,12 +23,12 @@ void JsonlWriter::write(const std::vector<QvbDatavar>& values) {
   std::fwrite(line_.data(), 1, line_.size(), out_);
 }
 
-void JsonlWriter::appendValue(const QvbDatavar& value, bool numeric) {
-  if (value.isNull()) {
+void JsonlWriter::appendValue(const OutputValue& value, bool numeric) {
+  if (value.null) {
     line_.append("null");
   } else if (!numeric) {
-    appendJsonString(value.text().str(), &line_);
-  } else if (toJsonNumber(value.text().str(), &number_)) {
+    appendJsonString(value.text, &line_);
+  } else if (toJsonNumber(value.text, &number_)) {
     line_.append(number_);
   } else {
     line_.append("null");

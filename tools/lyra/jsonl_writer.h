@@ -11,10 +11,10 @@ class JsonlWriter : public RecordWriter {
  public:
   JsonlWriter(std::FILE* out, bool typed) : out_(out), typed_(typed) {}
   void begin(const std::vector<OutputColumn>& columns) override;
-  void write(const std::vector<QvbDatavar>& values) override;
+  void write(const std::vector<OutputValue>& values) override;
 
  private:
-  void appendValue(const QvbDatavar& value, bool numeric);
+  void appendValue(const OutputValue& value, bool numeric);
 
   std::FILE* out_;
   bool typed_;

@@ -13,19 +13,19 @@ bool isBlank(char c) {
 }
 
 // The end of the run of digits that starts at i.
-size_t skipDigits(const std::string& text, size_t i) {
+size_t skipDigits(std::string_view text, size_t i) {
   while (i < text.size() && isDigit(text[i])) ++i;
   return i;
 }
 
 // The end of the exponent ('e' or 'E', an optional sign, digits) that starts at i;
 // i when none starts there, npos for an 'e' without digits.
-size_t skipExponent(const std::string& text, size_t i) {
+size_t skipExponent(std::string_view text, size_t i) {
   if (i >= text.size() || (text[i] != 'e' && text[i] != 'E')) return i;
   size_t digits = i + 1;
   if (digits < text.size() && (text[digits] == '-' || text[digits] == '+')) ++digits;
   const size_t end = skipDigits(text, digits);
-  return end > digits ? end : std::string::npos;
+  return end > digits ? end : std::string_view::npos;
 }
 
 // Where the pieces of a decimal number are in its text: [intStart, intEnd) the
@@ -38,7 +38,7 @@ struct NumberParts {
 
 // Finds the pieces of text that states a decimal number, blanks around it allowed;
 // false for text that states none.
-bool scanNumber(const std::string& text, NumberParts* parts) {
+bool scanNumber(std::string_view text, NumberParts* parts) {
   size_t i = 0;
   while (i < text.size() && isBlank(text[i])) ++i;
   parts->negative = i < text.size() && text[i] == '-';
@@ -50,7 +50,7 @@ bool scanNumber(const std::string& text, NumberParts* parts) {
     parts->fracEnd = skipDigits(text, parts->fracStart);
   }
   parts->expEnd = skipExponent(text, parts->fracEnd);
-  if (parts->expEnd == std::string::npos) return false;
+  if (parts->expEnd == std::string_view::npos) return false;
   size_t end = parts->expEnd;
   while (end < text.size() && isBlank(text[end])) ++end;
   return end == text.size() &&
@@ -133,7 +133,7 @@ size_t utf8Length(const std::string& utf8) {
   return count;
 }
 
-void appendJsonString(const std::string& utf8, std::string* out) {
+void appendJsonString(std::string_view utf8, std::string* out) {
   out->push_back('"');
   for (char c : utf8) {
     const unsigned char byte = static_cast<unsigned char>(c);
@@ -151,17 +151,18 @@ void appendJsonString(const std::string& utf8, std::string* out) {
   out->push_back('"');
 }
 
-bool toJsonNumber(const std::string& text, std::string* number) {
+bool toJsonNumber(std::string_view text, std::string* number) {
   NumberParts parts;
   if (!scanNumber(text, &parts)) return false;
   size_t firstDigit = parts.intStart;
   while (firstDigit + 1 < parts.intEnd && text[firstDigit] == '0') ++firstDigit;
   number->assign(parts.negative ? "-" : "");
   number->append(parts.intEnd > parts.intStart ? text.substr(firstDigit, parts.intEnd - firstDigit)
-                                               : "0");
+                                               : std::string_view("0"));
   if (parts.fracEnd > parts.fracStart) {
-    number->append("." + text.substr(parts.fracStart, parts.fracEnd - parts.fracStart));
+    number->push_back('.');
+    number->append(text.substr(parts.fracStart, parts.fracEnd - parts.fracStart));
   }
-  number->append(text, parts.fracEnd, parts.expEnd - parts.fracEnd);
+  number->append(text.substr(parts.fracEnd, parts.expEnd - parts.fracEnd));
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // The ISO-8859-1 text in UTF-8.
 std::string toUtf8(const std::string& latin1);
@@ -19,7 +20,7 @@ size_t utf8Length(const std::string& utf8);
 
 // Appends the UTF-8 text to out as a quoted JSON string: quote and backslash
 // escaped, control characters as \uXXXX, every other byte as it stands.
-void appendJsonString(const std::string& utf8, std::string* out);
+void appendJsonString(std::string_view utf8, std::string* out);
 
 // Turns decoded numeric text into a JSON number: blanks around it and a leading '+'
 // or blank are dropped, leading zeros removed, a point without a digit before it
@@ -27,6 +28,6 @@ void appendJsonString(const std::string& utf8, std::string* out);
 // "-.05" gives "-0.05", "+12." gives "12"); an exponent is kept ("1e-20",
 // "-2.5E+38"). False for any text that holds no decimal number, such as "#ERR#" or
 // blanks only.
-bool toJsonNumber(const std::string& text, std::string* number);
+bool toJsonNumber(std::string_view text, std::string* number);
 
 #endif  // LYRA_TOOLS_OUTPUT_TEXT_H_

@@ -117,22 +117,27 @@ std::vector<OutputColumn> describeColumns(const ReadOptions& options, CCBRecordR
   return columns;
 }
 
-QvbDatavar numberValue(int64_t number) {
-  QvbDatavar value;
-  value.assign(QvbString(std::to_string(number).c_str()));
-  return value;
-}
-
-// The values of the record just read, in the order of describeColumns.
+// The values of the record just read, in the order of describeColumns: the
+// position columns' texts are kept in positions, the others are views of the
+// reader's text, whole with any zero bytes it keeps.
 void recordValues(const ReadOptions& options, CCBRecordReader* reader,
-                  std::vector<QvbDatavar>* values) {
+                  std::vector<OutputValue>* values, std::string (&positions)[2]) {
   size_t at = 0;
   if (options.withPosition) {
     const int64_t number = reader->getRecordNumber();
-    (*values)[at++] = number >= 0 ? numberValue(number) : QvbDatavar();
-    (*values)[at++] = numberValue(reader->getRecordOffset());
+    positions[0] = std::to_string(number);
+    positions[1] = std::to_string(reader->getRecordOffset());
+    (*values)[at++] = OutputValue{positions[0], number < 0};
+    (*values)[at++] = OutputValue{positions[1], false};
   }
-  for (int i = 0; at < values->size(); ++i) (*values)[at++] = reader->getOutputValue(i);
+  for (int i = 0; at < values->size(); ++i) {
+    const char* bytes = nullptr;
+    int length = 0;
+    const bool present = reader->getOutputBytes(i, bytes, length);
+    (*values)[at++] = present
+                          ? OutputValue{std::string_view(bytes, static_cast<size_t>(length)), false}
+                          : OutputValue();
+  }
 }
 
 // The message of a record that could not be read, with where the reader says it is:
@@ -149,13 +154,14 @@ std::string failureMessage(const ReadOptions& options, CCBRecordReader* reader) 
 // nothing more can reach the output (or the rejects, which may be null).
 void writeRecords(const ReadOptions& options, CCBRecordReader* reader, RecordWriter* writer,
                   OutputFile* output, RejectsFile* rejects, bool* failed) {
-  std::vector<QvbDatavar> values(describeColumns(options, reader).size());
+  std::vector<OutputValue> values(describeColumns(options, reader).size());
+  std::string positions[2];
   // The bar shares standard error with nothing: not with the lines of --trace.
   const bool showProgress = !options.quiet && !options.trace && isatty(STDERR_FILENO);
   ProgressMeter meter(stderr, showProgress, reader->getDataFileSize());
   int64_t written = 0;
   while ((options.limit < 0 || written < options.limit) && reader->readNextRecord(*failed)) {
-    recordValues(options, reader, &values);
+    recordValues(options, reader, &values, positions);
     writer->write(values);
     if (output->failed() || (rejects != nullptr && rejects->failed())) break;
     meter.update(reader->getInputPosition(), ++written);

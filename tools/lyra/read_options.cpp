@@ -39,6 +39,9 @@ const OptionDef READ_OPTIONS[] = {
     {"comp5-little-endian", 0, ARGUMENT_NONE, "", "COMP-5 (native binary) items are little-endian"},
     {"binary-little-endian", 0, ARGUMENT_NONE, "",
      "every binary item (BINARY, COMP, COMP-4,\nCOMP-5) is little-endian"},
+    {"zero-bytes", 0, ARGUMENT_REQUIRED, "RULE",
+     "a zero byte (low-value) in text: space (the\ndefault) reads it as a blank, end ends the\n"
+     "text there, keep writes it as it is"},
     FLOAT_FORMAT_OPTION,
     NATIONAL_UTF16_OPTION,
     {"max-errors", 0, ARGUMENT_REQUIRED, "N|all",
@@ -177,6 +180,11 @@ bool readCodePage(const CommandLine& line, ReadOptions* options, std::string* er
 bool readEncoding(const CommandLine& line, ReadOptions* options, std::string* error) {
   options->comp5LittleEndian = line.has("comp5-little-endian");
   options->binaryLittleEndian = line.has("binary-little-endian");
+  const std::string zeroBytes = line.value("zero-bytes");
+  if (line.has("zero-bytes") && !ccbZeroBytesFromName(zeroBytes.c_str(), &options->zeroBytes)) {
+    *error = "unknown --zero-bytes '" + zeroBytes + "': use space, end or keep";
+    return false;
+  }
   return readCodePage(line, options, error) && parseLayoutOptions(line, &options->layout, error);
 }
 
@@ -342,6 +350,7 @@ CCBReadOptions readerOptions(const ReadOptions& options) {
   readOptions.setResultEncoding(CCB_RESULT_UTF8);  // written as it comes
   readOptions.setComp5LittleEndian(options.comp5LittleEndian);
   readOptions.setBinaryLittleEndian(options.binaryLittleEndian);
+  readOptions.setZeroBytes(options.zeroBytes);
   readOptions.setMaxErrors(options.maxErrors);
   return readOptions;
 }

@@ -26,6 +26,7 @@ struct ReadOptions {
   int codePage = 0;             // CCSID of display text; 0: ISO-8859-1, the bytes as they stand
   bool comp5LittleEndian = false;
   bool binaryLittleEndian = false;
+  CCBZeroBytes zeroBytes = CCB_ZERO_BYTES_SPACE;
   CCBLayoutOptions layout;  // how copybooks become layouts
   int64_t maxErrors = 0;    // bad records passed over before reading stops; -1: any number
   std::string rejects;      // where passed-over records go; empty: nowhere

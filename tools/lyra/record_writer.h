@@ -1,14 +1,15 @@
 // RecordWriter is the output format of `lyra read`: it is told the columns of the
 // active layout once, then given the values of each record in column order. Names
 // and values are UTF-8 and are written as they are. A null value is a column of a
-// repetition that a variable table did not reach. Writers
-// write to a stream they do not own; createRecordWriter picks one by format.
+// repetition that a variable table did not reach. Writers write to a stream they do
+// not own; createRecordWriter picks one by format.
 #ifndef LYRA_TOOLS_RECORD_WRITER_H_
 #define LYRA_TOOLS_RECORD_WRITER_H_
 
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <lyra/lyra.h>
@@ -26,11 +27,18 @@ struct OutputColumn {
   bool position = false;  // a record position the tool adds: a number in JSON lines, typed or not
 };
 
+// A value as the writers take it: a view of its text, which may hold zero bytes,
+// valid while the record is written.
+struct OutputValue {
+  std::string_view text;
+  bool null = true;  // a repetition that a variable table did not reach
+};
+
 class RecordWriter {
  public:
   virtual ~RecordWriter() = default;
   virtual void begin(const std::vector<OutputColumn>& columns) = 0;
-  virtual void write(const std::vector<QvbDatavar>& values) = 0;
+  virtual void write(const std::vector<OutputValue>& values) = 0;
 };
 
 // typed applies to FORMAT_JSONL: integer and real columns become JSON numbers.

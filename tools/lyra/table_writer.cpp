@@ -11,7 +11,7 @@ const char* const COLUMN_GAP = "  ";
 // The text with its control characters (C0, DEL and C1, U+0080 to U+009F, which
 // UTF-8 writes C2 80 to C2 9F) shown as '?': they would move the cursor or ring the
 // terminal.
-std::string printable(const std::string& utf8) {
+std::string printable(std::string_view utf8) {
   std::string shown;
   for (size_t i = 0; i < utf8.size(); ++i) {
     const unsigned char byte = static_cast<unsigned char>(utf8[i]);
@@ -39,15 +39,13 @@ void TableWriter::begin(const std::vector<OutputColumn>& columns) {
   endRow();
 }
 
-void TableWriter::write(const std::vector<QvbDatavar>& values) {
-  for (size_t i = 0; i < values.size() && i < widths_.size(); ++i) {
-    appendCell(i, values[i].text().str());
-  }
+void TableWriter::write(const std::vector<OutputValue>& values) {
+  for (size_t i = 0; i < values.size() && i < widths_.size(); ++i) appendCell(i, values[i].text);
   endRow();
 }
 
 // Widths count characters, not the bytes of their UTF-8 form.
-void TableWriter::appendCell(size_t column, const std::string& utf8) {
+void TableWriter::appendCell(size_t column, std::string_view utf8) {
   if (column > 0) row_.append(COLUMN_GAP);
   const std::string shown = printable(utf8);
   const size_t length = utf8Length(shown);

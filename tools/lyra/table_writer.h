@@ -12,10 +12,10 @@ class TableWriter : public RecordWriter {
  public:
   explicit TableWriter(std::FILE* out) : out_(out) {}
   void begin(const std::vector<OutputColumn>& columns) override;
-  void write(const std::vector<QvbDatavar>& values) override;
+  void write(const std::vector<OutputValue>& values) override;
 
  private:
-  void appendCell(size_t column, const std::string& utf8);
+  void appendCell(size_t column, std::string_view utf8);
   void endRow();
 
   std::FILE* out_;
