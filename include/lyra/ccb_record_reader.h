@@ -85,6 +85,17 @@ class LYRA_API CCBRecordReader : public CCBReader {
   // The options of the layouts added after this call (copybooks and XML layout
   // documents); a layout already added keeps the options it was added with.
   virtual void setLayoutOptions(const CCBLayoutOptions& options) = 0;
+
+  // Segments: the record types of one layout as redefinitions of one area of it,
+  // told apart by the identifier field (setIdentifierField). Records whose
+  // identifier is recordId hold the item named name: the area or an item that
+  // redefines it; every other item of that area is null in them, and the area
+  // takes the bytes of the item that applies. A record whose identifier names no
+  // segment is a bad record. Segments need exactly one layout; false with a
+  // message when the item is not found or redefines another area than the
+  // segments before. clearSegments, and clearCopybooks, end them.
+  virtual bool addSegment(const QvbString& name, const QvbString& recordId) = 0;
+  virtual void clearSegments() = 0;
 };
 
 extern "C" LYRA_API CCBRecordReader* createCCBRecordReader();

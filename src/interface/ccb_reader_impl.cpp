@@ -36,6 +36,8 @@ void CCBReaderImpl::clearCopybooks() {
 }
 
 void CCBReaderImpl::destroyLayouts() {
+  segments_.clear();
+  segmentArea_ = nullptr;
   for (CCBDataRoot* root : layouts_) delete root;
   layouts_.clear();
   activeLayout_ = -1;
@@ -189,20 +191,100 @@ bool CCBReaderImpl::setIdentifierField(int offset, const QvbString& clauseText) 
 }
 
 // The index of the layout of the record at start, or -1 when none can be chosen.
+// With segments, the record's identifier also chooses the segment.
 int CCBReaderImpl::chooseLayout(int start) {
-  if (layouts_.size() == 1) return 0;
-  int end = 0;
-  if (!idField_.walkRecord(-1, start + idOffset_, &end)) {
-    errorMessage_ = idField_.getErrorMessage();
+  if (layouts_.size() == 1 && segments_.empty()) return 0;
+  if (!segments_.empty() && idField_.format() == nullptr) {
+    errorMessage_ = QvbString("Segments need an identifier field: set it first");
     return -1;
   }
-  QvbString id = idField_.value().asString();
-  id.trim(true, true);
+  QvbString id;
+  if (!readRecordId(start, &id)) return -1;
+  if (!segments_.empty()) return chooseSegment(id) ? 0 : -1;
   for (size_t i = 0; i < layouts_.size(); ++i) {
     if (layouts_[i]->matchesRecordId(id)) return static_cast<int>(i);
   }
   errorMessage_ = qvbStringFormat("Copybook not found for this record: %s", id.asCstr());
   return -1;
+}
+
+// The identifier of the record at start, trimmed.
+bool CCBReaderImpl::readRecordId(int start, QvbString* id) {
+  int end = 0;
+  if (!idField_.walkRecord(-1, start + idOffset_, &end)) {
+    errorMessage_ = idField_.getErrorMessage();
+    return false;
+  }
+  *id = idField_.value().asString();
+  id->trim(true, true);
+  return true;
+}
+
+// Lets the walk read the area's item that the identifier names, and skip the others.
+bool CCBReaderImpl::chooseSegment(const QvbString& id) {
+  const Segment* chosen = nullptr;
+  for (const Segment& segment : segments_) {
+    if (segment.recordId.compare(id, false) == 0) chosen = &segment;
+  }
+  if (chosen == nullptr) {
+    errorMessage_ = qvbStringFormat("No segment for this record: %s", id.asCstr());
+    return false;
+  }
+  for (CCBData* item = segmentArea_; item != nullptr; item = item->getNextSibling()) {
+    if (item == segmentArea_ || item->getRedefines() == segmentArea_) {
+      item->setSkipped(item != chosen->item);
+    }
+  }
+  return true;
+}
+
+namespace {
+
+// Whether a later sibling redefines the item.
+bool isRedefined(const CCBData* item) {
+  for (const CCBData* other = item->getNextSibling(); other != nullptr;
+       other = other->getNextSibling()) {
+    if (other->getRedefines() == item) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool CCBReaderImpl::addSegment(const QvbString& name, const QvbString& recordId) {
+  if (layouts_.size() != 1) {
+    errorMessage_ = QvbString("Segments need exactly one layout");
+    return false;
+  }
+  CCBData* item = findInSubtree(layouts_[0], name, nullptr, true, true);
+  if (item == nullptr || item->isRoot()) {
+    errorMessage_ = qvbStringFormat("Segment item not found: %s", name.asCstr());
+    return false;
+  }
+  CCBData* area = item->getRedefines() != nullptr ? item->getRedefines() : item;
+  if (!isRedefined(area)) {
+    errorMessage_ =
+        qvbStringFormat("Segment item %s neither redefines nor is redefined", name.asCstr());
+    return false;
+  }
+  if (segmentArea_ != nullptr && area != segmentArea_) {
+    errorMessage_ = qvbStringFormat("Segment %s is not %s or a redefinition of it", name.asCstr(),
+                                    segmentArea_->getName().asCstr());
+    return false;
+  }
+  segmentArea_ = area;
+  QvbString id = recordId;
+  id.trim(true, true);
+  segments_.push_back(Segment{id, item});
+  return true;
+}
+
+void CCBReaderImpl::clearSegments() {
+  for (CCBData* item = segmentArea_; item != nullptr; item = item->getNextSibling()) {
+    item->setSkipped(false);
+  }
+  segments_.clear();
+  segmentArea_ = nullptr;
 }
 
 // Reads the record at the current position: decodes it when its layout is the

@@ -66,6 +66,8 @@ class CCBReaderImpl final : public CCBRecordReader {
   bool scanSplitPoints(const QvbString& fileName, const CCBReadOptions& options, int64_t every,
                        CCBSplitCallback* callback) override;
   void setLayoutOptions(const CCBLayoutOptions& options) override { layoutOptions_ = options; }
+  bool addSegment(const QvbString& name, const QvbString& recordId) override;
+  void clearSegments() override;
 
  private:
   // Where reading stands: readNextRecord reads only while READING.
@@ -78,6 +80,8 @@ class CCBReaderImpl final : public CCBRecordReader {
   void destroyLayouts();
   CCBDataRoot* activeRoot() const;
   int chooseLayout(int start);
+  bool readRecordId(int start, QvbString* id);
+  bool chooseSegment(const QvbString& id);
   bool readRecord(bool& isActive);
   bool readUnframed();
   bool fail(bool& failed);
@@ -113,6 +117,14 @@ class CCBReaderImpl final : public CCBRecordReader {
   LYRADebugCallback* debugCallback_ = nullptr;  // not owned
   const bool extended_;
   CCBLayoutOptions layoutOptions_;  // of the layouts added next
+
+  // Segments: the item of the area each identifier value chooses.
+  struct Segment {
+    QvbString recordId;
+    CCBData* item;  // in the only layout
+  };
+  std::vector<Segment> segments_;
+  CCBData* segmentArea_ = nullptr;  // the item the segments' items are or redefine
 
   // Framed reading: the options the input was opened with, the framer, the current
   // record and where it is.

@@ -221,10 +221,15 @@ bool CCBData::walkRepetitions(int column, int* position) {
 
 // One repetition of a group: each child starts where the previous one ended, or,
 // when it redefines a node, where that node started; after a redefining child the
-// position is the further of the two ends.
+// position is the further of the two ends. A skipped child only notes its start.
 bool CCBData::walkChildren(int column, int* position) {
   int start = *position;
   for (CCBData* child = firstChild_; child != nullptr; child = child->nextSibling_) {
+    if (child->skipped_) {
+      child->startOffset_ = child->redefines_ != nullptr ? child->redefines_->startOffset_ : start;
+      column += child->columnCount_;
+      continue;
+    }
     const CCBData* redefined = child->redefines_;
     const int before = start;
     if (redefined != nullptr) start = redefined->startOffset_;

@@ -118,6 +118,10 @@ class CCBData : public CCBDefNode {
     return fieldNode_ ? decodeValue(startOffset, position, column) : walkChildren(column, position);
   }
 
+  // A skipped node is passed over by walks of its parent: it reads no bytes and its
+  // columns stay null, though a node that redefines it still starts where it would.
+  void setSkipped(bool skipped) { skipped_ = skipped; }
+
   // A maximum of 0 is no repetition, so it also ends any DEPENDING ON link: a table
   // of at most 0 repetitions depending on a count could not be saved as it reads.
   void setOccursMax(int maximum) {
@@ -170,6 +174,7 @@ class CCBData : public CCBDefNode {
   CCBOutputArray* outputArray_ = nullptr;
   int columnCount_ = 0;
   int columnsPerRepetition_ = 0;
+  bool skipped_ = false;
   LYRADebugCallback* debugCallback_ = nullptr;
 };
 

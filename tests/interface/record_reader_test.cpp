@@ -312,6 +312,38 @@ TEST_F(RecordReaderTest, BinaryPicturesBeyondEighteenDigits) {
   EXPECT_TRUE(reader_->addCopybook(eighteen.c_str(), "", true));
 }
 
+// Record types as redefinitions of one area: the identifier chooses the item that
+// applies, the others are null, and the area takes the chosen item's bytes.
+TEST_F(RecordReaderTest, SegmentsChooseTheRedefinitionThatApplies) {
+  reader_->clearCopybooks();
+  const std::string copybook = dir_.write(
+      "seg.cpy",
+      copybook_test::source(
+          {"01 REC.", "05 REC-TYPE PIC X(2).", "05 SEG-A.", "10 A-NAME PIC X(5).",
+           "10 A-QTY PIC 9(3).", "05 SEG-B REDEFINES SEG-A.", "10 B-CODE PIC X(2).",
+           "05 SEG-C REDEFINES SEG-A.", "10 C-AMOUNT PIC S9(5) COMP-3.", "10 C-FLAG PIC X.",
+           "05 TRAILER PIC X(2).", "05 OTHER PIC X.", "05 ALSO REDEFINES OTHER PIC X."}));
+  ASSERT_TRUE(reader_->addCopybook(copybook.c_str(), "", true));
+  EXPECT_FALSE(reader_->addSegment("NOPE", "01"));
+  EXPECT_EQ("Segment item not found: NOPE", reader_->getErrorMessage().str());
+  const std::string data = std::string("01ALPHA007ZZ.02XYZZ.03\x12\x34\x5CYZZ.", 29) + "09XYZZ.";
+  ASSERT_TRUE(reader_->addSegment("seg-a", "01"));
+  ASSERT_TRUE(reader_->addSegment("SEG-B", "02"));
+  ASSERT_TRUE(reader_->addSegment("SEG-C", " 03 "));
+  EXPECT_EQ("failed: Segments need an identifier field: set it first",
+            readMemory(data, format(CCB_RECORD_LAYOUT)));
+  ASSERT_TRUE(reader_->setIdentifierField(0, "PIC X(2)"));
+  EXPECT_EQ(
+      "1@0:01|ALPHA|007|~|~|~|ZZ|.|.;2@13:02|~|~|XY|~|~|ZZ|.|.;"
+      "3@20:03|~|~|~|12345|Y|ZZ|.|.;failed: No segment for this record: 09",
+      readMemory(data, format(CCB_RECORD_LAYOUT)));
+  EXPECT_FALSE(reader_->addSegment("ALSO", "04"));
+  EXPECT_EQ("Segment ALSO is not SEG-A or a redefinition of it", reader_->getErrorMessage().str());
+  reader_->clearSegments();  // every item is read again, the area as long as its longest
+  EXPECT_EQ("1@0:01|ALPHA|007|AL|#ERR#|H|ZZ|.|.;",
+            readMemory(data, format(CCB_RECORD_LAYOUT)).substr(0, 35));
+}
+
 TEST_F(RecordReaderTest, PipesAndRefusedOptions) {
   const int piped = pipeOf(std::string(10000, 'h') + rdw("AA111") + rdw("BB222"));
   CCBReadOptions options = format(CCB_RECORD_RDW);

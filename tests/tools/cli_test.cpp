@@ -274,6 +274,27 @@ TEST(CliTest, CodePagesFloatsAndNationalText) {
 
 // --trace: the copybook's text is ISO-8859-1 (the literal 'é', byte E9) and a value
 // UTF-8 (ü, read from UTF-8); each comes out in UTF-8 once.
+// Record types as redefinitions of one area, chosen by the identifier.
+TEST(CliTest, SegmentsByIdentifier) {
+  TempDir dir;
+  const std::string copybook =
+      dir.write("seg.cbl",
+                "       01  R.\n           05  REC-TYPE  PIC X(2).\n           05  SEG-A.\n"
+                "               10  A-NAME  PIC X(5).\n               10  A-QTY  PIC 9(3).\n"
+                "           05  SEG-B REDEFINES SEG-A.\n               10  B-CODE  PIC X(2).\n"
+                "           05  TRAILER  PIC X(2).\n");
+  const std::string data = dir.write("seg.dat", "01ALPHA007ZZ02XYZZ");
+  expectLyra({"read", "-c", copybook, "--id-field", "0:PIC X(2)", "--segment", "SEG-A=01",
+              "--segment", "SEG-B=02", data},
+             0, "REC-TYPE,A-NAME,A-QTY,B-CODE,TRAILER\r\n01,ALPHA,007,,ZZ\r\n02,,,XY,ZZ\r\n");
+  expectLyra({"read", "-c", copybook, "--segment", "SEG-A=01", data}, 2, "",
+             "lyra read: --segment needs --id-field OFFSET:CLAUSES\n"
+             "Try 'lyra read --help' for more information.\n");
+  expectLyra(
+      {"read", "-c", copybook, "--id-field", "0:PIC X(2)", "--segment", "B-CODE=02", data}, 1, "",
+      "lyra read: --segment B-CODE=02: Segment item B-CODE neither redefines nor is redefined\n");
+}
+
 TEST(CliTest, TraceLinesAreUtf8) {
   TempDir dir;
   const std::string copybook =

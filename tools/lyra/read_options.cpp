@@ -18,6 +18,9 @@ const OptionDef READ_OPTIONS[] = {
      "an XML layout document (repeatable), as for\n--copybook"},
     {"id-field", 0, ARGUMENT_REQUIRED, "OFFSET:CLAUSES",
      "where the record identifier is, e.g.\n'0:PIC X(2)' (needed with several layouts)"},
+    {"segment", 0, ARGUMENT_REQUIRED, "ITEM=ID",
+     "records whose identifier is ID hold ITEM, one of\nthe redefinitions of one area; the "
+     "others are\nnull (repeatable; needs --id-field and one\nlayout)"},
     {"active", 0, ARGUMENT_REQUIRED, "ID",
      "write the records of this layout (default: the\nfirst layout given)"},
     RECORD_FORMAT_OPTION,
@@ -122,6 +125,22 @@ bool readLayouts(const CommandLine& line, ReadOptions* options, std::string* err
   return true;
 }
 
+// --segment ITEM=ID, for a single layout.
+bool readSegments(const CommandLine& line, ReadOptions* options, std::string* error) {
+  for (const OptionOccurrence& o : line.occurrences()) {
+    if (std::strcmp(o.def->longName, "segment") != 0) continue;
+    const size_t equals = o.value.find('=');
+    if (equals == 0 || equals == std::string::npos || equals + 1 == o.value.size()) {
+      *error = "invalid --segment '" + o.value + "': expected ITEM=ID";
+      return false;
+    }
+    options->segments.emplace_back(o.value.substr(0, equals), o.value.substr(equals + 1));
+  }
+  if (options->segments.empty() || options->layouts.size() == 1) return true;
+  *error = "--segment needs a single layout";
+  return false;
+}
+
 bool readIdentifier(const CommandLine& line, ReadOptions* options, std::string* error) {
   if (line.has("active")) {
     const std::string active = line.value("active");
@@ -133,9 +152,11 @@ bool readIdentifier(const CommandLine& line, ReadOptions* options, std::string* 
     }
     options->activeLayout = i;
   }
+  if (!readSegments(line, options, error)) return false;
   if (!line.has("id-field")) {
-    if (options->layouts.size() == 1) return true;
-    *error = "several layouts need --id-field OFFSET:CLAUSES";
+    if (options->layouts.size() == 1 && options->segments.empty()) return true;
+    *error = options->segments.empty() ? "several layouts need --id-field OFFSET:CLAUSES"
+                                       : "--segment needs --id-field OFFSET:CLAUSES";
     return false;
   }
   const std::string field = line.value("id-field");

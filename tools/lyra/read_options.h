@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "command_line.h"
@@ -19,6 +20,7 @@ struct ReadOptions {
   size_t activeLayout = 0;            // index in layouts of the records to write
   int idOffset = 0;                   // the identifier field, with several layouts
   std::string idClauses;
+  std::vector<std::pair<std::string, std::string>> segments;  // item, identifier value
   RecordFormatOptions records;  // how the data file frames its records
   int64_t rangeStart = -1;      // the first byte of the records read; -1: the skip
   int64_t rangeEnd = -1;        // just past the last record's first byte; -1: the end

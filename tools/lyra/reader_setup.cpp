@@ -19,8 +19,8 @@ RecordReaderPtr createReader(const ReadOptions& options, std::string* error) {
     return nullptr;
   }
   reader->setLayoutOptions(options.layout);
-  if (options.layouts.size() > 1 &&
-      !reader->setIdentifierField(options.idOffset, options.idClauses.c_str())) {
+  const bool identified = options.layouts.size() > 1 || !options.segments.empty();
+  if (identified && !reader->setIdentifierField(options.idOffset, options.idClauses.c_str())) {
     *error = "--id-field: " + messageText(reader->getErrorMessage());
     return nullptr;
   }
@@ -38,6 +38,12 @@ RecordReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callba
     }
     if (!hasFields(reader.get(), static_cast<int>(i), active)) {
       *error = noFieldsMessage(options.layouts[i].path);
+      return nullptr;
+    }
+  }
+  for (const auto& [item, id] : options.segments) {
+    if (!reader->addSegment(item.c_str(), id.c_str())) {
+      *error = "--segment " + item + "=" + id + ": " + messageText(reader->getErrorMessage());
       return nullptr;
     }
   }
