@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "lyra/ccb_column_usage.h"
 #include "lyra/ccb_layout_options.h"
 #include "lyra/ccb_read_options.h"
 #include "lyra/ccb_reader.h"
@@ -80,6 +81,11 @@ class LYRA_API CCBRecordReader : public CCBReader {
   // The options of the layouts added after this call (copybooks and XML layout
   // documents); a layout already added keeps the options it was added with.
   virtual void setLayoutOptions(const CCBLayoutOptions& options) = 0;
+
+  // Where column index of the active layout lies in its records, as
+  // CCBLayoutService::getColumnLayout tells it.
+  virtual bool getColumnLayout(int index, int64_t& offset, int& storageLength,
+                               CCBColumnUsage& usage, bool& variable) = 0;
 };
 
 extern "C" LYRA_API CCBRecordReader* createCCBRecordReader();
