@@ -82,8 +82,9 @@ class LYRA_API CCBRecordReader : public CCBReader {
   // documents); a layout already added keeps the options it was added with.
   virtual void setLayoutOptions(const CCBLayoutOptions& options) = 0;
 
-  // Where column index of the active layout lies in its records, as
-  // CCBLayoutService::getColumnLayout tells it.
+  // Where column index of the active layout lies in its records (offsets from the
+  // record's first byte, a descriptor word left out), as
+  // CCBLayoutService::getColumnLayout tells it; false without an active layout.
   virtual bool getColumnLayout(int index, int64_t& offset, int& storageLength,
                                CCBColumnUsage& usage, bool& variable) = 0;
 };
