@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "lyra/ccb_column_usage.h"
 #include "lyra/ccb_layout_options.h"
 #include "lyra/ccb_read_options.h"
 #include "lyra/ccb_reader.h"
@@ -96,6 +97,12 @@ class LYRA_API CCBRecordReader : public CCBReader {
   // segments before. clearSegments, and clearCopybooks, end them.
   virtual bool addSegment(const QvbString& name, const QvbString& recordId) = 0;
   virtual void clearSegments() = 0;
+
+  // Where column index of the active layout lies in its records (offsets from the
+  // record's first byte, a descriptor word left out), as
+  // CCBLayoutService::getColumnLayout tells it; false without an active layout.
+  virtual bool getColumnLayout(int index, int64_t& offset, int& storageLength,
+                               CCBColumnUsage& usage, bool& variable) = 0;
 };
 
 extern "C" LYRA_API CCBRecordReader* createCCBRecordReader();

@@ -5,6 +5,7 @@
 #ifndef LYRA_LYRA_H_
 #define LYRA_LYRA_H_
 
+#include "lyra/ccb_column_usage.h"
 #include "lyra/ccb_def_node.h"
 #include "lyra/ccb_layout_options.h"
 #include "lyra/ccb_layout_service.h"

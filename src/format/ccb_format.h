@@ -126,6 +126,7 @@ class CCBFormat {
   int storageLength() const { return storageLength_; }
   int outputLength() const { return outputLength_; }
   int outputType() const { return outputType_; }
+  int usage() const { return usage_; }  // a CCBUsage code
   bool isNational() const { return national_; }
 
  private:

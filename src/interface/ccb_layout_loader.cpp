@@ -1,5 +1,6 @@
 #include "interface/ccb_layout_loader.h"
 
+#include "layout/ccb_layout_map.h"
 #include "parse/parse_copybook.h"
 
 CCBLayoutLoader::CCBLayoutLoader() {
@@ -39,13 +40,30 @@ CCBDataRoot* CCBLayoutLoader::completeCopybook(CCBDataRoot* root, const QvbStrin
 }
 
 // Resolves a layout that was read completely: refuses it when it exceeds the
-// limits, otherwise builds its output columns.
+// limits, otherwise builds its output columns. The extended services read records
+// as far as their redefining items reach, so that reach is held to the limit too.
 CCBDataRoot* CCBLayoutLoader::completeLayout(CCBDataRoot* root) {
   if (!root->checkLimits()) {
     errorMessage_ = root->getErrorMessage();
     delete root;
     return nullptr;
   }
+  if (formatRules_.extended && !withinReach(root)) {
+    delete root;
+    return nullptr;
+  }
   root->buildOutputColumns();
   return root;
+}
+
+bool CCBLayoutLoader::withinReach(const CCBDataRoot* root) {
+  CCBLayoutMap map;
+  if (!map.build(root, false)) {
+    errorMessage_ = QvbString("Out of memory while loading the layout");
+    return false;
+  }
+  if (map.getRecordLength() <= MAX_RECORD_LENGTH) return true;
+  errorMessage_ =
+      qvbStringFormat("Record length exceeds the maximum of %d bytes", MAX_RECORD_LENGTH);
+  return false;
 }

@@ -41,6 +41,9 @@ class CCBLayoutLoader {
  private:
   CCBDataRoot* completeCopybook(CCBDataRoot* root, const QvbString& error, int line);
   CCBDataRoot* completeLayout(CCBDataRoot* root);
+  // False, with a message, when the furthest byte of the layout's records lies past
+  // MAX_RECORD_LENGTH.
+  bool withinReach(const CCBDataRoot* root);
   bool buildDocument(CCBDataRoot* root);
   bool writeNode(QvDomNode element, CCBData* node);
   void writeRules(QvDomNode element, const CCBFormatRules& rules);

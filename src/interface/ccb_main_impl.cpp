@@ -1,5 +1,6 @@
 #include "interface/ccb_main_impl.h"
 
+#include <climits>
 #include <new>
 
 #include "interface/ccb_layout_loader.h"
@@ -33,6 +34,7 @@ bool CCBMainImpl::load(Step step) {
   if (extended_) loader.setLayoutOptions(layoutOptions_);
   delete root_;
   root_ = nullptr;
+  mapped_ = false;
   try {
     root_ = step(loader);
   } catch (const std::bad_alloc&) {
@@ -91,4 +93,30 @@ void CCBMainImpl::getOutputInfo(int index, QvbString& name, int& type, int& leng
   name = column->getName();
   type = column->getOutputType();
   length = column->getOutputLength();
+}
+
+const CCBLayoutMap* CCBMainImpl::layoutMap() {
+  if (root_ == nullptr) return nullptr;
+  if (!mapped_ && !(mapped_ = map_.build(root_, true))) {
+    errorMessage_ = QvbString("Out of memory while mapping the layout's columns");
+  }
+  return mapped_ ? &map_ : nullptr;
+}
+
+int CCBMainImpl::getRecordLength() {
+  const CCBLayoutMap* map = layoutMap();
+  if (map == nullptr) return 0;
+  return map->getRecordLength() > INT_MAX ? INT_MAX : static_cast<int>(map->getRecordLength());
+}
+
+bool CCBMainImpl::getColumnLayout(int index, int64_t& offset, int& storageLength,
+                                  CCBColumnUsage& usage, bool& variable) {
+  const CCBLayoutMap* map = layoutMap();
+  const CCBLayoutMap::Column* column = map != nullptr ? map->getColumn(index) : nullptr;
+  if (column == nullptr) return false;
+  offset = column->offset;
+  storageLength = column->storageLength;
+  usage = column->usage;
+  variable = column->variable;
+  return true;
 }

@@ -1,5 +1,6 @@
 #include "interface/ccb_reader_impl.h"
 
+#include <climits>
 #include <new>
 
 #include "interface/ccb_layout_loader.h"
@@ -40,8 +41,14 @@ void CCBReaderImpl::destroyLayouts() {
   segmentArea_ = nullptr;
   for (CCBDataRoot* root : layouts_) delete root;
   layouts_.clear();
-  activeLayout_ = -1;
-  activeColumns_ = nullptr;
+  setActiveLayout(-1);
+}
+
+void CCBReaderImpl::setActiveLayout(int index) {
+  activeLayout_ = index;
+  const CCBDataRoot* root = activeRoot();
+  activeColumns_ = root != nullptr ? root->getOutputArray() : nullptr;
+  activeMapped_ = false;
 }
 
 template <typename Step>
@@ -62,10 +69,7 @@ bool CCBReaderImpl::addLayout(Step step, const QvbString& recordId, bool makeAct
     return false;
   }
   root->setRecordId(recordId);
-  if (makeActive) {
-    activeLayout_ = getCopybookCount() - 1;
-    activeColumns_ = root->getOutputArray();
-  }
+  if (makeActive) setActiveLayout(getCopybookCount() - 1);
   // A layout added while reading takes part at once.
   return state_ != READING || attachLayout(root);
 }
@@ -406,9 +410,15 @@ int64_t CCBReaderImpl::getDataFileSize() {
   return dataFile_ != nullptr ? dataFile_->getFileSize() : 0;
 }
 
+// The classic reader counts the items that are no redefinitions; the extended one
+// the furthest byte, since its walk reads a redefining item longer than what it
+// redefines. Should memory for the map run out, the classic length is the estimate.
 int CCBReaderImpl::getRecordLength(int layoutIndex) {
   if (layoutIndex < 0 || layoutIndex >= getCopybookCount()) return 0;
-  return layouts_[static_cast<size_t>(layoutIndex)]->getMaxLength();
+  const CCBDataRoot* root = layouts_[static_cast<size_t>(layoutIndex)];
+  CCBLayoutMap map;
+  if (!extended_ || !map.build(root, false)) return root->getMaxLength();
+  return map.getRecordLength() > INT_MAX ? INT_MAX : static_cast<int>(map.getRecordLength());
 }
 
 int CCBReaderImpl::getMaxRecordLength() {
@@ -441,4 +451,21 @@ void CCBReaderImpl::getNodeInfo(int index, int& entryId, int& parentEntryId, boo
   name = entry->getName();
   type = entry->getOutputType();
   length = entry->getOutputLength();
+}
+
+bool CCBReaderImpl::getColumnLayout(int index, int64_t& offset, int& storageLength,
+                                    CCBColumnUsage& usage, bool& variable) {
+  const CCBDataRoot* root = activeRoot();
+  if (root == nullptr) return false;
+  if (!activeMapped_ && !(activeMapped_ = activeMap_.build(root, true))) {
+    errorMessage_ = QvbString("Out of memory while mapping the layout's columns");
+    return false;
+  }
+  const CCBLayoutMap::Column* column = activeMap_.getColumn(index);
+  if (column == nullptr) return false;
+  offset = column->offset;
+  storageLength = column->storageLength;
+  usage = column->usage;
+  variable = column->variable;
+  return true;
 }

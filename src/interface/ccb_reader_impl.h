@@ -4,6 +4,8 @@
 // apart; the debug and bad-record callbacks stay the host's. An input opened with
 // openDataFile is read by the rules CCBReader documents; one opened with the
 // record reader's options is framed by its record format (ccb_reader_framed.cpp).
+// The map of the active layout's columns is made when first asked for and kept
+// while that layout stays the active one.
 #ifndef LYRA_INTERFACE_CCB_READER_IMPL_H_
 #define LYRA_INTERFACE_CCB_READER_IMPL_H_
 
@@ -14,6 +16,7 @@
 #include "input/ccb_record_framer.h"
 #include "layout/ccb_data_field.h"
 #include "layout/ccb_data_root.h"
+#include "layout/ccb_layout_map.h"
 #include "lyra/ccb_record_reader.h"
 
 class CCBLayoutLoader;
@@ -68,6 +71,8 @@ class CCBReaderImpl final : public CCBRecordReader {
   void setLayoutOptions(const CCBLayoutOptions& options) override { layoutOptions_ = options; }
   bool addSegment(const QvbString& name, const QvbString& recordId) override;
   void clearSegments() override;
+  bool getColumnLayout(int index, int64_t& offset, int& storageLength, CCBColumnUsage& usage,
+                       bool& variable) override;
 
  private:
   // Where reading stands: readNextRecord reads only while READING.
@@ -79,6 +84,7 @@ class CCBReaderImpl final : public CCBRecordReader {
   bool addLayout(Step step, const QvbString& recordId, bool makeActive);
   void destroyLayouts();
   CCBDataRoot* activeRoot() const;
+  void setActiveLayout(int index);
   int chooseLayout(int start);
   bool readRecordId(int start, QvbString* id);
   bool chooseSegment(const QvbString& id);
@@ -107,6 +113,8 @@ class CCBReaderImpl final : public CCBRecordReader {
   int activeLayout_ = -1;
   // The active layout's output array, asked for every column of every record.
   const CCBOutputArray* activeColumns_ = nullptr;
+  CCBLayoutMap activeMap_;
+  bool activeMapped_ = false;  // activeMap_ is the active layout's
   bool fixedLength_ = false;
   int recordLength_ = 0;
   CCBDataField idField_;

@@ -88,13 +88,14 @@ const std::vector<std::string> FRAMED_OPTIONS{"--record-format", "rdw", "--rdw-l
 const char* const REC = "       01  R.\n        05 A PIC X(2).\n        05 B PIC 9(3).\n";
 
 // Output lengths: at least 5; 2 binary bytes hold 5 digits and a sign; a signed real
-// of 11 digits needs 13 (sign, digits, point).
+// of 11 digits needs 13 (sign, digits, point). Storage: 9(4) COMP takes 2 bytes,
+// S9(9)V99 COMP-3 (11 digits and a sign) 6.
 const char* const TRAILER_COLUMNS =
-    "INDEX  NAME            TYPE     LENGTH\n"
-    "0      OT-RECORD-TYPE  string   5\n"
-    "1      OT-ORDER-ID     integer  8\n"
-    "2      OT-LINE-COUNT   integer  6\n"
-    "3      OT-ORDER-TOTAL  real     13\n"
+    "INDEX  NAME            TYPE     LENGTH  OFFSET  STORAGE  USAGE\n"
+    "0      OT-RECORD-TYPE  string   5       0       2        display\n"
+    "1      OT-ORDER-ID     integer  8       2       8        display\n"
+    "2      OT-LINE-COUNT   integer  6       10      2        binary\n"
+    "3      OT-ORDER-TOTAL  real     13      12      6        packed\n"
     "Maximum record length: 18\n";
 
 // A converted layout is read back by content, whatever its name, also after a byte
@@ -111,6 +112,50 @@ TEST(CliTest, ColumnsTreeAndConvertedLayout) {
   expectLyra({"columns", xml}, 0, TRAILER_COLUMNS);
   const std::string marked = dir.write("marked.cbl", "\xEF\xBB\xBF\n  \t" + readFile(xml));
   expectLyra({"columns", marked}, 0, TRAILER_COLUMNS);
+}
+
+// Where each column lies, worked out from the copybook: ADR-L reaches 2 bytes past
+// ADR, so T starts at 6 and the record ends at 12, not at the 10 of the items that
+// are no redefinitions; T's repetitions and Z move with N's count. S9(3) COMP-3 takes
+// 2 bytes. The ISO-8859-1 name K\xC4 comes out in UTF-8, its column as wide as its
+// characters.
+TEST(CliTest, ColumnsPlaceEachColumn) {
+  TempDir dir;
+  const std::string copybook =
+      dir.write("v.cbl",
+                "       01  R.\n"
+                "           05  N      PIC 9.\n"
+                "           05  ADR    PIC X(3).\n"
+                "           05  ADR-L  REDEFINES ADR PIC X(5).\n"
+                "           05  T      OCCURS 1 TO 2 TIMES DEPENDING ON N.\n"
+                "               10  K\xC4  PIC X(2).\n"
+                "           05  Z      PIC S9(3) COMP-3.\n");
+  expectLyra({"columns", copybook}, 0,
+             "INDEX  NAME   TYPE     LENGTH  OFFSET  STORAGE  USAGE\n"
+             "0      N      integer  5       0       1        display\n"
+             "1      ADR    string   5       1       3        display\n"
+             "2      ADR-L  string   5       1       5        display\n"
+             "3      K\u00C4     string   5       6*      2        display\n"
+             "4      K\u00C4_1   string   5       8*      2        display\n"
+             "5      Z      integer  5       10*     2        packed\n"
+             "* the offset varies from record to record with the count of a table of OCCURS\n"
+             "  DEPENDING ON; it is shown with every such table at its maximum\n"
+             "Maximum record length: 12\n");
+  const auto row = [](int index, const std::string& name, const char* type, int offset, int storage,
+                      const char* usage, bool variable) {
+    return "    {\"index\": " + std::to_string(index) + ", \"name\": \"" + name +
+           "\", \"type\": \"" + type + "\", \"length\": 5, \"offset\": " + std::to_string(offset) +
+           ", \"storage\": " + std::to_string(storage) + ", \"usage\": \"" + usage +
+           "\", \"variable\": " + (variable ? "true" : "false") + "}";
+  };
+  expectLyra({"columns", "--format", "json", copybook}, 0,
+             "{\n  \"record_length\": 12,\n  \"columns\": [\n" +
+                 row(0, "N", "integer", 0, 1, "display", false) + ",\n" +
+                 row(1, "ADR", "string", 1, 3, "display", false) + ",\n" +
+                 row(2, "ADR-L", "string", 1, 5, "display", false) + ",\n" +
+                 row(3, "K\u00C4", "string", 6, 2, "display", true) + ",\n" +
+                 row(4, "K\u00C4_1", "string", 8, 2, "display", true) + ",\n" +
+                 row(5, "Z", "integer", 10, 2, "packed", true) + "\n  ]\n}\n");
 }
 
 // The layout options change the layout the layout commands show: COMP-1 and COMP-2
@@ -457,7 +502,8 @@ TEST(CliTest, ExitStatusAndFirstLine) {
   check({"convert", noField, "-o", out}, 1, noField + ": the layout has no fields");
   check({"columns", big}, 1, big + ": Invalid level number, Line: 2");
   check({"columns", dir.write("level99.cbl", "       01  R.\n        99  A  PIC X(10).\n")}, 0,
-        "INDEX  NAME  TYPE     LENGTH");
+        "INDEX  NAME  TYPE    LENGTH  OFFSET  STORAGE  USAGE");
+  check({"columns", "--format", "csv", big}, 2, "unknown --format 'csv': use table or json");
   // The level check parses with the layout options: past a COMP-1 item only with them.
   const std::string floatBig =
       dir.write("float_big.cbl", "       01  R.\n        05  F  COMP-1.\n        100  A  PIC X.\n");

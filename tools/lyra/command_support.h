@@ -53,7 +53,7 @@ struct ReleaseService {
 };
 using ServicePtr = std::unique_ptr<CCBLayoutService, ReleaseService>;
 
-using LayoutAction = std::function<int(CCBMain* service, const CommandLine& line)>;
+using LayoutAction = std::function<int(CCBLayoutService* service, const CommandLine& line)>;
 // A usage check of a command's own options: the message, or empty when they are fine.
 using OptionCheck = std::function<std::string(const CommandLine& line)>;
 
