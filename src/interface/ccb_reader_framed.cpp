@@ -251,7 +251,7 @@ CCBReaderImpl::RecordOutcome CCBReaderImpl::walkFramed() {
   CCBDataRoot* root = layouts_[static_cast<size_t>(layout)];
   root->clearColumnValues();
   int walked = frame_.start;
-  const bool read = root->walkRecord(0, frame_.start, &walked);
+  const bool read = root->readRecord(frame_.start, &walked);
   dataFile_->clearRecordEnd();
   if (!read) return passOver(root->getErrorMessage());
   const int used = walked - frame_.start;

@@ -158,6 +158,7 @@ bool CCBReaderImpl::attachLayouts() {
 
 bool CCBReaderImpl::attachLayout(CCBDataRoot* root) {
   root->setDataSource(dataFile_.get());
+  root->setDecoding(dataFile_->decoding());
   root->setDebugCallback(debugCallback_);
   if (root->reserveText(dataFile_->decoding().codec.maxExpansion())) return true;
   errorMessage_ = QvbString("Buffer Allocation failed");
@@ -302,7 +303,7 @@ bool CCBReaderImpl::readRecord(bool& isActive) {
   if (!fixedLength_ || isActive) {
     CCBDataRoot* root = layouts_[static_cast<size_t>(layout)];
     root->clearColumnValues();
-    if (!root->walkRecord(0, start, &position_)) {
+    if (!root->readRecord(start, &position_)) {
       errorMessage_ = root->getErrorMessage();
       return false;
     }
@@ -397,13 +398,7 @@ QvbDatavar CCBReaderImpl::getOutputValue(int index) {
 bool CCBReaderImpl::getOutputBytes(int index, const char*& bytes, int& length) {
   const CCBOutputEntry* column =
       activeColumns_ != nullptr ? activeColumns_->getColumn(index) : nullptr;
-  if (column == nullptr || column->value().isNull()) return false;
-  if (!column->keptText(&bytes, &length)) {
-    const QvbString& text = column->value().text();
-    bytes = text.asCstr();
-    length = text.length();
-  }
-  return true;
+  return column != nullptr && column->wholeText(&bytes, &length);
 }
 
 int64_t CCBReaderImpl::getDataFileSize() {

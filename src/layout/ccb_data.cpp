@@ -119,9 +119,14 @@ void CCBData::setDebugCallback(LYRADebugCallback* callback) {
 }
 
 void CCBData::setDataSource(CCBDataFile* dataSource) {
+  attachSource(dataSource, isRoot() ? this : nullptr);
+}
+
+void CCBData::attachSource(CCBDataFile* dataSource, CCBData* root) {
   for (CCBData* node = this; node != nullptr; node = node->nextSibling_) {
     node->dataSource_ = dataSource;
-    if (node->firstChild_ != nullptr) node->firstChild_->setDataSource(dataSource);
+    node->layoutRoot_ = root;
+    if (node->firstChild_ != nullptr) node->firstChild_->attachSource(dataSource, root);
   }
 }
 
@@ -150,7 +155,10 @@ bool CCBData::setOccursDepending(const QvbString& name, int maximum) {
   occursMax_ = maximum;
   if (maximum == 0 || name.isNull()) return true;
   dependingNode_ = findOther(name, false, true);
-  if (dependingNode_ != nullptr) return true;
+  if (dependingNode_ != nullptr) {
+    static_cast<CCBDataField*>(dependingNode_)->setReadByWalk();
+    return true;
+  }
   errorMessage_ = QvbString("Occurs depending field not found: ");
   errorMessage_.append(name);
   return false;

@@ -100,6 +100,9 @@ class CCBData : public CCBDefNode {
   // each, over the same nodes; false when memory runs out.
   bool reserveText(int expansion);
   CCBDataFile* getDataSource() const { return dataSource_; }
+  // The root whose walks read this node, from the time a data source is set on that
+  // root; null for a node outside a layout.
+  CCBData* getLayoutRoot() const { return layoutRoot_; }
   CCBOutputArray* getOutputArray() const { return outputArray_; }
   LYRADebugCallback* getDebugCallback() const { return debugCallback_; }
 
@@ -147,6 +150,7 @@ class CCBData : public CCBDefNode {
 
  private:
   CCBData* findOther(const QvbString& name, bool matchTables, bool matchFields);
+  void attachSource(CCBDataFile* dataSource, CCBData* root);
   int repetitionCount();
   int declaredRepetitions() const;
   bool walkRepetitions(int column, int* position);
@@ -171,6 +175,7 @@ class CCBData : public CCBDefNode {
   int occursMax_ = 0;
   CCBData* redefines_ = nullptr;
   CCBDataFile* dataSource_ = nullptr;
+  CCBData* layoutRoot_ = nullptr;
   CCBOutputArray* outputArray_ = nullptr;
   int columnCount_ = 0;
   int columnsPerRepetition_ = 0;

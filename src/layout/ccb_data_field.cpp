@@ -143,15 +143,23 @@ bool CCBDataField::decodeValue(int offset, int* nextOffset, int column) {
     *nextOffset = offset;
     return true;
   }
+  CCBOutputEntry* entry = nullptr;
+  if (column >= 0) {
+    entry = getOutputArray() != nullptr ? getOutputArray()->getColumn(column) : nullptr;
+    if (entry == nullptr) {
+      setErrorMessage("Output array error mismatch");
+      return false;
+    }
+    // A column is decoded when it is asked for, unless the walk needs the value or a
+    // debug callback shows it now.
+    if (!readByWalk_ && getDebugCallback() == nullptr && getLayoutRoot() != nullptr &&
+        static_cast<CCBDataRoot*>(getLayoutRoot())->decodesLater()) {
+      return decodeLater(offset, nextOffset, entry);
+    }
+  }
   if (!readValue(offset, nextOffset)) return false;
   if (getDebugCallback() != nullptr) sendDebugLine(offset, *nextOffset);
-  if (column < 0) return true;
-  CCBOutputEntry* entry =
-      getOutputArray() != nullptr ? getOutputArray()->getColumn(column) : nullptr;
-  if (entry == nullptr) {
-    setErrorMessage("Output array error mismatch");
-    return false;
-  }
+  if (entry == nullptr) return true;
   if (entry->fieldValue() == &value_) {
     entry->showFieldValue();
   } else {
@@ -159,6 +167,29 @@ bool CCBDataField::decodeValue(int offset, int* nextOffset, int column) {
   }
   if (getDataSource()->decoding().zeroBytes == CCB_ZERO_BYTES_KEEP) entry->keepText(keptText_);
   return true;
+}
+
+// Notes where the field's bytes are for the column to decode them when asked; a field
+// past the end of a short record is null at once.
+bool CCBDataField::decodeLater(int offset, int* nextOffset, CCBOutputEntry* entry) {
+  if (format_ == nullptr) {
+    setErrorMessage("Empty picture object");
+    return false;
+  }
+  CCBDataFile* file = getDataSource();
+  if (file->view(offset, format_->storageLength(), nextOffset) == nullptr) {
+    if (!readPastRecord(offset, nextOffset)) return false;
+    entry->setValue(value_);
+    return true;
+  }
+  static_cast<CCBDataRoot*>(getLayoutRoot())->noteLaterField(*nextOffset);
+  entry->setLater(offset);
+  return true;
+}
+
+const char* CCBDataField::decodeBytes(const unsigned char* bytes, const CCBDecoding& decoding,
+                                      int* length) const {
+  return format_->decodeText(bytes, decoding, length);
 }
 
 // Out of line: a debug callback is the exception, decoding is done per field.

@@ -15,6 +15,8 @@
 #include "lyra/qvb_datavar.h"
 
 class CCBFormat;
+class CCBOutputEntry;
+struct CCBDecoding;
 
 enum CCBFieldKind {
   FIELD_KIND_FIELD = 0,   // decoded from the record
@@ -67,6 +69,12 @@ class CCBDataField : public CCBData {
   QvbDatavar getValue() const { return value_; }
   const QvbDatavar& value() const { return value_; }
   const CCBFormat* format() const { return format_.get(); }
+  // The field is a DEPENDING ON count, which the walk reads: it is decoded at once.
+  void setReadByWalk() { readByWalk_ = true; }
+  // Decodes the field's bytes as its format and the decoding say (see
+  // CCBFormat::decodeText); the text lies in the format's buffer until the next call.
+  const char* decodeBytes(const unsigned char* bytes, const CCBDecoding& decoding,
+                          int* length) const;
 
  private:
   bool reserveOwnText(int expansion) override;
@@ -74,6 +82,7 @@ class CCBDataField : public CCBData {
   __attribute__((always_inline)) bool readValue(int offset, int* nextOffset);
   __attribute__((noinline)) void sendDebugLine(int offset, int end) const;
   __attribute__((noinline)) bool readPastRecord(int offset, int* nextOffset);
+  bool decodeLater(int offset, int* nextOffset, CCBOutputEntry* entry);
 
   std::vector<std::pair<QvbString, QvbString>> conditions_;  // name, value
   std::unique_ptr<CCBFormat> format_;
@@ -82,6 +91,7 @@ class CCBDataField : public CCBData {
   QvbString constValue_;
   bool signLeading_ = true;
   bool signSeparate_ = false;
+  bool readByWalk_ = false;
   QvbDatavar value_;
   std::string keptText_;  // the value's text with its zero bytes, when they are kept
 };

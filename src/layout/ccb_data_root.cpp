@@ -1,5 +1,9 @@
 #include "layout/ccb_data_root.h"
 
+#include <cstring>
+
+#include "input/ccb_data_file.h"
+
 namespace {
 
 const int ROOT_PROPERTY_COUNT = 3;
@@ -41,6 +45,24 @@ void CCBDataRoot::buildOutputColumns() {
 
 void CCBDataRoot::clearColumnValues() {
   if (outputArray_ != nullptr) outputArray_->clearColumnValues();
+}
+
+bool CCBDataRoot::readRecord(int start, int* end) {
+  walkEnd_ = start;
+  decodesLater_ = true;
+  const bool walked = walkRecord(0, start, end);
+  decodesLater_ = false;
+  // Every field left for later was read from the window, so its bytes are there.
+  const int length = walkEnd_ - start;
+  const unsigned char* bytes = length > 0 && getDataSource() != nullptr
+                                   ? getDataSource()->view(start, length, nullptr)
+                                   : nullptr;
+  if (bytes != nullptr) {
+    if (kept_.size() < static_cast<size_t>(length)) kept_.resize(static_cast<size_t>(length));
+    std::memcpy(kept_.data(), bytes, static_cast<size_t>(length));
+    keptStart_ = start;
+  }
+  return walked;
 }
 
 int CCBDataRoot::getColumnCount() const {

@@ -2,10 +2,15 @@
 // the owner of the layout's output array (its columns and node entries). It also
 // carries the copybook file the layout came from and the identifier value that
 // marks its records when a reader holds several layouts.
+//
+// Columns are decoded when they are asked for: a record's walk notes where each
+// field lies, and the root keeps a copy of the record's bytes and of the decoding of
+// the input, from which the columns are decoded later (see CCBOutputEntry).
 #ifndef LYRA_LAYOUT_CCB_DATA_ROOT_H_
 #define LYRA_LAYOUT_CCB_DATA_ROOT_H_
 
 #include <memory>
+#include <vector>
 
 #include "format/ccb_format.h"
 #include "layout/ccb_data.h"
@@ -52,6 +57,22 @@ class CCBDataRoot : public CCBData {
   // column per repetition of every field, in record order.
   void buildOutputColumns();
   void clearColumnValues();
+  // Walks the record at start, as walkRecord does, then keeps the bytes of its
+  // fields whose decoding was left for later; *end is the position after it.
+  bool readRecord(int start, int* end);
+  // Whether the walk under way may leave fields to be decoded later: only the walk of
+  // readRecord, which keeps the record's bytes.
+  bool decodesLater() const { return decodesLater_; }
+  // Notes that a field ending at end was left to be decoded from the kept record.
+  void noteLaterField(int end) {
+    if (end > walkEnd_) walkEnd_ = end;
+  }
+  // The kept bytes at a window position of the walked record, and how to decode them.
+  const unsigned char* keptBytes(int position) const {
+    return kept_.data() + (position - keptStart_);
+  }
+  void setDecoding(const CCBDecoding& decoding) { decoding_ = decoding; }
+  const CCBDecoding& decoding() const { return decoding_; }
   int getColumnCount() const;
   CCBOutputEntry* getColumn(int index) const;  // null out of range
   int getNodeEntryCount() const;
@@ -61,6 +82,11 @@ class CCBDataRoot : public CCBData {
   QvbString sourceFile_;
   QvbString recordId_;
   CCBFormatRules formatRules_;
+  CCBDecoding decoding_;             // of the input the kept record came from
+  std::vector<unsigned char> kept_;  // the bytes of the last record read
+  int keptStart_ = 0;                // their window position
+  int walkEnd_ = 0;                  // the end of the fields left for later
+  bool decodesLater_ = false;        // during the walk of readRecord
   std::unique_ptr<CCBOutputArray> outputArray_;
 };
 

@@ -1,6 +1,9 @@
 #include "layout/ccb_output_array.h"
 
+#include <cstring>
+
 #include "layout/ccb_data_field.h"
+#include "layout/ccb_data_root.h"
 
 namespace {
 
@@ -24,6 +27,55 @@ int CCBOutputEntry::getOutputLength() const {
 }
 bool CCBOutputEntry::isField() const {
   return node_->isField();
+}
+
+// The text of the field's bytes noted by setLater, decoded from the kept record.
+const char* CCBOutputEntry::decodeText(int* length) const {
+  const CCBDataRoot* root = static_cast<const CCBDataRoot*>(node_->getLayoutRoot());
+  return static_cast<const CCBDataField*>(node_)->decodeBytes(root->keptBytes(position_),
+                                                              root->decoding(), length);
+}
+
+QvbDatavar CCBOutputEntry::decodeLater() const {
+  int length = 0;
+  const char* text = decodeText(&length);
+  QvbDatavar value;
+  value.assignBytes(text, length);
+  return value;
+}
+
+const QvbDatavar& CCBOutputEntry::value() const {
+  if (setAt_ != *clearCount_) return nullValue();
+  if (later_) {
+    int length = 0;
+    const char* text = decodeText(&length);
+    value_.assignBytes(text, length);
+    later_ = false;
+  }
+  return showsFieldValue_ ? *fieldValue_ : value_;
+}
+
+bool CCBOutputEntry::wholeText(const char** bytes, int* length) const {
+  if (setAt_ != *clearCount_) return false;
+  if (later_) {
+    const char* text = decodeText(length);
+    const CCBDataRoot* root = static_cast<const CCBDataRoot*>(node_->getLayoutRoot());
+    // Unless zero bytes are kept, the text ends at the first, as a value's does.
+    const void* zero = root->decoding().zeroBytes == CCB_ZERO_BYTES_KEEP
+                           ? nullptr
+                           : std::memchr(text, 0, static_cast<size_t>(*length));
+    if (zero != nullptr) *length = static_cast<int>(static_cast<const char*>(zero) - text);
+    kept_.assign(text, static_cast<size_t>(*length));
+  } else if (keptAt_ != *clearCount_) {
+    const QvbString& text = value().text();
+    if (value().isNull()) return false;
+    *bytes = text.asCstr();
+    *length = text.length();
+    return true;
+  }
+  *bytes = kept_.data();
+  *length = static_cast<int>(kept_.size());
+  return true;
 }
 
 const QvbDatavar& CCBOutputEntry::nullValue() {

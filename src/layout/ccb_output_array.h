@@ -8,7 +8,9 @@
 // cheap: clearing costs one count (a value set before the latest clear reads as
 // null), and the only column of a field that is repeated nowhere shows the field's
 // own value instead of a copy of it. A value copied again keeps its characters'
-// storage, so that decoding allocates nothing in steady state.
+// storage, so that decoding allocates nothing in steady state. Most columns are
+// set later still: the walk notes where the field's bytes are, and the value is
+// decoded from the record its layout root keeps when it is asked for.
 #ifndef LYRA_LAYOUT_CCB_OUTPUT_ARRAY_H_
 #define LYRA_LAYOUT_CCB_OUTPUT_ARRAY_H_
 
@@ -38,16 +40,30 @@ class CCBOutputEntry {
         fieldValue_(fieldValue) {}
 
   QvbString getName() const { return name_; }
-  QvbDatavar getValue() const { return value(); }
   // Null when cleared since the value was last set; otherwise the value given to
-  // setValue, or the field's own value after showFieldValue.
-  const QvbDatavar& value() const {
-    if (setAt_ != *clearCount_) return nullValue();
+  // setValue, the field's own value after showFieldValue, or the value decoded from
+  // the bytes noted by setLater. getValue decodes straight into the value it returns.
+  QvbDatavar getValue() const {
+    if (setAt_ != *clearCount_) return QvbDatavar();
+    if (later_) return decodeLater();
     return showsFieldValue_ ? *fieldValue_ : value_;
   }
+  const QvbDatavar& value() const;
+  // The whole text of the value, zero bytes included where they are kept; valid
+  // until the entry's next use. False for a null value.
+  bool wholeText(const char** bytes, int* length) const;
   void setValue(const QvbDatavar& value) {
     value_ = value;
     showsFieldValue_ = false;
+    later_ = false;
+    setAt_ = *clearCount_;
+  }
+  // The field's bytes lie at this window position of the record being walked: the
+  // value is decoded from there, in the record the layout root keeps, when asked.
+  void setLater(int position) {
+    position_ = position;
+    showsFieldValue_ = false;
+    later_ = true;
     setAt_ = *clearCount_;
   }
   // The field's value when this is its only column, otherwise null.
@@ -56,6 +72,7 @@ class CCBOutputEntry {
   // next clear or setValue: the field's only column needs no copy of it.
   void showFieldValue() {
     showsFieldValue_ = true;
+    later_ = false;
     setAt_ = *clearCount_;
   }
   // Keeps the whole text of the value just set, zero bytes included, for readers
@@ -64,13 +81,7 @@ class CCBOutputEntry {
     kept_ = text;
     keptAt_ = *clearCount_;
   }
-  // The text kept for the value set since the last clear; false when none was.
-  bool keptText(const char** bytes, int* length) const {
-    if (keptAt_ != *clearCount_ || setAt_ != *clearCount_) return false;
-    *bytes = kept_.data();
-    *length = static_cast<int>(kept_.size());
-    return true;
-  }
+
   int getEntryId() const { return entryId_; }
   int getParentEntryId() const { return parentEntryId_; }  // 0 for the root's entry
   int getOutputType() const;
@@ -79,18 +90,22 @@ class CCBOutputEntry {
 
  private:
   static const QvbDatavar& nullValue();
+  QvbDatavar decodeLater() const;
+  const char* decodeText(int* length) const;
 
   CCBData* node_;
   QvbString name_;
-  QvbDatavar value_;  // the value given to setValue
+  mutable QvbDatavar value_;  // the value given to setValue, or decoded for value()
   int entryId_;
   int parentEntryId_;
   const uint64_t* clearCount_;    // the array's
   uint64_t setAt_;                // the clear count when the value was set
   const QvbDatavar* fieldValue_;  // not owned
   bool showsFieldValue_ = false;  // the value is *fieldValue_, not value_
-  std::string kept_;              // the text with its zero bytes, when kept
-  uint64_t keptAt_ = UINT64_MAX;  // the clear count when it was kept
+  mutable bool later_ = false;    // the value is to be decoded at position_
+  int position_ = 0;
+  mutable std::string kept_;      // the whole text, for wholeText
+  uint64_t keptAt_ = UINT64_MAX;  // the clear count when kept_ was set by keepText
 };
 
 class CCBOutputArray {

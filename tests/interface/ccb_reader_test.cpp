@@ -206,6 +206,25 @@ TEST_F(CCBReaderTest, ReopeningStartsOverAndALayoutAddedWhileOpenTakesPart) {
   EXPECT_EQ("D  |123; end", readAll());
 }
 
+// Columns are decoded when asked for, from a copy of the record: after the read
+// ends, past records of other layouts, or after a record that failed, the active
+// layout's columns still give the values its last walk found.
+TEST_F(CCBReaderTest, ValuesOutliveTheReadThatFoundThem) {
+  ASSERT_TRUE(addLayouts("Hd"));
+  ASSERT_TRUE(reader_->setIdentifierField(0, "PIC X"));
+  std::string data = "H  ALPHA";
+  for (int i = 0; i < 2000; ++i) data += "D  123";  // moves the window along
+  ASSERT_TRUE(open(data.c_str()));
+  EXPECT_EQ("H  |ALPHA; end", readAll());
+  EXPECT_STREQ("ALPHA", reader_->getOutputValue(1).asString().asCstr());
+  bool failed = false;
+  ASSERT_TRUE(open("H  ALPH"));
+  EXPECT_FALSE(reader_->readNextRecord(failed));
+  EXPECT_TRUE(failed);
+  EXPECT_STREQ("H  ", reader_->getOutputValue(0).asString().asCstr());
+  EXPECT_TRUE(reader_->getOutputValue(1).isNull());
+}
+
 TEST_F(CCBReaderTest, DebugLinesOfEveryDecodedField) {
   ASSERT_TRUE(
       add({"01 R.", "05 CNT PIC 9.", "05 I PIC X OCCURS 0 TO 3 DEPENDING ON CNT."}, "", true));
