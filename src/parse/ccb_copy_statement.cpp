@@ -54,6 +54,7 @@ QvbString invalid(const std::string& what) {
 }  // namespace
 
 bool CCBCopyStatement::parse(const std::string& text, QvbString& error) {
+  replacing_ = CCBCopyReplacing();
   size_t at = 0;
   nextWord(text, &at);  // COPY
   member_ = unquoted(nextWord(text, &at));

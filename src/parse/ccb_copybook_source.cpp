@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <utility>
 
@@ -133,12 +134,17 @@ bool CCBCopybookSource::include(QvbString& error) {
   return true;
 }
 
-// The includer's own folder first, when it has one, then the copy path.
+// The includer's own folder first, when it has one, then the copy path, each
+// folder once.
 std::vector<std::string> CCBCopybookSource::searchFolders() const {
   std::vector<std::string> folders;
   const std::string& includer = members_.empty() ? mainFile_ : members_.back().path;
   if (!includer.empty()) folders.push_back(folderOf(includer));
-  folders.insert(folders.end(), rules_.copyPath.begin(), rules_.copyPath.end());
+  for (const std::string& folder : rules_.copyPath) {
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+      folders.push_back(folder);
+    }
+  }
   return folders;
 }
 
