@@ -2,6 +2,9 @@
 
 #include <strings.h>
 
+#include <cctype>
+#include <cstring>
+
 #include "parse/ccb_source_reader.h"
 
 namespace {
@@ -20,6 +23,14 @@ bool isLiteral(const std::string& word) {
 bool sameWord(const std::string& a, const std::string& b) {
   if (isLiteral(a) || isLiteral(b)) return a == b;
   return strcasecmp(a.c_str(), b.c_str()) == 0;
+}
+
+// A word as it compares: literals as written, other words in upper case.
+std::string compareKey(const std::string& word) {
+  if (isLiteral(word)) return word;
+  std::string key = word;
+  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return key;
 }
 
 bool isTag(const std::vector<std::string>& from) {
@@ -90,6 +101,11 @@ bool CCBCopyReplacing::add(const std::string& from, const std::string& to, CCBRe
     error = "Invalid COPY statement: LEADING and TRAILING replace a part of one word";
   } else {
     if (mode == REPLACE_WORDS && isTag(pair.from)) pair.mode = REPLACE_TAG;
+    if (pair.mode == REPLACE_WORDS) {
+      byFirstWord_[compareKey(pair.from[0])].push_back(pairs_.size());
+    } else {
+      partial_.push_back(pairs_.size());
+    }
     pairs_.push_back(pair);
     return true;
   }
@@ -103,6 +119,7 @@ size_t CCBCopyReplacing::match(const Pair& pair, const std::vector<std::string>&
   const std::string& word = words[at];
   const std::string& from = pair.from[0];
   const std::string& to = pair.toText;
+  if (pair.mode != REPLACE_WORDS && isLiteral(word)) return 0;
   switch (pair.mode) {
     case REPLACE_WORDS:
       if (words.size() - at < pair.from.size()) return 0;
@@ -112,23 +129,43 @@ size_t CCBCopyReplacing::match(const Pair& pair, const std::vector<std::string>&
       out->insert(out->end(), pair.to.begin(), pair.to.end());
       return pair.from.size();
     case REPLACE_LEADING:
-      if (isLiteral(word) || word.size() < from.size() || findPart(word, from, 0) != 0) return 0;
+      if (word.size() < from.size() || findPart(word, from, 0) != 0) return 0;
       out->push_back(to + word.substr(from.size()));
       break;
     case REPLACE_TRAILING:
-      if (isLiteral(word) || word.size() < from.size() ||
+      if (word.size() < from.size() ||
           findPart(word, from, word.size() - from.size()) == std::string::npos) {
         return 0;
       }
       out->push_back(word.substr(0, word.size() - from.size()) + to);
       break;
     case REPLACE_TAG:
-      if (isLiteral(word) || findPart(word, from, 0) == std::string::npos) return 0;
+      if (std::strchr(word.c_str(), TAG_MARK) == nullptr ||
+          findPart(word, from, 0) == std::string::npos) {
+        return 0;
+      }
       out->push_back(replaceTags(word, from, to));
       break;
   }
   if (out->back().empty()) out->pop_back();  // the whole word was replaced by nothing
   return 1;
+}
+
+// Tries the pairs that may match the word at at in the order written; the number of
+// words the first that matches replaces, 0 when none does.
+size_t CCBCopyReplacing::replaceAt(const std::vector<std::string>& words, size_t at,
+                                   std::vector<std::string>* out) const {
+  static const std::vector<size_t> NONE;
+  const auto found = byFirstWord_.find(compareKey(words[at]));
+  const std::vector<size_t>& whole = found != byFirstWord_.end() ? found->second : NONE;
+  size_t w = 0;
+  size_t p = 0;
+  while (w < whole.size() || p < partial_.size()) {
+    const bool takeWhole = p == partial_.size() || (w < whole.size() && whole[w] < partial_[p]);
+    const size_t used = match(pairs_[takeWhole ? whole[w++] : partial_[p++]], words, at, out);
+    if (used > 0) return used;
+  }
+  return 0;
 }
 
 bool CCBCopyReplacing::apply(std::string& text, QvbString& error) const {
@@ -139,10 +176,7 @@ bool CCBCopyReplacing::apply(std::string& text, QvbString& error) const {
   size_t length = 0;
   for (size_t at = 0; at < words.size();) {
     const size_t before = result.size();
-    size_t used = 0;
-    for (const Pair& pair : pairs_) {
-      if ((used = match(pair, words, at, &result)) > 0) break;
-    }
+    const size_t used = replaceAt(words, at, &result);
     if (used == 0) result.push_back(words[at]);
     replaced = replaced || used > 0;
     at += used > 0 ? used : 1;

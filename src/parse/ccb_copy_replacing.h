@@ -22,6 +22,7 @@
 #define LYRA_PARSE_CCB_COPY_REPLACING_H_
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "lyra/qvb_string.h"
@@ -34,7 +35,7 @@ enum CCBReplaceMode {
 };
 
 // The most pairs one REPLACING phrase may have.
-const int MAX_REPLACING_PAIRS = 256;
+const int MAX_REPLACING_PAIRS = 64;
 
 class CCBCopyReplacing {
  public:
@@ -56,10 +57,17 @@ class CCBCopyReplacing {
     CCBReplaceMode mode;
   };
 
+  size_t replaceAt(const std::vector<std::string>& words, size_t at,
+                   std::vector<std::string>* out) const;
   static size_t match(const Pair& pair, const std::vector<std::string>& words, size_t at,
                       std::vector<std::string>* out);
 
   std::vector<Pair> pairs_;
+  // The REPLACE_WORDS pairs by their first word as it compares (upper case, or a
+  // literal as written), and the other pairs, each list in the order written: a
+  // statement's word is compared with the few pairs that may match it.
+  std::unordered_map<std::string, std::vector<size_t>> byFirstWord_;
+  std::vector<size_t> partial_;
 };
 
 // The words of text: split at blanks outside quotes, quotes kept.

@@ -119,24 +119,30 @@ std::vector<std::string> words(const std::string& text) {
   return result;
 }
 
-// Whether a statement is a COPY statement whose last pseudo-text is still open:
-// its "==" marks outside quotes are odd in number.
-bool insidePseudoText(const std::string& statement) {
-  if (statement.size() < 5 || strncasecmp(statement.c_str(), "COPY ", 5) != 0) return false;
+// The "==" marks of pseudo-text outside quotes, read as a statement grows line by
+// line, so that each character is read once.
+struct PseudoTextScan {
   char quote = 0;
-  bool open = false;
-  for (size_t i = 0; i < statement.size(); ++i) {
-    const char c = statement[i];
-    if (quote != 0) {
-      quote = c == quote ? 0 : quote;
-    } else if (isQuote(c) && !open) {
-      quote = c;
-    } else if (statement.compare(i, 2, PSEUDO_TEXT_MARK) == 0) {
-      open = !open;
-      ++i;
+  bool open = false;  // an odd number of marks so far
+
+  void scan(const std::string& text, size_t from) {
+    for (size_t i = from; i < text.size(); ++i) {
+      const char c = text[i];
+      if (quote != 0) {
+        quote = c == quote ? 0 : quote;
+      } else if (isQuote(c) && !open) {
+        quote = c;
+      } else if (text.compare(i, 2, PSEUDO_TEXT_MARK) == 0) {
+        open = !open;
+        ++i;
+      }
     }
   }
-  return open;
+};
+
+// Whether a period ends a statement: not inside the pseudo-text of a COPY statement.
+bool endsStatement(const std::string& statement, const PseudoTextScan& scan) {
+  return !scan.open || strncasecmp(statement.c_str(), "COPY ", 5) != 0;
 }
 
 }  // namespace
@@ -257,11 +263,14 @@ bool CCBSourceReader::readStatement(bool& failed) {
   for (;;) {
     std::string statement;
     QvbString line;
+    PseudoTextScan pseudoText;
     bool terminated = false;
     while (!terminated && readSourceLine(line, failed)) {
       if (!statement.empty()) statement.push_back(' ');
+      const size_t added = statement.size();
       statement.append(line.asCstr(), static_cast<size_t>(line.length()));
-      terminated = statement.back() == '.' && !(tolerant_ && insidePseudoText(statement));
+      if (tolerant_) pseudoText.scan(statement, added);
+      terminated = statement.back() == '.' && endsStatement(statement, pseudoText);
       if (statement.size() > static_cast<size_t>(MAX_STATEMENT_LENGTH)) {
         return statementTooLong(failed);
       }

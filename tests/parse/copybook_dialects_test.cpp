@@ -135,11 +135,11 @@ TEST(CopybookDialectsTest, CopyReplacingChangesTheMembersStatements) {
 
 TEST(CopybookDialectsTest, ReplacingIsBounded) {
   std::string pairs;
-  for (int i = 0; i <= MAX_REPLACING_PAIRS; ++i) pairs += " A BY B";
+  for (int i = 0; i < 65; ++i) pairs += " A BY B";
   CCBCopyStatement copy;
   QvbString error;
   EXPECT_FALSE(copy.parse("COPY M REPLACING" + pairs, error));
-  EXPECT_EQ("Invalid COPY statement: more than 256 REPLACING pairs", error.str());
+  EXPECT_EQ("Invalid COPY statement: more than 64 REPLACING pairs", error.str());
   // Two replacements of 600000 characters make a statement longer than 1 MiB.
   ASSERT_TRUE(copy.parse("COPY M REPLACING ==A== BY ==" + std::string(600000, 'B') + "==", error));
   std::string text = "A A";
