@@ -110,21 +110,41 @@ TEST(CopybookDialectsTest, DialectCopybooksLoadTolerantly) {
   }
 }
 
-// The classic rules know no COMP-0: neither as a word of the entry, nor in an XML
-// layout document.
-TEST(CopybookDialectsTest, Comp0OnlyByTheTolerantRules) {
+// Entries only the tolerant rules read, and what the classic rules make of them; an
+// XML layout document of COMP-0 items loads back only where COMP-0 is known.
+TEST(CopybookDialectsTest, WhatOnlyTheTolerantRulesRead) {
+  const struct {
+    std::vector<std::string> lines;
+    std::vector<std::string> columns;
+    const char* classic;
+    const char* classicXml;  // empty: the classic service loads the document
+  } cases[] = {
+      {{"01 R.", "05 N PIC S9(6) COMP-0."},
+       {"N 2 8", "4"},  // 4 bytes
+       "No syntax match found for statement, Line: 2\n",
+       "Invalid or unknown usage clause"},
+      // SKIP1 runs on into the entry after it.
+      {{"01 R.", "SKIP1", "05 A PIC X(3)."}, {"A 4 5", "3"}, "Invalid level number, Line: 3\n", ""},
+      {{"01 R. *> the record", "05 A PIC X(3)."},
+       {"A 4 5", "3"},
+       "No syntax match found for statement, Line: 2\n",
+       ""},
+  };
   test_support::TempDir dir;
-  const QvbString path = dir.write("c.cpy", source({"01 R.", "05 N PIC S9(6) COMP-0."})).c_str();
-  ServicePtr tolerant = layoutService(CCBLayoutOptions());
-  ASSERT_TRUE(tolerant->loadCopybook(path));
-  EXPECT_EQ((std::vector<std::string>{"N 2 8", "4"}), columns(tolerant));  // 4 bytes
-  QvbString xml;
-  ASSERT_TRUE(tolerant->saveLayoutXml(xml));
-  ServicePtr classic = service(createCCBMain());
-  EXPECT_FALSE(classic->loadCopybook(path));
-  EXPECT_EQ("No syntax match found for statement, Line: 2\n", classic->getErrorMessage().str());
-  EXPECT_FALSE(classic->loadLayoutXml(xml));
-  EXPECT_EQ("Invalid or unknown usage clause", classic->getErrorMessage().str());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lines[1]);
+    const QvbString path = dir.write("c.cpy", source(c.lines)).c_str();
+    ServicePtr tolerant = layoutService(CCBLayoutOptions());
+    ASSERT_TRUE(tolerant->loadCopybook(path));
+    EXPECT_EQ(c.columns, columns(tolerant));
+    QvbString xml;
+    ASSERT_TRUE(tolerant->saveLayoutXml(xml));
+    ServicePtr classic = service(createCCBMain());
+    EXPECT_FALSE(classic->loadCopybook(path));
+    EXPECT_EQ(c.classic, classic->getErrorMessage().str());
+    const bool loaded = classic->loadLayoutXml(xml);
+    EXPECT_EQ(c.classicXml, loaded ? "" : classic->getErrorMessage().str());
+  }
 }
 
 class CopyFailuresTest : public ::testing::Test {
