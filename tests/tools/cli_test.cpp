@@ -152,6 +152,9 @@ TEST(CliTest, CopybookDialectOptions) {
                                        "           05  A  PIC X.\n"
                                        "           120 B  PIC X.\n");
   const std::string main = dir.write("main.cpy", "       01  R.\n           COPY MEMBER.\n");
+  dir.write("ok.cpy", "           05  A  PIC X.\n");
+  const std::string after =
+      dir.write("after.cpy", "       01  R.\n           COPY OK.\n           120 B  PIC X.\n");
   const std::string empty = dir.write("empty.dat", "");
   const struct {
     std::vector<std::string> args;
@@ -206,6 +209,7 @@ TEST(CliTest, CopybookDialectOptions) {
        1,
        "",
        "lyra convert: " + main + ": Invalid level number, Line: 2 in " + member + "\n"},
+      {{"columns", after}, 1, "", "lyra columns: " + after + ": Invalid level number, Line: 3\n"},
       {{"columns", "--margin", "7", wide},
        2,
        "",
