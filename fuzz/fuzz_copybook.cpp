@@ -1,7 +1,9 @@
-// Feeds arbitrary bytes to the copybook parser as copybook text held in memory,
-// then saves whatever layout it builds as an XML layout document and reads that
-// back: a layout parsed from a copybook must survive the save with its columns
-// (names, types and lengths) unchanged.
+// Feeds arbitrary bytes to the copybook parser as copybook text held in memory, once
+// by the classic rules and once by the tolerant rules of the extended services (with
+// no copy path, so that every COPY member is missing), then saves whatever layout
+// each builds as an XML layout document and reads that back with the same options: a
+// layout parsed from a copybook must survive the save with its columns (names, types
+// and lengths) unchanged.
 #include <cstdint>
 #include <cstdlib>
 
@@ -22,19 +24,32 @@ bool sameColumns(const CCBDataRoot& a, const CCBDataRoot& b) {
   return true;
 }
 
-}  // namespace
+// A loader by the classic rules, or by the options of an extended service.
+void prepare(CCBLayoutLoader* loader, const CCBLayoutOptions* options) {
+  if (options != nullptr) loader->setLayoutOptions(*options);
+}
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+void checkLoad(const uint8_t* data, size_t size, const CCBLayoutOptions* options) {
   CCBLayoutLoader loader;
+  prepare(&loader, options);
   CCBDataRoot* root = loader.readCopybookText(reinterpret_cast<const char*>(data), size);
-  if (root == nullptr) return 0;
+  if (root == nullptr) return;
   QvbString xml;
   CCBLayoutLoader writer;
   writer.writeLayoutXml(xml, root);
   CCBLayoutLoader reader;
+  prepare(&reader, options);
   CCBDataRoot* copy = reader.readLayoutXml(xml);
   if (copy == nullptr || !sameColumns(*root, *copy)) abort();
   delete copy;
   delete root;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  checkLoad(data, size, nullptr);
+  const CCBLayoutOptions tolerant;  // tolerant parsing, fixed form, margin 72
+  checkLoad(data, size, &tolerant);
   return 0;
 }

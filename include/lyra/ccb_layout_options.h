@@ -32,9 +32,14 @@
 //                                             (also chosen by a ">>SOURCE FORMAT
 //                                             FREE" line in the text)
 // margin (setMargin)                72        fixed form: the last column read; 0:
-//                                             none, the whole line is read
+//                                             none, the whole line is read (lines
+//                                             are read up to column 4096); 1 to 7
+//                                             and negative values are refused at
+//                                             load
 // copy_path (addCopyPath)           none      folders searched for COPY members
 //                                             after the including copybook's own
+//                                             (copybook text given from memory has
+//                                             none: the copy path alone)
 #ifndef LYRA_CCB_LAYOUT_OPTIONS_H_
 #define LYRA_CCB_LAYOUT_OPTIONS_H_
 

@@ -1,9 +1,12 @@
 // CCBLayoutService is the layout service extended for copybooks as real files
 // carry them: it is a CCBMain that loads with the options of CCBLayoutOptions
-// (floating-point items, UTF-16 national items). Everything a CCBMain does it does
-// the same way; with the options at their defaults its layouts are those of a
-// CCBMain. It also tells where each output column lies in a record and how long
-// the layout's records are, redefinitions counted.
+// (floating-point items, UTF-16 national items, the dialects copybooks are written
+// in). Everything a CCBMain does it does the same way; with the options at their
+// defaults it reads the copybooks a CCBMain reads into the same layouts (save
+// binary pictures of more than 18 digits, which it refuses), and tolerates what the
+// classic rules refuse: COPY statements, listing and directive lines, "*>" comments,
+// COMP-0. It also tells where each output column lies in a record and how long the
+// layout's records are, redefinitions counted.
 //
 // createCCBLayoutService() returns a new service owned by the host until it calls
 // release(); never delete it. One thread uses a service at a time.

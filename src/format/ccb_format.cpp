@@ -12,28 +12,31 @@ namespace {
 struct UsageEntry {
   const char* text;
   int code;
-  bool native;  // native binary, whose byte order may be chosen apart
+  bool native;    // native binary, whose byte order may be chosen apart
+  bool tolerant;  // known only to the tolerant rules; the classic rules refuse it
 };
 
 // Usage words in lookup order.
 const UsageEntry USAGE_TABLE[] = {
-    {"BINARY", USAGE_BINARY, false},           // big-endian binary
-    {"COMP-4", USAGE_BINARY, false},           // big-endian binary
-    {"COMPUTATIONAL-4", USAGE_BINARY, false},  // big-endian binary
-    {"COMP-5", USAGE_BINARY, true},            // native binary: big-endian unless told
-    {"COMPUTATIONAL-5", USAGE_BINARY, true},   // native binary: big-endian unless told
-    {"COMP", USAGE_BINARY, false},             // big-endian binary
-    {"COMPUTATIONAL", USAGE_BINARY, false},    // big-endian binary
-    {"COMP-3", USAGE_PACKED, false},           // packed decimal
-    {"COMPUTATIONAL-3", USAGE_PACKED, false},  // packed decimal
-    {"PACKED-DECIMAL", USAGE_PACKED, false},   // packed decimal
-    {"DISPLAY", USAGE_DISPLAY, false},         // one character per position
-    {"DISPLAY-1", USAGE_DISPLAY_1, false},     // double-byte characters: never decoded
-    {"NATIONAL", USAGE_NATIONAL, false},       // national characters: UTF-16 when told
-    {"COMP-1", USAGE_FLOAT_SHORT, false},      // 4-byte float: only with a float format
-    {"COMPUTATIONAL-1", USAGE_FLOAT_SHORT, false},
-    {"COMP-2", USAGE_FLOAT_LONG, false},  // 8-byte float: only with a float format
-    {"COMPUTATIONAL-2", USAGE_FLOAT_LONG, false},
+    {"BINARY", USAGE_BINARY, false, false},           // big-endian binary
+    {"COMP-4", USAGE_BINARY, false, false},           // big-endian binary
+    {"COMPUTATIONAL-4", USAGE_BINARY, false, false},  // big-endian binary
+    {"COMP-5", USAGE_BINARY, true, false},            // native binary: big-endian unless told
+    {"COMPUTATIONAL-5", USAGE_BINARY, true, false},   // native binary: big-endian unless told
+    {"COMP", USAGE_BINARY, false, false},             // big-endian binary
+    {"COMPUTATIONAL", USAGE_BINARY, false, false},    // big-endian binary
+    {"COMP-0", USAGE_BINARY, false, true},            // big-endian binary, older dialects
+    {"COMPUTATIONAL-0", USAGE_BINARY, false, true},   // big-endian binary, older dialects
+    {"COMP-3", USAGE_PACKED, false, false},           // packed decimal
+    {"COMPUTATIONAL-3", USAGE_PACKED, false, false},  // packed decimal
+    {"PACKED-DECIMAL", USAGE_PACKED, false, false},   // packed decimal
+    {"DISPLAY", USAGE_DISPLAY, false, false},         // one character per position
+    {"DISPLAY-1", USAGE_DISPLAY_1, false, false},     // double-byte characters: never decoded
+    {"NATIONAL", USAGE_NATIONAL, false, false},       // national characters: UTF-16 when told
+    {"COMP-1", USAGE_FLOAT_SHORT, false, false},      // 4-byte float: only with a float format
+    {"COMPUTATIONAL-1", USAGE_FLOAT_SHORT, false, false},
+    {"COMP-2", USAGE_FLOAT_LONG, false, false},  // 8-byte float: only with a float format
+    {"COMPUTATIONAL-2", USAGE_FLOAT_LONG, false, false},
 };
 
 // Usages whose items need no picture: their size comes from the usage alone.
@@ -42,9 +45,11 @@ const char* const PICTURELESS_USAGES[] = {
     "INDEX",  "POINTER",         "FUNCTION-POINTER", "PROCEDURE-POINTER",
 };
 
-const UsageEntry* findUsage(const QvbString& usage) {
+// The entry of a usage word that the rules know; null for any other.
+const UsageEntry* findUsage(const QvbString& usage, bool tolerant) {
   for (const UsageEntry& entry : USAGE_TABLE) {
-    if (usage.compare(entry.text, false) == 0) return &entry;
+    if (usage.compare(entry.text, false) != 0) continue;
+    return entry.tolerant && !tolerant ? nullptr : &entry;
   }
   return nullptr;
 }
@@ -334,7 +339,7 @@ inline bool readZonedDigit(unsigned char byte, bool ebcdic, int* digit, bool* ne
 
 CCBFormat* CCBFormat::create(const QvbString& picture, const QvbString& usage, int signFlags,
                              QvbString& error, const CCBFormatRules& rules) {
-  const UsageEntry* entry = findUsage(usage);
+  const UsageEntry* entry = findUsage(usage, rules.tolerant);
   const int code = entry != nullptr ? entry->code : USAGE_UNKNOWN;
   if (code == USAGE_UNKNOWN || (isFloatUsage(code) && rules.floatFormat == FLOAT_NONE)) {
     error = "Invalid or unknown usage clause";
@@ -384,7 +389,7 @@ CCBFormat* CCBFormat::create(const QvbString& picture, const QvbString& usage, i
 CCBFormat::~CCBFormat() = default;
 
 int CCBFormat::lookupUsage(const QvbString& usage) {
-  const UsageEntry* entry = findUsage(usage);
+  const UsageEntry* entry = findUsage(usage, false);
   return entry != nullptr ? entry->code : USAGE_UNKNOWN;
 }
 

@@ -81,7 +81,8 @@ class CCBFormat {
   // format.
   static CCBFormat* create(const QvbString& picture, const QvbString& usage, int signFlags,
                            QvbString& error, const CCBFormatRules& rules = CCBFormatRules());
-  // The usage code of a usage word (letter case ignored); USAGE_UNKNOWN when unknown.
+  // The usage code of a usage word by the classic rules (letter case ignored);
+  // USAGE_UNKNOWN when unknown.
   static int lookupUsage(const QvbString& usage);
   // Whether a usage word stands for an item that needs no picture (COMP-1, COMP-2,
   // INDEX, POINTER and their kind): such an entry is an elementary item.

@@ -13,30 +13,57 @@ void CCBLayoutLoader::setLayoutOptions(const CCBLayoutOptions& options) {
   formatRules_.nationalUtf16 = options.getNationalUtf16();
   formatRules_.extended = true;
   formatRules_.tolerant = !options.getStrict();
+  sourceRules_ = CCBSourceRules();
+  if (options.getStrict()) return;
+  sourceRules_.tolerant = true;
+  sourceRules_.freeForm = options.getSourceFormat() == CCB_SOURCE_FREE;
+  sourceRules_.margin = options.getMargin();
+  for (int i = 0; i < options.getCopyPathCount(); ++i) {
+    sourceRules_.copyPath.push_back(options.getCopyPath(i).str());
+  }
 }
 
 CCBDataRoot* CCBLayoutLoader::readCopybook(const QvbString& fileName) {
+  if (!marginValid()) return nullptr;
   QvbString error;
+  QvbString file;
   int line = 0;
-  CCBDataRoot* root = parseCopybook(fileName, error, line, debugCallback_, formatRules_);
+  CCBDataRoot* root =
+      parseCopybook(fileName, error, line, debugCallback_, formatRules_, sourceRules_, &file);
   if (root != nullptr) root->setSourceFile(fileName);
-  return completeCopybook(root, error, line);
+  return completeCopybook(root, error, line, file);
 }
 
 CCBDataRoot* CCBLayoutLoader::readCopybookText(const char* data, size_t size) {
+  if (!marginValid()) return nullptr;
   QvbString error;
+  QvbString file;
   int line = 0;
-  return completeCopybook(parseCopybookText(data, size, error, line, debugCallback_, formatRules_),
-                          error, line);
+  CCBDataRoot* root =
+      parseCopybookText(data, size, error, line, debugCallback_, formatRules_, sourceRules_, &file);
+  return completeCopybook(root, error, line, file);
 }
 
-CCBDataRoot* CCBLayoutLoader::completeCopybook(CCBDataRoot* root, const QvbString& error,
-                                               int line) {
-  if (root == nullptr) {
+// A margin before the content area would read nothing of any fixed-form line.
+bool CCBLayoutLoader::marginValid() {
+  const int margin = sourceRules_.margin;
+  if (margin == 0 || margin >= FIXED_CONTENT_COLUMN) return true;
+  errorMessage_ = qvbStringFormat(
+      "Invalid margin %d: the last column read must be %d or more, or 0 for none, Line: 0\n",
+      margin, FIXED_CONTENT_COLUMN);
+  return false;
+}
+
+CCBDataRoot* CCBLayoutLoader::completeCopybook(CCBDataRoot* root, const QvbString& error, int line,
+                                               const QvbString& file) {
+  if (root == nullptr && file.isNull()) {
     errorMessage_ = qvbStringFormat("%s, Line: %d\n", error.asCstr(), line);
-    return nullptr;
+  } else if (root == nullptr) {
+    errorMessage_ = qvbStringFormat("%s, Line: %d in %s\n", error.asCstr(), line, file.asCstr());
+  } else {
+    return completeLayout(root);
   }
-  return completeLayout(root);
+  return nullptr;
 }
 
 // Resolves a layout that was read completely: refuses it when it exceeds the

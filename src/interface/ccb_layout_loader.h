@@ -9,6 +9,7 @@
 #include "lyra/ccb_layout_options.h"
 #include "lyra/lyra_debug_callback.h"
 #include "lyra/qvb_string.h"
+#include "parse/ccb_source_rules.h"
 #include "support/qv_dom.h"
 
 class CCBLayoutLoader {
@@ -18,7 +19,9 @@ class CCBLayoutLoader {
   CCBLayoutLoader& operator=(const CCBLayoutLoader&) = delete;
 
   // Parses a copybook into a complete layout (source file recorded, output columns
-  // built); null with a message "<reason>, Line: <n>\n" on failure.
+  // built); null with a message "<reason>, Line: <n>\n" on failure, or "<reason>,
+  // Line: <n> in <file>\n" when it failed inside a COPY member or at a COPY
+  // statement (the line is then one of that file).
   CCBDataRoot* readCopybook(const QvbString& fileName);
   // The same for copybook text of size bytes at data; no source file is recorded.
   CCBDataRoot* readCopybookText(const char* data, size_t size);
@@ -39,7 +42,9 @@ class CCBLayoutLoader {
   QvbString getErrorMessage() const { return errorMessage_; }
 
  private:
-  CCBDataRoot* completeCopybook(CCBDataRoot* root, const QvbString& error, int line);
+  bool marginValid();
+  CCBDataRoot* completeCopybook(CCBDataRoot* root, const QvbString& error, int line,
+                                const QvbString& file);
   CCBDataRoot* completeLayout(CCBDataRoot* root);
   // False, with a message, when the furthest byte of the layout's records lies past
   // MAX_RECORD_LENGTH.
@@ -58,6 +63,7 @@ class CCBLayoutLoader {
   QvDom document_;
   LYRADebugCallback* debugCallback_ = nullptr;  // not owned
   CCBFormatRules formatRules_;
+  CCBSourceRules sourceRules_;
   CCBLayoutOptions layoutOptions_;
 };
 

@@ -2,7 +2,11 @@
 // into tokens. It applies the fixed columns of a source line (1-6 sequence area,
 // 7 indicator, 8-72 content, 73 onward ignored), drops comment lines, joins lines up
 // to a statement's terminating period and splits the statement at spaces, keeping
-// quoted literals together. A statement may also be given as text.
+// quoted literals together. A statement may also be given as text. With tolerant
+// source rules (setRules) it also reads free form and other right margins, drops
+// "*>" comments and skips the lines of compiler directives, compiler options and
+// listing statements; a ">>SOURCE" directive switches the form until the end of the
+// file or the next one.
 //
 // The reader owns its text file between open() and close() (the destructor closes
 // it) and owns its tokens; text given to openMemory() stays the caller's and must
@@ -13,6 +17,7 @@
 #include <vector>
 
 #include "lyra/qvb_string.h"
+#include "parse/ccb_source_rules.h"
 #include "support/qvb_txt_file.h"
 
 // The longest statement read: far more than the most tokens a statement may hold
@@ -26,6 +31,9 @@ class CCBSourceReader {
   CCBSourceReader(const CCBSourceReader&) = delete;
   CCBSourceReader& operator=(const CCBSourceReader&) = delete;
 
+  // The rules of the files opened from now on; the classic rules until called.
+  void setRules(const CCBSourceRules& rules);
+
   // Opens a copybook file (closing one still open) and sets the line count to 0.
   // False when it cannot be opened, with the reason in getErrorMessage().
   bool open(const QvbString& fileName);
@@ -33,13 +41,15 @@ class CCBSourceReader {
   void openMemory(const char* data, size_t size);
   void close();
 
-  // Delivers the next line that has content in columns 8-72, trimmed at both ends.
+  // Delivers the next line that has content in columns 8-72 (with tolerant rules:
+  // in the content area of its form, without any comment), trimmed at both ends.
   // False at the end of the input. failed is set when a read failed during this
   // call; the reason is then in getErrorMessage().
   bool readSourceLine(QvbString& line, bool& failed);
 
   // Reads the next statement: content lines joined with one space, up to a line
-  // whose content ends with a period, which is removed. A statement holding only a
+  // whose content ends with a period, which is removed (with tolerant rules, not a
+  // period inside the pseudo-text of a COPY statement). A statement holding only a
   // period is skipped; a last statement without a period is still delivered.
   // False at the end of the input, with failed set when a read failure, a zero
   // byte or a statement longer than MAX_STATEMENT_LENGTH ended it.
@@ -67,6 +77,11 @@ class CCBSourceReader {
  private:
   void addToken(const std::string& text);
   bool statementTooLong(bool& failed);  // sets the message and ends the input
+  void restart();                       // line count and form as at the start of a file
+  bool tolerantContent(const char* chars, int n, QvbString& line, bool& failed);
+  bool skipsLine(const std::string& text, bool& failed);
+  bool sourceDirective(const std::string& text, bool& failed);
+  bool failWith(const QvbString& message, bool& failed);  // sets the message, ends the input
 
   std::vector<QvbString> tokens_;
   std::vector<bool> literals_;  // one per token
@@ -74,6 +89,11 @@ class CCBSourceReader {
   QvbString error_;
   int lineCount_ = 0;
   QvbString statement_;
+  bool tolerant_ = false;
+  bool startFreeForm_ = false;  // the form and margin each file starts with
+  int startMargin_ = CLASSIC_MARGIN;
+  bool freeForm_ = false;  // the form and margin of the current line
+  int margin_ = CLASSIC_MARGIN;
 };
 
 #endif  // LYRA_PARSE_CCB_SOURCE_READER_H_

@@ -83,6 +83,13 @@ static const Keyword KEYWORDS[] = {
 };
 static_assert(sizeof(KEYWORDS) / sizeof(KEYWORDS[0]) == 72, "the keyword table has 72 words");
 
+// Words that only tolerant parsing takes as keywords; to the classic rules they are
+// plain words, which no clause accepts.
+static const Keyword TOLERANT_KEYWORDS[] = {
+    {"COMP-0", TOKEN_USAGE_WORD},
+    {"COMPUTATIONAL-0", TOKEN_USAGE_WORD},
+};
+
 }  // namespace
 
 // Columns: token code, max repeats, handler, reserved, successor rows in the order
@@ -175,9 +182,12 @@ const SyntaxNodeDef CopybookGrammar[COPYBOOK_GRAMMAR_ROWS + 1] = {
     {GRAMMAR_END, 0, HANDLER_NONE, 0, {}},                             // end of the table
 };
 
-int lookupTokenCode(const QvbString& word) {
+int lookupTokenCode(const QvbString& word, bool tolerant) {
   for (const Keyword& keyword : KEYWORDS) {
     if (word.compare(keyword.word, false) == 0) return keyword.code;
+  }
+  for (const Keyword& keyword : TOLERANT_KEYWORDS) {
+    if (tolerant && word.compare(keyword.word, false) == 0) return keyword.code;
   }
   return TOKEN_WORD;
 }

@@ -83,6 +83,8 @@ const int COPYBOOK_GRAMMAR_ROWS = 81;
 extern const SyntaxNodeDef CopybookGrammar[COPYBOOK_GRAMMAR_ROWS + 1];
 
 // The keyword code of a word, letter case ignored; TOKEN_WORD for any other word.
-int lookupTokenCode(const QvbString& word);
+// With tolerant, the words of the dialects that tolerant parsing reads are keywords
+// too (COMP-0).
+int lookupTokenCode(const QvbString& word, bool tolerant = false);
 
 #endif  // LYRA_PARSE_COPYBOOK_GRAMMAR_H_

@@ -5,6 +5,7 @@
 
 #include "layout/ccb_data_field.h"
 #include "layout/ccb_data_table.h"
+#include "parse/ccb_copybook_source.h"
 #include "parse/ccb_parse_context.h"
 #include "parse/copybook_grammar.h"
 
@@ -31,8 +32,9 @@ ParserPtr buildParser(CCBParseContext* context, LYRADebugCallback* callback, Qvb
 
 // Turns the reader's tokens from first on into token texts and codes ended by
 // TOKEN_END, at most MAX_PATH_ENTRIES in all. With useLiterals a quoted token is
-// always a word. False when the tokens do not fit.
-bool tokenCodes(const CCBSourceReader& reader, int first, bool useLiterals,
+// always a word; tolerant takes the keywords of tolerant parsing. False when the
+// tokens do not fit.
+bool tokenCodes(const CCBSourceReader& reader, int first, bool useLiterals, bool tolerant,
                 std::vector<QvbString>& texts, std::vector<int>& codes) {
   const int count = reader.getTokenCount() - first;
   if (count >= MAX_PATH_ENTRIES) return false;
@@ -41,8 +43,8 @@ bool tokenCodes(const CCBSourceReader& reader, int first, bool useLiterals,
   for (int i = 0; i < count; ++i) {
     const size_t at = static_cast<size_t>(i);
     texts[at] = reader.getToken(first + i);
-    codes[at] =
-        useLiterals && reader.isLiteral(first + i) ? TOKEN_WORD : lookupTokenCode(texts[at]);
+    codes[at] = useLiterals && reader.isLiteral(first + i) ? TOKEN_WORD
+                                                           : lookupTokenCode(texts[at], tolerant);
   }
   texts[static_cast<size_t>(count)] = QvbString();
   codes[static_cast<size_t>(count)] = TOKEN_END;
@@ -63,9 +65,14 @@ QvbString tooManyTokens() {
 // the node of each entry. Owns the tree until it is handed to the caller.
 class CopybookLoad {
  public:
-  CopybookLoad(CCBParseContext& context, SyntaxParser& parser, LYRADebugCallback* callback,
-               const CCBFormatRules& rules)
-      : context_(context), parser_(parser), callback_(callback), root_(new CCBDataRoot()) {
+  CopybookLoad(CCBParseContext& context, CCBCopybookSource& source, SyntaxParser& parser,
+               LYRADebugCallback* callback, const CCBFormatRules& rules)
+      : context_(context),
+        source_(source),
+        parser_(parser),
+        callback_(callback),
+        tolerant_(rules.tolerant),
+        root_(new CCBDataRoot()) {
     root_->setFormatRules(rules);
     context_.root = root_.get();
     context_.lastNode = root_.get();
@@ -74,9 +81,12 @@ class CopybookLoad {
   // Reads every statement; false with the reason in error on the first failure.
   bool run(QvbString& error);
   CCBDataRoot* takeRoot() { return root_.release(); }
+  // Whether the load failed at a COPY statement.
+  bool copyFailed() const { return copyFailed_; }
 
  private:
   bool statement(QvbString& error);
+  bool include(QvbString& error);
   bool prepareTokens(QvbString& error);
   void addConditions();
   bool buildEntry(int level, QvbString& error);
@@ -85,29 +95,33 @@ class CopybookLoad {
   void debug(const QvbString& message) {
     if (callback_ != nullptr) callback_->debugMessage(message);
   }
-  int line() const { return context_.reader.getLineCount(); }
+  int line() const { return source_.line(); }
 
   CCBParseContext& context_;
+  CCBCopybookSource& source_;
   SyntaxParser& parser_;
   LYRADebugCallback* callback_;
+  bool tolerant_;                 // the keywords of tolerant parsing
   std::vector<QvbString> texts_;  // token texts handed to the matcher
   std::vector<int> codes_;        // their codes, ended by TOKEN_END
   std::unique_ptr<CCBDataRoot> root_;
   CCBDataField* lastField_ = nullptr;  // the field level-88 entries attach to
+  bool copyFailed_ = false;
 };
 
 bool CopybookLoad::run(QvbString& error) {
   bool failed = false;
-  while (context_.reader.readStatement(failed)) {
+  while (source_.readStatement(failed)) {
     if (!statement(error)) return false;
   }
   if (!failed) return true;
-  error = context_.reader.getErrorMessage();
+  error = source_.getErrorMessage();
   return false;
 }
 
 bool CopybookLoad::statement(QvbString& error) {
-  const CCBSourceReader& reader = context_.reader;
+  if (source_.atCopyStatement()) return include(error);
+  const CCBSourceReader& reader = source_.current();
   if (reader.getTokenCount() < 1) {
     error = QvbString("Insufficient tokens found on line");
     return false;
@@ -138,8 +152,14 @@ bool CopybookLoad::statement(QvbString& error) {
   return true;
 }
 
+bool CopybookLoad::include(QvbString& error) {
+  debug(qvbStringFormat("LINE %d COPY: %s", line(), source_.current().getStatementText().asCstr()));
+  copyFailed_ = !source_.include(error);
+  return !copyFailed_;
+}
+
 bool CopybookLoad::prepareTokens(QvbString& error) {
-  if (tokenCodes(context_.reader, 1, true, texts_, codes_)) return true;
+  if (tokenCodes(source_.current(), 1, true, tolerant_, texts_, codes_)) return true;
   error = tooManyTokens();
   return false;
 }
@@ -229,41 +249,63 @@ bool CopybookLoad::placeNode(CCBData* node) {
   return true;
 }
 
+// Where a copybook is read from and how.
+struct CopybookInput {
+  QvbString fileName;  // null for text in memory
+  const CCBSourceRules& source;
+  QvbString* errorFile;  // may be null
+};
+
 // Parses the copybook the context's source reader has open, then closes it.
-CCBDataRoot* parseOpenCopybook(CCBParseContext& context, QvbString& error, int& line,
-                               LYRADebugCallback* callback, const CCBFormatRules& rules) {
+CCBDataRoot* parseOpenCopybook(CCBParseContext& context, const CopybookInput& input,
+                               QvbString& error, int& line, LYRADebugCallback* callback,
+                               const CCBFormatRules& rules) {
   CCBDataRoot* root = nullptr;
+  CCBCopybookSource source(context.reader, input.fileName, input.source, callback);
   ParserPtr parser = buildParser(&context, callback, error);
   if (parser != nullptr) {
-    CopybookLoad load(context, *parser, callback, rules);
-    if (load.run(error)) root = load.takeRoot();
+    CopybookLoad load(context, source, *parser, callback, rules);
+    if (load.run(error)) {
+      root = load.takeRoot();
+    } else if (input.errorFile != nullptr && (source.inMember() || load.copyFailed())) {
+      *input.errorFile = source.currentFile();
+    }
   }
-  line = context.reader.getLineCount();
+  line = source.line();
   context.reader.close();
   return root;
+}
+
+void startLoad(QvbString& error, int& line, QvbString* errorFile) {
+  error.assign("");
+  line = 0;
+  if (errorFile != nullptr) errorFile->setNull();
 }
 
 }  // namespace
 
 CCBDataRoot* parseCopybook(const QvbString& fileName, QvbString& error, int& line,
-                           LYRADebugCallback* callback, const CCBFormatRules& rules) {
-  error.assign("");
-  line = 0;
+                           LYRADebugCallback* callback, const CCBFormatRules& rules,
+                           const CCBSourceRules& source, QvbString* errorFile) {
+  startLoad(error, line, errorFile);
   CCBParseContext context;
+  context.reader.setRules(source);
   if (!context.reader.open(fileName)) {
     error = context.reader.getErrorMessage();
     return nullptr;
   }
-  return parseOpenCopybook(context, error, line, callback, rules);
+  return parseOpenCopybook(context, {fileName, source, errorFile}, error, line, callback, rules);
 }
 
 CCBDataRoot* parseCopybookText(const char* data, size_t size, QvbString& error, int& line,
-                               LYRADebugCallback* callback, const CCBFormatRules& rules) {
-  error.assign("");
-  line = 0;
+                               LYRADebugCallback* callback, const CCBFormatRules& rules,
+                               const CCBSourceRules& source, QvbString* errorFile) {
+  startLoad(error, line, errorFile);
   CCBParseContext context;
+  context.reader.setRules(source);
   context.reader.openMemory(data, size);
-  return parseOpenCopybook(context, error, line, callback, rules);
+  return parseOpenCopybook(context, {QvbString(nullptr), source, errorFile}, error, line, callback,
+                           rules);
 }
 
 bool parseClauseText(const QvbString& text, QvbString& picture, QvbString& usage, int& signFlags) {
@@ -275,7 +317,7 @@ bool parseClauseText(const QvbString& text, QvbString& picture, QvbString& usage
   context.reader.setStatement(text);
   std::vector<QvbString> texts;
   std::vector<int> codes;
-  if (!tokenCodes(context.reader, 0, false, texts, codes)) return false;
+  if (!tokenCodes(context.reader, 0, false, false, texts, codes)) return false;
   context.resetStatement();
   if (!parser->parse(texts.data(), codes.data())) return false;
   picture = context.picture;

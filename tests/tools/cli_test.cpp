@@ -176,6 +176,102 @@ TEST(CliTest, LayoutOptionsChangeTheLayout) {
   EXPECT_NE(std::string::npos, lyra({"columns", national}).out.find("Maximum record length: 23\n"));
 }
 
+// The copybook options end to end on tests/data/copybooks/dialects: COPY members from
+// the copybook's folder and the copy path, free form, a margin past column 72, and
+// --strict for the classic rules; the level check looks inside members too, and 'lyra
+// read' takes the same options.
+TEST(CliTest, CopybookDialectOptions) {
+  const std::string folder = dataPath("copybooks/dialects");
+  const std::string customer = folder + "/customer.cpy", copylib = folder + "/copylib";
+  const std::string free = folder + "/free.cpy", wide = folder + "/wide.cpy";
+  const std::string listing = folder + "/listing.cpy";
+  const std::string wideColumns =
+      "INDEX  NAME          TYPE     LENGTH  OFFSET  STORAGE  USAGE\n"
+      "0      LED-ACCOUNT   string   10      0       10       display\n"
+      "1      LED-AMOUNT    real     13      10      6        packed\n"
+      "2      LED-CURRENCY  string   5       16      3        display\n"
+      "3      LED-POSTED    integer  8       19      8        display\n"
+      "Maximum record length: 27\n";
+  TempDir dir;
+  const std::string member = dir.write("member.cpy",
+                                       "           05  A  PIC X.\n"
+                                       "           120 B  PIC X.\n");
+  const std::string main = dir.write("main.cpy", "       01  R.\n           COPY MEMBER.\n");
+  dir.write("ok.cpy", "           05  A  PIC X.\n");
+  const std::string after =
+      dir.write("after.cpy", "       01  R.\n           COPY OK.\n           120 B  PIC X.\n");
+  const std::string empty = dir.write("empty.dat", "");
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err = "";
+  } cases[] = {
+      {{"columns", "--copy-path", copylib, customer},
+       0,
+       "INDEX  NAME            TYPE     LENGTH  OFFSET  STORAGE  USAGE\n"
+       "0      CUST-ID         integer  8       0       8        display\n"
+       "1      CUST-NAME       string   30      8       30       display\n"
+       "2      BILL-STREET     string   25      38      25       display\n"
+       "3      BILL-CITY       string   20      63      20       display\n"
+       "4      BILL-ZIP        integer  5       83      5        display\n"
+       "5      SHIP-STREET     string   25      88      25       display\n"
+       "6      SHIP-CITY       string   20      113     20       display\n"
+       "7      SHIP-ZIP        integer  5       133     5        display\n"
+       "8      CUST-PH-HOME    real     12      138     12       display\n"
+       "9      CUST-PH-MOBILE  real     12      150     12       display\n"
+       "10     CUST-VISITS     integer  6       162     2        binary\n"
+       "Maximum record length: 164\n"},
+      {{"columns", customer},
+       1,
+       "",
+       "lyra columns: " + customer + ": COPY member not found: custphon (searched: " + folder +
+           "), Line: 10 in " + customer + "\n"},
+      {{"read", "-q", "-c", customer, "--copy-path", copylib, empty},
+       0,
+       "CUST-ID,CUST-NAME,BILL-STREET,BILL-CITY,BILL-ZIP,SHIP-STREET,SHIP-CITY,SHIP-ZIP,"
+       "CUST-PH-HOME,CUST-PH-MOBILE,CUST-VISITS\r\n"},
+      {{"columns", "--source-format", "free", free},
+       0,
+       "INDEX  NAME          TYPE    LENGTH  OFFSET  STORAGE  USAGE\n"
+       "0      SHP-ID        string  12      0       12       display\n"
+       "1      SHP-WEIGHT    real    9       12      4        packed\n"
+       "2      SHP-COUNTRY   string  5       16      2        display\n"
+       "3      SHP-POSTCODE  string  10      18      10       display\n"
+       "4      SHP-NOTE      string  40      28      40       display\n"
+       "Maximum record length: 68\n"},
+      {{"columns", free}, 1, "", "lyra columns: " + free + ": Invalid level number, Line: 2\n"},
+      {{"columns", "--margin", "80", wide}, 0, wideColumns},
+      {{"columns", "--margin", "none", wide}, 0, wideColumns},
+      {{"columns", wide},
+       1,
+       "",
+       "lyra columns: " + wide + ": No syntax match found for statement, Line: 5\n"},
+      {{"tree", "--strict", listing},
+       1,
+       "",
+       "lyra tree: " + listing + ": Invalid level number, Line: 5\n"},
+      {{"convert", main, "-o", dir.path("main.xml")},
+       1,
+       "",
+       "lyra convert: " + main + ": Invalid level number, Line: 2 in " + member + "\n"},
+      {{"columns", after}, 1, "", "lyra columns: " + after + ": Invalid level number, Line: 3\n"},
+      {{"columns", "--margin", "7", wide},
+       2,
+       "",
+       "lyra columns: invalid --margin '7': give a column from 8 to 4096, or none\n"
+       "Try 'lyra columns --help' for more information.\n"},
+      {{"columns", "--source-format", "card", wide},
+       2,
+       "",
+       "lyra columns: unknown --source-format 'card': use fixed or free\n"
+       "Try 'lyra columns --help' for more information.\n"},
+  };
+  for (const auto& c : cases) expectLyra(c.args, c.status, c.out, c.err);
+  const Result tolerant = lyra({"columns", listing});
+  EXPECT_EQ(0, tolerant.status) << tolerant.err;
+  EXPECT_NE(std::string::npos, tolerant.out.find("Maximum record length: 61\n"));
+}
+
 // CSV: a field holding a comma or a quote is quoted, its quotes doubled; blanks are
 // kept; notes beyond the note count are empty; ISO-8859-1 text comes out in UTF-8. A
 // table column is as wide as its name or output length, numbers right-aligned. Typed

@@ -26,13 +26,22 @@ const CommandHelp COLUMNS_HELP = {
     "\"usage\", \"variable\"}, ...]}, names in UTF-8.\n"
     "\n"
     "--float-format and --national-utf16 change the layout: give them as to 'lyra\n"
-    "read', so that the columns and lengths are those it reads.\n",
+    "read', so that the columns and lengths are those it reads.\n"
+    "\n"
+    "Copybooks are read tolerantly: free or fixed form (--source-format, --margin),\n"
+    "COPY statements expanded (from the copybook's folder, then each --copy-path),\n"
+    "compiler directives and listing lines (EJECT, SKIP1, TITLE, CBL) skipped and\n"
+    "COMP-0 read as binary. --strict reads them by the classic rules alone.\n",
 };
 
 const OptionDef COLUMNS_OPTIONS[] = {
     {"format", 0, ARGUMENT_REQUIRED, "FORMAT", "table (default) or json"},
     FLOAT_FORMAT_OPTION,
     NATIONAL_UTF16_OPTION,
+    SOURCE_FORMAT_OPTION,
+    MARGIN_OPTION,
+    COPY_PATH_OPTION,
+    STRICT_OPTION,
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
 };
 

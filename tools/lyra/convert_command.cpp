@@ -14,12 +14,19 @@ const CommandHelp CONVERT_HELP = {
     "copybook.\n"
     "\n"
     "--float-format and --national-utf16 change the layout, as for 'lyra read'. The\n"
-    "document records them, so it loads back into the same layout without them.\n",
+    "document records them, so it loads back into the same layout without them.\n"
+    "The copybook options (--source-format, --margin, --copy-path, --strict) say how\n"
+    "the copybook is written, as for 'lyra columns'; the document holds the layout\n"
+    "with every COPY member expanded.\n",
 };
 
 const OptionDef CONVERT_OPTIONS[] = {
     FLOAT_FORMAT_OPTION,
     NATIONAL_UTF16_OPTION,
+    SOURCE_FORMAT_OPTION,
+    MARGIN_OPTION,
+    COPY_PATH_OPTION,
+    STRICT_OPTION,
     {"output", 'o', ARGUMENT_REQUIRED, "OUT.xml", "the XML layout document to write"},
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
 };

@@ -1,7 +1,10 @@
 #include "layout_options.h"
 
-bool parseLayoutOptions(const CommandLine& line, CCBLayoutOptions* options, std::string* error) {
-  options->setNationalUtf16(line.has("national-utf16"));
+namespace {
+
+const int FIRST_MARGIN = 8;  // the first column of the fixed form's content area
+
+bool readFloatFormat(const CommandLine& line, CCBLayoutOptions* options, std::string* error) {
   if (!line.has("float-format")) return true;
   const std::string name = line.value("float-format");
   CCBFloatFormat format = CCB_FLOAT_NONE;
@@ -11,4 +14,44 @@ bool parseLayoutOptions(const CommandLine& line, CCBLayoutOptions* options, std:
   }
   options->setFloatFormat(format);
   return true;
+}
+
+bool readSourceFormat(const CommandLine& line, CCBLayoutOptions* options, std::string* error) {
+  if (!line.has("source-format")) return true;
+  const std::string name = line.value("source-format");
+  CCBSourceFormat format = CCB_SOURCE_FIXED;
+  if (!ccbSourceFormatFromName(name.c_str(), &format)) {
+    *error = "unknown --source-format '" + name + "': use fixed or free";
+    return false;
+  }
+  options->setSourceFormat(format);
+  return true;
+}
+
+bool readMargin(const CommandLine& line, CCBLayoutOptions* options, std::string* error) {
+  if (!line.has("margin")) return true;
+  const std::string text = line.value("margin");
+  int column = 0;
+  if (text != "none" &&
+      (!parseCount(text, &column) || column < FIRST_MARGIN || column > MAX_MARGIN)) {
+    *error = "invalid --margin '" + text + "': give a column from " + std::to_string(FIRST_MARGIN) +
+             " to " + std::to_string(MAX_MARGIN) + ", or none";
+    return false;
+  }
+  options->setMargin(column);
+  return true;
+}
+
+}  // namespace
+
+bool parseLayoutOptions(const CommandLine& line, CCBLayoutOptions* options, std::string* error) {
+  options->setNationalUtf16(line.has("national-utf16"));
+  options->setStrict(line.has("strict"));
+  for (const OptionOccurrence& occurrence : line.occurrences()) {
+    if (occurrence.def->longName == std::string("copy-path")) {
+      options->addCopyPath(occurrence.value.c_str());
+    }
+  }
+  return readFloatFormat(line, options, error) && readSourceFormat(line, options, error) &&
+         readMargin(line, options, error);
 }

@@ -9,6 +9,12 @@ const size_t LINE_LABEL_LENGTH = sizeof LINE_LABEL - 1;
 const char PARSE_LABEL[] = " PARSE: ";
 const size_t PARSE_LABEL_LENGTH = sizeof PARSE_LABEL - 1;
 const size_t MAX_LEVEL_DIGITS = 2;  // levels up to 99
+const char ENTER_LABEL[] = "COPY FILE: ";
+const char LEAVE_LABEL[] = "END COPY FILE: ";
+
+bool startsWith(const std::string& text, const char* label) {
+  return text.compare(0, std::char_traits<char>::length(label), label) == 0;
+}
 
 // True when the entry text starts with a level number above 99: more than two
 // digits once a '+' and leading zeros are passed over, as the library reads it.
@@ -35,12 +41,20 @@ int bigLevelLine(const std::string& text) {
 }  // namespace
 
 void LevelCheck::debugMessage(const QvbString& message) {
-  if (line_ == 0) line_ = bigLevelLine(message.str());
+  const std::string text = message.str();
+  if (startsWith(text, ENTER_LABEL)) {
+    members_.push_back(text.substr(sizeof ENTER_LABEL - 1));
+  } else if (startsWith(text, LEAVE_LABEL) && !members_.empty()) {
+    members_.pop_back();
+  } else if (line_ == 0 && (line_ = bigLevelLine(text)) != 0 && !members_.empty()) {
+    member_ = members_.back();
+  }
   if (next_ != nullptr) next_->debugMessage(message);
 }
 
 bool LevelCheck::levelsValid(const std::string& path, std::string* error) const {
   if (line_ == 0) return true;
-  *error = path + ": Invalid level number, Line: " + std::to_string(line_);
+  *error = path + ": Invalid level number, Line: " + std::to_string(line_) +
+           (member_.empty() ? "" : " in " + member_);
   return false;
 }

@@ -9,13 +9,18 @@ const CommandHelp TREE_HELP = {
     "lyra tree [options] LAYOUT",
     "Prints the layout tree of a COBOL copybook or an XML layout document: every\n"
     "node as \"[name]->level\" with its properties as \"-->name=value\", indented by\n"
-    "its level number. --float-format and --national-utf16 change the layout, as\n"
-    "for 'lyra read'.\n",
+    "its level number. --float-format and --national-utf16 change the layout, and\n"
+    "the copybook options (--source-format, --margin, --copy-path, --strict) say\n"
+    "how it is written, as for 'lyra columns'.\n",
 };
 
 const OptionDef TREE_OPTIONS[] = {
     FLOAT_FORMAT_OPTION,
     NATIONAL_UTF16_OPTION,
+    SOURCE_FORMAT_OPTION,
+    MARGIN_OPTION,
+    COPY_PATH_OPTION,
+    STRICT_OPTION,
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
 };
 

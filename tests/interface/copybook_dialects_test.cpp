@@ -1,0 +1,257 @@
+// Copybooks in the dialects that the extended services read tolerantly
+// (tests/data/copybooks/dialects: COPY members with REPLACING, listing statements, free
+// form, periods past column 72), their columns worked out by hand from their text; the
+// classic services reading them as before; and the messages of COPY statements that
+// cannot be expanded.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "interface/ccb_layout_loader.h"
+#include "lyra/ccb_layout_service.h"
+#include "parse/copybook_test_util.h"
+#include "test_util.h"
+
+namespace {
+
+using copybook_test::source;
+using test_support::dataPath;
+using ServicePtr = std::unique_ptr<CCBMain, void (*)(CCBMain*)>;
+
+ServicePtr service(CCBMain* created) {
+  return ServicePtr(created, [](CCBMain* s) { s->release(); });
+}
+
+ServicePtr layoutService(const CCBLayoutOptions& options) {
+  CCBLayoutService* created = createCCBLayoutService();
+  created->setLayoutOptions(options);
+  return service(created);
+}
+
+// Each column as "name type length" (2 integer, 3 real, 4 text), then the root's
+// max_record_size.
+std::vector<std::string> columns(const ServicePtr& s) {
+  std::vector<std::string> all;
+  for (int i = 0; i < s->getOutputCount(); ++i) {
+    QvbString name;
+    int type = -1, length = -1;
+    s->getOutputInfo(i, name, type, length);
+    all.push_back(name.str() + " " + std::to_string(type) + " " + std::to_string(length));
+  }
+  all.push_back(s->getRoot()->getProperty(2, nullptr).str());
+  return all;
+}
+
+std::string dialect(const std::string& name) {
+  return dataPath("copybooks/dialects/" + name);
+}
+
+// Each copybook through a layout service with the options it needs, and saved as an
+// XML layout document that loads back into the same columns; a classic service, and
+// a strict layout service, refuse it as the classic rules always did.
+TEST(CopybookDialectsTest, DialectCopybooksLoadTolerantly) {
+  const struct {
+    const char* copybook;
+    std::function<void(CCBLayoutOptions*)> options;
+    std::vector<std::string> columns;
+    const char* classic;
+  } cases[] = {
+      {"customer.cpy",
+       [](CCBLayoutOptions* o) { o->addCopyPath(dialect("copylib").c_str()); },
+       {"CUST-ID 2 8", "CUST-NAME 4 30",                       //
+        "BILL-STREET 4 25", "BILL-CITY 4 20", "BILL-ZIP 2 5",  // :PFX: is BILL
+        "SHIP-STREET 4 25", "SHIP-CITY 4 20", "SHIP-ZIP 2 5",  // :PFX: is SHIP
+        "CUST-PH-HOME 3 12", "CUST-PH-MOBILE 3 12",            // 9(12): 12 positions
+        "CUST-VISITS 2 6",                                     // 9(4) COMP-0: 2 bytes
+        "164"},                                                // 8 + 30 + 2 x 50 + 24 + 2
+       "Invalid level number, Line: 6\n"},                     // the first COPY
+      {"listing.cpy",
+       [](CCBLayoutOptions*) {},
+       {"POL-NUMBER 4 10", "POL-HOLDER 4 30", "POL-PREMIUM 3 11",  // S9(7)V99 COMP-3: 5 bytes
+        "POL-START 2 8", "POL-END 2 8", "61"},
+       // "*CBL XREF,MAP" has R in column 7: "EF,MAP" starts the first statement
+       "Invalid level number, Line: 5\n"},
+      {"free.cpy",
+       [](CCBLayoutOptions* o) { o->setSourceFormat(CCB_SOURCE_FREE); },
+       {"SHP-ID 4 12", "SHP-WEIGHT 3 9",  // 9(5)V99 COMP-3: 4 bytes
+        "SHP-COUNTRY 4 5", "SHP-POSTCODE 4 10", "SHP-NOTE 4 40", "68"},
+       "Invalid level number, Line: 2\n"},  // the comment lines from column 8 on
+      {"wide.cpy",
+       [](CCBLayoutOptions* o) { o->setMargin(80); },
+       {"LED-ACCOUNT 4 10", "LED-AMOUNT 3 13",  // S9(9)V99 COMP-3: 6 bytes
+        "LED-CURRENCY 4 5", "LED-POSTED 2 8", "27"},
+       // LED-ACCOUNT's period stands in column 73: the entry runs on into the next
+       "No syntax match found for statement, Line: 5\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.copybook);
+    const QvbString path = dialect(c.copybook).c_str();
+    CCBLayoutOptions options;
+    c.options(&options);
+    ServicePtr tolerant = layoutService(options);
+    ASSERT_TRUE(tolerant->loadCopybook(path)) << tolerant->getErrorMessage().str();
+    EXPECT_EQ(c.columns, columns(tolerant));
+    QvbString xml;
+    ASSERT_TRUE(tolerant->saveLayoutXml(xml));
+    ServicePtr copy = layoutService(CCBLayoutOptions());
+    ASSERT_TRUE(copy->loadLayoutXml(xml)) << copy->getErrorMessage().str();
+    EXPECT_EQ(c.columns, columns(copy));
+    options.setStrict(true);
+    const ServicePtr classics[] = {service(createCCBMain()), layoutService(options)};
+    for (const ServicePtr& classic : classics) {
+      EXPECT_FALSE(classic->loadCopybook(path));
+      EXPECT_EQ(c.classic, classic->getErrorMessage().str());
+    }
+  }
+}
+
+// Entries only the tolerant rules read, and what the classic rules make of them; an
+// XML layout document of COMP-0 items loads back only where COMP-0 is known.
+TEST(CopybookDialectsTest, WhatOnlyTheTolerantRulesRead) {
+  const struct {
+    std::vector<std::string> lines;
+    std::vector<std::string> columns;
+    const char* classic;
+    const char* classicXml;  // empty: the classic service loads the document
+  } cases[] = {
+      {{"01 R.", "05 N PIC S9(6) COMP-0."},
+       {"N 2 8", "4"},  // 4 bytes
+       "No syntax match found for statement, Line: 2\n",
+       "Invalid or unknown usage clause"},
+      // SKIP1 runs on into the entry after it.
+      {{"01 R.", "SKIP1", "05 A PIC X(3)."}, {"A 4 5", "3"}, "Invalid level number, Line: 3\n", ""},
+      {{"01 R. *> the record", "05 A PIC X(3)."},
+       {"A 4 5", "3"},
+       "No syntax match found for statement, Line: 2\n",
+       ""},
+  };
+  test_support::TempDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lines[1]);
+    const QvbString path = dir.write("c.cpy", source(c.lines)).c_str();
+    ServicePtr tolerant = layoutService(CCBLayoutOptions());
+    ASSERT_TRUE(tolerant->loadCopybook(path));
+    EXPECT_EQ(c.columns, columns(tolerant));
+    QvbString xml;
+    ASSERT_TRUE(tolerant->saveLayoutXml(xml));
+    ServicePtr classic = service(createCCBMain());
+    EXPECT_FALSE(classic->loadCopybook(path));
+    EXPECT_EQ(c.classic, classic->getErrorMessage().str());
+    const bool loaded = classic->loadLayoutXml(xml);
+    EXPECT_EQ(c.classicXml, loaded ? "" : classic->getErrorMessage().str());
+  }
+}
+
+class CopyFailuresTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(0, mkdir(dir_.path("lib").c_str(), 0700));
+    folder_ = dir_.path("");
+    folder_.pop_back();  // the '/' path() adds
+    char* resolved = realpath(folder_.c_str(), nullptr);
+    ASSERT_NE(nullptr, resolved);
+    real_ = resolved;
+    free(resolved);
+  }
+  // text with {D} for the folder's path and {R} for it resolved.
+  std::string inDir(std::string text) const {
+    const std::pair<const char*, std::string> marks[] = {{"{D}", folder_}, {"{R}", real_}};
+    for (const auto& [mark, value] : marks) {
+      for (size_t at; (at = text.find(mark)) != std::string::npos;) text.replace(at, 3, value);
+    }
+    return text;
+  }
+
+  test_support::TempDir dir_;
+  std::string folder_;
+  std::string real_;
+};
+
+// Each failure: its message, the line in the file it stands in and, for a failure
+// inside a member or at a COPY statement, that file.
+TEST_F(CopyFailuresTest, EachFailureNamesItsFile) {
+  std::vector<std::string> many = {"01 R."};  // 10001 copies
+  many.resize(10002, "COPY ONE.");
+  // A statement of 996268 characters, on lines without a margin.
+  std::vector<std::string> big = {">>SOURCE FORMAT VARIABLE", "05 F PIC X VALUE '"};
+  big.resize(251, std::string(4000, 'A'));
+  big.back() += "'.";
+  dir_.write("one.cpy", source({"05 F PIC X."}));
+  dir_.write("big.cpy", source(big));
+  for (int i = 1; i <= 33; ++i) {  // D1 copies D2, ... D32 copies D33
+    dir_.write("d" + std::to_string(i) + ".cpy", source({"05 F" + std::to_string(i) + " PIC X.",
+                                                         "COPY D" + std::to_string(i + 1) + "."}));
+  }
+  const struct {
+    std::vector<std::pair<std::string, std::vector<std::string>>> files;  // the first is loaded
+    std::string message;
+  } cases[] = {
+      {{{"main.cpy", {"01 R.", "COPY NOPE."}}},
+       "COPY member not found: NOPE (searched: {D}, {D}/lib), Line: 2 in {D}/main.cpy\n"},
+      {{{"self.cpy", {"01 R.", "COPY SELF."}}},
+       "COPY member includes itself: SELF ({R}/self.cpy), Line: 2 in {D}/self.cpy\n"},
+      {{{"a.cpy", {"01 R.", "COPY B."}}, {"b.cpy", {"05 X PIC X.", "COPY a."}}},
+       "COPY member includes itself: a ({R}/a.cpy), Line: 2 in {D}/b.cpy\n"},
+      {{{"m.cpy", {"01 R.", "COPY BAD."}}, {"bad.cpy", {"05 A PIC X.", "5X B PIC X."}}},
+       "Invalid level number, Line: 2 in {D}/bad.cpy\n"},
+      // A member in the copy path looks in its own folder first.
+      {{{"n.cpy", {"01 R.", "COPY INNER."}}, {"lib/inner.cpy", {"05 A PIC X.", "COPY GONE."}}},
+       "COPY member not found: GONE (searched: {D}/lib), Line: 2 in {D}/lib/inner.cpy\n"},
+      // After a member, lines are the main copybook's again.
+      {{{"g.cpy", {"01 R.", "COPY ONE.", "05 C PIC X PIC X."}}},
+       "No syntax match found for statement, Line: 3\n"},
+      {{{"s.cpy", {"01 R.", "COPY."}}},
+       "Invalid COPY statement: no member name, Line: 2 in {D}/s.cpy\n"},
+      {{{"deep.cpy", {"01 R.", "COPY D1."}}},
+       "COPY members nested more than 32 deep: D33, Line: 2 in {D}/d32.cpy\n"},
+      {{{"many.cpy", many}},
+       "More than 10000 COPY members in one copybook, Line: 10002 in {D}/many.cpy\n"},
+      {{{"huge.cpy",
+         {"01 R.", "COPY BIG.", "COPY BIG.", "COPY BIG.", "COPY BIG.", "COPY BIG.", "COPY BIG.",
+          "COPY BIG.", "COPY BIG.", "COPY BIG.", "COPY BIG.", "COPY BIG.", "COPY BIG.", "COPY BIG.",
+          "COPY BIG.", "COPY BIG.", "COPY BIG.",
+          "COPY BIG."}}},  // 17 x 996268 characters: past 16 MiB
+       "COPY members expand to more than 16777216 characters, Line: 251 in {D}/big.cpy\n"},
+      {{{"odd.cpy", {"01 R.", ">>SOURCE FORMAT ODD"}}},
+       "Unknown source format in directive: >>SOURCE FORMAT ODD, Line: 2\n"},
+  };
+  CCBLayoutOptions options;
+  options.addCopyPath(dir_.path("lib").c_str());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.files[0].first);
+    for (const auto& [name, lines] : c.files) dir_.write(name, source(lines));
+    ServicePtr s = layoutService(options);
+    EXPECT_FALSE(s->loadCopybook(dir_.path(c.files[0].first).c_str()));
+    EXPECT_EQ(inDir(c.message), s->getErrorMessage().str());
+  }
+  options.setMargin(7);
+  ServicePtr s = layoutService(options);
+  EXPECT_FALSE(s->loadCopybook(dir_.path("one.cpy").c_str()));
+  EXPECT_EQ("Invalid margin 7: the last column read must be 8 or more, or 0 for none, Line: 0\n",
+            s->getErrorMessage().str());
+}
+
+// Text in memory has no folder: its members come from the copy path alone.
+TEST_F(CopyFailuresTest, TextInMemorySearchesTheCopyPath) {
+  dir_.write("lib/addr.cpy", source({"05 :P:-CITY PIC X(20)."}));
+  const std::string text = source({"01 R.", "COPY ADDR REPLACING ==:P:== BY ==HOME==."});
+  CCBLayoutOptions options;
+  CCBLayoutLoader loader;
+  loader.setLayoutOptions(options);
+  EXPECT_EQ(nullptr, loader.readCopybookText(text.data(), text.size()));
+  EXPECT_EQ("COPY member not found: ADDR (no folder to search), Line: 2\n",
+            loader.getErrorMessage().str());
+  options.addCopyPath(dir_.path("lib").c_str());
+  loader.setLayoutOptions(options);
+  std::unique_ptr<CCBDataRoot> root(loader.readCopybookText(text.data(), text.size()));
+  ASSERT_NE(nullptr, root);
+  ASSERT_EQ(1, root->getColumnCount());
+  EXPECT_EQ("HOME-CITY", root->getColumn(0)->getName().str());
+}
+
+}  // namespace

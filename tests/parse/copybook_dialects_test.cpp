@@ -1,0 +1,151 @@
+// Tolerant source rules line by line (forms, margins, comments, directive and
+// listing lines) and COPY statements: how they are read and what their REPLACING
+// does to a member's statements.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "parse/ccb_copy_statement.h"
+#include "parse/ccb_source_reader.h"
+
+namespace {
+
+CCBSourceRules tolerant(bool freeForm = false, int margin = CLASSIC_MARGIN) {
+  CCBSourceRules rules;
+  rules.tolerant = true;
+  rules.freeForm = freeForm;
+  rules.margin = margin;
+  return rules;
+}
+
+// Every statement of text as its tokens (literals in []) and "@" the line it ends
+// on, each followed by "|"; then "failed: " and the message when reading failed.
+std::string statements(const std::string& text, const CCBSourceRules& rules) {
+  CCBSourceReader reader;
+  reader.setRules(rules);
+  reader.openMemory(text.data(), text.size());
+  std::string read;
+  bool failed = false;
+  while (reader.readStatement(failed)) {
+    for (int i = 0; i < reader.getTokenCount(); ++i) {
+      const std::string token = reader.getToken(i).str();
+      read += (i > 0 ? " " : "") + (reader.isLiteral(i) ? "[" + token + "]" : token);
+    }
+    read += "@" + std::to_string(reader.getLineCount()) + "|";
+  }
+  return failed ? read + "failed: " + reader.getErrorMessage().str() : read;
+}
+
+// Column 8 on: the content area of fixed form.
+std::string at8(const std::string& content) {
+  return "       " + content + "\n";
+}
+
+TEST(CopybookDialectsTest, TolerantLinesAndForms) {
+  // "PIC X." in columns 73 to 78.
+  const std::string wide = at8("05 A" + std::string(61, ' ') + "PIC X.") + at8("05 B PIC 9.");
+  const struct {
+    std::string text;
+    CCBSourceRules rules;
+    std::string expected;
+  } cases[] = {
+      // Listing and option lines, from column 1 or in the content area, also inside an
+      // entry; words that only start like them are data.
+      {"*CBL XREF\n" + at8("CBL APOST") + "  PROCESS X\n" + at8("01 R.") + at8("EJECT") +
+           at8("05 A") + at8("SKIP1 .") + at8("  PIC X.") + at8("TITLE 'DATES'.") +
+           "*CONTROL NOSOURCE\n" + at8("SKIP2") + at8("SKIP3.") + at8("01 G") + at8("SKIP1-X.") +
+           at8("TITLE X."),
+       tolerant(), "01 R@4|05 A PIC X@8|01 G SKIP1-X@14|TITLE X@15|"},
+      // "*>" outside quotes ends the line; a line of nothing else is a comment.
+      {at8("01 R. *> the record") + "      *> a comment line\n" +
+           at8("05 A PIC X VALUE '*> kept'. *> gone"),
+       tolerant(), "01 R@1|05 A PIC X VALUE [*> kept]@3|"},
+      {"01 R.\n*> comment\n  05 A PIC X(3)\n       VALUE 'A B'. *> note\n05 B PIC 9.",
+       tolerant(true), "01 R@1|05 A PIC X(3) VALUE [A B]@4|05 B PIC 9@5|"},
+      // >>SOURCE switches the form, in any column and letter case; VARIABLE is fixed
+      // form without a margin; other directives are passed over.
+      {"      >>SOURCE FORMAT IS FREE\n01 R.\n>>source fixed\n" + at8("05 A PIC X.") +
+           "   >>SOURCE FREE\n05 B PIC X.\n>>DEFINE DEBUG 1\n>>SOURCE FORMAT VARIABLE\n" + wide,
+       tolerant(), "01 R@2|05 A PIC X@4|05 B PIC X@6|05 A PIC X@9|05 B PIC 9@10|"},
+      {"01 R.\n>>SOURCE FORMAT ODD\n05 A PIC X.", tolerant(true),
+       "01 R@1|failed: Unknown source format in directive: >>SOURCE FORMAT ODD"},
+      // The margin: the last column read.
+      {wide, tolerant(), "05 A 05 B PIC 9@2|"},
+      {wide, tolerant(false, 80), "05 A PIC X@1|05 B PIC 9@2|"},
+      {wide, tolerant(false, 0), "05 A PIC X@1|05 B PIC 9@2|"},
+      // A period inside the pseudo-text of a COPY statement ends nothing.
+      {at8("COPY M REPLACING ==05 A.") + at8("== BY ==05 B.==.") + at8("01 R."), tolerant(),
+       "COPY M REPLACING ==05 A. == BY ==05 B.==@2|01 R@3|"},
+      // The classic rules read none of it.
+      {at8("01 R.") + at8("EJECT") + at8("05 A PIC X. *> note"), CCBSourceRules(),
+       "01 R@1|EJECT 05 A PIC X. *> note@3|"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(c.expected, statements(c.text, c.rules));
+  }
+}
+
+// Each COPY statement applied to a statement of its member: "member|statement".
+TEST(CopybookDialectsTest, CopyReplacingChangesTheMembersStatements) {
+  const char* const cases[][3] = {
+      // COPY statement, member's statement, result
+      {"COPY M REPLACING ==:PFX:== BY ==CUST==", "05 :PFX:-NAME PIC X", "M|05 CUST-NAME PIC X"},
+      // A tag: every occurrence in a word, letter case ignored, never in a literal.
+      {"COPY M REPLACING ==:PFX:== BY ==CUST==", "05 :pfx:-A-:PFX: PIC X VALUE ':PFX:'",
+       "M|05 CUST-A-CUST PIC X VALUE ':PFX:'"},
+      // Pseudo-text: whole words in sequence, letter case ignored outside literals.
+      {"copy M replacing ==PIC X(10)== by ==PIC X(12)==", "05 A pic x(10) VALUE 'X'",
+       "M|05 A PIC X(12) VALUE 'X'"},
+      {"COPY M REPLACING ==A B== BY ==C==", "05  A  PIC B", "M|05  A  PIC B"},
+      {"COPY M REPLACING 'OLD' BY 'NEW' X BY Y", "05 X PIC X VALUE 'OLD' 'old'",
+       "M|05 Y PIC Y VALUE 'NEW' 'old'"},
+      {"COPY M REPLACING ==VALUE 'A'== BY ====", "05 F PIC X VALUE 'A'", "M|05 F PIC X"},
+      // The first pair that matches replaces; a replacement is not searched again.
+      {"COPY M REPLACING ==A== BY ==B== ==B== BY ==C==", "05 A B PIC X", "M|05 B C PIC X"},
+      {"COPY M REPLACING LEADING ==WS-== BY ==LK-==", "05 WS-A REDEFINES WS-B PIC X",
+       "M|05 LK-A REDEFINES LK-B PIC X"},
+      {"COPY M REPLACING TRAILING ==-IN== BY ==-OUT==", "05 REC-IN PIC X", "M|05 REC-OUT PIC X"},
+      {"COPY 'm.cpy' IN LIB SUPPRESS", "05 A PIC X", "m.cpy|05 A PIC X"},
+      {"COPY \"M\" OF LIB REPLACING A BY B", "05 A PIC X", "M|05 B PIC X"},
+      // The ways a COPY statement is refused.
+      {"COPY", "", "Invalid COPY statement: no member name"},
+      {"COPY M OF", "", "Invalid COPY statement: no library name after OF"},
+      {"COPY M EXTRA", "", "Invalid COPY statement: unexpected 'EXTRA'"},
+      {"COPY M REPLACING", "", "Invalid COPY statement: REPLACING without operands"},
+      {"COPY M REPLACING ==A== ==B==", "", "Invalid COPY statement: BY expected after 'A'"},
+      {"COPY M REPLACING ==A== BY", "", "Invalid COPY statement: no text after BY"},
+      {"COPY M REPLACING ==A== BY ==B", "", "Invalid COPY statement: pseudo-text not closed"},
+      {"COPY M REPLACING ==== BY ==B==", "", "Invalid COPY statement: empty text to replace"},
+      {"COPY M REPLACING LEADING ==A B== BY ==C==", "",
+       "Invalid COPY statement: LEADING and TRAILING replace a part of one word"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c[0]);
+    CCBCopyStatement copy;
+    QvbString error;
+    std::string text = c[1];
+    if (copy.parse(c[0], error) && copy.replacing().apply(text, error)) {
+      EXPECT_EQ(c[2], copy.member() + "|" + text);
+    } else {
+      EXPECT_EQ(c[2], error.str());
+    }
+  }
+}
+
+TEST(CopybookDialectsTest, ReplacingIsBounded) {
+  std::string pairs;
+  for (int i = 0; i < 65; ++i) pairs += " A BY B";
+  CCBCopyStatement copy;
+  QvbString error;
+  EXPECT_FALSE(copy.parse("COPY M REPLACING" + pairs, error));
+  EXPECT_EQ("Invalid COPY statement: more than 64 REPLACING pairs", error.str());
+  // Two replacements of 600000 characters make a statement longer than 1 MiB.
+  ASSERT_TRUE(copy.parse("COPY M REPLACING ==A== BY ==" + std::string(600000, 'B') + "==", error));
+  std::string text = "A A";
+  EXPECT_FALSE(copy.replacing().apply(text, error));
+  EXPECT_EQ("Statement longer than 1048576 characters after COPY REPLACING", error.str());
+  EXPECT_EQ("A A", text);
+}
+
+}  // namespace
