@@ -9,19 +9,13 @@
 
 class JsonlWriter : public RecordWriter {
  public:
-  JsonlWriter(std::FILE* out, bool typed) : out_(out), typed_(typed) {}
-  void begin(const std::vector<OutputColumn>& columns) override;
-  void write(const std::vector<OutputValue>& values) override;
+  JsonlWriter(const std::vector<OutputColumn>& columns, bool typed);
+  void writeHeader(std::string*) override {}
+  void write(const std::vector<OutputValue>& values, std::string* out) override;
 
  private:
-  void appendValue(const OutputValue& value, bool numeric);
-
-  std::FILE* out_;
-  bool typed_;
   std::vector<std::string> keys_;  // each name as a JSON string followed by ':'
   std::vector<bool> numeric_;      // per column: written as a number
-  std::string line_;
-  std::string number_;
 };
 
 #endif  // LYRA_TOOLS_JSONL_WRITER_H_

@@ -1,8 +1,17 @@
 #include "output_text.h"
 
-#include <cstdio>
-
 namespace {
+
+// Short names for the rows of OUTPUT_BYTE_CLASS.
+const uint8_t CT = BYTE_JSON_ESCAPED | BYTE_CONTROL;  // a C0 control or DEL
+const uint8_t LE = CT | BYTE_CSV_QUOTED;              // CR, LF
+const uint8_t QU = BYTE_CSV_QUOTED | BYTE_JSON_ESCAPED;
+const uint8_t CO = BYTE_CSV_QUOTED;
+const uint8_t BS = BYTE_JSON_ESCAPED;
+const uint8_t C1 = BYTE_CONTROL;  // C2: the lead byte of the C1 controls
+const uint8_t NX = BYTE_CONTINUATION;
+
+const char HEX_DIGITS[] = "0123456789abcdef";
 
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
@@ -105,7 +114,37 @@ void appendLatin1(unsigned char byte, std::string* out) {
   }
 }
 
+// Appends the escape of a byte that a JSON string cannot hold as it stands.
+void appendJsonEscape(unsigned char byte, std::string* out) {
+  if (byte == '"' || byte == '\\') {
+    const char escaped[] = {'\\', static_cast<char>(byte)};
+    out->append(escaped, sizeof escaped);
+    return;
+  }
+  const char escaped[] = {'\\', 'u', '0', '0', HEX_DIGITS[byte >> 4], HEX_DIGITS[byte & 0xF]};
+  out->append(escaped, sizeof escaped);
+}
+
 }  // namespace
+
+const uint8_t OUTPUT_BYTE_CLASS[256] = {
+    CT, CT, CT, CT, CT, CT, CT, CT, CT, CT, LE, CT, CT, LE, CT, CT,  // 00-0F: LF, CR
+    CT, CT, CT, CT, CT, CT, CT, CT, CT, CT, CT, CT, CT, CT, CT, CT,  // 10-1F
+    0,  0,  QU, 0,  0,  0,  0,  0,  0,  0,  0,  0,  CO, 0,  0,  0,   // 20-2F: quote, comma
+    0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,   // 30-3F
+    0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,   // 40-4F
+    0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  BS, 0,  0,  0,   // 50-5F: backslash
+    0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,   // 60-6F
+    0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  CT,  // 70-7F: DEL
+    NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX,  // 80-8F
+    NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX,  // 90-9F
+    NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX,  // A0-AF
+    NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX,  // B0-BF
+    0,  0,  C1, 0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,   // C0-CF
+    0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,   // D0-DF
+    0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,   // E0-EF
+    0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,   // F0-FF
+};
 
 std::string toUtf8(const std::string& latin1) {
   std::string out;
@@ -127,42 +166,38 @@ std::string repairUtf8(const std::string& bytes) {
   return out;
 }
 
-size_t utf8Length(const std::string& utf8) {
+size_t utf8Length(std::string_view utf8) {
   size_t count = 0;
-  for (char c : utf8) count += isContinuation(static_cast<unsigned char>(c)) ? 0 : 1;
+  for (char c : utf8) count += isByteClass(c, BYTE_CONTINUATION) ? 0 : 1;
   return count;
 }
 
+// Runs of bytes that need no escape are appended whole.
 void appendJsonString(std::string_view utf8, std::string* out) {
   out->push_back('"');
-  for (char c : utf8) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out->push_back('\\');
-      out->push_back(c);
-    } else if (byte < 0x20 || byte == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-      out->append(escaped);
-    } else {
-      out->push_back(c);
-    }
+  size_t from = 0;
+  for (size_t at = findByteClass(utf8, BYTE_JSON_ESCAPED); at < utf8.size();
+       at = findByteClass(utf8, BYTE_JSON_ESCAPED, from)) {
+    out->append(utf8.data() + from, at - from);
+    appendJsonEscape(static_cast<unsigned char>(utf8[at]), out);
+    from = at + 1;
   }
+  out->append(utf8.data() + from, utf8.size() - from);
   out->push_back('"');
 }
 
-bool toJsonNumber(std::string_view text, std::string* number) {
+bool appendJsonNumber(std::string_view text, std::string* out) {
   NumberParts parts;
   if (!scanNumber(text, &parts)) return false;
   size_t firstDigit = parts.intStart;
   while (firstDigit + 1 < parts.intEnd && text[firstDigit] == '0') ++firstDigit;
-  number->assign(parts.negative ? "-" : "");
-  number->append(parts.intEnd > parts.intStart ? text.substr(firstDigit, parts.intEnd - firstDigit)
-                                               : std::string_view("0"));
+  if (parts.negative) out->push_back('-');
+  out->append(parts.intEnd > parts.intStart ? text.substr(firstDigit, parts.intEnd - firstDigit)
+                                            : std::string_view("0"));
   if (parts.fracEnd > parts.fracStart) {
-    number->push_back('.');
-    number->append(text.substr(parts.fracStart, parts.fracEnd - parts.fracStart));
+    out->push_back('.');
+    out->append(text.substr(parts.fracStart, parts.fracEnd - parts.fracStart));
   }
-  number->append(text.substr(parts.fracEnd, parts.expEnd - parts.fracEnd));
+  out->append(text.substr(parts.fracEnd, parts.expEnd - parts.fracEnd));
   return true;
 }
