@@ -1,0 +1,104 @@
+#include "threaded_read.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <memory>
+#include <system_error>
+#include <thread>
+
+#include "chunk_queue.h"
+#include "ordered_writer.h"
+#include "range_planner.h"
+#include "range_worker.h"
+#include "reader_setup.h"
+
+namespace {
+
+const size_t CHUNKS_PER_WORKER = 2;  // one being filled, one filled and waiting to be written
+
+// The chunks between the start of the records read and the end of the range or file.
+int64_t chunkCount(const ReadOptions& options, int64_t fileSize) {
+  const int64_t start = std::max(options.records.skip, options.rangeStart);
+  const int64_t end = options.rangeEnd >= 0 ? std::min(options.rangeEnd, fileSize) : fileSize;
+  return end > start ? (end - start + options.chunkBytes - 1) / options.chunkBytes : 0;
+}
+
+bool isRegularFile(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+using WorkerList = std::vector<std::unique_ptr<RangeWorker>>;
+
+// The first worker takes over the reader given; the others get readers of their own.
+bool makeWorkers(const ReadOptions& options, const std::vector<OutputColumn>& columns,
+                 RecordReaderPtr reader, ChunkQueue* queue, size_t count, WorkerList* workers,
+                 std::string* error) {
+  workers->emplace_back(new RangeWorker(options, std::move(reader), columns, queue));
+  while (workers->size() < count) {
+    RecordReaderPtr own = prepareReader(options, nullptr, error);
+    if (own == nullptr) return false;
+    workers->emplace_back(new RangeWorker(options, std::move(own), columns, queue));
+  }
+  return true;
+}
+
+// Starts the planner and the workers; false with a message when a thread cannot
+// start, after the queue is cancelled (the threads started end at once).
+bool startThreads(RangePlanner* planner, WorkerList* workers, ChunkQueue* queue,
+                  std::vector<std::thread>* threads, std::string* error) {
+  try {
+    threads->emplace_back(&RangePlanner::run, planner);
+    for (const std::unique_ptr<RangeWorker>& worker : *workers) {
+      threads->emplace_back(&RangeWorker::run, worker.get());
+    }
+  } catch (const std::system_error& e) {
+    queue->cancel();
+    *error = std::string("cannot start a thread: ") + e.what();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool canReadThreaded(const ReadOptions& options, int64_t fileSize) {
+  const CCBRecordFormat format = options.records.format;
+  return options.threads > 1 && !options.trace && format != CCB_RECORD_LAYOUT &&
+         options.dataFile != STANDARD_INPUT && isRegularFile(options.dataFile) &&
+         chunkCount(options, fileSize) > 1;
+}
+
+ReadOutcome readThreaded(const ReadOptions& options, const std::vector<OutputColumn>& columns,
+                         RecordReaderPtr reader, OutputFile* output, RejectsFile* rejects,
+                         ProgressMeter* meter) {
+  const int64_t fileSize = reader->getDataFileSize();
+  const size_t count =
+      static_cast<size_t>(std::min<int64_t>(options.threads, chunkCount(options, fileSize)));
+  ChunkQueue queue(CHUNKS_PER_WORKER * count);
+  ReadOutcome outcome;
+  WorkerList workers;
+  if (!makeWorkers(options, columns, std::move(reader), &queue, count, &workers,
+                   &outcome.failure)) {
+    outcome.failed = true;
+    return outcome;
+  }
+  RangePlanner planner(options, fileSize, &queue);
+  std::vector<std::thread> threads;
+  outcome.failed = !startThreads(&planner, &workers, &queue, &threads, &outcome.failure);
+  OrderedWriter writer(options, output, rejects, meter);
+  for (const ChunkOutput* chunk; !outcome.failed && (chunk = queue.nextChunk()) != nullptr;) {
+    const bool more = writer.write(*chunk);
+    queue.chunkWritten();
+    if (!more) break;
+  }
+  queue.cancel();
+  for (std::thread& thread : threads) thread.join();
+  if (!outcome.failed) {
+    outcome.failed = writer.failed();
+    outcome.failure = writer.failure();
+  }
+  outcome.skipped = writer.skipped();
+  return outcome;
+}
