@@ -130,7 +130,7 @@ WriterInput decodeInput(const uint8_t* data, size_t size) {
 // Everything the writer of format writes for the input.
 std::string writeAll(OutputFormat format, const WriterInput& input) {
   std::unique_ptr<RecordWriter> writer = createRecordWriter(format, input.typed, input.columns);
-  std::string output;
+  OutputBuffer output;
   writer->writeHeader(&output);
   std::vector<OutputValue> values;
   for (const Record& record : input.records) {
@@ -140,7 +140,7 @@ std::string writeAll(OutputFormat format, const WriterInput& input) {
     }
     writer->write(values, &output);
   }
-  return output;
+  return std::string(output.view());
 }
 
 const std::string& utf8Output(const std::string& text) {

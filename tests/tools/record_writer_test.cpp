@@ -15,10 +15,10 @@ OutputValue text(std::string_view value) {
 std::string written(OutputFormat format, const std::vector<OutputColumn>& columns,
                     const std::vector<std::vector<OutputValue>>& records) {
   std::unique_ptr<RecordWriter> writer = createRecordWriter(format, false, columns);
-  std::string out;
+  OutputBuffer out;
   writer->writeHeader(&out);
   for (const std::vector<OutputValue>& values : records) writer->write(values, &out);
-  return out;
+  return std::string(out.view());
 }
 
 TEST(RecordWriterTest, EmptyAndNullValuesKeepTheirColumn) {
@@ -80,3 +80,26 @@ TEST(RecordWriterTest, ZeroBytesInsideValues) {
 }
 
 }  // namespace
+
+// A byte that needs quoting or escaping is found wherever it stands in a longer
+// text: in the first eight bytes, the next four, or the last one of thirteen.
+TEST(RecordWriterTest, SpecialBytesAnywhereInLongerText) {
+  const std::vector<OutputColumn> columns{{"A", QVB_TYPE_STRING, 13}};
+  const struct {
+    OutputFormat format;
+    const char* value;
+    const char* want;
+  } cases[] = {
+      {FORMAT_CSV, "abcdefghijklm", "A\r\nabcdefghijklm\r\n"},
+      {FORMAT_CSV, "abc,efghijklm", "A\r\n\"abc,efghijklm\"\r\n"},
+      {FORMAT_CSV, "abcdefghi\"klm", "A\r\n\"abcdefghi\"\"klm\"\r\n"},
+      {FORMAT_CSV, "abcdefghijkl\n", "A\r\n\"abcdefghijkl\n\"\r\n"},
+      {FORMAT_JSONL, "abc\\efghijklm", "{\"A\":\"abc\\\\efghijklm\"}\n"},
+      {FORMAT_JSONL, "abcdefghi\x1Fklm", "{\"A\":\"abcdefghi\\u001fklm\"}\n"},
+      {FORMAT_JSONL, "abcdefghijkl\x7F", "{\"A\":\"abcdefghijkl\\u007f\"}\n"},
+      {FORMAT_TABLE, "abcdefghijkl\x7F", "A\n-------------\nabcdefghijkl?\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.want, written(c.format, columns, {{text(c.value)}})) << c.value;
+  }
+}

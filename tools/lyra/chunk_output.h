@@ -13,6 +13,8 @@
 
 #include <lyra/lyra.h>
 
+#include "output_buffer.h"
+
 // A bad record that reading passed over, as the reader reported it.
 struct BadRecordNote {
   int64_t number;        // in the file, from 1; -1 where unknown
@@ -23,7 +25,7 @@ struct BadRecordNote {
 };
 
 struct ChunkOutput {
-  std::string text;                       // the rows, one after another
+  OutputBuffer text;                      // the rows, one after another
   std::vector<size_t> rowEnds;            // where in text each row ends
   std::vector<BadRecordNote> badRecords;  // in file order
   bool failed = false;                    // a record that could not be read ended the range

@@ -4,31 +4,40 @@
 
 namespace {
 
-const char ROW_END[] = "\r\n";
+const char ROW_END[] = {'\r', '\n'};
 
-// The field, quoted with its quotes doubled when it holds a byte that needs it.
-void appendQuoted(std::string_view utf8, std::string* out) {
-  out->push_back('"');
-  size_t from = 0;
-  for (size_t quote = utf8.find('"'); quote != std::string_view::npos;
-       quote = utf8.find('"', from)) {
-    out->append(utf8.data() + from, quote + 1 - from);
-    out->push_back('"');
-    from = quote + 1;
+// The most a field takes: every byte a quote, doubled, between quotes, and the
+// separator before it.
+size_t fieldMost(size_t bytes) {
+  return 2 * bytes + 3;
+}
+
+// Writes the field at out, quoted with its quotes doubled when it holds a byte that
+// needs it; returns the end. The bytes are copied as they are classified, and
+// written again, quoted, in the rare field that needs it.
+char* writeField(std::string_view utf8, char* out) {
+  if ((copyClassified(utf8, out) & BYTE_CSV_QUOTED) == 0) return out + utf8.size();
+  *out++ = '"';
+  for (char c : utf8) {
+    if (c == '"') *out++ = '"';
+    *out++ = c;
   }
-  out->append(utf8.data() + from, utf8.size() - from);
-  out->push_back('"');
+  *out++ = '"';
+  return out;
 }
 
 // A separator goes before every field but the first: an empty first field (a null
 // value, or text that ends at once) must still be followed by one.
-void appendField(size_t column, std::string_view utf8, std::string* out) {
-  if (column > 0) out->push_back(',');
-  if (findByteClass(utf8, BYTE_CSV_QUOTED) == utf8.size()) {
-    out->append(utf8.data(), utf8.size());
-  } else {
-    appendQuoted(utf8, out);
+void writeRow(const std::vector<OutputValue>& values, OutputBuffer* out) {
+  size_t most = sizeof ROW_END;
+  for (const OutputValue& value : values) most += fieldMost(value.text.size());
+  char* at = out->room(most);
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (i > 0) *at++ = ',';
+    at = writeField(values[i].text, at);
   }
+  for (char c : ROW_END) *at++ = c;
+  out->commit(at);
 }
 
 }  // namespace
@@ -37,12 +46,12 @@ CsvWriter::CsvWriter(const std::vector<OutputColumn>& columns) {
   for (const OutputColumn& column : columns) names_.push_back(column.name);
 }
 
-void CsvWriter::writeHeader(std::string* out) {
-  for (size_t i = 0; i < names_.size(); ++i) appendField(i, names_[i], out);
-  out->append(ROW_END, sizeof ROW_END - 1);
+void CsvWriter::writeHeader(OutputBuffer* out) {
+  std::vector<OutputValue> names;
+  for (const std::string& name : names_) names.push_back(OutputValue{name, false});
+  writeRow(names, out);
 }
 
-void CsvWriter::write(const std::vector<OutputValue>& values, std::string* out) {
-  for (size_t i = 0; i < values.size(); ++i) appendField(i, values[i].text, out);
-  out->append(ROW_END, sizeof ROW_END - 1);
+void CsvWriter::write(const std::vector<OutputValue>& values, OutputBuffer* out) {
+  writeRow(values, out);
 }

@@ -9,8 +9,8 @@
 class CsvWriter : public RecordWriter {
  public:
   explicit CsvWriter(const std::vector<OutputColumn>& columns);
-  void writeHeader(std::string* out) override;
-  void write(const std::vector<OutputValue>& values, std::string* out) override;
+  void writeHeader(OutputBuffer* out) override;
+  void write(const std::vector<OutputValue>& values, OutputBuffer* out) override;
 
  private:
   std::vector<std::string> names_;

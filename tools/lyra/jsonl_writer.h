@@ -10,12 +10,13 @@
 class JsonlWriter : public RecordWriter {
  public:
   JsonlWriter(const std::vector<OutputColumn>& columns, bool typed);
-  void writeHeader(std::string*) override {}
-  void write(const std::vector<OutputValue>& values, std::string* out) override;
+  void writeHeader(OutputBuffer*) override {}
+  void write(const std::vector<OutputValue>& values, OutputBuffer* out) override;
 
  private:
-  std::vector<std::string> keys_;  // each name as a JSON string followed by ':'
-  std::vector<bool> numeric_;      // per column: written as a number
+  // Each name as a JSON string followed by ':', after a ',' from the second on.
+  std::vector<std::string> keys_;
+  std::vector<bool> numeric_;  // per column: written as a number
 };
 
 #endif  // LYRA_TOOLS_JSONL_WRITER_H_

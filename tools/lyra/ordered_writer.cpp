@@ -32,7 +32,7 @@ bool OrderedWriter::writeRows(const ChunkOutput& chunk, size_t from, size_t to) 
   if (limit >= 0) count = std::min(count, static_cast<size_t>(limit - written_));
   const size_t begin = from == 0 ? 0 : chunk.rowEnds[from - 1];
   const size_t end = count == 0 ? begin : chunk.rowEnds[from + count - 1];
-  if (end > begin && !output_->write(std::string_view(chunk.text).substr(begin, end - begin))) {
+  if (end > begin && !output_->write(chunk.text.view().substr(begin, end - begin))) {
     return false;
   }
   written_ += static_cast<int64_t>(count);

@@ -1,5 +1,7 @@
 #include "output_text.h"
 
+#include <cstring>
+
 namespace {
 
 // Short names for the rows of OUTPUT_BYTE_CLASS.
@@ -114,15 +116,21 @@ void appendLatin1(unsigned char byte, std::string* out) {
   }
 }
 
-// Appends the escape of a byte that a JSON string cannot hold as it stands.
-void appendJsonEscape(unsigned char byte, std::string* out) {
+// Writes the escape of a byte that a JSON string cannot hold as it stands.
+char* writeJsonEscape(unsigned char byte, char* out) {
+  *out++ = '\\';
   if (byte == '"' || byte == '\\') {
-    const char escaped[] = {'\\', static_cast<char>(byte)};
-    out->append(escaped, sizeof escaped);
-    return;
+    *out++ = static_cast<char>(byte);
+    return out;
   }
-  const char escaped[] = {'\\', 'u', '0', '0', HEX_DIGITS[byte >> 4], HEX_DIGITS[byte & 0xF]};
-  out->append(escaped, sizeof escaped);
+  const char escaped[] = {'u', '0', '0', HEX_DIGITS[byte >> 4], HEX_DIGITS[byte & 0xF]};
+  std::memcpy(out, escaped, sizeof escaped);
+  return out + sizeof escaped;
+}
+
+char* writeBytes(std::string_view bytes, char* out) {
+  if (!bytes.empty()) std::memcpy(out, bytes.data(), bytes.size());
+  return out + bytes.size();
 }
 
 }  // namespace
@@ -172,32 +180,46 @@ size_t utf8Length(std::string_view utf8) {
   return count;
 }
 
-// Runs of bytes that need no escape are appended whole.
-void appendJsonString(std::string_view utf8, std::string* out) {
-  out->push_back('"');
-  size_t from = 0;
-  for (size_t at = findByteClass(utf8, BYTE_JSON_ESCAPED); at < utf8.size();
-       at = findByteClass(utf8, BYTE_JSON_ESCAPED, from)) {
-    out->append(utf8.data() + from, at - from);
-    appendJsonEscape(static_cast<unsigned char>(utf8[at]), out);
-    from = at + 1;
+// Most text needs no escape: it is copied, and written again, escaped, only when
+// the copy cannot stand.
+char* writeJsonString(std::string_view utf8, char* out) {
+  *out++ = '"';
+  if ((copyClassified(utf8, out) & BYTE_JSON_ESCAPED) == 0) {
+    out += utf8.size();
+  } else {
+    for (char c : utf8) {
+      if (isByteClass(c, BYTE_JSON_ESCAPED)) {
+        out = writeJsonEscape(static_cast<unsigned char>(c), out);
+      } else {
+        *out++ = c;
+      }
+    }
   }
-  out->append(utf8.data() + from, utf8.size() - from);
-  out->push_back('"');
+  *out++ = '"';
+  return out;
 }
 
-bool appendJsonNumber(std::string_view text, std::string* out) {
+void appendJsonString(std::string_view utf8, std::string* out) {
+  const size_t start = out->size();
+  out->resize(start + jsonStringMost(utf8.size()));
+  const char* end = writeJsonString(utf8, &(*out)[start]);
+  out->resize(static_cast<size_t>(end - out->data()));
+}
+
+bool writeJsonNumber(std::string_view text, char** out) {
   NumberParts parts;
   if (!scanNumber(text, &parts)) return false;
   size_t firstDigit = parts.intStart;
   while (firstDigit + 1 < parts.intEnd && text[firstDigit] == '0') ++firstDigit;
-  if (parts.negative) out->push_back('-');
-  out->append(parts.intEnd > parts.intStart ? text.substr(firstDigit, parts.intEnd - firstDigit)
-                                            : std::string_view("0"));
+  char* at = *out;
+  if (parts.negative) *at++ = '-';
+  at = writeBytes(parts.intEnd > parts.intStart ? text.substr(firstDigit, parts.intEnd - firstDigit)
+                                                : std::string_view("0"),
+                  at);
   if (parts.fracEnd > parts.fracStart) {
-    out->push_back('.');
-    out->append(text.substr(parts.fracStart, parts.fracEnd - parts.fracStart));
+    *at++ = '.';
+    at = writeBytes(text.substr(parts.fracStart, parts.fracEnd - parts.fracStart), at);
   }
-  out->append(text.substr(parts.fracEnd, parts.expEnd - parts.fracEnd));
+  *out = writeBytes(text.substr(parts.fracEnd, parts.expEnd - parts.fracEnd), at);
   return true;
 }

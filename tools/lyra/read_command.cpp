@@ -104,8 +104,8 @@ const CommandHelp READ_HELP = {
 const size_t OUTPUT_BLOCK = 1024 * 1024;  // written out at once by a read on one thread
 
 // Writes the block out and empties it; false once writing has failed.
-bool flush(std::string* block, OutputFile* output) {
-  const bool written = output->write(*block);
+bool flush(OutputBuffer* block, OutputFile* output) {
+  const bool written = output->write(block->view());
   block->clear();
   return written;
 }
@@ -117,7 +117,7 @@ ReadOutcome readRecords(const ReadOptions& options, CCBRecordReader* reader,
                         RecordFormatter* formatter, OutputFile* output, RejectsFile* rejects,
                         ProgressMeter* meter) {
   if (rejects != nullptr) reader->setBadRecordCallback(rejects);
-  std::string block;
+  OutputBuffer block;
   ReadOutcome outcome;
   int64_t written = 0;
   while ((options.limit < 0 || written < options.limit) && reader->readNextRecord(outcome.failed)) {
@@ -142,9 +142,9 @@ ReadOutcome writeRecords(const ReadOptions& options, RecordReaderPtr reader, Out
                          RejectsFile* rejects) {
   const std::vector<OutputColumn> columns = describeColumns(options, reader.get());
   RecordFormatter formatter(options, columns);
-  std::string header;
+  OutputBuffer header;
   formatter.writeHeader(&header);
-  if (!output->write(header)) return ReadOutcome();
+  if (!output->write(header.view())) return ReadOutcome();
   // The bar shares standard error with nothing: not with the lines of --trace.
   const bool showProgress = !options.quiet && !options.trace && isatty(STDERR_FILENO);
   const int64_t fileSize = reader->getDataFileSize();

@@ -22,7 +22,7 @@ RecordFormatter::RecordFormatter(const ReadOptions& options,
 
 // The position columns' texts are kept in positions_, the others are views of the
 // reader's text, whole with any zero bytes it keeps.
-void RecordFormatter::write(CCBRecordReader* reader, std::string* out) {
+void RecordFormatter::write(CCBRecordReader* reader, OutputBuffer* out) {
   size_t at = 0;
   if (withPosition_) {
     const int64_t number = reader->getRecordNumber();

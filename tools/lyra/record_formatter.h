@@ -20,10 +20,10 @@ class RecordFormatter {
   RecordFormatter(const ReadOptions& options, const std::vector<OutputColumn>& columns);
 
   // Appends the lines before the first record.
-  void writeHeader(std::string* out) { writer_->writeHeader(out); }
+  void writeHeader(OutputBuffer* out) { writer_->writeHeader(out); }
   // Appends the record that reader has just read. REQUIRES: the reader's active
   // layout is the one the columns describe.
-  void write(CCBRecordReader* reader, std::string* out);
+  void write(CCBRecordReader* reader, OutputBuffer* out);
 
  private:
   static const int POSITION_DIGITS = 24;  // room for any 64-bit number

@@ -15,6 +15,8 @@
 
 #include <lyra/lyra.h>
 
+#include "output_buffer.h"
+
 enum OutputFormat {
   FORMAT_CSV,
   FORMAT_JSONL,
@@ -40,9 +42,9 @@ class RecordWriter {
   virtual ~RecordWriter() = default;
   // Appends the lines before the first record: the header row of csv, the names
   // and rule of table, nothing for jsonl.
-  virtual void writeHeader(std::string* out) = 0;
+  virtual void writeHeader(OutputBuffer* out) = 0;
   // Appends one record's row or line.
-  virtual void write(const std::vector<OutputValue>& values, std::string* out) = 0;
+  virtual void write(const std::vector<OutputValue>& values, OutputBuffer* out) = 0;
 };
 
 // typed applies to FORMAT_JSONL: integer and real columns become JSON numbers.

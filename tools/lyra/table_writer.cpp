@@ -32,22 +32,22 @@ size_t shownLength(std::string_view utf8) {
 // Appends the text with its control characters (C0, DEL and C1) shown as '?': they
 // would move the cursor or ring the terminal. A C2 byte that leads no C1 control
 // stays.
-void appendShown(std::string_view utf8, std::string* out) {
+void appendShown(std::string_view utf8, OutputBuffer* out) {
   size_t from = 0;
   for (size_t at = findByteClass(utf8, BYTE_CONTROL); at < utf8.size();
        at = findByteClass(utf8, BYTE_CONTROL, from)) {
-    out->append(utf8.data() + from, at - from);
+    out->append(utf8.substr(from, at - from));
     const bool lead = static_cast<unsigned char>(utf8[at]) == C1_LEAD;
     const size_t c1 = c1Length(utf8, at);
     out->push_back(lead && c1 == 0 ? utf8[at] : '?');
     from = at + (c1 > 0 ? c1 : 1);
   }
-  out->append(utf8.data() + from, utf8.size() - from);
+  out->append(utf8.substr(from));
 }
 
 // Ends the row that starts at rowStart: its trailing blanks go.
-void endRow(size_t rowStart, std::string* out) {
-  while (out->size() > rowStart && out->back() == ' ') out->pop_back();
+void endRow(size_t rowStart, OutputBuffer* out) {
+  out->trimBlanks(rowStart);
   out->push_back('\n');
 }
 
@@ -61,7 +61,7 @@ TableWriter::TableWriter(const std::vector<OutputColumn>& columns) {
   }
 }
 
-void TableWriter::writeHeader(std::string* out) {
+void TableWriter::writeHeader(OutputBuffer* out) {
   size_t rowStart = out->size();
   for (size_t i = 0; i < names_.size(); ++i) appendCell(i, names_[i], out);
   endRow(rowStart, out);
@@ -70,7 +70,7 @@ void TableWriter::writeHeader(std::string* out) {
   endRow(rowStart, out);
 }
 
-void TableWriter::write(const std::vector<OutputValue>& values, std::string* out) {
+void TableWriter::write(const std::vector<OutputValue>& values, OutputBuffer* out) {
   const size_t rowStart = out->size();
   for (size_t i = 0; i < values.size() && i < widths_.size(); ++i) {
     appendCell(i, values[i].text, out);
@@ -79,8 +79,8 @@ void TableWriter::write(const std::vector<OutputValue>& values, std::string* out
 }
 
 // Widths count characters, not the bytes of their UTF-8 form.
-void TableWriter::appendCell(size_t column, std::string_view utf8, std::string* out) const {
-  if (column > 0) out->append(COLUMN_GAP, sizeof COLUMN_GAP - 1);
+void TableWriter::appendCell(size_t column, std::string_view utf8, OutputBuffer* out) const {
+  if (column > 0) out->append(COLUMN_GAP);
   const size_t length = shownLength(utf8);
   const size_t pad = widths_[column] > length ? widths_[column] - length : 0;
   if (rightAligned_[column]) out->append(pad, ' ');

@@ -13,11 +13,11 @@
 class TableWriter : public RecordWriter {
  public:
   explicit TableWriter(const std::vector<OutputColumn>& columns);
-  void writeHeader(std::string* out) override;
-  void write(const std::vector<OutputValue>& values, std::string* out) override;
+  void writeHeader(OutputBuffer* out) override;
+  void write(const std::vector<OutputValue>& values, OutputBuffer* out) override;
 
  private:
-  void appendCell(size_t column, std::string_view utf8, std::string* out) const;
+  void appendCell(size_t column, std::string_view utf8, OutputBuffer* out) const;
 
   std::vector<std::string> names_;
   std::vector<size_t> widths_;
