@@ -61,6 +61,15 @@ bool startThreads(RangePlanner* planner, WorkerList* workers, ChunkQueue* queue,
   return true;
 }
 
+// Hands the filled chunks to the writer in file order until it stops or none is left.
+void writeChunks(ChunkQueue* queue, OrderedWriter* writer) {
+  for (const ChunkOutput* chunk; (chunk = queue->nextChunk()) != nullptr;) {
+    const bool more = writer->write(*chunk);
+    queue->chunkWritten();
+    if (!more) return;
+  }
+}
+
 }  // namespace
 
 bool canReadThreaded(const ReadOptions& options, int64_t fileSize) {
@@ -86,14 +95,10 @@ ReadOutcome readThreaded(const ReadOptions& options, const std::vector<OutputCol
   }
   RangePlanner planner(options, fileSize, &queue);
   std::vector<std::thread> threads;
-  outcome.failed = !startThreads(&planner, &workers, &queue, &threads, &outcome.failure);
   OrderedWriter writer(options, output, rejects, meter);
-  for (const ChunkOutput* chunk; !outcome.failed && (chunk = queue.nextChunk()) != nullptr;) {
-    const bool more = writer.write(*chunk);
-    queue.chunkWritten();
-    if (!more) break;
-  }
-  queue.cancel();
+  outcome.failed = !startThreads(&planner, &workers, &queue, &threads, &outcome.failure);
+  if (!outcome.failed) writeChunks(&queue, &writer);
+  queue.cancel();  // the threads end once the writer stops
   for (std::thread& thread : threads) thread.join();
   if (!outcome.failed) {
     outcome.failed = writer.failed();
