@@ -24,7 +24,11 @@ struct BadRecordNote {
   size_t recordsBefore;  // rows of the chunk that come before it
 };
 
-struct ChunkOutput {
+// Chunks that separate threads fill lie side by side: each starts a cache line of
+// its own, or their fields' updates on every row would contend.
+const size_t CACHE_LINE = 64;
+
+struct alignas(CACHE_LINE) ChunkOutput {
   OutputBuffer text;                      // the rows, one after another
   std::vector<size_t> rowEnds;            // where in text each row ends
   std::vector<BadRecordNote> badRecords;  // in file order

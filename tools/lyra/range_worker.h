@@ -10,12 +10,14 @@
 
 #include <lyra/lyra.h>
 
+#include "chunk_output.h"
 #include "chunk_queue.h"
 #include "layout_source.h"
 #include "read_options.h"
 #include "record_formatter.h"
 
-class RangeWorker : public CCBBadRecordCallback {
+// Aligned to a cache line, like the chunks, since it too is written on every record.
+class alignas(CACHE_LINE) RangeWorker : public CCBBadRecordCallback {
  public:
   // reader: prepared with the layouts of the options (reader_setup.h); columns: as
   // describeColumns gives them. The options and the queue stay the caller's.
