@@ -24,7 +24,7 @@ class OutputFile {
   std::FILE* get() const { return file_; }
   // Writes the bytes; false once a write has failed (see failed()).
   bool write(std::string_view bytes) {
-    std::fwrite(bytes.data(), 1, bytes.size(), file_);
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file_);  // its data may be null
     return !failed();
   }
   // True once a write failed. Call it right after writing: it keeps the error number
