@@ -2,13 +2,13 @@
 
 #include "reader_setup.h"
 
-RangeWorker::RangeWorker(const ReadOptions& options, RecordReaderPtr reader,
-                         const std::vector<OutputColumn>& columns, ChunkQueue* queue)
-    : options_(options), reader_(std::move(reader)), formatter_(options, columns), queue_(queue) {
-  reader_->setBadRecordCallback(this);
-}
+RangeWorker::RangeWorker(const ReadOptions& options, const std::vector<OutputColumn>& columns,
+                         ChunkQueue* queue)
+    : options_(options), formatter_(options, columns), queue_(queue) {}
 
 void RangeWorker::run() {
+  reader_ = prepareReader(options_, nullptr, &readerError_);
+  if (reader_ != nullptr) reader_->setBadRecordCallback(this);
   ReadRange range;
   while (queue_->takeRange(&range, &chunk_)) {
     readRange(range);
@@ -20,6 +20,11 @@ void RangeWorker::run() {
 // one thread would have stopped at.
 void RangeWorker::readRange(const ReadRange& range) {
   chunk_->clear();
+  if (reader_ == nullptr) {
+    chunk_->failed = true;
+    chunk_->failure = readerError_;
+    return;
+  }
   CCBReadOptions readOptions = readerOptions(options_);
   readOptions.setRange(range.start, range.end);
   readOptions.setFirstRecord(range.firstRecord);
@@ -46,4 +51,10 @@ void RangeWorker::badRecord(int64_t number, int64_t offset, const unsigned char*
   std::string kept;
   if (length > 0) kept.assign(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length));
   chunk_->badRecords.push_back({number, offset, std::move(kept), reason, chunk_->rowEnds.size()});
+}
+
+void runRangeWorker(const ReadOptions* options, const std::vector<OutputColumn>* columns,
+                    ChunkQueue* queue) {
+  RangeWorker worker(*options, *columns, queue);
+  worker.run();
 }

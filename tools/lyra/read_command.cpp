@@ -137,7 +137,8 @@ std::string skippedMessage(int64_t count) {
 }
 
 // Writes the header, then the records, on threads where the options and the data
-// file allow it.
+// file allow it; the threads have readers of their own, so the reader that opened
+// the file is released first.
 ReadOutcome writeRecords(const ReadOptions& options, RecordReaderPtr reader, OutputFile* output,
                          RejectsFile* rejects) {
   const std::vector<OutputColumn> columns = describeColumns(options, reader.get());
@@ -149,10 +150,11 @@ ReadOutcome writeRecords(const ReadOptions& options, RecordReaderPtr reader, Out
   const bool showProgress = !options.quiet && !options.trace && isatty(STDERR_FILENO);
   const int64_t fileSize = reader->getDataFileSize();
   ProgressMeter meter(stderr, showProgress, fileSize);
+  const bool threaded = canReadThreaded(options, fileSize);
+  if (threaded) reader.reset();
   const ReadOutcome outcome =
-      canReadThreaded(options, fileSize)
-          ? readThreaded(options, columns, std::move(reader), output, rejects, &meter)
-          : readRecords(options, reader.get(), &formatter, output, rejects, &meter);
+      threaded ? readThreaded(options, columns, fileSize, output, rejects, &meter)
+               : readRecords(options, reader.get(), &formatter, output, rejects, &meter);
   meter.finish();
   return outcome;
 }

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <memory>
 #include <system_error>
 #include <thread>
 
@@ -11,7 +10,6 @@
 #include "ordered_writer.h"
 #include "range_planner.h"
 #include "range_worker.h"
-#include "reader_setup.h"
 
 namespace {
 
@@ -29,29 +27,15 @@ bool isRegularFile(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-using WorkerList = std::vector<std::unique_ptr<RangeWorker>>;
-
-// The first worker takes over the reader given; the others get readers of their own.
-bool makeWorkers(const ReadOptions& options, const std::vector<OutputColumn>& columns,
-                 RecordReaderPtr reader, ChunkQueue* queue, size_t count, WorkerList* workers,
-                 std::string* error) {
-  workers->emplace_back(new RangeWorker(options, std::move(reader), columns, queue));
-  while (workers->size() < count) {
-    RecordReaderPtr own = prepareReader(options, nullptr, error);
-    if (own == nullptr) return false;
-    workers->emplace_back(new RangeWorker(options, std::move(own), columns, queue));
-  }
-  return true;
-}
-
-// Starts the planner and the workers; false with a message when a thread cannot
+// Starts the planner and count workers; false with a message when a thread cannot
 // start, after the queue is cancelled (the threads started end at once).
-bool startThreads(RangePlanner* planner, WorkerList* workers, ChunkQueue* queue,
+bool startThreads(const ReadOptions& options, const std::vector<OutputColumn>& columns,
+                  size_t count, RangePlanner* planner, ChunkQueue* queue,
                   std::vector<std::thread>* threads, std::string* error) {
   try {
     threads->emplace_back(&RangePlanner::run, planner);
-    for (const std::unique_ptr<RangeWorker>& worker : *workers) {
-      threads->emplace_back(&RangeWorker::run, worker.get());
+    while (threads->size() <= count) {
+      threads->emplace_back(runRangeWorker, &options, &columns, queue);
     }
   } catch (const std::system_error& e) {
     queue->cancel();
@@ -80,23 +64,17 @@ bool canReadThreaded(const ReadOptions& options, int64_t fileSize) {
 }
 
 ReadOutcome readThreaded(const ReadOptions& options, const std::vector<OutputColumn>& columns,
-                         RecordReaderPtr reader, OutputFile* output, RejectsFile* rejects,
+                         int64_t fileSize, OutputFile* output, RejectsFile* rejects,
                          ProgressMeter* meter) {
-  const int64_t fileSize = reader->getDataFileSize();
   const size_t count =
       static_cast<size_t>(std::min<int64_t>(options.threads, chunkCount(options, fileSize)));
   ChunkQueue queue(CHUNKS_PER_WORKER * count);
-  ReadOutcome outcome;
-  WorkerList workers;
-  if (!makeWorkers(options, columns, std::move(reader), &queue, count, &workers,
-                   &outcome.failure)) {
-    outcome.failed = true;
-    return outcome;
-  }
   RangePlanner planner(options, fileSize, &queue);
-  std::vector<std::thread> threads;
   OrderedWriter writer(options, output, rejects, meter);
-  outcome.failed = !startThreads(&planner, &workers, &queue, &threads, &outcome.failure);
+  std::vector<std::thread> threads;
+  ReadOutcome outcome;
+  outcome.failed =
+      !startThreads(options, columns, count, &planner, &queue, &threads, &outcome.failure);
   if (!outcome.failed) writeChunks(&queue, &writer);
   queue.cancel();  // the threads end once the writer stops
   for (std::thread& thread : threads) thread.join();

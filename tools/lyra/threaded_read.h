@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "layout_source.h"
 #include "output_file.h"
 #include "progress_meter.h"
 #include "read_options.h"
@@ -29,10 +28,10 @@ struct ReadOutcome {
 // read, and there is no --trace (whose lines follow the records one by one).
 bool canReadThreaded(const ReadOptions& options, int64_t fileSize);
 
-// Reads and writes the records after the header. reader: the one that opened the
-// data file, reused by a worker. rejects may be null.
+// Reads and writes the records after the header. fileSize: the data file's size
+// when it was opened; rejects may be null.
 ReadOutcome readThreaded(const ReadOptions& options, const std::vector<OutputColumn>& columns,
-                         RecordReaderPtr reader, OutputFile* output, RejectsFile* rejects,
+                         int64_t fileSize, OutputFile* output, RejectsFile* rejects,
                          ProgressMeter* meter);
 
 #endif  // LYRA_TOOLS_THREADED_READ_H_
