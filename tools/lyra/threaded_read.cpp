@@ -34,7 +34,7 @@ bool startThreads(const ReadOptions& options, const std::vector<OutputColumn>& c
                   std::vector<std::thread>* threads, std::string* error) {
   try {
     threads->emplace_back(&RangePlanner::run, planner);
-    while (threads->size() <= count) {
+    for (size_t i = 0; i < count; ++i) {
       threads->emplace_back(runRangeWorker, &options, &columns, queue);
     }
   } catch (const std::system_error& e) {
