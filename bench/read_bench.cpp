@@ -1,7 +1,8 @@
 // Reading benchmarks: records/s and bytes/s of readNextRecord plus getOutputValue of
 // every column, through the public API, for a mixed-usage and a display-only record,
-// beside a plain read(2) loop over the same file; and the record reader on the same
-// records framed as rdw and vb (mixed) and as lines (display), beside its fixed format. Heap
+// beside a plain read(2) loop over the same file; the record reader on the same
+// records framed as rdw and vb (mixed) and as lines (display), beside its fixed format;
+// and `lyra read` of the mixed file to CSV and JSON lines (tool_bench.h). Heap
 // allocations are counted by replacing the global operator new (every object and string of the
 // library; only the data-file window comes from malloc, once per openDataFile): per record inside
 // readNextRecord (0 expected once warm) and inside the getOutputValue calls, whose
@@ -26,6 +27,7 @@
 
 #include "bench_records.h"
 #include "lyra/ccb_record_reader.h"
+#include "tool_bench.h"
 
 namespace {
 
@@ -315,6 +317,7 @@ int main(int argc, char** argv) {
     }
     const std::vector<std::string> framed = registerRecordFormats(k, path);
     framedFiles.insert(framedFiles.end(), framed.begin(), framed.end());
+    if (k == BENCH_RECORD_MIXED) registerToolBenchmarks(path);
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -129,26 +129,18 @@ WriterInput decodeInput(const uint8_t* data, size_t size) {
 
 // Everything the writer of format writes for the input.
 std::string writeAll(OutputFormat format, const WriterInput& input) {
-  char* buffer = nullptr;
-  size_t length = 0;
-  std::FILE* out = open_memstream(&buffer, &length);
-  if (out == nullptr) fail("open_memstream failed", std::string());
-  {
-    std::unique_ptr<RecordWriter> writer = createRecordWriter(format, input.typed, out);
-    writer->begin(input.columns);
-    std::vector<OutputValue> values;
-    for (const Record& record : input.records) {
-      values.clear();
-      for (const std::optional<std::string>& text : record) {
-        values.push_back(text ? OutputValue{*text, false} : OutputValue());
-      }
-      writer->write(values);
+  std::unique_ptr<RecordWriter> writer = createRecordWriter(format, input.typed, input.columns);
+  OutputBuffer output;
+  writer->writeHeader(&output);
+  std::vector<OutputValue> values;
+  for (const Record& record : input.records) {
+    values.clear();
+    for (const std::optional<std::string>& text : record) {
+      values.push_back(text ? OutputValue{*text, false} : OutputValue());
     }
+    writer->write(values, &output);
   }
-  std::fclose(out);
-  std::string text(buffer, length);
-  std::free(buffer);
-  return text;
+  return std::string(output.view());
 }
 
 const std::string& utf8Output(const std::string& text) {

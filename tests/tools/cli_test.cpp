@@ -547,6 +547,114 @@ TEST(CliTest, BadRecordsStopTheReadOrArePassedOver) {
   EXPECT_EQ("A,B\r\nAB,123\r\n", readFile(dir.path("-")));
 }
 
+// `lyra read` with the arguments on the given threads, in chunks of the given bytes.
+Result readOnThreads(std::vector<std::string> args, const char* threads, const char* chunk) {
+  args.insert(args.begin() + 1, {"--threads", threads, "--chunk-size", chunk});
+  return lyra(args);
+}
+
+// Many threads write what one thread writes, byte for byte, with the same messages,
+// exit status and rejects: 2, 3 and 7 threads, in chunks of 1 byte (a range at every
+// record), 37 bytes (boundaries inside records) or 500 bytes (ranges of several
+// records). Fixed records, lines, rdw and vb records in each output format, also
+// cut short by --limit or in a --range that starts inside a line; bad records in the middle stop
+// the read, or are passed over up to --max-errors and kept with --rejects; a descriptor word that
+// cannot be trusted stops the read. Each one-thread run is checked against what the file holds
+// (rows with the header, from tests/data/README.md, and the exit status), so that no
+// comparison is between two failed reads.
+TEST(CliTest, ThreadsWriteWhatOneThreadWrites) {
+  TempDir dir;
+  const std::string customers = dataPath("copybooks/custmast.cpy");
+  const std::string payroll = dataPath("copybooks/payroll.cpy");
+  const std::string rdw = readFile(dataPath("files/customers_rdw.dat"));
+  // A record of zero length before record 4 (a bad record), a word of FF bytes in
+  // place of record 6's (no way on).
+  const std::string zeroLength =
+      dir.write("zero.rdw", rdw.substr(0, 612) + std::string("\0\4\0\0", 4) + rdw.substr(612));
+  const std::string badWord =
+      dir.write("bad.rdw", rdw.substr(0, 1020) + "\xFF\xFF\xFF\xFF" + rdw.substr(1024));
+  std::string text = readFile(dataPath("files/payroll.txt"));
+  size_t lineEnd = 0;
+  for (int line = 0; line < 5; ++line) lineEnd = text.find('\n', lineEnd) + 1;
+  const std::string longLine = dir.write("long.txt", text.insert(lineEnd - 1, "XY"));
+  // Record 9, a DT record, with an identifier no layout has.
+  std::string txn = readFile(dataPath("files/txn_fixed120.dat"));
+  const std::string unknownId = dir.write("txn.dat", txn.replace(8 * 120, 2, "ZZ"));
+  const std::vector<std::string> txnLayouts{"--id-field", "0:PIC X(2)",
+                                            "-c",         dataPath("copybooks/txnhdr.cpy") + "=HD",
+                                            "-c",         dataPath("copybooks/txndtl.cpy") + "=DT",
+                                            "-c",         dataPath("copybooks/txntrl.cpy") + "=TR",
+                                            "--active",   "DT",
+                                            "--fixed=120"};
+  const std::string rejects = dir.path("rejects");
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    size_t rows;
+  } cases[] = {
+      {{"-c", customers, "--fixed", "--format", "table", dataPath("files/customers.dat")}, 0, 14},
+      {{"-c", customers, "--fixed", "--format", "jsonl", "--with-position", "--limit", "5",
+        dataPath("files/customers.dat")},
+       0,
+       5},
+      {{"-c", payroll, "--record-format", "lines", "--with-position",
+        dataPath("files/payroll.txt")},
+       0,
+       11},
+      {{"-c", payroll, "--record-format", "lines", "--with-position", "--range",
+        "150:", "--first-record", "3", dataPath("files/payroll.txt")},
+       0,
+       9},
+      {{"-c", customers, "--record-format", "rdw", "--ebcdic", "--format", "jsonl",
+        "--with-position", dataPath("files/customers_rdw.dat")},
+       0,
+       12},
+      {{"-c", customers, "--record-format", "vb", "--ebcdic", "--with-position",
+        dataPath("files/customers_vb.dat")},
+       0,
+       13},
+      {{"-c", customers, "--record-format", "vb", "--ebcdic", "--format", "table", "--limit", "7",
+        dataPath("files/customers_vb.dat")},
+       0,
+       9},
+      {{"-c", customers, "--record-format", "rdw", "--ebcdic", zeroLength}, 1, 4},
+      {{"-c", customers, "--record-format", "rdw", "--ebcdic", "--rejects", rejects,
+        "--with-position", zeroLength},
+       1,
+       13},
+      {{"-c", customers, "--record-format", "rdw", "--ebcdic", "--max-errors", "all", badWord},
+       1,
+       6},
+      {{"-c", payroll, "--record-format", "lines", "--format", "jsonl", longLine}, 1, 4},
+      {{"-c", payroll, "--record-format", "lines", "--max-errors", "1", "--rejects", rejects,
+        "--limit", "8", longLine},
+       1,
+       9},
+      {{"--max-errors", "1", "--format", "jsonl", "--with-position", unknownId}, 1, 8},
+      {{"--limit", "6", unknownId}, 1, 6},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = c.args;
+    if (args.back() == unknownId) args.insert(args.begin(), txnLayouts.begin(), txnLayouts.end());
+    args.insert(args.begin(), "read");
+    SCOPED_TRACE(lyraCommand(args, "lyra"));
+    const Result one = readOnThreads(args, "1", "1");
+    const std::string kept = readFile(rejects) + readFile(rejects + ".jsonl");
+    ASSERT_EQ(c.status, one.status) << one.err;
+    ASSERT_EQ(c.rows, lines(one.out).size());
+    const std::pair<const char*, const char*> runs[] = {
+        {"2", "1"}, {"2", "500"}, {"3", "37"}, {"7", "1"}, {"7", "37"}};  // threads, chunk
+    for (const auto& [threads, chunk] : runs) {
+      SCOPED_TRACE(std::string(threads) + " threads, chunks of " + chunk);
+      const Result many = readOnThreads(args, threads, chunk);
+      EXPECT_EQ(one.status, many.status);
+      EXPECT_EQ(one.out, many.out);
+      EXPECT_EQ(one.err, many.err);
+      EXPECT_EQ(kept, readFile(rejects) + readFile(rejects + ".jsonl"));
+    }
+  }
+}
+
 // Help goes to standard output with status 0; errors give one line first on standard
 // error and nothing on standard output: 2 for usage, 1 for data and layout errors.
 // Layouts without fields and level numbers above 99 are refused at load by every
@@ -584,6 +692,8 @@ TEST(CliTest, ExitStatusAndFirstLine) {
   check({"columns"}, 2, "no layout file given");
   check({"read", "-c", rec, "--skip", "-1", recData}, 2,
         "invalid --skip '-1': expected a whole number of at least 0");
+  check({"read", "-c", rec, "--threads", "0", recData}, 2,
+        "invalid --threads '0': expected a whole number of at least 1");
   check({"read", "-c", rec, "--typed", recData}, 2,
         "--typed applies to --format jsonl only\nTry 'lyra read --help' for more information.");
   check({"read", "-c", rec, "--fixed", "--range", "106:", "-"}, 2,
@@ -664,7 +774,7 @@ TEST(CliTest, OutputIsReplacedOnceWritten) {
 // that stops reading (head) ends the command quietly: SIGPIPE ends it as it ends cat
 // (status 128 + 13), and where SIGPIPE is ignored the failed write ends it at once,
 // with status 1. The data file ends in a cut record, which only a read that went on
-// would reach and report.
+// would reach and report; this holds for a read on threads too.
 TEST(CliTest, FailedWritesAndClosedPipes) {
   const std::string trailer = example("order_trailer.cbl");
   const std::vector<std::string> full[] = {
@@ -682,14 +792,20 @@ TEST(CliTest, FailedWritesAndClosedPipes) {
   TempDir dir;
   const std::string copybook = dir.write("r.cbl", "       01  R.\n           05  A  PIC X(8).\n");
   const std::string data = dir.write("r.dat", std::string(8 * 300000, 'x') + "cut");
-  const std::vector<std::string> args{"read", "-q", "-c", copybook, "--fixed", data};
-  for (const std::string trap : {"", "trap '' PIPE; "}) {
-    SCOPED_TRACE(trap);
-    const std::string script = trap + "{ " + lyraCommand(args) + " 2>" + dir.path("err") +
-                               "; echo $? >" + dir.path("status") + "; } | head -c 1 >/dev/null";
-    ASSERT_EQ(0, system(script.c_str()));
-    EXPECT_EQ("", readFile(dir.path("err")));
-    EXPECT_EQ(trap.empty() ? "141\n" : "1\n", readFile(dir.path("status")));
+  for (const char* threads : {"1", "4"}) {
+    const std::vector<std::string> args{"read",    "-q",        "-c",    copybook,
+                                        "--fixed", "--threads", threads, data};
+    for (const std::string trap : {"", "trap '' PIPE; "}) {
+      SCOPED_TRACE(trap + threads + " threads");
+      const std::string script = trap + "{ " + lyraCommand(args) + " 2>" + dir.path("err") +
+                                 "; echo $? >" + dir.path("status") + "; } | head -c 1 >/dev/null";
+      ASSERT_EQ(0, system(script.c_str()));
+      EXPECT_EQ("", readFile(dir.path("err")));
+      EXPECT_EQ(trap.empty() ? "141\n" : "1\n", readFile(dir.path("status")));
+    }
+    const Result full = runCommand("{ " + lyraCommand(args) + " >/dev/full; }");
+    EXPECT_EQ(1, full.status);
+    EXPECT_EQ("lyra read: cannot write standard output: No space left on device\n", full.err);
   }
 }
 

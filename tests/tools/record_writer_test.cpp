@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace {
 
 OutputValue text(std::string_view value) {
@@ -17,16 +14,11 @@ OutputValue text(std::string_view value) {
 // What the writer of the format writes for the columns and records.
 std::string written(OutputFormat format, const std::vector<OutputColumn>& columns,
                     const std::vector<std::vector<OutputValue>>& records) {
-  char* buffer = nullptr;
-  size_t size = 0;
-  std::FILE* out = open_memstream(&buffer, &size);
-  std::unique_ptr<RecordWriter> writer = createRecordWriter(format, false, out);
-  writer->begin(columns);
-  for (const std::vector<OutputValue>& values : records) writer->write(values);
-  std::fclose(out);
-  const std::string result(buffer, size);
-  std::free(buffer);
-  return result;
+  std::unique_ptr<RecordWriter> writer = createRecordWriter(format, false, columns);
+  OutputBuffer out;
+  writer->writeHeader(&out);
+  for (const std::vector<OutputValue>& values : records) writer->write(values, &out);
+  return std::string(out.view());
 }
 
 TEST(RecordWriterTest, EmptyAndNullValuesKeepTheirColumn) {
@@ -88,3 +80,26 @@ TEST(RecordWriterTest, ZeroBytesInsideValues) {
 }
 
 }  // namespace
+
+// A byte that needs quoting or escaping is found wherever it stands in a longer
+// text: in the first eight bytes, the next four, or the last one of thirteen.
+TEST(RecordWriterTest, SpecialBytesAnywhereInLongerText) {
+  const std::vector<OutputColumn> columns{{"A", QVB_TYPE_STRING, 13}};
+  const struct {
+    OutputFormat format;
+    const char* value;
+    const char* want;
+  } cases[] = {
+      {FORMAT_CSV, "abcdefghijklm", "A\r\nabcdefghijklm\r\n"},
+      {FORMAT_CSV, "abc,efghijklm", "A\r\n\"abc,efghijklm\"\r\n"},
+      {FORMAT_CSV, "abcdefghi\"klm", "A\r\n\"abcdefghi\"\"klm\"\r\n"},
+      {FORMAT_CSV, "abcdefghijkl\n", "A\r\n\"abcdefghijkl\n\"\r\n"},
+      {FORMAT_JSONL, "abc\\efghijklm", "{\"A\":\"abc\\\\efghijklm\"}\n"},
+      {FORMAT_JSONL, "abcdefghi\x1Fklm", "{\"A\":\"abcdefghi\\u001fklm\"}\n"},
+      {FORMAT_JSONL, "abcdefghijkl\x7F", "{\"A\":\"abcdefghijkl\\u007f\"}\n"},
+      {FORMAT_TABLE, "abcdefghijkl\x7F", "A\n-------------\nabcdefghijkl?\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.want, written(c.format, columns, {{text(c.value)}})) << c.value;
+  }
+}

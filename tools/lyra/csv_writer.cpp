@@ -1,33 +1,57 @@
 #include "csv_writer.h"
 
-void CsvWriter::begin(const std::vector<OutputColumn>& columns) {
-  for (size_t i = 0; i < columns.size(); ++i) appendField(i, columns[i].name);
-  endRow();
+#include "output_text.h"
+
+namespace {
+
+const char ROW_END[] = {'\r', '\n'};
+
+// The most a field takes: every byte a quote, doubled, between quotes, and the
+// separator before it.
+size_t fieldMost(size_t bytes) {
+  return 2 * bytes + 3;
 }
 
-void CsvWriter::write(const std::vector<OutputValue>& values) {
-  for (size_t i = 0; i < values.size(); ++i) appendField(i, values[i].text);
-  endRow();
+// Writes the field at out, quoted with its quotes doubled when it holds a byte that
+// needs it; returns the end. The bytes are copied as they are classified, and
+// written again, quoted, in the rare field that needs it.
+char* writeField(std::string_view utf8, char* out) {
+  if ((copyClassified(utf8, out) & BYTE_CSV_QUOTED) == 0) return out + utf8.size();
+  *out++ = '"';
+  for (char c : utf8) {
+    if (c == '"') *out++ = '"';
+    *out++ = c;
+  }
+  *out++ = '"';
+  return out;
 }
 
 // A separator goes before every field but the first: an empty first field (a null
 // value, or text that ends at once) must still be followed by one.
-void CsvWriter::appendField(size_t column, std::string_view utf8) {
-  if (column > 0) row_.push_back(',');
-  if (utf8.find_first_of(",\"\r\n") == std::string_view::npos) {
-    row_.append(utf8);
-    return;
+void writeRow(const std::vector<OutputValue>& values, OutputBuffer* out) {
+  size_t most = sizeof ROW_END;
+  for (const OutputValue& value : values) most += fieldMost(value.text.size());
+  char* at = out->room(most);
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (i > 0) *at++ = ',';
+    at = writeField(values[i].text, at);
   }
-  row_.push_back('"');
-  for (char c : utf8) {
-    if (c == '"') row_.push_back('"');
-    row_.push_back(c);
-  }
-  row_.push_back('"');
+  for (char c : ROW_END) *at++ = c;
+  out->commit(at);
 }
 
-void CsvWriter::endRow() {
-  row_.append("\r\n");
-  std::fwrite(row_.data(), 1, row_.size(), out_);
-  row_.clear();
+}  // namespace
+
+CsvWriter::CsvWriter(const std::vector<OutputColumn>& columns) {
+  for (const OutputColumn& column : columns) names_.push_back(column.name);
+}
+
+void CsvWriter::writeHeader(OutputBuffer* out) {
+  std::vector<OutputValue> names;
+  for (const std::string& name : names_) names.push_back(OutputValue{name, false});
+  writeRow(names, out);
+}
+
+void CsvWriter::write(const std::vector<OutputValue>& values, OutputBuffer* out) {
+  writeRow(values, out);
 }

@@ -8,16 +8,12 @@
 
 class CsvWriter : public RecordWriter {
  public:
-  explicit CsvWriter(std::FILE* out) : out_(out) {}
-  void begin(const std::vector<OutputColumn>& columns) override;
-  void write(const std::vector<OutputValue>& values) override;
+  explicit CsvWriter(const std::vector<OutputColumn>& columns);
+  void writeHeader(OutputBuffer* out) override;
+  void write(const std::vector<OutputValue>& values, OutputBuffer* out) override;
 
  private:
-  void appendField(size_t column, std::string_view utf8);
-  void endRow();
-
-  std::FILE* out_;
-  std::string row_;
+  std::vector<std::string> names_;
 };
 
 #endif  // LYRA_TOOLS_CSV_WRITER_H_

@@ -1,36 +1,57 @@
 #include "jsonl_writer.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "output_text.h"
 
-void JsonlWriter::begin(const std::vector<OutputColumn>& columns) {
+namespace {
+
+const char NULL_VALUE[] = {'n', 'u', 'l', 'l'};
+const char LINE_END[] = {'}', '\n'};
+
+char* writeBytes(std::string_view bytes, char* out) {
+  std::memcpy(out, bytes.data(), bytes.size());
+  return out + bytes.size();
+}
+
+// The most a value of text of `bytes` bytes takes, as a string, a number or null.
+size_t valueMost(size_t bytes) {
+  return std::max({jsonStringMost(bytes), jsonNumberMost(bytes), sizeof NULL_VALUE});
+}
+
+char* writeNull(char* out) {
+  return writeBytes(std::string_view(NULL_VALUE, sizeof NULL_VALUE), out);
+}
+
+char* writeValue(const OutputValue& value, bool numeric, char* out) {
+  if (value.null) return writeNull(out);
+  if (!numeric) return writeJsonString(value.text, out);
+  return writeJsonNumber(value.text, &out) ? out : writeNull(out);
+}
+
+}  // namespace
+
+JsonlWriter::JsonlWriter(const std::vector<OutputColumn>& columns, bool typed) {
   for (const OutputColumn& column : columns) {
-    std::string key;
+    std::string key(keys_.empty() ? "" : ",");
     appendJsonString(column.name, &key);
     keys_.push_back(key + ":");
-    numeric_.push_back(column.position || (typed_ && (column.type == QVB_TYPE_INTEGER ||
-                                                      column.type == QVB_TYPE_REAL)));
+    numeric_.push_back(column.position || (typed && (column.type == QVB_TYPE_INTEGER ||
+                                                     column.type == QVB_TYPE_REAL)));
   }
 }
 
-void JsonlWriter::write(const std::vector<OutputValue>& values) {
-  line_.assign("{");
-  for (size_t i = 0; i < values.size() && i < keys_.size(); ++i) {
-    if (i > 0) line_.push_back(',');
-    line_.append(keys_[i]);
-    appendValue(values[i], numeric_[i]);
+void JsonlWriter::write(const std::vector<OutputValue>& values, OutputBuffer* out) {
+  const size_t count = std::min(values.size(), keys_.size());
+  size_t most = 1 + sizeof LINE_END;
+  for (size_t i = 0; i < count; ++i) most += keys_[i].size() + valueMost(values[i].text.size());
+  char* at = out->room(most);
+  *at++ = '{';
+  for (size_t i = 0; i < count; ++i) {
+    at = writeBytes(keys_[i], at);
+    at = writeValue(values[i], numeric_[i], at);
   }
-  line_.append("}\n");
-  std::fwrite(line_.data(), 1, line_.size(), out_);
-}
-
-void JsonlWriter::appendValue(const OutputValue& value, bool numeric) {
-  if (value.null) {
-    line_.append("null");
-  } else if (!numeric) {
-    appendJsonString(value.text, &line_);
-  } else if (toJsonNumber(value.text, &number_)) {
-    line_.append(number_);
-  } else {
-    line_.append("null");
-  }
+  at = writeBytes(std::string_view(LINE_END, sizeof LINE_END), at);
+  out->commit(at);
 }

@@ -9,19 +9,14 @@
 
 class JsonlWriter : public RecordWriter {
  public:
-  JsonlWriter(std::FILE* out, bool typed) : out_(out), typed_(typed) {}
-  void begin(const std::vector<OutputColumn>& columns) override;
-  void write(const std::vector<OutputValue>& values) override;
+  JsonlWriter(const std::vector<OutputColumn>& columns, bool typed);
+  void writeHeader(OutputBuffer*) override {}
+  void write(const std::vector<OutputValue>& values, OutputBuffer* out) override;
 
  private:
-  void appendValue(const OutputValue& value, bool numeric);
-
-  std::FILE* out_;
-  bool typed_;
-  std::vector<std::string> keys_;  // each name as a JSON string followed by ':'
-  std::vector<bool> numeric_;      // per column: written as a number
-  std::string line_;
-  std::string number_;
+  // Each name as a JSON string followed by ':', after a ',' from the second on.
+  std::vector<std::string> keys_;
+  std::vector<bool> numeric_;  // per column: written as a number
 };
 
 #endif  // LYRA_TOOLS_JSONL_WRITER_H_

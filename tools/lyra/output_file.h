@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 class OutputFile {
  public:
@@ -21,6 +22,11 @@ class OutputFile {
   // False with a message when the file cannot be created.
   bool open(std::string* error);
   std::FILE* get() const { return file_; }
+  // Writes the bytes; false once a write has failed (see failed()).
+  bool write(std::string_view bytes) {
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file_);  // its data may be null
+    return !failed();
+  }
   // True once a write failed. Call it right after writing: it keeps the error number
   // of the failed write, which a later flush may no longer give.
   bool failed();

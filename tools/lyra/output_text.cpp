@@ -1,8 +1,19 @@
 #include "output_text.h"
 
-#include <cstdio>
+#include <cstring>
 
 namespace {
+
+// Short names for the rows of OUTPUT_BYTE_CLASS.
+const uint8_t CT = BYTE_JSON_ESCAPED | BYTE_CONTROL;  // a C0 control or DEL
+const uint8_t LE = CT | BYTE_CSV_QUOTED;              // CR, LF
+const uint8_t QU = BYTE_CSV_QUOTED | BYTE_JSON_ESCAPED;
+const uint8_t CO = BYTE_CSV_QUOTED;
+const uint8_t BS = BYTE_JSON_ESCAPED;
+const uint8_t C1 = BYTE_CONTROL;  // C2: the lead byte of the C1 controls
+const uint8_t NX = BYTE_CONTINUATION;
+
+const char HEX_DIGITS[] = "0123456789abcdef";
 
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
@@ -105,7 +116,43 @@ void appendLatin1(unsigned char byte, std::string* out) {
   }
 }
 
+// Writes the escape of a byte that a JSON string cannot hold as it stands.
+char* writeJsonEscape(unsigned char byte, char* out) {
+  *out++ = '\\';
+  if (byte == '"' || byte == '\\') {
+    *out++ = static_cast<char>(byte);
+    return out;
+  }
+  const char escaped[] = {'u', '0', '0', HEX_DIGITS[byte >> 4], HEX_DIGITS[byte & 0xF]};
+  std::memcpy(out, escaped, sizeof escaped);
+  return out + sizeof escaped;
+}
+
+char* writeBytes(std::string_view bytes, char* out) {
+  if (!bytes.empty()) std::memcpy(out, bytes.data(), bytes.size());
+  return out + bytes.size();
+}
+
 }  // namespace
+
+const uint8_t OUTPUT_BYTE_CLASS[256] = {
+    CT, CT, CT, CT, CT, CT, CT, CT, CT, CT, LE, CT, CT, LE, CT, CT,  // 00-0F: LF, CR
+    CT, CT, CT, CT, CT, CT, CT, CT, CT, CT, CT, CT, CT, CT, CT, CT,  // 10-1F
+    0,  0,  QU, 0,  0,  0,  0,  0,  0,  0,  0,  0,  CO, 0,  0,  0,   // 20-2F: quote, comma
+    0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,   // 30-3F
+    0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,   // 40-4F
+    0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  BS, 0,  0,  0,   // 50-5F: backslash
+    0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,   // 60-6F
+    0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  CT,  // 70-7F: DEL
+    NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX,  // 80-8F
+    NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX,  // 90-9F
+    NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX,  // A0-AF
+    NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX, NX,  // B0-BF
+    0,  0,  C1, 0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,   // C0-CF
+    0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,   // D0-DF
+    0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,   // E0-EF
+    0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,   // F0-FF
+};
 
 std::string toUtf8(const std::string& latin1) {
   std::string out;
@@ -127,42 +174,52 @@ std::string repairUtf8(const std::string& bytes) {
   return out;
 }
 
-size_t utf8Length(const std::string& utf8) {
+size_t utf8Length(std::string_view utf8) {
   size_t count = 0;
-  for (char c : utf8) count += isContinuation(static_cast<unsigned char>(c)) ? 0 : 1;
+  for (char c : utf8) count += isByteClass(c, BYTE_CONTINUATION) ? 0 : 1;
   return count;
 }
 
-void appendJsonString(std::string_view utf8, std::string* out) {
-  out->push_back('"');
-  for (char c : utf8) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out->push_back('\\');
-      out->push_back(c);
-    } else if (byte < 0x20 || byte == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-      out->append(escaped);
-    } else {
-      out->push_back(c);
+// Most text needs no escape: it is copied, and written again, escaped, only when
+// the copy cannot stand.
+char* writeJsonString(std::string_view utf8, char* out) {
+  *out++ = '"';
+  if ((copyClassified(utf8, out) & BYTE_JSON_ESCAPED) == 0) {
+    out += utf8.size();
+  } else {
+    for (char c : utf8) {
+      if (isByteClass(c, BYTE_JSON_ESCAPED)) {
+        out = writeJsonEscape(static_cast<unsigned char>(c), out);
+      } else {
+        *out++ = c;
+      }
     }
   }
-  out->push_back('"');
+  *out++ = '"';
+  return out;
 }
 
-bool toJsonNumber(std::string_view text, std::string* number) {
+void appendJsonString(std::string_view utf8, std::string* out) {
+  const size_t start = out->size();
+  out->resize(start + jsonStringMost(utf8.size()));
+  const char* end = writeJsonString(utf8, &(*out)[start]);
+  out->resize(static_cast<size_t>(end - out->data()));
+}
+
+bool writeJsonNumber(std::string_view text, char** out) {
   NumberParts parts;
   if (!scanNumber(text, &parts)) return false;
   size_t firstDigit = parts.intStart;
   while (firstDigit + 1 < parts.intEnd && text[firstDigit] == '0') ++firstDigit;
-  number->assign(parts.negative ? "-" : "");
-  number->append(parts.intEnd > parts.intStart ? text.substr(firstDigit, parts.intEnd - firstDigit)
-                                               : std::string_view("0"));
+  char* at = *out;
+  if (parts.negative) *at++ = '-';
+  at = writeBytes(parts.intEnd > parts.intStart ? text.substr(firstDigit, parts.intEnd - firstDigit)
+                                                : std::string_view("0"),
+                  at);
   if (parts.fracEnd > parts.fracStart) {
-    number->push_back('.');
-    number->append(text.substr(parts.fracStart, parts.fracEnd - parts.fracStart));
+    *at++ = '.';
+    at = writeBytes(text.substr(parts.fracStart, parts.fracEnd - parts.fracStart), at);
   }
-  number->append(text.substr(parts.fracEnd, parts.expEnd - parts.fracEnd));
+  *out = writeBytes(text.substr(parts.fracEnd, parts.expEnd - parts.fracEnd), at);
   return true;
 }

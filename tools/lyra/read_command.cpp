@@ -9,8 +9,9 @@
 #include "progress_meter.h"
 #include "read_options.h"
 #include "reader_setup.h"
-#include "record_writer.h"
+#include "record_formatter.h"
 #include "rejects_file.h"
+#include "threaded_read.h"
 #include "trace_callback.h"
 
 namespace {
@@ -88,6 +89,13 @@ const CommandHelp READ_HELP = {
     "last message gives their count. A descriptor word that cannot be trusted always\n"
     "stops the command, and so does any bad record of the layout format.\n"
     "\n"
+    "Threads (--threads N, by default one per core): a data file of fixed, rdw, vb or\n"
+    "lines records is cut into ranges of about --chunk-size bytes (rdw, vb and lines\n"
+    "at split points), which N threads decode and format side by side. The output is\n"
+    "written in file order, the same byte for byte as with --threads 1, and so are the\n"
+    "messages, --limit, --max-errors and --rejects. Standard input, the layout format\n"
+    "and --trace are read on one thread.\n"
+    "\n"
     "With -o, the records go to a temporary file in the folder of FILE, which\n"
     "replaces FILE when the command ends, also after a record that cannot be read.\n"
     "When nothing could be read or writing failed, FILE stays as it was. The rejects\n"
@@ -96,84 +104,62 @@ const CommandHelp READ_HELP = {
     "Exit status: 0 on success, 1 on a data or layout error, 2 on a usage error.\n",
 };
 
-const char* const POSITION_COLUMNS[] = {
-    "_record",  // the record's number in the file, from 1; null where unknown
-    "_offset",  // the byte offset of its first byte in the file
-};
-const size_t POSITION_COUNT = sizeof POSITION_COLUMNS / sizeof POSITION_COLUMNS[0];
+const size_t OUTPUT_BLOCK = 1024 * 1024;  // written out at once by a read on one thread
 
-// The columns of the active layout, after the position columns with --with-position.
-std::vector<OutputColumn> describeColumns(const ReadOptions& options, CCBRecordReader* reader) {
-  std::vector<OutputColumn> columns;
-  // Neither a record number nor an offset has more digits than the file's size.
-  const int digits = static_cast<int>(std::to_string(reader->getDataFileSize()).size());
-  for (size_t i = 0; options.withPosition && i < POSITION_COUNT; ++i) {
-    columns.push_back({POSITION_COLUMNS[i], QVB_TYPE_INTEGER, digits, true});
-  }
-  for (int i = 0; i < reader->getOutputCount(); ++i) {
-    QvbString name;
-    OutputColumn column{std::string(), QVB_TYPE_STRING, 0, false};
-    reader->getOutputInfo(i, name, column.type, column.length);
-    column.name = toUtf8(name.str());  // the copybook's bytes, read as ISO-8859-1
-    columns.push_back(column);
-  }
-  return columns;
+// Writes the block out and empties it; false once writing has failed.
+bool flush(OutputBuffer* block, OutputFile* output) {
+  const bool written = output->write(block->view());
+  block->clear();
+  return written;
 }
 
-// The values of the record just read, in the order of describeColumns: the
-// position columns' texts are kept in positions, the others are views of the
-// reader's text, whole with any zero bytes it keeps.
-void recordValues(const ReadOptions& options, CCBRecordReader* reader,
-                  std::vector<OutputValue>* values, std::string (&positions)[2]) {
-  size_t at = 0;
-  if (options.withPosition) {
-    const int64_t number = reader->getRecordNumber();
-    positions[0] = std::to_string(number);
-    positions[1] = std::to_string(reader->getRecordOffset());
-    (*values)[at++] = OutputValue{positions[0], number < 0};
-    (*values)[at++] = OutputValue{positions[1], false};
-  }
-  for (int i = 0; at < values->size(); ++i) {
-    const char* bytes = nullptr;
-    int length = 0;
-    const bool present = reader->getOutputBytes(i, bytes, length);
-    (*values)[at++] = present
-                          ? OutputValue{std::string_view(bytes, static_cast<size_t>(length)), false}
-                          : OutputValue();
-  }
-}
-
-// The message of a record that could not be read, with where the reader says it is:
-// its number in the file, when known, and the byte offset where it starts.
-std::string failureMessage(const ReadOptions& options, CCBRecordReader* reader) {
-  const int64_t number = reader->getRecordNumber();
-  const std::string reason = messageText(reader->getErrorMessage());
-  return dataFileName(options) + ": record " + (number >= 0 ? std::to_string(number) + " " : "") +
-         "at byte offset " + std::to_string(reader->getRecordOffset()) + ": " + reason;
-}
-
-// Writes the records of the active layout, up to the limit, with a progress bar;
-// *failed is set when a record could not be read. Stops at the first failed write:
-// nothing more can reach the output (or the rejects, which may be null).
-void writeRecords(const ReadOptions& options, CCBRecordReader* reader, RecordWriter* writer,
-                  OutputFile* output, RejectsFile* rejects, bool* failed) {
-  std::vector<OutputValue> values(describeColumns(options, reader).size());
-  std::string positions[2];
-  // The bar shares standard error with nothing: not with the lines of --trace.
-  const bool showProgress = !options.quiet && !options.trace && isatty(STDERR_FILENO);
-  ProgressMeter meter(stderr, showProgress, reader->getDataFileSize());
+// Writes the records of the active layout on this thread, up to the limit, in
+// blocks of OUTPUT_BLOCK bytes. Stops at the first failed write: nothing more can
+// reach the output (or the rejects, which may be null).
+ReadOutcome readRecords(const ReadOptions& options, CCBRecordReader* reader,
+                        RecordFormatter* formatter, OutputFile* output, RejectsFile* rejects,
+                        ProgressMeter* meter) {
+  if (rejects != nullptr) reader->setBadRecordCallback(rejects);
+  OutputBuffer block;
+  ReadOutcome outcome;
   int64_t written = 0;
-  while ((options.limit < 0 || written < options.limit) && reader->readNextRecord(*failed)) {
-    recordValues(options, reader, &values, positions);
-    writer->write(values);
-    if (output->failed() || (rejects != nullptr && rejects->failed())) break;
-    meter.update(reader->getInputPosition(), ++written);
+  while ((options.limit < 0 || written < options.limit) && reader->readNextRecord(outcome.failed)) {
+    formatter->write(reader, &block);
+    meter->update(reader->getInputPosition(), ++written);
+    if (block.size() >= OUTPUT_BLOCK && !flush(&block, output)) break;
+    if (rejects != nullptr && rejects->failed()) break;
   }
-  meter.finish();
+  flush(&block, output);
+  if (outcome.failed) outcome.failure = readerFailure(options, reader);
+  outcome.skipped = reader->getBadRecordCount();
+  return outcome;
 }
 
 std::string skippedMessage(int64_t count) {
   return std::to_string(count) + (count == 1 ? " bad record" : " bad records") + " skipped";
+}
+
+// Writes the header, then the records, on threads where the options and the data
+// file allow it; the threads have readers of their own, so the reader that opened
+// the file is released first.
+ReadOutcome writeRecords(const ReadOptions& options, RecordReaderPtr reader, OutputFile* output,
+                         RejectsFile* rejects) {
+  const std::vector<OutputColumn> columns = describeColumns(options, reader.get());
+  RecordFormatter formatter(options, columns);
+  OutputBuffer header;
+  formatter.writeHeader(&header);
+  if (!output->write(header.view())) return ReadOutcome();
+  // The bar shares standard error with nothing: not with the lines of --trace.
+  const bool showProgress = !options.quiet && !options.trace && isatty(STDERR_FILENO);
+  const int64_t fileSize = reader->getDataFileSize();
+  ProgressMeter meter(stderr, showProgress, fileSize);
+  const bool threaded = canReadThreaded(options, fileSize);
+  if (threaded) reader.reset();
+  const ReadOutcome outcome =
+      threaded ? readThreaded(options, columns, fileSize, output, rejects, &meter)
+               : readRecords(options, reader.get(), &formatter, output, rejects, &meter);
+  meter.finish();
+  return outcome;
 }
 
 // Copies the records to the output; returns the exit status. After a failure the
@@ -181,21 +167,16 @@ std::string skippedMessage(int64_t count) {
 // writing fails, nothing is put in place. A data file without records gets the
 // header alone. Records passed over make the status a failure too, and their count
 // is the last message.
-int copyRecords(const ReadOptions& options, CCBRecordReader* reader, OutputFile* output,
+int copyRecords(const ReadOptions& options, RecordReaderPtr reader, OutputFile* output,
                 RejectsFile* rejects) {
-  std::unique_ptr<RecordWriter> writer =
-      createRecordWriter(options.format, options.typed, output->get());
-  writer->begin(describeColumns(options, reader));
-  bool failed = false;
-  writeRecords(options, reader, writer.get(), output, rejects, &failed);
+  const ReadOutcome outcome = writeRecords(options, std::move(reader), output, rejects);
   std::string error;
   if (!output->commit(&error) || (rejects != nullptr && !rejects->commit(&error))) {
     return error.empty() ? EXIT_FAILED : reportFailure(READ_HELP.name, error);
   }
   int status = EXIT_OK;
-  if (failed) status = reportFailure(READ_HELP.name, failureMessage(options, reader));
-  const int64_t skipped = reader->getBadRecordCount();
-  if (skipped > 0) status = reportFailure(READ_HELP.name, skippedMessage(skipped));
+  if (outcome.failed) status = reportFailure(READ_HELP.name, outcome.failure);
+  if (outcome.skipped > 0) status = reportFailure(READ_HELP.name, skippedMessage(outcome.skipped));
   return status;
 }
 
@@ -223,7 +204,6 @@ int runRead(const std::vector<std::string>& args) {
   if (!options.rejects.empty()) {
     rejects.reset(new RejectsFile(options.rejects));
     if (!rejects->open(&error)) return reportFailure(READ_HELP.name, error);
-    reader->setBadRecordCallback(rejects.get());
   }
-  return copyRecords(options, reader.get(), &output, rejects.get());
+  return copyRecords(options, std::move(reader), &output, rejects.get());
 }

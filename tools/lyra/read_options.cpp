@@ -2,8 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <thread>
 
 #include "layout_options.h"
 #include "output_file.h"
@@ -67,6 +69,10 @@ const OptionDef READ_OPTIONS[] = {
     {"trace", 0, ARGUMENT_NONE, "",
      "the reader's debug messages on standard error,\ninstead of the progress bar"},
     {"quiet", 'q', ARGUMENT_NONE, "", "no progress bar"},
+    {"threads", 0, ARGUMENT_REQUIRED, "N",
+     "decode and format on N threads (default: the\nmachine's cores)"},
+    {"chunk-size", 0, ARGUMENT_REQUIRED, "BYTES",
+     "the bytes of input a thread reads at a time\n(default 1048576); for testing"},
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
 };
 
@@ -76,6 +82,8 @@ struct FormatName {
 };
 
 const int EBCDIC_CODE_PAGE = 37;  // what --ebcdic means
+const int64_t MAX_THREADS = 1024;
+const int64_t MAX_CHUNK_BYTES = int64_t{1} << 30;
 
 const FormatName FORMAT_NAMES[] = {
     {"csv", FORMAT_CSV},      // RFC 4180
@@ -310,6 +318,18 @@ bool readOutput(const CommandLine& line, ReadOptions* options, std::string* erro
   return true;
 }
 
+// --threads N, by default one per core; --chunk-size BYTES.
+bool readThreads(const CommandLine& line, ReadOptions* options, std::string* error) {
+  int64_t threads = std::max(1u, std::thread::hardware_concurrency());
+  if (line.has("threads") &&
+      !parseNumber("threads", line.value("threads"), 1, MAX_THREADS, &threads, error)) {
+    return false;
+  }
+  options->threads = static_cast<int>(threads);
+  return !line.has("chunk-size") || parseNumber("chunk-size", line.value("chunk-size"), 1,
+                                                MAX_CHUNK_BYTES, &options->chunkBytes, error);
+}
+
 // The outputs are emptied before the inputs are read, so they must be none of them,
 // and none may be another. Standard input is no file that an output could replace.
 bool checkOutput(const ReadOptions& options, std::string* error) {
@@ -359,7 +379,7 @@ bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string
          (!line.has("range") || readRange(line, options, error)) &&
          (!line.has("first-record") || readFirstRecord(line, options, error)) &&
          readBadRecords(line, options, error) && readOutput(line, options, error) &&
-         checkOutput(*options, error);
+         readThreads(line, options, error) && checkOutput(*options, error);
 }
 
 std::string dataFileName(const ReadOptions& options) {

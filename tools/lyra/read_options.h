@@ -15,6 +15,9 @@
 #include "record_format_options.h"
 #include "record_writer.h"
 
+// The input bytes a thread of a threaded read decodes and formats at a time.
+const int64_t DEFAULT_CHUNK_BYTES = 1024 * 1024;
+
 struct ReadOptions {
   std::vector<LayoutSource> layouts;  // in the order given
   size_t activeLayout = 0;            // index in layouts of the records to write
@@ -39,7 +42,9 @@ struct ReadOptions {
   std::string output;         // empty: standard output
   bool trace = false;
   bool quiet = false;
-  std::string dataFile;  // STANDARD_INPUT for standard input
+  int threads = 1;  // that decode and format records, where the data file allows it
+  int64_t chunkBytes = DEFAULT_CHUNK_BYTES;  // input a thread reads at a time
+  std::string dataFile;                      // STANDARD_INPUT for standard input
 };
 
 const char STANDARD_INPUT[] = "-";

@@ -27,8 +27,8 @@ RecordReaderPtr createReader(const ReadOptions& options, std::string* error) {
   return reader;
 }
 
-RecordReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback,
-                           std::string* error) {
+RecordReaderPtr prepareReader(const ReadOptions& options, LYRADebugCallback* callback,
+                              std::string* error) {
   RecordReaderPtr reader = createReader(options, error);
   if (reader == nullptr) return nullptr;
   for (size_t i = 0; i < options.layouts.size(); ++i) {
@@ -47,6 +47,13 @@ RecordReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callba
       return nullptr;
     }
   }
+  return reader;
+}
+
+RecordReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback,
+                           std::string* error) {
+  RecordReaderPtr reader = prepareReader(options, callback, error);
+  if (reader == nullptr) return nullptr;
   if (options.dataFile != STANDARD_INPUT &&
       !checkSkip(options.dataFile, options.records.skip, error)) {
     return nullptr;
@@ -60,4 +67,15 @@ RecordReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callba
     return nullptr;
   }
   return reader;
+}
+
+std::string recordFailure(const ReadOptions& options, int64_t number, int64_t offset,
+                          const QvbString& reason) {
+  return dataFileName(options) + ": record " + (number >= 0 ? std::to_string(number) + " " : "") +
+         "at byte offset " + std::to_string(offset) + ": " + messageText(reason);
+}
+
+std::string readerFailure(const ReadOptions& options, CCBRecordReader* reader) {
+  return recordFailure(options, reader->getRecordNumber(), reader->getRecordOffset(),
+                       reader->getErrorMessage());
 }

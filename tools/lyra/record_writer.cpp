@@ -4,14 +4,15 @@
 #include "jsonl_writer.h"
 #include "table_writer.h"
 
-std::unique_ptr<RecordWriter> createRecordWriter(OutputFormat format, bool typed, std::FILE* out) {
+std::unique_ptr<RecordWriter> createRecordWriter(OutputFormat format, bool typed,
+                                                 const std::vector<OutputColumn>& columns) {
   switch (format) {
     case FORMAT_JSONL:
-      return std::unique_ptr<RecordWriter>(new JsonlWriter(out, typed));
+      return std::unique_ptr<RecordWriter>(new JsonlWriter(columns, typed));
     case FORMAT_TABLE:
-      return std::unique_ptr<RecordWriter>(new TableWriter(out));
+      return std::unique_ptr<RecordWriter>(new TableWriter(columns));
     case FORMAT_CSV:
       break;
   }
-  return std::unique_ptr<RecordWriter>(new CsvWriter(out));
+  return std::unique_ptr<RecordWriter>(new CsvWriter(columns));
 }

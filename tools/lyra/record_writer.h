@@ -1,18 +1,21 @@
-// RecordWriter is the output format of `lyra read`: it is told the columns of the
-// active layout once, then given the values of each record in column order. Names
-// and values are UTF-8 and are written as they are. A null value is a column of a
-// repetition that a variable table did not reach. Writers write to a stream they do
-// not own; createRecordWriter picks one by format.
+// RecordWriter is the output format of `lyra read`: made for the columns of the
+// active layout, it appends what comes before the first record, then each record
+// given as its values in column order, to a text buffer the caller owns and writes
+// out (a whole buffer at a time, not a row). Names and values are UTF-8 and are
+// written as they are. A null value is a column of a repetition that a variable
+// table did not reach. createRecordWriter picks one by format. A writer keeps
+// scratch space: one thread at a time, one writer per thread.
 #ifndef LYRA_TOOLS_RECORD_WRITER_H_
 #define LYRA_TOOLS_RECORD_WRITER_H_
 
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <lyra/lyra.h>
+
+#include "output_buffer.h"
 
 enum OutputFormat {
   FORMAT_CSV,
@@ -37,11 +40,15 @@ struct OutputValue {
 class RecordWriter {
  public:
   virtual ~RecordWriter() = default;
-  virtual void begin(const std::vector<OutputColumn>& columns) = 0;
-  virtual void write(const std::vector<OutputValue>& values) = 0;
+  // Appends the lines before the first record: the header row of csv, the names
+  // and rule of table, nothing for jsonl.
+  virtual void writeHeader(OutputBuffer* out) = 0;
+  // Appends one record's row or line.
+  virtual void write(const std::vector<OutputValue>& values, OutputBuffer* out) = 0;
 };
 
 // typed applies to FORMAT_JSONL: integer and real columns become JSON numbers.
-std::unique_ptr<RecordWriter> createRecordWriter(OutputFormat format, bool typed, std::FILE* out);
+std::unique_ptr<RecordWriter> createRecordWriter(OutputFormat format, bool typed,
+                                                 const std::vector<OutputColumn>& columns);
 
 #endif  // LYRA_TOOLS_RECORD_WRITER_H_

@@ -1,0 +1,49 @@
+// ChunkOutput is what one thread of a threaded `lyra read` makes of one range of the
+// data file: the rows of its records in the output format, where each row ends, the
+// bad records it passed over and where they fell among the rows, and the failure
+// that ended the range, if one did. The writer decides how much of it to write, as a
+// read by one thread would have. Owned by the ChunkQueue that lends it out; cleared
+// and filled again for later ranges, keeping its memory.
+#ifndef LYRA_TOOLS_CHUNK_OUTPUT_H_
+#define LYRA_TOOLS_CHUNK_OUTPUT_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <lyra/lyra.h>
+
+#include "output_buffer.h"
+
+// A bad record that reading passed over, as the reader reported it.
+struct BadRecordNote {
+  int64_t number;        // in the file, from 1; -1 where unknown
+  int64_t offset;        // of its first byte in the file
+  std::string bytes;     // descriptor word included
+  QvbString reason;      // why it is bad
+  size_t recordsBefore;  // rows of the chunk that come before it
+};
+
+// Chunks that separate threads fill lie side by side: each starts a cache line of
+// its own, or their fields' updates on every row would contend.
+const size_t CACHE_LINE = 64;
+
+struct alignas(CACHE_LINE) ChunkOutput {
+  OutputBuffer text;                      // the rows, one after another
+  std::vector<size_t> rowEnds;            // where in text each row ends
+  std::vector<BadRecordNote> badRecords;  // in file order
+  bool failed = false;                    // a record that could not be read ended the range
+  std::string failure;                    // its message
+  int64_t inputEnd = 0;                   // how far the file was read
+
+  void clear() {
+    text.clear();
+    rowEnds.clear();
+    badRecords.clear();
+    failed = false;
+    failure.clear();
+    inputEnd = 0;
+  }
+};
+
+#endif  // LYRA_TOOLS_CHUNK_OUTPUT_H_

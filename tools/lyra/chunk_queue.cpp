@@ -1,0 +1,70 @@
+#include "chunk_queue.h"
+
+ChunkQueue::ChunkQueue(size_t window) : chunks_(window), filled_(window) {}
+
+bool ChunkQueue::addRange(int64_t start, int64_t firstRecord) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  plannerWait_.wait(lock, [this] { return cancelled() || waiting_.size() < MAX_WAITING; });
+  if (cancelled()) return false;
+  waiting_.push_back({start, firstRecord});
+  workerWait_.notify_all();
+  return true;
+}
+
+void ChunkQueue::endRanges(int64_t end) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  rangesEnded_ = true;
+  lastEnd_ = end;
+  workerWait_.notify_all();
+  writerWait_.notify_all();
+}
+
+// A range can be taken once the next one's start, or the end, says where it ends.
+bool ChunkQueue::rangeReady() const {
+  return waiting_.size() >= 2 || (rangesEnded_ && !waiting_.empty());
+}
+
+bool ChunkQueue::takeRange(ReadRange* range, ChunkOutput** chunk) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  workerWait_.wait(lock, [this] {
+    return cancelled() || (rangesEnded_ && waiting_.empty()) ||
+           (rangeReady() && taken_ < written_ + chunks_.size());
+  });
+  if (cancelled() || waiting_.empty()) return false;
+  range->start = waiting_[0].start;
+  range->firstRecord = waiting_[0].firstRecord;
+  range->end = waiting_.size() >= 2 ? waiting_[1].start : lastEnd_;
+  waiting_.pop_front();
+  *chunk = &chunks_[slotOf(taken_++)];
+  plannerWait_.notify_one();
+  return true;
+}
+
+void ChunkQueue::chunkFilled(const ChunkOutput* chunk) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  filled_[static_cast<size_t>(chunk - chunks_.data())] = true;
+  writerWait_.notify_one();
+}
+
+const ChunkOutput* ChunkQueue::nextChunk() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  const size_t slot = slotOf(written_);
+  writerWait_.wait(lock, [this, slot] {
+    return cancelled() || filled_[slot] || (rangesEnded_ && waiting_.empty() && taken_ == written_);
+  });
+  return cancelled() || !filled_[slot] ? nullptr : &chunks_[slot];
+}
+
+void ChunkQueue::chunkWritten() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  filled_[slotOf(written_++)] = false;
+  workerWait_.notify_all();
+}
+
+void ChunkQueue::cancel() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  cancelled_ = true;
+  plannerWait_.notify_all();
+  workerWait_.notify_all();
+  writerWait_.notify_all();
+}

@@ -1,0 +1,78 @@
+// ChunkQueue is what the threads of a threaded `lyra read` share. A planner adds the
+// ranges of the data file in file order; workers take them one at a time, each with a
+// chunk to fill; the writer takes the filled chunks in the same order and gives each
+// back once written. At most `window` chunks are out at a time (taken by a worker
+// and not yet given back) and at most MAX_WAITING ranges wait to be taken, so memory
+// stays bounded whatever the size of the file. cancel() ends every wait: adding and
+// taking ranges then fail and nextChunk() gives null. The queue owns the chunks; a
+// chunk is its taker's until given back. Every method may be called from any thread.
+#ifndef LYRA_TOOLS_CHUNK_QUEUE_H_
+#define LYRA_TOOLS_CHUNK_QUEUE_H_
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+#include "chunk_output.h"
+
+// A range of records of the data file, as the reader's range options take it.
+struct ReadRange {
+  int64_t start;        // the first byte of the records read; -1: after the skip
+  int64_t end;          // just past the last record's first byte; -1: the end of the file
+  int64_t firstRecord;  // the number of the record at start; -1: the reader's own count
+};
+
+class ChunkQueue {
+ public:
+  explicit ChunkQueue(size_t window);
+  ChunkQueue(const ChunkQueue&) = delete;
+  ChunkQueue& operator=(const ChunkQueue&) = delete;
+
+  // The planner: adds the range that starts at start, which ends the one before.
+  // Waits while MAX_WAITING ranges wait; false once cancelled.
+  bool addRange(int64_t start, int64_t firstRecord);
+  // The planner: no range follows; the last one ends at end.
+  void endRanges(int64_t end);
+
+  // A worker: the next range and the chunk to fill for it, once both are there.
+  // False when no range is left, and once cancelled.
+  bool takeRange(ReadRange* range, ChunkOutput** chunk);
+  // A worker: the chunk it took is filled.
+  void chunkFilled(const ChunkOutput* chunk);
+
+  // The writer: the next chunk in file order, once filled; null when every range
+  // has been written, and once cancelled.
+  const ChunkOutput* nextChunk();
+  // The writer: the chunk nextChunk gave is written.
+  void chunkWritten();
+
+  void cancel();
+  bool cancelled() const { return cancelled_.load(std::memory_order_relaxed); }
+
+ private:
+  static const size_t MAX_WAITING = 64;
+
+  struct RangeStart {
+    int64_t start;
+    int64_t firstRecord;
+  };
+
+  bool rangeReady() const;  // REQUIRES: mutex_ held
+  size_t slotOf(size_t index) const { return index % chunks_.size(); }
+
+  std::mutex mutex_;
+  std::condition_variable plannerWait_, workerWait_, writerWait_;
+  std::deque<RangeStart> waiting_;  // ranges added and not yet taken
+  bool rangesEnded_ = false;
+  int64_t lastEnd_ = -1;             // where the last range ends, once rangesEnded_
+  size_t taken_ = 0;                 // ranges taken so far; the next one's index
+  size_t written_ = 0;               // chunks given back by the writer
+  std::vector<ChunkOutput> chunks_;  // chunk i of the file in chunks_[slotOf(i)]
+  std::vector<bool> filled_;         // per slot
+  std::atomic<bool> cancelled_{false};
+};
+
+#endif  // LYRA_TOOLS_CHUNK_QUEUE_H_

@@ -1,0 +1,60 @@
+#include "range_worker.h"
+
+#include "reader_setup.h"
+
+RangeWorker::RangeWorker(const ReadOptions& options, const std::vector<OutputColumn>& columns,
+                         ChunkQueue* queue)
+    : options_(options), formatter_(options, columns), queue_(queue) {}
+
+void RangeWorker::run() {
+  reader_ = prepareReader(options_, nullptr, &readerError_);
+  if (reader_ != nullptr) reader_->setBadRecordCallback(this);
+  ReadRange range;
+  while (queue_->takeRange(&range, &chunk_)) {
+    readRange(range);
+    queue_->chunkFilled(chunk_);
+  }
+}
+
+// Bad records are all passed over here: the writer tells which of them a read by
+// one thread would have stopped at.
+void RangeWorker::readRange(const ReadRange& range) {
+  chunk_->clear();
+  if (reader_ == nullptr) {
+    chunk_->failed = true;
+    chunk_->failure = readerError_;
+    return;
+  }
+  CCBReadOptions readOptions = readerOptions(options_);
+  readOptions.setRange(range.start, range.end);
+  readOptions.setFirstRecord(range.firstRecord);
+  readOptions.setMaxErrors(-1);
+  if (!reader_->openData(options_.dataFile.c_str(), readOptions)) {
+    chunk_->failed = true;
+    chunk_->failure = dataFileName(options_) + ": " + messageText(reader_->getErrorMessage());
+    return;
+  }
+  bool failed = false;
+  while (!queue_->cancelled() && reader_->readNextRecord(failed)) {
+    formatter_.write(reader_.get(), &chunk_->text);
+    chunk_->rowEnds.push_back(chunk_->text.size());
+  }
+  if (failed) {
+    chunk_->failed = true;
+    chunk_->failure = readerFailure(options_, reader_.get());
+  }
+  chunk_->inputEnd = reader_->getInputPosition();
+}
+
+void RangeWorker::badRecord(int64_t number, int64_t offset, const unsigned char* bytes, int length,
+                            const QvbString& reason) {
+  std::string kept;
+  if (length > 0) kept.assign(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length));
+  chunk_->badRecords.push_back({number, offset, std::move(kept), reason, chunk_->rowEnds.size()});
+}
+
+void runRangeWorker(const ReadOptions* options, const std::vector<OutputColumn>* columns,
+                    ChunkQueue* queue) {
+  RangeWorker worker(*options, *columns, queue);
+  worker.run();
+}

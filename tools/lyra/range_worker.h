@@ -1,0 +1,54 @@
+// RangeWorker is one thread of a threaded `lyra read`: it takes ranges from a
+// ChunkQueue until none is left, reads each with a record reader of its own (which
+// it owns), writes its records' rows into the chunk the queue lends it, and notes
+// every bad record it passes over, for the writer to judge against --max-errors.
+// A failed range ends its chunk, not the worker; cancelling the queue ends it.
+//
+// A worker is made on the thread it runs on (runRangeWorker), and so are its
+// reader and formatter: what a thread writes on every record then lies in memory
+// of that thread's own, never on a cache line that another thread writes too.
+#ifndef LYRA_TOOLS_RANGE_WORKER_H_
+#define LYRA_TOOLS_RANGE_WORKER_H_
+
+#include <string>
+#include <vector>
+
+#include <lyra/lyra.h>
+
+#include "chunk_queue.h"
+#include "layout_source.h"
+#include "read_options.h"
+#include "record_formatter.h"
+
+class RangeWorker : public CCBBadRecordCallback {
+ public:
+  // columns: as describeColumns gives them. The options and the queue stay the
+  // caller's.
+  RangeWorker(const ReadOptions& options, const std::vector<OutputColumn>& columns,
+              ChunkQueue* queue);
+  RangeWorker(const RangeWorker&) = delete;
+  RangeWorker& operator=(const RangeWorker&) = delete;
+
+  // Prepares the reader (reader_setup.h), then reads ranges until none is left.
+  // Should the reader fail to load the layouts now, each range it takes fails with
+  // that message.
+  void run();
+  void badRecord(int64_t number, int64_t offset, const unsigned char* bytes, int length,
+                 const QvbString& reason) override;
+
+ private:
+  void readRange(const ReadRange& range);
+
+  const ReadOptions& options_;
+  RecordReaderPtr reader_;
+  std::string readerError_;  // why reader_ is null
+  RecordFormatter formatter_;
+  ChunkQueue* queue_;
+  ChunkOutput* chunk_ = nullptr;  // the one being filled
+};
+
+// The body of a worker thread: makes a worker there and runs it.
+void runRangeWorker(const ReadOptions* options, const std::vector<OutputColumn>* columns,
+                    ChunkQueue* queue);
+
+#endif  // LYRA_TOOLS_RANGE_WORKER_H_

@@ -1,0 +1,87 @@
+#include "threaded_read.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <system_error>
+#include <thread>
+
+#include "chunk_queue.h"
+#include "ordered_writer.h"
+#include "range_planner.h"
+#include "range_worker.h"
+
+namespace {
+
+const size_t CHUNKS_PER_WORKER = 2;  // one being filled, one filled and waiting to be written
+
+// The chunks between the start of the records read and the end of the range or file.
+int64_t chunkCount(const ReadOptions& options, int64_t fileSize) {
+  const int64_t start = std::max(options.records.skip, options.rangeStart);
+  const int64_t end = options.rangeEnd >= 0 ? std::min(options.rangeEnd, fileSize) : fileSize;
+  return end > start ? (end - start + options.chunkBytes - 1) / options.chunkBytes : 0;
+}
+
+bool isRegularFile(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Starts the planner and count workers; false with a message when a thread cannot
+// start, after the queue is cancelled (the threads started end at once).
+bool startThreads(const ReadOptions& options, const std::vector<OutputColumn>& columns,
+                  size_t count, RangePlanner* planner, ChunkQueue* queue,
+                  std::vector<std::thread>* threads, std::string* error) {
+  try {
+    threads->emplace_back(&RangePlanner::run, planner);
+    for (size_t i = 0; i < count; ++i) {
+      threads->emplace_back(runRangeWorker, &options, &columns, queue);
+    }
+  } catch (const std::system_error& e) {
+    queue->cancel();
+    *error = std::string("cannot start a thread: ") + e.what();
+    return false;
+  }
+  return true;
+}
+
+// Hands the filled chunks to the writer in file order until it stops or none is left.
+void writeChunks(ChunkQueue* queue, OrderedWriter* writer) {
+  for (const ChunkOutput* chunk; (chunk = queue->nextChunk()) != nullptr;) {
+    const bool more = writer->write(*chunk);
+    queue->chunkWritten();
+    if (!more) return;
+  }
+}
+
+}  // namespace
+
+bool canReadThreaded(const ReadOptions& options, int64_t fileSize) {
+  const CCBRecordFormat format = options.records.format;
+  return options.threads > 1 && !options.trace && format != CCB_RECORD_LAYOUT &&
+         options.dataFile != STANDARD_INPUT && isRegularFile(options.dataFile) &&
+         chunkCount(options, fileSize) > 1;
+}
+
+ReadOutcome readThreaded(const ReadOptions& options, const std::vector<OutputColumn>& columns,
+                         int64_t fileSize, OutputFile* output, RejectsFile* rejects,
+                         ProgressMeter* meter) {
+  const size_t count =
+      static_cast<size_t>(std::min<int64_t>(options.threads, chunkCount(options, fileSize)));
+  ChunkQueue queue(CHUNKS_PER_WORKER * count);
+  RangePlanner planner(options, fileSize, &queue);
+  OrderedWriter writer(options, output, rejects, meter);
+  std::vector<std::thread> threads;
+  ReadOutcome outcome;
+  outcome.failed =
+      !startThreads(options, columns, count, &planner, &queue, &threads, &outcome.failure);
+  if (!outcome.failed) writeChunks(&queue, &writer);
+  queue.cancel();  // the threads end once the writer stops
+  for (std::thread& thread : threads) thread.join();
+  if (!outcome.failed) {
+    outcome.failed = writer.failed();
+    outcome.failure = writer.failure();
+  }
+  outcome.skipped = writer.skipped();
+  return outcome;
+}

@@ -1,0 +1,37 @@
+// The threaded `lyra read`: ranges of the data file (range_planner.h) are read on
+// --threads worker threads (range_worker.h), each with a record reader of its own,
+// into chunks of output that the calling thread writes in file order
+// (ordered_writer.h), byte for byte what a read by one thread writes. At most two
+// chunks per worker are in memory at a time (chunk_queue.h).
+#ifndef LYRA_TOOLS_THREADED_READ_H_
+#define LYRA_TOOLS_THREADED_READ_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "output_file.h"
+#include "progress_meter.h"
+#include "read_options.h"
+#include "record_writer.h"
+#include "rejects_file.h"
+
+// How the reading of the records ended.
+struct ReadOutcome {
+  bool failed = false;  // at a record that could not be read
+  std::string failure;  // its message
+  int64_t skipped = 0;  // bad records passed over
+};
+
+// True when the read can use threads: more than one is asked for, the data file is
+// a regular file of fixed, rdw, vb or lines records and holds more than one chunk to
+// read, and there is no --trace (whose lines follow the records one by one).
+bool canReadThreaded(const ReadOptions& options, int64_t fileSize);
+
+// Reads and writes the records after the header. fileSize: the data file's size
+// when it was opened; rejects may be null.
+ReadOutcome readThreaded(const ReadOptions& options, const std::vector<OutputColumn>& columns,
+                         int64_t fileSize, OutputFile* output, RejectsFile* rejects,
+                         ProgressMeter* meter);
+
+#endif  // LYRA_TOOLS_THREADED_READ_H_
