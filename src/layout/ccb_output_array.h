@@ -40,6 +40,7 @@ class CCBOutputEntry {
         fieldValue_(fieldValue) {}
 
   QvbString getName() const { return name_; }
+  const CCBData* node() const { return node_; }  // the node the entry is a repetition of
   // Null when cleared since the value was last set; otherwise the value given to
   // setValue, the field's own value after showFieldValue, or the value decoded from
   // the bytes noted by setLater. getValue decodes straight into the value it returns.
