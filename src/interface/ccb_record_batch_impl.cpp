@@ -191,7 +191,7 @@ bool CCBRecordBatchImpl::readRecords(CCBReaderImpl* reader, int maxRecords) {
 void CCBRecordBatchImpl::appendValue(Column& column) {
   const char* bytes = nullptr;
   int length = 0;
-  if (!column.entry->wholeText(&bytes, &length)) {
+  if (!column.entry->viewText(&bytes, &length)) {
     appendNone(column, false);
     return;
   }
