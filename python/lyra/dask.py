@@ -71,7 +71,8 @@ def _partitions(path, settings, every):
     skip = settings.read_options["skip"] or 0
     size = os.path.getsize(path)
     if record_format == "fixed":
-        length = settings.read_options["record_length"] or _native.prepare(settings).record_length()
+        length = settings.read_options["record_length"]
+        length = length or _native.prepare(settings).record_length()
         return _fixed_ranges(skip, max(size - skip, 0), length, every)
     if record_format == "lines" and not settings.with_position:
         starts = range(skip, max(size, skip + 1), every)

@@ -3,6 +3,7 @@
 #include "py_options.h"
 
 #include <pybind11/numpy.h>
+#include <pybind11/stl.h>
 
 #include <cstring>
 #include <utility>
