@@ -14,6 +14,7 @@ const double EXACT_POWERS_OF_TEN[] = {
 const int MAX_EXACT_POWER = 22;
 const uint64_t MAX_EXACT_INTEGER = uint64_t{1} << 53;  // every integer up to it is a double
 const int MAX_UINT64_DIGITS = 20;
+const int MANTISSA_DIGITS = 19;                      // every number of 19 digits fits a uint64
 const uint64_t INT64_MAGNITUDE = uint64_t{1} << 63;  // of the smallest int64
 
 inline bool isDigit(char c) {
@@ -27,9 +28,15 @@ inline const char* skipLead(const char* p, const char* end) {
   return p;
 }
 
-inline const char* scanDigits(const char* p, const char* end, bool* zero) {
+// Scans digits from p, adding those after the leading zeros to the number's
+// mantissa while it has room for them; returns where the digits end.
+inline const char* scanDigits(const char* p, const char* end, CCBFixedPointText* number) {
   for (; p < end && isDigit(*p); ++p) {
-    if (*p != '0') *zero = false;
+    if (number->significant == 0 && *p == '0') continue;
+    if (number->significant < MANTISSA_DIGITS) {
+      number->mantissa = number->mantissa * 10 + static_cast<uint64_t>(*p - '0');
+    }
+    ++number->significant;
   }
   return p;
 }
@@ -53,34 +60,48 @@ bool scanFixedPoint(const char* text, int length, CCBFixedPointText* number) {
   number->end = end;
   number->negative = p < end && *p == '-' && (p == text || p[-1] != '+');
   if (number->negative) ++p;
-  number->zero = true;
+  number->mantissa = 0;
+  number->significant = 0;
   const char* digits = p;
-  p = scanDigits(p, end, &number->zero);
+  p = scanDigits(p, end, number);
   const int allInteger = static_cast<int>(p - digits);
-  while (digits < p && *digits == '0') ++digits;
-  number->integer = digits;
-  number->integerDigits = static_cast<int>(p - digits);
+  number->integerDigits = number->significant;
+  number->integer = p - number->integerDigits;
   number->fraction = p;
   number->fractionDigits = 0;
   if (p < end && *p == '.') {
     number->fraction = ++p;
-    p = scanDigits(p, end, &number->zero);
+    p = scanDigits(p, end, number);
     number->fractionDigits = static_cast<int>(p - number->fraction);
   }
+  number->zero = number->significant == 0;
   return p == end && allInteger + number->fractionDigits > 0;
 }
 
+namespace {
+
+// The value of a number without fraction digits, its sign left out; false when it has
+// some or is above UINT64_MAX.
+bool integerMagnitude(const CCBFixedPointText& number, uint64_t* magnitude) {
+  if (number.fractionDigits != 0) return false;
+  if (number.significant <= MANTISSA_DIGITS) {
+    *magnitude = number.mantissa;
+    return true;
+  }
+  *magnitude = 0;
+  return number.integerDigits <= MAX_UINT64_DIGITS &&
+         addDigits(number.integer, number.integerDigits, magnitude);
+}
+
+}  // namespace
+
 bool fixedPointToUint64(const CCBFixedPointText& number, uint64_t* value) {
-  *value = 0;
-  return number.fractionDigits == 0 && !(number.negative && !number.zero) &&
-         number.integerDigits <= MAX_UINT64_DIGITS &&
-         addDigits(number.integer, number.integerDigits, value);
+  return !(number.negative && !number.zero) && integerMagnitude(number, value);
 }
 
 bool fixedPointToInt64(const CCBFixedPointText& number, int64_t* value) {
   uint64_t magnitude = 0;
-  if (number.fractionDigits != 0 || number.integerDigits > MAX_UINT64_DIGITS ||
-      !addDigits(number.integer, number.integerDigits, &magnitude) ||
+  if (!integerMagnitude(number, &magnitude) ||
       magnitude > INT64_MAGNITUDE - (number.negative ? 0 : 1)) {
     return false;
   }
@@ -91,15 +112,12 @@ bool fixedPointToInt64(const CCBFixedPointText& number, int64_t* value) {
 
 double fixedPointToDouble(const CCBFixedPointText& number) {
   if (number.zero) return 0.0;
-  // Integer and fraction digits as one integer, when a double holds it exactly: one
-  // division by an exact power of ten then rounds correctly.
-  uint64_t mantissa = 0;
-  const int digits = number.integerDigits + number.fractionDigits;
-  if (digits <= MAX_UINT64_DIGITS - 1 && number.fractionDigits <= MAX_EXACT_POWER &&
-      addDigits(number.integer, number.integerDigits, &mantissa) &&
-      addDigits(number.fraction, number.fractionDigits, &mantissa) &&
-      mantissa <= MAX_EXACT_INTEGER) {
-    const double value = static_cast<double>(mantissa) / EXACT_POWERS_OF_TEN[number.fractionDigits];
+  // All the digits as one integer, when a double holds it exactly: one division by an
+  // exact power of ten then rounds correctly.
+  if (number.significant <= MANTISSA_DIGITS && number.fractionDigits <= MAX_EXACT_POWER &&
+      number.mantissa <= MAX_EXACT_INTEGER) {
+    const double value =
+        static_cast<double>(number.mantissa) / EXACT_POWERS_OF_TEN[number.fractionDigits];
     return number.negative ? -value : value;
   }
   double value = 0.0;

@@ -20,6 +20,10 @@ struct CCBFixedPointText {
   const char* fraction = nullptr;  // the digits after the point
   int fractionDigits = 0;
   bool zero = true;  // every digit is 0
+  // The digits from the first that is not 0, integer and fraction digits together,
+  // and, while there are at most 19 of them, their value.
+  int significant = 0;
+  uint64_t mantissa = 0;
 };
 
 // False when the length characters at text are no fixed-point number.
