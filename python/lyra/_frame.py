@@ -1,14 +1,16 @@
 """read_pandas: the records of a data file as a pandas DataFrame.
 
-The binding reads batches of records as numpy arrays, one per column (see
-py_columns.h); the arrays of all batches are joined into the frame's columns, typed
-by the columns' kinds.
+The binding writes batch after batch of records into numpy arrays, one or two per
+column (see py_columns.h), made once with room for the records the file should
+hold, so that the frame's columns are those arrays: no batch is copied again.
 """
+
+import os
 
 import numpy as np
 import pandas as pd
 
-from . import _native, _options
+from . import _lyra, _native, _options
 from ._errors import RecordError
 from ._rejects import RejectsFile
 
@@ -25,14 +27,65 @@ KIND_DTYPES = {
 }
 
 
-class Collected:
-    """What the batches of one reading held, column by column."""
+class Targets:
+    """The arrays a reading fills, the columns' (see py_columns.h) and the records'
+    numbers and offsets, with room for capacity records; grow() makes more room,
+    keeping what they hold."""
 
-    def __init__(self, description):
+    def __init__(self, description, decimal, capacity, positions=True):
+        self.kinds = [kind for _, kind, _, _ in description]
+        self.dtypes = [object if kind == "decimal" and decimal else KIND_DTYPES[kind]
+                       for kind in self.kinds]
+        self.capacity = capacity
+        self.columns = [self._new(kind, dtype, capacity)
+                        for kind, dtype in zip(self.kinds, self.dtypes)]
+        self.numbers = np.empty(capacity, np.int64) if positions else None
+        self.offsets = np.empty(capacity, np.int64) if positions else None
+
+    @staticmethod
+    def _new(kind, dtype, capacity):
+        if kind in ("integer", "unsigned"):
+            return np.empty(capacity, dtype), np.empty(capacity, np.bool_)
+        if dtype is object:
+            return _lyra.object_array(capacity)  # its slots are filled before use
+        return np.empty(capacity, dtype)
+
+    @staticmethod
+    def _grown(array, capacity):
+        if array is None:
+            return None
+        if isinstance(array, tuple):
+            return tuple(Targets._grown(part, capacity) for part in array)
+        grown = (_lyra.object_array(capacity) if array.dtype == object
+                 else np.empty(capacity, array.dtype))
+        grown[:len(array)] = array
+        return grown
+
+    def grow(self):
+        self.capacity = max(2 * self.capacity, BATCH_RECORDS)
+        self.columns = [self._grown(column, self.capacity) for column in self.columns]
+        self.numbers = self._grown(self.numbers, self.capacity)
+        self.offsets = self._grown(self.offsets, self.capacity)
+
+    def values(self, count):
+        """Each column's first count values, typed."""
+        values = []
+        for kind, column in zip(self.kinds, self.columns):
+            if kind in ("integer", "unsigned"):
+                values.append(pd.arrays.IntegerArray(column[0][:count], column[1][:count]))
+            else:
+                values.append(column[:count])
+        return values
+
+
+class Collected:
+    """What one reading gathered: the filled targets and how many records they hold,
+    the undecodable values per column and the bad records passed over."""
+
+    def __init__(self, description, targets):
         self.description = description  # (name, kind, digits, fraction digits) each
-        self.chunks = [[] for _ in description]
-        self.numbers = []
-        self.offsets = []
+        self.targets = targets
+        self.count = 0
         self.errors = [0] * len(description)
         self.rejects = []  # (record, offset, length, reason) each
 
@@ -40,15 +93,19 @@ class Collected:
 def read_batches(native, settings, collected, batch_records=BATCH_RECORDS):
     """Reads every record (up to settings.limit) into collected; raises RecordError at
     a record reading stops at."""
-    remaining = settings.limit
+    targets = collected.targets
     with RejectsFile(settings.rejects) as rejects_file:
-        while remaining is None or remaining > 0:
-            size = batch_records if remaining is None else min(batch_records, remaining)
-            arrays, numbers, offsets, errors, failure = native.read(size)
-            for chunks, array in zip(collected.chunks, arrays):
-                chunks.append(array)
-            collected.numbers.append(numbers)
-            collected.offsets.append(offsets)
+        while settings.limit is None or collected.count < settings.limit:
+            if targets.capacity - collected.count < 1:
+                targets.grow()
+            size = _batch_size(settings, targets, collected.count, batch_records)
+            # The next batch, read meanwhile: what this loop asks for next if this batch
+            # comes whole; none when the targets must grow first.
+            ahead = _batch_size(settings, targets, collected.count + size, batch_records)
+            count, errors, failure = native.read_into(
+                targets.columns, targets.numbers, targets.offsets, collected.count, size,
+                ahead)
+            collected.count += count
             collected.errors = [a + b for a, b in zip(collected.errors, errors)]
             rejects = native.take_rejects()
             rejects_file.write(rejects)
@@ -58,39 +115,41 @@ def read_batches(native, settings, collected, batch_records=BATCH_RECORDS):
             if failure is not None:
                 message, record, offset = failure
                 raise RecordError(record, offset, message)
-            if len(numbers) < size:
+            if count < size:
                 break
-            if remaining is not None:
-                remaining -= len(numbers)
 
 
-def _join(arrays, dtype):
-    if not arrays:
-        return np.empty(0, dtype=dtype)
-    return arrays[0] if len(arrays) == 1 else np.concatenate(arrays)
+def _batch_size(settings, targets, count, batch_records):
+    """How many records to read when count are read: as many as fit, up to the limit."""
+    size = min(batch_records, targets.capacity - count)
+    if settings.limit is not None:
+        size = min(size, settings.limit - count)
+    return max(size, 0)
 
 
-def column_values(kind, chunks, decimal):
-    """One column's values from its batches' arrays."""
-    if kind in ("integer", "unsigned"):
-        values = _join([values for values, _ in chunks], KIND_DTYPES[kind])
-        mask = _join([mask for _, mask in chunks], np.bool_)
-        return pd.arrays.IntegerArray(values, mask)
-    dtype = object if kind == "decimal" and decimal else KIND_DTYPES[kind]
-    return _join(chunks, dtype)
+def expected_records(path, settings, record_length):
+    """About how many records the file holds for the settings: exactly for fixed
+    records, at least as many as the longest layout fits in the bytes otherwise."""
+    read = settings.read_options
+    size = os.path.getsize(path)
+    start = max(read["skip"] or 0, read["range_start"])
+    end = size if read["range_end"] < 0 else min(read["range_end"], size)
+    length = read["record_length"] or record_length
+    records = -(-max(end - start, 0) // length) if length else 0
+    return records if settings.limit is None else min(records, settings.limit)
 
 
 def frame_of(collected, settings):
     columns = {}
+    count = collected.count
     if settings.with_position:
-        numbers = _join(collected.numbers, np.int64)
+        numbers = collected.targets.numbers[:count]
         columns["_record"] = pd.arrays.IntegerArray(numbers, numbers < 0)
-        columns["_offset"] = _join(collected.offsets, np.int64)
-    for (name, kind, _, _), chunks in zip(collected.description, collected.chunks):
-        columns[name] = column_values(kind, chunks, settings.decimal)
+        columns["_offset"] = collected.targets.offsets[:count]
+    names = [name for name, _, _, _ in collected.description]
+    columns.update(zip(names, collected.targets.values(count)))
     frame = pd.DataFrame(columns, copy=False)
-    frame.attrs["errors"] = {name: count for (name, _, _, _), count
-                             in zip(collected.description, collected.errors)}
+    frame.attrs["errors"] = dict(zip(names, collected.errors))
     frame.attrs["rejects"] = collected.rejects
     return frame
 
@@ -125,6 +184,10 @@ def read_pandas(path, copybook=None, copybooks=None, layouts=None, id_field=None
     """
     settings = _options.settings(copybook, copybooks, layouts, id_field, active, options)
     native = _native.open_native(path, settings)
-    collected = Collected(native.describe())
+    description = native.describe()
+    # One record more than expected: the read that finds the end needs room for one.
+    capacity = expected_records(os.fspath(path), settings, native.record_length()) + 1
+    targets = Targets(description, settings.decimal, capacity, settings.with_position)
+    collected = Collected(description, targets)
     read_batches(native, settings, collected)
     return frame_of(collected, settings)

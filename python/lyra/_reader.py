@@ -4,19 +4,20 @@ import math
 
 from . import _native, _options
 from ._errors import RecordError
+from ._frame import Targets
 from ._rejects import RejectsFile
 
 BATCH_RECORDS = 1024
 
 
-def _values(kind, array):
-    """A batch's array of one column as a list of Python values, None for none."""
+def _values(kind, column, count):
+    """The first count values of a column's target as Python values, None for none."""
     if kind in ("integer", "unsigned"):
-        values, mask = array
+        values, mask = column
         return [None if missing else value
-                for value, missing in zip(values.tolist(), mask.tolist())]
-    values = array.tolist()
-    if array.dtype.kind == "f":  # NaN stands for a value that is none
+                for value, missing in zip(values[:count].tolist(), mask[:count].tolist())]
+    values = column[:count].tolist()
+    if column.dtype.kind == "f":  # NaN stands for a value that is none
         return [None if math.isnan(value) else value for value in values]
     return values
 
@@ -85,12 +86,15 @@ class Reader:
         if size == 0:
             self._ended = True
             return
-        arrays, numbers, offsets, errors, failure = self._native.read(size)
-        columns = [_values(kind, array)
-                   for (_, kind, _, _), array in zip(self._description, arrays)]
-        self._rows = list(zip(*columns)) if columns else [()] * len(numbers)
-        self._numbers = numbers.tolist()
-        self._offsets = offsets.tolist()
+        ahead = BATCH_RECORDS if self._left is None else min(BATCH_RECORDS, self._left - size)
+        targets = Targets(self._description, self._settings.decimal, size)
+        count, errors, failure = self._native.read_into(
+            targets.columns, targets.numbers, targets.offsets, 0, size, ahead)
+        columns = [_values(kind, column, count)
+                   for kind, column in zip(targets.kinds, targets.columns)]
+        self._rows = list(zip(*columns))
+        self._numbers = targets.numbers[:count].tolist()
+        self._offsets = targets.offsets[:count].tolist()
         self._next = 0
         for name, count in zip(self.columns, errors):
             self.errors[name] += count
@@ -101,10 +105,10 @@ class Reader:
         if failure is not None:
             message, record, offset = failure
             self._failure = RecordError(record, offset, message)
-        elif len(numbers) < size:
+        elif count < size:
             self._ended = True
         if self._left is not None:
-            self._left -= len(numbers)
+            self._left -= count
 
     def close(self):
         """Lets the data file, the layouts and the rejects file go; iteration ends."""

@@ -3,6 +3,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include "py_columns.h"
 #include "py_layout.h"
 #include "py_reader.h"
 
@@ -22,7 +23,7 @@ PYBIND11_MODULE(_lyra, module) {
       .def("set_columns", &PyReader::setColumns)
       .def("describe", &PyReader::describe)
       .def("column_names", &PyReader::columnNames)
-      .def("read", &PyReader::read)
+      .def("read_into", &PyReader::readInto)
       .def("take_rejects", &PyReader::takeRejects);
   py::class_<PyLayout>(module, "Layout")
       .def(py::init<const std::string&, const py::dict&>())
@@ -30,4 +31,5 @@ PYBIND11_MODULE(_lyra, module) {
       .def("record_length", &PyLayout::recordLength)
       .def("to_xml", &PyLayout::toXml);
   module.def("is_layout_document", &isLayoutDocument);
+  module.def("object_array", &emptyObjectArray);
 }

@@ -1,18 +1,21 @@
-// PyColumns turns the columns of a record batch (CCBRecordBatch) into numpy arrays,
-// one per column, by the column's kind:
+// PyColumns writes the columns of a record batch (CCBRecordBatch) into numpy arrays
+// that the caller made, at a given row, so that a frame's columns are filled batch
+// after batch in place. The target of each column, by the column's kind:
 //
-//   integer, unsigned   (values, mask): int64 or uint64 values, a bool array true
-//                       where a value is none
-//   decimal             float64 with NaN where a value is none; with decimal on,
-//                       objects: decimal.Decimal values and None
-//   big_decimal         objects: decimal.Decimal values and None
-//   float               float64 with NaN where a value is none
-//   text                objects: str values and None
+//   integer, unsigned   (values, mask): int64 or uint64 values, and a bool array
+//                       set true where a value is none
+//   decimal             float64, NaN where a value is none; with decimal on, an
+//                       object array of decimal.Decimal values
+//   big_decimal         an object array of decimal.Decimal values
+//   float               float64, NaN where a value is none
+//   text                an object array of str values
 //
-// Texts are UTF-8. Short texts that repeat in a column (codes, blank fields) are
-// made into str objects once: each column keeps the last few it made, by their bytes,
-// and hands out the same object again. It holds references to those objects; one
-// Python thread uses it, with the GIL held.
+// In object arrays a value that is none is None.
+// Texts are UTF-8. Short texts that repeat in a column (codes, names, blank fields)
+// are made into str objects once: each column keeps the last few hundred it made,
+// by their bytes, and hands out the same object again; a column whose texts hardly
+// repeat (identifiers) skips that. It holds references to those objects; one Python
+// thread uses it, with the GIL held.
 #ifndef LYRA_PYTHON_PY_COLUMNS_H_
 #define LYRA_PYTHON_PY_COLUMNS_H_
 
@@ -32,8 +35,9 @@ class PyColumns {
   PyColumns& operator=(const PyColumns&) = delete;
 
   void setDecimal(bool decimal) { decimal_ = decimal; }
-  // The arrays of every column of the batch.
-  pybind11::list arrays(CCBRecordBatch* batch);
+  // Writes every column of the batch into its target (one per column, in order) from
+  // row start on. Raises TypeError for a target of the wrong kind, type or size.
+  void fill(CCBRecordBatch* batch, const pybind11::list& targets, int64_t start);
 
  private:
   // The str objects last made for one column, by slot: a slot is chosen by a hash of
@@ -41,19 +45,32 @@ class PyColumns {
   struct TextCache {
     std::vector<std::string> bytes;
     std::vector<pybind11::object> texts;
+    int lookups = 0;  // of the batch's first texts
+    int hits = 0;
   };
 
-  pybind11::array objectArray(int count) const;
-  pybind11::object maskedArray(CCBRecordBatch* batch, int column, bool isUnsigned) const;
-  pybind11::object realArray(CCBRecordBatch* batch, int column) const;
-  pybind11::object textArray(CCBRecordBatch* batch, int column, TextCache* cache) const;
-  pybind11::object decimalArray(CCBRecordBatch* batch, int column) const;
+  void fillMasked(CCBRecordBatch* batch, int column, const pybind11::handle& target,
+                  int64_t start) const;
+  void fillText(CCBRecordBatch* batch, int column, const pybind11::handle& target, int64_t start,
+                TextCache* cache) const;
+  void fillDecimal(CCBRecordBatch* batch, int column, const pybind11::handle& target,
+                   int64_t start) const;
   PyObject* text(const char* bytes, int64_t length, TextCache* cache) const;
 
-  pybind11::object numpyEmpty_;   // numpy.empty
   pybind11::object decimalType_;  // decimal.Decimal
   bool decimal_ = false;
   std::vector<TextCache> caches_;  // one per column
 };
+
+// An array of count Python objects for targets, each slot empty (a null pointer)
+// until it is filled: unlike numpy.empty, it does not first put None in every slot.
+// Only the slots filled may be handed on.
+pybind11::array emptyObjectArray(pybind11::ssize_t count);
+
+// Where count values go in a target array from row start: its data, after checking
+// that it is a one-dimensional, contiguous, writeable array of T (Python objects for
+// PyObject*) with room for them. Raises TypeError otherwise.
+template <typename T>
+T* targetRows(const pybind11::handle& target, int64_t start, int count);
 
 #endif  // LYRA_PYTHON_PY_COLUMNS_H_

@@ -22,18 +22,10 @@ class SplitCollector : public CCBSplitCallback {
   std::vector<std::pair<int64_t, int64_t>> points;
 };
 
-template <typename T>
-py::array_t<T> copyArray(const T* values, int count) {
-  py::array_t<T> array(count);
-  if (count > 0) std::memcpy(array.mutable_data(), values, sizeof(T) * static_cast<size_t>(count));
-  return array;
-}
-
 }  // namespace
 
-PyReader::PyReader() : reader_(createCCBRecordReader()), batch_(createCCBRecordBatch()) {
-  if (reader_ == nullptr || batch_ == nullptr) throw std::bad_alloc();
-  reader_->setBadRecordCallback(&rejects_);
+PyReader::PyReader() : reader_(createCCBRecordReader()) {
+  if (reader_ == nullptr) throw std::bad_alloc();
 }
 
 void PyReader::fail() const {
@@ -41,36 +33,43 @@ void PyReader::fail() const {
 }
 
 void PyReader::setLayoutOptions(const py::dict& options) {
+  pipeline_.stop();
   reader_->setLayoutOptions(layoutOptionsFrom(options));
 }
 
 void PyReader::addLayout(const std::string& path, bool xml, const std::string& recordId,
                          bool active) {
+  pipeline_.stop();
   const bool added = xml ? reader_->addLayoutFile(path.c_str(), recordId.c_str(), active)
                          : reader_->addCopybook(path.c_str(), recordId.c_str(), active);
   if (!added) throw py::value_error(path + ": " + messageText(reader_->getErrorMessage()));
 }
 
 void PyReader::setIdentifierField(int offset, const std::string& clauses) {
+  pipeline_.stop();
   if (!reader_->setIdentifierField(offset, clauses.c_str())) fail();
 }
 
 void PyReader::addSegment(const std::string& item, const std::string& recordId) {
+  pipeline_.stop();
   if (!reader_->addSegment(item.c_str(), recordId.c_str())) fail();
 }
 
 int PyReader::recordLength() {
+  pipeline_.stop();
   return reader_->getMaxRecordLength();
 }
 
 void PyReader::open(const std::string& path, const py::dict& options) {
+  pipeline_.stop();
   const CCBReadOptions read = readOptionsFrom(options);
-  rejects_.rejects.clear();
+  rejects_.clear();
   if (!reader_->openData(path.c_str(), read)) fail();
 }
 
 py::list PyReader::scanSplitPoints(const std::string& path, const py::dict& options,
                                    int64_t every) {
+  pipeline_.stop();
   const CCBReadOptions read = readOptionsFrom(options);
   SplitCollector collector;
   bool scanned = false;
@@ -87,29 +86,31 @@ py::list PyReader::scanSplitPoints(const std::string& path, const py::dict& opti
 
 void PyReader::setColumns(const py::object& indexes, bool decimal, bool strip) {
   if (indexes.is_none()) {
-    batch_->setColumns(nullptr, -1);
+    pipeline_.setColumns(nullptr, -1);
   } else {
     const auto list = indexes.cast<std::vector<int>>();
-    batch_->setColumns(list.data(), static_cast<int>(list.size()));
+    pipeline_.setColumns(list.data(), static_cast<int>(list.size()));
   }
-  batch_->setDecimalText(decimal);
-  batch_->setTrimText(strip);
+  pipeline_.setDecimalText(decimal);
+  pipeline_.setTrimText(strip);
   columns_.setDecimal(decimal);
 }
 
 py::list PyReader::describe() {
-  if (!batch_->describe(reader_.get()))
-    throw py::value_error(messageText(batch_->getErrorMessage()));
+  pipeline_.stop();
+  CCBRecordBatch* batch = pipeline_.describer();
+  if (!batch->describe(reader_.get())) throw py::value_error(messageText(batch->getErrorMessage()));
   py::list columns;
-  for (int c = 0; c < batch_->getColumnCount(); ++c) {
-    columns.append(py::make_tuple(batch_->getColumnName(c).str(),
-                                  ccbColumnKindName(batch_->getColumnKind(c)),
-                                  batch_->getColumnDigits(c), batch_->getColumnFractionDigits(c)));
+  for (int c = 0; c < batch->getColumnCount(); ++c) {
+    columns.append(py::make_tuple(batch->getColumnName(c).str(),
+                                  ccbColumnKindName(batch->getColumnKind(c)),
+                                  batch->getColumnDigits(c), batch->getColumnFractionDigits(c)));
   }
   return columns;
 }
 
 py::list PyReader::columnNames() {
+  pipeline_.stop();
   py::list names;
   for (int i = 0; i < reader_->getOutputCount(); ++i) {
     QvbString name;
@@ -120,43 +121,37 @@ py::list PyReader::columnNames() {
   return names;
 }
 
-py::tuple PyReader::read(int maxRecords) {
-  if (!batch_->describe(reader_.get()))
-    throw py::value_error(messageText(batch_->getErrorMessage()));
-  bool failed = false;
-  int count = 0;
+py::tuple PyReader::readInto(const py::list& targets, const py::object& numbers,
+                             const py::object& offsets, int64_t start, int maxRecords, int ahead) {
+  const PyBatchPipeline::Batch* batch = nullptr;
   {
     py::gil_scoped_release release;
-    count = batch_->read(reader_.get(), maxRecords, failed);
+    batch = &pipeline_.next(reader_.get(), maxRecords, ahead);
   }
+  CCBRecordBatch* records = batch->records.get();
+  columns_.fill(records, targets, start);
+  const int count = batch->count;
+  const size_t positions = sizeof(int64_t) * static_cast<size_t>(count);
+  if (!numbers.is_none() && count > 0) {
+    std::memcpy(targetRows<int64_t>(numbers, start, count), records->getRecordNumbers(), positions);
+  }
+  if (!offsets.is_none() && count > 0) {
+    std::memcpy(targetRows<int64_t>(offsets, start, count), records->getRecordOffsets(), positions);
+  }
+  rejects_.insert(rejects_.end(), batch->rejects.begin(), batch->rejects.end());
   py::list errors;
-  for (int c = 0; c < batch_->getColumnCount(); ++c) errors.append(batch_->getErrorCount(c));
+  for (int c = 0; c < records->getColumnCount(); ++c) errors.append(records->getErrorCount(c));
   py::object failure = py::none();
-  if (failed) {
-    failure = py::make_tuple(messageText(batch_->getErrorMessage()), reader_->getRecordNumber(),
-                             reader_->getRecordOffset());
-  }
-  return py::make_tuple(columns_.arrays(batch_.get()), copyArray(batch_->getRecordNumbers(), count),
-                        copyArray(batch_->getRecordOffsets(), count), errors, failure);
+  if (batch->failed) failure = py::make_tuple(batch->message, batch->number, batch->offset);
+  return py::make_tuple(count, errors, failure);
 }
 
 py::list PyReader::takeRejects() {
   py::list list;
-  for (const RejectsCollector::Reject& r : rejects_.rejects) {
+  for (const PyBatchPipeline::Reject& r : rejects_) {
     list.append(py::make_tuple(r.number, r.offset, static_cast<int64_t>(r.bytes.size()), r.reason,
                                py::bytes(r.bytes)));
   }
-  rejects_.rejects.clear();
+  rejects_.clear();
   return list;
-}
-
-void PyReader::RejectsCollector::badRecord(int64_t number, int64_t offset,
-                                           const unsigned char* bytes, int length,
-                                           const QvbString& reason) {
-  const bool kept = bytes != nullptr && length > 0;
-  rejects.push_back(
-      Reject{number, offset,
-             kept ? std::string(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length))
-                  : std::string(),
-             messageText(reason)});
 }

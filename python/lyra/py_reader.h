@@ -1,8 +1,8 @@
 // PyReader is the binding's record reader: one lyra record reader (CCBRecordReader)
-// with a record batch (CCBRecordBatch) that reads its records as typed columns, and
-// the bad records that reading passed over since the input was opened. It owns the
-// reader and the batch and releases them when it goes. Failures of lyra come out as
-// ValueError with lyra's message; a failed read is returned, not raised, so that the
+// whose records it reads as typed columns through a pipeline of record batches
+// (PyBatchPipeline), and the bad records that reading passed over since the input
+// was opened. It owns the reader and the pipeline and releases them when it goes. Failures of lyra
+// come out as ValueError with lyra's message; a failed read is returned, not raised, so that the
 // Python side can raise its RecordError with the record's place.
 //
 // The Python modules (lyra/__init__.py and the modules beside it) check the keyword
@@ -20,6 +20,7 @@
 
 #include <lyra/lyra.h>
 
+#include "py_batch_pipeline.h"
 #include "py_columns.h"
 
 class PyReader {
@@ -52,10 +53,15 @@ class PyReader {
   pybind11::list describe();
   // The names of every column of the active layout.
   pybind11::list columnNames();
-  // Reads up to maxRecords records: (columns, record numbers, offsets, error counts,
-  // failure), failure None or (message, record number, offset). See PyColumns for
-  // the columns.
-  pybind11::tuple read(int maxRecords);
+  // Reads up to maxRecords records into the targets from row start on: the columns
+  // into targets (see PyColumns), the record numbers and offsets into int64 arrays
+  // (None: not wanted). Returns (records read, error counts, failure), failure None
+  // or (message, record number, offset). With ahead above 0, the next call's
+  // records, ahead of them (its maxRecords), are read meanwhile (see
+  // PyBatchPipeline).
+  pybind11::tuple readInto(const pybind11::list& targets, const pybind11::object& numbers,
+                           const pybind11::object& offsets, int64_t start, int maxRecords,
+                           int ahead);
   // The bad records passed over since the last call: (record, offset, length,
   // reason, bytes) each.
   pybind11::list takeRejects();
@@ -63,27 +69,14 @@ class PyReader {
  private:
   struct Release {
     void operator()(CCBRecordReader* reader) const { reader->release(); }
-    void operator()(CCBRecordBatch* batch) const { batch->release(); }
-  };
-  // Keeps each bad record reading passes over until takeRejects.
-  class RejectsCollector : public CCBBadRecordCallback {
-   public:
-    void badRecord(int64_t number, int64_t offset, const unsigned char* bytes, int length,
-                   const QvbString& reason) override;
-    struct Reject {
-      int64_t number;
-      int64_t offset;
-      std::string bytes;
-      std::string reason;
-    };
-    std::vector<Reject> rejects;
   };
 
   [[noreturn]] void fail() const;
 
+  // Declared before the pipeline, whose thread may use the reader until it stops.
   std::unique_ptr<CCBRecordReader, Release> reader_;
-  std::unique_ptr<CCBRecordBatch, Release> batch_;
-  RejectsCollector rejects_;
+  PyBatchPipeline pipeline_;
+  std::vector<PyBatchPipeline::Reject> rejects_;  // of the batches handed out
   PyColumns columns_;
 };
 
