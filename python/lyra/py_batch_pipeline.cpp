@@ -68,7 +68,14 @@ const PyBatchPipeline::Batch& PyBatchPipeline::next(CCBRecordReader* reader, int
   if (ahead > 0 && !batch.failed && batch.count == maxRecords) {
     Batch* following = &batches_[1 - current_];
     try {
-      thread_ = std::thread([this, reader, following, ahead] { read(reader, following, ahead); });
+      thread_ = std::thread([this, reader, following, ahead] {
+        try {
+          read(reader, following, ahead);
+        } catch (const std::bad_alloc&) {  // lyra's reads throw nothing else
+          following->failed = true;
+          following->message = "Buffer Allocation failed";
+        }
+      });
       ahead_ = true;
     } catch (const std::system_error&) {
       // No thread to be had: the next batch is read when it is asked for.
@@ -80,9 +87,14 @@ const PyBatchPipeline::Batch& PyBatchPipeline::next(CCBRecordReader* reader, int
 void PyBatchPipeline::Batch::badRecord(int64_t number, int64_t offset, const unsigned char* bytes,
                                        int length, const QvbString& reason) {
   const bool kept = bytes != nullptr && length > 0;
-  rejects.push_back(
-      Reject{number, offset,
-             kept ? std::string(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length))
-                  : std::string(),
-             messageText(reason)});
+  // Called by lyra's code, which takes no exception: a reject that finds no memory is
+  // not kept.
+  try {
+    rejects.push_back(
+        Reject{number, offset,
+               kept ? std::string(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length))
+                    : std::string(),
+               messageText(reason)});
+  } catch (const std::bad_alloc&) {
+  }
 }
