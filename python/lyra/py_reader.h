@@ -1,9 +1,10 @@
 // PyReader is the binding's record reader: one lyra record reader (CCBRecordReader)
 // whose records it reads as typed columns through a pipeline of record batches
 // (PyBatchPipeline), and the bad records that reading passed over since the input
-// was opened. It owns the reader and the pipeline and releases them when it goes. Failures of lyra
-// come out as ValueError with lyra's message; a failed read is returned, not raised, so that the
-// Python side can raise its RecordError with the record's place.
+// was opened. It owns the reader and the pipeline and releases them when it goes.
+// Failures of lyra come out as ValueError with lyra's message; a failed read is
+// returned, not raised, so that the Python side can raise its RecordError with the
+// record's place.
 //
 // The Python modules (lyra/__init__.py and the modules beside it) check the keyword
 // arguments and call this class; it is not meant for users. One Python thread uses a
