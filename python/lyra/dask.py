@@ -37,9 +37,9 @@ def read_dask(path, copybook=None, copybooks=None, layouts=None, id_field=None, 
     """The records of the data file at path as a dask.dataframe.DataFrame.
 
     Takes the layouts and options of :func:`lyra.read_pandas` (not range,
-    first_record and rejects, which it sets for each partition) and splits the file
-    into partitions of about ``blocksize`` bytes (a number or a text such as
-    "64MiB"): fixed records and text lines by the file's size, records with
+    first_record and rejects, which it sets for each partition, nor limit) and
+    splits the file into partitions of about ``blocksize`` bytes (a number or a
+    text such as "64MiB"): fixed records and text lines by the file's size, records with
     descriptor words (rdw, vb) at the split points a scan of the file finds, and
     text lines the same way when ``with_position`` asks for their numbers. The
     layout record format cannot start mid-file: such a file is one partition.
@@ -50,6 +50,9 @@ def read_dask(path, copybook=None, copybooks=None, layouts=None, id_field=None, 
     for name in PARTITION_OPTIONS:
         if options.get(name) is not None:
             raise ValueError("read_dask sets %s itself, for each partition" % name)
+    if options.get("limit") is not None:
+        raise ValueError("read_dask takes no limit, which each partition would apply: "
+                         "take the frame's head() instead")
     every = parse_bytes(blocksize) if isinstance(blocksize, str) else blocksize
     if not isinstance(every, int) or every < 1:
         raise ValueError("invalid blocksize %r: expected a number of bytes of at least 1"

@@ -51,6 +51,8 @@ def test_partitions_of_the_layout_format_and_bad_blocksizes():
         lyra.dask.read_dask(data_file("accounts.dat"), blocksize=0, **options)
     with pytest.raises(ValueError, match="read_dask sets range itself"):
         lyra.dask.read_dask(data_file("accounts.dat"), range=(0, 100), **options)
+    with pytest.raises(ValueError, match="read_dask takes no limit"):
+        lyra.dask.read_dask(data_file("accounts.dat"), limit=5, **options)
 
 
 @pytest.fixture(scope="module")
