@@ -38,7 +38,7 @@ LAYOUT_DEFAULTS = {
 
 # What to give back: keyword and default.
 OUTPUT_DEFAULTS = {
-    "segments": None,  # {identifier: item}, the tool's --segment ITEM=ID
+    "segment": None,  # {identifier: item}: the tool's --segment ITEM=ID, repeated
     "with_position": False,
     "columns": None,
     "strip": True,
@@ -97,7 +97,7 @@ def settings(copybook, copybooks, layouts, id_field, active, options):
             raise ValueError("%s must be True or False, not %r" % (name, given[name]))
     result = Settings()
     _layouts(result, copybook, copybooks, layouts)
-    _identifier(result, id_field, active, given["segments"])
+    _identifier(result, id_field, active, given["segment"])
     _layout_options(result, given)
     _read_options(result, given)
     _output(result, given)
@@ -138,22 +138,22 @@ def _layouts(result, copybook, copybooks, layouts):
                 raise ValueError("two layouts have the record identifier %r" % identifier)
 
 
-def _identifier(result, id_field, active, segments):
+def _identifier(result, id_field, active, segment):
     if active is not None:
         ids = [identifier.upper() for _, _, identifier in result.layouts]
         if str(active).upper() not in ids:
             raise ValueError("no layout has the record identifier %r" % active)
         result.active = ids.index(str(active).upper())
-    if segments is not None:
-        if not isinstance(segments, dict):
-            raise ValueError("segments must map record identifiers to items, not %r" % segments)
+    if segment is not None:
+        if not isinstance(segment, dict):
+            raise ValueError("segment must map record identifiers to items, not %r" % (segment,))
         if len(result.layouts) != 1:
-            raise ValueError("segments need a single layout")
-        result.segments = [(str(item), str(identifier)) for identifier, item in segments.items()]
+            raise ValueError("segment needs a single layout")
+        result.segments = [(str(item), str(identifier)) for identifier, item in segment.items()]
     if id_field is None:
         if len(result.layouts) > 1 or result.segments:
-            raise ValueError("%s need id_field=(offset, clauses), e.g. '0:PIC X(2)'"
-                             % ("segments" if result.segments else "several layouts"))
+            raise ValueError("%s id_field=(offset, clauses), e.g. '0:PIC X(2)'"
+                             % ("segment needs" if result.segments else "several layouts need"))
         return
     if isinstance(id_field, str):
         offset, colon, clauses = id_field.partition(":")

@@ -135,12 +135,12 @@ def test_ranges_limits_and_empty_frames():
     assert len(empty) == 0 and list(empty.dtypes) == list(whole.dtypes)[2:]
 
 
-def test_segments_choose_a_redefinition():
+def test_segment_chooses_a_redefinition():
     # Every customer record has the identifier C: it holds CUST-ADDRESS-FLAT, so the
     # items of CUST-ADDRESS, which it redefines, are null.
     frame = lyra.read_pandas(data_file("customers.dat"), copybook=copybook("custmast.cpy"),
                              record_format="fixed", id_field="0:PIC X",
-                             segments={"C": "CUST-ADDRESS-FLAT"}, strip=False)
+                             segment={"C": "CUST-ADDRESS-FLAT"}, strip=False)
     want = expected("customers.dat")
     assert frame["CUST-ADDRESS-FLAT"].tolist() == [
         want[number]["CUST-ADDRESS-FLAT"] for number in sorted(want)]
