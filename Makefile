@@ -1,12 +1,17 @@
 # Front door: `make test`, `make asan`, `make bench`, `make demo`, `make fuzz`.
 # Each target installs missing Debian packages (when run as root), configures,
-# builds and runs.
+# builds and runs. `make test` runs the C++ tests and the Python package's tests.
 
 BUILD       ?= build
 ASAN_BUILD  ?= build-asan
 JOBS        ?= 2
 CMAKE_FLAGS ?=
-DEB_PACKAGES = cmake g++ make pkg-config libpugixml-dev libgtest-dev libgmock-dev libbenchmark-dev
+# The Python package is built and tested for Debian's own interpreter, which sees
+# Debian's python3-* packages; another python3 first on PATH may see none of them.
+PYTHON      ?= /usr/bin/python3
+DEB_PACKAGES = cmake g++ make pkg-config libpugixml-dev libgtest-dev libgmock-dev libbenchmark-dev \
+               python3 python3-dev pybind11-dev python3-pybind11 python3-setuptools python3-venv \
+               python3-pytest python3-numpy python3-pandas python3-dask python3-distributed
 
 .PHONY: all deps configure build test asan bench fuzz demo install format clean
 
@@ -25,7 +30,8 @@ deps:
 	fi
 
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPython3_EXECUTABLE=$(PYTHON) \
+	  $(CMAKE_FLAGS)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -41,18 +47,25 @@ demo: build
 	  -c examples/order_trailer.cbl=OT --id-field '0:PIC X(2)' --active OL \
 	  examples/orders.dat
 
+# The C++ tests only: a sanitized Python module could not be loaded into the
+# interpreter without preloading the sanitizer's runtime, so none is built.
 asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DLYRA_SANITIZE=ON $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# Release build at -O2 of the reading benchmarks, in a folder of its own.
+# Release build at -O2 of the reading benchmarks, in a folder of its own: the C++
+# reader and record batch, then the Python package (read_pandas, and read_dask on a
+# local cluster of two worker processes). Their data files are written in the build
+# folder and removed.
 BENCH_BUILD ?= build-bench
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
-	  -DLYRA_BUILD_TESTS=OFF $(CMAKE_FLAGS)
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target lyra_bench lyra_bench_data
+	  -DLYRA_BUILD_TESTS=OFF -DPython3_EXECUTABLE=$(PYTHON) $(CMAKE_FLAGS)
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target lyra_bench lyra_bench_data lyra_python
 	$(BENCH_BUILD)/bench/lyra_bench
+	PYTHONPATH=$(BENCH_BUILD)/python PYTHONDONTWRITEBYTECODE=1 $(PYTHON) bench/python_bench.py \
+	  $(BENCH_BUILD)/bench/lyra_bench_data $(BENCH_BUILD)/bench
 
 # libFuzzer targets, built with clang in a folder of their own, each run for
 # FUZZ_TIME seconds. New inputs go to a scratch corpus in the build folder, listed
@@ -87,7 +100,7 @@ install: build
 	cmake --install $(BUILD)
 
 format:
-	find include src tests tools bench fuzz -name '*.h' -o -name '*.cpp' | xargs clang-format -i
+	find include src tests tools bench fuzz python -name '*.h' -o -name '*.cpp' | xargs clang-format -i
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,14 +1,17 @@
 // Reading benchmarks: records/s and bytes/s of readNextRecord plus getOutputValue of
 // every column, through the public API, for a mixed-usage and a display-only record,
-// beside a plain read(2) loop over the same file; the record reader on the same
-// records framed as rdw and vb (mixed) and as lines (display), beside its fixed format;
-// and `lyra read` of the mixed file to CSV and JSON lines (tool_bench.h). Heap
-// allocations are counted by replacing the global operator new (every object and string of the
-// library; only the data-file window comes from malloc, once per openDataFile): per record inside
-// readNextRecord (0 expected once warm) and inside the getOutputValue calls, whose
-// copies allocate for texts longer than the strings' own buffer
-// (QvbString::INLINE_CAPACITY characters). Afterwards, peak RSS of a separate process that reads a
-// 1 MB file and of one that reads a 1 GB file shows that memory does not grow with the file.
+// beside a plain read(2) loop over the same file; the record batch filling every
+// column of the same records, typed; the record reader on the same records framed
+// as rdw and vb (mixed) and as lines (display), beside its fixed format; and `lyra
+// read` of the mixed file to CSV and JSON lines (tool_bench.h). Heap allocations are
+// counted by replacing the global operator new (every object and string of the
+// library; only the data-file window comes from malloc, once per openDataFile): per
+// record inside readNextRecord (0 expected once warm) and inside the getOutputValue
+// calls, whose copies allocate for texts longer than the strings' own buffer
+// (QvbString::INLINE_CAPACITY characters), and per batch inside the batch's reads (0
+// expected once its buffers are sized). Afterwards, peak RSS of a separate process
+// that reads a 1 MB file and of one that reads a 1 GB file shows that memory does not
+// grow with the file.
 //
 // Flags besides Google Benchmark's: --file-mib=N (size of the benchmark files,
 // default 256), --no-rss (skip the peak RSS check). Files are written to the build
@@ -26,6 +29,7 @@
 #include <vector>
 
 #include "bench_records.h"
+#include "lyra/ccb_record_batch.h"
 #include "lyra/ccb_record_reader.h"
 #include "tool_bench.h"
 
@@ -75,6 +79,7 @@ const int64_t MIB = 1024 * 1024;
 const int64_t SMALL_RSS_FILE = 1000 * 1000;         // 1 MB
 const int64_t LARGE_RSS_FILE = 1000 * 1000 * 1000;  // 1 GB
 const size_t C_LOOP_BLOCK = 64 * 1024;
+const int BATCH_RECORDS = 4096;  // records per batch of the batch benchmarks
 
 std::string dataPath(const char* name, const char* suffix) {
   return std::string(LYRA_BENCH_DATA_DIR) + "/bench_" + name + "_" + suffix + ".dat";
@@ -188,6 +193,56 @@ void benchRecordFormat(benchmark::State& state, BenchRecordKind kind, CCBRecordF
       static_cast<double>(records) * benchRecord(kind).length, benchmark::Counter::kIsRate);
   state.counters["records"] =
       benchmark::Counter(static_cast<double>(records), benchmark::Counter::kIsRate);
+}
+
+// Reads the open input through the batch, BATCH_RECORDS records at a time; returns
+// the records and adds the batches and the heap allocations inside read() to the
+// counts.
+int64_t readBatches(CCBRecordReader* reader, CCBRecordBatch* batch, int64_t* batches,
+                    uint64_t* allocations) {
+  int64_t records = 0;
+  bool failed = false;
+  for (;;) {
+    const uint64_t before = allocationCount.load(std::memory_order_relaxed);
+    const int count = batch->read(reader, BATCH_RECORDS, failed);
+    *allocations += allocationCount.load(std::memory_order_relaxed) - before;
+    if (count == 0) break;
+    records += count;
+    ++*batches;
+  }
+  if (failed) die(std::string("batch read failed: ") + batch->getErrorMessage().asCstr());
+  return records;
+}
+
+// The record batch over the fixed-length file, every column typed. Allocations are
+// counted per batch once a first pass has sized the buffers (0 expected).
+void benchBatchRead(benchmark::State& state, BenchRecordKind kind, const std::string& path) {
+  CCBRecordReader* reader = createCCBRecordReader();
+  CCBRecordBatch* batch = createCCBRecordBatch();
+  const std::string copybook = benchCopybook(kind);
+  CCBReadOptions options;
+  options.setRecordFormat(CCB_RECORD_FIXED);
+  if (reader == nullptr || batch == nullptr ||
+      !reader->addCopybook(QvbString(copybook.c_str()), QvbString(), true) ||
+      !reader->openData(QvbString(path.c_str()), options)) {
+    die("cannot read " + path + " in batches");
+  }
+  int64_t records = 0, batches = 0;
+  uint64_t allocations = 0;
+  readBatches(reader, batch, &batches, &allocations);  // warm-up
+  batches = 0;
+  allocations = 0;
+  for (auto _ : state) {
+    if (!reader->openData(QvbString(path.c_str()), options)) die("cannot reopen " + path);
+    records += readBatches(reader, batch, &batches, &allocations);
+  }
+  batch->release();
+  reader->release();
+  state.counters["bytes"] = benchmark::Counter(
+      static_cast<double>(records) * benchRecord(kind).length, benchmark::Counter::kIsRate);
+  state.counters["records"] =
+      benchmark::Counter(static_cast<double>(records), benchmark::Counter::kIsRate);
+  state.counters["allocs/batch"] = static_cast<double>(allocations) / static_cast<double>(batches);
 }
 
 // Registers the record reader in each format beside its fixed format, on files
@@ -315,6 +370,11 @@ int main(int argc, char** argv) {
           ->UseRealTime()
           ->Unit(benchmark::kMillisecond);
     }
+    benchmark::RegisterBenchmark(("batch_all_columns/" + name).c_str(), benchBatchRead, k, path)
+        ->Iterations(1)
+        ->Repetitions(3)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
     const std::vector<std::string> framed = registerRecordFormats(k, path);
     framedFiles.insert(framedFiles.end(), framed.begin(), framed.end());
     if (k == BENCH_RECORD_MIXED) registerToolBenchmarks(path);

@@ -2,7 +2,9 @@
 // use every kind of field (display with every sign convention, binary, packed,
 // scaling, a variable table, a redefinition, floats in each format, native binary,
 // UTF-16 national text), in every record format and character set, and fetches
-// every column, the position and the bytes of every record.
+// every column, the position and the bytes of every record; then reads the same data
+// again as typed columns through a record batch, in small batches, and checks the
+// buffers it gives.
 //
 // The first input byte chooses the options: bits 0-2 the record format (modulo 5),
 // bit 3 a decoding byte follows, bit 4 little-endian descriptor words, bit 5
@@ -19,6 +21,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "lyra/ccb_record_batch.h"
 #include "lyra/ccb_record_reader.h"
 
 namespace {
@@ -62,6 +65,7 @@ const int CODE_PAGE_COUNT = sizeof CODE_PAGES / sizeof CODE_PAGES[0];
 
 const int FIXED_LENGTH = 64;
 const int MAX_RECORDS = 1000;
+const int BATCH_RECORDS = 7;
 
 // Adds the copybook text as a layout through a file removed right after.
 bool addLayout(CCBRecordReader* reader, const char* text, const char* id, bool active) {
@@ -78,9 +82,10 @@ bool addLayout(CCBRecordReader* reader, const char* text, const char* id, bool a
 
 struct FuzzReader {
   CCBRecordReader* reader = createCCBRecordReader();
+  CCBRecordBatch* batch = createCCBRecordBatch();
   unsigned checksum = 0;  // the record bytes are read, so a bad view shows
   FuzzReader() {
-    if (reader == nullptr || !addLayout(reader, LAYOUT_A, "A", true) ||
+    if (reader == nullptr || batch == nullptr || !addLayout(reader, LAYOUT_A, "A", true) ||
         !addLayout(reader, LAYOUT_B, "B", false) || !addNumberLayouts() ||
         !reader->setIdentifierField(0, "PIC X")) {
       abort();  // no run could read anything
@@ -100,8 +105,43 @@ struct FuzzReader {
     }
     return true;
   }
-  ~FuzzReader() { reader->release(); }
+  ~FuzzReader() {
+    batch->release();
+    reader->release();
+  }
 };
+
+// Every value of a column of the batch is where its kind puts it: text offsets that
+// never go back, and NaN for a real that is none.
+void checkColumn(CCBRecordBatch* batch, int column, unsigned* checksum) {
+  const int count = batch->getRecordCount();
+  const unsigned char* valid = batch->getValidity(column);
+  const double* reals = batch->getReals(column);
+  const int64_t* offsets = batch->getTextOffsets(column);
+  const char* text = batch->getTextBytes(column);
+  if (valid == nullptr || batch->getErrorCount(column) > count) abort();
+  for (int r = 0; r < count; ++r) {
+    if (reals != nullptr && valid[r] == 0 && reals[r] == reals[r]) abort();
+    if (offsets == nullptr) continue;
+    if (offsets[r + 1] < offsets[r]) abort();
+    for (int64_t i = offsets[r]; i < offsets[r + 1]; ++i)
+      *checksum += static_cast<unsigned char>(text[i]);
+  }
+}
+
+void readBatches(FuzzReader* fuzz) {
+  CCBRecordBatch* batch = fuzz->batch;
+  batch->setDecimalText(true);
+  batch->setTrimText(true);
+  bool failed = false;
+  for (int records = 0; records < MAX_RECORDS;) {
+    const int count = batch->read(fuzz->reader, BATCH_RECORDS, failed);
+    if (count < 0 || count > BATCH_RECORDS) abort();
+    for (int c = 0; c < batch->getColumnCount(); ++c) checkColumn(batch, c, &fuzz->checksum);
+    if (count < BATCH_RECORDS) return;
+    records += count;
+  }
+}
 
 CCBReadOptions optionsFrom(const uint8_t* data, size_t size, size_t* used) {
   CCBReadOptions options;
@@ -145,5 +185,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (length < 0 || (length > 0 && bytes == nullptr) || reader->getRecordOffset() < 0) abort();
     for (int i = 0; i < length; ++i) fuzz.checksum += bytes[i];
   }
+  if (reader->openDataMemory(data + used, size - used, options)) readBatches(&fuzz);
   return 0;
 }

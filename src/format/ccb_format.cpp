@@ -68,6 +68,8 @@ bool hasNationalSymbol(const QvbString& picture) {
 
 // Symbols that make a display picture alphanumeric (or edited with insertion characters).
 const char ALPHANUMERIC_SYMBOLS[] = "ABGNX/,";
+// The symbols of a display picture that holds a plain number, neither edited nor text.
+const char NUMBER_SYMBOLS[] = "S9VP";
 // Single-character symbols that take one character position each in a display picture.
 const char POSITION_SYMBOLS[] = "ABGNXZ/,.90+-*$E";
 
@@ -547,6 +549,7 @@ bool CCBFormat::parseDisplayPicture(const QvbString& picture, CCBFormat* format,
   bool allNumeric = true;
   bool integer = true;
   bool nineSeen = false;
+  bool numberOnly = true;  // S, 9, V and P alone
   int pos = 0;
   while (pos < length) {
     const unsigned char symbol = upperCase(text[pos]);
@@ -565,6 +568,7 @@ bool CCBFormat::parseDisplayPicture(const QvbString& picture, CCBFormat* format,
     if (isOneOf(symbol, ALPHANUMERIC_SYMBOLS)) allNumeric = integer = false;
     if (symbol == '.') integer = false;
     if (symbol == '9') nineSeen = true;
+    if (!isOneOf(symbol, NUMBER_SYMBOLS)) numberOnly = false;
     if (symbol == 'S') format->flags_ |= SIGNED;
     bool ok = true;
     if (twoPositions) {
@@ -583,6 +587,7 @@ bool CCBFormat::parseDisplayPicture(const QvbString& picture, CCBFormat* format,
     if (!ok) return false;
     pos = next;
   }
+  format->plainNumber_ = numberOnly && nineSeen;
   return format->finishDisplayPicture(allNumeric, integer, error);
 }
 
@@ -606,6 +611,41 @@ bool CCBFormat::finishDisplayPicture(bool allNumeric, bool integer, QvbString& e
   }
   outputLength_ = static_cast<int>(output);
   return true;
+}
+
+CCBNumberShape CCBFormat::numberShape() const {
+  CCBNumberShape shape;
+  shape.isSigned = (flags_ & SIGNED) != 0;
+  shape.binary = usage_ == USAGE_BINARY;
+  shape.storageLength = storageLength_;
+  const bool stored = usage_ == USAGE_BINARY || usage_ == USAGE_PACKED;
+  if (isFloatUsage(usage_)) {
+    shape.kind = CCBNumberShape::FLOAT;
+    return shape;
+  }
+  if (!stored && !(usage_ == USAGE_DISPLAY && plainNumber_ && !national_)) return shape;
+  shape.kind = CCBNumberShape::FIXED_POINT;
+  const bool separateSign =
+      !stored && (flags_ & (SIGNED | SIGN_SEPARATE)) == (SIGNED | SIGN_SEPARATE);
+  shape.digits = stored ? digitCount_ : storageLength_ - (separateSign ? 1 : 0);
+  shape.fraction = fixedPointFraction();
+  if (scaleCount_ < 0) {
+    shape.digits -= scaleCount_;
+    shape.fraction = shape.digits;  // leading scaling positions: every digit follows the point
+  } else if (scaleCount_ > 0) {
+    shape.digits += scaleCount_;
+    if (decimalPosition_ != -1) shape.fraction += scaleCount_;  // zeros after the fraction
+  }
+  return shape;
+}
+
+// The digit positions after V. Binary and packed pictures count V among their digits;
+// display pictures among their character positions, where a separate sign, written
+// first in the picture, stands before V.
+int CCBFormat::fixedPointFraction() const {
+  if (decimalPosition_ == -1) return 0;
+  const bool stored = usage_ == USAGE_BINARY || usage_ == USAGE_PACKED;
+  return (stored ? digitCount_ : storageLength_) - decimalPosition_;
 }
 
 int CCBFormat::decodeInto(const unsigned char* bytes, const CCBDecoding& decoding) {

@@ -69,6 +69,20 @@ inline CCBDecoding classicDecoding(bool noConvert) {
   return decoding;
 }
 
+// What a field's value is by its picture and usage, for hosts that type values by
+// it: text, a fixed-point number or a floating-point one. A fixed-point number has
+// digits digit positions, scaling positions included, fraction of them after the
+// point (S9(5)V99: 7 and 2; 9(3)PP: 5 and 0; PP99: 4 and 4).
+struct CCBNumberShape {
+  enum Kind { TEXT, FIXED_POINT, FLOAT };
+  Kind kind = TEXT;
+  int digits = 0;
+  int fraction = 0;
+  bool isSigned = false;  // the picture has S
+  bool binary = false;    // stored as a binary integer
+  int storageLength = 0;  // bytes in the record
+};
+
 // The largest number of bytes, and of decoded characters, one field may have.
 const int MAX_FIELD_LENGTH = 16 * 1024 * 1024;
 
@@ -122,6 +136,13 @@ class CCBFormat {
   int decodeFloat(const unsigned char* bytes);
   int decodeNational(const unsigned char* bytes, const CCBDecoding& decoding);
 
+  // Text for display pictures with any symbol but S, 9, V and P, for national and
+  // DISPLAY-1 items; a float for COMP-1 and COMP-2; otherwise a fixed-point number.
+  CCBNumberShape numberShape() const;
+  // Whether a decoded text of "#ERR#" tells that the bytes could not be decoded: for
+  // every item but display text, which holds any characters.
+  bool canFailAsText() const { return usage_ != USAGE_DISPLAY || national_; }
+
   int decimalPosition() const { return decimalPosition_; }
   int scaleCount() const { return scaleCount_; }
   int storageLength() const { return storageLength_; }
@@ -142,6 +163,7 @@ class CCBFormat {
   bool setDecimalPosition(int position);
   bool finishNumericPicture(QvbString& error);
   bool finishDisplayPicture(bool allNumeric, bool integer, QvbString& error);
+  int fixedPointFraction() const;
   int decodeInto(const unsigned char* bytes, const CCBDecoding& decoding);
   char* writeDisplaySign(const unsigned char* data, char* out, const CCBDecoding& decoding,
                          int* signIndex, int* signDigit) const;
@@ -160,10 +182,11 @@ class CCBFormat {
   int textCapacity_ = 0;  // characters the text buffer holds before its zero byte
   int outputLength_ = 0;
   int outputType_ = 0;
-  bool plainText_ = false;  // display without sign, point or scaling: the text is the bytes
-  bool native_ = false;     // COMP-5: its byte order may differ from other binary items
-  bool national_ = false;   // UTF-16 text, two bytes per character position
-  int floatFormat_ = 0;     // a FloatFormat, for the float usages
+  bool plainText_ = false;    // display without sign, point or scaling: the text is the bytes
+  bool plainNumber_ = false;  // display of S, 9, V and P only, with a 9
+  bool native_ = false;       // COMP-5: its byte order may differ from other binary items
+  bool national_ = false;     // UTF-16 text, two bytes per character position
+  int floatFormat_ = 0;       // a FloatFormat, for the float usages
 };
 
 #endif  // LYRA_FORMAT_CCB_FORMAT_H_

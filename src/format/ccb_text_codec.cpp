@@ -99,10 +99,13 @@ inline uint32_t utf16Unit(const unsigned char* p) {
   return static_cast<uint32_t>(p[0] << 8 | p[1]);
 }
 
+const int ASCII_WORD = 8;                          // bytes tested at once for ASCII
+const uint64_t HIGH_BITS = 0x8080808080808080ULL;  // the top bit of each byte of a word
+
 }  // namespace
 
 CCBTextCodec::CCBTextCodec()
-    : ccsid_(CCSID_LATIN1), ebcdic_(false), utf8Result_(false), mode_(MODE_COPY) {
+    : ccsid_(CCSID_LATIN1), ebcdic_(false), utf8Result_(false), asciiKept_(true), mode_(MODE_COPY) {
   init(CCSID_LATIN1, false);
 }
 
@@ -123,6 +126,8 @@ bool CCBTextCodec::init(int ccsid, bool utf8Result) {
     utf8_[b].length = static_cast<uint8_t>(putUtf8(codePoint, bytes) - bytes);
     memcpy(utf8_[b].bytes, bytes, sizeof utf8_[b].bytes);
   }
+  asciiKept_ = true;
+  for (uint32_t b = 0; b < 0x80; ++b) asciiKept_ = asciiKept_ && page->toUnicode[b] == b;
   ccsid_ = ccsid;
   ebcdic_ = page->ebcdic;
   utf8Result_ = utf8Result;
@@ -152,9 +157,18 @@ char* CCBTextCodec::decode(const unsigned char* src, int n, char* dst) const {
 }
 
 // Each byte's entry is copied whole, 3 bytes, and dst moves on by its length: no
-// branch per byte, at the price of scribbling up to 2 bytes past the end.
+// branch per byte, at the price of scribbling up to 2 bytes past the end. On pages
+// that keep ASCII, the ASCII words that start the text are copied as they are.
 char* CCBTextCodec::pageToUtf8(const unsigned char* src, int n, char* dst) const {
-  for (int i = 0; i < n; ++i) {
+  int i = 0;
+  if (asciiKept_) {
+    for (uint64_t word; i + ASCII_WORD <= n; i += ASCII_WORD, dst += ASCII_WORD) {
+      memcpy(&word, src + i, ASCII_WORD);
+      if ((word & HIGH_BITS) != 0) break;
+      memcpy(dst, &word, ASCII_WORD);
+    }
+  }
+  for (; i < n; ++i) {
     const Utf8Bytes& entry = utf8_[src[i]];
     memcpy(dst, entry.bytes, sizeof entry.bytes);
     dst += entry.length;

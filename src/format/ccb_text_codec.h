@@ -71,6 +71,7 @@ class CCBTextCodec {
   int ccsid_;
   bool ebcdic_;
   bool utf8Result_;
+  bool asciiKept_;  // the page gives every byte below 0x80 its ASCII character
   Mode mode_;
   char latin1_[256];     // each byte's character in ISO-8859-1, '?' for none
   Utf8Bytes utf8_[256];  // each byte's character in UTF-8

@@ -74,6 +74,10 @@ class CCBReaderImpl final : public CCBRecordReader {
   bool getColumnLayout(int index, int64_t& offset, int& storageLength, CCBColumnUsage& usage,
                        bool& variable) override;
 
+  // The active layout's output array, whose columns the record just read fills; null
+  // without an active layout. For the readers of the library's own (CCBRecordBatch).
+  const CCBOutputArray* activeColumnArray() const { return activeColumns_; }
+
  private:
   // Where reading stands: readNextRecord reads only while READING.
   enum ReadState { NOT_OPEN, READING, ENDED, FAILED };

@@ -55,26 +55,34 @@ const QvbDatavar& CCBOutputEntry::value() const {
   return showsFieldValue_ ? *fieldValue_ : value_;
 }
 
-bool CCBOutputEntry::wholeText(const char** bytes, int* length) const {
+bool CCBOutputEntry::viewText(const char** bytes, int* length) const {
   if (setAt_ != *clearCount_) return false;
   if (later_) {
-    const char* text = decodeText(length);
+    *bytes = decodeText(length);
     const CCBDataRoot* root = static_cast<const CCBDataRoot*>(node_->getLayoutRoot());
-    // Unless zero bytes are kept, the text ends at the first, as a value's does.
-    const void* zero = root->decoding().zeroBytes == CCB_ZERO_BYTES_KEEP
-                           ? nullptr
-                           : std::memchr(text, 0, static_cast<size_t>(*length));
-    if (zero != nullptr) *length = static_cast<int>(static_cast<const char*>(zero) - text);
-    kept_.assign(text, static_cast<size_t>(*length));
-  } else if (keptAt_ != *clearCount_) {
-    const QvbString& text = value().text();
+    // The end rule leaves zero bytes in text as it stands, where the value ends; the
+    // space rule leaves none, and the keep rule keeps them.
+    const void* zero = root->decoding().zeroBytes == CCB_ZERO_BYTES_END
+                           ? std::memchr(*bytes, 0, static_cast<size_t>(*length))
+                           : nullptr;
+    if (zero != nullptr) *length = static_cast<int>(static_cast<const char*>(zero) - *bytes);
+  } else if (keptAt_ == *clearCount_) {
+    *bytes = kept_.data();
+    *length = static_cast<int>(kept_.size());
+  } else {
     if (value().isNull()) return false;
-    *bytes = text.asCstr();
-    *length = text.length();
-    return true;
+    *bytes = value().text().asCstr();
+    *length = value().text().length();
   }
-  *bytes = kept_.data();
-  *length = static_cast<int>(kept_.size());
+  return true;
+}
+
+bool CCBOutputEntry::wholeText(const char** bytes, int* length) const {
+  if (!viewText(bytes, length)) return false;
+  if (later_) {  // the text lies in the field's buffer, which its next decoding reuses
+    kept_.assign(*bytes, static_cast<size_t>(*length));
+    *bytes = kept_.data();
+  }
   return true;
 }
 

@@ -40,6 +40,7 @@ class CCBOutputEntry {
         fieldValue_(fieldValue) {}
 
   QvbString getName() const { return name_; }
+  const CCBData* node() const { return node_; }  // the node the entry is a repetition of
   // Null when cleared since the value was last set; otherwise the value given to
   // setValue, the field's own value after showFieldValue, or the value decoded from
   // the bytes noted by setLater. getValue decodes straight into the value it returns.
@@ -52,6 +53,9 @@ class CCBOutputEntry {
   // The whole text of the value, zero bytes included where they are kept; valid
   // until the entry's next use. False for a null value.
   bool wholeText(const char** bytes, int* length) const;
+  // The same text where it lies, without a copy: valid only until the next decoding
+  // of the entry's field (for any of its columns) or the next record.
+  bool viewText(const char** bytes, int* length) const;
   void setValue(const QvbDatavar& value) {
     value_ = value;
     showsFieldValue_ = false;

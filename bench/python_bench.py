@@ -1,0 +1,101 @@
+"""Speed of the Python package on the benchmark's mixed records (txnrec.cpy, 200
+bytes each), in MB/s of file (10^6 bytes):
+
+- read_pandas of a 200 MB file, every column, in one process;
+- the sum of one numeric column over a 1 GB file: read_dask(columns=[column]) on
+  an already running local cluster of two worker processes, against
+  read_pandas(columns=[column]) in this process (cluster start-up not counted).
+
+Each figure is the best of a few runs. The files are written with
+lyra_bench_data into the given folder and removed at the end.
+
+    python_bench.py BENCH_DATA_TOOL FOLDER
+"""
+
+import logging
+import os
+import subprocess
+import sys
+import time
+
+import lyra
+import lyra.dask
+
+COPYBOOK = os.path.join(os.path.dirname(os.path.abspath(__file__)), "txnrec.cpy")
+COLUMN = "TXN-AMOUNT"  # PIC S9(9)V99 COMP-3
+FRAME_MIB = 191  # 200 MB
+SUM_MIB = 954  # 1 GB
+RUNS = 3
+
+
+def write_file(tool, folder, mib):
+    path = os.path.join(folder, "bench_python_mixed_%d.dat" % mib)
+    subprocess.run([tool, "write", "mixed", path, str(mib)], check=True)
+    return path
+
+
+def best_seconds(action, runs=RUNS):
+    """The shortest time of a few runs of action, and its last result."""
+    best, result = None, None
+    for _ in range(runs):
+        start = time.perf_counter()
+        result = action()
+        elapsed = time.perf_counter() - start
+        best = elapsed if best is None else min(best, elapsed)
+    return best, result
+
+
+def megabytes_per_second(path, seconds):
+    return os.path.getsize(path) / 1e6 / seconds
+
+
+def bench_frame(path):
+    seconds, frame = best_seconds(
+        lambda: lyra.read_pandas(path, copybook=COPYBOOK, record_format="fixed"))
+    print("read_pandas, every column, %.0f MB file: %d records x %d columns in %.2f s: "
+          "%.0f MB/s" % (os.path.getsize(path) / 1e6, len(frame), frame.shape[1], seconds,
+                         megabytes_per_second(path, seconds)))
+
+
+def bench_sum(path):
+    import distributed
+
+    options = dict(copybook=COPYBOOK, record_format="fixed", columns=[COLUMN])
+    pandas_seconds, pandas_sum = best_seconds(
+        lambda: lyra.read_pandas(path, **options)[COLUMN].sum())
+    logging.getLogger("distributed").setLevel(logging.ERROR)
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                                  host="127.0.0.1", dashboard_address=None) as cluster:
+        with distributed.Client(cluster) as client:
+            def dask_sum():
+                frame = lyra.dask.read_dask(path, **options)
+                future = client.compute(frame[COLUMN].sum())
+                try:
+                    return future.result()
+                finally:
+                    # The same graph again would find this result still held.
+                    client.cancel(future)
+            dask_sum()  # the workers import lyra once
+            dask_seconds, dask_total = best_seconds(dask_sum)
+    assert abs(dask_total - pandas_sum) <= 1e-6 * abs(pandas_sum), (dask_total, pandas_sum)
+    size = os.path.getsize(path) / 1e6
+    print("sum of %s, %.0f MB file: read_pandas in one process %.2f s (%.0f MB/s); "
+          "read_dask on 2 local worker processes %.2f s (%.0f MB/s): %.2fx"
+          % (COLUMN, size, pandas_seconds, megabytes_per_second(path, pandas_seconds),
+             dask_seconds, megabytes_per_second(path, dask_seconds),
+             pandas_seconds / dask_seconds))
+
+
+def main(tool, folder):
+    for mib, bench in ((FRAME_MIB, bench_frame), (SUM_MIB, bench_sum)):
+        path = write_file(tool, folder, mib)
+        try:
+            bench(path)
+        finally:
+            os.remove(path)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    main(sys.argv[1], sys.argv[2])

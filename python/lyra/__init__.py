@@ -1,0 +1,24 @@
+"""lyra: records of mainframe data files, described by COBOL copybooks, in Python.
+
+``read_pandas`` gives a file's records as a pandas DataFrame, ``open`` one record
+at a time, ``Layout`` a copybook's columns; ``lyra.dask.read_dask`` reads a file
+in byte ranges as the partitions of a Dask DataFrame. Bad records raise
+``RecordError``.
+"""
+
+import importlib
+
+from ._errors import RecordError
+from ._frame import read_pandas
+from ._layout import Layout
+from ._reader import Reader, open  # noqa: A001 (lyra.open is the reader's name)
+
+__all__ = ["Layout", "Reader", "RecordError", "open", "read_pandas"]
+__version__ = "0.1.0"
+
+
+def __getattr__(name):
+    # lyra.dask is imported when first used, so that lyra needs no Dask otherwise.
+    if name == "dask":
+        return importlib.import_module(".dask", __name__)
+    raise AttributeError("module 'lyra' has no attribute %r" % name)

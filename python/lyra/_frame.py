@@ -1,0 +1,193 @@
+"""read_pandas: the records of a data file as a pandas DataFrame.
+
+The binding writes batch after batch of records into numpy arrays, one or two per
+column (see py_columns.h), made once with room for the records the file should
+hold, so that the frame's columns are those arrays: no batch is copied again.
+"""
+
+import os
+
+import numpy as np
+import pandas as pd
+
+from . import _lyra, _native, _options
+from ._errors import RecordError
+from ._rejects import RejectsFile
+
+BATCH_RECORDS = 65536
+
+# The dtype of each kind's joined values; object for exact decimals and text.
+KIND_DTYPES = {
+    "integer": np.int64,
+    "unsigned": np.uint64,
+    "decimal": np.float64,
+    "big_decimal": object,
+    "float": np.float64,
+    "text": object,
+}
+
+
+class Targets:
+    """The arrays a reading fills, the columns' (see py_columns.h) and the records'
+    numbers and offsets, with room for capacity records; grow() makes more room,
+    keeping what they hold."""
+
+    def __init__(self, description, decimal, capacity, positions=True):
+        self.kinds = [kind for _, kind, _, _ in description]
+        self.dtypes = [object if kind == "decimal" and decimal else KIND_DTYPES[kind]
+                       for kind in self.kinds]
+        self.capacity = capacity
+        self.columns = [self._new(kind, dtype, capacity)
+                        for kind, dtype in zip(self.kinds, self.dtypes)]
+        self.numbers = np.empty(capacity, np.int64) if positions else None
+        self.offsets = np.empty(capacity, np.int64) if positions else None
+
+    @staticmethod
+    def _new(kind, dtype, capacity):
+        if kind in ("integer", "unsigned"):
+            return np.empty(capacity, dtype), np.empty(capacity, np.bool_)
+        if dtype is object:
+            return _lyra.object_array(capacity)  # its slots are filled before use
+        return np.empty(capacity, dtype)
+
+    @staticmethod
+    def _grown(array, capacity):
+        if array is None:
+            return None
+        if isinstance(array, tuple):
+            return tuple(Targets._grown(part, capacity) for part in array)
+        grown = (_lyra.object_array(capacity) if array.dtype == object
+                 else np.empty(capacity, array.dtype))
+        grown[:len(array)] = array
+        return grown
+
+    def grow(self):
+        self.capacity = max(2 * self.capacity, BATCH_RECORDS)
+        self.columns = [self._grown(column, self.capacity) for column in self.columns]
+        self.numbers = self._grown(self.numbers, self.capacity)
+        self.offsets = self._grown(self.offsets, self.capacity)
+
+    def values(self, count):
+        """Each column's first count values, typed."""
+        values = []
+        for kind, column in zip(self.kinds, self.columns):
+            if kind in ("integer", "unsigned"):
+                values.append(pd.arrays.IntegerArray(column[0][:count], column[1][:count]))
+            else:
+                values.append(column[:count])
+        return values
+
+
+class Collected:
+    """What one reading gathered: the filled targets and how many records they hold,
+    the undecodable values per column and the bad records passed over."""
+
+    def __init__(self, description, targets):
+        self.description = description  # (name, kind, digits, fraction digits) each
+        self.targets = targets
+        self.count = 0
+        self.errors = [0] * len(description)
+        self.rejects = []  # (record, offset, length, reason) each
+
+
+def read_batches(native, settings, collected, batch_records=BATCH_RECORDS):
+    """Reads every record (up to settings.limit) into collected; raises RecordError at
+    a record reading stops at."""
+    targets = collected.targets
+    with RejectsFile(settings.rejects) as rejects_file:
+        while settings.limit is None or collected.count < settings.limit:
+            if targets.capacity - collected.count < 1:
+                targets.grow()
+            size = _batch_size(settings, targets, collected.count, batch_records)
+            # The next batch, read meanwhile: what this loop asks for next if this batch
+            # comes whole; none when the targets must grow first.
+            ahead = _batch_size(settings, targets, collected.count + size, batch_records)
+            count, errors, failure = native.read_into(
+                targets.columns, targets.numbers, targets.offsets, collected.count, size,
+                ahead)
+            collected.count += count
+            collected.errors = [a + b for a, b in zip(collected.errors, errors)]
+            rejects = native.take_rejects()
+            rejects_file.write(rejects)
+            collected.rejects.extend(
+                (record if record >= 0 else None, offset, length, reason)
+                for record, offset, length, reason, _ in rejects)
+            if failure is not None:
+                message, record, offset = failure
+                raise RecordError(record, offset, message)
+            if count < size:
+                break
+
+
+def _batch_size(settings, targets, count, batch_records):
+    """How many records to read when count are read: as many as fit, up to the limit."""
+    size = min(batch_records, targets.capacity - count)
+    if settings.limit is not None:
+        size = min(size, settings.limit - count)
+    return max(size, 0)
+
+
+def expected_records(path, settings, record_length):
+    """About how many records the file holds for the settings: exactly for fixed
+    records, at least as many as the longest layout fits in the bytes otherwise."""
+    read = settings.read_options
+    size = os.path.getsize(path)
+    start = max(read["skip"] or 0, read["range_start"])
+    end = size if read["range_end"] < 0 else min(read["range_end"], size)
+    length = read["record_length"] or record_length
+    records = -(-max(end - start, 0) // length) if length else 0
+    return records if settings.limit is None else min(records, settings.limit)
+
+
+def frame_of(collected, settings):
+    columns = {}
+    count = collected.count
+    if settings.with_position:
+        numbers = collected.targets.numbers[:count]
+        columns["_record"] = pd.arrays.IntegerArray(numbers, numbers < 0)
+        columns["_offset"] = collected.targets.offsets[:count]
+    names = [name for name, _, _, _ in collected.description]
+    columns.update(zip(names, collected.targets.values(count)))
+    frame = pd.DataFrame(columns, copy=False)
+    frame.attrs["errors"] = dict(zip(names, collected.errors))
+    frame.attrs["rejects"] = collected.rejects
+    return frame
+
+
+def read_pandas(path, copybook=None, copybooks=None, layouts=None, id_field=None, active=None,
+                **options):
+    """The records of the data file at path as a pandas DataFrame.
+
+    The layouts: one copybook as ``copybook="rec.cpy"``, several as
+    ``copybooks={"H": "hdr.cpy", "D": "det.cpy"}`` (record identifiers to copybooks,
+    the tool's ``-c FILE=ID``), XML layout documents as ``layouts={...}`` (the
+    tool's ``-x``); with several, ``id_field="0:PIC X(2)"`` says where the
+    identifier is and ``active`` whose records to read (the first layout's by
+    default). Every other option of ``lyra read`` is a keyword with its name and
+    default: ``record_format="layout"``, ``record_length``, ``skip``, ``range``,
+    ``code_page``, ``float_format``, ``zero_bytes``, ``max_errors``, ``rejects``,
+    ``with_position`` and the others (see the README). Besides them:
+    ``columns`` (names, in the order wanted), ``strip=True`` (text loses its
+    trailing blanks), ``decimal=False`` (True: numbers with digits after the
+    point are exact ``decimal.Decimal`` values), ``limit`` (at most so many
+    records).
+
+    Columns are typed by their pictures: integers of up to 18 digits are
+    ``Int64`` (unsigned binary items of 8 bytes ``UInt64``), numbers with digits
+    after the point ``float64``, longer numbers ``decimal.Decimal``, floats
+    ``float64``, text ``str``. Missing values and undecodable ones are null;
+    ``attrs["errors"]`` counts the undecodable ones per column and
+    ``attrs["rejects"]`` lists the bad records passed over (record, offset,
+    length, reason). Raises FileNotFoundError for a missing file, ValueError for
+    a bad option or layout, RecordError for a bad record that max_errors does not
+    allow.
+    """
+    settings = _options.settings(copybook, copybooks, layouts, id_field, active, options)
+    native = _native.open_native(path, settings)
+    description = native.describe()
+    # One record more than expected: the read that finds the end needs room for one.
+    capacity = expected_records(os.fspath(path), settings, native.record_length()) + 1
+    targets = Targets(description, settings.decimal, capacity, settings.with_position)
+    collected = Collected(description, targets)
+    read_batches(native, settings, collected)
+    return frame_of(collected, settings)

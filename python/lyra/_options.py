@@ -1,0 +1,287 @@
+"""The keyword arguments of lyra's reading functions, checked and sorted.
+
+Every option of the ``lyra read`` tool is a keyword with the tool's name, dashes
+made underscores, and the tool's default. ``settings()`` checks them as the tool
+checks its command line and sorts them into what the binding takes: the layout
+options, the read options and how the layouts are told apart.
+"""
+
+import os
+
+# Read options: keyword and default.
+READ_DEFAULTS = {
+    "record_format": "layout",
+    "record_length": None,  # fixed: the longest layout
+    "rdw_little_endian": False,
+    "rdw_excludes_header": False,
+    "skip": 0,
+    "range": None,  # (start, end), either None
+    "first_record": None,
+    "code_page": None,  # bytes as they stand (latin1)
+    "ebcdic": False,
+    "comp5_little_endian": False,
+    "binary_little_endian": False,
+    "zero_bytes": "space",
+    "max_errors": None,  # 0, or "all" with rejects
+    "rejects": None,
+}
+
+# Layout options: keyword and default.
+LAYOUT_DEFAULTS = {
+    "float_format": None,
+    "national_utf16": False,
+    "strict": False,
+    "source_format": "fixed",
+    "margin": 72,
+    "copy_path": None,  # a folder or a list of folders
+}
+
+# What to give back: keyword and default.
+OUTPUT_DEFAULTS = {
+    "segment": None,  # {identifier: item}: the tool's --segment ITEM=ID, repeated
+    "with_position": False,
+    "columns": None,
+    "strip": True,
+    "decimal": False,
+    "limit": None,
+}
+
+BOOLEAN_OPTIONS = (
+    "rdw_little_endian", "rdw_excludes_header", "ebcdic", "comp5_little_endian",
+    "binary_little_endian", "national_utf16", "strict", "with_position", "strip",
+    "decimal",
+)
+DESCRIPTOR_FORMATS = ("rdw", "vb")
+EBCDIC_CODE_PAGE = 37  # what ebcdic=True means
+
+
+class Settings:
+    """Everything one reading was asked for, checked."""
+
+    def __init__(self):
+        self.layouts = []  # (path, is an XML document, identifier), in order
+        self.active = 0  # index in layouts
+        self.id_field = None  # (offset, clauses)
+        self.segments = []  # (item, identifier)
+        self.layout_options = {}
+        self.read_options = {}  # the binding's names: range_start, range_end, ...
+        self.rejects = None
+        self.with_position = False
+        self.columns = None
+        self.strip = True
+        self.decimal = False
+        self.limit = None
+
+    @property
+    def record_format(self):
+        return self.read_options["record_format"]
+
+    def paths(self):
+        """The files the reading needs, besides the data file."""
+        return [path for path, _, _ in self.layouts]
+
+
+def settings(copybook, copybooks, layouts, id_field, active, options):
+    """Settings from a reading function's keyword arguments.
+
+    Raises TypeError for an unknown keyword and ValueError for a bad value.
+    """
+    unknown = sorted(set(options) - set(READ_DEFAULTS) - set(LAYOUT_DEFAULTS)
+                     - set(OUTPUT_DEFAULTS))
+    if unknown:
+        raise TypeError("unexpected keyword argument %r" % unknown[0])
+    given = dict(READ_DEFAULTS, **LAYOUT_DEFAULTS, **OUTPUT_DEFAULTS)
+    given.update(options)
+    for name in BOOLEAN_OPTIONS:
+        if not isinstance(given[name], bool):
+            raise ValueError("%s must be True or False, not %r" % (name, given[name]))
+    result = Settings()
+    _layouts(result, copybook, copybooks, layouts)
+    _identifier(result, id_field, active, given["segment"])
+    _layout_options(result, given)
+    _read_options(result, given)
+    _output(result, given)
+    return result
+
+
+def _path(value, what):
+    if not isinstance(value, (str, os.PathLike)):
+        raise ValueError("%s must be a file name, not %r" % (what, value))
+    return os.fspath(value)
+
+
+def _layouts(result, copybook, copybooks, layouts):
+    if copybook is not None and (copybooks or layouts):
+        raise ValueError("give one layout as copybook=, or several as copybooks= and layouts=")
+    if copybook is not None:
+        result.layouts.append((_path(copybook, "copybook"), False, ""))
+    for value, xml in ((copybooks, False), (layouts, True)):
+        what = "layouts" if xml else "copybooks"
+        if value is None:
+            continue
+        if isinstance(value, (str, os.PathLike)):
+            result.layouts.append((_path(value, what), xml, ""))
+            continue
+        if not isinstance(value, dict):
+            raise ValueError("%s must map record identifiers to files, not %r" % (what, value))
+        for identifier, path in value.items():
+            result.layouts.append((_path(path, what), xml, str(identifier)))
+    if not result.layouts:
+        raise ValueError("no layout: give one with copybook=, copybooks= or layouts=")
+    ids = [identifier.upper() for _, _, identifier in result.layouts]
+    if len(ids) > 1:
+        for index, identifier in enumerate(ids):
+            if not identifier:
+                raise ValueError("layout %r has no record identifier: give several layouts "
+                                 "as {identifier: file}" % result.layouts[index][0])
+            if identifier in ids[:index]:
+                raise ValueError("two layouts have the record identifier %r" % identifier)
+
+
+def _identifier(result, id_field, active, segment):
+    if active is not None:
+        ids = [identifier.upper() for _, _, identifier in result.layouts]
+        if str(active).upper() not in ids:
+            raise ValueError("no layout has the record identifier %r" % active)
+        result.active = ids.index(str(active).upper())
+    if segment is not None:
+        if not isinstance(segment, dict):
+            raise ValueError("segment must map record identifiers to items, not %r" % (segment,))
+        if len(result.layouts) != 1:
+            raise ValueError("segment needs a single layout")
+        result.segments = [(str(item), str(identifier)) for identifier, item in segment.items()]
+    if id_field is None:
+        if len(result.layouts) > 1 or result.segments:
+            raise ValueError("%s id_field=(offset, clauses), e.g. '0:PIC X(2)'"
+                             % ("segment needs" if result.segments else "several layouts need"))
+        return
+    if isinstance(id_field, str):
+        offset, colon, clauses = id_field.partition(":")
+        if not colon or not offset.strip().isdigit() or not clauses.strip():
+            raise ValueError("invalid id_field %r: expected 'OFFSET:CLAUSES', e.g. "
+                             "'0:PIC X(2)'" % id_field)
+        id_field = (int(offset), clauses)
+    if (not isinstance(id_field, tuple) or len(id_field) != 2
+            or not isinstance(id_field[0], int) or not isinstance(id_field[1], str)):
+        raise ValueError("invalid id_field %r: expected (offset, clauses), e.g. "
+                         "(0, 'PIC X(2)')" % (id_field,))
+    result.id_field = id_field
+
+
+def layout_options(options):
+    """The layout options of keyword arguments that may only be layout options."""
+    unknown = sorted(set(options) - set(LAYOUT_DEFAULTS))
+    if unknown:
+        raise TypeError("unexpected keyword argument %r" % unknown[0])
+    given = dict(LAYOUT_DEFAULTS, **options)
+    for name in ("national_utf16", "strict"):
+        if not isinstance(given[name], bool):
+            raise ValueError("%s must be True or False, not %r" % (name, given[name]))
+    result = Settings()
+    _layout_options(result, given)
+    return result.layout_options
+
+
+def _layout_options(result, given):
+    options = {name: given[name] for name in LAYOUT_DEFAULTS}
+    folders = options["copy_path"]
+    if folders is None:
+        folders = []
+    elif isinstance(folders, (str, os.PathLike)):
+        folders = [folders]
+    options["copy_path"] = [_path(folder, "copy_path") for folder in folders]
+    if not isinstance(options["margin"], int) or isinstance(options["margin"], bool):
+        raise ValueError("margin must be a column number, not %r" % (options["margin"],))
+    result.layout_options = options
+
+
+def _integer(given, name, minimum=0):
+    value = given[name]
+    if value is None:
+        return None
+    if not isinstance(value, int) or isinstance(value, bool) or value < minimum:
+        raise ValueError("invalid %s %r: expected a whole number of at least %d"
+                         % (name, value, minimum))
+    return value
+
+
+def _read_options(result, given):
+    record_format = given["record_format"]
+    options = {name: given[name] for name in READ_DEFAULTS
+               if name not in ("range", "rejects", "max_errors")}
+    options["record_length"] = _integer(given, "record_length")
+    options["skip"] = _integer(given, "skip")
+    options["first_record"] = _integer(given, "first_record", 1)
+    if options["record_length"] is not None and record_format != "fixed":
+        raise ValueError("record_length goes with record_format='fixed' only: %s records have "
+                         "lengths of their own" % record_format)
+    for name in ("rdw_little_endian", "rdw_excludes_header"):
+        if given[name] and record_format not in DESCRIPTOR_FORMATS:
+            raise ValueError("%s goes with record_format='rdw' or 'vb' only" % name)
+    _code_page(options, given)
+    _range(options, given)
+    _bad_records(result, options, given)
+    result.read_options = options
+
+
+def _code_page(options, given):
+    code_page = given["code_page"]
+    if code_page is not None and not isinstance(code_page, (str, int)):
+        raise ValueError("code_page must be a name or a number, not %r" % (code_page,))
+    if given["ebcdic"] and code_page is not None and str(code_page).lstrip("0") != "37":
+        raise ValueError("ebcdic=True means code_page='037': it does not go with "
+                         "code_page=%r" % (code_page,))
+    if given["ebcdic"]:
+        options["code_page"] = EBCDIC_CODE_PAGE
+    options.pop("ebcdic")
+    options["code_page"] = None if options["code_page"] is None else str(options["code_page"])
+
+
+def _range(options, given):
+    value = given["range"]
+    start = end = None
+    if value is not None:
+        if not isinstance(value, (tuple, list)) or len(value) != 2:
+            raise ValueError("invalid range %r: expected (start, end), byte offsets in the "
+                             "file, either of which may be None" % (value,))
+        start = _integer({"range start": value[0]}, "range start")
+        end = _integer({"range end": value[1]}, "range end")
+    if options["first_record"] is not None:
+        if start is None:
+            raise ValueError("first_record goes with range=(start, end), a range with a start")
+        if given["record_format"] == "fixed":
+            raise ValueError("first_record does not go with record_format='fixed': the offset "
+                             "of a fixed record gives its number")
+    options["range_start"] = -1 if start is None else start
+    options["range_end"] = -1 if end is None else end
+
+
+def _bad_records(result, options, given):
+    count = given["max_errors"]
+    rejects = given["rejects"]
+    if (count is not None or rejects is not None) and given["record_format"] == "layout":
+        raise ValueError("max_errors and rejects do not go with record_format='layout': the end "
+                         "of a bad record is unknown, so reading cannot go past it")
+    if rejects is not None:
+        result.rejects = _path(rejects, "rejects")
+    if count is None:
+        count = "all" if rejects is not None else 0
+    if count == "all":
+        count = -1
+    elif not isinstance(count, int) or isinstance(count, bool) or count < 0:
+        raise ValueError("invalid max_errors %r: expected a number of records or 'all'"
+                         % (count,))
+    options["max_errors"] = count
+
+
+def _output(result, given):
+    result.with_position = given["with_position"]
+    result.strip = given["strip"]
+    result.decimal = given["decimal"]
+    result.limit = _integer(given, "limit")
+    columns = given["columns"]
+    if columns is not None:
+        if isinstance(columns, str) or not all(isinstance(name, str) for name in columns):
+            raise ValueError("columns must be a list of column names, not %r" % (columns,))
+        columns = list(columns)
+    result.columns = columns

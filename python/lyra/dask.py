@@ -1,0 +1,103 @@
+"""lyra.dask.read_dask: a data file as a Dask DataFrame whose partitions are byte
+ranges of the file, each read by lyra.read_pandas where Dask runs it (a thread, a
+process, a worker of a cluster). lyra schedules nothing itself."""
+
+import os
+
+import dask.dataframe as dd
+from dask.utils import parse_bytes
+
+from . import _native, _options
+from ._frame import read_pandas
+
+# The options that read_dask sets itself for each partition.
+PARTITION_OPTIONS = ("range", "first_record", "rejects")
+
+
+class PartitionReader:
+    """Reads one partition, a (start, end, first record) range of the file, with the
+    options read_dask was given. Picklable, for Dask's workers."""
+
+    def __init__(self, path, layouts, options):
+        self.path = path
+        self.layouts = layouts  # copybook, copybooks, layouts, id_field, active
+        self.options = options
+
+    def __call__(self, part):
+        start, end, first = part
+        options = dict(self.options, range=(start, end))
+        if first is not None:
+            options["first_record"] = first
+        copybook, copybooks, layouts, id_field, active = self.layouts
+        return read_pandas(self.path, copybook, copybooks, layouts, id_field, active, **options)
+
+
+def read_dask(path, copybook=None, copybooks=None, layouts=None, id_field=None, active=None,
+              blocksize="64MiB", **options):
+    """The records of the data file at path as a dask.dataframe.DataFrame.
+
+    Takes the layouts and options of :func:`lyra.read_pandas` (not range,
+    first_record and rejects, which it sets for each partition, nor limit) and
+    splits the file into partitions of about ``blocksize`` bytes (a number or a
+    text such as "64MiB"): fixed records and text lines by the file's size, records with
+    descriptor words (rdw, vb) at the split points a scan of the file finds, and
+    text lines the same way when ``with_position`` asks for their numbers. The
+    layout record format cannot start mid-file: such a file is one partition.
+    ``ddf.compute()`` equals ``read_pandas`` with the same arguments, values and
+    order, once both indexes are reset; ``_record`` numbers are the file's. Each
+    partition counts its own bad records against ``max_errors``.
+    """
+    for name in PARTITION_OPTIONS:
+        if options.get(name) is not None:
+            raise ValueError("read_dask sets %s itself, for each partition" % name)
+    if options.get("limit") is not None:
+        raise ValueError("read_dask takes no limit, which each partition would apply: "
+                         "take the frame's head() instead")
+    every = parse_bytes(blocksize) if isinstance(blocksize, str) else blocksize
+    if not isinstance(every, int) or every < 1:
+        raise ValueError("invalid blocksize %r: expected a number of bytes of at least 1"
+                         % (blocksize,))
+    settings = _options.settings(copybook, copybooks, layouts, id_field, active, options)
+    path = os.fspath(path)
+    _native.check_file(path)
+    parts = _partitions(path, settings, every)
+    meta = read_pandas(path, copybook, copybooks, layouts, id_field, active,
+                       **dict(options, limit=0))
+    reader = PartitionReader(path, (copybook, copybooks, layouts, id_field, active), options)
+    return dd.from_map(reader, parts, meta=meta, label="read-lyra", enforce_metadata=False)
+
+
+def _partitions(path, settings, every):
+    """The (start, end, first record) ranges of the partitions; None for an open end
+    and for a first record the range's start gives."""
+    record_format = settings.record_format
+    skip = settings.read_options["skip"] or 0
+    size = os.path.getsize(path)
+    if record_format == "fixed":
+        length = settings.read_options["record_length"]
+        length = length or _native.prepare(settings).record_length()
+        return _fixed_ranges(skip, max(size - skip, 0), length, every)
+    if record_format == "lines" and not settings.with_position:
+        starts = range(skip, max(size, skip + 1), every)
+        return _ranges(list(starts), [None] * len(starts))
+    if record_format in ("rdw", "vb", "lines"):
+        scan_options = dict(settings.read_options, range_start=-1, range_end=-1)
+        points = _native.prepare(settings).scan_split_points(path, scan_options, every)
+        if points:
+            starts, firsts = zip(*points)
+            return _ranges(list(starts), list(firsts))
+    return [(None, None, None)]  # the layout format: the whole file
+
+
+def _fixed_ranges(skip, data, length, every):
+    """As many partitions as blocks of every bytes the data holds, the records shared
+    out evenly among them; a record cut short at the end goes with the last."""
+    records = max(-(-data // length), 1)
+    count = min(max(-(-data // every), 1), records)
+    starts = [skip + (index * records // count) * length for index in range(count)]
+    return _ranges(starts, [None] * count)
+
+
+def _ranges(starts, firsts):
+    ends = starts[1:] + [None]
+    return [(start, end, first) for start, end, first in zip(starts, ends, firsts)]

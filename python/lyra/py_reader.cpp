@@ -1,0 +1,157 @@
+#include "py_reader.h"
+
+#include "py_options.h"
+
+#include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+
+#include <cstring>
+#include <utility>
+
+namespace py = pybind11;
+
+namespace {
+
+// Collects every split point a scan reports.
+class SplitCollector : public CCBSplitCallback {
+ public:
+  bool splitPoint(int64_t offset, int64_t number) override {
+    points.emplace_back(offset, number);
+    return true;
+  }
+  std::vector<std::pair<int64_t, int64_t>> points;
+};
+
+}  // namespace
+
+PyReader::PyReader() : reader_(createCCBRecordReader()) {
+  if (reader_ == nullptr) throw std::bad_alloc();
+}
+
+void PyReader::fail() const {
+  throw py::value_error(messageText(reader_->getErrorMessage()));
+}
+
+void PyReader::setLayoutOptions(const py::dict& options) {
+  pipeline_.stop();
+  reader_->setLayoutOptions(layoutOptionsFrom(options));
+}
+
+void PyReader::addLayout(const std::string& path, bool xml, const std::string& recordId,
+                         bool active) {
+  pipeline_.stop();
+  const bool added = xml ? reader_->addLayoutFile(path.c_str(), recordId.c_str(), active)
+                         : reader_->addCopybook(path.c_str(), recordId.c_str(), active);
+  if (!added) throw py::value_error(path + ": " + messageText(reader_->getErrorMessage()));
+}
+
+void PyReader::setIdentifierField(int offset, const std::string& clauses) {
+  pipeline_.stop();
+  if (!reader_->setIdentifierField(offset, clauses.c_str())) fail();
+}
+
+void PyReader::addSegment(const std::string& item, const std::string& recordId) {
+  pipeline_.stop();
+  if (!reader_->addSegment(item.c_str(), recordId.c_str())) fail();
+}
+
+int PyReader::recordLength() {
+  pipeline_.stop();
+  return reader_->getMaxRecordLength();
+}
+
+void PyReader::open(const std::string& path, const py::dict& options) {
+  pipeline_.stop();
+  const CCBReadOptions read = readOptionsFrom(options);
+  rejects_.clear();
+  if (!reader_->openData(path.c_str(), read)) fail();
+}
+
+py::list PyReader::scanSplitPoints(const std::string& path, const py::dict& options,
+                                   int64_t every) {
+  pipeline_.stop();
+  const CCBReadOptions read = readOptionsFrom(options);
+  SplitCollector collector;
+  bool scanned = false;
+  {
+    py::gil_scoped_release release;
+    scanned = reader_->scanSplitPoints(path.c_str(), read, every, &collector);
+  }
+  if (!scanned) fail();
+  py::list points;
+  for (const auto& [offset, number] : collector.points)
+    points.append(py::make_tuple(offset, number));
+  return points;
+}
+
+void PyReader::setColumns(const py::object& indexes, bool decimal, bool strip) {
+  if (indexes.is_none()) {
+    pipeline_.setColumns(nullptr, -1);
+  } else {
+    const auto list = indexes.cast<std::vector<int>>();
+    pipeline_.setColumns(list.data(), static_cast<int>(list.size()));
+  }
+  pipeline_.setDecimalText(decimal);
+  pipeline_.setTrimText(strip);
+  columns_.setDecimal(decimal);
+}
+
+py::list PyReader::describe() {
+  pipeline_.stop();
+  CCBRecordBatch* batch = pipeline_.describer();
+  if (!batch->describe(reader_.get())) throw py::value_error(messageText(batch->getErrorMessage()));
+  py::list columns;
+  for (int c = 0; c < batch->getColumnCount(); ++c) {
+    columns.append(py::make_tuple(batch->getColumnName(c).str(),
+                                  ccbColumnKindName(batch->getColumnKind(c)),
+                                  batch->getColumnDigits(c), batch->getColumnFractionDigits(c)));
+  }
+  return columns;
+}
+
+py::list PyReader::columnNames() {
+  pipeline_.stop();
+  py::list names;
+  for (int i = 0; i < reader_->getOutputCount(); ++i) {
+    QvbString name;
+    int type = 0, length = 0;
+    reader_->getOutputInfo(i, name, type, length);
+    names.append(name.str());
+  }
+  return names;
+}
+
+py::tuple PyReader::readInto(const py::list& targets, const py::object& numbers,
+                             const py::object& offsets, int64_t start, int maxRecords, int ahead) {
+  const PyBatchPipeline::Batch* batch = nullptr;
+  {
+    py::gil_scoped_release release;
+    batch = &pipeline_.next(reader_.get(), maxRecords, ahead);
+  }
+  CCBRecordBatch* records = batch->records.get();
+  columns_.fill(records, targets, start);
+  const int count = batch->count;
+  const size_t positions = sizeof(int64_t) * static_cast<size_t>(count);
+  if (!numbers.is_none() && count > 0) {
+    std::memcpy(targetRows<int64_t>(numbers, start, count), records->getRecordNumbers(), positions);
+  }
+  if (!offsets.is_none() && count > 0) {
+    std::memcpy(targetRows<int64_t>(offsets, start, count), records->getRecordOffsets(), positions);
+  }
+  rejects_.insert(rejects_.end(), batch->rejects.begin(), batch->rejects.end());
+  py::list errors;
+  for (int c = 0; c < records->getColumnCount(); ++c) errors.append(records->getErrorCount(c));
+  py::object failure = py::none();
+  if (batch->failed) failure = py::make_tuple(batch->message, batch->number, batch->offset);
+  return py::make_tuple(count, errors, failure);
+}
+
+py::list PyReader::takeRejects() {
+  py::list list;
+  for (const PyBatchPipeline::Reject& r : rejects_) {
+    list.append(py::make_tuple(r.number, r.offset, static_cast<int64_t>(r.bytes.size()), r.reason,
+                               py::bytes(r.bytes)));
+  }
+  rejects_.clear();
+  return list;
+}

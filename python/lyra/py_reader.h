@@ -1,0 +1,84 @@
+// PyReader is the binding's record reader: one lyra record reader (CCBRecordReader)
+// whose records it reads as typed columns through a pipeline of record batches
+// (PyBatchPipeline), and the bad records that reading passed over since the input
+// was opened. It owns the reader and the pipeline and releases them when it goes.
+// Failures of lyra come out as ValueError with lyra's message; a failed read is
+// returned, not raised, so that the Python side can raise its RecordError with the
+// record's place.
+//
+// The Python modules (lyra/__init__.py and the modules beside it) check the keyword
+// arguments and call this class; it is not meant for users. One Python thread uses a
+// reader at a time.
+#ifndef LYRA_PYTHON_PY_READER_H_
+#define LYRA_PYTHON_PY_READER_H_
+
+#include <pybind11/pybind11.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <lyra/lyra.h>
+
+#include "py_batch_pipeline.h"
+#include "py_columns.h"
+
+class PyReader {
+ public:
+  PyReader();
+  PyReader(const PyReader&) = delete;
+  PyReader& operator=(const PyReader&) = delete;
+
+  // float_format, national_utf16, strict, source_format, margin, copy_path (a list);
+  // for the layouts added after.
+  void setLayoutOptions(const pybind11::dict& options);
+  // A copybook (xml false) or an XML layout document for the records whose
+  // identifier is recordId.
+  void addLayout(const std::string& path, bool xml, const std::string& recordId, bool active);
+  void setIdentifierField(int offset, const std::string& clauses);
+  void addSegment(const std::string& item, const std::string& recordId);
+  // The longest layout's record length (0 without one).
+  int recordLength();
+  // Opens the data file with the read options of the dictionary (see
+  // readOptionsFrom in py_reader.cpp).
+  void open(const std::string& path, const pybind11::dict& options);
+  // The split points of the file, about every `every` bytes: (offset, number) pairs.
+  pybind11::list scanSplitPoints(const std::string& path, const pybind11::dict& options,
+                                 int64_t every);
+
+  // The batch's settings: the reader's columns to fill (None: all), whether decimal
+  // columns give exact Decimal values, whether text loses trailing blanks.
+  void setColumns(const pybind11::object& indexes, bool decimal, bool strip);
+  // (name, kind, digits, fraction digits) of each column the next read fills.
+  pybind11::list describe();
+  // The names of every column of the active layout.
+  pybind11::list columnNames();
+  // Reads up to maxRecords records into the targets from row start on: the columns
+  // into targets (see PyColumns), the record numbers and offsets into int64 arrays
+  // (None: not wanted). Returns (records read, error counts, failure), failure None
+  // or (message, record number, offset). With ahead above 0, the next call's
+  // records, ahead of them (its maxRecords), are read meanwhile (see
+  // PyBatchPipeline).
+  pybind11::tuple readInto(const pybind11::list& targets, const pybind11::object& numbers,
+                           const pybind11::object& offsets, int64_t start, int maxRecords,
+                           int ahead);
+  // The bad records passed over since the last call: (record, offset, length,
+  // reason, bytes) each.
+  pybind11::list takeRejects();
+
+ private:
+  struct Release {
+    void operator()(CCBRecordReader* reader) const { reader->release(); }
+  };
+
+  [[noreturn]] void fail() const;
+
+  // Declared before the pipeline, whose thread may use the reader until it stops.
+  std::unique_ptr<CCBRecordReader, Release> reader_;
+  PyBatchPipeline pipeline_;
+  std::vector<PyBatchPipeline::Reject> rejects_;  // of the batches handed out
+  PyColumns columns_;
+};
+
+#endif  // LYRA_PYTHON_PY_READER_H_

@@ -1,0 +1,34 @@
+"""The binding module lyra._lyra for pip: the binding's C++ (python/lyra/*.cpp) and
+the library's own sources compiled into one extension, linked with pugixml. The
+package's metadata is in pyproject.toml."""
+
+import glob
+import os
+
+from pybind11.setup_helpers import ParallelCompile, Pybind11Extension, build_ext
+from setuptools import setup
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+# Two compilers at a time by default; LYRA_BUILD_JOBS sets another number.
+ParallelCompile("LYRA_BUILD_JOBS", default=2).install()
+
+sources = sorted(glob.glob("python/lyra/*.cpp")) + sorted(
+    glob.glob("src/**/*.cpp", recursive=True))
+
+extension = Pybind11Extension(
+    "lyra._lyra",
+    sources,
+    include_dirs=["include", "src"],
+    libraries=["pugixml"],
+    cxx_std=17,
+    define_macros=[("LYRA_TEST_COPYBOOK",
+                    '"%s"' % os.path.join(HERE, "examples", "custrec.cbl"))],
+)
+
+setup(
+    ext_modules=[extension],
+    cmdclass={"build_ext": build_ext},
+    # Out of the CMake build folders, which are named build*.
+    options={"build": {"build_base": "build-pip"}},
+)

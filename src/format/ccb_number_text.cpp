@@ -1,0 +1,159 @@
+#include "format/ccb_number_text.h"
+
+#include <charconv>
+#include <cstring>
+#include <system_error>
+
+namespace {
+
+// 10^0 to 10^22: the powers of ten that a double holds exactly.
+const double EXACT_POWERS_OF_TEN[] = {
+    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22,
+};
+const int MAX_EXACT_POWER = 22;
+const uint64_t MAX_EXACT_INTEGER = uint64_t{1} << 53;  // every integer up to it is a double
+const int MAX_UINT64_DIGITS = 20;
+const int MANTISSA_DIGITS = 19;                      // every number of 19 digits fits a uint64
+const uint64_t INT64_MAGNITUDE = uint64_t{1} << 63;  // of the smallest int64
+
+inline bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// Skips blanks, then a '+'; the rest of the text is the number.
+inline const char* skipLead(const char* p, const char* end) {
+  while (p < end && *p == ' ') ++p;
+  if (p < end && *p == '+') ++p;
+  return p;
+}
+
+// Scans digits from p, adding those after the leading zeros to the number's
+// mantissa while it has room for them; returns where the digits end.
+inline const char* scanDigits(const char* p, const char* end, CCBFixedPointText* number) {
+  for (; p < end && isDigit(*p); ++p) {
+    if (number->significant == 0 && *p == '0') continue;
+    if (number->significant < MANTISSA_DIGITS) {
+      number->mantissa = number->mantissa * 10 + static_cast<uint64_t>(*p - '0');
+    }
+    ++number->significant;
+  }
+  return p;
+}
+
+// The value of count digits at p added to value; false past UINT64_MAX.
+bool addDigits(const char* p, int count, uint64_t* value) {
+  for (int i = 0; i < count; ++i) {
+    const uint64_t digit = static_cast<uint64_t>(p[i] - '0');
+    if (*value > (UINT64_MAX - digit) / 10) return false;
+    *value = *value * 10 + digit;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool scanFixedPoint(const char* text, int length, CCBFixedPointText* number) {
+  const char* const end = text + length;
+  const char* p = skipLead(text, end);
+  number->number = p;  // from the '-', which from_chars takes, unlike a '+'
+  number->end = end;
+  number->negative = p < end && *p == '-' && (p == text || p[-1] != '+');
+  if (number->negative) ++p;
+  number->mantissa = 0;
+  number->significant = 0;
+  const char* digits = p;
+  p = scanDigits(p, end, number);
+  const int allInteger = static_cast<int>(p - digits);
+  number->integerDigits = number->significant;
+  number->integer = p - number->integerDigits;
+  number->fraction = p;
+  number->fractionDigits = 0;
+  if (p < end && *p == '.') {
+    number->fraction = ++p;
+    p = scanDigits(p, end, number);
+    number->fractionDigits = static_cast<int>(p - number->fraction);
+  }
+  number->zero = number->significant == 0;
+  return p == end && allInteger + number->fractionDigits > 0;
+}
+
+namespace {
+
+// The value of a number without fraction digits, its sign left out; false when it has
+// some or is above UINT64_MAX.
+bool integerMagnitude(const CCBFixedPointText& number, uint64_t* magnitude) {
+  if (number.fractionDigits != 0) return false;
+  if (number.significant <= MANTISSA_DIGITS) {
+    *magnitude = number.mantissa;
+    return true;
+  }
+  *magnitude = 0;
+  return number.integerDigits <= MAX_UINT64_DIGITS &&
+         addDigits(number.integer, number.integerDigits, magnitude);
+}
+
+}  // namespace
+
+bool fixedPointToUint64(const CCBFixedPointText& number, uint64_t* value) {
+  return !(number.negative && !number.zero) && integerMagnitude(number, value);
+}
+
+bool fixedPointToInt64(const CCBFixedPointText& number, int64_t* value) {
+  uint64_t magnitude = 0;
+  if (!integerMagnitude(number, &magnitude) ||
+      magnitude > INT64_MAGNITUDE - (number.negative ? 0 : 1)) {
+    return false;
+  }
+  // Two's complement negation of the magnitude; -2^63 has no positive counterpart.
+  *value = static_cast<int64_t>(number.negative ? ~magnitude + 1 : magnitude);
+  return true;
+}
+
+double fixedPointToDouble(const CCBFixedPointText& number) {
+  if (number.zero) return 0.0;
+  // All the digits as one integer, when a double holds it exactly: one division by an
+  // exact power of ten then rounds correctly.
+  if (number.significant <= MANTISSA_DIGITS && number.fractionDigits <= MAX_EXACT_POWER &&
+      number.mantissa <= MAX_EXACT_INTEGER) {
+    const double value =
+        static_cast<double>(number.mantissa) / EXACT_POWERS_OF_TEN[number.fractionDigits];
+    return number.negative ? -value : value;
+  }
+  double value = 0.0;
+  std::from_chars(number.number, number.end, value);  // the scan accepted the text
+  return value;
+}
+
+int writeCanonical(const CCBFixedPointText& number, char* out) {
+  char* p = out;
+  if (number.negative && !number.zero) *p++ = '-';
+  if (number.integerDigits == 0) {
+    *p++ = '0';
+  } else {
+    std::memcpy(p, number.integer, static_cast<size_t>(number.integerDigits));
+    p += number.integerDigits;
+  }
+  if (number.fractionDigits > 0) {
+    *p++ = '.';
+    std::memcpy(p, number.fraction, static_cast<size_t>(number.fractionDigits));
+    p += number.fractionDigits;
+  }
+  return static_cast<int>(p - out);
+}
+
+bool parseFloatText(const char* text, int length, bool single, double* value) {
+  const char* const end = text + length;
+  const char* p = skipLead(text, end);
+  const char* first = p < end && *p == '-' && (p == text || p[-1] != '+') ? p + 1 : p;
+  if (first == end || !(isDigit(*first) || *first == '.')) return false;  // no "inf", "nan"
+  std::from_chars_result result;
+  if (single) {
+    float narrow = 0.0f;
+    result = std::from_chars(p, end, narrow);
+    *value = narrow;
+  } else {
+    result = std::from_chars(p, end, *value);
+  }
+  return result.ec == std::errc() && result.ptr == end;
+}

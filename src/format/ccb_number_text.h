@@ -1,0 +1,56 @@
+// Reading back the numbers that the decoders write as text, for hosts that want
+// typed values: fixed-point texts such as "-00012.50", " 123", "+123", ".0012" and
+// "45600", and float texts such as "1e-20" or "-118.625". Nothing here allocates:
+// a fixed-point text is taken apart in place (CCBFixedPointText points into it) and
+// its value or canonical text is made from the parts. A text that is no such number
+// (the error text "#ERR#", bytes that are no digits) is refused.
+#ifndef LYRA_FORMAT_CCB_NUMBER_TEXT_H_
+#define LYRA_FORMAT_CCB_NUMBER_TEXT_H_
+
+#include <cstdint>
+
+// A fixed-point text taken apart: blanks, then an optional sign, digits, an optional
+// point and digits, with at least one digit. The pointers lie in the text read.
+struct CCBFixedPointText {
+  bool negative = false;
+  const char* number = nullptr;   // the sign or first digit or point: where the number starts
+  const char* end = nullptr;      // just past the text
+  const char* integer = nullptr;  // the integer digits, leading zeros left out
+  int integerDigits = 0;
+  const char* fraction = nullptr;  // the digits after the point
+  int fractionDigits = 0;
+  bool zero = true;  // every digit is 0
+  // The digits from the first that is not 0, integer and fraction digits together,
+  // and, while there are at most 19 of them, their value.
+  int significant = 0;
+  uint64_t mantissa = 0;
+};
+
+// False when the length characters at text are no fixed-point number.
+bool scanFixedPoint(const char* text, int length, CCBFixedPointText* number);
+
+// The value of a number without fraction digits (a point with none after it is
+// allowed); false when it has some or is out of range.
+bool fixedPointToInt64(const CCBFixedPointText& number, int64_t* value);
+bool fixedPointToUint64(const CCBFixedPointText& number, uint64_t* value);
+
+// The nearest double. Zero is never negative.
+double fixedPointToDouble(const CCBFixedPointText& number);
+
+// The longest canonical text of a number: sign, point and a zero before the point
+// besides its digits.
+inline int canonicalLength(const CCBFixedPointText& number) {
+  return number.integerDigits + number.fractionDigits + 3;
+}
+// Writes the canonical text of the number at out and returns its length: '-' for a
+// number below zero, the integer digits without leading zeros (at least one), then
+// the point and the fraction digits as the text has them, when it has any ("-12.50",
+// "0.0012", "45600"). REQUIRES: room for canonicalLength(number) characters.
+int writeCanonical(const CCBFixedPointText& number, char* out);
+
+// The value of a float text (blanks and a '+' before it allowed); single: the text is
+// a COMP-1 value, read as the nearest binary32 value, which a double holds exactly.
+// False when the text is no number.
+bool parseFloatText(const char* text, int length, bool single, double* value);
+
+#endif  // LYRA_FORMAT_CCB_NUMBER_TEXT_H_

@@ -1,0 +1,349 @@
+#include "interface/ccb_record_batch_impl.h"
+
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "format/ccb_format.h"
+#include "interface/ccb_reader_impl.h"
+#include "layout/ccb_data_field.h"
+
+namespace {
+
+// The names of the kinds, indexed by kind.
+const char* const COLUMN_KIND_NAMES[] = {
+    "integer",      // CCB_COLUMN_INTEGER
+    "unsigned",     // CCB_COLUMN_UNSIGNED
+    "decimal",      // CCB_COLUMN_DECIMAL
+    "big_decimal",  // CCB_COLUMN_BIG_DECIMAL
+    "float",        // CCB_COLUMN_FLOAT
+    "text",         // CCB_COLUMN_TEXT
+};
+
+const int MAX_INT64_DIGITS = 18;         // every number of 18 digits fits an int64
+const int RESERVED_RECORDS = 64 * 1024;  // room made at once, at most, for a read
+const char ERROR_TEXT[] = "#ERR#";
+const int ERROR_TEXT_LENGTH = sizeof ERROR_TEXT - 1;
+
+CCBColumnKind kindOf(const CCBNumberShape& shape) {
+  if (shape.kind == CCBNumberShape::FLOAT) return CCB_COLUMN_FLOAT;
+  if (shape.kind == CCBNumberShape::TEXT) return CCB_COLUMN_TEXT;
+  if (shape.digits > MAX_INT64_DIGITS) return CCB_COLUMN_BIG_DECIMAL;
+  if (shape.fraction > 0) return CCB_COLUMN_DECIMAL;
+  // Binary items hold any value of their storage: 8 unsigned bytes reach 2^64 - 1.
+  const bool unsignedWord = shape.binary && !shape.isSigned && shape.storageLength == 8;
+  return unsignedWord ? CCB_COLUMN_UNSIGNED : CCB_COLUMN_INTEGER;
+}
+
+}  // namespace
+
+const char* ccbColumnKindName(CCBColumnKind kind) {
+  if (kind < CCB_COLUMN_INTEGER || kind > CCB_COLUMN_TEXT) return "";
+  return COLUMN_KIND_NAMES[kind];
+}
+
+CCBRecordBatch::~CCBRecordBatch() = default;
+
+CCBRecordBatch* createCCBRecordBatch() {
+  return new (std::nothrow) CCBRecordBatchImpl();
+}
+
+void CCBRecordBatchImpl::setColumns(const int* indexes, int count) {
+  everyColumn_ = indexes == nullptr || count < 0;
+  indexes_.clear();
+  if (!everyColumn_) indexes_.assign(indexes, indexes + count);
+}
+
+bool CCBRecordBatchImpl::describe(CCBRecordReader* reader) {
+  CCBReaderImpl* impl = dynamic_cast<CCBReaderImpl*>(reader);
+  if (impl == nullptr) {
+    errorMessage_ = QvbString("A batch reads only record readers made by createCCBRecordReader");
+    return false;
+  }
+  try {
+    if (describeColumns(impl->activeColumnArray())) return true;
+  } catch (const std::bad_alloc&) {
+    errorMessage_ = QvbString("Buffer Allocation failed");
+  }
+  columns_.clear();
+  clear();
+  return false;
+}
+
+// Points the columns at the array's entries and types them; the buffers of the
+// columns already there are kept.
+bool CCBRecordBatchImpl::describeColumns(const CCBOutputArray* array) {
+  if (array == nullptr) {
+    errorMessage_ = QvbString("The reader has no active layout to read the records of");
+    return false;
+  }
+  const int available = array->getColumnCount();
+  const int count = everyColumn_ ? available : static_cast<int>(indexes_.size());
+  for (int i = 0; i < count; ++i) {
+    const int index = everyColumn_ ? i : indexes_[static_cast<size_t>(i)];
+    if (index < 0 || index >= available) {
+      errorMessage_ = qvbStringFormat(
+          "Column index %d is out of range: the active layout has %d columns", index, available);
+      return false;
+    }
+  }
+  columns_.resize(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const int index = everyColumn_ ? i : indexes_[static_cast<size_t>(i)];
+    describeColumn(array->getColumn(index), index, &columns_[static_cast<size_t>(i)]);
+  }
+  clear();
+  return true;
+}
+
+void CCBRecordBatchImpl::describeColumn(const CCBOutputEntry* entry, int index,
+                                        Column* column) const {
+  column->index = index;
+  column->name = entry->getName();
+  column->entry = entry;
+  const CCBData* node = entry->node();
+  const CCBFormat* format =
+      node->isField() ? static_cast<const CCBDataField*>(node)->format() : nullptr;
+  const CCBNumberShape shape = format != nullptr ? format->numberShape() : CCBNumberShape();
+  column->kind = kindOf(shape);
+  const bool fixedPoint = shape.kind == CCBNumberShape::FIXED_POINT;
+  column->digits = fixedPoint ? shape.digits : 0;
+  column->fraction = fixedPoint ? shape.fraction : 0;
+  column->single = shape.kind == CCBNumberShape::FLOAT && shape.storageLength == 4;
+  column->errorText = format == nullptr || format->canFailAsText();
+  column->keepsText = column->kind == CCB_COLUMN_TEXT || column->kind == CCB_COLUMN_BIG_DECIMAL ||
+                      (column->kind == CCB_COLUMN_DECIMAL && decimalText_);
+}
+
+void CCBRecordBatchImpl::clear() {
+  numbers_.clear();
+  offsets_.clear();
+  for (Column& column : columns_) {
+    column.validity.clear();
+    column.integers.clear();
+    column.reals.clear();
+    column.text.clear();
+    column.textOffsets.assign(1, 0);
+    column.errors = 0;
+  }
+}
+
+void CCBRecordBatchImpl::reserve(int records) {
+  const size_t room = static_cast<size_t>(records < RESERVED_RECORDS ? records : RESERVED_RECORDS);
+  numbers_.reserve(room);
+  offsets_.reserve(room);
+  for (Column& column : columns_) {
+    column.validity.reserve(room);
+    if (hasIntegers(column)) column.integers.reserve(room);
+    if (hasReals(column)) column.reals.reserve(room);
+    if (column.keepsText) column.textOffsets.reserve(room + 1);
+  }
+}
+
+// Cuts every buffer back to the first records records: the values of a record that
+// could not be completed go.
+void CCBRecordBatchImpl::truncate(size_t records) {
+  numbers_.resize(records);
+  offsets_.resize(records);
+  for (Column& column : columns_) {
+    if (column.validity.size() > records) column.validity.resize(records);
+    if (column.integers.size() > records) column.integers.resize(records);
+    if (column.reals.size() > records) column.reals.resize(records);
+    if (column.textOffsets.size() > records + 1) {
+      column.textOffsets.resize(records + 1);
+      column.text.resize(static_cast<size_t>(column.textOffsets.back()));
+    }
+  }
+}
+
+int CCBRecordBatchImpl::read(CCBRecordReader* reader, int maxRecords, bool& failed) {
+  failed = true;
+  if (maxRecords < 1) {
+    errorMessage_ =
+        qvbStringFormat("Invalid batch size %d: a batch holds at least one record", maxRecords);
+    return 0;
+  }
+  if (!describe(reader)) return 0;
+  CCBReaderImpl* impl = static_cast<CCBReaderImpl*>(reader);
+  try {
+    reserve(maxRecords);
+    failed = !readRecords(impl, maxRecords);
+  } catch (const std::bad_alloc&) {
+    truncate(numbers_.size());
+    errorMessage_ = QvbString("Buffer Allocation failed");
+  }
+  for (Column& column : columns_) column.entry = nullptr;
+  return getRecordCount();
+}
+
+// Reads records into the batch until it holds maxRecords; false when reading failed.
+bool CCBRecordBatchImpl::readRecords(CCBReaderImpl* reader, int maxRecords) {
+  bool failed = false;
+  while (getRecordCount() < maxRecords && reader->readNextRecord(failed)) {
+    for (Column& column : columns_) appendValue(column);
+    numbers_.push_back(reader->getRecordNumber());
+    offsets_.push_back(reader->getRecordOffset());
+  }
+  if (failed) errorMessage_ = reader->getErrorMessage();
+  return !failed;
+}
+
+void CCBRecordBatchImpl::appendValue(Column& column) {
+  const char* bytes = nullptr;
+  int length = 0;
+  if (!column.entry->viewText(&bytes, &length)) {
+    appendNone(column, false);
+    return;
+  }
+  switch (column.kind) {
+    case CCB_COLUMN_TEXT:
+      if (column.errorText && length == ERROR_TEXT_LENGTH &&
+          std::memcmp(bytes, ERROR_TEXT, ERROR_TEXT_LENGTH) == 0) {
+        appendNone(column, true);
+        return;
+      }
+      if (trimText_) {
+        while (length > 0 && bytes[length - 1] == ' ') --length;
+      }
+      column.validity.push_back(1);
+      appendText(column, bytes, length);
+      return;
+    case CCB_COLUMN_FLOAT: {
+      double value = 0.0;
+      if (!parseFloatText(bytes, length, column.single, &value)) {
+        appendNone(column, true);
+        return;
+      }
+      column.validity.push_back(1);
+      column.reals.push_back(value);
+      return;
+    }
+    default:
+      appendFixedPoint(column, bytes, length);
+  }
+}
+
+void CCBRecordBatchImpl::appendFixedPoint(Column& column, const char* bytes, int length) {
+  CCBFixedPointText number;
+  if (!scanFixedPoint(bytes, length, &number)) {
+    appendNone(column, true);
+    return;
+  }
+  if (column.kind == CCB_COLUMN_INTEGER || column.kind == CCB_COLUMN_UNSIGNED) {
+    int64_t value = 0;
+    uint64_t bits = 0;
+    const bool fits = column.kind == CCB_COLUMN_INTEGER ? fixedPointToInt64(number, &value)
+                                                        : fixedPointToUint64(number, &bits);
+    if (!fits) {
+      appendNone(column, true);
+      return;
+    }
+    column.validity.push_back(1);
+    column.integers.push_back(column.kind == CCB_COLUMN_INTEGER ? value
+                                                                : static_cast<int64_t>(bits));
+    return;
+  }
+  column.validity.push_back(1);
+  column.reals.push_back(fixedPointToDouble(number));
+  if (column.keepsText) appendCanonical(column, number);
+}
+
+// A null value, or an error: validity 0, and 0, NaN or an empty text.
+void CCBRecordBatchImpl::appendNone(Column& column, bool error) {
+  column.validity.push_back(0);
+  if (hasIntegers(column)) column.integers.push_back(0);
+  if (hasReals(column)) column.reals.push_back(std::nan(""));
+  if (column.keepsText) column.textOffsets.push_back(column.textOffsets.back());
+  if (error) ++column.errors;
+}
+
+void CCBRecordBatchImpl::appendText(Column& column, const char* bytes, int length) {
+  column.text.insert(column.text.end(), bytes, bytes + length);
+  column.textOffsets.push_back(static_cast<int64_t>(column.text.size()));
+}
+
+void CCBRecordBatchImpl::appendCanonical(Column& column, const CCBFixedPointText& number) {
+  const size_t start = column.text.size();
+  column.text.resize(start + static_cast<size_t>(canonicalLength(number)));
+  const int length = writeCanonical(number, column.text.data() + start);
+  column.text.resize(start + static_cast<size_t>(length));
+  column.textOffsets.push_back(static_cast<int64_t>(column.text.size()));
+}
+
+bool CCBRecordBatchImpl::hasIntegers(const Column& column) const {
+  return column.kind == CCB_COLUMN_INTEGER || column.kind == CCB_COLUMN_UNSIGNED;
+}
+
+bool CCBRecordBatchImpl::hasReals(const Column& column) const {
+  return column.kind == CCB_COLUMN_DECIMAL || column.kind == CCB_COLUMN_BIG_DECIMAL ||
+         column.kind == CCB_COLUMN_FLOAT;
+}
+
+const CCBRecordBatchImpl::Column* CCBRecordBatchImpl::columnAt(int column) const {
+  if (column < 0 || column >= static_cast<int>(columns_.size())) return nullptr;
+  return &columns_[static_cast<size_t>(column)];
+}
+
+int CCBRecordBatchImpl::getColumnIndex(int column) {
+  const Column* c = columnAt(column);
+  return c != nullptr ? c->index : -1;
+}
+
+QvbString CCBRecordBatchImpl::getColumnName(int column) {
+  const Column* c = columnAt(column);
+  return c != nullptr ? c->name : QvbString(nullptr);
+}
+
+CCBColumnKind CCBRecordBatchImpl::getColumnKind(int column) {
+  const Column* c = columnAt(column);
+  return c != nullptr ? c->kind : CCB_COLUMN_TEXT;
+}
+
+int CCBRecordBatchImpl::getColumnDigits(int column) {
+  const Column* c = columnAt(column);
+  return c != nullptr ? c->digits : 0;
+}
+
+int CCBRecordBatchImpl::getColumnFractionDigits(int column) {
+  const Column* c = columnAt(column);
+  return c != nullptr ? c->fraction : 0;
+}
+
+const unsigned char* CCBRecordBatchImpl::getValidity(int column) {
+  const Column* c = columnAt(column);
+  return c != nullptr ? c->validity.data() : nullptr;
+}
+
+const int64_t* CCBRecordBatchImpl::getIntegers(int column) {
+  const Column* c = columnAt(column);
+  return c != nullptr && c->kind == CCB_COLUMN_INTEGER ? c->integers.data() : nullptr;
+}
+
+const uint64_t* CCBRecordBatchImpl::getUnsigned(int column) {
+  const Column* c = columnAt(column);
+  // The bits of each value were stored as an int64, its unsigned counterpart.
+  return c != nullptr && c->kind == CCB_COLUMN_UNSIGNED
+             ? reinterpret_cast<const uint64_t*>(c->integers.data())
+             : nullptr;
+}
+
+const double* CCBRecordBatchImpl::getReals(int column) {
+  const Column* c = columnAt(column);
+  return c != nullptr && hasReals(*c) ? c->reals.data() : nullptr;
+}
+
+const char* CCBRecordBatchImpl::getTextBytes(int column) {
+  const Column* c = columnAt(column);
+  if (c == nullptr || !c->keepsText) return nullptr;
+  return c->text.empty() ? "" : c->text.data();
+}
+
+const int64_t* CCBRecordBatchImpl::getTextOffsets(int column) {
+  const Column* c = columnAt(column);
+  return c != nullptr && c->keepsText ? c->textOffsets.data() : nullptr;
+}
+
+int64_t CCBRecordBatchImpl::getErrorCount(int column) {
+  const Column* c = columnAt(column);
+  return c != nullptr ? c->errors : 0;
+}

@@ -1,0 +1,94 @@
+// CCBRecordBatchImpl is the batch behind CCBRecordBatch. It owns one set of
+// buffers per column it fills (validity, numbers, text bytes and offsets) and the
+// records' numbers and offsets; all of them are emptied, never shrunk, at each read.
+// During a read it points to the output entries of the reader's active layout and
+// takes each value's text from them (decoded only for the columns it fills), then
+// types the text by the column's kind; between reads it points to nothing of the
+// reader's.
+#ifndef LYRA_INTERFACE_CCB_RECORD_BATCH_IMPL_H_
+#define LYRA_INTERFACE_CCB_RECORD_BATCH_IMPL_H_
+
+#include <vector>
+
+#include "format/ccb_number_text.h"
+#include "layout/ccb_output_array.h"
+#include "lyra/ccb_record_batch.h"
+
+class CCBReaderImpl;
+
+class CCBRecordBatchImpl final : public CCBRecordBatch {
+ public:
+  CCBRecordBatchImpl() = default;
+  CCBRecordBatchImpl(const CCBRecordBatchImpl&) = delete;
+  CCBRecordBatchImpl& operator=(const CCBRecordBatchImpl&) = delete;
+
+  void release() override { delete this; }
+  QvbString getErrorMessage() override { return errorMessage_; }
+  void setColumns(const int* indexes, int count) override;
+  void setDecimalText(bool decimalText) override { decimalText_ = decimalText; }
+  void setTrimText(bool trim) override { trimText_ = trim; }
+  bool describe(CCBRecordReader* reader) override;
+  int read(CCBRecordReader* reader, int maxRecords, bool& failed) override;
+
+  int getRecordCount() override { return static_cast<int>(numbers_.size()); }
+  const int64_t* getRecordNumbers() override { return numbers_.data(); }
+  const int64_t* getRecordOffsets() override { return offsets_.data(); }
+  int getColumnCount() override { return static_cast<int>(columns_.size()); }
+  int getColumnIndex(int column) override;
+  QvbString getColumnName(int column) override;
+  CCBColumnKind getColumnKind(int column) override;
+  int getColumnDigits(int column) override;
+  int getColumnFractionDigits(int column) override;
+  const unsigned char* getValidity(int column) override;
+  const int64_t* getIntegers(int column) override;
+  const uint64_t* getUnsigned(int column) override;
+  const double* getReals(int column) override;
+  const char* getTextBytes(int column) override;
+  const int64_t* getTextOffsets(int column) override;
+  int64_t getErrorCount(int column) override;
+
+ private:
+  struct Column {
+    int index = -1;  // the reader's column
+    QvbString name;
+    CCBColumnKind kind = CCB_COLUMN_TEXT;
+    int digits = 0;
+    int fraction = 0;
+    bool single = false;     // float: a COMP-1 item, read as binary32
+    bool errorText = false;  // text: "#ERR#" tells of bytes that could not be decoded
+    bool keepsText = false;  // text, big decimal, and decimal with decimal text
+    const CCBOutputEntry* entry = nullptr;  // during a read only
+    std::vector<unsigned char> validity;
+    std::vector<int64_t> integers;  // integer; unsigned, as their 64 bits
+    std::vector<double> reals;
+    std::vector<char> text;
+    std::vector<int64_t> textOffsets;  // one more than values
+    int64_t errors = 0;
+  };
+
+  const Column* columnAt(int column) const;
+  bool hasIntegers(const Column& column) const;
+  bool hasReals(const Column& column) const;
+  bool describeColumns(const CCBOutputArray* array);
+  void describeColumn(const CCBOutputEntry* entry, int index, Column* column) const;
+  void clear();
+  void reserve(int records);
+  void truncate(size_t records);
+  bool readRecords(CCBReaderImpl* reader, int maxRecords);
+  void appendValue(Column& column);
+  void appendFixedPoint(Column& column, const char* bytes, int length);
+  void appendNone(Column& column, bool error);
+  void appendText(Column& column, const char* bytes, int length);
+  void appendCanonical(Column& column, const CCBFixedPointText& number);
+
+  QvbString errorMessage_;
+  std::vector<Column> columns_;
+  std::vector<int> indexes_;  // of setColumns
+  bool everyColumn_ = true;
+  bool decimalText_ = false;
+  bool trimText_ = false;
+  std::vector<int64_t> numbers_;
+  std::vector<int64_t> offsets_;
+};
+
+#endif  // LYRA_INTERFACE_CCB_RECORD_BATCH_IMPL_H_

@@ -1,0 +1,119 @@
+"""Shared parts of the Python package's tests: where the test data is, the expected
+values the COBOL programs printed (<file>.expected), the file lists, and the
+comparison of a frame with its expected values."""
+
+import decimal
+import os
+
+import pandas as pd
+import pytest
+
+DATA = os.environ.get("LYRA_TEST_DATA",
+                      os.path.join(os.path.dirname(__file__), os.pardir, "data"))
+
+# The copybooks of the transaction files, by record identifier.
+TXN_COPYBOOKS = {"HD": "txnhdr.cpy", "DT": "txndtl.cpy", "TR": "txntrl.cpy"}
+
+
+def data(name):
+    return os.path.join(DATA, name)
+
+
+def copybook(name):
+    return data(os.path.join("copybooks", name))
+
+
+def data_file(name):
+    return data(os.path.join("files", name))
+
+
+def table(name):
+    """The tab-separated rows of a list under files/, comment lines left out."""
+    with open(data_file(name), encoding="utf-8") as lines:
+        return [line.rstrip("\n").split("\t") for line in lines
+                if line.strip() and not line.startswith("#")]
+
+
+def expected(name):
+    """{record number: {column: text}} from files/<name>.expected."""
+    records = {}
+    with open(data_file(name + ".expected"), encoding="utf-8", newline="\n") as lines:
+        for line in lines:
+            number, column, value = line.rstrip("\n").split("\t", 2)
+            records.setdefault(int(number), {})[column] = value
+    return records
+
+
+def manifest_options(row):
+    """read_pandas keywords for a row of manifest.tsv: file, encoding, record length,
+    skip, identifier offset and clauses, layouts."""
+    _, encoding, length, skip, id_offset, id_clauses, layouts = row
+    options = {"skip": int(skip), "ebcdic": encoding == "EBCDIC"}
+    if int(length) > 0:
+        options.update(record_format="fixed", record_length=int(length))
+    if "=" in layouts:
+        options["copybooks"] = {item.split("=")[0]: copybook(item.split("=")[1])
+                                for item in layouts.split(",")}
+        options["id_field"] = "%s:%s" % (id_offset, id_clauses)
+    else:
+        options["copybook"] = copybook(layouts)
+    return options
+
+
+def framed_options(row):
+    """read_pandas keywords for a row of framed.tsv: file, format, switches, copybook."""
+    _, record_format, switches, book = row
+    options = {"record_format": record_format, "copybook": copybook(book)}
+    for switch in switches.split(","):
+        if switch != "-":
+            options[switch] = True
+    return options
+
+
+def typed(value, text, strip=True):
+    """The expected text as the value read should be: an int, a float (floats compare
+    by value: the text is the stored value's exact decimal, cut after 34 digits), a
+    Decimal of the same digits, or the text, trailing blanks stripped."""
+    if isinstance(value, decimal.Decimal):
+        return decimal.Decimal(text)
+    if isinstance(value, bool):
+        return text
+    if isinstance(value, int):
+        return int(text)
+    if isinstance(value, float):
+        return float(text)
+    return text.rstrip(" ") if strip else text
+
+
+def frame_values(frame):
+    """{record number: {column: value}} of the values that are not null, by the
+    _record column."""
+    records = {}
+    for row in frame.to_dict("records"):
+        number = row.pop("_record")
+        row.pop("_offset", None)
+        records[number] = {name: value for name, value in row.items()
+                           if value is not None and not pd.isna(value)}
+    return records
+
+
+def assert_matches(frame, want, strip=True):
+    """Every value of the frame (read with_position) equals the expected one, and
+    every expected value is there; numbers that are exact keep the picture's
+    digits after the point."""
+    got = frame_values(frame)
+    assert sorted(got) == sorted(want)
+    for number, columns in want.items():
+        values = got[number]
+        assert sorted(values) == sorted(columns), number
+        for name, text in columns.items():
+            value = values[name]
+            assert value == typed(value, text, strip), (number, name, value, text)
+            if isinstance(value, decimal.Decimal):
+                assert value.as_tuple().exponent == decimal.Decimal(text).as_tuple().exponent
+
+
+@pytest.fixture
+def txn_options():
+    return {"copybooks": {key: copybook(name) for key, name in TXN_COPYBOOKS.items()},
+            "id_field": "0:PIC X(2)"}
