@@ -47,9 +47,7 @@ QvbDatavar CCBOutputEntry::decodeLater() const {
 const QvbDatavar& CCBOutputEntry::value() const {
   if (setAt_ != *clearCount_) return nullValue();
   if (later_) {
-    int length = 0;
-    const char* text = decodeText(&length);
-    value_.assignBytes(text, length);
+    value_ = decodeLater();
     later_ = false;
   }
   return showsFieldValue_ ? *fieldValue_ : value_;
