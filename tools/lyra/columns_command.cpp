@@ -36,12 +36,7 @@ const CommandHelp COLUMNS_HELP = {
 
 const OptionDef COLUMNS_OPTIONS[] = {
     {"format", 0, ARGUMENT_REQUIRED, "FORMAT", "table (default) or json"},
-    FLOAT_FORMAT_OPTION,
-    NATIONAL_UTF16_OPTION,
-    SOURCE_FORMAT_OPTION,
-    MARGIN_OPTION,
-    COPY_PATH_OPTION,
-    STRICT_OPTION,
+    LAYOUT_OPTION_ROWS,
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
 };
 

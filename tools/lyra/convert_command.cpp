@@ -21,12 +21,7 @@ const CommandHelp CONVERT_HELP = {
 };
 
 const OptionDef CONVERT_OPTIONS[] = {
-    FLOAT_FORMAT_OPTION,
-    NATIONAL_UTF16_OPTION,
-    SOURCE_FORMAT_OPTION,
-    MARGIN_OPTION,
-    COPY_PATH_OPTION,
-    STRICT_OPTION,
+    LAYOUT_OPTION_ROWS,
     {"output", 'o', ARGUMENT_REQUIRED, "OUT.xml", "the XML layout document to write"},
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
 };

@@ -40,6 +40,11 @@ inline constexpr OptionDef STRICT_OPTION = {
     "parse copybooks by the classic rules alone:\nno COPY, directives, free form, margin or\n"
     "COMP-0"};
 
+// Every row above, for a command's option table.
+#define LAYOUT_OPTION_ROWS                                                         \
+  FLOAT_FORMAT_OPTION, NATIONAL_UTF16_OPTION, SOURCE_FORMAT_OPTION, MARGIN_OPTION, \
+      COPY_PATH_OPTION, STRICT_OPTION
+
 // The last column --margin takes: lines are read up to it.
 const int MAX_MARGIN = 4096;
 

@@ -47,12 +47,7 @@ const OptionDef READ_OPTIONS[] = {
     {"zero-bytes", 0, ARGUMENT_REQUIRED, "RULE",
      "a zero byte (low-value) in text: space (the\ndefault) reads it as a blank, end ends the\n"
      "text there, keep writes it as it is"},
-    FLOAT_FORMAT_OPTION,
-    NATIONAL_UTF16_OPTION,
-    SOURCE_FORMAT_OPTION,
-    MARGIN_OPTION,
-    COPY_PATH_OPTION,
-    STRICT_OPTION,
+    LAYOUT_OPTION_ROWS,
     {"max-errors", 0, ARGUMENT_REQUIRED, "N|all",
      "pass over up to N bad records (default 0; with\n--rejects, all)"},
     {"rejects", 0, ARGUMENT_REQUIRED, "FILE",

@@ -15,12 +15,7 @@ const CommandHelp TREE_HELP = {
 };
 
 const OptionDef TREE_OPTIONS[] = {
-    FLOAT_FORMAT_OPTION,
-    NATIONAL_UTF16_OPTION,
-    SOURCE_FORMAT_OPTION,
-    MARGIN_OPTION,
-    COPY_PATH_OPTION,
-    STRICT_OPTION,
+    LAYOUT_OPTION_ROWS,
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
 };
 
