@@ -12,25 +12,28 @@ const char* const INVALID_POSITION = "Invalid read position";
 const char* const NOT_OPEN = "Data file is not open";
 const char* const PAST_RECORD_END = "Field reaches past the end of its record";
 
-const int SMALL_WINDOW_CAPACITY = 4096;  // the window of records shorter than this
 const unsigned char ASCII_BLANK = 0x20;
 const unsigned char EBCDIC_BLANK = 0x40;
 
-// Room for two of the longest records: after a compaction the next record always fits.
-int initialCapacity(int recordLength) {
-  if (recordLength < SMALL_WINDOW_CAPACITY) return SMALL_WINDOW_CAPACITY;
+// Room for two of the longest records, so that after a compaction the next record
+// always fits, and at least the smallest capacity asked for.
+int initialCapacity(int recordLength, int smallest) {
+  const int64_t twice = recordLength < SMALL_WINDOW_CAPACITY
+                            ? SMALL_WINDOW_CAPACITY
+                            : 2 * static_cast<int64_t>(recordLength);
   return static_cast<int>(
-      std::min<int64_t>(2 * static_cast<int64_t>(recordLength), MAX_WINDOW_CAPACITY));
+      std::min<int64_t>(std::max<int64_t>(twice, smallest), MAX_WINDOW_CAPACITY));
 }
 
 }  // namespace
 
 // A record length below 1 would never let the window compact; 1 compacts it
 // whenever no unread byte is left.
-CCBDataFile::CCBDataFile(int recordLength)
+CCBDataFile::CCBDataFile(int recordLength, int smallestCapacity)
     : error_(nullptr),
       fileName_(nullptr),
-      capacity_(initialCapacity(recordLength)),
+      capacity_(initialCapacity(recordLength, smallestCapacity)),
+      smallestCapacity_(smallestCapacity),
       recordLength_(std::max(recordLength, 1)) {}
 
 CCBDataFile::~CCBDataFile() {
@@ -58,7 +61,7 @@ bool CCBDataFile::openDescriptor(int descriptor, const CCBDecoding& decoding) {
 }
 
 bool CCBDataFile::prepare(const CCBDecoding& decoding) {
-  capacity_ = initialCapacity(recordLength_);
+  capacity_ = initialCapacity(recordLength_, smallestCapacity_);
   buffer_ = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(capacity_)));
   if (buffer_ == nullptr) {
     close();

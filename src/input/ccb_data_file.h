@@ -4,9 +4,9 @@
 // after each record nextRecord() compacts the window so that the next record can
 // be served from it. A file or descriptor is read forward in large blocks into a
 // window of capacity bytes: 4096 for records below 4096 bytes, otherwise twice the
-// record length, doubled when a read needs more (up to MAX_WINDOW_CAPACITY); one
-// byte always stays free after the valid ones. Memory input is never copied: the
-// window is a view of the host's bytes that moves along them.
+// record length, or a larger capacity asked for, doubled when a read needs more (up
+// to MAX_WINDOW_CAPACITY); one byte always stays free after the valid ones. Memory input is never
+// copied: the window is a view of the host's bytes that moves along them.
 //
 // A record end may be set: a read reaching past it either fails with
 // pastRecordEnd() set (the caller makes the field null) or, in padded mode, gives
@@ -28,10 +28,15 @@
 
 // The largest window a data file may grow to.
 const int MAX_WINDOW_CAPACITY = 1 << 30;
+// The window of records shorter than it, unless a larger one is asked for.
+const int SMALL_WINDOW_CAPACITY = 4096;
+// The smallest window of the readers: blocks this large read a file with few system
+// calls, while a window stays a small, bounded part of memory.
+const int READER_WINDOW_CAPACITY = 64 * 1024;
 
 class CCBDataFile {
  public:
-  explicit CCBDataFile(int recordLength);
+  explicit CCBDataFile(int recordLength, int smallestCapacity = SMALL_WINDOW_CAPACITY);
   ~CCBDataFile();  // closes
   CCBDataFile(const CCBDataFile&) = delete;
   CCBDataFile& operator=(const CCBDataFile&) = delete;
@@ -147,6 +152,7 @@ class CCBDataFile {
   const unsigned char* window_ = nullptr;  // buffer_, or a view of memory input
   std::vector<unsigned char> padding_;     // a padded read's bytes
   int capacity_;
+  int smallestCapacity_;
   int recordLength_;
   CCBDecoding decoding_;
 };

@@ -128,7 +128,7 @@ bool CCBReaderImpl::prepareDataFile(int recordLength) {
   framed_ = false;
   if (dataFile_ != nullptr) dataFile_->close();
   try {
-    dataFile_.reset(new CCBDataFile(recordLength));
+    dataFile_.reset(new CCBDataFile(recordLength, READER_WINDOW_CAPACITY));
   } catch (const std::bad_alloc&) {
     dataFile_.reset();
     errorMessage_ = QvbString("Buffer Allocation failed");
@@ -281,6 +281,7 @@ bool CCBReaderImpl::addSegment(const QvbString& name, const QvbString& recordId)
   QvbString id = recordId;
   id.trim(true, true);
   segments_.push_back(Segment{id, item});
+  layouts_[0]->setShapeVaries(true);  // the identifier chooses the segment per record
   return true;
 }
 
@@ -288,6 +289,7 @@ void CCBReaderImpl::clearSegments() {
   for (CCBData* item = segmentArea_; item != nullptr; item = item->getNextSibling()) {
     item->setSkipped(false);
   }
+  for (CCBDataRoot* root : layouts_) root->setShapeVaries(false);
   segments_.clear();
   segmentArea_ = nullptr;
 }

@@ -152,8 +152,9 @@ bool CCBDataField::decodeValue(int offset, int* nextOffset, int column) {
     }
     // A column is decoded when it is asked for, unless the walk needs the value or a
     // debug callback shows it now.
-    if (!readByWalk_ && getDebugCallback() == nullptr && getLayoutRoot() != nullptr &&
-        static_cast<CCBDataRoot*>(getLayoutRoot())->decodesLater()) {
+    const CCBDataRoot* root = static_cast<const CCBDataRoot*>(getLayoutRoot());
+    if (root != nullptr && root->planning()) return planLater(offset, nextOffset, entry);
+    if (!readByWalk_ && getDebugCallback() == nullptr && root != nullptr && root->decodesLater()) {
       return decodeLater(offset, nextOffset, entry);
     }
   }
@@ -184,6 +185,15 @@ bool CCBDataField::decodeLater(int offset, int* nextOffset, CCBOutputEntry* entr
   }
   static_cast<CCBDataRoot*>(getLayoutRoot())->noteLaterField(*nextOffset);
   entry->setLater(offset);
+  return true;
+}
+
+// The planning walk's step: the field's column and offset, with no bytes read. A
+// field the walk must decode (or cannot) leaves the layout without a plan.
+bool CCBDataField::planLater(int offset, int* nextOffset, CCBOutputEntry* entry) {
+  if (format_ == nullptr || readByWalk_) return false;
+  *nextOffset = offset + format_->storageLength();
+  static_cast<CCBDataRoot*>(getLayoutRoot())->notePlanned(entry, offset, *nextOffset);
   return true;
 }
 

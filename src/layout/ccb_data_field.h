@@ -83,6 +83,7 @@ class CCBDataField : public CCBData {
   __attribute__((noinline)) void sendDebugLine(int offset, int end) const;
   __attribute__((noinline)) bool readPastRecord(int offset, int* nextOffset);
   bool decodeLater(int offset, int* nextOffset, CCBOutputEntry* entry);
+  bool planLater(int offset, int* nextOffset, CCBOutputEntry* entry);
 
   std::vector<std::pair<QvbString, QvbString>> conditions_;  // name, value
   std::unique_ptr<CCBFormat> format_;

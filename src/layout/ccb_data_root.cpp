@@ -38,6 +38,8 @@ bool CCBDataRoot::checkLimits() {
 }
 
 void CCBDataRoot::buildOutputColumns() {
+  planState_ = PLAN_UNKNOWN;
+  plan_.clear();
   outputArray_.reset(new CCBOutputArray());
   setOutputArray(outputArray_.get());
   countColumns(0);
@@ -48,6 +50,7 @@ void CCBDataRoot::clearColumnValues() {
 }
 
 bool CCBDataRoot::readRecord(int start, int* end) {
+  if (planReady() && readByPlan(start, end)) return true;
   walkEnd_ = start;
   decodesLater_ = true;
   const bool walked = walkRecord(0, start, end);
@@ -57,12 +60,65 @@ bool CCBDataRoot::readRecord(int start, int* end) {
   const unsigned char* bytes = length > 0 && getDataSource() != nullptr
                                    ? getDataSource()->view(start, length, nullptr)
                                    : nullptr;
-  if (bytes != nullptr) {
-    if (kept_.size() < static_cast<size_t>(length)) kept_.resize(static_cast<size_t>(length));
-    std::memcpy(kept_.data(), bytes, static_cast<size_t>(length));
-    keptStart_ = start;
-  }
+  if (bytes != nullptr) keep(bytes, start, length);
   return walked;
+}
+
+void CCBDataRoot::keep(const unsigned char* bytes, int start, int length) {
+  if (kept_.size() < static_cast<size_t>(length)) kept_.resize(static_cast<size_t>(length));
+  std::memcpy(kept_.data(), bytes, static_cast<size_t>(length));
+  keptStart_ = start;
+}
+
+namespace {
+
+// Whether the shape of any of these nodes or their subtrees depends on the record:
+// a repetition count read from it, or an item passed over.
+bool shapeVariesIn(const CCBData* node) {
+  for (; node != nullptr; node = node->getNextSibling()) {
+    if (node->isOccursDepending() || node->isSkipped()) return true;
+    if (shapeVariesIn(node->getFirstChild())) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// Whether records may be read by the plan, which is made the first time it may.
+bool CCBDataRoot::planReady() {
+  if (shapeVaries_ || getDebugCallback() != nullptr || getDataSource() == nullptr) return false;
+  if (planState_ == PLAN_UNKNOWN) planState_ = makePlan() ? PLAN_READY : PLAN_NONE;
+  return planState_ == PLAN_READY;
+}
+
+// The planning walk: a walk from offset 0 over no data, in which every field only
+// notes its column and offset. A layout whose shape varies has no plan, nor one
+// with a field that the walk cannot leave for later.
+bool CCBDataRoot::makePlan() {
+  if (shapeVariesIn(getFirstChild())) return false;
+  plan_.clear();
+  plan_.reserve(static_cast<size_t>(getColumnCount()));  // no growth during the walk
+  planKept_ = 0;
+  planning_ = true;
+  const bool walked = walkRecord(0, 0, &planLength_);
+  planning_ = false;
+  return walked && planKept_ > 0;
+}
+
+void CCBDataRoot::notePlanned(CCBOutputEntry* entry, int offset, int end) {
+  plan_.push_back(PlannedField{entry, offset});
+  if (end > planKept_) planKept_ = end;
+}
+
+// Sets the record's columns from the plan when all its fields' bytes are there;
+// false, having set nothing, for a record that the walk must read.
+bool CCBDataRoot::readByPlan(int start, int* end) {
+  const unsigned char* bytes = getDataSource()->view(start, planKept_, nullptr);
+  if (bytes == nullptr) return false;
+  for (const PlannedField& field : plan_) field.entry->setLater(start + field.offset);
+  keep(bytes, start, planKept_);
+  *end = start + planLength_;
+  return true;
 }
 
 int CCBDataRoot::getColumnCount() const {

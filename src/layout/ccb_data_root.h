@@ -6,6 +6,12 @@
 // Columns are decoded when they are asked for: a record's walk notes where each
 // field lies, and the root keeps a copy of the record's bytes and of the decoding of
 // the input, from which the columns are decoded later (see CCBOutputEntry).
+//
+// Most layouts have the same shape in every record: no OCCURS DEPENDING ON, no
+// segment chosen per record. Their fields lie at the same offsets in every record,
+// so one walk over no data (the plan) notes those offsets, and each record whose
+// bytes are all there is then read by setting its columns from the plan, without a
+// walk. A record that is short, or read with a debug callback, is walked as before.
 #ifndef LYRA_LAYOUT_CCB_DATA_ROOT_H_
 #define LYRA_LAYOUT_CCB_DATA_ROOT_H_
 
@@ -73,6 +79,14 @@ class CCBDataRoot : public CCBData {
   }
   void setDecoding(const CCBDecoding& decoding) { decoding_ = decoding; }
   const CCBDecoding& decoding() const { return decoding_; }
+  // Whether the walk under way is the planning walk, which only notes where the
+  // fields lie, relative to the record's start.
+  bool planning() const { return planning_; }
+  // Notes, during the planning walk, the field of entry at offset, ending at end.
+  void notePlanned(CCBOutputEntry* entry, int offset, int end);
+  // Whether the reader changes the layout's shape from record to record (by
+  // choosing segments): every record is then walked.
+  void setShapeVaries(bool varies) { shapeVaries_ = varies; }
   int getColumnCount() const;
   CCBOutputEntry* getColumn(int index) const;  // null out of range
   int getNodeEntryCount() const;
@@ -88,6 +102,22 @@ class CCBDataRoot : public CCBData {
   int walkEnd_ = 0;                  // the end of the fields left for later
   bool decodesLater_ = false;        // during the walk of readRecord
   std::unique_ptr<CCBOutputArray> outputArray_;
+
+  enum PlanState { PLAN_UNKNOWN, PLAN_NONE, PLAN_READY };
+  struct PlannedField {
+    CCBOutputEntry* entry;
+    int offset;  // from the record's start
+  };
+  void keep(const unsigned char* bytes, int start, int length);
+  bool planReady();
+  bool makePlan();
+  bool readByPlan(int start, int* end);
+  PlanState planState_ = PLAN_UNKNOWN;
+  std::vector<PlannedField> plan_;
+  int planLength_ = 0;  // where the walk of a record ends, from its start
+  int planKept_ = 0;    // where its last field ends: the bytes kept
+  bool planning_ = false;
+  bool shapeVaries_ = false;
 };
 
 #endif  // LYRA_LAYOUT_CCB_DATA_ROOT_H_

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "format/ccb_format.h"
 #include "layout/ccb_data_field.h"
 #include "layout/ccb_data_root.h"
 
@@ -36,18 +37,34 @@ const char* CCBOutputEntry::decodeText(int* length) const {
                                                               root->decoding(), length);
 }
 
-QvbDatavar CCBOutputEntry::decodeLater() const {
+// Decodes the field's bytes noted by setLater into value; a text known to hold no
+// zero byte is copied without looking for one.
+void CCBOutputEntry::decodeLater(QvbDatavar* value) const {
   int length = 0;
   const char* text = decodeText(&length);
+  if (static_cast<const CCBDataField*>(node_)->format()->textHoldsNoZero()) {
+    value->assignChars(text, length);
+  } else {
+    value->assignBytes(text, length);
+  }
+}
+
+// One value, named, so that it is built where the caller receives it.
+QvbDatavar CCBOutputEntry::getValue() const {
   QvbDatavar value;
-  value.assignBytes(text, length);
+  if (setAt_ != *clearCount_) return value;
+  if (later_) {
+    decodeLater(&value);
+  } else {
+    value = showsFieldValue_ ? *fieldValue_ : value_;
+  }
   return value;
 }
 
 const QvbDatavar& CCBOutputEntry::value() const {
   if (setAt_ != *clearCount_) return nullValue();
   if (later_) {
-    value_ = decodeLater();
+    decodeLater(&value_);
     later_ = false;
   }
   return showsFieldValue_ ? *fieldValue_ : value_;

@@ -44,11 +44,7 @@ class CCBOutputEntry {
   // Null when cleared since the value was last set; otherwise the value given to
   // setValue, the field's own value after showFieldValue, or the value decoded from
   // the bytes noted by setLater. getValue decodes straight into the value it returns.
-  QvbDatavar getValue() const {
-    if (setAt_ != *clearCount_) return QvbDatavar();
-    if (later_) return decodeLater();
-    return showsFieldValue_ ? *fieldValue_ : value_;
-  }
+  QvbDatavar getValue() const;
   const QvbDatavar& value() const;
   // The whole text of the value, zero bytes included where they are kept; valid
   // until the entry's next use. False for a null value.
@@ -94,7 +90,7 @@ class CCBOutputEntry {
 
  private:
   static const QvbDatavar& nullValue();
-  QvbDatavar decodeLater() const;
+  void decodeLater(QvbDatavar* value) const;
   const char* decodeText(int* length) const;
 
   CCBData* node_;

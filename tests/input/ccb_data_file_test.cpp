@@ -43,6 +43,9 @@ std::string readText(CCBDataFile& file, int position, int n, int* end) {
 TEST(CCBDataFileTest, TheLongestRecordsGetTheLargestWindow) {
   EXPECT_EQ(1 << 30, CCBDataFile(1 << 29).capacity());
   EXPECT_EQ(MAX_WINDOW_CAPACITY, CCBDataFile(INT_MAX).capacity());  // clamped, not overflowed
+  // A larger smallest window, as the readers ask for, unless records need more.
+  EXPECT_EQ(READER_WINDOW_CAPACITY, CCBDataFile(100, READER_WINDOW_CAPACITY).capacity());
+  EXPECT_EQ(200000, CCBDataFile(100000, READER_WINDOW_CAPACITY).capacity());
 }
 
 // One request on a freshly opened file: 1000 records of 100 bytes and a cut-short

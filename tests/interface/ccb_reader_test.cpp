@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "input/ccb_data_file.h"
 #include "parse/copybook_test_util.h"
 #include "test_util.h"
 
@@ -213,7 +214,8 @@ TEST_F(CCBReaderTest, ValuesOutliveTheReadThatFoundThem) {
   ASSERT_TRUE(addLayouts("Hd"));
   ASSERT_TRUE(reader_->setIdentifierField(0, "PIC X"));
   std::string data = "H  ALPHA";
-  for (int i = 0; i < 2000; ++i) data += "D  123";  // moves the window along
+  while (data.size() < 2 * static_cast<size_t>(READER_WINDOW_CAPACITY))
+    data += "D  123";  // moves the window along
   ASSERT_TRUE(open(data.c_str()));
   EXPECT_EQ("H  |ALPHA; end", readAll());
   EXPECT_STREQ("ALPHA", reader_->getOutputValue(1).asString().asCstr());

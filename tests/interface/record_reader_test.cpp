@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "input/ccb_data_file.h"
 #include "parse/copybook_test_util.h"
 #include "test_util.h"
 
@@ -70,7 +71,7 @@ class RecordReaderTest : public ::testing::Test,
     if (!opened) return "open: " + reader_->getErrorMessage().str();
     std::string text;
     bool failed = false;
-    for (int n = 0; n < 10000 && reader_->readNextRecord(failed); ++n) {
+    for (int n = 0; n < 100000 && reader_->readNextRecord(failed); ++n) {
       text += std::to_string(reader_->getRecordNumber()) + "@" +
               std::to_string(reader_->getRecordOffset()) + ":";
       for (int i = 0; i < reader_->getOutputCount(); ++i) {
@@ -229,7 +230,7 @@ TEST_F(RecordReaderTest, RangesGiveEveryRecordOnce) {
 // A pipe is read strictly forward, its header skipped by reading through it; a range
 // needs an input that can seek; a descriptor is read on from where it stands. Options
 // that cannot hold are refused. Records and line ends that cross the file's read blocks
-// of 4096 bytes read right.
+// read right.
 // A zero byte in display and national text reads as a space by default, ends the
 // text under "end" and stays under "keep", where getOutputBytes gives the whole
 // text; the same in every character set, numeric display included.
@@ -324,9 +325,11 @@ TEST_F(RecordReaderTest, SegmentsChooseTheRedefinitionThatApplies) {
            "05 SEG-C REDEFINES SEG-A.", "10 C-AMOUNT PIC S9(5) COMP-3.", "10 C-FLAG PIC X.",
            "05 TRAILER PIC X(2).", "05 OTHER PIC X.", "05 ALSO REDEFINES OTHER PIC X."}));
   ASSERT_TRUE(reader_->addCopybook(copybook.c_str(), "", true));
+  const std::string whole = "1@0:01|ALPHA|007|AL|#ERR#|H|ZZ|.|.;";  // every item read
+  const std::string data = std::string("01ALPHA007ZZ.02XYZZ.03\x12\x34\x5CYZZ.", 29) + "09XYZZ.";
+  EXPECT_EQ(whole, readMemory(data, format(CCB_RECORD_LAYOUT)).substr(0, whole.size()));
   EXPECT_FALSE(reader_->addSegment("NOPE", "01"));
   EXPECT_EQ("Segment item not found: NOPE", reader_->getErrorMessage().str());
-  const std::string data = std::string("01ALPHA007ZZ.02XYZZ.03\x12\x34\x5CYZZ.", 29) + "09XYZZ.";
   ASSERT_TRUE(reader_->addSegment("seg-a", "01"));
   ASSERT_TRUE(reader_->addSegment("SEG-B", "02"));
   ASSERT_TRUE(reader_->addSegment("SEG-C", " 03 "));
@@ -340,8 +343,44 @@ TEST_F(RecordReaderTest, SegmentsChooseTheRedefinitionThatApplies) {
   EXPECT_FALSE(reader_->addSegment("ALSO", "04"));
   EXPECT_EQ("Segment ALSO is not SEG-A or a redefinition of it", reader_->getErrorMessage().str());
   reader_->clearSegments();  // every item is read again, the area as long as its longest
-  EXPECT_EQ("1@0:01|ALPHA|007|AL|#ERR#|H|ZZ|.|.;",
-            readMemory(data, format(CCB_RECORD_LAYOUT)).substr(0, 35));
+  EXPECT_EQ(whole, readMemory(data, format(CCB_RECORD_LAYOUT)).substr(0, whole.size()));
+}
+
+// A layout of one shape in every record has its records read without a walk, from
+// the offsets one walk found; a debug callback makes every record walked. Both give
+// the same values, in every record format, with a redefinition longer than what it
+// redefines and a table, and for records cut short, whose missing fields
+// are null (descriptor words) or blank (lines), or which fail (the layout format).
+TEST_F(RecordReaderTest, RecordsOfOneShapeReadAsTheirWalkReadsThem) {
+  reader_->clearCopybooks();
+  const std::string copybook = dir_.write(
+      "shape.cpy", copybook_test::source({"01 R.", "05 A PIC X(2).", "05 B REDEFINES A PIC 9(3).",
+                                          "05 T OCCURS 2.", "10 P PIC S9(3) COMP-3.", "10 C PIC X.",
+                                          "05 K PIC X(3).", "05 Z PIC 9(2)."}));
+  ASSERT_TRUE(reader_->addCopybook(copybook.c_str(), "", true));
+  const std::string full = std::string("123\x01\x2Cx\x98\x7DyKKK45", 14);
+  const std::string cut = full.substr(0, 7);
+  const std::string values = "12|123|012|x|-987|y|KKK|45;";
+  const struct {
+    CCBRecordFormat format;
+    std::string data, expected;
+  } cases[] = {
+      {CCB_RECORD_FIXED, full + full, "1@0:" + values + "2@14:" + values + "end"},
+      {CCB_RECORD_LAYOUT, full + cut, "1@0:" + values + "failed: Reached EOF"},
+      {CCB_RECORD_RDW, rdw(cut) + rdw(full), "1@0:12|123|012|x|~|~|~|~;2@11:" + values + "end"},
+      {CCB_RECORD_LINES, cut + "\n" + full,
+       "1@0:12|123|012|x|#ERR#| |   |  ;2@8:" + values + "end"},
+  };
+  copybook_test::RecordingCallback callback;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ccbRecordFormatName(c.format));
+    const std::string planned = readMemory(c.data, format(c.format));
+    EXPECT_EQ(c.expected, planned.substr(0, c.expected.size()));
+    reader_->setDebugCallback(&callback);
+    EXPECT_EQ(planned, readMemory(c.data, format(c.format)));
+    EXPECT_FALSE(callback.messages.empty());
+    reader_->setDebugCallback(nullptr);
+  }
 }
 
 TEST_F(RecordReaderTest, PipesAndRefusedOptions) {
@@ -385,16 +424,22 @@ TEST_F(RecordReaderTest, PipesAndRefusedOptions) {
   EXPECT_EQ("open: " + tooShort, read(reader_->openDataDescriptor(shortPipe, skipped)));
   close(shortPipe);
 
-  // The next descriptor word at 4094; a line's CR at 4094, its LF at 4095.
-  const std::string crossing = rdw("AA111" + std::string(4085, '.')) + rdw("BB222");
-  EXPECT_EQ("1@0:AA|111;2@4094:BB|222;end",
+  // The next descriptor word 2 bytes before the end of the first block read; a line's
+  // CR there, its LF at the block's last byte.
+  const int block = READER_WINDOW_CAPACITY;
+  const std::string crossing = rdw("AA111" + std::string(block - 11, '.')) + rdw("BB222");
+  EXPECT_EQ(qvbStringFormat("1@0:AA|111;2@%d:BB|222;end", block - 2).str(),
             readFile(dir_.write("crossing.dat", crossing), format(CCB_RECORD_RDW)));
+  const int shortLines = (block - 28) / 6;  // then 3 lines of 7 bytes end at block - 7
   std::string lines;
-  for (int i = 0; i < 681; ++i) lines += i < 678 ? "ZZ999\n" : "YY888\r\n";
+  for (int i = 0; i < shortLines + 3; ++i) lines += i < shortLines ? "ZZ999\n" : "YY888\r\n";
   const std::string text =
       readFile(dir_.write("crossing.txt", lines + "BB222\r\nCC333"), format(CCB_RECORD_LINES));
-  EXPECT_EQ(683, std::count(text.begin(), text.end(), ';'));
-  EXPECT_EQ(";682@4089:BB|222;683@4096:CC|333;end", text.substr(text.rfind(";682@")));
+  EXPECT_EQ(shortLines + 5, std::count(text.begin(), text.end(), ';'));
+  const std::string last = qvbStringFormat(";%d@%d:BB|222;%d@%d:CC|333;end", shortLines + 4,
+                                           block - 7, shortLines + 5, block)
+                               .str();
+  EXPECT_EQ(last, text.substr(text.size() - last.size()));
 }
 
 // A file of 5 GiB, a hole but for records at its start, middle and end: ranges reach each
