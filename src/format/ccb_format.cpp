@@ -1,5 +1,6 @@
 #include "format/ccb_format.h"
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -102,6 +103,28 @@ const uint64_t POWERS_OF_TEN[] = {
 const int MAX_FRACTION_DIGITS = 18;
 const int MAX_BINARY_BYTES = 8;
 const int MAX_BINARY_DIGITS = 18;  // the most an extended service reads in 8 bytes
+
+// The most digits whose value a uint64 holds whatever they are.
+const int MAX_DIRECT_DIGITS = 19;
+
+// The digits '0' to '9' of display text are these bytes and the nine after them in
+// every ASCII-based page and in every EBCDIC page.
+const unsigned char ASCII_ZERO = 0x30;
+const unsigned char EBCDIC_ZERO = 0xF0;
+
+// Each byte of packed digits as the number its two nibbles make (0-99), or
+// PACKED_BAD when a nibble is no digit.
+const unsigned char PACKED_BAD = 0x80;
+constexpr std::array<unsigned char, 256> packedPairs() {
+  std::array<unsigned char, 256> pairs{};
+  for (int b = 0; b < 256; ++b) {
+    const int high = b >> 4;
+    const int low = b & 0x0F;
+    pairs[b] = high > 9 || low > 9 ? PACKED_BAD : static_cast<unsigned char>(high * 10 + low);
+  }
+  return pairs;
+}
+constexpr std::array<unsigned char, 256> PACKED_PAIRS = packedPairs();
 
 // The most decimal digits an unsigned binary value of n bytes (the index) can have.
 const int BINARY_DIGITS[] = {
@@ -337,6 +360,21 @@ inline bool readZonedDigit(unsigned char byte, bool ebcdic, int* digit, bool* ne
   return sign != ZONE_BAD && *digit <= 9;
 }
 
+// Adds count display digits at data, each zero plus 0 to 9, to *magnitude; false at
+// any other byte. At most MAX_DIRECT_DIGITS digits in all.
+inline bool addPlainDigits(const unsigned char* data, int count, unsigned char zero,
+                           uint64_t* magnitude) {
+  uint64_t value = *magnitude;
+  unsigned bad = 0;
+  for (int i = 0; i < count; ++i) {
+    const unsigned digit = static_cast<unsigned char>(data[i] - zero);
+    bad |= static_cast<unsigned>(digit > 9);
+    value = value * 10 + digit;
+  }
+  *magnitude = value;
+  return bad == 0;
+}
+
 }  // namespace
 
 CCBFormat* CCBFormat::create(const QvbString& picture, const QvbString& usage, int signFlags,
@@ -374,6 +412,7 @@ CCBFormat* CCBFormat::create(const QvbString& picture, const QvbString& usage, i
   format->plainText_ = code == USAGE_DISPLAY && (format->flags_ & SIGNED) == 0 &&
                        format->decimalPosition_ == -1 && format->scaleCount_ == 0;
   if (national && !format->makeNational(error)) return nullptr;
+  format->direct_ = format->directKind();
   // A binary field can hold more digits than its picture declares; each UTF-16 unit
   // of national text gives up to 3 bytes of UTF-8.
   int capacity = format->outputLength_;
@@ -740,14 +779,8 @@ int CCBFormat::decodeBinary(const unsigned char* data, bool littleEndian) {
       fractionDigits_ > MAX_FRACTION_DIGITS) {
     return writeError(text);
   }
-  uint64_t bits =
-      littleEndian ? readLittleEndian(data, storageLength_) : readBigEndian(data, storageLength_);
-  const bool isSigned = (flags_ & SIGNED) != 0;
-  if (isSigned && storageLength_ > 0 && storageLength_ < MAX_BINARY_BYTES) {
-    bits = signExtend(bits, storageLength_ * 8);
-  }
-  const bool negative = isSigned && (bits >> 63) != 0;
-  const uint64_t magnitude = negative ? ~bits + 1 : bits;  // unsigned: no overflow at -2^63
+  bool negative = false;
+  const uint64_t magnitude = readBinary(data, littleEndian, &negative);
   char* out = text;
   if (negative) *out++ = '-';
   out = writeLeadingScale(out, scaleCount_);
@@ -764,6 +797,19 @@ int CCBFormat::decodeBinary(const unsigned char* data, bool littleEndian) {
   out = writeTrailingScale(out, scaleCount_);
   *out = '\0';
   return static_cast<int>(out - text);
+}
+
+// The magnitude of a binary item's value, and its sign: two's complement when the
+// picture is signed. REQUIRES: at most 8 bytes of storage.
+uint64_t CCBFormat::readBinary(const unsigned char* data, bool littleEndian, bool* negative) const {
+  uint64_t bits =
+      littleEndian ? readLittleEndian(data, storageLength_) : readBigEndian(data, storageLength_);
+  const bool isSigned = (flags_ & SIGNED) != 0;
+  if (isSigned && storageLength_ > 0 && storageLength_ < MAX_BINARY_BYTES) {
+    bits = signExtend(bits, storageLength_ * 8);
+  }
+  *negative = isSigned && (bits >> 63) != 0;
+  return *negative ? ~bits + 1 : bits;  // unsigned: no overflow at -2^63
 }
 
 int CCBFormat::decodePacked(const unsigned char* data) {
@@ -818,4 +864,86 @@ int CCBFormat::decodeNational(const unsigned char* data, const CCBDecoding& deco
   if (decoding.zeroBytes == CCB_ZERO_BYTES_SPACE) zerosToSpaces(text, end);
   *end = '\0';
   return static_cast<int>(end - text);
+}
+
+// Binary items of up to 8 bytes, packed and display numbers of up to 19 digits, all
+// without scaling positions. A binary V after the last digit is left out: its text
+// ends in ".0", a fraction digit the picture does not have.
+CCBFormat::DirectKind CCBFormat::directKind() const {
+  if (scaleCount_ != 0) return DIRECT_NONE;
+  const bool separateSign = (flags_ & (SIGNED | SIGN_SEPARATE)) == (SIGNED | SIGN_SEPARATE);
+  switch (usage_) {
+    case USAGE_BINARY:
+      return storageLength_ >= 1 && storageLength_ <= MAX_BINARY_BYTES && fractionDigits_ != 0 &&
+                     fractionDigits_ <= MAX_FRACTION_DIGITS
+                 ? DIRECT_BINARY
+                 : DIRECT_NONE;
+    case USAGE_PACKED:
+      return digitCount_ >= 1 && digitCount_ <= MAX_DIRECT_DIGITS ? DIRECT_PACKED : DIRECT_NONE;
+    case USAGE_DISPLAY:
+      return plainNumber_ && !national_ && !separateSign && storageLength_ <= MAX_DIRECT_DIGITS
+                 ? DIRECT_ZONED
+                 : DIRECT_NONE;
+    default:
+      return DIRECT_NONE;
+  }
+}
+
+bool CCBFormat::binaryFixedPoint(const unsigned char* data, bool littleEndian,
+                                 CCBFixedPointValue* value) const {
+  value->magnitude = readBinary(data, littleEndian, &value->negative);
+  value->fraction = fixedPointFraction();
+  return true;
+}
+
+// Two digits a byte, the sign in the last nibble. The first nibble of an even digit
+// count pads: the text leaves it out when it is a digit, whichever, and fails when not.
+bool CCBFormat::packedFixedPoint(const unsigned char* data, CCBFixedPointValue* value) const {
+  const int last = storageLength_ - 1;
+  int i = 0;
+  uint64_t magnitude = 0;
+  unsigned bad = 0;
+  if (digitCount_ % 2 == 0) {
+    bad = PACKED_PAIRS[data[0]];
+    magnitude = data[0] & 0x0Fu;
+    i = 1;
+  }
+  for (; i < last; ++i) {
+    const unsigned pair = PACKED_PAIRS[data[i]];
+    bad |= pair;
+    magnitude = magnitude * 100 + pair;
+  }
+  const unsigned high = data[last] >> 4;
+  const unsigned sign = data[last] & 0x0Fu;
+  if ((bad & PACKED_BAD) != 0 || high > 9 || sign <= 9) return false;
+  magnitude = magnitude * 10 + high;
+  value->negative = (sign == 0x0D || sign == 0x0B) && magnitude != 0;
+  value->magnitude = magnitude;
+  value->fraction = fixedPointFraction();
+  return true;
+}
+
+// Plain digits of the character set, with the embedded sign byte, when signed, read
+// as the text path reads it.
+bool CCBFormat::zonedFixedPoint(const unsigned char* data, bool ebcdic,
+                                CCBFixedPointValue* value) const {
+  const bool isSigned = (flags_ & SIGNED) != 0;
+  const bool leading = (flags_ & SIGN_LEADING) != 0;
+  const int before = !isSigned ? storageLength_ : (leading ? 0 : storageLength_ - 1);
+  const unsigned char zero = ebcdic ? EBCDIC_ZERO : ASCII_ZERO;
+  uint64_t magnitude = 0;
+  if (!addPlainDigits(data, before, zero, &magnitude)) return false;
+  bool negative = false;
+  if (isSigned) {
+    int digit = 0;
+    if (!readZonedDigit(data[before], ebcdic, &digit, &negative)) return false;
+    magnitude = magnitude * 10 + static_cast<unsigned>(digit);
+    if (!addPlainDigits(data + before + 1, storageLength_ - before - 1, zero, &magnitude)) {
+      return false;
+    }
+  }
+  value->negative = negative && magnitude != 0;
+  value->magnitude = magnitude;
+  value->fraction = fixedPointFraction();
+  return true;
 }

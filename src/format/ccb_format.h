@@ -10,6 +10,7 @@
 #ifndef LYRA_FORMAT_CCB_FORMAT_H_
 #define LYRA_FORMAT_CCB_FORMAT_H_
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
@@ -83,6 +84,15 @@ struct CCBNumberShape {
   int storageLength = 0;  // bytes in the record
 };
 
+// A fixed-point value taken straight from a field's bytes: the sign, the magnitude of
+// all its digits as one integer, and how many of them follow the point. Zero is never
+// negative.
+struct CCBFixedPointValue {
+  bool negative = false;
+  uint64_t magnitude = 0;
+  int fraction = 0;
+};
+
 // The largest number of bytes, and of decoded characters, one field may have.
 const int MAX_FIELD_LENGTH = 16 * 1024 * 1024;
 
@@ -136,6 +146,27 @@ class CCBFormat {
   int decodeFloat(const unsigned char* bytes);
   int decodeNational(const unsigned char* bytes, const CCBDecoding& decoding);
 
+  // The value that decodeText's text read by scanFixedPoint gives (the same digits, as
+  // many after the point, the same sign but for zero, which is never negative), taken
+  // from the bytes without writing the text. False where the text path must judge:
+  // bytes that are no plain digits of their kind, scaling positions, a separate sign,
+  // display items that are no plain number, floats, national items, a binary V with
+  // no digit after it, more digits than a uint64 surely holds.
+  bool decodeFixedPoint(const unsigned char* bytes, const CCBDecoding& decoding,
+                        CCBFixedPointValue* value) const {
+    switch (direct_) {
+      case DIRECT_BINARY:
+        return binaryFixedPoint(
+            bytes, decoding.binaryLittleEndian || (native_ && decoding.comp5LittleEndian), value);
+      case DIRECT_PACKED:
+        return packedFixedPoint(bytes, value);
+      case DIRECT_ZONED:
+        return zonedFixedPoint(bytes, decoding.codec.ebcdic(), value);
+      default:
+        return false;
+    }
+  }
+
   // Text for display pictures with any symbol but S, 9, V and P, for national and
   // DISPLAY-1 items; a float for COMP-1 and COMP-2; otherwise a fixed-point number.
   CCBNumberShape numberShape() const;
@@ -176,6 +207,14 @@ class CCBFormat {
   char* writeDisplayCharacters(const unsigned char* data, char* out, const CCBDecoding& decoding,
                                int signIndex, int signDigit) const;
   char* writePackedDigits(const unsigned char* data, char* out) const;
+  uint64_t readBinary(const unsigned char* data, bool littleEndian, bool* negative) const;
+  // How decodeFixedPoint reads the bytes: which decoder, or none.
+  enum DirectKind : unsigned char { DIRECT_NONE, DIRECT_BINARY, DIRECT_PACKED, DIRECT_ZONED };
+  DirectKind directKind() const;
+  bool binaryFixedPoint(const unsigned char* data, bool littleEndian,
+                        CCBFixedPointValue* value) const;
+  bool packedFixedPoint(const unsigned char* data, CCBFixedPointValue* value) const;
+  bool zonedFixedPoint(const unsigned char* data, bool ebcdic, CCBFixedPointValue* value) const;
 
   unsigned flags_;
   int usage_;
@@ -193,6 +232,7 @@ class CCBFormat {
   bool native_ = false;       // COMP-5: its byte order may differ from other binary items
   bool national_ = false;     // UTF-16 text, two bytes per character position
   int floatFormat_ = 0;       // a FloatFormat, for the float usages
+  DirectKind direct_ = DIRECT_NONE;
 };
 
 #endif  // LYRA_FORMAT_CCB_FORMAT_H_
