@@ -80,13 +80,15 @@ bool scanFixedPoint(const char* text, int length, CCBFixedPointText* number) {
 
 namespace {
 
-// The value of a number without fraction digits, its sign left out; false when it has
-// some or is above UINT64_MAX.
+// The value of a number without fraction digits other than zeros ("123.0" is 123), its
+// sign left out; false when it has others or is above UINT64_MAX.
 bool integerMagnitude(const CCBFixedPointText& number, uint64_t* magnitude) {
-  if (number.fractionDigits != 0) return false;
-  if (number.significant <= MANTISSA_DIGITS) {
+  if (number.fractionDigits == 0 && number.significant <= MANTISSA_DIGITS) {
     *magnitude = number.mantissa;
     return true;
+  }
+  for (int i = 0; i < number.fractionDigits; ++i) {
+    if (number.fraction[i] != '0') return false;
   }
   *magnitude = 0;
   return number.integerDigits <= MAX_UINT64_DIGITS &&
@@ -110,17 +112,20 @@ bool fixedPointToInt64(const CCBFixedPointText& number, int64_t* value) {
   return true;
 }
 
+bool exactFixedPointToDouble(bool negative, uint64_t magnitude, int fraction, double* value) {
+  if (magnitude > MAX_EXACT_INTEGER || fraction < 0 || fraction > MAX_EXACT_POWER) return false;
+  *value = static_cast<double>(magnitude) / EXACT_POWERS_OF_TEN[fraction];
+  if (negative && magnitude != 0) *value = -*value;
+  return true;
+}
+
 double fixedPointToDouble(const CCBFixedPointText& number) {
   if (number.zero) return 0.0;
-  // All the digits as one integer, when a double holds it exactly: one division by an
-  // exact power of ten then rounds correctly.
-  if (number.significant <= MANTISSA_DIGITS && number.fractionDigits <= MAX_EXACT_POWER &&
-      number.mantissa <= MAX_EXACT_INTEGER) {
-    const double value =
-        static_cast<double>(number.mantissa) / EXACT_POWERS_OF_TEN[number.fractionDigits];
-    return number.negative ? -value : value;
-  }
   double value = 0.0;
+  if (number.significant <= MANTISSA_DIGITS &&
+      exactFixedPointToDouble(number.negative, number.mantissa, number.fractionDigits, &value)) {
+    return value;
+  }
   std::from_chars(number.number, number.end, value);  // the scan accepted the text
   return value;
 }

@@ -36,6 +36,10 @@ bool fixedPointToUint64(const CCBFixedPointText& number, uint64_t* value);
 
 // The nearest double. Zero is never negative.
 double fixedPointToDouble(const CCBFixedPointText& number);
+// The same for a number given as the magnitude of all its digits, fraction of them
+// after the point, where one division by an exact power of ten gives it (a magnitude
+// up to 2^53 and at most 22 fraction digits); false otherwise.
+bool exactFixedPointToDouble(bool negative, uint64_t magnitude, int fraction, double* value);
 
 // The longest canonical text of a number: sign, point and a zero before the point
 // besides its digits.

@@ -20,8 +20,9 @@ const char* const COLUMN_KIND_NAMES[] = {
     "text",         // CCB_COLUMN_TEXT
 };
 
-const int MAX_INT64_DIGITS = 18;         // every number of 18 digits fits an int64
-const int RESERVED_RECORDS = 64 * 1024;  // room made at once, at most, for a read
+const int MAX_INT64_DIGITS = 18;                     // every number of 18 digits fits an int64
+const uint64_t INT64_MAGNITUDE = uint64_t{1} << 63;  // of the smallest int64
+const int RESERVED_RECORDS = 64 * 1024;              // room made at once, at most, for a read
 const char ERROR_TEXT[] = "#ERR#";
 const int ERROR_TEXT_LENGTH = sizeof ERROR_TEXT - 1;
 
@@ -113,6 +114,10 @@ void CCBRecordBatchImpl::describeColumn(const CCBOutputEntry* entry, int index,
   column->errorText = format == nullptr || format->canFailAsText();
   column->keepsText = column->kind == CCB_COLUMN_TEXT || column->kind == CCB_COLUMN_BIG_DECIMAL ||
                       (column->kind == CCB_COLUMN_DECIMAL && decimalText_);
+  const bool typedOnly = column->kind == CCB_COLUMN_INTEGER ||
+                         column->kind == CCB_COLUMN_UNSIGNED ||
+                         (column->kind == CCB_COLUMN_DECIMAL && !column->keepsText);
+  column->direct = typedOnly ? format : nullptr;
 }
 
 void CCBRecordBatchImpl::clear() {
@@ -189,6 +194,7 @@ bool CCBRecordBatchImpl::readRecords(CCBReaderImpl* reader, int maxRecords) {
 }
 
 void CCBRecordBatchImpl::appendValue(Column& column) {
+  if (column.direct != nullptr && appendDirect(column)) return;
   const char* bytes = nullptr;
   int length = 0;
   if (!column.entry->viewText(&bytes, &length)) {
@@ -221,6 +227,31 @@ void CCBRecordBatchImpl::appendValue(Column& column) {
     default:
       appendFixedPoint(column, bytes, length);
   }
+}
+
+// A number taken straight from the field's bytes, when its format can and the value
+// fits the column as its text would; false, having appended nothing, otherwise: the
+// text then decides, errors included.
+bool CCBRecordBatchImpl::appendDirect(Column& column) {
+  const CCBDecoding* decoding = nullptr;
+  const unsigned char* bytes = column.entry->laterBytes(&decoding);
+  CCBFixedPointValue number;
+  if (bytes == nullptr || !column.direct->decodeFixedPoint(bytes, *decoding, &number)) return false;
+  if (column.kind == CCB_COLUMN_DECIMAL) {
+    double value = 0.0;
+    if (!exactFixedPointToDouble(number.negative, number.magnitude, number.fraction, &value)) {
+      return false;
+    }
+    column.reals.push_back(value);
+  } else {
+    const uint64_t limit = column.kind == CCB_COLUMN_UNSIGNED ? (number.negative ? 0 : UINT64_MAX)
+                                                              : INT64_MAGNITUDE - !number.negative;
+    if (number.fraction != 0 || number.magnitude > limit) return false;
+    column.integers.push_back(
+        static_cast<int64_t>(number.negative ? 0 - number.magnitude : number.magnitude));
+  }
+  column.validity.push_back(1);
+  return true;
 }
 
 void CCBRecordBatchImpl::appendFixedPoint(Column& column, const char* bytes, int length) {

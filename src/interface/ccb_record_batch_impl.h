@@ -14,6 +14,7 @@
 #include "layout/ccb_output_array.h"
 #include "lyra/ccb_record_batch.h"
 
+class CCBFormat;
 class CCBReaderImpl;
 
 class CCBRecordBatchImpl final : public CCBRecordBatch {
@@ -57,6 +58,9 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
     bool single = false;     // float: a COMP-1 item, read as binary32
     bool errorText = false;  // text: "#ERR#" tells of bytes that could not be decoded
     bool keepsText = false;  // text, big decimal, and decimal with decimal text
+    // integer, unsigned and decimal without decimal text: its format, which may give the
+    // value straight from the bytes; otherwise null
+    const CCBFormat* direct = nullptr;
     const CCBOutputEntry* entry = nullptr;  // during a read only
     std::vector<unsigned char> validity;
     std::vector<int64_t> integers;  // integer; unsigned, as their 64 bits
@@ -76,6 +80,7 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
   void truncate(size_t records);
   bool readRecords(CCBReaderImpl* reader, int maxRecords);
   void appendValue(Column& column);
+  bool appendDirect(Column& column);
   void appendFixedPoint(Column& column, const char* bytes, int length);
   void appendNone(Column& column, bool error);
   void appendText(Column& column, const char* bytes, int length);

@@ -39,7 +39,6 @@ bool CCBDataRoot::checkLimits() {
 
 void CCBDataRoot::buildOutputColumns() {
   planState_ = PLAN_UNKNOWN;
-  plan_.clear();
   outputArray_.reset(new CCBOutputArray());
   setOutputArray(outputArray_.get());
   countColumns(0);
@@ -92,12 +91,10 @@ bool CCBDataRoot::planReady() {
 }
 
 // The planning walk: a walk from offset 0 over no data, in which every field only
-// notes its column and offset. A layout whose shape varies has no plan, nor one
+// notes its offset in its column. A layout whose shape varies has no plan, nor one
 // with a field that the walk cannot leave for later.
 bool CCBDataRoot::makePlan() {
   if (shapeVariesIn(getFirstChild())) return false;
-  plan_.clear();
-  plan_.reserve(static_cast<size_t>(getColumnCount()));  // no growth during the walk
   planKept_ = 0;
   planning_ = true;
   const bool walked = walkRecord(0, 0, &planLength_);
@@ -106,7 +103,7 @@ bool CCBDataRoot::makePlan() {
 }
 
 void CCBDataRoot::notePlanned(CCBOutputEntry* entry, int offset, int end) {
-  plan_.push_back(PlannedField{entry, offset});
+  entry->setPlanOffset(offset);
   if (end > planKept_) planKept_ = end;
 }
 
@@ -115,7 +112,7 @@ void CCBDataRoot::notePlanned(CCBOutputEntry* entry, int offset, int end) {
 bool CCBDataRoot::readByPlan(int start, int* end) {
   const unsigned char* bytes = getDataSource()->view(start, planKept_, nullptr);
   if (bytes == nullptr) return false;
-  for (const PlannedField& field : plan_) field.entry->setLater(start + field.offset);
+  outputArray_->setPlannedRecord(start);
   keep(bytes, start, planKept_);
   *end = start + planLength_;
   return true;

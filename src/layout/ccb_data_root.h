@@ -9,9 +9,10 @@
 //
 // Most layouts have the same shape in every record: no OCCURS DEPENDING ON, no
 // segment chosen per record. Their fields lie at the same offsets in every record,
-// so one walk over no data (the plan) notes those offsets, and each record whose
-// bytes are all there is then read by setting its columns from the plan, without a
-// walk. A record that is short, or read with a debug callback, is walked as before.
+// so one walk over no data (the plan) notes those offsets in the columns, and each
+// record whose bytes are all there is then read without a walk: the output array
+// only notes where it starts. A record that is short, or read with a debug callback, is walked as
+// before.
 #ifndef LYRA_LAYOUT_CCB_DATA_ROOT_H_
 #define LYRA_LAYOUT_CCB_DATA_ROOT_H_
 
@@ -104,16 +105,11 @@ class CCBDataRoot : public CCBData {
   std::unique_ptr<CCBOutputArray> outputArray_;
 
   enum PlanState { PLAN_UNKNOWN, PLAN_NONE, PLAN_READY };
-  struct PlannedField {
-    CCBOutputEntry* entry;
-    int offset;  // from the record's start
-  };
   void keep(const unsigned char* bytes, int start, int length);
   bool planReady();
   bool makePlan();
   bool readByPlan(int start, int* end);
   PlanState planState_ = PLAN_UNKNOWN;
-  std::vector<PlannedField> plan_;
   int planLength_ = 0;  // where the walk of a record ends, from its start
   int planKept_ = 0;    // where its last field ends: the bytes kept
   bool planning_ = false;

@@ -30,18 +30,18 @@ bool CCBOutputEntry::isField() const {
   return node_->isField();
 }
 
-// The text of the field's bytes noted by setLater, decoded from the kept record.
-const char* CCBOutputEntry::decodeText(int* length) const {
+// The text of the field's bytes at a window position of the kept record.
+const char* CCBOutputEntry::decodeText(int position, int* length) const {
   const CCBDataRoot* root = static_cast<const CCBDataRoot*>(node_->getLayoutRoot());
-  return static_cast<const CCBDataField*>(node_)->decodeBytes(root->keptBytes(position_),
+  return static_cast<const CCBDataField*>(node_)->decodeBytes(root->keptBytes(position),
                                                               root->decoding(), length);
 }
 
-// Decodes the field's bytes noted by setLater into value; a text known to hold no
-// zero byte is copied without looking for one.
-void CCBOutputEntry::decodeLater(QvbDatavar* value) const {
+// Decodes the field's bytes at position into value; a text known to hold no zero
+// byte is copied without looking for one.
+void CCBOutputEntry::decodeLater(int position, QvbDatavar* value) const {
   int length = 0;
-  const char* text = decodeText(&length);
+  const char* text = decodeText(position, &length);
   if (static_cast<const CCBDataField*>(node_)->format()->textHoldsNoZero()) {
     value->assignChars(text, length);
   } else {
@@ -52,28 +52,43 @@ void CCBOutputEntry::decodeLater(QvbDatavar* value) const {
 // One value, named, so that it is built where the caller receives it.
 QvbDatavar CCBOutputEntry::getValue() const {
   QvbDatavar value;
-  if (setAt_ != *clearCount_) return value;
-  if (later_) {
-    decodeLater(&value);
-  } else {
+  int position = 0;
+  const State state = this->state(&position);
+  if (state == LATER) {
+    decodeLater(position, &value);
+  } else if (state == HELD) {
     value = showsFieldValue_ ? *fieldValue_ : value_;
   }
   return value;
 }
 
+// Decodes a value still to be decoded into the entry's own, for the rest of the record.
 const QvbDatavar& CCBOutputEntry::value() const {
-  if (setAt_ != *clearCount_) return nullValue();
-  if (later_) {
-    decodeLater(&value_);
-    later_ = false;
+  int position = 0;
+  const State state = this->state(&position);
+  if (state == NO_VALUE) return nullValue();
+  if (state == LATER) {
+    decodeLater(position, &value_);
+    showsFieldValue_ = later_ = false;
+    setAt_ = record_->clearCount;
   }
   return showsFieldValue_ ? *fieldValue_ : value_;
 }
 
+const unsigned char* CCBOutputEntry::laterBytes(const CCBDecoding** decoding) const {
+  int position = 0;
+  if (state(&position) != LATER) return nullptr;
+  const CCBDataRoot* root = static_cast<const CCBDataRoot*>(node_->getLayoutRoot());
+  *decoding = &root->decoding();
+  return root->keptBytes(position);
+}
+
 bool CCBOutputEntry::viewText(const char** bytes, int* length) const {
-  if (setAt_ != *clearCount_) return false;
-  if (later_) {
-    *bytes = decodeText(length);
+  int position = 0;
+  const State state = this->state(&position);
+  if (state == NO_VALUE) return false;
+  if (state == LATER) {
+    *bytes = decodeText(position, length);
     const CCBDataRoot* root = static_cast<const CCBDataRoot*>(node_->getLayoutRoot());
     // The end rule leaves zero bytes in text as it stands, where the value ends; the
     // space rule leaves none, and the keep rule keeps them.
@@ -81,20 +96,23 @@ bool CCBOutputEntry::viewText(const char** bytes, int* length) const {
                            ? std::memchr(*bytes, 0, static_cast<size_t>(*length))
                            : nullptr;
     if (zero != nullptr) *length = static_cast<int>(static_cast<const char*>(zero) - *bytes);
-  } else if (keptAt_ == *clearCount_) {
+  } else if (keptAt_ == record_->clearCount) {
     *bytes = kept_.data();
     *length = static_cast<int>(kept_.size());
   } else {
-    if (value().isNull()) return false;
-    *bytes = value().text().asCstr();
-    *length = value().text().length();
+    const QvbDatavar& held = showsFieldValue_ ? *fieldValue_ : value_;
+    if (held.isNull()) return false;
+    *bytes = held.text().asCstr();
+    *length = held.text().length();
   }
   return true;
 }
 
 bool CCBOutputEntry::wholeText(const char** bytes, int* length) const {
+  int position = 0;
+  const bool later = state(&position) == LATER;
   if (!viewText(bytes, length)) return false;
-  if (later_) {  // the text lies in the field's buffer, which its next decoding reuses
+  if (later) {  // the text lies in the field's buffer, which its next decoding reuses
     kept_.assign(*bytes, static_cast<size_t>(*length));
     *bytes = kept_.data();
   }
@@ -123,7 +141,7 @@ QvbString CCBOutputArray::uniqueName(CCBData* node) {
 
 int CCBOutputArray::registerNode(CCBData* node, int parentEntryId) {
   const int entryId = getNodeEntryCount() + 1;
-  nodeEntries_.emplace_back(node, uniqueName(node), entryId, parentEntryId, &clearCount_,
+  nodeEntries_.emplace_back(node, uniqueName(node), entryId, parentEntryId, &record_,
                             soleColumnValue(node));
   if (node->isField()) columns_.push_back(&nodeEntries_.back());
   return entryId;

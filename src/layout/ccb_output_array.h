@@ -24,31 +24,45 @@
 #include "lyra/qvb_string.h"
 
 class CCBData;
+struct CCBDecoding;
+
+// What the entries of one array share about the record being read: the clear count
+// (a value set before the latest clear reads as null) and, when the record was set
+// from its layout's plan, that record's start.
+struct CCBRecordState {
+  uint64_t clearCount = 0;          // never wraps in practice: 2^64 records
+  uint64_t plannedAt = UINT64_MAX;  // the clear count of the record set from the plan
+  int plannedStart = 0;             // its window position
+};
 
 class CCBOutputEntry {
  public:
-  // clearCount is the clear count of the array the entry belongs to; fieldValue is
-  // the value of the field whose only column this is, otherwise null.
+  // record is the state of the array the entry belongs to; fieldValue is the value of
+  // the field whose only column this is, otherwise null.
   CCBOutputEntry(CCBData* node, const QvbString& name, int entryId, int parentEntryId,
-                 const uint64_t* clearCount, const QvbDatavar* fieldValue)
+                 const CCBRecordState* record, const QvbDatavar* fieldValue)
       : node_(node),
         name_(name),
         entryId_(entryId),
         parentEntryId_(parentEntryId),
-        clearCount_(clearCount),
-        setAt_(*clearCount),
+        record_(record),
+        setAt_(record->clearCount),
         fieldValue_(fieldValue) {}
 
   QvbString getName() const { return name_; }
   const CCBData* node() const { return node_; }  // the node the entry is a repetition of
   // Null when cleared since the value was last set; otherwise the value given to
   // setValue, the field's own value after showFieldValue, or the value decoded from
-  // the bytes noted by setLater. getValue decodes straight into the value it returns.
+  // the bytes noted by setLater or by the plan. getValue decodes straight into the
+  // value it returns.
   QvbDatavar getValue() const;
   const QvbDatavar& value() const;
   // The whole text of the value, zero bytes included where they are kept; valid
   // until the entry's next use. False for a null value.
   bool wholeText(const char** bytes, int* length) const;
+  // The field's bytes in the record its layout root keeps, and their decoding, while
+  // the value is still to be decoded from them; null otherwise.
+  const unsigned char* laterBytes(const CCBDecoding** decoding) const;
   // The same text where it lies, without a copy: valid only until the next decoding
   // of the entry's field (for any of its columns) or the next record.
   bool viewText(const char** bytes, int* length) const;
@@ -56,7 +70,7 @@ class CCBOutputEntry {
     value_ = value;
     showsFieldValue_ = false;
     later_ = false;
-    setAt_ = *clearCount_;
+    setAt_ = record_->clearCount;
   }
   // The field's bytes lie at this window position of the record being walked: the
   // value is decoded from there, in the record the layout root keeps, when asked.
@@ -64,8 +78,11 @@ class CCBOutputEntry {
     position_ = position;
     showsFieldValue_ = false;
     later_ = true;
-    setAt_ = *clearCount_;
+    setAt_ = record_->clearCount;
   }
+  // The field's bytes lie at offset from the start of every record set from the
+  // layout's plan (see CCBOutputArray::setPlannedRecord).
+  void setPlanOffset(int offset) { planOffset_ = offset; }
   // The field's value when this is its only column, otherwise null.
   const QvbDatavar* fieldValue() const { return fieldValue_; }
   // Makes the column show the field's value (fieldValue() must not be null) until the
@@ -73,13 +90,13 @@ class CCBOutputEntry {
   void showFieldValue() {
     showsFieldValue_ = true;
     later_ = false;
-    setAt_ = *clearCount_;
+    setAt_ = record_->clearCount;
   }
   // Keeps the whole text of the value just set, zero bytes included, for readers
   // that hand text on with them.
   void keepText(const std::string& text) {
     kept_ = text;
-    keptAt_ = *clearCount_;
+    keptAt_ = record_->clearCount;
   }
 
   int getEntryId() const { return entryId_; }
@@ -89,21 +106,33 @@ class CCBOutputEntry {
   bool isField() const;
 
  private:
+  enum State { NO_VALUE, LATER, HELD };
+  // Where the value of the record is: none, bytes at *position, or held by the entry.
+  State state(int* position) const {
+    if (setAt_ == record_->clearCount) {
+      *position = position_;
+      return later_ ? LATER : HELD;
+    }
+    if (planOffset_ < 0 || record_->plannedAt != record_->clearCount) return NO_VALUE;
+    *position = record_->plannedStart + planOffset_;
+    return LATER;
+  }
   static const QvbDatavar& nullValue();
-  void decodeLater(QvbDatavar* value) const;
-  const char* decodeText(int* length) const;
+  void decodeLater(int position, QvbDatavar* value) const;
+  const char* decodeText(int position, int* length) const;
 
   CCBData* node_;
   QvbString name_;
   mutable QvbDatavar value_;  // the value given to setValue, or decoded for value()
   int entryId_;
   int parentEntryId_;
-  const uint64_t* clearCount_;    // the array's
-  uint64_t setAt_;                // the clear count when the value was set
-  const QvbDatavar* fieldValue_;  // not owned
-  bool showsFieldValue_ = false;  // the value is *fieldValue_, not value_
-  mutable bool later_ = false;    // the value is to be decoded at position_
+  const CCBRecordState* record_;          // the array's
+  mutable uint64_t setAt_;                // the clear count when the value was set
+  const QvbDatavar* fieldValue_;          // not owned
+  mutable bool showsFieldValue_ = false;  // the value is *fieldValue_, not value_
+  mutable bool later_ = false;            // the value is to be decoded at position_
   int position_ = 0;
+  int planOffset_ = -1;           // none: the plan does not set the column
   mutable std::string kept_;      // the whole text, for wholeText
   uint64_t keptAt_ = UINT64_MAX;  // the clear count when kept_ was set by keepText
 };
@@ -124,8 +153,14 @@ class CCBOutputArray {
     return index >= 0 && index < getColumnCount() ? columns_[static_cast<size_t>(index)] : nullptr;
   }
   int getNodeEntryCount() const { return static_cast<int>(nodeEntries_.size()); }
-  CCBOutputEntry* getNodeEntry(int index);     // null out of range
-  void clearColumnValues() { ++clearCount_; }  // every column's value reads as null
+  CCBOutputEntry* getNodeEntry(int index);            // null out of range
+  void clearColumnValues() { ++record_.clearCount; }  // every column's value reads as null
+  // The record just read was set from the layout's plan: every entry with a plan
+  // offset has its bytes at start plus that offset.
+  void setPlannedRecord(int start) {
+    record_.plannedAt = record_.clearCount;
+    record_.plannedStart = start;
+  }
 
   // A repetition count outside 0 to its table's maximum, noted by the record walk
   // (which keeps to those bounds) for readers that take such a record as bad. The
@@ -150,7 +185,7 @@ class CCBOutputArray {
   std::map<QvbString, int, ExactOrder> fieldNameCounts_;
   std::deque<CCBOutputEntry> nodeEntries_;  // a deque keeps entry addresses stable
   std::map<QvbString, int, ExactOrder> otherNameCounts_;
-  uint64_t clearCount_ = 0;  // never wraps in practice: 2^64 records
+  CCBRecordState record_;
   bool countOutOfRange_ = false;
   int badCount_ = 0;
   int badMaximum_ = 0;

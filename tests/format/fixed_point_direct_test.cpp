@@ -81,7 +81,7 @@ std::string compare(CCBFormat* format, const CCBDecoding& decoding, const unsign
   const bool differs =
       canonical(value) != expected || value.fraction != number.fractionDigits ||
       std::stod(canonical(value)) != fixedPointToDouble(number) ||
-      (fixedPointToInt64(number, &integer) &&
+      (value.fraction == 0 && fixedPointToInt64(number, &integer) &&
        static_cast<uint64_t>(integer) != (value.negative ? 0 - value.magnitude : value.magnitude));
   return differs ? shown + " read directly as " + canonical(value) : "";
 }

@@ -270,6 +270,36 @@ TEST_F(HandRecordsTest, TypesValuesAndKeepsBuffersFromBatchToBatch) {
   EXPECT_FALSE(failed);
 }
 
+// Binary words at their limits, a binary picture whose point comes last (its text
+// "123.0" is the integer 123), and a decimal of more digits than a double holds exactly,
+// which reads as the nearest double.
+TEST(RecordBatchTest, TypesTheExtremesOfEachKind) {
+  test_support::TempDir dir;
+  const char copybook[] =
+      "       01  R.\n"
+      "           05  I   PIC S9(18) COMP.\n"
+      "           05  U   PIC 9(18) COMP.\n"
+      "           05  V   PIC S9(4)V COMP.\n"
+      "           05  D   PIC S9(17)V9 COMP-3.\n";
+  ReaderPtr reader(createCCBRecordReader());
+  ASSERT_TRUE(reader->addCopybook(dir.write("r.cpy", copybook).c_str(), "", true));
+  const std::string record = std::string("\x80\0\0\0\0\0\0\0", 8) + std::string(8, '\xff') +
+                             std::string("\xff\x85", 2) +
+                             std::string("\x01\x23\x45\x67\x89\x01\x23\x45\x67\x8d", 10);
+  CCBReadOptions options;
+  options.setRecordFormat(CCB_RECORD_FIXED);
+  ASSERT_TRUE(reader->openDataMemory(reinterpret_cast<const unsigned char*>(record.data()),
+                                     record.size(), options));
+  BatchPtr batch(createCCBRecordBatch());
+  bool failed = true;
+  ASSERT_EQ(1, batch->read(reader.get(), 4, failed));
+  EXPECT_EQ(INT64_MIN, batch->getIntegers(0)[0]);
+  EXPECT_EQ(UINT64_MAX, batch->getUnsigned(1)[0]);
+  EXPECT_EQ(-123, batch->getIntegers(2)[0]);
+  EXPECT_EQ(-12345678901234567.8, batch->getReals(3)[0]);
+  for (int c = 0; c < 4; ++c) EXPECT_EQ(1, batch->getValidity(c)[0]) << c;
+}
+
 // Undecodable bytes and digits that are no number are errors, counted per column: no
 // value, 0 or NaN and an empty text in its place.
 TEST_F(HandRecordsTest, CountsErrorsAsValuesThatAreNone) {
