@@ -4,7 +4,9 @@ bytes each), in MB/s of file (10^6 bytes):
 - read_pandas of a 200 MB file, every column, in one process;
 - the sum of one numeric column over a 1 GB file: read_dask(columns=[column]) on
   an already running local cluster of two worker processes, against
-  read_pandas(columns=[column]) in this process (cluster start-up not counted).
+  read_pandas(columns=[column]) in this process (cluster start-up not counted);
+  beside it, what two processes give without Dask, each summing half of the file
+  with read_pandas (pool start-up not counted): the most this machine allows.
 
 Each figure is the best of a few runs. The files are written with
 lyra_bench_data into the given folder and removed at the end.
@@ -12,6 +14,7 @@ lyra_bench_data into the given folder and removed at the end.
     python_bench.py BENCH_DATA_TOOL FOLDER
 """
 
+import concurrent.futures
 import logging
 import os
 import subprocess
@@ -23,6 +26,7 @@ import lyra.dask
 
 COPYBOOK = os.path.join(os.path.dirname(os.path.abspath(__file__)), "txnrec.cpy")
 COLUMN = "TXN-AMOUNT"  # PIC S9(9)V99 COMP-3
+RECORD_LENGTH = 200
 FRAME_MIB = 191  # 200 MB
 SUM_MIB = 954  # 1 GB
 RUNS = 3
@@ -78,12 +82,31 @@ def bench_sum(path):
             dask_sum()  # the workers import lyra once
             dask_seconds, dask_total = best_seconds(dask_sum)
     assert abs(dask_total - pandas_sum) <= 1e-6 * abs(pandas_sum), (dask_total, pandas_sum)
+    pair_seconds = halves_seconds(path, options)
     size = os.path.getsize(path) / 1e6
     print("sum of %s, %.0f MB file: read_pandas in one process %.2f s (%.0f MB/s); "
-          "read_dask on 2 local worker processes %.2f s (%.0f MB/s): %.2fx"
+          "read_dask on 2 local worker processes %.2f s (%.0f MB/s): %.2fx; "
+          "2 processes without Dask, half the file each: %.2f s: %.2fx"
           % (COLUMN, size, pandas_seconds, megabytes_per_second(path, pandas_seconds),
              dask_seconds, megabytes_per_second(path, dask_seconds),
-             pandas_seconds / dask_seconds))
+             pandas_seconds / dask_seconds, pair_seconds, pandas_seconds / pair_seconds))
+
+
+def sum_range(path, options, start, end):
+    return lyra.read_pandas(path, range=(start, end), **options)[COLUMN].sum()
+
+
+def halves_seconds(path, options):
+    """The best time of two processes summing the column over half of the file each."""
+    middle = os.path.getsize(path) // RECORD_LENGTH // 2 * RECORD_LENGTH
+    with concurrent.futures.ProcessPoolExecutor(max_workers=2) as pool:
+        def both():
+            halves = [pool.submit(sum_range, path, options, 0, middle),
+                      pool.submit(sum_range, path, options, middle, None)]
+            return sum(half.result() for half in halves)
+        both()  # the processes import lyra once
+        seconds, _ = best_seconds(both)
+    return seconds
 
 
 def main(tool, folder):

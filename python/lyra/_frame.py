@@ -14,7 +14,7 @@ from . import _lyra, _native, _options
 from ._errors import RecordError
 from ._rejects import RejectsFile
 
-BATCH_RECORDS = 65536
+BATCH_RECORDS = 16384
 
 # The dtype of each kind's joined values; object for exact decimals and text.
 KIND_DTYPES = {

@@ -6,13 +6,6 @@
 
 namespace {
 
-// 10^0 to 10^22: the powers of ten that a double holds exactly.
-const double EXACT_POWERS_OF_TEN[] = {
-    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22,
-};
-const int MAX_EXACT_POWER = 22;
-const uint64_t MAX_EXACT_INTEGER = uint64_t{1} << 53;  // every integer up to it is a double
 const int MAX_UINT64_DIGITS = 20;
 const int MANTISSA_DIGITS = 19;                      // every number of 19 digits fits a uint64
 const uint64_t INT64_MAGNITUDE = uint64_t{1} << 63;  // of the smallest int64
@@ -109,13 +102,6 @@ bool fixedPointToInt64(const CCBFixedPointText& number, int64_t* value) {
   }
   // Two's complement negation of the magnitude; -2^63 has no positive counterpart.
   *value = static_cast<int64_t>(number.negative ? ~magnitude + 1 : magnitude);
-  return true;
-}
-
-bool exactFixedPointToDouble(bool negative, uint64_t magnitude, int fraction, double* value) {
-  if (magnitude > MAX_EXACT_INTEGER || fraction < 0 || fraction > MAX_EXACT_POWER) return false;
-  *value = static_cast<double>(magnitude) / EXACT_POWERS_OF_TEN[fraction];
-  if (negative && magnitude != 0) *value = -*value;
   return true;
 }
 

@@ -39,7 +39,20 @@ double fixedPointToDouble(const CCBFixedPointText& number);
 // The same for a number given as the magnitude of all its digits, fraction of them
 // after the point, where one division by an exact power of ten gives it (a magnitude
 // up to 2^53 and at most 22 fraction digits); false otherwise.
-bool exactFixedPointToDouble(bool negative, uint64_t magnitude, int fraction, double* value);
+inline bool exactFixedPointToDouble(bool negative, uint64_t magnitude, int fraction,
+                                    double* value) {
+  // 10^0 to 10^22: the powers of ten that a double holds exactly.
+  static constexpr double EXACT_POWERS_OF_TEN[] = {
+      1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22,
+  };
+  const int maxPower = sizeof EXACT_POWERS_OF_TEN / sizeof EXACT_POWERS_OF_TEN[0] - 1;
+  const uint64_t maxInteger = uint64_t{1} << 53;  // every integer up to it is a double
+  if (magnitude > maxInteger || fraction < 0 || fraction > maxPower) return false;
+  *value = static_cast<double>(magnitude) / EXACT_POWERS_OF_TEN[fraction];
+  if (negative && magnitude != 0) *value = -*value;
+  return true;
+}
 
 // The longest canonical text of a number: sign, point and a zero before the point
 // besides its digits.
