@@ -7,6 +7,7 @@
 #include "format/ccb_format.h"
 #include "interface/ccb_reader_impl.h"
 #include "layout/ccb_data_field.h"
+#include "layout/ccb_data_root.h"
 
 namespace {
 
@@ -118,6 +119,7 @@ void CCBRecordBatchImpl::describeColumn(const CCBOutputEntry* entry, int index,
                          column->kind == CCB_COLUMN_UNSIGNED ||
                          (column->kind == CCB_COLUMN_DECIMAL && !column->keepsText);
   column->direct = typedOnly ? format : nullptr;
+  column->planOffset = entry->planOffset();
 }
 
 void CCBRecordBatchImpl::clear() {
@@ -184,8 +186,14 @@ int CCBRecordBatchImpl::read(CCBRecordReader* reader, int maxRecords, bool& fail
 // Reads records into the batch until it holds maxRecords; false when reading failed.
 bool CCBRecordBatchImpl::readRecords(CCBReaderImpl* reader, int maxRecords) {
   bool failed = false;
+  const CCBOutputArray* array = reader->activeColumnArray();
+  const CCBDataRoot* root =
+      columns_.empty()
+          ? nullptr
+          : static_cast<const CCBDataRoot*>(columns_[0].entry->node()->getLayoutRoot());
+  const CCBDecoding* decoding = root != nullptr ? &root->decoding() : nullptr;
   while (getRecordCount() < maxRecords && reader->readNextRecord(failed)) {
-    for (Column& column : columns_) appendValue(column);
+    appendRecord(decoding != nullptr ? array->plannedRecord() : nullptr, decoding);
     numbers_.push_back(reader->getRecordNumber());
     offsets_.push_back(reader->getRecordOffset());
   }
@@ -193,8 +201,23 @@ bool CCBRecordBatchImpl::readRecords(CCBReaderImpl* reader, int maxRecords) {
   return !failed;
 }
 
+// The values of the record just read. A record set from its layout's plan has each
+// direct column's bytes at the column's plan offset in planned.
+void CCBRecordBatchImpl::appendRecord(const unsigned char* planned, const CCBDecoding* decoding) {
+  for (Column& column : columns_) {
+    const unsigned char* bytes = nullptr;
+    if (column.direct == nullptr) {
+      appendValue(column);
+    } else if (planned != nullptr && column.planOffset >= 0) {
+      if (!appendDirect(column, planned + column.planOffset, *decoding)) appendValue(column);
+    } else if ((bytes = column.entry->laterBytes(&decoding)) == nullptr ||
+               !appendDirect(column, bytes, *decoding)) {
+      appendValue(column);
+    }
+  }
+}
+
 void CCBRecordBatchImpl::appendValue(Column& column) {
-  if (column.direct != nullptr && appendDirect(column)) return;
   const char* bytes = nullptr;
   int length = 0;
   if (!column.entry->viewText(&bytes, &length)) {
@@ -232,11 +255,10 @@ void CCBRecordBatchImpl::appendValue(Column& column) {
 // A number taken straight from the field's bytes, when its format can and the value
 // fits the column as its text would; false, having appended nothing, otherwise: the
 // text then decides, errors included.
-bool CCBRecordBatchImpl::appendDirect(Column& column) {
-  const CCBDecoding* decoding = nullptr;
-  const unsigned char* bytes = column.entry->laterBytes(&decoding);
+bool CCBRecordBatchImpl::appendDirect(Column& column, const unsigned char* bytes,
+                                      const CCBDecoding& decoding) {
   CCBFixedPointValue number;
-  if (bytes == nullptr || !column.direct->decodeFixedPoint(bytes, *decoding, &number)) return false;
+  if (!column.direct->decodeFixedPoint(bytes, decoding, &number)) return false;
   if (column.kind == CCB_COLUMN_DECIMAL) {
     double value = 0.0;
     if (!exactFixedPointToDouble(number.negative, number.magnitude, number.fraction, &value)) {

@@ -16,6 +16,7 @@
 
 class CCBFormat;
 class CCBReaderImpl;
+struct CCBDecoding;
 
 class CCBRecordBatchImpl final : public CCBRecordBatch {
  public:
@@ -61,6 +62,7 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
     // integer, unsigned and decimal without decimal text: its format, which may give the
     // value straight from the bytes; otherwise null
     const CCBFormat* direct = nullptr;
+    int planOffset = -1;                    // of a direct column: where the plan puts its field
     const CCBOutputEntry* entry = nullptr;  // during a read only
     std::vector<unsigned char> validity;
     std::vector<int64_t> integers;  // integer; unsigned, as their 64 bits
@@ -79,8 +81,9 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
   void reserve(int records);
   void truncate(size_t records);
   bool readRecords(CCBReaderImpl* reader, int maxRecords);
+  void appendRecord(const unsigned char* planned, const CCBDecoding* decoding);
   void appendValue(Column& column);
-  bool appendDirect(Column& column);
+  bool appendDirect(Column& column, const unsigned char* bytes, const CCBDecoding& decoding);
   void appendFixedPoint(Column& column, const char* bytes, int length);
   void appendNone(Column& column, bool error);
   void appendText(Column& column, const char* bytes, int length);

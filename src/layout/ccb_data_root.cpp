@@ -112,8 +112,8 @@ void CCBDataRoot::notePlanned(CCBOutputEntry* entry, int offset, int end) {
 bool CCBDataRoot::readByPlan(int start, int* end) {
   const unsigned char* bytes = getDataSource()->view(start, planKept_, nullptr);
   if (bytes == nullptr) return false;
-  outputArray_->setPlannedRecord(start);
   keep(bytes, start, planKept_);
+  outputArray_->setPlannedRecord(start, kept_.data());
   *end = start + planLength_;
   return true;
 }

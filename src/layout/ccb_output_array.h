@@ -30,9 +30,10 @@ struct CCBDecoding;
 // (a value set before the latest clear reads as null) and, when the record was set
 // from its layout's plan, that record's start.
 struct CCBRecordState {
-  uint64_t clearCount = 0;          // never wraps in practice: 2^64 records
-  uint64_t plannedAt = UINT64_MAX;  // the clear count of the record set from the plan
-  int plannedStart = 0;             // its window position
+  uint64_t clearCount = 0;                      // never wraps in practice: 2^64 records
+  uint64_t plannedAt = UINT64_MAX;              // the clear count of the record set from the plan
+  int plannedStart = 0;                         // its window position
+  const unsigned char* plannedBytes = nullptr;  // its bytes, kept by the layout root
 };
 
 class CCBOutputEntry {
@@ -83,6 +84,7 @@ class CCBOutputEntry {
   // The field's bytes lie at offset from the start of every record set from the
   // layout's plan (see CCBOutputArray::setPlannedRecord).
   void setPlanOffset(int offset) { planOffset_ = offset; }
+  int planOffset() const { return planOffset_; }  // -1: none
   // The field's value when this is its only column, otherwise null.
   const QvbDatavar* fieldValue() const { return fieldValue_; }
   // Makes the column show the field's value (fieldValue() must not be null) until the
@@ -156,10 +158,16 @@ class CCBOutputArray {
   CCBOutputEntry* getNodeEntry(int index);            // null out of range
   void clearColumnValues() { ++record_.clearCount; }  // every column's value reads as null
   // The record just read was set from the layout's plan: every entry with a plan
-  // offset has its bytes at start plus that offset.
-  void setPlannedRecord(int start) {
+  // offset has its bytes at start plus that offset, in the bytes kept of it.
+  void setPlannedRecord(int start, const unsigned char* bytes) {
     record_.plannedAt = record_.clearCount;
     record_.plannedStart = start;
+    record_.plannedBytes = bytes;
+  }
+  // The bytes of the record just read when it was set from the plan, where each
+  // entry's field lies at its plan offset; null for a record that was walked.
+  const unsigned char* plannedRecord() const {
+    return record_.plannedAt == record_.clearCount ? record_.plannedBytes : nullptr;
   }
 
   // A repetition count outside 0 to its table's maximum, noted by the record walk
