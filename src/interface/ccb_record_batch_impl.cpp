@@ -205,15 +205,15 @@ bool CCBRecordBatchImpl::readRecords(CCBReaderImpl* reader, int maxRecords) {
 // direct column's bytes at the column's plan offset in planned.
 void CCBRecordBatchImpl::appendRecord(const unsigned char* planned, const CCBDecoding* decoding) {
   for (Column& column : columns_) {
-    const unsigned char* bytes = nullptr;
     if (column.direct == nullptr) {
       appendValue(column);
-    } else if (planned != nullptr && column.planOffset >= 0) {
-      if (!appendDirect(column, planned + column.planOffset, *decoding)) appendValue(column);
-    } else if ((bytes = column.entry->laterBytes(&decoding)) == nullptr ||
-               !appendDirect(column, bytes, *decoding)) {
-      appendValue(column);
+      continue;
     }
+    const CCBDecoding* later = decoding;
+    const unsigned char* bytes = planned != nullptr && column.planOffset >= 0
+                                     ? planned + column.planOffset
+                                     : column.entry->laterBytes(&later);
+    if (bytes == nullptr || !appendDirect(column, bytes, *later)) appendValue(column);
   }
 }
 

@@ -11,8 +11,8 @@
 // segment chosen per record. Their fields lie at the same offsets in every record,
 // so one walk over no data (the plan) notes those offsets in the columns, and each
 // record whose bytes are all there is then read without a walk: the output array
-// only notes where it starts. A record that is short, or read with a debug callback, is walked as
-// before.
+// only notes where it starts. A record that is short, or read with a debug callback,
+// is walked as before.
 #ifndef LYRA_LAYOUT_CCB_DATA_ROOT_H_
 #define LYRA_LAYOUT_CCB_DATA_ROOT_H_
 
