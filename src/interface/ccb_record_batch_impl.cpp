@@ -27,6 +27,18 @@ const int RESERVED_RECORDS = 64 * 1024;              // room made at once, at mo
 const char ERROR_TEXT[] = "#ERR#";
 const int ERROR_TEXT_LENGTH = sizeof ERROR_TEXT - 1;
 
+// The length of the text without its trailing blanks, which fill most text fields:
+// eight at a time while there are so many.
+int withoutTrailingBlanks(const char* text, int length) {
+  const uint64_t blanks = 0x2020202020202020ULL;
+  uint64_t word = 0;
+  while (length >= 8 && (std::memcpy(&word, text + length - 8, sizeof word), word == blanks)) {
+    length -= 8;
+  }
+  while (length > 0 && text[length - 1] == ' ') --length;
+  return length;
+}
+
 CCBColumnKind kindOf(const CCBNumberShape& shape) {
   if (shape.kind == CCBNumberShape::FLOAT) return CCB_COLUMN_FLOAT;
   if (shape.kind == CCBNumberShape::TEXT) return CCB_COLUMN_TEXT;
@@ -231,9 +243,7 @@ void CCBRecordBatchImpl::appendValue(Column& column) {
         appendNone(column, true);
         return;
       }
-      if (trimText_) {
-        while (length > 0 && bytes[length - 1] == ' ') --length;
-      }
+      if (trimText_) length = withoutTrailingBlanks(bytes, length);
       column.validity.push_back(1);
       appendText(column, bytes, length);
       return;

@@ -300,6 +300,30 @@ TEST(RecordBatchTest, TypesTheExtremesOfEachKind) {
   for (int c = 0; c < 4; ++c) EXPECT_EQ(1, batch->getValidity(c)[0]) << c;
 }
 
+// Trimmed text loses every trailing blank and only those, however many there are.
+TEST(RecordBatchTest, TrimsTrailingBlanksOnly) {
+  test_support::TempDir dir;
+  ReaderPtr reader(createCCBRecordReader());
+  ASSERT_TRUE(reader->addCopybook(
+      dir.write("t.cpy", "       01  R.\n           05  T   PIC X(20).\n").c_str(), "", true));
+  const std::vector<std::string> texts = {"A B", "", "ABCDEFGHIJK", " x", "ABCDEFGHIJKLMNOPQRST"};
+  std::string data;
+  for (const std::string& text : texts) data += text + std::string(20 - text.size(), ' ');
+  CCBReadOptions options;
+  options.setRecordFormat(CCB_RECORD_FIXED);
+  ASSERT_TRUE(reader->openDataMemory(reinterpret_cast<const unsigned char*>(data.data()),
+                                     data.size(), options));
+  BatchPtr batch(createCCBRecordBatch());
+  batch->setTrimText(true);
+  bool failed = true;
+  ASSERT_EQ(5, batch->read(reader.get(), 10, failed));
+  const int64_t* offsets = batch->getTextOffsets(0);
+  for (size_t r = 0; r < texts.size(); ++r) {
+    EXPECT_EQ(texts[r], std::string(batch->getTextBytes(0) + offsets[r],
+                                    static_cast<size_t>(offsets[r + 1] - offsets[r])));
+  }
+}
+
 // Undecodable bytes and digits that are no number are errors, counted per column: no
 // value, 0 or NaN and an empty text in its place.
 TEST_F(HandRecordsTest, CountsErrorsAsValuesThatAreNone) {
