@@ -126,6 +126,18 @@ constexpr std::array<unsigned char, 256> packedPairs() {
 }
 constexpr std::array<unsigned char, 256> PACKED_PAIRS = packedPairs();
 
+// Each byte of packed digits as the two characters of its nibbles ('0' plus each;
+// whatever they are for a nibble above 9, which PACKED_PAIRS tells).
+constexpr std::array<std::array<char, 2>, 256> packedChars() {
+  std::array<std::array<char, 2>, 256> chars{};
+  for (int b = 0; b < 256; ++b) {
+    chars[b][0] = static_cast<char>('0' + (b >> 4));
+    chars[b][1] = static_cast<char>('0' + (b & 0x0F));
+  }
+  return chars;
+}
+constexpr std::array<std::array<char, 2>, 256> PACKED_CHARS = packedChars();
+
 // The most decimal digits an unsigned binary value of n bytes (the index) can have.
 const int BINARY_DIGITS[] = {
     1,   // 0 bytes
@@ -835,17 +847,21 @@ char* CCBFormat::writePackedDigits(const unsigned char* data, char* out) const {
   const int last = storageLength_ - 1;
   char* const digits = out;
   unsigned bad = 0;
-  for (int i = 0; i < last; ++i) {
-    const unsigned high = data[i] >> 4;
-    const unsigned low = data[i] & 0x0Fu;
-    bad |= static_cast<unsigned>(high > 9) | static_cast<unsigned>(low > 9);
-    *out++ = static_cast<char>('0' + high);
-    *out++ = static_cast<char>('0' + low);
+  int i = 0;
+  if (digitCount_ % 2 == 0 && last > 0) {  // the pad nibble: checked, not shown
+    bad = PACKED_PAIRS[data[0]];
+    *out++ = PACKED_CHARS[data[0]][1];
+    i = 1;
+  }
+  for (; i < last; ++i) {
+    bad |= PACKED_PAIRS[data[i]];
+    std::memcpy(out, PACKED_CHARS[data[i]].data(), 2);
+    out += 2;
   }
   const unsigned high = data[last] >> 4;
   *out++ = static_cast<char>('0' + high);
-  if (bad != 0 || high > 9) return nullptr;
-  return finishDigits(digits, out, digitCount_ % 2 == 0, decimalPosition_);
+  if ((bad & PACKED_BAD) != 0 || high > 9) return nullptr;
+  return finishDigits(digits, out, digitCount_ % 2 == 0 && last == 0, decimalPosition_);
 }
 
 int CCBFormat::decodeFloat(const unsigned char* data) {
