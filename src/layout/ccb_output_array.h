@@ -10,7 +10,9 @@
 // own value instead of a copy of it. A value copied again keeps its characters'
 // storage, so that decoding allocates nothing in steady state. Most columns are
 // set later still: the walk notes where the field's bytes are, and the value is
-// decoded from the record its layout root keeps when it is asked for.
+// decoded from the record its layout root keeps when it is asked for. A record read
+// by its layout's plan sets no column at all: the array notes where it starts, and
+// each column knows its field's offset in it.
 #ifndef LYRA_LAYOUT_CCB_OUTPUT_ARRAY_H_
 #define LYRA_LAYOUT_CCB_OUTPUT_ARRAY_H_
 
