@@ -41,11 +41,6 @@ class LYRA_API QvbDatavar {
     text_.assign(bytes != nullptr ? bytes : "", bytes != nullptr ? count : 0);
     type_ = QVB_TYPE_STRING;
   }
-  // A string value of count bytes that hold no zero byte.
-  void assignChars(const char* chars, int count) {
-    text_.assignChars(chars, count);
-    type_ = QVB_TYPE_STRING;
-  }
   // Converts the value: to 4 keeps the text; to 2 or 3 keeps it when it reads as a
   // number of that type and makes the value null otherwise. Other codes are ignored.
   void setType(int type);

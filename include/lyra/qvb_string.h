@@ -50,12 +50,6 @@ class LYRA_API QvbString {
                                    : (n > 0 ? n : 0));
     null_ = false;
   }
-  // The n characters at text, which hold no zero byte: the same as assign(text, n)
-  // without looking for one.
-  void assignChars(const char* text, int n) {
-    setChars(text, n > 0 ? n : 0);
-    null_ = false;
-  }
   void assign(int number);  // decimal text, '-' in front when negative
   void append(const char* text, bool* unused = nullptr);
   void append(const QvbString& text, bool* unused = nullptr);

@@ -174,12 +174,6 @@ class CCBFormat {
   // every item but display text, which holds any characters.
   bool canFailAsText() const { return usage_ != USAGE_DISPLAY || national_; }
 
-  // Whether every text decodeText gives is free of zero bytes: the texts of binary,
-  // packed and float items are digits, signs and points.
-  bool textHoldsNoZero() const {
-    return usage_ == USAGE_BINARY || usage_ == USAGE_PACKED || usage_ == USAGE_FLOAT_SHORT ||
-           usage_ == USAGE_FLOAT_LONG;
-  }
   int decimalPosition() const { return decimalPosition_; }
   int scaleCount() const { return scaleCount_; }
   int storageLength() const { return storageLength_; }

@@ -90,19 +90,29 @@ bool integerMagnitude(const CCBFixedPointText& number, uint64_t* magnitude) {
 
 }  // namespace
 
+bool integerBits(bool negative, uint64_t magnitude, bool isSigned, int64_t* bits) {
+  const uint64_t limit = isSigned ? INT64_MAGNITUDE - (negative ? 0 : 1) : UINT64_MAX;
+  if (magnitude > limit || (!isSigned && negative && magnitude != 0)) return false;
+  // Two's complement negation of the magnitude; -2^63 has no positive counterpart.
+  *bits = static_cast<int64_t>(negative ? ~magnitude + 1 : magnitude);
+  return true;
+}
+
 bool fixedPointToUint64(const CCBFixedPointText& number, uint64_t* value) {
-  return !(number.negative && !number.zero) && integerMagnitude(number, value);
+  uint64_t magnitude = 0;
+  int64_t bits = 0;
+  if (!integerMagnitude(number, &magnitude) ||
+      !integerBits(number.negative, magnitude, false, &bits)) {
+    return false;
+  }
+  *value = static_cast<uint64_t>(bits);
+  return true;
 }
 
 bool fixedPointToInt64(const CCBFixedPointText& number, int64_t* value) {
   uint64_t magnitude = 0;
-  if (!integerMagnitude(number, &magnitude) ||
-      magnitude > INT64_MAGNITUDE - (number.negative ? 0 : 1)) {
-    return false;
-  }
-  // Two's complement negation of the magnitude; -2^63 has no positive counterpart.
-  *value = static_cast<int64_t>(number.negative ? ~magnitude + 1 : magnitude);
-  return true;
+  return integerMagnitude(number, &magnitude) &&
+         integerBits(number.negative, magnitude, true, value);
 }
 
 double fixedPointToDouble(const CCBFixedPointText& number) {

@@ -34,6 +34,10 @@ bool scanFixedPoint(const char* text, int length, CCBFixedPointText* number);
 bool fixedPointToInt64(const CCBFixedPointText& number, int64_t* value);
 bool fixedPointToUint64(const CCBFixedPointText& number, uint64_t* value);
 
+// The 64 bits of the integer of a sign and magnitude: an int64 (isSigned), or a
+// uint64's bits; false when the value is out of that type's range.
+bool integerBits(bool negative, uint64_t magnitude, bool isSigned, int64_t* bits);
+
 // The nearest double. Zero is never negative.
 double fixedPointToDouble(const CCBFixedPointText& number);
 // The same for a number given as the magnitude of all its digits, fraction of them

@@ -112,11 +112,5 @@ int CCBMainImpl::getRecordLength() {
 bool CCBMainImpl::getColumnLayout(int index, int64_t& offset, int& storageLength,
                                   CCBColumnUsage& usage, bool& variable) {
   const CCBLayoutMap* map = layoutMap();
-  const CCBLayoutMap::Column* column = map != nullptr ? map->getColumn(index) : nullptr;
-  if (column == nullptr) return false;
-  offset = column->offset;
-  storageLength = column->storageLength;
-  usage = column->usage;
-  variable = column->variable;
-  return true;
+  return map != nullptr && map->describeColumn(index, offset, storageLength, usage, variable);
 }

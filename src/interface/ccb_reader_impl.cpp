@@ -458,11 +458,5 @@ bool CCBReaderImpl::getColumnLayout(int index, int64_t& offset, int& storageLeng
     errorMessage_ = QvbString("Out of memory while mapping the layout's columns");
     return false;
   }
-  const CCBLayoutMap::Column* column = activeMap_.getColumn(index);
-  if (column == nullptr) return false;
-  offset = column->offset;
-  storageLength = column->storageLength;
-  usage = column->usage;
-  variable = column->variable;
-  return true;
+  return activeMap_.describeColumn(index, offset, storageLength, usage, variable);
 }

@@ -21,9 +21,8 @@ const char* const COLUMN_KIND_NAMES[] = {
     "text",         // CCB_COLUMN_TEXT
 };
 
-const int MAX_INT64_DIGITS = 18;                     // every number of 18 digits fits an int64
-const uint64_t INT64_MAGNITUDE = uint64_t{1} << 63;  // of the smallest int64
-const int RESERVED_RECORDS = 64 * 1024;              // room made at once, at most, for a read
+const int MAX_INT64_DIGITS = 18;         // every number of 18 digits fits an int64
+const int RESERVED_RECORDS = 64 * 1024;  // room made at once, at most, for a read
 const char ERROR_TEXT[] = "#ERR#";
 const int ERROR_TEXT_LENGTH = sizeof ERROR_TEXT - 1;
 
@@ -276,11 +275,12 @@ bool CCBRecordBatchImpl::appendDirect(Column& column, const unsigned char* bytes
     }
     column.reals.push_back(value);
   } else {
-    const uint64_t limit = column.kind == CCB_COLUMN_UNSIGNED ? (number.negative ? 0 : UINT64_MAX)
-                                                              : INT64_MAGNITUDE - !number.negative;
-    if (number.fraction != 0 || number.magnitude > limit) return false;
-    column.integers.push_back(
-        static_cast<int64_t>(number.negative ? 0 - number.magnitude : number.magnitude));
+    int64_t bits = 0;
+    if (number.fraction != 0 ||
+        !integerBits(number.negative, number.magnitude, column.kind == CCB_COLUMN_INTEGER, &bits)) {
+      return false;
+    }
+    column.integers.push_back(bits);
   }
   column.validity.push_back(1);
   return true;

@@ -113,7 +113,7 @@ bool CCBDataRoot::readByPlan(int start, int* end) {
   const unsigned char* bytes = getDataSource()->view(start, planKept_, nullptr);
   if (bytes == nullptr) return false;
   keep(bytes, start, planKept_);
-  outputArray_->setPlannedRecord(start, kept_.data());
+  outputArray_->setPlannedRecord(kept_.data());
   *end = start + planLength_;
   return true;
 }

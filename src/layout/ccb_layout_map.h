@@ -48,6 +48,17 @@ class CCBLayoutMap {
   const Column* getColumn(int index) const {  // null out of range
     return index >= 0 && index < getColumnCount() ? &columns_[static_cast<size_t>(index)] : nullptr;
   }
+  // The column's place, as the services' getColumnLayout gives it; false out of range.
+  bool describeColumn(int index, int64_t& offset, int& storageLength, CCBColumnUsage& usage,
+                      bool& variable) const {
+    const Column* column = getColumn(index);
+    if (column == nullptr) return false;
+    offset = column->offset;
+    storageLength = column->storageLength;
+    usage = column->usage;
+    variable = column->variable;
+    return true;
+  }
   // The furthest byte any item reaches (0 for an empty layout); saturates far above
   // any length a layout is accepted with.
   int64_t getRecordLength() const { return recordLength_; }

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "format/ccb_format.h"
 #include "layout/ccb_data_field.h"
 #include "layout/ccb_data_root.h"
 
@@ -30,32 +29,38 @@ bool CCBOutputEntry::isField() const {
   return node_->isField();
 }
 
-// The text of the field's bytes at a window position of the kept record.
-const char* CCBOutputEntry::decodeText(int position, int* length) const {
-  const CCBDataRoot* root = static_cast<const CCBDataRoot*>(node_->getLayoutRoot());
-  return static_cast<const CCBDataField*>(node_)->decodeBytes(root->keptBytes(position),
-                                                              root->decoding(), length);
+CCBOutputEntry::State CCBOutputEntry::state(const unsigned char** bytes) const {
+  if (setAt_ == record_->clearCount) {
+    if (!later_) return HELD;
+    *bytes = static_cast<const CCBDataRoot*>(node_->getLayoutRoot())->keptBytes(position_);
+    return LATER;
+  }
+  if (planOffset_ < 0 || record_->plannedAt != record_->clearCount) return NO_VALUE;
+  *bytes = record_->plannedBytes + planOffset_;
+  return LATER;
 }
 
-// Decodes the field's bytes at position into value; a text known to hold no zero
-// byte is copied without looking for one.
-void CCBOutputEntry::decodeLater(int position, QvbDatavar* value) const {
+const CCBDecoding& CCBOutputEntry::decoding() const {
+  return static_cast<const CCBDataRoot*>(node_->getLayoutRoot())->decoding();
+}
+
+const char* CCBOutputEntry::decodeText(const unsigned char* bytes, int* length) const {
+  return static_cast<const CCBDataField*>(node_)->decodeBytes(bytes, decoding(), length);
+}
+
+void CCBOutputEntry::decodeLater(const unsigned char* bytes, QvbDatavar* value) const {
   int length = 0;
-  const char* text = decodeText(position, &length);
-  if (static_cast<const CCBDataField*>(node_)->format()->textHoldsNoZero()) {
-    value->assignChars(text, length);
-  } else {
-    value->assignBytes(text, length);
-  }
+  const char* text = decodeText(bytes, &length);
+  value->assignBytes(text, length);
 }
 
 // One value, named, so that it is built where the caller receives it.
 QvbDatavar CCBOutputEntry::getValue() const {
   QvbDatavar value;
-  int position = 0;
-  const State state = this->state(&position);
+  const unsigned char* bytes = nullptr;
+  const State state = this->state(&bytes);
   if (state == LATER) {
-    decodeLater(position, &value);
+    decodeLater(bytes, &value);
   } else if (state == HELD) {
     value = showsFieldValue_ ? *fieldValue_ : value_;
   }
@@ -64,11 +69,11 @@ QvbDatavar CCBOutputEntry::getValue() const {
 
 // Decodes a value still to be decoded into the entry's own, for the rest of the record.
 const QvbDatavar& CCBOutputEntry::value() const {
-  int position = 0;
-  const State state = this->state(&position);
+  const unsigned char* bytes = nullptr;
+  const State state = this->state(&bytes);
   if (state == NO_VALUE) return nullValue();
   if (state == LATER) {
-    decodeLater(position, &value_);
+    decodeLater(bytes, &value_);
     showsFieldValue_ = later_ = false;
     setAt_ = record_->clearCount;
   }
@@ -76,23 +81,21 @@ const QvbDatavar& CCBOutputEntry::value() const {
 }
 
 const unsigned char* CCBOutputEntry::laterBytes(const CCBDecoding** decoding) const {
-  int position = 0;
-  if (state(&position) != LATER) return nullptr;
-  const CCBDataRoot* root = static_cast<const CCBDataRoot*>(node_->getLayoutRoot());
-  *decoding = &root->decoding();
-  return root->keptBytes(position);
+  const unsigned char* bytes = nullptr;
+  if (state(&bytes) != LATER) return nullptr;
+  *decoding = &this->decoding();
+  return bytes;
 }
 
 bool CCBOutputEntry::viewText(const char** bytes, int* length) const {
-  int position = 0;
-  const State state = this->state(&position);
+  const unsigned char* later = nullptr;
+  const State state = this->state(&later);
   if (state == NO_VALUE) return false;
   if (state == LATER) {
-    *bytes = decodeText(position, length);
-    const CCBDataRoot* root = static_cast<const CCBDataRoot*>(node_->getLayoutRoot());
+    *bytes = decodeText(later, length);
     // The end rule leaves zero bytes in text as it stands, where the value ends; the
     // space rule leaves none, and the keep rule keeps them.
-    const void* zero = root->decoding().zeroBytes == CCB_ZERO_BYTES_END
+    const void* zero = decoding().zeroBytes == CCB_ZERO_BYTES_END
                            ? std::memchr(*bytes, 0, static_cast<size_t>(*length))
                            : nullptr;
     if (zero != nullptr) *length = static_cast<int>(static_cast<const char*>(zero) - *bytes);
@@ -109,10 +112,10 @@ bool CCBOutputEntry::viewText(const char** bytes, int* length) const {
 }
 
 bool CCBOutputEntry::wholeText(const char** bytes, int* length) const {
-  int position = 0;
-  const bool later = state(&position) == LATER;
+  const unsigned char* later = nullptr;
+  const bool decoded = state(&later) == LATER;
   if (!viewText(bytes, length)) return false;
-  if (later) {  // the text lies in the field's buffer, which its next decoding reuses
+  if (decoded) {  // the text lies in the field's buffer, which its next decoding reuses
     kept_.assign(*bytes, static_cast<size_t>(*length));
     *bytes = kept_.data();
   }

@@ -30,11 +30,10 @@ struct CCBDecoding;
 
 // What the entries of one array share about the record being read: the clear count
 // (a value set before the latest clear reads as null) and, when the record was set
-// from its layout's plan, that record's start.
+// from its layout's plan, where its bytes are kept.
 struct CCBRecordState {
   uint64_t clearCount = 0;                      // never wraps in practice: 2^64 records
   uint64_t plannedAt = UINT64_MAX;              // the clear count of the record set from the plan
-  int plannedStart = 0;                         // its window position
   const unsigned char* plannedBytes = nullptr;  // its bytes, kept by the layout root
 };
 
@@ -111,19 +110,13 @@ class CCBOutputEntry {
 
  private:
   enum State { NO_VALUE, LATER, HELD };
-  // Where the value of the record is: none, bytes at *position, or held by the entry.
-  State state(int* position) const {
-    if (setAt_ == record_->clearCount) {
-      *position = position_;
-      return later_ ? LATER : HELD;
-    }
-    if (planOffset_ < 0 || record_->plannedAt != record_->clearCount) return NO_VALUE;
-    *position = record_->plannedStart + planOffset_;
-    return LATER;
-  }
+  // Where the value of the record is: none, the field's bytes (*bytes) in the record
+  // its layout root keeps, or held by the entry.
+  State state(const unsigned char** bytes) const;
+  const CCBDecoding& decoding() const;  // of the kept record
   static const QvbDatavar& nullValue();
-  void decodeLater(int position, QvbDatavar* value) const;
-  const char* decodeText(int position, int* length) const;
+  void decodeLater(const unsigned char* bytes, QvbDatavar* value) const;
+  const char* decodeText(const unsigned char* bytes, int* length) const;
 
   CCBData* node_;
   QvbString name_;
@@ -160,10 +153,9 @@ class CCBOutputArray {
   CCBOutputEntry* getNodeEntry(int index);            // null out of range
   void clearColumnValues() { ++record_.clearCount; }  // every column's value reads as null
   // The record just read was set from the layout's plan: every entry with a plan
-  // offset has its bytes at start plus that offset, in the bytes kept of it.
-  void setPlannedRecord(int start, const unsigned char* bytes) {
+  // offset has its bytes at that offset in bytes, the record's bytes kept.
+  void setPlannedRecord(const unsigned char* bytes) {
     record_.plannedAt = record_.clearCount;
-    record_.plannedStart = start;
     record_.plannedBytes = bytes;
   }
   // The bytes of the record just read when it was set from the plan, where each
