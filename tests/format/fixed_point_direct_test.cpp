@@ -18,22 +18,6 @@ namespace {
 
 enum Kind { BINARY, PACKED, ZONED };
 
-// Pass-through with each binary byte order and zero-byte rule, UTF-8 results, then
-// every code page.
-std::vector<CCBDecoding> decodings() {
-  std::vector<CCBDecoding> all(5);
-  all[1].binaryLittleEndian = true;
-  all[1].zeroBytes = CCB_ZERO_BYTES_SPACE;
-  all[2].comp5LittleEndian = true;
-  all[2].zeroBytes = CCB_ZERO_BYTES_KEEP;
-  all[3].codec.init(CCSID_EBCDIC037, true);
-  all[4].codec.init(CCSID_UTF8, true);
-  int count = 0;
-  const NpCodePage* pages = npCodePages(&count);
-  for (int i = 0; i < count; ++i) all.emplace_back().codec.init(pages[i].ccsid, false);
-  return all;
-}
-
 // Binary: any bits. Packed: digit nibbles, a sign nibble A-F. Zoned: digits of the
 // page, a sign byte of the usual ones. One value in eight is all zero digits.
 std::string validBytes(Kind kind, bool sign, bool leading, int n, bool ebcdic, std::mt19937& r) {
@@ -61,7 +45,7 @@ std::string canonical(const CCBFixedPointValue& value) {
   return (value.negative ? "-" : "") + digits;
 }
 
-// How a direct value differs from the text's; empty when it does not.
+// How a direct value differs from the text's; empty when it does not or there is none.
 std::string compare(CCBFormat* format, const CCBDecoding& decoding, const unsigned char* data,
                     bool* direct) {
   int length = 0;
@@ -86,65 +70,58 @@ std::string compare(CCBFormat* format, const CCBDecoding& decoding, const unsign
   return differs ? shown + " read directly as " + canonical(value) : "";
 }
 
-// Random bytes, valid values and valid values with one byte spoilt, under every
-// decoding: the paths agree, and valid values decode directly or not as told.
-void checkFormat(const char* picture, const char* usage, int flags, Kind kind, bool direct,
-                 int perKind, std::mt19937& random) {
-  QvbString error;
-  std::unique_ptr<CCBFormat> format(CCBFormat::create(picture, usage, flags, error));
-  ASSERT_TRUE(format && format->reserveText(3)) << picture;
-  for (const CCBDecoding& decoding : decodings()) {
-    SCOPED_TRACE(std::string(picture) + " " + usage + " " + std::to_string(decoding.codec.ccsid()));
-    int directValid = 0;
-    for (int i = 0; i < 3 * perKind; ++i) {
-      std::string bytes = validBytes(kind, picture[0] == 'S', flags == SIGN_LEADING,
-                                     format->storageLength(), decoding.codec.ebcdic(), random);
-      if (i >= perKind) bytes[random() % bytes.size()] = static_cast<char>(random());
-      for (char& b : bytes) b = i >= 2 * perKind ? static_cast<char>(random()) : b;
-      bool isDirect = false;
-      const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-      ASSERT_EQ("", compare(format.get(), decoding, data, &isDirect));
-      directValid += i < perKind && isDirect;
-    }
-    EXPECT_EQ(direct ? perKind : 0, directValid);
-  }
-}
-
 }  // namespace
 
-// Pictures by usage. Valid values of each decode directly but for those marked '!',
-// which are left to the text path (a binary V with no digit after it, scaling, more
-// than 19 digits, a separate sign, editing); '<' marks a leading sign, '|' a separate one.
+// Usages and pictures, one of each path the direct decoders take. Valid values of
+// each decode directly but for those marked '!', which are left to the text path (a
+// binary V with no digit after it, scaling, more than 19 digits, a separate sign,
+// editing); '<' marks a leading sign, '|' a separate one. Each under pass-through with
+// each binary byte order and zero-byte rule, UTF-8 results, then every code page.
 TEST(FixedPointDirectTest, DirectValuesAreTheTextValues) {
-  const struct {
-    const char* usage;
-    Kind kind;
-    std::vector<const char*> pictures;
-  } formats[] = {
-      {"COMP",
-       BINARY,
-       {"S9(4)", "S99V99", "9(5)V9(4)", "S9(18)", "9(18)", "S9(10)V9(8)", "SV9(18)", "!S9(4)V",
-        "!S9(3)PP"}},
-      {"BINARY", BINARY, {"9(4)"}},
-      {"COMP-5", BINARY, {"S9(4)", "9(9)V99"}},
-      {"COMP-3",
-       PACKED,
-       {"S9(5)", "9(4)", "S9(4)V99", "9(3)V99", "SV9(3)", "S9(3)V", "S9", "S9(18)", "9(19)",
-        "!9(20)", "!PP9(3)"}},
-      {"DISPLAY",
-       ZONED,
-       {"9(5)", "9(3)V9", "S9(5)", "S9(3)V99", "<S9(3)V9", "<SV99", "S9", "S9(19)", "!9(20)",
-        "!|S99", "!9PP", "!Z(3)9"}},
+  const char* const formats[] = {
+      "COMP S9(4)",      "COMP 9(5)V9(4)", "COMP S9(18)",      "COMP 9(18)",       "COMP SV9(18)",
+      "COMP !S9(4)V",    "COMP !S9(3)PP",  "COMP-5 9(9)V99",   "COMP-3 S9(5)",     "COMP-3 9(4)",
+      "COMP-3 S9(4)V99", "COMP-3 S9(3)V",  "COMP-3 S9",        "COMP-3 9(19)",     "COMP-3 !9(20)",
+      "COMP-3 !PP9(3)",  "DISPLAY 9(5)",   "DISPLAY S9(3)V99", "DISPLAY <S9(3)V9", "DISPLAY S9",
+      "DISPLAY S9(19)",  "DISPLAY !9(20)", "DISPLAY !|S99",    "DISPLAY !9PP",     "DISPLAY !Z(3)9",
   };
+  std::vector<CCBDecoding> decodings(5);
+  decodings[1].binaryLittleEndian = true;
+  decodings[1].zeroBytes = CCB_ZERO_BYTES_SPACE;
+  decodings[2].comp5LittleEndian = true;
+  decodings[2].zeroBytes = CCB_ZERO_BYTES_KEEP;
+  decodings[3].codec.init(CCSID_EBCDIC037, true);
+  decodings[4].codec.init(CCSID_UTF8, true);
+  int count = 0;
+  const NpCodePage* pages = npCodePages(&count);
+  for (int i = 0; i < count; ++i) decodings.emplace_back().codec.init(pages[i].ccsid, false);
   std::mt19937 random(20240611);
   const int perKind = 100;
-  for (const auto& usage : formats) {
-    for (const char* picture : usage.pictures) {
-      const bool direct = *picture != '!';
-      picture += direct ? 0 : 1;
-      const int flags = *picture == '<' ? SIGN_LEADING : *picture == '|' ? SIGN_SEPARATE : 0;
-      picture += flags != 0 ? 1 : 0;
-      checkFormat(picture, usage.usage, flags, usage.kind, direct, perKind, random);
+  for (const std::string item : formats) {
+    const std::string usage = item.substr(0, item.find(' '));
+    const Kind kind = usage == "COMP-3" ? PACKED : usage == "DISPLAY" ? ZONED : BINARY;
+    const char* picture = item.c_str() + usage.size() + 1;
+    const bool direct = *picture != '!';
+    picture += direct ? 0 : 1;
+    const int flags = *picture == '<' ? SIGN_LEADING : *picture == '|' ? SIGN_SEPARATE : 0;
+    picture += flags != 0 ? 1 : 0;
+    QvbString error;
+    std::unique_ptr<CCBFormat> format(CCBFormat::create(picture, usage.c_str(), flags, error));
+    ASSERT_TRUE(format && format->reserveText(3)) << item;
+    for (const CCBDecoding& decoding : decodings) {
+      SCOPED_TRACE(item + " " + std::to_string(decoding.codec.ccsid()));
+      int directValid = 0;
+      for (int i = 0; i < 3 * perKind; ++i) {  // valid, one byte spoilt, random
+        std::string bytes = validBytes(kind, *picture == 'S', flags == SIGN_LEADING,
+                                       format->storageLength(), decoding.codec.ebcdic(), random);
+        if (i >= perKind) bytes[random() % bytes.size()] = static_cast<char>(random());
+        for (char& b : bytes) b = i >= 2 * perKind ? static_cast<char>(random()) : b;
+        bool isDirect = false;
+        const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+        ASSERT_EQ("", compare(format.get(), decoding, data, &isDirect));
+        directValid += i < perKind && isDirect;
+      }
+      EXPECT_EQ(direct ? perKind : 0, directValid);
     }
   }
 }
