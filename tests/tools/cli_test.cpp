@@ -417,6 +417,8 @@ TEST(CliTest, ExitStatusAndFirstLine) {
         measures + ": Invalid or unknown usage clause, Line: 12");
   check({"read", "-c", rec, "--fixed", "-o", hard, recData}, 2,
         "-o '" + hard + "' would overwrite the input file '" + recData + "'");
+  check({"read", "-c", rec, "--fixed", "--rejects", recData, recData}, 2,
+        "--rejects '" + recData + "' would overwrite the input file '" + recData + "'");
   check({"read", "-c", rec, "--fixed", "--rejects", out, "-o", out + ".jsonl", recData}, 2,
         "--rejects '" + out + ".jsonl' and -o '" + out + ".jsonl' name one file");
   EXPECT_EQ(REC, readFile(rec));
