@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "lyra/qvb_datavar.h"
 
@@ -19,20 +20,13 @@ std::unique_ptr<CCBFormat> build(const std::string& picture, const char* usage, 
   return std::unique_ptr<CCBFormat>(CCBFormat::create(picture.c_str(), usage, sign, error));
 }
 
+// Usage words that no data file holds: those the data files hold are read value by value.
 TEST(CCBFormatTest, UsageWords) {
-  const struct {
-    const char* word;
-    int code;
-  } cases[] = {
-      {"BINARY", USAGE_BINARY},         {"comp-4", USAGE_BINARY},
-      {"COMP-5", USAGE_BINARY},         {"COMPUTATIONAL-5", USAGE_BINARY},
-      {"comp", USAGE_BINARY},           {"COMP-3", USAGE_PACKED},
-      {"Packed-Decimal", USAGE_PACKED}, {"DISPLAY", USAGE_DISPLAY},
-      {"display-1", USAGE_DISPLAY_1},   {"NATIONAL", USAGE_NATIONAL},
-      {"COMP-1", USAGE_FLOAT_SHORT},    {"computational-2", USAGE_FLOAT_LONG},
-      {"INDEX", USAGE_UNKNOWN},         {"POINTER", USAGE_UNKNOWN},
-  };
-  for (const auto& c : cases) EXPECT_EQ(c.code, CCBFormat::lookupUsage(c.word)) << c.word;
+  const std::pair<const char*, int> cases[] = {{"DISPLAY", USAGE_DISPLAY},
+                                               {"display-1", USAGE_DISPLAY_1},
+                                               {"INDEX", USAGE_UNKNOWN},
+                                               {"POINTER", USAGE_UNKNOWN}};
+  for (const auto& [word, code] : cases) EXPECT_EQ(code, CCBFormat::lookupUsage(word)) << word;
 }
 
 TEST(CCBFormatTest, PicturesGiveLengthsTypesPointsAndScales) {
@@ -47,9 +41,7 @@ TEST(CCBFormatTest, PicturesGiveLengthsTypesPointsAndScales) {
       {"9(10)", "COMP", 0, 8, 12, 3, -1, 0},
       {"S9(16)", "COMP", 0, 8, 18, 4, -1, 0},
       {"S9(11)V99", "COMP-5", 0, 8, 15, 3, 11, 0},
-      {"S9(7)V99", "COMP-3", 0, 5, 11, 3, 7, 0},
       {"9(4)", "COMP-3", 0, 3, 6, 2, -1, 0},
-      {"9(5)", "COMP-3", 0, 3, 7, 2, -1, 0},
       {"s9v99", "computational-3", 0, 2, 5, 3, 1, 0},
       {"9(05)", "COMP", 0, 4, 7, 2, -1, 0},
       {"99(3)", "COMP-3", 0, 3, 6, 2, -1, 0},   // 9 and 9(3)
@@ -57,14 +49,7 @@ TEST(CCBFormatTest, PicturesGiveLengthsTypesPointsAndScales) {
       {"S99PP", "COMP", 0, 2, 6, 2, -1, 2},     // trailing P
       {"P(3)9", "COMP-3", 0, 1, 7, 3, -1, -3},  // P(n) is n scaling positions
       {"9(8)PP", "COMP", 0, 4, 12, 3, -1, 2},   // up to 9999999900: real
-      {"X(10)", "DISPLAY", 0, 10, 10, 4, -1, 0},
-      {"X", "DISPLAY", 0, 1, 5, 4, -1, 0},  // output raised to 5
-      {"S9(5)V99", "DISPLAY", 0, 7, 9, 3, 5, 0},
       {"S9(5)V99", "DISPLAY", LEAD | SEP, 8, 9, 3, 6, 0},
-      {"ZZZZ9.99-", "DISPLAY", 0, 9, 9, 3, -1, 0},
-      {"ZZ,ZZ9", "DISPLAY", 0, 6, 6, 4, -1, 0},
-      {"-ZZZ9", "DISPLAY", 0, 5, 5, 2, -1, 0},
-      {"9(3)CR", "DISPLAY", 0, 5, 5, 2, -1, 0},
       {"9(4)db", "DISPLAY", 0, 6, 6, 2, -1, 0},
       {"PPP999", "DISPLAY", 0, 3, 7, 3, -1, -3},
       {"999PPP", "DISPLAY", 0, 3, 6, 2, -1, 3},
@@ -95,7 +80,6 @@ TEST(CCBFormatTest, RefusedPicturesAndTheirMessages) {
     const char* usage;
     const char* message;  // "(unchanged)": refused without a message
   } cases[] = {
-      {"9(3)", "COMP-1", "Invalid or unknown usage clause"},
       {"S", "COMP-3", "Insufficient information in picture"},
       {"", "BINARY", "Insufficient information in picture"},
       {"9(0)", "DISPLAY", "Invalid number of repetitions"},
@@ -104,7 +88,6 @@ TEST(CCBFormatTest, RefusedPicturesAndTheirMessages) {
       {"9(99999999999)", "COMP", "Invalid number of repetitions"},
       {"X(16777217)", "DISPLAY", "Invalid number of repetitions"},
       {"9(3)K", "DISPLAY", "Unrecognized character 'K' found"},
-      {"9K", "COMP", "Unrecognized character 'K' found"},
       {"P9P", "DISPLAY", "Can't have both leading and trailing zeros"},
       {"P(2)9P", "COMP-3", "Can't have both leading and trailing zeros"},
       {"(3)", "DISPLAY", "Unexpected parentheses found"},
@@ -114,7 +97,6 @@ TEST(CCBFormatTest, RefusedPicturesAndTheirMessages) {
       {manyCounts, "DISPLAY", tooLong},
       {"9(3", "DISPLAY", "(unchanged)"},
       {"9V9V9", "DISPLAY", "(unchanged)"},
-      {"9V9V9", "COMP-3", "(unchanged)"},
   };
   for (const auto& c : cases) {
     QvbString error("(unchanged)");
@@ -132,9 +114,9 @@ struct DecodeCase {
 };
 
 // Decodes the bytes with a format of the picture; the text is what a value keeps.
-void expectTexts(const DecodeCase* cases, size_t count, bool noConvert) {
-  for (size_t i = 0; i < count; ++i) {
-    const DecodeCase& c = cases[i];
+template <size_t N>
+void expectTexts(const DecodeCase (&cases)[N], bool noConvert) {
+  for (const DecodeCase& c : cases) {
     SCOPED_TRACE(std::string(c.picture) + " " + c.usage);
     QvbString error;
     std::unique_ptr<CCBFormat> f = build(c.picture, c.usage, c.sign, error);
@@ -151,8 +133,11 @@ void expectTexts(const DecodeCase* cases, size_t count, bool noConvert) {
 
 const std::string FF8(8, '\xFF');
 
-TEST(CCBFormatTest, DecodesBinaryAndPacked) {
-  const DecodeCase cases[] = {
+// Binary and packed bytes; display bytes of ASCII data (noConvert true): overpunch
+// characters, digits and 'p'-'y' for negatives; and of EBCDIC data (noConvert false):
+// zones C, F, A, E positive, D and B negative. The data files hold the common signs.
+TEST(CCBFormatTest, DecodesFieldBytes) {
+  const DecodeCase ascii[] = {
       {"S9(4)", "BINARY", 0, "\xFF\xFE", "-2"},
       {"9(4)", "BINARY", 0, std::string("\x80\x00", 2), "32768"},
       {"S9(9)", "COMP", 0, std::string("\x00\x00\x01\x00", 4), "256"},
@@ -160,7 +145,6 @@ TEST(CCBFormatTest, DecodesBinaryAndPacked) {
       {"9(18)", "COMP", 0, FF8, "18446744073709551615"},  // unsigned above 2^63
       {"S9(2)V99", "BINARY", 0, "\x04\xB5", "12.05"},
       {"S9(2)V99", "BINARY", 0, "\xFF\xFB", "-0.05"},
-      {"S9(2)V99", "BINARY", 0, "\xFB\x4B", "-12.05"},
       {"S9(4)V", "BINARY", 0, "\x04\xB5", "1205.0"},
       {"S99PP", "BINARY", 0, "\xFF\x9D", "-9900"},
       {"PP99", "BINARY", 0, std::string("\x00\x0C", 2), ".0012"},
@@ -169,14 +153,10 @@ TEST(CCBFormatTest, DecodesBinaryAndPacked) {
       {"9", "COMP", 0, "\xFF\xFF", "65535"},
       {"V9(18)", "COMP", 0, FF8, "18.446744073709551615"},
       {"9(10)P(3)", "COMP", 0, FF8, "18446744073709551615000"},
-      {"S9(5)", "COMP-3", 0, "\x12\x34\x5C", "12345"},
-      {"S9(5)", "COMP-3", 0, "\x12\x34\x5D", "-12345"},
       {"S9(5)", "COMP-3", 0, "\x12\x34\x5B", "-12345"},
       {"S9(5)", "COMP-3", 0, "\x12\x34\x5F", "12345"},
       {"9(4)", "COMP-3", 0, std::string("\x01\x23\x4F", 3), "1234"},  // pad nibble not shown
-      {"9(2)", "COMP-3", 0, std::string("\x01\x2F", 2), "12"},
       {"S9(5)V9", "COMP-3", 0, std::string("\x01\x23\x45\x6C", 4), "12345.6"},
-      {"S9(3)V99", "COMP-3", 0, "\x12\x34\x5C", "123.45"},
       {"S9(4)V", "COMP-3", 0, std::string("\x01\x23\x4C", 3), "1234"},  // no digit after V
       {"PP999", "COMP-3", 0, "\x12\x3C", ".00123"},
       {"S9(3)P(2)", "COMP-3", 0, "\x12\x3D", "-12300"},
@@ -184,19 +164,7 @@ TEST(CCBFormatTest, DecodesBinaryAndPacked) {
       {"9(4)", "COMP-3", 0, "\xF1\x23\x4C", "#ERR#"},   // the pad nibble too
       {"S9(5)", "COMP-3", 0, "\x12\x34\x55", "#ERR#"},  // a digit as the sign
       {"N(2)", "NATIONAL", 0, "ab", "#ERR#"},
-  };
-  expectTexts(cases, sizeof cases / sizeof cases[0], true);
-}
-
-// ASCII data (noConvert true): overpunch characters, digits and 'p'-'y' for negatives.
-TEST(CCBFormatTest, DecodesAsciiDisplay) {
-  const DecodeCase cases[] = {
-      {"X(5)", "DISPLAY", 0, "HELLO", "HELLO"},
       {"X(5)", "DISPLAY", 0, std::string("HE\0LO", 5), "HE"},  // a zero byte ends it
-      {"9(3)V99", "DISPLAY", 0, "12345", "123.45"},
-      {"PP99", "DISPLAY", 0, "12", ".0012"},
-      {"99PP", "DISPLAY", 0, "12", "1200"},
-      {"S9(3)V99", "DISPLAY", SEP, "12345-", "-123.45"},
       {"S9(3)V99", "DISPLAY", LEAD | SEP, "+12345", "+123.45"},
       {"S9(3)V99", "DISPLAY", 0, "12345", " 123.45"},
       {"S9(3)V99", "DISPLAY", LEAD, "J2345", "-123.45"},
@@ -204,30 +172,20 @@ TEST(CCBFormatTest, DecodesAsciiDisplay) {
       {"S9(3)", "DISPLAY", 0, "12{", " 120"},
       {"S9(3)", "DISPLAY", 0, "12I", " 129"},
       {"S9(3)", "DISPLAY", 0, "12}", "-120"},
-      {"S9(3)", "DISPLAY", 0, "12R", "-129"},
-      {"S9(3)", "DISPLAY", 0, "12y", "-129"},
       {"S9(3)", "DISPLAY", 0, "12\xD5", "-125"},
       {"S9(3)", "DISPLAY", 0, "12 ", "#ERR#"},
       {"S9(3)", "DISPLAY", 0, "12S", "#ERR#"},
       {"S9(3)", "DISPLAY", 0, "12\xCA", "#ERR#"},  // zone C, digit above 9
   };
-  expectTexts(cases, sizeof cases / sizeof cases[0], true);
-}
-
-// EBCDIC data (noConvert false): zones C, F, A, E positive, D and B negative.
-TEST(CCBFormatTest, DecodesEbcdicDisplay) {
-  const DecodeCase cases[] = {
-      {"X(6)", "DISPLAY", 0, "\x81\x82\x40\xF1\x4B\x5B", "ab 1.$"},
-      {"S9(3)", "DISPLAY", 0, "\xF1\xF2\xC3", " 123"},
+  const DecodeCase ebcdic[] = {
       {"S9(3)", "DISPLAY", 0, "\xF1\xF2\xA3", " 123"},
-      {"S9(3)", "DISPLAY", 0, "\xF1\xF2\xD0", "-120"},
       {"S9(3)", "DISPLAY", 0, "\xF1\xF2\xB3", "-123"},
       {"S9(3)", "DISPLAY", LEAD, "\xD1\xF2\xF3", "-123"},
-      {"S9(3)V99", "DISPLAY", SEP, "\xF1\xF2\xF3\xF4\xF5\x60", "-123.45"},
       {"S9(3)", "DISPLAY", 0, "\xF1\xF2\x33", "#ERR#"},  // an ASCII digit is no EBCDIC sign
       {"S9(3)", "DISPLAY", 0, "\xF1\xF2\xFA", "#ERR#"},
   };
-  expectTexts(cases, sizeof cases / sizeof cases[0], false);
+  expectTexts(ascii, true);
+  expectTexts(ebcdic, false);
 }
 
 // A plain text is the field's bytes themselves: no copy is made.
