@@ -41,7 +41,6 @@ std::string readText(CCBDataFile& file, int position, int n, int* end) {
 
 // The windows of shorter records are proven with the reads below.
 TEST(CCBDataFileTest, TheLongestRecordsGetTheLargestWindow) {
-  EXPECT_EQ(1 << 30, CCBDataFile(1 << 29).capacity());
   EXPECT_EQ(MAX_WINDOW_CAPACITY, CCBDataFile(INT_MAX).capacity());  // clamped, not overflowed
   // A larger smallest window, as the readers ask for, unless records need more.
   EXPECT_EQ(READER_WINDOW_CAPACITY, CCBDataFile(100, READER_WINDOW_CAPACITY).capacity());
@@ -58,7 +57,6 @@ TEST(CCBDataFileTest, ReadsOrRefusesARequest) {
   static const Case CASES[] = {
       {0, 0, 0, 4096, nullptr},                                       // a count of 0 needs no byte
       {0, 0, 1, 4096, EOF_IN_DATA},                                   // empty file
-      {100040, 50, 0, 4096, nullptr},                                 //
       {100040, 0, 4095, 4096, nullptr},                               // fits with the spare byte
       {100040, 0, 4096, 8192, nullptr},                               // ends at the window's end
       {100040, 0, 70000, 131072, nullptr},                            // 4096 doubled five times
@@ -66,7 +64,6 @@ TEST(CCBDataFileTest, ReadsOrRefusesARequest) {
       {100040, 0, INT_MAX, 4096, "error: Buffer Allocation failed"},  //
       {100040, INT_MAX - 10, 100, 4096, "error: Buffer Allocation failed"},  // ends past 32 bits
       {100040, -1, 4, 4096, "error: Invalid read position"},                 //
-      {100040, INT_MIN, 4, 4096, "error: Invalid read position"},            //
       {100040, 10, -1, 4096, "error: Invalid read position"},                //
   };
   test_support::TempDir dir;
@@ -122,15 +119,6 @@ TEST(CCBDataFileTest, DeliversEveryRecordInOrderThroughABoundedWindow) {
   }
 }
 
-// Writes count bytes of content after start zero bytes, the zeros a hole where the
-// file system allows; returns the path.
-std::string writeAfterHole(const std::string& path, int64_t start, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.seekp(static_cast<std::streamoff>(start));
-  out << content;
-  return path;
-}
-
 // A start skipped over, then the first 100 bytes read: a small start stays in the
 // window, a large one is passed without growing it (sought over in a file, read
 // through in a pipe); a start at or past the end leaves nothing to read.
@@ -155,8 +143,9 @@ TEST(CCBDataFileTest, SkipsAStartWithoutHoldingIt) {
   const std::string records = makeRecords(10, 100);
   for (const Case& c : CASES) {
     SCOPED_TRACE(testing::Message() << c.start << (c.pipe ? " pipe" : ""));
-    const bool past = c.error != nullptr;
-    std::string path = writeAfterHole(dir.path("d"), past ? 0 : c.start, past ? "" : records);
+    const bool past = c.error != nullptr;  // an empty file
+    std::string path = dir.path("d");      // the records after start zero bytes, a hole if possible
+    std::ofstream(path, std::ios::binary).seekp(past ? 0 : c.start) << (past ? "" : records);
     std::thread writer;
     if (c.pipe) {
       const std::string fifo = dir.path("fifo");
