@@ -1,6 +1,5 @@
-"""Shared parts of the Python package's tests: where the test data is, the expected
-values the COBOL programs printed (<file>.expected), the file lists, and the
-comparison of a frame with its expected values."""
+"""The test data, the values the COBOL programs printed (<file>.expected), the file
+lists, and the comparison of a frame with them."""
 
 import decimal
 import os
@@ -15,16 +14,12 @@ DATA = os.environ.get("LYRA_TEST_DATA",
 TXN_COPYBOOKS = {"HD": "txnhdr.cpy", "DT": "txndtl.cpy", "TR": "txntrl.cpy"}
 
 
-def data(name):
-    return os.path.join(DATA, name)
-
-
 def copybook(name):
-    return data(os.path.join("copybooks", name))
+    return os.path.join(DATA, "copybooks", name)
 
 
 def data_file(name):
-    return data(os.path.join("files", name))
+    return os.path.join(DATA, "files", name)
 
 
 def table(name):
@@ -64,9 +59,7 @@ def framed_options(row):
     """read_pandas keywords for a row of framed.tsv: file, format, switches, copybook."""
     _, record_format, switches, book = row
     options = {"record_format": record_format, "copybook": copybook(book)}
-    for switch in switches.split(","):
-        if switch != "-":
-            options[switch] = True
+    options.update((switch, True) for switch in switches.split(",") if switch != "-")
     return options
 
 
@@ -85,32 +78,26 @@ def typed(value, text, strip=True):
     return text.rstrip(" ") if strip else text
 
 
-def frame_values(frame):
-    """{record number: {column: value}} of the values that are not null, by the
-    _record column."""
-    records = {}
-    for row in frame.to_dict("records"):
-        number = row.pop("_record")
-        row.pop("_offset", None)
-        records[number] = {name: value for name, value in row.items()
-                           if value is not None and not pd.isna(value)}
-    return records
+def assert_values(values, want, strip=True, where=None):
+    """The values that are not null are the expected ones, typed; exact numbers keep
+    the picture's digits after the point."""
+    values = {name: value for name, value in values.items()
+              if value is not None and not pd.isna(value)}
+    assert sorted(values) == sorted(want), where
+    for name, text in want.items():
+        value = values[name]
+        assert value == typed(value, text, strip), (where, name, value, text)
+        if isinstance(value, decimal.Decimal):
+            assert value.as_tuple().exponent == decimal.Decimal(text).as_tuple().exponent
 
 
 def assert_matches(frame, want, strip=True):
-    """Every value of the frame (read with_position) equals the expected one, and
-    every expected value is there; numbers that are exact keep the picture's
-    digits after the point."""
-    got = frame_values(frame)
-    assert sorted(got) == sorted(want)
-    for number, columns in want.items():
-        values = got[number]
-        assert sorted(values) == sorted(columns), number
-        for name, text in columns.items():
-            value = values[name]
-            assert value == typed(value, text, strip), (number, name, value, text)
-            if isinstance(value, decimal.Decimal):
-                assert value.as_tuple().exponent == decimal.Decimal(text).as_tuple().exponent
+    """Every record of the frame (read with_position) has the expected values."""
+    rows = frame.drop(columns="_offset").to_dict("records")
+    assert sorted(row["_record"] for row in rows) == sorted(want)
+    for row in rows:
+        number = row.pop("_record")
+        assert_values(row, want[number], strip, number)
 
 
 @pytest.fixture

@@ -1,7 +1,8 @@
 """lyra.open record by record, and lyra.Layout."""
 
 import lyra
-from conftest import TXN_COPYBOOKS, copybook, data_file, expected
+from conftest import (TXN_COPYBOOKS, assert_values, copybook, data_file, expected, framed_options,
+                      table)
 
 
 def test_open_gives_tuples_with_their_places(txn_options):
@@ -19,24 +20,18 @@ def test_open_gives_tuples_with_their_places(txn_options):
     assert records[0][1] == 61 + 5 * 116  # after the header and five details
 
 
-def test_open_gives_dicts_of_typed_values():
-    reader = lyra.open(data_file("payroll.txt"), copybook=copybook("payroll.cpy"),
-                       record_format="lines", as_dict=True, limit=3)
-    records = list(reader)
-    want = expected("payroll.txt")
-    assert len(records) == 3
-    assert records[1]["PAY-EMP-ID"] == int(want[2]["PAY-EMP-ID"])
-    assert records[1]["PAY-HOURS"] == float(want[2]["PAY-HOURS"])
-    assert records[1]["PAY-LAST-NAME"] == want[2]["PAY-LAST-NAME"].rstrip()
-    assert reader.record == 3 and reader.offset == 279
-
-
-def test_open_gives_none_for_missing_values():
-    with lyra.open(data_file("shipments.dat"), copybook=copybook("shipment.cpy"),
-                   record_format="rdw", rdw_excludes_header=True, as_dict=True) as reader:
-        notes = [record["SHP-NOTE"] for record in reader]
-    # Records 2, 4 and 7 end where their table ends, before the note.
-    assert [number for number, note in enumerate(notes, 1) if note is None] == [2, 4, 7]
+def test_open_gives_dicts_of_typed_values_or_none():
+    # Records 2, 4 and 7 end where their table ends: their note, like the repetitions
+    # the count does not reach, is None.
+    with lyra.open(data_file("shipments.dat"), as_dict=True, limit=7,
+                   **framed_options(table("framed.tsv")[0])) as reader:
+        records = list(reader)
+        assert reader.record == 7 and reader.offset == 600
+    want = expected("shipments.dat")
+    for number, record in enumerate(records, 1):
+        assert_values(record, want[number], where=number)
+    assert [number for number, record in enumerate(records, 1)
+            if record["SHP-NOTE"] is None] == [2, 4, 7]
 
 
 def test_layout_of_a_copybook_and_of_its_document(tmp_path):
@@ -56,7 +51,7 @@ def test_read_with_an_xml_layout(tmp_path):
         documents[key] = tmp_path / (key + ".xml")
         documents[key].write_text(lyra.Layout(copybook(name)).to_xml())
     frame = lyra.read_pandas(data_file("txn_var.dat"), layouts=documents,
-                             id_field="0:PIC X(2)", active="HD")
+                             id_field="0:PIC X(2)")  # the first layout's records
     assert frame["HD-BATCH-ID"].tolist() == [
         int(record["HD-BATCH-ID"]) for record in expected("txn_var.dat").values()
         if "HD-BATCH-ID" in record]

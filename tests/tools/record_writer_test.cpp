@@ -69,16 +69,6 @@ TEST(RecordWriterTest, Utf8TextPassesThrough) {
   for (const auto& c : cases) EXPECT_EQ(c.want, written(c.format, columns, records)) << c.format;
 }
 
-// A zero byte kept in a value is written as it is in CSV, escaped in JSON and shown
-// as '?' in a table; the bytes after it are not lost.
-TEST(RecordWriterTest, ZeroBytesInsideValues) {
-  const std::vector<OutputColumn> columns{{"A", QVB_TYPE_STRING, 3}};
-  const std::vector<std::vector<OutputValue>> records{{text(std::string_view("a\0b", 3))}};
-  EXPECT_EQ(std::string("A\r\na\0b\r\n", 8), written(FORMAT_CSV, columns, records));
-  EXPECT_EQ("{\"A\":\"a\\u0000b\"}\n", written(FORMAT_JSONL, columns, records));
-  EXPECT_EQ("A\n---\na?b\n", written(FORMAT_TABLE, columns, records));
-}
-
 }  // namespace
 
 // A byte that needs quoting or escaping is found wherever it stands in a longer
