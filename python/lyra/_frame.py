@@ -39,16 +39,16 @@ class Targets:
         self.capacity = capacity
         self.columns = [self._new(kind, dtype, capacity)
                         for kind, dtype in zip(self.kinds, self.dtypes)]
-        self.numbers = np.empty(capacity, np.int64) if positions else None
-        self.offsets = np.empty(capacity, np.int64) if positions else None
+        self.numbers = _numbers(np.int64, capacity) if positions else None
+        self.offsets = _numbers(np.int64, capacity) if positions else None
 
     @staticmethod
     def _new(kind, dtype, capacity):
         if kind in ("integer", "unsigned"):
-            return np.empty(capacity, dtype), np.empty(capacity, np.bool_)
+            return _numbers(dtype, capacity), _numbers(np.bool_, capacity)
         if dtype is object:
             return _lyra.object_array(capacity)  # its slots are filled before use
-        return np.empty(capacity, dtype)
+        return _numbers(dtype, capacity)
 
     @staticmethod
     def _grown(array, capacity):
@@ -57,7 +57,7 @@ class Targets:
         if isinstance(array, tuple):
             return tuple(Targets._grown(part, capacity) for part in array)
         grown = (_lyra.object_array(capacity) if array.dtype == object
-                 else np.empty(capacity, array.dtype))
+                 else _numbers(array.dtype, capacity))
         grown[:len(array)] = array
         return grown
 
@@ -76,6 +76,11 @@ class Targets:
             else:
                 values.append(column[:count])
         return values
+
+
+def _numbers(dtype, capacity):
+    """An array of capacity values of dtype, not set: large ones on huge pages."""
+    return _lyra.number_array(np.dtype(dtype), capacity)
 
 
 class Collected:

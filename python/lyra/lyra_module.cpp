@@ -3,7 +3,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include "py_columns.h"
+#include "py_arrays.h"
 #include "py_layout.h"
 #include "py_reader.h"
 
@@ -32,4 +32,5 @@ PYBIND11_MODULE(_lyra, module) {
       .def("to_xml", &PyLayout::toXml);
   module.def("is_layout_document", &isLayoutDocument);
   module.def("object_array", &emptyObjectArray);
+  module.def("number_array", &emptyNumberArray);
 }

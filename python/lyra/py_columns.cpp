@@ -57,11 +57,6 @@ T* targetRows(const py::handle& target, int64_t start, int count) {
 
 template int64_t* targetRows<int64_t>(const py::handle& target, int64_t start, int count);
 
-py::array emptyObjectArray(py::ssize_t count) {
-  // numpy zeroes the memory of a new array of objects: every slot is a null pointer.
-  return py::array(py::dtype("O"), py::array::ShapeContainer{count});
-}
-
 PyColumns::PyColumns() : decimalType_(py::module_::import("decimal").attr("Decimal")) {}
 
 void PyColumns::fill(CCBRecordBatch* batch, const py::list& targets, int64_t start) {

@@ -62,11 +62,6 @@ class PyColumns {
   std::vector<TextCache> caches_;  // one per column
 };
 
-// An array of count Python objects for targets, each slot empty (a null pointer)
-// until it is filled: unlike numpy.empty, it does not first put None in every slot.
-// Only the slots filled may be handed on.
-pybind11::array emptyObjectArray(pybind11::ssize_t count);
-
 // Where count values go in a target array from row start: its data, after checking
 // that it is a one-dimensional, contiguous, writeable array of T (Python objects for
 // PyObject*) with room for them. Raises TypeError otherwise.

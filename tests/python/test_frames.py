@@ -2,7 +2,9 @@
 compared with what the writing program printed, typed by its picture."""
 
 import decimal
+import gc
 
+import numpy as np
 import pandas as pd
 import pytest
 
@@ -103,3 +105,23 @@ def test_segment_chooses_a_redefinition():
     assert frame["CUST-ADDRESS-FLAT"].tolist() == [
         want[number]["CUST-ADDRESS-FLAT"] for number in sorted(want)]
     assert frame["CUST-CITY"].isna().all() and frame["CUST-ZIP"].isna().all()
+
+
+
+def test_large_columns_keep_their_values(tmp_path):
+    """Columns of a megabyte and more lie in memory of their own, which must live as
+    long as any view of it."""
+    book = tmp_path / "counts.cpy"
+    book.write_text("       01  R.\n           05  N  PIC S9(7).\n")
+    count = 300_000  # 2.4 MB of int64 values
+    path = tmp_path / "counts.dat"
+    path.write_bytes(b"".join(b"%07d" % number for number in range(count)))
+    frame = lyra.read_pandas(path, copybook=book, record_format="fixed")
+    assert str(frame.dtypes["N"]) == "Int64" and len(frame) == count
+    assert frame["N"].sum() == count * (count - 1) // 2
+    array = lyra._lyra.number_array(np.dtype(np.int64), count)
+    array[:] = np.arange(count)
+    view = array[count // 2:]
+    del array
+    gc.collect()
+    assert (view == np.arange(count // 2, count)).all()
