@@ -127,7 +127,7 @@ class CCBFormat {
   // zero-terminated. Undecodable bytes give "#ERR#". The text buffer must have room
   // for the decoding's expansion (reserveText).
   const char* decodeText(const unsigned char* bytes, const CCBDecoding& decoding, int* length) {
-    if (plainText_ && decoding.codec.passThrough() &&
+    if (textIsBytes(decoding) &&
         (decoding.zeroBytes != CCB_ZERO_BYTES_SPACE ||
          std::memchr(bytes, 0, static_cast<size_t>(storageLength_)) == nullptr)) {
       *length = storageLength_;
@@ -135,6 +135,11 @@ class CCBFormat {
     }
     *length = decodeInto(bytes, decoding);
     return textBuffer_.get();
+  }
+  // Whether the text is the field's bytes as they stand, zero bytes aside: a plain
+  // display field (no sign, point or scaling) whose characters need no conversion.
+  bool textIsBytes(const CCBDecoding& decoding) const {
+    return plainText_ && decoding.codec.passThrough();
   }
   // Makes room in the text buffer for text whose characters take up to expansion
   // bytes each (1 for ISO-8859-1 results, 3 for UTF-8); false when it cannot.

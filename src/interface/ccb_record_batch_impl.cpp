@@ -130,6 +130,11 @@ void CCBRecordBatchImpl::describeColumn(const CCBOutputEntry* entry, int index,
                          column->kind == CCB_COLUMN_UNSIGNED ||
                          (column->kind == CCB_COLUMN_DECIMAL && !column->keepsText);
   column->direct = typedOnly ? format : nullptr;
+  // The decoding is the open data's: a layout with none open yet has no root.
+  const CCBDataRoot* root = static_cast<const CCBDataRoot*>(node->getLayoutRoot());
+  const bool plain = column->kind == CCB_COLUMN_TEXT && format != nullptr && root != nullptr &&
+                     format->textIsBytes(root->decoding());
+  column->plainWidth = plain ? format->storageLength() : 0;
   column->planOffset = entry->planOffset();
 }
 
@@ -213,10 +218,11 @@ bool CCBRecordBatchImpl::readRecords(CCBReaderImpl* reader, int maxRecords) {
 }
 
 // The values of the record just read. A record set from its layout's plan has each
-// direct column's bytes at the column's plan offset in planned.
+// column's bytes at the column's plan offset in planned. Numbers and plain text are
+// taken from their bytes where they can be, every other value from its text.
 void CCBRecordBatchImpl::appendRecord(const unsigned char* planned, const CCBDecoding* decoding) {
   for (Column& column : columns_) {
-    if (column.direct == nullptr) {
+    if (column.direct == nullptr && column.plainWidth == 0) {
       appendValue(column);
       continue;
     }
@@ -224,7 +230,10 @@ void CCBRecordBatchImpl::appendRecord(const unsigned char* planned, const CCBDec
     const unsigned char* bytes = planned != nullptr && column.planOffset >= 0
                                      ? planned + column.planOffset
                                      : column.entry->laterBytes(&later);
-    if (bytes == nullptr || !appendDirect(column, bytes, *later)) appendValue(column);
+    const bool appended =
+        bytes != nullptr && (column.direct != nullptr ? appendDirect(column, bytes, *later)
+                                                      : appendPlainText(column, bytes));
+    if (!appended) appendValue(column);
   }
 }
 
@@ -283,6 +292,17 @@ bool CCBRecordBatchImpl::appendDirect(Column& column, const unsigned char* bytes
     column.integers.push_back(bits);
   }
   column.validity.push_back(1);
+  return true;
+}
+
+// Text that is the field's bytes, when they hold no zero byte (whose rule the text
+// path applies); false, having appended nothing, otherwise.
+bool CCBRecordBatchImpl::appendPlainText(Column& column, const unsigned char* bytes) {
+  const char* text = reinterpret_cast<const char*>(bytes);
+  const int width = column.plainWidth;
+  if (std::memchr(text, 0, static_cast<size_t>(width)) != nullptr) return false;
+  column.validity.push_back(1);
+  appendText(column, text, trimText_ ? withoutTrailingBlanks(text, width) : width);
   return true;
 }
 

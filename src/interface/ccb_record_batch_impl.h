@@ -62,7 +62,9 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
     // integer, unsigned and decimal without decimal text: its format, which may give the
     // value straight from the bytes; otherwise null
     const CCBFormat* direct = nullptr;
-    int planOffset = -1;                    // of a direct column: where the plan puts its field
+    // text: the field's bytes are its text (zero bytes aside), so many of them; else 0
+    int plainWidth = 0;
+    int planOffset = -1;                    // where the plan puts the column's field
     const CCBOutputEntry* entry = nullptr;  // during a read only
     std::vector<unsigned char> validity;
     std::vector<int64_t> integers;  // integer; unsigned, as their 64 bits
@@ -84,6 +86,7 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
   void appendRecord(const unsigned char* planned, const CCBDecoding* decoding);
   void appendValue(Column& column);
   bool appendDirect(Column& column, const unsigned char* bytes, const CCBDecoding& decoding);
+  bool appendPlainText(Column& column, const unsigned char* bytes);
   void appendFixedPoint(Column& column, const char* bytes, int length);
   void appendNone(Column& column, bool error);
   void appendText(Column& column, const char* bytes, int length);

@@ -79,11 +79,13 @@ std::string compare(CCBFormat* format, const CCBDecoding& decoding, const unsign
 // each binary byte order and zero-byte rule, UTF-8 results, then every code page.
 TEST(FixedPointDirectTest, DirectValuesAreTheTextValues) {
   const char* const formats[] = {
-      "COMP S9(4)",      "COMP 9(5)V9(4)", "COMP S9(18)",      "COMP 9(18)",       "COMP SV9(18)",
-      "COMP !S9(4)V",    "COMP !S9(3)PP",  "COMP-5 9(9)V99",   "COMP-3 S9(5)",     "COMP-3 9(4)",
-      "COMP-3 S9(4)V99", "COMP-3 S9(3)V",  "COMP-3 S9",        "COMP-3 9(19)",     "COMP-3 !9(20)",
-      "COMP-3 !PP9(3)",  "DISPLAY 9(5)",   "DISPLAY S9(3)V99", "DISPLAY <S9(3)V9", "DISPLAY S9",
-      "DISPLAY S9(19)",  "DISPLAY !9(20)", "DISPLAY !|S99",    "DISPLAY !9PP",     "DISPLAY !Z(3)9",
+      "COMP S9(4)",     "COMP 9(5)V9(4)",   "COMP S9(18)",      "COMP 9(18)",
+      "COMP SV9(18)",   "COMP !S9(4)V",     "COMP !S9(3)PP",    "COMP-5 9(9)V99",
+      "COMP-3 S9(5)",   "COMP-3 9(4)",      "COMP-3 S9(4)V99",  "COMP-3 S9(3)V",
+      "COMP-3 S9",      "COMP-3 9(19)",     "COMP-3 !9(20)",    "COMP-3 !PP9(3)",
+      "DISPLAY 9(5)",   "DISPLAY S9(3)V99", "DISPLAY <S9(3)V9", "DISPLAY S9",
+      "DISPLAY S9(19)", "DISPLAY !9(20)",   "DISPLAY !|S99",    "DISPLAY !9PP",
+      "DISPLAY !Z(3)9", "DISPLAY 9(8)",     "DISPLAY <S9(12)",
   };
   std::vector<CCBDecoding> decodings(5);
   decodings[1].binaryLittleEndian = true;

@@ -222,6 +222,31 @@ TEST_F(RecordBatchTest, TrimsTrailingBlanksOnly) {
   for (size_t r = 0; r < texts.size(); ++r) EXPECT_EQ(texts[r], text(0, static_cast<int>(r)));
 }
 
+// Text is taken from its bytes unless they hold a zero byte, whose rule then applies:
+// the text ends there, the zero reads as a space, or it stays.
+TEST_F(RecordBatchTest, TextWithZeroBytesFollowsTheRule) {
+  const std::string data = std::string("AB\0CD  ", 7) + std::string("ABCDEFGHIJ\0\0\0", 13);
+  const std::pair<CCBZeroBytes, std::string> rules[] = {
+      {CCB_ZERO_BYTES_END, "AB"},
+      {CCB_ZERO_BYTES_SPACE, "AB CD"},
+      {CCB_ZERO_BYTES_KEEP, std::string("AB\0CD", 5)},
+  };
+  open(data, {"01 R.", "05 T PIC X(7).", "05 U PIC X(13)."});
+  batch_->setTrimText(true);
+  for (const auto& rule : rules) {
+    SCOPED_TRACE(rule.second);
+    CCBReadOptions options;
+    options.setRecordFormat(CCB_RECORD_FIXED);
+    options.setZeroBytes(rule.first);
+    ASSERT_TRUE(reader_->openDataMemory(reinterpret_cast<const unsigned char*>(data_.data()),
+                                        data_.size(), options));
+    ASSERT_EQ(1, batch_->read(reader_.get(), 2, failed_));
+    EXPECT_EQ(rule.second, text(0, 0));
+    const std::string tail = rule.first == CCB_ZERO_BYTES_KEEP ? std::string(3, '\0') : "";
+    EXPECT_EQ("ABCDEFGHIJ" + tail, text(1, 0));
+  }
+}
+
 // Undecodable bytes and digits that are no number are errors, counted per column: no
 // value, 0 or NaN and an empty text in its place.
 TEST_F(RecordBatchTest, CountsErrorsAsValuesThatAreNone) {
