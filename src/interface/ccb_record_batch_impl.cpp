@@ -146,7 +146,8 @@ void CCBRecordBatchImpl::clear() {
     column.integers.clear();
     column.reals.clear();
     column.text.clear();
-    column.textOffsets.assign(1, 0);
+    column.textOffsets.clear();
+    column.textOffsets.push_back(0);
     column.errors = 0;
   }
 }
@@ -341,7 +342,7 @@ void CCBRecordBatchImpl::appendNone(Column& column, bool error) {
 }
 
 void CCBRecordBatchImpl::appendText(Column& column, const char* bytes, int length) {
-  column.text.insert(column.text.end(), bytes, bytes + length);
+  column.text.append(bytes, static_cast<size_t>(length));
   column.textOffsets.push_back(static_cast<int64_t>(column.text.size()));
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "format/ccb_number_text.h"
+#include "interface/ccb_value_buffer.h"
 #include "layout/ccb_output_array.h"
 #include "lyra/ccb_record_batch.h"
 
@@ -66,11 +67,11 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
     int plainWidth = 0;
     int planOffset = -1;                    // where the plan puts the column's field
     const CCBOutputEntry* entry = nullptr;  // during a read only
-    std::vector<unsigned char> validity;
-    std::vector<int64_t> integers;  // integer; unsigned, as their 64 bits
-    std::vector<double> reals;
-    std::vector<char> text;
-    std::vector<int64_t> textOffsets;  // one more than values
+    CCBValueBuffer<unsigned char> validity;
+    CCBValueBuffer<int64_t> integers;  // integer; unsigned, as their 64 bits
+    CCBValueBuffer<double> reals;
+    CCBValueBuffer<char> text;
+    CCBValueBuffer<int64_t> textOffsets;  // one more than values
     int64_t errors = 0;
   };
 
@@ -98,8 +99,8 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
   bool everyColumn_ = true;
   bool decimalText_ = false;
   bool trimText_ = false;
-  std::vector<int64_t> numbers_;
-  std::vector<int64_t> offsets_;
+  CCBValueBuffer<int64_t> numbers_;
+  CCBValueBuffer<int64_t> offsets_;
 };
 
 #endif  // LYRA_INTERFACE_CCB_RECORD_BATCH_IMPL_H_
