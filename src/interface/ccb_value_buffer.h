@@ -43,7 +43,8 @@ class CCBValueBuffer {
   }
 
  private:
-  void grow(size_t count) {
+  // Never inlined: appending stays a store and a count wherever it is written.
+  __attribute__((noinline)) void grow(size_t count) {
     const size_t capacity = count > 2 * capacity_ ? count : 2 * capacity_;
     std::unique_ptr<T[]> values(new T[capacity]);
     if (size_ > 0) std::memcpy(values.get(), values_.get(), size_ * sizeof(T));
