@@ -197,11 +197,6 @@ bool CCBDataField::planLater(int offset, int* nextOffset, CCBOutputEntry* entry)
   return true;
 }
 
-const char* CCBDataField::decodeBytes(const unsigned char* bytes, const CCBDecoding& decoding,
-                                      int* length) const {
-  return format_->decodeText(bytes, decoding, length);
-}
-
 // Out of line: a debug callback is the exception, decoding is done per field.
 void CCBDataField::sendDebugLine(int offset, int end) const {
   getDebugCallback()->debugMessage(

@@ -11,12 +11,11 @@
 #include <utility>
 #include <vector>
 
+#include "format/ccb_format.h"
 #include "layout/ccb_data.h"
 #include "lyra/qvb_datavar.h"
 
-class CCBFormat;
 class CCBOutputEntry;
-struct CCBDecoding;
 
 enum CCBFieldKind {
   FIELD_KIND_FIELD = 0,   // decoded from the record
@@ -74,7 +73,9 @@ class CCBDataField : public CCBData {
   // Decodes the field's bytes as its format and the decoding say (see
   // CCBFormat::decodeText); the text lies in the format's buffer until the next call.
   const char* decodeBytes(const unsigned char* bytes, const CCBDecoding& decoding,
-                          int* length) const;
+                          int* length) const {
+    return format_->decodeText(bytes, decoding, length);
+  }
 
  private:
   bool reserveOwnText(int expansion) override;

@@ -29,7 +29,7 @@ bool CCBOutputEntry::isField() const {
   return node_->isField();
 }
 
-CCBOutputEntry::State CCBOutputEntry::state(const unsigned char** bytes) const {
+inline CCBOutputEntry::State CCBOutputEntry::state(const unsigned char** bytes) const {
   if (setAt_ == record_->clearCount) {
     if (!later_) return HELD;
     *bytes = static_cast<const CCBDataRoot*>(node_->getLayoutRoot())->keptBytes(position_);
@@ -40,15 +40,15 @@ CCBOutputEntry::State CCBOutputEntry::state(const unsigned char** bytes) const {
   return LATER;
 }
 
-const CCBDecoding& CCBOutputEntry::decoding() const {
+inline const CCBDecoding& CCBOutputEntry::decoding() const {
   return static_cast<const CCBDataRoot*>(node_->getLayoutRoot())->decoding();
 }
 
-const char* CCBOutputEntry::decodeText(const unsigned char* bytes, int* length) const {
+inline const char* CCBOutputEntry::decodeText(const unsigned char* bytes, int* length) const {
   return static_cast<const CCBDataField*>(node_)->decodeBytes(bytes, decoding(), length);
 }
 
-void CCBOutputEntry::decodeLater(const unsigned char* bytes, QvbDatavar* value) const {
+inline void CCBOutputEntry::decodeLater(const unsigned char* bytes, QvbDatavar* value) const {
   int length = 0;
   const char* text = decodeText(bytes, &length);
   value->assignBytes(text, length);
