@@ -85,7 +85,8 @@ TEST(FixedPointDirectTest, DirectValuesAreTheTextValues) {
       "COMP-3 S9",      "COMP-3 9(19)",     "COMP-3 !9(20)",    "COMP-3 !PP9(3)",
       "DISPLAY 9(5)",   "DISPLAY S9(3)V99", "DISPLAY <S9(3)V9", "DISPLAY S9",
       "DISPLAY S9(19)", "DISPLAY !9(20)",   "DISPLAY !|S99",    "DISPLAY !9PP",
-      "DISPLAY !Z(3)9", "DISPLAY 9(8)",     "DISPLAY <S9(12)",
+      "DISPLAY !Z(3)9", "DISPLAY 9(8)",     "DISPLAY <S9(12)",  "COMP-3 S9(13)V99",
+      "COMP-3 9(14)",
   };
   std::vector<CCBDecoding> decodings(5);
   decodings[1].binaryLittleEndian = true;
