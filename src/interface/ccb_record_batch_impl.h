@@ -1,10 +1,10 @@
 // CCBRecordBatchImpl is the batch behind CCBRecordBatch. It owns one set of
 // buffers per column it fills (validity, numbers, text bytes and offsets) and the
 // records' numbers and offsets; all of them are emptied, never shrunk, at each read.
-// During a read it points to the output entries of the reader's active layout and
-// takes each value's text from them (decoded only for the columns it fills), then
-// types the text by the column's kind; between reads it points to nothing of the
-// reader's.
+// During a read it points to the output entries of the reader's active layout. It
+// takes plain numbers and plain text straight from the field's bytes, and every other
+// value's text from its entry (decoded only for the columns it fills), typed by the
+// column's kind; between reads it points to nothing of the reader's.
 #ifndef LYRA_INTERFACE_CCB_RECORD_BATCH_IMPL_H_
 #define LYRA_INTERFACE_CCB_RECORD_BATCH_IMPL_H_
 
