@@ -95,9 +95,10 @@ class Collected:
         self.rejects = []  # (record, offset, length, reason) each
 
 
-def read_batches(native, settings, collected, batch_records=BATCH_RECORDS):
+def read_batches(native, settings, collected, batch_records=BATCH_RECORDS, read_ahead=True):
     """Reads every record (up to settings.limit) into collected; raises RecordError at
-    a record reading stops at."""
+    a record reading stops at. With read_ahead, the binding reads each next batch on a
+    thread of its own while this one takes in the last."""
     targets = collected.targets
     with RejectsFile(settings.rejects) as rejects_file:
         while settings.limit is None or collected.count < settings.limit:
@@ -106,7 +107,8 @@ def read_batches(native, settings, collected, batch_records=BATCH_RECORDS):
             size = _batch_size(settings, targets, collected.count, batch_records)
             # The next batch, read meanwhile: what this loop asks for next if this batch
             # comes whole; none when the targets must grow first.
-            ahead = _batch_size(settings, targets, collected.count + size, batch_records)
+            ahead = (_batch_size(settings, targets, collected.count + size, batch_records)
+                     if read_ahead else 0)
             count, errors, failure = native.read_into(
                 targets.columns, targets.numbers, targets.offsets, collected.count, size,
                 ahead)
@@ -188,11 +190,17 @@ def read_pandas(path, copybook=None, copybooks=None, layouts=None, id_field=None
     allow.
     """
     settings = _options.settings(copybook, copybooks, layouts, id_field, active, options)
+    return read_frame(path, settings)
+
+
+def read_frame(path, settings, read_ahead=True):
+    """read_pandas with its settings made (see _options.settings); read_ahead as
+    read_batches takes it."""
     native = _native.open_native(path, settings)
     description = native.describe()
     # One record more than expected: the read that finds the end needs room for one.
     capacity = expected_records(os.fspath(path), settings, native.record_length()) + 1
     targets = Targets(description, settings.decimal, capacity, settings.with_position)
     collected = Collected(description, targets)
-    read_batches(native, settings, collected)
+    read_batches(native, settings, collected, read_ahead=read_ahead)
     return frame_of(collected, settings)
