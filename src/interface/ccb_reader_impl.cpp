@@ -4,6 +4,7 @@
 #include <new>
 
 #include "interface/ccb_layout_loader.h"
+#include "layout/ccb_output_value.h"
 #include "parse/parse_copybook.h"
 
 CCBReader::CCBReader() = default;

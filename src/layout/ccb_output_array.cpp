@@ -4,6 +4,7 @@
 
 #include "layout/ccb_data_field.h"
 #include "layout/ccb_data_root.h"
+#include "layout/ccb_output_value.h"
 
 namespace {
 
@@ -27,44 +28,6 @@ int CCBOutputEntry::getOutputLength() const {
 }
 bool CCBOutputEntry::isField() const {
   return node_->isField();
-}
-
-inline CCBOutputEntry::State CCBOutputEntry::state(const unsigned char** bytes) const {
-  if (setAt_ == record_->clearCount) {
-    if (!later_) return HELD;
-    *bytes = static_cast<const CCBDataRoot*>(node_->getLayoutRoot())->keptBytes(position_);
-    return LATER;
-  }
-  if (planOffset_ < 0 || record_->plannedAt != record_->clearCount) return NO_VALUE;
-  *bytes = record_->plannedBytes + planOffset_;
-  return LATER;
-}
-
-inline const CCBDecoding& CCBOutputEntry::decoding() const {
-  return static_cast<const CCBDataRoot*>(node_->getLayoutRoot())->decoding();
-}
-
-inline const char* CCBOutputEntry::decodeText(const unsigned char* bytes, int* length) const {
-  return static_cast<const CCBDataField*>(node_)->decodeBytes(bytes, decoding(), length);
-}
-
-inline void CCBOutputEntry::decodeLater(const unsigned char* bytes, QvbDatavar* value) const {
-  int length = 0;
-  const char* text = decodeText(bytes, &length);
-  value->assignBytes(text, length);
-}
-
-// One value, named, so that it is built where the caller receives it.
-QvbDatavar CCBOutputEntry::getValue() const {
-  QvbDatavar value;
-  const unsigned char* bytes = nullptr;
-  const State state = this->state(&bytes);
-  if (state == LATER) {
-    decodeLater(bytes, &value);
-  } else if (state == HELD) {
-    value = showsFieldValue_ ? *fieldValue_ : value_;
-  }
-  return value;
 }
 
 // Decodes a value still to be decoded into the entry's own, for the rest of the record.

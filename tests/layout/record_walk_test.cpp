@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "input/ccb_data_file.h"
+#include "layout/ccb_output_value.h"
 #include "layout/layout_test_util.h"
 #include "test_util.h"
 
