@@ -803,6 +803,18 @@ char* CCBFormat::writeDisplayCharacters(const unsigned char* data, char* out,
     if (pointAt < 0) pointAt = 0;
     if (pointAt > count) pointAt = count;
   }
+  if (count > 0 && decoding.codec.passThrough() &&
+      std::memchr(data, 0, static_cast<size_t>(count)) == nullptr) {
+    // Bytes as they stand with no zero byte: every zero-byte rule copies them as they
+    // are, so they go in one copy, the sign byte made its digit, then the point put in.
+    std::memcpy(out, data, static_cast<size_t>(count));
+    if (signIndex >= 0 && signIndex < count) out[signIndex] = static_cast<char>('0' + signDigit);
+    char* const end = out + count;
+    if (!point) return end;
+    for (char* at = end; at > out + pointAt; --at) *at = at[-1];
+    out[pointAt] = '.';
+    return end + 1;
+  }
   out = copyWithDigit(data, 0, pointAt, signIndex, signDigit, out, decoding);
   if (point) *out++ = '.';
   return copyWithDigit(data, pointAt, count, signIndex, signDigit, out, decoding);
