@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <cstddef>
 #include <cstdint>
 
 namespace py = pybind11;
@@ -41,8 +42,14 @@ py::array emptyObjectArray(py::ssize_t count) {
 
 py::array emptyNumberArray(const py::dtype& dtype, py::ssize_t count) {
   const py::array::ShapeContainer shape{count};
-  const size_t bytes = static_cast<size_t>(count < 0 ? 0 : count) * dtype.itemsize();
-  if (dtype.kind() == 'O' || bytes < HUGE_PAGE_ARRAY_MIN) return py::array(dtype, shape);
+  const size_t size = static_cast<size_t>(dtype.itemsize());
+  // numpy itself refuses a negative count, or one whose bytes no size_t can count.
+  if (dtype.kind() == 'O' || count < 0 || size == 0 ||
+      static_cast<size_t>(count) > (SIZE_MAX - 2 * HUGE_PAGE) / size) {
+    return py::array(dtype, shape);
+  }
+  const size_t bytes = static_cast<size_t>(count) * size;
+  if (bytes < HUGE_PAGE_ARRAY_MIN) return py::array(dtype, shape);
   const size_t length = (bytes + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
   void* start = mapAligned(length);
   if (start == nullptr) return py::array(dtype, shape);

@@ -125,3 +125,7 @@ def test_large_columns_keep_their_values(tmp_path):
     del array
     gc.collect()
     assert (view == np.arange(count // 2, count)).all()
+    # A count whose bytes overflow must be refused, not mapped short.
+    for wrong in (-1, 2**61 + 2**17):
+        with pytest.raises((ValueError, MemoryError)):
+            lyra._lyra.number_array(np.dtype(np.int64), wrong)
