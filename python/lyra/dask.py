@@ -1,6 +1,6 @@
 """lyra.dask.read_dask: a data file as a Dask DataFrame whose partitions are byte
-ranges of the file, each read as lyra.read_pandas reads it, where Dask runs it (a thread, a
-process, a worker of a cluster). lyra schedules nothing itself."""
+ranges of the file, each read as lyra.read_pandas reads it, where Dask runs it (a
+thread, a process, a worker of a cluster). lyra schedules nothing itself."""
 
 import os
 
