@@ -5,8 +5,9 @@
 // be served from it. A file or descriptor is read forward in large blocks into a
 // window of capacity bytes: 4096 for records below 4096 bytes, otherwise twice the
 // record length, or a larger capacity asked for, doubled when a read needs more (up
-// to MAX_WINDOW_CAPACITY); one byte always stays free after the valid ones. Memory input is never
-// copied: the window is a view of the host's bytes that moves along them.
+// to MAX_WINDOW_CAPACITY); one byte always stays free after the valid ones. Memory
+// input is never copied: the window is a view of the host's bytes that moves along
+// them.
 //
 // A record end may be set: a read reaching past it either fails with
 // pastRecordEnd() set (the caller makes the field null) or, in padded mode, gives

@@ -8,6 +8,7 @@
 #include "interface/ccb_reader_impl.h"
 #include "layout/ccb_data_field.h"
 #include "layout/ccb_data_root.h"
+#include "layout/ccb_output_value.h"
 
 namespace {
 
@@ -135,7 +136,6 @@ void CCBRecordBatchImpl::describeColumn(const CCBOutputEntry* entry, int index,
   const bool plain = column->kind == CCB_COLUMN_TEXT && format != nullptr && root != nullptr &&
                      format->textIsBytes(root->decoding());
   column->plainWidth = plain ? format->storageLength() : 0;
-  column->planOffset = entry->planOffset();
 }
 
 void CCBRecordBatchImpl::clear() {
@@ -203,14 +203,8 @@ int CCBRecordBatchImpl::read(CCBRecordReader* reader, int maxRecords, bool& fail
 // Reads records into the batch until it holds maxRecords; false when reading failed.
 bool CCBRecordBatchImpl::readRecords(CCBReaderImpl* reader, int maxRecords) {
   bool failed = false;
-  const CCBOutputArray* array = reader->activeColumnArray();
-  const CCBDataRoot* root =
-      columns_.empty()
-          ? nullptr
-          : static_cast<const CCBDataRoot*>(columns_[0].entry->node()->getLayoutRoot());
-  const CCBDecoding* decoding = root != nullptr ? &root->decoding() : nullptr;
   while (getRecordCount() < maxRecords && reader->readNextRecord(failed)) {
-    appendRecord(decoding != nullptr ? array->plannedRecord() : nullptr, decoding);
+    appendRecord();
     numbers_.push_back(reader->getRecordNumber());
     offsets_.push_back(reader->getRecordOffset());
   }
@@ -218,21 +212,18 @@ bool CCBRecordBatchImpl::readRecords(CCBReaderImpl* reader, int maxRecords) {
   return !failed;
 }
 
-// The values of the record just read. A record set from its layout's plan has each
-// column's bytes at the column's plan offset in planned. Numbers and plain text are
-// taken from their bytes where they can be, every other value from its text.
-void CCBRecordBatchImpl::appendRecord(const unsigned char* planned, const CCBDecoding* decoding) {
+// The values of the record just read. Numbers and plain text are taken from their
+// bytes where they can be, every other value from its text.
+void CCBRecordBatchImpl::appendRecord() {
   for (Column& column : columns_) {
     if (column.direct == nullptr && column.plainWidth == 0) {
       appendValue(column);
       continue;
     }
-    const CCBDecoding* later = decoding;
-    const unsigned char* bytes = planned != nullptr && column.planOffset >= 0
-                                     ? planned + column.planOffset
-                                     : column.entry->laterBytes(&later);
+    const CCBDecoding* decoding = nullptr;
+    const unsigned char* bytes = column.entry->laterBytes(&decoding);
     const bool appended =
-        bytes != nullptr && (column.direct != nullptr ? appendDirect(column, bytes, *later)
+        bytes != nullptr && (column.direct != nullptr ? appendDirect(column, bytes, *decoding)
                                                       : appendPlainText(column, bytes));
     if (!appended) appendValue(column);
   }

@@ -65,7 +65,6 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
     const CCBFormat* direct = nullptr;
     // text: the field's bytes are its text (zero bytes aside), so many of them; else 0
     int plainWidth = 0;
-    int planOffset = -1;                    // where the plan puts the column's field
     const CCBOutputEntry* entry = nullptr;  // during a read only
     CCBValueBuffer<unsigned char> validity;
     CCBValueBuffer<int64_t> integers;  // integer; unsigned, as their 64 bits
@@ -84,7 +83,7 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
   void reserve(int records);
   void truncate(size_t records);
   bool readRecords(CCBReaderImpl* reader, int maxRecords);
-  void appendRecord(const unsigned char* planned, const CCBDecoding* decoding);
+  void appendRecord();
   void appendValue(Column& column);
   bool appendDirect(Column& column, const unsigned char* bytes, const CCBDecoding& decoding);
   bool appendPlainText(Column& column, const unsigned char* bytes);

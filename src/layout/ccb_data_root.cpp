@@ -71,11 +71,12 @@ void CCBDataRoot::keep(const unsigned char* bytes, int start, int length) {
 
 namespace {
 
-// Whether the shape of any of these nodes or their subtrees depends on the record:
-// a repetition count read from it, or an item passed over.
+// Whether the shape of any of these nodes or their subtrees depends on the record: a
+// repetition count read from it. (Items passed over come from segments, which mark
+// the layout as varying.)
 bool shapeVariesIn(const CCBData* node) {
   for (; node != nullptr; node = node->getNextSibling()) {
-    if (node->isOccursDepending() || node->isSkipped()) return true;
+    if (node->isOccursDepending()) return true;
     if (shapeVariesIn(node->getFirstChild())) return true;
   }
   return false;

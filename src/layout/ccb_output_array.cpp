@@ -43,17 +43,15 @@ const QvbDatavar& CCBOutputEntry::value() const {
   return showsFieldValue_ ? *fieldValue_ : value_;
 }
 
-const unsigned char* CCBOutputEntry::laterBytes(const CCBDecoding** decoding) const {
-  const unsigned char* bytes = nullptr;
-  if (state(&bytes) != LATER) return nullptr;
-  *decoding = &this->decoding();
-  return bytes;
+bool CCBOutputEntry::viewText(const char** bytes, int* length) const {
+  return view(bytes, length) != NO_VALUE;
 }
 
-bool CCBOutputEntry::viewText(const char** bytes, int* length) const {
+// The text where it lies, and where the value was: NO_VALUE leaves *bytes unset.
+CCBOutputEntry::State CCBOutputEntry::view(const char** bytes, int* length) const {
   const unsigned char* later = nullptr;
   const State state = this->state(&later);
-  if (state == NO_VALUE) return false;
+  if (state == NO_VALUE) return NO_VALUE;
   if (state == LATER) {
     *bytes = decodeText(later, length);
     // The end rule leaves zero bytes in text as it stands, where the value ends; the
@@ -67,18 +65,17 @@ bool CCBOutputEntry::viewText(const char** bytes, int* length) const {
     *length = static_cast<int>(kept_.size());
   } else {
     const QvbDatavar& held = showsFieldValue_ ? *fieldValue_ : value_;
-    if (held.isNull()) return false;
+    if (held.isNull()) return NO_VALUE;
     *bytes = held.text().asCstr();
     *length = held.text().length();
   }
-  return true;
+  return state;
 }
 
 bool CCBOutputEntry::wholeText(const char** bytes, int* length) const {
-  const unsigned char* later = nullptr;
-  const bool decoded = state(&later) == LATER;
-  if (!viewText(bytes, length)) return false;
-  if (decoded) {  // the text lies in the field's buffer, which its next decoding reuses
+  const State state = view(bytes, length);
+  if (state == NO_VALUE) return false;
+  if (state == LATER) {  // the text lies in the field's buffer, which its next decoding reuses
     kept_.assign(*bytes, static_cast<size_t>(*length));
     *bytes = kept_.data();
   }

@@ -62,8 +62,9 @@ class CCBOutputEntry {
   // The whole text of the value, zero bytes included where they are kept; valid
   // until the entry's next use. False for a null value.
   bool wholeText(const char** bytes, int* length) const;
-  // The field's bytes in the record its layout root keeps, and their decoding, while
-  // the value is still to be decoded from them; null otherwise.
+  // The field's bytes in the record its layout root keeps (walked, or set from the
+  // plan), and their decoding, while the value is still to be decoded from them; null
+  // otherwise.
   const unsigned char* laterBytes(const CCBDecoding** decoding) const;
   // The same text where it lies, without a copy: valid only until the next decoding
   // of the entry's field (for any of its columns) or the next record.
@@ -113,6 +114,7 @@ class CCBOutputEntry {
   // Where the value of the record is: none, the field's bytes (*bytes) in the record
   // its layout root keeps, or held by the entry.
   State state(const unsigned char** bytes) const;
+  State view(const char** bytes, int* length) const;
   const CCBDecoding& decoding() const;  // of the kept record
   static const QvbDatavar& nullValue();
   void decodeLater(const unsigned char* bytes, QvbDatavar* value) const;
@@ -157,11 +159,6 @@ class CCBOutputArray {
   void setPlannedRecord(const unsigned char* bytes) {
     record_.plannedAt = record_.clearCount;
     record_.plannedBytes = bytes;
-  }
-  // The bytes of the record just read when it was set from the plan, where each
-  // entry's field lies at its plan offset; null for a record that was walked.
-  const unsigned char* plannedRecord() const {
-    return record_.plannedAt == record_.clearCount ? record_.plannedBytes : nullptr;
   }
 
   // A repetition count outside 0 to its table's maximum, noted by the record walk

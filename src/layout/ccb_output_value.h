@@ -1,7 +1,7 @@
-// The definitions of CCBOutputEntry::getValue and of what it calls, inline: readers
-// that fetch every column of every record call getValue once per value, and
-// inlined into them it costs a call less. Every file that calls getValue, value or
-// viewText includes this one.
+// The definitions of CCBOutputEntry::getValue, laterBytes and what they call, inline:
+// readers that fetch every column of every record call one of them once per value,
+// and inlined into them it costs a call less. Every file that calls getValue,
+// laterBytes, value or viewText includes this one.
 #ifndef LYRA_LAYOUT_CCB_OUTPUT_VALUE_H_
 #define LYRA_LAYOUT_CCB_OUTPUT_VALUE_H_
 
@@ -26,6 +26,13 @@ inline const CCBDecoding& CCBOutputEntry::decoding() const {
 
 inline const char* CCBOutputEntry::decodeText(const unsigned char* bytes, int* length) const {
   return static_cast<const CCBDataField*>(node_)->decodeBytes(bytes, decoding(), length);
+}
+
+inline const unsigned char* CCBOutputEntry::laterBytes(const CCBDecoding** decoding) const {
+  const unsigned char* bytes = nullptr;
+  if (state(&bytes) != LATER) return nullptr;
+  *decoding = &this->decoding();
+  return bytes;
 }
 
 inline void CCBOutputEntry::decodeLater(const unsigned char* bytes, QvbDatavar* value) const {
