@@ -448,6 +448,7 @@ CCBFormat* CCBFormat::create(const QvbString& picture, const QvbString& usage, i
                        format->decimalPosition_ == -1 && format->scaleCount_ == 0;
   if (national && !format->makeNational(error)) return nullptr;
   format->direct_ = format->directKind();
+  format->directFraction_ = format->fixedPointFraction();
   // A binary field can hold more digits than its picture declares; each UTF-16 unit
   // of national text gives up to 3 bytes of UTF-8.
   int capacity = format->outputLength_;
@@ -943,7 +944,7 @@ CCBFormat::DirectKind CCBFormat::directKind() const {
 bool CCBFormat::binaryFixedPoint(const unsigned char* data, bool littleEndian,
                                  CCBFixedPointValue* value) const {
   value->magnitude = readBinary(data, littleEndian, &value->negative);
-  value->fraction = fixedPointFraction();
+  value->fraction = directFraction_;
   return true;
 }
 
@@ -970,7 +971,7 @@ bool CCBFormat::packedFixedPoint(const unsigned char* data, CCBFixedPointValue* 
   magnitude = magnitude * 10 + high;
   value->negative = (sign == 0x0D || sign == 0x0B) && magnitude != 0;
   value->magnitude = magnitude;
-  value->fraction = fixedPointFraction();
+  value->fraction = directFraction_;
   return true;
 }
 
@@ -995,6 +996,6 @@ bool CCBFormat::zonedFixedPoint(const unsigned char* data, bool ebcdic,
   }
   value->negative = negative && magnitude != 0;
   value->magnitude = magnitude;
-  value->fraction = fixedPointFraction();
+  value->fraction = directFraction_;
   return true;
 }

@@ -232,6 +232,7 @@ class CCBFormat {
   bool national_ = false;     // UTF-16 text, two bytes per character position
   int floatFormat_ = 0;       // a FloatFormat, for the float usages
   DirectKind direct_ = DIRECT_NONE;
+  int directFraction_ = 0;  // the digits after the point of a value decodeFixedPoint gives
 };
 
 #endif  // LYRA_FORMAT_CCB_FORMAT_H_
