@@ -1,6 +1,5 @@
-"""lyra.dask.read_dask: the same rows from 1, 2 and 7 partitions as read_pandas
-gives, for fixed, rdw and text-line files; then on a local cluster of two worker
-processes."""
+"""lyra.dask.read_dask: the rows of read_pandas from 1, 2 or 7 partitions, also on a
+local cluster of two worker processes."""
 
 import logging
 import math

@@ -1,5 +1,4 @@
-"""What bad options, layouts, files and records raise, and the bad records and
-undecodable values that reading passes over."""
+"""What bad options, layouts, files and records raise, and what reading passes over."""
 
 import json
 import re

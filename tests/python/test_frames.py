@@ -1,5 +1,4 @@
-"""read_pandas over the data files of tests/data/files: every value of every record
-compared with what the writing program printed, typed by its picture."""
+"""read_pandas over tests/data/files: every value as the writing program printed it."""
 
 import decimal
 import gc
