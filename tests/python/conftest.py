@@ -63,27 +63,23 @@ def framed_options(name):
     return options
 
 
-def typed(value, text, strip=True):
-    """The expected text typed as the value read: an int, a float (from the stored value's
-    exact decimal, cut after 34 digits), a Decimal of the same digits, or the text."""
-    if isinstance(value, decimal.Decimal):
-        return decimal.Decimal(text)
-    if isinstance(value, (int, float)) and not isinstance(value, bool):
-        return type(value)(text)
-    return text.rstrip(" ") if strip else text
-
-
 def assert_values(values, want, strip=True, where=None):
-    """The values that are not null are the expected ones, typed; exact numbers keep
-    the picture's digits after the point."""
+    """The values that are not null are the expected texts typed as read: an int, a float
+    (from the stored value's exact decimal, cut after 34 digits), a Decimal of the same
+    digits and the picture's digits after the point, or the text."""
     values = {name: value for name, value in values.items()
               if value is not None and not pd.isna(value)}
     assert sorted(values) == sorted(want), where
     for name, text in want.items():
         value = values[name]
-        assert value == typed(value, text, strip), (where, name, value, text)
         if isinstance(value, decimal.Decimal):
             assert value.as_tuple().exponent == decimal.Decimal(text).as_tuple().exponent
+            text = decimal.Decimal(text)
+        elif isinstance(value, (int, float)) and not isinstance(value, bool):
+            text = type(value)(text)
+        elif strip:
+            text = text.rstrip(" ")
+        assert value == text, (where, name, value, text)
 
 
 def assert_matches(frame, want, strip=True):
