@@ -1,17 +1,14 @@
-"""The test data, the values the COBOL programs printed (<file>.expected), the file
+"""The test data, the values the writing programs printed (<file>.expected), the file
 lists, and the comparison of a frame with them."""
 
 import decimal
 import os
 
 import pandas as pd
-import pytest
 
 DATA = os.environ.get("LYRA_TEST_DATA",
                       os.path.join(os.path.dirname(__file__), os.pardir, "data"))
-
-# The copybooks of the transaction files, by record identifier.
-TXN_COPYBOOKS = {"HD": "txnhdr.cpy", "DT": "txndtl.cpy", "TR": "txntrl.cpy"}
+TXN_COPYBOOKS = {"HD": "txnhdr.cpy", "DT": "txndtl.cpy", "TR": "txntrl.cpy"}  # by identifier
 
 
 def copybook(name):
@@ -20,6 +17,10 @@ def copybook(name):
 
 def data_file(name):
     return os.path.join(DATA, "files", name)
+
+
+TXN_OPTIONS = {"copybooks": {key: copybook(name) for key, name in TXN_COPYBOOKS.items()},
+               "id_field": "0:PIC X(2)"}
 
 
 def table(name):
@@ -40,8 +41,7 @@ def expected(name):
 
 
 def manifest_options(row):
-    """read_pandas keywords for a row of manifest.tsv: file, encoding, record length,
-    skip, identifier offset and clauses, layouts."""
+    """read_pandas keywords for a row of manifest.tsv."""
     _, encoding, length, skip, id_offset, id_clauses, layouts = row
     options = {"skip": int(skip), "ebcdic": encoding == "EBCDIC"}
     if int(length) > 0:
@@ -55,40 +55,31 @@ def manifest_options(row):
     return options
 
 
-def framed_options(row):
-    """read_pandas keywords for a row of framed.tsv: file, format, switches, copybook."""
-    _, record_format, switches, book = row
+def framed_options(name):
+    """read_pandas keywords for a file of framed.tsv (file, format, switches, copybook)."""
+    _, record_format, switches, book = next(row for row in table("framed.tsv") if row[0] == name)
     options = {"record_format": record_format, "copybook": copybook(book)}
     options.update((switch, True) for switch in switches.split(",") if switch != "-")
     return options
 
 
-def typed(value, text, strip=True):
-    """The expected text as the value read should be: an int, a float (floats compare
-    by value: the text is the stored value's exact decimal, cut after 34 digits), a
-    Decimal of the same digits, or the text, trailing blanks stripped."""
-    if isinstance(value, decimal.Decimal):
-        return decimal.Decimal(text)
-    if isinstance(value, bool):
-        return text
-    if isinstance(value, int):
-        return int(text)
-    if isinstance(value, float):
-        return float(text)
-    return text.rstrip(" ") if strip else text
-
-
 def assert_values(values, want, strip=True, where=None):
-    """The values that are not null are the expected ones, typed; exact numbers keep
-    the picture's digits after the point."""
+    """The values that are not null are the expected texts typed as read: an int, a float
+    (from the stored value's exact decimal, cut after 34 digits), a Decimal of the same
+    digits and the picture's digits after the point, or the text."""
     values = {name: value for name, value in values.items()
               if value is not None and not pd.isna(value)}
     assert sorted(values) == sorted(want), where
     for name, text in want.items():
         value = values[name]
-        assert value == typed(value, text, strip), (where, name, value, text)
         if isinstance(value, decimal.Decimal):
             assert value.as_tuple().exponent == decimal.Decimal(text).as_tuple().exponent
+            text = decimal.Decimal(text)
+        elif isinstance(value, (int, float)) and not isinstance(value, bool):
+            text = type(value)(text)
+        elif strip:
+            text = text.rstrip(" ")
+        assert value == text, (where, name, value, text)
 
 
 def assert_matches(frame, want, strip=True):
@@ -98,9 +89,3 @@ def assert_matches(frame, want, strip=True):
     for row in rows:
         number = row.pop("_record")
         assert_values(row, want[number], strip, number)
-
-
-@pytest.fixture
-def txn_options():
-    return {"copybooks": {key: copybook(name) for key, name in TXN_COPYBOOKS.items()},
-            "id_field": "0:PIC X(2)"}

@@ -1,12 +1,12 @@
-"""What bad options, layouts, files and records raise, and the bad records and
-undecodable values that reading passes over."""
+"""What bad options, layouts, files and records raise, and what reading passes over."""
 
 import json
+import re
 
 import pytest
 
 import lyra
-from conftest import copybook, data_file, expected, framed_options, table
+from conftest import TXN_OPTIONS, copybook, data_file, expected, framed_options
 
 PAYROLL = dict(copybook=copybook("payroll.cpy"), record_format="fixed")
 RECORD_3 = 152  # where record 3 of shipments.dat starts
@@ -28,31 +28,23 @@ RECORD_3 = 152  # where record 3 of shipments.dat starts
     ({"ebcdic": True, "code_page": "273"}, "ebcdic=True means code_page='037'"),
     ({"columns": ["PAY-EMP-ID", "NO-SUCH-COLUMN"]}, "no column is named 'NO-SUCH-COLUMN'"),
     ({"with_position": "yes"}, "with_position must be True or False"),
+    ({"copybook": None}, "no layout: give one"),
+    ({"copybook": None, "copybooks": TXN_OPTIONS["copybooks"]}, "several layouts need id_field"),
+    (dict(TXN_OPTIONS, copybook=None, active="XX"), "no layout has the record identifier 'XX'"),
 ])
 def test_bad_options_raise_value_error(options, message):
-    given = dict(PAYROLL, **options)
-    with pytest.raises(ValueError, match=message.replace("(", r"\(").replace(")", r"\)")):
-        lyra.read_pandas(data_file("payroll.dat"), **given)
+    with pytest.raises(ValueError, match=re.escape(message)):
+        lyra.read_pandas(data_file("payroll.dat"), **dict(PAYROLL, **options))
 
 
-def test_layouts_that_fail_raise_value_error(tmp_path, txn_options):
-    book = tmp_path / "bad.cpy"
-    book.write_text("       01  R.\n           05  A   PIC 9().\n")
+def test_bad_layouts_and_missing_files_raise(tmp_path):
+    (tmp_path / "bad.cpy").write_text("       01  R.\n           05  A   PIC 9().\n")
     with pytest.raises(ValueError, match="Invalid number of repetitions"):
-        lyra.read_pandas(data_file("payroll.dat"), copybook=book)
+        lyra.read_pandas(data_file("payroll.dat"), copybook=tmp_path / "bad.cpy")
     with pytest.raises(ValueError, match="Invalid number of repetitions"):
-        lyra.Layout(book)
-    with pytest.raises(ValueError, match="several layouts need id_field"):
-        lyra.read_pandas(data_file("txn_var.dat"), copybooks=txn_options["copybooks"])
-    with pytest.raises(ValueError, match="no layout has the record identifier 'XX'"):
-        lyra.read_pandas(data_file("txn_var.dat"), active="XX", **txn_options)
-    with pytest.raises(ValueError, match="no layout: give one"):
-        lyra.read_pandas(data_file("txn_var.dat"))
+        lyra.Layout(tmp_path / "bad.cpy")
     with pytest.raises(TypeError, match="unexpected keyword argument 'recordformat'"):
         lyra.read_pandas(data_file("payroll.dat"), recordformat="fixed", **PAYROLL)
-
-
-def test_missing_files_raise_file_not_found(tmp_path):
     with pytest.raises(FileNotFoundError):
         lyra.read_pandas(tmp_path / "none.dat", **PAYROLL)
     with pytest.raises(FileNotFoundError):
@@ -64,39 +56,37 @@ def test_missing_files_raise_file_not_found(tmp_path):
 def test_bad_records_raise_or_are_passed_over(tmp_path):
     # A record of no bytes (a descriptor word of length 0) before record 3.
     data = open(data_file("shipments.dat"), "rb").read()
-    (tmp_path / "shipments.dat").write_bytes(data[:RECORD_3] + bytes(4) + data[RECORD_3:])
     bad = str(tmp_path / "shipments.dat")
-    options = framed_options(table("framed.tsv")[0])  # shipments.dat
+    (tmp_path / "shipments.dat").write_bytes(data[:RECORD_3] + bytes(4) + data[RECORD_3:])
+    options = framed_options("shipments.dat")
+    reject = (3, RECORD_3, 4, "Record of zero length")  # record, offset, length, reason
     with pytest.raises(lyra.RecordError) as raised:
         lyra.read_pandas(bad, **options)
-    assert (raised.value.record, raised.value.offset) == (3, RECORD_3)
-    assert raised.value.reason == "Record of zero length"
-    assert isinstance(raised.value, ValueError)
+    error = raised.value
+    assert (error.record, error.offset, error.reason) == (3, RECORD_3, reject[3])
+    assert isinstance(error, ValueError)
     ids = [record["SHP-ID"].rstrip() for record in expected("shipments.dat").values()]
     reader = lyra.open(bad, **options)
     assert [next(reader)[0], next(reader)[0]] == ids[:2]
     with pytest.raises(lyra.RecordError, match="record 3 at byte offset 152"):
         next(reader)
     frame = lyra.read_pandas(bad, max_errors=1, with_position=True, **options)
-    assert frame.attrs["rejects"] == [(3, RECORD_3, 4, "Record of zero length")]
+    assert frame.attrs["rejects"] == [reject]
     assert frame["_record"].tolist() == [1, 2] + list(range(4, 11))
     assert frame["SHP-ID"].tolist() == ids
-    rejects = bad + ".rejects"
-    lyra.read_pandas(bad, rejects=rejects, **options)
-    assert open(rejects, "rb").read() == bytes(4)
-    with open(rejects + ".jsonl", encoding="utf-8") as notes:
+    lyra.read_pandas(bad, rejects=bad + ".rejects", **options)
+    assert open(bad + ".rejects", "rb").read() == bytes(4)
+    with open(bad + ".rejects.jsonl", encoding="utf-8") as notes:
         assert [json.loads(line) for line in notes] == [
-            {"record": 3, "offset": RECORD_3, "length": 4, "reason": "Record of zero length"}]
+            dict(zip(("record", "offset", "length", "reason"), reject))]
 
 
 def test_undecodable_values_are_null_and_counted(tmp_path):
     data = bytearray(open(data_file("payroll.dat"), "rb").read())
     data[138 + 2] = ord("X")  # PAY-EMP-ID of record 2: 10X102
-    path = tmp_path / "payroll.dat"
-    path.write_bytes(bytes(data))
-    frame = lyra.read_pandas(path, **PAYROLL)
-    assert {name: count for name, count in frame.attrs["errors"].items() if count} == {
-        "PAY-EMP-ID": 1}
-    ids = frame["PAY-EMP-ID"]
-    assert ids.isna().tolist() == [False, True] + [False] * 8
-    assert ids[0] == int(expected("payroll.dat")[1]["PAY-EMP-ID"])
+    (tmp_path / "payroll.dat").write_bytes(bytes(data))
+    frame = lyra.read_pandas(tmp_path / "payroll.dat", **PAYROLL)
+    errors = frame.attrs["errors"]
+    assert {name: count for name, count in errors.items() if count} == {"PAY-EMP-ID": 1}
+    assert frame["PAY-EMP-ID"].isna().tolist() == [False, True] + [False] * 8
+    assert frame["PAY-EMP-ID"][0] == int(expected("payroll.dat")[1]["PAY-EMP-ID"])

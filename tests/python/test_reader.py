@@ -1,30 +1,29 @@
 """lyra.open record by record, and lyra.Layout."""
 
 import lyra
-from conftest import (TXN_COPYBOOKS, assert_values, copybook, data_file, expected, framed_options,
-                      table)
+from conftest import (TXN_COPYBOOKS, TXN_OPTIONS, assert_values, copybook, data_file, expected,
+                      framed_options)
 
 
-def test_open_gives_tuples_with_their_places(txn_options):
+def test_open_gives_tuples_with_their_places():
     with lyra.open(data_file("txn_var.dat"), active="TR", with_position=True,
-                   **txn_options) as reader:
+                   **TXN_OPTIONS) as reader:
         records = list(reader)
         assert reader.record == 15 and reader.offset == 1362 - 45
-    want = expected("txn_var.dat")
     assert [record[0] for record in records] == [7, 13, 15]
-    assert reader.columns[0] == "TR-REC-TYPE"
-    for record in records:
-        number, values = record[0], record[2:]
-        assert values[0] == "TR" == want[number]["TR-REC-TYPE"]
-        assert len(values) == len(reader.columns)
     assert records[0][1] == 61 + 5 * 116  # after the header and five details
+    assert reader.columns[0] == "TR-REC-TYPE"
+    want = expected("txn_var.dat")
+    for record in records:
+        assert record[2] == "TR" == want[record[0]]["TR-REC-TYPE"]
+        assert len(record) == 2 + len(reader.columns)
 
 
 def test_open_gives_dicts_of_typed_values_or_none():
     # Records 2, 4 and 7 end where their table ends: their note, like the repetitions
     # the count does not reach, is None.
     with lyra.open(data_file("shipments.dat"), as_dict=True, limit=7,
-                   **framed_options(table("framed.tsv")[0])) as reader:
+                   **framed_options("shipments.dat")) as reader:
         records = list(reader)
         assert reader.record == 7 and reader.offset == 600
     want = expected("shipments.dat")
@@ -34,22 +33,18 @@ def test_open_gives_dicts_of_typed_values_or_none():
             if record["SHP-NOTE"] is None] == [2, 4, 7]
 
 
-def test_layout_of_a_copybook_and_of_its_document(tmp_path):
-    layout = lyra.Layout(copybook("txnhdr.cpy"))
-    assert layout.record_length == 61
-    assert [name for name, _, _ in layout.columns] == list(expected("txn_var.dat")[1])
-    assert dict((name, kind) for name, kind, _ in layout.columns)["HD-BATCH-ID"] == "integer"
-    document = tmp_path / "txnhdr.xml"
-    document.write_text(layout.to_xml())
-    assert lyra.Layout(document).columns == layout.columns
-    assert lyra.Layout(document).record_length == 61
-
-
-def test_read_with_an_xml_layout(tmp_path):
-    documents = {}
+def test_layouts_of_copybooks_and_of_their_documents(tmp_path):
+    """A layout's XML document has its columns and length, and reads the file alike."""
+    documents = {key: tmp_path / (key + ".xml") for key in TXN_COPYBOOKS}
     for key, name in TXN_COPYBOOKS.items():
-        documents[key] = tmp_path / (key + ".xml")
-        documents[key].write_text(lyra.Layout(copybook(name)).to_xml())
+        layout = lyra.Layout(copybook(name))
+        documents[key].write_text(layout.to_xml())
+        again = lyra.Layout(documents[key])
+        assert (again.columns, again.record_length) == (layout.columns, layout.record_length)
+    header = lyra.Layout(copybook("txnhdr.cpy"))
+    assert header.record_length == 61
+    assert [name for name, _, _ in header.columns] == list(expected("txn_var.dat")[1])
+    assert {name: kind for name, kind, _ in header.columns}["HD-BATCH-ID"] == "integer"
     frame = lyra.read_pandas(data_file("txn_var.dat"), layouts=documents,
                              id_field="0:PIC X(2)")  # the first layout's records
     assert frame["HD-BATCH-ID"].tolist() == [
@@ -59,6 +54,6 @@ def test_read_with_an_xml_layout(tmp_path):
 
 def test_layout_options_are_keywords():
     floats = lyra.Layout(copybook("measures.cpy"), float_format="ieee")
-    assert dict((name, kind) for name, kind, _ in floats.columns)["M-RATE"] == "real"
+    assert {name: kind for name, kind, _ in floats.columns}["M-RATE"] == "real"
     national = lyra.Layout(copybook("national.cpy"), national_utf16=True)
     assert national.record_length == 3 + 20 + 12 + 4

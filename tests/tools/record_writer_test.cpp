@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 OutputValue text(std::string_view value) {
@@ -27,23 +29,19 @@ TEST(RecordWriterTest, EmptyAndNullValuesKeepTheirColumn) {
       {"A", QVB_TYPE_STRING, 3}, {"B", QVB_TYPE_INTEGER, 5}, {"C", QVB_TYPE_STRING, 2}};
   const std::vector<std::vector<OutputValue>> records{
       {null, text("42"), text("x")}, {text(""), text("7"), null}, {null, null, null}};
-  const struct {
-    OutputFormat format;
-    const char* want;
-  } cases[] = {
+  const std::pair<OutputFormat, const char*> cases[] = {
       {FORMAT_CSV, "A,B,C\r\n,42,x\r\n,7,\r\n,,\r\n"},
       {FORMAT_JSONL,
        "{\"A\":null,\"B\":\"42\",\"C\":\"x\"}\n{\"A\":\"\",\"B\":\"7\",\"C\":null}\n"
        "{\"A\":null,\"B\":null,\"C\":null}\n"},
       {FORMAT_TABLE, "A        B  C\n---  -----  --\n        42  x\n         7\n\n"},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.want, written(c.format, columns, records)) << c.format;
+  for (const auto& [format, want] : cases) EXPECT_EQ(want, written(format, columns, records));
 }
 
-// Names and values are UTF-8 and pass through unchanged (a second conversion would
-// turn "\xC3\xBC" into "\xC3\x83\xC2\xBC"). Table widths count characters: "N\xC3\x84ME"
-// (NÄME) is 4 wide, "M\xC3\xBC\xC3\x9F" (Müß) pads to it with one blank; the C1 control
-// U+0085 and the C0 control U+0001 show as '?' there, and JSON escapes U+0001 alone.
+// UTF-8 names and values pass through unconverted. Table widths count characters: NÄME
+// is 4 wide, Müß pads to it with one blank; the controls U+0085 and U+0001 show as '?'
+// there, and JSON escapes U+0001 alone.
 TEST(RecordWriterTest, Utf8TextPassesThrough) {
   const std::vector<OutputColumn> columns{{"N\xC3\x84ME", QVB_TYPE_STRING, 3},
                                           {"B", QVB_TYPE_INTEGER, 2}};
@@ -51,10 +49,7 @@ TEST(RecordWriterTest, Utf8TextPassesThrough) {
       {text("M\xC3\xBC\xC3\x9F"), text("7")},
       {text("a\xC2\x85\x01"), text("12")},
       {text("\xE2\x82\xAC\xF0\x9F\x98\x80"), text("3")}};
-  const struct {
-    OutputFormat format;
-    const char* want;
-  } cases[] = {
+  const std::pair<OutputFormat, const char*> cases[] = {
       {FORMAT_CSV,
        "N\xC3\x84ME,B\r\nM\xC3\xBC\xC3\x9F,7\r\na\xC2\x85\x01,12\r\n"
        "\xE2\x82\xAC\xF0\x9F\x98\x80,3\r\n"},
@@ -66,20 +61,14 @@ TEST(RecordWriterTest, Utf8TextPassesThrough) {
        "N\xC3\x84ME   B\n----  --\nM\xC3\xBC\xC3\x9F    7\na??   12\n"
        "\xE2\x82\xAC\xF0\x9F\x98\x80     3\n"},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.want, written(c.format, columns, records)) << c.format;
+  for (const auto& [format, want] : cases) EXPECT_EQ(want, written(format, columns, records));
 }
 
-}  // namespace
-
-// A byte that needs quoting or escaping is found wherever it stands in a longer
-// text: in the first eight bytes, the next four, or the last one of thirteen.
+// A byte that needs quoting or escaping (format, value, output) is found wherever it
+// stands in a longer text: in the first eight bytes, the next four, or the last one.
 TEST(RecordWriterTest, SpecialBytesAnywhereInLongerText) {
   const std::vector<OutputColumn> columns{{"A", QVB_TYPE_STRING, 13}};
-  const struct {
-    OutputFormat format;
-    const char* value;
-    const char* want;
-  } cases[] = {
+  const std::tuple<OutputFormat, const char*, const char*> cases[] = {
       {FORMAT_CSV, "abcdefghijklm", "A\r\nabcdefghijklm\r\n"},
       {FORMAT_CSV, "abc,efghijklm", "A\r\n\"abc,efghijklm\"\r\n"},
       {FORMAT_CSV, "abcdefghi\"klm", "A\r\n\"abcdefghi\"\"klm\"\r\n"},
@@ -89,7 +78,9 @@ TEST(RecordWriterTest, SpecialBytesAnywhereInLongerText) {
       {FORMAT_JSONL, "abcdefghijkl\x7F", "{\"A\":\"abcdefghijkl\\u007f\"}\n"},
       {FORMAT_TABLE, "abcdefghijkl\x7F", "A\n-------------\nabcdefghijkl?\n"},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(c.want, written(c.format, columns, {{text(c.value)}})) << c.value;
+  for (const auto& [format, value, want] : cases) {
+    EXPECT_EQ(want, written(format, columns, {{text(value)}})) << value;
   }
 }
+
+}  // namespace
