@@ -13,14 +13,9 @@
 
 namespace {
 
-// Columns first to the column count as "name type length", so the list ends with the
-// "? -1 -1" of an index that changes nothing.
+// The columns first to the column count, whose index changes nothing: "? -1 -1".
 std::vector<std::string> columns(CCBMain* service, int first = 0) {
-  std::vector<std::string> all;
-  for (int i = first; i <= service->getOutputCount(); ++i) {
-    all.push_back(test_support::columnInfo(service, i));
-  }
-  return all;
+  return test_support::columnInfos(service, first, service->getOutputCount());
 }
 
 class CCBMainTest : public ::testing::Test {

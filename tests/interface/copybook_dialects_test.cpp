@@ -30,8 +30,7 @@ ServicePtr layoutService(const CCBLayoutOptions& options) {
 
 // Each column as "name type length", then the root's max_record_size.
 std::vector<std::string> columns(const ServicePtr& s) {
-  std::vector<std::string> all;
-  for (int i = 0; i < s->getOutputCount(); ++i) all.push_back(test_support::columnInfo(s.get(), i));
+  std::vector<std::string> all = test_support::columnInfos(s.get());
   all.push_back(s->getRoot()->getProperty(2, nullptr).str());
   return all;
 }

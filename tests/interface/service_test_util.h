@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "lyra/lyra.h"
 
@@ -26,6 +27,15 @@ std::string columnInfo(Service* service, int index) {
   int type = -1, length = -1;
   service->getOutputInfo(index, name, type, length);
   return name.str() + " " + std::to_string(type) + " " + std::to_string(length);
+}
+
+// The columns from first to last (by default all of them) as columnInfo gives them.
+template <typename Service>
+std::vector<std::string> columnInfos(Service* service, int first = 0, int last = -1) {
+  std::vector<std::string> all;
+  if (last < 0) last = service->getOutputCount() - 1;
+  for (int i = first; i <= last; ++i) all.push_back(columnInfo(service, i));
+  return all;
 }
 
 }  // namespace test_support
