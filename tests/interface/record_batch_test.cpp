@@ -39,6 +39,7 @@ class RecordBatchTest : public ::testing::Test {
                                         data_.size(), options))
         << reader_->getErrorMessage().str();
   }
+  std::string error() { return batch_->getErrorMessage().str(); }
   std::string text(int c, int r) {
     const int64_t* offsets = batch_->getTextOffsets(c);
     if (offsets == nullptr) return "no text";
@@ -183,39 +184,31 @@ TEST_F(RecordBatchTest, CountsErrorsAsValuesThatAreNone) {
   for (int c = 0; c < 4; ++c) EXPECT_EQ(errors[c], batch_->getErrorCount(c)) << c;
 }
 
-TEST_F(RecordBatchTest, FillsTheChosenColumnsInTheirOrder) {
-  open(HAND_RECORD);
-  const int chosen[] = {3, 0};
-  batch_->setColumns(chosen, 2);
-  ASSERT_EQ(1, batch_->read(reader_.get(), 8, failed_));
-  ASSERT_EQ(2, batch_->getColumnCount());
-  EXPECT_EQ(3, batch_->getColumnIndex(0));
-  EXPECT_STREQ("D", batch_->getColumnName(0).asCstr());
-  EXPECT_EQ("AB   ", text(0, 0));
-  EXPECT_EQ(123, batch_->getIntegers(1)[0]);
-  EXPECT_EQ(-1, batch_->getColumnIndex(2));
-  EXPECT_EQ(nullptr, batch_->getValidity(2));
-}
-
-TEST_F(RecordBatchTest, RefusesWhatItCannotRead) {
+// The chosen columns are filled in their order; a batch of no records, a column out of
+// range, a reader without an active layout or of another kind are refused.
+TEST_F(RecordBatchTest, ChosenColumnsAndWhatItRefuses) {
   open(HAND_RECORD);
   failed_ = false;
   EXPECT_EQ(0, batch_->read(reader_.get(), 0, failed_));
   EXPECT_TRUE(failed_);
-  EXPECT_STREQ("Invalid batch size 0: a batch holds at least one record",
-               batch_->getErrorMessage().asCstr());
-  const int chosen[] = {4};
-  batch_->setColumns(chosen, 1);
+  EXPECT_EQ("Invalid batch size 0: a batch holds at least one record", error());
+  const int chosen[] = {3, 0}, beyond[] = {4};
+  batch_->setColumns(chosen, 2);
+  ASSERT_EQ(1, batch_->read(reader_.get(), 8, failed_));
+  ASSERT_EQ(2, batch_->getColumnCount());
+  EXPECT_EQ(3, batch_->getColumnIndex(0));
+  EXPECT_EQ("D", batch_->getColumnName(0).str());
+  EXPECT_EQ("AB   ", text(0, 0));
+  EXPECT_EQ(123, batch_->getIntegers(1)[0]);
+  EXPECT_EQ(-1, batch_->getColumnIndex(2));
+  EXPECT_EQ(nullptr, batch_->getValidity(2));
+  batch_->setColumns(beyond, 1);
   EXPECT_FALSE(batch_->describe(reader_.get()));
-  EXPECT_STREQ("Column index 4 is out of range: the active layout has 4 columns",
-               batch_->getErrorMessage().asCstr());
-  auto empty = own(createCCBRecordReader());
-  EXPECT_FALSE(batch_->describe(empty.get()));
-  EXPECT_STREQ("The reader has no active layout to read the records of",
-               batch_->getErrorMessage().asCstr());
+  EXPECT_EQ("Column index 4 is out of range: the active layout has 4 columns", error());
+  EXPECT_FALSE(batch_->describe(own(createCCBRecordReader()).get()));
+  EXPECT_EQ("The reader has no active layout to read the records of", error());
   EXPECT_FALSE(batch_->describe(nullptr));
-  EXPECT_STREQ("A batch reads only record readers made by createCCBRecordReader",
-               batch_->getErrorMessage().asCstr());
+  EXPECT_EQ("A batch reads only record readers made by createCCBRecordReader", error());
 }
 
 }  // namespace
