@@ -59,10 +59,8 @@ TEST_F(CCBMainTest, LoadsAndTheirFailures) {
   EXPECT_EQ("Cannot write file '" + path + "': No such file or directory", error());
 }
 
-// The columns of txndtl.cpy worked out by hand from its text (types: 2 integer, 3 real,
-// 4 text): display X is text of its characters; numeric pictures are integers up to 9
-// digit positions, reals with V, a point or 10 to 15 positions; lengths never fall
-// below 5.
+// The columns of txndtl.cpy worked out by hand: numeric pictures are integers up to 9
+// digit positions, reals with V, a point or 10 to 15 positions; lengths at least 5.
 TEST_F(CCBMainTest, ColumnsOfARealisticCopybook) {
   ASSERT_TRUE(service_->loadCopybook(test_support::dataPath("copybooks/txndtl.cpy").c_str()));
   EXPECT_EQ((std::vector<std::string>{
@@ -85,8 +83,7 @@ TEST_F(CCBMainTest, ColumnsOfARealisticCopybook) {
                 "? -1 -1",                // index 16, the column count: nothing changes
             }),
             columns(service_.get()));
-  // The root's property 2, max_record_size.
-  EXPECT_STREQ("116", service_->getRoot()->getProperty(2, nullptr).asCstr());
+  EXPECT_EQ("116", service_->getRoot()->getProperty(2, nullptr).str());  // max_record_size
 }
 
 }  // namespace

@@ -51,9 +51,8 @@ class CCBReaderTest : public ::testing::Test {
 
   std::string error() { return reader_->getErrorMessage().asCstr(); }
 
-  // Reads until readNextRecord returns false: each record's columns joined by '|' and
-  // "; ", then "end" (with the error text when one is kept) or "failed: " and the
-  // message. A further read must end the same way.
+  // Each record's columns joined by '|' and "; ", then "end" (and a kept error text) or
+  // "failed: " and the message. A further read must end the same way.
   std::string readAll() {
     std::string text;
     bool failed = false;
@@ -71,8 +70,8 @@ class CCBReaderTest : public ::testing::Test {
     return text;
   }
 
-  // The node entries from 0 to the node count as "entry parent field|group name type
-  // length", starting from 9 9 field ? 9 9 each, which a bad index leaves but the id.
+  // The node entries to the node count as "entry parent field|group name type length",
+  // starting from "9 9 field ? 9 9", which a bad index leaves but the id.
   std::vector<std::string> nodes() {
     std::vector<std::string> all;
     for (int i = 0; i <= reader_->getNodeCount(); ++i) {

@@ -1,6 +1,5 @@
-// Where the extended services place each column (offsets, storage lengths and usages
-// worked out by hand) and how long they take records to be, longer redefinitions
-// counted.
+// Where the extended services place each column, worked out by hand, and how long they
+// take records to be, longer redefinitions counted.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -19,8 +18,7 @@ namespace {
 using Lines = std::vector<std::string>;
 using test_support::own;
 
-// "offset:storage:usage" for each column, a '*' after a variable offset; the
-// columns of a service or of a reader's active layout.
+// "offset:storage:usage" for each column of a service or reader, '*' after a variable offset.
 template <typename Service>
 std::string places(Service* service) {
   std::string out;
@@ -46,9 +44,8 @@ const Lines FLOATS_AND_NATIONAL = {"01 R.",
                                    "05 NN PIC N(2) USAGE NATIONAL.",
                                    "05 X PIC X."};
 
-// Binary items of up to 4 digits take 2 bytes, up to 9 take 4, up to 18 take 8;
-// packed ones (digits + 1) / 2 rounded up. Each layout by a layout service and by a
-// record reader, whose fixed records are as long as the layout reaches.
+// Binary items of up to 4 digits take 2 bytes, up to 9 take 4, up to 18 take 8; packed
+// ones (digits + 1) / 2 rounded up. A record reader's records reach as far as its layout.
 TEST(ColumnLayoutTest, PlacesEveryColumn) {
   const struct {
     const char* what;
@@ -168,8 +165,8 @@ TEST(ColumnLayoutTest, FixedRecordsAsLongAsTheLongestRedefinition) {
             classic->getErrorMessage().str());
 }
 
-// 9000 repetitions of 1 byte, each redefined by 30000: the classic services take the
-// layout at 9000 bytes; the extended ones, which read as far, refuse 270000000.
+// 9000 bytes each redefined by 30000: the classic services take 9000 bytes, the extended
+// ones, which read as far, refuse 270000000.
 TEST(ColumnLayoutTest, ReachBeyondTheRecordLimitIsRefused) {
   test_support::TempDir dir;
   const std::string path =

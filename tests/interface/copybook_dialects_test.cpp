@@ -39,8 +39,7 @@ std::string dialect(const std::string& name) {
   return test_support::dataPath("copybooks/dialects/" + name);
 }
 
-// Each copybook through a layout service with the options it needs; a classic service,
-// and a strict layout service, refuse it as the classic rules always did.
+// Each copybook read by a layout service with its options, refused by the classic rules.
 TEST(CopybookDialectsTest, DialectCopybooksLoadTolerantly) {
   const struct {
     const char* copybook;

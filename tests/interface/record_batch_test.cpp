@@ -117,9 +117,8 @@ TEST_F(RecordBatchTest, TypesValuesAndKeepsBuffersFromBatchToBatch) {
   EXPECT_FALSE(failed_);
 }
 
-// Binary words at their limits, a binary picture whose point comes last (its text
-// "123.0" is the integer 123), and a decimal of more digits than a double holds exactly,
-// which reads as the nearest double.
+// Binary words at their limits, a binary picture whose point comes last (an integer),
+// and a decimal of more digits than a double holds, read as the nearest double.
 TEST_F(RecordBatchTest, TypesTheExtremesOfEachKind) {
   open(std::string("\x80\0\0\0\0\0\0\0", 8) + std::string(8, '\xff') + "\xff\x85" +
            std::string("\x01\x23\x45\x67\x89\x01\x23\x45\x67\x8d", 10),

@@ -108,10 +108,9 @@ class RecordReaderTest : public ::testing::Test,
   std::vector<std::pair<int64_t, int64_t>> points_;  // offset, record number
 };
 
-// Fields past a short descriptor record are null, its extra bytes stepped over; an
-// extended block descriptor word, an empty block, empty inputs. Bad records stop the
-// read unless more are allowed, then each is reported (number, offset, length with its
-// framing, reason) and passed over; an untrustworthy descriptor word always stops it.
+// Short and long descriptor records, extended and empty blocks, empty inputs. Bad records
+// stop the read unless more are allowed, then each is reported and passed over; an
+// untrustworthy descriptor word always stops it.
 TEST_F(RecordReaderTest, EachFormatFramesItsRecordsAndBadRecords) {
   const std::string extended = std::string("\x80\0\0\x16", 4) + rdw("EE555") + rdw("FF666");
   const std::string aa = rdw("AA111"), lines = "AA111\nAA1111\nBB222\n";
@@ -153,9 +152,8 @@ TEST_F(RecordReaderTest, EachFormatFramesItsRecordsAndBadRecords) {
   }
 }
 
-// Records of several layouts told apart by their first character; one whose identifier
-// matches no layout is a bad record where its format frames it, and stops the read where
-// only a layout's walk could find its end.
+// A record whose identifier matches no layout is a bad record where its format frames
+// it, and stops the read where only a layout's walk could find its end.
 TEST_F(RecordReaderTest, UnknownRecordTypes) {
   reader_->clearCopybooks();
   ASSERT_TRUE(add(KEYED, "A"));
@@ -169,9 +167,8 @@ TEST_F(RecordReaderTest, UnknownRecordTypes) {
             readMemory("AA111OXYZZZ", format(CCB_RECORD_LAYOUT, -1)));
 }
 
-// Consecutive ranges cut anywhere give every fixed record and every line exactly once;
-// ranges between split points do the same for descriptor-word records and blocks, with
-// their numbers in the file. A line range cut past the skip cannot know numbers.
+// Two ranges cut anywhere give every fixed record and line once, cut at a split point
+// every descriptor record, numbered; a line range past the skip has no numbers.
 TEST_F(RecordReaderTest, RangesGiveEveryRecordOnce) {
   std::string fixed = "HDR", lines = "HDR", records = "HDR", blocks = "HDR", inBlock;
   for (int i = 0; i < 40; ++i) {
@@ -302,10 +299,8 @@ TEST_F(RecordReaderTest, SegmentsChooseTheRedefinitionThatApplies) {
   EXPECT_EQ(whole, readMemory(data, format(CCB_RECORD_LAYOUT)).substr(0, whole.size()));
 }
 
-// Records of one shape are read from the offsets one walk found, or each walked under a
-// debug callback, with the same values in every format, a longer redefinition and a
-// table included; fields past a record cut short are null (descriptor words) or blank
-// (lines), or the read fails (the layout format).
+// Records of one shape read from the offsets one walk found as walked under a debug
+// callback, in every format, records cut short included.
 TEST_F(RecordReaderTest, RecordsOfOneShapeReadAsTheirWalkReadsThem) {
   reader_->clearCopybooks();
   ASSERT_TRUE(add({"01 R.", "05 A PIC X(2).", "05 B REDEFINES A PIC 9(3).", "05 T OCCURS 2.",
@@ -392,8 +387,7 @@ TEST_F(RecordReaderTest, PipesAndRefusedOptions) {
   EXPECT_EQ(last, text.substr(text.size() - last.size()));
 }
 
-// A file of 5 GiB, a hole but for records at its start, middle and end: ranges reach each
-// by its 64-bit offset and number it in the whole file.
+// In a 5 GiB file (a hole but for three records), ranges reach records by 64-bit offsets.
 TEST_F(RecordReaderTest, FilesBeyondFourGibibytes) {
   const int64_t middle = 2684354000, last = 5368709000;  // multiples of the record's 5 bytes
   const std::string big = dir_.write("big.dat", "");
