@@ -1,40 +1,21 @@
-// The layout service as a host uses it: its states and kept error texts, its output
-// columns, and the columns of a realistic copybook worked out by hand from its text.
-
+// The layout service as a host uses it: its states and kept error texts, and the
+// columns of a realistic copybook worked out by hand from its text.
 #include "lyra/ccb_main.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "interface/service_test_util.h"
 #include "parse/copybook_test_util.h"
 #include "test_util.h"
 
 namespace {
 
-using test_support::dataPath;
-
-using ServicePtr = std::unique_ptr<CCBMain, void (*)(CCBMain*)>;
-
-ServicePtr newService() {
-  return ServicePtr(createCCBMain(), [](CCBMain* service) { service->release(); });
-}
-
-// Columns first to the column count of a service as "name type length" (types:
-// 2 integer, 3 real, 4 text); an index that changes nothing gives "? -1 -1", so the
-// list ends with it.
-std::vector<std::string> columns(const ServicePtr& service, int first = 0) {
-  std::vector<std::string> all;
-  for (int i = first; i <= service->getOutputCount(); ++i) {
-    QvbString name("?");
-    int type = -1, length = -1;
-    service->getOutputInfo(i, name, type, length);
-    all.push_back(std::string(name.asCstr()) + " " + std::to_string(type) + " " +
-                  std::to_string(length));
-  }
-  return all;
+// The columns first to the column count, whose index changes nothing: "? -1 -1".
+std::vector<std::string> columns(CCBMain* service, int first = 0) {
+  return test_support::columnInfos(service, first, service->getOutputCount());
 }
 
 class CCBMainTest : public ::testing::Test {
@@ -45,7 +26,7 @@ class CCBMainTest : public ::testing::Test {
   }
 
   test_support::TempDir dir_;
-  ServicePtr service_ = newService();
+  test_support::Owned<CCBMain> service_ = test_support::own(createCCBMain());
 };
 
 const std::vector<std::string> SMALL = {"01 R.", "05 A PIC X(3).", "05 B PIC S9(5) COMP-3."};
@@ -72,18 +53,16 @@ TEST_F(CCBMainTest, LoadsAndTheirFailures) {
     EXPECT_EQ(c.second, error());
   }
   EXPECT_EQ((std::vector<std::string>{"? -1 -1", "A 4 5", "B 2 7", "? -1 -1"}),
-            columns(service_, -1));
+            columns(service_.get(), -1));
   const std::string path = dir_.path("no-such-folder/layout.xml");
   EXPECT_FALSE(service_->saveLayoutFile(path.c_str()));
   EXPECT_EQ("Cannot write file '" + path + "': No such file or directory", error());
 }
 
-// The columns of txndtl.cpy worked out by hand from its text (types: 2 integer, 3 real,
-// 4 text): display X is text of its characters; numeric pictures are integers up to 9
-// digit positions, reals with V, a point or 10 to 15 positions; lengths never fall
-// below 5.
+// The columns of txndtl.cpy worked out by hand: numeric pictures are integers up to 9
+// digit positions, reals with V, a point or 10 to 15 positions; lengths at least 5.
 TEST_F(CCBMainTest, ColumnsOfARealisticCopybook) {
-  ASSERT_TRUE(service_->loadCopybook(dataPath("copybooks/txndtl.cpy").c_str()));
+  ASSERT_TRUE(service_->loadCopybook(test_support::dataPath("copybooks/txndtl.cpy").c_str()));
   EXPECT_EQ((std::vector<std::string>{
                 "DT-REC-TYPE 4 5",        // XX
                 "DT-SEQ-NO 2 5",          // 9(5)
@@ -103,9 +82,8 @@ TEST_F(CCBMainTest, ColumnsOfARealisticCopybook) {
                 "DT-MERCHANT-NAME 4 22",  // X(22)
                 "? -1 -1",                // index 16, the column count: nothing changes
             }),
-            columns(service_));
-  // The root's property 2, max_record_size.
-  EXPECT_STREQ("116", service_->getRoot()->getProperty(2, nullptr).asCstr());
+            columns(service_.get()));
+  EXPECT_EQ("116", service_->getRoot()->getProperty(2, nullptr).str());  // max_record_size
 }
 
 }  // namespace

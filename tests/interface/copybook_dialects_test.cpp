@@ -1,8 +1,6 @@
-// Copybooks in the dialects that the extended services read tolerantly
-// (tests/data/copybooks/dialects: COPY members with REPLACING, listing statements, free
-// form, periods past column 72), their columns worked out by hand from their text; the
-// classic services reading them as before; and the messages of COPY statements that
-// cannot be expanded.
+// Copybooks in the dialects the extended services read tolerantly (COPY with REPLACING,
+// listing statements, free form, periods past column 72), their columns worked out by
+// hand, which the classic services refuse; and COPY statements that cannot be expanded.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "interface/ccb_layout_loader.h"
+#include "interface/service_test_util.h"
 #include "lyra/ccb_layout_service.h"
 #include "parse/copybook_test_util.h"
 #include "test_util.h"
@@ -20,39 +19,27 @@
 namespace {
 
 using copybook_test::source;
-using test_support::dataPath;
-using ServicePtr = std::unique_ptr<CCBMain, void (*)(CCBMain*)>;
-
-ServicePtr service(CCBMain* created) {
-  return ServicePtr(created, [](CCBMain* s) { s->release(); });
-}
+using test_support::own;
+using ServicePtr = test_support::Owned<CCBMain>;
 
 ServicePtr layoutService(const CCBLayoutOptions& options) {
   CCBLayoutService* created = createCCBLayoutService();
   created->setLayoutOptions(options);
-  return service(created);
+  return own<CCBMain>(created);
 }
 
-// Each column as "name type length" (2 integer, 3 real, 4 text), then the root's
-// max_record_size.
+// Each column as "name type length", then the root's max_record_size.
 std::vector<std::string> columns(const ServicePtr& s) {
-  std::vector<std::string> all;
-  for (int i = 0; i < s->getOutputCount(); ++i) {
-    QvbString name;
-    int type = -1, length = -1;
-    s->getOutputInfo(i, name, type, length);
-    all.push_back(name.str() + " " + std::to_string(type) + " " + std::to_string(length));
-  }
+  std::vector<std::string> all = test_support::columnInfos(s.get());
   all.push_back(s->getRoot()->getProperty(2, nullptr).str());
   return all;
 }
 
 std::string dialect(const std::string& name) {
-  return dataPath("copybooks/dialects/" + name);
+  return test_support::dataPath("copybooks/dialects/" + name);
 }
 
-// Each copybook through a layout service with the options it needs; a classic service,
-// and a strict layout service, refuse it as the classic rules always did.
+// Each copybook read by a layout service with its options, refused by the classic rules.
 TEST(CopybookDialectsTest, DialectCopybooksLoadTolerantly) {
   const struct {
     const char* copybook;
@@ -96,7 +83,7 @@ TEST(CopybookDialectsTest, DialectCopybooksLoadTolerantly) {
     ASSERT_TRUE(tolerant->loadCopybook(path)) << tolerant->getErrorMessage().str();
     EXPECT_EQ(c.columns, columns(tolerant));
     options.setStrict(true);
-    const ServicePtr classics[] = {service(createCCBMain()), layoutService(options)};
+    const ServicePtr classics[] = {own(createCCBMain()), layoutService(options)};
     for (const ServicePtr& classic : classics) {
       EXPECT_FALSE(classic->loadCopybook(path));
       EXPECT_EQ(c.classic, classic->getErrorMessage().str());
@@ -105,8 +92,7 @@ TEST(CopybookDialectsTest, DialectCopybooksLoadTolerantly) {
 }
 
 // COMP-0 is a usage of the tolerant rules alone: its XML layout document loads back
-// in a layout service; the classic service refuses it there and in a copybook. The
-// source rules of the tolerant services are tested line by line in tests/parse.
+// in a layout service; the classic service refuses it there and in a copybook.
 TEST(CopybookDialectsTest, Comp0IsKnownToTheTolerantRulesAlone) {
   test_support::TempDir dir;
   const QvbString path = dir.write("c.cpy", source({"01 R.", "05 N PIC S9(6) COMP-0."})).c_str();
@@ -118,7 +104,7 @@ TEST(CopybookDialectsTest, Comp0IsKnownToTheTolerantRulesAlone) {
   ServicePtr copy = layoutService(CCBLayoutOptions());
   ASSERT_TRUE(copy->loadLayoutXml(xml)) << copy->getErrorMessage().str();
   EXPECT_EQ(columns(tolerant), columns(copy));
-  ServicePtr classic = service(createCCBMain());
+  ServicePtr classic = own(createCCBMain());
   EXPECT_FALSE(classic->loadCopybook(path));
   EXPECT_EQ("No syntax match found for statement, Line: 2\n", classic->getErrorMessage().str());
   EXPECT_FALSE(classic->loadLayoutXml(xml));

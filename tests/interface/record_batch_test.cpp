@@ -1,63 +1,20 @@
-// CCBRecordBatch over the data files of tests/data/files: every value of every
-// record, typed by its picture, compared with what the writing programs printed
-// (<file>.expected); then the column kinds, extremes, errors, the batch settings and
-// the failures, on records built by hand.
+// CCBRecordBatch: the column kinds by picture, then on records built by hand the
+// values of each kind, extremes, errors, the batch settings and the failures.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
-#include <map>
-#include <memory>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "interface/expected_values.h"
+#include "interface/service_test_util.h"
 #include "lyra/lyra.h"
 #include "parse/copybook_test_util.h"
 #include "test_util.h"
 
 namespace {
 
-using test_support::dataPath;
-using test_support::Record;
-
-struct Release {
-  void operator()(CCBRecordReader* reader) const { reader->release(); }
-  void operator()(CCBRecordBatch* batch) const { batch->release(); }
-};
-using ReaderPtr = std::unique_ptr<CCBRecordReader, Release>;
-using BatchPtr = std::unique_ptr<CCBRecordBatch, Release>;
-
-std::string textOf(CCBRecordBatch* batch, int c, int r) {
-  const int64_t* offsets = batch->getTextOffsets(c);
-  if (offsets == nullptr) return "no text";
-  return std::string(batch->getTextBytes(c) + offsets[r],
-                     static_cast<size_t>(offsets[r + 1] - offsets[r]));
-}
-
-// Adds the batch's records to records by number, each valid value by its column's name
-// as the expected files write it: integers in decimal, decimals as their exact text
-// (whose double must be the nearest to it), text as it is. No value may be an error.
-void collect(CCBRecordBatch* batch, std::map<int, Record>* records) {
-  for (int r = 0; r < batch->getRecordCount(); ++r) {
-    Record& record = (*records)[static_cast<int>(batch->getRecordNumbers()[r])];
-    for (int c = 0; c < batch->getColumnCount(); ++c) {
-      if (batch->getValidity(c)[r] == 0) continue;
-      const CCBColumnKind kind = batch->getColumnKind(c);
-      std::string value = textOf(batch, c, r);
-      if (kind == CCB_COLUMN_INTEGER) value = std::to_string(batch->getIntegers(c)[r]);
-      if (kind == CCB_COLUMN_UNSIGNED) value = std::to_string(batch->getUnsigned(c)[r]);
-      if (kind == CCB_COLUMN_DECIMAL || kind == CCB_COLUMN_BIG_DECIMAL) {
-        EXPECT_EQ(std::strtod(value.c_str(), nullptr), batch->getReals(c)[r]) << value;
-      }
-      record.emplace_back(batch->getColumnName(c).asCstr(), value);
-    }
-  }
-  for (int c = 0; c < batch->getColumnCount(); ++c) EXPECT_EQ(0, batch->getErrorCount(c)) << c;
-}
+using test_support::own;
 
 // Records built by hand, read as fixed records; by default a packed integer, a display
 // integer, a packed number of 27 digits and text.
@@ -69,68 +26,33 @@ const std::string HAND_RECORD = std::string("\x12\x3c", 2) + "045" + PACKED_27_Z
 
 class RecordBatchTest : public ::testing::Test {
  protected:
-  void open(const std::string& bytes, const std::vector<std::string>& copybook = HAND) {
+  void open(const std::string& bytes, const std::vector<std::string>& copybook = HAND,
+            CCBZeroBytes zeroBytes = CCB_ZERO_BYTES_SPACE) {
+    reader_->clearCopybooks();
     ASSERT_TRUE(reader_->addCopybook(dir_.write("r.cpy", copybook_test::source(copybook)).c_str(),
                                      "", true));
     data_ = bytes;
     CCBReadOptions options;
     options.setRecordFormat(CCB_RECORD_FIXED);
+    options.setZeroBytes(zeroBytes);
     ASSERT_TRUE(reader_->openDataMemory(reinterpret_cast<const unsigned char*>(data_.data()),
                                         data_.size(), options))
-        << reader_->getErrorMessage().asCstr();
+        << reader_->getErrorMessage().str();
   }
-  std::string text(int c, int r) { return textOf(batch_.get(), c, r); }
+  std::string error() { return batch_->getErrorMessage().str(); }
+  std::string text(int c, int r) {
+    const int64_t* offsets = batch_->getTextOffsets(c);
+    if (offsets == nullptr) return "no text";
+    return std::string(batch_->getTextBytes(c) + offsets[r],
+                       static_cast<size_t>(offsets[r + 1] - offsets[r]));
+  }
 
   test_support::TempDir dir_;
-  ReaderPtr reader_{createCCBRecordReader()};
-  BatchPtr batch_{createCCBRecordBatch()};
+  test_support::Owned<CCBRecordReader> reader_ = own(createCCBRecordReader());
+  test_support::Owned<CCBRecordBatch> batch_ = own(createCCBRecordBatch());
   std::string data_;
   bool failed_ = true;
 };
-
-// Every file of manifest.tsv, each of its layouts made active in turn: the values of
-// all its records, once each, by number.
-TEST_F(RecordBatchTest, TypesEveryValueOfTheManifestFiles) {
-  std::ifstream manifest(dataPath("files/manifest.tsv"));
-  for (std::string line; std::getline(manifest, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    // file, encoding, record length, skip, id offset, id clause, layouts
-    std::vector<std::string> file;
-    std::istringstream fields(line);
-    for (std::string field; std::getline(fields, field, '\t');) file.push_back(field);
-    SCOPED_TRACE(file.at(0));
-    std::vector<std::pair<std::string, std::string>> layouts;  // identifier, copybook
-    std::istringstream list(file.at(6));
-    for (std::string item; std::getline(list, item, ',');) {
-      const size_t equals = item.find('=');
-      layouts.emplace_back(equals == std::string::npos ? "" : item.substr(0, equals),
-                           item.substr(equals + 1));
-    }
-    CCBReadOptions options;
-    const int length = std::stoi(file.at(2));
-    options.setRecordFormat(length > 0 ? CCB_RECORD_FIXED : CCB_RECORD_LAYOUT);
-    options.setRecordLength(length);
-    options.setSkip(std::stoll(file.at(3)));
-    options.setEbcdic(file.at(1) == "EBCDIC");
-    std::map<int, Record> records;
-    batch_->setDecimalText(true);
-    for (size_t active = 0; active < layouts.size(); ++active) {
-      ReaderPtr reader(createCCBRecordReader());
-      for (size_t i = 0; i < layouts.size(); ++i) {
-        const std::string path = dataPath("copybooks/" + layouts[i].second);
-        ASSERT_TRUE(reader->addCopybook(path.c_str(), layouts[i].first.c_str(), i == active));
-      }
-      if (file.at(4) != "-") {
-        ASSERT_TRUE(reader->setIdentifierField(std::stoi(file[4]), file.at(5).c_str()));
-      }
-      ASSERT_TRUE(reader->openData(dataPath("files/" + file[0]).c_str(), options));
-      bool failed = false;
-      while (batch_->read(reader.get(), 4, failed) > 0) collect(batch_.get(), &records);
-      EXPECT_FALSE(failed) << batch_->getErrorMessage().asCstr();
-    }
-    EXPECT_EQ(test_support::readExpected(file[0]), records);
-  }
-}
 
 // Kinds, digit positions and digits after the point, by picture.
 TEST_F(RecordBatchTest, TypesColumnsByPicture) {
@@ -154,9 +76,9 @@ TEST_F(RecordBatchTest, TypesColumnsByPicture) {
   floats.setFloatFormat(CCB_FLOAT_IEEE_LE);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.column);
-    ReaderPtr reader(createCCBRecordReader());
+    auto reader = own(createCCBRecordReader());
     reader->setLayoutOptions(floats);
-    const std::string path = dataPath(std::string("copybooks/") + c.copybook);
+    const std::string path = test_support::dataPath(std::string("copybooks/") + c.copybook);
     ASSERT_TRUE(reader->addCopybook(path.c_str(), "", true));
     ASSERT_TRUE(batch_->describe(reader.get()));
     int found = -1;
@@ -195,9 +117,8 @@ TEST_F(RecordBatchTest, TypesValuesAndKeepsBuffersFromBatchToBatch) {
   EXPECT_FALSE(failed_);
 }
 
-// Binary words at their limits, a binary picture whose point comes last (its text
-// "123.0" is the integer 123), and a decimal of more digits than a double holds exactly,
-// which reads as the nearest double.
+// Binary words at their limits, a binary picture whose point comes last (an integer),
+// and a decimal of more digits than a double holds, read as the nearest double.
 TEST_F(RecordBatchTest, TypesTheExtremesOfEachKind) {
   open(std::string("\x80\0\0\0\0\0\0\0", 8) + std::string(8, '\xff') + "\xff\x85" +
            std::string("\x01\x23\x45\x67\x89\x01\x23\x45\x67\x8d", 10),
@@ -231,15 +152,10 @@ TEST_F(RecordBatchTest, TextWithZeroBytesFollowsTheRule) {
       {CCB_ZERO_BYTES_SPACE, "AB CD"},
       {CCB_ZERO_BYTES_KEEP, std::string("AB\0CD", 5)},
   };
-  open(data, {"01 R.", "05 T PIC X(7).", "05 U PIC X(13)."});
   batch_->setTrimText(true);
   for (const auto& rule : rules) {
     SCOPED_TRACE(rule.second);
-    CCBReadOptions options;
-    options.setRecordFormat(CCB_RECORD_FIXED);
-    options.setZeroBytes(rule.first);
-    ASSERT_TRUE(reader_->openDataMemory(reinterpret_cast<const unsigned char*>(data_.data()),
-                                        data_.size(), options));
+    open(data, {"01 R.", "05 T PIC X(7).", "05 U PIC X(13)."}, rule.first);
     ASSERT_EQ(1, batch_->read(reader_.get(), 2, failed_));
     EXPECT_EQ(rule.second, text(0, 0));
     const std::string tail = rule.first == CCB_ZERO_BYTES_KEEP ? std::string(3, '\0') : "";
@@ -267,39 +183,31 @@ TEST_F(RecordBatchTest, CountsErrorsAsValuesThatAreNone) {
   for (int c = 0; c < 4; ++c) EXPECT_EQ(errors[c], batch_->getErrorCount(c)) << c;
 }
 
-TEST_F(RecordBatchTest, FillsTheChosenColumnsInTheirOrder) {
-  open(HAND_RECORD);
-  const int chosen[] = {3, 0};
-  batch_->setColumns(chosen, 2);
-  ASSERT_EQ(1, batch_->read(reader_.get(), 8, failed_));
-  ASSERT_EQ(2, batch_->getColumnCount());
-  EXPECT_EQ(3, batch_->getColumnIndex(0));
-  EXPECT_STREQ("D", batch_->getColumnName(0).asCstr());
-  EXPECT_EQ("AB   ", text(0, 0));
-  EXPECT_EQ(123, batch_->getIntegers(1)[0]);
-  EXPECT_EQ(-1, batch_->getColumnIndex(2));
-  EXPECT_EQ(nullptr, batch_->getValidity(2));
-}
-
-TEST_F(RecordBatchTest, RefusesWhatItCannotRead) {
+// The chosen columns are filled in their order; a batch of no records, a column out of
+// range, a reader without an active layout or of another kind are refused.
+TEST_F(RecordBatchTest, ChosenColumnsAndWhatItRefuses) {
   open(HAND_RECORD);
   failed_ = false;
   EXPECT_EQ(0, batch_->read(reader_.get(), 0, failed_));
   EXPECT_TRUE(failed_);
-  EXPECT_STREQ("Invalid batch size 0: a batch holds at least one record",
-               batch_->getErrorMessage().asCstr());
-  const int chosen[] = {4};
-  batch_->setColumns(chosen, 1);
+  EXPECT_EQ("Invalid batch size 0: a batch holds at least one record", error());
+  const int chosen[] = {3, 0}, beyond[] = {4};
+  batch_->setColumns(chosen, 2);
+  ASSERT_EQ(1, batch_->read(reader_.get(), 8, failed_));
+  ASSERT_EQ(2, batch_->getColumnCount());
+  EXPECT_EQ(3, batch_->getColumnIndex(0));
+  EXPECT_EQ("D", batch_->getColumnName(0).str());
+  EXPECT_EQ("AB   ", text(0, 0));
+  EXPECT_EQ(123, batch_->getIntegers(1)[0]);
+  EXPECT_EQ(-1, batch_->getColumnIndex(2));
+  EXPECT_EQ(nullptr, batch_->getValidity(2));
+  batch_->setColumns(beyond, 1);
   EXPECT_FALSE(batch_->describe(reader_.get()));
-  EXPECT_STREQ("Column index 4 is out of range: the active layout has 4 columns",
-               batch_->getErrorMessage().asCstr());
-  ReaderPtr empty(createCCBRecordReader());
-  EXPECT_FALSE(batch_->describe(empty.get()));
-  EXPECT_STREQ("The reader has no active layout to read the records of",
-               batch_->getErrorMessage().asCstr());
+  EXPECT_EQ("Column index 4 is out of range: the active layout has 4 columns", error());
+  EXPECT_FALSE(batch_->describe(own(createCCBRecordReader()).get()));
+  EXPECT_EQ("The reader has no active layout to read the records of", error());
   EXPECT_FALSE(batch_->describe(nullptr));
-  EXPECT_STREQ("A batch reads only record readers made by createCCBRecordReader",
-               batch_->getErrorMessage().asCstr());
+  EXPECT_EQ("A batch reads only record readers made by createCCBRecordReader", error());
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// The record reader on bytes built here: each record format, fields past a short
-// record's end, positions, ranges and split points, inputs in memory, in files and on
-// pipes, and bad records passed over or stopping the read.
+// The record reader on bytes built here: record formats, positions, ranges, split
+// points, memory, files and pipes, and bad records passed over or stopping the read.
 #include "lyra/ccb_record_reader.h"
 
 #include <fcntl.h>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "input/ccb_data_file.h"
+#include "interface/service_test_util.h"
 #include "parse/copybook_test_util.h"
 #include "test_util.h"
 
@@ -23,12 +23,10 @@ namespace {
 // Records of 5 bytes: a 2-character key and a 3-digit number.
 const std::vector<std::string> KEYED = {"01 R.", "05 K PIC X(2).", "05 N PIC 9(3)."};
 
-// A descriptor word: a big-endian length, then two bytes (the second given).
+// A descriptor word (big-endian length, two bytes), and a record or vb block with one.
 std::string word(size_t length, char second = 0) {
   return {static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), 0, second};
 }
-
-// A record with its descriptor word, whose length counts its 4 bytes; a vb block alike.
 std::string rdw(const std::string& data) {
   return word(data.size() + 4) + data;
 }
@@ -67,10 +65,10 @@ class RecordReaderTest : public ::testing::Test,
             ": " + reason.str() + ";";
   }
 
-  // Reads what was opened to its end: each record as "number@offset:columns;" with null
-  // columns as "~", then "end" or "failed: " and the message; "open: " and the message
-  // when it could not be opened.
-  std::string read(bool opened) {
+  // Reads what was opened to its end: each record as "number@offset:columns;" (null
+  // columns "~"; bytes: as getOutputBytes gives them), then "end" or "failed: " and the
+  // message; "open: " and the message when it could not be opened.
+  std::string read(bool opened, bool bytes = false) {
     if (!opened) return "open: " + reader_->getErrorMessage().str();
     std::string text;
     bool failed = false;
@@ -79,7 +77,12 @@ class RecordReaderTest : public ::testing::Test,
               std::to_string(reader_->getRecordOffset()) + ":";
       for (int i = 0; i < reader_->getOutputCount(); ++i) {
         const QvbDatavar v = reader_->getOutputValue(i);
-        text += (i ? "|" : "") + (v.isNull() ? std::string("~") : v.text().str());
+        const char* whole = nullptr;
+        int length = 0;
+        EXPECT_TRUE(!bytes || reader_->getOutputBytes(i, whole, length)) << i;
+        text += (i ? "|" : "") + (bytes        ? std::string(whole, static_cast<size_t>(length))
+                                  : v.isNull() ? "~"
+                                               : v.text().str());
       }
       text += ";";
     }
@@ -89,27 +92,25 @@ class RecordReaderTest : public ::testing::Test,
     points_.emplace_back(offset, number);
     return true;
   }
-  std::string readMemory(const std::string& bytes, const CCBReadOptions& options) {
+  std::string readMemory(const std::string& data, const CCBReadOptions& options,
+                         bool bytes = false) {
     bad_.clear();
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    return read(reader_->openDataMemory(data, bytes.size(), options));
+    const auto* start = reinterpret_cast<const unsigned char*>(data.data());
+    return read(reader_->openDataMemory(start, data.size(), options), bytes);
   }
   std::string readFile(const std::string& file, const CCBReadOptions& options) {
     return read(reader_->openData(file.c_str(), options));
   }
 
   test_support::TempDir dir_;
-  std::unique_ptr<CCBRecordReader, void (*)(CCBRecordReader*)> reader_{
-      createCCBRecordReader(), [](CCBRecordReader* r) { r->release(); }};
+  test_support::Owned<CCBRecordReader> reader_ = test_support::own(createCCBRecordReader());
   std::string bad_;
   std::vector<std::pair<int64_t, int64_t>> points_;  // offset, record number
 };
 
-// Framing the data files do not show: fields wholly or partly past a short descriptor
-// record are null, its extra bytes stepped over; an extended block descriptor word, an
-// empty block, empty inputs. Bad records stop the read unless more are allowed, then
-// each is reported (number, offset, length with its framing, reason) and passed over;
-// a descriptor word that cannot be trusted always stops the read.
+// Short and long descriptor records, extended and empty blocks, empty inputs. Bad records
+// stop the read unless more are allowed, then each is reported and passed over; an
+// untrustworthy descriptor word always stops it.
 TEST_F(RecordReaderTest, EachFormatFramesItsRecordsAndBadRecords) {
   const std::string extended = std::string("\x80\0\0\x16", 4) + rdw("EE555") + rdw("FF666");
   const std::string aa = rdw("AA111"), lines = "AA111\nAA1111\nBB222\n";
@@ -151,9 +152,8 @@ TEST_F(RecordReaderTest, EachFormatFramesItsRecordsAndBadRecords) {
   }
 }
 
-// Records of several layouts told apart by their first character; one whose identifier
-// matches no layout is a bad record where its format frames it, and stops the read where
-// only a layout's walk could find its end.
+// A record whose identifier matches no layout is a bad record where its format frames
+// it, and stops the read where only a layout's walk could find its end.
 TEST_F(RecordReaderTest, UnknownRecordTypes) {
   reader_->clearCopybooks();
   ASSERT_TRUE(add(KEYED, "A"));
@@ -167,9 +167,8 @@ TEST_F(RecordReaderTest, UnknownRecordTypes) {
             readMemory("AA111OXYZZZ", format(CCB_RECORD_LAYOUT, -1)));
 }
 
-// Consecutive ranges cut anywhere give every fixed record and every line exactly once;
-// ranges between split points do the same for descriptor-word records and blocks, with
-// their numbers in the file. A line range cut past the skip cannot know numbers.
+// Two ranges cut anywhere give every fixed record and line once, cut at a split point
+// every descriptor record, numbered; a line range past the skip has no numbers.
 TEST_F(RecordReaderTest, RangesGiveEveryRecordOnce) {
   std::string fixed = "HDR", lines = "HDR", records = "HDR", blocks = "HDR", inBlock;
   for (int i = 0; i < 40; ++i) {
@@ -219,9 +218,8 @@ TEST_F(RecordReaderTest, RangesGiveEveryRecordOnce) {
   }
 }
 
-// A zero byte in display and national text reads as a space by default, ends the
-// text under "end" and stays under "keep", where getOutputBytes gives the whole
-// text; the same in every character set, numeric display included.
+// A zero byte in display and national text reads as a space, ends the text or stays,
+// getOutputBytes giving the whole text; in every character set, numeric display too.
 TEST_F(RecordReaderTest, ZeroBytesInText) {
   reader_->clearCopybooks();
   CCBLayoutOptions layout;
@@ -233,20 +231,19 @@ TEST_F(RecordReaderTest, ZeroBytesInText) {
     return text;
   };
   const std::string ascii = zeros("a~b~1~3~~~x"), ebcdic = zeros("\x81~\x82~\xF1~\xF3~~~x");
-  const std::string kept = zeros("a~b~| 1~3|~x");
+  const std::string spaced = "a b | 1 3| x", ended = "a| 1|", kept = zeros("a~b~| 1~3|~x");
   const struct {
-    const std::string* bytes;
+    const std::string *bytes, *values;  // values: T|D|N
     const char* codePage;
     CCBZeroBytes rule;
-    std::string values;  // T|D|N as getOutputBytes gives them
   } cases[] = {
-      {&ascii, "latin1", CCB_ZERO_BYTES_SPACE, "a b | 1 3| x"},
-      {&ebcdic, "037", CCB_ZERO_BYTES_SPACE, "a b | 1 3| x"},
-      {&ascii, "utf8", CCB_ZERO_BYTES_SPACE, "a b | 1 3| x"},
-      {&ascii, "latin1", CCB_ZERO_BYTES_END, "a| 1|"},
-      {&ebcdic, "037", CCB_ZERO_BYTES_END, "a| 1|"},
-      {&ascii, "latin1", CCB_ZERO_BYTES_KEEP, kept},
-      {&ebcdic, "1140", CCB_ZERO_BYTES_KEEP, kept},
+      {&ascii, &spaced, "latin1", CCB_ZERO_BYTES_SPACE},
+      {&ebcdic, &spaced, "037", CCB_ZERO_BYTES_SPACE},
+      {&ascii, &spaced, "utf8", CCB_ZERO_BYTES_SPACE},
+      {&ascii, &ended, "latin1", CCB_ZERO_BYTES_END},
+      {&ebcdic, &ended, "037", CCB_ZERO_BYTES_END},
+      {&ascii, &kept, "latin1", CCB_ZERO_BYTES_KEEP},
+      {&ebcdic, &kept, "1140", CCB_ZERO_BYTES_KEEP},
   };
   for (const auto& c : cases) {
     CCBReadOptions options = format(CCB_RECORD_FIXED);
@@ -255,18 +252,8 @@ TEST_F(RecordReaderTest, ZeroBytesInText) {
     options.setCodePage(ccsid);
     options.setResultEncoding(CCB_RESULT_UTF8);
     options.setZeroBytes(c.rule);
-    const auto* data = reinterpret_cast<const unsigned char*>(c.bytes->data());
-    ASSERT_TRUE(reader_->openDataMemory(data, c.bytes->size(), options));
-    bool failed = false;
-    ASSERT_TRUE(reader_->readNextRecord(failed)) << reader_->getErrorMessage().str();
-    std::string values;
-    for (int i = 0; i < reader_->getOutputCount(); ++i) {
-      const char* bytes = nullptr;
-      int length = -1;
-      ASSERT_TRUE(reader_->getOutputBytes(i, bytes, length));
-      values += (i ? "|" : "") + std::string(bytes, static_cast<size_t>(length));
-    }
-    EXPECT_EQ(c.values, values) << c.codePage << " " << c.rule;
+    EXPECT_EQ("1@0:" + *c.values + ";end", readMemory(*c.bytes, options, true))
+        << c.codePage << " " << c.rule;
   }
 }
 
@@ -277,10 +264,9 @@ TEST_F(RecordReaderTest, BinaryPicturesBeyondEighteenDigits) {
   EXPECT_FALSE(add({"01 L.", "05 A PIC X.", "05 B PIC S9(19) COMP."}));
   EXPECT_EQ("Binary picture S9(19) has 19 digits: binary items hold at most 18, Line: 3\n",
             reader_->getErrorMessage().str());
-  CCBReader* classic = createCCBReader();
+  const auto classic = test_support::own(createCCBReader());
   EXPECT_TRUE(classic->addCopybook(dir_.path("r.cpy").c_str(), "", true));
   EXPECT_EQ(9, classic->getRecordLength(0));
-  classic->release();
   EXPECT_TRUE(add({"01 M.", "05 B PIC 9(18) BINARY."}));
 }
 
@@ -313,11 +299,8 @@ TEST_F(RecordReaderTest, SegmentsChooseTheRedefinitionThatApplies) {
   EXPECT_EQ(whole, readMemory(data, format(CCB_RECORD_LAYOUT)).substr(0, whole.size()));
 }
 
-// A layout of one shape in every record has its records read without a walk, from
-// the offsets one walk found; a debug callback makes every record walked. Both give
-// the same values, in every record format, with a redefinition longer than what it
-// redefines and a table, and for records cut short, whose missing fields
-// are null (descriptor words) or blank (lines), or which fail (the layout format).
+// Records of one shape read from the offsets one walk found as walked under a debug
+// callback, in every format, records cut short included.
 TEST_F(RecordReaderTest, RecordsOfOneShapeReadAsTheirWalkReadsThem) {
   reader_->clearCopybooks();
   ASSERT_TRUE(add({"01 R.", "05 A PIC X(2).", "05 B REDEFINES A PIC 9(3).", "05 T OCCURS 2.",
@@ -347,10 +330,9 @@ TEST_F(RecordReaderTest, RecordsOfOneShapeReadAsTheirWalkReadsThem) {
   }
 }
 
-// A pipe is read strictly forward, its header skipped by reading through it; a range
-// needs an input that can seek; a descriptor is read on from where it stands. Options
-// that cannot hold are refused. Records and line ends that cross the file's read blocks
-// read right.
+// A pipe is read forward, its header read through; a range needs an input that can
+// seek; a descriptor is read from where it stands. Options that cannot hold are
+// refused. Records and line ends that cross the file's read blocks read right.
 TEST_F(RecordReaderTest, PipesAndRefusedOptions) {
   const int piped = pipeOf(std::string(10000, 'h') + rdw("AA111") + rdw("BB222"));
   CCBReadOptions options = format(CCB_RECORD_RDW);
@@ -405,8 +387,7 @@ TEST_F(RecordReaderTest, PipesAndRefusedOptions) {
   EXPECT_EQ(last, text.substr(text.size() - last.size()));
 }
 
-// A file of 5 GiB, a hole but for records at its start, middle and end: ranges reach each
-// by its 64-bit offset and number it in the whole file.
+// In a 5 GiB file (a hole but for three records), ranges reach records by 64-bit offsets.
 TEST_F(RecordReaderTest, FilesBeyondFourGibibytes) {
   const int64_t middle = 2684354000, last = 5368709000;  // multiples of the record's 5 bytes
   const std::string big = dir_.write("big.dat", "");

@@ -1,0 +1,458 @@
+// The readers over the data files of tests/data/files, every value compared with what
+// the writing program printed (<file>.expected): the manifest's files, the framed files
+// with their positions and split points, and the code page, float and national files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "interface/service_test_util.h"
+#include "lyra/lyra.h"
+#include "test_util.h"
+
+namespace {
+
+using test_support::dataPath;
+using test_support::own;
+using Row = std::vector<std::string>;
+using Record = std::vector<std::pair<std::string, std::string>>;  // (column name, value)
+
+// The tab-separated lines of a data file, comment lines left out.
+std::vector<Row> readTable(const std::string& path) {
+  std::vector<Row> rows;
+  std::ifstream in(dataPath(path));
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream fields(line);
+    rows.emplace_back();
+    for (std::string field; std::getline(fields, field, '\t');) rows.back().push_back(field);
+  }
+  return rows;
+}
+
+// The expected columns of each record number, from files/<file>.expected.
+std::map<int, Record> readExpected(const std::string& file) {
+  std::map<int, Record> records;
+  std::ifstream in(dataPath("files/" + file + ".expected"));
+  std::string number, name, value;
+  while (std::getline(in, number, '\t') && std::getline(in, name, '\t') &&
+         std::getline(in, value)) {
+    records[std::stoi(number)].emplace_back(name, value);
+  }
+  return records;
+}
+
+// A value matches its expected text exactly or, for a number, once in its form: '-' but
+// on zero, no leading zeros but one, no leading blank or '+'. The floats of measures.cpy
+// match by value, the 4-byte ones as singles.
+bool matches(const std::string& name, std::string actual, const std::string& expected) {
+  if (actual == expected) return true;
+  if (name == "M-RATE" || name == "M-PEAK") {
+    return std::strtof(actual.c_str(), nullptr) == std::strtof(expected.c_str(), nullptr);
+  }
+  if (name == "M-VALUE" || name == "M-MEAN") {
+    return std::strtod(actual.c_str(), nullptr) == std::strtod(expected.c_str(), nullptr);
+  }
+  if (expected.find_first_not_of("-.0123456789") != std::string::npos) return false;
+  actual.erase(0, actual.find_first_not_of(" +"));
+  const bool negative = !actual.empty() && actual[0] == '-';
+  actual.erase(0, actual.find_first_not_of("-0"));  // the sign and leading zeros
+  if (actual.empty() || actual[0] == '.') actual.insert(0, "0");
+  const bool zero = actual.find_first_not_of("0.") == std::string::npos;
+  return (negative && !zero ? "-" : "") + actual == expected;
+}
+
+// The record with each value that matches its expected text replaced by that text.
+Record normalised(Record actual, const Record& expected) {
+  for (size_t i = 0; i < actual.size() && i < expected.size(); ++i) {
+    if (matches(actual[i].first, actual[i].second, expected[i].second)) {
+      actual[i].second = expected[i].second;
+    }
+  }
+  return actual;
+}
+
+// The columns of the record just read as text; null ones left out, as in the expected files.
+Record columnsOf(CCBReader* reader) {
+  Record record;
+  for (int i = 0; i < reader->getOutputCount(); ++i) {
+    QvbString name;
+    int type = 0, length = 0;
+    reader->getOutputInfo(i, name, type, length);
+    const QvbDatavar value = reader->getOutputValue(i);
+    if (!value.isNull()) record.emplace_back(name.str(), value.text().str());
+  }
+  return record;
+}
+
+// The fields of a line of manifest.tsv (length 0: variable records; layouts: copybook
+// or identifier=copybook, comma-separated).
+enum Field { NAME, ENCODING, LENGTH, START, ID_OFFSET, ID_CLAUSE, LAYOUTS };
+
+// Adds the layouts of a manifest file, the one of index active made active, and its
+// identifier field.
+void addLayouts(CCBReader* reader, const Row& file, size_t active) {
+  std::istringstream layouts(file.at(LAYOUTS));
+  size_t index = 0;
+  for (std::string layout; std::getline(layouts, layout, ',');) {
+    const size_t equals = layout.find('=');  // none: npos + 1 is 0, the whole text
+    const std::string id = layout.substr(0, equals == std::string::npos ? 0 : equals);
+    EXPECT_TRUE(reader->addCopybook(dataPath("copybooks/" + layout.substr(equals + 1)).c_str(),
+                                    id.c_str(), index++ == active));
+  }
+  if (file.at(ID_OFFSET) != "-") {
+    EXPECT_TRUE(reader->setIdentifierField(std::stoi(file[ID_OFFSET]), file[ID_CLAUSE].c_str()));
+  }
+}
+
+// Every record the classic reader reads of a manifest file with one layout active.
+std::vector<Record> readClassic(const Row& file, size_t active) {
+  auto reader = own(createCCBReader());
+  addLayouts(reader.get(), file, active);
+  const int length = std::stoi(file[LENGTH]);
+  EXPECT_TRUE(reader->openDataFile(dataPath("files/" + file[NAME]).c_str(), std::stoi(file[START]),
+                                   length != 0, file[ENCODING] == "ASCII", length))
+      << reader->getErrorMessage().str();
+  std::vector<Record> records;
+  bool failed = false;
+  while (reader->readNextRecord(failed)) records.push_back(columnsOf(reader.get()));
+  EXPECT_FALSE(failed) << reader->getErrorMessage().str();
+  return records;
+}
+
+// Adds the batch's records by number, and their numbers in order, each valid value as
+// the expected files write it: integers in decimal, decimals as their exact text (whose
+// double must be the nearest to it), text as it is. No value may be an error.
+void collect(CCBRecordBatch* batch, std::map<int, Record>* records, std::vector<int>* numbers) {
+  for (int r = 0; r < batch->getRecordCount(); ++r) {
+    numbers->push_back(static_cast<int>(batch->getRecordNumbers()[r]));
+    Record& record = (*records)[numbers->back()];
+    for (int c = 0; c < batch->getColumnCount(); ++c) {
+      if (batch->getValidity(c)[r] == 0) continue;
+      const CCBColumnKind kind = batch->getColumnKind(c);
+      const int64_t* offsets = batch->getTextOffsets(c);
+      std::string value = offsets == nullptr
+                              ? "no text"
+                              : std::string(batch->getTextBytes(c) + offsets[r],
+                                            static_cast<size_t>(offsets[r + 1] - offsets[r]));
+      if (kind == CCB_COLUMN_INTEGER) value = std::to_string(batch->getIntegers(c)[r]);
+      if (kind == CCB_COLUMN_UNSIGNED) value = std::to_string(batch->getUnsigned(c)[r]);
+      if (kind == CCB_COLUMN_DECIMAL || kind == CCB_COLUMN_BIG_DECIMAL) {
+        EXPECT_EQ(std::strtod(value.c_str(), nullptr), batch->getReals(c)[r]) << value;
+      }
+      record.emplace_back(batch->getColumnName(c).str(), value);
+    }
+  }
+  for (int c = 0; c < batch->getColumnCount(); ++c) EXPECT_EQ(0, batch->getErrorCount(c)) << c;
+}
+
+// Every file of the manifest, each of its layouts made active in turn, in record batches
+// that type every value by its picture, and by the classic reader, whose records are
+// the batches' ones in order; an EBCDIC file reads exactly like its ASCII twin.
+TEST(DataFilesTest, ManifestFilesByTheClassicReaderAndInBatches) {
+  const std::vector<Row> files = readTable("files/manifest.tsv");
+  ASSERT_EQ(12u, files.size());
+  auto batch = own(createCCBRecordBatch());
+  batch->setDecimalText(true);
+  for (const Row& file : files) {
+    SCOPED_TRACE(file[NAME]);
+    const std::map<int, Record> expected = readExpected(file[NAME]);
+    CCBReadOptions options;
+    const int length = std::stoi(file[LENGTH]);
+    options.setRecordFormat(length > 0 ? CCB_RECORD_FIXED : CCB_RECORD_LAYOUT);
+    options.setRecordLength(length);
+    options.setSkip(std::stoll(file[START]));
+    options.setEbcdic(file[ENCODING] == "EBCDIC");
+    std::map<int, Record> typed;
+    const size_t layouts =
+        static_cast<size_t>(std::count(file[LAYOUTS].begin(), file[LAYOUTS].end(), ',')) + 1;
+    for (size_t active = 0; active < layouts; ++active) {
+      SCOPED_TRACE("layout " + std::to_string(active));
+      auto reader = own(createCCBRecordReader());
+      addLayouts(reader.get(), file, active);
+      ASSERT_TRUE(reader->openData(dataPath("files/" + file[NAME]).c_str(), options));
+      bool failed = false;
+      std::vector<int> numbers;
+      while (batch->read(reader.get(), 4, failed) > 0) collect(batch.get(), &typed, &numbers);
+      EXPECT_FALSE(failed) << batch->getErrorMessage().str();
+      const std::vector<Record> records = readClassic(file, active);
+      if (file[ENCODING] == "EBCDIC") {
+        Row ascii = file;
+        ascii[NAME].erase(ascii[NAME].find("_ebcdic"), 7);
+        ascii[ENCODING] = "ASCII";
+        EXPECT_EQ(readClassic(ascii, active), records);
+      }
+      ASSERT_EQ(numbers.size(), records.size());
+      for (size_t i = 0; i < records.size(); ++i) {
+        const Record want = expected.count(numbers[i]) ? expected.at(numbers[i]) : Record();
+        EXPECT_EQ(want, normalised(records[i], want)) << "record " << numbers[i];
+      }
+    }
+    EXPECT_EQ(expected, typed);
+  }
+}
+
+// Each record read from the opened input as "number@offset+length..end=bytes", its
+// columns compared with the expected values when they are given.
+std::vector<std::string> readOpened(CCBRecordReader* reader,
+                                    const std::map<int, Record>* expected) {
+  std::vector<std::string> records;
+  bool failed = false;
+  while (reader->readNextRecord(failed)) {
+    const int number = static_cast<int>(reader->getRecordNumber());
+    records.push_back(std::to_string(number) + "@" + std::to_string(reader->getRecordOffset()) +
+                      "+" + std::to_string(reader->getRecordSize()) + ".." +
+                      std::to_string(reader->getInputPosition()) + "=" +
+                      std::string(reinterpret_cast<const char*>(reader->getRecordBytes()),
+                                  static_cast<size_t>(reader->getRecordSize())));
+    if (expected == nullptr) continue;
+    const Record want = expected->count(number) ? expected->at(number) : Record();
+    EXPECT_EQ(want, normalised(columnsOf(reader), want)) << "record " << number;
+  }
+  EXPECT_FALSE(failed) << reader->getErrorMessage().str();
+  return records;
+}
+
+struct SplitCollector : CCBSplitCallback {
+  bool splitPoint(int64_t offset, int64_t number) override {
+    points.emplace_back(offset, number);
+    return true;
+  }
+  std::vector<std::pair<int64_t, int64_t>> points;  // (offset, record number)
+};
+
+// Files of records with descriptor words, blocks and text lines, each read whole, then
+// in ranges between the split points a scan every byte reports (vb: each block's), each
+// numbered from the record number the scan gave for it.
+TEST(DataFilesTest, FramedFilesWholeAndInRangesBetweenSplitPoints) {
+  const std::vector<Row> files = readTable("files/framed.tsv");
+  ASSERT_EQ(6u, files.size());
+  for (const Row& file : files) {  // name, format, switches, copybook
+    SCOPED_TRACE(file.at(0));
+    const std::string path = dataPath("files/" + file[0]), bytes = test_support::readFile(path);
+    CCBRecordFormat format = CCB_RECORD_FIXED;
+    ASSERT_TRUE(ccbRecordFormatFromName(file.at(1).c_str(), &format));
+    CCBReadOptions options;
+    options.setRecordFormat(format);
+    options.setRdwLittleEndian(file.at(2).find("rdw_little_endian") != std::string::npos);
+    options.setRdwExcludesHeader(file[2].find("rdw_excludes_header") != std::string::npos);
+    options.setEbcdic(file[2].find("ebcdic") != std::string::npos);
+    auto reader = own(createCCBRecordReader());
+    ASSERT_TRUE(reader->addCopybook(dataPath("copybooks/" + file.at(3)).c_str(), "", true));
+    // Each record as readOpened gives it, and its split point, from the generator's
+    // number, offset, data length, end and split point (or "-").
+    std::vector<std::string> placed;
+    std::vector<std::pair<int64_t, int64_t>> points;
+    const size_t header = format == CCB_RECORD_LINES ? 0 : 4;
+    for (const Row& p : readTable("files/" + file[0] + ".offsets")) {
+      placed.push_back(p.at(0) + "@" + p.at(1) + "+" + p.at(2) + ".." + p.at(3) + "=" +
+                       bytes.substr(std::stoul(p[1]) + header, std::stoul(p[2])));
+      if (p.at(4) != "-") points.emplace_back(std::stoll(p[4]), std::stoll(p[0]));
+    }
+    const std::map<int, Record> expected = readExpected(file[0]);
+    ASSERT_EQ(expected.size(), placed.size());
+    ASSERT_LT(2u, points.size());
+    ASSERT_TRUE(reader->openData(path.c_str(), options));
+    EXPECT_EQ(placed, readOpened(reader.get(), &expected));
+    SplitCollector scan;
+    ASSERT_TRUE(reader->scanSplitPoints(path.c_str(), options, 1, &scan));
+    EXPECT_EQ(points, scan.points);
+    std::vector<std::string> records;
+    for (size_t i = 0; i < points.size(); ++i) {
+      CCBReadOptions range = options;
+      range.setRange(points[i].first, i + 1 < points.size() ? points[i + 1].first : -1);
+      range.setFirstRecord(points[i].second);
+      ASSERT_TRUE(reader->openData(path.c_str(), range));
+      for (const std::string& record : readOpened(reader.get(), nullptr)) records.push_back(record);
+    }
+    EXPECT_EQ(placed, records);
+  }
+}
+
+CCBLayoutOptions layoutOptions(CCBFloatFormat floatFormat) {
+  CCBLayoutOptions options;
+  options.setFloatFormat(floatFormat);
+  options.setNationalUtf16(true);
+  return options;
+}
+
+CCBReadOptions readOptions(const char* codePage, bool utf8 = true) {
+  CCBReadOptions options;
+  options.setRecordFormat(CCB_RECORD_FIXED);
+  int ccsid = 0;
+  EXPECT_TRUE(ccbCodePageFromName(codePage, &ccsid)) << codePage;
+  options.setCodePage(ccsid);
+  options.setResultEncoding(utf8 ? CCB_RESULT_UTF8 : CCB_RESULT_LATIN1);
+  options.setComp5LittleEndian(true);
+  return options;
+}
+
+test_support::Owned<CCBRecordReader> readerOf(const char* copybook,
+                                              CCBFloatFormat floats = CCB_FLOAT_NONE) {
+  auto reader = own(createCCBRecordReader());
+  reader->setLayoutOptions(layoutOptions(floats));
+  EXPECT_TRUE(reader->addCopybook(dataPath(std::string("copybooks/") + copybook).c_str(), "", true))
+      << reader->getErrorMessage().str();
+  return reader;
+}
+
+// Every record of a file by its number; failure: the reader's message when it stops.
+std::map<int, Record> readAll(CCBRecordReader* reader, const std::string& file,
+                              const CCBReadOptions& options, std::string* failure) {
+  std::map<int, Record> records;
+  bool failed = !reader->openData(dataPath("files/" + file).c_str(), options);
+  while (!failed && reader->readNextRecord(failed)) {
+    records[static_cast<int>(reader->getRecordNumber())] = columnsOf(reader);
+  }
+  if (failed) *failure = reader->getErrorMessage().str();
+  return records;
+}
+
+// Reads a file whole, every record as expected.
+void expectFile(CCBRecordReader* reader, const std::string& file, const CCBReadOptions& options) {
+  SCOPED_TRACE(file);
+  const std::map<int, Record> expected = readExpected(file);
+  ASSERT_TRUE(reader->openData(dataPath("files/" + file).c_str(), options));
+  EXPECT_EQ(expected.size(), readOpened(reader, &expected).size());
+}
+
+// Text and signs in each character set (EBCDIC signs in the zone whatever the page makes
+// of the byte); floats of either byte order and native binary; national text as UTF-16.
+TEST(DataFilesTest, CodePagesFloatsAndNationalText) {
+  const struct {
+    const char *file, *copybook, *codePage;
+    CCBFloatFormat floats;
+  } cases[] = {
+      {"kunden_273.dat", "kunden.cpy", "273", CCB_FLOAT_NONE},
+      {"kunden_1141.dat", "kunden.cpy", "IBM-1141", CCB_FLOAT_NONE},
+      {"kunden_latin1.dat", "kunden.cpy", "latin1", CCB_FLOAT_NONE},
+      {"kunden_cp1252.dat", "kunden.cpy", "cp1252", CCB_FLOAT_NONE},
+      {"kunden_utf8.dat", "kunden.cpy", "utf8", CCB_FLOAT_NONE},
+      {"customers_273.dat", "custmast.cpy", "cp273", CCB_FLOAT_NONE},
+      {"measures.dat", "measures.cpy", "latin1", CCB_FLOAT_IEEE_LE},
+      {"measures_be.dat", "measures.cpy", "latin1", CCB_FLOAT_IEEE},
+      {"national.dat", "national.cpy", "latin1", CCB_FLOAT_NONE},
+  };
+  for (const auto& c : cases) {
+    expectFile(readerOf(c.copybook, c.floats).get(), c.file, readOptions(c.codePage));
+  }
+}
+
+// With ISO-8859-1 results a character outside it becomes '?', and the record is good.
+TEST(DataFilesTest, LatinResultsReplaceWhatTheyCannotHold) {
+  auto reader = readerOf("kunden.cpy");
+  std::string failure;
+  std::map<int, Record> records =
+      readAll(reader.get(), "kunden_1141.dat", readOptions("1141", false), &failure);
+  EXPECT_EQ("", failure);
+  EXPECT_EQ("Bonus 10 ?  ", records[1][5].second);
+  EXPECT_EQ("J\xFCrgen Wei\xDF         ", records[1][1].second);
+  EXPECT_EQ(0, reader->getBadRecordCount());
+  records = readAll(readerOf("national.cpy").get(), "national.dat", readOptions("latin1", false),
+                    &failure);
+  EXPECT_EQ("M\xFCller    ", records[2][1].second);
+  EXPECT_EQ("?????     ", records[3][1].second);
+}
+
+// Two record types told apart by an identifier read in code page 273.
+TEST(DataFilesTest, IdentifierFieldInTheFilesCodePage) {
+  auto reader = own(createCCBRecordReader());
+  ASSERT_TRUE(reader->setIdentifierField(0, "PIC X(2)"));
+  const std::string copybook = dataPath("copybooks/kunden.cpy");
+  ASSERT_TRUE(reader->addCopybook(copybook.c_str(), "KD", false));
+  ASSERT_TRUE(reader->addCopybook(copybook.c_str(), "ka", true));
+  std::string failure;
+  const std::map<int, Record> records =
+      readAll(reader.get(), "kunden_273.dat", readOptions("273"), &failure);
+  EXPECT_EQ("", failure);
+  size_t kept = 0;
+  for (const auto& [number, record] : readExpected("kunden_273.dat")) {
+    kept += record[0].second == "KA" ? 1 : 0;
+  }
+  EXPECT_EQ(kept, records.size());
+  for (const auto& [number, record] : records) EXPECT_EQ("KA", record[0].second) << number;
+}
+
+// Without a float format the classic readers and the extended ones refuse a float
+// item with its line; picture-less items are never taken for empty groups.
+TEST(DataFilesTest, FloatItemsNeedAFloatFormat) {
+  const std::string copybook = dataPath("copybooks/measures.cpy");
+  const std::string message = "Invalid or unknown usage clause, Line: 12\n";
+  const test_support::Owned<CCBReader> readers[] = {own(createCCBReader()),
+                                                    own<CCBReader>(createCCBRecordReader())};
+  for (const auto& reader : readers) {
+    EXPECT_FALSE(reader->addCopybook(copybook.c_str(), "", true));
+    EXPECT_EQ(message, reader->getErrorMessage().str());
+  }
+  auto service = own(createCCBMain());
+  EXPECT_FALSE(service->loadCopybook(copybook.c_str()));
+  EXPECT_EQ(message, service->getErrorMessage().str());
+}
+
+// A layout with float and national items saves to an XML layout document with its
+// options, and loads back, in any service, into the same columns that read the same
+// values; an unknown float format is refused.
+TEST(DataFilesTest, FloatAndNationalLayoutsSaveAndLoadBack) {
+  const struct {
+    const char *copybook, *file, *name;
+    CCBFloatFormat floats;
+    const char* column;  // the third
+  } cases[] = {{"measures.cpy", "measures.dat", "ieee-le", CCB_FLOAT_IEEE_LE, "M-RATE 3 15"},
+               {"national.cpy", "national.dat", "ibm", CCB_FLOAT_IBM, "N-TITLE 4 6"}};
+  QvbString xml, again;
+  auto reader = own(createCCBRecordReader());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.copybook);
+    auto service = own(createCCBLayoutService());
+    service->setLayoutOptions(layoutOptions(c.floats));
+    ASSERT_TRUE(service->loadCopybook(dataPath(std::string("copybooks/") + c.copybook).c_str()));
+    ASSERT_TRUE(service->saveLayoutXml(xml));
+    EXPECT_NE(nullptr,
+              std::strstr(xml.asCstr(), ("float_format=\"" + std::string(c.name) + "\"").c_str()));
+    auto loaded = own(createCCBMain());
+    ASSERT_TRUE(loaded->loadLayoutXml(xml)) << loaded->getErrorMessage().str();
+    EXPECT_EQ(test_support::columnInfos(service.get()), test_support::columnInfos(loaded.get()));
+    ASSERT_TRUE(loaded->saveLayoutXml(again));
+    EXPECT_EQ(xml.str(), again.str());
+    reader = own(createCCBRecordReader());  // a fresh reader, whose options have no floats
+    reader->setLayoutOptions(layoutOptions(CCB_FLOAT_NONE));
+    ASSERT_TRUE(reader->addLayoutXml(xml, "", true));
+    expectFile(reader.get(), c.file, readOptions("latin1"));
+    EXPECT_EQ(c.column, test_support::columnInfo(reader.get(), 2));
+  }
+  std::string bad = xml.str();
+  bad.replace(bad.find("\"ibm\""), 5, "\"vax\"");
+  EXPECT_FALSE(reader->addLayoutXml(bad.c_str(), "", false));
+  EXPECT_EQ("Unknown float format: vax", reader->getErrorMessage().str());
+}
+
+TEST(DataFilesTest, CodePageNames) {
+  const struct {
+    const char* name;
+    int ccsid;  // 0: refused
+  } cases[] = {
+      {"037", 37},      {"37", 37},      {"cp037", 37},       {"IBM-273", 273}, {"ibm1047", 1047},
+      {"CP1149", 1149}, {"latin1", 819}, {"ISO-8859-1", 819}, {"cp1252", 1252}, {"UTF-8", 1208},
+      {"utf8", 1208},   {"1139", 0},     {"cp", 0},           {"273x", 0},      {"", 0},
+      {"ibm--273", 0},  {"1150", 0},
+  };
+  for (const auto& c : cases) {
+    int ccsid = 0;
+    EXPECT_EQ(c.ccsid != 0, ccbCodePageFromName(c.name, &ccsid)) << c.name;
+    EXPECT_EQ(c.ccsid, c.ccsid != 0 ? ccsid : 0) << c.name;
+  }
+  CCBReadOptions options = readOptions("latin1");
+  options.setCodePage(999);
+  std::string failure;
+  readAll(readerOf("kunden.cpy").get(), "kunden_273.dat", options, &failure);
+  EXPECT_EQ("Unknown code page 999", failure);
+}
+
+}  // namespace
