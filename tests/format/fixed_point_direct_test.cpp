@@ -128,27 +128,3 @@ TEST(FixedPointDirectTest, DirectValuesAreTheTextValues) {
     }
   }
 }
-
-// Edge values worked out by hand: a fault that both paths share escapes the comparison.
-TEST(FixedPointDirectTest, EdgeValues) {
-  const struct {
-    const char* picture;
-    const char* usage;
-    std::string bytes;
-    const char* value;
-  } cases[] = {
-      {"S9(18)", "COMP", std::string("\x80\0\0\0\0\0\0\0", 8), "-9223372036854775808"},
-      {"9(18)", "COMP", std::string(8, '\xFF'), "18446744073709551615"},
-      {"S99V99", "COMP", "\xFF\xFE", "-0.02"},
-      {"S9(3)V9", "COMP-3", "\x91\x23\x4D", "-123.4"},  // the pad nibble is left out
-      {"S9(3)V9", "COMP-3", std::string("\x00\x00\x0D", 3), "0.0"},
-  };
-  for (const auto& c : cases) {
-    QvbString error;
-    std::unique_ptr<CCBFormat> format(CCBFormat::create(c.picture, c.usage, 0, error));
-    CCBFixedPointValue value;
-    EXPECT_TRUE(format->decodeFixedPoint(reinterpret_cast<const unsigned char*>(c.bytes.data()),
-                                         classicDecoding(true), &value));
-    EXPECT_EQ(c.value, canonical(value)) << c.picture;
-  }
-}
