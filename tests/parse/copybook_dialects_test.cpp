@@ -1,14 +1,68 @@
-// Tolerant source rules line by line (forms, comments, directive and listing lines) and
-// COPY statements: how they are read and what their REPLACING does to a member's
-// statements. The margins are tested on the dialect copybooks.
+// The source reader: statements, their tokens and the lines they end on, by the classic
+// rules and by the tolerant ones line by line (forms, comments, directive and listing
+// lines); and COPY statements: how they are read and what their REPLACING does to a
+// member's statements. The margins are tested on the dialect copybooks.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "parse/ccb_copy_statement.h"
 #include "parse/ccb_source_reader.h"
+#include "test_util.h"
 
 namespace {
+
+TEST(CCBSourceReaderTest, StatementsAndTheLinesTheyEndOn) {
+  // Line 6 holds "SEQ0001." in columns 73 to 80, which are not content.
+  const std::string text = std::string("000100 01  REC.\n") +                         // 1
+                           "000200* COMMENT PIC X.\n" +                               // 2
+                           "000300/ PAGE EJECT.\n" +                                  // 3
+                           "\n" +                                                     // 4
+                           "000400\n" +                                               // 5 short
+                           "000500     05 A" + std::string(57, ' ') + "SEQ0001.\n" +  // 6
+                           "000600         PIC X(3)\n" +                              // 7
+                           "000700         VALUE 'A  C'.\n" +                         // 8
+                           "000800     .\n" +            // 9 lone period
+                           "000900\t05 B\tPIC X.\r\n" +  // 10 tabs, CRLF
+                           "\t05 C PIC 9\r\n";           // 11 no period
+  test_support::TempDir dir;
+  CCBSourceReader reader;
+  ASSERT_TRUE(reader.open(dir.write("copy.cpy", text).c_str()));
+  std::string read;  // each statement and the line count after it
+  bool failed = true;
+  while (reader.readStatement(failed)) {
+    read += reader.getStatementText().str() + "@" + std::to_string(reader.getLineCount()) + "|";
+  }
+  EXPECT_FALSE(failed);
+  // The tabs of line 10 stop at columns 9 and 17.
+  EXPECT_EQ("01  REC@1|05 A PIC X(3) VALUE 'A  C'@8|05 B    PIC X@10|05 C PIC 9@11|", read);
+}
+
+// The tokens of the reader's statement, literals in [].
+std::string tokens(const CCBSourceReader& reader) {
+  std::string joined;
+  for (int i = 0; i < reader.getTokenCount(); ++i) {
+    const std::string token = reader.getToken(i).str();
+    joined += (i > 0 ? " " : "") + (reader.isLiteral(i) ? "[" + token + "]" : token);
+  }
+  return joined;
+}
+
+TEST(CCBSourceReaderTest, TokensSplitAtSpacesOutsideQuotes) {
+  const char* const cases[][2] = {
+      {"  05   A    PIC   X(10) ", "05 A PIC X(10)"},
+      {"VALUE 'A B C'", "VALUE [A B C]"},
+      {"VALUE \"'AB'\"", "VALUE ['AB']"},           // only the outer quotes go
+      {"VALUE \"A'B C\" D", "VALUE [A'B C] D"},     // ' inside "..." closes nothing
+      {"VALUE 'ABC DEF  G", "VALUE [ABC DEF  G]"},  // no closing quote
+      {"VALUE X'41'", "VALUE X'41"},
+  };
+  CCBSourceReader reader;
+  for (const auto& c : cases) {
+    reader.setStatement(c[0]);
+    EXPECT_EQ(c[1], tokens(reader)) << c[0];
+  }
+}
 
 CCBSourceRules tolerant(bool freeForm = false) {
   CCBSourceRules rules;
@@ -26,11 +80,7 @@ std::string statements(const std::string& text, const CCBSourceRules& rules) {
   std::string read;
   bool failed = false;
   while (reader.readStatement(failed)) {
-    for (int i = 0; i < reader.getTokenCount(); ++i) {
-      const std::string token = reader.getToken(i).str();
-      read += (i > 0 ? " " : "") + (reader.isLiteral(i) ? "[" + token + "]" : token);
-    }
-    read += "@" + std::to_string(reader.getLineCount()) + "|";
+    read += tokens(reader) + "@" + std::to_string(reader.getLineCount()) + "|";
   }
   return failed ? read + "failed: " + reader.getErrorMessage().str() : read;
 }
