@@ -19,44 +19,40 @@ struct Decode {
 };
 
 // A field of a given length whose decode notes (name, offset, column) in a log.
-class ProbeField : public CCBDataField {
- public:
-  ProbeField(const char* name, int length, std::vector<Decode>* log) : length_(length), log_(log) {
-    setName(name);
-  }
+struct ProbeField : CCBDataField {
+  ProbeField(int length, std::vector<Decode>* log) : length(length), log(log) {}
   int getStorageLength(bool zeroIfRedefines) const override {
-    return zeroIfRedefines && getRedefines() != nullptr ? 0 : length_;
+    return zeroIfRedefines && getRedefines() != nullptr ? 0 : length;
   }
   bool decodeValue(int offset, int* nextOffset, int column) override {
-    log_->push_back({getName().asCstr(), offset, column});
-    *nextOffset = offset + length_;
+    log->push_back({getName().asCstr(), offset, column});
+    *nextOffset = offset + length;
     return true;
   }
-
- private:
-  int length_;
-  std::vector<Decode>* log_;
+  const int length;
+  std::vector<Decode>* const log;
 };
 
-inline CCBDataTable* table(CCBData* parent, const char* name, int occurs = 0) {
-  CCBDataTable* node = new CCBDataTable();
+// The node, named, as parent's last child.
+template <typename Node>
+Node* adopt(CCBData* parent, const char* name, Node* node) {
   node->setName(name);
   parent->addChild(node);
+  return node;
+}
+
+inline CCBDataTable* table(CCBData* parent, const char* name, int occurs = 0) {
+  CCBDataTable* node = adopt(parent, name, new CCBDataTable());
   if (occurs != 0) node->setOccurs(occurs);
   return node;
 }
 
 inline CCBDataField* field(CCBData* parent, const char* name) {
-  CCBDataField* node = new CCBDataField();
-  node->setName(name);
-  parent->addChild(node);
-  return node;
+  return adopt(parent, name, new CCBDataField());
 }
 
 inline ProbeField* probe(CCBData* parent, const char* name, int length, std::vector<Decode>* log) {
-  ProbeField* node = new ProbeField(name, length, log);
-  parent->addChild(node);
-  return node;
+  return adopt(parent, name, new ProbeField(length, log));
 }
 
 }  // namespace test_support

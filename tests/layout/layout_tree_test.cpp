@@ -2,8 +2,6 @@
 // DEPENDING ON and REDEFINES names resolve, and trees too large for recursion.
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "layout/layout_test_util.h"
 
 namespace {
@@ -82,20 +80,17 @@ TEST(LayoutTreeTest, DependingAndRedefinesResolveWhenSet) {
 }
 
 TEST(LayoutTreeTest, LongChainsAndDeepTreesNeedNoRecursion) {
-  auto root = std::make_unique<CCBDataRoot>();
-  CCBData* group = table(root.get(), "G");
+  CCBDataRoot wide, deep;
+  CCBData* group = table(&wide, "G");
   CCBData* first = field(group, "FIRST");
   CCBData* last = nullptr;
   for (int i = 1; i < 100000; ++i) last = field(group, "F");
   EXPECT_EQ(first, findByName(last, "FIRST", false, true, true));
-  EXPECT_EQ(100002, root->countOutputEntries());
-  root->buildOutputColumns();
-  EXPECT_STREQ("F_99998", root->getColumn(99999)->getName().asCstr());
-  root.reset();
-  root = std::make_unique<CCBDataRoot>();
-  CCBData* node = root.get();
+  EXPECT_EQ(100002, wide.countOutputEntries());
+  wide.buildOutputColumns();
+  EXPECT_STREQ("F_99998", wide.getColumn(99999)->getName().asCstr());
+  CCBData* node = &deep;  // released at the end
   for (int i = 0; i < 200000; ++i) node = table(node, "T");
-  root.reset();
 }
 
 }  // namespace

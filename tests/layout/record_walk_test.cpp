@@ -1,13 +1,16 @@
 // The record walk and the output array: offsets and column indexes of every field
 // occurrence, output names and entry ids, size limits, and what decoding leaves in the
-// columns record after record.
+// columns record after record; and the layout map of shapes copybooks do not reach.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "input/ccb_data_file.h"
+#include "layout/ccb_layout_map.h"
 #include "layout/ccb_output_value.h"
 #include "layout/layout_test_util.h"
 #include "test_util.h"
@@ -30,13 +33,8 @@ std::string trace(const std::vector<Decode>& log) {
 
 TEST(RecordWalkTest, OffsetsColumnsAndEnds) {
   using Build = std::function<void(CCBDataRoot&, std::vector<Decode>*)>;
-  const struct {
-    const char* what;
-    Build build;
-    const char* decodes;
-    int end;
-    int maxLength;
-  } cases[] = {
+  const std::tuple<const char*, Build, const char*, int, int> cases[] = {
+      // what, the tree, its decodes, the record's end, the maximum length
       {"nested tables",
        [](CCBDataRoot& r, std::vector<Decode>* l) {
          CCBData* outer = table(&r, "O", 2);
@@ -68,33 +66,30 @@ TEST(RecordWalkTest, OffsetsColumnsAndEnds) {
        },
        "A@100#0 B@100#1 A@104#2 B@104#3 ", 108, 8},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const auto& [what, build, decodes, end, maxLength] : cases) {
+    SCOPED_TRACE(what);
     std::vector<Decode> log;
     CCBDataRoot root;
-    c.build(root, &log);
+    build(root, &log);
     root.buildOutputColumns();
-    int end = 0;
-    ASSERT_TRUE(root.walkRecord(0, 100, &end));
-    EXPECT_EQ(c.decodes, trace(log));
-    EXPECT_EQ(c.end, end);
-    EXPECT_EQ(c.maxLength, root.getMaxLength());
+    int walked = 0;
+    ASSERT_TRUE(root.walkRecord(0, 100, &walked));
+    EXPECT_EQ(decodes, trace(log));
+    EXPECT_EQ(end, walked);
+    EXPECT_EQ(maxLength, root.getMaxLength());
   }
 }
 
 // OCCURS 1 TO 5 DEPENDING ON N: the count is cut at the maximum, none for 0 or less,
 // and the next item's column stays where the maximum puts it.
 TEST(RecordWalkTest, DependingCountDecidesRepetitions) {
-  const struct {
-    const char* count;
-    int repetitions;
-  } cases[] = {{"3", 3}, {"7", 5}, {"0", 0}, {"-2", 0}, {"XY", 0}};
-  for (const auto& c : cases) {
+  const std::pair<const char*, int> cases[] = {{"3", 3}, {"7", 5}, {"0", 0}, {"-2", 0}, {"XY", 0}};
+  for (const auto& [count, repetitions] : cases) {
     std::vector<Decode> log;
     CCBDataRoot root;
     CCBDataField* n = field(&root, "N");
     n->setFieldKind(FIELD_KIND_VALUE);
-    n->setConstValue(c.count);
+    n->setConstValue(count);
     CCBData* items = table(&root, "ITEMS");
     probe(items, "ITEM", 3, &log);
     ASSERT_TRUE(items->setOccursDepending("N", 5));
@@ -102,8 +97,8 @@ TEST(RecordWalkTest, DependingCountDecidesRepetitions) {
     root.buildOutputColumns();
     int end = 0;
     ASSERT_TRUE(root.walkRecord(0, 0, &end));
-    EXPECT_EQ(3 * c.repetitions + 1, end) << c.count;
-    EXPECT_EQ(6, log.back().column) << c.count;
+    EXPECT_EQ(3 * repetitions + 1, end) << count;
+    EXPECT_EQ(6, log.back().column) << count;
     EXPECT_EQ(16, root.getMaxLength());  // counted at the maximum
   }
 }
@@ -203,6 +198,53 @@ TEST(RecordWalkTest, ColumnValuesRecordAfterRecord) {
   int end = 0;
   EXPECT_FALSE(num->decodeValue(3, &end, 99));
   EXPECT_STREQ("Output array error mismatch", num->getErrorMessage().asCstr());
+}
+
+// "offset+storage" of the columns listed.
+std::string places(const CCBLayoutMap& map, const std::vector<int>& columns) {
+  std::string out;
+  for (const int i : columns) {
+    const CCBLayoutMap::Column* c = map.getColumn(i);
+    out += c == nullptr ? "none "
+                        : std::to_string(c->offset) + "+" + std::to_string(c->storageLength) + " ";
+  }
+  return out;
+}
+
+// A level 100,000 items wide, nesting as deep as layouts may go, and a constant, which
+// takes no bytes.
+TEST(LayoutMapTest, WideDeepAndConstant) {
+  std::vector<Decode> log;
+  CCBDataRoot wide;  // 100000 items of 2 bytes
+  for (int i = 0; i < 100000; ++i) probe(&wide, "W", 2, &log);
+  CCBDataRoot deep;  // 255 nested groups, each opening with a byte, then 3 bytes at the bottom
+  CCBData* group = &deep;
+  for (int level = 1; level <= 255; ++level) {
+    group = table(group, "G");
+    probe(group, "B", 1, &log);
+  }
+  probe(group, "L", 3, &log);
+  CCBDataRoot constant;  // 2 bytes, a constant, 1 byte
+  probe(&constant, "A", 2, &log);
+  field(&constant, "K")->setFieldKind(FIELD_KIND_VALUE);
+  probe(&constant, "C", 1, &log);
+  const std::tuple<const char*, CCBDataRoot*, std::vector<int>, const char*, int64_t> cases[] = {
+      // what, the tree, columns, their "offset+storage", the record length
+      {"wide", &wide, {0, 1, 99999, 100000}, "0+2 2+2 199998+2 none ", 200000},
+      {"deep", &deep, {0, 254, 255, 256}, "0+1 254+1 255+3 none ", 258},
+      {"constant", &constant, {0, 1, 2}, "0+2 2+0 2+1 ", 3},
+  };
+  for (const auto& [what, root, columns, expected, recordLength] : cases) {
+    SCOPED_TRACE(what);
+    root->buildOutputColumns();
+    CCBLayoutMap map, lengthOnly;
+    ASSERT_TRUE(map.build(root, true) && lengthOnly.build(root, false));
+    EXPECT_EQ(root->getColumnCount(), map.getColumnCount());
+    EXPECT_EQ(expected, places(map, columns));
+    EXPECT_EQ(recordLength, map.getRecordLength());
+    EXPECT_EQ(0, lengthOnly.getColumnCount());
+    EXPECT_EQ(recordLength, lengthOnly.getRecordLength());
+  }
 }
 
 }  // namespace
