@@ -87,10 +87,10 @@ TEST(PrintTest, RootWithoutChildrenThenWithAHundredThousand) {
 // Indentation follows the level number up to 99 columns: a huge level from a copybook
 // never makes a listing of gigabytes.
 TEST(PrintTest, IndentationStopsAt99Columns) {
+  CCBDataRoot root;
+  CCBData* node = test_support::field(&root, "F");
   for (const int level : {99, 100, 2000000000}) {
     SCOPED_TRACE(level);
-    CCBDataRoot root;
-    CCBData* node = test_support::field(&root, "F");
     node->setLevelNumber(level);
     const std::string text = printed([&] { lyra_print_node(node); });
     EXPECT_EQ(std::string(99, ' ') + "[F]->" + std::to_string(level) + "\n",

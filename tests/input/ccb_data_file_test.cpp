@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "test_util.h"
 
@@ -50,11 +51,8 @@ TEST(CCBDataFileTest, TheLongestRecordsGetTheLargestWindow) {
 // One request on a freshly opened file: 1000 records of 100 bytes and a cut-short
 // one of 40, or an empty file. The bytes or the message, and the window afterwards.
 TEST(CCBDataFileTest, ReadsOrRefusesARequest) {
-  struct Case {
-    int size, position, n, capacity;
-    const char* error;  // what readText gives; null: the request succeeds
-  };
-  static const Case CASES[] = {
+  const std::tuple<int, int, int, int, const char*> cases[] = {
+      // file size, position, count, capacity after; the message, null when it succeeds
       {0, 0, 0, 4096, nullptr},                                       // a count of 0 needs no byte
       {0, 0, 1, 4096, EOF_IN_DATA},                                   // empty file
       {100040, 0, 4095, 4096, nullptr},                               // fits with the spare byte
@@ -68,16 +66,15 @@ TEST(CCBDataFileTest, ReadsOrRefusesARequest) {
   };
   test_support::TempDir dir;
   const std::string data = makeRecords(1001, 100);
-  for (const Case& c : CASES) {
-    SCOPED_TRACE(testing::Message() << c.size << " " << c.position << " " << c.n);
+  for (const auto& [size, position, n, capacity, error] : cases) {
+    SCOPED_TRACE(testing::Message() << size << " " << position << " " << n);
     CCBDataFile file(100);
-    ASSERT_TRUE(file.open(dir.write("d", data.substr(0, c.size)).c_str(), classicDecoding(true)));
+    ASSERT_TRUE(file.open(dir.write("d", data.substr(0, size)).c_str(), classicDecoding(true)));
     int end = -7;  // stays when the request fails
-    const std::string got = readText(file, c.position, c.n, &end);
-    const std::string want = c.error ? c.error : data.substr(c.position, c.n);
-    EXPECT_TRUE(got == want) << got.substr(0, 80);
-    EXPECT_EQ(c.error ? -7 : c.position + c.n, end);
-    EXPECT_EQ(c.capacity, file.capacity());
+    const std::string got = readText(file, position, n, &end);
+    EXPECT_TRUE(got == (error ? error : data.substr(position, n))) << got.substr(0, 80);
+    EXPECT_EQ(error ? -7 : position + n, end);
+    EXPECT_EQ(capacity, file.capacity());
   }
 }
 
@@ -123,13 +120,9 @@ TEST(CCBDataFileTest, DeliversEveryRecordInOrderThroughABoundedWindow) {
 // window, a large one is passed without growing it (sought over in a file, read
 // through in a pipe); a start at or past the end leaves nothing to read.
 TEST(CCBDataFileTest, SkipsAStartWithoutHoldingIt) {
-  struct Case {
-    int64_t start;
-    int position;       // where skip puts the byte at start
-    bool pipe;          // read through a named pipe, which cannot seek
-    const char* error;  // what reading 100 bytes gives; null: the records' first 100
-  };
-  static const Case CASES[] = {
+  const std::tuple<int64_t, int, bool, const char*> cases[] = {
+      // start, where skip puts its byte, through a named pipe (no seeking); what reading
+      // 100 bytes gives, null: the records' first 100
       {0, 0, false, nullptr},
       {2047, 2047, false, nullptr},  // within half the window
       {2048, 0, false, nullptr},
@@ -141,13 +134,13 @@ TEST(CCBDataFileTest, SkipsAStartWithoutHoldingIt) {
   };
   test_support::TempDir dir;
   const std::string records = makeRecords(10, 100);
-  for (const Case& c : CASES) {
-    SCOPED_TRACE(testing::Message() << c.start << (c.pipe ? " pipe" : ""));
-    const bool past = c.error != nullptr;  // an empty file
-    std::string path = dir.path("d");      // the records after start zero bytes, a hole if possible
-    std::ofstream(path, std::ios::binary).seekp(past ? 0 : c.start) << (past ? "" : records);
+  for (const auto& [start, skipped, pipe, error] : cases) {
+    SCOPED_TRACE(testing::Message() << start << (pipe ? " pipe" : ""));
+    const bool past = error != nullptr;  // an empty file
+    std::string path = dir.path("d");    // the records after start zero bytes, a hole if possible
+    std::ofstream(path, std::ios::binary).seekp(past ? 0 : start) << (past ? "" : records);
     std::thread writer;
-    if (c.pipe) {
+    if (pipe) {
       const std::string fifo = dir.path("fifo");
       ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
       writer = std::thread(
@@ -157,10 +150,9 @@ TEST(CCBDataFileTest, SkipsAStartWithoutHoldingIt) {
     CCBDataFile file(100);
     ASSERT_TRUE(file.open(path.c_str(), classicDecoding(true)));
     int position = -1;
-    EXPECT_TRUE(file.skip(c.start, &position));
-    EXPECT_EQ(c.position, position);
-    int end = 0;
-    EXPECT_EQ(c.error ? c.error : records.substr(0, 100), readText(file, position, 100, &end));
+    EXPECT_TRUE(file.skip(start, &position));
+    EXPECT_EQ(skipped, position);
+    EXPECT_EQ(error ? error : records.substr(0, 100), readText(file, position, 100, &position));
     EXPECT_EQ(4096, file.capacity());
     file.close();
     if (writer.joinable()) writer.join();
