@@ -1,7 +1,5 @@
-// Field formats: what each picture and usage make of a field, every refusal, and the
-// text each decoder gives for hand-made field bytes, floats and binary byte orders
-// included. Expected float texts are the shortest decimal forms of values worked out
-// by hand from the bit patterns.
+// Field formats: what each picture and usage make of a field, every refusal, and the text
+// each decoder gives for hand-made bytes (float texts worked out by hand from the bits).
 #include "format/ccb_format.h"
 
 #include <gtest/gtest.h>
@@ -51,8 +49,7 @@ TEST(CCBFormatTest, UsageWords) {
     EXPECT_EQ(USAGE_UNKNOWN, CCBFormat::lookupUsage(word));
 }
 
-// "storage output type point scale" of each format, or the message of the refusal
-// ("(unchanged)": refused without one).
+// "storage output type point scale" of each format, or the message of its refusal.
 TEST(CCBFormatTest, PicturesGiveLengthsTypesPointsAndScalesOrAreRefused) {
   const char* const tooLong = "Picture exceeds the maximum field length of 16777216";
   const char* const badCount = "Invalid number of repetitions";
@@ -96,7 +93,7 @@ TEST(CCBFormatTest, PicturesGiveLengthsTypesPointsAndScalesOrAreRefused) {
       {"X(16777216)X", "DISPLAY", 0, tooLong},
       {"9(16777216)", "COMP-3", 0, tooLong},  // sign and point make the text longer
       {manyCounts.c_str(), "DISPLAY", 0, tooLong},
-      {"9(3", "DISPLAY", 0, "(unchanged)"},
+      {"9(3", "DISPLAY", 0, "(unchanged)"},  // refused without a message
       {"9V9V9", "DISPLAY", 0, "(unchanged)"},
       // Float usages take no picture, and a float format.
       {nullptr, "COMP-1", 0, "Invalid or unknown usage clause"},
@@ -116,30 +113,24 @@ TEST(CCBFormatTest, PicturesGiveLengthsTypesPointsAndScalesOrAreRefused) {
   }
 }
 
-struct DecodeCase {
-  const char* picture;
-  const char* usage;
-  int sign;
-  std::string bytes;
-  const char* text;
-};
+// picture, usage, sign flags, the field's bytes, their text
+using DecodeCase = std::tuple<const char*, const char*, int, std::string, const char*>;
 
 template <size_t N>
 void expectTexts(const DecodeCase (&cases)[N], bool noConvert) {
-  for (const DecodeCase& c : cases) {
-    SCOPED_TRACE(std::string(c.picture) + " " + c.usage);
-    std::unique_ptr<CCBFormat> f = make(c.picture, c.usage, c.sign);
+  for (const auto& [picture, usage, sign, bytes, text] : cases) {
+    SCOPED_TRACE(std::string(picture) + " " + usage);
+    std::unique_ptr<CCBFormat> f = make(picture, usage, sign);
     ASSERT_NE(nullptr, f);
-    ASSERT_EQ(static_cast<int>(c.bytes.size()), f->storageLength());
-    EXPECT_EQ(c.text, decode(f.get(), c.bytes, classicDecoding(noConvert)));
+    ASSERT_EQ(static_cast<int>(bytes.size()), f->storageLength());
+    EXPECT_EQ(text, decode(f.get(), bytes, classicDecoding(noConvert)));
   }
 }
 
 const std::string FF8(8, '\xFF');
 
-// Binary and packed bytes; display bytes of ASCII data (noConvert true): overpunch
-// characters, digits and 'p'-'y' for negatives; and of EBCDIC data (noConvert false):
-// zones C, F, A, E positive, D and B negative. The data files hold the common signs.
+// Binary, packed, and display bytes: of ASCII data, overpunch characters, digits and 'p'-'y'
+// for negatives; of EBCDIC data, zones C, F, A, E positive, D and B negative.
 TEST(CCBFormatTest, DecodesFieldBytes) {
   const DecodeCase ascii[] = {
       {"S9(4)", "BINARY", 0, "\xFF\xFE", "-2"},
@@ -203,8 +194,7 @@ TEST(CCBFormatTest, PlainTextIsTheBytesThemselves) {
   EXPECT_NE(start, f->decodeText(bytes, classicDecoding(false), &length));
 }
 
-// Column lengths are the longest texts: 15 for IEEE singles, 24 for IEEE doubles
-// (three exponent digits), 23 for IBM items.
+// Column lengths are the longest texts (IEEE doubles have three exponent digits).
 TEST(NumberFormatsTest, FloatsInEachFormat) {
   const std::tuple<int, const char*, const char*, std::string, const char*> cases[] = {
       // IBM hexadecimal: 0.F x 16^(E-64).

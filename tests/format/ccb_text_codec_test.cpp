@@ -1,6 +1,5 @@
-// The text codec: single-byte pages, ISO-8859-1 and UTF-8 sources, UTF-16 text,
-// each into ISO-8859-1 and UTF-8. Expected texts come from iconv or are worked out
-// by hand from the Unicode rules.
+// The text codec: single-byte pages, UTF-8 sources and UTF-16 text, each into ISO-8859-1
+// and UTF-8, as iconv has them or as worked out by hand from the Unicode rules.
 #include <gtest/gtest.h>
 #include <iconv.h>
 
@@ -22,10 +21,8 @@ CCBTextCodec codecOf(int ccsid, bool utf8Result) {
   return codec;
 }
 
-// Decodes in (as UTF-16 text when utf16) into a buffer of the room a decode may use
-// and a guard, and fails the test if anything past the room was written. The source
-// is followed by bytes that would change the result if a decode read them: a UTF-8
-// continuation byte, a UTF-16 low surrogate.
+// Decodes in (UTF-16 text when utf16), failing the test on a write past the room it may
+// use or a read past in: the bytes after it would change the result.
 std::string decoded(const CCBTextCodec& codec, const std::string& in, bool utf16 = false) {
   const std::string padded = in + (utf16 ? std::string("\xDC\x00\xDC\x00", 4) : "\x80\x80");
   const auto* src = reinterpret_cast<const unsigned char*>(padded.data());
@@ -50,8 +47,7 @@ void expectTexts(int ccsid, const std::vector<Case>& cases, bool utf16) {
   }
 }
 
-// What iconv makes of one byte of a page in the named encoding; refused bytes are
-// fallback.
+// What iconv makes of one byte of a page in the named encoding, or fallback.
 std::string iconvByte(const char* page, const char* to, unsigned char byte,
                       const std::string& fallback) {
   iconv_t cd = iconv_open(to, page);
@@ -64,8 +60,7 @@ std::string iconvByte(const char* page, const char* to, unsigned char byte,
   return done ? std::string(out, dst) : fallback;
 }
 
-// A codec's ccsid, then the flags it sets: "utf8" results, "ebcdic" source, "pass"
-// through, then its maximum expansion.
+// A codec's ccsid, the flags it sets ("utf8", "ebcdic", "pass" through), its expansion.
 std::string state(const CCBTextCodec& codec) {
   return std::to_string(codec.ccsid()) + (codec.utf8Result() ? " utf8" : "") +
          (codec.ebcdic() ? " ebcdic" : "") + (codec.passThrough() ? " pass" : "") + " " +
@@ -88,8 +83,7 @@ TEST(CCBTextCodecTest, ReportsWhatInitSet) {
   EXPECT_EQ("\xC3\x84", decoded(kept, "\x4A"));
 }
 
-// Every byte of every page as iconv converts it to UTF-8 and to ISO-8859-1, and the
-// zero byte as itself.
+// Every byte of every page as iconv converts it, and the zero byte as itself.
 TEST(CCBTextCodecTest, EveryByteOfEveryPageAsIconvHasIt) {
   int count = 0;
   const NpCodePage* pages = npCodePages(&count);

@@ -1,7 +1,5 @@
-// decodeFixedPoint against the text path it stands in for, on random bytes, valid
-// values and valid values with one byte spoilt, in several byte orders and every
-// code page: a direct value is what the text reads as, and text that reads as no
-// number has none.
+// decodeFixedPoint against the text path it stands in for, on valid, spoilt and random
+// bytes: a direct value is what the text reads as, and text that reads as no number has none.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -72,11 +70,9 @@ std::string compare(CCBFormat* format, const CCBDecoding& decoding, const unsign
 
 }  // namespace
 
-// Usages and pictures, one of each path the direct decoders take. Valid values of
-// each decode directly but for those marked '!', which are left to the text path (a
-// binary V with no digit after it, scaling, more than 19 digits, a separate sign,
-// editing); '<' marks a leading sign, '|' a separate one. Each under pass-through with
-// each binary byte order and zero-byte rule, UTF-8 results, then every code page.
+// One format of each path the direct decoders take; valid values decode directly but for
+// those marked '!' ('<' marks a leading sign, '|' a separate one). Each under every byte
+// order and zero-byte rule, UTF-8 results and every code page.
 TEST(FixedPointDirectTest, DirectValuesAreTheTextValues) {
   const char* const formats[] = {
       "COMP S9(4)",     "COMP 9(5)V9(4)",   "COMP S9(18)",      "COMP 9(18)",
