@@ -18,8 +18,7 @@ namespace {
 
 const char* const EOF_IN_DATA = "error: Reached EOF on data file while reading data";
 
-// count records of the given length; each starts with its own number ("00000042")
-// and runs on through the byte values, so any lost, repeated or moved byte shows.
+// count records, each its number ("00000042") then byte values: a lost or moved byte shows.
 std::string makeRecords(int count, int length) {
   std::string out;
   for (int i = 0; i < count; ++i) {
@@ -31,8 +30,7 @@ std::string makeRecords(int count, int length) {
   return out;
 }
 
-// The n bytes at position, or "error: " and the message. Requests of a MiB or more
-// are made without a destination.
+// The n bytes at position, or "error: " and the message; a MiB or more has no destination.
 std::string readText(CCBDataFile& file, int position, int n, int* end) {
   std::string bytes(n > 0 && n < (1 << 20) ? n : 0, '\0');
   auto* dest = reinterpret_cast<unsigned char*>(bytes.empty() ? nullptr : &bytes[0]);
@@ -48,8 +46,7 @@ TEST(CCBDataFileTest, TheLongestRecordsGetTheLargestWindow) {
   EXPECT_EQ(200000, CCBDataFile(100000, READER_WINDOW_CAPACITY).capacity());
 }
 
-// One request on a freshly opened file: 1000 records of 100 bytes and a cut-short
-// one of 40, or an empty file. The bytes or the message, and the window afterwards.
+// One request on a fresh file of 1000 records of 100 bytes and one of 40, or on an empty one.
 TEST(CCBDataFileTest, ReadsOrRefusesARequest) {
   const std::tuple<int, int, int, int, const char*> cases[] = {
       // file size, position, count, capacity after; the message, null when it succeeds
@@ -78,14 +75,11 @@ TEST(CCBDataFileTest, ReadsOrRefusesARequest) {
   }
 }
 
-// Records read one after another, each in two pieces as fields are, with nextRecord
-// after each: every byte arrives once and in order, the last record ends the file
-// without an error, and the window never grows whatever the file size. A position
-// past the bytes in the window is refused.
+// Records read in two pieces each, then nextRecord: every byte arrives once and in order,
+// the last record ends the file without an error, and the window never grows.
 TEST(CCBDataFileTest, DeliversEveryRecordInOrderThroughABoundedWindow) {
   const int CASES[][4] = {
-      // the record length the window is made for, the records' length, count, and the
-      // window's capacity: as made for that record length, never grown
+      // the record length the window is made for, the records' length, count, capacity
       {100, 100, 5, 4096},       // a file smaller than the window
       {105, 105, 39, 4096},      // 4095 bytes: ends exactly where the first block read does
       {37, 37, 10000, 4096},     // 370,000 bytes through a 4096-byte window
@@ -116,13 +110,11 @@ TEST(CCBDataFileTest, DeliversEveryRecordInOrderThroughABoundedWindow) {
   }
 }
 
-// A start skipped over, then the first 100 bytes read: a small start stays in the
-// window, a large one is passed without growing it (sought over in a file, read
-// through in a pipe); a start at or past the end leaves nothing to read.
+// A small start stays in the window, a large one is passed without growing it (sought
+// over in a file, read through in a pipe); one at or past the end leaves nothing.
 TEST(CCBDataFileTest, SkipsAStartWithoutHoldingIt) {
   const std::tuple<int64_t, int, bool, const char*> cases[] = {
-      // start, where skip puts its byte, through a named pipe (no seeking); what reading
-      // 100 bytes gives, null: the records' first 100
+      // start, where skip puts it, through a pipe; what 100 bytes read give (null: records)
       {0, 0, false, nullptr},
       {2047, 2047, false, nullptr},  // within half the window
       {2048, 0, false, nullptr},
@@ -160,8 +152,7 @@ TEST(CCBDataFileTest, SkipsAStartWithoutHoldingIt) {
   }
 }
 
-// A folder cannot be opened as a data file, and the file open before is closed:
-// nothing is read.
+// A folder cannot be opened, and the file open before is closed: nothing is read.
 TEST(CCBDataFileTest, ReadsNothingWithoutAnOpenFile) {
   test_support::TempDir dir;
   CCBDataFile file(100);

@@ -1,5 +1,4 @@
-// Builders for layout trees in tests, and a probe field that records where the
-// record walk decodes it instead of reading bytes.
+// Builders for layout trees, and a probe field that logs where the record walk decodes it.
 #ifndef LYRA_TESTS_LAYOUT_LAYOUT_TEST_UTIL_H_
 #define LYRA_TESTS_LAYOUT_LAYOUT_TEST_UTIL_H_
 

@@ -1,6 +1,5 @@
-// The record walk and the output array: offsets and column indexes of every field
-// occurrence, output names and entry ids, size limits, and what decoding leaves in the
-// columns record after record; and the layout map of shapes copybooks do not reach.
+// The record walk, the output array and the layout map: offsets, columns, names, entry ids,
+// size limits, and what decoding leaves in the columns record after record.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -154,9 +153,8 @@ TEST(RecordWalkTest, OversizedLayoutsAreRefused) {
   EXPECT_TRUE(manyEntries.checkLimits());
 }
 
-// A 9-byte record: A X(3), NUM 9(2), T OCCURS 2 of C X, K constant "Z", P S9(3) COMP-3.
-// Each column shows its own occurrence; the constant leaves its column alone; a record
-// cut short leaves the columns after the failure null while fields keep their values.
+// A X(3), NUM 9(2), T OCCURS 2 of C X, K constant "Z", P S9(3) COMP-3: a record cut short
+// leaves the columns after the failure null while fields keep their values.
 TEST(RecordWalkTest, ColumnValuesRecordAfterRecord) {
   test_support::TempDir dir;
   CCBDataFile file(9);
@@ -211,8 +209,7 @@ std::string places(const CCBLayoutMap& map, const std::vector<int>& columns) {
   return out;
 }
 
-// A level 100,000 items wide, nesting as deep as layouts may go, and a constant, which
-// takes no bytes.
+// A level 100,000 items wide, nesting as deep as layouts may go, a constant (no bytes).
 TEST(LayoutMapTest, WideDeepAndConstant) {
   std::vector<Decode> log;
   CCBDataRoot wide;  // 100000 items of 2 bytes

@@ -1,7 +1,5 @@
-// The source reader: statements, their tokens and the lines they end on, by the classic
-// rules and by the tolerant ones line by line (forms, comments, directive and listing
-// lines); and COPY statements: how they are read and what their REPLACING does to a
-// member's statements. The margins are tested on the dialect copybooks.
+// The source reader's statements, tokens and lines by the classic and the tolerant rules,
+// and COPY statements with what their REPLACING does to a member's statements.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -71,8 +69,7 @@ CCBSourceRules tolerant(bool freeForm = false) {
   return rules;
 }
 
-// Every statement of text as its tokens (literals in []) and "@" the line it ends
-// on, each followed by "|"; then "failed: " and the message when reading failed.
+// "tokens@line|" of every statement of text, then "failed: " and the message of a failure.
 std::string statements(const std::string& text, const CCBSourceRules& rules) {
   CCBSourceReader reader;
   reader.setRules(rules);
@@ -98,8 +95,7 @@ TEST(CopybookDialectsTest, TolerantLinesAndForms) {
     CCBSourceRules rules;
     std::string expected;
   } cases[] = {
-      // Listing and option lines, from column 1 or in the content area, also inside an
-      // entry; words that only start like them are data.
+      // Listing and option lines, from column 1 or inside an entry; words like them are data.
       {"*CBL XREF\n" + at8("CBL APOST") + "  PROCESS X\n" + at8("01 R.") + at8("EJECT") +
            at8("05 A") + at8("SKIP1 .") + at8("  PIC X.") + at8("TITLE 'DATES'.") +
            "*CONTROL NOSOURCE\n" + at8("SKIP2") + at8("SKIP3.") + at8("01 G") + at8("SKIP1-X.") +
@@ -111,8 +107,7 @@ TEST(CopybookDialectsTest, TolerantLinesAndForms) {
        tolerant(), "01 R@1|05 A PIC X VALUE [*> kept]@3|"},
       {"01 R.\n*> comment\n  05 A PIC X(3)\n       VALUE 'A B'. *> note\n05 B PIC 9.",
        tolerant(true), "01 R@1|05 A PIC X(3) VALUE [A B]@4|05 B PIC 9@5|"},
-      // >>SOURCE switches the form, in any column and letter case; VARIABLE is fixed
-      // form without a margin; other directives are passed over.
+      // >>SOURCE switches the form (VARIABLE: fixed without a margin); other directives pass.
       {"      >>SOURCE FORMAT IS FREE\n01 R.\n>>source fixed\n" + at8("05 A PIC X.") +
            "   >>SOURCE FREE\n05 B PIC X.\n>>DEFINE DEBUG 1\n>>SOURCE FORMAT VARIABLE\n" + wide,
        tolerant(), "01 R@2|05 A PIC X@4|05 B PIC X@6|05 A PIC X@9|05 B PIC 9@10|"},

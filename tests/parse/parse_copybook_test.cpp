@@ -21,9 +21,8 @@ namespace {
 using copybook_test::RecordingCallback;
 using copybook_test::source;
 
-// The nodes below node in one line, separated by spaces: the name, then "*n" for
-// OCCURS n ("*n^D" when it depends on D), ">R" when it redefines R, "+lead" and
-// "+sep" for the sign options, "{name=value}" for each condition, and the
+// The nodes below node: each name, "*n" for OCCURS n ("*n^D" depending on D), ">R" for
+// REDEFINES R, "+lead" "+sep" for the sign, "{name=value}" for each condition, and the
 // children in "()" for a group or in "<>" for a field.
 std::string describe(const CCBData* node) {
   const auto name = [](const CCBData* n) { return std::string(n->getName().asCstr()); };
@@ -47,9 +46,8 @@ std::string describe(const CCBData* node) {
   return text;
 }
 
-// Loads copybook text (none: a file that does not exist) through parseCopybook; the
-// tree as describe() writes it, or the error message. line gets the line reported.
-// The same text given from memory must give the same result.
+// The tree of copybook text (none: a file that does not exist) or the error message, and
+// the line reported; the same text given from memory must give the same.
 std::string load(const std::string& text, int& line, LYRADebugCallback* callback = nullptr,
                  const CCBFormatRules& rules = CCBFormatRules()) {
   test_support::TempDir dir;
@@ -107,9 +105,7 @@ TEST(ParseCopybookTest, EachLoadFailureWithItsLine) {
   }
 }
 
-// A copybook line of 64 MiB (a comment) is read in bounded memory: with the address
-// space limited to 32 MiB more than the process already uses, the field after it
-// still loads.
+// A comment line of 64 MiB is read with 32 MiB more address space than the process uses.
 TEST(ParseCopybookTest, AHugeLineLoadsInBoundedMemory) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the sanitizers reserve address space of their own";
@@ -134,8 +130,7 @@ TEST(ParseCopybookTest, AHugeLineLoadsInBoundedMemory) {
   EXPECT_EXIT(limitedLoad(), testing::ExitedWithCode(0), "");
 }
 
-// Entries and the tree they build; level 66 and 77 entries and sign clauses are read
-// from the data files' copybooks.
+// Entries and the tree they build.
 TEST(ParseCopybookTest, EntriesBuildTheTree) {
   const std::pair<std::vector<std::string>, const char*> cases[] = {
       // lines, tree
@@ -165,9 +160,7 @@ TEST(ParseCopybookTest, EntriesBuildTheTree) {
   }
 }
 
-// With a float format, COMP-1 and COMP-2 items without a picture are fields that
-// cannot be groups; a group whose own usage needs a picture stays a group. The
-// layout tests place float items.
+// With a float format, COMP-1 and COMP-2 items without a picture are fields, never groups.
 TEST(ParseCopybookTest, PicturelessItemsWithAFloatFormat) {
   CCBFormatRules rules;
   rules.floatFormat = 1;

@@ -26,8 +26,7 @@ const ParseHandler HANDLERS[] = {
     nullptr,   record<1>, record<2>,  record<3>,  record<4>,  record<5>,  record<6>,  record<7>,
     record<8>, record<9>, record<10>, record<11>, record<12>, record<13>, record<14>, record<15>};
 
-// Matches an entry without its level number against grammar, tokenized as a copybook
-// load does; "" on a match, else the parser's message.
+// Matches an entry without its level number against grammar: "" or the parser's message.
 std::string match(const SyntaxNodeDef* grammar, const std::string& text, std::string* calls) {
   CCBSourceReader reader;
   reader.setStatement(text.c_str());
@@ -70,8 +69,7 @@ TEST(CopybookGrammarTest, AcceptedEntriesRunTheirHandlersRejectedOnesNone) {
       // A failing handler stops the rest.
       {"A REDEFINES FAIL PIC X", "Parse handler failed at 'FAIL': 7:A 11:REDEFINES 3:FAIL"},
   };
-  // The two VALUE rows get handlers of their own, so that a trace shows which one
-  // matched; handlers change no match.
+  // The two VALUE rows get handlers of their own, to show which one matched.
   SyntaxNodeDef marked[COPYBOOK_GRAMMAR_ROWS + 1];
   std::copy(CopybookGrammar, CopybookGrammar + COPYBOOK_GRAMMAR_ROWS + 1, marked);
   marked[31].handlerIndex = 14;  // VALUE of the clause
@@ -95,8 +93,7 @@ TEST(SyntaxParserTest, InvalidGrammarsFailToBuild) {
 }
 
 TEST(SyntaxParserTest, ExponentialBacktrackingIsCutOff) {
-  // Each word may be read by row 1 or row 2, so a failing statement of n words has
-  // 2^n paths to try.
+  // Each word may be read by row 1 or row 2: a failing statement of n words has 2^n paths.
   const SyntaxNodeDef ambiguous[] = {
       {TOKEN_BRANCH, 0, 0, 0, {1, 2}},  {TOKEN_WORD, 0, 0, 0, {1, 2, 3}},
       {TOKEN_WORD, 0, 0, 0, {1, 2, 3}}, {TOKEN_PIC, 0, 0, 0, {4}},

@@ -1,7 +1,5 @@
-// The XML layout document through the services: every failure and its message, what a
-// hand-edited document may do, the written document, and layouts and data that survive
-// a save and a load. Node properties: names, optional markers, default texts, indices
-// out of range, and setting by text, links resolved from the node's place in the tree.
+// The XML layout document through the services: failures, hand-edited documents, the
+// written document and round trips; and node properties, listed and set by text.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -130,8 +128,7 @@ TEST(LayoutDocumentTest, HundredThousandSiblingFieldsAreRead) {
   EXPECT_EQ(100000, service->getOutputCount());
 }
 
-// The document of a root holding a group with two fields, one with a condition entry:
-// read, then written again element by element (derived values recomputed).
+// A document read, then written again element by element (derived values recomputed).
 TEST(LayoutDocumentTest, WritesTheExampleDocument) {
   const char* const example =
       "<?xml version=\"1.0\"?><CCBLayout><node type=\"root\"><properties>"
@@ -158,9 +155,8 @@ TEST(LayoutDocumentTest, WritesTheExampleDocument) {
   EXPECT_EQ(example, std::regex_replace(xml.asCstr(), std::regex("\n *| (?=/>)"), ""));
 }
 
-// Saves the copybook's layout to a file, loads the file and saves it as text: the texts
-// are identical, the columns alike. With a data file, its records read through the saved
-// XML and through the copybook give the same values. Returns the loaded layout.
+// The copybook's layout saved, loaded and saved again gives the same text and columns, and
+// the data file's records the same values; returns the loaded layout.
 std::shared_ptr<CCBMain> expectRoundTrip(const std::string& copybook, const char* file = nullptr,
                                          int start = 0, int length = 0, int records = 0) {
   test_support::TempDir dir;

@@ -1,5 +1,4 @@
-// The support layer: texts and values, character tables, text files and XML
-// documents.
+// The support layer: texts and values, character tables, text files and XML documents.
 #include <gtest/gtest.h>
 #include <iconv.h>
 
@@ -14,8 +13,8 @@
 
 namespace {
 
-// Every text, null included, copied, moved and assigned over every other, and
-// appended to itself: short texts live inside the object, the longer on the heap.
+// Every text, null included, copied, moved and assigned over every other, and appended
+// to itself: short texts live inside the object, the longer on the heap.
 TEST(QvbStringTest, CopyMoveAssignAndAppendOverWhateverWasHeld) {
   const std::string big = std::string(50, 'b') + std::string(50, 'c'), bigger = big + big + big;
   const char* const TEXTS[] = {nullptr, "", "short", big.c_str(), bigger.c_str()};
@@ -94,8 +93,8 @@ TEST(NpUcharTest, Ebcdic037MatchesIconvForEveryByte) {
   EXPECT_EQ(-1, np_uchar_encode(3, nullptr, nullptr, 0));
 }
 
-// Every readLine result as "count:text|", with "!" in place of ":" when the line
-// flag is clear, and the message after a failure; then the text file is closed.
+// Every readLine result as "count:text|" ("!" for ":" when the line flag is clear), and
+// the message after a failure; then the text file is closed.
 std::string readLines(QvbTxtFile* file) {
   std::string out;
   for (bool flag = true; flag && out.size() < (1 << 20);) {
@@ -108,8 +107,7 @@ std::string readLines(QvbTxtFile* file) {
   return out;
 }
 
-// The same for a file, or why it cannot be opened; a file's text must read the
-// same from memory.
+// The same for a file, which must read the same from memory, or why it cannot be opened.
 std::string readLines(const std::string& path) {
   QvbString reason;
   QvbTxtFile* file = qvbTxtFileOpen(path.c_str(), QVB_TXT_FILE_READ, -1, 0, &reason);
@@ -120,8 +118,7 @@ std::string readLines(const std::string& path) {
   return fromFile;
 }
 
-// The text file reader, and the XML writer, on files that are there and on a missing
-// file and a folder. The data file tests read binary files through np_fio.
+// The text file reader and the XML writer on files, on a missing file and on a folder.
 TEST(FileReadersTest, ReadWhatIsThereOrSayWhyNot) {
   test_support::TempDir dir;
   const std::string x(253, 'x'), none = dir.path("none"), folder = dir.path("");
@@ -131,8 +128,8 @@ TEST(FileReadersTest, ReadWhatIsThereOrSayWhyNot) {
   ASSERT_EQ('\r', blocks[65535]);
   const std::string blockLines = readLines(dir.write("b", blocks));
   const std::string CASES[][2] = {
-      // lines of at most 255 characters: tab stops, "\r\n", an empty line, no end at the
-      // last; a longer line cut, its tabs expanded up to the limit only
+      // lines of at most 255 characters: tab stops, "\r\n", no end at the last; tabs of a
+      // longer line expanded up to the limit only
       {readLines(dir.write("a", "\tA\tB\r\n\r\nlast")), "17:        A       B|0:|4:last|0!|"},
       {readLines(dir.write("d", x + "\t\tyy\nnext")), "255:" + x + "  |4:next|0!|"},
       // a "\r\n" split between read blocks still ends its line, a lone '\r' stays
@@ -155,9 +152,8 @@ TEST(FileReadersTest, ReadWhatIsThereOrSayWhyNot) {
   EXPECT_EQ("Cannot write file '" + folder + "': Is a directory", dom.getErrorMessage().str());
 }
 
-// Names that are not XML names are written with "_xHHHH_" escapes, so that every
-// name reads back as it was; so do texts, Latin-1 ones held as UTF-8. Malformed
-// input is refused, and entities are never expanded.
+// Every name and text reads back as written ("_xHHHH_" escapes, Latin-1 held as UTF-8);
+// malformed input is refused, and entities are never expanded.
 TEST(QvDomTest, ReadsBackWhatItWroteAndRefusesWhatIsMalformed) {
   const char* const CASES[][3] = {
       // the name, as written, and a text
