@@ -209,12 +209,11 @@ TEST(ParseCopybookTest, ClauseTextGivesPictureUsageAndSignFlags) {
   for (const auto& c : cases) {
     QvbString picture("unset"), usage;
     int flags = -1;
-    std::string result = "-";
-    if (parseClauseText(c[0], picture, usage, flags)) {
-      result = std::string(picture.isNull() ? "(null)" : picture.asCstr()) + " " + usage.asCstr() +
-               " " + std::to_string(flags);
-    }
-    EXPECT_EQ(c[1], result) << c[0];
+    const bool read = parseClauseText(c[0], picture, usage, flags);
+    EXPECT_EQ(c[1], !read ? "-"
+                          : (picture.isNull() ? "(null)" : picture.str()) + " " + usage.str() +
+                                " " + std::to_string(flags))
+        << c[0];
   }
 }
 
