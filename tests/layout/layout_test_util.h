@@ -3,7 +3,6 @@
 #define LYRA_TESTS_LAYOUT_LAYOUT_TEST_UTIL_H_
 
 #include <string>
-#include <vector>
 
 #include "layout/ccb_data_field.h"
 #include "layout/ccb_data_root.h"
@@ -11,25 +10,19 @@
 
 namespace test_support {
 
-struct Decode {
-  std::string name;
-  int offset;
-  int column;
-};
-
-// A field of a given length whose decode notes (name, offset, column) in a log.
+// A field of a given length whose decode adds "NAME@offset#column " to a log.
 struct ProbeField : CCBDataField {
-  ProbeField(int length, std::vector<Decode>* log) : length(length), log(log) {}
+  ProbeField(int length, std::string* log) : length(length), log(log) {}
   int getStorageLength(bool zeroIfRedefines) const override {
     return zeroIfRedefines && getRedefines() != nullptr ? 0 : length;
   }
   bool decodeValue(int offset, int* nextOffset, int column) override {
-    log->push_back({getName().asCstr(), offset, column});
+    *log += getName().str() + "@" + std::to_string(offset) + "#" + std::to_string(column) + " ";
     *nextOffset = offset + length;
     return true;
   }
   const int length;
-  std::vector<Decode>* const log;
+  std::string* const log;
 };
 
 // The node, named, as parent's last child.
@@ -50,7 +43,7 @@ inline CCBDataField* field(CCBData* parent, const char* name) {
   return adopt(parent, name, new CCBDataField());
 }
 
-inline ProbeField* probe(CCBData* parent, const char* name, int length, std::vector<Decode>* log) {
+inline ProbeField* probe(CCBData* parent, const char* name, int length, std::string* log) {
   return adopt(parent, name, new ProbeField(length, log));
 }
 
