@@ -22,13 +22,8 @@ namespace {
 const int LEAD = SIGN_LEADING;
 const int SEP = SIGN_SEPARATE;
 
-CCBFormatRules floats(int format) {
-  CCBFormatRules rules;
-  rules.floatFormat = format;
-  return rules;
-}
-
-// The format of a picture (null: none); a refusal fails the test.
+// The format of a picture (null: none); a refusal fails the test. CCBFormatRules{format}
+// gives the rules of a float format.
 std::unique_ptr<CCBFormat> make(const char* picture, const char* usage, int sign = 0,
                                 const CCBFormatRules& rules = CCBFormatRules()) {
   QvbString error;
@@ -230,17 +225,17 @@ TEST(NumberFormatsTest, FloatsInEachFormat) {
   };
   for (const auto& [format, usage, picture, bytes, text] : cases) {
     SCOPED_TRACE(std::string(usage) + " " + text);
-    std::unique_ptr<CCBFormat> f = make(picture, usage, 0, floats(format));
+    std::unique_ptr<CCBFormat> f = make(picture, usage, 0, CCBFormatRules{format});
     ASSERT_NE(nullptr, f);
     EXPECT_EQ(static_cast<int>(bytes.size()), f->storageLength());
     EXPECT_EQ(3, f->outputType());
     EXPECT_GE(f->outputLength(), static_cast<int>(std::string(text).size()));
     EXPECT_EQ(text, decode(f.get(), bytes, classicDecoding(true)));
   }
-  EXPECT_EQ(15, make(nullptr, "COMP-1", 0, floats(FLOAT_IEEE))->outputLength());
-  EXPECT_EQ(24, make(nullptr, "COMP-2", 0, floats(FLOAT_IEEE_LE))->outputLength());
-  EXPECT_EQ(23, make(nullptr, "COMP-1", 0, floats(FLOAT_IBM))->outputLength());
-  EXPECT_EQ(23, make(nullptr, "COMP-2", 0, floats(FLOAT_IBM))->outputLength());
+  EXPECT_EQ(15, make(nullptr, "COMP-1", 0, CCBFormatRules{FLOAT_IEEE})->outputLength());
+  EXPECT_EQ(24, make(nullptr, "COMP-2", 0, CCBFormatRules{FLOAT_IEEE_LE})->outputLength());
+  EXPECT_EQ(23, make(nullptr, "COMP-1", 0, CCBFormatRules{FLOAT_IBM})->outputLength());
+  EXPECT_EQ(23, make(nullptr, "COMP-2", 0, CCBFormatRules{FLOAT_IBM})->outputLength());
 }
 
 TEST(NumberFormatsTest, BinaryByteOrders) {

@@ -162,8 +162,7 @@ TEST(ParseCopybookTest, EntriesBuildTheTree) {
 
 // With a float format, COMP-1 and COMP-2 items without a picture are fields, never groups.
 TEST(ParseCopybookTest, PicturelessItemsWithAFloatFormat) {
-  CCBFormatRules rules;
-  rules.floatFormat = 1;
+  const CCBFormatRules rules{1};  // the IBM float format
   const std::tuple<std::vector<std::string>, const char*, int> cases[] = {
       // lines, tree or message, line
       {{"01 R.", "05 F COMP-1.", "05 D USAGE IS COMPUTATIONAL-2.", "05 X PIC X."}, "R(F D X)", 4},
