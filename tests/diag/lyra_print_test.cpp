@@ -1,5 +1,4 @@
-// Diagnostic printing: a tree line by line, the output columns of a record, and the
-// self-test with and without its copybook.
+// Diagnostic printing: a tree line by line, a record's output columns, and the self-test.
 #include "lyra/lyra_print.h"
 
 #include <gtest/gtest.h>
@@ -22,8 +21,7 @@ std::string printed(Call call) {
   return testing::internal::GetCapturedStdout();
 }
 
-// The lines of one node: its head, then "-->" and each of the '|'-separated properties,
-// all indented by the node's level number.
+// A node's head, then "-->" and each '|'-separated property, indented by its level.
 std::string block(int level, const std::string& name, const std::string& properties) {
   const std::string pad(static_cast<size_t>(level), ' ');
   return pad + "[" + name + "]->" + std::to_string(level) + "\n" +
@@ -37,8 +35,7 @@ std::string fieldBlock(int level, const std::string& name, const std::string& le
                    "|const_value=|usage=DISPLAY|sign_leading=1|sign_separate=0");
 }
 
-// A tree as a host gets it from the layout service: a group REC with three fields, the
-// second named "100%d" at level 10, the third without properties and so without format.
+// A group REC with three fields, the second named "100%d", the third without format.
 TEST(PrintTest, PrintsTheTreeLineByLine) {
   CCBMain* service = createCCBMain();
   ASSERT_TRUE(service->loadLayoutXml(
@@ -84,13 +81,12 @@ TEST(PrintTest, RootWithoutChildrenThenWithAHundredThousand) {
             printed([&] { lyra_print_output_array(&root, 7); }));
 }
 
-// Indentation follows the level number up to 99 columns: a huge level from a copybook
-// never makes a listing of gigabytes.
+// Indentation follows the level number up to 99 columns, whatever the level.
 TEST(PrintTest, IndentationStopsAt99Columns) {
+  CCBDataRoot root;
+  CCBData* node = test_support::field(&root, "F");
   for (const int level : {99, 100, 2000000000}) {
     SCOPED_TRACE(level);
-    CCBDataRoot root;
-    CCBData* node = test_support::field(&root, "F");
     node->setLevelNumber(level);
     const std::string text = printed([&] { lyra_print_node(node); });
     EXPECT_EQ(std::string(99, ' ') + "[F]->" + std::to_string(level) + "\n",
@@ -99,8 +95,7 @@ TEST(PrintTest, IndentationStopsAt99Columns) {
   }
 }
 
-// The built-in copybook is examples/custrec.cbl: 16 parse lines, then the tree of 2
-// groups and 12 fields, not resolved, so "Source_File" is still empty.
+// The built-in copybook: 16 parse lines, then the unresolved tree of 2 groups, 12 fields.
 TEST(PrintTest, SelfTest) {
   int withCopybook = -1, without = -1;
   const std::string text = printed([&] { withCopybook = lyra_test(); });

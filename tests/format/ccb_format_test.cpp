@@ -1,141 +1,137 @@
-// Field formats: what each picture and usage make of a field, every refusal, and the
-// text each decoder gives for hand-made field bytes.
+// Field formats: what each picture and usage make of a field, every refusal, the text each
+// decoder gives for hand-made bytes (float texts worked out by hand from the bits), and
+// direct fixed-point values against the text they stand in for.
 #include "format/ccb_format.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
+#include <random>
 #include <string>
-#include <utility>
+#include <tuple>
+#include <vector>
 
+#include "format/ccb_float.h"
+#include "format/ccb_number_text.h"
 #include "lyra/qvb_datavar.h"
+#include "support/np_code_pages.h"
 
 namespace {
 
 const int LEAD = SIGN_LEADING;
 const int SEP = SIGN_SEPARATE;
 
-std::unique_ptr<CCBFormat> build(const std::string& picture, const char* usage, int sign,
-                                 QvbString& error) {
-  return std::unique_ptr<CCBFormat>(CCBFormat::create(picture.c_str(), usage, sign, error));
+// The format of a picture (null: none); a refusal fails the test. CCBFormatRules{format}
+// gives the rules of a float format.
+std::unique_ptr<CCBFormat> make(const char* picture, const char* usage, int sign = 0,
+                                const CCBFormatRules& rules = CCBFormatRules()) {
+  QvbString error;
+  std::unique_ptr<CCBFormat> format(CCBFormat::create(picture, usage, sign, error, rules));
+  EXPECT_NE(nullptr, format) << usage << ": " << error.asCstr();
+  return format;
+}
+
+// The text a value keeps of bytes decoded with format.
+std::string decode(CCBFormat* format, const std::string& bytes, const CCBDecoding& decoding) {
+  int length = 0;
+  const char* text =
+      format->decodeText(reinterpret_cast<const unsigned char*>(bytes.data()), decoding, &length);
+  QvbDatavar value;
+  value.assignBytes(text, length);
+  return value.asString().asCstr();
 }
 
 // Usage words that no data file holds: those the data files hold are read value by value.
 TEST(CCBFormatTest, UsageWords) {
-  const std::pair<const char*, int> cases[] = {{"DISPLAY", USAGE_DISPLAY},
-                                               {"display-1", USAGE_DISPLAY_1},
-                                               {"INDEX", USAGE_UNKNOWN},
-                                               {"POINTER", USAGE_UNKNOWN}};
-  for (const auto& [word, code] : cases) EXPECT_EQ(code, CCBFormat::lookupUsage(word)) << word;
+  EXPECT_EQ(USAGE_DISPLAY, CCBFormat::lookupUsage("DISPLAY"));
+  EXPECT_EQ(USAGE_DISPLAY_1, CCBFormat::lookupUsage("display-1"));
+  for (const char* word : {"INDEX", "POINTER"})
+    EXPECT_EQ(USAGE_UNKNOWN, CCBFormat::lookupUsage(word));
 }
 
-TEST(CCBFormatTest, PicturesGiveLengthsTypesPointsAndScales) {
-  const struct {
-    const char* picture;
-    const char* usage;
-    int sign;
-    int storage, output, type, point, scale;
-  } cases[] = {
-      {"S9(4)", "BINARY", 0, 2, 6, 2, -1, 0},
-      {"9(5)", "COMP", 0, 4, 7, 2, -1, 0},
-      {"9(10)", "COMP", 0, 8, 12, 3, -1, 0},
-      {"S9(16)", "COMP", 0, 8, 18, 4, -1, 0},
-      {"S9(11)V99", "COMP-5", 0, 8, 15, 3, 11, 0},
-      {"9(4)", "COMP-3", 0, 3, 6, 2, -1, 0},
-      {"s9v99", "computational-3", 0, 2, 5, 3, 1, 0},
-      {"9(05)", "COMP", 0, 4, 7, 2, -1, 0},
-      {"99(3)", "COMP-3", 0, 3, 6, 2, -1, 0},   // 9 and 9(3)
-      {"PP99", "COMP", 0, 2, 7, 3, -1, -2},     // leading P: real
-      {"S99PP", "COMP", 0, 2, 6, 2, -1, 2},     // trailing P
-      {"P(3)9", "COMP-3", 0, 1, 7, 3, -1, -3},  // P(n) is n scaling positions
-      {"9(8)PP", "COMP", 0, 4, 12, 3, -1, 2},   // up to 9999999900: real
-      {"S9(5)V99", "DISPLAY", LEAD | SEP, 8, 9, 3, 6, 0},
-      {"9(4)db", "DISPLAY", 0, 6, 6, 2, -1, 0},
-      {"PPP999", "DISPLAY", 0, 3, 7, 3, -1, -3},
-      {"999PPP", "DISPLAY", 0, 3, 6, 2, -1, 3},
-      {"9(10)", "DISPLAY", 0, 10, 10, 3, -1, 0},  // typed by digit positions
-      {"9(16)", "DISPLAY", 0, 16, 16, 4, -1, 0},
-      {"N(10)", "NATIONAL", 0, 10, 10, 4, -1, 0},
-      {"X(16777216)", "DISPLAY", 0, 16777216, 16777216, 4, -1, 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.picture) + " " + c.usage);
-    QvbString error;
-    std::unique_ptr<CCBFormat> f = build(c.picture, c.usage, c.sign, error);
-    ASSERT_NE(nullptr, f) << error.asCstr();
-    EXPECT_EQ(c.storage, f->storageLength());
-    EXPECT_EQ(c.output, f->outputLength());
-    EXPECT_EQ(c.type, f->outputType());
-    EXPECT_EQ(c.point, f->decimalPosition());
-    EXPECT_EQ(c.scale, f->scaleCount());
-  }
-}
-
-TEST(CCBFormatTest, RefusedPicturesAndTheirMessages) {
+// "storage output type point scale" of each format, or the message of its refusal.
+TEST(CCBFormatTest, PicturesGiveLengthsTypesPointsAndScalesOrAreRefused) {
   const char* const tooLong = "Picture exceeds the maximum field length of 16777216";
+  const char* const badCount = "Invalid number of repetitions";
+  const char* const bothZeros = "Can't have both leading and trailing zeros";
   std::string manyCounts;
   for (int i = 0; i < 2000; ++i) manyCounts += "X(9999)";
-  const struct {
-    std::string picture;
-    const char* usage;
-    const char* message;  // "(unchanged)": refused without a message
-  } cases[] = {
-      {"S", "COMP-3", "Insufficient information in picture"},
-      {"", "BINARY", "Insufficient information in picture"},
-      {"9(0)", "DISPLAY", "Invalid number of repetitions"},
-      {"9(-3)", "COMP-3", "Invalid number of repetitions"},
-      {"X(A)", "DISPLAY", "Invalid number of repetitions"},
-      {"9(99999999999)", "COMP", "Invalid number of repetitions"},
-      {"X(16777217)", "DISPLAY", "Invalid number of repetitions"},
-      {"9(3)K", "DISPLAY", "Unrecognized character 'K' found"},
-      {"P9P", "DISPLAY", "Can't have both leading and trailing zeros"},
-      {"P(2)9P", "COMP-3", "Can't have both leading and trailing zeros"},
-      {"(3)", "DISPLAY", "Unexpected parentheses found"},
-      {"X(2)(3)", "DISPLAY", "Unexpected parentheses found"},
-      {"X(16777216)X", "DISPLAY", tooLong},
-      {"9(16777216)", "COMP-3", tooLong},  // sign and point make the text longer
-      {manyCounts, "DISPLAY", tooLong},
-      {"9(3", "DISPLAY", "(unchanged)"},
-      {"9V9V9", "DISPLAY", "(unchanged)"},
+  const std::tuple<const char*, const char*, int, const char*> cases[] = {
+      {"S9(4)", "BINARY", 0, "2 6 2 -1 0"},
+      {"9(5)", "COMP", 0, "4 7 2 -1 0"},
+      {"9(10)", "COMP", 0, "8 12 3 -1 0"},
+      {"S9(16)", "COMP", 0, "8 18 4 -1 0"},
+      {"S9(11)V99", "COMP-5", 0, "8 15 3 11 0"},
+      {"9(4)", "COMP-3", 0, "3 6 2 -1 0"},
+      {"s9v99", "computational-3", 0, "2 5 3 1 0"},
+      {"9(05)", "COMP", 0, "4 7 2 -1 0"},
+      {"99(3)", "COMP-3", 0, "3 6 2 -1 0"},   // 9 and 9(3)
+      {"PP99", "COMP", 0, "2 7 3 -1 -2"},     // leading P: real
+      {"S99PP", "COMP", 0, "2 6 2 -1 2"},     // trailing P
+      {"P(3)9", "COMP-3", 0, "1 7 3 -1 -3"},  // P(n) is n scaling positions
+      {"9(8)PP", "COMP", 0, "4 12 3 -1 2"},   // up to 9999999900: real
+      {"S9(5)V99", "DISPLAY", LEAD | SEP, "8 9 3 6 0"},
+      {"9(4)db", "DISPLAY", 0, "6 6 2 -1 0"},
+      {"PPP999", "DISPLAY", 0, "3 7 3 -1 -3"},
+      {"999PPP", "DISPLAY", 0, "3 6 2 -1 3"},
+      {"9(10)", "DISPLAY", 0, "10 10 3 -1 0"},  // typed by digit positions
+      {"9(16)", "DISPLAY", 0, "16 16 4 -1 0"},
+      {"N(10)", "NATIONAL", 0, "10 10 4 -1 0"},
+      {"X(16777216)", "DISPLAY", 0, "16777216 16777216 4 -1 0"},
+      {"S", "COMP-3", 0, "Insufficient information in picture"},
+      {"", "BINARY", 0, "Insufficient information in picture"},
+      {"9(0)", "DISPLAY", 0, badCount},
+      {"9(-3)", "COMP-3", 0, badCount},
+      {"X(A)", "DISPLAY", 0, badCount},
+      {"9(99999999999)", "COMP", 0, badCount},
+      {"X(16777217)", "DISPLAY", 0, badCount},
+      {"9(3)K", "DISPLAY", 0, "Unrecognized character 'K' found"},
+      {"P9P", "DISPLAY", 0, bothZeros},
+      {"P(2)9P", "COMP-3", 0, bothZeros},
+      {"(3)", "DISPLAY", 0, "Unexpected parentheses found"},
+      {"X(2)(3)", "DISPLAY", 0, "Unexpected parentheses found"},
+      {"X(16777216)X", "DISPLAY", 0, tooLong},
+      {"9(16777216)", "COMP-3", 0, tooLong},  // sign and point make the text longer
+      {manyCounts.c_str(), "DISPLAY", 0, tooLong},
+      {"9(3", "DISPLAY", 0, "(unchanged)"},  // refused without a message
+      {"9V9V9", "DISPLAY", 0, "(unchanged)"},
+      // Float usages take no picture, and a float format.
+      {nullptr, "COMP-1", 0, "Invalid or unknown usage clause"},
+      {nullptr, "COMP-2", 0, "Invalid or unknown usage clause"},
+      {nullptr, "INDEX", 0, "Invalid or unknown usage clause"},
   };
-  for (const auto& c : cases) {
+  for (const auto& [picture, usage, sign, expected] : cases) {
     QvbString error("(unchanged)");
-    EXPECT_EQ(nullptr, build(c.picture, c.usage, 0, error)) << c.picture;
-    EXPECT_STREQ(c.message, error.asCstr()) << c.picture.substr(0, 20) << " " << c.usage;
+    std::unique_ptr<CCBFormat> f(CCBFormat::create(picture, usage, sign, error));
+    EXPECT_EQ(expected, f == nullptr ? error.str()
+                                     : std::to_string(f->storageLength()) + " " +
+                                           std::to_string(f->outputLength()) + " " +
+                                           std::to_string(f->outputType()) + " " +
+                                           std::to_string(f->decimalPosition()) + " " +
+                                           std::to_string(f->scaleCount()))
+        << std::string(picture != nullptr ? picture : "").substr(0, 20) << " " << usage;
   }
 }
 
-struct DecodeCase {
-  const char* picture;
-  const char* usage;
-  int sign;
-  std::string bytes;
-  const char* text;
-};
+// picture, usage, sign flags, the field's bytes, their text
+using DecodeCase = std::tuple<const char*, const char*, int, std::string, const char*>;
 
-// Decodes the bytes with a format of the picture; the text is what a value keeps.
 template <size_t N>
 void expectTexts(const DecodeCase (&cases)[N], bool noConvert) {
-  for (const DecodeCase& c : cases) {
-    SCOPED_TRACE(std::string(c.picture) + " " + c.usage);
-    QvbString error;
-    std::unique_ptr<CCBFormat> f = build(c.picture, c.usage, c.sign, error);
-    ASSERT_NE(nullptr, f) << error.asCstr();
-    ASSERT_EQ(static_cast<int>(c.bytes.size()), f->storageLength());
-    int length = 0;
-    const char* text = f->decodeText(reinterpret_cast<const unsigned char*>(c.bytes.data()),
-                                     classicDecoding(noConvert), &length);
-    QvbDatavar value;
-    value.assignBytes(text, length);
-    EXPECT_STREQ(c.text, value.asString().asCstr());
+  for (const auto& [picture, usage, sign, bytes, text] : cases) {
+    SCOPED_TRACE(std::string(picture) + " " + usage);
+    std::unique_ptr<CCBFormat> f = make(picture, usage, sign);
+    ASSERT_NE(nullptr, f);
+    ASSERT_EQ(static_cast<int>(bytes.size()), f->storageLength());
+    EXPECT_EQ(text, decode(f.get(), bytes, classicDecoding(noConvert)));
   }
 }
 
 const std::string FF8(8, '\xFF');
 
-// Binary and packed bytes; display bytes of ASCII data (noConvert true): overpunch
-// characters, digits and 'p'-'y' for negatives; and of EBCDIC data (noConvert false):
-// zones C, F, A, E positive, D and B negative. The data files hold the common signs.
+// Binary, packed, and display bytes: of ASCII data, overpunch characters, digits and 'p'-'y'
+// for negatives; of EBCDIC data, zones C, F, A, E positive, D and B negative.
 TEST(CCBFormatTest, DecodesFieldBytes) {
   const DecodeCase ascii[] = {
       {"S9(4)", "BINARY", 0, "\xFF\xFE", "-2"},
@@ -155,7 +151,7 @@ TEST(CCBFormatTest, DecodesFieldBytes) {
       {"9(10)P(3)", "COMP", 0, FF8, "18446744073709551615000"},
       {"S9(5)", "COMP-3", 0, "\x12\x34\x5B", "-12345"},
       {"S9(5)", "COMP-3", 0, "\x12\x34\x5F", "12345"},
-      {"9(4)", "COMP-3", 0, std::string("\x01\x23\x4F", 3), "1234"},  // pad nibble not shown
+      {"9(4)", "COMP-3", 0, "\x91\x23\x4F", "1234"},  // pad nibble not shown
       {"S9(5)V9", "COMP-3", 0, std::string("\x01\x23\x45\x6C", 4), "12345.6"},
       {"S9(4)V", "COMP-3", 0, std::string("\x01\x23\x4C", 3), "1234"},  // no digit after V
       {"PP999", "COMP-3", 0, "\x12\x3C", ".00123"},
@@ -190,15 +186,180 @@ TEST(CCBFormatTest, DecodesFieldBytes) {
 
 // A plain text is the field's bytes themselves: no copy is made.
 TEST(CCBFormatTest, PlainTextIsTheBytesThemselves) {
-  QvbString error;
-  std::unique_ptr<CCBFormat> f = build("X(4)", "DISPLAY", 0, error);
+  std::unique_ptr<CCBFormat> f = make("X(4)", "DISPLAY");
   const unsigned char bytes[] = {'A', 'B', 'C', 'D'};
   int length = 0;
-  EXPECT_EQ(reinterpret_cast<const char*>(bytes),
-            f->decodeText(bytes, classicDecoding(true), &length));
+  const char* const start = reinterpret_cast<const char*>(bytes);
+  EXPECT_EQ(start, f->decodeText(bytes, classicDecoding(true), &length));
   EXPECT_EQ(4, length);
-  EXPECT_NE(reinterpret_cast<const char*>(bytes),
-            f->decodeText(bytes, classicDecoding(false), &length));
+  EXPECT_NE(start, f->decodeText(bytes, classicDecoding(false), &length));
+}
+
+// Column lengths are the longest texts (IEEE doubles have three exponent digits).
+TEST(NumberFormatsTest, FloatsInEachFormat) {
+  const std::tuple<int, const char*, const char*, std::string, const char*> cases[] = {
+      // IBM hexadecimal: 0.F x 16^(E-64).
+      {FLOAT_IBM, "COMP-1", nullptr, std::string("\x41\x10\x00\x00", 4), "1"},
+      {FLOAT_IBM, "COMP-1", "S9(5)V99", std::string("\xC2\x76\xA0\x00", 4), "-118.625"},
+      {FLOAT_IBM, "COMP-1", nullptr, std::string(4, '\0'), "0"},
+      {FLOAT_IBM, "COMP-1", nullptr, std::string("\x00\x10\x00\x00", 4),
+       "5.397605346934028e-79"},  // the smallest normalised value, 16^-65 = 2^-260
+      {FLOAT_IBM, "COMP-1", nullptr, "\x7F\xFF\xFF\xFF",
+       "7.2370051459731155e+75"},  // the largest: (1 - 2^-24) x 2^252
+      {FLOAT_IBM, "COMPUTATIONAL-1", nullptr, std::string("\x40\x00\x10\x00", 4),
+       "0.000244140625"},  // unnormalised: 0x001000 / 2^24 = 2^-12
+      {FLOAT_IBM, "COMP-2", nullptr, std::string("\x41\x10\x00\x00\x00\x00\x00\x00", 8), "1"},
+      {FLOAT_IBM, "COMP-2", nullptr, "\x40\x19\x99\x99\x99\x99\x99\x9A", "0.1"},
+      {FLOAT_IBM, "COMP-2", nullptr, std::string("\x00\x00\x00\x00\x00\x00\x00\x01", 8),
+       "1.1985091468012028e-94"},  // unnormalised: 2^-56 x 16^-64
+      // IEEE 754: singles at single precision.
+      {FLOAT_IEEE, "COMP-1", nullptr, std::string("\x3F\x80\x00\x00", 4), "1"},
+      {FLOAT_IEEE, "COMP-1", nullptr, "\x1E\x3C\xE5\x08", "1e-20"},
+      {FLOAT_IEEE, "COMP-1", nullptr, "\x7F\x7F\xFF\xFF", "3.4028235e+38"},
+      {FLOAT_IEEE, "COMP-1", nullptr, std::string("\x7F\x80\x00\x00", 4), "#ERR#"},  // infinity
+      {FLOAT_IEEE, "COMP-1", nullptr, std::string("\x7F\xC0\x00\x00", 4), "#ERR#"},  // NaN
+      {FLOAT_IEEE_LE, "COMP-1", nullptr, std::string("\x00\x40\xED\xC2", 4), "-118.625"},
+      {FLOAT_IEEE, "COMP-2", nullptr, "\x3B\xC7\x9C\xA1\x0C\x92\x42\x23", "1e-20"},
+      {FLOAT_IEEE_LE, "COMP-2", "9(3)", "\x23\x42\x92\x0C\xA1\x9C\xC7\x3B", "1e-20"},
+      {FLOAT_IEEE, "COMP-2", nullptr, std::string("\xFF\xF0\x00\x00\x00\x00\x00\x00", 8), "#ERR#"},
+  };
+  for (const auto& [format, usage, picture, bytes, text] : cases) {
+    SCOPED_TRACE(std::string(usage) + " " + text);
+    std::unique_ptr<CCBFormat> f = make(picture, usage, 0, CCBFormatRules{format});
+    ASSERT_NE(nullptr, f);
+    EXPECT_EQ(static_cast<int>(bytes.size()), f->storageLength());
+    EXPECT_EQ(3, f->outputType());
+    EXPECT_GE(f->outputLength(), static_cast<int>(std::string(text).size()));
+    EXPECT_EQ(text, decode(f.get(), bytes, classicDecoding(true)));
+  }
+  EXPECT_EQ(15, make(nullptr, "COMP-1", 0, CCBFormatRules{FLOAT_IEEE})->outputLength());
+  EXPECT_EQ(24, make(nullptr, "COMP-2", 0, CCBFormatRules{FLOAT_IEEE_LE})->outputLength());
+  EXPECT_EQ(23, make(nullptr, "COMP-1", 0, CCBFormatRules{FLOAT_IBM})->outputLength());
+  EXPECT_EQ(23, make(nullptr, "COMP-2", 0, CCBFormatRules{FLOAT_IBM})->outputLength());
+}
+
+TEST(NumberFormatsTest, BinaryByteOrders) {
+  const std::string minus2("\xFE\xFF", 2);  // -2 little-endian, 0xFEFF = -257 big-endian
+  CCBDecoding comp5, every;
+  comp5.comp5LittleEndian = true;
+  every.binaryLittleEndian = true;
+  std::unique_ptr<CCBFormat> native = make("S9(4)", "COMP-5"), binary = make("S9(4)", "BINARY");
+  EXPECT_EQ("-257", decode(native.get(), minus2, classicDecoding(true)));
+  EXPECT_EQ("-2", decode(native.get(), minus2, comp5));
+  EXPECT_EQ("-257", decode(binary.get(), minus2, comp5));
+  EXPECT_EQ("-2", decode(binary.get(), minus2, every));
+  std::unique_ptr<CCBFormat> wide = make("S9(16)V99", "COMPUTATIONAL-5");
+  EXPECT_EQ("-0.01", decode(wide.get(), FF8, comp5));
+  EXPECT_EQ("0.01", decode(wide.get(), std::string("\x01\0\0\0\0\0\0\0", 8), comp5));
+}
+
+enum Kind { BINARY, PACKED, ZONED };
+
+// Binary: any bits. Packed: digit nibbles, a sign nibble A-F. Zoned: digits of the
+// page, a sign byte of the usual ones. One value in eight is all zero digits.
+std::string validBytes(Kind kind, bool sign, bool leading, int n, bool ebcdic, std::mt19937& r) {
+  const unsigned top = r() % 8 == 0 ? 1 : 10;
+  std::string bytes(static_cast<size_t>(n), '\0');
+  for (char& b : bytes) {
+    const uint_fast32_t bits[] = {top == 1 ? 0 : r(), r() % top << 4 | r() % top,
+                                  (ebcdic ? 0xF0u : 0x30u) + r() % top};
+    b = static_cast<char>(bits[kind]);
+  }
+  if (kind == PACKED) bytes[n - 1] = static_cast<char>(r() % top << 4 | (0xA + r() % 6));
+  const std::string signs = ebcdic ? "\xC0\xC9\xD0\xD5\xD9\xF0\xF7" : "0{}AIJRpy";
+  if (kind == ZONED && sign) {
+    bytes[leading ? 0 : n - 1] = top == 1 ? signs[0] : signs[r() % signs.size()];
+  }
+  return bytes;
+}
+
+// The canonical text of a direct value, as writeCanonical writes that of a text.
+std::string canonical(const CCBFixedPointValue& value) {
+  std::string digits = std::to_string(value.magnitude);
+  const size_t fraction = static_cast<size_t>(value.fraction);
+  if (digits.size() <= fraction) digits.insert(0, fraction + 1 - digits.size(), '0');
+  if (fraction > 0) digits.insert(digits.size() - fraction, ".");
+  return (value.negative ? "-" : "") + digits;
+}
+
+// How a direct value differs from the text's; empty when it does not or there is none.
+std::string compare(CCBFormat* format, const CCBDecoding& decoding, const unsigned char* data,
+                    bool* direct) {
+  int length = 0;
+  const char* text = format->decodeText(data, decoding, &length);
+  if (decoding.zeroBytes == CCB_ZERO_BYTES_END) {
+    length = static_cast<int>(strnlen(text, static_cast<size_t>(length)));  // the value's end
+  }
+  CCBFixedPointText number;
+  const bool scanned = scanFixedPoint(text, length, &number);
+  CCBFixedPointValue value;
+  if (!(*direct = format->decodeFixedPoint(data, decoding, &value))) return "";
+  const std::string shown = "text \"" + std::string(text, static_cast<size_t>(length)) + "\"";
+  if (!scanned) return shown + " reads as no number";
+  std::string expected(static_cast<size_t>(canonicalLength(number)), '\0');
+  expected.resize(static_cast<size_t>(writeCanonical(number, &expected[0])));
+  int64_t integer = 0;
+  const bool differs =
+      canonical(value) != expected || value.fraction != number.fractionDigits ||
+      std::stod(canonical(value)) != fixedPointToDouble(number) ||
+      (value.fraction == 0 && fixedPointToInt64(number, &integer) &&
+       static_cast<uint64_t>(integer) != (value.negative ? 0 - value.magnitude : value.magnitude));
+  return differs ? shown + " read directly as " + canonical(value) : "";
+}
+
+// One format of each path the direct decoders take; valid values decode directly but for
+// those marked '!' ('<' marks a leading sign, '|' a separate one). Each under every byte
+// order and zero-byte rule, UTF-8 results and every code page.
+TEST(FixedPointDirectTest, DirectValuesAreTheTextValues) {
+  const char* const formats[] = {
+      "COMP S9(4)",     "COMP 9(5)V9(4)",   "COMP S9(18)",      "COMP 9(18)",
+      "COMP SV9(18)",   "COMP !S9(4)V",     "COMP !S9(3)PP",    "COMP-5 9(9)V99",
+      "COMP-3 S9(5)",   "COMP-3 9(4)",      "COMP-3 S9(4)V99",  "COMP-3 S9(3)V",
+      "COMP-3 S9",      "COMP-3 9(19)",     "COMP-3 !9(20)",    "COMP-3 !PP9(3)",
+      "DISPLAY 9(5)",   "DISPLAY S9(3)V99", "DISPLAY <S9(3)V9", "DISPLAY S9",
+      "DISPLAY S9(19)", "DISPLAY !9(20)",   "DISPLAY !|S99",    "DISPLAY !9PP",
+      "DISPLAY !Z(3)9", "DISPLAY 9(8)",     "DISPLAY <S9(12)",  "COMP-3 S9(13)V99",
+      "COMP-3 9(14)",
+  };
+  std::vector<CCBDecoding> decodings(5);
+  decodings[1].binaryLittleEndian = true;
+  decodings[1].zeroBytes = CCB_ZERO_BYTES_SPACE;
+  decodings[2].comp5LittleEndian = true;
+  decodings[2].zeroBytes = CCB_ZERO_BYTES_KEEP;
+  decodings[3].codec.init(CCSID_EBCDIC037, true);
+  decodings[4].codec.init(CCSID_UTF8, true);
+  int count = 0;
+  const NpCodePage* pages = npCodePages(&count);
+  for (int i = 0; i < count; ++i) decodings.emplace_back().codec.init(pages[i].ccsid, false);
+  std::mt19937 random(20240611);
+  const int perKind = 100;
+  for (const std::string item : formats) {
+    const std::string usage = item.substr(0, item.find(' '));
+    const Kind kind = usage == "COMP-3" ? PACKED : usage == "DISPLAY" ? ZONED : BINARY;
+    const char* picture = item.c_str() + usage.size() + 1;
+    const bool direct = *picture != '!';
+    picture += direct ? 0 : 1;
+    const int flags = *picture == '<' ? SIGN_LEADING : *picture == '|' ? SIGN_SEPARATE : 0;
+    picture += flags != 0 ? 1 : 0;
+    QvbString error;
+    std::unique_ptr<CCBFormat> format(CCBFormat::create(picture, usage.c_str(), flags, error));
+    ASSERT_TRUE(format && format->reserveText(3)) << item;
+    for (const CCBDecoding& decoding : decodings) {
+      SCOPED_TRACE(item + " " + std::to_string(decoding.codec.ccsid()));
+      int directValid = 0;
+      for (int i = 0; i < 3 * perKind; ++i) {  // valid, one byte spoilt, random
+        std::string bytes = validBytes(kind, *picture == 'S', flags == SIGN_LEADING,
+                                       format->storageLength(), decoding.codec.ebcdic(), random);
+        if (i >= perKind) bytes[random() % bytes.size()] = static_cast<char>(random());
+        for (char& b : bytes) b = i >= 2 * perKind ? static_cast<char>(random()) : b;
+        bool isDirect = false;
+        const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+        ASSERT_EQ("", compare(format.get(), decoding, data, &isDirect));
+        directValid += i < perKind && isDirect;
+      }
+      EXPECT_EQ(direct ? perKind : 0, directValid);
+    }
+  }
 }
 
 }  // namespace

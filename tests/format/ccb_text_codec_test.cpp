@@ -1,6 +1,5 @@
-// The text codec: single-byte pages, ISO-8859-1 and UTF-8 sources, UTF-16 text,
-// each into ISO-8859-1 and UTF-8. Expected texts come from iconv or are worked out
-// by hand from the Unicode rules.
+// The text codec: single-byte pages, UTF-8 sources and UTF-16 text, each into ISO-8859-1
+// and UTF-8, as iconv has them or as worked out by hand from the Unicode rules.
 #include <gtest/gtest.h>
 #include <iconv.h>
 
@@ -14,8 +13,6 @@
 namespace {
 
 const std::string R = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
-const int GUARD = 8;                   // bytes after the room a decode may use
-const char UNTOUCHED = '\x5A';
 
 // The codec of a CCSID and result encoding; a failed init fails the test.
 CCBTextCodec codecOf(int ccsid, bool utf8Result) {
@@ -24,39 +21,33 @@ CCBTextCodec codecOf(int ccsid, bool utf8Result) {
   return codec;
 }
 
-// Runs a decode into a buffer of room bytes plus a guard, and fails the test if
-// anything past the room was written.
-template <typename Decode>
-std::string decodeWithin(size_t room, Decode decode) {
-  std::vector<char> out(room + GUARD, UNTOUCHED);
-  const char* end = decode(out.data());
-  const char* begin = out.data();
-  for (size_t i = room; i < out.size(); ++i) {
-    EXPECT_EQ(UNTOUCHED, out[i]) << "wrote past its room at " << i;
+// Decodes in (UTF-16 text when utf16), failing the test on a write past the room it may
+// use or a read past in: the bytes after it would change the result.
+std::string decoded(const CCBTextCodec& codec, const std::string& in, bool utf16 = false) {
+  const std::string padded = in + (utf16 ? std::string("\xDC\x00\xDC\x00", 4) : "\x80\x80");
+  const auto* src = reinterpret_cast<const unsigned char*>(padded.data());
+  const int n = static_cast<int>(in.size());
+  const size_t room = utf16 ? in.size() / 2 * 3 + 3 : in.size() * codec.maxExpansion();
+  std::vector<char> out(room + 8, 'Z');  // 8 guard bytes
+  char* end = utf16 ? codec.decodeUtf16(src, n, out.data()) : codec.decode(src, n, out.data());
+  for (size_t i = room; i < out.size(); ++i) EXPECT_EQ('Z', out[i]) << "past its room: " << i;
+  return std::string(out.data(), end);
+}
+
+// The source bytes, their text in UTF-8 and in ISO-8859-1.
+struct Case {
+  std::string in, utf8, latin1;
+};
+
+void expectTexts(int ccsid, const std::vector<Case>& cases, bool utf16) {
+  const CCBTextCodec toUtf8 = codecOf(ccsid, true), toLatin1 = codecOf(ccsid, false);
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.utf8, decoded(toUtf8, c.in, utf16)) << ccsid;
+    EXPECT_EQ(c.latin1, decoded(toLatin1, c.in, utf16)) << ccsid;
   }
-  return std::string(begin, end);
 }
 
-// The source bytes are followed by bytes that would change the result if a decode
-// read them: a UTF-8 continuation byte, a UTF-16 low surrogate.
-std::string decoded(const CCBTextCodec& codec, const std::string& in) {
-  const std::string padded = in + "\x80\x80";
-  const auto* src = reinterpret_cast<const unsigned char*>(padded.data());
-  const int n = static_cast<int>(in.size());
-  return decodeWithin(in.size() * codec.maxExpansion(),
-                      [&](char* dst) { return codec.decode(src, n, dst); });
-}
-
-std::string decodedUtf16(const CCBTextCodec& codec, const std::string& in) {
-  const std::string padded = in + std::string("\xDC\x00\xDC\x00", 4);
-  const auto* src = reinterpret_cast<const unsigned char*>(padded.data());
-  const int n = static_cast<int>(in.size());
-  return decodeWithin(in.size() / 2 * 3 + 3,
-                      [&](char* dst) { return codec.decodeUtf16(src, n, dst); });
-}
-
-// What iconv makes of one byte of a page in the named encoding; refused bytes are
-// fallback.
+// What iconv makes of one byte of a page in the named encoding, or fallback.
 std::string iconvByte(const char* page, const char* to, unsigned char byte,
                       const std::string& fallback) {
   iconv_t cd = iconv_open(to, page);
@@ -69,8 +60,7 @@ std::string iconvByte(const char* page, const char* to, unsigned char byte,
   return done ? std::string(out, dst) : fallback;
 }
 
-// A codec's ccsid, then the flags it sets: "utf8" results, "ebcdic" source, "pass"
-// through, then its maximum expansion.
+// A codec's ccsid, the flags it sets ("utf8", "ebcdic", "pass" through), its expansion.
 std::string state(const CCBTextCodec& codec) {
   return std::to_string(codec.ccsid()) + (codec.utf8Result() ? " utf8" : "") +
          (codec.ebcdic() ? " ebcdic" : "") + (codec.passThrough() ? " pass" : "") + " " +
@@ -93,15 +83,12 @@ TEST(CCBTextCodecTest, ReportsWhatInitSet) {
   EXPECT_EQ("\xC3\x84", decoded(kept, "\x4A"));
 }
 
-// Every byte of every page as iconv converts it to UTF-8 and to ISO-8859-1, and the
-// zero byte as itself.
+// Every byte of every page as iconv converts it, and the zero byte as itself.
 TEST(CCBTextCodecTest, EveryByteOfEveryPageAsIconvHasIt) {
   int count = 0;
   const NpCodePage* pages = npCodePages(&count);
   for (int p = 0; p < count; ++p) {
     SCOPED_TRACE(pages[p].iconvName);
-    const CCBTextCodec toUtf8 = codecOf(pages[p].ccsid, true);
-    const CCBTextCodec toLatin1 = codecOf(pages[p].ccsid, false);
     std::string all, utf8, latin1;
     for (int b = 0; b < 256; ++b) {
       const auto byte = static_cast<unsigned char>(b);
@@ -109,17 +96,13 @@ TEST(CCBTextCodecTest, EveryByteOfEveryPageAsIconvHasIt) {
       utf8 += iconvByte(pages[p].iconvName, "UTF-8", byte, R);
       latin1 += iconvByte(pages[p].iconvName, "ISO-8859-1", byte, "?");
     }
-    EXPECT_EQ(utf8, decoded(toUtf8, all));
-    EXPECT_EQ(latin1, decoded(toLatin1, all));
-    EXPECT_EQ(std::string(1, '\0'), decoded(toUtf8, std::string(1, '\0')));
+    const std::string zero(1, '\0');
+    expectTexts(pages[p].ccsid, {{all, utf8, latin1}, {zero, zero, zero}}, false);
   }
 }
 
 TEST(CCBTextCodecTest, PassesValidUtf8AndReplacesMaximalSubparts) {
-  struct Case {
-    std::string in, utf8, latin1;
-  };
-  const Case CASES[] = {
+  const std::vector<Case> cases = {
       {std::string("A\0B", 3), std::string("A\0B", 3), std::string("A\0B", 3)},
       {"\xC3\xA9\xC2\x80", "\xC3\xA9\xC2\x80", "\xE9\x80"},                            // 2 bytes
       {"\xE2\x82\xAC\xEF\xBF\xBD", "\xE2\x82\xAC" + R, "??"},                          // 3 bytes
@@ -136,19 +119,11 @@ TEST(CCBTextCodecTest, PassesValidUtf8AndReplacesMaximalSubparts) {
       {"\x61\xF1\x80\x80\xE1\x80\xC2\x62\x80\x63\x80\xBF\x64",  // Unicode's own example
        "a" + R + R + R + "b" + R + "c" + R + R + "d", "a???b?c??d"},
   };
-  const CCBTextCodec toUtf8 = codecOf(CCSID_UTF8, true);
-  const CCBTextCodec toLatin1 = codecOf(CCSID_UTF8, false);
-  for (const Case& c : CASES) {
-    EXPECT_EQ(c.utf8, decoded(toUtf8, c.in));
-    EXPECT_EQ(c.latin1, decoded(toLatin1, c.in));
-  }
+  expectTexts(CCSID_UTF8, cases, false);
 }
 
 TEST(CCBTextCodecTest, DecodesUtf16BigEndian) {
-  struct Case {
-    std::string in, utf8, latin1;
-  };
-  const Case CASES[] = {
+  const std::vector<Case> cases = {
       {std::string("\0A\0\xE9\0\0", 6), std::string("A\xC3\xA9\0", 4), std::string("A\xE9\0", 3)},
       {"\x20\xAC", "\xE2\x82\xAC", "?"},
       {std::string("\xD8\x3D\xDE\x00", 4), "\xF0\x9F\x98\x80", "?"},  // U+1F600, a pair
@@ -158,13 +133,7 @@ TEST(CCBTextCodecTest, DecodesUtf16BigEndian) {
       {std::string("\0A\0", 3), "A" + R, "A?"},                       // an odd byte
       {"", "", ""},
   };
-  for (const bool fromUtf8 : {false, true}) {  // whatever the source page
-    const int ccsid = fromUtf8 ? CCSID_UTF8 : 37;
-    for (const Case& c : CASES) {
-      EXPECT_EQ(c.utf8, decodedUtf16(codecOf(ccsid, true), c.in));
-      EXPECT_EQ(c.latin1, decodedUtf16(codecOf(ccsid, false), c.in));
-    }
-  }
+  for (const int ccsid : {37, CCSID_UTF8}) expectTexts(ccsid, cases, true);  // whatever the page
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "test_util.h"
 
@@ -17,8 +18,7 @@ namespace {
 
 const char* const EOF_IN_DATA = "error: Reached EOF on data file while reading data";
 
-// count records of the given length; each starts with its own number ("00000042")
-// and runs on through the byte values, so any lost, repeated or moved byte shows.
+// count records, each its number ("00000042") then byte values: a lost or moved byte shows.
 std::string makeRecords(int count, int length) {
   std::string out;
   for (int i = 0; i < count; ++i) {
@@ -30,8 +30,7 @@ std::string makeRecords(int count, int length) {
   return out;
 }
 
-// The n bytes at position, or "error: " and the message. Requests of a MiB or more
-// are made without a destination.
+// The n bytes at position, or "error: " and the message; a MiB or more has no destination.
 std::string readText(CCBDataFile& file, int position, int n, int* end) {
   std::string bytes(n > 0 && n < (1 << 20) ? n : 0, '\0');
   auto* dest = reinterpret_cast<unsigned char*>(bytes.empty() ? nullptr : &bytes[0]);
@@ -47,14 +46,10 @@ TEST(CCBDataFileTest, TheLongestRecordsGetTheLargestWindow) {
   EXPECT_EQ(200000, CCBDataFile(100000, READER_WINDOW_CAPACITY).capacity());
 }
 
-// One request on a freshly opened file: 1000 records of 100 bytes and a cut-short
-// one of 40, or an empty file. The bytes or the message, and the window afterwards.
+// One request on a fresh file of 1000 records of 100 bytes and one of 40, or on an empty one.
 TEST(CCBDataFileTest, ReadsOrRefusesARequest) {
-  struct Case {
-    int size, position, n, capacity;
-    const char* error;  // what readText gives; null: the request succeeds
-  };
-  static const Case CASES[] = {
+  const std::tuple<int, int, int, int, const char*> cases[] = {
+      // file size, position, count, capacity after; the message, null when it succeeds
       {0, 0, 0, 4096, nullptr},                                       // a count of 0 needs no byte
       {0, 0, 1, 4096, EOF_IN_DATA},                                   // empty file
       {100040, 0, 4095, 4096, nullptr},                               // fits with the spare byte
@@ -68,27 +63,23 @@ TEST(CCBDataFileTest, ReadsOrRefusesARequest) {
   };
   test_support::TempDir dir;
   const std::string data = makeRecords(1001, 100);
-  for (const Case& c : CASES) {
-    SCOPED_TRACE(testing::Message() << c.size << " " << c.position << " " << c.n);
+  for (const auto& [size, position, n, capacity, error] : cases) {
+    SCOPED_TRACE(testing::Message() << size << " " << position << " " << n);
     CCBDataFile file(100);
-    ASSERT_TRUE(file.open(dir.write("d", data.substr(0, c.size)).c_str(), classicDecoding(true)));
+    ASSERT_TRUE(file.open(dir.write("d", data.substr(0, size)).c_str(), classicDecoding(true)));
     int end = -7;  // stays when the request fails
-    const std::string got = readText(file, c.position, c.n, &end);
-    const std::string want = c.error ? c.error : data.substr(c.position, c.n);
-    EXPECT_TRUE(got == want) << got.substr(0, 80);
-    EXPECT_EQ(c.error ? -7 : c.position + c.n, end);
-    EXPECT_EQ(c.capacity, file.capacity());
+    const std::string got = readText(file, position, n, &end);
+    EXPECT_TRUE(got == (error ? error : data.substr(position, n))) << got.substr(0, 80);
+    EXPECT_EQ(error ? -7 : position + n, end);
+    EXPECT_EQ(capacity, file.capacity());
   }
 }
 
-// Records read one after another, each in two pieces as fields are, with nextRecord
-// after each: every byte arrives once and in order, the last record ends the file
-// without an error, and the window never grows whatever the file size. A position
-// past the bytes in the window is refused.
+// Records read in two pieces each, then nextRecord: every byte arrives once and in order,
+// the last record ends the file without an error, and the window never grows.
 TEST(CCBDataFileTest, DeliversEveryRecordInOrderThroughABoundedWindow) {
   const int CASES[][4] = {
-      // the record length the window is made for, the records' length, count, and the
-      // window's capacity: as made for that record length, never grown
+      // the record length the window is made for, the records' length, count, capacity
       {100, 100, 5, 4096},       // a file smaller than the window
       {105, 105, 39, 4096},      // 4095 bytes: ends exactly where the first block read does
       {37, 37, 10000, 4096},     // 370,000 bytes through a 4096-byte window
@@ -119,17 +110,11 @@ TEST(CCBDataFileTest, DeliversEveryRecordInOrderThroughABoundedWindow) {
   }
 }
 
-// A start skipped over, then the first 100 bytes read: a small start stays in the
-// window, a large one is passed without growing it (sought over in a file, read
-// through in a pipe); a start at or past the end leaves nothing to read.
+// A small start stays in the window, a large one is passed without growing it (sought
+// over in a file, read through in a pipe); one at or past the end leaves nothing.
 TEST(CCBDataFileTest, SkipsAStartWithoutHoldingIt) {
-  struct Case {
-    int64_t start;
-    int position;       // where skip puts the byte at start
-    bool pipe;          // read through a named pipe, which cannot seek
-    const char* error;  // what reading 100 bytes gives; null: the records' first 100
-  };
-  static const Case CASES[] = {
+  const std::tuple<int64_t, int, bool, const char*> cases[] = {
+      // start, where skip puts it, through a pipe; what 100 bytes read give (null: records)
       {0, 0, false, nullptr},
       {2047, 2047, false, nullptr},  // within half the window
       {2048, 0, false, nullptr},
@@ -141,13 +126,13 @@ TEST(CCBDataFileTest, SkipsAStartWithoutHoldingIt) {
   };
   test_support::TempDir dir;
   const std::string records = makeRecords(10, 100);
-  for (const Case& c : CASES) {
-    SCOPED_TRACE(testing::Message() << c.start << (c.pipe ? " pipe" : ""));
-    const bool past = c.error != nullptr;  // an empty file
-    std::string path = dir.path("d");      // the records after start zero bytes, a hole if possible
-    std::ofstream(path, std::ios::binary).seekp(past ? 0 : c.start) << (past ? "" : records);
+  for (const auto& [start, skipped, pipe, error] : cases) {
+    SCOPED_TRACE(testing::Message() << start << (pipe ? " pipe" : ""));
+    const bool past = error != nullptr;  // an empty file
+    std::string path = dir.path("d");    // the records after start zero bytes, a hole if possible
+    std::ofstream(path, std::ios::binary).seekp(past ? 0 : start) << (past ? "" : records);
     std::thread writer;
-    if (c.pipe) {
+    if (pipe) {
       const std::string fifo = dir.path("fifo");
       ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
       writer = std::thread(
@@ -157,10 +142,9 @@ TEST(CCBDataFileTest, SkipsAStartWithoutHoldingIt) {
     CCBDataFile file(100);
     ASSERT_TRUE(file.open(path.c_str(), classicDecoding(true)));
     int position = -1;
-    EXPECT_TRUE(file.skip(c.start, &position));
-    EXPECT_EQ(c.position, position);
-    int end = 0;
-    EXPECT_EQ(c.error ? c.error : records.substr(0, 100), readText(file, position, 100, &end));
+    EXPECT_TRUE(file.skip(start, &position));
+    EXPECT_EQ(skipped, position);
+    EXPECT_EQ(error ? error : records.substr(0, 100), readText(file, position, 100, &position));
     EXPECT_EQ(4096, file.capacity());
     file.close();
     if (writer.joinable()) writer.join();
@@ -168,8 +152,7 @@ TEST(CCBDataFileTest, SkipsAStartWithoutHoldingIt) {
   }
 }
 
-// A folder cannot be opened as a data file, and the file open before is closed:
-// nothing is read.
+// A folder cannot be opened, and the file open before is closed: nothing is read.
 TEST(CCBDataFileTest, ReadsNothingWithoutAnOpenFile) {
   test_support::TempDir dir;
   CCBDataFile file(100);

@@ -1,10 +1,8 @@
-// Builders for layout trees in tests, and a probe field that records where the
-// record walk decodes it instead of reading bytes.
+// Builders for layout trees, and a probe field that logs where the record walk decodes it.
 #ifndef LYRA_TESTS_LAYOUT_LAYOUT_TEST_UTIL_H_
 #define LYRA_TESTS_LAYOUT_LAYOUT_TEST_UTIL_H_
 
 #include <string>
-#include <vector>
 
 #include "layout/ccb_data_field.h"
 #include "layout/ccb_data_root.h"
@@ -12,51 +10,41 @@
 
 namespace test_support {
 
-struct Decode {
-  std::string name;
-  int offset;
-  int column;
-};
-
-// A field of a given length whose decode notes (name, offset, column) in a log.
-class ProbeField : public CCBDataField {
- public:
-  ProbeField(const char* name, int length, std::vector<Decode>* log) : length_(length), log_(log) {
-    setName(name);
-  }
+// A field of a given length whose decode adds "NAME@offset#column " to a log.
+struct ProbeField : CCBDataField {
+  ProbeField(int length, std::string* log) : length(length), log(log) {}
   int getStorageLength(bool zeroIfRedefines) const override {
-    return zeroIfRedefines && getRedefines() != nullptr ? 0 : length_;
+    return zeroIfRedefines && getRedefines() != nullptr ? 0 : length;
   }
   bool decodeValue(int offset, int* nextOffset, int column) override {
-    log_->push_back({getName().asCstr(), offset, column});
-    *nextOffset = offset + length_;
+    *log += getName().str() + "@" + std::to_string(offset) + "#" + std::to_string(column) + " ";
+    *nextOffset = offset + length;
     return true;
   }
-
- private:
-  int length_;
-  std::vector<Decode>* log_;
+  const int length;
+  std::string* const log;
 };
 
-inline CCBDataTable* table(CCBData* parent, const char* name, int occurs = 0) {
-  CCBDataTable* node = new CCBDataTable();
+// The node, named, as parent's last child.
+template <typename Node>
+Node* adopt(CCBData* parent, const char* name, Node* node) {
   node->setName(name);
   parent->addChild(node);
+  return node;
+}
+
+inline CCBDataTable* table(CCBData* parent, const char* name, int occurs = 0) {
+  CCBDataTable* node = adopt(parent, name, new CCBDataTable());
   if (occurs != 0) node->setOccurs(occurs);
   return node;
 }
 
 inline CCBDataField* field(CCBData* parent, const char* name) {
-  CCBDataField* node = new CCBDataField();
-  node->setName(name);
-  parent->addChild(node);
-  return node;
+  return adopt(parent, name, new CCBDataField());
 }
 
-inline ProbeField* probe(CCBData* parent, const char* name, int length, std::vector<Decode>* log) {
-  ProbeField* node = new ProbeField(name, length, log);
-  parent->addChild(node);
-  return node;
+inline ProbeField* probe(CCBData* parent, const char* name, int length, std::string* log) {
+  return adopt(parent, name, new ProbeField(length, log));
 }
 
 }  // namespace test_support

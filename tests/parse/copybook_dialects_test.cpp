@@ -1,14 +1,66 @@
-// Tolerant source rules line by line (forms, comments, directive and listing lines) and
-// COPY statements: how they are read and what their REPLACING does to a member's
-// statements. The margins are tested on the dialect copybooks.
+// The source reader's statements, tokens and lines by the classic and the tolerant rules,
+// and COPY statements with what their REPLACING does to a member's statements.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "parse/ccb_copy_statement.h"
 #include "parse/ccb_source_reader.h"
+#include "test_util.h"
 
 namespace {
+
+TEST(CCBSourceReaderTest, StatementsAndTheLinesTheyEndOn) {
+  // Line 6 holds "SEQ0001." in columns 73 to 80, which are not content.
+  const std::string text = std::string("000100 01  REC.\n") +                         // 1
+                           "000200* COMMENT PIC X.\n" +                               // 2
+                           "000300/ PAGE EJECT.\n" +                                  // 3
+                           "\n" +                                                     // 4
+                           "000400\n" +                                               // 5 short
+                           "000500     05 A" + std::string(57, ' ') + "SEQ0001.\n" +  // 6
+                           "000600         PIC X(3)\n" +                              // 7
+                           "000700         VALUE 'A  C'.\n" +                         // 8
+                           "000800     .\n" +            // 9 lone period
+                           "000900\t05 B\tPIC X.\r\n" +  // 10 tabs, CRLF
+                           "\t05 C PIC 9\r\n";           // 11 no period
+  test_support::TempDir dir;
+  CCBSourceReader reader;
+  ASSERT_TRUE(reader.open(dir.write("copy.cpy", text).c_str()));
+  std::string read;  // each statement and the line count after it
+  bool failed = true;
+  while (reader.readStatement(failed)) {
+    read += reader.getStatementText().str() + "@" + std::to_string(reader.getLineCount()) + "|";
+  }
+  EXPECT_FALSE(failed);
+  // The tabs of line 10 stop at columns 9 and 17.
+  EXPECT_EQ("01  REC@1|05 A PIC X(3) VALUE 'A  C'@8|05 B    PIC X@10|05 C PIC 9@11|", read);
+}
+
+// The tokens of the reader's statement, literals in [].
+std::string tokens(const CCBSourceReader& reader) {
+  std::string joined;
+  for (int i = 0; i < reader.getTokenCount(); ++i) {
+    const std::string token = reader.getToken(i).str();
+    joined += (i > 0 ? " " : "") + (reader.isLiteral(i) ? "[" + token + "]" : token);
+  }
+  return joined;
+}
+
+TEST(CCBSourceReaderTest, TokensSplitAtSpacesOutsideQuotes) {
+  const char* const cases[][2] = {
+      {"  05   A    PIC   X(10) ", "05 A PIC X(10)"},
+      {"VALUE 'A B C'", "VALUE [A B C]"},
+      {"VALUE \"'AB'\"", "VALUE ['AB']"},           // only the outer quotes go
+      {"VALUE \"A'B C\" D", "VALUE [A'B C] D"},     // ' inside "..." closes nothing
+      {"VALUE 'ABC DEF  G", "VALUE [ABC DEF  G]"},  // no closing quote
+      {"VALUE X'41'", "VALUE X'41"},
+  };
+  CCBSourceReader reader;
+  for (const auto& c : cases) {
+    reader.setStatement(c[0]);
+    EXPECT_EQ(c[1], tokens(reader)) << c[0];
+  }
+}
 
 CCBSourceRules tolerant(bool freeForm = false) {
   CCBSourceRules rules;
@@ -17,8 +69,7 @@ CCBSourceRules tolerant(bool freeForm = false) {
   return rules;
 }
 
-// Every statement of text as its tokens (literals in []) and "@" the line it ends
-// on, each followed by "|"; then "failed: " and the message when reading failed.
+// "tokens@line|" of every statement of text, then "failed: " and the message of a failure.
 std::string statements(const std::string& text, const CCBSourceRules& rules) {
   CCBSourceReader reader;
   reader.setRules(rules);
@@ -26,11 +77,7 @@ std::string statements(const std::string& text, const CCBSourceRules& rules) {
   std::string read;
   bool failed = false;
   while (reader.readStatement(failed)) {
-    for (int i = 0; i < reader.getTokenCount(); ++i) {
-      const std::string token = reader.getToken(i).str();
-      read += (i > 0 ? " " : "") + (reader.isLiteral(i) ? "[" + token + "]" : token);
-    }
-    read += "@" + std::to_string(reader.getLineCount()) + "|";
+    read += tokens(reader) + "@" + std::to_string(reader.getLineCount()) + "|";
   }
   return failed ? read + "failed: " + reader.getErrorMessage().str() : read;
 }
@@ -48,8 +95,7 @@ TEST(CopybookDialectsTest, TolerantLinesAndForms) {
     CCBSourceRules rules;
     std::string expected;
   } cases[] = {
-      // Listing and option lines, from column 1 or in the content area, also inside an
-      // entry; words that only start like them are data.
+      // Listing and option lines, from column 1 or inside an entry; words like them are data.
       {"*CBL XREF\n" + at8("CBL APOST") + "  PROCESS X\n" + at8("01 R.") + at8("EJECT") +
            at8("05 A") + at8("SKIP1 .") + at8("  PIC X.") + at8("TITLE 'DATES'.") +
            "*CONTROL NOSOURCE\n" + at8("SKIP2") + at8("SKIP3.") + at8("01 G") + at8("SKIP1-X.") +
@@ -61,8 +107,7 @@ TEST(CopybookDialectsTest, TolerantLinesAndForms) {
        tolerant(), "01 R@1|05 A PIC X VALUE [*> kept]@3|"},
       {"01 R.\n*> comment\n  05 A PIC X(3)\n       VALUE 'A B'. *> note\n05 B PIC 9.",
        tolerant(true), "01 R@1|05 A PIC X(3) VALUE [A B]@4|05 B PIC 9@5|"},
-      // >>SOURCE switches the form, in any column and letter case; VARIABLE is fixed
-      // form without a margin; other directives are passed over.
+      // >>SOURCE switches the form (VARIABLE: fixed without a margin); other directives pass.
       {"      >>SOURCE FORMAT IS FREE\n01 R.\n>>source fixed\n" + at8("05 A PIC X.") +
            "   >>SOURCE FREE\n05 B PIC X.\n>>DEFINE DEBUG 1\n>>SOURCE FORMAT VARIABLE\n" + wide,
        tolerant(), "01 R@2|05 A PIC X@4|05 B PIC X@6|05 A PIC X@9|05 B PIC 9@10|"},

@@ -26,8 +26,7 @@ const ParseHandler HANDLERS[] = {
     nullptr,   record<1>, record<2>,  record<3>,  record<4>,  record<5>,  record<6>,  record<7>,
     record<8>, record<9>, record<10>, record<11>, record<12>, record<13>, record<14>, record<15>};
 
-// Matches an entry without its level number against grammar, tokenized as a copybook
-// load does; "" on a match, else the parser's message.
+// Matches an entry without its level number against grammar: "" or the parser's message.
 std::string match(const SyntaxNodeDef* grammar, const std::string& text, std::string* calls) {
   CCBSourceReader reader;
   reader.setStatement(text.c_str());
@@ -52,7 +51,7 @@ TEST(CopybookGrammarTest, AcceptedEntriesRunTheirHandlersRejectedOnesNone) {
   // 7 data name, 9 OCCURS, 10 DEPENDING, 11 REDEFINES, 12 sign position, 13 SEPARATE,
   // 14 VALUE of the clause and 15 VALUE of the value list (marked below).
   const char* const cases[][2] = {
-      // entry, handler calls; "-" when rejected
+      // entry, handler calls; "-" when rejected, the message first when a handler fails
       {"a picture is 9(5)v99", "7:a 4:9(5)v99"},
       {"A PIC S9 SIGN IS LEADING SEPARATE CHARACTER", "7:A 4:S9 12:LEADING 13:SEPARATE"},
       {"A VALUE 'X'", "7:A 14:VALUE 6:X"},
@@ -67,26 +66,22 @@ TEST(CopybookGrammarTest, AcceptedEntriesRunTheirHandlersRejectedOnesNone) {
       {"KEY PIC X", "-"},                        // a keyword is not a data name
       {"A PIC X REDEFINES B", "-"},              // REDEFINES only right after the name
       {"A VALUE 'X' 'Y' PIC X", "-"},            // a value list ends the entry
+      // A failing handler stops the rest.
+      {"A REDEFINES FAIL PIC X", "Parse handler failed at 'FAIL': 7:A 11:REDEFINES 3:FAIL"},
   };
-  // The two VALUE rows get handlers of their own, so that a trace shows which one
-  // matched; handlers change no match.
+  // The two VALUE rows get handlers of their own, to show which one matched.
   SyntaxNodeDef marked[COPYBOOK_GRAMMAR_ROWS + 1];
   std::copy(CopybookGrammar, CopybookGrammar + COPYBOOK_GRAMMAR_ROWS + 1, marked);
   marked[31].handlerIndex = 14;  // VALUE of the clause
   marked[70].handlerIndex = 15;  // VALUE of the value list
   for (const auto& c : cases) {
     std::string calls;
-    const bool accepted = std::string(c[1]) != "-";
-    EXPECT_EQ(accepted ? "" : NO_MATCH, match(marked, c[0], &calls)) << c[0];
-    EXPECT_EQ(accepted ? c[1] : "", calls) << c[0];
+    const std::string error = match(marked, c[0], &calls);
+    EXPECT_EQ(c[1], error.empty()                        ? calls
+                    : error == NO_MATCH && calls.empty() ? "-"
+                                                         : error + ": " + calls)
+        << c[0];
   }
-}
-
-TEST(CopybookGrammarTest, FailingHandlerStopsTheRest) {
-  std::string calls;
-  EXPECT_EQ("Parse handler failed at 'FAIL'",
-            match(CopybookGrammar, "A REDEFINES FAIL PIC X", &calls));
-  EXPECT_EQ("7:A 11:REDEFINES 3:FAIL", calls);
 }
 
 TEST(SyntaxParserTest, InvalidGrammarsFailToBuild) {
@@ -98,8 +93,7 @@ TEST(SyntaxParserTest, InvalidGrammarsFailToBuild) {
 }
 
 TEST(SyntaxParserTest, ExponentialBacktrackingIsCutOff) {
-  // Each word may be read by row 1 or row 2, so a failing statement of n words has
-  // 2^n paths to try.
+  // Each word may be read by row 1 or row 2: a failing statement of n words has 2^n paths.
   const SyntaxNodeDef ambiguous[] = {
       {TOKEN_BRANCH, 0, 0, 0, {1, 2}},  {TOKEN_WORD, 0, 0, 0, {1, 2, 3}},
       {TOKEN_WORD, 0, 0, 0, {1, 2, 3}}, {TOKEN_PIC, 0, 0, 0, {4}},

@@ -1,6 +1,5 @@
-// The XML layout document through the services: every failure and its message, what a
-// hand-edited document may do, the written document, and layouts and data that survive
-// a save and a load.
+// The XML layout document through the services: failures, hand-edited documents, the
+// written document and round trips; and node properties, listed and set by text.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +7,7 @@
 #include <regex>
 #include <string>
 
+#include "layout/layout_test_util.h"
 #include "lyra/ccb_main.h"
 #include "lyra/ccb_reader.h"
 #include "test_util.h"
@@ -128,8 +128,7 @@ TEST(LayoutDocumentTest, HundredThousandSiblingFieldsAreRead) {
   EXPECT_EQ(100000, service->getOutputCount());
 }
 
-// The document of a root holding a group with two fields, one with a condition entry:
-// read, then written again element by element (derived values recomputed).
+// A document read, then written again element by element (derived values recomputed).
 TEST(LayoutDocumentTest, WritesTheExampleDocument) {
   const char* const example =
       "<?xml version=\"1.0\"?><CCBLayout><node type=\"root\"><properties>"
@@ -156,9 +155,8 @@ TEST(LayoutDocumentTest, WritesTheExampleDocument) {
   EXPECT_EQ(example, std::regex_replace(xml.asCstr(), std::regex("\n *| (?=/>)"), ""));
 }
 
-// Saves the copybook's layout to a file, loads the file and saves it as text: the texts
-// are identical, the columns alike. With a data file, its records read through the saved
-// XML and through the copybook give the same values. Returns the loaded layout.
+// The copybook's layout saved, loaded and saved again gives the same text and columns, and
+// the data file's records the same values; returns the loaded layout.
 std::shared_ptr<CCBMain> expectRoundTrip(const std::string& copybook, const char* file = nullptr,
                                          int start = 0, int length = 0, int records = 0) {
   test_support::TempDir dir;
@@ -207,6 +205,72 @@ TEST(LayoutDocumentTest, EveryTestCopybookRoundTrips) {
                                 "           05  CR\rLF  PIC X.\n"));
   EXPECT_EQ("1ST-CLASS=F;QUOTED=A\"B;QUOTED=IT''S;MARKUP=&;MARKUP=<;MARKUP=>;CAF\xc9=\xe9;",
             conditions(loaded->getRoot()->getFirstChild()->getFirstChild()));
+}
+
+// "name=value;" for the indices -1 to the count, with a '*' after an optional name.
+std::string dump(const CCBData& node) {
+  std::string text;
+  for (int i = -1; i <= node.getPropertyCount(); ++i) {
+    bool optional = true;
+    const std::string value = node.getProperty(i, &optional).asCstr();
+    text += std::string(node.getPropertyName(i).asCstr()) + (optional ? "*=" : "=") + value + ";";
+  }
+  return text;
+}
+
+TEST(NodePropertiesTest, EachKindsList) {
+  CCBDataRoot root;
+  EXPECT_TRUE(root.setProperty(2, "99"));  // derived: no effect
+  EXPECT_EQ("=;Source_File*=;usage=DISPLAY;max_record_size=0;=;", dump(root));
+  EXPECT_EQ(
+      "=;name=;desc*=;output_name*=;level_number=0;occurs_max=0;occurs_depend=;redefine=;"
+      "const_value=;usage=DISPLAY;=;",
+      dump(CCBDataTable()));
+  CCBDataField f;
+  EXPECT_EQ(
+      "=;name=;desc*=;output_name*=;level_number=0;occurs_max=0;occurs_depend=;redefine=;"
+      "field_type=Field;output_length=-1;picture=;const_value=;usage=DISPLAY;sign_leading=1;"
+      "sign_separate=0;=;",
+      dump(f));
+  for (int index : {-1, 14}) EXPECT_FALSE(f.setProperty(index, "1"));
+  EXPECT_FALSE(root.setProperty(3, "1"));
+  EXPECT_EQ(-1, CCBDataTable().getPropertyIndex("output_length"));
+  EXPECT_EQ(9, f.getPropertyIndex("PICTURE"));  // letter case ignored
+}
+
+// One field, set row after row; the links look for the field's earlier siblings.
+TEST(NodePropertiesTest, SettingByText) {
+  CCBDataRoot root;
+  test_support::field(&root, "CNT");
+  test_support::table(&root, "ITEMS");
+  CCBDataField* f = test_support::field(&root, "F");
+  const char* const cases[][4] = {
+      // property, text set, text read back, message when setting fails
+      {"level_number", "05", "5", ""},
+      {"level_number", "abc", "0", ""},  // not validated
+      {"sign_leading", "0", "0", ""},
+      {"sign_separate", "7", "1", ""},
+      {"field_type", "Value", "Value", ""},
+      {"field_type", "Filler", "Filler", ""},
+      {"field_type", "", "Field", ""},
+      {"output_length", "123", "-1", ""},  // derived
+      {"occurs_depend", "CNT", "", ""},    // dropped while occurs_max is 0
+      {"occurs_max", "9", "9", ""},
+      {"occurs_depend", "cnt", "CNT", ""},
+      {"occurs_depend", "NOPE", "", "Occurs depending field not found: NOPE"},  // link cleared
+      {"redefine", "ITEMS", "ITEMS", ""},
+      {"redefine", "", "", "Redefine field/table not found: "},  // looked up like a name
+  };
+  for (const auto& c : cases) {
+    const int index = f->getPropertyIndex(c[0]);
+    EXPECT_EQ(*c[3] == '\0', f->setProperty(index, c[1])) << c[0] << "=" << c[1];
+    EXPECT_STREQ(c[3], *c[3] == '\0' ? "" : f->getErrorMessage().asCstr());
+    bool optional = false;
+    EXPECT_STREQ(c[2], f->getProperty(index, &optional).asCstr()) << c[0] << "=" << c[1];
+  }
+  EXPECT_STREQ("F", f->getName().asCstr());  // "Filler" left the name alone
+  EXPECT_TRUE(f->setProperty(6, "ITEMS") && f->setProperty(6, QvbString(nullptr)));
+  EXPECT_EQ(nullptr, f->getRedefines());  // a null text clears the link
 }
 
 }  // namespace
