@@ -20,6 +20,7 @@ using test_support::dataPath;
 using test_support::readFile;
 using test_support::TempDir;
 using ::testing::HasSubstr;
+using std::string_literals::operator""s;
 
 struct Result {
   int status;  // the exit status; -1 when the program was killed
@@ -77,9 +78,8 @@ class CliTest : public ::testing::Test {
   const std::string rec = dir.write("rec.cbl", REC);
 };
 
-// T and Z move with N's count; S9(3)V9 COMP-3 takes 3 bytes and 6 characters; the
-// ISO-8859-1 name K\xC4 comes out in UTF-8, as wide as its characters. A converted
-// layout is known by content, also after a BOM and blanks.
+// T and Z move with N's count; S9(3)V9 COMP-3 is 3 bytes, 6 characters; the ISO-8859-1
+// name K\xC4 comes out in UTF-8; a converted layout is known by content, also after a BOM.
 TEST_F(CliTest, ColumnsTreeAndConvertedLayout) {
   const std::string copybook =
       dir.write("v.cbl",
@@ -116,8 +116,7 @@ TEST_F(CliTest, ColumnsTreeAndConvertedLayout) {
   expectLyra({"columns", dir.write("marked.cbl", "\xEF\xBB\xBF\n  \t" + readFile(xml))}, 0, table);
 }
 
-// The copybook options reach the library (the copybooks of tests/data/copybooks/dialects):
-// a copy path, free form, a margin past column 72 or none, --strict for the classic rules.
+// The copybook options reach the library: copy path, free form, margin, --strict.
 TEST_F(CliTest, CopybookDialectOptions) {
   const std::string folder = dataPath("copybooks/dialects/");
   const std::pair<std::string, std::string> cases[] = {
@@ -155,8 +154,7 @@ TEST_F(CliTest, OutputFormats) {
              0,
              R"({"A":-0.05,"B":null,"C":null,"E":7.50,"G":1.2,"F":"\"\u0001)"
              "\xC3\xA9\"}\n");
-  const std::string zeros =
-      dir.write("zeros", std::string(2, '\0') + "042" + std::string("\0B", 2) + "007\",789");
+  const std::string zeros = dir.write("zeros", std::string(2, '\0') + "042\0B007\",789"s);
   const std::string none = dir.write("none", "");
   expectLyra({"read", "-c", rec, "--fixed", zeros}, 0,
              "A,B\r\n  ,042\r\n B,007\r\n\"\"\",\",789\r\n");
@@ -167,9 +165,8 @@ TEST_F(CliTest, OutputFormats) {
   expectLyra({"read", "-c", rec, "--format", "jsonl", none}, 0, "");
 }
 
-// The decoding options reach the reader: 9F is the euro sign in code page 1141 and
-// U+009F with no option; 1.5 as a binary32 either way round; 01 02 is 513 little-endian,
-// else 258; a national position takes 2 bytes in UTF-16, 1 otherwise.
+// The decoding options reach the reader: 9F is the euro sign in code page 1141, else U+009F;
+// 01 02 is 513 little-endian, else 258; a national position takes 2 bytes in UTF-16, else 1.
 TEST_F(CliTest, DecodingOptionsReachTheReader) {
   const std::string copybook =
       dir.write("e.cbl",
@@ -178,10 +175,10 @@ TEST_F(CliTest, DecodingOptionsReachTheReader) {
                 "           05  U  PIC N.\n");
   expectLyra({"read", "-c", copybook, "--code-page", "1141", "--float-format", "ieee-le",
               "--comp5-little-endian", "--national-utf16",
-              dir.write("le.dat", std::string("\x9F\0\0\xC0\x3F\x01\x02\x01\x02\0\xFC", 11))},
+              dir.write("le.dat", "\x9F\0\0\xC0\x3F\x01\x02\x01\x02\0\xFC"s)},
              0, "T,F,N,M,U\r\n\xE2\x82\xAC,1.5,513,258,\xC3\xBC\r\n");
   expectLyra({"read", "-c", copybook, "--float-format", "ieee", "--binary-little-endian",
-              dir.write("be.dat", std::string("\x9F\x3F\xC0\0\0\x01\x02\x01\x02x", 10))},
+              dir.write("be.dat", "\x9F\x3F\xC0\0\0\x01\x02\x01\x02x"s)},
              0, "T,F,N,M,U\r\n\xC2\x9F,1.5,513,513,x\r\n");
 }
 
@@ -235,38 +232,35 @@ TEST_F(CliTest, FramedFileReadWholeAndInRanges) {
   EXPECT_THAT(records[0], HasSubstr("\"SHP-ID\":\"SH24000101\","));
   const Result points = lyra(words("splits --every 200" + framed));
   ASSERT_EQ(0, points.status) << points.err;
-  const std::vector<std::string> found = lines(points.out);  // offset, tab, record number
-  ASSERT_LT(2u, found.size());
+  const std::vector<std::string> at = words(points.out);  // offset and record number pairs
+  ASSERT_LT(5u, at.size());
   std::string joined;
-  for (size_t i = 0; i < found.size(); ++i) {
-    const std::vector<std::string> at = words(found[i]);
-    const std::string end = i + 1 < found.size() ? words(found[i + 1])[0] : "";
-    const Result part =
-        lyra(words(read + " --range " + at[0] + ":" + end + " --first-record " + at[1] + framed));
+  for (size_t i = 0; i < at.size(); i += 2) {
+    const std::string end = i + 2 < at.size() ? at[i + 2] : "";
+    const Result part = lyra(
+        words(read + " --range " + at[i] + ":" + end + " --first-record " + at[i + 1] + framed));
     EXPECT_EQ(0, part.status) << part.err;
     joined += part.out;
   }
   EXPECT_EQ(whole.out, joined);
 }
 
-// A bad record stops the read after the records before it (in a range, known by offset
-// alone). --max-errors passes over N (all, with --rejects alone), --rejects keeps their
-// bytes and a JSON line about each; any passed over makes the status 1.
+// A bad record stops the read (in a range, known by offset alone); --max-errors N (all with
+// --rejects alone) passes over them, --rejects keeps them; any passed over makes status 1.
 TEST_F(CliTest, BadRecordsStopTheReadOrArePassedOver) {
   const std::string text = dir.write("lines", "AB123\nAB1234\nCD456\nCD45678\nEF789\n");
   const std::string rejects = dir.path("rejects");
   const std::string longer = "Line of 6 bytes is longer than its layout, which reads 5";
   const std::string longest = "Line of 7 bytes is longer than its layout, which reads 5";
-  expectLyra({"read", "-c", rec, "--record-format", "lines", "--rejects", rejects, "--max-errors",
-              "1", "--range", "1:", text},
-             1, "A,B\r\nCD,456\r\n",
+  const std::string read = "read -c " + rec + " --record-format lines --rejects " + rejects + " ";
+  expectLyra(words(read + "--max-errors 1 --range 1: " + text), 1, "A,B\r\nCD,456\r\n",
              "lyra read: " + text + ": record at byte offset 19: " + longest +
                  "\nlyra read: 1 bad record skipped\n");
   EXPECT_EQ(
       "AB1234\n{\"record\": null, \"offset\": 6, \"length\": 7, \"reason\": \"" + longer + "\"}\n",
       readFile(rejects) + readFile(rejects + ".jsonl"));
-  expectLyra({"read", "-c", rec, "--record-format", "lines", "--rejects", rejects, text}, 1,
-             "A,B\r\nAB,123\r\nCD,456\r\nEF,789\r\n", "lyra read: 2 bad records skipped\n");
+  expectLyra(words(read + text), 1, "A,B\r\nAB,123\r\nCD,456\r\nEF,789\r\n",
+             "lyra read: 2 bad records skipped\n");
   EXPECT_EQ("AB1234\nCD45678\n{\"record\": 2, \"offset\": 6, \"length\": 7, \"reason\": \"" +
                 longer + "\"}\n{\"record\": 4, \"offset\": 19, \"length\": 8, \"reason\": \"" +
                 longest + "\"}\n",
@@ -284,27 +278,27 @@ TEST_F(CliTest, BadRecordsStopTheReadOrArePassedOver) {
 // Many threads write what one thread writes, with the same messages, status and rejects,
 // in chunks of 1, 37 or 500 bytes; the one-thread run is first checked against the file.
 TEST_F(CliTest, ThreadsWriteWhatOneThreadWrites) {
-  const std::string customers = " -c " + dataPath("copybooks/custmast.cpy");
-  const std::string rdw = readFile(dataPath("files/customers_rdw.dat"));
+  const std::string bytes = readFile(dataPath("files/customers_rdw.dat"));
   // A bad record of zero length before record 4; a word of FF bytes for record 6's.
   const std::string zeroLength =
-      dir.write("zero.rdw", rdw.substr(0, 612) + std::string("\0\4\0\0", 4) + rdw.substr(612));
+      dir.write("zero.rdw", bytes.substr(0, 612) + "\0\4\0\0"s + bytes.substr(612));
   const std::string badWord =
-      dir.write("bad.rdw", rdw.substr(0, 1020) + "\xFF\xFF\xFF\xFF" + rdw.substr(1024));
+      dir.write("bad.rdw", bytes.substr(0, 1020) + "\xFF\xFF\xFF\xFF" + bytes.substr(1024));
   const std::string rejects = dir.path("rejects");
+  const std::string customers = " -c " + dataPath("copybooks/custmast.cpy") + " ";
+  const std::string rdw = customers + "--record-format rdw --ebcdic ";
   const std::tuple<std::string, int, size_t> cases[] = {
-      {customers + " --fixed --format jsonl --with-position --limit 5 " +
+      {customers + "--fixed --format jsonl --with-position --limit 5 " +
            dataPath("files/customers.dat"),
        0, 5},
       {" -c " + dataPath("copybooks/payroll.cpy") +
            " --record-format lines --with-position --range 150: --first-record 3 " +
            dataPath("files/payroll.txt"),
        0, 9},
-      {customers + " --record-format rdw --ebcdic " + zeroLength, 1, 4},
-      {customers + " --record-format rdw --ebcdic --with-position --max-errors 1 --limit 8" +
-           " --rejects " + rejects + " " + zeroLength,
-       1, 9},
-      {customers + " --record-format rdw --ebcdic --max-errors all " + badWord, 1, 6},
+      {rdw + zeroLength, 1, 4},
+      {rdw + "--with-position --max-errors 1 --limit 8 --rejects " + rejects + " " + zeroLength, 1,
+       9},
+      {rdw + "--max-errors all " + badWord, 1, 6},
   };
   for (const auto& [options, status, rows] : cases) {
     SCOPED_TRACE(options);
@@ -312,11 +306,10 @@ TEST_F(CliTest, ThreadsWriteWhatOneThreadWrites) {
     const std::string kept = readFile(rejects) + readFile(rejects + ".jsonl");
     ASSERT_EQ(status, one.status) << one.err;
     ASSERT_EQ(rows, lines(one.out).size());
-    for (const std::string run : {"2 1", "2 500", "3 37", "7 1", "7 37"}) {  // threads, chunk
+    for (const std::string run : {"2 --chunk-size 1", "2 --chunk-size 500", "3 --chunk-size 37",
+                                  "7 --chunk-size 1", "7 --chunk-size 37"}) {
       SCOPED_TRACE(run);
-      const std::vector<std::string> with = words(run);
-      const Result many =
-          lyra(words("read --threads " + with[0] + " --chunk-size " + with[1] + options));
+      const Result many = lyra(words("read --threads " + run + options));
       EXPECT_EQ(one.status, many.status);
       EXPECT_EQ(one.out, many.out);
       EXPECT_EQ(one.err, many.err);
@@ -325,9 +318,8 @@ TEST_F(CliTest, ThreadsWriteWhatOneThreadWrites) {
   }
 }
 
-// Help goes to standard output, status 0; errors to standard error alone: 2 for usage
-// (then a pointer to the help), 1 for data and layouts. An output that is also an input
-// is refused before anything is opened.
+// Help goes to standard output, status 0; errors to standard error alone: 2 for usage, 1 for
+// data and layouts. An output that is also an input is refused before anything is opened.
 TEST_F(CliTest, ExitStatusAndFirstLine) {
   const std::string missing = dir.path("missing.cbl"), out = dir.path("out.xml");
   const std::string noField =
