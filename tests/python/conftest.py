@@ -23,6 +23,13 @@ TXN_OPTIONS = {"copybooks": {key: copybook(name) for key, name in TXN_COPYBOOKS.
                "id_field": "0:PIC X(2)"}
 
 
+def patched(tmp_path, name, offset, insert, cut=0):
+    """A copy of files/<name> in tmp_path with insert in place of cut bytes at offset."""
+    data = open(data_file(name), "rb").read()
+    (tmp_path / name).write_bytes(data[:offset] + insert + data[offset + cut:])
+    return str(tmp_path / name)
+
+
 def table(name):
     """The tab-separated rows of a list under files/, comment lines left out."""
     with open(data_file(name), encoding="utf-8") as lines:

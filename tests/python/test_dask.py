@@ -10,7 +10,7 @@ import pytest
 
 import lyra
 import lyra.dask
-from conftest import copybook, data_file, framed_options
+from conftest import copybook, data_file, framed_options, patched
 
 distributed = pytest.importorskip("distributed")
 # Tornado, under distributed, warns of its own deprecated calls.
@@ -64,10 +64,8 @@ def test_local_cluster_reads_the_partitions(client, tmp_path):
     whole, frame = read_both("customers_rdw.dat", 7, with_position=True)
     pd.testing.assert_frame_equal(client.compute(frame).result().reset_index(drop=True), whole)
     # A bad record on a worker comes back as the RecordError it raised.
-    data = open(data_file("customers_rdw.dat"), "rb").read()
-    broken = tmp_path / "broken.dat"
-    broken.write_bytes(data[:204] + b"\x00\x04\x00\x00" + data[204:])  # a record of no bytes
+    broken = patched(tmp_path, "customers_rdw.dat", 204, b"\0\4\0\0")  # a record of no bytes
     with pytest.raises(lyra.RecordError) as raised:
-        client.compute(lyra.dask.read_dask(str(broken), blocksize=1024,
+        client.compute(lyra.dask.read_dask(broken, blocksize=1024,
                                            **FILES["customers_rdw.dat"])).result()
     assert (raised.value.record, raised.value.offset) == (2, 204)

@@ -6,7 +6,7 @@ import re
 import pytest
 
 import lyra
-from conftest import TXN_OPTIONS, copybook, data_file, expected, framed_options
+from conftest import TXN_OPTIONS, copybook, data_file, expected, framed_options, patched
 
 PAYROLL = dict(copybook=copybook("payroll.cpy"), record_format="fixed")
 RECORD_3 = 152  # where record 3 of shipments.dat starts
@@ -54,10 +54,7 @@ def test_bad_layouts_and_missing_files_raise(tmp_path):
 
 
 def test_bad_records_raise_or_are_passed_over(tmp_path):
-    # A record of no bytes (a descriptor word of length 0) before record 3.
-    data = open(data_file("shipments.dat"), "rb").read()
-    bad = str(tmp_path / "shipments.dat")
-    (tmp_path / "shipments.dat").write_bytes(data[:RECORD_3] + bytes(4) + data[RECORD_3:])
+    bad = patched(tmp_path, "shipments.dat", RECORD_3, bytes(4))  # a record of no bytes
     options = framed_options("shipments.dat")
     reject = (3, RECORD_3, 4, "Record of zero length")  # record, offset, length, reason
     with pytest.raises(lyra.RecordError) as raised:
@@ -82,10 +79,8 @@ def test_bad_records_raise_or_are_passed_over(tmp_path):
 
 
 def test_undecodable_values_are_null_and_counted(tmp_path):
-    data = bytearray(open(data_file("payroll.dat"), "rb").read())
-    data[138 + 2] = ord("X")  # PAY-EMP-ID of record 2: 10X102
-    (tmp_path / "payroll.dat").write_bytes(bytes(data))
-    frame = lyra.read_pandas(tmp_path / "payroll.dat", **PAYROLL)
+    bad = patched(tmp_path, "payroll.dat", 138 + 2, b"X", 1)  # PAY-EMP-ID of record 2: 10X102
+    frame = lyra.read_pandas(bad, **PAYROLL)
     errors = frame.attrs["errors"]
     assert {name: count for name, count in errors.items() if count} == {"PAY-EMP-ID": 1}
     assert frame["PAY-EMP-ID"].isna().tolist() == [False, True] + [False] * 8
