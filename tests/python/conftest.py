@@ -1,5 +1,4 @@
-"""The test data, the values the writing programs printed (<file>.expected), the file
-lists, and the comparison of a frame with them."""
+"""The test data, its expected values (<file>.expected) and lists, and frame comparisons."""
 
 import decimal
 import os
@@ -71,9 +70,8 @@ def framed_options(name):
 
 
 def assert_values(values, want, strip=True, where=None):
-    """The values that are not null are the expected texts typed as read: an int, a float
-    (from the stored value's exact decimal, cut after 34 digits), a Decimal of the same
-    digits and the picture's digits after the point, or the text."""
+    """The values not null are the expected texts typed as read: an int, a float (of the exact
+    decimal cut after 34 digits), a Decimal with the picture's scale, or the text."""
     values = {name: value for name, value in values.items()
               if value is not None and not pd.isna(value)}
     assert sorted(values) == sorted(want), where

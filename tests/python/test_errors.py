@@ -39,18 +39,16 @@ def test_bad_options_raise_value_error(options, message):
 
 def test_bad_layouts_and_missing_files_raise(tmp_path):
     (tmp_path / "bad.cpy").write_text("       01  R.\n           05  A   PIC 9().\n")
-    with pytest.raises(ValueError, match="Invalid number of repetitions"):
-        lyra.read_pandas(data_file("payroll.dat"), copybook=tmp_path / "bad.cpy")
-    with pytest.raises(ValueError, match="Invalid number of repetitions"):
-        lyra.Layout(tmp_path / "bad.cpy")
+    for load in (lambda book: lyra.read_pandas(data_file("payroll.dat"), copybook=book),
+                 lyra.Layout):
+        with pytest.raises(ValueError, match="Invalid number of repetitions"):
+            load(tmp_path / "bad.cpy")
+        with pytest.raises(FileNotFoundError):
+            load(tmp_path / "none.cpy")
     with pytest.raises(TypeError, match="unexpected keyword argument 'recordformat'"):
         lyra.read_pandas(data_file("payroll.dat"), recordformat="fixed", **PAYROLL)
     with pytest.raises(FileNotFoundError):
         lyra.read_pandas(tmp_path / "none.dat", **PAYROLL)
-    with pytest.raises(FileNotFoundError):
-        lyra.read_pandas(data_file("payroll.dat"), copybook=tmp_path / "none.cpy")
-    with pytest.raises(FileNotFoundError):
-        lyra.Layout(tmp_path / "none.cpy")
 
 
 def test_bad_records_raise_or_are_passed_over(tmp_path):

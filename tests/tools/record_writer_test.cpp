@@ -1,6 +1,5 @@
-// The output formats of `lyra read` on values written by hand, among them a null
-// value in the first column, which no layout gives there: a repetition count always
-// comes before its table, and so does its column.
+// The output formats of `lyra read` on values written by hand, among them a null value in
+// the first column, which no layout gives: a table's count column always comes before it.
 #include "record_writer.h"
 
 #include <gtest/gtest.h>
@@ -39,9 +38,8 @@ TEST(RecordWriterTest, EmptyAndNullValuesKeepTheirColumn) {
   for (const auto& [format, want] : cases) EXPECT_EQ(want, written(format, columns, records));
 }
 
-// UTF-8 names and values pass through unconverted. Table widths count characters: NÄME
-// is 4 wide, Müß pads to it with one blank; the controls U+0085 and U+0001 show as '?'
-// there, and JSON escapes U+0001 alone.
+// UTF-8 passes through. Table widths count characters (Müß pads to NÄME's 4 with one blank)
+// and show the controls U+0085 and U+0001 as '?'; JSON escapes U+0001 alone.
 TEST(RecordWriterTest, Utf8TextPassesThrough) {
   const std::vector<OutputColumn> columns{{"N\xC3\x84ME", QVB_TYPE_STRING, 3},
                                           {"B", QVB_TYPE_INTEGER, 2}};
