@@ -23,7 +23,7 @@ TXN_OPTIONS = {"copybooks": {key: copybook(name) for key, name in TXN_COPYBOOKS.
 
 
 def patched(tmp_path, name, offset, insert, cut=0):
-    """A copy of files/<name> in tmp_path with insert in place of cut bytes at offset."""
+    """The path of a copy of files/<name> in tmp_path, insert in place of cut bytes at offset."""
     data = open(data_file(name), "rb").read()
     (tmp_path / name).write_bytes(data[:offset] + insert + data[offset + cut:])
     return str(tmp_path / name)
