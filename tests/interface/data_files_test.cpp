@@ -211,14 +211,6 @@ std::vector<std::string> readOpened(CCBRecordReader* reader,
   return records;
 }
 
-struct SplitCollector : CCBSplitCallback {
-  bool splitPoint(int64_t offset, int64_t number) override {
-    points.emplace_back(offset, number);
-    return true;
-  }
-  std::vector<std::pair<int64_t, int64_t>> points;  // (offset, record number)
-};
-
 // Framed files read whole, then in ranges between the split points a scan every byte
 // reports (vb: each block's), each numbered from the record number the scan gave for it.
 TEST(DataFilesTest, FramedFilesWholeAndInRangesBetweenSplitPoints) {
@@ -250,7 +242,7 @@ TEST(DataFilesTest, FramedFilesWholeAndInRangesBetweenSplitPoints) {
     ASSERT_LT(2u, points.size());
     ASSERT_TRUE(reader->openData(path.c_str(), options));
     EXPECT_EQ(placed, readOpened(reader.get(), &expected));
-    SplitCollector scan;
+    test_support::SplitCollector scan;
     ASSERT_TRUE(reader->scanSplitPoints(path.c_str(), options, 1, &scan));
     EXPECT_EQ(points, scan.points);
     std::vector<std::string> records;
