@@ -87,8 +87,7 @@ class CCBReaderTest : public ::testing::Test {
   test_support::Owned<CCBReader> reader_ = test_support::own(createCCBReader());
 };
 
-// Layouts as letters for addLayouts; the identifier clause (null: none declared) and
-// offset; the bytes, fixed length and start as for open.
+// Layouts as for addLayouts, the identifier clause (null: none) and offset, open's arguments.
 TEST_F(CCBReaderTest, ReadsAndItsFailures) {
   const struct {
     const char *layouts, *idClause, *bytes, *expected;
@@ -165,9 +164,8 @@ TEST_F(CCBReaderTest, NodeEntriesOfTheActiveLayout) {
             nodes());
 }
 
-// Reopening starts over; a layout added while open takes part. Columns are decoded from
-// a copy of the record: after the read ends, past records of other layouts, or after a
-// record that failed, they still give the values the last walk found.
+// Reopening starts over; a layout added while open takes part. Columns keep the last
+// walk's values after the read ends, past other layouts' records and after a failure.
 TEST_F(CCBReaderTest, ReopeningAndValuesThatOutliveTheirRead) {
   ASSERT_TRUE(addLayouts("Hd"));
   ASSERT_TRUE(reader_->setIdentifierField(0, "PIC X"));

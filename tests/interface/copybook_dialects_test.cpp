@@ -124,8 +124,7 @@ class CopyFailuresTest : public ::testing::Test {
   test_support::TempDir dir_;
 };
 
-// Each failure: its message, the line in the file it stands in and, for a failure
-// inside a member or at a COPY statement, that file.
+// Each failure gives its message, its line and, inside a member or at a COPY, its file.
 TEST_F(CopyFailuresTest, EachFailureNamesItsFile) {
   std::vector<std::string> many = {"01 R."}, huge = {"01 R."};
   many.resize(10002, "COPY ONE.");  // 10001 copies

@@ -49,9 +49,8 @@ std::map<int, Record> readExpected(const std::string& file) {
   return records;
 }
 
-// A value matches its expected text exactly or, for a number, once in its form: '-' but
-// on zero, no leading zeros but one, no leading blank or '+'. The floats of measures.cpy
-// match by value, the 4-byte ones as singles.
+// A value matches its text exactly or, a number, once in form: '-' but on zero, no leading
+// zeros but one, blank or '+'. measures.cpy's floats match by value, 4-byte ones as singles.
 bool matches(const std::string& name, std::string actual, const std::string& expected) {
   if (actual == expected) return true;
   if (name == "M-RATE" || name == "M-PEAK") {
@@ -150,9 +149,8 @@ void collect(CCBRecordBatch* batch, std::map<int, Record>* records, std::vector<
   for (int c = 0; c < batch->getColumnCount(); ++c) EXPECT_EQ(0, batch->getErrorCount(c)) << c;
 }
 
-// Every file of the manifest, each of its layouts made active in turn, in record batches
-// that type every value by its picture, and by the classic reader, whose records are
-// the batches' ones in order; an EBCDIC file reads exactly like its ASCII twin.
+// Every manifest file, each layout active in turn, in batches typing values by picture and
+// by the classic reader, whose records are the batches'; EBCDIC files read as ASCII twins.
 TEST(DataFilesTest, ManifestFilesByTheClassicReaderAndInBatches) {
   const std::vector<Row> files = readTable("files/manifest.tsv");
   ASSERT_EQ(12u, files.size());

@@ -101,9 +101,8 @@ class RecordReaderTest : public ::testing::Test, public CCBBadRecordCallback {
   std::string bad_;
 };
 
-// Short and long descriptor records, extended and empty blocks, empty inputs. Bad records
-// stop the read unless more are allowed, then each is reported and passed over; an
-// untrustworthy descriptor word always stops it.
+// Descriptor records short and long, extended and empty blocks, empty inputs; bad records
+// stop the read unless allowed, then are reported and passed over; bad descriptors always.
 TEST_F(RecordReaderTest, EachFormatFramesItsRecordsAndBadRecords) {
   const std::string extended = std::string("\x80\0\0\x16", 4) + rdw("EE555") + rdw("FF666");
   const std::string aa = rdw("AA111"), lines = "AA111\nAA1111\nBB222\n";
@@ -318,9 +317,8 @@ TEST_F(RecordReaderTest, RecordsOfOneShapeReadAsTheirWalkReadsThem) {
   }
 }
 
-// A pipe is read forward, its header read through; a range needs an input that can
-// seek; a descriptor is read from where it stands. Options that cannot hold are
-// refused. Records and line ends that cross the file's read blocks read right.
+// Pipes read forward, through the header; ranges need inputs that seek; descriptors read
+// from where they stand; impossible options refused; records across read blocks read right.
 TEST_F(RecordReaderTest, PipesAndRefusedOptions) {
   const int piped = pipeOf(std::string(10000, 'h') + rdw("AA111") + rdw("BB222"));
   CCBReadOptions options = format(CCB_RECORD_RDW);
