@@ -63,9 +63,8 @@ class RecordReaderTest : public ::testing::Test, public CCBBadRecordCallback {
             ": " + reason.str() + ";";
   }
 
-  // Reads what was opened to its end: each record as "number@offset:columns;" (null
-  // columns "~"; bytes: as getOutputBytes gives them), then "end" or "failed: " and the
-  // message; "open: " and the message when it could not be opened.
+  // Reads what was opened: "number@offset:columns;" a record (null: "~"; bytes: as
+  // getOutputBytes gives them), then "end" or "failed: message"; "open: message" unopened.
   std::string read(bool opened, bool bytes = false) {
     if (!opened) return "open: " + reader_->getErrorMessage().str();
     std::string text;
