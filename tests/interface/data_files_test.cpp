@@ -72,8 +72,8 @@ bool matches(const std::string& name, std::string actual, const std::string& exp
 void expectRecord(const std::map<int, Record>& expected, int number, Record actual) {
   const Record want = expected.count(number) ? expected.at(number) : Record();
   for (size_t i = 0; i < actual.size() && i < want.size(); ++i) {
-    if (matches(actual[i].first, actual[i].second, want[i].second))
-      actual[i].second = want[i].second;
+    auto& [name, value] = actual[i];
+    if (matches(name, value, want[i].second)) value = want[i].second;
   }
   EXPECT_EQ(want, actual) << "record " << number;
 }

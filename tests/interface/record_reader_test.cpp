@@ -224,8 +224,7 @@ TEST_F(RecordReaderTest, ZeroBytesInText) {
   };
   const std::string ascii = zeros("a~b~1~3~~~x"), ebcdic = zeros("\x81~\x82~\xF1~\xF3~~~x");
   const std::pair<CCBZeroBytes, std::string> rules[] = {
-      // values: T|D|N
-      {CCB_ZERO_BYTES_SPACE, "a b | 1 3| x"},
+      {CCB_ZERO_BYTES_SPACE, "a b | 1 3| x"},  // values: T|D|N
       {CCB_ZERO_BYTES_END, "a| 1|"},
       {CCB_ZERO_BYTES_KEEP, zeros("a~b~| 1~3|~x")}};
   const std::pair<const char*, std::string> pages[] = {
@@ -238,7 +237,8 @@ TEST_F(RecordReaderTest, ZeroBytesInText) {
       options.setCodePage(ccsid);
       options.setResultEncoding(CCB_RESULT_UTF8);
       options.setZeroBytes(rule);
-      EXPECT_EQ("1@0:" + values + ";end", readMemory(bytes, options, true)) << codePage << rule;
+      EXPECT_EQ("1@0:" + values + ";end", readMemory(bytes, options, true))
+          << codePage << " " << rule;
     }
   }
 }

@@ -1,5 +1,5 @@
-// Helpers of the interface suites: a service released when the test ends, and an
-// output column as a host sees it.
+// Helpers of the interface suites: a service released when the test ends, an output
+// column as a host sees it, and a collector of split points.
 #ifndef LYRA_TESTS_INTERFACE_SERVICE_TEST_UTIL_H_
 #define LYRA_TESTS_INTERFACE_SERVICE_TEST_UTIL_H_
 
