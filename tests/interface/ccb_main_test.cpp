@@ -64,23 +64,16 @@ TEST_F(CCBMainTest, LoadsAndTheirFailures) {
 TEST_F(CCBMainTest, ColumnsOfARealisticCopybook) {
   ASSERT_TRUE(service_->loadCopybook(test_support::dataPath("copybooks/txndtl.cpy").c_str()));
   EXPECT_EQ((std::vector<std::string>{
-                "DT-REC-TYPE 4 5",        // XX
-                "DT-SEQ-NO 2 5",          // 9(5)
-                "DT-CARD-NUMBER 4 16",    // X(16)
-                "DT-TXN-DATE 2 8",        // 9(8)
-                "DT-TXN-TIME 2 6",        // 9(6)
-                "DT-TXN-TYPE 4 5",        // X
-                "DT-AMOUNT 3 11",         // S9(7)V99 TRAILING SEPARATE: 10 bytes + point
-                "DT-TIP 3 7",             // S9(3)V99: 5 bytes + point, sign
-                "DT-FEE 3 7",             // S9(3)V99 COMP-3
-                "DT-AUTH-CODE 4 6",       // X(6)
-                "DT-MCC 2 6",             // 9(4) BINARY: 4 digits + sign, point
-                "DT-AMOUNT-ED 4 11",      // ZZZ,ZZ9.99-: the comma makes it text
-                "DT-FEE-ED 3 9",          // $$$9.99CR: the point makes it real
-                "DT-POINTS-ED 2 5",       // 9(3)DB
-                "DT-ITEMS-ED 2 5",        // -ZZZ9
-                "DT-MERCHANT-NAME 4 22",  // X(22)
-                "? -1 -1",                // index 16, the column count: nothing changes
+                "DT-REC-TYPE 4 5", "DT-SEQ-NO 2 5",        // XX, 9(5)
+                "DT-CARD-NUMBER 4 16", "DT-TXN-DATE 2 8",  // X(16), 9(8)
+                "DT-TXN-TIME 2 6", "DT-TXN-TYPE 4 5",      // 9(6), X
+                "DT-AMOUNT 3 11",            // S9(7)V99 TRAILING SEPARATE: 10 bytes + point
+                "DT-TIP 3 7", "DT-FEE 3 7",  // S9(3)V99: 5 bytes + point, sign; S9(3)V99 COMP-3
+                "DT-AUTH-CODE 4 6", "DT-MCC 2 6",       // X(6), 9(4) BINARY: 4 digits + sign, point
+                "DT-AMOUNT-ED 4 11",                    // ZZZ,ZZ9.99-: the comma makes it text
+                "DT-FEE-ED 3 9",                        // $$$9.99CR: the point makes it real
+                "DT-POINTS-ED 2 5", "DT-ITEMS-ED 2 5",  // 9(3)DB, -ZZZ9
+                "DT-MERCHANT-NAME 4 22", "? -1 -1",     // X(22); the column count: no change
             }),
             columns(service_.get()));
   EXPECT_EQ("116", service_->getRoot()->getProperty(2, nullptr).str());  // max_record_size

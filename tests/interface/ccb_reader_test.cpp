@@ -30,8 +30,7 @@ class CCBReaderTest : public ::testing::Test {
     return reader_->addCopybook(path.c_str(), id, active);
   }
 
-  // Adds layouts by letter: H the header, D the detail (lower case: not active), E an
-  // active layout without items.
+  // Adds layouts by letter: H header, D detail (lower case: not active), E empty, active.
   bool addLayouts(const std::string& letters) {
     for (const char letter : letters) {
       const char id[] = {static_cast<char>(std::toupper(letter)), '\0'};
@@ -42,8 +41,7 @@ class CCBReaderTest : public ::testing::Test {
     return true;
   }
 
-  // Opens bytes as a data file with fixed-length records (-1: variable records); null
-  // bytes: a file that does not exist.
+  // Opens bytes as a data file of fixed records (-1: variable); null: a missing file.
   bool open(const char* bytes, int fixed = -1, int start = 0) {
     const std::string path = bytes ? dir_.write("data.dat", bytes) : dir_.path("missing.dat");
     return reader_->openDataFile(path.c_str(), start, fixed >= 0, true, fixed >= 0 ? fixed : 0);
@@ -70,8 +68,7 @@ class CCBReaderTest : public ::testing::Test {
     return text;
   }
 
-  // The node entries to the node count as "entry parent field|group name type length",
-  // starting from "9 9 field ? 9 9", which a bad index leaves but the id.
+  // Each node entry to the node count as "entry parent field|group name type length".
   std::vector<std::string> nodes() {
     std::vector<std::string> all;
     for (int i = 0; i <= reader_->getNodeCount(); ++i) {
@@ -90,36 +87,32 @@ class CCBReaderTest : public ::testing::Test {
   test_support::Owned<CCBReader> reader_ = test_support::own(createCCBReader());
 };
 
+// Layouts as for addLayouts, the identifier clause (null: none) and offset, open's arguments.
 TEST_F(CCBReaderTest, ReadsAndItsFailures) {
-  // Layouts as letters for addLayouts; the identifier clause (null: none declared) and
-  // offset; the bytes, fixed length and start as for open.
   const struct {
-    const char *layouts, *idClause, *bytes;
-    int idOffset, fixedLength, start;
-    const char* expected;
+    const char *layouts, *idClause, *bytes, *expected;
+    int idOffset = 0, fixedLength = -1, start = 0;
   } cases[] = {
-      {"H", nullptr, nullptr, 0, -1, 0, "open: No such file or directory"},  // missing file
-      {"", nullptr, "H  ALPHA", 0, -1, 0,
-       "open: One or more Copybook Files required for reading data"},
-      {"Hd", "PIC X", "H  ALPHAD  123Z  45H  BRAVO", 0, -1, 0,  // variable: unknown fails
+      {"H", nullptr, nullptr, "open: No such file or directory"},
+      {"", nullptr, "H  ALPHA", "open: One or more Copybook Files required for reading data"},
+      {"Hd", "PIC X", "H  ALPHAD  123Z  45H  BRAVO",  // variable: unknown fails
        "H  |ALPHA; failed: Copybook not found for this record: Z"},
-      {"Hd", "PIC X", "D  123  Z???????H  ALPHA", 0, 8, 0,  // fixed: unknown stepped over
-       "H  |ALPHA; end, kept: Copybook not found for this record: Z"},
-      {"Hd", "PIC", "H  ALPHA", 0, -1, 0,
-       "id: ID pic statement parse failed / failed: Empty picture object"},
-      {"E", nullptr, "ABCDEF", 0, -1, 0,
+      {"Hd", "PIC X", "D  123  Z???????H  ALPHA",  // fixed: unknown stepped over
+       "H  |ALPHA; end, kept: Copybook not found for this record: Z", 0, 8},
+      {"Hd", "PIC", "H  ALPHA", "id: ID pic statement parse failed / failed: Empty picture object"},
+      {"E", nullptr, "ABCDEF",
        "failed: Record reads no bytes from the data file: its layout is empty"},
-      {"H", nullptr, "H  ALPHA", 0, -1, -1,
-       "open: Invalid start position -1: it must not be negative"},
-      {"Hd", "PIC X", "H  ALPHA", -2, -1, 0,
-       "id: Invalid identifier offset -2: it must not be negative / "
-       "failed: Empty picture object"},
+      {"H", nullptr, "H  ALPHA", "open: Invalid start position -1: it must not be negative", 0, -1,
+       -1},
+      {"Hd", "PIC X", "H  ALPHA",
+       "id: Invalid identifier offset -2: it must not be negative / failed: Empty picture object",
+       -2},
       // One layout: the identifier is never read.
-      {"H", "PIC X", "H  ALPHAX  BRAVO", 0, -1, 0, "H  |ALPHA; X  |BRAVO; end"},
-      {"h", nullptr, "H  ALPHAX  BRAVO", 0, -1, 0, "end"},
+      {"H", "PIC X", "H  ALPHAX  BRAVO", "H  |ALPHA; X  |BRAVO; end"},
+      {"h", nullptr, "H  ALPHAX  BRAVO", "end"},
       // Identifiers are trimmed and compared without case.
-      {"Hd", "PIC X(3)", " H ALPHAd  123  hBRAVO", 0, -1, 0, " H |ALPHA;   h|BRAVO; end"},
-      {"hD", "PIC X(3)", " H ALPHA D 123    hBRAVO", 0, 8, 0, " D |123; end"},
+      {"Hd", "PIC X(3)", " H ALPHAd  123  hBRAVO", " H |ALPHA;   h|BRAVO; end"},
+      {"hD", "PIC X(3)", " H ALPHA D 123    hBRAVO", " D |123; end", 0, 8},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.expected);
@@ -143,11 +136,7 @@ TEST_F(CCBReaderTest, ReadsAndItsFailures) {
 TEST_F(CCBReaderTest, AHugeHeaderIsPassedOver) {
   const int start = 3 << 29;
   const std::string path = dir_.path("data.dat");
-  {
-    std::ofstream out(path, std::ios::binary);
-    out.seekp(start);
-    out << "H  ALPHAH  BRAVO";
-  }
+  std::ofstream(path, std::ios::binary).seekp(start) << "H  ALPHAH  BRAVO";
   ASSERT_TRUE(addLayouts("H"));
   ASSERT_TRUE(reader_->openDataFile(path.c_str(), start, false, true, 0)) << error();
   EXPECT_EQ("H  |ALPHA; H  |BRAVO; end", readAll());
@@ -168,21 +157,15 @@ TEST_F(CCBReaderTest, NodeEntriesOfTheActiveLayout) {
   ASSERT_TRUE(addLayouts("h"));
   EXPECT_EQ((std::vector<std::string>{"9 9 field ? 9 9"}), nodes());  // no active layout
   ASSERT_TRUE(add({"01 REC.", "05 G OCCURS 2.", "10 C PIC X(7)."}, "R", true));
-  EXPECT_EQ((std::vector<std::string>{
-                "1 0 group  0 0",     // the root, which has no name
-                "2 1 group REC 0 0",  //
-                "3 2 group G 0 0",    // first repetition of G
-                "4 3 field C 4 7",    // text
-                "5 2 group G_1 0 0",  //
-                "6 5 field C_1 4 7",  //
-                "-1 9 field ? 9 9",   // index 6, the node count
-            }),
+  // The root has no name; index 6, the node count, changes nothing but the id.
+  EXPECT_EQ((std::vector<std::string>{"1 0 group  0 0", "2 1 group REC 0 0", "3 2 group G 0 0",
+                                      "4 3 field C 4 7", "5 2 group G_1 0 0", "6 5 field C_1 4 7",
+                                      "-1 9 field ? 9 9"}),
             nodes());
 }
 
-// Reopening starts over; a layout added while open takes part. Columns are decoded from
-// a copy of the record: after the read ends, past records of other layouts, or after a
-// record that failed, they still give the values the last walk found.
+// Reopening starts over; a layout added while open takes part. Columns keep the last
+// walk's values after the read ends, past other layouts' records and after a failure.
 TEST_F(CCBReaderTest, ReopeningAndValuesThatOutliveTheirRead) {
   ASSERT_TRUE(addLayouts("Hd"));
   ASSERT_TRUE(reader_->setIdentifierField(0, "PIC X"));

@@ -172,14 +172,12 @@ TEST(ColumnLayoutTest, ReachBeyondTheRecordLimitIsRefused) {
   const std::string path =
       dir.write("r.cpy", copybook_test::source({"01 R.", "05 T OCCURS 9000 TIMES.", "10 A PIC X.",
                                                 "10 B REDEFINES A PIC X(30000)."}));
-  auto classic = own(createCCBMain());
-  EXPECT_TRUE(classic->loadCopybook(path.c_str()));
+  EXPECT_TRUE(own(createCCBMain())->loadCopybook(path.c_str()));
   auto extended = own(createCCBLayoutService());
   EXPECT_FALSE(extended->loadCopybook(path.c_str()));
   EXPECT_EQ("Record length exceeds the maximum of 268435456 bytes",
             extended->getErrorMessage().str());
-  auto reader = own(createCCBRecordReader());
-  EXPECT_FALSE(reader->addCopybook(path.c_str(), "", true));
+  EXPECT_FALSE(own(createCCBRecordReader())->addCopybook(path.c_str(), "", true));
 }
 
 }  // namespace

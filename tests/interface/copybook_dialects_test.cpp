@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -49,13 +50,11 @@ TEST(CopybookDialectsTest, DialectCopybooksLoadTolerantly) {
   } cases[] = {
       {"customer.cpy",
        [](CCBLayoutOptions* o) { o->addCopyPath(dialect("copylib").c_str()); },
-       {"CUST-ID 2 8", "CUST-NAME 4 30",                       //
-        "BILL-STREET 4 25", "BILL-CITY 4 20", "BILL-ZIP 2 5",  // :PFX: is BILL
-        "SHIP-STREET 4 25", "SHIP-CITY 4 20", "SHIP-ZIP 2 5",  // :PFX: is SHIP
+       {"CUST-ID 2 8", "CUST-NAME 4 30", "BILL-STREET 4 25", "BILL-CITY 4 20", "BILL-ZIP 2 5",
+        "SHIP-STREET 4 25", "SHIP-CITY 4 20", "SHIP-ZIP 2 5",  // :PFX: is BILL, then SHIP
         "CUST-PH-HOME 3 12", "CUST-PH-MOBILE 3 12",            // 9(12): 12 positions
-        "CUST-VISITS 2 6",                                     // 9(4) COMP-0: 2 bytes
-        "164"},                                                // 8 + 30 + 2 x 50 + 24 + 2
-       "Invalid level number, Line: 6\n"},                     // the first COPY
+        "CUST-VISITS 2 6", "164"},          // 9(4) COMP-0: 2 bytes; 8 + 30 + 2 x 50 + 24 + 2
+       "Invalid level number, Line: 6\n"},  // the first COPY
       {"listing.cpy",
        [](CCBLayoutOptions*) {},
        {"POL-NUMBER 4 10", "POL-HOLDER 4 30", "POL-PREMIUM 3 11",  // S9(7)V99 COMP-3: 5 bytes
@@ -117,19 +116,15 @@ class CopyFailuresTest : public ::testing::Test {
   // text with {D} for the folder's path and {R} for it resolved.
   std::string inDir(std::string text) const {
     const std::string folder = dir_.path(".").substr(0, dir_.path(".").size() - 2);
-    const std::pair<const char*, std::string> marks[] = {
-        {"{D}", folder}, {"{R}", std::filesystem::canonical(folder).string()}};
-    for (const auto& [mark, value] : marks) {
-      for (size_t at; (at = text.find(mark)) != std::string::npos;) text.replace(at, 3, value);
-    }
-    return text;
+    text = std::regex_replace(text, std::regex("\\{D\\}"), folder);
+    return std::regex_replace(text, std::regex("\\{R\\}"),
+                              std::filesystem::canonical(folder).string());
   }
 
   test_support::TempDir dir_;
 };
 
-// Each failure: its message, the line in the file it stands in and, for a failure
-// inside a member or at a COPY statement, that file.
+// Each failure gives its message, its line and, inside a member or at a COPY, its file.
 TEST_F(CopyFailuresTest, EachFailureNamesItsFile) {
   std::vector<std::string> many = {"01 R."}, huge = {"01 R."};
   many.resize(10002, "COPY ONE.");  // 10001 copies

@@ -78,13 +78,11 @@ TEST_F(RecordBatchTest, TypesColumnsByPicture) {
     SCOPED_TRACE(c.column);
     auto reader = own(createCCBRecordReader());
     reader->setLayoutOptions(floats);
-    const std::string path = test_support::dataPath(std::string("copybooks/") + c.copybook);
-    ASSERT_TRUE(reader->addCopybook(path.c_str(), "", true));
+    ASSERT_TRUE(reader->addCopybook(
+        test_support::dataPath(std::string("copybooks/") + c.copybook).c_str(), "", true));
     ASSERT_TRUE(batch_->describe(reader.get()));
-    int found = -1;
-    for (int i = 0; i < batch_->getColumnCount(); ++i) {
-      if (batch_->getColumnName(i).compare(c.column, true) == 0) found = i;
-    }
+    int found = batch_->getColumnCount() - 1;
+    while (found >= 0 && batch_->getColumnName(found).compare(c.column, true) != 0) --found;
     ASSERT_LE(0, found);
     EXPECT_STREQ(ccbColumnKindName(c.kind), ccbColumnKindName(batch_->getColumnKind(found)));
     EXPECT_EQ(c.digits, batch_->getColumnDigits(found));

@@ -47,9 +47,7 @@ CCBReadOptions format(CCBRecordFormat recordFormat, int64_t maxErrors = 0) {
   return options;
 }
 
-class RecordReaderTest : public ::testing::Test,
-                         public CCBBadRecordCallback,
-                         public CCBSplitCallback {
+class RecordReaderTest : public ::testing::Test, public CCBBadRecordCallback {
  protected:
   void SetUp() override {
     ASSERT_TRUE(add(KEYED));
@@ -65,9 +63,8 @@ class RecordReaderTest : public ::testing::Test,
             ": " + reason.str() + ";";
   }
 
-  // Reads what was opened to its end: each record as "number@offset:columns;" (null
-  // columns "~"; bytes: as getOutputBytes gives them), then "end" or "failed: " and the
-  // message; "open: " and the message when it could not be opened.
+  // Reads what was opened: "number@offset:columns;" a record (null: "~"; bytes: as
+  // getOutputBytes gives them), then "end" or "failed: message"; "open: message" unopened.
   std::string read(bool opened, bool bytes = false) {
     if (!opened) return "open: " + reader_->getErrorMessage().str();
     std::string text;
@@ -88,10 +85,6 @@ class RecordReaderTest : public ::testing::Test,
     }
     return text + (failed ? "failed: " + reader_->getErrorMessage().str() : "end");
   }
-  bool splitPoint(int64_t offset, int64_t number) override {
-    points_.emplace_back(offset, number);
-    return true;
-  }
   std::string readMemory(const std::string& data, const CCBReadOptions& options,
                          bool bytes = false) {
     bad_.clear();
@@ -105,12 +98,10 @@ class RecordReaderTest : public ::testing::Test,
   test_support::TempDir dir_;
   test_support::Owned<CCBRecordReader> reader_ = test_support::own(createCCBRecordReader());
   std::string bad_;
-  std::vector<std::pair<int64_t, int64_t>> points_;  // offset, record number
 };
 
-// Short and long descriptor records, extended and empty blocks, empty inputs. Bad records
-// stop the read unless more are allowed, then each is reported and passed over; an
-// untrustworthy descriptor word always stops it.
+// Descriptor records short and long, extended and empty blocks, empty inputs; bad records
+// stop the read unless allowed, then are reported and passed over; bad descriptors always.
 TEST_F(RecordReaderTest, EachFormatFramesItsRecordsAndBadRecords) {
   const std::string extended = std::string("\x80\0\0\x16", 4) + rdw("EE555") + rdw("FF666");
   const std::string aa = rdw("AA111"), lines = "AA111\nAA1111\nBB222\n";
@@ -192,22 +183,23 @@ TEST_F(RecordReaderTest, RangesGiveEveryRecordOnce) {
     const std::string file = dir_.write("ranges.dat", f.second);
     const std::string whole = readFile(file, options);
     ASSERT_EQ(41, std::count(whole.begin(), whole.end(), ';') + 1) << whole;
-    points_.clear();
+    test_support::SplitCollector split;
+    auto& points = split.points;
     if (f.first == CCB_RECORD_FIXED || f.first == CCB_RECORD_LINES) {
-      for (size_t cut = 3; cut <= f.second.size(); ++cut) points_.emplace_back(cut, -1);
+      for (size_t cut = 3; cut <= f.second.size(); ++cut) points.emplace_back(cut, -1);
     } else {
-      ASSERT_TRUE(reader_->scanSplitPoints(file.c_str(), options, 20, this));
-      ASSERT_LT(3u, points_.size());
-      EXPECT_EQ((std::pair<int64_t, int64_t>(3, 1)), points_.front());
+      ASSERT_TRUE(reader_->scanSplitPoints(file.c_str(), options, 20, &split));
+      ASSERT_LT(3u, points.size());
+      EXPECT_EQ((std::pair<int64_t, int64_t>(3, 1)), points.front());
     }
-    for (size_t i = 0; i + 1 < points_.size(); ++i) {
+    for (size_t i = 0; i + 1 < points.size(); ++i) {
       CCBReadOptions before = options, after = options;
-      before.setRange(-1, points_[i].first);
-      after.setRange(points_[i].first, -1);
-      if (points_[i].second > 0) after.setFirstRecord(points_[i].second);
+      before.setRange(-1, points[i].first);
+      after.setRange(points[i].first, -1);
+      if (points[i].second > 0) after.setFirstRecord(points[i].second);
       const std::string first = readFile(file, before), second = readFile(file, after);
       const std::string joined = first.substr(0, first.size() - 3) + second;
-      SCOPED_TRACE("cut at " + std::to_string(points_[i].first));
+      SCOPED_TRACE("cut at " + std::to_string(points[i].first));
       const bool numbered = f.first != CCB_RECORD_LINES || i == 0;  // lines past the skip: -1
       EXPECT_TRUE(numbered || std::regex_replace(second, number, "$1-1@") == second) << second;
       const auto strip = [&](const std::string& t) {
@@ -231,29 +223,23 @@ TEST_F(RecordReaderTest, ZeroBytesInText) {
     return text;
   };
   const std::string ascii = zeros("a~b~1~3~~~x"), ebcdic = zeros("\x81~\x82~\xF1~\xF3~~~x");
-  const std::string spaced = "a b | 1 3| x", ended = "a| 1|", kept = zeros("a~b~| 1~3|~x");
-  const struct {
-    const std::string *bytes, *values;  // values: T|D|N
-    const char* codePage;
-    CCBZeroBytes rule;
-  } cases[] = {
-      {&ascii, &spaced, "latin1", CCB_ZERO_BYTES_SPACE},
-      {&ebcdic, &spaced, "037", CCB_ZERO_BYTES_SPACE},
-      {&ascii, &spaced, "utf8", CCB_ZERO_BYTES_SPACE},
-      {&ascii, &ended, "latin1", CCB_ZERO_BYTES_END},
-      {&ebcdic, &ended, "037", CCB_ZERO_BYTES_END},
-      {&ascii, &kept, "latin1", CCB_ZERO_BYTES_KEEP},
-      {&ebcdic, &kept, "1140", CCB_ZERO_BYTES_KEEP},
-  };
-  for (const auto& c : cases) {
-    CCBReadOptions options = format(CCB_RECORD_FIXED);
-    int ccsid = 0;
-    ASSERT_TRUE(ccbCodePageFromName(c.codePage, &ccsid));
-    options.setCodePage(ccsid);
-    options.setResultEncoding(CCB_RESULT_UTF8);
-    options.setZeroBytes(c.rule);
-    EXPECT_EQ("1@0:" + *c.values + ";end", readMemory(*c.bytes, options, true))
-        << c.codePage << " " << c.rule;
+  const std::pair<CCBZeroBytes, std::string> rules[] = {
+      {CCB_ZERO_BYTES_SPACE, "a b | 1 3| x"},  // values: T|D|N
+      {CCB_ZERO_BYTES_END, "a| 1|"},
+      {CCB_ZERO_BYTES_KEEP, zeros("a~b~| 1~3|~x")}};
+  const std::pair<const char*, std::string> pages[] = {
+      {"latin1", ascii}, {"utf8", ascii}, {"037", ebcdic}, {"1140", ebcdic}};
+  for (const auto& [rule, values] : rules) {
+    for (const auto& [codePage, bytes] : pages) {
+      CCBReadOptions options = format(CCB_RECORD_FIXED);
+      int ccsid = 0;
+      ASSERT_TRUE(ccbCodePageFromName(codePage, &ccsid));
+      options.setCodePage(ccsid);
+      options.setResultEncoding(CCB_RESULT_UTF8);
+      options.setZeroBytes(rule);
+      EXPECT_EQ("1@0:" + values + ";end", readMemory(bytes, options, true))
+          << codePage << " " << rule;
+    }
   }
 }
 
@@ -330,9 +316,8 @@ TEST_F(RecordReaderTest, RecordsOfOneShapeReadAsTheirWalkReadsThem) {
   }
 }
 
-// A pipe is read forward, its header read through; a range needs an input that can
-// seek; a descriptor is read from where it stands. Options that cannot hold are
-// refused. Records and line ends that cross the file's read blocks read right.
+// Pipes read forward, through the header; ranges need inputs that seek; descriptors read
+// from where they stand; impossible options refused; records across read blocks read right.
 TEST_F(RecordReaderTest, PipesAndRefusedOptions) {
   const int piped = pipeOf(std::string(10000, 'h') + rdw("AA111") + rdw("BB222"));
   CCBReadOptions options = format(CCB_RECORD_RDW);

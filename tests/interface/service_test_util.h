@@ -1,10 +1,11 @@
-// Helpers of the interface suites: a service released when the test ends, and an
-// output column as a host sees it.
+// Helpers of the interface suites: a service released when the test ends, an output
+// column as a host sees it, and a collector of split points.
 #ifndef LYRA_TESTS_INTERFACE_SERVICE_TEST_UTIL_H_
 #define LYRA_TESTS_INTERFACE_SERVICE_TEST_UTIL_H_
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lyra/lyra.h"
@@ -37,6 +38,15 @@ std::vector<std::string> columnInfos(Service* service, int first = 0, int last =
   for (int i = first; i <= last; ++i) all.push_back(columnInfo(service, i));
   return all;
 }
+
+// The split points a scan reports, as (offset, record number).
+struct SplitCollector : CCBSplitCallback {
+  bool splitPoint(int64_t offset, int64_t number) override {
+    points.emplace_back(offset, number);
+    return true;
+  }
+  std::vector<std::pair<int64_t, int64_t>> points;
+};
 
 }  // namespace test_support
 
