@@ -3,7 +3,6 @@
 // offsets, columns, names, entry ids, size limits, and the columns record after record.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -104,51 +103,38 @@ TEST(LayoutTreeTest, LongChainsAndDeepTreesNeedNoRecursion) {
 }
 
 TEST(RecordWalkTest, OffsetsColumnsAndEnds) {
-  using Build = std::function<void(CCBDataRoot&, std::string*)>;
-  const std::tuple<const char*, Build, const char*, int, int> cases[] = {
+  std::string log;
+  CCBDataRoot nested, wider, narrower, inTable;
+  CCBData* outer = table(&nested, "O", 2);
+  probe(outer, "K", 1, &log);
+  probe(table(outer, "I", 2), "V", 2, &log);
+  probe(&wider, "F", 2, &log);
+  CCBData* g = table(&wider, "G");
+  g->setRedefines("F");
+  probe(g, "G1", 5, &log);
+  probe(&wider, "N", 1, &log);
+  probe(&narrower, "F", 2, &log);
+  probe(&narrower, "R", 1, &log)->setRedefines("F");
+  probe(&narrower, "N", 1, &log);
+  g = table(&inTable, "G", 2);
+  probe(g, "A", 4, &log);
+  probe(g, "B", 2, &log)->setRedefines("A");
+  const std::tuple<const char*, CCBDataRoot*, const char*, int, int> cases[] = {
       // what, the tree, its decodes, the record's end, the maximum length
-      {"nested tables",
-       [](CCBDataRoot& r, std::string* l) {
-         CCBData* outer = table(&r, "O", 2);
-         probe(outer, "K", 1, l);
-         probe(table(outer, "I", 2), "V", 2, l);
-       },
-       "K@100#0 V@101#1 V@103#2 K@105#3 V@106#4 V@108#5 ", 110, 10},
-      {"2 bytes redefined by 5",
-       [](CCBDataRoot& r, std::string* l) {
-         probe(&r, "F", 2, l);
-         CCBData* g = table(&r, "G");
-         g->setRedefines("F");
-         probe(g, "G1", 5, l);
-         probe(&r, "N", 1, l);
-       },
-       "F@100#0 G1@100#1 N@105#2 ", 106, 3},
-      {"2 bytes redefined by 1",
-       [](CCBDataRoot& r, std::string* l) {
-         probe(&r, "F", 2, l);
-         probe(&r, "R", 1, l)->setRedefines("F");
-         probe(&r, "N", 1, l);
-       },
-       "F@100#0 R@100#1 N@102#2 ", 103, 3},
-      {"redefinition inside a table",
-       [](CCBDataRoot& r, std::string* l) {
-         CCBData* g = table(&r, "G", 2);
-         probe(g, "A", 4, l);
-         probe(g, "B", 2, l)->setRedefines("A");
-       },
-       "A@100#0 B@100#1 A@104#2 B@104#3 ", 108, 8},
+      {"nested tables", &nested, "K@100#0 V@101#1 V@103#2 K@105#3 V@106#4 V@108#5 ", 110, 10},
+      {"2 bytes redefined by 5", &wider, "F@100#0 G1@100#1 N@105#2 ", 106, 3},
+      {"2 bytes redefined by 1", &narrower, "F@100#0 R@100#1 N@102#2 ", 103, 3},
+      {"redefinition inside a table", &inTable, "A@100#0 B@100#1 A@104#2 B@104#3 ", 108, 8},
   };
-  for (const auto& [what, build, decodes, end, maxLength] : cases) {
+  for (const auto& [what, root, decodes, end, maxLength] : cases) {
     SCOPED_TRACE(what);
-    std::string log;
-    CCBDataRoot root;
-    build(root, &log);
-    root.buildOutputColumns();
+    log.clear();
+    root->buildOutputColumns();
     int walked = 0;
-    ASSERT_TRUE(root.walkRecord(0, 100, &walked));
+    ASSERT_TRUE(root->walkRecord(0, 100, &walked));
     EXPECT_EQ(decodes, log);
     EXPECT_EQ(end, walked);
-    EXPECT_EQ(maxLength, root.getMaxLength());
+    EXPECT_EQ(maxLength, root->getMaxLength());
   }
 }
 
