@@ -1,5 +1,4 @@
-// The text codec: single-byte pages, UTF-8 sources and UTF-16 text, each into ISO-8859-1
-// and UTF-8, as iconv has them or as worked out by hand from the Unicode rules.
+// The text codec: single-byte pages, UTF-8 and UTF-16 into ISO-8859-1 and UTF-8 (iconv, by hand).
 #include <gtest/gtest.h>
 #include <iconv.h>
 

@@ -1,6 +1,5 @@
-// Layout trees: links, the name search, how DEPENDING ON and REDEFINES names resolve,
-// trees too large for recursion; the record walk, the output array and the layout map:
-// offsets, columns, names, entry ids, size limits, and the columns record after record.
+// Layout trees: links, name search, DEPENDING ON and REDEFINES, trees too large to recurse;
+// the record walk (offsets, columns, names, ids, limits, values) and the layout map.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -46,12 +45,8 @@ TEST(LayoutTreeTest, NameSearchTakesTheNearestPrecedingSubtreesFirst) {
   CCBData* d = field(c, "D");
   CCBData* e = field(r, "E");
   CCBData* otherY = field(&root, "Y");
-  const struct {
-    CCBData* start;
-    const char* name;
-    bool tables, fields, skip;
-    CCBData* found;
-  } cases[] = {
+  const std::tuple<CCBData*, const char*, bool, bool, bool, CCBData*> cases[] = {
+      // start, name, tables searched, fields searched, the start skipped, found
       {e, "Y", true, true, true, y},         // the first child's grandchild before the later 01 Y
       {e, "D", true, false, true, nullptr},  // tables only
       {e, "C", true, false, true, c},
@@ -63,9 +58,8 @@ TEST(LayoutTreeTest, NameSearchTakesTheNearestPrecedingSubtreesFirst) {
       {otherY, "Y", true, true, true, y},
       {r, "R", true, true, true, nullptr},
   };
-  for (const auto& t : cases) {
-    EXPECT_EQ(t.found, findByName(t.start, t.name, t.tables, t.fields, t.skip)) << t.name;
-  }
+  for (const auto& [start, name, tables, fields, skip, found] : cases)
+    EXPECT_EQ(found, findByName(start, name, tables, fields, skip)) << name;
   EXPECT_EQ(nullptr, findInSubtree(r, "Y", a, true, true));  // A and its subtree left out
 }
 
@@ -138,8 +132,7 @@ TEST(RecordWalkTest, OffsetsColumnsAndEnds) {
   }
 }
 
-// OCCURS 1 TO 5 DEPENDING ON N: the count is cut at the maximum, none for 0 or less,
-// and the next item's column stays where the maximum puts it.
+// OCCURS 1 TO 5 DEPENDING ON N: counts cut to 0..5; the next column stays where 5 puts it.
 TEST(RecordWalkTest, DependingCountDecidesRepetitions) {
   const std::pair<const char*, int> cases[] = {{"3", 3}, {"7", 5}, {"0", 0}, {"-2", 0}, {"XY", 0}};
   for (const auto& [count, repetitions] : cases) {

@@ -1,8 +1,8 @@
-// The source reader's statements, tokens and lines by the classic and the tolerant rules,
-// and COPY statements with what their REPLACING does to a member's statements.
+// The source reader's statements, tokens and lines, classic and tolerant; COPY and its REPLACING.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "copybook_test_util.h"
 #include "parse/ccb_copy_statement.h"
@@ -81,11 +81,7 @@ std::string statements(const std::string& text, const CCBSourceRules& rules) {
 TEST(CopybookDialectsTest, TolerantLinesAndForms) {
   CCBSourceRules tolerant, freeForm;
   tolerant.tolerant = freeForm.tolerant = freeForm.freeForm = true;
-  const struct {
-    std::string text;
-    CCBSourceRules rules;
-    std::string expected;
-  } cases[] = {
+  const std::tuple<std::string, CCBSourceRules, std::string> cases[] = {
       // Listing and option lines, from column 1 or inside an entry; words like them are data.
       {"*CBL XREF\n" + source({"CBL APOST"}) + "  PROCESS X\n" +
            source({"01 R.", "EJECT", "05 A", "SKIP1 .", "  PIC X.", "TITLE 'DATES'."}) +
@@ -111,10 +107,8 @@ TEST(CopybookDialectsTest, TolerantLinesAndForms) {
       {source({"01 R.", "EJECT", "05 A PIC X. *> note"}), CCBSourceRules(),
        "01 R@1|EJECT 05 A PIC X. *> note@3|"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(c.expected, statements(c.text, c.rules));
-  }
+  for (const auto& [text, rules, expected] : cases)
+    EXPECT_EQ(expected, statements(text, rules)) << text;
 }
 
 // Each COPY statement applied to a statement of its member: "member|statement".

@@ -21,9 +21,8 @@ namespace {
 using copybook_test::RecordingCallback;
 using copybook_test::source;
 
-// The nodes below node: each name, "*n" for OCCURS n ("*n^D" depending on D), ">R" for
-// REDEFINES R, "+lead" "+sep" for the sign, "{name=value}" for each condition, and the
-// children in "()" for a group or in "<>" for a field.
+// The nodes below node: names, "*n" OCCURS n ("*n^D" depending on D), ">R" REDEFINES R, "+lead"
+// "+sep" signs, "{name=value}" conditions, children in "()" for a group or in "<>" for a field.
 std::string describe(const CCBData* node) {
   const auto name = [](const CCBData* n) { return std::string(n->getName().asCstr()); };
   std::string text;
@@ -46,8 +45,7 @@ std::string describe(const CCBData* node) {
   return text;
 }
 
-// The tree of copybook text (none: a file that does not exist) or the error message, and
-// the line reported; the same text given from memory must give the same.
+// The tree or error and the line of copybook text (none: a missing file); from memory the same.
 std::string load(const std::string& text, int& line, LYRADebugCallback* callback = nullptr,
                  const CCBFormatRules& rules = CCBFormatRules()) {
   test_support::TempDir dir;
