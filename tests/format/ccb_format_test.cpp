@@ -264,9 +264,8 @@ std::string validBytes(Kind kind, bool sign, bool leading, int n, bool ebcdic, s
   }
   if (kind == PACKED) bytes[n - 1] = static_cast<char>(r() % top << 4 | (0xA + r() % 6));
   const std::string signs = ebcdic ? "\xC0\xC9\xD0\xD5\xD9\xF0\xF7" : "0{}AIJRpy";
-  if (kind == ZONED && sign) {
+  if (kind == ZONED && sign)
     bytes[leading ? 0 : n - 1] = top == 1 ? signs[0] : signs[r() % signs.size()];
-  }
   return bytes;
 }
 

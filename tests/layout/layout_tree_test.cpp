@@ -166,9 +166,8 @@ TEST(RecordWalkTest, OutputNamesAndEntryIds) {
   field(&root, "FILLER");
   root.buildOutputColumns();
   std::string columns;
-  for (int i = 0; i < root.getColumnCount(); ++i) {
+  for (int i = 0; i < root.getColumnCount(); ++i)
     columns += root.getColumn(i)->getName().str() + " ";
-  }
   EXPECT_EQ("ID QTY QTY_1 ID_1 QTY_2 QTY_3 QTY_4 ID_2 FILLER FILLER_1 ", columns);
   std::string entries;  // name:id:parent, the first fourteen
   for (int i = 0; i < 14; ++i) {

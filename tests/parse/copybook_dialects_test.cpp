@@ -31,9 +31,8 @@ TEST(CCBSourceReaderTest, StatementsAndTheLinesTheyEndOn) {
   ASSERT_TRUE(reader.open(dir.write("copy.cpy", text).c_str()));
   std::string read;  // each statement and the line count after it
   bool failed = true;
-  while (reader.readStatement(failed)) {
+  while (reader.readStatement(failed))
     read += reader.getStatementText().str() + "@" + std::to_string(reader.getLineCount()) + "|";
-  }
   EXPECT_FALSE(failed);
   // The tabs of line 10 stop at columns 9 and 17.
   EXPECT_EQ("01  REC@1|05 A PIC X(3) VALUE 'A  C'@8|05 B    PIC X@10|05 C PIC 9@11|", read);
@@ -72,9 +71,8 @@ std::string statements(const std::string& text, const CCBSourceRules& rules) {
   reader.openMemory(text.data(), text.size());
   std::string read;
   bool failed = false;
-  while (reader.readStatement(failed)) {
+  while (reader.readStatement(failed))
     read += tokens(reader) + "@" + std::to_string(reader.getLineCount()) + "|";
-  }
   return failed ? read + "failed: " + reader.getErrorMessage().str() : read;
 }
 

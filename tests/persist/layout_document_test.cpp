@@ -107,16 +107,14 @@ TEST(LayoutDocumentTest, HandEditedDocuments) {
              root(field("SECOND")));        // a second top-level node
   const std::shared_ptr<CCBMain> service = newMain();
   ASSERT_TRUE(service->loadLayoutXml(xml.c_str())) << service->getErrorMessage().asCstr();
-  const std::string expected =
-      "FLAG:2:5;INNER:4:5;CNT:2:5;ITEM:4:5;ITEM_1:4:5;ITEM_2:4:5;ONE:4:5;:4:-1;";
-  EXPECT_EQ(expected, columns(*service));
+  EXPECT_EQ("FLAG:2:5;INNER:4:5;CNT:2:5;ITEM:4:5;ITEM_1:4:5;ITEM_2:4:5;ONE:4:5;:4:-1;",
+            columns(*service));
   EXPECT_EQ("A=1;B=2;A=3;", conditions(service->getRoot()->getFirstChild()));
   QvbString saved;  // the same columns read back (the field without format gets one)
   const std::shared_ptr<CCBMain> again = newMain();
   ASSERT_TRUE(service->saveLayoutXml(saved) && again->loadLayoutXml(saved));
-  const std::regex types(":[^;]*:[^;]*;");
-  EXPECT_EQ(std::regex_replace(expected, types, ";"),
-            std::regex_replace(columns(*again), types, ";"));
+  EXPECT_EQ("FLAG;INNER;CNT;ITEM;ITEM_1;ITEM_2;ONE;;",
+            std::regex_replace(columns(*again), std::regex(":[^;]*:[^;]*;"), ";"));
   EXPECT_EQ(3, service->getRoot()->getFirstChild()->getNextSibling()->getPropertyCount());
 }
 
