@@ -1,6 +1,5 @@
-// Field formats: what each picture and usage make of a field, every refusal, the text each
-// decoder gives for hand-made bytes (float texts worked out by hand from the bits), and
-// direct fixed-point values against the text they stand in for.
+// Field formats: what each picture and usage make of a field, every refusal, the texts of
+// hand-made bytes (floats worked out from the bits), and direct values against the texts.
 #include "format/ccb_format.h"
 
 #include <gtest/gtest.h>
@@ -19,11 +18,9 @@
 
 namespace {
 
-const int LEAD = SIGN_LEADING;
-const int SEP = SIGN_SEPARATE;
+using namespace std::string_literals;
 
-// The format of a picture (null: none); a refusal fails the test. CCBFormatRules{format}
-// gives the rules of a float format.
+// The format of a picture (null: none) under rules; a refusal fails the test.
 std::unique_ptr<CCBFormat> make(const char* picture, const char* usage, int sign = 0,
                                 const CCBFormatRules& rules = CCBFormatRules()) {
   QvbString error;
@@ -71,7 +68,7 @@ TEST(CCBFormatTest, PicturesGiveLengthsTypesPointsAndScalesOrAreRefused) {
       {"S99PP", "COMP", 0, "2 6 2 -1 2"},     // trailing P
       {"P(3)9", "COMP-3", 0, "1 7 3 -1 -3"},  // P(n) is n scaling positions
       {"9(8)PP", "COMP", 0, "4 12 3 -1 2"},   // up to 9999999900: real
-      {"S9(5)V99", "DISPLAY", LEAD | SEP, "8 9 3 6 0"},
+      {"S9(5)V99", "DISPLAY", SIGN_LEADING | SIGN_SEPARATE, "8 9 3 6 0"},
       {"9(4)db", "DISPLAY", 0, "6 6 2 -1 0"},
       {"PPP999", "DISPLAY", 0, "3 7 3 -1 -3"},
       {"999PPP", "DISPLAY", 0, "3 6 2 -1 3"},
@@ -135,16 +132,16 @@ const std::string FF8(8, '\xFF');
 TEST(CCBFormatTest, DecodesFieldBytes) {
   const DecodeCase ascii[] = {
       {"S9(4)", "BINARY", 0, "\xFF\xFE", "-2"},
-      {"9(4)", "BINARY", 0, std::string("\x80\x00", 2), "32768"},
-      {"S9(9)", "COMP", 0, std::string("\x00\x00\x01\x00", 4), "256"},
+      {"9(4)", "BINARY", 0, "\x80\x00"s, "32768"},
+      {"S9(9)", "COMP", 0, "\x00\x00\x01\x00"s, "256"},
       {"S9(18)", "COMP", 0, "\x80" + std::string(7, '\0'), "-9223372036854775808"},
       {"9(18)", "COMP", 0, FF8, "18446744073709551615"},  // unsigned above 2^63
       {"S9(2)V99", "BINARY", 0, "\x04\xB5", "12.05"},
       {"S9(2)V99", "BINARY", 0, "\xFF\xFB", "-0.05"},
       {"S9(4)V", "BINARY", 0, "\x04\xB5", "1205.0"},
       {"S99PP", "BINARY", 0, "\xFF\x9D", "-9900"},
-      {"PP99", "BINARY", 0, std::string("\x00\x0C", 2), ".0012"},
-      {"PP99", "BINARY", 0, std::string("\x00\x01", 2), ".0001"},  // every digit position
+      {"PP99", "BINARY", 0, "\x00\x0C"s, ".0012"},
+      {"PP99", "BINARY", 0, "\x00\x01"s, ".0001"},  // every digit position
       // Texts longer than the picture declares come out whole.
       {"9", "COMP", 0, "\xFF\xFF", "65535"},
       {"V9(18)", "COMP", 0, FF8, "18.446744073709551615"},
@@ -152,18 +149,18 @@ TEST(CCBFormatTest, DecodesFieldBytes) {
       {"S9(5)", "COMP-3", 0, "\x12\x34\x5B", "-12345"},
       {"S9(5)", "COMP-3", 0, "\x12\x34\x5F", "12345"},
       {"9(4)", "COMP-3", 0, "\x91\x23\x4F", "1234"},  // pad nibble not shown
-      {"S9(5)V9", "COMP-3", 0, std::string("\x01\x23\x45\x6C", 4), "12345.6"},
-      {"S9(4)V", "COMP-3", 0, std::string("\x01\x23\x4C", 3), "1234"},  // no digit after V
+      {"S9(5)V9", "COMP-3", 0, "\x01\x23\x45\x6C"s, "12345.6"},
+      {"S9(4)V", "COMP-3", 0, "\x01\x23\x4C"s, "1234"},  // no digit after V
       {"PP999", "COMP-3", 0, "\x12\x3C", ".00123"},
       {"S9(3)P(2)", "COMP-3", 0, "\x12\x3D", "-12300"},
       {"S9(5)", "COMP-3", 0, "\x12\x1A\x5C", "#ERR#"},  // a digit nibble above 9
       {"9(4)", "COMP-3", 0, "\xF1\x23\x4C", "#ERR#"},   // the pad nibble too
       {"S9(5)", "COMP-3", 0, "\x12\x34\x55", "#ERR#"},  // a digit as the sign
       {"N(2)", "NATIONAL", 0, "ab", "#ERR#"},
-      {"X(5)", "DISPLAY", 0, std::string("HE\0LO", 5), "HE"},  // a zero byte ends it
-      {"S9(3)V99", "DISPLAY", LEAD | SEP, "+12345", "+123.45"},
+      {"X(5)", "DISPLAY", 0, "HE\0LO"s, "HE"},  // a zero byte ends it
+      {"S9(3)V99", "DISPLAY", SIGN_LEADING | SIGN_SEPARATE, "+12345", "+123.45"},
       {"S9(3)V99", "DISPLAY", 0, "12345", " 123.45"},
-      {"S9(3)V99", "DISPLAY", LEAD, "J2345", "-123.45"},
+      {"S9(3)V99", "DISPLAY", SIGN_LEADING, "J2345", "-123.45"},
       {"SPP99", "DISPLAY", 0, "1r", "-.0012"},
       {"S9(3)", "DISPLAY", 0, "12{", " 120"},
       {"S9(3)", "DISPLAY", 0, "12I", " 129"},
@@ -176,7 +173,7 @@ TEST(CCBFormatTest, DecodesFieldBytes) {
   const DecodeCase ebcdic[] = {
       {"S9(3)", "DISPLAY", 0, "\xF1\xF2\xA3", " 123"},
       {"S9(3)", "DISPLAY", 0, "\xF1\xF2\xB3", "-123"},
-      {"S9(3)", "DISPLAY", LEAD, "\xD1\xF2\xF3", "-123"},
+      {"S9(3)", "DISPLAY", SIGN_LEADING, "\xD1\xF2\xF3", "-123"},
       {"S9(3)", "DISPLAY", 0, "\xF1\xF2\x33", "#ERR#"},  // an ASCII digit is no EBCDIC sign
       {"S9(3)", "DISPLAY", 0, "\xF1\xF2\xFA", "#ERR#"},
   };
@@ -199,29 +196,29 @@ TEST(CCBFormatTest, PlainTextIsTheBytesThemselves) {
 TEST(NumberFormatsTest, FloatsInEachFormat) {
   const std::tuple<int, const char*, const char*, std::string, const char*> cases[] = {
       // IBM hexadecimal: 0.F x 16^(E-64).
-      {FLOAT_IBM, "COMP-1", nullptr, std::string("\x41\x10\x00\x00", 4), "1"},
-      {FLOAT_IBM, "COMP-1", "S9(5)V99", std::string("\xC2\x76\xA0\x00", 4), "-118.625"},
+      {FLOAT_IBM, "COMP-1", nullptr, "\x41\x10\x00\x00"s, "1"},
+      {FLOAT_IBM, "COMP-1", "S9(5)V99", "\xC2\x76\xA0\x00"s, "-118.625"},
       {FLOAT_IBM, "COMP-1", nullptr, std::string(4, '\0'), "0"},
-      {FLOAT_IBM, "COMP-1", nullptr, std::string("\x00\x10\x00\x00", 4),
+      {FLOAT_IBM, "COMP-1", nullptr, "\x00\x10\x00\x00"s,
        "5.397605346934028e-79"},  // the smallest normalised value, 16^-65 = 2^-260
       {FLOAT_IBM, "COMP-1", nullptr, "\x7F\xFF\xFF\xFF",
        "7.2370051459731155e+75"},  // the largest: (1 - 2^-24) x 2^252
-      {FLOAT_IBM, "COMPUTATIONAL-1", nullptr, std::string("\x40\x00\x10\x00", 4),
+      {FLOAT_IBM, "COMPUTATIONAL-1", nullptr, "\x40\x00\x10\x00"s,
        "0.000244140625"},  // unnormalised: 0x001000 / 2^24 = 2^-12
-      {FLOAT_IBM, "COMP-2", nullptr, std::string("\x41\x10\x00\x00\x00\x00\x00\x00", 8), "1"},
+      {FLOAT_IBM, "COMP-2", nullptr, "\x41\x10\x00\x00\x00\x00\x00\x00"s, "1"},
       {FLOAT_IBM, "COMP-2", nullptr, "\x40\x19\x99\x99\x99\x99\x99\x9A", "0.1"},
-      {FLOAT_IBM, "COMP-2", nullptr, std::string("\x00\x00\x00\x00\x00\x00\x00\x01", 8),
+      {FLOAT_IBM, "COMP-2", nullptr, "\x00\x00\x00\x00\x00\x00\x00\x01"s,
        "1.1985091468012028e-94"},  // unnormalised: 2^-56 x 16^-64
       // IEEE 754: singles at single precision.
-      {FLOAT_IEEE, "COMP-1", nullptr, std::string("\x3F\x80\x00\x00", 4), "1"},
+      {FLOAT_IEEE, "COMP-1", nullptr, "\x3F\x80\x00\x00"s, "1"},
       {FLOAT_IEEE, "COMP-1", nullptr, "\x1E\x3C\xE5\x08", "1e-20"},
       {FLOAT_IEEE, "COMP-1", nullptr, "\x7F\x7F\xFF\xFF", "3.4028235e+38"},
-      {FLOAT_IEEE, "COMP-1", nullptr, std::string("\x7F\x80\x00\x00", 4), "#ERR#"},  // infinity
-      {FLOAT_IEEE, "COMP-1", nullptr, std::string("\x7F\xC0\x00\x00", 4), "#ERR#"},  // NaN
-      {FLOAT_IEEE_LE, "COMP-1", nullptr, std::string("\x00\x40\xED\xC2", 4), "-118.625"},
+      {FLOAT_IEEE, "COMP-1", nullptr, "\x7F\x80\x00\x00"s, "#ERR#"},  // infinity
+      {FLOAT_IEEE, "COMP-1", nullptr, "\x7F\xC0\x00\x00"s, "#ERR#"},  // NaN
+      {FLOAT_IEEE_LE, "COMP-1", nullptr, "\x00\x40\xED\xC2"s, "-118.625"},
       {FLOAT_IEEE, "COMP-2", nullptr, "\x3B\xC7\x9C\xA1\x0C\x92\x42\x23", "1e-20"},
       {FLOAT_IEEE_LE, "COMP-2", "9(3)", "\x23\x42\x92\x0C\xA1\x9C\xC7\x3B", "1e-20"},
-      {FLOAT_IEEE, "COMP-2", nullptr, std::string("\xFF\xF0\x00\x00\x00\x00\x00\x00", 8), "#ERR#"},
+      {FLOAT_IEEE, "COMP-2", nullptr, "\xFF\xF0\x00\x00\x00\x00\x00\x00"s, "#ERR#"},
   };
   for (const auto& [format, usage, picture, bytes, text] : cases) {
     SCOPED_TRACE(std::string(usage) + " " + text);
@@ -250,7 +247,7 @@ TEST(NumberFormatsTest, BinaryByteOrders) {
   EXPECT_EQ("-2", decode(binary.get(), minus2, every));
   std::unique_ptr<CCBFormat> wide = make("S9(16)V99", "COMPUTATIONAL-5");
   EXPECT_EQ("-0.01", decode(wide.get(), FF8, comp5));
-  EXPECT_EQ("0.01", decode(wide.get(), std::string("\x01\0\0\0\0\0\0\0", 8), comp5));
+  EXPECT_EQ("0.01", decode(wide.get(), "\x01\0\0\0\0\0\0\0"s, comp5));
 }
 
 enum Kind { BINARY, PACKED, ZONED };
@@ -267,9 +264,8 @@ std::string validBytes(Kind kind, bool sign, bool leading, int n, bool ebcdic, s
   }
   if (kind == PACKED) bytes[n - 1] = static_cast<char>(r() % top << 4 | (0xA + r() % 6));
   const std::string signs = ebcdic ? "\xC0\xC9\xD0\xD5\xD9\xF0\xF7" : "0{}AIJRpy";
-  if (kind == ZONED && sign) {
+  if (kind == ZONED && sign)
     bytes[leading ? 0 : n - 1] = top == 1 ? signs[0] : signs[r() % signs.size()];
-  }
   return bytes;
 }
 
@@ -307,9 +303,8 @@ std::string compare(CCBFormat* format, const CCBDecoding& decoding, const unsign
   return differs ? shown + " read directly as " + canonical(value) : "";
 }
 
-// One format of each path the direct decoders take; valid values decode directly but for
-// those marked '!' ('<' marks a leading sign, '|' a separate one). Each under every byte
-// order and zero-byte rule, UTF-8 results and every code page.
+// A format per direct decoder path: valid values decode directly unless '!' ('<' leading, '|'
+// separate sign), under each byte order, zero-byte rule, UTF-8 result and code page.
 TEST(FixedPointDirectTest, DirectValuesAreTheTextValues) {
   const char* const formats[] = {
       "COMP S9(4)",     "COMP 9(5)V9(4)",   "COMP S9(18)",      "COMP 9(18)",

@@ -1,5 +1,4 @@
-// The text codec: single-byte pages, UTF-8 sources and UTF-16 text, each into ISO-8859-1
-// and UTF-8, as iconv has them or as worked out by hand from the Unicode rules.
+// The text codec: single-byte pages, UTF-8 and UTF-16 into ISO-8859-1 and UTF-8 (iconv, by hand).
 #include <gtest/gtest.h>
 #include <iconv.h>
 
@@ -74,9 +73,8 @@ TEST(CCBTextCodecTest, ReportsWhatInitSet) {
       {819, false, "819 pass 1"}, {1208, true, "1208 utf8 3"},        {1208, false, "1208 1"},
       {1252, false, "1252 1"},
   };
-  for (const auto& [ccsid, utf8Result, expected] : CASES) {
+  for (const auto& [ccsid, utf8Result, expected] : CASES)
     EXPECT_EQ(expected, state(codecOf(ccsid, utf8Result)));
-  }
   CCBTextCodec kept = codecOf(273, true);
   for (int unknown : {0, -1, 1200, 1250, 65535}) EXPECT_FALSE(kept.init(unknown, false));
   EXPECT_EQ(273, kept.ccsid());  // unchanged by the failures

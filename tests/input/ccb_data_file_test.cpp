@@ -75,8 +75,7 @@ TEST(CCBDataFileTest, ReadsOrRefusesARequest) {
   }
 }
 
-// Records read in two pieces each, then nextRecord: every byte arrives once and in order,
-// the last record ends the file without an error, and the window never grows.
+// Records read in two pieces: every byte once and in order, no error at the end, a fixed window.
 TEST(CCBDataFileTest, DeliversEveryRecordInOrderThroughABoundedWindow) {
   const int CASES[][4] = {
       // the record length the window is made for, the records' length, count, capacity

@@ -1,9 +1,7 @@
-// Layout trees: links, the name search, how DEPENDING ON and REDEFINES names resolve,
-// trees too large for recursion; the record walk, the output array and the layout map:
-// offsets, columns, names, entry ids, size limits, and the columns record after record.
+// Layout trees: links, name search, DEPENDING ON and REDEFINES, trees too large to recurse;
+// the record walk (offsets, columns, names, ids, limits, values) and the layout map.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -47,12 +45,8 @@ TEST(LayoutTreeTest, NameSearchTakesTheNearestPrecedingSubtreesFirst) {
   CCBData* d = field(c, "D");
   CCBData* e = field(r, "E");
   CCBData* otherY = field(&root, "Y");
-  const struct {
-    CCBData* start;
-    const char* name;
-    bool tables, fields, skip;
-    CCBData* found;
-  } cases[] = {
+  const std::tuple<CCBData*, const char*, bool, bool, bool, CCBData*> cases[] = {
+      // start, name, tables searched, fields searched, the start skipped, found
       {e, "Y", true, true, true, y},         // the first child's grandchild before the later 01 Y
       {e, "D", true, false, true, nullptr},  // tables only
       {e, "C", true, false, true, c},
@@ -64,9 +58,8 @@ TEST(LayoutTreeTest, NameSearchTakesTheNearestPrecedingSubtreesFirst) {
       {otherY, "Y", true, true, true, y},
       {r, "R", true, true, true, nullptr},
   };
-  for (const auto& t : cases) {
-    EXPECT_EQ(t.found, findByName(t.start, t.name, t.tables, t.fields, t.skip)) << t.name;
-  }
+  for (const auto& [start, name, tables, fields, skip, found] : cases)
+    EXPECT_EQ(found, findByName(start, name, tables, fields, skip)) << name;
   EXPECT_EQ(nullptr, findInSubtree(r, "Y", a, true, true));  // A and its subtree left out
 }
 
@@ -104,56 +97,42 @@ TEST(LayoutTreeTest, LongChainsAndDeepTreesNeedNoRecursion) {
 }
 
 TEST(RecordWalkTest, OffsetsColumnsAndEnds) {
-  using Build = std::function<void(CCBDataRoot&, std::string*)>;
-  const std::tuple<const char*, Build, const char*, int, int> cases[] = {
+  std::string log;
+  CCBDataRoot nested, wider, narrower, inTable;
+  CCBData* outer = table(&nested, "O", 2);
+  probe(outer, "K", 1, &log);
+  probe(table(outer, "I", 2), "V", 2, &log);
+  probe(&wider, "F", 2, &log);
+  CCBData* g = table(&wider, "G");
+  g->setRedefines("F");
+  probe(g, "G1", 5, &log);
+  probe(&wider, "N", 1, &log);
+  probe(&narrower, "F", 2, &log);
+  probe(&narrower, "R", 1, &log)->setRedefines("F");
+  probe(&narrower, "N", 1, &log);
+  g = table(&inTable, "G", 2);
+  probe(g, "A", 4, &log);
+  probe(g, "B", 2, &log)->setRedefines("A");
+  const std::tuple<const char*, CCBDataRoot*, const char*, int, int> cases[] = {
       // what, the tree, its decodes, the record's end, the maximum length
-      {"nested tables",
-       [](CCBDataRoot& r, std::string* l) {
-         CCBData* outer = table(&r, "O", 2);
-         probe(outer, "K", 1, l);
-         probe(table(outer, "I", 2), "V", 2, l);
-       },
-       "K@100#0 V@101#1 V@103#2 K@105#3 V@106#4 V@108#5 ", 110, 10},
-      {"2 bytes redefined by 5",
-       [](CCBDataRoot& r, std::string* l) {
-         probe(&r, "F", 2, l);
-         CCBData* g = table(&r, "G");
-         g->setRedefines("F");
-         probe(g, "G1", 5, l);
-         probe(&r, "N", 1, l);
-       },
-       "F@100#0 G1@100#1 N@105#2 ", 106, 3},
-      {"2 bytes redefined by 1",
-       [](CCBDataRoot& r, std::string* l) {
-         probe(&r, "F", 2, l);
-         probe(&r, "R", 1, l)->setRedefines("F");
-         probe(&r, "N", 1, l);
-       },
-       "F@100#0 R@100#1 N@102#2 ", 103, 3},
-      {"redefinition inside a table",
-       [](CCBDataRoot& r, std::string* l) {
-         CCBData* g = table(&r, "G", 2);
-         probe(g, "A", 4, l);
-         probe(g, "B", 2, l)->setRedefines("A");
-       },
-       "A@100#0 B@100#1 A@104#2 B@104#3 ", 108, 8},
+      {"nested tables", &nested, "K@100#0 V@101#1 V@103#2 K@105#3 V@106#4 V@108#5 ", 110, 10},
+      {"2 bytes redefined by 5", &wider, "F@100#0 G1@100#1 N@105#2 ", 106, 3},
+      {"2 bytes redefined by 1", &narrower, "F@100#0 R@100#1 N@102#2 ", 103, 3},
+      {"redefinition inside a table", &inTable, "A@100#0 B@100#1 A@104#2 B@104#3 ", 108, 8},
   };
-  for (const auto& [what, build, decodes, end, maxLength] : cases) {
+  for (const auto& [what, root, decodes, end, maxLength] : cases) {
     SCOPED_TRACE(what);
-    std::string log;
-    CCBDataRoot root;
-    build(root, &log);
-    root.buildOutputColumns();
+    log.clear();
+    root->buildOutputColumns();
     int walked = 0;
-    ASSERT_TRUE(root.walkRecord(0, 100, &walked));
+    ASSERT_TRUE(root->walkRecord(0, 100, &walked));
     EXPECT_EQ(decodes, log);
     EXPECT_EQ(end, walked);
-    EXPECT_EQ(maxLength, root.getMaxLength());
+    EXPECT_EQ(maxLength, root->getMaxLength());
   }
 }
 
-// OCCURS 1 TO 5 DEPENDING ON N: the count is cut at the maximum, none for 0 or less,
-// and the next item's column stays where the maximum puts it.
+// OCCURS 1 TO 5 DEPENDING ON N: counts cut to 0..5; the next column stays where 5 puts it.
 TEST(RecordWalkTest, DependingCountDecidesRepetitions) {
   const std::pair<const char*, int> cases[] = {{"3", 3}, {"7", 5}, {"0", 0}, {"-2", 0}, {"XY", 0}};
   for (const auto& [count, repetitions] : cases) {
@@ -187,9 +166,8 @@ TEST(RecordWalkTest, OutputNamesAndEntryIds) {
   field(&root, "FILLER");
   root.buildOutputColumns();
   std::string columns;
-  for (int i = 0; i < root.getColumnCount(); ++i) {
+  for (int i = 0; i < root.getColumnCount(); ++i)
     columns += root.getColumn(i)->getName().str() + " ";
-  }
   EXPECT_EQ("ID QTY QTY_1 ID_1 QTY_2 QTY_3 QTY_4 ID_2 FILLER FILLER_1 ", columns);
   std::string entries;  // name:id:parent, the first fourteen
   for (int i = 0; i < 14; ++i) {

@@ -1,14 +1,17 @@
-// The source reader's statements, tokens and lines by the classic and the tolerant rules,
-// and COPY statements with what their REPLACING does to a member's statements.
+// The source reader's statements, tokens and lines, classic and tolerant; COPY and its REPLACING.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
+#include "copybook_test_util.h"
 #include "parse/ccb_copy_statement.h"
 #include "parse/ccb_source_reader.h"
 #include "test_util.h"
 
 namespace {
+
+using copybook_test::source;
 
 TEST(CCBSourceReaderTest, StatementsAndTheLinesTheyEndOn) {
   // Line 6 holds "SEQ0001." in columns 73 to 80, which are not content.
@@ -28,9 +31,8 @@ TEST(CCBSourceReaderTest, StatementsAndTheLinesTheyEndOn) {
   ASSERT_TRUE(reader.open(dir.write("copy.cpy", text).c_str()));
   std::string read;  // each statement and the line count after it
   bool failed = true;
-  while (reader.readStatement(failed)) {
+  while (reader.readStatement(failed))
     read += reader.getStatementText().str() + "@" + std::to_string(reader.getLineCount()) + "|";
-  }
   EXPECT_FALSE(failed);
   // The tabs of line 10 stop at columns 9 and 17.
   EXPECT_EQ("01  REC@1|05 A PIC X(3) VALUE 'A  C'@8|05 B    PIC X@10|05 C PIC 9@11|", read);
@@ -62,13 +64,6 @@ TEST(CCBSourceReaderTest, TokensSplitAtSpacesOutsideQuotes) {
   }
 }
 
-CCBSourceRules tolerant(bool freeForm = false) {
-  CCBSourceRules rules;
-  rules.tolerant = true;
-  rules.freeForm = freeForm;
-  return rules;
-}
-
 // "tokens@line|" of every statement of text, then "failed: " and the message of a failure.
 std::string statements(const std::string& text, const CCBSourceRules& rules) {
   CCBSourceReader reader;
@@ -76,54 +71,42 @@ std::string statements(const std::string& text, const CCBSourceRules& rules) {
   reader.openMemory(text.data(), text.size());
   std::string read;
   bool failed = false;
-  while (reader.readStatement(failed)) {
+  while (reader.readStatement(failed))
     read += tokens(reader) + "@" + std::to_string(reader.getLineCount()) + "|";
-  }
   return failed ? read + "failed: " + reader.getErrorMessage().str() : read;
 }
 
-// Column 8 on: the content area of fixed form.
-std::string at8(const std::string& content) {
-  return "       " + content + "\n";
-}
-
 TEST(CopybookDialectsTest, TolerantLinesAndForms) {
-  // "PIC X." in columns 73 to 78.
-  const std::string wide = at8("05 A" + std::string(61, ' ') + "PIC X.") + at8("05 B PIC 9.");
-  const struct {
-    std::string text;
-    CCBSourceRules rules;
-    std::string expected;
-  } cases[] = {
+  CCBSourceRules tolerant, freeForm;
+  tolerant.tolerant = freeForm.tolerant = freeForm.freeForm = true;
+  const std::tuple<std::string, CCBSourceRules, std::string> cases[] = {
       // Listing and option lines, from column 1 or inside an entry; words like them are data.
-      {"*CBL XREF\n" + at8("CBL APOST") + "  PROCESS X\n" + at8("01 R.") + at8("EJECT") +
-           at8("05 A") + at8("SKIP1 .") + at8("  PIC X.") + at8("TITLE 'DATES'.") +
-           "*CONTROL NOSOURCE\n" + at8("SKIP2") + at8("SKIP3.") + at8("01 G") + at8("SKIP1-X.") +
-           at8("TITLE X."),
-       tolerant(), "01 R@4|05 A PIC X@8|01 G SKIP1-X@14|TITLE X@15|"},
+      {"*CBL XREF\n" + source({"CBL APOST"}) + "  PROCESS X\n" +
+           source({"01 R.", "EJECT", "05 A", "SKIP1 .", "  PIC X.", "TITLE 'DATES'."}) +
+           "*CONTROL NOSOURCE\n" + source({"SKIP2", "SKIP3.", "01 G", "SKIP1-X.", "TITLE X."}),
+       tolerant, "01 R@4|05 A PIC X@8|01 G SKIP1-X@14|TITLE X@15|"},
       // "*>" outside quotes ends the line; a line of nothing else is a comment.
-      {at8("01 R. *> the record") + "      *> a comment line\n" +
-           at8("05 A PIC X VALUE '*> kept'. *> gone"),
-       tolerant(), "01 R@1|05 A PIC X VALUE [*> kept]@3|"},
-      {"01 R.\n*> comment\n  05 A PIC X(3)\n       VALUE 'A B'. *> note\n05 B PIC 9.",
-       tolerant(true), "01 R@1|05 A PIC X(3) VALUE [A B]@4|05 B PIC 9@5|"},
-      // >>SOURCE switches the form (VARIABLE: fixed without a margin); other directives pass.
-      {"      >>SOURCE FORMAT IS FREE\n01 R.\n>>source fixed\n" + at8("05 A PIC X.") +
-           "   >>SOURCE FREE\n05 B PIC X.\n>>DEFINE DEBUG 1\n>>SOURCE FORMAT VARIABLE\n" + wide,
-       tolerant(), "01 R@2|05 A PIC X@4|05 B PIC X@6|05 A PIC X@9|05 B PIC 9@10|"},
-      {"01 R.\n>>SOURCE FORMAT ODD\n05 A PIC X.", tolerant(true),
+      {source({"01 R. *> the record"}) + "      *> a comment line\n" +
+           source({"05 A PIC X VALUE '*> kept'. *> gone"}),
+       tolerant, "01 R@1|05 A PIC X VALUE [*> kept]@3|"},
+      {"01 R.\n*> comment\n  05 A PIC X(3)\n       VALUE 'A B'. *> note\n05 B PIC 9.", freeForm,
+       "01 R@1|05 A PIC X(3) VALUE [A B]@4|05 B PIC 9@5|"},
+      // >>SOURCE switches the form (VARIABLE: fixed, read past column 72); other directives pass.
+      {"      >>SOURCE FORMAT IS FREE\n01 R.\n>>source fixed\n" + source({"05 A PIC X."}) +
+           "   >>SOURCE FREE\n05 B PIC X.\n>>DEFINE DEBUG 1\n>>SOURCE FORMAT VARIABLE\n" +
+           source({"05 A" + std::string(61, ' ') + "PIC X.", "05 B PIC 9."}),
+       tolerant, "01 R@2|05 A PIC X@4|05 B PIC X@6|05 A PIC X@9|05 B PIC 9@10|"},
+      {"01 R.\n>>SOURCE FORMAT ODD\n05 A PIC X.", freeForm,
        "01 R@1|failed: Unknown source format in directive: >>SOURCE FORMAT ODD"},
       // A period inside the pseudo-text of a COPY statement ends nothing.
-      {at8("COPY M REPLACING ==05 A.") + at8("== BY ==05 B.==.") + at8("01 R."), tolerant(),
+      {source({"COPY M REPLACING ==05 A.", "== BY ==05 B.==.", "01 R."}), tolerant,
        "COPY M REPLACING ==05 A. == BY ==05 B.==@2|01 R@3|"},
       // The classic rules read none of it.
-      {at8("01 R.") + at8("EJECT") + at8("05 A PIC X. *> note"), CCBSourceRules(),
+      {source({"01 R.", "EJECT", "05 A PIC X. *> note"}), CCBSourceRules(),
        "01 R@1|EJECT 05 A PIC X. *> note@3|"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(c.expected, statements(c.text, c.rules));
-  }
+  for (const auto& [text, rules, expected] : cases)
+    EXPECT_EQ(expected, statements(text, rules)) << text;
 }
 
 // Each COPY statement applied to a statement of its member: "member|statement".

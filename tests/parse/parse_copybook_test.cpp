@@ -21,9 +21,8 @@ namespace {
 using copybook_test::RecordingCallback;
 using copybook_test::source;
 
-// The nodes below node: each name, "*n" for OCCURS n ("*n^D" depending on D), ">R" for
-// REDEFINES R, "+lead" "+sep" for the sign, "{name=value}" for each condition, and the
-// children in "()" for a group or in "<>" for a field.
+// The nodes below node: names, "*n" OCCURS n ("*n^D" depending on D), ">R" REDEFINES R, "+lead"
+// "+sep" signs, "{name=value}" conditions, children in "()" for a group or in "<>" for a field.
 std::string describe(const CCBData* node) {
   const auto name = [](const CCBData* n) { return std::string(n->getName().asCstr()); };
   std::string text;
@@ -46,8 +45,7 @@ std::string describe(const CCBData* node) {
   return text;
 }
 
-// The tree of copybook text (none: a file that does not exist) or the error message, and
-// the line reported; the same text given from memory must give the same.
+// The tree or error and the line of copybook text (none: a missing file); from memory the same.
 std::string load(const std::string& text, int& line, LYRADebugCallback* callback = nullptr,
                  const CCBFormatRules& rules = CCBFormatRules()) {
   test_support::TempDir dir;
@@ -130,52 +128,46 @@ TEST(ParseCopybookTest, AHugeLineLoadsInBoundedMemory) {
   EXPECT_EXIT(limitedLoad(), testing::ExitedWithCode(0), "");
 }
 
-// Entries and the tree they build.
+// Entries and the tree they build, read to the last line; with the IBM float format, COMP-1 and
+// COMP-2 items without a picture are fields, never groups.
 TEST(ParseCopybookTest, EntriesBuildTheTree) {
-  const std::pair<std::vector<std::string>, const char*> cases[] = {
-      // lines, tree
-      {{"01 R.", "05 G.", "10 F PIC X.", "05 H PIC X."}, "R(G(F) H)"},
-      {{"05 A.", "10 B PIC X.", "03 C PIC X.", "01 D PIC X."}, "A(B) C D"},
-      {{"01 R.", "05 F PIC X.", "10 G PIC X."}, "R(F<G>)"},
-      {{"01 R.", "05 PIC X.", "05 FILLER PIC X.", "05 FILLER.", "05."},
-       "R(FILLER FILLER FILLER() FILLER())"},
-      {{"01 R.", "05 A PIC X.", "88 YES VALUE 'Y' 'y'.", "88 QT VALUES ARE \"'Q'\".",
-        "88 SP VALUE SPACES.", "88 FZ VALUE ZERO.", "88 QZ VALUE 'ZERO'.", "10 B PIC X."},
-       "R(A{YES=Y}{YES=y}{QT=Q}{QZ=ZERO}<B>)"},
-      {{"01 R.", "05 N PIC 9.", "05 T1 OCCURS 1 TO 9 DEPENDING ON N.", "10 F PIC X.",
-        "05 T2 PIC X OCCURS 8 DEPENDING N.", "05 T3 PIC X OCCURS 0 TO 7 TIMES DEPENDING ON N.",
-        "05 T4 PIC X OCCURS 6 TIMES ASCENDING KEY IS K INDEXED BY I."},
-       "R(N T1*9^N(F) T2*8^N T3*7^N T4*6)"},
-      {{"01 R.", "05 N PIC 9.", "05 A PIC X(4).", "05 B REDEFINES A",
-        "OCCURS 1 TO 4 DEPENDING ON N PIC X."},
-       "R(N A B*4^N>A)"},
-      {{"01 rec.", "05 cnt pic 9 comp-3.", "05 tab occurs 1 to 3 times depending on CNT.",
-        "10 v pic x.", "88 v-yes value 'y'.", "05 r redefines TAB pic x(3).",
-        "05 filler pic s9 sign leading separate."},
-       "rec(cnt tab*3^cnt(v{v-yes=y}) r>tab FILLER+lead+sep)"},
-  };
-  for (const auto& [lines, tree] : cases) {
-    int line = -1;
-    EXPECT_EQ(tree, load(source(lines), line)) << line;
-  }
-}
-
-// With a float format, COMP-1 and COMP-2 items without a picture are fields, never groups.
-TEST(ParseCopybookTest, PicturelessItemsWithAFloatFormat) {
-  const CCBFormatRules rules{1};  // the IBM float format
-  const std::tuple<std::vector<std::string>, const char*, int> cases[] = {
-      // lines, tree or message, line
-      {{"01 R.", "05 F COMP-1.", "05 D USAGE IS COMPUTATIONAL-2.", "05 X PIC X."}, "R(F D X)", 4},
-      {{"01 R.", "05 G COMP-3.", "10 P PIC 9."}, "R(G(P))", 3},
-      {{"01 R.", "05 F COMP-1.", "10 X PIC X."},
-       "An item of usage COMP-1 cannot have subordinate items",
-       3},
-      {{"01 R.", "05 I INDEX."}, "Invalid or unknown usage clause", 2},
-  };
-  for (const auto& [lines, expected, expectedLine] : cases) {
-    int line = -1;
-    EXPECT_EQ(expected, load(source(lines), line, nullptr, rules));
-    EXPECT_EQ(expectedLine, line) << expected;
+  using Case = std::pair<std::vector<std::string>, const char*>;  // lines, tree or message
+  const std::vector<Case> cases[] = {
+      {
+          {{"01 R.", "05 G.", "10 F PIC X.", "05 H PIC X."}, "R(G(F) H)"},
+          {{"05 A.", "10 B PIC X.", "03 C PIC X.", "01 D PIC X."}, "A(B) C D"},
+          {{"01 R.", "05 F PIC X.", "10 G PIC X."}, "R(F<G>)"},
+          {{"01 R.", "05 PIC X.", "05 FILLER PIC X.", "05 FILLER.", "05."},
+           "R(FILLER FILLER FILLER() FILLER())"},
+          {{"01 R.", "05 A PIC X.", "88 YES VALUE 'Y' 'y'.", "88 QT VALUES ARE \"'Q'\".",
+            "88 SP VALUE SPACES.", "88 FZ VALUE ZERO.", "88 QZ VALUE 'ZERO'.", "10 B PIC X."},
+           "R(A{YES=Y}{YES=y}{QT=Q}{QZ=ZERO}<B>)"},
+          {{"01 R.", "05 N PIC 9.", "05 T1 OCCURS 1 TO 9 DEPENDING ON N.", "10 F PIC X.",
+            "05 T2 PIC X OCCURS 8 DEPENDING N.", "05 T3 PIC X OCCURS 0 TO 7 TIMES DEPENDING ON N.",
+            "05 T4 PIC X OCCURS 6 TIMES ASCENDING KEY IS K INDEXED BY I."},
+           "R(N T1*9^N(F) T2*8^N T3*7^N T4*6)"},
+          {{"01 R.", "05 N PIC 9.", "05 A PIC X(4).", "05 B REDEFINES A",
+            "OCCURS 1 TO 4 DEPENDING ON N PIC X."},
+           "R(N A B*4^N>A)"},
+          {{"01 rec.", "05 cnt pic 9 comp-3.", "05 tab occurs 1 to 3 times depending on CNT.",
+            "10 v pic x.", "88 v-yes value 'y'.", "05 r redefines TAB pic x(3).",
+            "05 filler pic s9 sign leading separate."},
+           "rec(cnt tab*3^cnt(v{v-yes=y}) r>tab FILLER+lead+sep)"},
+      },
+      {
+          // float format 1
+          {{"01 R.", "05 F COMP-1.", "05 D USAGE IS COMPUTATIONAL-2.", "05 X PIC X."}, "R(F D X)"},
+          {{"01 R.", "05 G COMP-3.", "10 P PIC 9."}, "R(G(P))"},
+          {{"01 R.", "05 F COMP-1.", "10 X PIC X."},
+           "An item of usage COMP-1 cannot have subordinate items"},
+          {{"01 R.", "05 I INDEX."}, "Invalid or unknown usage clause"},
+      }};
+  for (const int floatFormat : {0, 1}) {
+    for (const auto& [lines, tree] : cases[floatFormat]) {
+      int line = -1;
+      EXPECT_EQ(tree, load(source(lines), line, nullptr, CCBFormatRules{floatFormat}));
+      EXPECT_EQ(static_cast<int>(lines.size()), line) << tree;
+    }
   }
 }
 

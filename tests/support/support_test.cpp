@@ -77,8 +77,7 @@ TEST(QvbStringTest, ResultsHoldTheirTextAndCompareInOrder) {
   EXPECT_LT(QvbString(nullptr).compare("", true), 0);  // null before every text
 }
 
-// Conversion 10 agrees for every byte with the text codec's page 37, which the codec's
-// tests hold to iconv; no other conversion is known.
+// Conversion 10 agrees for every byte with the codec's page 37 (held to iconv); no other is known.
 TEST(NpUcharTest, Ebcdic037MatchesTheCodecForEveryByte) {
   unsigned char in[256], actual[256];
   char expected[256];
@@ -149,8 +148,7 @@ TEST(FileReadersTest, ReadWhatIsThereOrSayWhyNot) {
   EXPECT_EQ("Cannot write file '" + folder + "': Is a directory", dom.getErrorMessage().str());
 }
 
-// Every name and text reads back as written ("_xHHHH_" escapes, Latin-1 held as UTF-8);
-// malformed input is refused, and entities are never expanded.
+// Names and texts read back as written ("_xHHHH_" escapes, Latin-1 as UTF-8); bad XML refused.
 TEST(QvDomTest, ReadsBackWhatItWroteAndRefusesWhatIsMalformed) {
   const char* const CASES[][3] = {
       // the name, as written, and a text
