@@ -95,24 +95,27 @@ TEST_F(CliTest, ColumnsTreeAndConvertedLayout) {
       "* the offset varies from record to record with the count of a table of OCCURS\n"
       "  DEPENDING ON; it is shown with every such table at its maximum\n"
       "Maximum record length: 8\n";
-  expectLyra({"columns", "--format", "json", copybook}, 0,
-             "{\n  \"record_length\": 8,\n  \"columns\": [\n"
-             "    {\"index\": 0, \"name\": \"N\", \"type\": \"integer\", \"length\": 5, "
-             "\"offset\": 0, \"storage\": 1, \"usage\": \"display\", \"variable\": false},\n"
-             "    {\"index\": 1, \"name\": \"K\u00C4\", \"type\": \"string\", \"length\": 5, "
-             "\"offset\": 1, \"storage\": 2, \"usage\": \"display\", \"variable\": true},\n"
-             "    {\"index\": 2, \"name\": \"K\u00C4_1\", \"type\": \"string\", \"length\": 5, "
-             "\"offset\": 3, \"storage\": 2, \"usage\": \"display\", \"variable\": true},\n"
-             "    {\"index\": 3, \"name\": \"Z\", \"type\": \"real\", \"length\": 6, "
-             "\"offset\": 5, \"storage\": 3, \"usage\": \"packed\", \"variable\": true}\n"
-             "  ]\n}\n");
+  const std::string json =
+      "{\n  \"record_length\": 8,\n  \"columns\": [\n"
+      "    {\"index\": 0, \"name\": \"N\", \"type\": \"integer\", \"length\": 5, "
+      "\"offset\": 0, \"storage\": 1, \"usage\": \"display\", \"variable\": false},\n"
+      "    {\"index\": 1, \"name\": \"K\u00C4\", \"type\": \"string\", \"length\": 5, "
+      "\"offset\": 1, \"storage\": 2, \"usage\": \"display\", \"variable\": true},\n"
+      "    {\"index\": 2, \"name\": \"K\u00C4_1\", \"type\": \"string\", \"length\": 5, "
+      "\"offset\": 3, \"storage\": 2, \"usage\": \"display\", \"variable\": true},\n"
+      "    {\"index\": 3, \"name\": \"Z\", \"type\": \"real\", \"length\": 6, "
+      "\"offset\": 5, \"storage\": 3, \"usage\": \"packed\", \"variable\": true}\n"
+      "  ]\n}\n";
   const Result tree = lyra({"tree", copybook});
   EXPECT_EQ(0, tree.status);
   EXPECT_THAT(tree.out, HasSubstr("     [Z]->5\n     -->name=Z\n"));
   const std::string xml = dir.path("v.layout");
   expectLyra({"convert", copybook, "-o", xml}, 0, "");
   const std::string marked = dir.write("marked.cbl", "\xEF\xBB\xBF\n  \t" + readFile(xml));
-  for (const std::string& file : {copybook, xml, marked}) expectLyra({"columns", file}, 0, table);
+  for (const std::string& file : {copybook, xml, marked}) {
+    expectLyra({"columns", file}, 0, table);
+    expectLyra({"columns", "--format", "json", file}, 0, json);
+  }
 }
 
 // The copybook options reach the library: copy path, free form, margin, --strict.
