@@ -1,7 +1,8 @@
 // The definitions of CCBOutputEntry::getValue, laterBytes and what they call, inline:
 // readers that fetch every column of every record call one of them once per value,
-// and inlined into them it costs a call less. Every file that calls getValue,
-// laterBytes, value or viewText includes this one.
+// and inlined into them it costs a call less. Every file that calls getValue or
+// laterBytes includes this one, and so does ccb_output_array.cpp, whose value and
+// viewText call state and decodeText.
 #ifndef LYRA_LAYOUT_CCB_OUTPUT_VALUE_H_
 #define LYRA_LAYOUT_CCB_OUTPUT_VALUE_H_
 

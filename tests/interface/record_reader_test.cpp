@@ -72,18 +72,21 @@ class RecordReaderTest : public ::testing::Test, public CCBBadRecordCallback {
     for (int n = 0; n < 100000 && reader_->readNextRecord(failed); ++n) {
       text += std::to_string(reader_->getRecordNumber()) + "@" +
               std::to_string(reader_->getRecordOffset()) + ":";
-      for (int i = 0; i < reader_->getOutputCount(); ++i) {
-        const QvbDatavar v = reader_->getOutputValue(i);
-        const char* whole = nullptr;
-        int length = 0;
-        EXPECT_TRUE(!bytes || reader_->getOutputBytes(i, whole, length)) << i;
-        text += (i ? "|" : "") + (bytes        ? std::string(whole, static_cast<size_t>(length))
-                                  : v.isNull() ? "~"
-                                               : v.text().str());
-      }
+      for (int i = 0; i < reader_->getOutputCount(); ++i) text += (i ? "|" : "") + column(i, bytes);
       text += ";";
     }
     return text + (failed ? "failed: " + reader_->getErrorMessage().str() : "end");
+  }
+  std::string column(int i, bool bytes) {
+    const char* whole = nullptr;
+    int length = 0;
+    if (bytes) {
+      return reader_->getOutputBytes(i, whole, length)
+                 ? std::string(whole, static_cast<size_t>(length))
+                 : "no bytes";
+    }
+    const QvbDatavar value = reader_->getOutputValue(i);
+    return value.isNull() ? "~" : value.text().str();
   }
   std::string readMemory(const std::string& data, const CCBReadOptions& options,
                          bool bytes = false) {
