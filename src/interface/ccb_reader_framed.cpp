@@ -56,6 +56,7 @@ bool CCBReaderImpl::openFramed(const CCBReadOptions& options, Open open) {
   options_ = options;
   const bool fixed = options.getRecordFormat() == CCB_RECORD_FIXED;
   fixedLength_ = fixed;
+  recordLength_ = 0;  // an earlier opening's length is not this one's
   recordLength_ =
       fixed && options.getRecordLength() > 0 ? options.getRecordLength() : getMaxRecordLength();
   if (fixed && recordLength_ == 0) {

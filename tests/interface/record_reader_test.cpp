@@ -161,6 +161,18 @@ TEST_F(RecordReaderTest, UnknownRecordTypes) {
             readMemory("AA111OXYZZZ", format(CCB_RECORD_LAYOUT, -1)));
 }
 
+// A reader opened again reads fixed records of the length asked for now, or of its
+// layouts now, never of the length an earlier opening used.
+TEST_F(RecordReaderTest, EachOpeningTakesItsOwnRecordLength) {
+  CCBReadOptions sixBytes = format(CCB_RECORD_FIXED);
+  sixBytes.setRecordLength(6);
+  EXPECT_EQ("1@0:AA|111;2@6:BB|222;end", readMemory("AA111 BB222 ", sixBytes));
+  EXPECT_EQ("1@0:AA|111;2@5:BB|222;end", readMemory("AA111BB222", format(CCB_RECORD_FIXED)));
+  reader_->clearCopybooks();
+  ASSERT_TRUE(add({"01 R.", "05 K PIC X(2)."}));
+  EXPECT_EQ("1@0:AA;2@2:BB;3@4:CC;end", readMemory("AABBCC", format(CCB_RECORD_FIXED)));
+}
+
 // Two ranges cut anywhere give every fixed record and line once, cut at a split point
 // every descriptor record, numbered; a line range past the skip has no numbers.
 TEST_F(RecordReaderTest, RangesGiveEveryRecordOnce) {
