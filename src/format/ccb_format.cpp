@@ -333,6 +333,25 @@ inline char* finishDigits(char* digits, char* end, bool pad, int point) {
 }
 
 inline uint64_t readBigEndian(const unsigned char* bytes, int n) {
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  // The usual storage lengths, in one load each.
+  uint16_t two = 0;
+  uint32_t four = 0;
+  uint64_t eight = 0;
+  switch (n) {
+    case 2:
+      std::memcpy(&two, bytes, sizeof two);
+      return __builtin_bswap16(two);
+    case 4:
+      std::memcpy(&four, bytes, sizeof four);
+      return __builtin_bswap32(four);
+    case 8:
+      std::memcpy(&eight, bytes, sizeof eight);
+      return __builtin_bswap64(eight);
+    default:
+      break;
+  }
+#endif
   uint64_t value = 0;
   for (int i = 0; i < n; ++i) value = value << 8 | bytes[i];
   return value;
