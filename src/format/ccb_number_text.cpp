@@ -7,8 +7,7 @@
 namespace {
 
 const int MAX_UINT64_DIGITS = 20;
-const int MANTISSA_DIGITS = 19;                      // every number of 19 digits fits a uint64
-const uint64_t INT64_MAGNITUDE = uint64_t{1} << 63;  // of the smallest int64
+const int MANTISSA_DIGITS = 19;  // every number of 19 digits fits a uint64
 
 inline bool isDigit(char c) {
   return c >= '0' && c <= '9';
@@ -89,14 +88,6 @@ bool integerMagnitude(const CCBFixedPointText& number, uint64_t* magnitude) {
 }
 
 }  // namespace
-
-bool integerBits(bool negative, uint64_t magnitude, bool isSigned, int64_t* bits) {
-  const uint64_t limit = isSigned ? INT64_MAGNITUDE - (negative ? 0 : 1) : UINT64_MAX;
-  if (magnitude > limit || (!isSigned && negative && magnitude != 0)) return false;
-  // Two's complement negation of the magnitude; -2^63 has no positive counterpart.
-  *bits = static_cast<int64_t>(negative ? ~magnitude + 1 : magnitude);
-  return true;
-}
 
 bool fixedPointToUint64(const CCBFixedPointText& number, uint64_t* value) {
   uint64_t magnitude = 0;

@@ -36,7 +36,14 @@ bool fixedPointToUint64(const CCBFixedPointText& number, uint64_t* value);
 
 // The 64 bits of the integer of a sign and magnitude: an int64 (isSigned), or a
 // uint64's bits; false when the value is out of that type's range.
-bool integerBits(bool negative, uint64_t magnitude, bool isSigned, int64_t* bits);
+inline bool integerBits(bool negative, uint64_t magnitude, bool isSigned, int64_t* bits) {
+  const uint64_t int64Magnitude = uint64_t{1} << 63;  // of -2^63, the most negative
+  const uint64_t limit = isSigned ? int64Magnitude - (negative ? 0 : 1) : UINT64_MAX;
+  if (magnitude > limit || (!isSigned && negative && magnitude != 0)) return false;
+  // Two's complement negation of the magnitude; -2^63 has no positive counterpart.
+  *bits = static_cast<int64_t>(negative ? ~magnitude + 1 : magnitude);
+  return true;
+}
 
 // The nearest double. Zero is never negative.
 double fixedPointToDouble(const CCBFixedPointText& number);

@@ -1,6 +1,12 @@
 #include "interface/ccb_record_batch_impl.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -23,7 +29,7 @@ const char* const COLUMN_KIND_NAMES[] = {
 };
 
 const int MAX_INT64_DIGITS = 18;         // every number of 18 digits fits an int64
-const int RESERVED_RECORDS = 64 * 1024;  // room made at once, at most, for a read
+const int RESERVED_RECORDS = 64 * 1024;  // room made at once, at most, during a read
 const char ERROR_TEXT[] = "#ERR#";
 const int ERROR_TEXT_LENGTH = sizeof ERROR_TEXT - 1;
 
@@ -37,6 +43,55 @@ int withoutTrailingBlanks(const char* text, int length) {
   }
   while (length > 0 && text[length - 1] == ' ') --length;
   return length;
+}
+
+bool hasZeroByte(uint64_t word) {
+  return ((word - 0x0101010101010101ULL) & ~word & 0x8080808080808080ULL) != 0;
+}
+
+#ifdef __SSE2__
+// copyPlainText for 16 bytes or more: blocks of 16, the last of them ending at the
+// last byte.
+int copyTextBlocks(const char* text, int width, bool trim, char* out) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i blank = _mm_set1_epi8(' ');
+  int end = 0;
+  for (int at = 0;; at += 16) {
+    if (at > width - 16) at = width - 16;
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(block, zero)) != 0) return -1;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), block);
+    const unsigned kept =
+        ~static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, blank))) & 0xFFFFu;
+    if (kept != 0) end = at + 32 - __builtin_clz(kept);  // just past its last non-blank
+    if (at == width - 16) return trim ? end : width;
+  }
+}
+#endif
+
+// Copies the width bytes at text to out and returns how many of them make the value:
+// those up to the last one that is no blank when trim is set, all of them otherwise;
+// -1 when one of them is a zero byte, whose rule the text path applies. Plain text
+// fields are short, so the copy and the checks are done together in a few whole
+// words rather than by a scan and a copy that cost more to set up than to run.
+int copyPlainText(const char* text, int width, bool trim, char* out) {
+#ifdef __SSE2__
+  if (width >= 16) return copyTextBlocks(text, width, trim, out);
+#endif
+  if (width >= 8 && width <= 16) {  // the first 8 and the last 8
+    uint64_t first = 0, last = 0;
+    std::memcpy(&first, text, sizeof first);
+    std::memcpy(&last, text + width - 8, sizeof last);
+    if (hasZeroByte(first) || hasZeroByte(last)) return -1;
+    std::memcpy(out, &first, sizeof first);
+    std::memcpy(out + width - 8, &last, sizeof last);
+  } else {
+    for (int i = 0; i < width; ++i) {
+      if (text[i] == '\0') return -1;
+      out[i] = text[i];
+    }
+  }
+  return trim ? withoutTrailingBlanks(out, width) : width;
 }
 
 CCBColumnKind kindOf(const CCBNumberShape& shape) {
@@ -152,15 +207,14 @@ void CCBRecordBatchImpl::clear() {
   }
 }
 
-void CCBRecordBatchImpl::reserve(int records) {
-  const size_t room = static_cast<size_t>(records < RESERVED_RECORDS ? records : RESERVED_RECORDS);
-  numbers_.reserve(room);
-  offsets_.reserve(room);
+void CCBRecordBatchImpl::reserve(size_t records) {
+  numbers_.reserve(records);
+  offsets_.reserve(records);
   for (Column& column : columns_) {
-    column.validity.reserve(room);
-    if (hasIntegers(column)) column.integers.reserve(room);
-    if (hasReals(column)) column.reals.reserve(room);
-    if (column.keepsText) column.textOffsets.reserve(room + 1);
+    column.validity.reserve(records);
+    if (hasIntegers(column)) column.integers.reserve(records);
+    if (hasReals(column)) column.reals.reserve(records);
+    if (column.keepsText) column.textOffsets.reserve(records + 1);
   }
 }
 
@@ -190,7 +244,6 @@ int CCBRecordBatchImpl::read(CCBRecordReader* reader, int maxRecords, bool& fail
   if (!describe(reader)) return 0;
   CCBReaderImpl* impl = static_cast<CCBReaderImpl*>(reader);
   try {
-    reserve(maxRecords);
     failed = !readRecords(impl, maxRecords);
   } catch (const std::bad_alloc&) {
     truncate(numbers_.size());
@@ -201,19 +254,27 @@ int CCBRecordBatchImpl::read(CCBRecordReader* reader, int maxRecords, bool& fail
 }
 
 // Reads records into the batch until it holds maxRecords; false when reading failed.
+// Every buffer is given room for up to RESERVED_RECORDS records at a time, before
+// they are read: a batch of many records grows as it fills, and a value taken from
+// its bytes is stored without a check for room.
 bool CCBRecordBatchImpl::readRecords(CCBReaderImpl* reader, int maxRecords) {
   bool failed = false;
-  while (getRecordCount() < maxRecords && reader->readNextRecord(failed)) {
-    appendRecord();
-    numbers_.push_back(reader->getRecordNumber());
-    offsets_.push_back(reader->getRecordOffset());
+  for (bool more = true; more && getRecordCount() < maxRecords;) {
+    const int room = std::min(maxRecords - getRecordCount(), RESERVED_RECORDS);
+    reserve(static_cast<size_t>(getRecordCount() + room));
+    for (int i = 0; i < room && (more = reader->readNextRecord(failed)); ++i) {
+      appendRecord();
+      numbers_.pushReserved(reader->getRecordNumber());
+      offsets_.pushReserved(reader->getRecordOffset());
+    }
   }
   if (failed) errorMessage_ = reader->getErrorMessage();
   return !failed;
 }
 
 // The values of the record just read. Numbers and plain text are taken from their
-// bytes where they can be, every other value from its text.
+// bytes where they can be, every other value from its text. The two ways from the
+// bytes are inlined here: a call per value would cost a good part of their work.
 void CCBRecordBatchImpl::appendRecord() {
   for (Column& column : columns_) {
     if (column.direct == nullptr && column.plainWidth == 0) {
@@ -265,8 +326,8 @@ void CCBRecordBatchImpl::appendValue(Column& column) {
 // A number taken straight from the field's bytes, when its format can and the value
 // fits the column as its text would; false, having appended nothing, otherwise: the
 // text then decides, errors included.
-bool CCBRecordBatchImpl::appendDirect(Column& column, const unsigned char* bytes,
-                                      const CCBDecoding& decoding) {
+__attribute__((always_inline)) inline bool CCBRecordBatchImpl::appendDirect(
+    Column& column, const unsigned char* bytes, const CCBDecoding& decoding) {
   CCBFixedPointValue number;
   if (!column.direct->decodeFixedPoint(bytes, decoding, &number)) return false;
   if (column.kind == CCB_COLUMN_DECIMAL) {
@@ -274,27 +335,30 @@ bool CCBRecordBatchImpl::appendDirect(Column& column, const unsigned char* bytes
     if (!exactFixedPointToDouble(number.negative, number.magnitude, number.fraction, &value)) {
       return false;
     }
-    column.reals.push_back(value);
+    column.reals.pushReserved(value);
   } else {
     int64_t bits = 0;
     if (number.fraction != 0 ||
         !integerBits(number.negative, number.magnitude, column.kind == CCB_COLUMN_INTEGER, &bits)) {
       return false;
     }
-    column.integers.push_back(bits);
+    column.integers.pushReserved(bits);
   }
-  column.validity.push_back(1);
+  column.validity.pushReserved(1);
   return true;
 }
 
 // Text that is the field's bytes, when they hold no zero byte (whose rule the text
 // path applies); false, having appended nothing, otherwise.
-bool CCBRecordBatchImpl::appendPlainText(Column& column, const unsigned char* bytes) {
-  const char* text = reinterpret_cast<const char*>(bytes);
+__attribute__((always_inline)) inline bool CCBRecordBatchImpl::appendPlainText(
+    Column& column, const unsigned char* bytes) {
   const int width = column.plainWidth;
-  if (std::memchr(text, 0, static_cast<size_t>(width)) != nullptr) return false;
-  column.validity.push_back(1);
-  appendText(column, text, trimText_ ? withoutTrailingBlanks(text, width) : width);
+  char* out = column.text.spare(static_cast<size_t>(width));
+  const int length = copyPlainText(reinterpret_cast<const char*>(bytes), width, trimText_, out);
+  if (length < 0) return false;
+  column.text.commit(static_cast<size_t>(length));
+  column.validity.pushReserved(1);
+  column.textOffsets.pushReserved(static_cast<int64_t>(column.text.size()));
   return true;
 }
 

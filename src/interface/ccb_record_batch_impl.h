@@ -80,7 +80,7 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
   bool describeColumns(const CCBOutputArray* array);
   void describeColumn(const CCBOutputEntry* entry, int index, Column* column) const;
   void clear();
-  void reserve(int records);
+  void reserve(size_t records);
   void truncate(size_t records);
   bool readRecords(CCBReaderImpl* reader, int maxRecords);
   void appendRecord();

@@ -2,10 +2,12 @@
 // batch fills one value at a time. It owns its storage; growing keeps the values, and
 // clearing and shrinking keep the storage. Appending is a store and a count unless the
 // storage is full: the rare growth is out of the way of the common path, which stays
-// small enough to be inlined into every place that appends.
+// small enough to be inlined into every place that appends, or, where room was
+// reserved beforehand, a store and a count alone.
 #ifndef LYRA_INTERFACE_CCB_VALUE_BUFFER_H_
 #define LYRA_INTERFACE_CCB_VALUE_BUFFER_H_
 
+#include <cassert>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -34,6 +36,18 @@ class CCBValueBuffer {
   }
   void push_back(T value) {
     if (size_ == capacity_) grow(size_ + 1);
+    values_[size_++] = value;
+  }
+  // Room for count more values past the last, left unset: they are written there and
+  // then counted in by commit.
+  T* spare(size_t count) {
+    reserve(size_ + count);
+    return values_.get() + size_;
+  }
+  void commit(size_t count) { size_ += count; }  // REQUIRES: spare(count) or more
+  // push_back where room was made beforehand: only a store and a count.
+  void pushReserved(T value) {
+    assert(size_ < capacity_);
     values_[size_++] = value;
   }
   void append(const T* values, size_t count) {

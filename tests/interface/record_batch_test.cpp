@@ -2,6 +2,7 @@
 // values of each kind, extremes, errors, the batch settings and the failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <utility>
@@ -130,15 +131,36 @@ TEST_F(RecordBatchTest, TypesTheExtremesOfEachKind) {
   for (int c = 0; c < 4; ++c) EXPECT_EQ(1, batch_->getValidity(c)[0]) << c;
 }
 
-// Trimmed text loses every trailing blank and only those, however many there are.
-TEST_F(RecordBatchTest, TrimsTrailingBlanksOnly) {
-  const std::vector<std::string> texts = {"A B", "", "ABCDEFGHIJK", " x", "ABCDEFGHIJKLMNOPQRST"};
-  std::string data;
-  for (const std::string& t : texts) data += t + std::string(20 - t.size(), ' ');
-  open(data, {"01 R.", "05 T PIC X(20)."});
-  batch_->setTrimText(true);
-  ASSERT_EQ(5, batch_->read(reader_.get(), 10, failed_));
-  for (size_t r = 0; r < texts.size(); ++r) EXPECT_EQ(texts[r], text(0, static_cast<int>(r)));
+// Text of each width that the batch copies in its own way, whose last non-blank is
+// at each place, then holding a zero byte at each place (read as a space): trimmed,
+// it loses every trailing blank and only those.
+TEST_F(RecordBatchTest, TextOfEachWidthTrimsTrailingBlanksOnly) {
+  for (const size_t width : {3, 8, 12, 16, 17, 40}) {
+    std::vector<std::string> texts;
+    for (size_t end = 0; end <= width; ++end) {  // with a blank inside when it can
+      std::string t(end, 'x');
+      if (end > 2) t[end / 2] = ' ';
+      texts.push_back(t + std::string(width - end, ' '));
+    }
+    for (size_t zero = 0; zero < width; ++zero) {
+      texts.push_back(std::string(width, 'z').replace(zero, 1, 1, '\0'));
+    }
+    std::string data;
+    for (const std::string& t : texts) data += t;
+    for (const bool trim : {false, true}) {
+      SCOPED_TRACE("width " + std::to_string(width) + (trim ? " trimmed" : ""));
+      open(data, {"01 R.", "05 T PIC X(" + std::to_string(width) + ")."});
+      batch_->setTrimText(trim);
+      ASSERT_EQ(static_cast<int>(texts.size()), batch_->read(reader_.get(), 1000, failed_))
+          << error();
+      for (size_t r = 0; r < texts.size(); ++r) {
+        std::string want = texts[r];
+        std::replace(want.begin(), want.end(), '\0', ' ');
+        if (trim) want.erase(want.find_last_not_of(' ') + 1);
+        EXPECT_EQ(want, text(0, static_cast<int>(r))) << r;
+      }
+    }
+  }
 }
 
 // Text is taken from its bytes unless they hold a zero byte, whose rule then applies:
