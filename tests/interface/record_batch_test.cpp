@@ -116,6 +116,20 @@ TEST_F(RecordBatchTest, TypesValuesAndKeepsBuffersFromBatchToBatch) {
   EXPECT_FALSE(failed_);
 }
 
+// A batch of more records than the buffers make room for at once grows as it fills.
+TEST_F(RecordBatchTest, ABatchOfManyRecordsKeepsEveryValue) {
+  const int count = 150000;
+  std::string data;
+  for (int i = 0; i < count; ++i) data += std::to_string(100000 + i % 100000).substr(1) + "T";
+  open(data, {"01 R.", "05 N PIC 9(5).", "05 T PIC X."});
+  ASSERT_EQ(count, batch_->read(reader_.get(), count + 1, failed_));
+  for (int i = 0; i < count; ++i) {
+    ASSERT_EQ(i % 100000, batch_->getIntegers(0)[i]) << i;
+    ASSERT_EQ(i + 1, batch_->getRecordNumbers()[i]) << i;
+    ASSERT_EQ("T", text(1, i)) << i;
+  }
+}
+
 // Binary words at their limits, a binary picture whose point comes last (an integer),
 // and a decimal of more digits than a double holds, read as the nearest double.
 TEST_F(RecordBatchTest, TypesTheExtremesOfEachKind) {
