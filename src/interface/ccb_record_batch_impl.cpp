@@ -156,6 +156,9 @@ bool CCBRecordBatchImpl::describeColumns(const CCBOutputArray* array) {
       return false;
     }
   }
+  // The decoding is the open data's: a layout with none open yet has no root.
+  const CCBData* root = available > 0 ? array->getColumn(0)->node()->getLayoutRoot() : nullptr;
+  decoding_ = root != nullptr ? &static_cast<const CCBDataRoot*>(root)->decoding() : nullptr;
   columns_.resize(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) {
     const int index = everyColumn_ ? i : indexes_[static_cast<size_t>(i)];
@@ -185,11 +188,9 @@ void CCBRecordBatchImpl::describeColumn(const CCBOutputEntry* entry, int index,
   const bool typedOnly = column->kind == CCB_COLUMN_INTEGER ||
                          column->kind == CCB_COLUMN_UNSIGNED ||
                          (column->kind == CCB_COLUMN_DECIMAL && !column->keepsText);
-  column->direct = typedOnly ? format : nullptr;
-  // The decoding is the open data's: a layout with none open yet has no root.
-  const CCBDataRoot* root = static_cast<const CCBDataRoot*>(node->getLayoutRoot());
-  const bool plain = column->kind == CCB_COLUMN_TEXT && format != nullptr && root != nullptr &&
-                     format->textIsBytes(root->decoding());
+  column->direct = typedOnly && decoding_ != nullptr ? format : nullptr;
+  const bool plain = column->kind == CCB_COLUMN_TEXT && format != nullptr && decoding_ != nullptr &&
+                     format->textIsBytes(*decoding_);
   column->plainWidth = plain ? format->storageLength() : 0;
 }
 
@@ -250,6 +251,7 @@ int CCBRecordBatchImpl::read(CCBRecordReader* reader, int maxRecords, bool& fail
     errorMessage_ = QvbString("Buffer Allocation failed");
   }
   for (Column& column : columns_) column.entry = nullptr;
+  decoding_ = nullptr;
   return getRecordCount();
 }
 
@@ -281,10 +283,9 @@ void CCBRecordBatchImpl::appendRecord() {
       appendValue(column);
       continue;
     }
-    const CCBDecoding* decoding = nullptr;
-    const unsigned char* bytes = column.entry->laterBytes(&decoding);
+    const unsigned char* bytes = column.entry->laterBytes();
     const bool appended =
-        bytes != nullptr && (column.direct != nullptr ? appendDirect(column, bytes, *decoding)
+        bytes != nullptr && (column.direct != nullptr ? appendDirect(column, bytes, *decoding_)
                                                       : appendPlainText(column, bytes));
     if (!appended) appendValue(column);
   }

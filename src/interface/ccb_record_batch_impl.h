@@ -94,7 +94,8 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
 
   QvbString errorMessage_;
   std::vector<Column> columns_;
-  std::vector<int> indexes_;  // of setColumns
+  const CCBDecoding* decoding_ = nullptr;  // of the reader's open data, during a read
+  std::vector<int> indexes_;               // of setColumns
   bool everyColumn_ = true;
   bool decimalText_ = false;
   bool trimText_ = false;

@@ -63,9 +63,9 @@ class CCBOutputEntry {
   // until the entry's next use. False for a null value.
   bool wholeText(const char** bytes, int* length) const;
   // The field's bytes in the record its layout root keeps (walked, or set from the
-  // plan), and their decoding, while the value is still to be decoded from them; null
-  // otherwise.
-  const unsigned char* laterBytes(const CCBDecoding** decoding) const;
+  // plan), decoded as the root says, while the value is still to be decoded from
+  // them; null otherwise.
+  const unsigned char* laterBytes() const;
   // The same text where it lies, without a copy: valid only until the next decoding
   // of the entry's field (for any of its columns) or the next record.
   bool viewText(const char** bytes, int* length) const;

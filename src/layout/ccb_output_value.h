@@ -29,11 +29,9 @@ inline const char* CCBOutputEntry::decodeText(const unsigned char* bytes, int* l
   return static_cast<const CCBDataField*>(node_)->decodeBytes(bytes, decoding(), length);
 }
 
-inline const unsigned char* CCBOutputEntry::laterBytes(const CCBDecoding** decoding) const {
+inline const unsigned char* CCBOutputEntry::laterBytes() const {
   const unsigned char* bytes = nullptr;
-  if (state(&bytes) != LATER) return nullptr;
-  *decoding = &this->decoding();
-  return bytes;
+  return state(&bytes) == LATER ? bytes : nullptr;
 }
 
 inline void CCBOutputEntry::decodeLater(const unsigned char* bytes, QvbDatavar* value) const {
