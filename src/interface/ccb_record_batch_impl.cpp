@@ -30,6 +30,8 @@ const char* const COLUMN_KIND_NAMES[] = {
 
 const int MAX_INT64_DIGITS = 18;         // every number of 18 digits fits an int64
 const int RESERVED_RECORDS = 64 * 1024;  // room made at once, at most, during a read
+const int STAGED_RECORDS = 256;          // records that wait to be decoded, at most,
+const int STAGED_BYTES = 1 << 20;        // and their bytes, at most
 const char ERROR_TEXT[] = "#ERR#";
 const int ERROR_TEXT_LENGTH = sizeof ERROR_TEXT - 1;
 
@@ -164,8 +166,30 @@ bool CCBRecordBatchImpl::describeColumns(const CCBOutputArray* array) {
     const int index = everyColumn_ ? i : indexes_[static_cast<size_t>(i)];
     describeColumn(array->getColumn(index), index, &columns_[static_cast<size_t>(i)]);
   }
+  array_ = array;
+  stagingKnown_ = false;
+  stageWidth_ = 0;
   clear();
   return true;
+}
+
+// Records set from the plan can wait to be decoded when every column is a field
+// with a plan offset: they wait as the bytes up to the end of the last such field.
+// The plan is made when the first record is read, so this is known from then on.
+void CCBRecordBatchImpl::describeStaging() {
+  stagingKnown_ = true;
+  int width = 0;
+  for (Column& column : columns_) {
+    column.planOffset = column.entry->planOffset();
+    if (column.planOffset < 0 || column.storageLength == 0) {
+      width = 0;
+      break;
+    }
+    width = std::max(width, column.planOffset + column.storageLength);
+  }
+  stageWidth_ = width;
+  stageRecords_ = width > 0 ? std::max(1, std::min(STAGED_RECORDS, STAGED_BYTES / width)) : 0;
+  staged_.resize(static_cast<size_t>(stageWidth_) * static_cast<size_t>(stageRecords_));
 }
 
 void CCBRecordBatchImpl::describeColumn(const CCBOutputEntry* entry, int index,
@@ -192,11 +216,14 @@ void CCBRecordBatchImpl::describeColumn(const CCBOutputEntry* entry, int index,
   const bool plain = column->kind == CCB_COLUMN_TEXT && format != nullptr && decoding_ != nullptr &&
                      format->textIsBytes(*decoding_);
   column->plainWidth = plain ? format->storageLength() : 0;
+  column->storageLength = format != nullptr ? format->storageLength() : 0;
 }
 
 void CCBRecordBatchImpl::clear() {
   numbers_.clear();
   offsets_.clear();
+  stagedNumbers_.clear();
+  stagedOffsets_.clear();
   for (Column& column : columns_) {
     column.validity.clear();
     column.integers.clear();
@@ -247,11 +274,14 @@ int CCBRecordBatchImpl::read(CCBRecordReader* reader, int maxRecords, bool& fail
   try {
     failed = !readRecords(impl, maxRecords);
   } catch (const std::bad_alloc&) {
+    stagedNumbers_.clear();  // the records waiting are lost with the values of the last
+    stagedOffsets_.clear();
     truncate(numbers_.size());
     errorMessage_ = QvbString("Buffer Allocation failed");
   }
   for (Column& column : columns_) column.entry = nullptr;
   decoding_ = nullptr;
+  array_ = nullptr;
   return getRecordCount();
 }
 
@@ -265,39 +295,153 @@ bool CCBRecordBatchImpl::readRecords(CCBReaderImpl* reader, int maxRecords) {
     const int room = std::min(maxRecords - getRecordCount(), RESERVED_RECORDS);
     reserve(static_cast<size_t>(getRecordCount() + room));
     for (int i = 0; i < room && (more = reader->readNextRecord(failed)); ++i) {
+      const unsigned char* planned = array_->plannedRecord();
+      if (planned != nullptr && !stagingKnown_) describeStaging();
+      if (planned != nullptr && stageWidth_ > 0) {
+        stage(planned, reader->getRecordNumber(), reader->getRecordOffset());
+        continue;
+      }
+      appendStaged();  // in the order read
       appendRecord();
       numbers_.pushReserved(reader->getRecordNumber());
       offsets_.pushReserved(reader->getRecordOffset());
     }
+    appendStaged();
   }
   if (failed) errorMessage_ = reader->getErrorMessage();
   return !failed;
 }
 
-// The values of the record just read. Numbers and plain text are taken from their
-// bytes where they can be, every other value from its text. The two ways from the
-// bytes are inlined here: a call per value would cost a good part of their work.
+// Copies a record set from the plan aside, after appending those waiting when there
+// is no room for it.
+void CCBRecordBatchImpl::stage(const unsigned char* record, int64_t number, int64_t offset) {
+  if (stagedNumbers_.size() == static_cast<size_t>(stageRecords_)) appendStaged();
+  const size_t width = static_cast<size_t>(stageWidth_);
+  std::memcpy(staged_.data() + stagedNumbers_.size() * width, record, width);
+  stagedNumbers_.push_back(number);
+  stagedOffsets_.push_back(offset);
+}
+
+// Appends the records waiting, a column at a time, then their numbers and offsets.
+void CCBRecordBatchImpl::appendStaged() {
+  const size_t count = stagedNumbers_.size();
+  if (count == 0) return;
+  for (Column& column : columns_) {
+    appendRun(column, staged_.data() + column.planOffset, static_cast<size_t>(stageWidth_), count);
+  }
+  numbers_.append(stagedNumbers_.data(), count);
+  offsets_.append(stagedOffsets_.data(), count);
+  stagedNumbers_.clear();
+  stagedOffsets_.clear();
+}
+
+// The values of the record just read, each from its field's bytes while they are
+// still to be decoded.
 void CCBRecordBatchImpl::appendRecord() {
   for (Column& column : columns_) {
-    if (column.direct == nullptr && column.plainWidth == 0) {
-      appendValue(column);
-      continue;
-    }
     const unsigned char* bytes = column.entry->laterBytes();
-    const bool appended =
-        bytes != nullptr && (column.direct != nullptr ? appendDirect(column, bytes, *decoding_)
-                                                      : appendPlainText(column, bytes));
-    if (!appended) appendValue(column);
+    if (bytes != nullptr) {
+      appendRun(column, bytes, 0, 1);
+    } else {
+      appendValue(column);
+    }
   }
+}
+
+// The values of count records from the column's bytes at bytes, stride apart:
+// numbers and plain text straight from them where they can be, every other value
+// from its text.
+void CCBRecordBatchImpl::appendRun(Column& column, const unsigned char* bytes, size_t stride,
+                                   size_t count) {
+  if (column.direct != nullptr) {
+    appendNumbers(column, bytes, stride, count);
+  } else if (column.plainWidth > 0) {
+    appendPlainTexts(column, bytes, stride, count);
+  } else {
+    for (size_t r = 0; r < count; ++r, bytes += stride) appendDecoded(column, bytes);
+  }
+}
+
+// Numbers taken straight from the bytes and stored in place, as many at a time as
+// can be. A value that the format cannot give so, or that does not fit the column as
+// its text would, comes from its text, which then decides, errors included.
+void CCBRecordBatchImpl::appendNumbers(Column& column, const unsigned char* bytes, size_t stride,
+                                       size_t count) {
+  const CCBFormat& format = *column.direct;
+  const CCBDecoding& decoding = *decoding_;
+  const bool reals = column.kind == CCB_COLUMN_DECIMAL;
+  const bool isSigned = column.kind == CCB_COLUMN_INTEGER;
+  for (size_t r = 0; r < count; ++r, bytes += stride) {
+    unsigned char* valid = column.validity.spare(count - r);
+    int64_t* integers = reals ? nullptr : column.integers.spare(count - r);
+    double* doubles = reals ? column.reals.spare(count - r) : nullptr;
+    size_t n = 0;
+    for (CCBFixedPointValue number; r < count; ++r, ++n, bytes += stride) {
+      if (!format.decodeFixedPoint(bytes, decoding, &number)) break;
+      const bool fits =
+          reals ? exactFixedPointToDouble(number.negative, number.magnitude, number.fraction,
+                                          &doubles[n])
+                : number.fraction == 0 &&
+                      integerBits(number.negative, number.magnitude, isSigned, &integers[n]);
+      if (!fits) break;
+      valid[n] = 1;
+    }
+    column.validity.commit(n);
+    if (reals) {
+      column.reals.commit(n);
+    } else {
+      column.integers.commit(n);
+    }
+    if (r < count) appendDecoded(column, bytes);
+  }
+}
+
+// Text that is the field's bytes, stored in place as many at a time as can be. Bytes
+// that hold a zero byte give their text, where the zero byte's rule applies.
+void CCBRecordBatchImpl::appendPlainTexts(Column& column, const unsigned char* bytes, size_t stride,
+                                          size_t count) {
+  const int width = column.plainWidth;
+  for (size_t r = 0; r < count; ++r, bytes += stride) {
+    unsigned char* valid = column.validity.spare(count - r);
+    int64_t* ends = column.textOffsets.spare(count - r);
+    char* out = column.text.spare((count - r) * static_cast<size_t>(width));
+    const int64_t start = static_cast<int64_t>(column.text.size());
+    int64_t used = 0;
+    size_t n = 0;
+    for (; r < count; ++r, ++n, bytes += stride) {
+      const int length =
+          copyPlainText(reinterpret_cast<const char*>(bytes), width, trimText_, out + used);
+      if (length < 0) break;
+      used += length;
+      valid[n] = 1;
+      ends[n] = start + used;
+    }
+    column.validity.commit(n);
+    column.textOffsets.commit(n);
+    column.text.commit(static_cast<size_t>(used));
+    if (r < count) appendDecoded(column, bytes);
+  }
+}
+
+void CCBRecordBatchImpl::appendDecoded(Column& column, const unsigned char* bytes) {
+  const char* text = nullptr;
+  int length = 0;
+  column.entry->textOf(bytes, &text, &length);
+  appendValueText(column, text, length);
 }
 
 void CCBRecordBatchImpl::appendValue(Column& column) {
   const char* bytes = nullptr;
   int length = 0;
-  if (!column.entry->viewText(&bytes, &length)) {
+  if (column.entry->viewText(&bytes, &length)) {
+    appendValueText(column, bytes, length);
+  } else {
     appendNone(column, false);
-    return;
   }
+}
+
+// The value of a text, typed by the column's kind.
+void CCBRecordBatchImpl::appendValueText(Column& column, const char* bytes, int length) {
   switch (column.kind) {
     case CCB_COLUMN_TEXT:
       if (column.errorText && length == ERROR_TEXT_LENGTH &&
@@ -322,45 +466,6 @@ void CCBRecordBatchImpl::appendValue(Column& column) {
     default:
       appendFixedPoint(column, bytes, length);
   }
-}
-
-// A number taken straight from the field's bytes, when its format can and the value
-// fits the column as its text would; false, having appended nothing, otherwise: the
-// text then decides, errors included.
-__attribute__((always_inline)) inline bool CCBRecordBatchImpl::appendDirect(
-    Column& column, const unsigned char* bytes, const CCBDecoding& decoding) {
-  CCBFixedPointValue number;
-  if (!column.direct->decodeFixedPoint(bytes, decoding, &number)) return false;
-  if (column.kind == CCB_COLUMN_DECIMAL) {
-    double value = 0.0;
-    if (!exactFixedPointToDouble(number.negative, number.magnitude, number.fraction, &value)) {
-      return false;
-    }
-    column.reals.pushReserved(value);
-  } else {
-    int64_t bits = 0;
-    if (number.fraction != 0 ||
-        !integerBits(number.negative, number.magnitude, column.kind == CCB_COLUMN_INTEGER, &bits)) {
-      return false;
-    }
-    column.integers.pushReserved(bits);
-  }
-  column.validity.pushReserved(1);
-  return true;
-}
-
-// Text that is the field's bytes, when they hold no zero byte (whose rule the text
-// path applies); false, having appended nothing, otherwise.
-__attribute__((always_inline)) inline bool CCBRecordBatchImpl::appendPlainText(
-    Column& column, const unsigned char* bytes) {
-  const int width = column.plainWidth;
-  char* out = column.text.spare(static_cast<size_t>(width));
-  const int length = copyPlainText(reinterpret_cast<const char*>(bytes), width, trimText_, out);
-  if (length < 0) return false;
-  column.text.commit(static_cast<size_t>(length));
-  column.validity.pushReserved(1);
-  column.textOffsets.pushReserved(static_cast<int64_t>(column.text.size()));
-  return true;
 }
 
 void CCBRecordBatchImpl::appendFixedPoint(Column& column, const char* bytes, int length) {

@@ -4,7 +4,9 @@
 // During a read it points to the output entries of the reader's active layout. It
 // takes plain numbers and plain text straight from the field's bytes, and every other
 // value's text from its entry (decoded only for the columns it fills), typed by the
-// column's kind; between reads it points to nothing of the reader's.
+// column's kind; between reads it points to nothing of the reader's. Records that
+// the reader set from its layout's plan, whose every column lies at a fixed offset,
+// are copied aside a few hundred at a time and decoded a column at a time.
 #ifndef LYRA_INTERFACE_CCB_RECORD_BATCH_IMPL_H_
 #define LYRA_INTERFACE_CCB_RECORD_BATCH_IMPL_H_
 
@@ -65,6 +67,8 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
     const CCBFormat* direct = nullptr;
     // text: the field's bytes are its text (zero bytes aside), so many of them; else 0
     int plainWidth = 0;
+    int planOffset = -1;    // of the field's bytes in a record set from the plan; -1: none
+    int storageLength = 0;  // of the field's bytes; 0 for an entry that is no field
     const CCBOutputEntry* entry = nullptr;  // during a read only
     CCBValueBuffer<unsigned char> validity;
     CCBValueBuffer<int64_t> integers;  // integer; unsigned, as their 64 bits
@@ -82,11 +86,17 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
   void clear();
   void reserve(size_t records);
   void truncate(size_t records);
+  void describeStaging();
   bool readRecords(CCBReaderImpl* reader, int maxRecords);
+  void stage(const unsigned char* record, int64_t number, int64_t offset);
+  void appendStaged();
   void appendRecord();
+  void appendRun(Column& column, const unsigned char* bytes, size_t stride, size_t count);
+  void appendNumbers(Column& column, const unsigned char* bytes, size_t stride, size_t count);
+  void appendPlainTexts(Column& column, const unsigned char* bytes, size_t stride, size_t count);
+  void appendDecoded(Column& column, const unsigned char* bytes);
   void appendValue(Column& column);
-  bool appendDirect(Column& column, const unsigned char* bytes, const CCBDecoding& decoding);
-  bool appendPlainText(Column& column, const unsigned char* bytes);
+  void appendValueText(Column& column, const char* bytes, int length);
   void appendFixedPoint(Column& column, const char* bytes, int length);
   void appendNone(Column& column, bool error);
   void appendText(Column& column, const char* bytes, int length);
@@ -95,7 +105,16 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
   QvbString errorMessage_;
   std::vector<Column> columns_;
   const CCBDecoding* decoding_ = nullptr;  // of the reader's open data, during a read
-  std::vector<int> indexes_;               // of setColumns
+  const CCBOutputArray* array_ = nullptr;  // the active layout's, during a read
+  // Records set from the plan wait here, the first stageWidth_ bytes of each, to be
+  // decoded a column at a time; with no width, each record is decoded as it is read.
+  CCBValueBuffer<unsigned char> staged_;  // stageRecords_ records of stageWidth_ bytes
+  CCBValueBuffer<int64_t> stagedNumbers_;
+  CCBValueBuffer<int64_t> stagedOffsets_;
+  bool stagingKnown_ = false;  // whether describeStaging has run during the read
+  int stageWidth_ = 0;
+  int stageRecords_ = 0;      // the most that wait at once
+  std::vector<int> indexes_;  // of setColumns
   bool everyColumn_ = true;
   bool decimalText_ = false;
   bool trimText_ = false;

@@ -53,13 +53,7 @@ CCBOutputEntry::State CCBOutputEntry::view(const char** bytes, int* length) cons
   const State state = this->state(&later);
   if (state == NO_VALUE) return NO_VALUE;
   if (state == LATER) {
-    *bytes = decodeText(later, length);
-    // The end rule leaves zero bytes in text as it stands, where the value ends; the
-    // space rule leaves none, and the keep rule keeps them.
-    const void* zero = decoding().zeroBytes == CCB_ZERO_BYTES_END
-                           ? std::memchr(*bytes, 0, static_cast<size_t>(*length))
-                           : nullptr;
-    if (zero != nullptr) *length = static_cast<int>(static_cast<const char*>(zero) - *bytes);
+    textOf(later, bytes, length);
   } else if (keptAt_ == record_->clearCount) {
     *bytes = kept_.data();
     *length = static_cast<int>(kept_.size());
@@ -70,6 +64,16 @@ CCBOutputEntry::State CCBOutputEntry::view(const char** bytes, int* length) cons
     *length = held.text().length();
   }
   return state;
+}
+
+void CCBOutputEntry::textOf(const unsigned char* bytes, const char** text, int* length) const {
+  *text = decodeText(bytes, length);
+  // The end rule leaves zero bytes in text as it stands, where the value ends; the
+  // space rule leaves none, and the keep rule keeps them.
+  const void* zero = decoding().zeroBytes == CCB_ZERO_BYTES_END
+                         ? std::memchr(*text, 0, static_cast<size_t>(*length))
+                         : nullptr;
+  if (zero != nullptr) *length = static_cast<int>(static_cast<const char*>(zero) - *text);
 }
 
 bool CCBOutputEntry::wholeText(const char** bytes, int* length) const {

@@ -69,6 +69,9 @@ class CCBOutputEntry {
   // The same text where it lies, without a copy: valid only until the next decoding
   // of the entry's field (for any of its columns) or the next record.
   bool viewText(const char** bytes, int* length) const;
+  // The text that the field's bytes at bytes give, as viewText gives a value still to
+  // be decoded: valid only until the next decoding of the entry's field.
+  void textOf(const unsigned char* bytes, const char** text, int* length) const;
   void setValue(const QvbDatavar& value) {
     value_ = value;
     showsFieldValue_ = false;
@@ -159,6 +162,11 @@ class CCBOutputArray {
   void setPlannedRecord(const unsigned char* bytes) {
     record_.plannedAt = record_.clearCount;
     record_.plannedBytes = bytes;
+  }
+  // The bytes of the record just read when it was set from the plan: every column
+  // with a plan offset is still to be decoded from there. Null otherwise.
+  const unsigned char* plannedRecord() const {
+    return record_.plannedAt == record_.clearCount ? record_.plannedBytes : nullptr;
   }
 
   // A repetition count outside 0 to its table's maximum, noted by the record walk

@@ -28,13 +28,14 @@ const std::string HAND_RECORD = std::string("\x12\x3c", 2) + "045" + PACKED_27_Z
 class RecordBatchTest : public ::testing::Test {
  protected:
   void open(const std::string& bytes, const std::vector<std::string>& copybook = HAND,
-            CCBZeroBytes zeroBytes = CCB_ZERO_BYTES_SPACE) {
+            CCBZeroBytes zeroBytes = CCB_ZERO_BYTES_SPACE,
+            CCBRecordFormat format = CCB_RECORD_FIXED) {
     reader_->clearCopybooks();
     ASSERT_TRUE(reader_->addCopybook(dir_.write("r.cpy", copybook_test::source(copybook)).c_str(),
                                      "", true));
     data_ = bytes;
     CCBReadOptions options;
-    options.setRecordFormat(CCB_RECORD_FIXED);
+    options.setRecordFormat(format);
     options.setZeroBytes(zeroBytes);
     ASSERT_TRUE(reader_->openDataMemory(reinterpret_cast<const unsigned char*>(data_.data()),
                                         data_.size(), options))
@@ -114,6 +115,39 @@ TEST_F(RecordBatchTest, TypesValuesAndKeepsBuffersFromBatchToBatch) {
   EXPECT_EQ("", text(3, 0));
   EXPECT_EQ(0, batch_->read(reader_.get(), 1, failed_));
   EXPECT_FALSE(failed_);
+}
+
+// Records set from the layout's plan wait to be decoded a column at a time, others,
+// such as a record too short for the layout, are decoded at once; either way they come out in the
+// order read, with the values that need their text among them. A record cut short ends the batch
+// after the records before it.
+TEST_F(RecordBatchTest, RecordsComeOutInOrderHoweverTheyAreDecoded) {
+  const std::vector<std::string> keyed = {"01 R.", "05 K PIC X(4).", "05 N PIC S9(3)."};
+  std::string data;
+  for (const std::string record : {"ABCD123", "EF", "GH J45N", "KLMN7x9", "OPQR999"}) {
+    data += std::string{0, static_cast<char>(record.size() + 4), 0, 0} + record;
+  }
+  data[17 + 4 + 2] = '\0';  // GH J
+  open(data, keyed, CCB_ZERO_BYTES_SPACE, CCB_RECORD_RDW);
+  ASSERT_EQ(5, batch_->read(reader_.get(), 10, failed_)) << error();
+  EXPECT_FALSE(failed_);
+  std::string values;
+  for (int r = 0; r < 5; ++r) {
+    values += (batch_->getValidity(0)[r] ? text(0, r) : "~") + "=" +
+              (batch_->getValidity(1)[r] ? std::to_string(batch_->getIntegers(1)[r]) : "~") + ";";
+  }
+  EXPECT_EQ("ABCD=123;~=~;GH J=-455;KLMN=~;OPQR=999;", values);  // EF: too short
+  EXPECT_EQ(1, batch_->getErrorCount(1));                        // 7x9
+  const int64_t numbers[] = {1, 2, 3, 4, 5}, offsets[] = {0, 11, 17, 28, 39};
+  for (int r = 0; r < 5; ++r) EXPECT_EQ(numbers[r], batch_->getRecordNumbers()[r]);
+  for (int r = 0; r < 5; ++r) EXPECT_EQ(offsets[r], batch_->getRecordOffsets()[r]);
+
+  open("ABCD123EFGH456IJ", keyed);
+  EXPECT_EQ(2, batch_->read(reader_.get(), 10, failed_));
+  EXPECT_TRUE(failed_);
+  EXPECT_EQ("EFGH", text(0, 1));
+  EXPECT_EQ(456, batch_->getIntegers(1)[1]);
+  EXPECT_NE("", error());
 }
 
 // A batch of more records than the buffers make room for at once grows as it fills.
