@@ -7,6 +7,7 @@
 
 #include "format/ccb_float.h"
 #include "support/np_uchar.h"
+#include "support/qvb_text_writer.h"
 
 namespace {
 
@@ -527,7 +528,9 @@ bool CCBFormat::usageNeedsNoPicture(const QvbString& usage) {
 }
 
 bool CCBFormat::allocateBuffers(int capacity) {
-  textBuffer_.reset(new (std::nothrow) char[static_cast<size_t>(capacity) + 1]);
+  // Room after the text too, which a short text may be read into (QvbTextWriter).
+  textBuffer_.reset(
+      new (std::nothrow) char[static_cast<size_t>(capacity) + 1 + QvbTextWriter::SHORT_TEXT]());
   if (!textBuffer_) return false;
   textBuffer_[0] = '\0';
   textCapacity_ = capacity;
