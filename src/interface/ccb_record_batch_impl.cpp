@@ -29,7 +29,7 @@ const char* const COLUMN_KIND_NAMES[] = {
 };
 
 const int MAX_INT64_DIGITS = 18;         // every number of 18 digits fits an int64
-const int RESERVED_RECORDS = 64 * 1024;  // room made at once, at most, during a read
+const int RESERVED_RECORDS = 64 * 1024;  // room made at once, at most, for a read
 const int STAGED_RECORDS = 256;          // records that wait to be decoded, at most,
 const int STAGED_BYTES = 1 << 20;        // and their bytes, at most
 const char ERROR_TEXT[] = "#ERR#";
@@ -235,14 +235,15 @@ void CCBRecordBatchImpl::clear() {
   }
 }
 
-void CCBRecordBatchImpl::reserve(size_t records) {
-  numbers_.reserve(records);
-  offsets_.reserve(records);
+void CCBRecordBatchImpl::reserve(int records) {
+  const size_t room = static_cast<size_t>(records < RESERVED_RECORDS ? records : RESERVED_RECORDS);
+  numbers_.reserve(room);
+  offsets_.reserve(room);
   for (Column& column : columns_) {
-    column.validity.reserve(records);
-    if (hasIntegers(column)) column.integers.reserve(records);
-    if (hasReals(column)) column.reals.reserve(records);
-    if (column.keepsText) column.textOffsets.reserve(records + 1);
+    column.validity.reserve(room);
+    if (hasIntegers(column)) column.integers.reserve(room);
+    if (hasReals(column)) column.reals.reserve(room);
+    if (column.keepsText) column.textOffsets.reserve(room + 1);
   }
 }
 
@@ -272,6 +273,7 @@ int CCBRecordBatchImpl::read(CCBRecordReader* reader, int maxRecords, bool& fail
   if (!describe(reader)) return 0;
   CCBReaderImpl* impl = static_cast<CCBReaderImpl*>(reader);
   try {
+    reserve(maxRecords);
     failed = !readRecords(impl, maxRecords);
   } catch (const std::bad_alloc&) {
     stagedNumbers_.clear();  // the records waiting are lost with the values of the last
@@ -286,28 +288,22 @@ int CCBRecordBatchImpl::read(CCBRecordReader* reader, int maxRecords, bool& fail
 }
 
 // Reads records into the batch until it holds maxRecords; false when reading failed.
-// Every buffer is given room for up to RESERVED_RECORDS records at a time, before
-// they are read: a batch of many records grows as it fills, and a value taken from
-// its bytes is stored without a check for room.
 bool CCBRecordBatchImpl::readRecords(CCBReaderImpl* reader, int maxRecords) {
   bool failed = false;
-  for (bool more = true; more && getRecordCount() < maxRecords;) {
-    const int room = std::min(maxRecords - getRecordCount(), RESERVED_RECORDS);
-    reserve(static_cast<size_t>(getRecordCount() + room));
-    for (int i = 0; i < room && (more = reader->readNextRecord(failed)); ++i) {
-      const unsigned char* planned = array_->plannedRecord();
-      if (planned != nullptr && !stagingKnown_) describeStaging();
-      if (planned != nullptr && stageWidth_ > 0) {
-        stage(planned, reader->getRecordNumber(), reader->getRecordOffset());
-        continue;
-      }
-      appendStaged();  // in the order read
-      appendRecord();
-      numbers_.pushReserved(reader->getRecordNumber());
-      offsets_.pushReserved(reader->getRecordOffset());
+  while (getRecordCount() + static_cast<int>(stagedNumbers_.size()) < maxRecords &&
+         reader->readNextRecord(failed)) {
+    const unsigned char* planned = array_->plannedRecord();
+    if (planned != nullptr && !stagingKnown_) describeStaging();
+    if (planned != nullptr && stageWidth_ > 0) {
+      stage(planned, reader->getRecordNumber(), reader->getRecordOffset());
+      continue;
     }
-    appendStaged();
+    appendStaged();  // in the order read
+    appendRecord();
+    numbers_.push_back(reader->getRecordNumber());
+    offsets_.push_back(reader->getRecordOffset());
   }
+  appendStaged();
   if (failed) errorMessage_ = reader->getErrorMessage();
   return !failed;
 }

@@ -84,7 +84,7 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
   bool describeColumns(const CCBOutputArray* array);
   void describeColumn(const CCBOutputEntry* entry, int index, Column* column) const;
   void clear();
-  void reserve(size_t records);
+  void reserve(int records);
   void truncate(size_t records);
   void describeStaging();
   bool readRecords(CCBReaderImpl* reader, int maxRecords);

@@ -2,12 +2,10 @@
 // batch fills one value at a time. It owns its storage; growing keeps the values, and
 // clearing and shrinking keep the storage. Appending is a store and a count unless the
 // storage is full: the rare growth is out of the way of the common path, which stays
-// small enough to be inlined into every place that appends, or, where room was
-// reserved beforehand, a store and a count alone.
+// small enough to be inlined into every place that appends.
 #ifndef LYRA_INTERFACE_CCB_VALUE_BUFFER_H_
 #define LYRA_INTERFACE_CCB_VALUE_BUFFER_H_
 
-#include <cassert>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -45,11 +43,6 @@ class CCBValueBuffer {
     return values_.get() + size_;
   }
   void commit(size_t count) { size_ += count; }  // REQUIRES: spare(count) or more
-  // push_back where room was made beforehand: only a store and a count.
-  void pushReserved(T value) {
-    assert(size_ < capacity_);
-    values_[size_++] = value;
-  }
   void append(const T* values, size_t count) {
     reserve(size_ + count);
     if (count > 0) std::memcpy(values_.get() + size_, values, count * sizeof(T));

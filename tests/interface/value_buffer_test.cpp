@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -22,6 +23,15 @@ TEST(ValueBufferTest, KeepsEveryValueAsItGrows) {
     const std::string piece(static_cast<size_t>(i % 300), static_cast<char>('a' + i % 26));
     text.append(piece.data(), piece.size());
     want += piece;
+  }
+  EXPECT_EQ(want, std::string(text.data(), text.size()));
+
+  // Written in place past the end: only what is committed counts, the rest is written over.
+  for (int i = 0; i < 500; ++i) {
+    char* room = text.spare(static_cast<size_t>(i));
+    std::memset(room, 'r', static_cast<size_t>(i));
+    text.commit(static_cast<size_t>(i / 2));
+    want += std::string(static_cast<size_t>(i / 2), 'r');
   }
   EXPECT_EQ(want, std::string(text.data(), text.size()));
 }
