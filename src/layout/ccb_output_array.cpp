@@ -77,9 +77,13 @@ void CCBOutputEntry::textOf(const unsigned char* bytes, const char** text, int* 
 }
 
 bool CCBOutputEntry::wholeText(const char** bytes, int* length) const {
-  const State state = view(bytes, length);
-  if (state == NO_VALUE) return false;
-  if (state == LATER) {  // the text lies in the field's buffer, which its next decoding reuses
+  const unsigned char* later = nullptr;
+  if (state(&later) != LATER) return view(bytes, length) != NO_VALUE;
+  textOf(later, bytes, length);
+  // The field's bytes in the kept record stay until the next record, and so does a
+  // text in the format's buffer when this is the field's only column; otherwise the
+  // field's next decoding, for any of its columns, writes over it.
+  if (fieldValue_ == nullptr && *bytes != reinterpret_cast<const char*>(later)) {
     kept_.assign(*bytes, static_cast<size_t>(*length));
     *bytes = kept_.data();
   }

@@ -64,7 +64,9 @@ class RecordReaderTest : public ::testing::Test, public CCBBadRecordCallback {
   }
 
   // Reads what was opened: "number@offset:columns;" a record (null: "~"; bytes: as
-  // getOutputBytes gives them), then "end" or "failed: message"; "open: message" unopened.
+  // getOutputBytes gives them, every column's taken before any is looked at, as they
+  // stay until the next read), then "end" or "failed: message"; "open: message"
+  // unopened.
   std::string read(bool opened, bool bytes = false) {
     if (!opened) return "open: " + reader_->getErrorMessage().str();
     std::string text;
@@ -72,19 +74,26 @@ class RecordReaderTest : public ::testing::Test, public CCBBadRecordCallback {
     for (int n = 0; n < 100000 && reader_->readNextRecord(failed); ++n) {
       text += std::to_string(reader_->getRecordNumber()) + "@" +
               std::to_string(reader_->getRecordOffset()) + ":";
-      for (int i = 0; i < reader_->getOutputCount(); ++i) text += (i ? "|" : "") + column(i, bytes);
+      std::vector<std::pair<const char*, int>> wholes(
+          static_cast<size_t>(reader_->getOutputCount()));
+      for (int i = 0; i < reader_->getOutputCount(); ++i) {
+        auto& [whole, length] = wholes[static_cast<size_t>(i)];
+        if (!bytes) {
+          text += (i ? "|" : "") + value(i);
+        } else if (!reader_->getOutputBytes(i, whole, length)) {
+          whole = nullptr;
+        }
+      }
+      for (size_t i = 0; bytes && i < wholes.size(); ++i) {
+        const auto& [whole, length] = wholes[i];
+        text += (i ? "|" : "") +
+                (whole != nullptr ? std::string(whole, static_cast<size_t>(length)) : "no bytes");
+      }
       text += ";";
     }
     return text + (failed ? "failed: " + reader_->getErrorMessage().str() : "end");
   }
-  std::string column(int i, bool bytes) {
-    const char* whole = nullptr;
-    int length = 0;
-    if (bytes) {
-      return reader_->getOutputBytes(i, whole, length)
-                 ? std::string(whole, static_cast<size_t>(length))
-                 : "no bytes";
-    }
+  std::string value(int i) {
     const QvbDatavar value = reader_->getOutputValue(i);
     return value.isNull() ? "~" : value.text().str();
   }
@@ -256,6 +265,20 @@ TEST_F(RecordReaderTest, ZeroBytesInText) {
           << codePage << " " << rule;
     }
   }
+}
+
+// Every whole text stays until the next read, whatever is asked for after it: the
+// repetitions of a field, decoded into one buffer, and fields of a single column.
+TEST_F(RecordReaderTest, WholeTextsStayUntilTheNextRead) {
+  reader_->clearCopybooks();
+  ASSERT_TRUE(
+      add({"01 R.", "05 A PIC X(2).", "05 B PIC S9(3) COMP-3 OCCURS 3.", "05 C PIC 9(2)."}));
+  CCBReadOptions options = format(CCB_RECORD_FIXED);
+  options.setCodePage(37);  // text is converted into each field's buffer
+  options.setResultEncoding(CCB_RESULT_UTF8);
+  const std::string record("\xC1\xC2\x00\x1C\x02\x3D\x99\x9C\xF4\xF2", 10);
+  EXPECT_EQ("1@0:AB|001|-023|999|42;2@10:AB|001|-023|999|42;end",
+            readMemory(record + record, options, true));
 }
 
 // Binary pictures of more than 18 digits: the classic reader reads them as 8 bytes,
