@@ -118,9 +118,9 @@ TEST_F(RecordBatchTest, TypesValuesAndKeepsBuffersFromBatchToBatch) {
 }
 
 // Records set from the layout's plan wait to be decoded a column at a time, others,
-// such as a record too short for the layout, are decoded at once; either way they come out in the
-// order read, with the values that need their text among them. A record cut short ends the batch
-// after the records before it.
+// such as a record too short for the layout, are decoded at once; either way they
+// come out in the order read, with the values that need their text among them. A
+// record cut short ends the batch after the records before it.
 TEST_F(RecordBatchTest, RecordsComeOutInOrderHoweverTheyAreDecoded) {
   const std::vector<std::string> keyed = {"01 R.", "05 K PIC X(4).", "05 N PIC S9(3)."};
   std::string data;
