@@ -51,8 +51,6 @@ class LYRA_API QvbDatavar {
   int asInt(bool* failed = nullptr) const { return text_.asInt(failed); }
 
  private:
-  friend class QvbTextWriter;  // the library's own faster way to set a decoded text
-
   QvbString text_;
   int type_ = QVB_TYPE_NULL;
 };

@@ -86,8 +86,6 @@ class LYRA_API QvbString {
   std::string str() const { return std::string(data_, static_cast<size_t>(length_)); }
 
  private:
-  friend class QvbTextWriter;  // the library's own faster way to set a decoded text
-
   // Replaces the characters with n characters at chars (which may lie in this string).
   void setChars(const char* chars, int n) {
     if (n > capacity_) reserve(n);

@@ -7,7 +7,6 @@
 
 #include "format/ccb_float.h"
 #include "support/np_uchar.h"
-#include "support/qvb_text_writer.h"
 
 namespace {
 
@@ -528,9 +527,7 @@ bool CCBFormat::usageNeedsNoPicture(const QvbString& usage) {
 }
 
 bool CCBFormat::allocateBuffers(int capacity) {
-  // Room after the text too, which a short text may be read into (QvbTextWriter).
-  textBuffer_.reset(
-      new (std::nothrow) char[static_cast<size_t>(capacity) + 1 + QvbTextWriter::SHORT_TEXT]());
+  textBuffer_.reset(new (std::nothrow) char[static_cast<size_t>(capacity) + 1]);
   if (!textBuffer_) return false;
   textBuffer_[0] = '\0';
   textCapacity_ = capacity;

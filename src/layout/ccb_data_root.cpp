@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "input/ccb_data_file.h"
-#include "support/qvb_text_writer.h"
 
 namespace {
 
@@ -65,9 +64,7 @@ bool CCBDataRoot::readRecord(int start, int* end) {
 }
 
 void CCBDataRoot::keep(const unsigned char* bytes, int start, int length) {
-  // Room after the bytes too, which a short text may be read into (QvbTextWriter).
-  const size_t room = static_cast<size_t>(length) + QvbTextWriter::SHORT_TEXT;
-  if (kept_.size() < room) kept_.resize(room);
+  if (kept_.size() < static_cast<size_t>(length)) kept_.resize(static_cast<size_t>(length));
   std::memcpy(kept_.data(), bytes, static_cast<size_t>(length));
   keptStart_ = start;
 }

@@ -9,7 +9,6 @@
 #include "layout/ccb_data_field.h"
 #include "layout/ccb_data_root.h"
 #include "layout/ccb_output_array.h"
-#include "support/qvb_text_writer.h"
 
 inline CCBOutputEntry::State CCBOutputEntry::state(const unsigned char** bytes) const {
   if (setAt_ == record_->clearCount) {
@@ -35,12 +34,10 @@ inline const unsigned char* CCBOutputEntry::laterBytes() const {
   return state(&bytes) == LATER ? bytes : nullptr;
 }
 
-// The text lies in the record its layout root keeps or in the format's text buffer,
-// and both may be read past it (see QvbTextWriter).
 inline void CCBOutputEntry::decodeLater(const unsigned char* bytes, QvbDatavar* value) const {
   int length = 0;
   const char* text = decodeText(bytes, &length);
-  QvbTextWriter::assignBytes(value, text, length);
+  value->assignBytes(text, length);
 }
 
 // One value, named, so that it is built where the caller receives it.

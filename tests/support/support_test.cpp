@@ -8,7 +8,6 @@
 #include "lyra/qvb_string.h"
 #include "support/np_uchar.h"
 #include "support/qv_dom.h"
-#include "support/qvb_text_writer.h"
 #include "support/qvb_txt_file.h"
 #include "test_util.h"
 
@@ -34,30 +33,6 @@ TEST(QvbStringTest, CopyMoveAssignAndAppendOverWhateverWasHeld) {
       for (const QvbString* s : {&copied, &moved, &assigned}) {
         EXPECT_EQ(text == nullptr, s->isNull());
         EXPECT_STREQ(text != nullptr ? text : "", s->asCstr());  // never a null pointer
-      }
-    }
-  }
-}
-
-// The library's way to set a decoded text gives what assignBytes gives, whatever the
-// value held: texts of every length, cut at a zero byte anywhere or not at all.
-TEST(QvbTextWriterTest, GivesWhatAssignBytesGives) {
-  const std::string held[] = {"", std::string(100, 'h')};  // inside the object, on the heap
-  std::string bytes(80, 'x');
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>('A' + i % 26);
-  for (int n = 0; n <= 40; ++n) {
-    for (int zero = -1; zero < n; ++zero) {  // -1: none
-      std::string text = bytes;
-      if (zero >= 0) text[static_cast<size_t>(zero)] = '\0';
-      for (const std::string& before : held) {
-        QvbDatavar want, got;
-        want.assign(QvbString(before.c_str()));
-        got.assign(QvbString(before.c_str()));
-        want.assignBytes(text.data(), n);
-        QvbTextWriter::assignBytes(&got, text.data(), n);
-        ASSERT_EQ(want.getType(), got.getType()) << n << " " << zero;
-        ASSERT_EQ(want.text().str(), got.text().str()) << n << " " << zero;
-        ASSERT_EQ('\0', got.text().asCstr()[got.text().length()]);
       }
     }
   }
