@@ -56,14 +56,13 @@ bool CCBReaderImpl::openFramed(const CCBReadOptions& options, Open open) {
   options_ = options;
   const bool fixed = options.getRecordFormat() == CCB_RECORD_FIXED;
   fixedLength_ = fixed;
-  recordLength_ = 0;  // an earlier opening's length is not this one's
   recordLength_ =
-      fixed && options.getRecordLength() > 0 ? options.getRecordLength() : getMaxRecordLength();
+      fixed && options.getRecordLength() > 0 ? options.getRecordLength() : longestLayoutLength();
   if (fixed && recordLength_ == 0) {
     errorMessage_ = QvbString("Fixed-length records need a length: the layouts read no bytes");
     return false;
   }
-  if (!prepareDataFile(std::max(recordLength_, getMaxRecordLength()) + DESCRIPTOR_SIZE)) {
+  if (!prepareDataFile(std::max(recordLength_, longestLayoutLength()) + DESCRIPTOR_SIZE)) {
     return false;
   }
   const int64_t start = std::max(options.getSkip(), options.getRangeStart());

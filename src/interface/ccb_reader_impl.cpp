@@ -112,7 +112,7 @@ bool CCBReaderImpl::openDataFile(const QvbString& fileName, int startPosition, b
         qvbStringFormat("Invalid record length %d: it must not be negative", recordLength);
     return false;
   }
-  if (!prepareDataFile(getMaxRecordLength()) ||
+  if (!prepareDataFile(longestLayoutLength()) ||
       !dataFile_->open(fileName, classicDecoding(noConvert)) ||
       !dataFile_->skip(startPosition, &position_)) {
     errorMessage_ = dataFile_ != nullptr ? dataFile_->getErrorMessage() : errorMessage_;
@@ -120,7 +120,7 @@ bool CCBReaderImpl::openDataFile(const QvbString& fileName, int startPosition, b
     return false;
   }
   fixedLength_ = fixedLength;
-  if (fixedLength) recordLength_ = recordLength != 0 ? recordLength : getMaxRecordLength();
+  if (fixedLength) recordLength_ = recordLength != 0 ? recordLength : longestLayoutLength();
   return attachLayouts();
 }
 
@@ -420,7 +420,10 @@ int CCBReaderImpl::getRecordLength(int layoutIndex) {
 }
 
 int CCBReaderImpl::getMaxRecordLength() {
-  if (fixedLength_ && recordLength_ != 0) return recordLength_;
+  return fixedLength_ && recordLength_ != 0 ? recordLength_ : longestLayoutLength();
+}
+
+int CCBReaderImpl::longestLayoutLength() {
   int longest = 0;
   for (int i = 0; i < getCopybookCount(); ++i) {
     const int length = getRecordLength(i);

@@ -88,6 +88,7 @@ class CCBReaderImpl final : public CCBRecordReader {
   bool addLayout(Step step, const QvbString& recordId, bool makeActive);
   void destroyLayouts();
   CCBDataRoot* activeRoot() const;
+  int longestLayoutLength();  // the record length of the longest layout
   void setActiveLayout(int index);
   int chooseLayout(int start);
   bool readRecordId(int start, QvbString* id);

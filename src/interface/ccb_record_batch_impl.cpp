@@ -215,7 +215,7 @@ void CCBRecordBatchImpl::describeColumn(const CCBOutputEntry* entry, int index,
   column->direct = typedOnly && decoding_ != nullptr ? format : nullptr;
   const bool plain = column->kind == CCB_COLUMN_TEXT && format != nullptr && decoding_ != nullptr &&
                      format->textIsBytes(*decoding_);
-  column->plainWidth = plain ? format->storageLength() : 0;
+  column->plainText = plain;
   column->storageLength = format != nullptr ? format->storageLength() : 0;
 }
 
@@ -351,7 +351,7 @@ void CCBRecordBatchImpl::appendRun(Column& column, const unsigned char* bytes, s
                                    size_t count) {
   if (column.direct != nullptr) {
     appendNumbers(column, bytes, stride, count);
-  } else if (column.plainWidth > 0) {
+  } else if (column.plainText) {
     appendPlainTexts(column, bytes, stride, count);
   } else {
     for (size_t r = 0; r < count; ++r, bytes += stride) appendDecoded(column, bytes);
@@ -396,7 +396,7 @@ void CCBRecordBatchImpl::appendNumbers(Column& column, const unsigned char* byte
 // that hold a zero byte give their text, where the zero byte's rule applies.
 void CCBRecordBatchImpl::appendPlainTexts(Column& column, const unsigned char* bytes, size_t stride,
                                           size_t count) {
-  const int width = column.plainWidth;
+  const int width = column.storageLength;
   for (size_t r = 0; r < count; ++r, bytes += stride) {
     unsigned char* valid = column.validity.spare(count - r);
     int64_t* ends = column.textOffsets.spare(count - r);

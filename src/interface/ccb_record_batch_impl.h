@@ -65,10 +65,9 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
     // integer, unsigned and decimal without decimal text: its format, which may give the
     // value straight from the bytes; otherwise null
     const CCBFormat* direct = nullptr;
-    // text: the field's bytes are its text (zero bytes aside), so many of them; else 0
-    int plainWidth = 0;
-    int planOffset = -1;    // of the field's bytes in a record set from the plan; -1: none
-    int storageLength = 0;  // of the field's bytes; 0 for an entry that is no field
+    bool plainText = false;  // text: the field's bytes are its text, zero bytes aside
+    int planOffset = -1;     // of the field's bytes in a record set from the plan; -1: none
+    int storageLength = 0;   // of the field's bytes; 0 for an entry that is no field
     const CCBOutputEntry* entry = nullptr;  // during a read only
     CCBValueBuffer<unsigned char> validity;
     CCBValueBuffer<int64_t> integers;  // integer; unsigned, as their 64 bits

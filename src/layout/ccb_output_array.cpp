@@ -44,16 +44,18 @@ const QvbDatavar& CCBOutputEntry::value() const {
 }
 
 bool CCBOutputEntry::viewText(const char** bytes, int* length) const {
-  return view(bytes, length) != NO_VALUE;
+  const unsigned char* later = nullptr;
+  return view(bytes, length, &later) != NO_VALUE;
 }
 
-// The text where it lies, and where the value was: NO_VALUE leaves *bytes unset.
-CCBOutputEntry::State CCBOutputEntry::view(const char** bytes, int* length) const {
-  const unsigned char* later = nullptr;
-  const State state = this->state(&later);
+// The text where it lies, and where the value was: NO_VALUE leaves *bytes unset;
+// LATER sets *later to the field's bytes it was decoded from.
+CCBOutputEntry::State CCBOutputEntry::view(const char** bytes, int* length,
+                                           const unsigned char** later) const {
+  const State state = this->state(later);
   if (state == NO_VALUE) return NO_VALUE;
   if (state == LATER) {
-    textOf(later, bytes, length);
+    textOf(*later, bytes, length);
   } else if (keptAt_ == record_->clearCount) {
     *bytes = kept_.data();
     *length = static_cast<int>(kept_.size());
@@ -78,12 +80,12 @@ void CCBOutputEntry::textOf(const unsigned char* bytes, const char** text, int* 
 
 bool CCBOutputEntry::wholeText(const char** bytes, int* length) const {
   const unsigned char* later = nullptr;
-  if (state(&later) != LATER) return view(bytes, length) != NO_VALUE;
-  textOf(later, bytes, length);
+  const State state = view(bytes, length, &later);
+  if (state == NO_VALUE) return false;
   // The field's bytes in the kept record stay until the next record, and so does a
   // text in the format's buffer when this is the field's only column; otherwise the
   // field's next decoding, for any of its columns, writes over it.
-  if (fieldValue_ == nullptr && *bytes != reinterpret_cast<const char*>(later)) {
+  if (state == LATER && fieldValue_ == nullptr && *bytes != reinterpret_cast<const char*>(later)) {
     kept_.assign(*bytes, static_cast<size_t>(*length));
     *bytes = kept_.data();
   }

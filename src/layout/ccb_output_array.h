@@ -117,7 +117,7 @@ class CCBOutputEntry {
   // Where the value of the record is: none, the field's bytes (*bytes) in the record
   // its layout root keeps, or held by the entry.
   State state(const unsigned char** bytes) const;
-  State view(const char** bytes, int* length) const;
+  State view(const char** bytes, int* length, const unsigned char** later) const;
   const CCBDecoding& decoding() const;  // of the kept record
   static const QvbDatavar& nullValue();
   void decodeLater(const unsigned char* bytes, QvbDatavar* value) const;
