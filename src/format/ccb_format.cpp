@@ -78,27 +78,29 @@ const char POSITION_SYMBOLS[] = "ABGNXZ/,.90+-*$E";
 const int MIN_OUTPUT_LENGTH = 5;
 const char ERROR_TEXT[] = "#ERR#";
 
-// 10^0 to 10^18: the divisors that split a binary value at its implied point.
+// 10^0 to 10^19: the divisors that split a binary value at its implied point, and the
+// bounds of each count of decimal digits.
 const uint64_t POWERS_OF_TEN[] = {
-    1ULL,                    // 10^0
-    10ULL,                   // 10^1
-    100ULL,                  // 10^2
-    1000ULL,                 // 10^3
-    10000ULL,                // 10^4
-    100000ULL,               // 10^5
-    1000000ULL,              // 10^6
-    10000000ULL,             // 10^7
-    100000000ULL,            // 10^8
-    1000000000ULL,           // 10^9
-    10000000000ULL,          // 10^10
-    100000000000ULL,         // 10^11
-    1000000000000ULL,        // 10^12
-    10000000000000ULL,       // 10^13
-    100000000000000ULL,      // 10^14
-    1000000000000000ULL,     // 10^15
-    10000000000000000ULL,    // 10^16
-    100000000000000000ULL,   // 10^17
-    1000000000000000000ULL,  // 10^18
+    1ULL,                     // 10^0
+    10ULL,                    // 10^1
+    100ULL,                   // 10^2
+    1000ULL,                  // 10^3
+    10000ULL,                 // 10^4
+    100000ULL,                // 10^5
+    1000000ULL,               // 10^6
+    10000000ULL,              // 10^7
+    100000000ULL,             // 10^8
+    1000000000ULL,            // 10^9
+    10000000000ULL,           // 10^10
+    100000000000ULL,          // 10^11
+    1000000000000ULL,         // 10^12
+    10000000000000ULL,        // 10^13
+    100000000000000ULL,       // 10^14
+    1000000000000000ULL,      // 10^15
+    10000000000000000ULL,     // 10^16
+    100000000000000000ULL,    // 10^17
+    1000000000000000000ULL,   // 10^18
+    10000000000000000000ULL,  // 10^19
 };
 const int MAX_FRACTION_DIGITS = 18;
 const int MAX_BINARY_BYTES = 8;
@@ -106,6 +108,10 @@ const int MAX_BINARY_DIGITS = 18;  // the most an extended service reads in 8 by
 
 // The most digits whose value a uint64 holds whatever they are.
 const int MAX_DIRECT_DIGITS = 19;
+
+// Bytes past the text buffer's zero byte, so that short runs of characters can move
+// as one fixed block without reaching past the buffer.
+const int TEXT_SLACK = 16;
 
 // The digits '0' to '9' of display text are these bytes and the nine after them in
 // every ASCII-based page and in every EBCDIC page.
@@ -127,16 +133,18 @@ constexpr std::array<unsigned char, 256> packedPairs() {
 constexpr std::array<unsigned char, 256> PACKED_PAIRS = packedPairs();
 
 // Each byte of packed digits as the two characters of its nibbles ('0' plus each;
-// whatever they are for a nibble above 9, which PACKED_PAIRS tells).
-constexpr std::array<std::array<char, 2>, 256> packedChars() {
-  std::array<std::array<char, 2>, 256> chars{};
+// whatever they are for a nibble above 9), then PACKED_BAD when a nibble is no digit:
+// one entry gives a pair's text and its check.
+constexpr std::array<std::array<unsigned char, 3>, 256> packedChars() {
+  std::array<std::array<unsigned char, 3>, 256> chars{};
   for (int b = 0; b < 256; ++b) {
-    chars[b][0] = static_cast<char>('0' + (b >> 4));
-    chars[b][1] = static_cast<char>('0' + (b & 0x0F));
+    chars[b][0] = static_cast<unsigned char>('0' + (b >> 4));
+    chars[b][1] = static_cast<unsigned char>('0' + (b & 0x0F));
+    chars[b][2] = PACKED_PAIRS[b] & PACKED_BAD;
   }
   return chars;
 }
-constexpr std::array<std::array<char, 2>, 256> PACKED_CHARS = packedChars();
+constexpr std::array<std::array<unsigned char, 3>, 256> PACKED_CHARS = packedChars();
 
 // The most decimal digits an unsigned binary value of n bytes (the index) can have.
 const int BINARY_DIGITS[] = {
@@ -294,27 +302,45 @@ const char DIGIT_PAIRS[] =
     "80818283848586878889"   // 80-89
     "90919293949596979899";  // 90-99
 
+// The count of decimal digits of value, 1 for 0: the bit length gives it or one less.
+inline int decimalDigits(uint64_t value) {
+  const uint64_t odd = value | 1;  // as many digits, and a bit length of at least 1
+  const int estimate = (64 - __builtin_clzll(odd)) * 1233 >> 12;  // 1233 / 4096 ~ log10(2)
+  return estimate + (odd >= POWERS_OF_TEN[estimate] ? 1 : 0);
+}
+
 // Writes value in decimal, padded on the left with '0' to at least width digits.
 inline char* writeDecimal(char* out, uint64_t value, int width) {
-  char digits[20];  // written backwards from the end, two per division
-  char* const end = digits + sizeof digits;
-  char* first = end;
+  const int count = decimalDigits(value);
+  if (width > count) out = writeZeros(out, width - count);
+  char* const end = out + count;
+  char* at = end;  // written backwards, two digits per division
   while (value >= 100) {
-    const unsigned pair = static_cast<unsigned>(value % 100);
+    at -= 2;
+    std::memcpy(at, DIGIT_PAIRS + 2 * (value % 100), 2);
     value /= 100;
-    first -= 2;
-    std::memcpy(first, DIGIT_PAIRS + 2 * pair, 2);
   }
   if (value >= 10) {
-    first -= 2;
-    std::memcpy(first, DIGIT_PAIRS + 2 * value, 2);
+    std::memcpy(at - 2, DIGIT_PAIRS + 2 * value, 2);
   } else {
-    *--first = static_cast<char>('0' + value);
+    at[-1] = static_cast<char>('0' + value);
   }
-  const int count = static_cast<int>(end - first);
-  if (width > count) out = writeZeros(out, width - count);
-  std::memcpy(out, first, static_cast<size_t>(count));
-  return out + count;
+  return end;
+}
+
+// Moves the characters from at to end one place on and puts '.' at at; returns the
+// new end. Up to TEXT_SLACK characters move as one fixed block, which may carry the
+// bytes after end along into the text buffer's slack.
+inline char* insertPoint(char* at, char* end) {
+  if (end - at <= TEXT_SLACK) {
+    char moved[TEXT_SLACK];
+    std::memcpy(moved, at, sizeof moved);
+    std::memcpy(at + 1, moved, sizeof moved);
+  } else {
+    std::memmove(at + 1, at, static_cast<size_t>(end - at));
+  }
+  *at = '.';
+  return end + 1;
 }
 
 // Finishes the digits written from digits to end: drops the first one when it is a
@@ -327,9 +353,7 @@ inline char* finishDigits(char* digits, char* end, bool pad, int point) {
   }
   const int count = static_cast<int>(end - digits);
   if (point < 0 || point >= count) return end;
-  std::memmove(digits + point + 1, digits + point, static_cast<size_t>(count - point));
-  digits[point] = '.';
-  return end + 1;
+  return insertPoint(digits + point, end);
 }
 
 inline uint64_t readBigEndian(const unsigned char* bytes, int n) {
@@ -438,6 +462,36 @@ inline bool addPackedPairs(const unsigned char* data, int count, uint64_t* magni
   return (bad & PACKED_BAD) == 0;
 }
 
+// Writes the characters of count whole pairs at data from out, two a byte, and
+// returns the end; ORs PACKED_BAD into *bad at a nibble above 9. Up to 9 pairs go in
+// a straight run entered at the count, more in a loop.
+inline char* writePackedPairs(const unsigned char* data, int count, char* out, unsigned* bad) {
+  unsigned flags = *bad;
+  const auto write = [&]() {
+    const auto& chars = PACKED_CHARS[*data++];
+    std::memcpy(out, chars.data(), 2);
+    flags |= chars[2];
+    out += 2;
+  };
+  // clang-format off
+  switch (count) {
+    case 9: write(); [[fallthrough]];
+    case 8: write(); [[fallthrough]];
+    case 7: write(); [[fallthrough]];
+    case 6: write(); [[fallthrough]];
+    case 5: write(); [[fallthrough]];
+    case 4: write(); [[fallthrough]];
+    case 3: write(); [[fallthrough]];
+    case 2: write(); [[fallthrough]];
+    case 1: write(); [[fallthrough]];
+    case 0: break;
+    default: for (int i = 0; i < count; ++i) write();
+  }
+  // clang-format on
+  *bad = flags;
+  return out;
+}
+
 // Adds count display digits at data, each zero plus 0 to 9, to *magnitude; false at
 // any other byte. At most MAX_DIRECT_DIGITS digits in all.
 inline bool addPlainDigits(const unsigned char* data, int count, unsigned char zero,
@@ -527,7 +581,7 @@ bool CCBFormat::usageNeedsNoPicture(const QvbString& usage) {
 }
 
 bool CCBFormat::allocateBuffers(int capacity) {
-  textBuffer_.reset(new (std::nothrow) char[static_cast<size_t>(capacity) + 1]);
+  textBuffer_.reset(new (std::nothrow) char[static_cast<size_t>(capacity) + 1 + TEXT_SLACK]());
   if (!textBuffer_) return false;
   textBuffer_[0] = '\0';
   textCapacity_ = capacity;
@@ -860,10 +914,7 @@ char* CCBFormat::writeDisplayCharacters(const unsigned char* data, char* out,
     std::memcpy(out, data, static_cast<size_t>(count));
     if (signIndex >= 0 && signIndex < count) out[signIndex] = static_cast<char>('0' + signDigit);
     char* const end = out + count;
-    if (!point) return end;
-    for (char* at = end; at > out + pointAt; --at) *at = at[-1];
-    out[pointAt] = '.';
-    return end + 1;
+    return point ? insertPoint(out + pointAt, end) : end;
   }
   out = copyWithDigit(data, 0, pointAt, signIndex, signDigit, out, decoding);
   if (point) *out++ = '.';
@@ -909,44 +960,34 @@ uint64_t CCBFormat::readBinary(const unsigned char* data, bool littleEndian, boo
   return *negative ? ~bits + 1 : bits;  // unsigned: no overflow at -2^63
 }
 
+// Two digits a byte, the sign in the last nibble, with '.' before the digit that
+// follows the first decimalPosition digits. The first nibble pads an even digit count:
+// checked, not shown.
 int CCBFormat::decodePacked(const unsigned char* data) {
   char* const text = textBuffer_.get();
-  const int n = storageLength_;
-  if (usage_ != USAGE_PACKED || n < 1) return writeError(text);
-  const int sign = data[n - 1] & 0x0F;
-  if (sign <= 9) return writeError(text);  // a digit where the sign belongs
+  const int last = storageLength_ - 1;
+  if (usage_ != USAGE_PACKED || last < 0) return writeError(text);
+  const unsigned high = data[last] >> 4;
+  const unsigned sign = data[last] & 0x0Fu;
+  if (sign <= 9 || high > 9) return writeError(text);  // a digit where the sign belongs
   char* out = text;
   if (sign == 0x0D || sign == 0x0B) *out++ = '-';
   out = writeLeadingScale(out, scaleCount_);
-  out = writePackedDigits(data, out);
-  if (out == nullptr) return writeError(text);
+  char* const digits = out;
+  const bool pad = digitCount_ % 2 == 0;
+  unsigned bad = 0;
+  const int first = pad && last > 0 ? 1 : 0;
+  if (first == 1) {
+    bad = PACKED_CHARS[data[0]][2];
+    *out++ = static_cast<char>(PACKED_CHARS[data[0]][1]);
+  }
+  out = writePackedPairs(data + first, last - first, out, &bad);
+  *out++ = static_cast<char>('0' + high);
+  if (bad != 0) return writeError(text);
+  out = finishDigits(digits, out, pad && last == 0, decimalPosition_);
   out = writeTrailingScale(out, scaleCount_);
   *out = '\0';
   return static_cast<int>(out - text);
-}
-
-// Writes the digit nibbles, all but the sign nibble of the last byte, two per byte,
-// with '.' before the digit that follows the first decimalPosition digits. The first
-// nibble pads an even digit count and is not shown. Returns null at a nibble above 9.
-char* CCBFormat::writePackedDigits(const unsigned char* data, char* out) const {
-  const int last = storageLength_ - 1;
-  char* const digits = out;
-  unsigned bad = 0;
-  int i = 0;
-  if (digitCount_ % 2 == 0 && last > 0) {  // the pad nibble: checked, not shown
-    bad = PACKED_PAIRS[data[0]];
-    *out++ = PACKED_CHARS[data[0]][1];
-    i = 1;
-  }
-  for (; i < last; ++i) {
-    bad |= PACKED_PAIRS[data[i]];
-    std::memcpy(out, PACKED_CHARS[data[i]].data(), 2);
-    out += 2;
-  }
-  const unsigned high = data[last] >> 4;
-  *out++ = static_cast<char>('0' + high);
-  if ((bad & PACKED_BAD) != 0 || high > 9) return nullptr;
-  return finishDigits(digits, out, digitCount_ % 2 == 0 && last == 0, decimalPosition_);
 }
 
 int CCBFormat::decodeFloat(const unsigned char* data) {

@@ -205,7 +205,6 @@ class CCBFormat {
                          int* signIndex, int* signDigit) const;
   char* writeDisplayCharacters(const unsigned char* data, char* out, const CCBDecoding& decoding,
                                int signIndex, int signDigit) const;
-  char* writePackedDigits(const unsigned char* data, char* out) const;
   uint64_t readBinary(const unsigned char* data, bool littleEndian, bool* negative) const;
   // How decodeFixedPoint reads the bytes: which decoder, or none.
   enum DirectKind : unsigned char { DIRECT_NONE, DIRECT_BINARY, DIRECT_PACKED, DIRECT_ZONED };

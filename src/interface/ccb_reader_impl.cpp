@@ -196,10 +196,9 @@ bool CCBReaderImpl::setIdentifierField(int offset, const QvbString& clauseText) 
   return true;
 }
 
-// The index of the layout of the record at start, or -1 when none can be chosen.
-// With segments, the record's identifier also chooses the segment.
-int CCBReaderImpl::chooseLayout(int start) {
-  if (layouts_.size() == 1 && segments_.empty()) return 0;
+// chooseLayout where the record's identifier decides. With segments, it also
+// chooses the segment.
+int CCBReaderImpl::chooseByRecordId(int start) {
   if (!segments_.empty() && idField_.format() == nullptr) {
     errorMessage_ = QvbString("Segments need an identifier field: set it first");
     return -1;

@@ -90,7 +90,11 @@ class CCBReaderImpl final : public CCBRecordReader {
   CCBDataRoot* activeRoot() const;
   int longestLayoutLength();  // the record length of the longest layout
   void setActiveLayout(int index);
-  int chooseLayout(int start);
+  // The index of the layout of the record at start, or -1 when none can be chosen.
+  int chooseLayout(int start) {
+    return layouts_.size() == 1 && segments_.empty() ? 0 : chooseByRecordId(start);
+  }
+  int chooseByRecordId(int start);
   bool readRecordId(int start, QvbString* id);
   bool chooseSegment(const QvbString& id);
   bool readRecord(bool& isActive);

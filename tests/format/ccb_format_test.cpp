@@ -181,6 +181,50 @@ TEST(CCBFormatTest, DecodesFieldBytes) {
   expectTexts(ebcdic, false);
 }
 
+// Every count of digits on each side of the point: the digit count of a binary value
+// at each power of ten, and the point put in packed and zoned texts from the first
+// place to the last, beyond the short moves too.
+TEST(CCBFormatTest, NumbersOfEveryLengthAndPoint) {
+  std::unique_ptr<CCBFormat> word = make("9(18)", "COMP");
+  uint64_t power = 1;
+  for (int k = 1; k <= 19; ++k) {
+    power *= 10;
+    for (uint64_t value : {power - 1, power}) {
+      std::string bytes(8, '\0');
+      for (int i = 0; i < 8; ++i) bytes[7 - i] = static_cast<char>(value >> (8 * i) & 0xFF);
+      EXPECT_EQ(std::to_string(value), decode(word.get(), bytes, classicDecoding(true)));
+    }
+  }
+  const std::string digits = "9876543210123456789012345678901";
+  for (int count = 1; count <= 31; ++count) {
+    for (int fraction = 0; fraction <= count; ++fraction) {
+      const int whole = count - fraction;
+      const std::string picture = "S" + (whole > 0 ? "9(" + std::to_string(whole) + ")" : "") +
+                                  (fraction > 0 ? "V9(" + std::to_string(fraction) + ")" : "");
+      SCOPED_TRACE(picture);
+      const std::string shown = digits.substr(0, count);
+      std::string text = shown;
+      if (fraction > 0) text.insert(static_cast<size_t>(whole), ".");
+      // Packed: a pad nibble of 0 before an even count, the sign D after.
+      const std::string nibbles = (count % 2 == 0 ? "0" : "") + shown;
+      std::string packed;
+      for (size_t i = 0; i + 1 < nibbles.size(); i += 2) {
+        packed += static_cast<char>((nibbles[i] - '0') << 4 | (nibbles[i + 1] - '0'));
+      }
+      packed += static_cast<char>((nibbles.back() - '0') << 4 | 0x0D);
+      std::unique_ptr<CCBFormat> f = make(picture.c_str(), "COMP-3");
+      ASSERT_NE(nullptr, f);
+      EXPECT_EQ("-" + text, decode(f.get(), packed, classicDecoding(true)));
+      // Zoned: the last digit overpunched positive.
+      std::string zoned = shown;
+      zoned.back() = static_cast<char>("{ABCDEFGHI"[shown.back() - '0']);
+      f = make(picture.c_str(), "DISPLAY");
+      ASSERT_NE(nullptr, f);
+      EXPECT_EQ(" " + text, decode(f.get(), zoned, classicDecoding(true)));
+    }
+  }
+}
+
 // A plain text is the field's bytes themselves: no copy is made.
 TEST(CCBFormatTest, PlainTextIsTheBytesThemselves) {
   std::unique_ptr<CCBFormat> f = make("X(4)", "DISPLAY");
