@@ -193,14 +193,14 @@ def read_pandas(path, copybook=None, copybooks=None, layouts=None, id_field=None
     return read_frame(path, settings)
 
 
-def read_frame(path, settings, read_ahead=True):
-    """read_pandas with its settings made (see _options.settings); read_ahead as
-    read_batches takes it."""
+def read_frame(path, settings, read_ahead=True, batch_records=BATCH_RECORDS):
+    """read_pandas with its settings made (see _options.settings); read_ahead and
+    batch_records as read_batches takes them."""
     native = _native.open_native(path, settings)
     description = native.describe()
     # One record more than expected: the read that finds the end needs room for one.
     capacity = expected_records(os.fspath(path), settings, native.record_length()) + 1
     targets = Targets(description, settings.decimal, capacity, settings.with_position)
     collected = Collected(description, targets)
-    read_batches(native, settings, collected, read_ahead=read_ahead)
+    read_batches(native, settings, collected, batch_records, read_ahead)
     return frame_of(collected, settings)

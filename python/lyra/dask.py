@@ -13,6 +13,12 @@ from ._frame import read_frame, read_pandas
 # The options that read_dask sets itself for each partition.
 PARTITION_OPTIONS = ("range", "first_record", "rejects")
 
+# Records per batch of a partition. Dask's workers hand freed memory back to the
+# system at once (MALLOC_TRIM_THRESHOLD_), so every partition touches its batch
+# buffers afresh, a page fault for each of their pages: batches of this size keep
+# them to a few pages, and cost no more to read.
+PARTITION_BATCH_RECORDS = 4096
+
 
 class PartitionReader:
     """Reads one partition, a (start, end, first record) range of the file, with the
@@ -33,7 +39,8 @@ class PartitionReader:
         # No read-ahead thread: a worker runs one partition on each of its threads, and
         # the cluster has as many as the machine has cores, so a second thread for each
         # partition only takes turns with the others (a quarter slower on two cores).
-        return read_frame(self.path, settings, read_ahead=False)
+        return read_frame(self.path, settings, read_ahead=False,
+                          batch_records=PARTITION_BATCH_RECORDS)
 
 
 def read_dask(path, copybook=None, copybooks=None, layouts=None, id_field=None, active=None,

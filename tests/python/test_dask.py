@@ -40,6 +40,20 @@ def test_partitions_hold_the_rows_of_read_pandas(name, partitions, with_position
     pd.testing.assert_frame_equal(computed, whole)
 
 
+def test_partitions_of_many_batches(tmp_path):
+    # Partitions longer than a batch: each joins its batches in order.
+    records = open(data_file("customers.dat"), "rb").read() * 1500
+    (tmp_path / "many.dat").write_bytes(records)
+    path, options = str(tmp_path / "many.dat"), FILES["customers.dat"]
+    whole = lyra.read_pandas(path, with_position=True, **options)
+    assert len(whole) > 2 * lyra.dask.PARTITION_BATCH_RECORDS
+    frame = lyra.dask.read_dask(path, blocksize=len(records) // 2 + 1, with_position=True,
+                                **options)
+    assert frame.npartitions == 2
+    computed = frame.compute(scheduler="synchronous").reset_index(drop=True)
+    pd.testing.assert_frame_equal(computed, whole)
+
+
 def test_partitions_of_the_layout_format_and_bad_blocksizes():
     options = dict(copybook=copybook("acctrec.cpy"))
     frame = lyra.dask.read_dask(data_file("accounts.dat"), blocksize=100, **options)
