@@ -969,7 +969,7 @@ int CCBFormat::decodePacked(const unsigned char* data) {
   if (usage_ != USAGE_PACKED || last < 0) return writeError(text);
   const unsigned high = data[last] >> 4;
   const unsigned sign = data[last] & 0x0Fu;
-  if (sign <= 9 || high > 9) return writeError(text);  // a digit where the sign belongs
+  if (sign <= 9 || high > 9) return writeError(text);  // no sign last, or no digit before it
   char* out = text;
   if (sign == 0x0D || sign == 0x0B) *out++ = '-';
   out = writeLeadingScale(out, scaleCount_);
