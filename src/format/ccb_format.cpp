@@ -432,9 +432,29 @@ inline bool eightPlainDigits(const unsigned char* data, unsigned char zero, uint
   return true;
 }
 
+// Calls step count times, 0 to 9, in a straight run entered at the count, which
+// costs less than a loop over so few; false, with no call made, for a larger count.
+template <typename Step>
+inline bool repeatFew(int count, const Step& step) {
+  // clang-format off
+  switch (count) {
+    case 9: step(); [[fallthrough]];
+    case 8: step(); [[fallthrough]];
+    case 7: step(); [[fallthrough]];
+    case 6: step(); [[fallthrough]];
+    case 5: step(); [[fallthrough]];
+    case 4: step(); [[fallthrough]];
+    case 3: step(); [[fallthrough]];
+    case 2: step(); [[fallthrough]];
+    case 1: step(); [[fallthrough]];
+    case 0: return true;
+    default: return false;
+  }
+  // clang-format on
+}
+
 // Adds the digits of count whole pairs at data, 0 to 9 of them, to *magnitude; false
-// at a nibble above 9. A straight run entered at the count costs less than a loop
-// over so few.
+// at a nibble above 9.
 inline bool addPackedPairs(const unsigned char* data, int count, uint64_t* magnitude) {
   uint64_t value = *magnitude;
   unsigned bad = 0;
@@ -443,28 +463,13 @@ inline bool addPackedPairs(const unsigned char* data, int count, uint64_t* magni
     bad |= pair;
     value = value * 100 + pair;
   };
-  // clang-format off
-  switch (count) {
-    case 9: add(); [[fallthrough]];
-    case 8: add(); [[fallthrough]];
-    case 7: add(); [[fallthrough]];
-    case 6: add(); [[fallthrough]];
-    case 5: add(); [[fallthrough]];
-    case 4: add(); [[fallthrough]];
-    case 3: add(); [[fallthrough]];
-    case 2: add(); [[fallthrough]];
-    case 1: add(); [[fallthrough]];
-    case 0: break;
-    default: return false;
-  }
-  // clang-format on
+  if (!repeatFew(count, add)) return false;
   *magnitude = value;
   return (bad & PACKED_BAD) == 0;
 }
 
 // Writes the characters of count whole pairs at data from out, two a byte, and
-// returns the end; ORs PACKED_BAD into *bad at a nibble above 9. Up to 9 pairs go in
-// a straight run entered at the count, more in a loop.
+// returns the end; ORs PACKED_BAD into *bad at a nibble above 9.
 inline char* writePackedPairs(const unsigned char* data, int count, char* out, unsigned* bad) {
   unsigned flags = *bad;
   const auto write = [&]() {
@@ -473,21 +478,9 @@ inline char* writePackedPairs(const unsigned char* data, int count, char* out, u
     flags |= chars[2];
     out += 2;
   };
-  // clang-format off
-  switch (count) {
-    case 9: write(); [[fallthrough]];
-    case 8: write(); [[fallthrough]];
-    case 7: write(); [[fallthrough]];
-    case 6: write(); [[fallthrough]];
-    case 5: write(); [[fallthrough]];
-    case 4: write(); [[fallthrough]];
-    case 3: write(); [[fallthrough]];
-    case 2: write(); [[fallthrough]];
-    case 1: write(); [[fallthrough]];
-    case 0: break;
-    default: for (int i = 0; i < count; ++i) write();
+  if (!repeatFew(count, write)) {
+    for (int i = 0; i < count; ++i) write();
   }
-  // clang-format on
   *bad = flags;
   return out;
 }
