@@ -180,12 +180,12 @@ void CCBRecordBatchImpl::describeStaging() {
   stagingKnown_ = true;
   int width = 0;
   for (Column& column : columns_) {
-    column.planOffset = column.entry->planOffset();
-    if (column.planOffset < 0 || column.storageLength == 0) {
+    const int offset = column.entry->planOffset();
+    if (offset < 0 || column.storageLength == 0) {
       width = 0;
       break;
     }
-    width = std::max(width, column.planOffset + column.storageLength);
+    width = std::max(width, offset + column.storageLength);
   }
   stageWidth_ = width;
   stageRecords_ = width > 0 ? std::max(1, std::min(STAGED_RECORDS, STAGED_BYTES / width)) : 0;
@@ -323,7 +323,8 @@ void CCBRecordBatchImpl::appendStaged() {
   const size_t count = stagedNumbers_.size();
   if (count == 0) return;
   for (Column& column : columns_) {
-    appendRun(column, staged_.data() + column.planOffset, static_cast<size_t>(stageWidth_), count);
+    appendRun(column, staged_.data() + column.entry->planOffset(), static_cast<size_t>(stageWidth_),
+              count);
   }
   numbers_.append(stagedNumbers_.data(), count);
   offsets_.append(stagedOffsets_.data(), count);

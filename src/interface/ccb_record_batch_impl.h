@@ -66,7 +66,6 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
     // value straight from the bytes; otherwise null
     const CCBFormat* direct = nullptr;
     bool plainText = false;  // text: the field's bytes are its text, zero bytes aside
-    int planOffset = -1;     // of the field's bytes in a record set from the plan; -1: none
     int storageLength = 0;   // of the field's bytes; 0 for an entry that is no field
     const CCBOutputEntry* entry = nullptr;  // during a read only
     CCBValueBuffer<unsigned char> validity;
