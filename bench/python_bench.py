@@ -6,7 +6,11 @@ bytes each), in MB/s of file (10^6 bytes):
   an already running local cluster of two worker processes, against
   read_pandas(columns=[column]) in this process (cluster start-up not counted);
   beside it, what two processes give without Dask, each summing half of the file
-  with read_pandas (pool start-up not counted): the most this machine allows.
+  with read_pandas (pool start-up not counted): the most this machine allows;
+  and what Dask gives the same shape of graph with no lyra in it: as many tasks as
+  read_dask's partitions, each hashing in memory (no GIL, no file) for as long as
+  one partition takes to read in one process, summed in the same way, against
+  the same tasks run one after another here.
 
 Each figure is the best of a few runs. The files are written with
 lyra_bench_data into the given folder and removed at the end.
@@ -15,6 +19,7 @@ lyra_bench_data into the given folder and removed at the end.
 """
 
 import concurrent.futures
+import hashlib
 import logging
 import os
 import subprocess
@@ -81,15 +86,57 @@ def bench_sum(path):
                     client.cancel(future)
             dask_sum()  # the workers import lyra once
             dask_seconds, dask_total = best_seconds(dask_sum)
+            partitions = lyra.dask.read_dask(path, **options).npartitions
+            ceiling = dask_ceiling(client, partitions, pandas_seconds / partitions)
     assert abs(dask_total - pandas_sum) <= 1e-6 * abs(pandas_sum), (dask_total, pandas_sum)
     pair_seconds = halves_seconds(path, options)
     size = os.path.getsize(path) / 1e6
     print("sum of %s, %.0f MB file: read_pandas in one process %.2f s (%.0f MB/s); "
           "read_dask on 2 local worker processes %.2f s (%.0f MB/s): %.2fx; "
-          "2 processes without Dask, half the file each: %.2f s: %.2fx"
+          "2 processes without Dask, half the file each: %.2f s: %.2fx; "
+          "Dask alone, %d tasks of %.0f ms of hashing: %.2fx"
           % (COLUMN, size, pandas_seconds, megabytes_per_second(path, pandas_seconds),
              dask_seconds, megabytes_per_second(path, dask_seconds),
-             pandas_seconds / dask_seconds, pair_seconds, pandas_seconds / pair_seconds))
+             pandas_seconds / dask_seconds, pair_seconds, pandas_seconds / pair_seconds,
+             partitions, pandas_seconds / partitions * 1e3, ceiling))
+
+
+HASHED = 64 * 1024  # bytes hashed at a time; hashlib lets go of the GIL for them
+
+
+def hash_for(rounds):
+    """A one-row frame, after hashing HASHED bytes rounds times: a task of pure CPU
+    work that touches no file and little memory."""
+    import pandas as pd
+
+    data = bytes(HASHED)
+    for _ in range(rounds):
+        hashlib.sha1(data).digest()
+    return pd.DataFrame({"A": [1.0]})
+
+
+def dask_ceiling(client, tasks, seconds_each):
+    """How much faster the cluster runs a read_dask-shaped graph of the given number
+    of hashing tasks, each taking seconds_each here, than this process runs the
+    tasks one after another."""
+    import dask.dataframe as dd
+
+    start = time.perf_counter()
+    hash_for(1000)
+    rounds = max(int(seconds_each / ((time.perf_counter() - start) / 1000)), 1)
+    sequential, _ = best_seconds(lambda: sum(hash_for(rounds)["A"].sum() for _ in range(tasks)))
+
+    def dask_sum():
+        frame = dd.from_map(hash_for, [rounds] * tasks, meta=hash_for(0).iloc[:0],
+                            enforce_metadata=False)
+        future = client.compute(frame["A"].sum())
+        try:
+            return future.result()
+        finally:
+            client.cancel(future)
+    dask_sum()
+    parallel, _ = best_seconds(dask_sum)
+    return sequential / parallel
 
 
 def sum_range(path, options, start, end):
