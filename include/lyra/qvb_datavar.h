@@ -51,8 +51,6 @@ class LYRA_API QvbDatavar {
   int asInt(bool* failed = nullptr) const { return text_.asInt(failed); }
 
  private:
-  friend class QvbValueText;  // the library's decoders write values' text in place
-
   QvbString text_;
   int type_ = QVB_TYPE_NULL;
 };

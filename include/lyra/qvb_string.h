@@ -86,8 +86,6 @@ class LYRA_API QvbString {
   std::string str() const { return std::string(data_, static_cast<size_t>(length_)); }
 
  private:
-  friend class QvbValueText;  // the library's decoders write values' text in place
-
   // Replaces the characters with n characters at chars (which may lie in this string).
   void setChars(const char* chars, int n) {
     if (n > capacity_) reserve(n);

@@ -7,7 +7,6 @@
 
 #include "format/ccb_float.h"
 #include "support/np_uchar.h"
-#include "support/qvb_value_text.h"
 
 namespace {
 
@@ -111,10 +110,8 @@ const int MAX_BINARY_DIGITS = 18;  // the most an extended service reads in 8 by
 const int MAX_DIRECT_DIGITS = 19;
 
 // Bytes past the text buffer's zero byte, so that short runs of characters can move
-// as one fixed block without reaching past the buffer, and texts can move into values
-// in whole blocks (QvbValueText).
+// as one fixed block without reaching past the buffer.
 const int TEXT_SLACK = 16;
-static_assert(TEXT_SLACK >= QvbValueText::SOURCE_SLACK, "values read past the text");
 
 // The digits '0' to '9' of display text are these bytes and the nine after them in
 // every ASCII-based page and in every EBCDIC page.

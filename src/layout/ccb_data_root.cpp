@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "input/ccb_data_file.h"
-#include "support/qvb_value_text.h"
 
 namespace {
 
@@ -65,9 +64,7 @@ bool CCBDataRoot::readRecord(int start, int* end) {
 }
 
 void CCBDataRoot::keep(const unsigned char* bytes, int start, int length) {
-  // The slack lets values' texts move in whole blocks (QvbValueText).
-  const size_t size = static_cast<size_t>(length) + QvbValueText::SOURCE_SLACK;
-  if (kept_.size() < size) kept_.resize(size);
+  if (kept_.size() < static_cast<size_t>(length)) kept_.resize(static_cast<size_t>(length));
   std::memcpy(kept_.data(), bytes, static_cast<size_t>(length));
   keptStart_ = start;
 }

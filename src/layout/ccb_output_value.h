@@ -9,7 +9,6 @@
 #include "layout/ccb_data_field.h"
 #include "layout/ccb_data_root.h"
 #include "layout/ccb_output_array.h"
-#include "support/qvb_value_text.h"
 
 inline CCBOutputEntry::State CCBOutputEntry::state(const unsigned char** bytes) const {
   if (setAt_ == record_->clearCount) {
@@ -35,12 +34,10 @@ inline const unsigned char* CCBOutputEntry::laterBytes() const {
   return state(&bytes) == LATER ? bytes : nullptr;
 }
 
-// The bytes lie in the layout root's kept record and the text either there or in the
-// format's text buffer: both leave the slack QvbValueText reads past a text.
 inline void CCBOutputEntry::decodeLater(const unsigned char* bytes, QvbDatavar* value) const {
   int length = 0;
   const char* text = decodeText(bytes, &length);
-  QvbValueText::assign(value, text, length);
+  value->assignBytes(text, length);
 }
 
 // One value, named, so that it is built where the caller receives it.

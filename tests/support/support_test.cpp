@@ -9,7 +9,6 @@
 #include "support/np_uchar.h"
 #include "support/qv_dom.h"
 #include "support/qvb_txt_file.h"
-#include "support/qvb_value_text.h"
 #include "test_util.h"
 
 namespace {
@@ -76,37 +75,6 @@ TEST(QvbStringTest, ResultsHoldTheirTextAndCompareInOrder) {
   EXPECT_EQ(0, QvbString("\xe9t\xe9").compare("\xc9T\xc9", false));  // ISO-8859-1 letters too
   EXPECT_GT(QvbString("\xe9t\xe9").compare("\xc9T\xc9", true), 0);
   EXPECT_LT(QvbString(nullptr).compare("", true), 0);  // null before every text
-}
-
-// Texts of every length up to past the inline capacity, with a zero byte in each
-// 16-byte block or none, the bytes after them zero or not, put over values that held
-// nothing, a short text and a heap text: the same value as assignBytes gives.
-TEST(QvbValueTextTest, GivesWhatAssignBytesGives) {
-  const std::string heapText(100, 'h');
-  for (int n = 0; n <= 70; ++n) {
-    for (int zeroAt : {-1, 0, 15, 16, 17, 31, 32, 47, 48, 62, 63}) {
-      for (char after : {'\0', 'z'}) {
-        std::string source(static_cast<size_t>(n) + QvbValueText::SOURCE_SLACK, after);
-        for (int i = 0; i < n; ++i)
-          source[static_cast<size_t>(i)] = static_cast<char>('A' + i % 26);
-        if (zeroAt >= 0 && zeroAt < n) source[static_cast<size_t>(zeroAt)] = '\0';
-        for (const char* held : {static_cast<const char*>(nullptr), "held", heapText.c_str()}) {
-          QvbDatavar expected, actual;
-          if (held != nullptr) {
-            expected.assignBytes(held, 100);
-            actual.assignBytes(held, 100);
-          }
-          expected.assignBytes(source.data(), n);
-          QvbValueText::assign(&actual, source.data(), n);
-          const QvbDatavar copied = actual;
-          ASSERT_EQ(QVB_TYPE_STRING, copied.getType());
-          ASSERT_EQ(expected.text().length(), copied.text().length()) << n << " " << zeroAt;
-          ASSERT_EQ(expected.text().str(), copied.text().str()) << n << " " << zeroAt;
-          ASSERT_EQ('\0', copied.text().asCstr()[copied.text().length()]);
-        }
-      }
-    }
-  }
 }
 
 // Conversion 10 agrees for every byte with the codec's page 37 (held to iconv); no other is known.
