@@ -77,13 +77,7 @@ def bench_sum(path):
                                   host="127.0.0.1", dashboard_address=None) as cluster:
         with distributed.Client(cluster) as client:
             def dask_sum():
-                frame = lyra.dask.read_dask(path, **options)
-                future = client.compute(frame[COLUMN].sum())
-                try:
-                    return future.result()
-                finally:
-                    # The same graph again would find this result still held.
-                    client.cancel(future)
+                return cluster_sum(client, lyra.dask.read_dask(path, **options)[COLUMN])
             dask_sum()  # the workers import lyra once
             dask_seconds, dask_total = best_seconds(dask_sum)
             partitions = lyra.dask.read_dask(path, **options).npartitions
@@ -99,6 +93,16 @@ def bench_sum(path):
              dask_seconds, megabytes_per_second(path, dask_seconds),
              pandas_seconds / dask_seconds, pair_seconds, pandas_seconds / pair_seconds,
              partitions, pandas_seconds / partitions * 1e3, ceiling))
+
+
+def cluster_sum(client, series):
+    """The sum of a Dask series, computed on the cluster."""
+    future = client.compute(series.sum())
+    try:
+        return future.result()
+    finally:
+        # The same graph again would find this result still held.
+        client.cancel(future)
 
 
 HASHED = 64 * 1024  # bytes hashed at a time; hashlib lets go of the GIL for them
@@ -129,11 +133,7 @@ def dask_ceiling(client, tasks, seconds_each):
     def dask_sum():
         frame = dd.from_map(hash_for, [rounds] * tasks, meta=hash_for(0).iloc[:0],
                             enforce_metadata=False)
-        future = client.compute(frame["A"].sum())
-        try:
-            return future.result()
-        finally:
-            client.cancel(future)
+        return cluster_sum(client, frame["A"])
     dask_sum()
     parallel, _ = best_seconds(dask_sum)
     return sequential / parallel
