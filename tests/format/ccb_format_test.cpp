@@ -225,17 +225,6 @@ TEST(CCBFormatTest, NumbersOfEveryLengthAndPoint) {
   }
 }
 
-// A plain text is the field's bytes themselves: no copy is made.
-TEST(CCBFormatTest, PlainTextIsTheBytesThemselves) {
-  std::unique_ptr<CCBFormat> f = make("X(4)", "DISPLAY");
-  const unsigned char bytes[] = {'A', 'B', 'C', 'D'};
-  int length = 0;
-  const char* const start = reinterpret_cast<const char*>(bytes);
-  EXPECT_EQ(start, f->decodeText(bytes, classicDecoding(true), &length));
-  EXPECT_EQ(4, length);
-  EXPECT_NE(start, f->decodeText(bytes, classicDecoding(false), &length));
-}
-
 // Column lengths are the longest texts (IEEE doubles have three exponent digits).
 TEST(NumberFormatsTest, FloatsInEachFormat) {
   const std::tuple<int, const char*, const char*, std::string, const char*> cases[] = {
