@@ -1,10 +1,11 @@
 // Reading benchmarks: records/s and bytes/s of readNextRecord plus
 // getOutputValue(i).asString() of every column, through the public API, for a
 // mixed-usage and a display-only record, beside a plain read(2) loop over the same
-// file; the record batch filling every column of the same records, typed; the record
-// reader on the same records framed as rdw and vb (mixed) and as lines (display),
-// beside its fixed format; and `lyra read` of the mixed file to CSV and JSON lines
-// (tool_bench.h). Heap allocations are counted by replacing the global operator new
+// file; the same values from a decoder written for the one layout, through the same
+// value calls (layout_decoder.h); the record batch filling every column of the same
+// records, typed; the record reader on the same records framed as rdw and vb
+// (mixed) and as lines (display), beside its fixed format; and `lyra read` of the
+// mixed file to CSV and JSON lines (tool_bench.h). Heap allocations are counted by replacing the global operator new
 // (every object and string of the library; only the data-file window comes from malloc,
 // once per openDataFile): per record inside readNextRecord (0 expected once warm) and
 // inside the getOutputValue calls, whose copies allocate for texts longer than the
