@@ -3,16 +3,16 @@
 // mixed-usage and a display-only record, beside a plain read(2) loop over the same
 // file; the same values from a decoder written for the one layout, through the same
 // value calls (layout_decoder.h); the record batch filling every column of the same
-// records, typed; the record reader on the same records framed as rdw and vb
-// (mixed) and as lines (display), beside its fixed format; and `lyra read` of the
-// mixed file to CSV and JSON lines (tool_bench.h). Heap allocations are counted by replacing the global operator new
-// (every object and string of the library; only the data-file window comes from malloc,
-// once per openDataFile): per record inside readNextRecord (0 expected once warm) and
-// inside the getOutputValue calls, whose copies allocate for texts longer than the
-// strings' own buffer (QvbString::INLINE_CAPACITY characters), and per batch inside the
-// batch's reads (0 expected once its buffers are sized). Afterwards, peak RSS of a
-// separate process that reads a 1 MB file and of one that reads a 1 GB file shows that
-// memory does not grow with the file.
+// records, typed; the record reader on the same records framed as rdw and vb (mixed)
+// and as lines (display), beside its fixed format; and `lyra read` of the mixed file to
+// CSV and JSON lines (tool_bench.h). Heap allocations are counted by replacing the
+// global operator new (every object and string of the library; only the data-file
+// window comes from malloc, once per openDataFile): per record inside readNextRecord (0
+// expected once warm) and inside the getOutputValue calls, whose copies allocate for
+// texts longer than the strings' own buffer (QvbString::INLINE_CAPACITY characters),
+// and per batch inside the batch's reads (0 expected once its buffers are sized).
+// Afterwards, peak RSS of a separate process that reads a 1 MB file and of one that
+// reads a 1 GB file shows that memory does not grow with the file.
 //
 // Flags besides Google Benchmark's: --file-mib=N (size of the benchmark files,
 // default 256), --no-rss (skip the peak RSS check). Files are written to the build
