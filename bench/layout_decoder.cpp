@@ -6,34 +6,30 @@
 namespace {
 
 using Field = BenchLayoutDecoder::Field;
+using Kind = BenchLayoutDecoder::FieldKind;
+const Kind TEXT = BenchLayoutDecoder::TEXT;
+const Kind ZONED = BenchLayoutDecoder::ZONED;
+const Kind SIGNED_ZONED = BenchLayoutDecoder::SIGNED_ZONED;
+const Kind PACKED = BenchLayoutDecoder::PACKED;
+const Kind BINARY = BenchLayoutDecoder::BINARY;
 
 // txnrec.cpy: the fee table's five code and amount pairs follow one another.
 const Field MIXED_FIELDS[] = {
-    {0, 12, BenchLayoutDecoder::TEXT, 0},   {12, 10, BenchLayoutDecoder::TEXT, 0},
-    {22, 30, BenchLayoutDecoder::TEXT, 0},  {52, 25, BenchLayoutDecoder::TEXT, 0},
-    {77, 3, BenchLayoutDecoder::TEXT, 0},   {80, 8, BenchLayoutDecoder::TEXT, 0},
-    {88, 6, BenchLayoutDecoder::PACKED, 2}, {94, 2, BenchLayoutDecoder::BINARY, 0},
-    {96, 4, BenchLayoutDecoder::BINARY, 0}, {100, 9, BenchLayoutDecoder::SIGNED_ZONED, 2},
-    {109, 2, BenchLayoutDecoder::TEXT, 0},  {111, 4, BenchLayoutDecoder::PACKED, 2},
-    {115, 2, BenchLayoutDecoder::TEXT, 0},  {117, 4, BenchLayoutDecoder::PACKED, 2},
-    {121, 2, BenchLayoutDecoder::TEXT, 0},  {123, 4, BenchLayoutDecoder::PACKED, 2},
-    {127, 2, BenchLayoutDecoder::TEXT, 0},  {129, 4, BenchLayoutDecoder::PACKED, 2},
-    {133, 2, BenchLayoutDecoder::TEXT, 0},  {135, 4, BenchLayoutDecoder::PACKED, 2},
-    {139, 61, BenchLayoutDecoder::TEXT, 0},
+    {0, 12, TEXT, 0},   {12, 10, TEXT, 0},         {22, 30, TEXT, 0},  {52, 25, TEXT, 0},
+    {77, 3, TEXT, 0},   {80, 8, TEXT, 0},          {88, 6, PACKED, 2}, {94, 2, BINARY, 0},
+    {96, 4, BINARY, 0}, {100, 9, SIGNED_ZONED, 2}, {109, 2, TEXT, 0},  {111, 4, PACKED, 2},
+    {115, 2, TEXT, 0},  {117, 4, PACKED, 2},       {121, 2, TEXT, 0},  {123, 4, PACKED, 2},
+    {127, 2, TEXT, 0},  {129, 4, PACKED, 2},       {133, 2, TEXT, 0},  {135, 4, PACKED, 2},
+    {139, 61, TEXT, 0},
 };
 
 // custaddr.cpy: unsigned digits without a point read as their bytes.
 const Field DISPLAY_FIELDS[] = {
-    {0, 10, BenchLayoutDecoder::TEXT, 0},   {10, 1, BenchLayoutDecoder::TEXT, 0},
-    {11, 20, BenchLayoutDecoder::TEXT, 0},  {31, 15, BenchLayoutDecoder::TEXT, 0},
-    {46, 1, BenchLayoutDecoder::TEXT, 0},   {47, 30, BenchLayoutDecoder::TEXT, 0},
-    {77, 20, BenchLayoutDecoder::TEXT, 0},  {97, 2, BenchLayoutDecoder::TEXT, 0},
-    {99, 5, BenchLayoutDecoder::TEXT, 0},   {104, 4, BenchLayoutDecoder::TEXT, 0},
-    {108, 10, BenchLayoutDecoder::TEXT, 0}, {118, 40, BenchLayoutDecoder::TEXT, 0},
-    {158, 8, BenchLayoutDecoder::TEXT, 0},  {166, 8, BenchLayoutDecoder::TEXT, 0},
-    {174, 4, BenchLayoutDecoder::TEXT, 0},  {178, 2, BenchLayoutDecoder::TEXT, 0},
-    {180, 3, BenchLayoutDecoder::TEXT, 0},  {183, 11, BenchLayoutDecoder::ZONED, 2},
-    {194, 1, BenchLayoutDecoder::TEXT, 0},  {195, 5, BenchLayoutDecoder::TEXT, 0},
+    {0, 10, TEXT, 0},  {10, 1, TEXT, 0},    {11, 20, TEXT, 0},  {31, 15, TEXT, 0},
+    {46, 1, TEXT, 0},  {47, 30, TEXT, 0},   {77, 20, TEXT, 0},  {97, 2, TEXT, 0},
+    {99, 5, TEXT, 0},  {104, 4, TEXT, 0},   {108, 10, TEXT, 0}, {118, 40, TEXT, 0},
+    {158, 8, TEXT, 0}, {166, 8, TEXT, 0},   {174, 4, TEXT, 0},  {178, 2, TEXT, 0},
+    {180, 3, TEXT, 0}, {183, 11, ZONED, 2}, {194, 1, TEXT, 0},  {195, 5, TEXT, 0},
 };
 
 template <typename T, size_t N>

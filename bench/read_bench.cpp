@@ -204,8 +204,8 @@ void benchLayoutDecoder(benchmark::State& state, BenchRecordKind kind, const std
   if (!decoder.matchesReader(path, &error)) die("the layout decoder differs: " + error);
   const size_t length = static_cast<size_t>(benchRecord(kind).length);
   std::vector<unsigned char> block(C_LOOP_BLOCK / length * length);
-  int64_t records = decodeAll(decoder, kind, path, block);  // warm-up
-  records = 0;
+  decodeAll(decoder, kind, path, block);  // warm-up
+  int64_t records = 0;
   for (auto _ : state) records += decodeAll(decoder, kind, path, block);
   state.counters["bytes"] =
       benchmark::Counter(static_cast<double>(records) * length, benchmark::Counter::kIsRate);
