@@ -70,20 +70,12 @@ TEST(PrintTest, PrintsTheTreeLineByLine) {
   service->release();
 }
 
-TEST(PrintTest, RootWithoutChildrenThenWithAHundredThousand) {
+// A root built by hand: alone; with a field indented by its level number up to 99
+// columns, whatever the level; with a hundred thousand fields and no output array.
+TEST(PrintTest, RootsBuiltByHand) {
   CCBDataRoot root;
   EXPECT_EQ("[]->0\n-->Source_File=\n-->usage=DISPLAY\n-->max_record_size=0\n",
             printed([&] { lyra_print_node(&root); }));
-  for (int i = 0; i < 100000; ++i) test_support::field(&root, "F");
-  const std::string text = printed([&] { lyra_print_node(&root); });
-  EXPECT_EQ(4 + 15 * 100000, std::count(text.begin(), text.end(), '\n'));
-  EXPECT_EQ("********ROW: 7********\nTotal Items: 0\n",  // output array never built
-            printed([&] { lyra_print_output_array(&root, 7); }));
-}
-
-// Indentation follows the level number up to 99 columns, whatever the level.
-TEST(PrintTest, IndentationStopsAt99Columns) {
-  CCBDataRoot root;
   CCBData* node = test_support::field(&root, "F");
   for (const int level : {99, 100, 2000000000}) {
     SCOPED_TRACE(level);
@@ -93,6 +85,11 @@ TEST(PrintTest, IndentationStopsAt99Columns) {
               text.substr(0, text.find('\n') + 1));
     EXPECT_EQ(std::string::npos, text.find(std::string(100, ' ')));
   }
+  for (int i = 1; i < 100000; ++i) test_support::field(&root, "F");
+  const std::string text = printed([&] { lyra_print_node(&root); });
+  EXPECT_EQ(4 + 15 * 100000, std::count(text.begin(), text.end(), '\n'));
+  EXPECT_EQ("********ROW: 7********\nTotal Items: 0\n",  // output array never built
+            printed([&] { lyra_print_output_array(&root, 7); }));
 }
 
 // The built-in copybook: 16 parse lines, then the unresolved tree of 2 groups, 12 fields.

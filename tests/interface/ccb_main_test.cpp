@@ -13,11 +13,6 @@
 
 namespace {
 
-// The columns first to the column count, whose index changes nothing: "? -1 -1".
-std::vector<std::string> columns(CCBMain* service, int first = 0) {
-  return test_support::columnInfos(service, first, service->getOutputCount());
-}
-
 class CCBMainTest : public ::testing::Test {
  protected:
   std::string error() { return service_->getErrorMessage().asCstr(); }
@@ -52,8 +47,9 @@ TEST_F(CCBMainTest, LoadsAndTheirFailures) {
     ASSERT_TRUE(load(SMALL));
     EXPECT_EQ(c.second, error());
   }
+  // Columns -1 to the column count, whose indexes change nothing: "? -1 -1".
   EXPECT_EQ((std::vector<std::string>{"? -1 -1", "A 4 5", "B 2 7", "? -1 -1"}),
-            columns(service_.get(), -1));
+            test_support::columnInfos(service_.get(), -1, service_->getOutputCount()));
   const std::string path = dir_.path("no-such-folder/layout.xml");
   EXPECT_FALSE(service_->saveLayoutFile(path.c_str()));
   EXPECT_EQ("Cannot write file '" + path + "': No such file or directory", error());
@@ -73,9 +69,8 @@ TEST_F(CCBMainTest, ColumnsOfARealisticCopybook) {
                 "DT-AMOUNT-ED 4 11",                    // ZZZ,ZZ9.99-: the comma makes it text
                 "DT-FEE-ED 3 9",                        // $$$9.99CR: the point makes it real
                 "DT-POINTS-ED 2 5", "DT-ITEMS-ED 2 5",  // 9(3)DB, -ZZZ9
-                "DT-MERCHANT-NAME 4 22", "? -1 -1",     // X(22); the column count: no change
-            }),
-            columns(service_.get()));
+                "DT-MERCHANT-NAME 4 22"}),              // X(22)
+            test_support::columnInfos(service_.get()));
   EXPECT_EQ("116", service_->getRoot()->getProperty(2, nullptr).str());  // max_record_size
 }
 

@@ -1,5 +1,5 @@
-// Where the extended services place each column, worked out by hand, and how long they
-// take records to be, longer redefinitions counted.
+// Where the extended services place each column, worked out by hand, how long they take
+// records to be, longer redefinitions counted, and layouts only the classic ones take.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -34,9 +34,6 @@ std::string places(Service* service) {
   return out;
 }
 
-// A 5-byte item redefines a 3-byte one last: the other items reach 5 bytes, it 7.
-const Lines LONG_REDEFINITION = {"01 R.", "05 ID PIC X(2).", "05 ADDR PIC X(3).",
-                                 "05 ADDR-LONG REDEFINES ADDR PIC X(5)."};
 const Lines FLOATS_AND_NATIONAL = {"01 R.",
                                    "05 F1 COMP-1.",
                                    "05 F2 COMP-2.",
@@ -89,8 +86,10 @@ TEST(ColumnLayoutTest, PlacesEveryColumn) {
         "05 C PIC X."},
        "0:2:display 0:4:display 4:2:display 4:4:display 8:1:display",
        9},
-      {"a longer redefinition last, past what the other items reach", LONG_REDEFINITION,
-       "0:2:display 2:3:display 2:5:display", 7},
+      {"a longer redefinition last, past what the other items reach",
+       {"01 R.", "05 ID PIC X(2).", "05 ADDR PIC X(3).", "05 ADDR-LONG REDEFINES ADDR PIC X(5)."},
+       "0:2:display 2:3:display 2:5:display",
+       7},
       {"floats, UTF-16 national items", FLOATS_AND_NATIONAL,
        "0:4:float 4:8:float 12:6:national 18:4:national 22:1:display", 23, 1},
       {"national items of one byte a position", FLOATS_AND_NATIONAL,
@@ -121,14 +120,13 @@ TEST(ColumnLayoutTest, PlacesEveryColumn) {
 TEST(ColumnLayoutTest, NoLayoutOrNoSuchColumn) {
   test_support::TempDir dir;
   auto service = own(createCCBLayoutService());
-  auto reader = own(createCCBRecordReader());
   EXPECT_EQ(0, service->getRecordLength());
   int64_t offset = -1;
   int storage = -1;
   CCBColumnUsage usage = CCB_USAGE_FLOAT;
   bool variable = true;
   EXPECT_FALSE(service->getColumnLayout(0, offset, storage, usage, variable));
-  EXPECT_FALSE(reader->getColumnLayout(0, offset, storage, usage, variable));
+  EXPECT_FALSE(own(createCCBRecordReader())->getColumnLayout(0, offset, storage, usage, variable));
   ASSERT_TRUE(service->loadCopybook(
       dir.write("r.cpy", copybook_test::source({"01 R.", "05 A PIC X."})).c_str()));
   EXPECT_FALSE(service->getColumnLayout(-1, offset, storage, usage, variable));
@@ -138,46 +136,29 @@ TEST(ColumnLayoutTest, NoLayoutOrNoSuchColumn) {
   EXPECT_STREQ("", ccbColumnUsageName(static_cast<CCBColumnUsage>(5)));
 }
 
-// Fixed records of a layout whose last redefinition reaches past the other items: the
-// extended reader reads each whole; the classic one takes them at 5 bytes and fails.
-TEST(ColumnLayoutTest, FixedRecordsAsLongAsTheLongestRedefinition) {
+// Layouts the classic services take and the extended ones refuse, naming the limit: 9000
+// bytes each redefined by 30000 (classic: 9000 bytes), a binary picture of 19 digits
+// (classic: 8 bytes).
+TEST(ColumnLayoutTest, LayoutsOnlyTheClassicServicesTake) {
   test_support::TempDir dir;
-  const std::string copybook = dir.write("r.cpy", copybook_test::source(LONG_REDEFINITION));
-  const std::string data = dir.write("r.dat", "01abcde02fghij");
-  auto extended = own(createCCBRecordReader());
-  ASSERT_TRUE(extended->addCopybook(copybook.c_str(), "", true));
-  CCBReadOptions fixed;
-  fixed.setRecordFormat(CCB_RECORD_FIXED);
-  ASSERT_TRUE(extended->openData(data.c_str(), fixed));
-  std::string values;
-  bool failed = false;
-  while (extended->readNextRecord(failed)) values += extended->getOutputValue(2).text().str() + " ";
-  EXPECT_FALSE(failed) << extended->getErrorMessage().str();
-  EXPECT_EQ("abcde fghij ", values);
-  auto classic = own(createCCBReader());
-  ASSERT_TRUE(classic->addCopybook(copybook.c_str(), "", true));
-  EXPECT_EQ(5, classic->getRecordLength(0));
-  EXPECT_EQ(5, classic->getMaxRecordLength());
-  ASSERT_TRUE(classic->openDataFile(data.c_str(), 0, true, true, 0));
-  EXPECT_FALSE(classic->readNextRecord(failed));
-  EXPECT_TRUE(failed);
-  EXPECT_EQ("Record layout reads 7 bytes, more than the fixed record length of 5",
-            classic->getErrorMessage().str());
-}
-
-// 9000 bytes each redefined by 30000: the classic services take 9000 bytes, the extended
-// ones, which read as far, refuse 270000000.
-TEST(ColumnLayoutTest, ReachBeyondTheRecordLimitIsRefused) {
-  test_support::TempDir dir;
-  const std::string path =
-      dir.write("r.cpy", copybook_test::source({"01 R.", "05 T OCCURS 9000 TIMES.", "10 A PIC X.",
-                                                "10 B REDEFINES A PIC X(30000)."}));
-  EXPECT_TRUE(own(createCCBMain())->loadCopybook(path.c_str()));
-  auto extended = own(createCCBLayoutService());
-  EXPECT_FALSE(extended->loadCopybook(path.c_str()));
-  EXPECT_EQ("Record length exceeds the maximum of 268435456 bytes",
-            extended->getErrorMessage().str());
-  EXPECT_FALSE(own(createCCBRecordReader())->addCopybook(path.c_str(), "", true));
+  const auto expect = [&dir](const Lines& copybook, int classicLength, const std::string& refused) {
+    SCOPED_TRACE(refused);
+    const std::string path = dir.write("r.cpy", copybook_test::source(copybook));
+    EXPECT_TRUE(own(createCCBMain())->loadCopybook(path.c_str()));
+    auto classic = own(createCCBReader());
+    ASSERT_TRUE(classic->addCopybook(path.c_str(), "", true));
+    EXPECT_EQ(classicLength, classic->getRecordLength(0));
+    auto extended = own(createCCBLayoutService());
+    EXPECT_FALSE(extended->loadCopybook(path.c_str()));
+    EXPECT_EQ(refused, extended->getErrorMessage().str());
+    auto reader = own(createCCBRecordReader());
+    EXPECT_FALSE(reader->addCopybook(path.c_str(), "", true));
+    EXPECT_EQ(refused, reader->getErrorMessage().str());
+  };
+  expect({"01 R.", "05 T OCCURS 9000 TIMES.", "10 A PIC X.", "10 B REDEFINES A PIC X(30000)."},
+         9000, "Record length exceeds the maximum of 268435456 bytes");
+  expect({"01 L.", "05 A PIC X.", "05 B PIC S9(19) COMP."}, 9,
+         "Binary picture S9(19) has 19 digits: binary items hold at most 18, Line: 3\n");
 }
 
 }  // namespace

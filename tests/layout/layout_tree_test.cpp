@@ -19,22 +19,9 @@ using test_support::field;
 using test_support::probe;
 using test_support::table;
 
-TEST(LayoutTreeTest, ChildrenKeepTheirOrder) {
-  CCBDataRoot root;
-  EXPECT_EQ(nullptr, root.nextChild(false));  // before a restart: past the end
-  CCBData* a = table(&root, "A");
-  CCBData* b = field(&root, "B");
-  CCBData* c = field(&root, "C");
-  EXPECT_TRUE(root.getFirstChild() == a && a->getNextSibling() == b &&
-              c->getPreviousSibling() == b);
-  EXPECT_TRUE(a->getParent() == &root && c->getParent() == &root && !c->getNextSibling());
-  // a restart, each child in turn, then past the end for good
-  for (CCBData* next : std::vector<CCBData*>{a, b, c, nullptr, nullptr})
-    EXPECT_EQ(next, root.nextChild(next == a));
-}
-
-// 01 R. 05 A. 10 AX. 10 B. 15 y. 05 C. 10 D. 05 E. Then 01 Y; the root is named Y.
-TEST(LayoutTreeTest, NameSearchTakesTheNearestPrecedingSubtreesFirst) {
+// 01 R. 05 A. 10 AX. 10 B. 15 y. 05 C. 10 D. 05 E. Then 01 Y; the root is named Y. Children
+// keep their order; the name search takes the nearest preceding subtrees first.
+TEST(LayoutTreeTest, LinksAndNameSearch) {
   CCBDataRoot root;
   root.setName("Y");  // searched through, never a match
   CCBData* r = table(&root, "R");
@@ -45,6 +32,12 @@ TEST(LayoutTreeTest, NameSearchTakesTheNearestPrecedingSubtreesFirst) {
   CCBData* d = field(c, "D");
   CCBData* e = field(r, "E");
   CCBData* otherY = field(&root, "Y");
+  EXPECT_TRUE(r->getFirstChild() == a && a->getNextSibling() == c && e->getPreviousSibling() == c);
+  EXPECT_TRUE(a->getParent() == r && e->getParent() == r && !e->getNextSibling());
+  EXPECT_EQ(nullptr, r->nextChild(false));  // before a restart: past the end
+  // a restart, each child in turn, then past the end for good
+  for (CCBData* next : std::vector<CCBData*>{a, c, e, nullptr, nullptr})
+    EXPECT_EQ(next, r->nextChild(next == a));
   const std::tuple<CCBData*, const char*, bool, bool, bool, CCBData*> cases[] = {
       // start, name, tables searched, fields searched, the start skipped, found
       {e, "Y", true, true, true, y},         // the first child's grandchild before the later 01 Y
@@ -67,7 +60,7 @@ TEST(LayoutTreeTest, DependingAndRedefinesResolveWhenSet) {
   CCBDataRoot root;
   CCBData* rec = table(&root, "REC");
   CCBDataField* count = field(rec, "COUNT");
-  CCBData* group = table(rec, "GROUP");
+  table(rec, "GROUP");
   CCBData* items = table(rec, "ITEMS");
   EXPECT_TRUE(items->setOccursDepending("COUNT", 10));
   EXPECT_TRUE(items->getOccursDependingNode() == count && items->isOccursDepending());
@@ -76,8 +69,6 @@ TEST(LayoutTreeTest, DependingAndRedefinesResolveWhenSet) {
   EXPECT_TRUE(items->setOccursDepending(QvbString(nullptr), 4) && items->isOccursFixed());
   EXPECT_TRUE(items->setOccursDepending("NOWHERE", 0));  // no search at all
   EXPECT_FALSE(count->setOccursDepending("COUNT", 3));   // never itself
-  CCBData* later = field(rec, "LATER");
-  EXPECT_TRUE(later->setRedefines("GROUP") && later->getRedefines() == group);
   root.setOccurs(5);  // the root is never repeated and redefines nothing
   EXPECT_TRUE(!root.isOccursFixed() && root.setRedefines("REC") && !root.getRedefines());
 }
@@ -179,8 +170,6 @@ TEST(RecordWalkTest, OutputNamesAndEntryIds) {
       "REC:1:0 ORDER:2:1 ID:3:2 LINE:4:2 QTY:5:4 LINE_1:6:2 QTY_1:7:6 ORDER_1:8:1 ID_1:9:8 "
       "LINE_2:10:8 QTY_2:11:10 LINE_3:12:8 QTY_3:13:12 QTY_4:14:1 ",
       entries);
-  EXPECT_EQ(nullptr, root.getColumn(-1));
-  EXPECT_EQ(nullptr, root.getColumn(root.getColumnCount()));
 }
 
 TEST(RecordWalkTest, OversizedLayoutsAreRefused) {

@@ -84,8 +84,6 @@ TEST(ParseCopybookTest, EachLoadFailureWithItsLine) {
       {source({"01 REC.", "05 R REDEFINES R PIC X."}), "Redefine field/table not found: R", 2},
       {source({"01 REC.", "05 F", "PIC 9", "COMP-1."}), "Invalid or unknown usage clause", 4},
       // Items whose usage needs no picture are items, not empty groups.
-      {source({"01 REC.", "05 RATE USAGE COMP-1.", "05 NEXT PIC X."}),
-       "Invalid or unknown usage clause", 2},
       {source({"01 REC.", "05 P POINTER."}), "Invalid or unknown usage clause", 2},
       {source({"01 REC.", "05 F PIC 9(3)K."}), "Unrecognized character 'K' found", 2},
       {source({"01 REC.", "05 F PIC 9V9V9."}), "Invalid picture clause: 9V9V9", 2},

@@ -84,15 +84,13 @@ TEST(CopybookGrammarTest, AcceptedEntriesRunTheirHandlersRejectedOnesNone) {
   }
 }
 
-TEST(SyntaxParserTest, InvalidGrammarsFailToBuild) {
+// Grammars that cannot be built; backtracking through exponentially many paths is cut off.
+TEST(SyntaxParserTest, InvalidGrammarsAndExponentialBacktracking) {
   const SyntaxNodeDef badSuccessor[] = {{TOKEN_BRANCH, 0, 0, 0, {1}}, {GRAMMAR_END, 0, 0, 0, {}}};
   const SyntaxNodeDef empty[] = {{GRAMMAR_END, 0, 0, 0, {}}};
   std::string calls;
   EXPECT_EQ("Build parse tree failed", match(badSuccessor, "A", &calls));
   EXPECT_EQ("Build parse tree failed", match(empty, "A", &calls));
-}
-
-TEST(SyntaxParserTest, ExponentialBacktrackingIsCutOff) {
   // Each word may be read by row 1 or row 2: a failing statement of n words has 2^n paths.
   const SyntaxNodeDef ambiguous[] = {
       {TOKEN_BRANCH, 0, 0, 0, {1, 2}},  {TOKEN_WORD, 0, 0, 0, {1, 2, 3}},
@@ -101,7 +99,6 @@ TEST(SyntaxParserTest, ExponentialBacktrackingIsCutOff) {
   };
   std::string words;
   for (int i = 0; i < 60; ++i) words += "W ";
-  std::string calls;
   EXPECT_EQ("", match(ambiguous, words + "PIC", &calls));
   EXPECT_EQ(NO_MATCH, match(ambiguous, words + "W", &calls));
 }

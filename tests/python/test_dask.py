@@ -21,12 +21,19 @@ FILES = {"customers.dat": dict(copybook=copybook("custmast.cpy"), record_format=
          "payroll.txt": framed_options("payroll.txt")}
 
 
-def read_both(name, partitions, **options):
-    """read_pandas of a file of FILES, and read_dask of it in so many partitions."""
-    path, size = data_file(name), os.path.getsize(data_file(name))
+def read_both(name, partitions, path=None, **options):
+    """read_pandas of a file of FILES (or of its copy at path), and read_dask of it in so many
+    partitions."""
+    path = path or data_file(name)
     options.update(FILES[name])
     return (lyra.read_pandas(path, **options),
-            lyra.dask.read_dask(path, blocksize=math.ceil(size / partitions), **options))
+            lyra.dask.read_dask(path, blocksize=math.ceil(os.path.getsize(path) / partitions),
+                                **options))
+
+
+def computed(frame):
+    """The rows of a dask frame, computed on this thread and numbered from 0."""
+    return frame.compute(scheduler="synchronous").reset_index(drop=True)
 
 
 @pytest.mark.parametrize("name", sorted(FILES))
@@ -36,22 +43,16 @@ def test_partitions_hold_the_rows_of_read_pandas(name, partitions, with_position
     whole, frame = read_both(name, partitions, with_position=with_position)
     assert frame.npartitions == partitions
     assert list(frame.dtypes) == list(whole.dtypes)
-    computed = frame.compute(scheduler="synchronous").reset_index(drop=True)
-    pd.testing.assert_frame_equal(computed, whole)
+    pd.testing.assert_frame_equal(computed(frame), whole)
 
 
 def test_partitions_of_many_batches(tmp_path):
     # Partitions longer than a batch: each joins its batches in order.
-    records = open(data_file("customers.dat"), "rb").read() * 1500
-    (tmp_path / "many.dat").write_bytes(records)
-    path, options = str(tmp_path / "many.dat"), FILES["customers.dat"]
-    whole = lyra.read_pandas(path, with_position=True, **options)
+    (tmp_path / "many.dat").write_bytes(open(data_file("customers.dat"), "rb").read() * 1500)
+    whole, frame = read_both("customers.dat", 2, str(tmp_path / "many.dat"), with_position=True)
     assert len(whole) > 2 * lyra.dask.PARTITION_BATCH_RECORDS
-    frame = lyra.dask.read_dask(path, blocksize=len(records) // 2 + 1, with_position=True,
-                                **options)
     assert frame.npartitions == 2
-    computed = frame.compute(scheduler="synchronous").reset_index(drop=True)
-    pd.testing.assert_frame_equal(computed, whole)
+    pd.testing.assert_frame_equal(computed(frame), whole)
 
 
 def test_partitions_of_the_layout_format_and_bad_blocksizes():

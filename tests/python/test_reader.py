@@ -13,10 +13,7 @@ def test_open_gives_tuples_with_their_places():
     assert [record[0] for record in records] == [7, 13, 15]
     assert records[0][1] == 61 + 5 * 116  # after the header and five details
     assert reader.columns[0] == "TR-REC-TYPE"
-    want = expected("txn_var.dat")
-    for record in records:
-        assert record[2] == "TR" == want[record[0]]["TR-REC-TYPE"]
-        assert len(record) == 2 + len(reader.columns)
+    assert {(record[2], len(record) - len(reader.columns)) for record in records} == {("TR", 2)}
 
 
 def test_open_gives_dicts_of_typed_values_or_none():
@@ -34,22 +31,20 @@ def test_open_gives_dicts_of_typed_values_or_none():
 
 
 def test_layouts_of_copybooks_and_of_their_documents(tmp_path):
-    """A layout's XML document has its columns and length, and reads the file alike."""
-    documents = {key: tmp_path / (key + ".xml") for key in TXN_COPYBOOKS}
-    for key, name in TXN_COPYBOOKS.items():
-        layout = lyra.Layout(copybook(name))
+    """A layout's XML document has its columns and length, and reads the first layout's records."""
+    layouts = {key: lyra.Layout(copybook(name)) for key, name in TXN_COPYBOOKS.items()}
+    documents = {key: tmp_path / (key + ".xml") for key in layouts}
+    for key, layout in layouts.items():
         documents[key].write_text(layout.to_xml())
         again = lyra.Layout(documents[key])
         assert (again.columns, again.record_length) == (layout.columns, layout.record_length)
-    header = lyra.Layout(copybook("txnhdr.cpy"))
+    header, want = layouts["HD"], expected("txn_var.dat")
     assert header.record_length == 61
-    assert [name for name, _, _ in header.columns] == list(expected("txn_var.dat")[1])
+    assert [name for name, _, _ in header.columns] == list(want[1])
     assert {name: kind for name, kind, _ in header.columns}["HD-BATCH-ID"] == "integer"
-    frame = lyra.read_pandas(data_file("txn_var.dat"), layouts=documents,
-                             id_field="0:PIC X(2)")  # the first layout's records
-    assert frame["HD-BATCH-ID"].tolist() == [
-        int(record["HD-BATCH-ID"]) for record in expected("txn_var.dat").values()
-        if "HD-BATCH-ID" in record]
+    frame = lyra.read_pandas(data_file("txn_var.dat"), layouts=documents, id_field="0:PIC X(2)")
+    assert frame["HD-BATCH-ID"].tolist() == [int(record["HD-BATCH-ID"]) for record in want.values()
+                                             if "HD-BATCH-ID" in record]
 
 
 def test_layout_options_are_keywords():

@@ -12,10 +12,12 @@
 #include <tuple>
 #include <vector>
 
+#include "parse/copybook_test_util.h"
 #include "test_util.h"
 
 namespace {
 
+using copybook_test::source;
 using test_support::dataPath;
 using test_support::readFile;
 using test_support::TempDir;
@@ -82,10 +84,8 @@ class CliTest : public ::testing::Test {
 // name K\xC4 comes out in UTF-8; a converted layout is known by content, also after a BOM.
 TEST_F(CliTest, ColumnsTreeAndConvertedLayout) {
   const std::string copybook =
-      dir.write("v.cbl",
-                "       01  R.\n           05  N  PIC 9.\n"
-                "           05  T  OCCURS 1 TO 2 TIMES DEPENDING ON N.\n"
-                "             10  K\xC4  PIC X(2).\n           05  Z  PIC S9(3)V9 COMP-3.\n");
+      dir.write("v.cbl", source({"01 R.", "05 N PIC 9.", "05 T OCCURS 1 TO 2 TIMES DEPENDING ON N.",
+                                 "10 K\xC4 PIC X(2).", "05 Z PIC S9(3)V9 COMP-3."}));
   const std::string table =
       "INDEX  NAME  TYPE     LENGTH  OFFSET  STORAGE  USAGE\n"
       "0      N     integer  5       0       1        display\n"
@@ -147,10 +147,9 @@ TEST_F(CliTest, OutputFormats) {
              "--------------  -----------  -------------  --------------\n"
              "OT                 00010001              3    000000056.03\n");
   const std::string typed = dir.write(
-      "typed.cbl",
-      "       01  R.\n       05  A  PIC SV99 SIGN TRAILING SEPARATE.\n"
-      "       05  B  PIC S9(3) COMP-3.\n       05  C  PIC 9(3).\n       05  E  PIC 9(3)V99.\n"
-      "       05  G  PIC S9(3)V9 SIGN LEADING SEPARATE.\n       05  F  PIC X(3).\n");
+      "typed.cbl", source({"01 R.", "05 A PIC SV99 SIGN TRAILING SEPARATE.",
+                           "05 B PIC S9(3) COMP-3.", "05 C PIC 9(3).", "05 E PIC 9(3)V99.",
+                           "05 G PIC S9(3)V9 SIGN LEADING SEPARATE.", "05 F PIC X(3)."}));
   expectLyra({"read", "-c", typed, "--format", "jsonl", "--typed",
               dir.write("typed.dat", "05-\x12\x34   00750+0012\"\x01\xE9")},
              0,
@@ -171,10 +170,8 @@ TEST_F(CliTest, OutputFormats) {
 // 01 02 is 513 little-endian, else 258; a national position takes 2 bytes in UTF-16, else 1.
 TEST_F(CliTest, DecodingOptionsReachTheReader) {
   const std::string copybook =
-      dir.write("e.cbl",
-                "       01  R.\n           05  T  PIC X.\n           05  F  COMP-1.\n"
-                "           05  N  PIC 9(4) COMP-5.\n           05  M  PIC 9(4) COMP.\n"
-                "           05  U  PIC N.\n");
+      dir.write("e.cbl", source({"01 R.", "05 T PIC X.", "05 F COMP-1.", "05 N PIC 9(4) COMP-5.",
+                                 "05 M PIC 9(4) COMP.", "05 U PIC N."}));
   expectLyra({"read", "-c", copybook, "--code-page", "1141", "--float-format", "ieee-le",
               "--comp5-little-endian", "--national-utf16",
               dir.write("le.dat", "\x9F\0\0\xC0\x3F\x01\x02\x01\x02\0\xFC"s)},
@@ -186,12 +183,10 @@ TEST_F(CliTest, DecodingOptionsReachTheReader) {
 
 // Record types as redefinitions of one area, chosen by the identifier.
 TEST_F(CliTest, SegmentsByIdentifier) {
-  const std::string copybook =
-      dir.write("seg.cbl",
-                "       01  R.\n           05  REC-TYPE  PIC X(2).\n           05  SEG-A.\n"
-                "               10  A-NAME  PIC X(5).\n               10  A-QTY  PIC 9(3).\n"
-                "           05  SEG-B REDEFINES SEG-A.\n               10  B-CODE  PIC X(2).\n"
-                "           05  TRAILER  PIC X(2).\n");
+  const std::string copybook = dir.write(
+      "seg.cbl", source({"01 R.", "05 REC-TYPE PIC X(2).", "05 SEG-A.", "10 A-NAME PIC X(5).",
+                         "10 A-QTY PIC 9(3).", "05 SEG-B REDEFINES SEG-A.", "10 B-CODE PIC X(2).",
+                         "05 TRAILER PIC X(2)."}));
   const std::string data = dir.write("seg.dat", "01ALPHA007ZZ02XYZZ");
   expectLyra({"read", "-c", copybook, "--id-field", "0:PIC X(2)", "--segment", "SEG-A=01",
               "--segment", "SEG-B=02", data},
@@ -357,13 +352,11 @@ TEST_F(CliTest, ExitStatusAndFirstLine) {
         recData + ": the file is 10 bytes long, shorter than --skip 3000000000");
   check({"convert", noField, "-o", out}, 1, noField + ": the layout has no fields");
   // Level numbers above 99 are refused at load, also inside a COPY member.
-  const std::string member =
-      dir.write("member.cpy", "           05  A  PIC X.\n           120 B  PIC X.\n");
+  const std::string member = dir.write("member.cpy", source({"05 A PIC X.", "120 B PIC X."}));
   const std::string main = dir.write("main.cpy", "       01  R.\n           COPY MEMBER.\n");
   check({"convert", main, "-o", out}, 1, main + ": Invalid level number, Line: 2 in " + member);
   dir.write("ok.cpy", "           05  A  PIC X.\n");
-  const std::string after =
-      dir.write("after.cpy", "       01  R.\n           COPY OK.\n           120 B  PIC X.\n");
+  const std::string after = dir.write("after.cpy", source({"01 R.", "COPY OK.", "120 B PIC X."}));
   check({"columns", after}, 1, after + ": Invalid level number, Line: 3");
   // The level check parses with the layout options: past a COMP-1 item only with them.
   const std::string floatBig =
