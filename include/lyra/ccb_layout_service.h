@@ -42,6 +42,11 @@ class LYRA_API CCBLayoutService : public CCBMain {
   // when memory runs out, with a message.
   virtual bool getColumnLayout(int index, int64_t& offset, int& storageLength,
                                CCBColumnUsage& usage, bool& variable) = 0;
+
+  // The files the layout was read from, as CCBRecordReader::getLayoutFileCount tells
+  // them: the copybook or XML layout document, then its COPY members.
+  virtual int getLayoutFileCount() = 0;
+  virtual QvbString getLayoutFile(int index) = 0;  // null out of range
 };
 
 extern "C" LYRA_API CCBLayoutService* createCCBLayoutService();

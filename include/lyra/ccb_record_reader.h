@@ -103,6 +103,15 @@ class LYRA_API CCBRecordReader : public CCBReader {
   // CCBLayoutService::getColumnLayout tells it; false without an active layout.
   virtual bool getColumnLayout(int index, int64_t& offset, int& storageLength,
                                CCBColumnUsage& usage, bool& variable) = 0;
+
+  // The files layout layoutIndex (0 <= layoutIndex < getCopybookCount()) was read
+  // from, as the load named them: its copybook or XML layout document first, then
+  // every COPY member the copybook included, each once, in the order first read.
+  // A program that writes files checks its outputs against them. 0 files for a
+  // layout given as text, for an index out of range; getLayoutFile gives null for
+  // an index out of range.
+  virtual int getLayoutFileCount(int layoutIndex) = 0;
+  virtual QvbString getLayoutFile(int layoutIndex, int index) = 0;
 };
 
 extern "C" LYRA_API CCBRecordReader* createCCBRecordReader();

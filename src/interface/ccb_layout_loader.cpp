@@ -30,7 +30,10 @@ CCBDataRoot* CCBLayoutLoader::readCopybook(const QvbString& fileName) {
   int line = 0;
   CCBDataRoot* root =
       parseCopybook(fileName, error, line, debugCallback_, formatRules_, sourceRules_, &file);
-  if (root != nullptr) root->setSourceFile(fileName);
+  if (root != nullptr) {
+    root->setSourceFile(fileName);
+    root->addInputFile(fileName);
+  }
   return completeCopybook(root, error, line, file);
 }
 

@@ -114,3 +114,11 @@ bool CCBMainImpl::getColumnLayout(int index, int64_t& offset, int& storageLength
   const CCBLayoutMap* map = layoutMap();
   return map != nullptr && map->describeColumn(index, offset, storageLength, usage, variable);
 }
+
+int CCBMainImpl::getLayoutFileCount() {
+  return root_ != nullptr ? root_->getInputFileCount() : 0;
+}
+
+QvbString CCBMainImpl::getLayoutFile(int index) {
+  return root_ != nullptr ? root_->getInputFile(index) : QvbString(nullptr);
+}

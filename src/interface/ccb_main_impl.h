@@ -35,6 +35,8 @@ class CCBMainImpl final : public CCBLayoutService {
   int getRecordLength() override;
   bool getColumnLayout(int index, int64_t& offset, int& storageLength, CCBColumnUsage& usage,
                        bool& variable) override;
+  int getLayoutFileCount() override;
+  QvbString getLayoutFile(int index) override;
 
  private:
   // The load sequence: the old tree is destroyed before anything is read.

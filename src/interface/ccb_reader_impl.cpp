@@ -463,3 +463,14 @@ bool CCBReaderImpl::getColumnLayout(int index, int64_t& offset, int& storageLeng
   }
   return activeMap_.describeColumn(index, offset, storageLength, usage, variable);
 }
+
+int CCBReaderImpl::getLayoutFileCount(int layoutIndex) {
+  if (layoutIndex < 0 || layoutIndex >= getCopybookCount()) return 0;
+  return layouts_[static_cast<size_t>(layoutIndex)]->getInputFileCount();
+}
+
+QvbString CCBReaderImpl::getLayoutFile(int layoutIndex, int index) {
+  const bool known = layoutIndex >= 0 && layoutIndex < getCopybookCount();
+  const CCBDataRoot* root = known ? layouts_[static_cast<size_t>(layoutIndex)] : nullptr;
+  return root != nullptr ? root->getInputFile(index) : QvbString(nullptr);
+}

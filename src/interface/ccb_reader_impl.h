@@ -73,6 +73,8 @@ class CCBReaderImpl final : public CCBRecordReader {
   void clearSegments() override;
   bool getColumnLayout(int index, int64_t& offset, int& storageLength, CCBColumnUsage& usage,
                        bool& variable) override;
+  int getLayoutFileCount(int layoutIndex) override;
+  QvbString getLayoutFile(int layoutIndex, int index) override;
 
   // The active layout's output array, whose columns the record just read fills; null
   // without an active layout. For the readers of the library's own (CCBRecordBatch).

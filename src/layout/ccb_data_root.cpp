@@ -20,6 +20,18 @@ bool CCBDataRoot::matchesRecordId(const QvbString& recordId) const {
   return recordId_.compare(recordId, false) == 0;
 }
 
+void CCBDataRoot::addInputFile(const QvbString& path) {
+  for (const QvbString& file : inputFiles_) {
+    if (file.compare(path, true) == 0) return;
+  }
+  inputFiles_.push_back(path);
+}
+
+QvbString CCBDataRoot::getInputFile(int index) const {
+  if (index < 0 || index >= getInputFileCount()) return QvbString(nullptr);
+  return inputFiles_[static_cast<size_t>(index)];
+}
+
 bool CCBDataRoot::checkLimits() {
   if (getMaxLength() > MAX_RECORD_LENGTH) {
     errorMessage_ =

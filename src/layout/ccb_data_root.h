@@ -50,6 +50,11 @@ class CCBDataRoot : public CCBData {
   bool isRoot() const override { return true; }
 
   void setSourceFile(const QvbString& sourceFile) { sourceFile_ = sourceFile; }
+  // The files the layout was read from, as the load named them: its copybook or XML
+  // layout document first, then the COPY members it included, each once.
+  void addInputFile(const QvbString& path);
+  int getInputFileCount() const { return static_cast<int>(inputFiles_.size()); }
+  QvbString getInputFile(int index) const;  // null out of range
   void setRecordId(const QvbString& recordId) { recordId_ = recordId; }
   bool matchesRecordId(const QvbString& recordId) const;  // letter case ignored
   // The rules the layout's field formats are built by; set before any field is added.
@@ -95,6 +100,7 @@ class CCBDataRoot : public CCBData {
 
  private:
   QvbString sourceFile_;
+  std::vector<QvbString> inputFiles_;
   QvbString recordId_;
   CCBFormatRules formatRules_;
   CCBDecoding decoding_;             // of the input the kept record came from

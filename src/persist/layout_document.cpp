@@ -66,7 +66,11 @@ bool CCBLayoutLoader::writeNode(QvDomNode element, CCBData* node) {
 }
 
 CCBDataRoot* CCBLayoutLoader::readLayoutFile(const QvbString& fileName) {
-  if (document_.loadFile(fileName)) return readDocument();
+  if (document_.loadFile(fileName)) {
+    CCBDataRoot* root = readDocument();
+    if (root != nullptr) root->addInputFile(fileName);
+    return root;
+  }
   errorMessage_ = QvbString("Error Loading xml");
   return nullptr;
 }

@@ -153,4 +153,32 @@ TEST(CopyFailuresTest, EachFailureNamesItsFile) {
             s->getErrorMessage().str());
 }
 
+// The files a layout was read from: the copybook or XML document named, none for text.
+TEST(LayoutFilesTest, NameTheFilesReadFrom) {
+  test_support::TempDir dir;
+  const std::string copybook = dir.write("rec.cpy", source({"01 R.", "05 A PIC X."}));
+  const auto reader = own(createCCBRecordReader());
+  ASSERT_TRUE(reader->addCopybook(copybook.c_str(), "", true));
+  QvbString xml;
+  auto service = own(createCCBLayoutService());
+  ASSERT_TRUE(service->loadCopybook(copybook.c_str()));
+  ASSERT_TRUE(service->saveLayoutXml(xml));
+  const std::string document = dir.write("rec.xml", xml.str());
+  ASSERT_TRUE(reader->addLayoutFile(document.c_str(), "", false));
+  ASSERT_TRUE(reader->addLayoutXml(xml, "", false));
+  const std::vector<std::vector<std::string>> expected = {{copybook}, {document}, {}};
+  for (int layout = 0; layout < 4; ++layout) {
+    std::vector<std::string> files;
+    for (int i = 0; i < reader->getLayoutFileCount(layout); ++i) {
+      files.push_back(reader->getLayoutFile(layout, i).str());
+    }
+    EXPECT_EQ(layout < 3 ? expected[static_cast<size_t>(layout)] : std::vector<std::string>(),
+              files);
+    EXPECT_TRUE(reader->getLayoutFile(layout, static_cast<int>(files.size())).isNull());
+  }
+  ASSERT_EQ(1, service->getLayoutFileCount());
+  EXPECT_EQ(copybook, service->getLayoutFile(0).str());
+  EXPECT_TRUE(service->getLayoutFile(-1).isNull());
+}
+
 }  // namespace
