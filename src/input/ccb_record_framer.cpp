@@ -86,6 +86,11 @@ FrameStatus CCBRecordFramer::nextRdw(CCBDataFile* file, int position, RecordFram
   if (pastRange(file, position)) return FRAME_END;
   const int present = file->available(position, DESCRIPTOR_SIZE);
   if (present == 0 && !insideBlock()) return FRAME_END;
+  if (present == 0) {
+    *reason = qvbStringFormat("Block at byte offset %lld runs past the end of the file",
+                              static_cast<long long>(blockOffset_));
+    return FRAME_FAILED;
+  }
   if (present < DESCRIPTOR_SIZE) {
     *reason = present < 0
                   ? file->getErrorMessage()
@@ -135,6 +140,7 @@ FrameStatus CCBRecordFramer::nextVb(CCBDataFile* file, int position, RecordFrame
       return FRAME_FAILED;
     }
     blockLeft_ = length - DESCRIPTOR_SIZE;
+    blockOffset_ = file->offsetOf(position);
     position += DESCRIPTOR_SIZE;
   }
   if (blockLeft_ < DESCRIPTOR_SIZE) {
@@ -158,13 +164,13 @@ FrameStatus CCBRecordFramer::nextLine(CCBDataFile* file, int position, RecordFra
       *reason = file->getErrorMessage();
       return FRAME_FAILED;
     }
+    if (present == 0) return FRAME_END;
     const unsigned char* bytes = file->view(position, present, nullptr);
     const void* end = std::memchr(bytes + scanned, '\n', static_cast<size_t>(present - scanned));
     if (end == nullptr && present == wanted && wanted < LONGEST_LINE) {
       scanned = present;
       continue;
     }
-    if (end == nullptr && present == 0) return FRAME_END;
     if (end == nullptr && present == wanted) {
       *reason = qvbStringFormat("Line at byte offset %lld is longer than %d bytes",
                                 offsetAt(file, position), LONGEST_LINE);

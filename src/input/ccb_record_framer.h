@@ -45,7 +45,8 @@ class CCBRecordFramer {
   // Frames the record at window position `position`; a reason for FRAME_BAD and
   // FRAME_FAILED.
   FrameStatus next(CCBDataFile* file, int position, RecordFrame* frame, QvbString* reason);
-  // Whether a vb block has been entered and not yet framed to its end.
+  // Whether a vb block has been entered and not yet framed to its end: an input that
+  // ends here is cut short.
   bool insideBlock() const { return blockLeft_ > 0; }
 
  private:
@@ -56,7 +57,8 @@ class CCBRecordFramer {
   bool pastRange(const CCBDataFile* file, int position) const;
 
   FramerSettings settings_;
-  int64_t blockLeft_ = 0;  // vb: bytes of the current block after the records framed
+  int64_t blockLeft_ = 0;    // vb: bytes of the current block after the records framed
+  int64_t blockOffset_ = 0;  // vb: the input offset of the current block
 };
 
 #endif  // LYRA_INPUT_CCB_RECORD_FRAMER_H_

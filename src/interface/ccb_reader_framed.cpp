@@ -76,7 +76,9 @@ bool CCBReaderImpl::openFramed(const CCBReadOptions& options, Open open) {
   }
   countProblem();  // forgets what earlier reading left
   framed_ = true;
-  return attachLayouts();
+  if (!attachLayouts()) return false;
+  if (rangePastEnd_) state_ = ENDED;
+  return true;
 }
 
 bool CCBReaderImpl::decodingOf(const CCBReadOptions& options, CCBDecoding* decoding) {
@@ -110,11 +112,6 @@ bool CCBReaderImpl::checkOptions(const CCBReadOptions& options) {
     problem = "Invalid range: an offset is negative or its end comes before its start";
   } else if (format == CCB_RECORD_LAYOUT && (rangeStart >= 0 || rangeEnd >= 0)) {
     problem = "The layout record format takes no range: only its walk finds where records end";
-  } else if (needsFirstRecord(format) && rangeStart > options.getSkip() &&
-             options.getFirstRecord() < 1) {
-    problem =
-        "A range of rdw or vb records must start at a split point: give the record number "
-        "that the split scan gives for it";
   }
   if (problem == nullptr) return true;
   errorMessage_ = QvbString(problem);
@@ -122,33 +119,17 @@ bool CCBReaderImpl::checkOptions(const CCBReadOptions& options) {
 }
 
 // Places the reader at the first record that starts at or after start, and numbers it.
+// A range that starts at or past the end of the input holds no record, whatever the
+// format: nothing of the input is read then.
 bool CCBReaderImpl::startAt(int64_t start) {
-  const CCBRecordFormat format = options_.getRecordFormat();
-  const int64_t skip = options_.getSkip();
-  const bool ranged = start > skip;
+  const bool ranged = start > options_.getSkip();
   if (ranged && !dataFile_->canSeek()) {
     errorMessage_ = QvbString("A range needs a file or memory: this input cannot seek");
     return false;
   }
-  nextNumber_ = ranged ? options_.getFirstRecord() : 1;
-  if (format == CCB_RECORD_FIXED && ranged) {
-    const int64_t before = (start - skip + recordLength_ - 1) / recordLength_;
-    start = skip + before * recordLength_;
-    nextNumber_ = before + 1;
-  }
-  const bool midLine = format == CCB_RECORD_LINES && ranged;
-  if (!dataFile_->skip(midLine ? start - 1 : start, &position_)) {
-    errorMessage_ = dataFile_->getErrorMessage();
-    return false;
-  }
-  // A range may start past the end (it holds no record); the records themselves
-  // may not start past it.
-  if (!ranged && dataFile_->skippedPastEnd()) {
-    errorMessage_ = qvbStringFormat(
-        "The input ends before its first record: it is shorter than the skip of %lld bytes",
-        static_cast<long long>(skip));
-    return false;
-  }
+  rangePastEnd_ = ranged && start >= dataFile_->getFileSize();
+  const bool midLine = options_.getRecordFormat() == CCB_RECORD_LINES && ranged;
+  if (!rangePastEnd_ && !seekFirstRecord(ranged, midLine, &start)) return false;
   framer_.reset(framerSettings(options_, recordLength_, options_.getRangeEnd()));
   frame_ = RecordFrame();
   frame_.offset = start;
@@ -156,13 +137,43 @@ bool CCBReaderImpl::startAt(int64_t start) {
   recordNumber_ = -1;
   badRecords_ = 0;
   recordHeld_ = false;
-  if (!midLine) return true;
+  if (rangePastEnd_ || !midLine) return true;
   // The line that holds the byte before start began before the range: pass it.
   QvbString reason;
   if (framer_.next(dataFile_.get(), position_, &frame_, &reason) == FRAME_RECORD) {
     position_ = frame_.next;
   }
   return true;
+}
+
+// Moves the input to the first record at or after *start (a fixed record's start, or
+// the byte before a lines range), which lies within the input, and numbers it.
+bool CCBReaderImpl::seekFirstRecord(bool ranged, bool midLine, int64_t* start) {
+  const CCBRecordFormat format = options_.getRecordFormat();
+  const int64_t skip = options_.getSkip();
+  if (ranged && needsFirstRecord(format) && options_.getFirstRecord() < 1) {
+    errorMessage_ = QvbString(
+        "A range of rdw or vb records must start at a split point: give the record number "
+        "that the split scan gives for it");
+    return false;
+  }
+  nextNumber_ = ranged ? options_.getFirstRecord() : 1;
+  if (format == CCB_RECORD_FIXED && ranged) {
+    const int64_t distance = *start - skip;
+    const int64_t before = distance / recordLength_ + (distance % recordLength_ != 0 ? 1 : 0);
+    *start = skip + before * recordLength_;
+    nextNumber_ = before + 1;
+  }
+  if (!dataFile_->skip(midLine ? *start - 1 : *start, &position_)) {
+    errorMessage_ = dataFile_->getErrorMessage();
+    return false;
+  }
+  // The records themselves may not start past the end.
+  if (ranged || !dataFile_->skippedPastEnd()) return true;
+  errorMessage_ = qvbStringFormat(
+      "The input ends before its first record: it is shorter than the skip of %lld bytes",
+      static_cast<long long>(skip));
+  return false;
 }
 
 const unsigned char* CCBReaderImpl::getRecordBytes() {
@@ -176,7 +187,8 @@ bool CCBReaderImpl::readFramed() {
   while (state_ == READING) {
     if (recordHeld_) {
       recordHeld_ = false;
-      if (!dataFile_->nextRecord(position_)) {
+      // An input that ends inside a vb block is cut short: the framer says so.
+      if (!dataFile_->nextRecord(position_) && !framer_.insideBlock()) {
         state_ = ENDED;
         break;
       }
@@ -335,6 +347,6 @@ bool CCBReaderImpl::scanSplitPoints(const QvbString& fileName, const CCBReadOpti
       nextPoint = skip + ((at - skip) / every + 1) * every;
     }
     position = frame.next;
-    if (!file.nextRecord(position)) return true;
+    if (!file.nextRecord(position) && !framer.insideBlock()) return true;
   }
 }

@@ -112,6 +112,7 @@ class CCBReaderImpl final : public CCBRecordReader {
   bool checkOptions(const CCBReadOptions& options);
   bool decodingOf(const CCBReadOptions& options, CCBDecoding* decoding);
   bool startAt(int64_t start);
+  bool seekFirstRecord(bool ranged, bool midLine, int64_t* start);
   bool readFramed();
   RecordOutcome readFramedRecord();
   RecordOutcome readByLayout();
@@ -151,7 +152,8 @@ class CCBReaderImpl final : public CCBRecordReader {
   CCBReadOptions options_;
   CCBRecordFramer framer_;
   RecordFrame frame_;
-  bool recordHeld_ = false;  // the window holds the current record until the next read
+  bool recordHeld_ = false;    // the window holds the current record until the next read
+  bool rangePastEnd_ = false;  // the range starts at or past the end: nothing to read
   int64_t recordNumber_ = -1;
   int64_t nextNumber_ = -1;  // -1: not known
   int64_t inputPosition_ = 0;

@@ -142,6 +142,8 @@ TEST_F(RecordReaderTest, EachFormatFramesItsRecordsAndBadRecords) {
       {VB, word(15) + aa + "xx",
        "1@4:AA|111;failed: Block ends inside a record descriptor word at byte offset 13"},
       {VB, word(3), "failed: Invalid block descriptor word at byte offset 0"},
+      {VB, word(88) + aa + rdw("BB222"),
+       "1@4:AA|111;2@13:BB|222;failed: Block at byte offset 0 runs past the end of the file"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(ccbRecordFormatName(c.options.getRecordFormat()) + (": " + c.bytes));
@@ -149,6 +151,12 @@ TEST_F(RecordReaderTest, EachFormatFramesItsRecordsAndBadRecords) {
     EXPECT_EQ(c.bad, bad_);
     EXPECT_EQ(std::count(c.bad.begin(), c.bad.end(), ';'), reader_->getBadRecordCount());
   }
+  // The split scan meets a block cut short as reading does.
+  test_support::SplitCollector split;
+  EXPECT_FALSE(
+      reader_->scanSplitPoints(dir_.write("cut.dat", word(88) + aa).c_str(), VB, 1, &split));
+  EXPECT_EQ("Block at byte offset 0 runs past the end of the file",
+            reader_->getErrorMessage().str());
 }
 
 // A record whose identifier matches no layout is a bad record where its format frames
@@ -227,6 +235,25 @@ TEST_F(RecordReaderTest, RangesGiveEveryRecordOnce) {
         return numbered ? t : std::regex_replace(t, number, "$1@");
       };
       ASSERT_EQ(strip(whole), strip(joined));
+    }
+  }
+}
+
+// A range that starts at or past the end of the input holds no record, in every format,
+// however far past it starts and whether or not its first record's number is known.
+TEST_F(RecordReaderTest, RangesPastTheEndHoldNoRecords) {
+  const std::string bytes = rdw(rdw("AA111"));  // 13 bytes, a vb block; rdw records too
+  const std::string file = dir_.write("past.dat", bytes);
+  for (const CCBRecordFormat recordFormat :
+       {CCB_RECORD_FIXED, CCB_RECORD_LINES, CCB_RECORD_RDW, CCB_RECORD_VB}) {
+    for (const int64_t start : {int64_t{13}, int64_t{14}, int64_t{100}, INT64_MAX}) {
+      SCOPED_TRACE(std::string(ccbRecordFormatName(recordFormat)) + " from " +
+                   std::to_string(start));
+      CCBReadOptions options = format(recordFormat);
+      options.setRange(start, -1);
+      EXPECT_EQ("end", readMemory(bytes, options));
+      EXPECT_EQ("end", readFile(file, options));
+      EXPECT_EQ(start, reader_->getInputPosition());
     }
   }
 }
@@ -356,11 +383,11 @@ TEST_F(RecordReaderTest, PipesAndRefusedOptions) {
   close(placed);
 
   CCBReadOptions unnumbered = format(CCB_RECORD_VB), fixed = format(CCB_RECORD_FIXED);
-  unnumbered.setRange(8, -1);
+  unnumbered.setRange(4, -1);
   EXPECT_EQ(
       "open: A range of rdw or vb records must start at a split point: give the record "
       "number that the split scan gives for it",
-      readMemory("AA111", unnumbered));
+      readMemory(rdw(rdw("AA111")), unnumbered));
   fixed.setRecordLength(1 << 30);
   EXPECT_EQ("open: Invalid record length 1073741824: it must be from 0 to 268435456",
             readMemory("AA111", fixed));
