@@ -1,7 +1,9 @@
 #include "input/ccb_data_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -108,7 +110,7 @@ bool CCBDataFile::skip(int64_t start, int* position) {
   while (start > 0) {
     const int received =
         np_fio_getb(handle_, buffer_, static_cast<int>(std::min<int64_t>(start, capacity_ - 1)));
-    if (received < 0) return fail(READ_FAILED);
+    if (received < 0) return failRead();
     if (received == 0) break;
     start -= received;
   }
@@ -131,7 +133,7 @@ bool CCBDataFile::fill(int n) {
   while (end > filled_) {
     if (atEnd_) return fail(EOF_IN_DATA);
     if (end > capacity_ - 1 && !grow()) return false;
-    if (!readBlock()) return fail(READ_FAILED);
+    if (!readBlock()) return failRead();
   }
   return true;
 }
@@ -143,7 +145,7 @@ int CCBDataFile::availableOutside(int position, int n) {
   while (want > filled_ && !atEnd_) {
     if (want > capacity_ - 1 && !grow()) return -1;
     if (!readBlock()) {
-      fail(READ_FAILED);
+      failRead();
       return -1;
     }
   }
@@ -259,6 +261,13 @@ void CCBDataFile::compact(int from) {
   if (recordEnd_ != INT_MAX) recordEnd_ -= from;
   setFilled(filled_ - from);
   position_ = 0;
+}
+
+// Called right after the failed read, whose error number is still errno.
+bool CCBDataFile::failRead() {
+  if (!readReasons_) return fail(READ_FAILED);
+  error_ = qvbStringFormat("%s: %s", READ_FAILED, std::strerror(errno));
+  return false;
 }
 
 bool CCBDataFile::fail(const char* message) {

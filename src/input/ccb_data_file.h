@@ -111,6 +111,9 @@ class CCBDataFile {
   // input, with the error text set).
   bool nextRecord(int& readerPosition);
   void close();  // closes the input and releases the window; again does nothing
+  // Whether a failed read's message gives the system's reason ("Error reading file:
+  // Is a directory") rather than the bare "Error reading file" of the classic reader.
+  void setReadReasons(bool reasons) { readReasons_ = reasons; }
   QvbString getErrorMessage() const { return error_; }
   const CCBDecoding& decoding() const { return decoding_; }
 
@@ -132,6 +135,7 @@ class CCBDataFile {
   }
   int availableOutside(int position, int n);
   bool fail(const char* message);
+  bool failRead();
 
   QvbString error_;
   QvbString fileName_;
@@ -148,6 +152,7 @@ class CCBDataFile {
   bool padded_ = false;
   bool pastRecordEnd_ = false;
   bool skippedPastEnd_ = false;
+  bool readReasons_ = false;
   int64_t windowOffset_ = 0;               // the input offset of window position 0
   unsigned char* buffer_ = nullptr;        // the window of a file or descriptor; owned
   const unsigned char* window_ = nullptr;  // buffer_, or a view of memory input

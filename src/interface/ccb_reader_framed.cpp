@@ -66,6 +66,7 @@ bool CCBReaderImpl::openFramed(const CCBReadOptions& options, Open open) {
     return false;
   }
   const int64_t start = std::max(options.getSkip(), options.getRangeStart());
+  dataFile_->setReadReasons(true);
   if (!open(dataFile_.get(), decoding)) {
     errorMessage_ = dataFile_->getErrorMessage();
     return false;

@@ -376,6 +376,13 @@ TEST_F(RecordReaderTest, PipesAndRefusedOptions) {
   options.setFirstRecord(2);
   EXPECT_EQ("open: A range needs a file or memory: this input cannot seek",
             readPipe(piped, options));
+  // Input that cannot be read says why.
+  const int folder = ::open(dir_.path("").c_str(), O_RDONLY | O_DIRECTORY);
+  EXPECT_EQ("failed: Error reading file: Is a directory",
+            read(reader_->openDataDescriptor(folder, format(CCB_RECORD_FIXED))));
+  close(folder);
+  EXPECT_EQ("failed: Error reading file: Bad file descriptor",
+            read(reader_->openDataDescriptor(folder, format(CCB_RECORD_FIXED))));
   const int placed = ::open(dir_.write("placed.dat", "xxxAA111BB222").c_str(), O_RDONLY);
   ASSERT_EQ(3, lseek(placed, 3, SEEK_SET));
   EXPECT_EQ("1@0:AA|111;2@5:BB|222;end",
