@@ -405,6 +405,28 @@ TEST_F(CliTest, OutputIsReplacedOnceWritten) {
   }
 }
 
+// convert writes its document as read writes -o: through a temporary file, so that a
+// failed write keeps the old document; - is standard output for both.
+TEST_F(CliTest, ConvertWritesAsReadDoes) {
+  std::string wide = "       01  W.\n";
+  for (int i = 0; i < 40; ++i) wide += "           05  F" + std::to_string(i) + " PIC X.\n";
+  dir.write("wide.cbl", wide);
+  const Result toStandardOutput = lyra({"convert", dir.path("wide.cbl"), "-o", "-"});
+  ASSERT_EQ(0, toStandardOutput.status) << toStandardOutput.err;
+  ASSERT_GT(toStandardOutput.out.size(), 1024u);
+  expectLyra({"convert", dir.path("wide.cbl"), "-o", dir.path("wide.xml")}, 0, "");
+  EXPECT_EQ(toStandardOutput.out, readFile(dir.path("wide.xml")));
+  dir.write("old.xml", "OLD\n");
+  const Result full = runCommand("cd '" + dir.path(".") + "' && trap '' XFSZ; ulimit -f 1; " +
+                                 lyraCommand({"convert", "wide.cbl", "-o", "old.xml"}));
+  EXPECT_EQ(1, full.status);
+  EXPECT_EQ("lyra convert: cannot write old.xml: File too large\n", full.err);
+  EXPECT_EQ("OLD\n", readFile(dir.path("old.xml")));
+  EXPECT_EQ(std::string::npos, runCommand("ls -A '" + dir.path(".") + "'").out.find(".lyra-"));
+  expectLyra({"read", "-c", rec, "--fixed", "-o", "-", dir.write("d", "AB123")}, 0,
+             "A,B\r\nAB,123\r\n");
+}
+
 // Every command checks its writes to standard output. A closed pipe ends a read quietly,
 // by SIGPIPE or, ignored, status 1, before the cut record at the end would be reported.
 TEST_F(CliTest, FailedWritesAndClosedPipes) {

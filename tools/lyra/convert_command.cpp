@@ -22,25 +22,32 @@ const CommandHelp CONVERT_HELP = {
 
 const OptionDef CONVERT_OPTIONS[] = {
     LAYOUT_OPTION_ROWS,
-    {"output", 'o', ARGUMENT_REQUIRED, "OUT.xml", "the XML layout document to write"},
+    {"output", 'o', ARGUMENT_REQUIRED, "OUT.xml",
+     "the XML layout document to write (- for\nstandard output)"},
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
 };
 
-int convertLayout(CCBMain* service, const CommandLine& line) {
+// The document goes to a temporary file put in place at the end, as `read -o` writes,
+// so that a failed write leaves an existing document as it was. Every file the layout
+// was read from is an input the output must not replace.
+int convertLayout(CCBLayoutService* service, const CommandLine& line) {
   const std::string output = line.value("output");
-  if (!service->saveLayoutFile(output.c_str())) {
-    return reportFailure(CONVERT_HELP.name,
-                         output + ": " + messageText(service->getErrorMessage()));
+  const std::string path = output == STANDARD_OUTPUT ? "" : output;
+  std::string error = path.empty() ? "" : overwrittenInput("-o", path, layoutFiles(service));
+  if (!error.empty()) return reportUsageError(CONVERT_HELP.name, error);
+  QvbString xml;
+  if (!service->saveLayoutXml(xml)) {
+    return reportFailure(CONVERT_HELP.name, messageText(service->getErrorMessage()));
   }
-  return EXIT_OK;
+  OutputFile file(path);
+  if (!file.open(&error)) return reportFailure(CONVERT_HELP.name, error);
+  file.write(xml.str());
+  if (file.commit(&error)) return EXIT_OK;
+  return error.empty() ? EXIT_FAILED : reportFailure(CONVERT_HELP.name, error);
 }
 
-// An output that is also the layout would be emptied before the layout is read.
 std::string checkOutput(const CommandLine& line) {
-  const std::string output = line.value("output");
-  if (output.empty()) return "no output file: give one with -o OUT.xml";
-  const std::string& layout = line.positionals()[0];
-  return isSameFile(output, layout) ? overwrittenInput("-o", output, layout) : "";
+  return line.value("output").empty() ? "no output file: give one with -o OUT.xml" : "";
 }
 
 }  // namespace

@@ -83,6 +83,24 @@ bool addCheckedLayout(CCBReader* reader, const LayoutSource& source, bool makeAc
   return check.levelsValid(source.path, error) && added;  // the level wins over any failure
 }
 
+std::vector<std::string> layoutFiles(CCBRecordReader* reader) {
+  std::vector<std::string> files;
+  for (int layout = 0; layout < reader->getCopybookCount(); ++layout) {
+    for (int i = 0; i < reader->getLayoutFileCount(layout); ++i) {
+      files.push_back(reader->getLayoutFile(layout, i).str());
+    }
+  }
+  return files;
+}
+
+std::vector<std::string> layoutFiles(CCBLayoutService* service) {
+  std::vector<std::string> files;
+  for (int i = 0; i < service->getLayoutFileCount(); ++i) {
+    files.push_back(service->getLayoutFile(i).str());
+  }
+  return files;
+}
+
 std::string messageText(const QvbString& message) {
   std::string text = message.str();
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <lyra/lyra.h>
 
@@ -49,6 +50,11 @@ bool addLayout(CCBReader* reader, const LayoutSource& source, bool makeActive, s
 // added to a reading reader keeps the callback of that moment.
 bool addCheckedLayout(CCBReader* reader, const LayoutSource& source, bool makeActive,
                       LYRADebugCallback* callback, std::string* error);
+
+// The files the layouts of the reader, or the service's, were read from: copybooks,
+// XML layout documents and the COPY members they included.
+std::vector<std::string> layoutFiles(CCBRecordReader* reader);
+std::vector<std::string> layoutFiles(CCBLayoutService* service);
 
 // A library message as one line: without the line end some messages carry.
 std::string messageText(const QvbString& message);

@@ -1,20 +1,32 @@
-// OutputFile is where `lyra read` writes its records: standard output, or the file
-// named by -o. A new file, or an existing regular one, is written as a temporary
-// file in the same folder, which commit() renames into place with the permissions a
-// new file gets (0666 less the umask) or those of the file it replaces. Until then,
-// and for good when writing fails, the named file stays as it was. Any other kind
-// of file (a device, a pipe) is written directly. It owns the files it opens, never
-// standard output, which it only flushes.
+// OutputFile is where `lyra read` and `lyra convert` write: standard output, or the
+// file named by -o. A new file, or an existing regular one, is written as a temporary
+// file in the same folder, which commit() puts in place with the permissions a new
+// file gets (0666 less the umask) or those of the file it replaces. Until then, and
+// for good when writing fails, the named file stays as it was. The temporary file has
+// no name where the system allows (O_TMPFILE): nothing is left of it if the tool is
+// killed, even by SIGKILL; commit() names it and renames it over the file. Otherwise
+// it is a hidden ".lyra-XXXXXX" that SIGINT and SIGTERM remove (temporary_names.h).
+// Any other kind of file (a device, a pipe) is written directly. It owns the files it
+// opens, never standard output, which it only flushes.
 #ifndef LYRA_TOOLS_OUTPUT_FILE_H_
 #define LYRA_TOOLS_OUTPUT_FILE_H_
+
+#include <sys/types.h>
 
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
+
+// The output file name (-o) that stands for standard output.
+const char STANDARD_OUTPUT[] = "-";
 
 class OutputFile {
  public:
-  explicit OutputFile(const std::string& path) : path_(path) {}  // empty: standard output
+  // path: empty for standard output. named: a named temporary file even where an
+  // unnamed one could be made (for tests of the named one).
+  explicit OutputFile(const std::string& path, bool named = false)
+      : path_(path), alwaysNamed_(named) {}
   ~OutputFile();  // removes a temporary file that was not committed
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -37,11 +49,19 @@ class OutputFile {
 
  private:
   bool openDirectly(std::string* error);
+  int createTemporary(const std::string& folder, mode_t mode);
+  bool nameTemporary(int* code);
+  void removeTemporary();
   std::string name() const { return path_.empty() ? "standard output" : path_; }
 
-  std::string path_;       // as given
-  std::string target_;     // the file renamed over: the path, or where its links lead
-  std::string temporary_;  // empty when writing directly or once committed
+  std::string path_;  // as given
+  bool alwaysNamed_;
+  std::string target_;         // the file renamed over: the path, or where its links lead
+  std::string folder_;         // where the temporary file is made
+  bool temporary_ = false;     // writing a temporary file that is not yet in place
+  bool unnamed_ = false;       // the temporary file has no name yet
+  std::string temporaryName_;  // its name once it has one
+  int noted_ = -1;             // its entry in temporary_names
   std::FILE* file_ = nullptr;
   int writeError_ = 0;  // errno of the first failed write that failed() saw
 };
@@ -54,8 +74,9 @@ std::string writeFailure(const std::string& name, int code);
 // True when both paths name one existing file (the same device and inode).
 bool isSameFile(const std::string& a, const std::string& b);
 
-// The usage error for an output, given with the option (-o), that is also an input.
+// The usage error for an output, given with the option (-o), that is also one of the
+// inputs; empty when it is none of them.
 std::string overwrittenInput(const char* option, const std::string& output,
-                             const std::string& input);
+                             const std::vector<std::string>& inputs);
 
 #endif  // LYRA_TOOLS_OUTPUT_FILE_H_

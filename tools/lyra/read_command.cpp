@@ -197,6 +197,9 @@ int runRead(const std::vector<std::string>& args) {
   TraceCallback trace;
   RecordReaderPtr reader = openReader(options, options.trace ? &trace : nullptr, &error);
   if (reader == nullptr) return reportFailure(READ_HELP.name, error);
+  if (!checkOutputs(options, layoutFiles(reader.get()), &error)) {
+    return reportUsageError(READ_HELP.name, error);
+  }
   // Only now that the layouts and the data file are open is anything written.
   OutputFile output(options.output);
   if (!output.open(&error)) return reportFailure(READ_HELP.name, error);

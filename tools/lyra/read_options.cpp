@@ -60,7 +60,7 @@ const OptionDef READ_OPTIONS[] = {
      "_offset,\nthe byte offset where it starts; numbers in jsonl"},
     {"limit", 0, ARGUMENT_REQUIRED, "N", "stop after N records"},
     {"output", 'o', ARGUMENT_REQUIRED, "FILE",
-     "write to FILE instead of standard output (not\nto an input)"},
+     "write to FILE instead of standard output (not\nto an input; - is standard output)"},
     {"trace", 0, ARGUMENT_NONE, "",
      "the reader's debug messages on standard error,\ninstead of the progress bar"},
     {"quiet", 'q', ARGUMENT_NONE, "", "no progress bar"},
@@ -307,7 +307,7 @@ bool readOutput(const CommandLine& line, ReadOptions* options, std::string* erro
     return false;
   }
   options->withPosition = line.has("with-position");
-  options->output = line.value("output");
+  options->output = line.value("output") == STANDARD_OUTPUT ? "" : line.value("output");
   options->trace = line.has("trace");
   options->quiet = line.has("quiet");
   return true;
@@ -323,37 +323,6 @@ bool readThreads(const CommandLine& line, ReadOptions* options, std::string* err
   options->threads = static_cast<int>(threads);
   return !line.has("chunk-size") || parseNumber("chunk-size", line.value("chunk-size"), 1,
                                                 MAX_CHUNK_BYTES, &options->chunkBytes, error);
-}
-
-// The outputs are emptied before the inputs are read, so they must be none of them,
-// and none may be another. Standard input is no file that an output could replace.
-bool checkOutput(const ReadOptions& options, std::string* error) {
-  std::vector<std::string> inputs;
-  if (options.dataFile != STANDARD_INPUT) inputs.push_back(options.dataFile);
-  for (const LayoutSource& layout : options.layouts) inputs.push_back(layout.path);
-  std::vector<std::pair<const char*, std::string>> outputs;  // option, file
-  if (!options.output.empty()) outputs.emplace_back("-o", options.output);
-  if (!options.rejects.empty()) {
-    outputs.emplace_back("--rejects", options.rejects);
-    outputs.emplace_back("--rejects", rejectsNotesPath(options.rejects));
-  }
-  for (size_t i = 0; i < outputs.size(); ++i) {
-    for (const std::string& input : inputs) {
-      if (isSameFile(outputs[i].second, input)) {
-        *error = overwrittenInput(outputs[i].first, outputs[i].second, input);
-        return false;
-      }
-    }
-    for (size_t j = 0; j < i; ++j) {
-      if (outputs[i].second == outputs[j].second ||
-          isSameFile(outputs[i].second, outputs[j].second)) {
-        *error = std::string(outputs[i].first) + " '" + outputs[i].second + "' and " +
-                 outputs[j].first + " '" + outputs[j].second + "' name one file";
-        return false;
-      }
-    }
-  }
-  return true;
 }
 
 }  // namespace
@@ -374,7 +343,32 @@ bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string
          (!line.has("range") || readRange(line, options, error)) &&
          (!line.has("first-record") || readFirstRecord(line, options, error)) &&
          readBadRecords(line, options, error) && readOutput(line, options, error) &&
-         readThreads(line, options, error) && checkOutput(*options, error);
+         readThreads(line, options, error);
+}
+
+bool checkOutputs(const ReadOptions& options, const std::vector<std::string>& layoutFiles,
+                  std::string* error) {
+  std::vector<std::string> inputs = layoutFiles;
+  if (options.dataFile != STANDARD_INPUT) inputs.insert(inputs.begin(), options.dataFile);
+  std::vector<std::pair<const char*, std::string>> outputs;  // option, file
+  if (!options.output.empty()) outputs.emplace_back("-o", options.output);
+  if (!options.rejects.empty()) {
+    outputs.emplace_back("--rejects", options.rejects);
+    outputs.emplace_back("--rejects", rejectsNotesPath(options.rejects));
+  }
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    *error = overwrittenInput(outputs[i].first, outputs[i].second, inputs);
+    if (!error->empty()) return false;
+    for (size_t j = 0; j < i; ++j) {
+      if (outputs[i].second == outputs[j].second ||
+          isSameFile(outputs[i].second, outputs[j].second)) {
+        *error = std::string(outputs[i].first) + " '" + outputs[i].second + "' and " +
+                 outputs[j].first + " '" + outputs[j].second + "' name one file";
+        return false;
+      }
+    }
+  }
+  return true;
 }
 
 std::string dataFileName(const ReadOptions& options) {

@@ -57,6 +57,12 @@ const OptionDef* readOptionDefs(int* count);
 
 bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string* error);
 
+// The outputs are emptied before the inputs are read, so they must be none of them (the
+// data file and every file the layouts were read from), and none may be another.
+// Standard input is no file that an output could replace. A failure is a usage error.
+bool checkOutputs(const ReadOptions& options, const std::vector<std::string>& layoutFiles,
+                  std::string* error);
+
 // The options of the record reader for the data file. Text results are UTF-8.
 CCBReadOptions readerOptions(const ReadOptions& options);
 
