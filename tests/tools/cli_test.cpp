@@ -1,9 +1,12 @@
 // End-to-end tests of the lyra tool's own plumbing. Expected values of the examples and
 // of tests/data come from the programs that wrote them, decoded by hand.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <iterator>
@@ -12,6 +15,7 @@
 #include <tuple>
 #include <vector>
 
+#include "chunk_output.h"
 #include "parse/copybook_test_util.h"
 #include "test_util.h"
 
@@ -47,6 +51,30 @@ Result runCommand(const std::string& command) {
 
 Result lyra(const std::vector<std::string>& args) {
   return runCommand(lyraCommand(args));
+}
+
+struct Measured {
+  int status;           // the exit status; -1 when the program was killed
+  long maxResidentKiB;  // its peak memory
+};
+
+// Runs lyra with its output thrown away, for its exit status and peak memory.
+Measured runMeasured(const std::vector<std::string>& args) {
+  const pid_t child = fork();
+  if (child == 0) {
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    std::vector<char*> argv = {const_cast<char*>(LYRA_BINARY_DIR "/tools/lyra/lyra")};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  struct rusage usage;
+  wait4(child, &status, 0, &usage);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss};
 }
 
 void expectLyra(const std::vector<std::string>& args, int status, const std::string& out,
@@ -312,6 +340,55 @@ TEST_F(CliTest, ThreadsWriteWhatOneThreadWrites) {
       EXPECT_EQ(one.err, many.err);
       EXPECT_EQ(kept, readFile(rejects) + readFile(rejects + ".jsonl"));
     }
+  }
+}
+
+// Output far larger than its input, handed from the threads to the writer in parts, is
+// written as one thread writes it: the bad records among it, --max-errors and --limit.
+TEST_F(CliTest, ThreadsHandOverLargeOutputInParts) {
+  std::string text;
+  for (int i = 0; i < 800; ++i) {
+    text += i % 97 == 5 ? std::string(20001, 'L') : "line" + std::to_string(i);
+    text += "\n";
+  }
+  const std::string data = dir.write("short.txt", text);
+  const std::string wide =
+      dir.write("wide.cbl", "       01  R.\n           05  A  PIC X(20000).\n");
+  for (const std::string options : {"--max-errors all", "--max-errors 3",
+                                    "--max-errors all "
+                                    "--limit 300"}) {
+    SCOPED_TRACE(options);
+    const std::string read = "read -c " + wide + " --record-format lines --format jsonl " +
+                             options + " " + data + " --threads ";
+    const Result one = lyra(words(read + "1"));
+    ASSERT_GT(one.out.size(), PART_BYTES);  // in two parts at least
+    for (const std::string run :
+         {"2 --chunk-size 100", "2 --chunk-size 3000", "5 --chunk-size 7"}) {
+      SCOPED_TRACE(run);
+      const Result many = lyra(words(read + run));
+      EXPECT_EQ(one.status, many.status);
+      EXPECT_TRUE(one.out == many.out);
+      EXPECT_EQ(one.err, many.err);
+    }
+  }
+}
+
+// Two threads hold little memory, however much output one input byte makes: a short
+// line padded to a wide field; and --limit stops them at once.
+TEST_F(CliTest, ThreadsHoldBoundedMemory) {
+  const std::string lines = dir.write("short.txt", std::string(2 * 8192, '\n'));
+  const std::string wide =
+      dir.write("wide.cbl", "       01  R.\n           05  A  PIC X(32000).\n");
+  const std::string huge =
+      dir.write("huge.cbl", "       01  R.\n           05  A  PIC X(1000000).\n");
+  const std::string read = " --record-format lines --threads 2 --chunk-size 8192 ";
+  // Held whole, each chunk's output would take 256 MiB, a megabyte-wide one 8 GiB.
+  for (const std::string& args :
+       {"read -c " + wide + read + lines, "read -c " + huge + read + "--limit 1 " + lines}) {
+    SCOPED_TRACE(args);
+    const Measured run = runMeasured(words(args));
+    EXPECT_EQ(0, run.status);
+    EXPECT_LT(run.maxResidentKiB, 64 * 1024);
   }
 }
 

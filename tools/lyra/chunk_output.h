@@ -2,8 +2,11 @@
 // data file: the rows of its records in the output format, where each row ends, the
 // bad records it passed over and where they fell among the rows, and the failure
 // that ended the range, if one did. The writer decides how much of it to write, as a
-// read by one thread would have. Owned by the ChunkQueue that lends it out; cleared
-// and filled again for later ranges, keeping its memory.
+// read by one thread would have. A range whose output would hold more than
+// PART_BYTES is handed to the writer in parts, each cleared once written, so that the
+// memory a thread holds stays bounded whatever one input byte becomes in the output.
+// Owned by the ChunkQueue that lends it out; cleared and filled again for later
+// ranges, keeping its memory.
 #ifndef LYRA_TOOLS_CHUNK_OUTPUT_H_
 #define LYRA_TOOLS_CHUNK_OUTPUT_H_
 
@@ -28,18 +31,25 @@ struct BadRecordNote {
 // its own, or their fields' updates on every row would contend.
 const size_t CACHE_LINE = 64;
 
+// The output a part of a range holds before it is handed over.
+const size_t PART_BYTES = 4 * 1024 * 1024;
+
 struct alignas(CACHE_LINE) ChunkOutput {
   OutputBuffer text;                      // the rows, one after another
   std::vector<size_t> rowEnds;            // where in text each row ends
   std::vector<BadRecordNote> badRecords;  // in file order
+  size_t badBytes = 0;                    // the bytes the bad records keep
   bool failed = false;                    // a record that could not be read ended the range
   std::string failure;                    // its message
   int64_t inputEnd = 0;                   // how far the file was read
 
+  // The memory the part's rows and bad records take.
+  size_t heldBytes() const { return text.size() + rowEnds.size() * sizeof(size_t) + badBytes; }
   void clear() {
     text.clear();
     rowEnds.clear();
     badRecords.clear();
+    badBytes = 0;
     failed = false;
     failure.clear();
     inputEnd = 0;

@@ -1,6 +1,6 @@
 #include "chunk_queue.h"
 
-ChunkQueue::ChunkQueue(size_t window) : chunks_(window), filled_(window) {}
+ChunkQueue::ChunkQueue(size_t window) : chunks_(window), states_(window, FILLING) {}
 
 bool ChunkQueue::addRange(int64_t start, int64_t firstRecord) {
   std::unique_lock<std::mutex> lock(mutex_);
@@ -42,22 +42,39 @@ bool ChunkQueue::takeRange(ReadRange* range, ChunkOutput** chunk) {
 
 void ChunkQueue::chunkFilled(const ChunkOutput* chunk) {
   std::lock_guard<std::mutex> lock(mutex_);
-  filled_[static_cast<size_t>(chunk - chunks_.data())] = true;
+  states_[static_cast<size_t>(chunk - chunks_.data())] = FILLED;
   writerWait_.notify_one();
+}
+
+bool ChunkQueue::partFilled(ChunkOutput* chunk) {
+  const size_t slot = static_cast<size_t>(chunk - chunks_.data());
+  std::unique_lock<std::mutex> lock(mutex_);
+  states_[slot] = PART_FILLED;
+  writerWait_.notify_one();
+  workerWait_.wait(lock, [this, slot] { return cancelled() || states_[slot] == FILLING; });
+  return !cancelled();
 }
 
 const ChunkOutput* ChunkQueue::nextChunk() {
   std::unique_lock<std::mutex> lock(mutex_);
   const size_t slot = slotOf(written_);
   writerWait_.wait(lock, [this, slot] {
-    return cancelled() || filled_[slot] || (rangesEnded_ && waiting_.empty() && taken_ == written_);
+    return cancelled() || states_[slot] != FILLING ||
+           (rangesEnded_ && waiting_.empty() && taken_ == written_);
   });
-  return cancelled() || !filled_[slot] ? nullptr : &chunks_[slot];
+  return cancelled() || states_[slot] == FILLING ? nullptr : &chunks_[slot];
 }
 
+// A part written is cleared for its worker to fill on; a whole chunk frees its slot.
 void ChunkQueue::chunkWritten() {
   std::lock_guard<std::mutex> lock(mutex_);
-  filled_[slotOf(written_++)] = false;
+  const size_t slot = slotOf(written_);
+  if (states_[slot] == PART_FILLED) {
+    chunks_[slot].clear();
+  } else {
+    ++written_;
+  }
+  states_[slot] = FILLING;
   workerWait_.notify_all();
 }
 

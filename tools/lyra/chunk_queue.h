@@ -1,11 +1,14 @@
 // ChunkQueue is what the threads of a threaded `lyra read` share. A planner adds the
 // ranges of the data file in file order; workers take them one at a time, each with a
 // chunk to fill; the writer takes the filled chunks in the same order and gives each
-// back once written. At most `window` chunks are out at a time (taken by a worker
-// and not yet given back) and at most MAX_WAITING ranges wait to be taken, so memory
-// stays bounded whatever the size of the file. cancel() ends every wait: adding and
-// taking ranges then fail and nextChunk() gives null. The queue owns the chunks; a
-// chunk is its taker's until given back. Every method may be called from any thread.
+// back once written. A worker may also hand over a part of its chunk and wait until
+// the writer has written it, then fill the chunk on. At most `window` chunks are out
+// at a time (taken by a worker and not yet given back) and at most MAX_WAITING ranges
+// wait to be taken, so memory stays bounded whatever the size of the file. cancel()
+// ends every wait: adding and taking ranges and handing over parts then fail and
+// nextChunk() gives null. The queue owns the chunks; a chunk is its taker's until
+// given back, and the writer's while a part of it is handed over. Every method may be
+// called from any thread.
 #ifndef LYRA_TOOLS_CHUNK_QUEUE_H_
 #define LYRA_TOOLS_CHUNK_QUEUE_H_
 
@@ -42,11 +45,14 @@ class ChunkQueue {
   bool takeRange(ReadRange* range, ChunkOutput** chunk);
   // A worker: the chunk it took is filled.
   void chunkFilled(const ChunkOutput* chunk);
+  // A worker: the chunk it took holds a part of its range's output; waits until the
+  // writer has written it (the chunk is then empty again). False once cancelled.
+  bool partFilled(ChunkOutput* chunk);
 
-  // The writer: the next chunk in file order, once filled; null when every range
-  // has been written, and once cancelled.
+  // The writer: the next chunk in file order, or part of it, once filled; null when
+  // every range has been written, and once cancelled.
   const ChunkOutput* nextChunk();
-  // The writer: the chunk nextChunk gave is written.
+  // The writer: what nextChunk gave is written.
   void chunkWritten();
 
   void cancel();
@@ -70,8 +76,11 @@ class ChunkQueue {
   int64_t lastEnd_ = -1;             // where the last range ends, once rangesEnded_
   size_t taken_ = 0;                 // ranges taken so far; the next one's index
   size_t written_ = 0;               // chunks given back by the writer
+  // What a slot's chunk holds for the writer.
+  enum SlotState : unsigned char { FILLING, PART_FILLED, FILLED };
+
   std::vector<ChunkOutput> chunks_;  // chunk i of the file in chunks_[slotOf(i)]
-  std::vector<bool> filled_;         // per slot
+  std::vector<SlotState> states_;    // per slot
   std::atomic<bool> cancelled_{false};
 };
 

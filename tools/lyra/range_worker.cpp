@@ -34,10 +34,17 @@ void RangeWorker::readRange(const ReadRange& range) {
     chunk_->failure = dataFileName(options_) + ": " + messageText(reader_->getErrorMessage());
     return;
   }
+  // No range gives the output more rows than the limit: later ones are never written.
+  const int64_t limit = options_.limit;
   bool failed = false;
-  while (!queue_->cancelled() && reader_->readNextRecord(failed)) {
+  for (int64_t rows = 0; (limit < 0 || rows < limit) && !queue_->cancelled() &&
+                         reader_->readNextRecord(failed);
+       ++rows) {
     formatter_.write(reader_.get(), &chunk_->text);
     chunk_->rowEnds.push_back(chunk_->text.size());
+    if (chunk_->heldBytes() < PART_BYTES) continue;
+    chunk_->inputEnd = reader_->getInputPosition();
+    if (!queue_->partFilled(chunk_)) return;
   }
   if (failed) {
     chunk_->failed = true;
@@ -48,8 +55,13 @@ void RangeWorker::readRange(const ReadRange& range) {
 
 void RangeWorker::badRecord(int64_t number, int64_t offset, const unsigned char* bytes, int length,
                             const QvbString& reason) {
+  if (chunk_->heldBytes() >= PART_BYTES) {
+    chunk_->inputEnd = reader_->getInputPosition();
+    if (!queue_->partFilled(chunk_)) return;  // the read ends: nothing more is written
+  }
   std::string kept;
   if (length > 0) kept.assign(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length));
+  chunk_->badBytes += kept.size() + sizeof(BadRecordNote);
   chunk_->badRecords.push_back({number, offset, std::move(kept), reason, chunk_->rowEnds.size()});
 }
 

@@ -2,7 +2,9 @@
 // ChunkQueue until none is left, reads each with a record reader of its own (which
 // it owns), writes its records' rows into the chunk the queue lends it, and notes
 // every bad record it passes over, for the writer to judge against --max-errors.
-// A failed range ends its chunk, not the worker; cancelling the queue ends it.
+// A chunk that holds PART_BYTES is handed to the writer as a part of the range's
+// output, and a range stops at --limit rows. A failed range ends its chunk, not the
+// worker; cancelling the queue ends it.
 //
 // A worker is made on the thread it runs on (runRangeWorker), and so are its
 // reader and formatter: what a thread writes on every record then lies in memory

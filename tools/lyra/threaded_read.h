@@ -2,7 +2,8 @@
 // --threads worker threads (range_worker.h), each with a record reader of its own,
 // into chunks of output that the calling thread writes in file order
 // (ordered_writer.h), byte for byte what a read by one thread writes. At most two
-// chunks per worker are in memory at a time (chunk_queue.h).
+// chunks per worker are in memory at a time (chunk_queue.h), each handed over in
+// parts of about PART_BYTES (chunk_output.h).
 #ifndef LYRA_TOOLS_THREADED_READ_H_
 #define LYRA_TOOLS_THREADED_READ_H_
 
