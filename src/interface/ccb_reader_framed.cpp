@@ -282,15 +282,14 @@ CCBReaderImpl::RecordOutcome CCBReaderImpl::walkFramed() {
   return RECORD_ACTIVE;
 }
 
-// The message of a repetition count out of range that a walk noted, or an empty
-// text; every layout's note is taken.
+// The message of a repetition count that a walk noted as no number or out of range,
+// or an empty text; every layout's note is taken.
 QvbString CCBReaderImpl::countProblem() {
   QvbString problem;
   for (CCBDataRoot* root : layouts_) {
-    int count = 0, maximum = 0;
-    if (root->getOutputArray()->takeCountOutOfRange(&count, &maximum) && problem.length() == 0) {
-      problem =
-          qvbStringFormat("Occurs depending value %d is out of range 0 to %d", count, maximum);
+    QvbString noted;
+    if (root->getOutputArray()->takeCountProblem(&noted) && problem.length() == 0) {
+      problem = noted;
     }
   }
   return problem;

@@ -199,20 +199,41 @@ int CCBData::declaredRepetitions() const {
   return isOccursFixed() || isOccursDepending() ? getOccursMax() : 1;
 }
 
-// The repetitions of the record being walked.
+// The repetitions of the record being walked. A count that is no number reads as 0
+// and one out of the table's bounds is kept to them; both are noted for the readers
+// that take such a record as bad. A count past the end of a short record (null) is 0.
 int CCBData::repetitionCount() {
   if (isOccursFixed()) return getOccursMax();
   if (!isOccursDepending()) return 1;
-  const int value = getOccursDependingValue();
+  bool notNumber = false;
+  const int value = dependingCount(&notNumber);
   const int maximum = getOccursMax();
   if (debugCallback_ != nullptr) {
     debugCallback_->debugMessage(
         qvbStringFormat("Occurs Depends Value: %d, Max Occurs: %d", value, maximum));
   }
-  if ((value < 0 || value > maximum) && outputArray_ != nullptr) {
-    outputArray_->noteCountOutOfRange(value, maximum);
+  if ((notNumber || value < occursMin_ || value > maximum) && outputArray_ != nullptr) {
+    outputArray_->noteCountProblem(countProblem(value, notNumber));
   }
   return value > maximum ? maximum : value;
+}
+
+int CCBData::dependingCount(bool* notNumber) const {
+  if (dependingNode_ == nullptr || !dependingNode_->isField()) return 0;
+  const QvbDatavar& count = static_cast<const CCBDataField*>(dependingNode_)->value();
+  if (count.isNull()) return 0;
+  const int value = count.asInt(notNumber);
+  return *notNumber ? 0 : value;
+}
+
+QvbString CCBData::countProblem(int value, bool notNumber) const {
+  if (!notNumber) {
+    return qvbStringFormat("Occurs depending value %d is out of range %d to %d", value, occursMin_,
+                           getOccursMax());
+  }
+  const QvbDatavar& count = static_cast<const CCBDataField*>(dependingNode_)->value();
+  return qvbStringFormat("Occurs depending value '%s' of %s is not a number", count.text().asCstr(),
+                         dependingNode_->getName().asCstr());
 }
 
 // The repetitions of a repeated node, each in the columns after the previous one's.

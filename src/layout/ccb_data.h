@@ -132,6 +132,10 @@ class CCBData : public CCBDefNode {
     if (maximum == 0) dependingNode_ = nullptr;
   }
   int getOccursDependingValue() const;
+  // The fewest repetitions a DEPENDING ON count may give (m of OCCURS m TO n); a count
+  // below it makes a record bad for the readers that check counts. 0 unless written.
+  void setOccursMinimum(int minimum) { occursMin_ = minimum; }
+  int getOccursMinimum() const { return occursMin_; }
   int getColumnCount() const { return columnCount_; }
 
  protected:
@@ -152,6 +156,8 @@ class CCBData : public CCBDefNode {
   CCBData* findOther(const QvbString& name, bool matchTables, bool matchFields);
   void attachSource(CCBDataFile* dataSource, CCBData* root);
   int repetitionCount();
+  int dependingCount(bool* notNumber) const;
+  QvbString countProblem(int value, bool notNumber) const;
   int declaredRepetitions() const;
   bool walkRepetitions(int column, int* position);
   bool walkChildren(int column, int* position);
@@ -173,6 +179,7 @@ class CCBData : public CCBDefNode {
   int startOffset_ = 0;
   CCBData* dependingNode_ = nullptr;
   int occursMax_ = 0;
+  int occursMin_ = 0;
   CCBData* redefines_ = nullptr;
   CCBDataFile* dataSource_ = nullptr;
   CCBData* layoutRoot_ = nullptr;

@@ -124,10 +124,3 @@ CCBOutputEntry* CCBOutputArray::getNodeEntry(int index) {
   if (index < 0 || index >= getNodeEntryCount()) return nullptr;
   return &nodeEntries_[static_cast<size_t>(index)];
 }
-
-void CCBOutputArray::noteCountOutOfRange(int count, int maximum) {
-  if (countOutOfRange_) return;
-  countOutOfRange_ = true;
-  badCount_ = count;
-  badMaximum_ = maximum;
-}

@@ -169,16 +169,18 @@ class CCBOutputArray {
     return record_.plannedAt == record_.clearCount ? record_.plannedBytes : nullptr;
   }
 
-  // A repetition count outside 0 to its table's maximum, noted by the record walk
-  // (which keeps to those bounds) for readers that take such a record as bad. The
-  // first one noted is kept until taken.
-  void noteCountOutOfRange(int count, int maximum);
-  // False when none was noted; otherwise gives it and forgets it.
-  bool takeCountOutOfRange(int* count, int* maximum) {
-    if (!countOutOfRange_) return false;
-    countOutOfRange_ = false;
-    *count = badCount_;
-    *maximum = badMaximum_;
+  // A repetition count that is no number or lies outside its table's bounds, noted
+  // by the record walk (which keeps to those bounds) with its message, for readers
+  // that take such a record as bad. The first one noted is kept until taken.
+  void noteCountProblem(const QvbString& problem) {
+    if (!countProblem_) countMessage_ = problem;
+    countProblem_ = true;
+  }
+  // False when none was noted; otherwise gives its message and forgets it.
+  bool takeCountProblem(QvbString* problem) {
+    if (!countProblem_) return false;
+    countProblem_ = false;
+    *problem = countMessage_;
     return true;
   }
 
@@ -193,9 +195,8 @@ class CCBOutputArray {
   std::deque<CCBOutputEntry> nodeEntries_;  // a deque keeps entry addresses stable
   std::map<QvbString, int, ExactOrder> otherNameCounts_;
   CCBRecordState record_;
-  bool countOutOfRange_ = false;
-  int badCount_ = 0;
-  int badMaximum_ = 0;
+  bool countProblem_ = false;
+  QvbString countMessage_;
 };
 
 #endif  // LYRA_LAYOUT_CCB_OUTPUT_ARRAY_H_

@@ -14,7 +14,7 @@ struct CCBParseContext {
   CCBDataRoot* root = nullptr;  // the tree being built (not owned here)
   CCBData* lastNode = nullptr;  // the node placed most recently
   CCBSourceReader reader;       // the copybook's statements
-  int occursMinimum = -1;       // m of OCCURS m TO n; recorded, not used
+  int occursMinimum = -1;       // m of OCCURS m TO n
   int occursMaximum = -1;       // the OCCURS count, or n of OCCURS m TO n
   QvbString objectName;         // the name after REDEFINES
   QvbString dependingName;      // the name after DEPENDING ON

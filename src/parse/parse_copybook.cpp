@@ -211,6 +211,10 @@ bool CopybookLoad::applyClauses(CCBData* node, QvbString& error) {
   bool ok = true;
   if (context_.depending) {
     ok = node->setOccursDepending(context_.dependingName, context_.occursMaximum);
+    // The extended services check counts against the minimum written (OCCURS m TO n).
+    if (root_->formatRules().extended && context_.occursMinimum > 0) {
+      node->setOccursMinimum(context_.occursMinimum);
+    }
   } else if (context_.occurs) {
     node->setOccurs(context_.occursMaximum);
   }

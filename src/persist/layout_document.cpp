@@ -13,6 +13,7 @@ const char* const HEAD_ELEMENT = "CCBLayout";
 // defaults, so that a document loads back into the layout it was saved from.
 const char* const FLOAT_FORMAT_ATTRIBUTE = "float_format";
 const char* const NATIONAL_UTF16_ATTRIBUTE = "national_utf16";
+const char* const OCCURS_MINIMUM_ATTRIBUTE = "occurs_min";  // of a node: m of OCCURS m TO n
 
 bool named(const QvbString& actual, const char* expected) {
   return actual.compare(expected, false) == 0;
@@ -50,6 +51,11 @@ bool CCBLayoutLoader::writeNode(QvDomNode element, CCBData* node) {
   if (node == nullptr) return true;
   element.setAttributeValue("type", node->getNodeTypeName());
   if (node->isRoot()) writeRules(element, static_cast<CCBDataRoot*>(node)->formatRules());
+  // Only a layout of the extended services has a minimum; the properties have no room.
+  if (node->getOccursMinimum() > 0) {
+    element.setAttributeValue(OCCURS_MINIMUM_ATTRIBUTE,
+                              qvbStringFormat("%d", node->getOccursMinimum()));
+  }
   QvDomNode properties = element.addChild("properties");
   for (int i = 0; i < node->getPropertyCount(); ++i) {
     properties.addChild(node->getPropertyName(i)).setValue(node->getProperty(i, nullptr));
@@ -141,6 +147,8 @@ CCBData* CCBLayoutLoader::readNode(QvDomNode element, CCBData* parent, int depth
     return nullptr;
   }
   if (parent != nullptr) parent->addChild(node);
+  const int minimum = element.getAttributeValue(OCCURS_MINIMUM_ATTRIBUTE).asInt();
+  node->setOccursMinimum(minimum > 0 ? minimum : 0);
   if (node->isRoot() && !readRules(element, static_cast<CCBDataRoot*>(node))) {
     if (parent == nullptr) delete node;
     return nullptr;

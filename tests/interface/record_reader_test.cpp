@@ -175,6 +175,34 @@ TEST_F(RecordReaderTest, UnknownRecordTypes) {
             readMemory("AA111OXYZZZ", format(CCB_RECORD_LAYOUT, -1)));
 }
 
+// A repetition count that holds no number, or one below the table's minimum, makes a
+// bad record with its reason, as one above the maximum does, also when the layout comes
+// from an XML layout document; the layout format, which knows no other end of a record,
+// stops there rather than read the rest as further records.
+TEST_F(RecordReaderTest, CountsThatAreNoNumberOrOutOfRangeAreBad) {
+  const std::vector<std::string> table = {"01 R.", "05 N PIC 9.",
+                                          "05 T OCCURS 1 TO 3 DEPENDING ON N.", "10 V PIC X."};
+  auto service = test_support::own(createCCBLayoutService());
+  ASSERT_TRUE(service->loadCopybook(dir_.write("t.cpy", copybook_test::source(table)).c_str()));
+  QvbString xml;
+  ASSERT_TRUE(service->saveLayoutXml(xml));
+  EXPECT_NE(std::string::npos, xml.str().find("occurs_min=\"1\""));
+  const std::string records = "2AB XABC0   4ABC1A  ";
+  const std::string bad =
+      "2@4+4: Occurs depending value 'X' of N is not a number;"
+      "3@8+4: Occurs depending value 0 is out of range 1 to 3;"
+      "4@12+4: Occurs depending value 4 is out of range 1 to 3;";
+  for (const bool fromXml : {false, true}) {
+    SCOPED_TRACE(fromXml ? "XML layout document" : "copybook");
+    reader_->clearCopybooks();
+    ASSERT_TRUE(fromXml ? reader_->addLayoutXml(xml, "", true) : add(table));
+    EXPECT_EQ("1@0:2|A|B|~;5@16:1|A|~|~;end", readMemory(records, format(CCB_RECORD_FIXED, -1)));
+    EXPECT_EQ(bad, bad_);
+    EXPECT_EQ("1@0:2|A|B|~;failed: Occurs depending value 'X' of N is not a number",
+              readMemory("2ABXABC", format(CCB_RECORD_LAYOUT)));
+  }
+}
+
 // A reader opened again reads fixed records of the length asked for now, or of its
 // layouts now (a longer redefinition last counted), never of an earlier opening's.
 TEST_F(RecordReaderTest, EachOpeningTakesItsOwnRecordLength) {
