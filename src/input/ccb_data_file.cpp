@@ -152,11 +152,11 @@ int CCBDataFile::availableOutside(int position, int n) {
   return std::max(0, std::min(want, filled_) - position);
 }
 
-const unsigned char* CCBDataFile::viewOutside(int position, int n) {
+const unsigned char* CCBDataFile::viewOutside(int position, int n, bool national) {
   pastRecordEnd_ = false;
   if (!checkRequest(position, n)) return nullptr;
   if (recordEnd_ != INT_MAX && static_cast<int64_t>(position) + n > recordEnd_) {
-    if (padded_) return viewPadded(position, n);
+    if (padded_) return viewPadded(position, n, national);
     pastRecordEnd_ = true;
     fail(PAST_RECORD_END);
     return nullptr;
@@ -165,11 +165,15 @@ const unsigned char* CCBDataFile::viewOutside(int position, int n) {
   return window_ + position;
 }
 
-// The record's bytes from position, then blanks up to n bytes.
-const unsigned char* CCBDataFile::viewPadded(int position, int n) {
+// The record's bytes from position, then blanks up to n bytes: for UTF-16 text the
+// blank U+0020 in each character position, counted from position, whatever the code
+// page of display text.
+const unsigned char* CCBDataFile::viewPadded(int position, int n, bool national) {
   const int present = std::max(0, recordEnd_ - position);
   if (present > 0 && !makeAvailable(position, present)) return nullptr;
   padding_.assign(static_cast<size_t>(n), decoding_.codec.ebcdic() ? EBCDIC_BLANK : ASCII_BLANK);
+  for (int i = 0; national && i < n; ++i)
+    padding_[static_cast<size_t>(i)] = i % 2 ? ASCII_BLANK : 0;
   if (present > 0) std::memcpy(padding_.data(), window_ + position, static_cast<size_t>(present));
   return padding_.data();
 }

@@ -77,12 +77,13 @@ class CCBDataFile {
   // it in *endPosition (when not null). Returns where the bytes lie in the window
   // (valid until the next call that may fill or compact it), or null, reading
   // nothing, on a negative position or count, when no input is open, when the
-  // input cannot supply them, or when they reach past the record end.
-  const unsigned char* view(int position, int n, int* endPosition) {
+  // input cannot supply them, or when they reach past the record end. national:
+  // the bytes are UTF-16 text, padded (see setRecordEnd) with UTF-16 blanks.
+  const unsigned char* view(int position, int n, int* endPosition, bool national = false) {
     const unsigned char* bytes = nullptr;
     if (window_ != nullptr && position >= 0 && n >= 0 && position <= limit_ - n) {
       bytes = window_ + position;
-    } else if ((bytes = viewOutside(position, n)) == nullptr) {
+    } else if ((bytes = viewOutside(position, n, national)) == nullptr) {
       return nullptr;
     }
     position_ = position + n;
@@ -103,6 +104,10 @@ class CCBDataFile {
     setFilled(filled_);
   }
   void clearRecordEnd() { setRecordEnd(INT_MAX, false); }
+  // Whether reads are padded past the record end (which a read of bytes before
+  // position reaches, for padsBefore).
+  bool padded() const { return padded_; }
+  bool padsBefore(int position) const { return padded_ && recordEnd_ < position; }
   // Whether the last failed view reached past the record end.
   bool pastRecordEnd() const { return pastRecordEnd_; }
   // Called after each record with the reader's position (the start of the next
@@ -122,8 +127,8 @@ class CCBDataFile {
 
  private:
   bool prepare(const CCBDecoding& decoding);  // allocates the window of a file or descriptor
-  const unsigned char* viewOutside(int position, int n);
-  const unsigned char* viewPadded(int position, int n);
+  const unsigned char* viewOutside(int position, int n, bool national);
+  const unsigned char* viewPadded(int position, int n, bool national);
   bool makeAvailable(int position, int n);
   bool checkRequest(int position, int n);  // open input, no negative position or count
   bool grow();                             // doubles the window, keeping its bytes

@@ -111,7 +111,8 @@ inline bool CCBDataField::readValue(int offset, int* nextOffset) {
     setErrorMessage("Data file is not open");
     return false;
   }
-  const unsigned char* bytes = file->view(offset, format_->storageLength(), nextOffset);
+  const unsigned char* bytes =
+      file->view(offset, format_->storageLength(), nextOffset, format_->isNational());
   if (bytes == nullptr) return readPastRecord(offset, nextOffset);
   int length = 0;
   const char* text = format_->decodeText(bytes, file->decoding(), &length);

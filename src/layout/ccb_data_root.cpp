@@ -60,10 +60,12 @@ void CCBDataRoot::clearColumnValues() {
   if (outputArray_ != nullptr) outputArray_->clearColumnValues();
 }
 
+// A padded record's fields are decoded as the walk reads them, each padded as its
+// kind of text is: a copy of the whole record could be padded with only one blank.
 bool CCBDataRoot::readRecord(int start, int* end) {
   if (planReady() && readByPlan(start, end)) return true;
   walkEnd_ = start;
-  decodesLater_ = true;
+  decodesLater_ = getDataSource() == nullptr || !getDataSource()->padded();
   const bool walked = walkRecord(0, start, end);
   decodesLater_ = false;
   // Every field left for later was read from the window, so its bytes are there.
@@ -121,8 +123,10 @@ void CCBDataRoot::notePlanned(CCBOutputEntry* entry, int offset, int end) {
 }
 
 // Sets the record's columns from the plan when all its fields' bytes are there;
-// false, having set nothing, for a record that the walk must read.
+// false, having set nothing, for a record that the walk must read (one cut short,
+// or padded).
 bool CCBDataRoot::readByPlan(int start, int* end) {
+  if (getDataSource()->padsBefore(start + planKept_)) return false;
   const unsigned char* bytes = getDataSource()->view(start, planKept_, nullptr);
   if (bytes == nullptr) return false;
   keep(bytes, start, planKept_);

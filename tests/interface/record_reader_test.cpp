@@ -286,6 +286,36 @@ TEST_F(RecordReaderTest, RangesPastTheEndHoldNoRecords) {
   }
 }
 
+// A line shorter than its layout reads as if padded with blanks, each of its kind: the
+// page's blank in display text, U+0020 in UTF-16 national text (also where a character
+// is cut in two), whether fields are decoded at once (with a debug callback) or later.
+TEST_F(RecordReaderTest, ShortLinesArePaddedWithBlanksOfTheirKind) {
+  using std::string_literals::operator""s;
+  reader_->clearCopybooks();
+  CCBLayoutOptions layout;
+  layout.setNationalUtf16(true);
+  reader_->setLayoutOptions(layout);
+  ASSERT_TRUE(add({"01 L.", "05 T PIC X(2).", "05 N PIC N(3).", "05 U PIC X(2)."}));
+  struct Silent : LYRADebugCallback {
+    void debugMessage(const QvbString&) override {}
+  } silent;
+  const std::pair<const char*, std::string> pages[] = {{"latin1", "ab"}, {"037", "\x81\x82"}};
+  for (const auto& [codePage, text] : pages) {
+    for (LYRADebugCallback* callback : std::vector<LYRADebugCallback*>{nullptr, &silent}) {
+      SCOPED_TRACE(std::string(codePage) + (callback ? ", decoded at once" : ""));
+      reader_->setDebugCallback(callback);
+      CCBReadOptions options = format(CCB_RECORD_LINES);
+      int ccsid = 0;
+      ASSERT_TRUE(ccbCodePageFromName(codePage, &ccsid));
+      options.setCodePage(ccsid);
+      options.setResultEncoding(CCB_RESULT_UTF8);
+      EXPECT_EQ("1@0:ab|\xC3\xA9  |  ;2@5:ab|   |  ;3@8:ab|\xC3\xA9\xC3\xA0 |  ;end",
+                readMemory(text + "\0\xE9\n"s + text + "\n" + text + "\0\xE9\0\xE0\0\n"s, options));
+    }
+  }
+  reader_->setDebugCallback(nullptr);
+}
+
 // A zero byte in display and national text reads as a space, ends the text or stays,
 // getOutputBytes giving the whole text; in every character set, numeric display too.
 TEST_F(RecordReaderTest, ZeroBytesInText) {
