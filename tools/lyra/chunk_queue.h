@@ -73,9 +73,9 @@ class ChunkQueue {
   std::condition_variable plannerWait_, workerWait_, writerWait_;
   std::deque<RangeStart> waiting_;  // ranges added and not yet taken
   bool rangesEnded_ = false;
-  int64_t lastEnd_ = -1;             // where the last range ends, once rangesEnded_
-  size_t taken_ = 0;                 // ranges taken so far; the next one's index
-  size_t written_ = 0;               // chunks given back by the writer
+  int64_t lastEnd_ = -1;  // where the last range ends, once rangesEnded_
+  size_t taken_ = 0;      // ranges taken so far; the next one's index
+  size_t written_ = 0;    // chunks given back by the writer
   // What a slot's chunk holds for the writer.
   enum SlotState : unsigned char { FILLING, PART_FILLED, FILLED };
 

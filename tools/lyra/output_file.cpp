@@ -55,13 +55,13 @@ std::string randomName(const std::string& folder, std::mt19937_64* random) {
 }  // namespace
 
 OutputFile::~OutputFile() {
-  if (file_ != nullptr && file_ != stdout) std::fclose(file_);
+  if (file_ != nullptr && file_ != stream_) std::fclose(file_);
   removeTemporary();
 }
 
 bool OutputFile::open(std::string* error) {
-  if (path_.empty()) {
-    file_ = stdout;
+  if (stream_ != nullptr) {
+    file_ = stream_;
     return true;
   }
   temporary_names::guard();
@@ -146,7 +146,7 @@ bool OutputFile::commit(std::string* error) {
   bool written = std::fflush(file_) == 0 && std::ferror(file_) == 0;
   int code = writeError_ != 0 ? writeError_ : errno;
   if (written && unnamed_) written = nameTemporary(&code);
-  if (file_ != stdout && std::fclose(file_) != 0 && written) {
+  if (file_ != stream_ && std::fclose(file_) != 0 && written) {
     written = false;
     code = errno;
   }

@@ -7,7 +7,7 @@
 // killed, even by SIGKILL; commit() names it and renames it over the file. Otherwise
 // it is a hidden ".lyra-XXXXXX" that SIGINT and SIGTERM remove (temporary_names.h).
 // Any other kind of file (a device, a pipe) is written directly. It owns the files it
-// opens, never standard output, which it only flushes.
+// opens, never standard output or a stream it is given, which it only flushes.
 #ifndef LYRA_TOOLS_OUTPUT_FILE_H_
 #define LYRA_TOOLS_OUTPUT_FILE_H_
 
@@ -26,7 +26,9 @@ class OutputFile {
   // path: empty for standard output. named: a named temporary file even where an
   // unnamed one could be made (for tests of the named one).
   explicit OutputFile(const std::string& path, bool named = false)
-      : path_(path), alwaysNamed_(named) {}
+      : path_(path), alwaysNamed_(named), stream_(path.empty() ? stdout : nullptr) {}
+  // Writes to a stream the caller owns and keeps open: a stream in memory.
+  explicit OutputFile(std::FILE* stream) : alwaysNamed_(false), stream_(stream) {}
   ~OutputFile();  // removes a temporary file that was not committed
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -56,6 +58,7 @@ class OutputFile {
 
   std::string path_;  // as given
   bool alwaysNamed_;
+  std::FILE* stream_;  // not owned: standard output or the caller's stream
   std::string target_;         // the file renamed over: the path, or where its links lead
   std::string folder_;         // where the temporary file is made
   bool temporary_ = false;     // writing a temporary file that is not yet in place

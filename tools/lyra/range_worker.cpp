@@ -29,7 +29,7 @@ void RangeWorker::readRange(const ReadRange& range) {
   readOptions.setRange(range.start, range.end);
   readOptions.setFirstRecord(range.firstRecord);
   readOptions.setMaxErrors(-1);
-  if (!reader_->openData(options_.dataFile.c_str(), readOptions)) {
+  if (!openInput(reader_.get(), options_, readOptions)) {
     chunk_->failed = true;
     chunk_->failure = dataFileName(options_) + ": " + messageText(reader_->getErrorMessage());
     return;
@@ -37,8 +37,8 @@ void RangeWorker::readRange(const ReadRange& range) {
   // No range gives the output more rows than the limit: later ones are never written.
   const int64_t limit = options_.limit;
   bool failed = false;
-  for (int64_t rows = 0; (limit < 0 || rows < limit) && !queue_->cancelled() &&
-                         reader_->readNextRecord(failed);
+  for (int64_t rows = 0;
+       (limit < 0 || rows < limit) && !queue_->cancelled() && reader_->readNextRecord(failed);
        ++rows) {
     formatter_.write(reader_.get(), &chunk_->text);
     chunk_->rowEnds.push_back(chunk_->text.size());

@@ -1,17 +1,12 @@
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "command_support.h"
 #include "commands.h"
 #include "output_file.h"
-#include "output_text.h"
-#include "progress_meter.h"
 #include "read_options.h"
+#include "read_records.h"
 #include "reader_setup.h"
-#include "record_formatter.h"
 #include "rejects_file.h"
-#include "threaded_read.h"
 #include "trace_callback.h"
 
 namespace {
@@ -104,62 +99,8 @@ const CommandHelp READ_HELP = {
     "Exit status: 0 on success, 1 on a data or layout error, 2 on a usage error.\n",
 };
 
-const size_t OUTPUT_BLOCK = 1024 * 1024;  // written out at once by a read on one thread
-
-// Writes the block out and empties it; false once writing has failed.
-bool flush(OutputBuffer* block, OutputFile* output) {
-  const bool written = output->write(block->view());
-  block->clear();
-  return written;
-}
-
-// Writes the records of the active layout on this thread, up to the limit, in
-// blocks of OUTPUT_BLOCK bytes. Stops at the first failed write: nothing more can
-// reach the output (or the rejects, which may be null).
-ReadOutcome readRecords(const ReadOptions& options, CCBRecordReader* reader,
-                        RecordFormatter* formatter, OutputFile* output, RejectsFile* rejects,
-                        ProgressMeter* meter) {
-  if (rejects != nullptr) reader->setBadRecordCallback(rejects);
-  OutputBuffer block;
-  ReadOutcome outcome;
-  int64_t written = 0;
-  while ((options.limit < 0 || written < options.limit) && reader->readNextRecord(outcome.failed)) {
-    formatter->write(reader, &block);
-    meter->update(reader->getInputPosition(), ++written);
-    if (block.size() >= OUTPUT_BLOCK && !flush(&block, output)) break;
-    if (rejects != nullptr && rejects->failed()) break;
-  }
-  flush(&block, output);
-  if (outcome.failed) outcome.failure = readerFailure(options, reader);
-  outcome.skipped = reader->getBadRecordCount();
-  return outcome;
-}
-
 std::string skippedMessage(int64_t count) {
   return std::to_string(count) + (count == 1 ? " bad record" : " bad records") + " skipped";
-}
-
-// Writes the header, then the records, on threads where the options and the data
-// file allow it; the threads have readers of their own, so the reader that opened
-// the file is released first.
-ReadOutcome writeRecords(const ReadOptions& options, RecordReaderPtr reader, OutputFile* output,
-                         RejectsFile* rejects) {
-  const std::vector<OutputColumn> columns = describeColumns(options, reader.get());
-  RecordFormatter formatter(options, columns);
-  OutputBuffer header;
-  formatter.writeHeader(&header);
-  if (!output->write(header.view())) return ReadOutcome();
-  // The bar shares standard error with nothing: not with the lines of --trace.
-  const bool showProgress = !options.quiet && !options.trace && isatty(STDERR_FILENO);
-  const int64_t fileSize = reader->getDataFileSize();
-  ProgressMeter meter(stderr, showProgress, fileSize);
-  const bool threaded = canReadThreaded(options, fileSize);
-  if (threaded) reader.reset();
-  const ReadOutcome outcome =
-      threaded ? readThreaded(options, columns, fileSize, output, rejects, &meter)
-               : readRecords(options, reader.get(), &formatter, output, rejects, &meter);
-  meter.finish();
-  return outcome;
 }
 
 // Copies the records to the output; returns the exit status. After a failure the

@@ -54,19 +54,26 @@ RecordReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callba
                            std::string* error) {
   RecordReaderPtr reader = prepareReader(options, callback, error);
   if (reader == nullptr) return nullptr;
-  if (options.dataFile != STANDARD_INPUT &&
+  if (options.dataBytes == nullptr && options.dataFile != STANDARD_INPUT &&
       !checkSkip(options.dataFile, options.records.skip, error)) {
     return nullptr;
   }
-  const CCBReadOptions readOptions = readerOptions(options);
-  const bool opened = options.dataFile == STANDARD_INPUT
-                          ? reader->openDataDescriptor(STDIN_FILENO, readOptions)
-                          : reader->openData(options.dataFile.c_str(), readOptions);
-  if (!opened) {
+  if (!openInput(reader.get(), options, readerOptions(options))) {
     *error = dataFileName(options) + ": " + messageText(reader->getErrorMessage());
     return nullptr;
   }
   return reader;
+}
+
+bool openInput(CCBRecordReader* reader, const ReadOptions& options,
+               const CCBReadOptions& readOptions) {
+  if (options.dataBytes != nullptr) {
+    return reader->openDataMemory(options.dataBytes, options.dataSize, readOptions);
+  }
+  if (options.dataFile == STANDARD_INPUT) {
+    return reader->openDataDescriptor(STDIN_FILENO, readOptions);
+  }
+  return reader->openData(options.dataFile.c_str(), readOptions);
 }
 
 std::string recordFailure(const ReadOptions& options, int64_t number, int64_t offset,

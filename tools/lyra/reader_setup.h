@@ -20,10 +20,14 @@ RecordReaderPtr createReader(const ReadOptions& options, std::string* error);
 RecordReaderPtr prepareReader(const ReadOptions& options, LYRADebugCallback* callback,
                               std::string* error);
 
-// A prepared reader with the data file (or standard input) open. A regular data
-// file shorter than --skip is refused.
+// A prepared reader with the data file (or standard input, or the bytes) open. A
+// regular data file shorter than --skip is refused.
 RecordReaderPtr openReader(const ReadOptions& options, LYRADebugCallback* callback,
                            std::string* error);
+// Opens the options' input (the data file, standard input or the bytes) in the reader
+// with readOptions; false with the reader's message.
+bool openInput(CCBRecordReader* reader, const ReadOptions& options,
+               const CCBReadOptions& readOptions);
 
 // The message of a record that could not be read, with where it is: its number in
 // the file, when known (number >= 0), and the byte offset where it starts.

@@ -58,8 +58,9 @@ void writeChunks(ChunkQueue* queue, OrderedWriter* writer) {
 
 bool canReadThreaded(const ReadOptions& options, int64_t fileSize) {
   const CCBRecordFormat format = options.records.format;
-  return options.threads > 1 && !options.trace && format != CCB_RECORD_LAYOUT &&
-         options.dataFile != STANDARD_INPUT && isRegularFile(options.dataFile) &&
+  const bool seekable = options.dataBytes != nullptr ||
+                        (options.dataFile != STANDARD_INPUT && isRegularFile(options.dataFile));
+  return options.threads > 1 && !options.trace && format != CCB_RECORD_LAYOUT && seekable &&
          chunkCount(options, fileSize) > 1;
 }
 
