@@ -74,12 +74,12 @@ bench: deps
 # from the test copybooks.
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_TIME    ?= 60
-FUZZ_TARGETS  = fuzz_copybook fuzz_layout_xml fuzz_record_data fuzz_writers
+FUZZ_TARGETS  = fuzz_copybook fuzz_layout_xml fuzz_record_data fuzz_writers fuzz_threaded_read
 # clang and its fuzzer runtime, which the clang package does not pull in.
 fuzz: DEB_PACKAGES += clang libclang-rt-14-dev
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLYRA_FUZZ=ON \
-	  -DLYRA_BUILD_TESTS=OFF -DLYRA_BUILD_TOOLS=OFF -DLYRA_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+	  -DLYRA_BUILD_TESTS=OFF -DLYRA_BUILD_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
 	@status=0; \
 	for t in $(FUZZ_TARGETS); do \

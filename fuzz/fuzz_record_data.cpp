@@ -15,48 +15,15 @@
 //
 // One reader serves every run: its layouts are parsed once per process, from
 // files that exist only while they are added.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_layouts.h"
 #include "lyra/ccb_record_batch.h"
 #include "lyra/ccb_record_reader.h"
 
 namespace {
-
-const char* const LAYOUT_A =
-    "       01  REC-A.\n"
-    "           05  REC-TYPE        PIC X.\n"
-    "           05  NAME            PIC X(5).\n"
-    "           05  AMOUNT          PIC S9(5)V99.\n"
-    "           05  LEAD-SEP        PIC S9(3) SIGN LEADING SEPARATE.\n"
-    "           05  TRAIL-SEP       PIC S9V99 SIGN TRAILING SEPARATE.\n"
-    "           05  COUNT-N         PIC 9.\n"
-    "           05  ITEMS OCCURS 0 TO 4 DEPENDING ON COUNT-N.\n"
-    "               10  ITEM-BIN    PIC S9(4) COMP.\n"
-    "               10  ITEM-PACK   PIC S9(5)V9 COMP-3.\n"
-    "           05  SCALED          PIC PP99.\n"
-    "           05  BIG             PIC 9(18) COMP.\n"
-    "           05  EDITED          PIC ZZ,ZZ9.99-.\n";
-const char* const LAYOUT_B =
-    "       01  REC-B.\n"
-    "           05  REC-TYPE        PIC X.\n"
-    "           05  RAW             PIC X(4).\n"
-    "           05  RAW-NUM REDEFINES RAW PIC S9(7) COMP-3.\n"
-    "           05  HUGE-P          PIC S99PP COMP.\n";
-
-// Floats, native binary and national text; added once per float format.
-const char* const LAYOUT_NUMBERS =
-    "       01  REC-N.\n"
-    "           05  REC-TYPE        PIC X.\n"
-    "           05  SHORT-F         COMP-1.\n"
-    "           05  LONG-F          USAGE COMPUTATIONAL-2.\n"
-    "           05  NATIVE-B        PIC S9(4)V9 COMP-5.\n"
-    "           05  NAME-N          PIC N(3).\n"
-    "           05  CODE-N          PIC 9(2) USAGE NATIONAL.\n"
-    "           05  TEXT-E          PIC X(3).\n";
 
 // The code pages by CCSID.
 const int CODE_PAGES[] = {37,   273,  277,  278,  280,  284,  285,  297,  500,  871, 1047, 1140,
@@ -67,26 +34,13 @@ const int FIXED_LENGTH = 64;
 const int MAX_RECORDS = 1000;
 const int BATCH_RECORDS = 7;
 
-// Adds the copybook text as a layout through a file removed right after.
-bool addLayout(CCBRecordReader* reader, const char* text, const char* id, bool active) {
-  char path[] = "/tmp/lyra_fuzz_layout_XXXXXX";
-  const int fd = mkstemp(path);
-  if (fd < 0) return false;
-  const size_t size = std::char_traits<char>::length(text);
-  const bool written = write(fd, text, size) == static_cast<ssize_t>(size);
-  close(fd);
-  const bool added = written && reader->addCopybook(path, id, active);
-  unlink(path);
-  return added;
-}
-
 struct FuzzReader {
   CCBRecordReader* reader = createCCBRecordReader();
   CCBRecordBatch* batch = createCCBRecordBatch();
   unsigned checksum = 0;  // the record bytes are read, so a bad view shows
   FuzzReader() {
-    if (reader == nullptr || batch == nullptr || !addLayout(reader, LAYOUT_A, "A", true) ||
-        !addLayout(reader, LAYOUT_B, "B", false) || !addNumberLayouts() ||
+    if (reader == nullptr || batch == nullptr || !addLayoutText(reader, LAYOUT_A, "A", true) ||
+        !addLayoutText(reader, LAYOUT_B, "B", false) || !addNumberLayouts() ||
         !reader->setIdentifierField(0, "PIC X")) {
       abort();  // no run could read anything
     }
@@ -101,7 +55,7 @@ struct FuzzReader {
       layout.setFloatFormat(formats[i]);
       layout.setNationalUtf16(true);
       reader->setLayoutOptions(layout);
-      if (!addLayout(reader, LAYOUT_NUMBERS, ids[i], false)) return false;
+      if (!addLayoutText(reader, LAYOUT_NUMBERS, ids[i], false)) return false;
     }
     return true;
   }

@@ -66,8 +66,13 @@ std::string noFieldsMessage(const std::string& path) {
 bool addLayout(CCBReader* reader, const LayoutSource& source, bool makeActive, std::string* error) {
   const QvbString path(source.path.c_str());
   const QvbString id(source.id.c_str());
-  const bool added = source.kind == LAYOUT_XML ? reader->addLayoutFile(path, id, makeActive)
-                                               : reader->addCopybook(path, id, makeActive);
+  bool added = false;
+  if (!source.xml.empty()) {
+    added = reader->addLayoutXml(source.xml.c_str(), id, makeActive);
+  } else {
+    added = source.kind == LAYOUT_XML ? reader->addLayoutFile(path, id, makeActive)
+                                      : reader->addCopybook(path, id, makeActive);
+  }
   if (!added) *error = source.path + ": " + messageText(reader->getErrorMessage());
   return added;
 }

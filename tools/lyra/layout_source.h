@@ -25,7 +25,8 @@ using RecordReaderPtr = std::unique_ptr<CCBRecordReader, ReleaseReader>;
 struct LayoutSource {
   LayoutKind kind;
   std::string path;
-  std::string id;  // empty when none was given
+  std::string id;   // empty when none was given
+  std::string xml;  // an XML layout document's text given in place of the file, or empty
 };
 
 // An XML layout document starts with '<' after an optional byte order mark and

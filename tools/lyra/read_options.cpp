@@ -94,8 +94,8 @@ bool isFile(const std::string& path) {
 // "FILE=ID": the identifier follows the last '=', unless the whole text names a file.
 LayoutSource layoutSource(LayoutKind kind, const std::string& text) {
   const size_t equals = text.rfind('=');
-  if (equals == std::string::npos || isFile(text)) return {kind, text, std::string()};
-  return {kind, text.substr(0, equals), text.substr(equals + 1)};
+  if (equals == std::string::npos || isFile(text)) return {kind, text, "", ""};
+  return {kind, text.substr(0, equals), text.substr(equals + 1), ""};
 }
 
 // Identifiers compare without regard to letter case, as the reader matches them.
