@@ -11,9 +11,20 @@ namespace {
 std::string optionNames(const OptionDef& def) {
   std::string names = def.shortName != 0 ? std::string("-") + def.shortName + ", " : "    ";
   names += std::string("--") + def.longName;
-  if (def.argument == ARGUMENT_REQUIRED) names += std::string(" ") + def.valueName;
+  if (def.argument == ARGUMENT_REQUIRED || def.argument == ARGUMENT_REPEATED) {
+    names += std::string(" ") + def.valueName;
+  }
   if (def.argument == ARGUMENT_NUMBER) names += std::string(" [") + def.valueName + "]";
   return names;
+}
+
+// An argument that is an option, which no option takes as its value.
+bool isOption(const std::string& arg) {
+  return arg.size() > 1 && arg[0] == '-';
+}
+
+std::string shownName(const OptionDef& def) {
+  return std::string("--") + def.longName;
 }
 
 }  // namespace
@@ -92,8 +103,7 @@ bool CommandLine::parseLong(const std::string& arg, const std::vector<std::strin
     *error = "option '--" + name + "' takes no value";
     return false;
   }
-  occurrences_.push_back({def, arg.substr(equals + 1)});
-  return true;
+  return add(def, arg.substr(equals + 1), error);
 }
 
 // A group of flags (-qv), or one option with its value attached (-cFILE) or next.
@@ -109,10 +119,7 @@ bool CommandLine::parseShort(const std::string& arg, const std::vector<std::stri
       occurrences_.push_back({def, std::string()});
       continue;
     }
-    if (i + 1 < arg.size()) {
-      occurrences_.push_back({def, arg.substr(i + 1)});
-      return true;
-    }
+    if (i + 1 < arg.size()) return add(def, arg.substr(i + 1), error);
     return takeValue(def, std::string("-") + arg[i], args, next, error);
   }
   return true;
@@ -123,18 +130,41 @@ bool CommandLine::takeValue(const OptionDef* def, const std::string& shown,
                             const std::vector<std::string>& args, size_t* next,
                             std::string* error) {
   const bool more = *next < args.size();
-  if (def->argument == ARGUMENT_REQUIRED) {
-    if (!more) {
+  if (def->argument == ARGUMENT_REQUIRED || def->argument == ARGUMENT_REPEATED) {
+    if (!more || isOption(args[*next])) {
       *error = "option '" + shown + "' needs a value (" + def->valueName + ")";
       return false;
     }
-    occurrences_.push_back({def, args[(*next)++]});
-  } else if (def->argument == ARGUMENT_NUMBER && more && allDigits(args[*next])) {
-    occurrences_.push_back({def, args[(*next)++]});
-  } else {
-    occurrences_.push_back({def, std::string()});
+    if (*next + 1 == args.size()) lastTaken_ = def->longName;
+    return add(def, args[(*next)++], error);
   }
+  if (def->argument == ARGUMENT_NUMBER && more && allDigits(args[*next])) {
+    if (*next + 1 == args.size()) lastTaken_ = def->longName;
+    return add(def, args[(*next)++], error);
+  }
+  occurrences_.push_back({def, std::string()});
   return true;
+}
+
+// A value of an option that takes one value: given again, it must be the same.
+bool CommandLine::add(const OptionDef* def, const std::string& value, std::string* error) {
+  for (const OptionOccurrence& o : occurrences_) {
+    if (o.def != def || def->argument == ARGUMENT_REPEATED || o.value == value) continue;
+    *error = "option '" + shownName(*def) + "' given twice with different values ('" + o.value +
+             "' and '" + value + "')";
+    return false;
+  }
+  occurrences_.push_back({def, value});
+  return true;
+}
+
+std::string CommandLine::missingPositional(const char* what) const {
+  std::string message = std::string("no ") + what + " given";
+  if (!lastTaken_.empty()) {
+    message += ": --" + lastTaken_ + " took '" + value(lastTaken_.c_str()) +
+               "', the last argument, as its value";
+  }
+  return message;
 }
 
 bool CommandLine::has(const char* longName) const {

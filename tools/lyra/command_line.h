@@ -1,8 +1,11 @@
 // CommandLine reads the arguments of one command against a table of the options the
 // command accepts: long options (--name VALUE, --name=VALUE), short ones (-n VALUE,
 // -nVALUE, -abc for flags), "--" to end the options, and positional arguments. Every
-// occurrence is kept in order, so that repeatable options keep their order. It also
-// formats the option table for --help. It owns copies of the argument texts.
+// occurrence is kept in order, so that repeatable options keep their order. A value
+// must be there: the next argument is not taken for one when it is an option (it
+// starts with '-' and is not "-" alone), and an option that is not repeatable is given
+// one value only. It also formats the option table for --help. It owns copies of the
+// argument texts.
 #ifndef LYRA_TOOLS_COMMAND_LINE_H_
 #define LYRA_TOOLS_COMMAND_LINE_H_
 
@@ -12,7 +15,8 @@
 
 enum OptionArgument {
   ARGUMENT_NONE,      // a flag
-  ARGUMENT_REQUIRED,  // always takes a value
+  ARGUMENT_REQUIRED,  // always takes a value; given again, only the same one
+  ARGUMENT_REPEATED,  // always takes a value, and may be given again with another
   ARGUMENT_NUMBER,    // takes a value only when it is given with '=' or is all digits
 };
 
@@ -45,6 +49,9 @@ class CommandLine {
 
   // One line per option: the names and value, then the help text in a column.
   std::string optionHelp() const;
+  // The message for a missing positional argument (what: "data file"): "no data file
+  // given", and where the last argument was taken as an option's value, says so.
+  std::string missingPositional(const char* what) const;
 
  private:
   const OptionDef* findLong(const std::string& name) const;
@@ -55,11 +62,13 @@ class CommandLine {
                   std::string* error);
   bool takeValue(const OptionDef* def, const std::string& shown,
                  const std::vector<std::string>& args, size_t* next, std::string* error);
+  bool add(const OptionDef* def, const std::string& value, std::string* error);
 
   const OptionDef* defs_;
   int count_;
   std::vector<OptionOccurrence> occurrences_;
   std::vector<std::string> positionals_;
+  std::string lastTaken_;  // the long name of the option that took the last argument
 };
 
 // True for a text of decimal digits only, at least one.

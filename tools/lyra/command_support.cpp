@@ -54,7 +54,8 @@ namespace {
 std::string layoutUsageError(const CommandLine& line, const OptionCheck& check,
                              CCBLayoutOptions* options) {
   if (line.positionals().size() != 1) {
-    return line.positionals().empty() ? "no layout file given" : "more than one layout file given";
+    return line.positionals().empty() ? line.missingPositional("layout file")
+                                      : "more than one layout file given";
   }
   std::string error;
   if (check && !(error = check(line)).empty()) return error;

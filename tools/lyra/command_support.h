@@ -16,8 +16,9 @@
 
 enum ExitStatus {
   EXIT_OK = 0,
-  EXIT_FAILED = 1,  // a data or layout error
-  EXIT_USAGE = 2,   // the command line is wrong
+  EXIT_FAILED = 1,       // a data or layout error
+  EXIT_USAGE = 2,        // the command line is wrong
+  EXIT_PASSED_OVER = 3,  // read to the end, passing over bad records (--max-errors)
 };
 
 struct CommandHelp {

@@ -32,7 +32,7 @@ inline constexpr OptionDef MARGIN_OPTION = {
     "fixed form: the last column read (default 72;\n80 or none where periods stand past "
     "column\n72)"};
 inline constexpr OptionDef COPY_PATH_OPTION = {
-    "copy-path", 0, ARGUMENT_REQUIRED, "DIR",
+    "copy-path", 0, ARGUMENT_REPEATED, "DIR",
     "a folder of COPY members, searched after the\nfolder of the copybook that copies them\n"
     "(repeatable)"};
 inline constexpr OptionDef STRICT_OPTION = {

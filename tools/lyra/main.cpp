@@ -35,8 +35,10 @@ void printToolHelp(std::FILE* out) {
     std::fprintf(out, "  %-8s  %s\n", command.name, command.summary);
   }
   std::fprintf(out,
-               "\nRun 'lyra COMMAND --help' for the options of a command.\n"
-               "Exit status: 0 on success, 1 on a data or layout error, 2 on a usage error.\n");
+               "\nRun 'lyra help COMMAND' (or 'lyra COMMAND --help') for the options of a\n"
+               "command.\n"
+               "Exit status: 0 on success, 1 on a data or layout error, 2 on a usage error,\n"
+               "3 when 'lyra read' passed over bad records (--max-errors) and read to the end.\n");
 }
 
 }  // namespace
@@ -46,7 +48,12 @@ int main(int argc, char** argv) {
     printToolHelp(stderr);
     return EXIT_USAGE;
   }
-  const std::string name = argv[1];
+  std::string name = argv[1];
+  std::vector<std::string> args(argv + 2, argv + argc);
+  if (name == "help" && args.size() == 1) {  // lyra help COMMAND: the command's --help
+    name = args[0];
+    args = {"--help"};
+  }
   if (name == "--help" || name == "-h" || name == "help") {
     printToolHelp(stdout);
     return finishStandardOutput(nullptr, EXIT_OK);
@@ -55,7 +62,6 @@ int main(int argc, char** argv) {
     std::printf("lyra %s\n", LYRA_VERSION);
     return finishStandardOutput(nullptr, EXIT_OK);
   }
-  const std::vector<std::string> args(argv + 2, argv + argc);
   for (const Command& command : COMMANDS) {
     if (name == command.name) return command.run(args);
   }

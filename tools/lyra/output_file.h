@@ -58,7 +58,7 @@ class OutputFile {
 
   std::string path_;  // as given
   bool alwaysNamed_;
-  std::FILE* stream_;  // not owned: standard output or the caller's stream
+  std::FILE* stream_;          // not owned: standard output or the caller's stream
   std::string target_;         // the file renamed over: the path, or where its links lead
   std::string folder_;         // where the temporary file is made
   bool temporary_ = false;     // writing a temporary file that is not yet in place

@@ -32,8 +32,9 @@ const CommandHelp READ_HELP = {
     "Text (--code-page): display text and the identifier field are read in the code\n"
     "page given and written in UTF-8; --ebcdic is --code-page 037 (with another page\n"
     "it is an error). Without either, bytes are read as they stand, as ISO-8859-1.\n"
-    "A byte the page has no character for, and ill-formed UTF-8, gives U+FFFD; a\n"
-    "zero byte ends a display text. Binary and packed bytes are never converted:\n"
+    "A byte the page has no character for, and ill-formed UTF-8, gives U+FFFD. A\n"
+    "zero byte (low-value) in display text reads as a blank by default (--zero-bytes\n"
+    "space). Binary and packed bytes are never converted:\n"
     "binary items are big-endian unless --comp5-little-endian (COMP-5 items) or\n"
     "--binary-little-endian (every binary item) says otherwise.\n"
     "\n"
@@ -80,9 +81,9 @@ const CommandHelp READ_HELP = {
     "repetition count out of range) stop the command, unless --max-errors lets it\n"
     "pass over them. With --rejects FILE the bytes of each go to FILE and a JSON line,\n"
     "{\"record\": N, \"offset\": N, \"length\": N, \"reason\": \"...\"}, to FILE.jsonl\n"
-    "(record null where unknown). Records passed over make the exit status 1 and the\n"
-    "last message gives their count. A descriptor word that cannot be trusted always\n"
-    "stops the command, and so does any bad record of the layout format.\n"
+    "(record null where unknown). The last message gives the count of the records\n"
+    "passed over. A descriptor word that cannot be trusted always stops the command,\n"
+    "and so does any bad record of the layout format.\n"
     "\n"
     "Threads (--threads N, by default one per core): a data file of fixed, rdw, vb or\n"
     "lines records is cut into ranges of about --chunk-size bytes (rdw, vb and lines\n"
@@ -96,7 +97,9 @@ const CommandHelp READ_HELP = {
     "When nothing could be read or writing failed, FILE stays as it was. The rejects\n"
     "files are written the same way.\n"
     "\n"
-    "Exit status: 0 on success, 1 on a data or layout error, 2 on a usage error.\n",
+    "Exit status: 0 on success; 3 when the command read to the end but passed over\n"
+    "bad records; 1 when it stopped at a data or layout error (or could not write);\n"
+    "2 on a usage error.\n",
 };
 
 std::string skippedMessage(int64_t count) {
@@ -106,8 +109,8 @@ std::string skippedMessage(int64_t count) {
 // Copies the records to the output; returns the exit status. After a failure the
 // records before it are written out and put in place, and so are the rejects; when
 // writing fails, nothing is put in place. A data file without records gets the
-// header alone. Records passed over make the status a failure too, and their count
-// is the last message.
+// header alone. Records passed over make the status EXIT_PASSED_OVER where the read
+// went on to the end, and their count is the last message.
 int copyRecords(const ReadOptions& options, RecordReaderPtr reader, OutputFile* output,
                 RejectsFile* rejects) {
   const ReadOutcome outcome = writeRecords(options, std::move(reader), output, rejects);
@@ -115,10 +118,10 @@ int copyRecords(const ReadOptions& options, RecordReaderPtr reader, OutputFile* 
   if (!output->commit(&error) || (rejects != nullptr && !rejects->commit(&error))) {
     return error.empty() ? EXIT_FAILED : reportFailure(READ_HELP.name, error);
   }
-  int status = EXIT_OK;
-  if (outcome.failed) status = reportFailure(READ_HELP.name, outcome.failure);
-  if (outcome.skipped > 0) status = reportFailure(READ_HELP.name, skippedMessage(outcome.skipped));
-  return status;
+  if (outcome.failed) reportFailure(READ_HELP.name, outcome.failure);
+  if (outcome.skipped > 0) reportFailure(READ_HELP.name, skippedMessage(outcome.skipped));
+  if (outcome.failed) return EXIT_FAILED;
+  return outcome.skipped > 0 ? EXIT_PASSED_OVER : EXIT_OK;
 }
 
 }  // namespace

@@ -14,13 +14,13 @@
 namespace {
 
 const OptionDef READ_OPTIONS[] = {
-    {"copybook", 'c', ARGUMENT_REQUIRED, "FILE[=ID]",
+    {"copybook", 'c', ARGUMENT_REPEATED, "FILE[=ID]",
      "a copybook (repeatable); ID marks its records\nwhen there are several layouts"},
-    {"layout", 'x', ARGUMENT_REQUIRED, "FILE[=ID]",
+    {"layout", 'x', ARGUMENT_REPEATED, "FILE[=ID]",
      "an XML layout document (repeatable), as for\n--copybook"},
     {"id-field", 0, ARGUMENT_REQUIRED, "OFFSET:CLAUSES",
      "where the record identifier is, e.g.\n'0:PIC X(2)' (needed with several layouts)"},
-    {"segment", 0, ARGUMENT_REQUIRED, "ITEM=ID",
+    {"segment", 0, ARGUMENT_REPEATED, "ITEM=ID",
      "records whose identifier is ID hold ITEM, one of\nthe redefinitions of one area; the "
      "others are\nnull (repeatable; needs --id-field and one\nlayout)"},
     {"active", 0, ARGUMENT_REQUIRED, "ID",
@@ -334,7 +334,8 @@ const OptionDef* readOptionDefs(int* count) {
 
 bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string* error) {
   if (line.positionals().size() != 1) {
-    *error = line.positionals().empty() ? "no data file given" : "more than one data file given";
+    *error = line.positionals().empty() ? line.missingPositional("data file")
+                                        : "more than one data file given";
     return false;
   }
   options->dataFile = line.positionals()[0];

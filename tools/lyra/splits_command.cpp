@@ -87,7 +87,8 @@ std::string checkFormat(CCBRecordFormat format) {
 
 bool parseRequest(const CommandLine& line, SplitsRequest* request, std::string* error) {
   if (line.positionals().size() != 1) {
-    *error = line.positionals().empty() ? "no data file given" : "more than one data file given";
+    *error = line.positionals().empty() ? line.missingPositional("data file")
+                                        : "more than one data file given";
     return false;
   }
   request->dataFile = line.positionals()[0];
