@@ -22,6 +22,9 @@
 //                                                   (00 00 40 00 is a length of 64)
 // rdw_excludes_header              false            rdw, vb: the record length does
 //                                                   not count the descriptor's 4 bytes
+// bdw_excludes_header              false            vb: the block length does not
+//                                                   count the block descriptor's 4
+//                                                   bytes
 // skip (setSkip)                   0                bytes of file header before the
 //                                                   first record
 // range (setRange)                 whole input      [start, end) of file offsets; the
@@ -117,6 +120,8 @@ class LYRA_API CCBReadOptions {
   bool getRdwLittleEndian() const;
   void setRdwExcludesHeader(bool excludes);
   bool getRdwExcludesHeader() const;
+  void setBdwExcludesHeader(bool excludes);
+  bool getBdwExcludesHeader() const;
   void setSkip(int64_t bytes);
   int64_t getSkip() const;
   void setRange(int64_t start, int64_t end);

@@ -24,15 +24,19 @@ int rdwDataLength(const unsigned char* word, const FramerSettings& settings) {
   return length < DESCRIPTOR_SIZE ? -1 : length - DESCRIPTOR_SIZE;
 }
 
-// The length a block descriptor word gives, its own 4 bytes included; -1 when it
-// cannot be trusted.
-int64_t bdwLength(const unsigned char* word) {
+// The length a block descriptor word gives, its own 4 bytes included (excludesHeader:
+// added to what it gives); -1 when it cannot be trusted.
+int64_t bdwLength(const unsigned char* word, bool excludesHeader) {
+  int64_t length = 0;
   if ((word[0] & EXTENDED_BLOCK) != 0) {
-    return static_cast<int64_t>(word[0] & ~EXTENDED_BLOCK) << 24 | word[1] << 16 | word[2] << 8 |
-           word[3];
+    length = static_cast<int64_t>(word[0] & ~EXTENDED_BLOCK) << 24 | word[1] << 16 | word[2] << 8 |
+             word[3];
+  } else if ((word[2] | word[3]) != 0) {
+    return -1;
+  } else {
+    length = word[0] << 8 | word[1];
   }
-  if ((word[2] | word[3]) != 0) return -1;
-  const int length = word[0] << 8 | word[1];
+  if (excludesHeader) return length + DESCRIPTOR_SIZE;
   return length < DESCRIPTOR_SIZE ? -1 : length;
 }
 
@@ -131,8 +135,10 @@ FrameStatus CCBRecordFramer::nextVb(CCBDataFile* file, int position, RecordFrame
     if (pastRange(file, position)) return FRAME_END;
     const int present = file->available(position, DESCRIPTOR_SIZE);
     if (present == 0) return FRAME_END;
-    const int64_t length =
-        present == DESCRIPTOR_SIZE ? bdwLength(file->view(position, DESCRIPTOR_SIZE, nullptr)) : -1;
+    const int64_t length = present == DESCRIPTOR_SIZE
+                               ? bdwLength(file->view(position, DESCRIPTOR_SIZE, nullptr),
+                                           settings_.blockExcludesHeader)
+                               : -1;
     if (length < 0) {
       *reason = present < 0 ? file->getErrorMessage()
                             : qvbStringFormat("Invalid block descriptor word at byte offset %lld",

@@ -36,6 +36,7 @@ struct FramerSettings {
   int recordLength = 0;                       // fixed: bytes per record
   bool littleEndian = false;                  // rdw, vb: the record descriptor word
   bool excludesHeader = false;                // rdw, vb: the length leaves out 4 bytes
+  bool blockExcludesHeader = false;           // vb: a block's length leaves out its 4 bytes
   int64_t rangeEnd = -1;                      // no record starts here or later; -1: none
 };
 

@@ -55,6 +55,8 @@ enum OptionFlag : uint32_t {
   FLAG_RESULT_UTF8 = 8,
   FLAG_COMP5_LITTLE_ENDIAN = 16,
   FLAG_BINARY_LITTLE_ENDIAN = 32,
+  // Bits 6 and 7 hold the zero_bytes rule.
+  FLAG_BDW_EXCLUDES_HEADER = 256,
 };
 
 // The zero_bytes rule: two bits of the flags.
@@ -156,6 +158,12 @@ void CCBReadOptions::setRdwExcludesHeader(bool excludes) {
 }
 bool CCBReadOptions::getRdwExcludesHeader() const {
   return (flags_ & FLAG_RDW_EXCLUDES_HEADER) != 0;
+}
+void CCBReadOptions::setBdwExcludesHeader(bool excludes) {
+  flags_ = withFlag(flags_, FLAG_BDW_EXCLUDES_HEADER, excludes);
+}
+bool CCBReadOptions::getBdwExcludesHeader() const {
+  return (flags_ & FLAG_BDW_EXCLUDES_HEADER) != 0;
 }
 void CCBReadOptions::setSkip(int64_t bytes) {
   skip_ = bytes;

@@ -20,6 +20,7 @@ FramerSettings framerSettings(const CCBReadOptions& options, int recordLength, i
   settings.recordLength = recordLength;
   settings.littleEndian = options.getRdwLittleEndian();
   settings.excludesHeader = options.getRdwExcludesHeader();
+  settings.blockExcludesHeader = options.getBdwExcludesHeader();
   settings.rangeEnd = rangeEnd;
   return settings;
 }

@@ -115,7 +115,9 @@ TEST_F(RecordReaderTest, EachFormatFramesItsRecordsAndBadRecords) {
   const std::string aa = rdw("AA111"), lines = "AA111\nAA1111\nBB222\n";
   const std::string tooLong = "Line of 6 bytes is longer than its layout, which reads 5";
   const auto RDW = format(CCB_RECORD_RDW, -1), VB = format(CCB_RECORD_VB, -1);
-  const std::string AA = "1@0:AA|111;failed: ";  // one record read, then a fatal error
+  const std::string AA = "1@0:AA|111;failed: ";         // one record read, then a fatal error
+  CCBReadOptions bdwExcluding = format(CCB_RECORD_VB);  // block lengths leave out their word
+  bdwExcluding.setBdwExcludesHeader(true);
   const struct {
     CCBReadOptions options;
     std::string bytes, expected, bad = "";
@@ -142,6 +144,7 @@ TEST_F(RecordReaderTest, EachFormatFramesItsRecordsAndBadRecords) {
       {VB, word(15) + aa + "xx",
        "1@4:AA|111;failed: Block ends inside a record descriptor word at byte offset 13"},
       {VB, word(3), "failed: Invalid block descriptor word at byte offset 0"},
+      {bdwExcluding, word(9) + aa + word(0) + word(9) + rdw("BB222"), "1@4:AA|111;2@21:BB|222;end"},
       {VB, word(88) + aa + rdw("BB222"),
        "1@4:AA|111;2@13:BB|222;failed: Block at byte offset 0 runs past the end of the file"},
   };
@@ -157,6 +160,30 @@ TEST_F(RecordReaderTest, EachFormatFramesItsRecordsAndBadRecords) {
       reader_->scanSplitPoints(dir_.write("cut.dat", word(88) + aa).c_str(), VB, 1, &split));
   EXPECT_EQ("Block at byte offset 0 runs past the end of the file",
             reader_->getErrorMessage().str());
+}
+
+// Each option of the read options keeps its value whatever the others are set to.
+TEST(ReadOptionsTest, EachOptionKeepsItsValue) {
+  using Flag = std::pair<void (CCBReadOptions::*)(bool), bool (CCBReadOptions::*)() const>;
+  const Flag flags[] = {
+      {&CCBReadOptions::setRdwLittleEndian, &CCBReadOptions::getRdwLittleEndian},
+      {&CCBReadOptions::setRdwExcludesHeader, &CCBReadOptions::getRdwExcludesHeader},
+      {&CCBReadOptions::setBdwExcludesHeader, &CCBReadOptions::getBdwExcludesHeader},
+      {&CCBReadOptions::setEbcdic, &CCBReadOptions::getEbcdic},
+      {&CCBReadOptions::setComp5LittleEndian, &CCBReadOptions::getComp5LittleEndian},
+      {&CCBReadOptions::setBinaryLittleEndian, &CCBReadOptions::getBinaryLittleEndian},
+  };
+  for (const CCBZeroBytes rule : {CCB_ZERO_BYTES_SPACE, CCB_ZERO_BYTES_END, CCB_ZERO_BYTES_KEEP}) {
+    for (const Flag& on : flags) {
+      CCBReadOptions options;
+      (options.*on.first)(true);
+      options.setZeroBytes(rule);
+      options.setResultEncoding(CCB_RESULT_UTF8);
+      for (const Flag& flag : flags) EXPECT_EQ(&flag == &on, (options.*flag.second)());
+      EXPECT_EQ(rule, options.getZeroBytes());
+      EXPECT_EQ(CCB_RESULT_UTF8, options.getResultEncoding());
+    }
+  }
 }
 
 // A record whose identifier matches no layout is a bad record where its format frames

@@ -429,6 +429,8 @@ TEST_F(CliTest, ExitStatusAndFirstLine) {
         "invalid --threads '0': expected a whole number of at least 1");
   check({"read", "-c", rec, "--typed", recData}, 2,
         "--typed applies to --format jsonl only\nTry 'lyra read --help' for more information.");
+  check({"read", "-c", rec, "--record-format", "rdw", "--bdw-excludes-header", recData}, 2,
+        "--bdw-excludes-header goes with --record-format vb only");
   check({"splits", "--record-format", "fixed", "--every", "10", recData}, 2,
         "fixed records need no split points: a range of them may start at any byte");
   check({"read", "-c", rec, missing}, 1, missing + ": No such file or directory");

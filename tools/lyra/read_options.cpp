@@ -30,6 +30,7 @@ const OptionDef READ_OPTIONS[] = {
     FIXED_OPTION,
     RDW_LITTLE_ENDIAN_OPTION,
     RDW_EXCLUDES_HEADER_OPTION,
+    BDW_EXCLUDES_HEADER_OPTION,
     SKIP_OPTION,
     {"range", 0, ARGUMENT_REQUIRED, "START:END",
      "read the records that start at a byte offset\nfrom START up to END (either may be empty);\n"

@@ -50,6 +50,11 @@ bool readDescriptorWords(const CommandLine& line, RecordFormatOptions* options,
                          std::string* error) {
   options->rdwLittleEndian = line.has("rdw-little-endian");
   options->rdwExcludesHeader = line.has("rdw-excludes-header");
+  options->bdwExcludesHeader = line.has("bdw-excludes-header");
+  if (options->bdwExcludesHeader && options->format != CCB_RECORD_VB) {
+    *error = "--bdw-excludes-header goes with --record-format vb only";
+    return false;
+  }
   if (hasDescriptorWords(options->format) ||
       !(options->rdwLittleEndian || options->rdwExcludesHeader)) {
     return true;
@@ -77,6 +82,7 @@ void applyRecordFormatOptions(const RecordFormatOptions& options, CCBReadOptions
   readOptions->setRecordLength(options.recordLength);
   readOptions->setRdwLittleEndian(options.rdwLittleEndian);
   readOptions->setRdwExcludesHeader(options.rdwExcludesHeader);
+  readOptions->setBdwExcludesHeader(options.bdwExcludesHeader);
   readOptions->setSkip(options.skip);
 }
 

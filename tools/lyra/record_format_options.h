@@ -18,7 +18,8 @@ struct RecordFormatOptions {
   int recordLength = 0;  // fixed records; 0: the longest layout
   bool rdwLittleEndian = false;
   bool rdwExcludesHeader = false;
-  int64_t skip = 0;  // bytes before the first record
+  bool bdwExcludesHeader = false;  // vb: a block's length leaves out its descriptor word
+  int64_t skip = 0;                // bytes before the first record
 };
 
 inline constexpr OptionDef RECORD_FORMAT_OPTION = {
@@ -36,6 +37,9 @@ inline constexpr OptionDef RDW_LITTLE_ENDIAN_OPTION = {
 inline constexpr OptionDef RDW_EXCLUDES_HEADER_OPTION = {
     "rdw-excludes-header", 0, ARGUMENT_NONE, "",
     "rdw, vb: a record's length does not count its\ndescriptor word's 4 bytes"};
+inline constexpr OptionDef BDW_EXCLUDES_HEADER_OPTION = {
+    "bdw-excludes-header", 0, ARGUMENT_NONE, "",
+    "vb: a block's length does not count its block\ndescriptor word's 4 bytes"};
 inline constexpr OptionDef SKIP_OPTION = {"skip", 0, ARGUMENT_REQUIRED, "BYTES",
                                           "bytes of file header before the first record"};
 

@@ -39,6 +39,7 @@ const OptionDef SPLITS_OPTIONS[] = {
     {"record-format", 0, ARGUMENT_REQUIRED, "FORMAT", "rdw, vb or lines (needed)"},
     RDW_LITTLE_ENDIAN_OPTION,
     RDW_EXCLUDES_HEADER_OPTION,
+    BDW_EXCLUDES_HEADER_OPTION,
     SKIP_OPTION,
     {"every", 0, ARGUMENT_REQUIRED, "BYTES", "about how many bytes apart the points are"},
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
