@@ -112,6 +112,17 @@ class LYRA_API CCBRecordReader : public CCBReader {
   // an index out of range.
   virtual int getLayoutFileCount(int layoutIndex) = 0;
   virtual QvbString getLayoutFile(int layoutIndex, int index) = 0;
+
+  // Records of unknown type: with several layouts, a record whose identifier matches
+  // none of them is stepped over like a record of another layout where the record
+  // format finds its end without a layout (fixed, rdw, vb, lines): it is no bad
+  // record, goes to no bad-record callback and counts against no maximum of errors.
+  // (In the layout format, where no layout means no end, it stays a bad record.)
+  // How many were stepped over since the input was opened, and the first of them: its
+  // number in the file (-1 where unknown), its offset and its identifier, trimmed;
+  // false, changing nothing, when there was none.
+  virtual int64_t getUnknownRecordCount() = 0;
+  virtual bool getFirstUnknownRecord(int64_t& number, int64_t& offset, QvbString& identifier) = 0;
 };
 
 extern "C" LYRA_API CCBRecordReader* createCCBRecordReader();

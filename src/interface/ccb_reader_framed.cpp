@@ -137,7 +137,7 @@ bool CCBReaderImpl::startAt(int64_t start) {
   frame_.offset = start;
   inputPosition_ = start;
   recordNumber_ = -1;
-  badRecords_ = 0;
+  badRecords_ = unknownRecords_ = 0;
   recordHeld_ = false;
   if (rangePastEnd_ || !midLine) return true;
   // The line that holds the byte before start began before the range: pass it.
@@ -260,6 +260,7 @@ CCBReaderImpl::RecordOutcome CCBReaderImpl::walkFramed() {
   const int layout = chooseLayout(frame_.start);
   if (layout < 0 || layout != activeLayout_) {
     dataFile_->clearRecordEnd();
+    if (layout == UNKNOWN_LAYOUT) return stepOverUnknown();
     return layout < 0 ? passOver(errorMessage_) : RECORD_OTHER;
   }
   CCBDataRoot* root = layouts_[static_cast<size_t>(layout)];
@@ -308,6 +309,17 @@ CCBReaderImpl::RecordOutcome CCBReaderImpl::passOver(const QvbString& reason) {
     badRecordCallback_->badRecord(recordNumber_, frame_.offset, bytes, bytes ? length : 0, reason);
   }
   return RECORD_PASSED;
+}
+
+// A record whose identifier matches no layout, framed without one: stepped over and
+// counted, the first one noted.
+CCBReaderImpl::RecordOutcome CCBReaderImpl::stepOverUnknown() {
+  if (unknownRecords_++ == 0) {
+    firstUnknownNumber_ = recordNumber_;
+    firstUnknownOffset_ = frame_.offset;
+    firstUnknownId_ = unknownId_;
+  }
+  return RECORD_OTHER;
 }
 
 bool CCBReaderImpl::scanSplitPoints(const QvbString& fileName, const CCBReadOptions& options,

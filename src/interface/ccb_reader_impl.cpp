@@ -210,7 +210,8 @@ int CCBReaderImpl::chooseByRecordId(int start) {
     if (layouts_[i]->matchesRecordId(id)) return static_cast<int>(i);
   }
   errorMessage_ = qvbStringFormat("Copybook not found for this record: %s", id.asCstr());
-  return -1;
+  unknownId_ = id;
+  return UNKNOWN_LAYOUT;
 }
 
 // The identifier of the record at start, trimmed.
@@ -473,4 +474,12 @@ QvbString CCBReaderImpl::getLayoutFile(int layoutIndex, int index) {
   const bool known = layoutIndex >= 0 && layoutIndex < getCopybookCount();
   const CCBDataRoot* root = known ? layouts_[static_cast<size_t>(layoutIndex)] : nullptr;
   return root != nullptr ? root->getInputFile(index) : QvbString(nullptr);
+}
+
+bool CCBReaderImpl::getFirstUnknownRecord(int64_t& number, int64_t& offset, QvbString& identifier) {
+  if (unknownRecords_ == 0) return false;
+  number = firstUnknownNumber_;
+  offset = firstUnknownOffset_;
+  identifier = firstUnknownId_;
+  return true;
 }

@@ -75,6 +75,8 @@ class CCBReaderImpl final : public CCBRecordReader {
                        bool& variable) override;
   int getLayoutFileCount(int layoutIndex) override;
   QvbString getLayoutFile(int layoutIndex, int index) override;
+  int64_t getUnknownRecordCount() override { return unknownRecords_; }
+  bool getFirstUnknownRecord(int64_t& number, int64_t& offset, QvbString& identifier) override;
 
   // The active layout's output array, whose columns the record just read fills; null
   // without an active layout. For the readers of the library's own (CCBRecordBatch).
@@ -92,7 +94,10 @@ class CCBReaderImpl final : public CCBRecordReader {
   CCBDataRoot* activeRoot() const;
   int longestLayoutLength();  // the record length of the longest layout
   void setActiveLayout(int index);
-  // The index of the layout of the record at start, or -1 when none can be chosen.
+  // chooseLayout's result for a record whose identifier matches no layout.
+  static constexpr int UNKNOWN_LAYOUT = -2;
+  // The index of the layout of the record at start; UNKNOWN_LAYOUT, or -1 with a
+  // message when none can be chosen.
   int chooseLayout(int start) {
     return layouts_.size() == 1 && segments_.empty() ? 0 : chooseByRecordId(start);
   }
@@ -118,6 +123,7 @@ class CCBReaderImpl final : public CCBRecordReader {
   RecordOutcome readByLayout();
   RecordOutcome walkFramed();
   RecordOutcome passOver(const QvbString& reason);
+  RecordOutcome stepOverUnknown();
   QvbString countProblem();
 
   QvbString errorMessage_;
@@ -159,6 +165,11 @@ class CCBReaderImpl final : public CCBRecordReader {
   int64_t inputPosition_ = 0;
   int64_t badRecords_ = 0;
   CCBBadRecordCallback* badRecordCallback_ = nullptr;  // not owned
+  QvbString unknownId_;  // the identifier of the last record chooseLayout found unknown
+  int64_t unknownRecords_ = 0;
+  int64_t firstUnknownNumber_ = -1;
+  int64_t firstUnknownOffset_ = -1;
+  QvbString firstUnknownId_;
 };
 
 #endif  // LYRA_INTERFACE_CCB_READER_IMPL_H_

@@ -186,18 +186,28 @@ TEST(ReadOptionsTest, EachOptionKeepsItsValue) {
   }
 }
 
-// A record whose identifier matches no layout is a bad record where its format frames
-// it, and stops the read where only a layout's walk could find its end. The identifier
-// field is kept when layouts are added after it.
+// A record whose identifier matches no layout is stepped over where its format frames
+// it, counted apart from bad records, the first one noted; where only a layout's walk
+// could find its end it stops the read. The identifier field is kept when layouts are
+// added after it.
 TEST_F(RecordReaderTest, UnknownRecordTypes) {
   reader_->clearCopybooks();
   ASSERT_TRUE(reader_->setIdentifierField(0, "PIC X"));
   ASSERT_TRUE(add(KEYED, "A"));
   ASSERT_TRUE(add({"01 O.", "05 T PIC X(4)."}, "O", false));
-  EXPECT_EQ(
-      "1@0:AA|111;3@17:AB|222;end",
-      readMemory(rdw("AA111") + rdw("OXYZ") + rdw("AB222") + rdw("Z"), format(CCB_RECORD_RDW, 1)));
-  EXPECT_EQ("4@26+5: Copybook not found for this record: Z;", bad_);
+  int64_t number = 0, offset = 0;
+  QvbString id;
+  EXPECT_EQ("1@0:AA|111;3@17:AB|222;end",
+            readMemory(rdw("AA111") + rdw("OXYZ") + rdw("AB222") + rdw("Z") + rdw("Q"),
+                       format(CCB_RECORD_RDW, 0)));
+  EXPECT_EQ("", bad_);
+  EXPECT_EQ(0, reader_->getBadRecordCount());
+  EXPECT_EQ(2, reader_->getUnknownRecordCount());
+  ASSERT_TRUE(reader_->getFirstUnknownRecord(number, offset, id));
+  EXPECT_EQ("4@26:Z", std::to_string(number) + "@" + std::to_string(offset) + ":" + id.str());
+  EXPECT_EQ("1@0:AA|111;end", readMemory("AA111OXYZZ", format(CCB_RECORD_FIXED)));
+  EXPECT_EQ(0, reader_->getUnknownRecordCount());  // records of 5 bytes: no Z record
+  EXPECT_FALSE(reader_->getFirstUnknownRecord(number, offset, id));
   EXPECT_EQ("1@0:AA|111;failed: Copybook not found for this record: Z",
             readMemory("AA111OXYZZZ", format(CCB_RECORD_LAYOUT, -1)));
 }
