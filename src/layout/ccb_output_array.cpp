@@ -1,5 +1,6 @@
 #include "layout/ccb_output_array.h"
 
+#include <charconv>
 #include <cstring>
 
 #include "layout/ccb_data_field.h"
@@ -8,17 +9,31 @@
 
 namespace {
 
-// The value of field node when it has a single column: when neither it nor any of
-// its ancestors repeats. Otherwise null.
-const QvbDatavar* soleColumnValue(CCBData* node) {
-  if (!node->isField()) return nullptr;
+// Whether field node has a single column: neither it nor any of its ancestors repeats.
+bool soleColumn(const CCBData* node) {
+  if (!node->isField()) return false;
   for (const CCBData* n = node; n != nullptr; n = n->getParent()) {
-    if (n->isOccursFixed() || n->isOccursDepending()) return nullptr;
+    if (n->isOccursFixed() || n->isOccursDepending()) return false;
   }
-  return &static_cast<CCBDataField*>(node)->value();
+  return true;
 }
 
 }  // namespace
+
+// The base name, then "_" and the number in decimal, as the name was first formed.
+QvbString CCBOutputEntry::getName() const {
+  QvbString name = *baseName_;
+  if (nameNumber_ != 0) {
+    char suffix[16] = {'_'};
+    *std::to_chars(suffix + 1, suffix + sizeof suffix - 1, nameNumber_).ptr = '\0';
+    name.append(suffix);
+  }
+  return name;
+}
+
+const QvbDatavar& CCBOutputEntry::fieldValue() const {
+  return static_cast<const CCBDataField*>(node_)->value();
+}
 
 int CCBOutputEntry::getOutputType() const {
   return node_->getOutputType();
@@ -36,11 +51,11 @@ const QvbDatavar& CCBOutputEntry::value() const {
   const State state = this->state(&bytes);
   if (state == NO_VALUE) return nullValue();
   if (state == LATER) {
-    decodeLater(bytes, &value_);
+    decodeLater(bytes, &heldValue());
     showsFieldValue_ = later_ = false;
     setAt_ = record_->clearCount;
   }
-  return showsFieldValue_ ? *fieldValue_ : value_;
+  return heldNow();
 }
 
 bool CCBOutputEntry::viewText(const char** bytes, int* length) const {
@@ -56,11 +71,11 @@ CCBOutputEntry::State CCBOutputEntry::view(const char** bytes, int* length,
   if (state == NO_VALUE) return NO_VALUE;
   if (state == LATER) {
     textOf(*later, bytes, length);
-  } else if (keptAt_ == record_->clearCount) {
-    *bytes = kept_.data();
-    *length = static_cast<int>(kept_.size());
+  } else if (keptNow()) {
+    *bytes = kept_->text.data();
+    *length = static_cast<int>(kept_->text.size());
   } else {
-    const QvbDatavar& held = showsFieldValue_ ? *fieldValue_ : value_;
+    const QvbDatavar& held = heldNow();
     if (held.isNull()) return NO_VALUE;
     *bytes = held.text().asCstr();
     *length = held.text().length();
@@ -85,9 +100,10 @@ bool CCBOutputEntry::wholeText(const char** bytes, int* length) const {
   // The field's bytes in the kept record stay until the next record, and so does a
   // text in the format's buffer when this is the field's only column; otherwise the
   // field's next decoding, for any of its columns, writes over it.
-  if (state == LATER && fieldValue_ == nullptr && *bytes != reinterpret_cast<const char*>(later)) {
-    kept_.assign(*bytes, static_cast<size_t>(*length));
-    *bytes = kept_.data();
+  if (state == LATER && !soleColumn_ && *bytes != reinterpret_cast<const char*>(later)) {
+    std::string& kept = keptText();
+    kept.assign(*bytes, static_cast<size_t>(*length));
+    *bytes = kept.data();
   }
   return true;
 }
@@ -97,32 +113,30 @@ const QvbDatavar& CCBOutputEntry::nullValue() {
   return value;
 }
 
-QvbString CCBOutputArray::uniqueName(CCBData* node) {
-  QvbString base = node->getOutputName();
-  if (base.isNull() || base.compare("", true) == 0) base = node->getName();
-  auto& counts = node->isField() ? fieldNameCounts_ : otherNameCounts_;
-  auto found = counts.find(base);
-  if (found == counts.end()) {
-    counts.emplace(base, 0);
-    return base;
+const QvbString* CCBOutputArray::nextName(CCBData* node, int* number) {
+  if (node != lastNode_) {
+    QvbString base = node->getOutputName();
+    if (base.isNull() || base.compare("", true) == 0) base = node->getName();
+    lastName_ = names_.emplace(std::move(base), NameCounts()).first;
+    lastNode_ = node;
   }
-  found->second += 1;
-  QvbString name = base;
-  name.append(qvbStringFormat("_%d", found->second));
-  return name;
+  NameCounts& counts = lastName_->second;
+  *number = ++(node->isField() ? counts.fields : counts.others);
+  return &lastName_->first;
 }
 
 int CCBOutputArray::registerNode(CCBData* node, int parentEntryId) {
   const int entryId = getNodeEntryCount() + 1;
-  nodeEntries_.emplace_back(node, uniqueName(node), entryId, parentEntryId, &record_,
-                            soleColumnValue(node));
-  if (node->isField()) columns_.push_back(&nodeEntries_.back());
+  int number = 0;
+  const QvbString* name = nextName(node, &number);
+  if (node->isField()) columns_.push_back(entryId - 1);
+  entries_.emplace_back(node, name, number, entryId, parentEntryId, &record_, soleColumn(node));
   return entryId;
 }
 
 CCBOutputEntry* CCBOutputArray::getNodeEntry(int index) {
   if (index < 0 || index >= getNodeEntryCount()) return nullptr;
-  return &nodeEntries_[static_cast<size_t>(index)];
+  return &entries_[static_cast<size_t>(index)];
 }
 
 void CCBOutputArray::noteCountOutOfRange(int count, int maximum) {
