@@ -71,10 +71,7 @@ CCBOutputEntry::State CCBOutputEntry::view(const char** bytes, int* length,
   if (state == NO_VALUE) return NO_VALUE;
   if (state == LATER) {
     textOf(*later, bytes, length);
-  } else if (keptNow()) {
-    *bytes = kept_->text.data();
-    *length = static_cast<int>(kept_->text.size());
-  } else {
+  } else if (!keptValue(bytes, length)) {
     const QvbDatavar& held = heldNow();
     if (held.isNull()) return NO_VALUE;
     *bytes = held.text().asCstr();
@@ -101,11 +98,42 @@ bool CCBOutputEntry::wholeText(const char** bytes, int* length) const {
   // text in the format's buffer when this is the field's only column; otherwise the
   // field's next decoding, for any of its columns, writes over it.
   if (state == LATER && !soleColumn_ && *bytes != reinterpret_cast<const char*>(later)) {
-    std::string& kept = keptText();
-    kept.assign(*bytes, static_cast<size_t>(*length));
-    *bytes = kept.data();
+    *bytes = keep(*bytes, *length);
   }
   return true;
+}
+
+// A text kept again in the same record goes where it went before when it fits.
+const char* CCBOutputEntry::keep(const char* bytes, int length) const {
+  const uint64_t now = record_->clearCount;
+  char* text = keptAt_ == now && keptLength_ >= length
+                   ? const_cast<char*>(kept_)
+                   : record_->kept.room(now, static_cast<size_t>(length));
+  if (length > 0) std::memcpy(text, bytes, static_cast<size_t>(length));
+  kept_ = text;
+  keptLength_ = length;
+  keptAt_ = now;
+  keptValue_ = false;
+  return text;
+}
+
+// Room for length bytes in the blocks of the record at; the first block of an earlier
+// record is used again, the others are let go.
+char* CCBKeptTexts::room(uint64_t at, size_t length) {
+  if (blocksAt_ != at) {
+    blocksAt_ = at;
+    if (blocks_.size() > 1) blocks_.erase(blocks_.begin() + 1, blocks_.end());
+    blockSize_ = blocks_.empty() ? 0 : BLOCK_SIZE;
+    blockUsed_ = 0;
+  }
+  if (blocks_.empty() || blockSize_ - blockUsed_ < length) {
+    blockSize_ = length > BLOCK_SIZE ? length : BLOCK_SIZE;
+    blocks_.emplace_back(new char[blockSize_]);
+    blockUsed_ = 0;
+  }
+  char* text = blocks_.back().get() + blockUsed_;
+  blockUsed_ += length;
+  return text;
 }
 
 const QvbDatavar& CCBOutputEntry::nullValue() {

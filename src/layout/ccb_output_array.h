@@ -28,13 +28,32 @@
 class CCBData;
 struct CCBDecoding;
 
+// Room for the texts that the entries of one array keep whole for the record being
+// read, in blocks that stay where they are until the next record: a layout may have
+// millions of columns, and a block of texts costs a few bytes each.
+class CCBKeptTexts {
+ public:
+  // Room for length bytes, valid until room is asked for with another clear count
+  // than at.
+  char* room(uint64_t at, size_t length);
+
+ private:
+  static const size_t BLOCK_SIZE = 64 * 1024;
+
+  std::vector<std::unique_ptr<char[]>> blocks_;  // of the record blocksAt_, the last being filled
+  size_t blockUsed_ = 0;
+  size_t blockSize_ = 0;  // of the last block
+  uint64_t blocksAt_ = UINT64_MAX;
+};
+
 // What the entries of one array share about the record being read: the clear count
-// (a value set before the latest clear reads as null) and, when the record was set
-// from its layout's plan, where its bytes are kept.
+// (a value set before the latest clear reads as null), when the record was set from
+// its layout's plan, where its bytes are kept, and the texts its entries keep.
 struct CCBRecordState {
   uint64_t clearCount = 0;                      // never wraps in practice: 2^64 records
   uint64_t plannedAt = UINT64_MAX;              // the clear count of the record set from the plan
   const unsigned char* plannedBytes = nullptr;  // its bytes, kept by the layout root
+  mutable CCBKeptTexts kept;                    // a cache of texts, which readers fill
 };
 
 class CCBOutputEntry {
@@ -105,8 +124,8 @@ class CCBOutputEntry {
   // Keeps the whole text of the value just set, zero bytes included, for readers
   // that hand text on with them.
   void keepText(const std::string& text) {
-    keptText().assign(text);
-    kept_->keptAt = record_->clearCount;
+    keep(text.data(), static_cast<int>(text.size()));
+    keptValue_ = true;
   }
 
   int getEntryId() const { return entryId_; }
@@ -117,11 +136,6 @@ class CCBOutputEntry {
 
  private:
   enum State { NO_VALUE, LATER, HELD };
-  // A text kept whole for wholeText, and the clear count when keepText set it.
-  struct KeptText {
-    std::string text;
-    uint64_t keptAt = UINT64_MAX;
-  };
   // Where the value of the record is: none, the field's bytes (*bytes) in the record
   // its layout root keeps, or held by the entry.
   State state(const unsigned char** bytes) const;
@@ -131,6 +145,16 @@ class CCBOutputEntry {
   void decodeLater(const unsigned char* bytes, QvbDatavar* value) const;
   const char* decodeText(const unsigned char* bytes, int* length) const;
   const QvbDatavar& fieldValue() const;  // REQUIRES: soleColumn_
+  // Keeps a copy of the text for the rest of the record, as a text that is not the
+  // value's (keepText marks it so); returns the copy.
+  const char* keep(const char* bytes, int length) const;
+  // The text keepText kept in this record; false when it kept none.
+  bool keptValue(const char** bytes, int* length) const {
+    if (keptAt_ != record_->clearCount || !keptValue_) return false;
+    *bytes = kept_;
+    *length = keptLength_;
+    return true;
+  }
   // The value held in state HELD: the field's, the one set, or null when none was.
   const QvbDatavar& heldNow() const {
     if (showsFieldValue_) return fieldValue();
@@ -142,26 +166,24 @@ class CCBOutputEntry {
     if (value_ == nullptr) value_.reset(new QvbDatavar());
     return *value_;
   }
-  std::string& keptText() const {
-    if (kept_ == nullptr) kept_.reset(new KeptText());
-    return kept_->text;
-  }
-  bool keptNow() const { return kept_ != nullptr && kept_->keptAt == record_->clearCount; }
 
   CCBData* node_;
   const QvbString* baseName_;                  // the array's
   const CCBRecordState* record_;               // the array's
   mutable uint64_t setAt_;                     // the clear count when the value was set
   mutable std::unique_ptr<QvbDatavar> value_;  // given to setValue, or decoded for value()
-  mutable std::unique_ptr<KeptText> kept_;     // for wholeText
+  mutable const char* kept_ = nullptr;         // the text kept whole, in the array's blocks
+  mutable uint64_t keptAt_ = UINT64_MAX;       // the clear count when it was kept
   int nameNumber_;
   int entryId_;
   int parentEntryId_;
   int position_ = 0;
   int planOffset_ = -1;  // none: the plan does not set the column
+  mutable int keptLength_ = 0;
   bool soleColumn_;
   mutable bool showsFieldValue_ = false;  // the value is the field's, not *value_
   mutable bool later_ = false;            // the value is to be decoded at position_
+  mutable bool keptValue_ = false;        // the kept text is the value's, from keepText
 };
 
 class CCBOutputArray {
@@ -228,7 +250,9 @@ class CCBOutputArray {
   };
   using NameMap = std::map<QvbString, NameCounts, ExactOrder>;
 
-  size_t columnEntry(int index) const { return static_cast<size_t>(columns_[static_cast<size_t>(index)]); }
+  size_t columnEntry(int index) const {
+    return static_cast<size_t>(columns_[static_cast<size_t>(index)]);
+  }
   // The base name of node's entries, kept as a key of names_ (whose keys stay where
   // they are), and the number that follows it in the name of the next one.
   const QvbString* nextName(CCBData* node, int* number);
