@@ -117,21 +117,24 @@ const char* CCBOutputEntry::keep(const char* bytes, int length) const {
   return text;
 }
 
-// Room for length bytes in the blocks of the record at; the first block of an earlier
-// record is used again, the others are let go.
+// Room for length bytes in the blocks of the record at. The blocks of an earlier
+// record are used again in turn, so that records alike allocate nothing; a text
+// longer than a block gets one of its own.
 char* CCBKeptTexts::room(uint64_t at, size_t length) {
   if (blocksAt_ != at) {
     blocksAt_ = at;
-    if (blocks_.size() > 1) blocks_.erase(blocks_.begin() + 1, blocks_.end());
-    blockSize_ = blocks_.empty() ? 0 : BLOCK_SIZE;
+    current_ = 0;
     blockUsed_ = 0;
   }
-  if (blocks_.empty() || blockSize_ - blockUsed_ < length) {
-    blockSize_ = length > BLOCK_SIZE ? length : BLOCK_SIZE;
-    blocks_.emplace_back(new char[blockSize_]);
+  while (current_ < blocks_.size() && blocks_[current_].size - blockUsed_ < length) {
+    ++current_;
     blockUsed_ = 0;
   }
-  char* text = blocks_.back().get() + blockUsed_;
+  if (current_ == blocks_.size()) {
+    const size_t size = length > BLOCK_SIZE ? length : BLOCK_SIZE;
+    blocks_.push_back(Block{std::unique_ptr<char[]>(new char[size]), size});
+  }
+  char* text = blocks_[current_].bytes.get() + blockUsed_;
   blockUsed_ += length;
   return text;
 }

@@ -40,9 +40,13 @@ class CCBKeptTexts {
  private:
   static const size_t BLOCK_SIZE = 64 * 1024;
 
-  std::vector<std::unique_ptr<char[]>> blocks_;  // of the record blocksAt_, the last being filled
-  size_t blockUsed_ = 0;
-  size_t blockSize_ = 0;  // of the last block
+  struct Block {
+    std::unique_ptr<char[]> bytes;
+    size_t size;
+  };
+  std::vector<Block> blocks_;
+  size_t current_ = 0;    // the block being filled for the record blocksAt_
+  size_t blockUsed_ = 0;  // of it
   uint64_t blocksAt_ = UINT64_MAX;
 };
 
@@ -64,13 +68,13 @@ class CCBOutputEntry {
   CCBOutputEntry(CCBData* node, const QvbString* baseName, int nameNumber, int entryId,
                  int parentEntryId, const CCBRecordState* record, bool soleColumn)
       : node_(node),
-        baseName_(baseName),
         record_(record),
         setAt_(record->clearCount),
+        soleColumn_(soleColumn),
+        baseName_(baseName),
         nameNumber_(nameNumber),
         entryId_(entryId),
-        parentEntryId_(parentEntryId),
-        soleColumn_(soleColumn) {}
+        parentEntryId_(parentEntryId) {}
 
   QvbString getName() const;
   const CCBData* node() const { return node_; }  // the node the entry is a repetition of
@@ -167,23 +171,24 @@ class CCBOutputEntry {
     return *value_;
   }
 
+  // What reading a value looks at first, then what names and keeps it.
   CCBData* node_;
-  const QvbString* baseName_;                  // the array's
-  const CCBRecordState* record_;               // the array's
-  mutable uint64_t setAt_;                     // the clear count when the value was set
+  const CCBRecordState* record_;  // the array's
+  mutable uint64_t setAt_;        // the clear count when the value was set
+  int position_ = 0;
+  int planOffset_ = -1;                   // none: the plan does not set the column
+  mutable bool later_ = false;            // the value is to be decoded at position_
+  mutable bool showsFieldValue_ = false;  // the value is the field's, not *value_
+  bool soleColumn_;
+  mutable bool keptValue_ = false;             // the kept text is the value's, from keepText
   mutable std::unique_ptr<QvbDatavar> value_;  // given to setValue, or decoded for value()
-  mutable const char* kept_ = nullptr;         // the text kept whole, in the array's blocks
-  mutable uint64_t keptAt_ = UINT64_MAX;       // the clear count when it was kept
+  const QvbString* baseName_;                  // the array's
   int nameNumber_;
   int entryId_;
   int parentEntryId_;
-  int position_ = 0;
-  int planOffset_ = -1;  // none: the plan does not set the column
   mutable int keptLength_ = 0;
-  bool soleColumn_;
-  mutable bool showsFieldValue_ = false;  // the value is the field's, not *value_
-  mutable bool later_ = false;            // the value is to be decoded at position_
-  mutable bool keptValue_ = false;        // the kept text is the value's, from keepText
+  mutable const char* kept_ = nullptr;    // the text kept whole, in the array's blocks
+  mutable uint64_t keptAt_ = UINT64_MAX;  // the clear count when it was kept
 };
 
 class CCBOutputArray {
