@@ -4,11 +4,13 @@
 // file; the same values from a decoder written for the one layout, through the same
 // value calls (layout_decoder.h); the record batch filling every column of the same
 // records, typed; the record reader on the same records framed as rdw and vb (mixed)
-// and as lines (display), beside its fixed format; and `lyra read` of the mixed file to
-// CSV and JSON lines (tool_bench.h). Heap allocations are counted by replacing the
-// global operator new (every object and string of the library; only the data-file
-// window comes from malloc, once per openDataFile): per record inside readNextRecord (0
-// expected once warm) and inside the getOutputValue calls, whose copies allocate for
+// and as lines (display), beside its fixed format; `lyra read` of the mixed file to
+// CSV and JSON lines (tool_bench.h); and a layout of millions of columns, loaded and
+// listed, and loaded and read once (large_layout_bench.h). Heap allocations are
+// counted by replacing the global operator new (every object and string of the
+// library; only the data-file window comes from malloc, once per openDataFile): per
+// record inside readNextRecord (0 expected once warm) and inside the getOutputValue
+// calls, whose copies allocate for
 // texts longer than the strings' own buffer (QvbString::INLINE_CAPACITY characters),
 // and per batch inside the batch's reads (0 expected once its buffers are sized).
 // Afterwards, peak RSS of a separate process that reads a 1 MB file and of one that
@@ -30,6 +32,7 @@
 #include <vector>
 
 #include "bench_records.h"
+#include "large_layout_bench.h"
 #include "layout_decoder.h"
 #include "lyra/ccb_record_batch.h"
 #include "lyra/ccb_record_reader.h"
@@ -428,8 +431,10 @@ int main(int argc, char** argv) {
     framedFiles.insert(framedFiles.end(), framed.begin(), framed.end());
     if (k == BENCH_RECORD_MIXED) registerToolBenchmarks(path);
   }
+  registerLargeLayoutBenchmarks(LYRA_BENCH_DATA_DIR);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  removeLargeLayoutFiles(LYRA_BENCH_DATA_DIR);
   for (BenchRecordKind k : kinds) std::remove(dataPath(benchRecord(k).name, "bench").c_str());
   for (const std::string& file : framedFiles) std::remove(file.c_str());
 

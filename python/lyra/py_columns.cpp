@@ -8,7 +8,11 @@ namespace py = pybind11;
 
 namespace {
 
-const size_t CACHE_SLOTS = 512;    // str objects kept per column
+const size_t CACHE_SLOTS = 512;    // the most str objects kept per column
+// Batches of fewer records make every str directly, and a column keeps no more slots
+// than its batch has records: a layout of millions of columns read a few records at
+// a time would otherwise keep far more slots than values.
+const int MIN_CACHED_RECORDS = 16;
 const int64_t CACHED_LENGTH = 32;  // the longest text kept
 // A batch's first texts try the cache; when fewer than one in HIT_SHARE of them is
 // found there, the column's values hardly repeat and the rest are made directly.
@@ -17,12 +21,20 @@ const int HIT_SHARE = 4;
 const uint64_t FNV_OFFSET = 0xCBF29CE484222325ULL;
 const uint64_t FNV_PRIME = 0x100000001B3ULL;
 
-size_t slotOf(const char* bytes, int64_t length) {
+size_t slotOf(const char* bytes, int64_t length, size_t slots) {
   uint64_t hash = FNV_OFFSET;
   for (int64_t i = 0; i < length; ++i) {
     hash = (hash ^ static_cast<unsigned char>(bytes[i])) * FNV_PRIME;
   }
-  return static_cast<size_t>(hash % CACHE_SLOTS);
+  return static_cast<size_t>(hash % slots);
+}
+
+// The slots a column's cache has for a batch of count records: a power of two.
+size_t slotsFor(int count) {
+  if (count < MIN_CACHED_RECORDS) return 0;
+  size_t slots = 1;
+  while (slots < static_cast<size_t>(count) && slots < CACHE_SLOTS) slots <<= 1;
+  return slots;
 }
 
 // Puts value (a new reference, taken over) into an object array's slot.
@@ -111,6 +123,11 @@ void PyColumns::fillText(CCBRecordBatch* batch, int column, const py::handle& ta
   const char* bytes = batch->getTextBytes(column);
   const int64_t* offsets = batch->getTextOffsets(column);
   cache->lookups = cache->hits = 0;
+  const size_t cacheSlots = slotsFor(count);
+  if (cache->texts.size() != cacheSlots) {
+    cache->bytes.assign(cacheSlots, std::string());
+    cache->texts.assign(cacheSlots, py::object());
+  }
   for (int i = 0; i < count; ++i) {
     if (validity[i] == 0) {
       setObject(slots + i, Py_NewRef(Py_None));
@@ -142,15 +159,12 @@ void PyColumns::fillDecimal(CCBRecordBatch* batch, int column, const py::handle&
 // A new reference to the str of the UTF-8 bytes; null with a Python error set.
 PyObject* PyColumns::text(const char* bytes, int64_t length, TextCache* cache) const {
   const bool tried = cache->lookups >= TRIAL_TEXTS;
-  if (length > CACHED_LENGTH || (tried && cache->hits * HIT_SHARE < cache->lookups)) {
+  if (cache->texts.empty() || length > CACHED_LENGTH ||
+      (tried && cache->hits * HIT_SHARE < cache->lookups)) {
     return PyUnicode_DecodeUTF8(bytes, static_cast<Py_ssize_t>(length), "replace");
   }
-  if (cache->texts.empty()) {
-    cache->bytes.resize(CACHE_SLOTS);
-    cache->texts.resize(CACHE_SLOTS);
-  }
   if (!tried) ++cache->lookups;
-  const size_t slot = slotOf(bytes, length);
+  const size_t slot = slotOf(bytes, length, cache->texts.size());
   std::string& kept = cache->bytes[slot];
   py::object& made = cache->texts[slot];
   if (made && kept.size() == static_cast<size_t>(length) &&

@@ -12,9 +12,10 @@
 //
 // In object arrays a value that is none is None.
 // Texts are UTF-8. Short texts that repeat in a column (codes, names, blank fields)
-// are made into str objects once: each column keeps the last few hundred it made,
-// by their bytes, and hands out the same object again; a column whose texts hardly
-// repeat (identifiers) skips that. It holds references to those objects; one Python
+// are made into str objects once: each column keeps the last few hundred it made
+// (no more than its batch has records, none for a batch of a few), by their bytes,
+// and hands out the same object again; a column whose texts hardly repeat
+// (identifiers) skips that. It holds references to those objects; one Python
 // thread uses it, with the GIL held.
 #ifndef LYRA_PYTHON_PY_COLUMNS_H_
 #define LYRA_PYTHON_PY_COLUMNS_H_

@@ -310,11 +310,11 @@ int CCBData::countColumns(int parentEntryId) {
   return total;
 }
 
-long long CCBData::countOutputEntries() const {
-  long long one = 1;
+long long CCBData::countOutputEntries(bool columnsOnly) const {
+  long long one = !columnsOnly || isField() ? 1 : 0;
   if (!isField()) {
     for (const CCBData* child = firstChild_; child != nullptr; child = child->nextSibling_) {
-      one = cappedSum(one, child->countOutputEntries());
+      one = cappedSum(one, child->countOutputEntries(columnsOnly));
     }
   }
   return cappedProduct(declaredRepetitions(), one);

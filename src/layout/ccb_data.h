@@ -109,8 +109,9 @@ class CCBData : public CCBDefNode {
   // Registers one output entry per repetition of this node and of its subtree, and
   // returns the number of columns (field repetitions) it covers.
   int countColumns(int parentEntryId);
-  // The number of output entries countColumns would register (saturating).
-  long long countOutputEntries() const;
+  // The number of output entries countColumns would register, or with columnsOnly of
+  // its columns (saturating).
+  long long countOutputEntries(bool columnsOnly = false) const;
   // Lays this node over the record bytes at startOffset, decoding every field
   // occurrence into columns from column on; *position ends after the node.
   bool walkRecord(int column, int startOffset, int* position) {

@@ -162,7 +162,7 @@ bool CCBDataField::decodeValue(int offset, int* nextOffset, int column) {
   if (!readValue(offset, nextOffset)) return false;
   if (getDebugCallback() != nullptr) sendDebugLine(offset, *nextOffset);
   if (entry == nullptr) return true;
-  if (entry->fieldValue() == &value_) {
+  if (entry->isSoleColumn()) {
     entry->showFieldValue();
   } else {
     entry->setValue(value_);

@@ -52,6 +52,11 @@ bool CCBDataRoot::checkLimits() {
 void CCBDataRoot::buildOutputColumns() {
   planState_ = PLAN_UNKNOWN;
   outputArray_.reset(new CCBOutputArray());
+  const long long entries = countOutputEntries();
+  if (entries <= MAX_OUTPUT_ENTRIES) {
+    outputArray_->reserve(static_cast<size_t>(entries),
+                          static_cast<size_t>(countOutputEntries(true)));
+  }
   setOutputArray(outputArray_.get());
   countColumns(0);
 }

@@ -4,6 +4,7 @@
 
 #include "format/ccb_format.h"
 #include "layout/ccb_data_field.h"
+#include "layout/ccb_data_root.h"
 
 namespace {
 
@@ -50,6 +51,10 @@ bool CCBLayoutMap::build(const CCBData* root, bool withColumns) {
   recordLength_ = 0;
   withColumns_ = withColumns;
   try {
+    // One column per field repetition, made room for at once: the columns of a large
+    // layout are not copied as they grow.
+    const long long columns = withColumns ? root->countOutputEntries(true) : 0;
+    if (columns <= MAX_OUTPUT_ENTRIES) columns_.reserve(static_cast<size_t>(columns));
     noteRedefinedNodes(root);
     const Position end = place(root, Position{0, false}, false);
     if (end.offset > recordLength_) recordLength_ = end.offset;

@@ -33,10 +33,11 @@ class CCBDataField;
 
 class CCBLayoutMap {
  public:
+  // 16 bytes: a layout may have millions of columns.
   struct Column {
     int64_t offset;     // of the occurrence's first byte, from the record's start
     int storageLength;  // bytes it occupies; 0 for a constant or a field without a format
-    CCBColumnUsage usage;
+    CCBColumnUsage usage : 8;
     bool variable;  // its offset varies from record to record
   };
 

@@ -1,5 +1,6 @@
 #include "layout/ccb_output_array.h"
 
+#include <charconv>
 #include <cstring>
 
 #include "layout/ccb_data_field.h"
@@ -8,17 +9,31 @@
 
 namespace {
 
-// The value of field node when it has a single column: when neither it nor any of
-// its ancestors repeats. Otherwise null.
-const QvbDatavar* soleColumnValue(CCBData* node) {
-  if (!node->isField()) return nullptr;
+// Whether field node has a single column: neither it nor any of its ancestors repeats.
+bool soleColumn(const CCBData* node) {
+  if (!node->isField()) return false;
   for (const CCBData* n = node; n != nullptr; n = n->getParent()) {
-    if (n->isOccursFixed() || n->isOccursDepending()) return nullptr;
+    if (n->isOccursFixed() || n->isOccursDepending()) return false;
   }
-  return &static_cast<CCBDataField*>(node)->value();
+  return true;
 }
 
 }  // namespace
+
+// The base name, then "_" and the number in decimal, as the name was first formed.
+QvbString CCBOutputEntry::getName() const {
+  QvbString name = *baseName_;
+  if (nameNumber_ != 0) {
+    char suffix[16] = {'_'};
+    *std::to_chars(suffix + 1, suffix + sizeof suffix - 1, nameNumber_).ptr = '\0';
+    name.append(suffix);
+  }
+  return name;
+}
+
+const QvbDatavar& CCBOutputEntry::fieldValue() const {
+  return static_cast<const CCBDataField*>(node_)->value();
+}
 
 int CCBOutputEntry::getOutputType() const {
   return node_->getOutputType();
@@ -36,11 +51,11 @@ const QvbDatavar& CCBOutputEntry::value() const {
   const State state = this->state(&bytes);
   if (state == NO_VALUE) return nullValue();
   if (state == LATER) {
-    decodeLater(bytes, &value_);
+    decodeLater(bytes, &heldValue());
     showsFieldValue_ = later_ = false;
     setAt_ = record_->clearCount;
   }
-  return showsFieldValue_ ? *fieldValue_ : value_;
+  return heldNow();
 }
 
 bool CCBOutputEntry::viewText(const char** bytes, int* length) const {
@@ -56,11 +71,8 @@ CCBOutputEntry::State CCBOutputEntry::view(const char** bytes, int* length,
   if (state == NO_VALUE) return NO_VALUE;
   if (state == LATER) {
     textOf(*later, bytes, length);
-  } else if (keptAt_ == record_->clearCount) {
-    *bytes = kept_.data();
-    *length = static_cast<int>(kept_.size());
-  } else {
-    const QvbDatavar& held = showsFieldValue_ ? *fieldValue_ : value_;
+  } else if (!keptValue(bytes, length)) {
+    const QvbDatavar& held = heldNow();
     if (held.isNull()) return NO_VALUE;
     *bytes = held.text().asCstr();
     *length = held.text().length();
@@ -85,11 +97,46 @@ bool CCBOutputEntry::wholeText(const char** bytes, int* length) const {
   // The field's bytes in the kept record stay until the next record, and so does a
   // text in the format's buffer when this is the field's only column; otherwise the
   // field's next decoding, for any of its columns, writes over it.
-  if (state == LATER && fieldValue_ == nullptr && *bytes != reinterpret_cast<const char*>(later)) {
-    kept_.assign(*bytes, static_cast<size_t>(*length));
-    *bytes = kept_.data();
+  if (state == LATER && !soleColumn_ && *bytes != reinterpret_cast<const char*>(later)) {
+    *bytes = keep(*bytes, *length);
   }
   return true;
+}
+
+// A text kept again in the same record goes where it went before when it fits.
+const char* CCBOutputEntry::keep(const char* bytes, int length) const {
+  const uint64_t now = record_->clearCount;
+  char* text = keptAt_ == now && keptLength_ >= length
+                   ? const_cast<char*>(kept_)
+                   : record_->kept.room(now, static_cast<size_t>(length));
+  if (length > 0) std::memcpy(text, bytes, static_cast<size_t>(length));
+  kept_ = text;
+  keptLength_ = length;
+  keptAt_ = now;
+  keptValue_ = false;
+  return text;
+}
+
+// Room for length bytes in the blocks of the record at. The blocks of an earlier
+// record are used again in turn, so that records alike allocate nothing; a text
+// longer than a block gets one of its own.
+char* CCBKeptTexts::room(uint64_t at, size_t length) {
+  if (blocksAt_ != at) {
+    blocksAt_ = at;
+    current_ = 0;
+    blockUsed_ = 0;
+  }
+  while (current_ < blocks_.size() && blocks_[current_].size - blockUsed_ < length) {
+    ++current_;
+    blockUsed_ = 0;
+  }
+  if (current_ == blocks_.size()) {
+    const size_t size = length > BLOCK_SIZE ? length : BLOCK_SIZE;
+    blocks_.push_back(Block{std::unique_ptr<char[]>(new char[size]), size});
+  }
+  char* text = blocks_[current_].bytes.get() + blockUsed_;
+  blockUsed_ += length;
+  return text;
 }
 
 const QvbDatavar& CCBOutputEntry::nullValue() {
@@ -97,30 +144,28 @@ const QvbDatavar& CCBOutputEntry::nullValue() {
   return value;
 }
 
-QvbString CCBOutputArray::uniqueName(CCBData* node) {
-  QvbString base = node->getOutputName();
-  if (base.isNull() || base.compare("", true) == 0) base = node->getName();
-  auto& counts = node->isField() ? fieldNameCounts_ : otherNameCounts_;
-  auto found = counts.find(base);
-  if (found == counts.end()) {
-    counts.emplace(base, 0);
-    return base;
+const QvbString* CCBOutputArray::nextName(CCBData* node, int* number) {
+  if (node != lastNode_) {
+    QvbString base = node->getOutputName();
+    if (base.isNull() || base.compare("", true) == 0) base = node->getName();
+    lastName_ = names_.emplace(std::move(base), NameCounts()).first;
+    lastNode_ = node;
   }
-  found->second += 1;
-  QvbString name = base;
-  name.append(qvbStringFormat("_%d", found->second));
-  return name;
+  NameCounts& counts = lastName_->second;
+  *number = ++(node->isField() ? counts.fields : counts.others);
+  return &lastName_->first;
 }
 
 int CCBOutputArray::registerNode(CCBData* node, int parentEntryId) {
   const int entryId = getNodeEntryCount() + 1;
-  nodeEntries_.emplace_back(node, uniqueName(node), entryId, parentEntryId, &record_,
-                            soleColumnValue(node));
-  if (node->isField()) columns_.push_back(&nodeEntries_.back());
+  int number = 0;
+  const QvbString* name = nextName(node, &number);
+  if (node->isField()) columns_.push_back(entryId - 1);
+  entries_.emplace_back(node, name, number, entryId, parentEntryId, &record_, soleColumn(node));
   return entryId;
 }
 
 CCBOutputEntry* CCBOutputArray::getNodeEntry(int index) {
   if (index < 0 || index >= getNodeEntryCount()) return nullptr;
-  return &nodeEntries_[static_cast<size_t>(index)];
+  return &entries_[static_cast<size_t>(index)];
 }

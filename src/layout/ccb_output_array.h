@@ -17,8 +17,8 @@
 #define LYRA_LAYOUT_CCB_OUTPUT_ARRAY_H_
 
 #include <cstdint>
-#include <deque>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,30 +28,55 @@
 class CCBData;
 struct CCBDecoding;
 
+// Room for the texts that the entries of one array keep whole for the record being
+// read, in blocks that stay where they are until the next record: a layout may have
+// millions of columns, and a block of texts costs a few bytes each.
+class CCBKeptTexts {
+ public:
+  // Room for length bytes, valid until room is asked for with another clear count
+  // than at.
+  char* room(uint64_t at, size_t length);
+
+ private:
+  static const size_t BLOCK_SIZE = 64 * 1024;
+
+  struct Block {
+    std::unique_ptr<char[]> bytes;
+    size_t size;
+  };
+  std::vector<Block> blocks_;
+  size_t current_ = 0;    // the block being filled for the record blocksAt_
+  size_t blockUsed_ = 0;  // of it
+  uint64_t blocksAt_ = UINT64_MAX;
+};
+
 // What the entries of one array share about the record being read: the clear count
-// (a value set before the latest clear reads as null) and, when the record was set
-// from its layout's plan, where its bytes are kept.
+// (a value set before the latest clear reads as null), when the record was set from
+// its layout's plan, where its bytes are kept, and the texts its entries keep.
 struct CCBRecordState {
   uint64_t clearCount = 0;                      // never wraps in practice: 2^64 records
   uint64_t plannedAt = UINT64_MAX;              // the clear count of the record set from the plan
   const unsigned char* plannedBytes = nullptr;  // its bytes, kept by the layout root
+  mutable CCBKeptTexts kept;                    // a cache of texts, which readers fill
 };
 
 class CCBOutputEntry {
  public:
-  // record is the state of the array the entry belongs to; fieldValue is the value of
-  // the field whose only column this is, otherwise null.
-  CCBOutputEntry(CCBData* node, const QvbString& name, int entryId, int parentEntryId,
-                 const CCBRecordState* record, const QvbDatavar* fieldValue)
+  // baseName is kept by the array the entry belongs to: the entry's name is it, with
+  // "_" and nameNumber after it when nameNumber is not 0. record is that array's
+  // state; soleColumn says that the entry is the only column of a field.
+  CCBOutputEntry(CCBData* node, const QvbString* baseName, int nameNumber, int entryId,
+                 int parentEntryId, const CCBRecordState* record, bool soleColumn)
       : node_(node),
-        name_(name),
-        entryId_(entryId),
-        parentEntryId_(parentEntryId),
         record_(record),
         setAt_(record->clearCount),
-        fieldValue_(fieldValue) {}
+        soleColumn_(soleColumn),
+        baseName_(baseName),
+        nameNumber_(nameNumber),
+        entryId_(entryId),
+        parentEntryId_(parentEntryId) {}
 
-  QvbString getName() const { return name_; }
+  QvbString getName() const;
   const CCBData* node() const { return node_; }  // the node the entry is a repetition of
   // Null when cleared since the value was last set; otherwise the value given to
   // setValue, the field's own value after showFieldValue, or the value decoded from
@@ -73,7 +98,7 @@ class CCBOutputEntry {
   // be decoded: valid only until the next decoding of the entry's field.
   void textOf(const unsigned char* bytes, const char** text, int* length) const;
   void setValue(const QvbDatavar& value) {
-    value_ = value;
+    heldValue() = value;
     showsFieldValue_ = false;
     later_ = false;
     setAt_ = record_->clearCount;
@@ -90,10 +115,11 @@ class CCBOutputEntry {
   // layout's plan (see CCBOutputArray::setPlannedRecord).
   void setPlanOffset(int offset) { planOffset_ = offset; }
   int planOffset() const { return planOffset_; }  // -1: none
-  // The field's value when this is its only column, otherwise null.
-  const QvbDatavar* fieldValue() const { return fieldValue_; }
-  // Makes the column show the field's value (fieldValue() must not be null) until the
-  // next clear or setValue: the field's only column needs no copy of it.
+  // Whether this is the only column of its field (neither the field nor any of its
+  // ancestors repeats), which may show the field's own value.
+  bool isSoleColumn() const { return soleColumn_; }
+  // Makes the column show the field's value (REQUIRES: isSoleColumn()) until the next
+  // clear or setValue: the field's only column needs no copy of it.
   void showFieldValue() {
     showsFieldValue_ = true;
     later_ = false;
@@ -102,8 +128,8 @@ class CCBOutputEntry {
   // Keeps the whole text of the value just set, zero bytes included, for readers
   // that hand text on with them.
   void keepText(const std::string& text) {
-    kept_ = text;
-    keptAt_ = record_->clearCount;
+    keep(text.data(), static_cast<int>(text.size()));
+    keptValue_ = true;
   }
 
   int getEntryId() const { return entryId_; }
@@ -122,21 +148,47 @@ class CCBOutputEntry {
   static const QvbDatavar& nullValue();
   void decodeLater(const unsigned char* bytes, QvbDatavar* value) const;
   const char* decodeText(const unsigned char* bytes, int* length) const;
+  const QvbDatavar& fieldValue() const;  // REQUIRES: soleColumn_
+  // Keeps a copy of the text for the rest of the record, as a text that is not the
+  // value's (keepText marks it so); returns the copy.
+  const char* keep(const char* bytes, int length) const;
+  // The text keepText kept in this record; false when it kept none.
+  bool keptValue(const char** bytes, int* length) const {
+    if (keptAt_ != record_->clearCount || !keptValue_) return false;
+    *bytes = kept_;
+    *length = keptLength_;
+    return true;
+  }
+  // The value held in state HELD: the field's, the one set, or null when none was.
+  const QvbDatavar& heldNow() const {
+    if (showsFieldValue_) return fieldValue();
+    return value_ != nullptr ? *value_ : nullValue();
+  }
+  // What the entry holds, made the first time it is needed: most entries never hold a
+  // value or keep a text, and a layout may have millions of them.
+  QvbDatavar& heldValue() const {
+    if (value_ == nullptr) value_.reset(new QvbDatavar());
+    return *value_;
+  }
 
+  // What reading a value looks at first, then what names and keeps it.
   CCBData* node_;
-  QvbString name_;
-  mutable QvbDatavar value_;  // the value given to setValue, or decoded for value()
+  const CCBRecordState* record_;  // the array's
+  mutable uint64_t setAt_;        // the clear count when the value was set
+  int position_ = 0;
+  int planOffset_ = -1;                   // none: the plan does not set the column
+  mutable bool later_ = false;            // the value is to be decoded at position_
+  mutable bool showsFieldValue_ = false;  // the value is the field's, not *value_
+  bool soleColumn_;
+  mutable bool keptValue_ = false;             // the kept text is the value's, from keepText
+  mutable std::unique_ptr<QvbDatavar> value_;  // given to setValue, or decoded for value()
+  const QvbString* baseName_;                  // the array's
+  int nameNumber_;
   int entryId_;
   int parentEntryId_;
-  const CCBRecordState* record_;          // the array's
-  mutable uint64_t setAt_;                // the clear count when the value was set
-  const QvbDatavar* fieldValue_;          // not owned
-  mutable bool showsFieldValue_ = false;  // the value is *fieldValue_, not value_
-  mutable bool later_ = false;            // the value is to be decoded at position_
-  int position_ = 0;
-  int planOffset_ = -1;           // none: the plan does not set the column
-  mutable std::string kept_;      // the whole text, for wholeText
-  uint64_t keptAt_ = UINT64_MAX;  // the clear count when kept_ was set by keepText
+  mutable int keptLength_ = 0;
+  mutable const char* kept_ = nullptr;    // the text kept whole, in the array's blocks
+  mutable uint64_t keptAt_ = UINT64_MAX;  // the clear count when it was kept
 };
 
 class CCBOutputArray {
@@ -145,16 +197,25 @@ class CCBOutputArray {
   CCBOutputArray(const CCBOutputArray&) = delete;
   CCBOutputArray& operator=(const CCBOutputArray&) = delete;
 
+  // Makes room for entries entries, columns of them columns, so that registering
+  // them moves nothing.
+  void reserve(size_t entries, size_t columns) {
+    entries_.reserve(entries);
+    columns_.reserve(columns);
+  }
   // Adds an entry for one repetition of node under the entry parentEntryId, with a
   // name unique among fields (or among other nodes): the node's output name, else
   // its name, with "_1", "_2", ... for later uses. Returns the new 1-based entry id.
   int registerNode(CCBData* node, int parentEntryId);
 
   int getColumnCount() const { return static_cast<int>(columns_.size()); }
-  CCBOutputEntry* getColumn(int index) const {  // null out of range
-    return index >= 0 && index < getColumnCount() ? columns_[static_cast<size_t>(index)] : nullptr;
+  const CCBOutputEntry* getColumn(int index) const {  // null out of range
+    return index >= 0 && index < getColumnCount() ? &entries_[columnEntry(index)] : nullptr;
   }
-  int getNodeEntryCount() const { return static_cast<int>(nodeEntries_.size()); }
+  CCBOutputEntry* getColumn(int index) {
+    return index >= 0 && index < getColumnCount() ? &entries_[columnEntry(index)] : nullptr;
+  }
+  int getNodeEntryCount() const { return static_cast<int>(entries_.size()); }
   CCBOutputEntry* getNodeEntry(int index);            // null out of range
   void clearColumnValues() { ++record_.clearCount; }  // every column's value reads as null
   // The record just read was set from the layout's plan: every entry with a plan
@@ -188,12 +249,28 @@ class CCBOutputArray {
   struct ExactOrder {
     bool operator()(const QvbString& a, const QvbString& b) const { return a.compare(b, true) < 0; }
   };
-  QvbString uniqueName(CCBData* node);
+  // How many entries beyond the first carry a base name: among fields, and among the
+  // root and tables; -1 before the first.
+  struct NameCounts {
+    int fields = -1;
+    int others = -1;
+  };
+  using NameMap = std::map<QvbString, NameCounts, ExactOrder>;
 
-  std::vector<CCBOutputEntry*> columns_;
-  std::map<QvbString, int, ExactOrder> fieldNameCounts_;
-  std::deque<CCBOutputEntry> nodeEntries_;  // a deque keeps entry addresses stable
-  std::map<QvbString, int, ExactOrder> otherNameCounts_;
+  size_t columnEntry(int index) const {
+    return static_cast<size_t>(columns_[static_cast<size_t>(index)]);
+  }
+  // The base name of node's entries, kept as a key of names_ (whose keys stay where
+  // they are), and the number that follows it in the name of the next one.
+  const QvbString* nextName(CCBData* node, int* number);
+
+  std::vector<CCBOutputEntry> entries_;  // every entry, by entry id
+  std::vector<int32_t> columns_;         // the index in entries_ of each column
+  NameMap names_;
+  // The node of the latest registration and its base name: repetitions of a node are
+  // registered together, and need no search.
+  const CCBData* lastNode_ = nullptr;
+  NameMap::iterator lastName_;
   CCBRecordState record_;
   bool countProblem_ = false;
   QvbString countMessage_;

@@ -48,7 +48,7 @@ inline QvbDatavar CCBOutputEntry::getValue() const {
   if (state == LATER) {
     decodeLater(bytes, &value);
   } else if (state == HELD) {
-    value = showsFieldValue_ ? *fieldValue_ : value_;
+    value = heldNow();
   }
   return value;
 }

@@ -387,7 +387,8 @@ TEST_F(RecordReaderTest, ZeroBytesInText) {
 }
 
 // Every whole text stays until the next read, whatever is asked for after it: the
-// repetitions of a field, decoded into one buffer, and fields of a single column.
+// repetitions of a field, decoded into one buffer, and fields of a single column; the
+// next record's texts replace them.
 TEST_F(RecordReaderTest, WholeTextsStayUntilTheNextRead) {
   reader_->clearCopybooks();
   ASSERT_TRUE(
@@ -395,9 +396,20 @@ TEST_F(RecordReaderTest, WholeTextsStayUntilTheNextRead) {
   CCBReadOptions options = format(CCB_RECORD_FIXED);
   options.setCodePage(37);  // text is converted into each field's buffer
   options.setResultEncoding(CCB_RESULT_UTF8);
-  const std::string record("\xC1\xC2\x00\x1C\x02\x3D\x99\x9C\xF4\xF2", 10);
-  EXPECT_EQ("1@0:AB|001|-023|999|42;2@10:AB|001|-023|999|42;end",
-            readMemory(record + record, options, true));
+  const std::string first("\xC1\xC2\x00\x1C\x02\x3D\x99\x9C\xF4\xF2", 10);
+  const std::string second("\xC3\xC4\x00\x5C\x12\x3D\x00\x0C\xF0\xF7", 10);
+  EXPECT_EQ("1@0:AB|001|-023|999|42;2@10:CD|005|-123|000|07;3@20:AB|001|-023|999|42;end",
+            readMemory(first + second + first, options, true));
+  // Asked for again, a repetition's text is the same.
+  ASSERT_TRUE(reader_->openDataMemory(reinterpret_cast<const unsigned char*>(second.data()),
+                                      second.size(), options));
+  bool failed = false;
+  ASSERT_TRUE(reader_->readNextRecord(failed));
+  const char* bytes[2] = {nullptr, nullptr};
+  int lengths[2] = {0, 0};
+  for (int i = 0; i < 2; ++i) ASSERT_TRUE(reader_->getOutputBytes(2, bytes[i], lengths[i]));
+  EXPECT_EQ("-123", std::string(bytes[0], static_cast<size_t>(lengths[0])));
+  EXPECT_EQ(bytes[0], bytes[1]);
 }
 
 // Record types as redefinitions of one area: the identifier chooses the item that

@@ -172,6 +172,43 @@ TEST(RecordWalkTest, OutputNamesAndEntryIds) {
       entries);
 }
 
+// Names of repetitions carry on across the repetitions of enclosing tables, past the
+// suffixes' change of width; a group shares its name with fields without sharing their
+// count, and its entry parents its children.
+TEST(RecordWalkTest, RepetitionNamesAcrossNestedTables) {
+  CCBDataRoot root;
+  root.setName("REC");
+  CCBData* g = table(&root, "G", 2);
+  field(g, "A")->setOccurs(6);
+  field(g, "B");
+  field(&root, "A");
+  field(table(&root, "A"), "C");
+  field(&root, "X")->setOccurs(1001);
+  root.buildOutputColumns();
+  std::string columns;
+  for (int i = 0; i < 16; ++i) columns += root.getColumn(i)->getName().str() + " ";
+  EXPECT_EQ("A A_1 A_2 A_3 A_4 A_5 B A_6 A_7 A_8 A_9 A_10 A_11 B_1 A_12 C ", columns);
+  std::string entries;  // name:id:parent
+  for (int i : {0, 1, 2, 7, 8, 9, 10, 15, 16, 17, 18, 19, 20}) {
+    const CCBOutputEntry* e = root.getNodeEntry(i);
+    entries += e->getName().str() + ":" + std::to_string(e->getEntryId()) + ":" +
+               std::to_string(e->getParentEntryId()) + " ";
+  }
+  EXPECT_EQ(
+      "REC:1:0 G:2:1 A:3:2 A_5:8:2 B:9:2 G_1:10:1 A_6:11:10 A_11:16:10 B_1:17:10 A_12:18:1 "
+      "A:19:1 C:20:19 X:21:1 ",
+      entries);
+  const std::pair<int, const char*> xs[] = {{9, "X_9"},     {10, "X_10"},   {99, "X_99"},
+                                            {100, "X_100"}, {999, "X_999"}, {1000, "X_1000"}};
+  for (const auto& [repetition, name] : xs) {
+    EXPECT_EQ(name, root.getColumn(16 + repetition)->getName().str());
+    EXPECT_EQ(21 + repetition, root.getColumn(16 + repetition)->getEntryId());
+  }
+  EXPECT_EQ(nullptr, root.getColumn(16 + 1001));
+  EXPECT_EQ(16 + 1001, root.getColumnCount());
+  EXPECT_EQ(20 + 1001, root.getNodeEntryCount());
+}
+
 TEST(RecordWalkTest, OversizedLayoutsAreRefused) {
   std::string log;
   CCBDataRoot longRecord;

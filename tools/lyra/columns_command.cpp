@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cstdio>
 
 #include "command_support.h"
@@ -76,54 +77,96 @@ struct ColumnRow {
   bool variable = false;
 };
 
-// False with the service's message when a column cannot be placed.
-bool readColumns(CCBLayoutService* service, std::vector<ColumnRow>* rows, std::string* error) {
+using TableCells = std::array<std::string, TABLE_COLUMNS>;
+
+// Text is written out whenever this much has gathered: a layout may have millions of
+// columns, whose rows are made one at a time and not kept.
+const size_t WRITE_AT = size_t{1} << 20;
+
+// Column index of the service; false with the service's message when it cannot be placed.
+bool readColumn(CCBLayoutService* service, int index, ColumnRow* row, std::string* error) {
+  QvbString name;
+  service->getOutputInfo(index, name, row->type, row->length);
+  if (!service->getColumnLayout(index, row->offset, row->storage, row->usage, row->variable)) {
+    *error = messageText(service->getErrorMessage());
+    return false;
+  }
+  row->name = toUtf8(name.str());
+  return true;
+}
+
+void tableCells(int index, const ColumnRow& row, TableCells* cells) {
+  *cells = {std::to_string(index),
+            row.name,
+            typeName(row.type),
+            std::to_string(row.length),
+            std::to_string(row.offset) + (row.variable ? "*" : ""),
+            std::to_string(row.storage),
+            ccbColumnUsageName(row.usage)};
+}
+
+// What the table needs before its first row: the width of each column of cells, in
+// characters, and whether any offset varies.
+struct TableShape {
+  std::array<size_t, TABLE_COLUMNS> widths{};
+  bool anyVariable = false;
+};
+
+void widen(const TableCells& cells, TableShape* shape) {
+  for (size_t c = 0; c < TABLE_COLUMNS; ++c) {
+    shape->widths[c] = std::max(shape->widths[c], utf8Length(cells[c]));
+  }
+}
+
+// Every column read once, before anything is written; false with the message of the
+// first that cannot be placed.
+bool measureTable(CCBLayoutService* service, TableShape* shape, std::string* error) {
+  TableCells cells;
+  std::copy(TABLE_HEADINGS, TABLE_HEADINGS + TABLE_COLUMNS, cells.begin());
+  widen(cells, shape);
+  ColumnRow row;
   for (int i = 0; i < service->getOutputCount(); ++i) {
-    ColumnRow row;
-    QvbString name;
-    service->getOutputInfo(i, name, row.type, row.length);
-    if (!service->getColumnLayout(i, row.offset, row.storage, row.usage, row.variable)) {
-      *error = messageText(service->getErrorMessage());
-      return false;
-    }
-    row.name = toUtf8(name.str());
-    rows->push_back(row);
+    if (!readColumn(service, i, &row, error)) return false;
+    tableCells(i, row, &cells);
+    widen(cells, shape);
+    shape->anyVariable = shape->anyVariable || row.variable;
   }
   return true;
 }
 
-std::vector<std::string> tableCells(size_t index, const ColumnRow& row) {
-  return {std::to_string(index),
-          row.name,
-          typeName(row.type),
-          std::to_string(row.length),
-          std::to_string(row.offset) + (row.variable ? "*" : ""),
-          std::to_string(row.storage),
-          ccbColumnUsageName(row.usage)};
+// Cells in columns as wide as their widest cell, two spaces apart.
+void appendTableRow(const TableCells& cells, const TableShape& shape, std::string* text) {
+  for (size_t c = 0; c + 1 < TABLE_COLUMNS; ++c) {
+    *text += cells[c];
+    text->append(shape.widths[c] - utf8Length(cells[c]) + 2, ' ');
+  }
+  *text += cells.back() + "\n";
 }
 
-// Cells in columns as wide as their widest cell, in characters, two spaces apart.
-std::string tableText(const std::vector<ColumnRow>& rows, int recordLength) {
-  std::vector<std::vector<std::string>> cells{{TABLE_HEADINGS, TABLE_HEADINGS + TABLE_COLUMNS}};
-  for (size_t i = 0; i < rows.size(); ++i) cells.push_back(tableCells(i, rows[i]));
-  std::vector<size_t> widths(TABLE_COLUMNS, 0);
-  for (const std::vector<std::string>& line : cells) {
-    for (size_t c = 0; c < TABLE_COLUMNS; ++c) widths[c] = std::max(widths[c], utf8Length(line[c]));
-  }
+void writeOut(std::string* text) {
+  std::fwrite(text->data(), 1, text->size(), stdout);
+  text->clear();
+}
+
+void writeTable(CCBLayoutService* service, const TableShape& shape, int recordLength) {
+  TableCells cells;
+  std::copy(TABLE_HEADINGS, TABLE_HEADINGS + TABLE_COLUMNS, cells.begin());
   std::string text;
-  for (const std::vector<std::string>& line : cells) {
-    for (size_t c = 0; c + 1 < TABLE_COLUMNS; ++c) {
-      text += line[c] + std::string(widths[c] - utf8Length(line[c]) + 2, ' ');
-    }
-    text += line.back() + "\n";
+  appendTableRow(cells, shape, &text);
+  ColumnRow row;
+  std::string unused;
+  for (int i = 0; i < service->getOutputCount(); ++i) {
+    readColumn(service, i, &row, &unused);  // placed before, by measureTable
+    tableCells(i, row, &cells);
+    appendTableRow(cells, shape, &text);
+    if (text.size() >= WRITE_AT) writeOut(&text);
   }
-  const bool anyVariable =
-      std::any_of(rows.begin(), rows.end(), [](const ColumnRow& row) { return row.variable; });
-  if (anyVariable) text += VARIABLE_NOTE;
-  return text + "Maximum record length: " + std::to_string(recordLength) + "\n";
+  if (shape.anyVariable) text += VARIABLE_NOTE;
+  text += "Maximum record length: " + std::to_string(recordLength) + "\n";
+  writeOut(&text);
 }
 
-void appendJsonColumn(size_t index, const ColumnRow& row, std::string* out) {
+void appendJsonColumn(int index, const ColumnRow& row, std::string* out) {
   *out += "    {\"index\": " + std::to_string(index) + ", \"name\": ";
   appendJsonString(row.name, out);
   *out += ", \"type\": \"" + std::string(typeName(row.type)) +
@@ -134,25 +177,34 @@ void appendJsonColumn(size_t index, const ColumnRow& row, std::string* out) {
           "}";
 }
 
-std::string jsonText(const std::vector<ColumnRow>& rows, int recordLength) {
+void writeJson(CCBLayoutService* service, int recordLength) {
+  const int count = service->getOutputCount();
   std::string text = "{\n  \"record_length\": " + std::to_string(recordLength) +
-                     ",\n  \"columns\": [" + (rows.empty() ? "" : "\n");
-  for (size_t i = 0; i < rows.size(); ++i) {
-    appendJsonColumn(i, rows[i], &text);
-    text += i + 1 < rows.size() ? ",\n" : "\n  ";
+                     ",\n  \"columns\": [" + (count == 0 ? "" : "\n");
+  ColumnRow row;
+  std::string unused;
+  for (int i = 0; i < count; ++i) {
+    readColumn(service, i, &row, &unused);  // placed before, by measureTable
+    appendJsonColumn(i, row, &text);
+    text += i + 1 < count ? ",\n" : "\n  ";
+    if (text.size() >= WRITE_AT) writeOut(&text);
   }
-  return text + "]\n}\n";
+  text += "]\n}\n";
+  writeOut(&text);
 }
 
-// Written at once; runLayoutCommand finishes standard output and reports a failed write.
+// Written as it is made; runLayoutCommand finishes standard output and reports a
+// failed write.
 int listColumns(CCBLayoutService* service, const CommandLine& line) {
-  std::vector<ColumnRow> rows;
+  TableShape shape;
   std::string error;
-  if (!readColumns(service, &rows, &error)) return reportFailure(COLUMNS_HELP.name, error);
+  if (!measureTable(service, &shape, &error)) return reportFailure(COLUMNS_HELP.name, error);
   const int recordLength = service->getRecordLength();
-  const std::string text =
-      line.value("format") == "json" ? jsonText(rows, recordLength) : tableText(rows, recordLength);
-  std::fwrite(text.data(), 1, text.size(), stdout);
+  if (line.value("format") == "json") {
+    writeJson(service, recordLength);
+  } else {
+    writeTable(service, shape, recordLength);
+  }
   return EXIT_OK;
 }
 

@@ -42,14 +42,17 @@ void writeRow(const std::vector<OutputValue>& values, OutputBuffer* out) {
 
 }  // namespace
 
-CsvWriter::CsvWriter(const std::vector<OutputColumn>& columns) {
-  for (const OutputColumn& column : columns) names_.push_back(column.name);
-}
-
+// Room is taken a name at a time: the header is written once, and a layout may have
+// millions of columns.
 void CsvWriter::writeHeader(OutputBuffer* out) {
-  std::vector<OutputValue> names;
-  for (const std::string& name : names_) names.push_back(OutputValue{name, false});
-  writeRow(names, out);
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    char* at = out->room(fieldMost(columns_[i].name.size()));
+    if (i > 0) *at++ = ',';
+    out->commit(writeField(columns_[i].name, at));
+  }
+  char* at = out->room(sizeof ROW_END);
+  for (char c : ROW_END) *at++ = c;
+  out->commit(at);
 }
 
 void CsvWriter::write(const std::vector<OutputValue>& values, OutputBuffer* out) {

@@ -8,12 +8,12 @@
 
 class CsvWriter : public RecordWriter {
  public:
-  explicit CsvWriter(const std::vector<OutputColumn>& columns);
+  explicit CsvWriter(const std::vector<OutputColumn>& columns) : columns_(columns) {}
   void writeHeader(OutputBuffer* out) override;
   void write(const std::vector<OutputValue>& values, OutputBuffer* out) override;
 
  private:
-  std::vector<std::string> names_;
+  const std::vector<OutputColumn>& columns_;
 };
 
 #endif  // LYRA_TOOLS_CSV_WRITER_H_

@@ -33,23 +33,25 @@ char* writeValue(const OutputValue& value, bool numeric, char* out) {
 }  // namespace
 
 JsonlWriter::JsonlWriter(const std::vector<OutputColumn>& columns, bool typed) {
+  keyEnds_.reserve(columns.size());
   for (const OutputColumn& column : columns) {
-    std::string key(keys_.empty() ? "" : ",");
-    appendJsonString(column.name, &key);
-    keys_.push_back(key + ":");
+    if (!keyEnds_.empty()) keys_ += ',';
+    appendJsonString(column.name, &keys_);
+    keys_ += ':';
+    keyEnds_.push_back(keys_.size());
     numeric_.push_back(column.position || (typed && (column.type == QVB_TYPE_INTEGER ||
                                                      column.type == QVB_TYPE_REAL)));
   }
 }
 
 void JsonlWriter::write(const std::vector<OutputValue>& values, OutputBuffer* out) {
-  const size_t count = std::min(values.size(), keys_.size());
-  size_t most = 1 + sizeof LINE_END;
-  for (size_t i = 0; i < count; ++i) most += keys_[i].size() + valueMost(values[i].text.size());
+  const size_t count = std::min(values.size(), keyEnds_.size());
+  size_t most = 1 + sizeof LINE_END + (count > 0 ? keyEnds_[count - 1] : 0);
+  for (size_t i = 0; i < count; ++i) most += valueMost(values[i].text.size());
   char* at = out->room(most);
   *at++ = '{';
   for (size_t i = 0; i < count; ++i) {
-    at = writeBytes(keys_[i], at);
+    at = writeBytes(key(i), at);
     at = writeValue(values[i], numeric_[i], at);
   }
   at = writeBytes(std::string_view(LINE_END, sizeof LINE_END), at);

@@ -14,8 +14,15 @@ class JsonlWriter : public RecordWriter {
   void write(const std::vector<OutputValue>& values, OutputBuffer* out) override;
 
  private:
-  // Each name as a JSON string followed by ':', after a ',' from the second on.
-  std::vector<std::string> keys_;
+  std::string_view key(size_t column) const {
+    const size_t start = column > 0 ? keyEnds_[column - 1] : 0;
+    return std::string_view(keys_.data() + start, keyEnds_[column] - start);
+  }
+
+  // Each name as a JSON string followed by ':', after a ',' from the second on, one
+  // after the other, and where each ends.
+  std::string keys_;
+  std::vector<size_t> keyEnds_;
   std::vector<bool> numeric_;  // per column: written as a number
 };
 

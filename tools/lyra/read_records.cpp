@@ -45,8 +45,8 @@ ReadOutcome readRecords(const ReadOptions& options, CCBRecordReader* reader,
 // released first.
 ReadOutcome writeRecords(const ReadOptions& options, RecordReaderPtr reader, OutputFile* output,
                          RejectsFile* rejects) {
-  const std::vector<OutputColumn> columns = describeColumns(options, reader.get());
-  RecordFormatter formatter(options, columns);
+  const OutputColumns columns = describeColumns(options, reader.get());
+  RecordFormatter formatter(options, columns.list);
   OutputBuffer header;
   formatter.writeHeader(&header);
   if (!output->write(header.view())) return ReadOutcome();
@@ -57,7 +57,7 @@ ReadOutcome writeRecords(const ReadOptions& options, RecordReaderPtr reader, Out
   const bool threaded = canReadThreaded(options, fileSize);
   if (threaded) reader.reset();
   const ReadOutcome outcome =
-      threaded ? readThreaded(options, columns, fileSize, output, rejects, &meter)
+      threaded ? readThreaded(options, columns.list, fileSize, output, rejects, &meter)
                : readRecords(options, reader.get(), &formatter, output, rejects, &meter);
   meter.finish();
   return outcome;

@@ -44,19 +44,31 @@ void RecordFormatter::write(CCBRecordReader* reader, OutputBuffer* out) {
   writer_->write(values_, out);
 }
 
-std::vector<OutputColumn> describeColumns(const ReadOptions& options, CCBRecordReader* reader) {
-  std::vector<OutputColumn> columns;
+// The names are gathered first, where each ends noted; the views follow once the
+// block of names no longer moves.
+OutputColumns describeColumns(const ReadOptions& options, CCBRecordReader* reader) {
+  OutputColumns columns;
+  const int count = reader->getOutputCount();
+  const size_t positions = options.withPosition ? POSITION_COUNT : 0;
+  columns.list.reserve(positions + static_cast<size_t>(count));
   // Neither a record number nor an offset has more digits than the file's size.
   const int digits = static_cast<int>(std::to_string(reader->getDataFileSize()).size());
-  for (size_t i = 0; options.withPosition && i < POSITION_COUNT; ++i) {
-    columns.push_back({POSITION_COLUMNS[i], QVB_TYPE_INTEGER, digits, true});
+  for (size_t i = 0; i < positions; ++i) {
+    columns.list.push_back({POSITION_COLUMNS[i], QVB_TYPE_INTEGER, digits, true});
   }
-  for (int i = 0; i < reader->getOutputCount(); ++i) {
+  std::vector<size_t> nameEnds(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
     QvbString name;
-    OutputColumn column{std::string(), QVB_TYPE_STRING, 0, false};
+    OutputColumn column{std::string_view(), QVB_TYPE_STRING, 0, false};
     reader->getOutputInfo(i, name, column.type, column.length);
-    column.name = toUtf8(name.str());  // the copybook's bytes, read as ISO-8859-1
-    columns.push_back(column);
+    const std::string utf8 = toUtf8(name.str());  // the copybook's bytes, read as ISO-8859-1
+    columns.names.insert(columns.names.end(), utf8.begin(), utf8.end());
+    nameEnds[static_cast<size_t>(i)] = columns.names.size();
+    columns.list.push_back(column);
+  }
+  for (size_t i = 0, start = 0; i < nameEnds.size(); start = nameEnds[i++]) {
+    columns.list[positions + i].name =
+        std::string_view(columns.names.data() + start, nameEnds[i] - start);
   }
   return columns;
 }

@@ -36,6 +36,6 @@ class RecordFormatter {
 
 // The columns of the active layout of the reader, which has the data file open,
 // after the position columns with --with-position.
-std::vector<OutputColumn> describeColumns(const ReadOptions& options, CCBRecordReader* reader);
+OutputColumns describeColumns(const ReadOptions& options, CCBRecordReader* reader);
 
 #endif  // LYRA_TOOLS_RECORD_FORMATTER_H_

@@ -24,7 +24,7 @@ enum OutputFormat {
 };
 
 struct OutputColumn {
-  std::string name;       // UTF-8, like the values
+  std::string_view name;  // UTF-8, like the values; kept by whoever made the column
   int type;               // QVB_TYPE_INTEGER, QVB_TYPE_REAL or QVB_TYPE_STRING
   int length;             // the longest text the column's field gives
   bool position = false;  // a record position the tool adds: a number in JSON lines, typed or not
@@ -47,7 +47,15 @@ class RecordWriter {
   virtual void write(const std::vector<OutputValue>& values, OutputBuffer* out) = 0;
 };
 
-// typed applies to FORMAT_JSONL: integer and real columns become JSON numbers.
+// The columns of a read, whose names are views of names: a layout may have millions
+// of columns, and one block of names costs a few bytes each.
+struct OutputColumns {
+  std::vector<char> names;  // a vector keeps its block when the columns move
+  std::vector<OutputColumn> list;
+};
+
+// typed applies to FORMAT_JSONL: integer and real columns become JSON numbers. The
+// columns stay the caller's, and must outlive the writer.
 std::unique_ptr<RecordWriter> createRecordWriter(OutputFormat format, bool typed,
                                                  const std::vector<OutputColumn>& columns);
 

@@ -53,9 +53,8 @@ void endRow(size_t rowStart, OutputBuffer* out) {
 
 }  // namespace
 
-TableWriter::TableWriter(const std::vector<OutputColumn>& columns) {
+TableWriter::TableWriter(const std::vector<OutputColumn>& columns) : columns_(columns) {
   for (const OutputColumn& column : columns) {
-    names_.push_back(column.name);
     widths_.push_back(std::max<size_t>(utf8Length(column.name), std::max(column.length, 1)));
     rightAligned_.push_back(column.type == QVB_TYPE_INTEGER || column.type == QVB_TYPE_REAL);
   }
@@ -63,10 +62,10 @@ TableWriter::TableWriter(const std::vector<OutputColumn>& columns) {
 
 void TableWriter::writeHeader(OutputBuffer* out) {
   size_t rowStart = out->size();
-  for (size_t i = 0; i < names_.size(); ++i) appendCell(i, names_[i], out);
+  for (size_t i = 0; i < columns_.size(); ++i) appendCell(i, columns_[i].name, out);
   endRow(rowStart, out);
   rowStart = out->size();
-  for (size_t i = 0; i < names_.size(); ++i) appendCell(i, std::string(widths_[i], '-'), out);
+  for (size_t i = 0; i < columns_.size(); ++i) appendCell(i, std::string(widths_[i], '-'), out);
   endRow(rowStart, out);
 }
 

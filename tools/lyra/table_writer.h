@@ -19,7 +19,7 @@ class TableWriter : public RecordWriter {
  private:
   void appendCell(size_t column, std::string_view utf8, OutputBuffer* out) const;
 
-  std::vector<std::string> names_;
+  const std::vector<OutputColumn>& columns_;
   std::vector<size_t> widths_;
   std::vector<bool> rightAligned_;
 };
