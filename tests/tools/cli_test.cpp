@@ -93,9 +93,21 @@ std::vector<std::string> lines(const std::string& text) {
   return result;
 }
 
+// The words of text, split at blanks but for those inside single quotes, which go.
 std::vector<std::string> words(const std::string& text) {
-  std::istringstream in(text);
-  return {std::istream_iterator<std::string>(in), {}};
+  std::vector<std::string> result;
+  bool quoted = false, inWord = false;
+  for (const char c : text) {
+    const bool blank = !quoted && std::isspace(static_cast<unsigned char>(c));
+    if (!blank && !inWord) result.emplace_back();
+    inWord = !blank;
+    if (c == '\'') {
+      quoted = !quoted;
+    } else if (!blank) {
+      result.back() += c;
+    }
+  }
+  return result;
 }
 
 const std::string EXAMPLES = LYRA_SOURCE_DIR "/examples/";
@@ -312,6 +324,10 @@ TEST_F(CliTest, ThreadsWriteWhatOneThreadWrites) {
   const std::string rejects = dir.path("rejects");
   const std::string customers = " -c " + dataPath("copybooks/custmast.cpy") + " ";
   const std::string rdw = customers + "--record-format rdw --ebcdic ";
+  const std::string txn = " -c " + dataPath("copybooks/txnhdr.cpy") + "=HD -c " +
+                          dataPath("copybooks/txndtl.cpy") +
+                          "=DT --id-field '0:PIC X(2)' --active DT " + "--fixed 120 " +
+                          dataPath("files/txn_fixed120.dat") + " ";
   const std::tuple<std::string, int, size_t> cases[] = {
       // 200-byte records: in 500-byte chunks the limit falls inside the second chunk.
       {customers + "--fixed --format jsonl --with-position --limit 4 " +
@@ -325,6 +341,10 @@ TEST_F(CliTest, ThreadsWriteWhatOneThreadWrites) {
       {rdw + "--with-position --max-errors 1 --limit 8 --rejects " + rejects + " " + zeroLength, 3,
        9},
       {rdw + "--max-errors all " + badWord, 1, 6},
+      // Records of no layout (the trailers, TR) are counted as far as the read goes.
+      {txn + "--limit 5", 0, 6},
+      {txn + "--limit 6", 0, 7},
+      {txn + "--with-position", 0, 10},
   };
   for (const auto& [options, status, rows] : cases) {
     SCOPED_TRACE(options);
@@ -342,6 +362,24 @@ TEST_F(CliTest, ThreadsWriteWhatOneThreadWrites) {
       EXPECT_EQ(kept, readFile(rejects) + readFile(rejects + ".jsonl"));
     }
   }
+}
+
+// With several layouts, the records whose identifier matches none (the trailers of a file
+// GnuCOBOL wrote) are stepped over, their count and first one the last message; in the
+// layout format, which needs a layout to find where a record ends, one stops the read.
+TEST_F(CliTest, RecordsOfNoLayoutAreSteppedOver) {
+  const std::string read = "read -c " + dataPath("copybooks/txnhdr.cpy") + "=HD -c " +
+                           dataPath("copybooks/txndtl.cpy") + "=DT --id-field '0:PIC X(2)' ";
+  const Result fixed = lyra(words(read + "--fixed 120 " + dataPath("files/txn_fixed120.dat")));
+  EXPECT_EQ(0, fixed.status);
+  EXPECT_EQ(4u, lines(fixed.out).size());  // the header row and three HD records
+  EXPECT_EQ(
+      "lyra read: 3 records of no layout stepped over; the first, record 7 at byte offset 720, "
+      "has the identifier 'TR'\n",
+      fixed.err);
+  const Result walked = lyra(words(read + dataPath("files/txn_var.dat")));
+  EXPECT_EQ(1, walked.status);
+  EXPECT_THAT(walked.err, HasSubstr("Copybook not found for this record: TR"));
 }
 
 // Output far larger than its input, handed from the threads to the writer in parts, is

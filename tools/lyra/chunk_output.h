@@ -20,11 +20,27 @@
 
 // A bad record that reading passed over, as the reader reported it.
 struct BadRecordNote {
-  int64_t number;        // in the file, from 1; -1 where unknown
-  int64_t offset;        // of its first byte in the file
-  std::string bytes;     // descriptor word included
-  QvbString reason;      // why it is bad
-  size_t recordsBefore;  // rows of the chunk that come before it
+  int64_t number;          // in the file, from 1; -1 where unknown
+  int64_t offset;          // of its first byte in the file
+  std::string bytes;       // descriptor word included
+  QvbString reason;        // why it is bad
+  size_t recordsBefore;    // rows of the chunk that come before it
+  int64_t unknownsBefore;  // records of unknown type of the chunk that come before it
+};
+
+// Records whose identifier matches no layout, stepped over: how many, and the first.
+struct UnknownRecords {
+  int64_t count = 0;
+  int64_t number = -1;  // of the first, in the file; -1 where unknown
+  int64_t offset = -1;
+  std::string identifier;
+};
+
+// Where the count of records of unknown type grew: before row `row` of the chunk, that
+// many had been stepped over.
+struct UnknownMark {
+  size_t row;
+  int64_t before;
 };
 
 // Chunks that separate threads fill lie side by side: each starts a cache line of
@@ -39,17 +55,26 @@ struct alignas(CACHE_LINE) ChunkOutput {
   std::vector<size_t> rowEnds;            // where in text each row ends
   std::vector<BadRecordNote> badRecords;  // in file order
   size_t badBytes = 0;                    // the bytes the bad records keep
-  bool failed = false;                    // a record that could not be read ended the range
-  std::string failure;                    // its message
-  int64_t inputEnd = 0;                   // how far the file was read
+  std::vector<UnknownMark> unknownMarks;  // in file order
+  // Records of unknown type the part stepped over, the first given where it is the
+  // range's first.
+  UnknownRecords unknown;
+  bool failed = false;   // a record that could not be read ended the range
+  std::string failure;   // its message
+  int64_t inputEnd = 0;  // how far the file was read
 
   // The memory the part's rows and bad records take.
-  size_t heldBytes() const { return text.size() + rowEnds.size() * sizeof(size_t) + badBytes; }
+  size_t heldBytes() const {
+    return text.size() + rowEnds.size() * sizeof(size_t) + badBytes +
+           unknownMarks.size() * sizeof(UnknownMark);
+  }
   void clear() {
     text.clear();
     rowEnds.clear();
     badRecords.clear();
     badBytes = 0;
+    unknownMarks.clear();
+    unknown = UnknownRecords();
     failed = false;
     failure.clear();
     inputEnd = 0;

@@ -9,18 +9,48 @@ OrderedWriter::OrderedWriter(const ReadOptions& options, OutputFile* output, Rej
                              ProgressMeter* meter)
     : options_(options), output_(output), rejects_(rejects), meter_(meter) {}
 
+// Of the part's records of unknown type, those a read by one thread meets before it
+// stops count: before its last row written, or its bad record past --max-errors.
 bool OrderedWriter::write(const ChunkOutput& chunk) {
   size_t from = 0;
+  partRows_ = 0;
   for (const BadRecordNote& note : chunk.badRecords) {
-    if (!writeRows(chunk, from, note.recordsBefore) || !passOver(note)) return false;
+    if (!writeRows(chunk, from, note.recordsBefore)) return stopAtRows(chunk);
+    if (!passOver(note)) {
+      countUnknown(chunk.unknown, note.unknownsBefore);
+      return false;
+    }
     from = note.recordsBefore;
   }
-  if (!writeRows(chunk, from, chunk.rowEnds.size())) return false;
+  if (!writeRows(chunk, from, chunk.rowEnds.size())) return stopAtRows(chunk);
+  countUnknown(chunk.unknown, chunk.unknown.count);
   meter_->update(chunk.inputEnd, written_);
   if (!chunk.failed) return true;
   failed_ = true;
   failure_ = chunk.failure;
   return false;
+}
+
+bool OrderedWriter::stopAtRows(const ChunkOutput& chunk) {
+  int64_t before = 0;  // the records of unknown type before the last row written
+  for (const UnknownMark& mark : chunk.unknownMarks) {
+    if (partRows_ == 0 || mark.row > partRows_ - 1) break;
+    before = mark.before;
+  }
+  countUnknown(chunk.unknown, before);
+  return false;
+}
+
+// Counts count records of unknown type of a part; the first of them all is the
+// first of the first part that has any.
+void OrderedWriter::countUnknown(const UnknownRecords& part, int64_t count) {
+  if (count == 0) return;
+  if (unknown_.count == 0) {
+    unknown_.number = part.number;
+    unknown_.offset = part.offset;
+    unknown_.identifier = part.identifier;
+  }
+  unknown_.count += count;
 }
 
 // Rows [from, to) of the chunk, as many as the limit leaves; false once the limit
@@ -36,6 +66,7 @@ bool OrderedWriter::writeRows(const ChunkOutput& chunk, size_t from, size_t to) 
     return false;
   }
   written_ += static_cast<int64_t>(count);
+  partRows_ = from + count;
   return limit < 0 || written_ < limit;
 }
 

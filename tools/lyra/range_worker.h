@@ -40,6 +40,9 @@ class RangeWorker : public CCBBadRecordCallback {
 
  private:
   void readRange(const ReadRange& range);
+  int64_t unknownsInPart() const { return reader_->getUnknownRecordCount() - partBase_; }
+  void notePart();
+  bool handOverPart();
 
   const ReadOptions& options_;
   RecordReaderPtr reader_;
@@ -47,6 +50,7 @@ class RangeWorker : public CCBBadRecordCallback {
   RecordFormatter formatter_;
   ChunkQueue* queue_;
   ChunkOutput* chunk_ = nullptr;  // the one being filled
+  int64_t partBase_ = 0;          // the range's records of unknown type before the part
 };
 
 // The body of a worker thread: makes a worker there and runs it.

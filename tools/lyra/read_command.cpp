@@ -76,13 +76,19 @@ const CommandHelp READ_HELP = {
     "every record before it has been written; the message gives the record number,\n"
     "counting every record of the file from 1, and the byte offset where it starts.\n"
     "\n"
+    "With several layouts, a record whose identifier matches none of them is stepped\n"
+    "over, as the records of other layouts are, in the fixed, rdw, vb and lines\n"
+    "formats: it is no bad record. Their count and the first of them are the last\n"
+    "message; the exit status stays 0. In the layout format, where only a layout\n"
+    "finds the end of a record, such a record is a bad record.\n"
+    "\n"
     "Bad records (a line longer than its layout, a descriptor word record of zero\n"
-    "length, a fixed record cut short, a record no layout's identifier matches, a\n"
-    "repetition count out of range) stop the command, unless --max-errors lets it\n"
-    "pass over them. With --rejects FILE the bytes of each go to FILE and a JSON line,\n"
-    "{\"record\": N, \"offset\": N, \"length\": N, \"reason\": \"...\"}, to FILE.jsonl\n"
-    "(record null where unknown). The last message gives the count of the records\n"
-    "passed over. A descriptor word that cannot be trusted always stops the command,\n"
+    "length, a fixed record cut short, a repetition count that is no number or out\n"
+    "of range) stop the command, unless --max-errors lets it pass over them. With\n"
+    "--rejects FILE the bytes of each go to FILE and a JSON line, {\"record\": N,\n"
+    "\"offset\": N, \"length\": N, \"reason\": \"...\"}, to FILE.jsonl (record null\n"
+    "where unknown). The last message gives the count of the records passed over. A\n"
+    "descriptor word that cannot be trusted always stops the command,\n"
     "and so does any bad record of the layout format.\n"
     "\n"
     "Threads (--threads N, by default one per core): a data file of fixed, rdw, vb or\n"
@@ -106,6 +112,17 @@ std::string skippedMessage(int64_t count) {
   return std::to_string(count) + (count == 1 ? " bad record" : " bad records") + " skipped";
 }
 
+// "2 records of no layout stepped over; the first, record 4 at byte offset 26, has the
+// identifier 'Z'".
+std::string unknownMessage(const UnknownRecords& unknown) {
+  const std::string where =
+      (unknown.number >= 0 ? "record " + std::to_string(unknown.number) + " " : "") +
+      "at byte offset " + std::to_string(unknown.offset);
+  return std::to_string(unknown.count) + (unknown.count == 1 ? " record" : " records") +
+         " of no layout stepped over; the first, " + where + ", has the identifier '" +
+         unknown.identifier + "'";
+}
+
 // Copies the records to the output; returns the exit status. After a failure the
 // records before it are written out and put in place, and so are the rejects; when
 // writing fails, nothing is put in place. A data file without records gets the
@@ -120,6 +137,7 @@ int copyRecords(const ReadOptions& options, RecordReaderPtr reader, OutputFile* 
   }
   if (outcome.failed) reportFailure(READ_HELP.name, outcome.failure);
   if (outcome.skipped > 0) reportFailure(READ_HELP.name, skippedMessage(outcome.skipped));
+  if (outcome.unknown.count > 0) reportFailure(READ_HELP.name, unknownMessage(outcome.unknown));
   if (outcome.failed) return EXIT_FAILED;
   return outcome.skipped > 0 ? EXIT_PASSED_OVER : EXIT_OK;
 }

@@ -36,6 +36,12 @@ ReadOutcome readRecords(const ReadOptions& options, CCBRecordReader* reader,
   flush(&block, output);
   if (outcome.failed) outcome.failure = readerFailure(options, reader);
   outcome.skipped = reader->getBadRecordCount();
+  QvbString identifier;
+  UnknownRecords& unknown = outcome.unknown;
+  if (reader->getFirstUnknownRecord(unknown.number, unknown.offset, identifier)) {
+    unknown.count = reader->getUnknownRecordCount();
+    unknown.identifier = identifier.str();
+  }
   return outcome;
 }
 

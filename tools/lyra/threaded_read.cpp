@@ -84,5 +84,6 @@ ReadOutcome readThreaded(const ReadOptions& options, const std::vector<OutputCol
     outcome.failure = writer.failure();
   }
   outcome.skipped = writer.skipped();
+  outcome.unknown = writer.unknown();
   return outcome;
 }

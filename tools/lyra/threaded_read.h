@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "chunk_output.h"
 #include "output_file.h"
 #include "progress_meter.h"
 #include "read_options.h"
@@ -19,9 +20,10 @@
 
 // How the reading of the records ended.
 struct ReadOutcome {
-  bool failed = false;  // at a record that could not be read
-  std::string failure;  // its message
-  int64_t skipped = 0;  // bad records passed over
+  bool failed = false;     // at a record that could not be read
+  std::string failure;     // its message
+  int64_t skipped = 0;     // bad records passed over
+  UnknownRecords unknown;  // records of no layout stepped over
 };
 
 // True when the read can use threads: more than one is asked for, the data file is
