@@ -96,8 +96,8 @@ class Reader:
         self._numbers = targets.numbers[:count].tolist()
         self._offsets = targets.offsets[:count].tolist()
         self._next = 0
-        for name, count in zip(self.columns, errors):
-            self.errors[name] += count
+        for name, errors_of_column in zip(self.columns, errors):
+            self.errors[name] += errors_of_column
         rejects = self._native.take_rejects()
         self._rejects_file.write(rejects)
         self.rejects.extend((record if record >= 0 else None, offset, length, reason)

@@ -1,5 +1,7 @@
 """lyra.open record by record, and lyra.Layout."""
 
+import pytest
+
 import lyra
 from conftest import (TXN_COPYBOOKS, TXN_OPTIONS, assert_values, copybook, data_file, expected,
                       framed_options)
@@ -52,3 +54,33 @@ def test_layout_options_are_keywords():
     assert {name: kind for name, kind, _ in floats.columns}["M-RATE"] == "real"
     national = lyra.Layout(copybook("national.cpy"), national_utf16=True)
     assert national.record_length == 3 + 20 + 12 + 4
+
+
+LINES = 3000  # numbered lines, about three batches of lyra.open
+
+
+@pytest.fixture(scope="module")
+def numbered_lines(tmp_path_factory):
+    folder = tmp_path_factory.mktemp("lines")
+    (folder / "n.cpy").write_text("       01  R.\n           05  N  PIC 9(5).\n")
+    (folder / "n.txt").write_bytes(b"".join(b"%05d\n" % number for number in range(1, LINES + 1)))
+    return str(folder / "n.txt"), dict(copybook=str(folder / "n.cpy"), record_format="lines")
+
+
+@pytest.mark.parametrize("options, count", [
+    ({}, LINES),
+    ({"limit": 2049}, 2049),  # past two batch ends
+    ({"with_position": True}, LINES),
+    ({"as_dict": True, "limit": 1025}, 1025),
+])
+def test_open_reads_across_batches(numbered_lines, options, count):
+    path, layout = numbered_lines
+    with lyra.open(path, **layout, **options) as reader:
+        records = list(reader)
+        assert (reader.record, reader.offset) == (count, (count - 1) * 6)
+    if options.get("as_dict"):
+        records = [tuple(record.values()) for record in records]
+    want = [(number,) for number in range(1, count + 1)]
+    if options.get("with_position"):
+        want = [(number, (number - 1) * 6, number) for number, in want]
+    assert records == want
