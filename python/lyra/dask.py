@@ -64,10 +64,8 @@ def read_dask(path, copybook=None, copybooks=None, layouts=None, id_field=None, 
     if options.get("limit") is not None:
         raise ValueError("read_dask takes no limit, which each partition would apply: "
                          "take the frame's head() instead")
-    every = parse_bytes(blocksize) if isinstance(blocksize, str) else blocksize
-    if not isinstance(every, int) or every < 1:
-        raise ValueError("invalid blocksize %r: expected a number of bytes of at least 1"
-                         % (blocksize,))
+    every = _options.integer(parse_bytes(blocksize) if isinstance(blocksize, str) else blocksize,
+                             "blocksize", 1, also=" bytes, or a text such as '64MiB'")
     settings = _options.settings(copybook, copybooks, layouts, id_field, active, options)
     path = os.fspath(path)
     _native.check_file(path)

@@ -3,9 +3,11 @@
 import json
 import re
 
+import numpy as np
 import pytest
 
 import lyra
+import lyra.dask
 from conftest import TXN_OPTIONS, copybook, data_file, expected, framed_options, patched
 
 PAYROLL = dict(copybook=copybook("payroll.cpy"), record_format="fixed")
@@ -83,3 +85,50 @@ def test_undecodable_values_are_null_and_counted(tmp_path):
     assert {name: count for name, count in errors.items() if count} == {"PAY-EMP-ID": 1}
     assert frame["PAY-EMP-ID"].isna().tolist() == [False, True] + [False] * 8
     assert frame["PAY-EMP-ID"][0] == int(expected("payroll.dat")[1]["PAY-EMP-ID"])
+
+
+INT64_MAX = 2**63 - 1
+RECORD_MAX = 2**28  # the longest record lyra reads
+
+
+@pytest.mark.parametrize("options, name, value, lowest, highest", [
+    ({"skip": 2**70}, "skip", 2**70, 0, INT64_MAX),
+    ({"skip": -1}, "skip", -1, 0, INT64_MAX),
+    ({"range": (2**64, None)}, "range start", 2**64, 0, INT64_MAX),
+    ({"range": (0, 2**63)}, "range end", 2**63, 0, INT64_MAX),
+    ({"range": (0, None), "first_record": 0}, "first_record", 0, 1, INT64_MAX),
+    ({"range": (0, None), "first_record": 2**63}, "first_record", 2**63, 1, INT64_MAX),
+    ({"record_length": 2**40}, "record_length", 2**40, 0, RECORD_MAX),
+    ({"record_length": RECORD_MAX + 1}, "record_length", RECORD_MAX + 1, 0, RECORD_MAX),
+    ({"id_field": (2**40, "PIC X")}, "id_field offset", 2**40, 0, RECORD_MAX),
+    ({"id_field": "99999999999:PIC X"}, "id_field offset", 99999999999, 0, RECORD_MAX),
+    ({"id_field": (-1, "PIC X")}, "id_field offset", -1, 0, RECORD_MAX),
+    ({"limit": 2**64}, "limit", 2**64, 0, INT64_MAX),
+    ({"limit": 2.0}, "limit", 2.0, 0, INT64_MAX),
+    ({"max_errors": 2**63}, "max_errors", 2**63, 0, INT64_MAX),
+    ({"max_errors": -1}, "max_errors", -1, 0, INT64_MAX),
+    ({"margin": 2**31}, "margin", 2**31, 0, 2**31 - 1),
+    ({"margin": -8}, "margin", -8, 0, 2**31 - 1),
+])
+def test_integers_out_of_range_raise_value_error(options, name, value, lowest, highest):
+    message = "invalid %s %r: expected a whole number from %d to %d" % (name, value, lowest,
+                                                                       highest)
+    reads = [lyra.read_pandas, lyra.open]
+    if not set(options) & {"range", "first_record", "limit"}:  # which read_dask sets itself
+        reads.append(lyra.dask.read_dask)
+    for read in reads:
+        with pytest.raises(ValueError, match=re.escape(message)):
+            read(data_file("payroll.dat"), **dict(PAYROLL, **options))
+    if name == "margin":
+        with pytest.raises(ValueError, match=re.escape(message)):
+            lyra.Layout(copybook("payroll.cpy"), margin=value)
+
+
+def test_blocksizes_out_of_range_and_integers_of_numpy():
+    for blocksize in (0, 2**63, "0B"):
+        with pytest.raises(ValueError, match="invalid blocksize .*: expected a whole number "
+                                             "from 1 to %d bytes" % INT64_MAX):
+            lyra.dask.read_dask(data_file("payroll.dat"), blocksize=blocksize, **PAYROLL)
+    frame = lyra.read_pandas(data_file("payroll.dat"), limit=np.int64(3), skip=np.uint8(0),
+                             **PAYROLL)
+    assert len(frame) == 3
