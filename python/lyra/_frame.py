@@ -12,7 +12,6 @@ import pandas as pd
 
 from . import _lyra, _native, _options
 from ._errors import RecordError
-from ._rejects import RejectsFile
 
 BATCH_RECORDS = 16384
 
@@ -95,35 +94,36 @@ class Collected:
         self.rejects = []  # (record, offset, length, reason) each
 
 
-def read_batches(native, settings, collected, batch_records=BATCH_RECORDS, read_ahead=True):
-    """Reads every record (up to settings.limit) into collected; raises RecordError at
-    a record reading stops at. With read_ahead, the binding reads each next batch on a
-    thread of its own while this one takes in the last."""
+def read_batches(native, settings, collected, rejects_file, batch_records=BATCH_RECORDS,
+                 read_ahead=True):
+    """Reads every record (up to settings.limit) into collected, the bad records passed
+    over also into rejects_file; raises RecordError at a record reading stops at. With
+    read_ahead, the binding reads each next batch on a thread of its own while this one
+    takes in the last."""
     targets = collected.targets
-    with RejectsFile(settings.rejects) as rejects_file:
-        while settings.limit is None or collected.count < settings.limit:
-            if targets.capacity - collected.count < 1:
-                targets.grow()
-            size = _batch_size(settings, targets, collected.count, batch_records)
-            # The next batch, read meanwhile: what this loop asks for next if this batch
-            # comes whole; none when the targets must grow first.
-            ahead = (_batch_size(settings, targets, collected.count + size, batch_records)
-                     if read_ahead else 0)
-            count, errors, failure = native.read_into(
-                targets.columns, targets.numbers, targets.offsets, collected.count, size,
-                ahead)
-            collected.count += count
-            collected.errors = [a + b for a, b in zip(collected.errors, errors)]
-            rejects = native.take_rejects()
-            rejects_file.write(rejects)
-            collected.rejects.extend(
-                (record if record >= 0 else None, offset, length, reason)
-                for record, offset, length, reason, _ in rejects)
-            if failure is not None:
-                message, record, offset = failure
-                raise RecordError(record, offset, message)
-            if count < size:
-                break
+    while settings.limit is None or collected.count < settings.limit:
+        if targets.capacity - collected.count < 1:
+            targets.grow()
+        size = _batch_size(settings, targets, collected.count, batch_records)
+        # The next batch, read meanwhile: what this loop asks for next if this batch
+        # comes whole; none when the targets must grow first.
+        ahead = (_batch_size(settings, targets, collected.count + size, batch_records)
+                 if read_ahead else 0)
+        count, errors, failure = native.read_into(
+            targets.columns, targets.numbers, targets.offsets, collected.count, size,
+            ahead)
+        collected.count += count
+        collected.errors = [a + b for a, b in zip(collected.errors, errors)]
+        rejects = native.take_rejects()
+        rejects_file.write(rejects)
+        collected.rejects.extend(
+            (record if record >= 0 else None, offset, length, reason)
+            for record, offset, length, reason, _ in rejects)
+        if failure is not None:
+            message, record, offset = failure
+            raise RecordError(record, offset, message)
+        if count < size:
+            break
 
 
 def _batch_size(settings, targets, count, batch_records):
@@ -202,5 +202,6 @@ def read_frame(path, settings, read_ahead=True, batch_records=BATCH_RECORDS):
     capacity = expected_records(os.fspath(path), settings, native.record_length()) + 1
     targets = Targets(description, settings.decimal, capacity, settings.with_position)
     collected = Collected(description, targets)
-    read_batches(native, settings, collected, batch_records, read_ahead)
+    with _native.open_rejects(native, os.fspath(path), settings) as rejects_file:
+        read_batches(native, settings, collected, rejects_file, batch_records, read_ahead)
     return frame_of(collected, settings)

@@ -3,7 +3,7 @@
 import errno
 import os
 
-from . import _lyra
+from . import _lyra, _rejects
 
 
 def check_file(path, what="data file"):
@@ -39,6 +39,14 @@ def open_native(path, settings):
     native = prepare(settings)
     native.open(path, settings.read_options)
     return native
+
+
+def open_rejects(native, path, settings):
+    """The rejects file of the settings, open; it may be none of the files the reading
+    reads: the data file at path and every file a layout was read from."""
+    layout_files = [os.fsdecode(name) for name in native.layout_files()]
+    inputs = _rejects.input_stats([path] + layout_files)
+    return _rejects.open_rejects(settings.rejects, inputs)
 
 
 def _indexes(names, columns):

@@ -1,11 +1,12 @@
 """lyra.open: the records of a data file one at a time."""
 
 import math
+import os
+import weakref
 
 from . import _native, _options
 from ._errors import RecordError
 from ._frame import Targets
-from ._rejects import RejectsFile
 
 BATCH_RECORDS = 1024
 
@@ -32,7 +33,10 @@ class Reader:
     to the rejects file, when one is given).
 
     Made by :func:`lyra.open`. Use it as a context manager, or call ``close``, to
-    let the data file and the rejects file go before the reader is collected.
+    let the data file go and put the rejects file in place: that happens when
+    iteration ends (a RecordError included) and when ``close`` is called or the
+    ``with`` block ends, but not when it ends with another exception, nor when the
+    reader is collected unclosed; then the rejects file stays as it was.
     """
 
     def __init__(self, path, settings, as_dict):
@@ -52,7 +56,8 @@ class Reader:
         self._left = settings.limit
         self._failure = None
         self._ended = False
-        self._rejects_file = RejectsFile(settings.rejects).__enter__()
+        self._rejects_file = _native.open_rejects(self._native, os.fspath(path), settings)
+        weakref.finalize(self, self._rejects_file.discard)
 
     def __iter__(self):
         return self
@@ -61,6 +66,7 @@ class Reader:
         while self._next >= len(self._rows):
             if self._failure is not None:
                 failure, self._failure = self._failure, None
+                self.close()
                 raise failure
             if self._ended or self._native is None:
                 self.close()
@@ -111,15 +117,18 @@ class Reader:
             self._left -= count
 
     def close(self):
-        """Lets the data file, the layouts and the rejects file go; iteration ends."""
+        """Lets the data file and the layouts go and puts the rejects file in place;
+        iteration ends."""
         self._native = None
         self._rows = []
-        self._rejects_file.__exit__(None, None, None)
+        self._rejects_file.commit()
 
     def __enter__(self):
         return self
 
-    def __exit__(self, *exc):
+    def __exit__(self, kind, value, traceback):
+        if kind is not None and not issubclass(kind, RecordError):
+            self._rejects_file.discard()
         self.close()
         return False
 

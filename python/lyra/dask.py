@@ -11,7 +11,7 @@ from . import _native, _options
 from ._frame import read_frame, read_pandas
 
 # The options that read_dask sets itself for each partition.
-PARTITION_OPTIONS = ("range", "first_record", "rejects")
+PARTITION_OPTIONS = ("range", "first_record")
 
 # Records per batch of a partition. Dask's workers hand freed memory back to the
 # system at once (MALLOC_TRIM_THRESHOLD_), so every partition touches its batch
@@ -47,8 +47,8 @@ def read_dask(path, copybook=None, copybooks=None, layouts=None, id_field=None, 
               blocksize="64MiB", **options):
     """The records of the data file at path as a dask.dataframe.DataFrame.
 
-    Takes the layouts and options of :func:`lyra.read_pandas` (not range,
-    first_record and rejects, which it sets for each partition, nor limit) and
+    Takes the layouts and options of :func:`lyra.read_pandas` (not range and
+    first_record, which it sets for each partition, nor limit and rejects) and
     splits the file into partitions of about ``blocksize`` bytes (a number or a
     text such as "64MiB"): fixed records and text lines by the file's size, records with
     descriptor words (rdw, vb) at the split points a scan of the file finds, and
@@ -61,6 +61,9 @@ def read_dask(path, copybook=None, copybooks=None, layouts=None, id_field=None, 
     for name in PARTITION_OPTIONS:
         if options.get(name) is not None:
             raise ValueError("read_dask sets %s itself, for each partition" % name)
+    if options.get("rejects") is not None:
+        raise ValueError("read_dask takes no rejects: its partitions are read apart, where Dask "
+                         "runs them; read_pandas and lyra.open write a rejects file")
     if options.get("limit") is not None:
         raise ValueError("read_dask takes no limit, which each partition would apply: "
                          "take the frame's head() instead")

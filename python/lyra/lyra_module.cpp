@@ -18,6 +18,7 @@ PYBIND11_MODULE(_lyra, module) {
       .def("set_identifier_field", &PyReader::setIdentifierField)
       .def("add_segment", &PyReader::addSegment)
       .def("record_length", &PyReader::recordLength)
+      .def("layout_files", &PyReader::layoutFiles)
       .def("open", &PyReader::open)
       .def("scan_split_points", &PyReader::scanSplitPoints)
       .def("set_columns", &PyReader::setColumns)

@@ -60,6 +60,17 @@ int PyReader::recordLength() {
   return reader_->getMaxRecordLength();
 }
 
+py::list PyReader::layoutFiles() {
+  pipeline_.stop();
+  py::list files;
+  for (int layout = 0; layout < reader_->getCopybookCount(); ++layout) {
+    for (int i = 0; i < reader_->getLayoutFileCount(layout); ++i) {
+      files.append(py::bytes(reader_->getLayoutFile(layout, i).str()));
+    }
+  }
+  return files;
+}
+
 void PyReader::open(const std::string& path, const py::dict& options) {
   pipeline_.stop();
   const CCBReadOptions read = readOptionsFrom(options);

@@ -40,6 +40,9 @@ class PyReader {
   void addSegment(const std::string& item, const std::string& recordId);
   // The longest layout's record length (0 without one).
   int recordLength();
+  // Every file the layouts were read from: each one's copybook or XML layout document
+  // and the COPY members it included, as bytes (file names need not be UTF-8).
+  pybind11::list layoutFiles();
   // Opens the data file with the read options of the dictionary (see
   // readOptionsFrom in py_reader.cpp).
   void open(const std::string& path, const pybind11::dict& options);

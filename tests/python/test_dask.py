@@ -61,7 +61,8 @@ def test_partitions_of_the_layout_format_and_bad_blocksizes():
     assert frame.npartitions == 1  # records found only by walking them from the start
     for wrong, message in [({"blocksize": 0}, "invalid blocksize 0"),
                            ({"range": (0, 100)}, "read_dask sets range itself"),
-                           ({"limit": 5}, "read_dask takes no limit")]:
+                           ({"limit": 5}, "read_dask takes no limit"),
+                           ({"rejects": "r"}, "read_dask takes no rejects")]:
         with pytest.raises(ValueError, match=message):
             lyra.dask.read_dask(data_file("accounts.dat"), **wrong, **options)
 
