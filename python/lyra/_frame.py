@@ -8,12 +8,16 @@ hold, so that the frame's columns are those arrays: no batch is copied again.
 import os
 
 import numpy as np
-import pandas as pd
 
 from . import _lyra, _native, _options
 from ._errors import RecordError
 
 BATCH_RECORDS = 16384
+# What one batch may hold, besides the frame it fills: the binding's two batches (one
+# read ahead) and the Python objects made of one each hold about so much at most.
+BATCH_BYTES = 16 << 20
+VALUE_BYTES = 32  # a value's share of a batch besides its text: flags, numbers, slots
+CHARACTER_BYTES = 3  # the most UTF-8 bytes a character of a value's text takes
 
 # The dtype of each kind's joined values; object for exact decimals and text.
 KIND_DTYPES = {
@@ -32,7 +36,7 @@ class Targets:
     keeping what they hold."""
 
     def __init__(self, description, decimal, capacity, positions=True):
-        self.kinds = [kind for _, kind, _, _ in description]
+        self.kinds = [column[1] for column in description]
         self.dtypes = [object if kind == "decimal" and decimal else KIND_DTYPES[kind]
                        for kind in self.kinds]
         self.capacity = capacity
@@ -68,6 +72,8 @@ class Targets:
 
     def values(self, count):
         """Each column's first count values, typed."""
+        import pandas as pd  # only where frames are made: lyra.open needs no pandas
+
         values = []
         for kind, column in zip(self.kinds, self.columns):
             if kind in ("integer", "unsigned"):
@@ -87,11 +93,23 @@ class Collected:
     the undecodable values per column and the bad records passed over."""
 
     def __init__(self, description, targets):
-        self.description = description  # (name, kind, digits, fraction digits) each
+        self.description = description  # (name, kind, digits, fraction digits, length) each
         self.targets = targets
         self.count = 0
         self.errors = [0] * len(description)
         self.rejects = []  # (record, offset, length, reason) each
+
+
+def bounded_batch(description, decimal, wanted):
+    """How many records a batch may hold: wanted, fewer when records are wide, so that a
+    batch holds about BATCH_BYTES at most with every text at its longest; at least one."""
+    record = sum(VALUE_BYTES + (CHARACTER_BYTES * length if _has_text(kind, decimal) else 0)
+                 for _, kind, _, _, length in description)
+    return max(1, min(wanted, BATCH_BYTES // max(record, 1)))
+
+
+def _has_text(kind, decimal):
+    return kind in ("text", "big_decimal") or (kind == "decimal" and decimal)
 
 
 def read_batches(native, settings, collected, rejects_file, batch_records=BATCH_RECORDS,
@@ -147,13 +165,15 @@ def expected_records(path, settings, record_length):
 
 
 def frame_of(collected, settings):
+    import pandas as pd  # only where frames are made: lyra.open needs no pandas
+
     columns = {}
     count = collected.count
     if settings.with_position:
         numbers = collected.targets.numbers[:count]
         columns["_record"] = pd.arrays.IntegerArray(numbers, numbers < 0)
         columns["_offset"] = collected.targets.offsets[:count]
-    names = [name for name, _, _, _ in collected.description]
+    names = [column[0] for column in collected.description]
     columns.update(zip(names, collected.targets.values(count)))
     frame = pd.DataFrame(columns, copy=False)
     frame.attrs["errors"] = dict(zip(names, collected.errors))
@@ -202,6 +222,7 @@ def read_frame(path, settings, read_ahead=True, batch_records=BATCH_RECORDS):
     capacity = expected_records(os.fspath(path), settings, native.record_length()) + 1
     targets = Targets(description, settings.decimal, capacity, settings.with_position)
     collected = Collected(description, targets)
+    batch_records = bounded_batch(description, settings.decimal, batch_records)
     with _native.open_rejects(native, os.fspath(path), settings) as rejects_file:
         read_batches(native, settings, collected, rejects_file, batch_records, read_ahead)
     return frame_of(collected, settings)

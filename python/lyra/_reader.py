@@ -6,7 +6,7 @@ import weakref
 
 from . import _native, _options
 from ._errors import RecordError
-from ._frame import Targets
+from ._frame import Targets, bounded_batch
 
 BATCH_RECORDS = 1024
 
@@ -44,7 +44,8 @@ class Reader:
         self._description = self._native.describe()
         self._settings = settings
         self._as_dict = as_dict
-        self.columns = [name for name, _, _, _ in self._description]
+        self.columns = [column[0] for column in self._description]
+        self._batch = bounded_batch(self._description, settings.decimal, BATCH_RECORDS)
         self.errors = {name: 0 for name in self.columns}
         self.rejects = []
         self.record = None
@@ -88,11 +89,13 @@ class Reader:
         return dict(zip(names, values))
 
     def _fill(self):
-        size = BATCH_RECORDS if self._left is None else min(BATCH_RECORDS, self._left)
+        self._rows = []  # the last batch's values go before the next batch's are made
+        batch = self._batch
+        size = batch if self._left is None else min(batch, self._left)
         if size == 0:
             self._ended = True
             return
-        ahead = BATCH_RECORDS if self._left is None else min(BATCH_RECORDS, self._left - size)
+        ahead = batch if self._left is None else min(batch, self._left - size)
         targets = Targets(self._description, self._settings.decimal, size)
         count, errors, failure = self._native.read_into(
             targets.columns, targets.numbers, targets.offsets, 0, size, ahead)

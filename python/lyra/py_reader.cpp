@@ -113,9 +113,13 @@ py::list PyReader::describe() {
   if (!batch->describe(reader_.get())) throw py::value_error(messageText(batch->getErrorMessage()));
   py::list columns;
   for (int c = 0; c < batch->getColumnCount(); ++c) {
+    QvbString name;
+    int type = 0, length = 0;
+    reader_->getOutputInfo(batch->getColumnIndex(c), name, type, length);
     columns.append(py::make_tuple(batch->getColumnName(c).str(),
                                   ccbColumnKindName(batch->getColumnKind(c)),
-                                  batch->getColumnDigits(c), batch->getColumnFractionDigits(c)));
+                                  batch->getColumnDigits(c), batch->getColumnFractionDigits(c),
+                                  length));
   }
   return columns;
 }

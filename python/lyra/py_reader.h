@@ -53,7 +53,8 @@ class PyReader {
   // The batch's settings: the reader's columns to fill (None: all), whether decimal
   // columns give exact Decimal values, whether text loses trailing blanks.
   void setColumns(const pybind11::object& indexes, bool decimal, bool strip);
-  // (name, kind, digits, fraction digits) of each column the next read fills.
+  // (name, kind, digits, fraction digits, length) of each column the next read fills;
+  // length: the characters of its longest text.
   pybind11::list describe();
   // The names of every column of the active layout.
   pybind11::list columnNames();

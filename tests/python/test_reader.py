@@ -84,3 +84,32 @@ def test_open_reads_across_batches(numbered_lines, options, count):
     if options.get("with_position"):
         want = [(number, (number - 1) * 6, number) for number, in want]
     assert records == want
+
+
+@pytest.mark.parametrize("fields, wanted, bounded", [
+    ("05 T PIC X(32000).", 1024, True),  # text at its longest: 3 bytes a character
+    ("05 T PIC X(1000000).", 16384, True),
+    ("05 T PIC X(16000000).", 1024, True),  # wider than a batch: one record still
+    ("05 T PIC X(10) OCCURS 5000.", 16384, True),
+    ("05 N PIC S9(7)V99 COMP-3 OCCURS 20.", 1024, False),
+])
+def test_batches_hold_a_bounded_number_of_bytes(tmp_path, fields, wanted, bounded):
+    (tmp_path / "r.cpy").write_text("       01  R.\n           %s\n" % fields)
+    settings = lyra._options.settings(str(tmp_path / "r.cpy"), None, None, None, None, {})
+    description = lyra._native.prepare(settings).describe()
+    size = lyra._frame.bounded_batch(description, False, wanted)
+    text = sum(length for _, kind, _, _, length in description if kind == "text")
+    assert 1 <= size <= wanted
+    assert (size < wanted) == bounded
+    assert size == 1 or size * 3 * text <= 16 << 20  # UTF-8 takes up to 3 bytes a character
+
+
+def test_a_limit_reads_no_record_past_it(tmp_path):
+    """limit=1 reads one record: the bad record after it is never reached."""
+    (tmp_path / "r.cpy").write_text("       01  R.\n           05  N  PIC 9(3).\n")
+    (tmp_path / "r.txt").write_bytes(b"123\n" + b"4567\n")  # the second line is too long
+    options = dict(copybook=str(tmp_path / "r.cpy"), record_format="lines")
+    with pytest.raises(lyra.RecordError, match="record 2"):
+        lyra.read_pandas(tmp_path / "r.txt", **options)
+    assert lyra.read_pandas(tmp_path / "r.txt", limit=1, **options)["N"].tolist() == [123]
+    assert list(lyra.open(tmp_path / "r.txt", limit=1, **options)) == [(123,)]
