@@ -75,6 +75,9 @@ class CCBReaderImpl final : public CCBRecordReader {
                        bool& variable) override;
   int getLayoutFileCount(int layoutIndex) override;
   QvbString getLayoutFile(int layoutIndex, int index) override;
+  bool addCopybookText(const char* data, size_t size, QvbString recordId, bool makeActive) override;
+  bool scanSplitPointsMemory(const unsigned char* data, size_t size, const CCBReadOptions& options,
+                             int64_t every, CCBSplitCallback* callback) override;
 
   // The active layout's output array, whose columns the record just read fills; null
   // without an active layout. For the readers of the library's own (CCBRecordBatch).
@@ -118,6 +121,9 @@ class CCBReaderImpl final : public CCBRecordReader {
   RecordOutcome walkFramed();
   RecordOutcome passOver(const QvbString& reason);
   QvbString countProblem();
+  template <typename Open>
+  bool scanSplits(const CCBReadOptions& options, int64_t every, CCBSplitCallback* callback,
+                  Open open);
 
   QvbString errorMessage_;
   std::vector<CCBDataRoot*> layouts_;  // owned
