@@ -5,11 +5,10 @@ column (see py_columns.h), made once with room for the records the file should
 hold, so that the frame's columns are those arrays: no batch is copied again.
 """
 
-import os
-
 import numpy as np
 
 from . import _lyra, _native, _options
+from ._data import Data
 from ._errors import RecordError
 
 BATCH_RECORDS = 16384
@@ -152,11 +151,10 @@ def _batch_size(settings, targets, count, batch_records):
     return max(size, 0)
 
 
-def expected_records(path, settings, record_length):
-    """About how many records the file holds for the settings: exactly for fixed
-    records, at least as many as the longest layout fits in the bytes otherwise."""
+def expected_records(size, settings, record_length):
+    """About how many records size bytes of data hold for the settings: exactly for
+    fixed records, at least as many as the longest layout fits in the bytes otherwise."""
     read = settings.read_options
-    size = os.path.getsize(path)
     start = max(read["skip"] or 0, read["range_start"])
     end = size if read["range_end"] < 0 else min(read["range_end"], size)
     length = read["record_length"] or record_length
@@ -183,12 +181,20 @@ def frame_of(collected, settings):
 
 def read_pandas(path, copybook=None, copybooks=None, layouts=None, id_field=None, active=None,
                 **options):
-    """The records of the data file at path as a pandas DataFrame.
+    """The records of the data at path as a pandas DataFrame.
 
-    The layouts: one copybook as ``copybook="rec.cpy"``, several as
-    ``copybooks={"H": "hdr.cpy", "D": "det.cpy"}`` (record identifiers to copybooks,
-    the tool's ``-c FILE=ID``), XML layout documents as ``layouts={...}`` (the
-    tool's ``-x``); with several, ``id_field="0:PIC X(2)"`` says where the
+    The data (path): a file name; an open binary file, read from its position on (a plain
+    file through a descriptor of its own, leaving the file object as it was; any
+    other, such as a gzip file, read to its end into memory first); or bytes
+    (bytes, bytearray, memoryview), read where they are. Offsets count from the
+    first byte read. ``range`` needs a file name or bytes.
+
+    The layouts: one copybook as ``copybook="rec.cpy"``, or as its text,
+    ``copybook_text=text`` (a str, read as its UTF-8 file would be, or bytes);
+    several as ``copybooks={"H": "hdr.cpy", "D": "det.cpy"}`` (record identifiers
+    to copybooks, the tool's ``-c FILE=ID``; ``lyra.CopybookText(text)`` in place
+    of a file name gives one as text), XML layout documents as ``layouts={...}``
+    (the tool's ``-x``); with several, ``id_field="0:PIC X(2)"`` says where the
     identifier is and ``active`` whose records to read (the first layout's by
     default). Every other option of ``lyra read`` is a keyword with its name and
     default: ``record_format="layout"``, ``record_length``, ``skip``, ``range``,
@@ -206,23 +212,29 @@ def read_pandas(path, copybook=None, copybooks=None, layouts=None, id_field=None
     ``attrs["errors"]`` counts the undecodable ones per column and
     ``attrs["rejects"]`` lists the bad records passed over (record, offset,
     length, reason). Raises FileNotFoundError for a missing file, ValueError for
-    a bad option or layout, RecordError for a bad record that max_errors does not
-    allow.
+    a bad option or layout (or an integer out of its range), RecordError for a bad
+    record that max_errors does not allow, TypeError for an unknown keyword (those
+    of pandas' readers are told lyra's: ``usecols`` is ``columns``, ``nrows``
+    ``limit``, ``encoding`` ``code_page``) and for data of another type. The
+    rejects file may be no input of the reading (ValueError) and is put in place
+    when reading ends, also at a RecordError, but not at another exception.
     """
     settings = _options.settings(copybook, copybooks, layouts, id_field, active, options)
     return read_frame(path, settings)
 
 
-def read_frame(path, settings, read_ahead=True, batch_records=BATCH_RECORDS):
-    """read_pandas with its settings made (see _options.settings); read_ahead and
-    batch_records as read_batches takes them."""
-    native = _native.open_native(path, settings)
+def read_frame(data, settings, read_ahead=True, batch_records=BATCH_RECORDS):
+    """read_pandas with its settings made (see _options.settings) of the data (a file
+    name, an open binary file or bytes); read_ahead and batch_records as read_batches
+    takes them."""
+    data = Data(data)
+    native = _native.open_native(data, settings)
     description = native.describe()
     # One record more than expected: the read that finds the end needs room for one.
-    capacity = expected_records(os.fspath(path), settings, native.record_length()) + 1
+    capacity = expected_records(data.size, settings, native.record_length()) + 1
     targets = Targets(description, settings.decimal, capacity, settings.with_position)
     collected = Collected(description, targets)
     batch_records = bounded_batch(description, settings.decimal, batch_records)
-    with _native.open_rejects(native, os.fspath(path), settings) as rejects_file:
+    with _native.open_rejects(native, data, settings) as rejects_file:
         read_batches(native, settings, collected, rejects_file, batch_records, read_ahead)
     return frame_of(collected, settings)

@@ -47,6 +47,15 @@ OUTPUT_DEFAULTS = {
     "limit": None,
 }
 
+# Keywords of pandas' readers and what lyra calls them; None: lyra has no such option.
+PANDAS_KEYWORDS = {
+    "usecols": "columns",
+    "nrows": "limit",
+    "encoding": "code_page",
+    "skiprows": None,
+}
+NO_EQUIVALENT = {"skiprows": "skip= counts bytes of file header, not rows"}
+
 BOOLEAN_OPTIONS = (
     "rdw_little_endian", "rdw_excludes_header", "ebcdic", "comp5_little_endian",
     "binary_little_endian", "national_utf16", "strict", "with_position", "strip",
@@ -64,11 +73,34 @@ MAX_RECORD_LENGTH = 256 * 1024 * 1024
 SHOWN_LENGTH = 60  # of a value a message quotes
 
 
+class CopybookText:
+    """A copybook given as its text, not as a file: a str (read as the UTF-8 file
+    of it would be) or bytes. ``copybook_text=`` takes one; ``copybooks=`` takes
+    them among file names, for several layouts: ``copybooks={"H": "hdr.cpy",
+    "D": lyra.CopybookText(text)}``. COPY members of the text are looked up on
+    ``copy_path`` alone."""
+
+    def __init__(self, text):
+        if isinstance(text, str):
+            self.data = text.encode("utf-8")
+        elif isinstance(text, (bytes, bytearray, memoryview)):
+            self.data = bytes(text)
+        else:
+            raise TypeError("copybook text must be a str or bytes, not %s" % type(text).__name__)
+
+    def label(self, identifier):
+        """What a message calls it."""
+        return "copybook text" + (" of %r" % identifier if identifier else "")
+
+    def __repr__(self):
+        return "lyra.CopybookText(%s)" % shown(self.data)
+
+
 class Settings:
     """Everything one reading was asked for, checked."""
 
     def __init__(self):
-        self.layouts = []  # (path, is an XML document, identifier), in order
+        self.layouts = []  # (file name or CopybookText, is an XML document, identifier)
         self.active = 0  # index in layouts
         self.id_field = None  # (offset, clauses)
         self.segments = []  # (item, identifier)
@@ -87,7 +119,7 @@ class Settings:
 
     def paths(self):
         """The files the reading needs, besides the data file."""
-        return [path for path, _, _ in self.layouts]
+        return [source for source, _, _ in self.layouts if not isinstance(source, CopybookText)]
 
 
 def settings(copybook, copybooks, layouts, id_field, active, options):
@@ -95,15 +127,18 @@ def settings(copybook, copybooks, layouts, id_field, active, options):
 
     Raises TypeError for an unknown keyword and ValueError for a bad value.
     """
-    unknown = sorted(set(options) - set(READ_DEFAULTS) - set(LAYOUT_DEFAULTS)
-                     - set(OUTPUT_DEFAULTS))
-    if unknown:
-        raise TypeError("unexpected keyword argument %r" % unknown[0])
+    options = dict(options)
+    text = options.pop("copybook_text", None)
+    _check_keywords(options, set(READ_DEFAULTS) | set(LAYOUT_DEFAULTS) | set(OUTPUT_DEFAULTS))
     given = dict(READ_DEFAULTS, **LAYOUT_DEFAULTS, **OUTPUT_DEFAULTS)
     given.update(options)
     for name in BOOLEAN_OPTIONS:
         if not isinstance(given[name], bool):
             raise ValueError("%s must be True or False, not %s" % (name, shown(given[name])))
+    if text is not None:
+        if copybook is not None:
+            raise ValueError("give the copybook as copybook= or as copybook_text=, not both")
+        copybook = text if isinstance(text, CopybookText) else CopybookText(text)
     result = Settings()
     _layouts(result, copybook, copybooks, layouts)
     _identifier(result, id_field, active, given["segment"])
@@ -111,6 +146,21 @@ def settings(copybook, copybooks, layouts, id_field, active, options):
     _read_options(result, given)
     _output(result, given)
     return result
+
+
+def _check_keywords(options, known):
+    """TypeError for the first keyword not known; a keyword of pandas' readers is told
+    lyra's name for it."""
+    unknown = sorted(set(options) - known)
+    if not unknown:
+        return
+    name = unknown[0]
+    message = "unexpected keyword argument %r" % name
+    if name in PANDAS_KEYWORDS:
+        lyra_name = PANDAS_KEYWORDS[name]
+        message += (": lyra calls it %s" % lyra_name if lyra_name
+                    else ": lyra has none (%s)" % NO_EQUIVALENT[name])
+    raise TypeError(message)
 
 
 def shown(value):
@@ -137,9 +187,13 @@ def integer(value, name, minimum=0, maximum=INT64_MAX, also=""):
     return number
 
 
-def _path(value, what):
+def _path(value, what, text=False):
+    """A file name; with text, a CopybookText too."""
+    if text and isinstance(value, CopybookText):
+        return value
     if not isinstance(value, (str, os.PathLike)):
-        raise ValueError("%s must be a file name, not %s" % (what, shown(value)))
+        raise ValueError("%s must be a file name%s, not %s"
+                         % (what, " or a lyra.CopybookText" if text else "", shown(value)))
     return os.fspath(value)
 
 
@@ -147,27 +201,27 @@ def _layouts(result, copybook, copybooks, layouts):
     if copybook is not None and (copybooks or layouts):
         raise ValueError("give one layout as copybook=, or several as copybooks= and layouts=")
     if copybook is not None:
-        result.layouts.append((_path(copybook, "copybook"), False, ""))
+        result.layouts.append((_path(copybook, "copybook", True), False, ""))
     for value, xml in ((copybooks, False), (layouts, True)):
         what = "layouts" if xml else "copybooks"
         if value is None:
             continue
-        if isinstance(value, (str, os.PathLike)):
-            result.layouts.append((_path(value, what), xml, ""))
+        if isinstance(value, (str, os.PathLike, CopybookText)):
+            result.layouts.append((_path(value, what, not xml), xml, ""))
             continue
         if not isinstance(value, dict):
             raise ValueError("%s must map record identifiers to files, not %s"
                              % (what, shown(value)))
         for identifier, path in value.items():
-            result.layouts.append((_path(path, what), xml, str(identifier)))
+            result.layouts.append((_path(path, what, not xml), xml, str(identifier)))
     if not result.layouts:
         raise ValueError("no layout: give one with copybook=, copybooks= or layouts=")
     ids = [identifier.upper() for _, _, identifier in result.layouts]
     if len(ids) > 1:
         for index, identifier in enumerate(ids):
             if not identifier:
-                raise ValueError("layout %r has no record identifier: give several layouts "
-                                 "as {identifier: file}" % result.layouts[index][0])
+                raise ValueError("layout %s has no record identifier: give several layouts "
+                                 "as {identifier: file}" % shown(result.layouts[index][0]))
             if identifier in ids[:index]:
                 raise ValueError("two layouts have the record identifier %r" % identifier)
 
@@ -205,9 +259,7 @@ def _identifier(result, id_field, active, segment):
 
 def layout_options(options):
     """The layout options of keyword arguments that may only be layout options."""
-    unknown = sorted(set(options) - set(LAYOUT_DEFAULTS))
-    if unknown:
-        raise TypeError("unexpected keyword argument %r" % unknown[0])
+    _check_keywords(options, set(LAYOUT_DEFAULTS))
     given = dict(LAYOUT_DEFAULTS, **options)
     for name in ("national_utf16", "strict"):
         if not isinstance(given[name], bool):

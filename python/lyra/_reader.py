@@ -1,10 +1,10 @@
 """lyra.open: the records of a data file one at a time."""
 
 import math
-import os
 import weakref
 
 from . import _native, _options
+from ._data import Data
 from ._errors import RecordError
 from ._frame import Targets, bounded_batch
 
@@ -39,8 +39,9 @@ class Reader:
     reader is collected unclosed; then the rejects file stays as it was.
     """
 
-    def __init__(self, path, settings, as_dict):
-        self._native = _native.open_native(path, settings)
+    def __init__(self, data, settings, as_dict):
+        data = Data(data)
+        self._native = _native.open_native(data, settings)
         self._description = self._native.describe()
         self._settings = settings
         self._as_dict = as_dict
@@ -57,7 +58,7 @@ class Reader:
         self._left = settings.limit
         self._failure = None
         self._ended = False
-        self._rejects_file = _native.open_rejects(self._native, os.fspath(path), settings)
+        self._rejects_file = _native.open_rejects(self._native, data, settings)
         weakref.finalize(self, self._rejects_file.discard)
 
     def __iter__(self):
@@ -138,11 +139,12 @@ class Reader:
 
 def open(path, copybook=None, copybooks=None, layouts=None, id_field=None, active=None,
          as_dict=False, **options):
-    """A Reader of the records of the data file at path.
+    """A Reader of the records of the data at path: a file name, an open binary
+    file or bytes, as :func:`lyra.read_pandas` takes them.
 
-    Takes the layouts and options of :func:`lyra.read_pandas`, with
-    ``as_dict=True`` for dicts instead of tuples; its values are those of the
-    frame's columns as Python objects (None for a null).
+    Takes the layouts and options of :func:`lyra.read_pandas` (``copybook_text``
+    too), with ``as_dict=True`` for dicts instead of tuples; its values are those
+    of the frame's columns as Python objects (None for a null).
     """
     settings = _options.settings(copybook, copybooks, layouts, id_field, active, options)
     return Reader(path, settings, as_dict)

@@ -79,6 +79,13 @@ def client():
 def test_local_cluster_reads_the_partitions(client, tmp_path):
     whole, frame = read_both("customers_rdw.dat", 7, with_position=True)
     pd.testing.assert_frame_equal(client.compute(frame).result().reset_index(drop=True), whole)
+    # Bytes and copybook text go to the workers too.
+    options = dict(FILES["customers_rdw.dat"], with_position=True)
+    with open(options.pop("copybook"), encoding="utf-8") as text:
+        options["copybook_text"] = text.read()
+    with open(data_file("customers_rdw.dat"), "rb") as data:
+        frame = lyra.dask.read_dask(data.read(), blocksize=1024, **options)
+    pd.testing.assert_frame_equal(client.compute(frame).result().reset_index(drop=True), whole)
     # A bad record on a worker comes back as the RecordError it raised.
     broken = patched(tmp_path, "customers_rdw.dat", 204, b"\0\4\0\0")  # a record of no bytes
     with pytest.raises(lyra.RecordError) as raised:
