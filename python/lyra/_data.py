@@ -19,6 +19,7 @@ import stat
 
 # File objects whose descriptor holds the very bytes they give.
 BUFFERED_FILES = (io.BufferedReader, io.BufferedRandom)
+TEXT_FILE = "the data file must be open in binary mode ('rb'): lyra reads bytes"
 
 
 def check_file(path, what="data file"):
@@ -51,7 +52,7 @@ class Data:
 
     def _take_file(self, file):
         if isinstance(file, io.TextIOBase):
-            raise TypeError("the data file must be open in binary mode ('rb'): lyra reads bytes")
+            raise TypeError(TEXT_FILE)
         name = getattr(file, "name", None)
         self.name = name if isinstance(name, str) else None
         self.info = _file_info(file)
@@ -74,8 +75,7 @@ class Data:
         if self.file is not None:
             data = self.file.read()
             if not isinstance(data, (bytes, bytearray)):
-                raise TypeError("the data file must be open in binary mode ('rb'): lyra reads "
-                                "bytes")
+                raise TypeError(TEXT_FILE)
             self.memory = memoryview(data)
         native.open_memory(self.memory, read_options)
         self.size = len(self.memory)

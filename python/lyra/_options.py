@@ -47,14 +47,13 @@ OUTPUT_DEFAULTS = {
     "limit": None,
 }
 
-# Keywords of pandas' readers and what lyra calls them; None: lyra has no such option.
+# Keywords of pandas' readers, and what lyra has for them.
 PANDAS_KEYWORDS = {
-    "usecols": "columns",
-    "nrows": "limit",
-    "encoding": "code_page",
-    "skiprows": None,
+    "usecols": "lyra calls it columns",
+    "nrows": "lyra calls it limit",
+    "encoding": "lyra calls it code_page",
+    "skiprows": "lyra has none (skip= counts bytes of file header, not rows)",
 }
-NO_EQUIVALENT = {"skiprows": "skip= counts bytes of file header, not rows"}
 
 BOOLEAN_OPTIONS = (
     "rdw_little_endian", "rdw_excludes_header", "ebcdic", "comp5_little_endian",
@@ -155,12 +154,8 @@ def _check_keywords(options, known):
     if not unknown:
         return
     name = unknown[0]
-    message = "unexpected keyword argument %r" % name
-    if name in PANDAS_KEYWORDS:
-        lyra_name = PANDAS_KEYWORDS[name]
-        message += (": lyra calls it %s" % lyra_name if lyra_name
-                    else ": lyra has none (%s)" % NO_EQUIVALENT[name])
-    raise TypeError(message)
+    hint = ": " + PANDAS_KEYWORDS[name] if name in PANDAS_KEYWORDS else ""
+    raise TypeError("unexpected keyword argument %r%s" % (name, hint))
 
 
 def shown(value):
