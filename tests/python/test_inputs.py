@@ -5,6 +5,7 @@ import io
 import re
 
 import numpy as np
+import pandas as pd
 import pytest
 
 import lyra
@@ -38,7 +39,6 @@ def records_of(read, data, **options):
     """The frame read_pandas makes of data, or lyra.open's records made one."""
     if read == "read_pandas":
         return lyra.read_pandas(data, **options)
-    import pandas as pd
     with lyra.open(data, as_dict=True, **options) as reader:
         return pd.DataFrame(list(reader))
 
@@ -46,7 +46,10 @@ def records_of(read, data, **options):
 @pytest.mark.parametrize("read", ["read_pandas", "open"])
 @pytest.mark.parametrize("kind", sorted(INPUTS))
 def test_each_input_gives_its_records(kind, read):
-    frame = records_of(read, INPUTS[kind](RDW), with_position=True, **framed_options(RDW))
+    data = INPUTS[kind](RDW)
+    frame = records_of(read, data, with_position=True, **framed_options(RDW))
+    if hasattr(data, "close"):
+        data.close()
     assert_matches(frame, expected(RDW))
     places = [tuple(map(int, place[:2])) for place in table(RDW + ".offsets")]
     assert list(zip(frame["_record"], frame["_offset"])) == places
@@ -70,19 +73,27 @@ def test_inputs_that_are_refused(tmp_path):
     (tmp_path / "t.dat").write_bytes(file_bytes("payroll.dat"))
     big = bytes(1 << 20)
     refused = [
-        (open(tmp_path / "t.dat"), TypeError, "the data file must be open in binary mode ('rb')"),
-        (12, TypeError, "the data must be a file name, an open binary file or bytes, not int"),
-        (np.zeros(20, dtype=np.uint8)[::2], TypeError, "the data must be contiguous bytes"),
-        (open(tmp_path / "t.dat", "rb"), ValueError, "range goes with a file name or bytes"),
+        (lambda: open(tmp_path / "t.dat"), TypeError,
+         "the data file must be open in binary mode ('rb')"),
+        (lambda: 12, TypeError,
+         "the data must be a file name, an open binary file or bytes, not int"),
+        (lambda: np.zeros(20, dtype=np.uint8)[::2], TypeError, "the data must be contiguous bytes"),
+        (lambda: open(tmp_path / "t.dat", "rb"), ValueError,
+         "range goes with a file name or bytes"),
     ]
-    for data, error, message in refused:
+    for make, error, message in refused:
+        data = make()
         with pytest.raises(error, match=re.escape(message)):
             lyra.read_pandas(data, range=(0, 276), **PAYROLL)
+        if hasattr(data, "close"):
+            data.close()
     with pytest.raises(ValueError) as raised:
         lyra.read_pandas(big, copybook=big)
     assert len(str(raised.value)) < 200  # a message never holds a whole buffer
-    with pytest.raises(TypeError, match="read_dask takes a file name or bytes, not an open file"):
-        lyra.dask.read_dask(open(tmp_path / "t.dat", "rb"), **PAYROLL)
+    with open(tmp_path / "t.dat", "rb") as data:
+        with pytest.raises(TypeError, match="read_dask takes a file name or bytes, not an open "
+                                            "file"):
+            lyra.dask.read_dask(data, **PAYROLL)
 
 
 def test_rejects_never_overwrite_an_open_data_file(tmp_path):
