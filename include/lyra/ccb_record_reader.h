@@ -123,6 +123,19 @@ class LYRA_API CCBRecordReader : public CCBReader {
   // false, changing nothing, when there was none.
   virtual int64_t getUnknownRecordCount() = 0;
   virtual bool getFirstUnknownRecord(int64_t& number, int64_t& offset, QvbString& identifier) = 0;
+
+  // Adds the layout of the copybook text of size bytes at data (no zero byte ends it:
+  // one inside it is refused as in a copybook file; the reader keeps no hold on it)
+  // as addCopybook adds a copybook file: for the records whose identifier is
+  // recordId, made active when makeActive is true. Its COPY members are looked up on
+  // the copy path alone. False with addCopybook's messages, the line counted from
+  // the text's first.
+  virtual bool addCopybookText(const char* data, size_t size, QvbString recordId,
+                               bool makeActive) = 0;
+  // Scans the size bytes at data as scanSplitPoints scans a file.
+  virtual bool scanSplitPointsMemory(const unsigned char* data, size_t size,
+                                     const CCBReadOptions& options, int64_t every,
+                                     CCBSplitCallback* callback) = 0;
 };
 
 extern "C" LYRA_API CCBRecordReader* createCCBRecordReader();

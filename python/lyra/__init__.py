@@ -11,9 +11,10 @@ import importlib
 from ._errors import RecordError
 from ._frame import read_pandas
 from ._layout import Layout
+from ._options import CopybookText
 from ._reader import Reader, open  # noqa: A001 (lyra.open is the reader's name)
 
-__all__ = ["Layout", "Reader", "RecordError", "open", "read_pandas"]
+__all__ = ["CopybookText", "Layout", "Reader", "RecordError", "open", "read_pandas"]
 __version__ = "0.1.0"
 
 

@@ -5,16 +5,18 @@ column (see py_columns.h), made once with room for the records the file should
 hold, so that the frame's columns are those arrays: no batch is copied again.
 """
 
-import os
-
 import numpy as np
-import pandas as pd
 
 from . import _lyra, _native, _options
+from ._data import Data
 from ._errors import RecordError
-from ._rejects import RejectsFile
 
 BATCH_RECORDS = 16384
+# What one batch may hold, besides the frame it fills: the binding's two batches (one
+# read ahead) and the Python objects made of one each hold about so much at most.
+BATCH_BYTES = 16 << 20
+VALUE_BYTES = 32  # a value's share of a batch besides its text: flags, numbers, slots
+CHARACTER_BYTES = 3  # the most UTF-8 bytes a character of a value's text takes
 
 # The dtype of each kind's joined values; object for exact decimals and text.
 KIND_DTYPES = {
@@ -33,7 +35,7 @@ class Targets:
     keeping what they hold."""
 
     def __init__(self, description, decimal, capacity, positions=True):
-        self.kinds = [kind for _, kind, _, _ in description]
+        self.kinds = [column[1] for column in description]
         self.dtypes = [object if kind == "decimal" and decimal else KIND_DTYPES[kind]
                        for kind in self.kinds]
         self.capacity = capacity
@@ -69,6 +71,8 @@ class Targets:
 
     def values(self, count):
         """Each column's first count values, typed."""
+        import pandas as pd  # only where frames are made: lyra.open needs no pandas
+
         values = []
         for kind, column in zip(self.kinds, self.columns):
             if kind in ("integer", "unsigned"):
@@ -88,42 +92,55 @@ class Collected:
     the undecodable values per column and the bad records passed over."""
 
     def __init__(self, description, targets):
-        self.description = description  # (name, kind, digits, fraction digits) each
+        self.description = description  # (name, kind, digits, fraction digits, length) each
         self.targets = targets
         self.count = 0
         self.errors = [0] * len(description)
         self.rejects = []  # (record, offset, length, reason) each
 
 
-def read_batches(native, settings, collected, batch_records=BATCH_RECORDS, read_ahead=True):
-    """Reads every record (up to settings.limit) into collected; raises RecordError at
-    a record reading stops at. With read_ahead, the binding reads each next batch on a
-    thread of its own while this one takes in the last."""
+def bounded_batch(description, decimal, wanted):
+    """How many records a batch may hold: wanted, fewer when records are wide, so that a
+    batch holds about BATCH_BYTES at most with every text at its longest; at least one."""
+    record = sum(VALUE_BYTES + (CHARACTER_BYTES * length if _has_text(kind, decimal) else 0)
+                 for _, kind, _, _, length in description)
+    return max(1, min(wanted, BATCH_BYTES // max(record, 1)))
+
+
+def _has_text(kind, decimal):
+    return kind in ("text", "big_decimal") or (kind == "decimal" and decimal)
+
+
+def read_batches(native, settings, collected, rejects_file, batch_records=BATCH_RECORDS,
+                 read_ahead=True):
+    """Reads every record (up to settings.limit) into collected, the bad records passed
+    over also into rejects_file; raises RecordError at a record reading stops at. With
+    read_ahead, the binding reads each next batch on a thread of its own while this one
+    takes in the last."""
     targets = collected.targets
-    with RejectsFile(settings.rejects) as rejects_file:
-        while settings.limit is None or collected.count < settings.limit:
-            if targets.capacity - collected.count < 1:
-                targets.grow()
-            size = _batch_size(settings, targets, collected.count, batch_records)
-            # The next batch, read meanwhile: what this loop asks for next if this batch
-            # comes whole; none when the targets must grow first.
-            ahead = (_batch_size(settings, targets, collected.count + size, batch_records)
-                     if read_ahead else 0)
-            count, errors, failure = native.read_into(
-                targets.columns, targets.numbers, targets.offsets, collected.count, size,
-                ahead)
-            collected.count += count
-            collected.errors = [a + b for a, b in zip(collected.errors, errors)]
-            rejects = native.take_rejects()
-            rejects_file.write(rejects)
-            collected.rejects.extend(
-                (record if record >= 0 else None, offset, length, reason)
-                for record, offset, length, reason, _ in rejects)
-            if failure is not None:
-                message, record, offset = failure
-                raise RecordError(record, offset, message)
-            if count < size:
-                break
+    while settings.limit is None or collected.count < settings.limit:
+        if targets.capacity - collected.count < 1:
+            targets.grow()
+        size = _batch_size(settings, targets, collected.count, batch_records)
+        # The next batch, read meanwhile: what this loop asks for next if this batch
+        # comes whole; none when the targets must grow first.
+        ahead = (_batch_size(settings, targets, collected.count + size, batch_records)
+                 if read_ahead else 0)
+        count, errors, failure = native.read_into(
+            targets.columns, targets.numbers, targets.offsets, collected.count, size,
+            ahead)
+        collected.count += count
+        collected.errors = [a + b for a, b in zip(collected.errors, errors)]
+        rejects = native.take_rejects()
+        rejects_file.write(rejects)
+        collected.rejects.extend(
+            (record if record >= 0 else None, offset, length, reason)
+            for record, offset, length, reason, _ in rejects)
+        if failure is not None:
+            message, record, offset = failure
+            raise RecordError(record, offset, message)
+        if count < size:
+            break
 
 
 def _batch_size(settings, targets, count, batch_records):
@@ -134,11 +151,10 @@ def _batch_size(settings, targets, count, batch_records):
     return max(size, 0)
 
 
-def expected_records(path, settings, record_length):
-    """About how many records the file holds for the settings: exactly for fixed
-    records, at least as many as the longest layout fits in the bytes otherwise."""
+def expected_records(size, settings, record_length):
+    """About how many records size bytes of data hold for the settings: exactly for
+    fixed records, at least as many as the longest layout fits in the bytes otherwise."""
     read = settings.read_options
-    size = os.path.getsize(path)
     start = max(read["skip"] or 0, read["range_start"])
     end = size if read["range_end"] < 0 else min(read["range_end"], size)
     length = read["record_length"] or record_length
@@ -147,13 +163,15 @@ def expected_records(path, settings, record_length):
 
 
 def frame_of(collected, settings):
+    import pandas as pd  # only where frames are made: lyra.open needs no pandas
+
     columns = {}
     count = collected.count
     if settings.with_position:
         numbers = collected.targets.numbers[:count]
         columns["_record"] = pd.arrays.IntegerArray(numbers, numbers < 0)
         columns["_offset"] = collected.targets.offsets[:count]
-    names = [name for name, _, _, _ in collected.description]
+    names = [column[0] for column in collected.description]
     columns.update(zip(names, collected.targets.values(count)))
     frame = pd.DataFrame(columns, copy=False)
     frame.attrs["errors"] = dict(zip(names, collected.errors))
@@ -163,12 +181,20 @@ def frame_of(collected, settings):
 
 def read_pandas(path, copybook=None, copybooks=None, layouts=None, id_field=None, active=None,
                 **options):
-    """The records of the data file at path as a pandas DataFrame.
+    """The records of the data at path as a pandas DataFrame.
 
-    The layouts: one copybook as ``copybook="rec.cpy"``, several as
-    ``copybooks={"H": "hdr.cpy", "D": "det.cpy"}`` (record identifiers to copybooks,
-    the tool's ``-c FILE=ID``), XML layout documents as ``layouts={...}`` (the
-    tool's ``-x``); with several, ``id_field="0:PIC X(2)"`` says where the
+    The data (path): a file name; an open binary file, read from its position on (a plain
+    file through a descriptor of its own, leaving the file object as it was; any
+    other, such as a gzip file, read to its end into memory first); or bytes
+    (bytes, bytearray, memoryview), read where they are. Offsets count from the
+    first byte read. ``range`` needs a file name or bytes.
+
+    The layouts: one copybook as ``copybook="rec.cpy"``, or as its text,
+    ``copybook_text=text`` (a str, read as its UTF-8 file would be, or bytes);
+    several as ``copybooks={"H": "hdr.cpy", "D": "det.cpy"}`` (record identifiers
+    to copybooks, the tool's ``-c FILE=ID``; ``lyra.CopybookText(text)`` in place
+    of a file name gives one as text), XML layout documents as ``layouts={...}``
+    (the tool's ``-x``); with several, ``id_field="0:PIC X(2)"`` says where the
     identifier is and ``active`` whose records to read (the first layout's by
     default). Every other option of ``lyra read`` is a keyword with its name and
     default: ``record_format="layout"``, ``record_length``, ``skip``, ``range``,
@@ -186,21 +212,29 @@ def read_pandas(path, copybook=None, copybooks=None, layouts=None, id_field=None
     ``attrs["errors"]`` counts the undecodable ones per column and
     ``attrs["rejects"]`` lists the bad records passed over (record, offset,
     length, reason). Raises FileNotFoundError for a missing file, ValueError for
-    a bad option or layout, RecordError for a bad record that max_errors does not
-    allow.
+    a bad option or layout (or an integer out of its range), RecordError for a bad
+    record that max_errors does not allow, TypeError for an unknown keyword (those
+    of pandas' readers are told lyra's: ``usecols`` is ``columns``, ``nrows``
+    ``limit``, ``encoding`` ``code_page``) and for data of another type. The
+    rejects file may be no input of the reading (ValueError) and is put in place
+    when reading ends, also at a RecordError, but not at another exception.
     """
     settings = _options.settings(copybook, copybooks, layouts, id_field, active, options)
     return read_frame(path, settings)
 
 
-def read_frame(path, settings, read_ahead=True, batch_records=BATCH_RECORDS):
-    """read_pandas with its settings made (see _options.settings); read_ahead and
-    batch_records as read_batches takes them."""
-    native = _native.open_native(path, settings)
+def read_frame(data, settings, read_ahead=True, batch_records=BATCH_RECORDS):
+    """read_pandas with its settings made (see _options.settings) of the data (a file
+    name, an open binary file or bytes); read_ahead and batch_records as read_batches
+    takes them."""
+    data = Data(data)
+    native = _native.open_native(data, settings)
     description = native.describe()
     # One record more than expected: the read that finds the end needs room for one.
-    capacity = expected_records(os.fspath(path), settings, native.record_length()) + 1
+    capacity = expected_records(data.size, settings, native.record_length()) + 1
     targets = Targets(description, settings.decimal, capacity, settings.with_position)
     collected = Collected(description, targets)
-    read_batches(native, settings, collected, batch_records, read_ahead)
+    batch_records = bounded_batch(description, settings.decimal, batch_records)
+    with _native.open_rejects(native, data, settings) as rejects_file:
+        read_batches(native, settings, collected, rejects_file, batch_records, read_ahead)
     return frame_of(collected, settings)

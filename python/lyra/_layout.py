@@ -2,7 +2,8 @@
 
 import os
 
-from . import _lyra, _native, _options
+from . import _lyra, _options
+from ._data import check_file
 
 
 class Layout:
@@ -19,7 +20,7 @@ class Layout:
     def __init__(self, path, **options):
         path = os.fspath(path)
         layout_options = _options.layout_options(options)
-        _native.check_file(path, "layout file")
+        check_file(path, "layout file")
         self._native = _lyra.Layout(path, layout_options)
         self.path = path
 

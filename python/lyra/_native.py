@@ -1,15 +1,10 @@
 """Readers of the binding (lyra._lyra.Reader) set up as Settings ask."""
 
-import errno
 import os
 
-from . import _lyra
-
-
-def check_file(path, what="data file"):
-    """Raises FileNotFoundError for a file that is not there."""
-    if not os.path.exists(path):
-        raise FileNotFoundError(errno.ENOENT, "no such %s" % what, path)
+from . import _lyra, _rejects
+from ._data import check_file
+from ._options import CopybookText
 
 
 def prepare(settings):
@@ -21,24 +16,43 @@ def prepare(settings):
     native.set_layout_options(settings.layout_options)
     if settings.id_field is not None:
         native.set_identifier_field(*settings.id_field)
-    for index, (path, xml, identifier) in enumerate(settings.layouts):
-        native.add_layout(path, xml, identifier, index == settings.active)
+    for index, (source, xml, identifier) in enumerate(settings.layouts):
+        if isinstance(source, CopybookText):
+            native.add_layout_text(source.data, source.label(identifier), identifier,
+                                   index == settings.active)
+        else:
+            native.add_layout(source, xml, identifier, index == settings.active)
     for item, identifier in settings.segments:
         native.add_segment(item, identifier)
     names = native.column_names()
     if not names:
-        raise ValueError("%s: the layout has no fields" % settings.layouts[settings.active][0])
+        source, _, identifier = settings.layouts[settings.active]
+        name = source.label(identifier) if isinstance(source, CopybookText) else source
+        raise ValueError("%s: the layout has no fields" % name)
     native.set_columns(_indexes(names, settings.columns), settings.decimal, settings.strip)
     return native
 
 
-def open_native(path, settings):
-    """A prepared binding reader with the data file open."""
-    path = os.fspath(path)
-    check_file(path)
+def open_native(data, settings):
+    """A prepared binding reader with the data (a _data.Data) open."""
+    if not data.seeks and (settings.read_options["range_start"] >= 0
+                           or settings.read_options["range_end"] >= 0):
+        raise ValueError("range goes with a file name or bytes: an open file is read forward, "
+                         "from its position on")
+    if data.path is not None:
+        check_file(data.path)
     native = prepare(settings)
-    native.open(path, settings.read_options)
+    data.open(native, settings.read_options)
     return native
+
+
+def open_rejects(native, data, settings):
+    """The rejects file of the settings, open; it may be none of the files the reading
+    reads: the data file, where the data is one, and every file a layout was read from."""
+    inputs = _rejects.input_stats([os.fsdecode(name) for name in native.layout_files()])
+    if data.info is not None:
+        inputs.append((data.name or "the open data file", data.info))
+    return _rejects.open_rejects(settings.rejects, inputs)
 
 
 def _indexes(names, columns):

@@ -6,6 +6,7 @@ checks its command line and sorts them into what the binding takes: the layout
 options, the read options and how the layouts are told apart.
 """
 
+import operator
 import os
 
 # Read options: keyword and default.
@@ -46,6 +47,14 @@ OUTPUT_DEFAULTS = {
     "limit": None,
 }
 
+# Keywords of pandas' readers, and what lyra has for them.
+PANDAS_KEYWORDS = {
+    "usecols": "lyra calls it columns",
+    "nrows": "lyra calls it limit",
+    "encoding": "lyra calls it code_page",
+    "skiprows": "lyra has none (skip= counts bytes of file header, not rows)",
+}
+
 BOOLEAN_OPTIONS = (
     "rdw_little_endian", "rdw_excludes_header", "ebcdic", "comp5_little_endian",
     "binary_little_endian", "national_utf16", "strict", "with_position", "strip",
@@ -54,12 +63,43 @@ BOOLEAN_OPTIONS = (
 DESCRIPTOR_FORMATS = ("rdw", "vb")
 EBCDIC_CODE_PAGE = 37  # what ebcdic=True means
 
+# The ranges of the integer keywords: byte offsets and counts are 64-bit, record
+# lengths and offsets in a record end at the library's longest record, columns at the
+# largest int.
+INT64_MAX = 2**63 - 1
+INT_MAX = 2**31 - 1
+MAX_RECORD_LENGTH = 256 * 1024 * 1024
+SHOWN_LENGTH = 60  # of a value a message quotes
+
+
+class CopybookText:
+    """A copybook given as its text, not as a file: a str (read as the UTF-8 file
+    of it would be) or bytes. ``copybook_text=`` takes one; ``copybooks=`` takes
+    them among file names, for several layouts: ``copybooks={"H": "hdr.cpy",
+    "D": lyra.CopybookText(text)}``. COPY members of the text are looked up on
+    ``copy_path`` alone."""
+
+    def __init__(self, text):
+        if isinstance(text, str):
+            self.data = text.encode("utf-8")
+        elif isinstance(text, (bytes, bytearray, memoryview)):
+            self.data = bytes(text)
+        else:
+            raise TypeError("copybook text must be a str or bytes, not %s" % type(text).__name__)
+
+    def label(self, identifier):
+        """What a message calls it."""
+        return "copybook text" + (" of %r" % identifier if identifier else "")
+
+    def __repr__(self):
+        return "lyra.CopybookText(%s)" % shown(self.data)
+
 
 class Settings:
     """Everything one reading was asked for, checked."""
 
     def __init__(self):
-        self.layouts = []  # (path, is an XML document, identifier), in order
+        self.layouts = []  # (file name or CopybookText, is an XML document, identifier)
         self.active = 0  # index in layouts
         self.id_field = None  # (offset, clauses)
         self.segments = []  # (item, identifier)
@@ -78,7 +118,7 @@ class Settings:
 
     def paths(self):
         """The files the reading needs, besides the data file."""
-        return [path for path, _, _ in self.layouts]
+        return [source for source, _, _ in self.layouts if not isinstance(source, CopybookText)]
 
 
 def settings(copybook, copybooks, layouts, id_field, active, options):
@@ -86,15 +126,18 @@ def settings(copybook, copybooks, layouts, id_field, active, options):
 
     Raises TypeError for an unknown keyword and ValueError for a bad value.
     """
-    unknown = sorted(set(options) - set(READ_DEFAULTS) - set(LAYOUT_DEFAULTS)
-                     - set(OUTPUT_DEFAULTS))
-    if unknown:
-        raise TypeError("unexpected keyword argument %r" % unknown[0])
+    options = dict(options)
+    text = options.pop("copybook_text", None)
+    _check_keywords(options, set(READ_DEFAULTS) | set(LAYOUT_DEFAULTS) | set(OUTPUT_DEFAULTS))
     given = dict(READ_DEFAULTS, **LAYOUT_DEFAULTS, **OUTPUT_DEFAULTS)
     given.update(options)
     for name in BOOLEAN_OPTIONS:
         if not isinstance(given[name], bool):
-            raise ValueError("%s must be True or False, not %r" % (name, given[name]))
+            raise ValueError("%s must be True or False, not %s" % (name, shown(given[name])))
+    if text is not None:
+        if copybook is not None:
+            raise ValueError("give the copybook as copybook= or as copybook_text=, not both")
+        copybook = text if isinstance(text, CopybookText) else CopybookText(text)
     result = Settings()
     _layouts(result, copybook, copybooks, layouts)
     _identifier(result, id_field, active, given["segment"])
@@ -104,9 +147,48 @@ def settings(copybook, copybooks, layouts, id_field, active, options):
     return result
 
 
-def _path(value, what):
+def _check_keywords(options, known):
+    """TypeError for the first keyword not known; a keyword of pandas' readers is told
+    lyra's name for it."""
+    unknown = sorted(set(options) - known)
+    if not unknown:
+        return
+    name = unknown[0]
+    hint = ": " + PANDAS_KEYWORDS[name] if name in PANDAS_KEYWORDS else ""
+    raise TypeError("unexpected keyword argument %r%s" % (name, hint))
+
+
+def shown(value):
+    """repr(value) for a message, cut short: a message never holds a whole buffer."""
+    text = repr(value)
+    if len(text) <= SHOWN_LENGTH:
+        return text
+    size = " of length %d" % len(value) if hasattr(value, "__len__") else ""
+    return "%s... (a %s%s)" % (text[:SHOWN_LENGTH], type(value).__name__, size)
+
+
+def integer(value, name, minimum=0, maximum=INT64_MAX, also=""):
+    """value as an int (None stays None), or ValueError naming the keyword and its range;
+    also names what else the keyword takes."""
+    if value is None:
+        return None
+    try:
+        number = None if isinstance(value, bool) else operator.index(value)
+    except TypeError:
+        number = None
+    if number is None or not minimum <= number <= maximum:
+        raise ValueError("invalid %s %s: expected a whole number from %d to %d%s"
+                         % (name, shown(value), minimum, maximum, also))
+    return number
+
+
+def _path(value, what, text=False):
+    """A file name; with text, a CopybookText too."""
+    if text and isinstance(value, CopybookText):
+        return value
     if not isinstance(value, (str, os.PathLike)):
-        raise ValueError("%s must be a file name, not %r" % (what, value))
+        raise ValueError("%s must be a file name%s, not %s"
+                         % (what, " or a lyra.CopybookText" if text else "", shown(value)))
     return os.fspath(value)
 
 
@@ -114,26 +196,27 @@ def _layouts(result, copybook, copybooks, layouts):
     if copybook is not None and (copybooks or layouts):
         raise ValueError("give one layout as copybook=, or several as copybooks= and layouts=")
     if copybook is not None:
-        result.layouts.append((_path(copybook, "copybook"), False, ""))
+        result.layouts.append((_path(copybook, "copybook", True), False, ""))
     for value, xml in ((copybooks, False), (layouts, True)):
         what = "layouts" if xml else "copybooks"
         if value is None:
             continue
-        if isinstance(value, (str, os.PathLike)):
-            result.layouts.append((_path(value, what), xml, ""))
+        if isinstance(value, (str, os.PathLike, CopybookText)):
+            result.layouts.append((_path(value, what, not xml), xml, ""))
             continue
         if not isinstance(value, dict):
-            raise ValueError("%s must map record identifiers to files, not %r" % (what, value))
+            raise ValueError("%s must map record identifiers to files, not %s"
+                             % (what, shown(value)))
         for identifier, path in value.items():
-            result.layouts.append((_path(path, what), xml, str(identifier)))
+            result.layouts.append((_path(path, what, not xml), xml, str(identifier)))
     if not result.layouts:
         raise ValueError("no layout: give one with copybook=, copybooks= or layouts=")
     ids = [identifier.upper() for _, _, identifier in result.layouts]
     if len(ids) > 1:
         for index, identifier in enumerate(ids):
             if not identifier:
-                raise ValueError("layout %r has no record identifier: give several layouts "
-                                 "as {identifier: file}" % result.layouts[index][0])
+                raise ValueError("layout %s has no record identifier: give several layouts "
+                                 "as {identifier: file}" % shown(result.layouts[index][0]))
             if identifier in ids[:index]:
                 raise ValueError("two layouts have the record identifier %r" % identifier)
 
@@ -142,11 +225,12 @@ def _identifier(result, id_field, active, segment):
     if active is not None:
         ids = [identifier.upper() for _, _, identifier in result.layouts]
         if str(active).upper() not in ids:
-            raise ValueError("no layout has the record identifier %r" % active)
+            raise ValueError("no layout has the record identifier %s" % shown(active))
         result.active = ids.index(str(active).upper())
     if segment is not None:
         if not isinstance(segment, dict):
-            raise ValueError("segment must map record identifiers to items, not %r" % (segment,))
+            raise ValueError("segment must map record identifiers to items, not %s"
+                             % shown(segment))
         if len(result.layouts) != 1:
             raise ValueError("segment needs a single layout")
         result.segments = [(str(item), str(identifier)) for identifier, item in segment.items()]
@@ -158,25 +242,23 @@ def _identifier(result, id_field, active, segment):
     if isinstance(id_field, str):
         offset, colon, clauses = id_field.partition(":")
         if not colon or not offset.strip().isdigit() or not clauses.strip():
-            raise ValueError("invalid id_field %r: expected 'OFFSET:CLAUSES', e.g. "
-                             "'0:PIC X(2)'" % id_field)
+            raise ValueError("invalid id_field %s: expected 'OFFSET:CLAUSES', e.g. "
+                             "'0:PIC X(2)'" % shown(id_field))
         id_field = (int(offset), clauses)
-    if (not isinstance(id_field, tuple) or len(id_field) != 2
-            or not isinstance(id_field[0], int) or not isinstance(id_field[1], str)):
-        raise ValueError("invalid id_field %r: expected (offset, clauses), e.g. "
-                         "(0, 'PIC X(2)')" % (id_field,))
-    result.id_field = id_field
+    if not isinstance(id_field, tuple) or len(id_field) != 2 or not isinstance(id_field[1], str):
+        raise ValueError("invalid id_field %s: expected (offset, clauses), e.g. "
+                         "(0, 'PIC X(2)')" % shown(id_field))
+    offset = integer(id_field[0], "id_field offset", 0, MAX_RECORD_LENGTH)
+    result.id_field = (offset, id_field[1])
 
 
 def layout_options(options):
     """The layout options of keyword arguments that may only be layout options."""
-    unknown = sorted(set(options) - set(LAYOUT_DEFAULTS))
-    if unknown:
-        raise TypeError("unexpected keyword argument %r" % unknown[0])
+    _check_keywords(options, set(LAYOUT_DEFAULTS))
     given = dict(LAYOUT_DEFAULTS, **options)
     for name in ("national_utf16", "strict"):
         if not isinstance(given[name], bool):
-            raise ValueError("%s must be True or False, not %r" % (name, given[name]))
+            raise ValueError("%s must be True or False, not %s" % (name, shown(given[name])))
     result = Settings()
     _layout_options(result, given)
     return result.layout_options
@@ -190,28 +272,18 @@ def _layout_options(result, given):
     elif isinstance(folders, (str, os.PathLike)):
         folders = [folders]
     options["copy_path"] = [_path(folder, "copy_path") for folder in folders]
-    if not isinstance(options["margin"], int) or isinstance(options["margin"], bool):
-        raise ValueError("margin must be a column number, not %r" % (options["margin"],))
+    options["margin"] = integer(options["margin"], "margin", 0, INT_MAX)
     result.layout_options = options
-
-
-def _integer(given, name, minimum=0):
-    value = given[name]
-    if value is None:
-        return None
-    if not isinstance(value, int) or isinstance(value, bool) or value < minimum:
-        raise ValueError("invalid %s %r: expected a whole number of at least %d"
-                         % (name, value, minimum))
-    return value
 
 
 def _read_options(result, given):
     record_format = given["record_format"]
     options = {name: given[name] for name in READ_DEFAULTS
                if name not in ("range", "rejects", "max_errors")}
-    options["record_length"] = _integer(given, "record_length")
-    options["skip"] = _integer(given, "skip")
-    options["first_record"] = _integer(given, "first_record", 1)
+    options["record_length"] = integer(given["record_length"], "record_length", 0,
+                                       MAX_RECORD_LENGTH)
+    options["skip"] = integer(given["skip"], "skip")
+    options["first_record"] = integer(given["first_record"], "first_record", 1)
     if options["record_length"] is not None and record_format != "fixed":
         raise ValueError("record_length goes with record_format='fixed' only: %s records have "
                          "lengths of their own" % record_format)
@@ -227,10 +299,10 @@ def _read_options(result, given):
 def _code_page(options, given):
     code_page = given["code_page"]
     if code_page is not None and not isinstance(code_page, (str, int)):
-        raise ValueError("code_page must be a name or a number, not %r" % (code_page,))
+        raise ValueError("code_page must be a name or a number, not %s" % shown(code_page))
     if given["ebcdic"] and code_page is not None and str(code_page).lstrip("0") != "37":
         raise ValueError("ebcdic=True means code_page='037': it does not go with "
-                         "code_page=%r" % (code_page,))
+                         "code_page=%s" % shown(code_page))
     if given["ebcdic"]:
         options["code_page"] = EBCDIC_CODE_PAGE
     options.pop("ebcdic")
@@ -242,10 +314,10 @@ def _range(options, given):
     start = end = None
     if value is not None:
         if not isinstance(value, (tuple, list)) or len(value) != 2:
-            raise ValueError("invalid range %r: expected (start, end), byte offsets in the "
-                             "file, either of which may be None" % (value,))
-        start = _integer({"range start": value[0]}, "range start")
-        end = _integer({"range end": value[1]}, "range end")
+            raise ValueError("invalid range %s: expected (start, end), byte offsets in the "
+                             "file, either of which may be None" % shown(value))
+        start = integer(value[0], "range start")
+        end = integer(value[1], "range end")
     if options["first_record"] is not None:
         if start is None:
             raise ValueError("first_record goes with range=(start, end), a range with a start")
@@ -266,22 +338,18 @@ def _bad_records(result, options, given):
         result.rejects = _path(rejects, "rejects")
     if count is None:
         count = "all" if rejects is not None else 0
-    if count == "all":
-        count = -1
-    elif not isinstance(count, int) or isinstance(count, bool) or count < 0:
-        raise ValueError("invalid max_errors %r: expected a number of records or 'all'"
-                         % (count,))
-    options["max_errors"] = count
+    options["max_errors"] = -1 if count == "all" else integer(count, "max_errors",
+                                                               also=", or 'all'")
 
 
 def _output(result, given):
     result.with_position = given["with_position"]
     result.strip = given["strip"]
     result.decimal = given["decimal"]
-    result.limit = _integer(given, "limit")
+    result.limit = integer(given["limit"], "limit")
     columns = given["columns"]
     if columns is not None:
         if isinstance(columns, str) or not all(isinstance(name, str) for name in columns):
-            raise ValueError("columns must be a list of column names, not %r" % (columns,))
+            raise ValueError("columns must be a list of column names, not %s" % shown(columns))
         columns = list(columns)
     result.columns = columns

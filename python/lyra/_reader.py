@@ -1,11 +1,12 @@
 """lyra.open: the records of a data file one at a time."""
 
 import math
+import weakref
 
 from . import _native, _options
+from ._data import Data
 from ._errors import RecordError
-from ._frame import Targets
-from ._rejects import RejectsFile
+from ._frame import Targets, bounded_batch
 
 BATCH_RECORDS = 1024
 
@@ -32,15 +33,20 @@ class Reader:
     to the rejects file, when one is given).
 
     Made by :func:`lyra.open`. Use it as a context manager, or call ``close``, to
-    let the data file and the rejects file go before the reader is collected.
+    let the data file go and put the rejects file in place: that happens when
+    iteration ends (a RecordError included) and when ``close`` is called or the
+    ``with`` block ends, but not when it ends with another exception, nor when the
+    reader is collected unclosed; then the rejects file stays as it was.
     """
 
-    def __init__(self, path, settings, as_dict):
-        self._native = _native.open_native(path, settings)
+    def __init__(self, data, settings, as_dict):
+        data = Data(data)
+        self._native = _native.open_native(data, settings)
         self._description = self._native.describe()
         self._settings = settings
         self._as_dict = as_dict
-        self.columns = [name for name, _, _, _ in self._description]
+        self.columns = [column[0] for column in self._description]
+        self._batch = bounded_batch(self._description, settings.decimal, BATCH_RECORDS)
         self.errors = {name: 0 for name in self.columns}
         self.rejects = []
         self.record = None
@@ -52,7 +58,8 @@ class Reader:
         self._left = settings.limit
         self._failure = None
         self._ended = False
-        self._rejects_file = RejectsFile(settings.rejects).__enter__()
+        self._rejects_file = _native.open_rejects(self._native, data, settings)
+        weakref.finalize(self, self._rejects_file.discard)
 
     def __iter__(self):
         return self
@@ -61,6 +68,7 @@ class Reader:
         while self._next >= len(self._rows):
             if self._failure is not None:
                 failure, self._failure = self._failure, None
+                self.close()
                 raise failure
             if self._ended or self._native is None:
                 self.close()
@@ -82,11 +90,13 @@ class Reader:
         return dict(zip(names, values))
 
     def _fill(self):
-        size = BATCH_RECORDS if self._left is None else min(BATCH_RECORDS, self._left)
+        self._rows = []  # the last batch's values go before the next batch's are made
+        batch = self._batch
+        size = batch if self._left is None else min(batch, self._left)
         if size == 0:
             self._ended = True
             return
-        ahead = BATCH_RECORDS if self._left is None else min(BATCH_RECORDS, self._left - size)
+        ahead = batch if self._left is None else min(batch, self._left - size)
         targets = Targets(self._description, self._settings.decimal, size)
         count, errors, failure = self._native.read_into(
             targets.columns, targets.numbers, targets.offsets, 0, size, ahead)
@@ -96,8 +106,8 @@ class Reader:
         self._numbers = targets.numbers[:count].tolist()
         self._offsets = targets.offsets[:count].tolist()
         self._next = 0
-        for name, count in zip(self.columns, errors):
-            self.errors[name] += count
+        for name, errors_of_column in zip(self.columns, errors):
+            self.errors[name] += errors_of_column
         rejects = self._native.take_rejects()
         self._rejects_file.write(rejects)
         self.rejects.extend((record if record >= 0 else None, offset, length, reason)
@@ -111,26 +121,30 @@ class Reader:
             self._left -= count
 
     def close(self):
-        """Lets the data file, the layouts and the rejects file go; iteration ends."""
+        """Lets the data file and the layouts go and puts the rejects file in place;
+        iteration ends."""
         self._native = None
         self._rows = []
-        self._rejects_file.__exit__(None, None, None)
+        self._rejects_file.commit()
 
     def __enter__(self):
         return self
 
-    def __exit__(self, *exc):
+    def __exit__(self, kind, value, traceback):
+        if kind is not None and not issubclass(kind, RecordError):
+            self._rejects_file.discard()
         self.close()
         return False
 
 
 def open(path, copybook=None, copybooks=None, layouts=None, id_field=None, active=None,
          as_dict=False, **options):
-    """A Reader of the records of the data file at path.
+    """A Reader of the records of the data at path: a file name, an open binary
+    file or bytes, as :func:`lyra.read_pandas` takes them.
 
-    Takes the layouts and options of :func:`lyra.read_pandas`, with
-    ``as_dict=True`` for dicts instead of tuples; its values are those of the
-    frame's columns as Python objects (None for a null).
+    Takes the layouts and options of :func:`lyra.read_pandas` (``copybook_text``
+    too), with ``as_dict=True`` for dicts instead of tuples; its values are those
+    of the frame's columns as Python objects (None for a null).
     """
     settings = _options.settings(copybook, copybooks, layouts, id_field, active, options)
     return Reader(path, settings, as_dict)

@@ -5,6 +5,8 @@
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
+#include <unistd.h>
+
 #include <cstring>
 #include <utility>
 
@@ -22,7 +24,25 @@ class SplitCollector : public CCBSplitCallback {
   std::vector<std::pair<int64_t, int64_t>> points;
 };
 
+// The bytes of a buffer: one-dimensional and contiguous, of one byte each.
+std::unique_ptr<py::buffer_info> bytesOf(const py::buffer& data) {
+  auto view = std::make_unique<py::buffer_info>(data.request());
+  if (view->ndim != 1 || view->itemsize != 1 || (view->size > 1 && view->strides[0] != 1)) {
+    throw py::type_error("the data must be contiguous bytes");
+  }
+  return view;
+}
+
+const unsigned char* bytePointer(const py::buffer_info& view) {
+  return static_cast<const unsigned char*>(view.ptr);
+}
+
 }  // namespace
+
+void PyReader::Descriptor::reset(int descriptor) {
+  if (fd >= 0) close(fd);
+  fd = descriptor;
+}
 
 PyReader::PyReader() : reader_(createCCBRecordReader()) {
   if (reader_ == nullptr) throw std::bad_alloc();
@@ -60,22 +80,86 @@ int PyReader::recordLength() {
   return reader_->getMaxRecordLength();
 }
 
+void PyReader::addLayoutText(const py::bytes& text, const std::string& name,
+                             const std::string& recordId, bool active) {
+  pipeline_.stop();
+  const std::string_view source = text;
+  if (!reader_->addCopybookText(source.data(), source.size(), recordId.c_str(), active)) {
+    throw py::value_error(name + ": " + messageText(reader_->getErrorMessage()));
+  }
+}
+
+py::list PyReader::layoutFiles() {
+  pipeline_.stop();
+  py::list files;
+  for (int layout = 0; layout < reader_->getCopybookCount(); ++layout) {
+    for (int i = 0; i < reader_->getLayoutFileCount(layout); ++i) {
+      files.append(py::bytes(reader_->getLayoutFile(layout, i).str()));
+    }
+  }
+  return files;
+}
+
+// The reader keeps no hold on an input it no longer reads: every opening, failed
+// ones too, starts by ending the reading of the last.
+void PyReader::closeInput() {
+  rejects_.clear();
+  descriptor_.reset();
+  memory_.reset();
+}
+
 void PyReader::open(const std::string& path, const py::dict& options) {
   pipeline_.stop();
   const CCBReadOptions read = readOptionsFrom(options);
-  rejects_.clear();
+  closeInput();
   if (!reader_->openData(path.c_str(), read)) fail();
+}
+
+void PyReader::openMemory(const py::buffer& data, const py::dict& options) {
+  pipeline_.stop();
+  const CCBReadOptions read = readOptionsFrom(options);
+  std::unique_ptr<py::buffer_info> view = bytesOf(data);
+  closeInput();
+  memory_ = std::move(view);
+  if (!reader_->openDataMemory(bytePointer(*memory_), static_cast<size_t>(memory_->size), read)) {
+    fail();
+  }
+}
+
+void PyReader::openDescriptor(int descriptor, const py::dict& options) {
+  pipeline_.stop();
+  closeInput();
+  descriptor_.reset(descriptor);
+  if (!reader_->openDataDescriptor(descriptor, readOptionsFrom(options))) fail();
 }
 
 py::list PyReader::scanSplitPoints(const std::string& path, const py::dict& options,
                                    int64_t every) {
-  pipeline_.stop();
   const CCBReadOptions read = readOptionsFrom(options);
+  return collectSplitPoints([&](SplitCollector* collector) {
+    return reader_->scanSplitPoints(path.c_str(), read, every, collector);
+  });
+}
+
+py::list PyReader::scanSplitPointsMemory(const py::buffer& data, const py::dict& options,
+                                         int64_t every) {
+  const CCBReadOptions read = readOptionsFrom(options);
+  const std::unique_ptr<py::buffer_info> view = bytesOf(data);
+  return collectSplitPoints([&](SplitCollector* collector) {
+    return reader_->scanSplitPointsMemory(bytePointer(*view), static_cast<size_t>(view->size), read,
+                                          every, collector);
+  });
+}
+
+// Runs a split scan without the GIL and lists the points it found.
+template <typename Scan>
+py::list PyReader::collectSplitPoints(Scan scan) {
+  pipeline_.stop();
   SplitCollector collector;
   bool scanned = false;
   {
     py::gil_scoped_release release;
-    scanned = reader_->scanSplitPoints(path.c_str(), read, every, &collector);
+    scanned = scan(&collector);
   }
   if (!scanned) fail();
   py::list points;
@@ -102,9 +186,12 @@ py::list PyReader::describe() {
   if (!batch->describe(reader_.get())) throw py::value_error(messageText(batch->getErrorMessage()));
   py::list columns;
   for (int c = 0; c < batch->getColumnCount(); ++c) {
-    columns.append(py::make_tuple(batch->getColumnName(c).str(),
-                                  ccbColumnKindName(batch->getColumnKind(c)),
-                                  batch->getColumnDigits(c), batch->getColumnFractionDigits(c)));
+    QvbString name;
+    int type = 0, length = 0;
+    reader_->getOutputInfo(batch->getColumnIndex(c), name, type, length);
+    columns.append(
+        py::make_tuple(batch->getColumnName(c).str(), ccbColumnKindName(batch->getColumnKind(c)),
+                       batch->getColumnDigits(c), batch->getColumnFractionDigits(c), length));
   }
   return columns;
 }

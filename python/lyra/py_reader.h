@@ -1,7 +1,9 @@
 // PyReader is the binding's record reader: one lyra record reader (CCBRecordReader)
 // whose records it reads as typed columns through a pipeline of record batches
 // (PyBatchPipeline), and the bad records that reading passed over since the input
-// was opened. It owns the reader and the pipeline and releases them when it goes.
+// was opened. It owns the reader and the pipeline and releases them when it goes,
+// and so the input it reads: a Python buffer it holds a view of (which keeps its
+// bytes where they are) or a descriptor it closes.
 // Failures of lyra come out as ValueError with lyra's message; a failed read is
 // returned, not raised, so that the Python side can raise its RecordError with the
 // record's place.
@@ -36,21 +38,37 @@ class PyReader {
   // A copybook (xml false) or an XML layout document for the records whose
   // identifier is recordId.
   void addLayout(const std::string& path, bool xml, const std::string& recordId, bool active);
+  // A copybook given as text; name says what it is in a message.
+  void addLayoutText(const pybind11::bytes& text, const std::string& name,
+                     const std::string& recordId, bool active);
   void setIdentifierField(int offset, const std::string& clauses);
   void addSegment(const std::string& item, const std::string& recordId);
   // The longest layout's record length (0 without one).
   int recordLength();
+  // Every file the layouts were read from: each one's copybook or XML layout document
+  // and the COPY members it included, as bytes (file names need not be UTF-8).
+  pybind11::list layoutFiles();
   // Opens the data file with the read options of the dictionary (see
   // readOptionsFrom in py_reader.cpp).
   void open(const std::string& path, const pybind11::dict& options);
-  // The split points of the file, about every `every` bytes: (offset, number) pairs.
+  // Opens the bytes of a buffer (a one-dimensional, contiguous buffer of bytes),
+  // holding a view of it until the reader goes or opens another input.
+  void openMemory(const pybind11::buffer& data, const pybind11::dict& options);
+  // Opens a descriptor, read forward from where it stands; the reader takes it over
+  // and closes it when it goes or opens another input.
+  void openDescriptor(int descriptor, const pybind11::dict& options);
+  // The split points of the file, or of the buffer's bytes, about every `every`
+  // bytes: (offset, number) pairs.
   pybind11::list scanSplitPoints(const std::string& path, const pybind11::dict& options,
                                  int64_t every);
+  pybind11::list scanSplitPointsMemory(const pybind11::buffer& data, const pybind11::dict& options,
+                                       int64_t every);
 
   // The batch's settings: the reader's columns to fill (None: all), whether decimal
   // columns give exact Decimal values, whether text loses trailing blanks.
   void setColumns(const pybind11::object& indexes, bool decimal, bool strip);
-  // (name, kind, digits, fraction digits) of each column the next read fills.
+  // (name, kind, digits, fraction digits, length) of each column the next read fills;
+  // length: the characters of its longest text.
   pybind11::list describe();
   // The names of every column of the active layout.
   pybind11::list columnNames();
@@ -71,9 +89,24 @@ class PyReader {
   struct Release {
     void operator()(CCBRecordReader* reader) const { reader->release(); }
   };
+  struct Descriptor {
+    Descriptor() = default;
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { reset(); }
+    void reset(int descriptor = -1);
+    int fd = -1;
+  };
 
   [[noreturn]] void fail() const;
+  // Lets the input go; REQUIRES: nothing reads it (the pipeline stopped).
+  void closeInput();
+  template <typename Scan>
+  pybind11::list collectSplitPoints(Scan scan);
 
+  // The input; declared before the reader and the pipeline, which use it until they go.
+  std::unique_ptr<pybind11::buffer_info> memory_;  // the view of the buffer read
+  Descriptor descriptor_;
   // Declared before the pipeline, whose thread may use the reader until it stops.
   std::unique_ptr<CCBRecordReader, Release> reader_;
   PyBatchPipeline pipeline_;

@@ -186,6 +186,7 @@ class CCBFormat {
   int outputType() const { return outputType_; }
   int usage() const { return usage_; }  // a CCBUsage code
   bool isNational() const { return national_; }
+  int floatFormat() const { return floatFormat_; }  // a FloatFormat; FLOAT_NONE for no float
 
  private:
   CCBFormat(int usage, unsigned flags) : flags_(flags), usage_(usage) {}

@@ -324,6 +324,22 @@ CCBReaderImpl::RecordOutcome CCBReaderImpl::stepOverUnknown() {
 
 bool CCBReaderImpl::scanSplitPoints(const QvbString& fileName, const CCBReadOptions& options,
                                     int64_t every, CCBSplitCallback* callback) {
+  return scanSplits(options, every, callback,
+                    [&](CCBDataFile* file) { return file->open(fileName, classicDecoding(true)); });
+}
+
+bool CCBReaderImpl::scanSplitPointsMemory(const unsigned char* data, size_t size,
+                                          const CCBReadOptions& options, int64_t every,
+                                          CCBSplitCallback* callback) {
+  return scanSplits(options, every, callback, [&](CCBDataFile* file) {
+    return file->openMemory(data, static_cast<int64_t>(size), classicDecoding(true));
+  });
+}
+
+// The scan of both: open opens the input in the file it is given.
+template <typename Open>
+bool CCBReaderImpl::scanSplits(const CCBReadOptions& options, int64_t every,
+                               CCBSplitCallback* callback, Open open) {
   const CCBRecordFormat format = options.getRecordFormat();
   if (format != CCB_RECORD_RDW && format != CCB_RECORD_VB && format != CCB_RECORD_LINES) {
     errorMessage_ = QvbString("Split points are for the rdw, vb and lines record formats");
@@ -335,7 +351,7 @@ bool CCBReaderImpl::scanSplitPoints(const QvbString& fileName, const CCBReadOpti
   }
   CCBDataFile file(SCAN_WINDOW);
   int position = 0;
-  if (!file.open(fileName, classicDecoding(true)) || !file.skip(options.getSkip(), &position)) {
+  if (!open(&file) || !file.skip(options.getSkip(), &position)) {
     errorMessage_ = file.getErrorMessage();
     return false;
   }

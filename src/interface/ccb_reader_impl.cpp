@@ -84,6 +84,16 @@ bool CCBReaderImpl::addCopybook(const QvbString& fileName, QvbString recordId, b
       recordId, makeActive);
 }
 
+bool CCBReaderImpl::addCopybookText(const char* data, size_t size, QvbString recordId,
+                                    bool makeActive) {
+  return addLayout(
+      [&](CCBLayoutLoader& loader) {
+        loader.setDebugCallback(debugCallback_);
+        return loader.readCopybookText(data, size);
+      },
+      recordId, makeActive);
+}
+
 bool CCBReaderImpl::addLayoutFile(const QvbString& fileName, QvbString recordId, bool makeActive) {
   return addLayout([&](CCBLayoutLoader& loader) { return loader.readLayoutFile(fileName); },
                    recordId, makeActive);

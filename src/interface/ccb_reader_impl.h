@@ -77,6 +77,9 @@ class CCBReaderImpl final : public CCBRecordReader {
   QvbString getLayoutFile(int layoutIndex, int index) override;
   int64_t getUnknownRecordCount() override { return unknownRecords_; }
   bool getFirstUnknownRecord(int64_t& number, int64_t& offset, QvbString& identifier) override;
+  bool addCopybookText(const char* data, size_t size, QvbString recordId, bool makeActive) override;
+  bool scanSplitPointsMemory(const unsigned char* data, size_t size, const CCBReadOptions& options,
+                             int64_t every, CCBSplitCallback* callback) override;
 
   // The active layout's output array, whose columns the record just read fills; null
   // without an active layout. For the readers of the library's own (CCBRecordBatch).
@@ -125,6 +128,9 @@ class CCBReaderImpl final : public CCBRecordReader {
   RecordOutcome passOver(const QvbString& reason);
   RecordOutcome stepOverUnknown();
   QvbString countProblem();
+  template <typename Open>
+  bool scanSplits(const CCBReadOptions& options, int64_t every, CCBSplitCallback* callback,
+                  Open open);
 
   QvbString errorMessage_;
   std::vector<CCBDataRoot*> layouts_;  // owned

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <new>
 
+#include "format/ccb_float.h"
 #include "format/ccb_format.h"
 #include "interface/ccb_reader_impl.h"
 #include "layout/ccb_data_field.h"
@@ -205,7 +206,10 @@ void CCBRecordBatchImpl::describeColumn(const CCBOutputEntry* entry, int index,
   const bool fixedPoint = shape.kind == CCBNumberShape::FIXED_POINT;
   column->digits = fixedPoint ? shape.digits : 0;
   column->fraction = fixedPoint ? shape.fraction : 0;
-  column->single = shape.kind == CCBNumberShape::FLOAT && shape.storageLength == 4;
+  // An IBM COMP-1 reaches 7.2e75 and 5.4e-79, far past a binary32: its text is read
+  // as a double.
+  column->single = shape.kind == CCBNumberShape::FLOAT && shape.storageLength == 4 &&
+                   format->floatFormat() != FLOAT_IBM;
   column->errorText = format == nullptr || format->canFailAsText();
   column->keepsText = column->kind == CCB_COLUMN_TEXT || column->kind == CCB_COLUMN_BIG_DECIMAL ||
                       (column->kind == CCB_COLUMN_DECIMAL && decimalText_);

@@ -59,7 +59,7 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
     CCBColumnKind kind = CCB_COLUMN_TEXT;
     int digits = 0;
     int fraction = 0;
-    bool single = false;     // float: a COMP-1 item, read as binary32
+    bool single = false;     // float: an IEEE COMP-1 item, read as binary32
     bool errorText = false;  // text: "#ERR#" tells of bytes that could not be decoded
     bool keepsText = false;  // text, big decimal, and decimal with decimal text
     // integer, unsigned and decimal without decimal text: its format, which may give the

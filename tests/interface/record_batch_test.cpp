@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <string>
 #include <utility>
@@ -176,6 +177,36 @@ TEST_F(RecordBatchTest, TypesTheExtremesOfEachKind) {
   EXPECT_EQ(-123, batch_->getIntegers(2)[0]);
   EXPECT_EQ(-12345678901234567.8, batch_->getReals(3)[0]);
   for (int c = 0; c < 4; ++c) EXPECT_EQ(1, batch_->getValidity(c)[0]) << c;
+}
+
+// Floats hold their whole range: an IBM COMP-1 (0.F x 16^(E-64), its exponent biased
+// by 64) reaches far past a binary32 at both ends, an IEEE COMP-1 is a binary32.
+TEST_F(RecordBatchTest, FloatsKeepTheRangeOfTheirFormat) {
+  const struct {
+    CCBFloatFormat format;
+    const char* bytes;
+    double value;
+  } cases[] = {
+      {CCB_FLOAT_IBM, "\x70\x10\x00\x00", std::ldexp(1.0, 188)},        // 1/16 x 16^48
+      {CCB_FLOAT_IBM, "\x7f\xff\xff\xff", std::ldexp(0xFFFFFF, 228)},   // the largest
+      {CCB_FLOAT_IBM, "\xff\xff\xff\xff", -std::ldexp(0xFFFFFF, 228)},  // the lowest
+      {CCB_FLOAT_IBM, "\x00\x10\x00\x00", std::ldexp(1.0, -260)},       // 1/16 x 16^-64
+      {CCB_FLOAT_IBM, "\x00\x00\x00\x01", std::ldexp(1.0, -280)},       // unnormalised
+      {CCB_FLOAT_IBM, "\xc2\x64\x00\x00", -100.0},                      // -0x64/256 x 16^2
+      {CCB_FLOAT_IEEE, "\x3d\xcc\xcc\xcd", static_cast<double>(0.1f)},  // not 0.1
+      {CCB_FLOAT_IEEE, "\x7f\x7f\xff\xff", static_cast<double>(FLT_MAX)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    CCBLayoutOptions floats;
+    floats.setFloatFormat(c.format);
+    reader_->setLayoutOptions(floats);
+    open(std::string(c.bytes, 4), {"01 R.", "05 F COMP-1."});
+    ASSERT_EQ(1, batch_->read(reader_.get(), 1, failed_)) << error();
+    EXPECT_STREQ("float", ccbColumnKindName(batch_->getColumnKind(0)));
+    EXPECT_EQ(1, batch_->getValidity(0)[0]);
+    EXPECT_EQ(c.value, batch_->getReals(0)[0]);
+  }
 }
 
 // Text of each width that the batch copies in its own way, whose last non-blank is

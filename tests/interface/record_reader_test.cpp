@@ -285,6 +285,11 @@ TEST_F(RecordReaderTest, RangesGiveEveryRecordOnce) {
       ASSERT_TRUE(reader_->scanSplitPoints(file.c_str(), options, 20, &split));
       ASSERT_LT(3u, points.size());
       EXPECT_EQ((std::pair<int64_t, int64_t>(3, 1)), points.front());
+      test_support::SplitCollector inMemory;  // the same bytes in memory: the same points
+      ASSERT_TRUE(
+          reader_->scanSplitPointsMemory(reinterpret_cast<const unsigned char*>(f.second.data()),
+                                         f.second.size(), options, 20, &inMemory));
+      EXPECT_EQ(points, inMemory.points);
     }
     for (size_t i = 0; i + 1 < points.size(); ++i) {
       CCBReadOptions before = options, after = options;
@@ -470,6 +475,81 @@ TEST_F(RecordReaderTest, RecordsOfOneShapeReadAsTheirWalkReadsThem) {
     EXPECT_FALSE(callback.messages.empty());
     reader_->setDebugCallback(nullptr);
   }
+}
+
+// Split points of bytes in memory, worked out by hand: the first record at or after each
+// multiple of the split size past the skip, the first record included; what the scan
+// refuses.
+TEST_F(RecordReaderTest, SplitPointsOfMemory) {
+  using Points = std::vector<std::pair<int64_t, int64_t>>;
+  const std::string rdws = rdw("AA111") + rdw("BB222") + rdw("CC333");  // at 0, 9 and 18
+  const struct {
+    CCBRecordFormat format;
+    int64_t skip, every;
+    std::string bytes;
+    Points points;
+  } cases[] = {
+      {CCB_RECORD_LINES, 0, 6, "AA111\nBB222\nCC333\n", {{0, 1}, {6, 2}, {12, 3}}},
+      {CCB_RECORD_LINES, 0, 7, "AA111\nBB222\nCC333\n", {{0, 1}, {12, 3}}},
+      {CCB_RECORD_LINES, 0, 7, "", {}},
+      {CCB_RECORD_RDW, 0, 10, rdws, {{0, 1}, {18, 3}}},
+      {CCB_RECORD_RDW, 3, 10, "HDR" + rdws, {{3, 1}, {21, 3}}},
+      {CCB_RECORD_VB,
+       0,
+       1,
+       rdw(rdw("AA111") + rdw("BB222")) + rdw(rdw("CC333")),
+       {{0, 1}, {22, 3}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ccbRecordFormatName(c.format) + (": " + c.bytes));
+    CCBReadOptions options = format(c.format);
+    options.setSkip(c.skip);
+    test_support::SplitCollector split;
+    ASSERT_TRUE(
+        reader_->scanSplitPointsMemory(reinterpret_cast<const unsigned char*>(c.bytes.data()),
+                                       c.bytes.size(), options, c.every, &split))
+        << reader_->getErrorMessage().str();
+    EXPECT_EQ(c.points, split.points);
+  }
+  const std::string bad = rdw("AA111") + word(2);
+  const auto* data = reinterpret_cast<const unsigned char*>(bad.data());
+  test_support::SplitCollector split;
+  EXPECT_FALSE(reader_->scanSplitPointsMemory(data, bad.size(), format(CCB_RECORD_RDW), 5, &split));
+  EXPECT_EQ("Invalid record descriptor word at byte offset 9", reader_->getErrorMessage().str());
+  EXPECT_FALSE(
+      reader_->scanSplitPointsMemory(data, bad.size(), format(CCB_RECORD_FIXED), 5, &split));
+  EXPECT_EQ("Split points are for the rdw, vb and lines record formats",
+            reader_->getErrorMessage().str());
+  EXPECT_FALSE(reader_->scanSplitPointsMemory(data, bad.size(), format(CCB_RECORD_RDW), 0, &split));
+  EXPECT_EQ("Invalid split scan: give a split size of at least 1 byte",
+            reader_->getErrorMessage().str());
+}
+
+// Copybook text is a layout as its file is: the bytes given and only those, for its
+// record identifier; its messages count lines from the text's first; it names no file.
+TEST_F(RecordReaderTest, CopybookTextIsALayoutAsItsFileIs) {
+  const auto addText = [&](const std::string& text, size_t size, const char* id, bool active) {
+    return reader_->addCopybookText(text.data(), size, id, active);
+  };
+  reader_->clearCopybooks();
+  ASSERT_TRUE(reader_->setIdentifierField(0, "PIC X"));
+  const std::string keyed = copybook_test::source(KEYED);
+  ASSERT_TRUE(addText(keyed, keyed.size(), "A", true)) << reader_->getErrorMessage().str();
+  const std::string shorter = copybook_test::source({"01 S.", "05 K PIC X(2).", "05 T PIC X(3)."});
+  ASSERT_TRUE(addText(shorter, shorter.rfind("05 T"), "B", false));
+  EXPECT_EQ(2, reader_->getCopybookCount());
+  EXPECT_EQ("1@0:AA|111;3@10:AC|333;end", readMemory("AA111BBxyzAC333", format(CCB_RECORD_FIXED)));
+  reader_->clearCopybooks();
+  ASSERT_TRUE(addText(shorter, shorter.rfind("05 T"), "", true));  // the text before T alone
+  EXPECT_EQ("1@0:BB;2@2:xy;end", readMemory("BBxy", format(CCB_RECORD_FIXED)));
+  EXPECT_EQ(0, reader_->getLayoutFileCount(0));
+  const std::string bad = copybook_test::source({"01 R.", "05 A PIC X.", "05 B PIC 9()."});
+  EXPECT_FALSE(addText(bad, bad.size(), "", true));
+  EXPECT_EQ("Invalid number of repetitions, Line: 3\n", reader_->getErrorMessage().str());
+  const std::string zero = std::string(bad.data(), bad.find('B')) + '\0';
+  EXPECT_FALSE(addText(zero, zero.size(), "", true));
+  EXPECT_EQ("File holds a zero byte: it is not a text file, Line: 3\n",
+            reader_->getErrorMessage().str());
 }
 
 // Pipes read forward, through the header; ranges need inputs that seek; descriptors read

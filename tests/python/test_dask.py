@@ -61,7 +61,8 @@ def test_partitions_of_the_layout_format_and_bad_blocksizes():
     assert frame.npartitions == 1  # records found only by walking them from the start
     for wrong, message in [({"blocksize": 0}, "invalid blocksize 0"),
                            ({"range": (0, 100)}, "read_dask sets range itself"),
-                           ({"limit": 5}, "read_dask takes no limit")]:
+                           ({"limit": 5}, "read_dask takes no limit"),
+                           ({"rejects": "r"}, "read_dask takes no rejects")]:
         with pytest.raises(ValueError, match=message):
             lyra.dask.read_dask(data_file("accounts.dat"), **wrong, **options)
 
@@ -77,6 +78,13 @@ def client():
 
 def test_local_cluster_reads_the_partitions(client, tmp_path):
     whole, frame = read_both("customers_rdw.dat", 7, with_position=True)
+    pd.testing.assert_frame_equal(client.compute(frame).result().reset_index(drop=True), whole)
+    # Bytes and copybook text go to the workers too.
+    options = dict(FILES["customers_rdw.dat"], with_position=True)
+    with open(options.pop("copybook"), encoding="utf-8") as text:
+        options["copybook_text"] = text.read()
+    with open(data_file("customers_rdw.dat"), "rb") as data:
+        frame = lyra.dask.read_dask(data.read(), blocksize=1024, **options)
     pd.testing.assert_frame_equal(client.compute(frame).result().reset_index(drop=True), whole)
     # A bad record on a worker comes back as the RecordError it raised.
     broken = patched(tmp_path, "customers_rdw.dat", 204, b"\0\4\0\0")  # a record of no bytes

@@ -1,11 +1,17 @@
 """What bad options, layouts, files and records raise, and what reading passes over."""
 
+import gc
 import json
+import os
 import re
+import shutil
+import stat
 
+import numpy as np
 import pytest
 
 import lyra
+import lyra.dask
 from conftest import TXN_OPTIONS, copybook, data_file, expected, framed_options, patched
 
 PAYROLL = dict(copybook=copybook("payroll.cpy"), record_format="fixed")
@@ -83,3 +89,135 @@ def test_undecodable_values_are_null_and_counted(tmp_path):
     assert {name: count for name, count in errors.items() if count} == {"PAY-EMP-ID": 1}
     assert frame["PAY-EMP-ID"].isna().tolist() == [False, True] + [False] * 8
     assert frame["PAY-EMP-ID"][0] == int(expected("payroll.dat")[1]["PAY-EMP-ID"])
+
+
+INT64_MAX = 2**63 - 1
+RECORD_MAX = 2**28  # the longest record lyra reads
+
+
+@pytest.mark.parametrize("options, name, value, lowest, highest", [
+    ({"skip": 2**70}, "skip", 2**70, 0, INT64_MAX),
+    ({"skip": -1}, "skip", -1, 0, INT64_MAX),
+    ({"range": (2**64, None)}, "range start", 2**64, 0, INT64_MAX),
+    ({"range": (0, 2**63)}, "range end", 2**63, 0, INT64_MAX),
+    ({"range": (0, None), "first_record": 0}, "first_record", 0, 1, INT64_MAX),
+    ({"range": (0, None), "first_record": 2**63}, "first_record", 2**63, 1, INT64_MAX),
+    ({"record_length": 2**40}, "record_length", 2**40, 0, RECORD_MAX),
+    ({"record_length": RECORD_MAX + 1}, "record_length", RECORD_MAX + 1, 0, RECORD_MAX),
+    ({"id_field": (2**40, "PIC X")}, "id_field offset", 2**40, 0, RECORD_MAX),
+    ({"id_field": "99999999999:PIC X"}, "id_field offset", 99999999999, 0, RECORD_MAX),
+    ({"id_field": (-1, "PIC X")}, "id_field offset", -1, 0, RECORD_MAX),
+    ({"limit": 2**64}, "limit", 2**64, 0, INT64_MAX),
+    ({"limit": 2.0}, "limit", 2.0, 0, INT64_MAX),
+    ({"max_errors": 2**63}, "max_errors", 2**63, 0, INT64_MAX),
+    ({"max_errors": -1}, "max_errors", -1, 0, INT64_MAX),
+    ({"margin": 2**31}, "margin", 2**31, 0, 2**31 - 1),
+    ({"margin": -8}, "margin", -8, 0, 2**31 - 1),
+])
+def test_integers_out_of_range_raise_value_error(options, name, value, lowest, highest):
+    message = "invalid %s %r: expected a whole number from %d to %d" % (name, value, lowest,
+                                                                       highest)
+    reads = [lyra.read_pandas, lyra.open]
+    if not set(options) & {"range", "first_record", "limit"}:  # which read_dask sets itself
+        reads.append(lyra.dask.read_dask)
+    for read in reads:
+        with pytest.raises(ValueError, match=re.escape(message)):
+            read(data_file("payroll.dat"), **dict(PAYROLL, **options))
+    if name == "margin":
+        with pytest.raises(ValueError, match=re.escape(message)):
+            lyra.Layout(copybook("payroll.cpy"), margin=value)
+
+
+def test_blocksizes_out_of_range_and_integers_of_numpy():
+    for blocksize in (0, 2**63, "0B"):
+        with pytest.raises(ValueError, match="invalid blocksize .*: expected a whole number "
+                                             "from 1 to %d bytes" % INT64_MAX):
+            lyra.dask.read_dask(data_file("payroll.dat"), blocksize=blocksize, **PAYROLL)
+    frame = lyra.read_pandas(data_file("payroll.dat"), limit=np.int64(3), skip=np.uint8(0),
+                             **PAYROLL)
+    assert len(frame) == 3
+
+
+def read_all(read, path, **options):
+    """Every record of lyra.open, or read_pandas's frame."""
+    if read is lyra.open:
+        with lyra.open(path, **options) as reader:
+            return list(reader)
+    return read(path, **options)
+
+
+def leftovers(folder):
+    return [name for name in os.listdir(folder) if name.startswith(".lyra-")]
+
+
+@pytest.mark.parametrize("read", [lyra.read_pandas, lyra.open])
+def test_rejects_never_overwrite_an_input(tmp_path, read):
+    data = patched(tmp_path, "shipments.dat", RECORD_3, bytes(4))
+    options = framed_options("shipments.dat")
+    book = str(tmp_path / "ship.cpy")
+    shutil.copy(options.pop("copybook"), book)
+    notes = str(tmp_path / "v2.jsonl")
+    shutil.copy(data, notes)
+    document = str(tmp_path / "ship.xml")
+    with open(document, "w") as out:
+        out.write(lyra.Layout(book).to_xml())
+    files = {name: open(name, "rb").read() for name in (data, book, notes, document)}
+    link = str(tmp_path / "link")  # the data file by another name
+    os.symlink(data, link)
+    for path, layout, rejects, output, source in [
+            (data, dict(copybook=book), data, data, data),
+            (data, dict(copybook=book), book, book, book),
+            (data, dict(layouts=document), document, document, document),
+            (data, dict(copybook=book), link, link, data),
+            (notes, dict(copybook=book), str(tmp_path / "v2"), notes, notes)]:  # the notes
+        message = "rejects '%s' would overwrite the input file '%s'" % (output, source)
+        with pytest.raises(ValueError, match="^%s$" % re.escape(message)):
+            read_all(read, path, rejects=rejects, **layout, **options)
+    assert {name: open(name, "rb").read() for name in files} == files
+    os.symlink(tmp_path / "r", tmp_path / "r.jsonl")
+    (tmp_path / "r").write_bytes(b"old")
+    with pytest.raises(ValueError, match=re.escape("rejects '%s.jsonl' and rejects '%s' name one "
+                                                   "file" % (tmp_path / "r", tmp_path / "r"))):
+        read_all(read, data, copybook=book, rejects=tmp_path / "r", **options)
+    assert (tmp_path / "r").read_bytes() == b"old"
+    assert leftovers(tmp_path) == []
+
+
+@pytest.mark.parametrize("read", [lyra.read_pandas, lyra.open])
+def test_rejects_are_put_in_place_at_the_end(tmp_path, read):
+    """Written aside and renamed: a new file gets the umask's permissions, one replaced
+    keeps its own; a bad record that reading stops at leaves those passed over told."""
+    data = patched(tmp_path, "shipments.dat", RECORD_3, bytes(8))  # records 3 and 4 of no bytes
+    rejects = tmp_path / "bad"
+    rejects.write_bytes(b"old")
+    rejects.chmod(0o604)
+    mask = os.umask(0o027)
+    try:
+        with pytest.raises(lyra.RecordError, match="record 4 at byte offset 156"):
+            read_all(read, data, rejects=rejects, max_errors=1, **framed_options("shipments.dat"))
+    finally:
+        os.umask(mask)
+    assert rejects.read_bytes() == bytes(4)
+    notes = tmp_path / "bad.jsonl"
+    assert [json.loads(line) for line in notes.read_text().splitlines()] == [
+        {"record": 3, "offset": RECORD_3, "length": 4, "reason": "Record of zero length"}]
+    assert [stat.S_IMODE(os.stat(name).st_mode) for name in (rejects, notes)] == [0o604, 0o640]
+    assert leftovers(tmp_path) == []
+
+
+def test_rejects_stay_as_they_were_when_reading_fails_otherwise(tmp_path):
+    data = patched(tmp_path, "shipments.dat", RECORD_3, bytes(4))
+    rejects = tmp_path / "bad"
+    rejects.write_bytes(b"old")
+    options = dict(framed_options("shipments.dat"), rejects=rejects)
+    with pytest.raises(KeyError):
+        with lyra.open(data, **options) as reader:
+            next(reader)  # its batch passes over record 3
+            raise KeyError("not lyra's")
+    reader = lyra.open(data, **options)
+    next(reader)
+    assert leftovers(tmp_path) != [] and rejects.read_bytes() == b"old"  # being written aside
+    del reader  # never closed
+    gc.collect()
+    assert rejects.read_bytes() == b"old" and not (tmp_path / "bad.jsonl").exists()
+    assert leftovers(tmp_path) == []

@@ -9,6 +9,7 @@ import pandas as pd
 import pytest
 
 import lyra
+import lyra.dask
 from conftest import (assert_matches, copybook, data_file, expected, framed_options,
                       manifest_options, table)
 
@@ -100,3 +101,27 @@ def test_large_columns_keep_their_values(tmp_path):
     for wrong in (-1, 2**61 + 2**17):  # a count whose bytes overflow is refused
         with pytest.raises((ValueError, MemoryError)):
             lyra._lyra.number_array(np.dtype(np.int64), wrong)
+
+
+IBM_FLOATS = [  # COMP-1 bytes, 0.F x 16^(E-64), and their values worked out by hand
+    ("70100000", 2.0**188),  # 1/16 x 16^48
+    ("7fffffff", (2**24 - 1) * 2.0**228),  # the largest
+    ("00100000", 2.0**-260),  # 1/16 x 16^-64, the smallest normalised
+    ("c2640000", -100.0),  # -0x64/256 x 16^2
+]
+
+
+@pytest.mark.parametrize("read", ["read_pandas", "read_dask", "open"])
+def test_ibm_floats_keep_their_range(tmp_path, read):
+    """IBM short floats reach far past an IEEE single at both ends."""
+    (tmp_path / "f.cpy").write_text("       01  R.\n           05  F  COMP-1.\n")
+    (tmp_path / "f.dat").write_bytes(bytes.fromhex("".join(data for data, _ in IBM_FLOATS)))
+    options = dict(copybook=tmp_path / "f.cpy", record_format="fixed", float_format="ibm")
+    if read == "open":
+        values = [value for value, in lyra.open(tmp_path / "f.dat", **options)]
+    elif read == "read_dask":
+        values = lyra.dask.read_dask(tmp_path / "f.dat", blocksize=8, **options)["F"].compute(
+            scheduler="synchronous").tolist()
+    else:
+        values = lyra.read_pandas(tmp_path / "f.dat", **options)["F"].tolist()
+    assert values == [value for _, value in IBM_FLOATS]

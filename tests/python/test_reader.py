@@ -1,5 +1,7 @@
 """lyra.open record by record, and lyra.Layout."""
 
+import pytest
+
 import lyra
 from conftest import (TXN_COPYBOOKS, TXN_OPTIONS, assert_values, copybook, data_file, expected,
                       framed_options)
@@ -52,3 +54,62 @@ def test_layout_options_are_keywords():
     assert {name: kind for name, kind, _ in floats.columns}["M-RATE"] == "real"
     national = lyra.Layout(copybook("national.cpy"), national_utf16=True)
     assert national.record_length == 3 + 20 + 12 + 4
+
+
+LINES = 3000  # numbered lines, about three batches of lyra.open
+
+
+@pytest.fixture(scope="module")
+def numbered_lines(tmp_path_factory):
+    folder = tmp_path_factory.mktemp("lines")
+    (folder / "n.cpy").write_text("       01  R.\n           05  N  PIC 9(5).\n")
+    (folder / "n.txt").write_bytes(b"".join(b"%05d\n" % number for number in range(1, LINES + 1)))
+    return str(folder / "n.txt"), dict(copybook=str(folder / "n.cpy"), record_format="lines")
+
+
+@pytest.mark.parametrize("options, count", [
+    ({}, LINES),
+    ({"limit": 2049}, 2049),  # past two batch ends
+    ({"with_position": True}, LINES),
+    ({"as_dict": True, "limit": 1025}, 1025),
+])
+def test_open_reads_across_batches(numbered_lines, options, count):
+    path, layout = numbered_lines
+    with lyra.open(path, **layout, **options) as reader:
+        records = list(reader)
+        assert (reader.record, reader.offset) == (count, (count - 1) * 6)
+    if options.get("as_dict"):
+        records = [tuple(record.values()) for record in records]
+    want = [(number,) for number in range(1, count + 1)]
+    if options.get("with_position"):
+        want = [(number, (number - 1) * 6, number) for number, in want]
+    assert records == want
+
+
+@pytest.mark.parametrize("fields, wanted, bounded", [
+    ("05 T PIC X(32000).", 1024, True),  # text at its longest: 3 bytes a character
+    ("05 T PIC X(1000000).", 16384, True),
+    ("05 T PIC X(16000000).", 1024, True),  # wider than a batch: one record still
+    ("05 T PIC X(10) OCCURS 5000.", 16384, True),
+    ("05 N PIC S9(7)V99 COMP-3 OCCURS 20.", 1024, False),
+])
+def test_batches_hold_a_bounded_number_of_bytes(tmp_path, fields, wanted, bounded):
+    (tmp_path / "r.cpy").write_text("       01  R.\n           %s\n" % fields)
+    settings = lyra._options.settings(str(tmp_path / "r.cpy"), None, None, None, None, {})
+    description = lyra._native.prepare(settings).describe()
+    size = lyra._frame.bounded_batch(description, False, wanted)
+    text = sum(length for _, kind, _, _, length in description if kind == "text")
+    assert 1 <= size <= wanted
+    assert (size < wanted) == bounded
+    assert size == 1 or size * 3 * text <= 16 << 20  # UTF-8 takes up to 3 bytes a character
+
+
+def test_a_limit_reads_no_record_past_it(tmp_path):
+    """limit=1 reads one record: the bad record after it is never reached."""
+    (tmp_path / "r.cpy").write_text("       01  R.\n           05  N  PIC 9(3).\n")
+    (tmp_path / "r.txt").write_bytes(b"123\n" + b"4567\n")  # the second line is too long
+    options = dict(copybook=str(tmp_path / "r.cpy"), record_format="lines")
+    with pytest.raises(lyra.RecordError, match="record 2"):
+        lyra.read_pandas(tmp_path / "r.txt", **options)
+    assert lyra.read_pandas(tmp_path / "r.txt", limit=1, **options)["N"].tolist() == [123]
+    assert list(lyra.open(tmp_path / "r.txt", limit=1, **options)) == [(123,)]
