@@ -74,7 +74,8 @@ bench: deps
 # from the test copybooks.
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_TIME    ?= 60
-FUZZ_TARGETS  = fuzz_copybook fuzz_layout_xml fuzz_record_data fuzz_writers fuzz_threaded_read
+FUZZ_TARGETS  = fuzz_copybook fuzz_layout_xml fuzz_record_data fuzz_writers fuzz_threaded_read \
+                fuzz_ranges
 # clang and its fuzzer runtime, which the clang package does not pull in.
 fuzz: DEB_PACKAGES += clang libclang-rt-14-dev
 fuzz: deps

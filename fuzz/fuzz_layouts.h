@@ -5,8 +5,6 @@
 #ifndef LYRA_FUZZ_FUZZ_LAYOUTS_H_
 #define LYRA_FUZZ_FUZZ_LAYOUTS_H_
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <string>
 
@@ -46,17 +44,9 @@ const char* const LAYOUT_NUMBERS =
     "           05  CODE-N          PIC 9(2) USAGE NATIONAL.\n"
     "           05  TEXT-E          PIC X(3).\n";
 
-// Adds the copybook text as a layout through a file removed right after.
+// Adds the copybook text as a layout.
 inline bool addLayoutText(CCBRecordReader* reader, const char* text, const char* id, bool active) {
-  char path[] = "/tmp/lyra_fuzz_layout_XXXXXX";
-  const int fd = mkstemp(path);
-  if (fd < 0) return false;
-  const size_t size = std::char_traits<char>::length(text);
-  const bool written = write(fd, text, size) == static_cast<ssize_t>(size);
-  close(fd);
-  const bool added = written && reader->addCopybook(path, id, active);
-  unlink(path);
-  return added;
+  return reader->addCopybookText(text, std::char_traits<char>::length(text), id, active);
 }
 
 }  // namespace

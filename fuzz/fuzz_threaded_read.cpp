@@ -12,6 +12,8 @@
 //
 // The layouts are parsed once per process and handed to every reader as XML layout
 // documents, so that a run opens no file.
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

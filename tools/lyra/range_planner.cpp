@@ -40,7 +40,11 @@ void RangePlanner::scan(int64_t start) {
   numbersKnown_ = !ranged || options_.firstRecord >= 1;
   numberBase_ = !ranged ? 0 : options_.firstRecord - (lines ? 2 : 1);
   RecordReaderPtr scanner(createCCBRecordReader());
-  if (scanner != nullptr) {
+  if (scanner == nullptr) return;
+  if (options_.dataBytes != nullptr) {
+    scanner->scanSplitPointsMemory(options_.dataBytes, options_.dataSize, scanOptions,
+                                   options_.chunkBytes, this);
+  } else {
     scanner->scanSplitPoints(options_.dataFile.c_str(), scanOptions, options_.chunkBytes, this);
   }
 }
