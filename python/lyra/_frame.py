@@ -97,6 +97,22 @@ class Collected:
         self.count = 0
         self.errors = [0] * len(description)
         self.rejects = []  # (record, offset, length, reason) each
+        self.unknown_records = 0  # records of no layout stepped over
+        self.first_unknown = None  # (record, offset, identifier) of the first
+
+    def note_unknown(self, unknown):
+        """Takes the binding's (count, first) of the records of no layout."""
+        self.unknown_records, self.first_unknown = unknown_of(unknown)
+
+
+def unknown_of(unknown):
+    """The binding's (count, first) of the records of no layout, the first's record
+    number None where it is unknown."""
+    count, first = unknown
+    if first is not None:
+        record, offset, identifier = first
+        first = (record if record >= 0 else None, offset, identifier)
+    return count, first
 
 
 def bounded_batch(description, decimal, wanted):
@@ -126,9 +142,10 @@ def read_batches(native, settings, collected, rejects_file, batch_records=BATCH_
         # comes whole; none when the targets must grow first.
         ahead = (_batch_size(settings, targets, collected.count + size, batch_records)
                  if read_ahead else 0)
-        count, errors, failure = native.read_into(
+        count, errors, failure, unknown = native.read_into(
             targets.columns, targets.numbers, targets.offsets, collected.count, size,
             ahead)
+        collected.note_unknown(unknown)
         collected.count += count
         collected.errors = [a + b for a, b in zip(collected.errors, errors)]
         rejects = native.take_rejects()
@@ -176,6 +193,8 @@ def frame_of(collected, settings):
     frame = pd.DataFrame(columns, copy=False)
     frame.attrs["errors"] = dict(zip(names, collected.errors))
     frame.attrs["rejects"] = collected.rejects
+    frame.attrs["unknown_records"] = collected.unknown_records
+    frame.attrs["first_unknown"] = collected.first_unknown
     return frame
 
 
@@ -211,7 +230,11 @@ def read_pandas(path, copybook=None, copybooks=None, layouts=None, id_field=None
     ``float64``, text ``str``. Missing values and undecodable ones are null;
     ``attrs["errors"]`` counts the undecodable ones per column and
     ``attrs["rejects"]`` lists the bad records passed over (record, offset,
-    length, reason). Raises FileNotFoundError for a missing file, ValueError for
+    length, reason). With several layouts, a record whose identifier matches
+    none of them is stepped over where the record format finds its end (fixed,
+    rdw, vb, lines) and is no bad record: ``attrs["unknown_records"]`` counts
+    them and ``attrs["first_unknown"]`` is the first, (record, offset,
+    identifier), or None. Raises FileNotFoundError for a missing file, ValueError for
     a bad option or layout (or an integer out of its range), RecordError for a bad
     record that max_errors does not allow, TypeError for an unknown keyword (those
     of pandas' readers are told lyra's: ``usecols`` is ``columns``, ``nrows``

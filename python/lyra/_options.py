@@ -15,6 +15,7 @@ READ_DEFAULTS = {
     "record_length": None,  # fixed: the longest layout
     "rdw_little_endian": False,
     "rdw_excludes_header": False,
+    "bdw_excludes_header": False,
     "skip": 0,
     "range": None,  # (start, end), either None
     "first_record": None,
@@ -56,7 +57,7 @@ PANDAS_KEYWORDS = {
 }
 
 BOOLEAN_OPTIONS = (
-    "rdw_little_endian", "rdw_excludes_header", "ebcdic", "comp5_little_endian",
+    "rdw_little_endian", "rdw_excludes_header", "bdw_excludes_header", "ebcdic", "comp5_little_endian",
     "binary_little_endian", "national_utf16", "strict", "with_position", "strip",
     "decimal",
 )
@@ -290,6 +291,8 @@ def _read_options(result, given):
     for name in ("rdw_little_endian", "rdw_excludes_header"):
         if given[name] and record_format not in DESCRIPTOR_FORMATS:
             raise ValueError("%s goes with record_format='rdw' or 'vb' only" % name)
+    if given["bdw_excludes_header"] and record_format != "vb":
+        raise ValueError("bdw_excludes_header goes with record_format='vb' only")
     _code_page(options, given)
     _range(options, given)
     _bad_records(result, options, given)

@@ -6,7 +6,7 @@ import weakref
 from . import _native, _options
 from ._data import Data
 from ._errors import RecordError
-from ._frame import Targets, bounded_batch
+from ._frame import Targets, bounded_batch, unknown_of
 
 BATCH_RECORDS = 1024
 
@@ -30,7 +30,12 @@ class Reader:
     ``_offset``). ``record`` and ``offset`` say where the current record is;
     ``columns`` names the columns; ``errors`` counts the undecodable values per
     column so far and ``rejects`` lists the bad records passed over (also written
-    to the rejects file, when one is given).
+    to the rejects file, when one is given); ``unknown_records`` counts the records
+    of no layout stepped over (with several layouts, a record whose identifier
+    matches none of them, where the record format finds its end) and
+    ``first_unknown`` is the first of them, (record, offset, identifier), or None;
+    both as far as reading has gone, which is a batch of records ahead of the
+    iteration.
 
     Made by :func:`lyra.open`. Use it as a context manager, or call ``close``, to
     let the data file go and put the rejects file in place: that happens when
@@ -49,6 +54,8 @@ class Reader:
         self._batch = bounded_batch(self._description, settings.decimal, BATCH_RECORDS)
         self.errors = {name: 0 for name in self.columns}
         self.rejects = []
+        self.unknown_records = 0
+        self.first_unknown = None
         self.record = None
         self.offset = None
         self._rows = []
@@ -98,8 +105,9 @@ class Reader:
             return
         ahead = batch if self._left is None else min(batch, self._left - size)
         targets = Targets(self._description, self._settings.decimal, size)
-        count, errors, failure = self._native.read_into(
+        count, errors, failure, unknown = self._native.read_into(
             targets.columns, targets.numbers, targets.offsets, 0, size, ahead)
+        self.unknown_records, self.first_unknown = unknown_of(unknown)
         columns = [_values(kind, column, count)
                    for kind, column in zip(targets.kinds, targets.columns)]
         self._rows = list(zip(*columns))

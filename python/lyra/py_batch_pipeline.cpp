@@ -48,6 +48,12 @@ void PyBatchPipeline::read(CCBRecordReader* reader, Batch* batch, int maxRecords
   reader->setBadRecordCallback(batch);
   batch->count = batch->records->read(reader, maxRecords, batch->failed);
   reader->setBadRecordCallback(nullptr);
+  batch->unknownCount = reader->getUnknownRecordCount();
+  QvbString identifier;
+  if (reader->getFirstUnknownRecord(batch->firstUnknownNumber, batch->firstUnknownOffset,
+                                    identifier)) {
+    batch->firstUnknownId = identifier.str();
+  }
   if (!batch->failed) return;
   batch->message = messageText(batch->records->getErrorMessage());
   batch->number = reader->getRecordNumber();

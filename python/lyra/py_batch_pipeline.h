@@ -41,6 +41,12 @@ class PyBatchPipeline {
     int64_t number = -1;  // of the record reading failed at
     int64_t offset = -1;
     std::vector<Reject> rejects;  // passed over while this batch was read
+    // Records of no layout stepped over since the input was opened, as this batch
+    // ended, and the first of them.
+    int64_t unknownCount = 0;
+    int64_t firstUnknownNumber = -1;
+    int64_t firstUnknownOffset = -1;
+    std::string firstUnknownId;
   };
 
   PyBatchPipeline();  // throws std::bad_alloc when a batch cannot be made

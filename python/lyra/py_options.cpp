@@ -56,6 +56,7 @@ CCBReadOptions readOptionsFrom(const py::dict& options) {
   read.setRecordLength(valueOr(options, "record_length", 0));
   read.setRdwLittleEndian(valueOr(options, "rdw_little_endian", false));
   read.setRdwExcludesHeader(valueOr(options, "rdw_excludes_header", false));
+  read.setBdwExcludesHeader(valueOr(options, "bdw_excludes_header", false));
   read.setSkip(valueOr<int64_t>(options, "skip", 0));
   read.setRange(valueOr<int64_t>(options, "range_start", -1),
                 valueOr<int64_t>(options, "range_end", -1));

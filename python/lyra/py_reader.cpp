@@ -230,7 +230,12 @@ py::tuple PyReader::readInto(const py::list& targets, const py::object& numbers,
   for (int c = 0; c < records->getColumnCount(); ++c) errors.append(records->getErrorCount(c));
   py::object failure = py::none();
   if (batch->failed) failure = py::make_tuple(batch->message, batch->number, batch->offset);
-  return py::make_tuple(count, errors, failure);
+  py::object first = py::none();
+  if (batch->unknownCount > 0) {
+    first = py::make_tuple(batch->firstUnknownNumber, batch->firstUnknownOffset,
+                           batch->firstUnknownId);
+  }
+  return py::make_tuple(count, errors, failure, py::make_tuple(batch->unknownCount, first));
 }
 
 py::list PyReader::takeRejects() {

@@ -74,8 +74,10 @@ class PyReader {
   pybind11::list columnNames();
   // Reads up to maxRecords records into the targets from row start on: the columns
   // into targets (see PyColumns), the record numbers and offsets into int64 arrays
-  // (None: not wanted). Returns (records read, error counts, failure), failure None
-  // or (message, record number, offset). With ahead above 0, the next call's
+  // (None: not wanted). Returns (records read, error counts, failure, unknown),
+  // failure None or (message, record number, offset), unknown the records of no
+  // layout stepped over since the input was opened as (count, first), first None or
+  // (record number, offset, identifier). With ahead above 0, the next call's
   // records, ahead of them (its maxRecords), are read meanwhile (see
   // PyBatchPipeline).
   pybind11::tuple readInto(const pybind11::list& targets, const pybind11::object& numbers,
