@@ -403,15 +403,13 @@ void CCBReaderImpl::getOutputInfo(int index, QvbString& name, int& type, int& le
 // Asked for every column of every record: reads the output array that the layout's
 // fields decode into straight from the root's node link.
 QvbDatavar CCBReaderImpl::getOutputValue(int index) {
-  const CCBOutputEntry* column =
-      activeColumns_ != nullptr ? activeColumns_->getColumn(index) : nullptr;
-  return column != nullptr ? column->getValue() : QvbDatavar();
+  if (activeColumns_ == nullptr || !activeColumns_->hasColumn(index)) return QvbDatavar();
+  return activeColumns_->column(index).getValue();
 }
 
 bool CCBReaderImpl::getOutputBytes(int index, const char*& bytes, int& length) {
-  const CCBOutputEntry* column =
-      activeColumns_ != nullptr ? activeColumns_->getColumn(index) : nullptr;
-  return column != nullptr && column->wholeText(&bytes, &length);
+  return activeColumns_ != nullptr && activeColumns_->hasColumn(index) &&
+         activeColumns_->column(index).wholeText(&bytes, &length);
 }
 
 int64_t CCBReaderImpl::getDataFileSize() {

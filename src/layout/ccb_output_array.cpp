@@ -1,5 +1,6 @@
 #include "layout/ccb_output_array.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -160,12 +161,21 @@ int CCBOutputArray::registerNode(CCBData* node, int parentEntryId) {
   const int entryId = getNodeEntryCount() + 1;
   int number = 0;
   const QvbString* name = nextName(node, &number);
-  if (node->isField()) columns_.push_back(entryId - 1);
-  entries_.emplace_back(node, name, number, entryId, parentEntryId, &record_, soleColumn(node));
+  std::vector<CCBOutputEntry>& entries = node->isField() ? columns_ : others_;
+  entries.emplace_back(node, name, number, entryId, parentEntryId, &record_, soleColumn(node));
+  columnCount_ = static_cast<int>(columns_.size());
   return entryId;
 }
 
+// The columns fill the ids between those of the other entries: the entry at index is
+// either another entry or the column that follows the columns among the entries
+// before it.
 CCBOutputEntry* CCBOutputArray::getNodeEntry(int index) {
   if (index < 0 || index >= getNodeEntryCount()) return nullptr;
-  return &entries_[static_cast<size_t>(index)];
+  const int entryId = index + 1;
+  const auto other =
+      std::lower_bound(others_.begin(), others_.end(), entryId,
+                       [](const CCBOutputEntry& entry, int id) { return entry.getEntryId() < id; });
+  if (other != others_.end() && other->getEntryId() == entryId) return &*other;
+  return &columns_[static_cast<size_t>(index - (other - others_.begin()))];
 }

@@ -200,22 +200,27 @@ class CCBOutputArray {
   // Makes room for entries entries, columns of them columns, so that registering
   // them moves nothing.
   void reserve(size_t entries, size_t columns) {
-    entries_.reserve(entries);
     columns_.reserve(columns);
+    others_.reserve(entries - columns);
   }
   // Adds an entry for one repetition of node under the entry parentEntryId, with a
   // name unique among fields (or among other nodes): the node's output name, else
   // its name, with "_1", "_2", ... for later uses. Returns the new 1-based entry id.
   int registerNode(CCBData* node, int parentEntryId);
 
-  int getColumnCount() const { return static_cast<int>(columns_.size()); }
+  int getColumnCount() const { return columnCount_; }
+  bool hasColumn(int index) const {
+    return static_cast<unsigned>(index) < static_cast<unsigned>(columnCount_);
+  }
+  // The column at index, REQUIRES: hasColumn(index).
+  const CCBOutputEntry& column(int index) const { return columns_[static_cast<size_t>(index)]; }
   const CCBOutputEntry* getColumn(int index) const {  // null out of range
-    return index >= 0 && index < getColumnCount() ? &entries_[columnEntry(index)] : nullptr;
+    return hasColumn(index) ? &column(index) : nullptr;
   }
   CCBOutputEntry* getColumn(int index) {
-    return index >= 0 && index < getColumnCount() ? &entries_[columnEntry(index)] : nullptr;
+    return hasColumn(index) ? &columns_[static_cast<size_t>(index)] : nullptr;
   }
-  int getNodeEntryCount() const { return static_cast<int>(entries_.size()); }
+  int getNodeEntryCount() const { return static_cast<int>(columns_.size() + others_.size()); }
   CCBOutputEntry* getNodeEntry(int index);            // null out of range
   void clearColumnValues() { ++record_.clearCount; }  // every column's value reads as null
   // The record just read was set from the layout's plan: every entry with a plan
@@ -257,15 +262,16 @@ class CCBOutputArray {
   };
   using NameMap = std::map<QvbString, NameCounts, ExactOrder>;
 
-  size_t columnEntry(int index) const {
-    return static_cast<size_t>(columns_[static_cast<size_t>(index)]);
-  }
   // The base name of node's entries, kept as a key of names_ (whose keys stay where
   // they are), and the number that follows it in the name of the next one.
   const QvbString* nextName(CCBData* node, int* number);
 
-  std::vector<CCBOutputEntry> entries_;  // every entry, by entry id
-  std::vector<int32_t> columns_;         // the index in entries_ of each column
+  // The entries of fields, in column order, and the others (the root's, groups' and
+  // tables'), in entry id order: a value read finds its column at its index with no
+  // step between, and getNodeEntry, which few call, searches others_ by entry id.
+  std::vector<CCBOutputEntry> columns_;
+  std::vector<CCBOutputEntry> others_;
+  int columnCount_ = 0;  // of columns_, kept apart: its size() divides by an entry's size
   NameMap names_;
   // The node of the latest registration and its base name: repetitions of a node are
   // registered together, and need no search.

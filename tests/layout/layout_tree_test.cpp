@@ -205,8 +205,21 @@ TEST(RecordWalkTest, RepetitionNamesAcrossNestedTables) {
     EXPECT_EQ(21 + repetition, root.getColumn(16 + repetition)->getEntryId());
   }
   EXPECT_EQ(nullptr, root.getColumn(16 + 1001));
+  EXPECT_EQ(nullptr, root.getColumn(-1));
   EXPECT_EQ(16 + 1001, root.getColumnCount());
   EXPECT_EQ(20 + 1001, root.getNodeEntryCount());
+  // Every entry at its index, the fields among them being the columns in order.
+  int column = 0;
+  for (int i = 0; i < root.getNodeEntryCount(); ++i) {
+    const CCBOutputEntry* e = root.getNodeEntry(i);
+    ASSERT_EQ(i + 1, e->getEntryId());
+    if (e->isField()) {
+      EXPECT_EQ(root.getColumn(column++), e) << i;
+    }
+  }
+  EXPECT_EQ(root.getColumnCount(), column);
+  EXPECT_EQ(nullptr, root.getNodeEntry(-1));
+  EXPECT_EQ(nullptr, root.getNodeEntry(root.getNodeEntryCount()));
 }
 
 TEST(RecordWalkTest, OversizedLayoutsAreRefused) {
