@@ -125,3 +125,41 @@ def test_ibm_floats_keep_their_range(tmp_path, read):
     else:
         values = lyra.read_pandas(tmp_path / "f.dat", **options)["F"].tolist()
     assert values == [value for _, value in IBM_FLOATS]
+
+
+# With copybooks for the headers and details only, the trailers GnuCOBOL wrote are
+# records of no layout: stepped over, counted, the first noted, in frames and readers.
+def test_records_of_no_layout_are_stepped_over():
+    partial = {"copybooks": {"HD": copybook("txnhdr.cpy"), "DT": copybook("txndtl.cpy")},
+               "id_field": "0:PIC X(2)", "active": "DT", "record_format": "fixed",
+               "record_length": 120}
+    path = data_file("txn_fixed120.dat")
+    frame = lyra.read_pandas(path, **partial)
+    assert len(frame) == 9
+    assert frame.attrs["rejects"] == []
+    assert frame.attrs["unknown_records"] == 3
+    assert frame.attrs["first_unknown"] == (7, 720, "TR")
+    assert lyra.read_pandas(path, limit=5, **partial).attrs["unknown_records"] == 0
+    with lyra.open(path, **partial) as reader:
+        assert sum(1 for _ in reader) == 9
+        assert (reader.unknown_records, reader.first_unknown) == (3, (7, 720, "TR"))
+    with pytest.raises(lyra.RecordError, match="Copybook not found for this record: TR"):
+        lyra.read_pandas(data_file("txn_var.dat"), **dict(partial, record_format="layout",
+                                                          record_length=None))
+
+
+# Block lengths that leave out the block descriptor word's own 4 bytes.
+def test_block_lengths_without_their_descriptor(tmp_path):
+    def rdw(data):
+        return bytes([0, len(data) + 4, 0, 0]) + data
+    body = rdw(b"AB123") + rdw(b"CD456")
+    path = tmp_path / "blocks.dat"
+    path.write_bytes(bytes([0, len(body), 0, 0]) + body + bytes([0, 9, 0, 0]) + rdw(b"EF789"))
+    rec = tmp_path / "rec.cbl"
+    rec.write_text("       01  R.\n           05 A PIC X(2).\n           05 B PIC 9(3).\n")
+    frame = lyra.read_pandas(str(path), copybook=str(rec), record_format="vb",
+                             bdw_excludes_header=True)
+    assert list(frame["A"]) == ["AB", "CD", "EF"]
+    with pytest.raises(ValueError, match="bdw_excludes_header goes with record_format='vb'"):
+        lyra.read_pandas(str(path), copybook=str(rec), record_format="rdw",
+                         bdw_excludes_header=True)
