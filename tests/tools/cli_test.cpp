@@ -382,6 +382,46 @@ TEST_F(CliTest, RecordsOfNoLayoutAreSteppedOver) {
   EXPECT_THAT(walked.err, HasSubstr("Copybook not found for this record: TR"));
 }
 
+// A failure that an option would have avoided gets a second line, "hint:", naming it: found
+// by trying the input again, for copybooks and for the framing of data files. A layout
+// file is read as what its content is, whichever option names it.
+TEST_F(CliTest, HintsNameTheOptionThatReadsTheInput) {
+  const auto dialect = [](const std::string& name) {
+    return dataPath("copybooks/dialects/" + name);
+  };
+  const std::string shipment = " -c " + dataPath("copybooks/shipment.cpy") + " ";
+  const std::string rdw = " --record-format rdw ";
+  const std::string blocks = dir.write("blocks.dat", "\0\x12\0\0\0\x09\0\0AB123\0\x09\0\0CD456"s);
+  const std::pair<std::string, std::string> cases[] = {
+      {"columns " + dialect("free.cpy"), "looks like free form: add --source-format free"},
+      {"tree " + dialect("wide.cpy"), "text stands past column 72: add --margin none"},
+      {"read" + shipment + "--record-format rdw --rdw-excludes-header " +
+           dataPath("files/shipments_le.dat"),
+       "these options frame the file's records: --record-format rdw --rdw-little-endian "
+       "--rdw-excludes-header"},
+      {"splits --every 100 --record-format vb " + blocks,
+       "these options frame the file's records: --record-format vb --bdw-excludes-header"},
+      {"read -c " + dataPath("copybooks/payroll.cpy") + rdw + dataPath("files/payroll.txt"),
+       "the file holds text lines: use --record-format lines"},
+      {"read -c " + dataPath("copybooks/policy.cpy") + " --fixed " + dataPath("files/policies.dat"),
+       "32 bytes are left over after the last whole record of 185 bytes: a header of 32 bytes "
+       "would be --skip 32; otherwise check --record-length"},
+  };
+  for (const auto& [args, hint] : cases) {
+    SCOPED_TRACE(args);
+    const Result run = lyra(words(args));
+    EXPECT_EQ(1, run.status);
+    const std::vector<std::string> said = lines(run.err);
+    ASSERT_EQ(2u, said.size()) << run.err;
+    EXPECT_THAT(said[1], ::testing::EndsWith(hint));
+    EXPECT_EQ(0u, said[1].rfind("hint: ", 0));
+  }
+  const std::string xml = dir.path("rec.xml");
+  expectLyra({"convert", rec, "-o", xml}, 0, "");
+  expectLyra({"read", "-c", xml, "--fixed", dir.write("d", "AB123")}, 0, "A,B\r\nAB,123\r\n");
+  expectLyra({"read", "-x", rec, "--fixed", dir.path("d")}, 0, "A,B\r\nAB,123\r\n");
+}
+
 // Output far larger than its input, handed from the threads to the writer in parts, is
 // written as one thread writes it: the bad records among it, --max-errors and --limit.
 TEST_F(CliTest, ThreadsHandOverLargeOutputInParts) {
@@ -491,7 +531,9 @@ TEST_F(CliTest, ExitStatusAndFirstLine) {
         floatBig + ": Invalid level number, Line: 3");
   const std::string measures = dataPath("copybooks/measures.cpy");
   check({"read", "-c", measures, dataPath("files/measures.dat")}, 1,
-        measures + ": Invalid or unknown usage clause, Line: 12");
+        measures +
+            ": Invalid or unknown usage clause, Line: 12\nhint: COMP-1 and COMP-2 items hold "
+            "floats: add --float-format ibm, ieee or ieee-le");
   check({"read", "-c", rec, "--fixed", "-o", hard, recData}, 2,
         "-o '" + hard + "' would overwrite the input file '" + recData + "'");
   check({"read", "-c", rec, "--fixed", "--rejects", recData, recData}, 2,

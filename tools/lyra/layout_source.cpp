@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "hints.h"
 #include "level_check.h"
 
 bool detectLayoutKind(const std::string& path, LayoutKind* kind, std::string* error) {
@@ -51,7 +52,9 @@ bool loadLayout(CCBLayoutService* service, const std::string& path, std::string*
   const bool loaded = kind == LAYOUT_XML ? service->loadLayoutFile(path.c_str())
                                          : service->loadCopybook(path.c_str());
   if (!loaded) {
-    *error = path + ": " + messageText(service->getErrorMessage());
+    const std::string hint =
+        kind == LAYOUT_COPYBOOK ? layoutHint(path, service->getLayoutOptions()) : "";
+    *error = withHint(path + ": " + messageText(service->getErrorMessage()), hint);
     return false;
   }
   if (service->getOutputCount() > 0) return true;
@@ -63,15 +66,19 @@ std::string noFieldsMessage(const std::string& path) {
   return path + ": the layout has no fields";
 }
 
+// A file is read as what its content is, whichever option named it.
 bool addLayout(CCBReader* reader, const LayoutSource& source, bool makeActive, std::string* error) {
   const QvbString path(source.path.c_str());
   const QvbString id(source.id.c_str());
+  LayoutKind kind = source.kind;
+  std::string unreadable;  // the add itself says why
+  if (source.xml.empty()) detectLayoutKind(source.path, &kind, &unreadable);
   bool added = false;
   if (!source.xml.empty()) {
     added = reader->addLayoutXml(source.xml.c_str(), id, makeActive);
   } else {
-    added = source.kind == LAYOUT_XML ? reader->addLayoutFile(path, id, makeActive)
-                                      : reader->addCopybook(path, id, makeActive);
+    added = kind == LAYOUT_XML ? reader->addLayoutFile(path, id, makeActive)
+                               : reader->addCopybook(path, id, makeActive);
   }
   if (!added) *error = source.path + ": " + messageText(reader->getErrorMessage());
   return added;

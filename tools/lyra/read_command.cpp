@@ -2,6 +2,7 @@
 
 #include "command_support.h"
 #include "commands.h"
+#include "hints.h"
 #include "output_file.h"
 #include "read_options.h"
 #include "read_records.h"
@@ -123,6 +124,14 @@ std::string unknownMessage(const UnknownRecords& unknown) {
          unknown.identifier + "'";
 }
 
+// What would have read a data file that reading stopped in: other framing options, or
+// records that end in line ends.
+std::string failureHint(const ReadOptions& options, int recordLength) {
+  if (options.dataFile == STANDARD_INPUT || options.dataBytes != nullptr) return std::string();
+  const std::string hint = framingHint(options.dataFile, options.records);
+  return hint.empty() ? fixedLengthHint(options.dataFile, options.records, recordLength) : hint;
+}
+
 // Copies the records to the output; returns the exit status. After a failure the
 // records before it are written out and put in place, and so are the rejects; when
 // writing fails, nothing is put in place. A data file without records gets the
@@ -130,12 +139,15 @@ std::string unknownMessage(const UnknownRecords& unknown) {
 // went on to the end, and their count is the last message.
 int copyRecords(const ReadOptions& options, RecordReaderPtr reader, OutputFile* output,
                 RejectsFile* rejects) {
+  const int recordLength = reader->getMaxRecordLength();
   const ReadOutcome outcome = writeRecords(options, std::move(reader), output, rejects);
   std::string error;
   if (!output->commit(&error) || (rejects != nullptr && !rejects->commit(&error))) {
     return error.empty() ? EXIT_FAILED : reportFailure(READ_HELP.name, error);
   }
-  if (outcome.failed) reportFailure(READ_HELP.name, outcome.failure);
+  if (outcome.failed) {
+    reportFailure(READ_HELP.name, withHint(outcome.failure, failureHint(options, recordLength)));
+  }
   if (outcome.skipped > 0) reportFailure(READ_HELP.name, skippedMessage(outcome.skipped));
   if (outcome.unknown.count > 0) reportFailure(READ_HELP.name, unknownMessage(outcome.unknown));
   if (outcome.failed) return EXIT_FAILED;

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include "hints.h"
+
 namespace {
 
 // Every layout must read bytes, and the written one must have columns too: records
@@ -33,7 +35,14 @@ RecordReaderPtr prepareReader(const ReadOptions& options, LYRADebugCallback* cal
   if (reader == nullptr) return nullptr;
   for (size_t i = 0; i < options.layouts.size(); ++i) {
     const bool active = i == options.activeLayout;
-    if (!addCheckedLayout(reader.get(), options.layouts[i], active, callback, error)) {
+    const LayoutSource& source = options.layouts[i];
+    if (!addCheckedLayout(reader.get(), source, active, callback, error)) {
+      LayoutKind kind = source.kind;
+      std::string unreadable;
+      const bool copybook = source.xml.empty() &&
+                            detectLayoutKind(source.path, &kind, &unreadable) &&
+                            kind == LAYOUT_COPYBOOK;
+      *error = withHint(*error, copybook ? layoutHint(source.path, options.layout) : "");
       return nullptr;
     }
     if (!hasFields(reader.get(), static_cast<int>(i), active)) {

@@ -3,6 +3,7 @@
 
 #include "command_support.h"
 #include "commands.h"
+#include "hints.h"
 #include "layout_source.h"
 #include "record_format_options.h"
 
@@ -132,7 +133,8 @@ int runSplits(const std::vector<std::string>& args) {
   if (!scanned) {
     finishStandardOutput(SPLITS_HELP.name, EXIT_FAILED);  // the points before the failure
     return reportFailure(SPLITS_HELP.name,
-                         request.dataFile + ": " + messageText(reader->getErrorMessage()));
+                         withHint(request.dataFile + ": " + messageText(reader->getErrorMessage()),
+                                  framingHint(request.dataFile, request.records)));
   }
   return finishStandardOutput(SPLITS_HELP.name, EXIT_OK);
 }
