@@ -1,37 +1,57 @@
-# Front door: `make test`, `make asan`, `make bench`, `make demo`, `make fuzz`.
-# Each target installs missing Debian packages (when run as root), configures,
-# builds and runs. `make test` runs the C++ tests and the Python package's tests.
+# Front door: `make demo`, `make test`, `make asan`, `make bench`, `make fuzz`.
+# Each target installs the Debian packages it needs that are missing (when run as
+# root; otherwise it names them and the apt-get line that installs them), configures,
+# builds and runs. `make demo` builds the library and the tool alone, in Release;
+# `make test` builds everything and runs the C++ tests and the Python package's tests.
 
 BUILD       ?= build
+DEMO_BUILD  ?= build-demo
 ASAN_BUILD  ?= build-asan
 JOBS        ?= 2
 CMAKE_FLAGS ?=
 # The Python package is built and tested for Debian's own interpreter, which sees
 # Debian's python3-* packages; another python3 first on PATH may see none of them.
 PYTHON      ?= /usr/bin/python3
-DEB_PACKAGES = cmake g++ make pkg-config libpugixml-dev libgtest-dev libgmock-dev libbenchmark-dev \
-               python3 python3-dev pybind11-dev python3-pybind11 python3-setuptools python3-venv \
-               python3-pytest python3-numpy python3-pandas python3-dask python3-distributed
+
+# The Debian packages of each target.
+TOOL_PACKAGES   = cmake g++ make pkg-config libpugixml-dev
+GTEST_PACKAGES  = libgtest-dev libgmock-dev
+PY_PACKAGES     = python3 python3-dev pybind11-dev python3-pybind11 python3-setuptools \
+                  python3-venv python3-pytest python3-numpy python3-pandas python3-dask \
+                  python3-distributed
+BENCH_PACKAGES  = libbenchmark-dev
+FUZZ_PACKAGES   = clang libclang-rt-14-dev
 
 .PHONY: all deps configure build test asan bench fuzz demo install format clean
 
 all: build
 
-deps:
+# $(call install,PACKAGES,TARGET): installs the packages that are missing, as root;
+# otherwise fails, naming them, the command that installs them and the target.
+define install
 	@missing=""; \
-	for p in $(DEB_PACKAGES); do \
+	for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
-	  if [ "$$(id -u)" != 0 ]; then echo "missing Debian packages:$$missing (run as root to install)"; exit 1; fi; \
+	  if [ "$$(id -u)" != 0 ]; then \
+	    echo "make $(2) needs the Debian packages$$missing; install them as root with:"; \
+	    echo "  apt-get install -y$$missing"; exit 1; \
+	  fi; \
 	  echo "installing:$$missing"; \
 	  DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing >/dev/null 2>&1 || \
 	  { apt-get update -q >/dev/null && DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; }; \
 	fi
+endef
 
-configure: deps
+# The packages of every target.
+deps:
+	$(call install,$(TOOL_PACKAGES) $(GTEST_PACKAGES) $(PY_PACKAGES) $(BENCH_PACKAGES) $(FUZZ_PACKAGES),deps)
+
+configure:
+	$(call install,$(TOOL_PACKAGES) $(GTEST_PACKAGES) $(PY_PACKAGES) $(BENCH_PACKAGES),test)
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPython3_EXECUTABLE=$(PYTHON) \
-	  $(CMAKE_FLAGS)
+	  -DLYRA_BUILD_TESTS=ON -DLYRA_BUILD_BENCH=ON -DLYRA_PYTHON=ON $(CMAKE_FLAGS)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -39,18 +59,25 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# Reads the bundled order file (header, line and trailer records told apart by
-# their first two bytes) and shows its order lines as a table.
-demo: build
-	$(BUILD)/tools/lyra/lyra read --format table \
+# Builds the library and the tool alone (Release, in a folder of its own), then reads
+# the bundled order file (header, line and trailer records told apart by their first
+# two bytes) and shows its order lines as a table.
+demo:
+	$(call install,$(TOOL_PACKAGES),demo)
+	cmake -S . -B $(DEMO_BUILD) -DCMAKE_BUILD_TYPE=Release -DLYRA_BUILD_TESTS=OFF \
+	  -DLYRA_BUILD_BENCH=OFF -DLYRA_PYTHON=OFF $(CMAKE_FLAGS)
+	cmake --build $(DEMO_BUILD) -j $(JOBS) --target lyra_cli
+	$(DEMO_BUILD)/tools/lyra/lyra read --format table \
 	  -c examples/order_header.cbl=OH -c examples/order_line.cbl=OL \
 	  -c examples/order_trailer.cbl=OT --id-field '0:PIC X(2)' --active OL \
 	  examples/orders.dat
 
 # The C++ tests only: a sanitized Python module could not be loaded into the
 # interpreter without preloading the sanitizer's runtime, so none is built.
-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DLYRA_SANITIZE=ON $(CMAKE_FLAGS)
+asan:
+	$(call install,$(TOOL_PACKAGES) $(GTEST_PACKAGES),asan)
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DLYRA_SANITIZE=ON -DLYRA_BUILD_BENCH=OFF \
+	  $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
@@ -59,7 +86,8 @@ asan: deps
 # local cluster of two worker processes). Their data files are written in the build
 # folder and removed.
 BENCH_BUILD ?= build-bench
-bench: deps
+bench:
+	$(call install,$(TOOL_PACKAGES) $(PY_PACKAGES) $(BENCH_PACKAGES),bench)
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
 	  -DLYRA_BUILD_TESTS=OFF -DPython3_EXECUTABLE=$(PYTHON) $(CMAKE_FLAGS)
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target lyra_bench lyra_bench_data lyra_python
@@ -77,8 +105,8 @@ FUZZ_TIME    ?= 60
 FUZZ_TARGETS  = fuzz_copybook fuzz_layout_xml fuzz_record_data fuzz_writers fuzz_threaded_read \
                 fuzz_ranges
 # clang and its fuzzer runtime, which the clang package does not pull in.
-fuzz: DEB_PACKAGES += clang libclang-rt-14-dev
-fuzz: deps
+fuzz:
+	$(call install,$(TOOL_PACKAGES) $(FUZZ_PACKAGES),fuzz)
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLYRA_FUZZ=ON \
 	  -DLYRA_BUILD_TESTS=OFF -DLYRA_BUILD_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
@@ -104,4 +132,4 @@ format:
 	find include src tests tools bench fuzz python -name '*.h' -o -name '*.cpp' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(DEMO_BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -27,3 +27,5 @@ cobc -x $flags -fsign=EBCDIC -o "$build/payroll" cobol/payroll.cob
 "$build/customers" customers.dat
 "$build/orders" orders.dat
 "$build/payroll" payroll.dat
+# The order file compressed, for the README's example of a read from a pipe.
+gzip -9 -n -c orders.dat > orders.dat.gz
