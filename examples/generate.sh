@@ -6,6 +6,9 @@
 #   orders.dat     order_header.cbl (OH), order_line.cbl (OL) and
 #                  order_trailer.cbl (OT), ASCII, variable-length records
 #   payroll.dat    payroll.cbl, EBCDIC, a 20-byte header, fixed 64-byte records
+#   orders.dat.gz  orders.dat compressed with gzip
+# extract.cbl and extract.txt, text lines two of which are longer than their
+# layout, are written by hand.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$here"
