@@ -7,6 +7,11 @@
 // A format is built by create() and owned by one field node, which destroys it
 // before building another. After create() it is immutable except for the contents
 // of its text buffer. One thread uses a format at a time.
+//
+// Its parts: the format and its usages (ccb_format.cpp), the picture rules
+// (ccb_picture_rules.cpp), the text decoders (ccb_text_decoders.cpp) and the value
+// decoders (ccb_value_decoders.cpp), which share the byte readers of
+// ccb_stored_numbers.h.
 #ifndef LYRA_FORMAT_CCB_FORMAT_H_
 #define LYRA_FORMAT_CCB_FORMAT_H_
 
