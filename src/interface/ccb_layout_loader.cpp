@@ -69,6 +69,41 @@ CCBDataRoot* CCBLayoutLoader::completeCopybook(CCBDataRoot* root, const QvbStrin
   return nullptr;
 }
 
+CCBDataRoot* CCBLayoutLoader::readLayoutFile(const QvbString& fileName) {
+  CCBLayoutDocument document;
+  CCBDataRoot* root = completeDocument(document.readFile(fileName, formatRules_), document);
+  if (root != nullptr) root->addInputFile(fileName);
+  return root;
+}
+
+CCBDataRoot* CCBLayoutLoader::readLayoutXml(const QvbString& xml) {
+  CCBLayoutDocument document;
+  return completeDocument(document.readXml(xml, formatRules_), document);
+}
+
+bool CCBLayoutLoader::writeLayoutFile(const QvbString& fileName, CCBDataRoot* root) {
+  CCBLayoutDocument document;
+  if (document.writeFile(fileName, root)) return true;
+  errorMessage_ = document.getErrorMessage();
+  return false;
+}
+
+bool CCBLayoutLoader::writeLayoutXml(QvbString& xml, CCBDataRoot* root) {
+  CCBLayoutDocument document;
+  if (document.writeXml(xml, root)) return true;
+  errorMessage_ = document.getErrorMessage();
+  return false;
+}
+
+// The tree a document read gave, completed; null with the document's message when
+// the read failed.
+CCBDataRoot* CCBLayoutLoader::completeDocument(CCBDataRoot* root,
+                                               const CCBLayoutDocument& document) {
+  if (root != nullptr) return completeLayout(root);
+  errorMessage_ = document.getErrorMessage();
+  return nullptr;
+}
+
 // Resolves a layout that was read completely: refuses it when it exceeds the
 // limits, otherwise builds its output columns. The extended services read records
 // as far as their redefining items reach, so that reach is held to the limit too.
