@@ -1,6 +1,7 @@
 #include "format/ccb_format.h"
 
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 #include "format/ccb_float.h"
@@ -61,6 +62,40 @@ bool hasNationalSymbol(const QvbString& picture) {
   return false;
 }
 
+// Whether a display picture is a number without S: 9, V and P alone, repetition counts
+// aside, with a 9 among them.
+bool isUnsignedNumber(const QvbString& picture) {
+  bool digit = false;
+  bool inCount = false;
+  for (const char* p = picture.asCstr(); *p != '\0'; ++p) {
+    if (inCount) {
+      inCount = *p != ')';
+    } else if (*p == '(') {
+      inCount = true;
+    } else if (*p == '9') {
+      digit = true;
+    } else if (std::strchr("VvPp", *p) == nullptr) {
+      return false;
+    }
+  }
+  return digit;
+}
+
+// The picture a display item is built from. A SIGN SEPARATE clause gives the sign a
+// character position of its own, which COBOL allows only where the picture has S; the
+// tolerant rules read such a clause on a number without S as if the picture had it,
+// so that the sign's byte counts in the record instead of being read as a digit. The
+// classic and strict rules read the picture as written.
+QvbString displayPicture(const QvbString& picture, unsigned signFlags,
+                         const CCBFormatRules& rules) {
+  if (!rules.tolerant || (signFlags & SIGN_SEPARATE) == 0 || !isUnsignedNumber(picture)) {
+    return picture;
+  }
+  QvbString signedPicture("S");
+  signedPicture.append(picture);
+  return signedPicture;
+}
+
 // The shortest text a field has room for: the error text.
 const int MIN_OUTPUT_LENGTH = 5;
 const int MAX_BINARY_DIGITS = 18;  // the most an extended service reads in 8 bytes
@@ -102,7 +137,8 @@ CCBFormat* CCBFormat::create(const QvbString& picture, const QvbString& usage, i
   if (isFloatUsage(code)) {
     if (!format->buildFloat(rules.floatFormat)) return nullptr;
   } else if (numeric ? !parseNumericPicture(picture, format.get(), error)
-                     : !parseDisplayPicture(picture, format.get(), error)) {
+                     : !parseDisplayPicture(displayPicture(picture, flags, rules), format.get(),
+                                            error)) {
     return nullptr;
   }
   if (rules.extended && code == USAGE_BINARY && format->digitCount_ > MAX_BINARY_DIGITS) {

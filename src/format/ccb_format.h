@@ -42,7 +42,8 @@ enum CCBUsage {
 
 // The rules a format is built by: the classic ones by default. The extended
 // services refuse binary pictures longer than an 8-byte word holds (extended) and,
-// unless parsing strictly, read COMP-0 as binary (tolerant); their layout options
+// unless parsing strictly, read COMP-0 as binary and give a separate sign its byte
+// where the picture lacks the S that the SIGN clause needs (tolerant); their layout options
 // give the float format of COMP-1 and COMP-2 items (a FloatFormat; FLOAT_NONE
 // refuses them) and whether national items hold UTF-16 text, two bytes per
 // character position (else one byte, as display).
