@@ -2,6 +2,7 @@
 
 #include "layout/ccb_layout_map.h"
 #include "parse/parse_copybook.h"
+#include "persist/ccb_layout_document.h"
 
 CCBLayoutLoader::CCBLayoutLoader() {
   errorMessage_.setNull();

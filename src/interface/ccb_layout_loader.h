@@ -11,7 +11,8 @@
 #include "lyra/lyra_debug_callback.h"
 #include "lyra/qvb_string.h"
 #include "parse/ccb_source_rules.h"
-#include "persist/ccb_layout_document.h"
+
+class CCBLayoutDocument;
 
 class CCBLayoutLoader {
  public:
