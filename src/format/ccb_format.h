@@ -7,6 +7,11 @@
 // A format is built by create() and owned by one field node, which destroys it
 // before building another. After create() it is immutable except for the contents
 // of its text buffer. One thread uses a format at a time.
+//
+// Its parts: the format and its usages (ccb_format.cpp), the picture rules
+// (ccb_picture_rules.cpp), the text decoders (ccb_text_decoders.cpp) and the value
+// decoders (ccb_value_decoders.cpp), which share the byte readers of
+// ccb_stored_numbers.h.
 #ifndef LYRA_FORMAT_CCB_FORMAT_H_
 #define LYRA_FORMAT_CCB_FORMAT_H_
 
@@ -37,7 +42,8 @@ enum CCBUsage {
 
 // The rules a format is built by: the classic ones by default. The extended
 // services refuse binary pictures longer than an 8-byte word holds (extended) and,
-// unless parsing strictly, read COMP-0 as binary (tolerant); their layout options
+// unless parsing strictly, read COMP-0 as binary and give a separate sign its byte
+// where the picture lacks the S that the SIGN clause needs (tolerant); their layout options
 // give the float format of COMP-1 and COMP-2 items (a FloatFormat; FLOAT_NONE
 // refuses them) and whether national items hold UTF-16 text, two bytes per
 // character position (else one byte, as display).

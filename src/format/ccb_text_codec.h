@@ -34,6 +34,8 @@ class CCBTextCodec {
   bool ebcdic() const { return ebcdic_; }  // zoned signs are then in the zone nibble
   bool utf8Result() const { return utf8Result_; }
   bool passThrough() const { return mode_ == MODE_COPY; }  // the text is the bytes
+  // The byte of a blank in the source: 0x40 in every EBCDIC page, else 0x20.
+  unsigned char blank() const { return ebcdic_ ? 0x40 : 0x20; }
 
   // The most result bytes one source byte can become: 3 for a UTF-8 result, else 1.
   int maxExpansion() const { return utf8Result_ ? 3 : 1; }

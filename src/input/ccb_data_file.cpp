@@ -14,8 +14,7 @@ const char* const INVALID_POSITION = "Invalid read position";
 const char* const NOT_OPEN = "Data file is not open";
 const char* const PAST_RECORD_END = "Field reaches past the end of its record";
 
-const unsigned char ASCII_BLANK = 0x20;
-const unsigned char EBCDIC_BLANK = 0x40;
+const unsigned char UTF16_BLANK_LOW = 0x20;  // U+0020 is 00 20 in UTF-16 big-endian
 
 // Room for two of the longest records, so that after a compaction the next record
 // always fits, and at least the smallest capacity asked for.
@@ -42,7 +41,7 @@ CCBDataFile::~CCBDataFile() {
   close();
 }
 
-bool CCBDataFile::open(const QvbString& fileName, const CCBDecoding& decoding) {
+bool CCBDataFile::open(const QvbString& fileName, unsigned char padByte) {
   close();
   fileName_ = fileName;
   const int code = np_fio_open(fileName_.asCstr(), NP_FIO_READ_BINARY, &handle_);
@@ -52,17 +51,17 @@ bool CCBDataFile::open(const QvbString& fileName, const CCBDecoding& decoding) {
   }
   ownsHandle_ = true;
   seekable_ = np_fio_seek(handle_, 0) == 0;  // a named pipe cannot seek
-  return prepare(decoding);
+  return prepare(padByte);
 }
 
-bool CCBDataFile::openDescriptor(int descriptor, const CCBDecoding& decoding) {
+bool CCBDataFile::openDescriptor(int descriptor, unsigned char padByte) {
   close();
   if (descriptor < 0) return fail(np_fio_errdesc(EBADF));
   handle_ = descriptor;
-  return prepare(decoding);
+  return prepare(padByte);
 }
 
-bool CCBDataFile::prepare(const CCBDecoding& decoding) {
+bool CCBDataFile::prepare(unsigned char padByte) {
   capacity_ = initialCapacity(recordLength_, smallestCapacity_);
   buffer_ = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(capacity_)));
   if (buffer_ == nullptr) {
@@ -70,19 +69,19 @@ bool CCBDataFile::prepare(const CCBDecoding& decoding) {
     return fail(ALLOCATION_FAILED);
   }
   window_ = buffer_;
-  decoding_ = decoding;
+  padByte_ = padByte;
   atEnd_ = false;
   return true;
 }
 
-bool CCBDataFile::openMemory(const unsigned char* data, int64_t size, const CCBDecoding& decoding) {
+bool CCBDataFile::openMemory(const unsigned char* data, int64_t size, unsigned char padByte) {
   close();
   static const unsigned char NOTHING = 0;
   memory_ = data != nullptr ? data : &NOTHING;
   memorySize_ = data != nullptr && size > 0 ? size : 0;
   window_ = memory_;
   capacity_ = MAX_WINDOW_CAPACITY;
-  decoding_ = decoding;
+  padByte_ = padByte;
   atEnd_ = false;
   return true;
 }
@@ -165,15 +164,15 @@ const unsigned char* CCBDataFile::viewOutside(int position, int n, bool national
   return window_ + position;
 }
 
-// The record's bytes from position, then blanks up to n bytes: for UTF-16 text the
-// blank U+0020 in each character position, counted from position, whatever the code
-// page of display text.
+// The record's bytes from position, then the pad byte up to n bytes: for UTF-16 text
+// the blank U+0020 in each character position, counted from position, whatever the
+// pad byte.
 const unsigned char* CCBDataFile::viewPadded(int position, int n, bool national) {
   const int present = std::max(0, recordEnd_ - position);
   if (present > 0 && !makeAvailable(position, present)) return nullptr;
-  padding_.assign(static_cast<size_t>(n), decoding_.codec.ebcdic() ? EBCDIC_BLANK : ASCII_BLANK);
+  padding_.assign(static_cast<size_t>(n), padByte_);
   for (int i = 0; national && i < n; ++i)
-    padding_[static_cast<size_t>(i)] = i % 2 ? ASCII_BLANK : 0;
+    padding_[static_cast<size_t>(i)] = i % 2 ? UTF16_BLANK_LOW : 0;
   if (present > 0) std::memcpy(padding_.data(), window_ + position, static_cast<size_t>(present));
   return padding_.data();
 }

@@ -11,7 +11,9 @@
 //
 // A record end may be set: a read reaching past it either fails with
 // pastRecordEnd() set (the caller makes the field null) or, in padded mode, gives
-// the record's bytes followed by blanks.
+// the record's bytes followed by the pad byte given at open, a blank of the
+// input's text. The window knows positions and bytes only: how fields decode is
+// the reader's and the fields' to know.
 //
 // The reader owns its CCBDataFile; every node of a layout points to it without
 // owning it. A descriptor and memory stay the caller's. One thread uses it at a time.
@@ -23,7 +25,6 @@
 #include <cstring>
 #include <vector>
 
-#include "format/ccb_format.h"
 #include "lyra/qvb_string.h"
 #include "support/np_fio.h"
 
@@ -43,13 +44,13 @@ class CCBDataFile {
   CCBDataFile& operator=(const CCBDataFile&) = delete;
 
   // Closes any input already open, then opens the file and allocates the window.
-  // Its fields are decoded as decoding says.
-  bool open(const QvbString& fileName, const CCBDecoding& decoding);
+  // padByte fills padded reads past the record end (see setRecordEnd).
+  bool open(const QvbString& fileName, unsigned char padByte = ' ');
   // The same for size bytes at data, which stay the caller's.
-  bool openMemory(const unsigned char* data, int64_t size, const CCBDecoding& decoding);
+  bool openMemory(const unsigned char* data, int64_t size, unsigned char padByte = ' ');
   // The same for a descriptor read strictly forward from where it stands (never
   // sought, even when it could be), which stays the caller's.
-  bool openDescriptor(int descriptor, const CCBDecoding& decoding);
+  bool openDescriptor(int descriptor, unsigned char padByte = ' ');
   // Passes over the first start bytes of the input just opened and sets *position to
   // the window position of the byte at start. A start beyond half the window is
   // not read into it: the input seeks over it, or, where it cannot seek (a pipe),
@@ -97,7 +98,7 @@ class CCBDataFile {
     return bytes != nullptr;
   }
   // Reads end at window position end until clearRecordEnd(); padded: a read past it
-  // gives blanks (EBCDIC blanks for an EBCDIC code page) for the missing bytes.
+  // gives the pad byte for each missing byte (UTF-16 blanks for national text).
   void setRecordEnd(int end, bool padded) {
     recordEnd_ = end;
     padded_ = padded;
@@ -120,13 +121,12 @@ class CCBDataFile {
   // Is a directory") rather than the bare "Error reading file" of the classic reader.
   void setReadReasons(bool reasons) { readReasons_ = reasons; }
   QvbString getErrorMessage() const { return error_; }
-  const CCBDecoding& decoding() const { return decoding_; }
 
   // The window size, for tests.
   int capacity() const { return capacity_; }
 
  private:
-  bool prepare(const CCBDecoding& decoding);  // allocates the window of a file or descriptor
+  bool prepare(unsigned char padByte);  // allocates the window of a file or descriptor
   const unsigned char* viewOutside(int position, int n, bool national);
   const unsigned char* viewPadded(int position, int n, bool national);
   bool makeAvailable(int position, int n);
@@ -165,7 +165,7 @@ class CCBDataFile {
   int capacity_;
   int smallestCapacity_;
   int recordLength_;
-  CCBDecoding decoding_;
+  unsigned char padByte_ = ' ';
 };
 
 #endif  // LYRA_INPUT_CCB_DATA_FILE_H_

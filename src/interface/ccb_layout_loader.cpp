@@ -2,6 +2,7 @@
 
 #include "layout/ccb_layout_map.h"
 #include "parse/parse_copybook.h"
+#include "persist/ccb_layout_document.h"
 
 CCBLayoutLoader::CCBLayoutLoader() {
   errorMessage_.setNull();
@@ -66,6 +67,41 @@ CCBDataRoot* CCBLayoutLoader::completeCopybook(CCBDataRoot* root, const QvbStrin
   } else {
     return completeLayout(root);
   }
+  return nullptr;
+}
+
+CCBDataRoot* CCBLayoutLoader::readLayoutFile(const QvbString& fileName) {
+  CCBLayoutDocument document;
+  CCBDataRoot* root = completeDocument(document.readFile(fileName, formatRules_), document);
+  if (root != nullptr) root->addInputFile(fileName);
+  return root;
+}
+
+CCBDataRoot* CCBLayoutLoader::readLayoutXml(const QvbString& xml) {
+  CCBLayoutDocument document;
+  return completeDocument(document.readXml(xml, formatRules_), document);
+}
+
+bool CCBLayoutLoader::writeLayoutFile(const QvbString& fileName, CCBDataRoot* root) {
+  CCBLayoutDocument document;
+  if (document.writeFile(fileName, root)) return true;
+  errorMessage_ = document.getErrorMessage();
+  return false;
+}
+
+bool CCBLayoutLoader::writeLayoutXml(QvbString& xml, CCBDataRoot* root) {
+  CCBLayoutDocument document;
+  if (document.writeXml(xml, root)) return true;
+  errorMessage_ = document.getErrorMessage();
+  return false;
+}
+
+// The tree a document read gave, completed; null with the document's message when
+// the read failed.
+CCBDataRoot* CCBLayoutLoader::completeDocument(CCBDataRoot* root,
+                                               const CCBLayoutDocument& document) {
+  if (root != nullptr) return completeLayout(root);
+  errorMessage_ = document.getErrorMessage();
   return nullptr;
 }
 

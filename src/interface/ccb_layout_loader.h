@@ -1,7 +1,8 @@
 // CCBLayoutLoader runs one load or save of a layout: it parses a copybook, or
-// reads or writes an XML layout document, and keeps the message of the step that
-// failed. It is created on the stack for one call and destroyed at its end; the
-// tree a read returns belongs to the caller, and a write leaves its tree unchanged.
+// reads or writes an XML layout document (through CCBLayoutDocument), completes the
+// tree it read, and keeps the message of the step that failed. It is created on the
+// stack for one call and destroyed at its end; the tree a read returns belongs to
+// the caller, and a write leaves its tree unchanged.
 #ifndef LYRA_INTERFACE_CCB_LAYOUT_LOADER_H_
 #define LYRA_INTERFACE_CCB_LAYOUT_LOADER_H_
 
@@ -10,7 +11,8 @@
 #include "lyra/lyra_debug_callback.h"
 #include "lyra/qvb_string.h"
 #include "parse/ccb_source_rules.h"
-#include "support/qv_dom.h"
+
+class CCBLayoutDocument;
 
 class CCBLayoutLoader {
  public:
@@ -46,21 +48,12 @@ class CCBLayoutLoader {
   CCBDataRoot* completeCopybook(CCBDataRoot* root, const QvbString& error, int line,
                                 const QvbString& file);
   CCBDataRoot* completeLayout(CCBDataRoot* root);
+  CCBDataRoot* completeDocument(CCBDataRoot* root, const CCBLayoutDocument& document);
   // False, with a message, when the furthest byte of the layout's records lies past
   // MAX_RECORD_LENGTH.
   bool withinReach(const CCBDataRoot* root);
-  bool buildDocument(CCBDataRoot* root);
-  bool writeNode(QvDomNode element, CCBData* node);
-  void writeRules(QvDomNode element, const CCBFormatRules& rules);
-  bool readRules(QvDomNode element, CCBDataRoot* root);
-  CCBDataRoot* readDocument();
-  CCBData* readNodeList(QvDomNode element, CCBData* parent, int depth);
-  CCBData* readNode(QvDomNode element, CCBData* parent, int depth);
-  bool readChildren(QvDomNode element, CCBData* node, int depth);
-  bool readProperties(CCBData* node, QvDomNode properties);
 
   QvbString errorMessage_;
-  QvDom document_;
   LYRADebugCallback* debugCallback_ = nullptr;  // not owned
   CCBFormatRules formatRules_;
   CCBSourceRules sourceRules_;

@@ -31,21 +31,21 @@ CCBBadRecordCallback::~CCBBadRecordCallback() = default;
 CCBSplitCallback::~CCBSplitCallback() = default;
 
 bool CCBReaderImpl::openData(const QvbString& fileName, const CCBReadOptions& options) {
-  return openFramed(options, [&](CCBDataFile* file, const CCBDecoding& decoding) {
-    return file->open(fileName, decoding);
+  return openFramed(options, [&](CCBDataFile* file, unsigned char padByte) {
+    return file->open(fileName, padByte);
   });
 }
 
 bool CCBReaderImpl::openDataMemory(const unsigned char* data, size_t size,
                                    const CCBReadOptions& options) {
-  return openFramed(options, [&](CCBDataFile* file, const CCBDecoding& decoding) {
-    return file->openMemory(data, static_cast<int64_t>(size), decoding);
+  return openFramed(options, [&](CCBDataFile* file, unsigned char padByte) {
+    return file->openMemory(data, static_cast<int64_t>(size), padByte);
   });
 }
 
 bool CCBReaderImpl::openDataDescriptor(int descriptor, const CCBReadOptions& options) {
-  return openFramed(options, [&](CCBDataFile* file, const CCBDecoding& decoding) {
-    return file->openDescriptor(descriptor, decoding);
+  return openFramed(options, [&](CCBDataFile* file, unsigned char padByte) {
+    return file->openDescriptor(descriptor, padByte);
   });
 }
 
@@ -68,10 +68,11 @@ bool CCBReaderImpl::openFramed(const CCBReadOptions& options, Open open) {
   }
   const int64_t start = std::max(options.getSkip(), options.getRangeStart());
   dataFile_->setReadReasons(true);
-  if (!open(dataFile_.get(), decoding)) {
+  if (!open(dataFile_.get(), decoding.codec.blank())) {
     errorMessage_ = dataFile_->getErrorMessage();
     return false;
   }
+  decoding_ = decoding;
   if (!startAt(start)) {
     dataFile_->close();
     return false;
@@ -325,14 +326,14 @@ CCBReaderImpl::RecordOutcome CCBReaderImpl::stepOverUnknown() {
 bool CCBReaderImpl::scanSplitPoints(const QvbString& fileName, const CCBReadOptions& options,
                                     int64_t every, CCBSplitCallback* callback) {
   return scanSplits(options, every, callback,
-                    [&](CCBDataFile* file) { return file->open(fileName, classicDecoding(true)); });
+                    [&](CCBDataFile* file) { return file->open(fileName); });
 }
 
 bool CCBReaderImpl::scanSplitPointsMemory(const unsigned char* data, size_t size,
                                           const CCBReadOptions& options, int64_t every,
                                           CCBSplitCallback* callback) {
   return scanSplits(options, every, callback, [&](CCBDataFile* file) {
-    return file->openMemory(data, static_cast<int64_t>(size), classicDecoding(true));
+    return file->openMemory(data, static_cast<int64_t>(size));
   });
 }
 

@@ -122,13 +122,15 @@ bool CCBReaderImpl::openDataFile(const QvbString& fileName, int startPosition, b
         qvbStringFormat("Invalid record length %d: it must not be negative", recordLength);
     return false;
   }
+  const CCBDecoding decoding = classicDecoding(noConvert);
   if (!prepareDataFile(longestLayoutLength()) ||
-      !dataFile_->open(fileName, classicDecoding(noConvert)) ||
+      !dataFile_->open(fileName, decoding.codec.blank()) ||
       !dataFile_->skip(startPosition, &position_)) {
     errorMessage_ = dataFile_ != nullptr ? dataFile_->getErrorMessage() : errorMessage_;
     if (dataFile_ != nullptr) dataFile_->close();
     return false;
   }
+  decoding_ = decoding;
   fixedLength_ = fixedLength;
   if (fixedLength) recordLength_ = recordLength != 0 ? recordLength : longestLayoutLength();
   return attachLayouts();
@@ -157,8 +159,8 @@ bool CCBReaderImpl::attachLayouts() {
       return false;
     }
   }
-  idField_.setDataSource(dataFile_.get());
-  if (!idField_.reserveText(dataFile_->decoding().codec.maxExpansion())) {
+  idField_.setDataSource(dataFile_.get(), &decoding_);
+  if (!idField_.reserveText(decoding_.codec.maxExpansion())) {
     errorMessage_ = QvbString("Buffer Allocation failed");
     dataFile_->close();
     return false;
@@ -168,10 +170,10 @@ bool CCBReaderImpl::attachLayouts() {
 }
 
 bool CCBReaderImpl::attachLayout(CCBDataRoot* root) {
-  root->setDataSource(dataFile_.get());
-  root->setDecoding(dataFile_->decoding());
+  root->setDataSource(dataFile_.get(), &decoding_);
+  root->setDecoding(decoding_);
   root->setDebugCallback(debugCallback_);
-  if (root->reserveText(dataFile_->decoding().codec.maxExpansion())) return true;
+  if (root->reserveText(decoding_.codec.maxExpansion())) return true;
   errorMessage_ = QvbString("Buffer Allocation failed");
   return false;
 }
@@ -202,7 +204,7 @@ bool CCBReaderImpl::setIdentifierField(int offset, const QvbString& clauseText) 
     errorMessage_ = idField_.getErrorMessage();
     return false;
   }
-  if (state_ == READING) idField_.setDataSource(dataFile_.get());
+  if (state_ == READING) idField_.setDataSource(dataFile_.get(), &decoding_);
   return true;
 }
 

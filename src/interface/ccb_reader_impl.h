@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "format/ccb_format.h"
 #include "input/ccb_data_file.h"
 #include "input/ccb_record_framer.h"
 #include "layout/ccb_data_field.h"
@@ -144,6 +145,7 @@ class CCBReaderImpl final : public CCBRecordReader {
   CCBDataField idField_;
   int idOffset_ = 0;
   std::unique_ptr<CCBDataFile> dataFile_;
+  CCBDecoding decoding_;  // of the open data file: its fields and layouts point to it
   ReadState state_ = NOT_OPEN;
   int position_ = 0;
   LYRADebugCallback* debugCallback_ = nullptr;  // not owned

@@ -118,15 +118,16 @@ void CCBData::setDebugCallback(LYRADebugCallback* callback) {
   }
 }
 
-void CCBData::setDataSource(CCBDataFile* dataSource) {
-  attachSource(dataSource, isRoot() ? this : nullptr);
+void CCBData::setDataSource(CCBDataFile* dataSource, const CCBDecoding* decoding) {
+  attachSource(dataSource, decoding, isRoot() ? this : nullptr);
 }
 
-void CCBData::attachSource(CCBDataFile* dataSource, CCBData* root) {
+void CCBData::attachSource(CCBDataFile* dataSource, const CCBDecoding* decoding, CCBData* root) {
   for (CCBData* node = this; node != nullptr; node = node->nextSibling_) {
     node->dataSource_ = dataSource;
+    node->decoding_ = decoding;
     node->layoutRoot_ = root;
-    if (node->firstChild_ != nullptr) node->firstChild_->attachSource(dataSource, root);
+    if (node->firstChild_ != nullptr) node->firstChild_->attachSource(dataSource, decoding, root);
   }
 }
 

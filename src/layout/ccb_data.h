@@ -3,7 +3,7 @@
 // (CCBDataField). It holds the tree links, the attributes every data description
 // entry has, the OCCURS and REDEFINES links, the state of the last record walk, and
 // plain pointers to the objects a whole tree shares while records are read (data
-// file, output array, debug callback), none of which it owns.
+// file, its decoding, output array, debug callback), none of which it owns.
 //
 // Ownership: a node owns its first child and its next sibling, so destroying the
 // root destroys the whole tree once. Destruction never recurses, whatever the shape
@@ -18,6 +18,7 @@
 
 class CCBDataFile;
 class CCBOutputArray;
+struct CCBDecoding;
 
 // How deep a layout tree may nest below its root; deeper layouts are refused when
 // they are built, so that walks over the depth of a tree stay within the stack.
@@ -94,12 +95,14 @@ class CCBData : public CCBDefNode {
   // These store the pointer in this node, its subtree and every later sibling with
   // its subtree; called on a root they reach the whole tree.
   void setDebugCallback(LYRADebugCallback* callback);
-  void setDataSource(CCBDataFile* dataSource);
+  // The data file and how its bytes decode; both stay the reader's.
+  void setDataSource(CCBDataFile* dataSource, const CCBDecoding* decoding);
   void setOutputArray(CCBOutputArray* outputArray);
   // Makes room in the fields' text buffers for characters of up to expansion bytes
   // each, over the same nodes; false when memory runs out.
   bool reserveText(int expansion);
   CCBDataFile* getDataSource() const { return dataSource_; }
+  const CCBDecoding* getDecoding() const { return decoding_; }
   // The root whose walks read this node, from the time a data source is set on that
   // root; null for a node outside a layout.
   CCBData* getLayoutRoot() const { return layoutRoot_; }
@@ -155,7 +158,7 @@ class CCBData : public CCBDefNode {
 
  private:
   CCBData* findOther(const QvbString& name, bool matchTables, bool matchFields);
-  void attachSource(CCBDataFile* dataSource, CCBData* root);
+  void attachSource(CCBDataFile* dataSource, const CCBDecoding* decoding, CCBData* root);
   int repetitionCount();
   int dependingCount(bool* notNumber) const;
   QvbString countProblem(int value, bool notNumber) const;
@@ -183,6 +186,7 @@ class CCBData : public CCBDefNode {
   int occursMin_ = 0;
   CCBData* redefines_ = nullptr;
   CCBDataFile* dataSource_ = nullptr;
+  const CCBDecoding* decoding_ = nullptr;
   CCBData* layoutRoot_ = nullptr;
   CCBOutputArray* outputArray_ = nullptr;
   int columnCount_ = 0;

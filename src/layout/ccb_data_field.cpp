@@ -114,10 +114,11 @@ inline bool CCBDataField::readValue(int offset, int* nextOffset) {
   const unsigned char* bytes =
       file->view(offset, format_->storageLength(), nextOffset, format_->isNational());
   if (bytes == nullptr) return readPastRecord(offset, nextOffset);
+  const CCBDecoding& decoding = *getDecoding();
   int length = 0;
-  const char* text = format_->decodeText(bytes, file->decoding(), &length);
+  const char* text = format_->decodeText(bytes, decoding, &length);
   value_.assignBytes(text, length);
-  if (file->decoding().zeroBytes == CCB_ZERO_BYTES_KEEP) keptText_.assign(text, length);
+  if (decoding.zeroBytes == CCB_ZERO_BYTES_KEEP) keptText_.assign(text, length);
   return true;
 }
 
@@ -167,7 +168,7 @@ bool CCBDataField::decodeValue(int offset, int* nextOffset, int column) {
   } else {
     entry->setValue(value_);
   }
-  if (getDataSource()->decoding().zeroBytes == CCB_ZERO_BYTES_KEEP) entry->keepText(keptText_);
+  if (getDecoding()->zeroBytes == CCB_ZERO_BYTES_KEEP) entry->keepText(keptText_);
   return true;
 }
 

@@ -33,6 +33,7 @@ compile wship wship.cob
 compile wpay wpay.cob
 # COMP-1, COMP-2 and COMP-5 in the machine's own byte order.
 compile wmeasure wmeasure.cob
+compile wedited wedited.cob
 
 "$build/wcust" files/customers.dat >files/customers.dat.expected
 "$build/wcust_ovp" files/customers_ovp.dat >"$build/customers_ovp.expected"
@@ -86,6 +87,9 @@ cp files/payroll.dat.expected files/payroll.txt.expected
 "$build/wmeasure" files/measures.dat >files/measures.dat.expected
 python3 swap_floats.py
 cp files/measures.dat.expected files/measures_be.dat.expected
+
+# Numeric-edited amounts, and the value each edited text stands for.
+"$build/wedited" files/edited.dat >files/edited.dat.values
 
 # German text in EBCDIC 273 and 1141, ISO-8859-1, Windows-1252 and UTF-8,
 # and UTF-16 national text: built from value tables through iconv.

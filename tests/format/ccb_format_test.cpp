@@ -176,6 +176,58 @@ TEST(CCBFormatTest, DecodesFieldBytes) {
   expectTexts(ebcdic, false);
 }
 
+// SIGN SEPARATE on a display number without S: the tolerant rules give the sign its byte
+// and read it, as if the picture had S; the classic and strict rules read the picture as
+// written, the sign byte as a digit. Pictures with S, edited ones, text and embedded signs
+// are alike under every rule.
+TEST(CCBFormatTest, SeparateSignWithoutS) {
+  const int LEADING = SIGN_LEADING | SIGN_SEPARATE;
+  const int TRAILING = SIGN_SEPARATE;
+  const struct {
+    const char* picture;
+    int sign;
+    bool ebcdic;
+    std::string bytes;  // those the tolerant rules read; the others read all but the last
+    const char* tolerant;
+    const char* classic;  // the text of the classic and strict rules
+  } cases[] = {
+      {"99V99", LEADING, false, "-3050", "-30.50", "-3.05"},
+      {"99V99", TRAILING, false, "3050-", "-30.50", "30.50"},
+      {"99V99", LEADING, false, "+0007", "+00.07", "+0.00"},
+      {"9(3)", TRAILING, false, "123+", "+123", "123"},
+      {"v99", LEADING, false, "-05", "-.05", ".-0"},
+      {"99V99", LEADING, true, "\x60\xF3\xF0\xF5\xF0", "-30.50", "-3.05"},
+      {"S99V99", LEADING, false, "-3050", "-30.50", "-30.50"},
+      {"99V99", SIGN_LEADING, false, "3050", "30.50", "30.50"},  // embedded: no own byte
+      {"ZZ9.99", LEADING, false, " 12.50", " 12.50", " 12.50"},
+      {"X(3)", TRAILING, false, "AB-", "AB-", "AB-"},
+  };
+  CCBFormatRules strict;
+  strict.extended = true;
+  CCBFormatRules tolerant = strict;
+  tolerant.tolerant = true;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.picture) + " " + c.bytes);
+    const CCBDecoding decoding = classicDecoding(!c.ebcdic);
+    std::unique_ptr<CCBFormat> f = make(c.picture, "DISPLAY", c.sign, tolerant);
+    ASSERT_NE(nullptr, f);
+    EXPECT_EQ(static_cast<int>(c.bytes.size()), f->storageLength());
+    EXPECT_EQ(c.tolerant, decode(f.get(), c.bytes, decoding));
+    const bool changed = std::strcmp(c.tolerant, c.classic) != 0;
+    const std::string shorter = c.bytes.substr(0, c.bytes.size() - (changed ? 1 : 0));
+    for (const CCBFormatRules& rules : {CCBFormatRules(), strict}) {
+      std::unique_ptr<CCBFormat> g = make(c.picture, "DISPLAY", c.sign, rules);
+      ASSERT_NE(nullptr, g);
+      EXPECT_EQ(static_cast<int>(shorter.size()), g->storageLength());
+      EXPECT_EQ(c.classic, decode(g.get(), shorter, decoding));
+    }
+  }
+  // The sign byte is no digit position: 4 digits, 2 after the point, signed.
+  const CCBNumberShape shape = make("99V99", "DISPLAY", TRAILING, tolerant)->numberShape();
+  EXPECT_EQ("4 2 1", std::to_string(shape.digits) + " " + std::to_string(shape.fraction) + " " +
+                         std::to_string(shape.isSigned));
+}
+
 // Every count of digits on each side of the point: the digit count of a binary value at
 // each power of ten (up to 10^19, unsigned above 2^63), and the point put in packed and
 // zoned texts from the first place to the last, beyond the short moves too.

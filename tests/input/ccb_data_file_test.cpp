@@ -63,7 +63,7 @@ TEST(CCBDataFileTest, ReadsOrRefusesARequest) {
   for (const auto& [size, position, n, capacity, error] : cases) {
     SCOPED_TRACE(testing::Message() << size << " " << position << " " << n);
     CCBDataFile file(100);
-    ASSERT_TRUE(file.open(dir.write("d", data.substr(0, size)).c_str(), classicDecoding(true)));
+    ASSERT_TRUE(file.open(dir.write("d", data.substr(0, size)).c_str()));
     int end = -7;  // stays when the request fails
     const std::string got = readText(file, position, n, &end);
     EXPECT_TRUE(got == (error ? error : data.substr(position, n))) << got.substr(0, 80);
@@ -89,7 +89,7 @@ TEST(CCBDataFileTest, DeliversEveryRecordInOrderThroughABoundedWindow) {
     SCOPED_TRACE(testing::Message() << c[0] << " " << c[1]);
     const std::string content = makeRecords(c[2], c[1]);
     CCBDataFile file(c[0]);
-    ASSERT_TRUE(file.open(dir.write("d", content).c_str(), classicDecoding(true)));
+    ASSERT_TRUE(file.open(dir.write("d", content).c_str()));
     int position = 0, records = 0;
     std::string got;
     do {
@@ -134,7 +134,7 @@ TEST(CCBDataFileTest, SkipsAStartWithoutHoldingIt) {
       path = fifo;
     }
     CCBDataFile file(100);
-    ASSERT_TRUE(file.open(path.c_str(), classicDecoding(true)));
+    ASSERT_TRUE(file.open(path.c_str()));
     int position = -1;
     EXPECT_TRUE(file.skip(start, &position));
     EXPECT_EQ(skipped, position);
@@ -146,13 +146,41 @@ TEST(CCBDataFileTest, SkipsAStartWithoutHoldingIt) {
   }
 }
 
+// Past a record end, a padded read gives the record's bytes, then the pad byte given at
+// open (UTF-16 blanks, 00 20, for national text); an unpadded one fails and says why.
+TEST(CCBDataFileTest, PadsReadsPastTheRecordEnd) {
+  const std::string data = "ABCDEFGH";
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
+  const std::tuple<unsigned char, bool, std::string> cases[] = {
+      // pad byte, national, the 6 bytes from position 2 with the record ending at 4
+      {0x40, false, "CD\x40\x40\x40\x40"},  // an EBCDIC blank
+      {' ', false, "CD    "},
+      {0x40, true, std::string("CD\0 \0 ", 6)},
+  };
+  for (const auto& [padByte, national, want] : cases) {
+    SCOPED_TRACE(want);
+    CCBDataFile file(8);
+    ASSERT_TRUE(file.openMemory(bytes, static_cast<int64_t>(data.size()), padByte));
+    file.setRecordEnd(4, true);
+    int end = 0;
+    const unsigned char* got = file.view(2, 6, &end, national);
+    ASSERT_NE(nullptr, got);
+    EXPECT_EQ(want, std::string(reinterpret_cast<const char*>(got), 6));
+    EXPECT_EQ(8, end);
+    file.setRecordEnd(4, false);
+    EXPECT_EQ(nullptr, file.view(2, 6, &end, national));
+    EXPECT_TRUE(file.pastRecordEnd());
+    EXPECT_EQ("Field reaches past the end of its record", file.getErrorMessage().str());
+  }
+}
+
 // A folder cannot be opened, and the file open before is closed: nothing is read.
 TEST(CCBDataFileTest, ReadsNothingWithoutAnOpenFile) {
   test_support::TempDir dir;
   CCBDataFile file(100);
-  ASSERT_TRUE(file.open(dir.write("d", makeRecords(3, 100)).c_str(), classicDecoding(true)));
+  ASSERT_TRUE(file.open(dir.write("d", makeRecords(3, 100)).c_str()));
   ASSERT_TRUE(file.read(0, 150, nullptr, nullptr));
-  EXPECT_FALSE(file.open(dir.path("").c_str(), classicDecoding(true)));
+  EXPECT_FALSE(file.open(dir.path("").c_str()));
   EXPECT_EQ("Is a directory", file.getErrorMessage().str());
   int position = 0;
   EXPECT_EQ("error: Data file is not open", readText(file, 0, 0, &position));

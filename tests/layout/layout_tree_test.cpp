@@ -249,8 +249,8 @@ TEST(RecordWalkTest, ColumnValuesRecordAfterRecord) {
   test_support::TempDir dir;
   CCBDataFile file(9);
   ASSERT_TRUE(file.open(
-      dir.write("data.bin", std::string("ABC12xy\x12\x3C") + "XYZ07pq\x99\x9D" + "EF").c_str(),
-      classicDecoding(true)));
+      dir.write("data.bin", std::string("ABC12xy\x12\x3C") + "XYZ07pq\x99\x9D" + "EF").c_str()));
+  const CCBDecoding decoding = classicDecoding(true);
   CCBDataRoot root;
   const auto add = [](CCBData* parent, const char* name, const char* picture, const char* usage) {
     CCBDataField* f = field(parent, name);
@@ -266,7 +266,7 @@ TEST(RecordWalkTest, ColumnValuesRecordAfterRecord) {
   k->setConstValue("Z");
   add(&root, "P", "S9(3)", "COMP-3");
   root.buildOutputColumns();
-  root.setDataSource(&file);
+  root.setDataSource(&file, &decoding);
   const auto read = [&root](int* position) {
     root.clearColumnValues();
     const bool read = root.walkRecord(0, *position, position);

@@ -7,9 +7,11 @@
 #include <string>
 
 #include "layout/layout_test_util.h"
+#include "lyra/ccb_layout_options.h"
 #include "lyra/ccb_main.h"
 #include "lyra/ccb_reader.h"
 #include "parse/copybook_test_util.h"
+#include "persist/ccb_layout_document.h"
 #include "test_util.h"
 
 namespace {
@@ -90,6 +92,31 @@ TEST(LayoutDocumentTest, EveryFailureHasItsMessage) {
   }
   EXPECT_FALSE(service->loadLayoutFile(test_support::dataPath("missing.xml").c_str()));
   EXPECT_STREQ("Error Loading xml", service->getErrorMessage().asCstr());
+}
+
+// The document hands back the tree it describes, with the rules it was given but for those it
+// records; checking the limits is the loader's: 20 fields of 16000000 bytes exceed the record.
+TEST(LayoutDocumentTest, HandsBackTheTreeForTheLoaderToComplete) {
+  const std::string xml =
+      "<CCBLayout><node type=\"root\" float_format=\"ibm\"><properties/><nodes>" +
+      node("table", "name=T;occurs_max=20",
+           "<nodes>" + node("field", "name=F;picture=X(16000000)") + "</nodes>") +
+      "</nodes></node></CCBLayout>";
+  CCBFormatRules rules;
+  rules.extended = rules.tolerant = true;
+  rules.floatFormat = CCB_FLOAT_IEEE;
+  CCBLayoutDocument document;
+  const std::unique_ptr<CCBDataRoot> tree(document.readXml(xml.c_str(), rules));
+  ASSERT_NE(nullptr, tree) << document.getErrorMessage().asCstr();
+  EXPECT_EQ(320000000, tree->getMaxLength());
+  EXPECT_TRUE(tree->formatRules().extended && tree->formatRules().tolerant);
+  EXPECT_EQ(CCB_FLOAT_IBM, tree->formatRules().floatFormat);
+  const std::shared_ptr<CCBMain> service = newMain();
+  EXPECT_FALSE(service->loadLayoutXml(xml.c_str()));
+  EXPECT_STREQ("Record length exceeds the maximum of 268435456 bytes",
+               service->getErrorMessage().asCstr());
+  EXPECT_EQ(nullptr, document.readXml("<CCBLayout><node></CCBLayout>", rules));
+  EXPECT_STREQ("Error Loading xml", document.getErrorMessage().asCstr());
 }
 
 // Hand-edited documents: unknown properties, a root deeper down, links before maximums, fields

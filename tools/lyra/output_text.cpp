@@ -47,13 +47,43 @@ struct NumberParts {
   size_t intStart = 0, intEnd = 0, fracStart = 0, fracEnd = 0, expEnd = 0;
 };
 
-// Finds the pieces of text that states a decimal number, blanks around it allowed;
-// false for text that states none.
+bool isSign(char c) {
+  return c == '+' || c == '-';
+}
+
+// What numeric editing writes before the digits: blanks, the check-protection '*', the
+// currency sign '$' and a sign.
+bool isEditedLead(char c) {
+  return isBlank(c) || c == '*' || c == '$' || isSign(c);
+}
+
+// The length of the sign that numeric editing writes after the digits at text[i]: '+',
+// '-', "CR" or "DB", the last three for a value below zero; 0 when none starts there.
+size_t trailingSignLength(std::string_view text, size_t i, bool* negative) {
+  const std::string_view rest = text.substr(i);
+  if (!rest.empty() && isSign(rest[0])) {
+    *negative = rest[0] == '-';
+    return 1;
+  }
+  if (rest.substr(0, 2) == "CR" || rest.substr(0, 2) == "DB") {
+    *negative = true;
+    return 2;
+  }
+  return 0;
+}
+
+// Finds the pieces of text that states a decimal number, as the decoders write it or as
+// numeric editing prints it: blanks, '*' and '$' before it, one sign before or after it
+// ('+', '-', "CR", "DB"), blanks after it. False for text that states none.
 bool scanNumber(std::string_view text, NumberParts* parts) {
   size_t i = 0;
-  while (i < text.size() && isBlank(text[i])) ++i;
-  parts->negative = i < text.size() && text[i] == '-';
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+  size_t signs = 0;
+  parts->negative = false;
+  for (; i < text.size() && isEditedLead(text[i]); ++i) {
+    if (!isSign(text[i])) continue;
+    if (++signs > 1) return false;
+    parts->negative = text[i] == '-';
+  }
   parts->intStart = i;
   parts->intEnd = parts->fracStart = parts->fracEnd = skipDigits(text, i);
   if (parts->intEnd < text.size() && text[parts->intEnd] == '.') {
@@ -64,6 +94,8 @@ bool scanNumber(std::string_view text, NumberParts* parts) {
   if (parts->expEnd == std::string_view::npos) return false;
   size_t end = parts->expEnd;
   while (end < text.size() && isBlank(text[end])) ++end;
+  const size_t trailing = signs == 0 ? trailingSignLength(text, end, &parts->negative) : 0;
+  for (end += trailing; end < text.size() && isBlank(text[end]);) ++end;
   return end == text.size() &&
          (parts->intEnd > parts->intStart || parts->fracEnd > parts->fracStart);
 }

@@ -91,7 +91,11 @@ inline size_t jsonNumberMost(size_t bytes) {
 // blanks around it and a leading '+' or blank are dropped, leading zeros removed, a
 // point without a digit before it gets a "0" and one without a digit after it is
 // dropped (" 007.50" gives "7.50", "-.05" gives "-0.05", "+12." gives "12"); an
-// exponent is kept ("1e-20", "-2.5E+38"). False for any text that holds no decimal
+// exponent is kept ("1e-20", "-2.5E+38"). The text of a numeric-edited item reads as
+// its value: '*' and '$' before the digits are dropped, and one sign may stand before
+// them, also apart ("-  12"), or after them, '+' or '-', "CR" or "DB" for a value
+// below zero, or blanks for one above ("1234-" gives "-1234", "  $1.50CR" gives
+// "-1.50", "12.50  " gives "12.50"). False for any text that holds no decimal
 // number, such as "#ERR#" or blanks only, and nothing is written. REQUIRES: room
 // for jsonNumberMost(text.size()) bytes at *out.
 bool writeJsonNumber(std::string_view text, char** out);

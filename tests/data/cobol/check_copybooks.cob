@@ -17,5 +17,6 @@
        COPY "measures.cpy".
        COPY "kunden.cpy".
        COPY "national.cpy".
+       COPY "edited.cpy".
        PROCEDURE DIVISION.
            STOP RUN.

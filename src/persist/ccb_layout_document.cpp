@@ -1,10 +1,8 @@
-// The XML layout document: writing a layout tree as nested "node" elements with
-// their properties, condition values and children, and reading one back. These are
-// the XML steps of CCBLayoutLoader.
+#include "persist/ccb_layout_document.h"
 
-#include "interface/ccb_layout_loader.h"
 #include "layout/ccb_data_field.h"
 #include "layout/ccb_data_table.h"
+#include "lyra/ccb_layout_options.h"
 
 namespace {
 
@@ -29,25 +27,29 @@ CCBData* createNode(const QvbString& type) {
 
 }  // namespace
 
-bool CCBLayoutLoader::writeLayoutFile(const QvbString& fileName, CCBDataRoot* root) {
-  if (!buildDocument(root)) return false;
+CCBLayoutDocument::CCBLayoutDocument() {
+  errorMessage_.setNull();
+}
+
+bool CCBLayoutDocument::writeFile(const QvbString& fileName, CCBDataRoot* root) {
+  if (!build(root)) return false;
   if (document_.createFile(fileName, true, QvDomNode())) return true;
   errorMessage_ = document_.getErrorMessage();
   return false;
 }
 
-bool CCBLayoutLoader::writeLayoutXml(QvbString& xml, CCBDataRoot* root) {
-  if (!buildDocument(root)) return false;
+bool CCBLayoutDocument::writeXml(QvbString& xml, CCBDataRoot* root) {
+  if (!build(root)) return false;
   xml = document_.createXML(true, QvDomNode());
   return true;
 }
 
-bool CCBLayoutLoader::buildDocument(CCBDataRoot* root) {
+bool CCBLayoutDocument::build(CCBDataRoot* root) {
   document_.startNewDocument(HEAD_ELEMENT);
   return writeNode(document_.getRoot().addChild("node"), root);
 }
 
-bool CCBLayoutLoader::writeNode(QvDomNode element, CCBData* node) {
+bool CCBLayoutDocument::writeNode(QvDomNode element, CCBData* node) {
   if (node == nullptr) return true;
   element.setAttributeValue("type", node->getNodeTypeName());
   if (node->isRoot()) writeRules(element, static_cast<CCBDataRoot*>(node)->formatRules());
@@ -71,23 +73,21 @@ bool CCBLayoutLoader::writeNode(QvDomNode element, CCBData* node) {
   return true;
 }
 
-CCBDataRoot* CCBLayoutLoader::readLayoutFile(const QvbString& fileName) {
-  if (document_.loadFile(fileName)) {
-    CCBDataRoot* root = readDocument();
-    if (root != nullptr) root->addInputFile(fileName);
-    return root;
-  }
+CCBDataRoot* CCBLayoutDocument::readFile(const QvbString& fileName, const CCBFormatRules& rules) {
+  rules_ = rules;
+  if (document_.loadFile(fileName)) return readTree();
   errorMessage_ = QvbString("Error Loading xml");
   return nullptr;
 }
 
-CCBDataRoot* CCBLayoutLoader::readLayoutXml(const QvbString& xml) {
-  if (document_.loadXML(xml)) return readDocument();
+CCBDataRoot* CCBLayoutDocument::readXml(const QvbString& xml, const CCBFormatRules& rules) {
+  rules_ = rules;
+  if (document_.loadXML(xml)) return readTree();
   errorMessage_ = QvbString("Error Loading xml");
   return nullptr;
 }
 
-CCBDataRoot* CCBLayoutLoader::readDocument() {
+CCBDataRoot* CCBLayoutDocument::readTree() {
   // A document without a head element, or with an empty head, would fail with no
   // reason at all; it gets one.
   const QvDomNode head = document_.getRoot();
@@ -108,9 +108,7 @@ CCBDataRoot* CCBLayoutLoader::readDocument() {
     errorMessage_ = QvbString("First node not of type 'root'");
     return nullptr;
   }
-  CCBData* root = readNodeList(first, nullptr, 0);
-  if (root == nullptr) return nullptr;
-  return completeLayout(static_cast<CCBDataRoot*>(root));
+  return static_cast<CCBDataRoot*>(readNodeList(first, nullptr, 0));
 }
 
 // Reads element and every element after it. With a parent, each node is attached
@@ -118,7 +116,7 @@ CCBDataRoot* CCBLayoutLoader::readDocument() {
 // the parent's tree owns it. Without one, the first node is the result and the
 // nodes of later elements are checked like it and then released. On failure every
 // node not owned by a parent is released and the result is null.
-CCBData* CCBLayoutLoader::readNodeList(QvDomNode element, CCBData* parent, int depth) {
+CCBData* CCBLayoutDocument::readNodeList(QvDomNode element, CCBData* parent, int depth) {
   CCBData* first = nullptr;
   for (QvDomNode e = element; !e.null(); e = e.getNextSibling(false)) {
     CCBData* node = readNode(e, parent, depth);
@@ -136,7 +134,7 @@ CCBData* CCBLayoutLoader::readNodeList(QvDomNode element, CCBData* parent, int d
 }
 
 // Reads one "node" element with its properties, values and children.
-CCBData* CCBLayoutLoader::readNode(QvDomNode element, CCBData* parent, int depth) {
+CCBData* CCBLayoutDocument::readNode(QvDomNode element, CCBData* parent, int depth) {
   if (!named(element.getName(), "node")) {
     errorMessage_ = QvbString("Tag mismatch - Node");
     return nullptr;
@@ -162,7 +160,7 @@ CCBData* CCBLayoutLoader::readNode(QvDomNode element, CCBData* parent, int depth
   return nullptr;
 }
 
-void CCBLayoutLoader::writeRules(QvDomNode element, const CCBFormatRules& rules) {
+void CCBLayoutDocument::writeRules(QvDomNode element, const CCBFormatRules& rules) {
   if (rules.floatFormat != CCB_FLOAT_NONE) {
     element.setAttributeValue(FLOAT_FORMAT_ATTRIBUTE,
                               ccbFloatFormatName(static_cast<CCBFloatFormat>(rules.floatFormat)));
@@ -170,9 +168,10 @@ void CCBLayoutLoader::writeRules(QvDomNode element, const CCBFormatRules& rules)
   if (rules.nationalUtf16) element.setAttributeValue(NATIONAL_UTF16_ATTRIBUTE, "true");
 }
 
-// The root's rules: the loader's, with those the document records in their place.
-bool CCBLayoutLoader::readRules(QvDomNode element, CCBDataRoot* root) {
-  CCBFormatRules rules = formatRules_;
+// The root's rules: those the read was given, with those the document records in
+// their place.
+bool CCBLayoutDocument::readRules(QvDomNode element, CCBDataRoot* root) {
+  CCBFormatRules rules = rules_;
   const QvbString floatFormat = element.getAttributeValue(FLOAT_FORMAT_ATTRIBUTE);
   if (floatFormat.length() > 0) {
     CCBFloatFormat format = CCB_FLOAT_NONE;
@@ -188,7 +187,7 @@ bool CCBLayoutLoader::readRules(QvDomNode element, CCBDataRoot* root) {
   return true;
 }
 
-bool CCBLayoutLoader::readChildren(QvDomNode element, CCBData* node, int depth) {
+bool CCBLayoutDocument::readChildren(QvDomNode element, CCBData* node, int depth) {
   for (QvDomNode child = element.getFirstChild(false); !child.null();
        child = child.getNextSibling(false)) {
     const QvbString name = child.getName();
@@ -207,7 +206,7 @@ bool CCBLayoutLoader::readChildren(QvDomNode element, CCBData* node, int depth) 
   return true;
 }
 
-bool CCBLayoutLoader::readProperties(CCBData* node, QvDomNode properties) {
+bool CCBLayoutDocument::readProperties(CCBData* node, QvDomNode properties) {
   for (QvDomNode child = properties.getFirstChild(false); !child.null();
        child = child.getNextSibling(false)) {
     const int index = node->getPropertyIndex(child.getName());

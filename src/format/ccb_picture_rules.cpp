@@ -1,0 +1,226 @@
+// The picture rules of CCBFormat: the symbols of a PICTURE string, counted into the
+// format's digit positions, storage length, implied point, scaling positions, sign and
+// output length and type.
+#include <cstdint>
+#include <cstring>
+
+#include "format/ccb_format.h"
+#include "format/ccb_stored_numbers.h"
+#include "support/np_uchar.h"
+
+namespace {
+
+// Symbols that make a display picture alphanumeric (or edited with insertion characters).
+const char ALPHANUMERIC_SYMBOLS[] = "ABGNX/,";
+// The symbols of a display picture that holds a plain number, neither edited nor text.
+const char NUMBER_SYMBOLS[] = "S9VP";
+// Single-character symbols that take one character position each in a display picture.
+const char POSITION_SYMBOLS[] = "ABGNXZ/,.90+-*$E";
+
+inline unsigned char upperCase(char c) {
+  return np_uchar_asupper_table[static_cast<unsigned char>(c)];
+}
+
+inline bool isOneOf(unsigned char c, const char* set) {
+  return c != 0 && std::strchr(set, c) != nullptr;
+}
+
+// Reads the repetition count whose '(' is at text[open]: the decimal number at the start
+// of the text before ')', read by a plain conversion that stops at the first non-digit
+// (so "05" is 5). Sets *count and *next, the position after ')'. A missing ')' fails
+// without a message; a count of 0, no number or a count above MAX_FIELD_LENGTH fails
+// with one.
+bool readRepetitionCount(const char* text, int length, int open, int* count, int* next,
+                         QvbString& error) {
+  const void* close = std::memchr(text + open, ')', static_cast<size_t>(length - open));
+  if (close == nullptr) return false;
+  const char* end = static_cast<const char*>(close);
+  int value = 0;
+  for (const char* p = text + open + 1; p < end && *p >= '0' && *p <= '9'; ++p) {
+    value = value * 10 + (*p - '0');
+    if (value > MAX_FIELD_LENGTH) break;  // too large already; stops before any overflow
+  }
+  if (value == 0 || value > MAX_FIELD_LENGTH) {
+    error = "Invalid number of repetitions";
+    return false;
+  }
+  *count = value;
+  *next = static_cast<int>(end - text) + 1;
+  return true;
+}
+
+// The value type of a number with that many significant digits (scaling positions
+// after the digits included), and with digits after its point or not: integers up to
+// 9 digits, reals up to 15, text beyond.
+inline int numericOutputType(int64_t digits, bool fractional) {
+  if (digits > 15) return 4;
+  return digits > 9 || fractional ? 3 : 2;
+}
+
+}  // namespace
+
+bool CCBFormat::addDigits(int count, QvbString& error) {
+  if (count > MAX_FIELD_LENGTH - digitCount_) {
+    setExceedsError(error);
+    return false;
+  }
+  digitCount_ += count;
+  return true;
+}
+
+bool CCBFormat::addStorage(int count, QvbString& error) {
+  if (count > MAX_FIELD_LENGTH - storageLength_) {
+    setExceedsError(error);
+    return false;
+  }
+  storageLength_ += count;
+  return true;
+}
+
+// Counts count scaling positions P: leading ones (before any digit) lower scaleCount,
+// trailing ones raise it. A picture cannot have both.
+bool CCBFormat::addScale(bool trailing, int count, QvbString& error) {
+  if (trailing && scaleCount_ < 0) {
+    error = "Can't have both leading and trailing zeros";
+    return false;
+  }
+  const int scale = scaleCount_ < 0 ? -scaleCount_ : scaleCount_;
+  if (count > MAX_FIELD_LENGTH - scale) {
+    setExceedsError(error);
+    return false;
+  }
+  scaleCount_ += trailing ? count : -count;
+  return true;
+}
+
+// Notes V at position; a second V is refused (without a message).
+bool CCBFormat::setDecimalPosition(int position) {
+  if (decimalPosition_ != -1) return false;
+  decimalPosition_ = position;
+  return true;
+}
+
+bool CCBFormat::parseNumericPicture(const QvbString& picture, CCBFormat* format, QvbString& error) {
+  const char* text = picture.asCstr();
+  const int length = picture.length();
+  int pos = 0;
+  if (length > 0 && upperCase(text[0]) == 'S') {
+    format->flags_ |= SIGNED;
+    pos = 1;
+  }
+  if (pos >= length) {
+    error = "Insufficient information in picture";
+    return false;
+  }
+  while (pos < length) {
+    const unsigned char symbol = upperCase(text[pos]);
+    int count = 1;
+    int next = pos + 1;
+    const bool counted = next < length && text[next] == '(';
+    if (counted && !readRepetitionCount(text, length, next, &count, &next, error)) return false;
+    bool ok;
+    if (symbol == 'P') {
+      ok = format->addScale(format->digitCount_ > 0, count, error);
+    } else if (counted || symbol == '9') {
+      ok = format->addDigits(count, error);  // any symbol with a count stands for digits
+    } else if (symbol == 'V') {
+      ok = format->setDecimalPosition(format->digitCount_);
+    } else {
+      error = qvbStringFormat("Unrecognized character '%c' found", text[pos]);
+      ok = false;
+    }
+    if (!ok) return false;
+    pos = next;
+  }
+  return format->finishNumericPicture(error);
+}
+
+// Storage, output length, fraction digits and output type of a binary or packed picture.
+bool CCBFormat::finishNumericPicture(QvbString& error) {
+  if (usage_ == USAGE_PACKED) {
+    storageLength_ = digitCount_ / 2 + 1;
+  } else {
+    storageLength_ = digitCount_ <= 4 ? 2 : (digitCount_ <= 9 ? 4 : 8);
+  }
+  const int scale = scaleCount_ < 0 ? -scaleCount_ : scaleCount_;
+  const int64_t output = int64_t{digitCount_} + 2 + scale + (scaleCount_ < 0 ? 1 : 0);
+  if (output > MAX_FIELD_LENGTH) {
+    setExceedsError(error);
+    return false;
+  }
+  outputLength_ = static_cast<int>(output);
+  if (decimalPosition_ != -1) fractionDigits_ = digitCount_ - decimalPosition_;
+  outputType_ = numericOutputType(int64_t{digitCount_} + (scaleCount_ > 0 ? scaleCount_ : 0),
+                                  decimalPosition_ != -1 || scaleCount_ < 0);
+  return true;
+}
+
+bool CCBFormat::parseDisplayPicture(const QvbString& picture, CCBFormat* format, QvbString& error) {
+  const char* text = picture.asCstr();
+  const int length = picture.length();
+  bool allNumeric = true;
+  bool integer = true;
+  bool nineSeen = false;
+  bool numberOnly = true;  // S, 9, V and P alone
+  int pos = 0;
+  while (pos < length) {
+    const unsigned char symbol = upperCase(text[pos]);
+    const unsigned char second = pos + 1 < length ? upperCase(text[pos + 1]) : 0;
+    const bool twoPositions = (symbol == 'C' && second == 'R') || (symbol == 'D' && second == 'B');
+    if (symbol == '(' || symbol == ')') {
+      error = "Unexpected parentheses found";
+      return false;
+    }
+    int count = 1;
+    int next = pos + (twoPositions ? 2 : 1);
+    if (next < length && text[next] == '(' &&
+        !readRepetitionCount(text, length, next, &count, &next, error)) {
+      return false;
+    }
+    if (isOneOf(symbol, ALPHANUMERIC_SYMBOLS)) allNumeric = integer = false;
+    if (symbol == '.') integer = false;
+    if (symbol == '9') nineSeen = true;
+    if (!isOneOf(symbol, NUMBER_SYMBOLS)) numberOnly = false;
+    if (symbol == 'S') format->flags_ |= SIGNED;
+    bool ok = true;
+    if (twoPositions) {
+      ok = format->addStorage(count, error) && format->addStorage(1, error);
+    } else if (isOneOf(symbol, POSITION_SYMBOLS) ||
+               (symbol == 'S' && (format->flags_ & SIGN_SEPARATE) != 0)) {
+      ok = format->addStorage(count, error);
+    } else if (symbol == 'P') {
+      ok = format->addScale(nineSeen, count, error);
+    } else if (symbol == 'V') {
+      ok = format->setDecimalPosition(format->storageLength_);
+    } else if (symbol != 'S') {  // an embedded sign S takes no position
+      error = qvbStringFormat("Unrecognized character '%c' found", text[pos]);
+      ok = false;
+    }
+    if (!ok) return false;
+    pos = next;
+  }
+  format->plainNumber_ = numberOnly && nineSeen;
+  return format->finishDisplayPicture(allNumeric, integer, error);
+}
+
+// Output length and output type of a display picture. A numeric picture is typed
+// like a binary or packed one of as many digit positions: V, a leading P or an
+// inserted point make it real, and long ones real or text.
+bool CCBFormat::finishDisplayPicture(bool allNumeric, bool integer, QvbString& error) {
+  const int scale = scaleCount_ < 0 ? -scaleCount_ : scaleCount_;
+  const bool embeddedSign = (flags_ & SIGNED) != 0 && (flags_ & SIGN_SEPARATE) == 0;
+  const bool separateSign = (flags_ & SIGNED) != 0 && !embeddedSign;
+  const int64_t digits =
+      int64_t{storageLength_} - (separateSign ? 1 : 0) + (scaleCount_ > 0 ? scaleCount_ : 0);
+  outputType_ = !allNumeric ? 4
+                            : numericOutputType(
+                                  digits, !integer || decimalPosition_ != -1 || scaleCount_ < 0);
+  const int64_t output = int64_t{storageLength_} + scale + (scaleCount_ < 0 ? 1 : 0) +
+                         (decimalPosition_ != -1 ? 1 : 0) + (embeddedSign ? 1 : 0);
+  if (output > MAX_FIELD_LENGTH) {
+    setExceedsError(error);
+    return false;
+  }
+  outputLength_ = static_cast<int>(output);
+  return true;
+}
