@@ -7,7 +7,7 @@
 // vb, lines), bit 2 little-endian descriptor words, bit 3 lengths without the
 // descriptor, bits 4-5 the bad records passed over (0, 1, 3 or all), bit 6 a limit
 // from the next byte, bit 7 JSON lines with positions instead of CSV. The second
-// byte: bits 0-5 the chunk size less one, bits 6-7 the threads less two. The rest is
+// byte: bits 0-5 the chunk size less one, bit 7 three threads rather than two. The rest is
 // the data, whose first byte tells the layout of each record (A or B).
 //
 // The layouts are parsed once per process and handed to every reader as XML layout
@@ -66,7 +66,7 @@ ReadOptions optionsFrom(const uint8_t* data, size_t size, size_t* used) {
   }
   const uint8_t threads = size > *used ? data[(*used)++] : 0;
   options.chunkBytes = (threads & 63) + 1;
-  options.threads = (threads >> 6) + 2;
+  options.threads = (threads >> 7) + 2;
   options.quiet = true;
   options.dataFile = "memory";
   options.dataBytes = data + *used;
