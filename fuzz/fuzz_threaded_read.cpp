@@ -7,8 +7,8 @@
 // vb, lines), bit 2 little-endian descriptor words, bit 3 lengths without the
 // descriptor, bits 4-5 the bad records passed over (0, 1, 3 or all), bit 6 a limit
 // from the next byte, bit 7 JSON lines with positions instead of CSV. The second
-// byte: bits 0-5 the chunk size less one, bit 7 three threads rather than two. The rest is
-// the data, whose first byte tells the layout of each record (A or B).
+// byte: bits 0-5 the chunk size less one, bit 7 three threads rather than two. The
+// rest is the data, whose first byte tells the layout of each record (A or B).
 //
 // The layouts are parsed once per process and handed to every reader as XML layout
 // documents, so that a run opens no file.
