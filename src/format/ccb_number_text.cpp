@@ -13,12 +13,36 @@ inline bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
+inline bool isSign(char c) {
+  return c == '+' || c == '-';
+}
+
+inline const char* skipBlanks(const char* p, const char* end) {
+  while (p < end && *p == ' ') ++p;
+  return p;
+}
+
 // Skips blanks, then a '+'; the rest of the text is the number.
 inline const char* skipLead(const char* p, const char* end) {
-  while (p < end && *p == ' ') ++p;
+  p = skipBlanks(p, end);
   if (p < end && *p == '+') ++p;
   return p;
 }
+
+// What numeric editing writes before the digits: blanks, check protection, the
+// currency sign and a sign.
+inline bool isEditedLead(char c) {
+  return c == ' ' || c == '*' || c == '$' || isSign(c);
+}
+
+// What numeric editing writes for zero where every digit position may be suppressed:
+// blanks, or the check protection '*' with the point.
+inline bool isZeroFill(char c) {
+  return c == ' ' || c == '*' || c == '.';
+}
+
+// The zeros after the point of the zero of an edited text without digits.
+const char ZERO_FRACTION[MAX_ZERO_FRACTION + 1] = "000000000000000000";
 
 // Scans digits from p, adding those after the leading zeros to the number's
 // mantissa while it has room for them; returns where the digits end.
@@ -43,15 +67,10 @@ bool addDigits(const char* p, int count, uint64_t* value) {
   return true;
 }
 
-}  // namespace
-
-bool scanFixedPoint(const char* text, int length, CCBFixedPointText* number) {
-  const char* const end = text + length;
-  const char* p = skipLead(text, end);
-  number->number = p;  // from the '-', which from_chars takes, unlike a '+'
-  number->end = end;
-  number->negative = p < end && *p == '-' && (p == text || p[-1] != '+');
-  if (number->negative) ++p;
+// Scans the digits of a number from p: digits, an optional point and digits. Returns
+// where they end, or null when there is no digit.
+const char* scanBody(const char* p, const char* end, CCBFixedPointText* number) {
+  number->number = p;
   number->mantissa = 0;
   number->significant = 0;
   const char* digits = p;
@@ -67,7 +86,65 @@ bool scanFixedPoint(const char* text, int length, CCBFixedPointText* number) {
     number->fractionDigits = static_cast<int>(p - number->fraction);
   }
   number->zero = number->significant == 0;
-  return p == end && allInteger + number->fractionDigits > 0;
+  number->end = p;
+  return allInteger + number->fractionDigits > 0 ? p : nullptr;
+}
+
+// The length of the sign that numeric editing writes after the digits at p: '+', '-',
+// "CR" or "DB", the last three for a value below zero; 0 when none starts there.
+int trailingSignLength(const char* p, const char* end, bool* negative) {
+  if (p < end && isSign(*p)) {
+    *negative = *p == '-';
+    return 1;
+  }
+  if (end - p >= 2 && ((p[0] == 'C' && p[1] == 'R') || (p[0] == 'D' && p[1] == 'B'))) {
+    *negative = true;
+    return 2;
+  }
+  return 0;
+}
+
+// Takes an edited text without digits as zero with fraction zeros after the point
+// when it holds nothing but what numeric editing writes for zero; false otherwise.
+bool zeroWithoutDigits(const char* text, const char* end, int fraction, CCBFixedPointText* number) {
+  if (text == end || fraction < 0 || fraction > MAX_ZERO_FRACTION) return false;
+  for (const char* p = text; p < end; ++p) {
+    if (!isZeroFill(*p)) return false;
+  }
+  *number = CCBFixedPointText();
+  number->number = number->integer = number->fraction = ZERO_FRACTION;
+  number->fractionDigits = fraction;
+  number->end = ZERO_FRACTION + fraction;
+  return true;
+}
+
+}  // namespace
+
+bool scanFixedPoint(const char* text, int length, CCBFixedPointText* number) {
+  const char* const end = text + length;
+  const char* p = skipLead(text, end);
+  // "+-1" is no number: the '-' after a '+' stays, and no digit starts there.
+  number->negative = p < end && *p == '-' && (p == text || p[-1] != '+');
+  if (number->negative) ++p;
+  const char* digitsEnd = scanBody(p, end, number);
+  return digitsEnd != nullptr && digitsEnd == end;
+}
+
+bool scanEditedNumber(const char* text, int length, int zeroFraction, CCBFixedPointText* number) {
+  const char* const end = text + length;
+  const char* p = text;
+  int signs = 0;
+  number->negative = false;
+  for (; p < end && isEditedLead(*p); ++p) {
+    if (!isSign(*p)) continue;
+    ++signs;
+    number->negative = *p == '-';
+  }
+  p = scanBody(p, end, number);
+  if (p == nullptr) return signs == 0 && zeroWithoutDigits(text, end, zeroFraction, number);
+  p = skipBlanks(p, end);
+  if (signs == 0) p = skipBlanks(p + trailingSignLength(p, end, &number->negative), end);
+  return p == end && signs <= 1;
 }
 
 namespace {
@@ -113,8 +190,8 @@ double fixedPointToDouble(const CCBFixedPointText& number) {
       exactFixedPointToDouble(number.negative, number.mantissa, number.fractionDigits, &value)) {
     return value;
   }
-  std::from_chars(number.number, number.end, value);  // the scan accepted the text
-  return value;
+  std::from_chars(number.number, number.end, value);  // the scan accepted the digits
+  return number.negative ? -value : value;
 }
 
 int writeCanonical(const CCBFixedPointText& number, char* out) {

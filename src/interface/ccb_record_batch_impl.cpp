@@ -97,6 +97,7 @@ int copyPlainText(const char* text, int width, bool trim, char* out) {
   return trim ? withoutTrailingBlanks(out, width) : width;
 }
 
+// Fixed-point and edited numbers by their digits.
 CCBColumnKind kindOf(const CCBNumberShape& shape) {
   if (shape.kind == CCBNumberShape::FLOAT) return CCB_COLUMN_FLOAT;
   if (shape.kind == CCBNumberShape::TEXT) return CCB_COLUMN_TEXT;
@@ -203,9 +204,15 @@ void CCBRecordBatchImpl::describeColumn(const CCBOutputEntry* entry, int index,
       node->isField() ? static_cast<const CCBDataField*>(node)->format() : nullptr;
   const CCBNumberShape shape = format != nullptr ? format->numberShape() : CCBNumberShape();
   column->kind = kindOf(shape);
-  const bool fixedPoint = shape.kind == CCBNumberShape::FIXED_POINT;
+  const bool edited = shape.kind == CCBNumberShape::EDITED;
+  const bool fixedPoint = shape.kind == CCBNumberShape::FIXED_POINT || edited;
   column->digits = fixedPoint ? shape.digits : 0;
   column->fraction = fixedPoint ? shape.fraction : 0;
+  column->reading = edited                                ? READ_EDITED
+                    : fixedPoint                          ? READ_FIXED_POINT
+                    : shape.kind == CCBNumberShape::FLOAT ? READ_FLOAT
+                                                          : READ_TEXT;
+  column->zeroFraction = edited && shape.zeroWithoutDigits ? shape.fraction : -1;
   // An IBM COMP-1 reaches 7.2e75 and 5.4e-79, far past a binary32: its text is read
   // as a double.
   column->single = shape.kind == CCBNumberShape::FLOAT && shape.storageLength == 4 &&
@@ -216,7 +223,7 @@ void CCBRecordBatchImpl::describeColumn(const CCBOutputEntry* entry, int index,
   const bool typedOnly = column->kind == CCB_COLUMN_INTEGER ||
                          column->kind == CCB_COLUMN_UNSIGNED ||
                          (column->kind == CCB_COLUMN_DECIMAL && !column->keepsText);
-  column->direct = typedOnly && decoding_ != nullptr ? format : nullptr;
+  column->direct = typedOnly && !edited && decoding_ != nullptr ? format : nullptr;
   const bool plain = column->kind == CCB_COLUMN_TEXT && format != nullptr && decoding_ != nullptr &&
                      format->textIsBytes(*decoding_);
   column->plainText = plain;
@@ -441,10 +448,10 @@ void CCBRecordBatchImpl::appendValue(Column& column) {
   }
 }
 
-// The value of a text, typed by the column's kind.
+// The value of a text, typed by the column's kind; an edited number's text reads as one.
 void CCBRecordBatchImpl::appendValueText(Column& column, const char* bytes, int length) {
-  switch (column.kind) {
-    case CCB_COLUMN_TEXT:
+  switch (column.reading) {
+    case READ_TEXT:
       if (column.errorText && length == ERROR_TEXT_LENGTH &&
           std::memcmp(bytes, ERROR_TEXT, ERROR_TEXT_LENGTH) == 0) {
         appendNone(column, true);
@@ -454,7 +461,7 @@ void CCBRecordBatchImpl::appendValueText(Column& column, const char* bytes, int 
       column.validity.push_back(1);
       appendText(column, bytes, length);
       return;
-    case CCB_COLUMN_FLOAT: {
+    case READ_FLOAT: {
       double value = 0.0;
       if (!parseFloatText(bytes, length, column.single, &value)) {
         appendNone(column, true);
@@ -464,14 +471,23 @@ void CCBRecordBatchImpl::appendValueText(Column& column, const char* bytes, int 
       column.reals.push_back(value);
       return;
     }
-    default:
-      appendFixedPoint(column, bytes, length);
+    case READ_FIXED_POINT: {
+      CCBFixedPointText number;
+      appendNumber(column, scanFixedPoint(bytes, length, &number), number);
+      return;
+    }
+    case READ_EDITED: {
+      CCBFixedPointText number;
+      appendNumber(column, scanEditedNumber(bytes, length, column.zeroFraction, &number), number);
+      return;
+    }
   }
 }
 
-void CCBRecordBatchImpl::appendFixedPoint(Column& column, const char* bytes, int length) {
-  CCBFixedPointText number;
-  if (!scanFixedPoint(bytes, length, &number)) {
+// The value of a number scanned from a text, or an error where the scan failed.
+void CCBRecordBatchImpl::appendNumber(Column& column, bool scanned,
+                                      const CCBFixedPointText& number) {
+  if (!scanned) {
     appendNone(column, true);
     return;
   }

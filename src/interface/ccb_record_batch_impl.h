@@ -4,7 +4,8 @@
 // During a read it points to the output entries of the reader's active layout. It
 // takes plain numbers and plain text straight from the field's bytes, and every other
 // value's text from its entry (decoded only for the columns it fills), typed by the
-// column's kind; between reads it points to nothing of the reader's. Records that
+// column's kind (numeric-edited texts read as the values they state); between reads
+// it points to nothing of the reader's. Records that
 // the reader set from its layout's plan, whose every column lies at a fixed offset,
 // are copied aside a few hundred at a time and decoded a column at a time.
 #ifndef LYRA_INTERFACE_CCB_RECORD_BATCH_IMPL_H_
@@ -53,10 +54,16 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
   int64_t getErrorCount(int column) override;
 
  private:
+  // How a column's values are read from their texts: as they stand, as floats, as
+  // fixed-point numbers or as numeric-edited ones.
+  enum TextReading : unsigned char { READ_TEXT, READ_FLOAT, READ_FIXED_POINT, READ_EDITED };
+
   struct Column {
     int index = -1;  // the reader's column
     QvbString name;
     CCBColumnKind kind = CCB_COLUMN_TEXT;
+    TextReading reading = READ_TEXT;
+    int zeroFraction = -1;  // edited: scanEditedNumber's, for a zero without digits
     int digits = 0;
     int fraction = 0;
     bool single = false;     // float: an IEEE COMP-1 item, read as binary32
@@ -95,7 +102,7 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
   void appendDecoded(Column& column, const unsigned char* bytes);
   void appendValue(Column& column);
   void appendValueText(Column& column, const char* bytes, int length);
-  void appendFixedPoint(Column& column, const char* bytes, int length);
+  void appendNumber(Column& column, bool scanned, const CCBFixedPointText& number);
   void appendNone(Column& column, bool error);
   void appendText(Column& column, const char* bytes, int length);
   void appendCanonical(Column& column, const CCBFixedPointText& number);
