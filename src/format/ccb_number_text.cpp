@@ -67,27 +67,10 @@ bool addDigits(const char* p, int count, uint64_t* value) {
   return true;
 }
 
-// Scans the digits of a number from p: digits, an optional point and digits. Returns
-// where they end, or null when there is no digit.
-const char* scanBody(const char* p, const char* end, CCBFixedPointText* number) {
-  number->number = p;
-  number->mantissa = 0;
-  number->significant = 0;
-  const char* digits = p;
-  p = scanDigits(p, end, number);
-  const int allInteger = static_cast<int>(p - digits);
-  number->integerDigits = number->significant;
-  number->integer = p - number->integerDigits;
-  number->fraction = p;
-  number->fractionDigits = 0;
-  if (p < end && *p == '.') {
-    number->fraction = ++p;
-    p = scanDigits(p, end, number);
-    number->fractionDigits = static_cast<int>(p - number->fraction);
-  }
-  number->zero = number->significant == 0;
-  number->end = p;
-  return allInteger + number->fractionDigits > 0 ? p : nullptr;
+// Where the digits and points that start at p end.
+inline const char* skipDigitsAndPoints(const char* p, const char* end) {
+  while (p < end && (isDigit(*p) || *p == '.')) ++p;
+  return p;
 }
 
 // The length of the sign that numeric editing writes after the digits at p: '+', '-',
@@ -123,27 +106,46 @@ bool zeroWithoutDigits(const char* text, const char* end, int fraction, CCBFixed
 bool scanFixedPoint(const char* text, int length, CCBFixedPointText* number) {
   const char* const end = text + length;
   const char* p = skipLead(text, end);
-  // "+-1" is no number: the '-' after a '+' stays, and no digit starts there.
+  number->number = p;  // from the '-', which from_chars takes, unlike a '+'
+  number->end = end;
   number->negative = p < end && *p == '-' && (p == text || p[-1] != '+');
   if (number->negative) ++p;
-  const char* digitsEnd = scanBody(p, end, number);
-  return digitsEnd != nullptr && digitsEnd == end;
+  number->mantissa = 0;
+  number->significant = 0;
+  const char* digits = p;
+  p = scanDigits(p, end, number);
+  const int allInteger = static_cast<int>(p - digits);
+  number->integerDigits = number->significant;
+  number->integer = p - number->integerDigits;
+  number->fraction = p;
+  number->fractionDigits = 0;
+  if (p < end && *p == '.') {
+    number->fraction = ++p;
+    p = scanDigits(p, end, number);
+    number->fractionDigits = static_cast<int>(p - number->fraction);
+  }
+  number->zero = number->significant == 0;
+  return p == end && allInteger + number->fractionDigits > 0;
 }
 
 bool scanEditedNumber(const char* text, int length, int zeroFraction, CCBFixedPointText* number) {
   const char* const end = text + length;
   const char* p = text;
   int signs = 0;
-  number->negative = false;
+  bool negative = false;
   for (; p < end && isEditedLead(*p); ++p) {
     if (!isSign(*p)) continue;
     ++signs;
-    number->negative = *p == '-';
+    negative = *p == '-';
   }
-  p = scanBody(p, end, number);
-  if (p == nullptr) return signs == 0 && zeroWithoutDigits(text, end, zeroFraction, number);
+  const char* const digits = p;
+  p = skipDigitsAndPoints(p, end);
+  if (p == digits || !scanFixedPoint(digits, static_cast<int>(p - digits), number)) {
+    return signs == 0 && zeroWithoutDigits(text, end, zeroFraction, number);
+  }
   p = skipBlanks(p, end);
-  if (signs == 0) p = skipBlanks(p + trailingSignLength(p, end, &number->negative), end);
+  if (signs == 0) p = skipBlanks(p + trailingSignLength(p, end, &negative), end);
+  number->negative = negative;
   return p == end && signs <= 1;
 }
 
@@ -162,6 +164,15 @@ bool integerMagnitude(const CCBFixedPointText& number, uint64_t* magnitude) {
   *magnitude = 0;
   return number.integerDigits <= MAX_UINT64_DIGITS &&
          addDigits(number.integer, number.integerDigits, magnitude);
+}
+
+// The nearest double of a number's text from number.number, which holds the '-' of a
+// plain text but not the sign of an edited one, apart from its digits. Numbers seldom
+// need it: kept out of the path of those that do not.
+[[gnu::cold]] double parsedDouble(const CCBFixedPointText& number) {
+  double value = 0.0;
+  std::from_chars(number.number, number.end, value);  // the scan accepted the text
+  return number.negative && *number.number != '-' ? -value : value;
 }
 
 }  // namespace
@@ -190,8 +201,7 @@ double fixedPointToDouble(const CCBFixedPointText& number) {
       exactFixedPointToDouble(number.negative, number.mantissa, number.fractionDigits, &value)) {
     return value;
   }
-  std::from_chars(number.number, number.end, value);  // the scan accepted the digits
-  return number.negative ? -value : value;
+  return parsedDouble(number);
 }
 
 int writeCanonical(const CCBFixedPointText& number, char* out) {

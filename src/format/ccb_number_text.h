@@ -10,13 +10,14 @@
 
 #include <cstdint>
 
-// A fixed-point text taken apart: its sign, then digits, an optional point and
+// A fixed-point text taken apart: an optional sign, digits, an optional point and
 // digits, with at least one digit. The pointers lie in the text read (or, for the zero
-// of an edited text without digits, in a constant text of zeros).
+// of an edited text without digits, in a constant text of zeros); an edited number
+// starts at its first digit or point, its sign apart.
 struct CCBFixedPointText {
   bool negative = false;
-  const char* number = nullptr;   // the first digit or the point: where the digits start
-  const char* end = nullptr;      // just past the last digit
+  const char* number = nullptr;   // the sign or first digit or point: where the number starts
+  const char* end = nullptr;      // just past the number
   const char* integer = nullptr;  // the integer digits, leading zeros left out
   int integerDigits = 0;
   const char* fraction = nullptr;  // the digits after the point
@@ -35,12 +36,12 @@ bool scanFixedPoint(const char* text, int length, CCBFixedPointText* number);
 // The most fraction digits the zero of an edited text without digits has.
 const int MAX_ZERO_FRACTION = 18;
 
-// False when the length characters at text are no numeric-edited number: blanks,
-// check-protection '*' and the currency sign '$' before the digits, one sign before
-// them ('+' or '-', also apart from them) or after them ('+', '-', "CR" or "DB", the
-// last three for a value below zero, or blanks for a value above it), blanks after
-// them; then digits with one optional point, as scanFixedPoint reads them ("1234-" is
-// -1234, "  $1.50CR" -1.50, "-   7" -7, "**0.05" 0.05). Where zeroFraction is 0 to
+// False when the length characters at text are no numeric-edited number: digits with
+// one optional point, as scanFixedPoint reads them, after blanks, check-protection '*'
+// and the currency sign '$', with one sign before them ('+' or '-', also apart from
+// them) or after them ('+', '-', "CR" or "DB", the last three for a value below zero,
+// or blanks for a value above it), and blanks after them ("1234-" is -1234,
+// "  $1.50CR" -1.50, "-   7" -7, "**0.05" 0.05). Where zeroFraction is 0 to
 // MAX_ZERO_FRACTION, a text without a digit that holds nothing but blanks, '*' and
 // the point is zero with zeroFraction zeros after the point: what numeric editing
 // writes for zero where every digit position may be suppressed ("    " for ZZZZ,

@@ -208,10 +208,7 @@ void CCBRecordBatchImpl::describeColumn(const CCBOutputEntry* entry, int index,
   const bool fixedPoint = shape.kind == CCBNumberShape::FIXED_POINT || edited;
   column->digits = fixedPoint ? shape.digits : 0;
   column->fraction = fixedPoint ? shape.fraction : 0;
-  column->reading = edited                                ? READ_EDITED
-                    : fixedPoint                          ? READ_FIXED_POINT
-                    : shape.kind == CCBNumberShape::FLOAT ? READ_FLOAT
-                                                          : READ_TEXT;
+  column->edited = edited;
   column->zeroFraction = edited && shape.zeroWithoutDigits ? shape.fraction : -1;
   // An IBM COMP-1 reaches 7.2e75 and 5.4e-79, far past a binary32: its text is read
   // as a double.
@@ -450,8 +447,8 @@ void CCBRecordBatchImpl::appendValue(Column& column) {
 
 // The value of a text, typed by the column's kind; an edited number's text reads as one.
 void CCBRecordBatchImpl::appendValueText(Column& column, const char* bytes, int length) {
-  switch (column.reading) {
-    case READ_TEXT:
+  switch (column.kind) {
+    case CCB_COLUMN_TEXT:
       if (column.errorText && length == ERROR_TEXT_LENGTH &&
           std::memcmp(bytes, ERROR_TEXT, ERROR_TEXT_LENGTH) == 0) {
         appendNone(column, true);
@@ -461,7 +458,7 @@ void CCBRecordBatchImpl::appendValueText(Column& column, const char* bytes, int 
       column.validity.push_back(1);
       appendText(column, bytes, length);
       return;
-    case READ_FLOAT: {
+    case CCB_COLUMN_FLOAT: {
       double value = 0.0;
       if (!parseFloatText(bytes, length, column.single, &value)) {
         appendNone(column, true);
@@ -471,22 +468,16 @@ void CCBRecordBatchImpl::appendValueText(Column& column, const char* bytes, int 
       column.reals.push_back(value);
       return;
     }
-    case READ_FIXED_POINT: {
-      CCBFixedPointText number;
-      appendNumber(column, scanFixedPoint(bytes, length, &number), number);
-      return;
-    }
-    case READ_EDITED: {
-      CCBFixedPointText number;
-      appendNumber(column, scanEditedNumber(bytes, length, column.zeroFraction, &number), number);
-      return;
-    }
+    default:
+      appendFixedPoint(column, bytes, length);
   }
 }
 
-// The value of a number scanned from a text, or an error where the scan failed.
-void CCBRecordBatchImpl::appendNumber(Column& column, bool scanned,
-                                      const CCBFixedPointText& number) {
+// The value of a fixed-point or edited number's text, or an error where it is none.
+void CCBRecordBatchImpl::appendFixedPoint(Column& column, const char* bytes, int length) {
+  CCBFixedPointText number;
+  const bool scanned = column.edited ? scanEditedNumber(bytes, length, column.zeroFraction, &number)
+                                     : scanFixedPoint(bytes, length, &number);
   if (!scanned) {
     appendNone(column, true);
     return;

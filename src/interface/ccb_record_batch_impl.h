@@ -54,26 +54,22 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
   int64_t getErrorCount(int column) override;
 
  private:
-  // How a column's values are read from their texts: as they stand, as floats, as
-  // fixed-point numbers or as numeric-edited ones.
-  enum TextReading : unsigned char { READ_TEXT, READ_FLOAT, READ_FIXED_POINT, READ_EDITED };
-
   struct Column {
     int index = -1;  // the reader's column
     QvbString name;
     CCBColumnKind kind = CCB_COLUMN_TEXT;
-    TextReading reading = READ_TEXT;
-    int zeroFraction = -1;  // edited: scanEditedNumber's, for a zero without digits
     int digits = 0;
     int fraction = 0;
     bool single = false;     // float: an IEEE COMP-1 item, read as binary32
     bool errorText = false;  // text: "#ERR#" tells of bytes that could not be decoded
+    bool edited = false;     // a number read from a numeric-edited text (never direct)
     bool keepsText = false;  // text, big decimal, and decimal with decimal text
     // integer, unsigned and decimal without decimal text: its format, which may give the
     // value straight from the bytes; otherwise null
     const CCBFormat* direct = nullptr;
     bool plainText = false;  // text: the field's bytes are its text, zero bytes aside
     int storageLength = 0;   // of the field's bytes; 0 for an entry that is no field
+    int zeroFraction = -1;   // edited: scanEditedNumber's, for a zero without digits
     const CCBOutputEntry* entry = nullptr;  // during a read only
     CCBValueBuffer<unsigned char> validity;
     CCBValueBuffer<int64_t> integers;  // integer; unsigned, as their 64 bits
@@ -102,7 +98,7 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
   void appendDecoded(Column& column, const unsigned char* bytes);
   void appendValue(Column& column);
   void appendValueText(Column& column, const char* bytes, int length);
-  void appendNumber(Column& column, bool scanned, const CCBFixedPointText& number);
+  void appendFixedPoint(Column& column, const char* bytes, int length);
   void appendNone(Column& column, bool error);
   void appendText(Column& column, const char* bytes, int length);
   void appendCanonical(Column& column, const CCBFixedPointText& number);
