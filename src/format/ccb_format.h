@@ -245,9 +245,9 @@ class CCBFormat {
   int outputType_ = 0;
   bool plainText_ = false;    // display without sign, point or scaling: the text is the bytes
   bool plainNumber_ = false;  // display of S, 9, V and P only, with a 9
-  bool native_ = false;    // COMP-5: its byte order may differ from other binary items
-  bool national_ = false;  // UTF-16 text, two bytes per character position
-  int floatFormat_ = 0;    // a FloatFormat, for the float usages
+  bool native_ = false;       // COMP-5: its byte order may differ from other binary items
+  bool national_ = false;     // UTF-16 text, two bytes per character position
+  int floatFormat_ = 0;       // a FloatFormat, for the float usages
   DirectKind direct_ = DIRECT_NONE;
   int directFraction_ = 0;  // the digits after the point of a value decodeFixedPoint gives
   // A numeric-edited display picture whose text states its value: its digit positions

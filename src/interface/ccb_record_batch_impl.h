@@ -5,9 +5,9 @@
 // takes plain numbers and plain text straight from the field's bytes, and every other
 // value's text from its entry (decoded only for the columns it fills), typed by the
 // column's kind (numeric-edited texts read as the values they state); between reads
-// it points to nothing of the reader's. Records that
-// the reader set from its layout's plan, whose every column lies at a fixed offset,
-// are copied aside a few hundred at a time and decoded a column at a time.
+// it points to nothing of the reader's. Records that the reader set from its layout's
+// plan, whose every column lies at a fixed offset, are copied aside a few hundred at a
+// time and decoded a column at a time.
 #ifndef LYRA_INTERFACE_CCB_RECORD_BATCH_IMPL_H_
 #define LYRA_INTERFACE_CCB_RECORD_BATCH_IMPL_H_
 
