@@ -13,12 +13,24 @@
 //   CCB_COLUMN_BIG_DECIMAL  numeric of more than 18 digits   exact text and double
 //   CCB_COLUMN_FLOAT        COMP-1, COMP-2                   double
 //   CCB_COLUMN_TEXT         any other: alphanumeric,         text
-//                           edited, national
+//                           other edited, national
 //
 // Numeric pictures hold S, 9, V and P alone (scaling positions P count as digits),
-// in any usage. Texts lie one after another in one byte buffer (getTextBytes): value
-// i is the bytes from offset i to offset i + 1 (getTextOffsets, count + 1 entries),
-// the layout Apache Arrow uses; they are in the reader's result encoding. Exact
+// in any usage, or are numeric-edited display pictures whose output type is a number
+// (getOutputInfo: integer or real), such as 9(4)-, -ZZZ9, ZZ9.99CR, $$$9.99 or **9.99.
+// Their digit positions are 9, Z, * and each symbol of a floating $, + or - string
+// but the first, and their value is the one their text states: blanks, '*' and '$'
+// before the digits, one sign before or after them ('+', '-', CR or DB; CR and DB
+// below zero), the point. A text without a digit is zero where every digit position
+// may be suppressed (ZZZZ, $$$$, **.**, whose zero numeric editing prints as blanks or
+// stars) and an error elsewhere, as is any other text that is no such number. Edited
+// pictures whose text is no plain statement of the value (an inserted 0, an exponent
+// E, scaling positions anywhere but after the last digit of a picture without a
+// point) stay text.
+//
+// Texts lie one after another in one byte buffer (getTextBytes): value i is the
+// bytes from offset i to offset i + 1 (getTextOffsets, count + 1 entries), the
+// layout Apache Arrow uses; they are in the reader's result encoding. Exact
 // decimal texts are canonical: '-' below zero, the integer digits without leading
 // zeros (at least one), the point and the picture's fraction digits ("-12.50",
 // "0.0012"). A validity byte per value (getValidity) is 1 for a value and 0 for none:

@@ -236,6 +236,13 @@ CCBNumberShape CCBFormat::numberShape() const {
     shape.kind = CCBNumberShape::FLOAT;
     return shape;
   }
+  if (editedDigits_ > 0 && usage_ == USAGE_DISPLAY && !national_) {
+    shape.kind = CCBNumberShape::EDITED;
+    shape.digits = editedDigits_;
+    shape.fraction = editedFraction_;
+    shape.zeroWithoutDigits = editedZeroWithoutDigits_;
+    return shape;
+  }
   if (!stored && !(usage_ == USAGE_DISPLAY && plainNumber_ && !national_)) return shape;
   shape.kind = CCBNumberShape::FIXED_POINT;
   const bool separateSign =

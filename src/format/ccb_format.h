@@ -77,17 +77,23 @@ inline CCBDecoding classicDecoding(bool noConvert) {
 }
 
 // What a field's value is by its picture and usage, for hosts that type values by
-// it: text, a fixed-point number or a floating-point one. A fixed-point number has
-// digits digit positions, scaling positions included, fraction of them after the
-// point (S9(5)V99: 7 and 2; 9(3)PP: 5 and 0; PP99: 4 and 4).
+// it: text, a fixed-point number, a numeric-edited one or a floating-point one. A
+// fixed-point number has digits digit positions, scaling positions included, fraction
+// of them after the point (S9(5)V99: 7 and 2; 9(3)PP: 5 and 0; PP99: 4 and 4). An
+// edited number is the value its printed text states (scanEditedNumber reads it),
+// counted alike: its digit positions are 9, Z, * and each symbol of a floating $, +
+// or - string but the first ($$$9.99-: 5 and 2; ZZ9PP: 5 and 0).
 struct CCBNumberShape {
-  enum Kind { TEXT, FIXED_POINT, FLOAT };
+  enum Kind { TEXT, FIXED_POINT, EDITED, FLOAT };
   Kind kind = TEXT;
   int digits = 0;
   int fraction = 0;
   bool isSigned = false;  // the picture has S
   bool binary = false;    // stored as a binary integer
   int storageLength = 0;  // bytes in the record
+  // Edited: every digit position may be suppressed (no 9), so that the text of zero
+  // holds no digit, only blanks, or '*' and the point of check protection.
+  bool zeroWithoutDigits = false;
 };
 
 // A fixed-point value taken straight from a field's bytes: the sign, the magnitude of
@@ -178,8 +184,12 @@ class CCBFormat {
     }
   }
 
-  // Text for display pictures with any symbol but S, 9, V and P, for national and
-  // DISPLAY-1 items; a float for COMP-1 and COMP-2; otherwise a fixed-point number.
+  // A fixed-point number for binary and packed items and display pictures of S, 9, V
+  // and P alone; an edited number for numeric-edited display pictures whose output
+  // type is a number and whose text states the value (no 0 or E insertion, no S, P
+  // only at the end, after a digit position, of a picture without a point); a float for
+  // COMP-1 and COMP-2; otherwise text (any other display picture, national and
+  // DISPLAY-1 items).
   CCBNumberShape numberShape() const;
   // Whether a decoded text of "#ERR#" tells that the bytes could not be decoded: for
   // every item but display text, which holds any characters.
@@ -206,6 +216,7 @@ class CCBFormat {
   bool setDecimalPosition(int position);
   bool finishNumericPicture(QvbString& error);
   bool finishDisplayPicture(bool allNumeric, bool integer, QvbString& error);
+  void setEditedNumber(int digits, int fraction, bool zeroWithoutDigits);
   int fixedPointFraction() const;
   int decodeInto(const unsigned char* bytes, const CCBDecoding& decoding);
   char* writeDisplaySign(const unsigned char* data, char* out, const CCBDecoding& decoding,
@@ -239,6 +250,12 @@ class CCBFormat {
   int floatFormat_ = 0;       // a FloatFormat, for the float usages
   DirectKind direct_ = DIRECT_NONE;
   int directFraction_ = 0;  // the digits after the point of a value decodeFixedPoint gives
+  // A numeric-edited display picture whose text states its value: its digit positions
+  // (trailing scaling positions included), those after the point, and whether zero
+  // may be written without a digit. Digits 0: no such picture.
+  int editedDigits_ = 0;
+  int editedFraction_ = 0;
+  bool editedZeroWithoutDigits_ = false;
 };
 
 #endif  // LYRA_FORMAT_CCB_FORMAT_H_

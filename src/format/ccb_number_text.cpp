@@ -13,12 +13,36 @@ inline bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
+inline bool isSign(char c) {
+  return c == '+' || c == '-';
+}
+
+inline const char* skipBlanks(const char* p, const char* end) {
+  while (p < end && *p == ' ') ++p;
+  return p;
+}
+
 // Skips blanks, then a '+'; the rest of the text is the number.
 inline const char* skipLead(const char* p, const char* end) {
-  while (p < end && *p == ' ') ++p;
+  p = skipBlanks(p, end);
   if (p < end && *p == '+') ++p;
   return p;
 }
+
+// What numeric editing writes before the digits: blanks, check protection, the
+// currency sign and a sign.
+inline bool isEditedLead(char c) {
+  return c == ' ' || c == '*' || c == '$' || isSign(c);
+}
+
+// What numeric editing writes for zero where every digit position may be suppressed:
+// blanks, or the check protection '*' with the point.
+inline bool isZeroFill(char c) {
+  return c == ' ' || c == '*' || c == '.';
+}
+
+// The zeros after the point of the zero of an edited text without digits.
+const char ZERO_FRACTION[MAX_ZERO_FRACTION + 1] = "000000000000000000";
 
 // Scans digits from p, adding those after the leading zeros to the number's
 // mantissa while it has room for them; returns where the digits end.
@@ -40,6 +64,40 @@ bool addDigits(const char* p, int count, uint64_t* value) {
     if (*value > (UINT64_MAX - digit) / 10) return false;
     *value = *value * 10 + digit;
   }
+  return true;
+}
+
+// Where the digits and points that start at p end.
+inline const char* skipDigitsAndPoints(const char* p, const char* end) {
+  while (p < end && (isDigit(*p) || *p == '.')) ++p;
+  return p;
+}
+
+// The length of the sign that numeric editing writes after the digits at p: '+', '-',
+// "CR" or "DB", the last three for a value below zero; 0 when none starts there.
+int trailingSignLength(const char* p, const char* end, bool* negative) {
+  if (p < end && isSign(*p)) {
+    *negative = *p == '-';
+    return 1;
+  }
+  if (end - p >= 2 && ((p[0] == 'C' && p[1] == 'R') || (p[0] == 'D' && p[1] == 'B'))) {
+    *negative = true;
+    return 2;
+  }
+  return 0;
+}
+
+// Takes an edited text without digits as zero with fraction zeros after the point
+// when it holds nothing but what numeric editing writes for zero; false otherwise.
+bool zeroWithoutDigits(const char* text, const char* end, int fraction, CCBFixedPointText* number) {
+  if (text == end || fraction < 0 || fraction > MAX_ZERO_FRACTION) return false;
+  for (const char* p = text; p < end; ++p) {
+    if (!isZeroFill(*p)) return false;
+  }
+  *number = CCBFixedPointText();
+  number->number = number->integer = number->fraction = ZERO_FRACTION;
+  number->fractionDigits = fraction;
+  number->end = ZERO_FRACTION + fraction;
   return true;
 }
 
@@ -70,6 +128,27 @@ bool scanFixedPoint(const char* text, int length, CCBFixedPointText* number) {
   return p == end && allInteger + number->fractionDigits > 0;
 }
 
+bool scanEditedNumber(const char* text, int length, int zeroFraction, CCBFixedPointText* number) {
+  const char* const end = text + length;
+  const char* p = text;
+  int signs = 0;
+  bool negative = false;
+  for (; p < end && isEditedLead(*p); ++p) {
+    if (!isSign(*p)) continue;
+    ++signs;
+    negative = *p == '-';
+  }
+  const char* const digits = p;
+  p = skipDigitsAndPoints(p, end);
+  if (p == digits || !scanFixedPoint(digits, static_cast<int>(p - digits), number)) {
+    return signs == 0 && zeroWithoutDigits(text, end, zeroFraction, number);
+  }
+  p = skipBlanks(p, end);
+  if (signs == 0) p = skipBlanks(p + trailingSignLength(p, end, &negative), end);
+  number->negative = negative;
+  return p == end && signs <= 1;
+}
+
 namespace {
 
 // The value of a number without fraction digits other than zeros ("123.0" is 123), its
@@ -85,6 +164,15 @@ bool integerMagnitude(const CCBFixedPointText& number, uint64_t* magnitude) {
   *magnitude = 0;
   return number.integerDigits <= MAX_UINT64_DIGITS &&
          addDigits(number.integer, number.integerDigits, magnitude);
+}
+
+// The nearest double of a number's text from number.number, which holds the '-' of a
+// plain text but not the sign of an edited one, apart from its digits. Numbers seldom
+// need it: kept out of the path of those that do not.
+[[gnu::cold]] double parsedDouble(const CCBFixedPointText& number) {
+  double value = 0.0;
+  std::from_chars(number.number, number.end, value);  // the scan accepted the text
+  return number.negative && *number.number != '-' ? -value : value;
 }
 
 }  // namespace
@@ -113,8 +201,7 @@ double fixedPointToDouble(const CCBFixedPointText& number) {
       exactFixedPointToDouble(number.negative, number.mantissa, number.fractionDigits, &value)) {
     return value;
   }
-  std::from_chars(number.number, number.end, value);  // the scan accepted the text
-  return value;
+  return parsedDouble(number);
 }
 
 int writeCanonical(const CCBFixedPointText& number, char* out) {

@@ -1,6 +1,7 @@
 // Reading back the numbers that the decoders write as text, for hosts that want
 // typed values: fixed-point texts such as "-00012.50", " 123", "+123", ".0012" and
-// "45600", and float texts such as "1e-20" or "-118.625". Nothing here allocates:
+// "45600", the texts of numeric-edited items such as "1234-", " $12.50CR" or
+// "**0.05", and float texts such as "1e-20" or "-118.625". Nothing here allocates:
 // a fixed-point text is taken apart in place (CCBFixedPointText points into it) and
 // its value or canonical text is made from the parts. A text that is no such number
 // (the error text "#ERR#", bytes that are no digits) is refused.
@@ -9,12 +10,14 @@
 
 #include <cstdint>
 
-// A fixed-point text taken apart: blanks, then an optional sign, digits, an optional
-// point and digits, with at least one digit. The pointers lie in the text read.
+// A fixed-point text taken apart: an optional sign, digits, an optional point and
+// digits, with at least one digit. The pointers lie in the text read (or, for the zero
+// of an edited text without digits, in a constant text of zeros); an edited number
+// starts at its first digit or point, its sign apart.
 struct CCBFixedPointText {
   bool negative = false;
   const char* number = nullptr;   // the sign or first digit or point: where the number starts
-  const char* end = nullptr;      // just past the text
+  const char* end = nullptr;      // just past the number
   const char* integer = nullptr;  // the integer digits, leading zeros left out
   int integerDigits = 0;
   const char* fraction = nullptr;  // the digits after the point
@@ -26,8 +29,24 @@ struct CCBFixedPointText {
   uint64_t mantissa = 0;
 };
 
-// False when the length characters at text are no fixed-point number.
+// False when the length characters at text are no fixed-point number: blanks, then an
+// optional sign ('+' or '-'), digits, an optional point and digits.
 bool scanFixedPoint(const char* text, int length, CCBFixedPointText* number);
+
+// The most fraction digits the zero of an edited text without digits has.
+const int MAX_ZERO_FRACTION = 18;
+
+// False when the length characters at text are no numeric-edited number: digits with
+// one optional point, as scanFixedPoint reads them, after blanks, check-protection '*'
+// and the currency sign '$', with one sign before them ('+' or '-', also apart from
+// them) or after them ('+', '-', "CR" or "DB", the last three for a value below zero,
+// or blanks for a value above it), and blanks after them ("1234-" is -1234,
+// "  $1.50CR" -1.50, "-   7" -7, "**0.05" 0.05). Where zeroFraction is 0 to
+// MAX_ZERO_FRACTION, a text without a digit that holds nothing but blanks, '*' and
+// the point is zero with zeroFraction zeros after the point: what numeric editing
+// writes for zero where every digit position may be suppressed ("    " for ZZZZ,
+// "**.**" for **.**). A negative zeroFraction refuses such texts.
+bool scanEditedNumber(const char* text, int length, int zeroFraction, CCBFixedPointText* number);
 
 // The value of a number without fraction digits (a point with none after it is
 // allowed); false when it has some or is out of range.

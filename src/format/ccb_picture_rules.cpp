@@ -6,6 +6,7 @@
 
 #include "format/ccb_format.h"
 #include "format/ccb_stored_numbers.h"
+#include "lyra/qvb_datavar.h"
 #include "support/np_uchar.h"
 
 namespace {
@@ -16,6 +17,14 @@ const char ALPHANUMERIC_SYMBOLS[] = "ABGNX/,";
 const char NUMBER_SYMBOLS[] = "S9VP";
 // Single-character symbols that take one character position each in a display picture.
 const char POSITION_SYMBOLS[] = "ABGNXZ/,.90+-*$E";
+// The symbols of a numeric-edited picture that hold a digit each, and those of which a
+// string holds a digit in each symbol but the first (a floating string: $$$9 holds
+// three digits, like ZZ99, and -9 none but its 9).
+const char EDITED_DIGIT_SYMBOLS[] = "9Z*";
+const char FLOATING_SYMBOLS[] = "$+-";
+// Symbols that make a numeric-edited text no plain statement of its value: an
+// inserted 0 reads as a digit, E starts an exponent, and S belongs to no edited picture.
+const char UNSTATED_EDITED_SYMBOLS[] = "0ES";
 
 inline unsigned char upperCase(char c) {
   return np_uchar_asupper_table[static_cast<unsigned char>(c)];
@@ -56,6 +65,53 @@ inline int numericOutputType(int64_t digits, bool fractional) {
   if (digits > 15) return 4;
   return digits > 9 || fractional ? 3 : 2;
 }
+
+// The digit positions of a numeric-edited picture, counted symbol by symbol, and what
+// tells whether its text states its value.
+struct EditedDigits {
+  int digits = 0;
+  int fraction = 0;     // digit positions after the point
+  bool point = false;   // '.' or V seen
+  bool nine = false;    // a 9: some digit always shows
+  bool stated = true;   // no symbol of UNSTATED_EDITED_SYMBOLS
+  unsigned floats = 0;  // bit i: FLOATING_SYMBOLS[i] seen
+  int digitEnd = 0;     // character positions up to the end of the last digit position
+  int firstScale = -1;  // character positions before the first P; -1 for none
+
+  // Counts a symbol of the picture, count times; storage: the positions before it.
+  void add(unsigned char symbol, int count, int storage) {
+    const char* floating = symbol != 0 ? std::strchr(FLOATING_SYMBOLS, symbol) : nullptr;
+    int held = 0;
+    if (isOneOf(symbol, EDITED_DIGIT_SYMBOLS)) {
+      held = count;
+      nine = nine || symbol == '9';
+    } else if (floating != nullptr) {
+      const unsigned bit = 1u << (floating - FLOATING_SYMBOLS);
+      held = (floats & bit) != 0 ? count : count - 1;
+      floats |= bit;
+    } else if (symbol == '.' || symbol == 'V') {
+      point = true;
+    } else if (symbol == 'P') {
+      if (firstScale < 0) firstScale = storage;
+    } else if (isOneOf(symbol, UNSTATED_EDITED_SYMBOLS)) {
+      stated = false;
+    }
+    if (held == 0) return;
+    digits += held;
+    if (point) fraction += held;
+    digitEnd = storage + count;
+  }
+
+  // Whether the text of a picture of storage positions and scaling positions scale
+  // states its value. The text gets the zeros of trailing scaling positions after all
+  // its characters and the point and zeros of leading ones before them, so scaling
+  // reads right only where trailing positions end a picture without a point right
+  // after a digit position.
+  bool statesValue(int storage, int scale) const {
+    if (!stated || digits == 0) return false;
+    return scale == 0 || (scale > 0 && !point && firstScale == storage && digitEnd == storage);
+  }
+};
 
 }  // namespace
 
@@ -162,6 +218,7 @@ bool CCBFormat::parseDisplayPicture(const QvbString& picture, CCBFormat* format,
   bool integer = true;
   bool nineSeen = false;
   bool numberOnly = true;  // S, 9, V and P alone
+  EditedDigits edited;
   int pos = 0;
   while (pos < length) {
     const unsigned char symbol = upperCase(text[pos]);
@@ -182,6 +239,7 @@ bool CCBFormat::parseDisplayPicture(const QvbString& picture, CCBFormat* format,
     if (symbol == '9') nineSeen = true;
     if (!isOneOf(symbol, NUMBER_SYMBOLS)) numberOnly = false;
     if (symbol == 'S') format->flags_ |= SIGNED;
+    edited.add(symbol, count, format->storageLength_);
     bool ok = true;
     if (twoPositions) {
       ok = format->addStorage(count, error) && format->addStorage(1, error);
@@ -200,7 +258,13 @@ bool CCBFormat::parseDisplayPicture(const QvbString& picture, CCBFormat* format,
     pos = next;
   }
   format->plainNumber_ = numberOnly && nineSeen;
-  return format->finishDisplayPicture(allNumeric, integer, error);
+  if (!format->finishDisplayPicture(allNumeric, integer, error)) return false;
+  const int type = format->outputType_;
+  if (!numberOnly && (type == QVB_TYPE_INTEGER || type == QVB_TYPE_REAL) &&
+      edited.statesValue(format->storageLength_, format->scaleCount_)) {
+    format->setEditedNumber(edited.digits + format->scaleCount_, edited.fraction, !edited.nine);
+  }
+  return true;
 }
 
 // Output length and output type of a display picture. A numeric picture is typed
@@ -223,4 +287,10 @@ bool CCBFormat::finishDisplayPicture(bool allNumeric, bool integer, QvbString& e
   }
   outputLength_ = static_cast<int>(output);
   return true;
+}
+
+void CCBFormat::setEditedNumber(int digits, int fraction, bool zeroWithoutDigits) {
+  editedDigits_ = digits;
+  editedFraction_ = fraction;
+  editedZeroWithoutDigits_ = zeroWithoutDigits;
 }

@@ -97,6 +97,7 @@ int copyPlainText(const char* text, int width, bool trim, char* out) {
   return trim ? withoutTrailingBlanks(out, width) : width;
 }
 
+// Fixed-point and edited numbers by their digits.
 CCBColumnKind kindOf(const CCBNumberShape& shape) {
   if (shape.kind == CCBNumberShape::FLOAT) return CCB_COLUMN_FLOAT;
   if (shape.kind == CCBNumberShape::TEXT) return CCB_COLUMN_TEXT;
@@ -203,9 +204,12 @@ void CCBRecordBatchImpl::describeColumn(const CCBOutputEntry* entry, int index,
       node->isField() ? static_cast<const CCBDataField*>(node)->format() : nullptr;
   const CCBNumberShape shape = format != nullptr ? format->numberShape() : CCBNumberShape();
   column->kind = kindOf(shape);
-  const bool fixedPoint = shape.kind == CCBNumberShape::FIXED_POINT;
+  const bool edited = shape.kind == CCBNumberShape::EDITED;
+  const bool fixedPoint = shape.kind == CCBNumberShape::FIXED_POINT || edited;
   column->digits = fixedPoint ? shape.digits : 0;
   column->fraction = fixedPoint ? shape.fraction : 0;
+  column->edited = edited;
+  column->zeroFraction = edited && shape.zeroWithoutDigits ? shape.fraction : -1;
   // An IBM COMP-1 reaches 7.2e75 and 5.4e-79, far past a binary32: its text is read
   // as a double.
   column->single = shape.kind == CCBNumberShape::FLOAT && shape.storageLength == 4 &&
@@ -216,7 +220,7 @@ void CCBRecordBatchImpl::describeColumn(const CCBOutputEntry* entry, int index,
   const bool typedOnly = column->kind == CCB_COLUMN_INTEGER ||
                          column->kind == CCB_COLUMN_UNSIGNED ||
                          (column->kind == CCB_COLUMN_DECIMAL && !column->keepsText);
-  column->direct = typedOnly && decoding_ != nullptr ? format : nullptr;
+  column->direct = typedOnly && !edited && decoding_ != nullptr ? format : nullptr;
   const bool plain = column->kind == CCB_COLUMN_TEXT && format != nullptr && decoding_ != nullptr &&
                      format->textIsBytes(*decoding_);
   column->plainText = plain;
@@ -441,7 +445,7 @@ void CCBRecordBatchImpl::appendValue(Column& column) {
   }
 }
 
-// The value of a text, typed by the column's kind.
+// The value of a text, typed by the column's kind; an edited number's text reads as one.
 void CCBRecordBatchImpl::appendValueText(Column& column, const char* bytes, int length) {
   switch (column.kind) {
     case CCB_COLUMN_TEXT:
@@ -469,9 +473,12 @@ void CCBRecordBatchImpl::appendValueText(Column& column, const char* bytes, int 
   }
 }
 
+// The value of a fixed-point or edited number's text, or an error where it is none.
 void CCBRecordBatchImpl::appendFixedPoint(Column& column, const char* bytes, int length) {
   CCBFixedPointText number;
-  if (!scanFixedPoint(bytes, length, &number)) {
+  const bool scanned = column.edited ? scanEditedNumber(bytes, length, column.zeroFraction, &number)
+                                     : scanFixedPoint(bytes, length, &number);
+  if (!scanned) {
     appendNone(column, true);
     return;
   }

@@ -4,9 +4,10 @@
 // During a read it points to the output entries of the reader's active layout. It
 // takes plain numbers and plain text straight from the field's bytes, and every other
 // value's text from its entry (decoded only for the columns it fills), typed by the
-// column's kind; between reads it points to nothing of the reader's. Records that
-// the reader set from its layout's plan, whose every column lies at a fixed offset,
-// are copied aside a few hundred at a time and decoded a column at a time.
+// column's kind (numeric-edited texts read as the values they state); between reads
+// it points to nothing of the reader's. Records that the reader set from its layout's
+// plan, whose every column lies at a fixed offset, are copied aside a few hundred at a
+// time and decoded a column at a time.
 #ifndef LYRA_INTERFACE_CCB_RECORD_BATCH_IMPL_H_
 #define LYRA_INTERFACE_CCB_RECORD_BATCH_IMPL_H_
 
@@ -61,12 +62,14 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
     int fraction = 0;
     bool single = false;     // float: an IEEE COMP-1 item, read as binary32
     bool errorText = false;  // text: "#ERR#" tells of bytes that could not be decoded
+    bool edited = false;     // a number read from a numeric-edited text (never direct)
     bool keepsText = false;  // text, big decimal, and decimal with decimal text
     // integer, unsigned and decimal without decimal text: its format, which may give the
     // value straight from the bytes; otherwise null
     const CCBFormat* direct = nullptr;
     bool plainText = false;  // text: the field's bytes are its text, zero bytes aside
     int storageLength = 0;   // of the field's bytes; 0 for an entry that is no field
+    int zeroFraction = -1;   // edited: scanEditedNumber's, for a zero without digits
     const CCBOutputEntry* entry = nullptr;  // during a read only
     CCBValueBuffer<unsigned char> validity;
     CCBValueBuffer<int64_t> integers;  // integer; unsigned, as their 64 bits

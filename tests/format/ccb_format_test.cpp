@@ -228,6 +228,49 @@ TEST(CCBFormatTest, SeparateSignWithoutS) {
                          std::to_string(shape.isSigned));
 }
 
+// The shape of numeric-edited pictures whose output type is a number: their digit positions
+// (9, Z, *, a floating string's symbols but its first; trailing P), those after the point
+// ('.' or V), and whether zero may show no digit. Those whose text is no plain statement of
+// the value, or whose output type is text, stay text.
+TEST(CCBFormatTest, NumericEditedPicturesCountTheirDigitPositions) {
+  const char* const kinds[] = {"text", "fixed", "edited", "float"};
+  const std::pair<const char*, const char*> cases[] = {
+      {"9(4)-", "edited 4 0 0"},     {"-9(4)", "edited 4 0 0"},
+      {"----9", "edited 4 0 0"},  // a floating string of 4 holds 3 digits
+      {"-(4)9", "edited 4 0 0"},  // counted alike
+      {"-ZZZ9", "edited 4 0 0"},  // a fixed sign holds none
+      {"ZZ9.99CR", "edited 5 2 0"},  {"99.99DB", "edited 4 2 0"},
+      {"$$$9.99-", "edited 5 2 0"},                                  // a floating $, a fixed sign
+      {"$ZZ9.99", "edited 5 2 0"},   {"$**9.99CR", "edited 5 2 0"},  // check protection
+      {"ZZ9V99-", "edited 5 2 0"},                                   // an implied point
+      {".99+", "edited 2 2 0"},      {"+++9.99", "edited 5 2 0"},
+      {"ZZ9PP", "edited 5 0 0"},  // trailing scaling positions
+      {"ZZZZ", "edited 4 0 1"},   // every digit position suppressed: zero shows none
+      {"$$$$", "edited 3 0 1"},      {"**.**", "edited 4 2 1"},
+      {"----.--", "edited 5 2 1"},   {"9(4)", "fixed 4 0 0"},  // no editing: a plain number
+      {"ZZZ,ZZ9.99-", "text 0 0 0"},                           // a comma: text by the output type
+      {"-(15)9", "text 0 0 0"},     // 16 positions: text by the output type
+      {"9(3)0", "text 0 0 0"},      // an inserted 0 reads as a digit
+      {"+9.99E+99", "text 0 0 0"},  // an exponent
+      {"ZZ9PP-", "text 0 0 0"},     // the scaling zeros would follow the sign
+      {"ZZZPP", "text 0 0 0"},      // leading scaling positions by the rules: before Z
+      {"PP99-", "text 0 0 0"},       {"X(4)", "text 0 0 0"},
+  };
+  for (const auto& [picture, want] : cases) {
+    const std::unique_ptr<CCBFormat> format = make(picture, "DISPLAY");
+    ASSERT_NE(nullptr, format) << picture;
+    const CCBNumberShape shape = format->numberShape();
+    EXPECT_EQ(want, std::string(kinds[shape.kind]) + " " + std::to_string(shape.digits) + " " +
+                        std::to_string(shape.fraction) + " " +
+                        std::to_string(shape.zeroWithoutDigits))
+        << picture;
+  }
+  // National items are text, whatever their picture.
+  CCBFormatRules utf16;
+  utf16.nationalUtf16 = true;
+  EXPECT_EQ(CCBNumberShape::TEXT, make("ZZ9.99-", "NATIONAL", 0, utf16)->numberShape().kind);
+}
+
 // Every count of digits on each side of the point: the digit count of a binary value at
 // each power of ten (up to 10^19, unsigned above 2^63), and the point put in packed and
 // zoned texts from the first place to the last, beyond the short moves too.

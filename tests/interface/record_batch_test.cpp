@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -70,7 +73,12 @@ TEST_F(RecordBatchTest, TypesColumnsByPicture) {
       {"jobstats.cpy", "JS-COST", CCB_COLUMN_DECIMAL, 13, 2},            // S9(11)V99 COMP-4
       {"jobstats.cpy", "JS-IO-SCALED", CCB_COLUMN_INTEGER, 5, 0},        // 9(3)PP COMP
       {"policy.cpy", "POL-LOADING-RATE", CCB_COLUMN_DECIMAL, 4, 4},      // PP99
-      {"payroll.cpy", "PAY-NET", CCB_COLUMN_TEXT, 0, 0},                 // ZZZ,ZZ9.99-
+      {"payroll.cpy", "PAY-NET", CCB_COLUMN_TEXT, 0, 0},                 // ZZZ,ZZ9.99-: a comma
+      {"edited.cpy", "ED-TRAIL-MINUS", CCB_COLUMN_INTEGER, 4, 0},        // 9(4)-
+      {"edited.cpy", "ED-FLOAT-PLUS", CCB_COLUMN_INTEGER, 4, 0},         // ++++9
+      {"edited.cpy", "ED-DOLLAR-STARS-CR", CCB_COLUMN_DECIMAL, 5, 2},    // $**9.99CR
+      {"edited.cpy", "ED-IMPLIED", CCB_COLUMN_DECIMAL, 5, 2},            // ZZ9V99-
+      {"edited.cpy", "ED-FRACTION", CCB_COLUMN_DECIMAL, 2, 2},           // .99+
       {"payroll.cpy", "PAY-TAX", CCB_COLUMN_DECIMAL, 7, 2},              // S9(5)V99, trailing sign
       {"itemprice.cpy", "item-markdown-pct", CCB_COLUMN_DECIMAL, 2, 2},  // sv99 separate
       {"measures.cpy", "M-RATE", CCB_COLUMN_FLOAT, 0, 0},                // COMP-1
@@ -259,6 +267,70 @@ TEST_F(RecordBatchTest, TextWithZeroBytesFollowsTheRule) {
     const std::string tail = rule.first == CCB_ZERO_BYTES_KEEP ? std::string(3, '\0') : "";
     EXPECT_EQ("ABCDEFGHIJ" + tail, text(1, 0));
   }
+}
+
+// Numeric-edited numbers as GnuCOBOL printed them in edited.dat (signs before and after
+// the digits, CR and DB, currency signs, check protection, an implied point), each the
+// value the program printed for it in edited.dat.values; read in batches of 3, with their
+// exact texts.
+TEST_F(RecordBatchTest, EditedNumbersAsGnuCobolPrintedThem) {
+  std::map<int, std::vector<std::pair<std::string, std::string>>> want;  // by record number
+  std::ifstream values(test_support::dataPath("files/edited.dat.values"));
+  int number = 0;
+  for (std::string name, value; values >> number >> name >> value;) {
+    want[number].emplace_back(name, value);
+  }
+  ASSERT_EQ(7u, want.size());
+  ASSERT_TRUE(
+      reader_->addCopybook(test_support::dataPath("copybooks/edited.cpy").c_str(), "", true));
+  CCBReadOptions options;
+  options.setRecordFormat(CCB_RECORD_FIXED);
+  ASSERT_TRUE(reader_->openData(test_support::dataPath("files/edited.dat").c_str(), options));
+  batch_->setDecimalText(true);
+  std::map<int, std::vector<std::pair<std::string, std::string>>> read;
+  while (batch_->read(reader_.get(), 3, failed_) > 0) {
+    for (int r = 0; r < batch_->getRecordCount(); ++r) {
+      auto& record = read[static_cast<int>(batch_->getRecordNumbers()[r])];
+      for (int c = 0; c < batch_->getColumnCount(); ++c) {
+        std::string value = batch_->getValidity(c)[r] == 0 ? "none" : text(c, r);
+        if (batch_->getColumnKind(c) == CCB_COLUMN_INTEGER) {
+          value = std::to_string(batch_->getIntegers(c)[r]);
+        } else {
+          EXPECT_EQ(std::strtod(value.c_str(), nullptr), batch_->getReals(c)[r]) << value;
+        }
+        record.emplace_back(batch_->getColumnName(c).str(), value);
+      }
+    }
+    for (int c = 0; c < batch_->getColumnCount(); ++c) EXPECT_EQ(0, batch_->getErrorCount(c)) << c;
+  }
+  EXPECT_FALSE(failed_) << error();
+  EXPECT_EQ(want, read);
+}
+
+// An edited text that is no number is an error, and so is one without digits, unless
+// every digit position of the picture may be suppressed: then it is the zero that
+// numeric editing prints so, blanks or check protection's '*' and point.
+TEST_F(RecordBatchTest, EditedTextsThatAreNoNumberAreErrors) {
+  open(std::string(" 12.50CR") + "  12" + "  -7" + "**.**" +  // a value each
+           "12.5XCR " + "    " + "    " + "*1.05" +           // a letter; blanks
+           "        " + "12 4" + "--12" + "1.05*",            // no number
+       {"01 R.", "05 E PIC ZZ9.99CR.", "05 F PIC ZZZZ.", "05 G PIC ---9.", "05 H PIC **.**."});
+  batch_->setDecimalText(true);
+  ASSERT_EQ(3, batch_->read(reader_.get(), 10, failed_)) << error();
+  // Each value as its integer or exact text, after '~' where it is none.
+  const auto shown = [&](int c, int r) {
+    const bool integer = batch_->getColumnKind(c) == CCB_COLUMN_INTEGER;
+    return (batch_->getValidity(c)[r] == 0 ? "~" : "") +
+           (integer ? std::to_string(batch_->getIntegers(c)[r]) : text(c, r));
+  };
+  std::string values;
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 4; ++c) values += (c > 0 ? " " : r > 0 ? "; " : "") + shown(c, r);
+  }
+  EXPECT_EQ("-12.50 12 -7 0.00; ~ 0 ~0 1.05; ~ ~0 ~0 ~", values);
+  EXPECT_TRUE(std::isnan(batch_->getReals(0)[1]));
+  const int64_t errors[] = {2, 1, 2, 1};
+  for (int c = 0; c < 4; ++c) EXPECT_EQ(errors[c], batch_->getErrorCount(c)) << c;
 }
 
 // Undecodable bytes and digits that are no number are errors, counted per column: no

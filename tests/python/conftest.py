@@ -69,14 +69,28 @@ def framed_options(name):
     return options
 
 
+def edited_number(text):
+    """The number a numeric-edited text states, as a plain numeric text: blanks, '$' and '*'
+    dropped, and a sign after the digits ('-', CR or DB below zero, '+') put before them
+    ("  $0.01CR" is "-0.01", "001DB" "-001"); a plain numeric text stays as it is."""
+    number = "".join(c for c in text if c not in " $*")
+    for sign in ("-", "+", "CR", "DB"):
+        if len(number) > len(sign) and number.endswith(sign):
+            return ("" if sign == "+" else "-") + number[:-len(sign)]
+    return number
+
+
 def assert_values(values, want, strip=True, where=None):
     """The values not null are the expected texts typed as read: an int, a float (of the exact
-    decimal cut after 34 digits), a Decimal with the picture's scale, or the text."""
+    decimal cut after 34 digits), a Decimal with the picture's scale, or the text; a number's
+    text may be that of a numeric-edited item."""
     values = {name: value for name, value in values.items()
               if value is not None and not pd.isna(value)}
     assert sorted(values) == sorted(want), where
     for name, text in want.items():
         value = values[name]
+        if not isinstance(value, str):
+            text = edited_number(text)
         if isinstance(value, decimal.Decimal):
             assert value.as_tuple().exponent == decimal.Decimal(text).as_tuple().exponent
             text = decimal.Decimal(text)

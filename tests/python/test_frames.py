@@ -59,6 +59,28 @@ def test_dtypes_follow_the_pictures_and_limits_hold():
     assert payroll["PAY-NET"][0] == "  1,779.80"
 
 
+def test_numeric_edited_items_are_numbers():
+    """Numeric-edited items whose output type is a number (signs before and after the
+    digits, CR and DB, currency signs, check protection) are Int64 without a point and
+    float64 with one, each the value the writing program printed; exact with
+    decimal=True, and the same one at a time."""
+    want = {}
+    for number, name, value in table("edited.dat.values"):
+        want.setdefault(int(number), {})[name] = value
+    assert len(want) == 7
+    frame = read_fixed("edited.dat", "edited.cpy", with_position=True)
+    assert {name: str(frame.dtypes[name]) for name in want[1]} == {
+        name: "float64" if "." in value else "Int64" for name, value in want[1].items()}
+    assert frame.attrs["errors"] == dict.fromkeys(want[1], 0)
+    assert_matches(frame, want)
+    assert_matches(read_fixed("edited.dat", "edited.cpy", with_position=True, decimal=True), want)
+    with lyra.open(data_file("edited.dat"), copybook=copybook("edited.cpy"),
+                   record_format="fixed", as_dict=True) as reader:
+        records = list(reader)
+    assert records == [{name: (float if "." in value else int)(value)
+                        for name, value in want[number].items()} for number in sorted(want)]
+
+
 def test_exact_decimals_and_unstripped_text(tmp_path):
     frame = read_fixed("policies.dat", "policy.cpy", skip=32, decimal=True, strip=False,
                        with_position=True)
