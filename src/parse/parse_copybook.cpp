@@ -256,6 +256,14 @@ struct CopybookInput {
   QvbString* errorFile;  // may be null
 };
 
+// The files the layout was read from: the copybook's own (none for text), then its
+// members.
+void recordInputFiles(CCBDataRoot* root, const QvbString& fileName,
+                      const CCBCopybookSource& source) {
+  if (!fileName.isNull()) root->addInputFile(fileName);
+  for (const std::string& member : source.memberFiles()) root->addInputFile(member.c_str());
+}
+
 // Parses the copybook the context's source reader has open, then closes it.
 CCBDataRoot* parseOpenCopybook(CCBParseContext& context, const CopybookInput& input,
                                QvbString& error, int& line, LYRADebugCallback* callback,
@@ -267,6 +275,7 @@ CCBDataRoot* parseOpenCopybook(CCBParseContext& context, const CopybookInput& in
     CopybookLoad load(context, source, *parser, callback, rules);
     if (load.run(error)) {
       root = load.takeRoot();
+      recordInputFiles(root, input.fileName, source);
     } else if (input.errorFile != nullptr && (source.inMember() || load.copyFailed())) {
       *input.errorFile = source.currentFile();
     }
