@@ -212,7 +212,11 @@ bool CCBSourceReader::readSourceLine(QvbString& line, bool& failed) {
 
 // The content of a line of n characters by the tolerant rules: false for a line
 // without any. A directive or option line may start in any column, also in fixed
-// form, where it may stand in the sequence and indicator columns.
+// form, where it may stand in the sequence and indicator columns. A fixed-form line
+// whose content starts with '*' is a comment whose indicator stands a column or more
+// late, as copybooks from other compilers and editors have them (so a picture that
+// starts with '*' must stand on the line of its PIC). Free form keeps such a line,
+// where nothing but a picture can start with '*': its comments begin with "*>".
 bool CCBSourceReader::tolerantContent(const char* chars, int n, QvbString& line, bool& failed) {
   const std::string whole = withoutComment(chars, static_cast<size_t>(n));
   if (skipsLine(whole, failed)) return false;
@@ -222,7 +226,7 @@ bool CCBSourceReader::tolerantContent(const char* chars, int n, QvbString& line,
     const int end = margin_ > 0 ? std::min(n, margin_) : n;
     content = withoutComment(chars + CONTENT_COLUMN - 1,
                              static_cast<size_t>(std::max(0, end - (CONTENT_COLUMN - 1))));
-    if (skipsLine(content, failed)) return false;
+    if (skipsLine(content, failed) || content[0] == '*') return false;
   }
   line.assign(content.data(), static_cast<int>(content.size()));
   return !content.empty();

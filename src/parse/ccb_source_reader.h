@@ -4,9 +4,9 @@
 // to a statement's terminating period and splits the statement at spaces, keeping
 // quoted literals together. A statement may also be given as text. With tolerant
 // source rules (setRules) it also reads free form and other right margins, drops
-// "*>" comments and skips the lines of compiler directives, compiler options and
-// listing statements; a ">>SOURCE" directive switches the form until the end of the
-// file or the next one.
+// "*>" comments and fixed-form lines whose content starts with '*', and skips the
+// lines of compiler directives, compiler options and listing statements; a ">>SOURCE"
+// directive switches the form until the end of the file or the next one.
 //
 // The reader owns its text file between open() and close() (the destructor closes
 // it) and owns its tokens; text given to openMemory() stays the caller's and must

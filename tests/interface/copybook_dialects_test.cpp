@@ -79,6 +79,11 @@ TEST(CopybookDialectsTest, DialectCopybooksLoadTolerantly) {
   expectDialect(
       dialect("wide.cpy"), margin80, "No syntax match found for statement, Line: 5\n", false,
       {"LED-ACCOUNT 4 10", "LED-AMOUNT 3 13", "LED-CURRENCY 4 5", "LED-POSTED 2 8", "27"});
+  // X(10), 9(4), X and **,**9.99: 24 bytes; a column holds at least the 5 characters of "#ERR#".
+  // To the classic rules the comment with its asterisk in column 8 starts an entry that ends on
+  // line 5.
+  expectDialect(dialect("late_comments.cpy"), CCBLayoutOptions(), "Invalid level number, Line: 5\n",
+                false, {"OL-ITEM 4 10", "OL-QTY 2 5", "OL-MARK 4 5", "OL-PRICE 4 9", "24"});
   test_support::TempDir dir;  // S9(6) COMP-0: 4 bytes
   expectDialect(dir.write("c.cpy", source({"01 R.", "05 N PIC S9(6) COMP-0."})), CCBLayoutOptions(),
                 "No syntax match found for statement, Line: 2\n", true, {"N 2 8", "4"});

@@ -104,9 +104,16 @@ TEST(CopybookDialectsTest, TolerantLinesAndForms) {
       // A period inside the pseudo-text of a COPY statement ends nothing.
       {source({"COPY M REPLACING ==05 A.", "== BY ==05 B.==.", "01 R."}), tolerant,
        "COPY M REPLACING ==05 A. == BY ==05 B.==@2|01 R@3|"},
+      // A fixed-form line whose content starts with '*' is a comment; a '*' further on is not,
+      // nor is the line of a continued literal. Free form keeps such a line: it is a picture.
+      {source(
+           {"01 R.", "* NOTE", "   * NOTE.", "05 A PIC X VALUE '*'.", "05 B PIC X(9) VALUE 'A *"}) +
+           "      -    '*B'.\n",
+       tolerant, "01 R@1|05 A PIC X VALUE [*]@4|05 B PIC X(9) VALUE [A * '*B]@6|"},
+      {"01 R.\n05 A PIC\n  **9.99.\n* NOTE.\n", freeForm, "01 R@1|05 A PIC **9.99@3|* NOTE@4|"},
       // The classic rules read none of it.
-      {source({"01 R.", "EJECT", "05 A PIC X. *> note"}), CCBSourceRules(),
-       "01 R@1|EJECT 05 A PIC X. *> note@3|"},
+      {source({"01 R.", "EJECT", "05 A PIC X. *> note", "* NOTE."}), CCBSourceRules(),
+       "01 R@1|EJECT 05 A PIC X. *> note * NOTE@4|"},
   };
   for (const auto& [text, rules, expected] : cases)
     EXPECT_EQ(expected, statements(text, rules)) << text;
