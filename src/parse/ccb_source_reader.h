@@ -14,6 +14,8 @@
 #ifndef LYRA_PARSE_CCB_SOURCE_READER_H_
 #define LYRA_PARSE_CCB_SOURCE_READER_H_
 
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "lyra/qvb_string.h"
@@ -72,15 +74,15 @@ class CCBSourceReader {
   // Physical lines read since open(), skipped ones included.
   int getLineCount() const { return lineCount_; }
   // The current statement without its terminating period.
-  QvbString getStatementText() const { return statement_; }
+  const QvbString& getStatementText() const { return statement_; }
 
  private:
-  void addToken(const std::string& text);
+  void addToken(const char* chars, size_t n);
   bool statementTooLong(bool& failed);  // sets the message and ends the input
   void restart();                       // line count and form as at the start of a file
   bool tolerantContent(const char* chars, int n, QvbString& line, bool& failed);
-  bool skipsLine(const std::string& text, bool& failed);
-  bool sourceDirective(const std::string& text, bool& failed);
+  bool skipsLine(std::string_view text, bool& failed);
+  bool sourceDirective(std::string_view text, bool& failed);
   bool failWith(const QvbString& message, bool& failed);  // sets the message, ends the input
 
   std::vector<QvbString> tokens_;
@@ -89,6 +91,10 @@ class CCBSourceReader {
   QvbString error_;
   int lineCount_ = 0;
   QvbString statement_;
+  // The statement being read and its current line, kept so that their room serves
+  // every statement.
+  std::string building_;
+  QvbString line_;
   bool tolerant_ = false;
   bool startFreeForm_ = false;  // the form and margin each file starts with
   int startMargin_ = CLASSIC_MARGIN;
