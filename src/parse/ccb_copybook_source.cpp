@@ -71,22 +71,29 @@ bool CCBCopybookSource::readStatement(bool& failed) {
 bool CCBCopybookSource::deliver(bool& failed) {
   if (members_.empty()) return true;
   Member& member = members_.back();
-  const std::string text = member.reader->getStatementText().str();
-  memberText_ += static_cast<int64_t>(text.size());
-  std::string replaced = text;
+  const QvbString& text = member.reader->getStatementText();
+  memberText_ += text.length();
   if (memberText_ > rules_.maxCopyText) {
     error_ = qvbStringFormat("COPY members expand to more than %lld characters",
                              static_cast<long long>(rules_.maxCopyText));
-  } else if (member.replacing.apply(replaced, error_)) {
-    if (replaced != text) member.reader->setStatement(QvbString(replaced.c_str()));
-    return true;
+    failed = true;
+    return false;
   }
-  failed = true;
-  return false;
+  if (member.replacing.empty()) return true;
+  std::string replaced = text.str();
+  if (!member.replacing.apply(replaced, error_)) {
+    failed = true;
+    return false;
+  }
+  if (replaced != text.str()) member.reader->setStatement(QvbString(replaced.c_str()));
+  return true;
 }
 
+// The member's reader is kept for the next member, with the room it has grown.
 void CCBCopybookSource::leaveMember() {
-  debug(LEAVE_MESSAGE + members_.back().path);
+  if (callback_ != nullptr) debug(LEAVE_MESSAGE + members_.back().path);
+  members_.back().reader->close();
+  spareReaders_.push_back(std::move(members_.back().reader));
   members_.pop_back();
 }
 
@@ -105,14 +112,28 @@ bool CCBCopybookSource::include(QvbString& error) {
   }
   const std::string identity = source_.identity(path);
   if (!checkLimits(copy.member(), identity, error)) return false;
-  Member member{std::make_unique<CCBSourceReader>(), path, identity, copy.replacing()};
-  member.reader->setRules(rules_);
-  if (!source_.open(path, *member.reader, error)) return false;
+  Member member{spareReader(), path, identity, copy.replacing()};
+  if (!source_.open(path, *member.reader, error)) {
+    spareReaders_.push_back(std::move(member.reader));
+    return false;
+  }
   ++opened_;
   recordMember(member);
   members_.push_back(std::move(member));
-  debug(ENTER_MESSAGE + path);
+  if (callback_ != nullptr) debug(ENTER_MESSAGE + path);
   return true;
+}
+
+std::unique_ptr<CCBSourceReader> CCBCopybookSource::spareReader() {
+  std::unique_ptr<CCBSourceReader> reader;
+  if (spareReaders_.empty()) {
+    reader = std::make_unique<CCBSourceReader>();
+    reader->setRules(rules_);
+  } else {
+    reader = std::move(spareReaders_.back());
+    spareReaders_.pop_back();
+  }
+  return reader;
 }
 
 // The includer's own folder first, when it has one, then the copy path, each

@@ -87,6 +87,7 @@ class CCBCopybookSource {
   const std::vector<std::string>& listing(const std::string& folder);
   bool checkLimits(const std::string& name, const std::string& identity, QvbString& error) const;
   void recordMember(const Member& member);
+  std::unique_ptr<CCBSourceReader> spareReader();  // one left by a member, or a new one
   void debug(const std::string& message) const;
 
   CCBSourceReader& main_;
@@ -97,7 +98,8 @@ class CCBCopybookSource {
   CCBSourceRules rules_;
   LYRADebugCallback* callback_;  // not owned
   std::vector<Member> members_;
-  int opened_ = 0;          // members opened in this load
+  std::vector<std::unique_ptr<CCBSourceReader>> spareReaders_;  // closed, for later members
+  int opened_ = 0;                                              // members opened in this load
   int64_t memberText_ = 0;  // characters of the statements members delivered
   std::vector<std::pair<std::string, std::vector<std::string>>> listings_;  // folders listed
   std::vector<std::string> memberFiles_;

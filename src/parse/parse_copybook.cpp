@@ -92,8 +92,11 @@ class CopybookLoad {
   bool buildEntry(int level, QvbString& error);
   bool applyClauses(CCBData* node, QvbString& error);
   bool placeNode(CCBData* node);
-  void debug(const QvbString& message) {
-    if (callback_ != nullptr) callback_->debugMessage(message);
+  // Sends a progress message formatted as qvbStringFormat does; only when there is
+  // a callback to see it is the message formatted at all.
+  template <typename... Args>
+  void debug(const char* format, Args... args) {
+    if (callback_ != nullptr) callback_->debugMessage(qvbStringFormat(format, args...));
   }
   int line() const { return source_.line(); }
 
@@ -133,19 +136,19 @@ bool CopybookLoad::statement(QvbString& error) {
     return false;
   }
   if (level == LEVEL_RENAMES || level == LEVEL_INDEPENDENT) {
-    debug(qvbStringFormat("LINE %d LEVEL %d FOUND", line(), level));
+    debug("LINE %d LEVEL %d FOUND", line(), level);
     return true;
   }
   if (!prepareTokens(error)) return false;
   context_.resetStatement();
-  debug(qvbStringFormat("LINE %d PARSE: %s", line(), reader.getStatementText().asCstr()));
+  debug("LINE %d PARSE: %s", line(), reader.getStatementText().asCstr());
   if (!parser_.parse(texts_.data(), codes_.data())) {
     error = parser_.getErrorMessage();
     return false;
   }
   if (level != LEVEL_CONDITION) return buildEntry(level, error);
   if (lastField_ == nullptr) {
-    debug(qvbStringFormat("Level 88 item found without parent field. Line %d.", line()));
+    debug("Level 88 item found without parent field. Line %d.", line());
   } else {
     addConditions();
   }
@@ -153,7 +156,7 @@ bool CopybookLoad::statement(QvbString& error) {
 }
 
 bool CopybookLoad::include(QvbString& error) {
-  debug(qvbStringFormat("LINE %d COPY: %s", line(), source_.current().getStatementText().asCstr()));
+  debug("LINE %d COPY: %s", line(), source_.current().getStatementText().asCstr());
   copyFailed_ = !source_.include(error);
   return !copyFailed_;
 }
