@@ -13,6 +13,9 @@
 namespace {
 
 const int MAX_LINE_LENGTH = 255;  // characters asked of the text file per line
+// Room made at once for the tokens and the text of a statement, enough for most.
+const size_t TOKENS_RESERVED = 16;
+const size_t STATEMENT_RESERVED = 256;
 // The same for tolerant rules, whose free form and wide margins read longer lines.
 const int MAX_TOLERANT_LINE_LENGTH = 4096;
 const int INDICATOR_COLUMN = 7;                   // 1-based; "*" or "/" there makes a comment line
@@ -333,6 +336,7 @@ bool CCBSourceReader::sourceDirective(std::string_view text, bool& failed) {
 bool CCBSourceReader::readStatement(bool& failed) {
   std::string& statement = building_;
   QvbString& line = line_;
+  statement.reserve(STATEMENT_RESERVED);
   for (;;) {
     statement.clear();
     PseudoTextScan pseudoText;
@@ -379,6 +383,8 @@ void CCBSourceReader::setStatement(const QvbString& text) {
 void CCBSourceReader::tokenize() {
   tokens_.clear();
   literals_.clear();
+  tokens_.reserve(TOKENS_RESERVED);
+  literals_.reserve(TOKENS_RESERVED);
   const char* const text = statement_.asCstr();
   const size_t n = static_cast<size_t>(statement_.length());
   for (size_t start = skipBlanks(text, 0, n); start < n;) {

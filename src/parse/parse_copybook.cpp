@@ -14,6 +14,7 @@ namespace {
 const int LEVEL_RENAMES = 66;
 const int LEVEL_INDEPENDENT = 77;
 const int LEVEL_CONDITION = 88;
+const size_t TOKENS_RESERVED = 16;  // token slots made at once, enough for most entries
 
 struct ParserDeleter {
   void operator()(SyntaxParser* parser) const { parser->release(); }
@@ -74,6 +75,8 @@ class CopybookLoad {
         tolerant_(rules.tolerant),
         root_(new CCBDataRoot()) {
     root_->setFormatRules(rules);
+    texts_.reserve(TOKENS_RESERVED);
+    codes_.reserve(TOKENS_RESERVED);
     context_.root = root_.get();
     context_.lastNode = root_.get();
   }

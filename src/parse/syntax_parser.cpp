@@ -16,6 +16,9 @@ const char* const NO_MATCH = "No syntax match found for statement";
 // backtracking grows exponentially.
 const int MAX_SUCCESSOR_TRIES = 1000000;
 
+// Path entries made room for at once, enough for most entries.
+const size_t PATH_RESERVED = 64;
+
 }  // namespace
 
 // One step of the current match path.
@@ -69,6 +72,7 @@ bool SyntaxParserImpl::buildParseTree(const SyntaxNodeDef* grammar, const ParseH
   if (rowCount == 0 || !validRows(grammar, rowCount)) return fail(BUILD_FAILED);
   grammar_ = grammar;
   onPath_.assign(rowCount, 0);
+  path_.reserve(PATH_RESERVED);
   return true;
 }
 

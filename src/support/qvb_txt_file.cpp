@@ -11,6 +11,7 @@ namespace {
 
 const int TAB_WIDTH = 8;
 const size_t BLOCK_SIZE = 64 * 1024;  // bytes read from a file at a time, at most
+const size_t LINE_RESERVED = 256;     // room made at once for a line, enough for most
 
 QvbString openFailure(const char* name, int code) {
   return qvbStringFormat("Cannot open file '%s': %s", name == nullptr ? "" : name,
@@ -64,7 +65,9 @@ QvbTxtFile::QvbTxtFile(std::FILE* file, size_t blockSize, const char* data, size
       blockSize_(blockSize),
       block_(file != nullptr ? new char[blockSize] : nullptr),
       next_(data),
-      end_(data + size) {}
+      end_(data + size) {
+  line_.reserve(LINE_RESERVED);
+}
 
 QvbTxtFile::~QvbTxtFile() {
   if (file_ != nullptr) std::fclose(file_);
