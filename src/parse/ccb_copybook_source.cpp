@@ -100,7 +100,7 @@ void CCBCopybookSource::leaveMember() {
 bool CCBCopybookSource::atCopyStatement() const {
   const CCBSourceReader& reader = members_.empty() ? main_ : *members_.back().reader;
   return rules_.tolerant && reader.getTokenCount() > 0 && !reader.isLiteral(0) &&
-         reader.getToken(0).compare("COPY", false) == 0;
+         reader.token(0).compare("COPY", false) == 0;
 }
 
 bool CCBCopybookSource::include(QvbString& error) {

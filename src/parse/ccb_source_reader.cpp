@@ -35,7 +35,7 @@ struct SkippedLine {
 };
 
 // Lines that tolerant rules pass over: listing statements and compiler options.
-const SkippedLine SKIPPED_LINES[] = {
+constexpr SkippedLine SKIPPED_LINES[] = {
     {"EJECT", MATCH_ALONE},    // listing: next page
     {"SKIP1", MATCH_ALONE},    // listing: one blank line
     {"SKIP2", MATCH_ALONE},    // listing: two blank lines
@@ -60,7 +60,7 @@ const SourceForm SOURCE_FORMS[] = {
     {"VARIABLE", false, true},  // columns 8 to the end of the line
 };
 
-const char DIRECTIVE_MARK[] = ">>";
+constexpr char DIRECTIVE_MARK[] = ">>";
 const char COMMENT_MARK[] = "*>";
 const char PSEUDO_TEXT_MARK[] = "==";
 
@@ -131,13 +131,26 @@ bool matchesLine(std::string_view text, const SkippedLine& row) {
 }
 
 // Whether a directive, listing or option line may begin with the character.
-bool mayStartSkipped(char first) {
-  const unsigned char c = np_uchar_asupper_table[static_cast<unsigned char>(first)];
-  if (c == DIRECTIVE_MARK[0]) return true;
+struct FirstCharacters {
+  bool may[256];
+};
+
+// The first characters of directives and of the skipped lines' words, in either case.
+constexpr FirstCharacters skippedFirstCharacters() {
+  FirstCharacters table{};
+  table.may[static_cast<unsigned char>(DIRECTIVE_MARK[0])] = true;
   for (const SkippedLine& row : SKIPPED_LINES) {
-    if (c == row.word[0]) return true;
+    const unsigned char c = static_cast<unsigned char>(row.word[0]);
+    table.may[c] = true;
+    if (c >= 'A' && c <= 'Z') table.may[c - 'A' + 'a'] = true;
   }
-  return false;
+  return table;
+}
+
+constexpr FirstCharacters SKIPPED_FIRST = skippedFirstCharacters();
+
+bool mayStartSkipped(char first) {
+  return SKIPPED_FIRST.may[static_cast<unsigned char>(first)];
 }
 
 // Whether a line of n characters may be a directive, listing or option line.

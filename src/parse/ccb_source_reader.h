@@ -68,6 +68,8 @@ class CCBSourceReader {
   int getTokenCount() const { return static_cast<int>(tokens_.size()); }
   // The token at index, or an empty string when index is out of range.
   QvbString getToken(int index) const;
+  // The token at index, not copied. REQUIRES: 0 <= index < getTokenCount().
+  const QvbString& token(int index) const { return tokens_[static_cast<size_t>(index)]; }
   // Whether the token at index was written with an opening quote; false out of range.
   bool isLiteral(int index) const;
   QvbString getErrorMessage() const { return error_; }

@@ -43,7 +43,7 @@ bool tokenCodes(const CCBSourceReader& reader, int first, bool useLiterals, bool
   codes.resize(static_cast<size_t>(count) + 1);
   for (int i = 0; i < count; ++i) {
     const size_t at = static_cast<size_t>(i);
-    texts[at] = reader.getToken(first + i);
+    texts[at] = reader.token(first + i);
     codes[at] = useLiterals && reader.isLiteral(first + i) ? TOKEN_WORD
                                                            : lookupTokenCode(texts[at], tolerant);
   }
@@ -133,7 +133,7 @@ bool CopybookLoad::statement(QvbString& error) {
     return false;
   }
   bool notNumber = false;
-  const int level = reader.getToken(0).asInt(&notNumber);
+  const int level = reader.token(0).asInt(&notNumber);
   if (notNumber) {
     error = QvbString("Invalid level number");
     return false;
