@@ -113,6 +113,10 @@ constexpr bool inWordOrder(const Keyword (&table)[N]) {
 }
 static_assert(inWordOrder(KEYWORDS) && inWordOrder(TOLERANT_KEYWORDS),
               "keyword tables are in word order");
+static_assert(KEYWORDS[0].word[0] >= 'A' &&
+                  KEYWORDS[sizeof KEYWORDS / sizeof KEYWORDS[0] - 1].word[0] <= 'Z' &&
+                  TOLERANT_KEYWORDS[0].word[0] >= 'A',
+              "every keyword begins with a letter");
 
 constexpr size_t longestWord() {
   size_t longest = 0;
@@ -241,7 +245,9 @@ const SyntaxNodeDef CopybookGrammar[COPYBOOK_GRAMMAR_ROWS + 1] = {
 // case does, so the word is a keyword exactly when it compares equal to one.
 int lookupTokenCode(const QvbString& word, bool tolerant) {
   const size_t length = static_cast<size_t>(word.length());
-  if (word.isNull() || length > LONGEST_KEYWORD) return TOKEN_WORD;
+  const unsigned char first = np_uchar_asupper_table[static_cast<unsigned char>(word.asCstr()[0])];
+  // Every keyword begins with a letter: numbers and pictures such as 9(5) are words.
+  if (word.isNull() || length > LONGEST_KEYWORD || first < 'A' || first > 'Z') return TOKEN_WORD;
   char upper[LONGEST_KEYWORD + 1];
   for (size_t i = 0; i < length; ++i) {
     upper[i] =
