@@ -91,7 +91,7 @@ bool CCBCopybookSource::deliver(bool& failed) {
 
 // The member's reader is kept for the next member, with the room it has grown.
 void CCBCopybookSource::leaveMember() {
-  if (callback_ != nullptr) debug(LEAVE_MESSAGE + members_.back().path);
+  debug(LEAVE_MESSAGE, members_.back().path);
   members_.back().reader->close();
   spareReaders_.push_back(std::move(members_.back().reader));
   members_.pop_back();
@@ -120,7 +120,7 @@ bool CCBCopybookSource::include(QvbString& error) {
   ++opened_;
   recordMember(member);
   members_.push_back(std::move(member));
-  if (callback_ != nullptr) debug(ENTER_MESSAGE + path);
+  debug(ENTER_MESSAGE, path);
   return true;
 }
 
@@ -223,12 +223,7 @@ bool CCBCopybookSource::checkLimits(const std::string& name, const std::string& 
 }
 
 void CCBCopybookSource::recordMember(const Member& member) {
-  if (std::find(memberIdentities_.begin(), memberIdentities_.end(), member.identity) !=
-      memberIdentities_.end()) {
-    return;
-  }
-  memberIdentities_.push_back(member.identity);
-  memberFiles_.push_back(member.path);
+  if (memberIdentities_.insert(member.identity).second) memberFiles_.push_back(member.path);
 }
 
 int CCBCopybookSource::line() const {
@@ -240,6 +235,6 @@ QvbString CCBCopybookSource::currentFile() const {
   return QvbString(mainFile_.empty() ? nullptr : mainFile_.c_str());
 }
 
-void CCBCopybookSource::debug(const std::string& message) const {
-  if (callback_ != nullptr) callback_->debugMessage(QvbString(message.c_str()));
+void CCBCopybookSource::debug(const char* message, const std::string& path) const {
+  if (callback_ != nullptr) callback_->debugMessage(QvbString((message + path).c_str()));
 }

@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -88,7 +89,7 @@ class CCBCopybookSource {
   bool checkLimits(const std::string& name, const std::string& identity, QvbString& error) const;
   void recordMember(const Member& member);
   std::unique_ptr<CCBSourceReader> spareReader();  // one left by a member, or a new one
-  void debug(const std::string& message) const;
+  void debug(const char* message, const std::string& path) const;  // message, then path
 
   CCBSourceReader& main_;
   CCBFileMemberSource files_;
@@ -103,7 +104,7 @@ class CCBCopybookSource {
   int64_t memberText_ = 0;  // characters of the statements members delivered
   std::vector<std::pair<std::string, std::vector<std::string>>> listings_;  // folders listed
   std::vector<std::string> memberFiles_;
-  std::vector<std::string> memberIdentities_;  // of memberFiles_, one for one
+  std::unordered_set<std::string> memberIdentities_;  // of memberFiles_
   QvbString error_;
 };
 
