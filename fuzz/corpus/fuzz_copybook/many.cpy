@@ -4,12 +4,6 @@
            COPY A.
            COPY A.
            COPY A.
-           COPY A.
-           COPY A.
-           COPY A.
-           COPY A.
-           COPY A.
-           COPY A.
 @@ A
            05  FA PIC X.
            COPY B.

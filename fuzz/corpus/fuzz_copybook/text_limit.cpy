@@ -1,12 +1,4 @@
        01  R.
-           COPY A.
-           COPY A.
-           COPY A.
-           COPY A.
-           COPY A.
-@@ A
-           COPY T.
-           COPY T.
            COPY T.
            COPY T.
            COPY T.
