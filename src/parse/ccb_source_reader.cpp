@@ -396,7 +396,7 @@ void CCBSourceReader::setStatement(const QvbString& text) {
 void CCBSourceReader::tokenize() {
   tokens_.clear();
   literals_.clear();
-  tokens_.reserve(TOKENS_RESERVED);
+  tokens_.reserve(TOKENS_RESERVED + 1);
   literals_.reserve(TOKENS_RESERVED);
   const char* const text = statement_.asCstr();
   const size_t n = static_cast<size_t>(statement_.length());
@@ -405,6 +405,7 @@ void CCBSourceReader::tokenize() {
     addToken(text + start, end - start);
     start = skipBlanks(text, end, n);
   }
+  tokens_.emplace_back();
 }
 
 // The opening and the closing quote are removed independently: they need not match.

@@ -65,11 +65,15 @@ class CCBSourceReader {
   // marks the token as a literal; a trailing quote character is removed.
   void tokenize();
 
-  int getTokenCount() const { return static_cast<int>(tokens_.size()); }
+  int getTokenCount() const { return static_cast<int>(literals_.size()); }
   // The token at index, or an empty string when index is out of range.
   QvbString getToken(int index) const;
   // The token at index, not copied. REQUIRES: 0 <= index < getTokenCount().
   const QvbString& token(int index) const { return tokens_[static_cast<size_t>(index)]; }
+  // The tokens from first on, followed by an empty text: the token texts that
+  // SyntaxParser::parse takes, valid until the next statement. REQUIRES: 0 <= first
+  // <= getTokenCount().
+  const QvbString* tokenTexts(int first) const { return tokens_.data() + first; }
   // Whether the token at index was written with an opening quote; false out of range.
   bool isLiteral(int index) const;
   QvbString getErrorMessage() const { return error_; }
@@ -87,9 +91,9 @@ class CCBSourceReader {
   bool sourceDirective(std::string_view text, bool& failed);
   bool failWith(const QvbString& message, bool& failed);  // sets the message, ends the input
 
-  std::vector<QvbString> tokens_;
-  std::vector<bool> literals_;  // one per token
-  QvbTxtFile* file_ = nullptr;  // null when no file is open
+  std::vector<QvbString> tokens_;  // then an empty text
+  std::vector<bool> literals_;     // one per token
+  QvbTxtFile* file_ = nullptr;     // null when no file is open
   QvbString error_;
   int lineCount_ = 0;
   QvbString statement_;

@@ -31,23 +31,21 @@ ParserPtr buildParser(CCBParseContext* context, LYRADebugCallback* callback, Qvb
   return nullptr;
 }
 
-// Turns the reader's tokens from first on into token texts and codes ended by
-// TOKEN_END, at most MAX_PATH_ENTRIES in all. With useLiterals a quoted token is
-// always a word; tolerant takes the keywords of tolerant parsing. False when the
-// tokens do not fit.
+// The codes of the reader's tokens from first on, ended by TOKEN_END, at most
+// MAX_PATH_ENTRIES in all; their texts are the reader's (tokenTexts). With useLiterals
+// a quoted token is always a word; tolerant takes the keywords of tolerant parsing.
+// False when the tokens do not fit.
 bool tokenCodes(const CCBSourceReader& reader, int first, bool useLiterals, bool tolerant,
-                std::vector<QvbString>& texts, std::vector<int>& codes) {
+                std::vector<int>& codes) {
   const int count = reader.getTokenCount() - first;
   if (count >= MAX_PATH_ENTRIES) return false;
-  texts.resize(static_cast<size_t>(count) + 1);
   codes.resize(static_cast<size_t>(count) + 1);
   for (int i = 0; i < count; ++i) {
-    const size_t at = static_cast<size_t>(i);
-    texts[at] = reader.token(first + i);
-    codes[at] = useLiterals && reader.isLiteral(first + i) ? TOKEN_WORD
-                                                           : lookupTokenCode(texts[at], tolerant);
+    const int at = first + i;
+    codes[static_cast<size_t>(i)] = useLiterals && reader.isLiteral(at)
+                                        ? TOKEN_WORD
+                                        : lookupTokenCode(reader.token(at), tolerant);
   }
-  texts[static_cast<size_t>(count)] = QvbString();
   codes[static_cast<size_t>(count)] = TOKEN_END;
   return true;
 }
@@ -75,7 +73,6 @@ class CopybookLoad {
         tolerant_(rules.tolerant),
         root_(new CCBDataRoot()) {
     root_->setFormatRules(rules);
-    texts_.reserve(TOKENS_RESERVED);
     codes_.reserve(TOKENS_RESERVED);
     context_.root = root_.get();
     context_.lastNode = root_.get();
@@ -107,9 +104,8 @@ class CopybookLoad {
   CCBCopybookSource& source_;
   SyntaxParser& parser_;
   LYRADebugCallback* callback_;
-  bool tolerant_;                 // the keywords of tolerant parsing
-  std::vector<QvbString> texts_;  // token texts handed to the matcher
-  std::vector<int> codes_;        // their codes, ended by TOKEN_END
+  bool tolerant_;           // the keywords of tolerant parsing
+  std::vector<int> codes_;  // the codes of the statement's tokens, ended by TOKEN_END
   std::unique_ptr<CCBDataRoot> root_;
   CCBDataField* lastField_ = nullptr;  // the field level-88 entries attach to
   bool copyFailed_ = false;
@@ -145,7 +141,7 @@ bool CopybookLoad::statement(QvbString& error) {
   if (!prepareTokens(error)) return false;
   context_.resetStatement();
   debug("LINE %d PARSE: %s", line(), reader.getStatementText().asCstr());
-  if (!parser_.parse(texts_.data(), codes_.data())) {
+  if (!parser_.parse(reader.tokenTexts(1), codes_.data())) {
     error = parser_.getErrorMessage();
     return false;
   }
@@ -165,7 +161,7 @@ bool CopybookLoad::include(QvbString& error) {
 }
 
 bool CopybookLoad::prepareTokens(QvbString& error) {
-  if (tokenCodes(source_.current(), 1, true, tolerant_, texts_, codes_)) return true;
+  if (tokenCodes(source_.current(), 1, true, tolerant_, codes_)) return true;
   error = tooManyTokens();
   return false;
 }
@@ -330,11 +326,10 @@ bool parseClauseText(const QvbString& text, QvbString& picture, QvbString& usage
   ParserPtr parser = buildParser(&context, nullptr, error);
   if (parser == nullptr) return false;
   context.reader.setStatement(text);
-  std::vector<QvbString> texts;
   std::vector<int> codes;
-  if (!tokenCodes(context.reader, 0, false, false, texts, codes)) return false;
+  if (!tokenCodes(context.reader, 0, false, false, codes)) return false;
   context.resetStatement();
-  if (!parser->parse(texts.data(), codes.data())) return false;
+  if (!parser->parse(context.reader.tokenTexts(0), codes.data())) return false;
   picture = context.picture;
   usage = context.usage.isNull() ? QvbString("DISPLAY") : context.usage;
   signFlags = (context.signLeading ? 1 : 0) + (context.signSeparate ? 2 : 0);
