@@ -100,7 +100,7 @@ void CCBCopybookSource::leaveMember() {
 bool CCBCopybookSource::atCopyStatement() const {
   const CCBSourceReader& reader = members_.empty() ? main_ : *members_.back().reader;
   return rules_.tolerant && reader.getTokenCount() > 0 && !reader.isLiteral(0) &&
-         reader.token(0).compare("COPY", false) == 0;
+         reader.token(0).length() == 4 && reader.token(0).compare("COPY", false) == 0;
 }
 
 bool CCBCopybookSource::include(QvbString& error) {
@@ -150,10 +150,20 @@ std::vector<std::string> CCBCopybookSource::searchFolders() const {
   return folders;
 }
 
+// A member found once is found again without a search when the same copybook names it.
 bool CCBCopybookSource::findMember(const std::string& name, std::string* path, QvbString& error) {
+  std::string key = members_.empty() ? mainFile_ : members_.back().path;
+  key.push_back('\0');
+  key += name;
+  const auto known = found_.find(key);
+  if (known != found_.end()) {
+    *path = known->second;
+    return true;
+  }
   const std::vector<std::string> folders = searchFolders();
   for (const std::string& folder : folders) {
     const Lookup lookup = findInFolder(folder, name, path, error);
+    if (lookup == FOUND) found_.emplace(std::move(key), *path);
     if (lookup != NOT_FOUND) return lookup == FOUND;
   }
   error = folders.empty()

@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -103,6 +104,8 @@ class CCBCopybookSource {
   int opened_ = 0;                                              // members opened in this load
   int64_t memberText_ = 0;  // characters of the statements members delivered
   std::vector<std::pair<std::string, std::vector<std::string>>> listings_;  // folders listed
+  // Members found, by the path of the copybook that names them, a zero byte and the name.
+  std::unordered_map<std::string, std::string> found_;
   std::vector<std::string> memberFiles_;
   std::unordered_set<std::string> memberIdentities_;  // of memberFiles_
   QvbString error_;

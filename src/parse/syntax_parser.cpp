@@ -44,6 +44,9 @@ class SyntaxParserImpl : public SyntaxParser {
 
  private:
   static bool validRows(const SyntaxNodeDef* grammar, int rowCount);
+  // The next successor of entry's node, after the one tried last, that may stand at
+  // a token of that code; null when none is left.
+  const SyntaxNodeDef* nextSuccessor(MatchEntry& entry, int code, int* tries);
   bool fail(const QvbString& message);
   bool push(const SyntaxNodeDef* node, int tokenIndex, const QvbString& tokenText);
   void pop();
@@ -93,25 +96,42 @@ bool SyntaxParserImpl::parse(const QvbString* tokenTexts, const int* tokenCodes)
   if (tokenCodes[0] == TOKEN_END) return true;
   std::fill(onPath_.begin(), onPath_.end(), 0);
   push(grammar_, 0, tokenTexts[0]);
-  for (int tries = 1; tries <= MAX_SUCCESSOR_TRIES; ++tries) {
+  int tries = 0;
+  for (;;) {
     MatchEntry& entry = path_[top_];
-    const SyntaxNodeDef* node = entry.node;
-    const int index = ++entry.successorIndex;
-    const int k = entry.tokenIndex + (node->tokenCode == TOKEN_BRANCH ? 0 : 1);
-    if (index >= MAX_SUCCESSORS || node->successors[index] == 0) {
+    const int k = entry.tokenIndex + (entry.node->tokenCode == TOKEN_BRANCH ? 0 : 1);
+    const SyntaxNodeDef* next = nextSuccessor(entry, tokenCodes[k], &tries);
+    if (tries > MAX_SUCCESSOR_TRIES) return fail(NO_MATCH);
+    if (next == nullptr) {
       if (top_ == 0) return fail(NO_MATCH);
       pop();
       continue;
     }
-    const SyntaxNodeDef* next = grammar_ + node->successors[index];
-    if (next->tokenCode != TOKEN_BRANCH && next->tokenCode != tokenCodes[k]) continue;
-    if (next->maxRepeats > 0 && onPath_[rowOf(next)] >= next->maxRepeats) continue;
     if (!push(next, k, tokenTexts[k])) {
       return fail(qvbStringFormat("Too many tokens on line. Max is %d", MAX_PATH_ENTRIES));
     }
     if (next->tokenCode == TOKEN_END) return runHandlers();
   }
-  return fail(NO_MATCH);
+}
+
+// Each successor looked at, and running out of them, is one try; the search stops
+// once the tries pass MAX_SUCCESSOR_TRIES.
+const SyntaxNodeDef* SyntaxParserImpl::nextSuccessor(MatchEntry& entry, int code, int* tries) {
+  const SyntaxNodeDef* node = entry.node;
+  const SyntaxNodeDef* next = nullptr;
+  int index = entry.successorIndex;
+  while (next == nullptr && ++*tries <= MAX_SUCCESSOR_TRIES) {
+    ++index;
+    if (index >= MAX_SUCCESSORS || node->successors[index] == 0) break;
+    const SyntaxNodeDef* candidate = grammar_ + node->successors[index];
+    const bool matches = candidate->tokenCode == TOKEN_BRANCH || candidate->tokenCode == code;
+    if (matches &&
+        (candidate->maxRepeats <= 0 || onPath_[rowOf(candidate)] < candidate->maxRepeats)) {
+      next = candidate;
+    }
+  }
+  entry.successorIndex = index;
+  return next;
 }
 
 bool SyntaxParserImpl::fail(const QvbString& message) {
