@@ -99,7 +99,7 @@ bench:
 # FUZZ_TIME seconds. New inputs go to a scratch corpus in the build folder, listed
 # first so that the committed seeds in fuzz/corpus/ are only read; crash inputs go
 # to the build folder. Any finding makes the target fail. The copybook target starts
-# from the test copybooks.
+# from its own seeds (copybooks with their COPY members) and the test copybooks.
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_TIME    ?= 60
 FUZZ_TARGETS  = fuzz_copybook fuzz_layout_xml fuzz_record_data fuzz_writers fuzz_threaded_read \
@@ -113,7 +113,7 @@ fuzz:
 	@status=0; \
 	for t in $(FUZZ_TARGETS); do \
 	  dict=fuzz/$${t#fuzz_}.dict; seeds=fuzz/corpus/$$t; \
-	  [ $$t = fuzz_copybook ] && seeds=tests/data/copybooks; \
+	  [ $$t = fuzz_copybook ] && seeds="$$seeds tests/data/copybooks"; \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/artifacts; \
 	  echo "$$t: $(FUZZ_TIME) s"; \
 	  $(FUZZ_BUILD)/fuzz/$$t -max_total_time=$(FUZZ_TIME) -timeout=20 -print_final_stats=1 \

@@ -27,7 +27,8 @@
 //                                             (listing directives skipped, COPY
 //                                             statements expanded, COMP-0) are off
 // source_format (setSourceFormat)   fixed     fixed: content in columns 8 to the
-//                                             margin, indicator in column 7; free:
+//                                             margin, indicator in column 7 (content
+//                                             starting with "*" is a comment too); free:
 //                                             no columns, "*>" starts a comment
 //                                             (also chosen by a ">>SOURCE FORMAT
 //                                             FREE" line in the text)

@@ -107,8 +107,9 @@ class LYRA_API CCBRecordReader : public CCBReader {
   // The files layout layoutIndex (0 <= layoutIndex < getCopybookCount()) was read
   // from, as the load named them: its copybook or XML layout document first, then
   // every COPY member the copybook included, each once, in the order first read.
-  // A program that writes files checks its outputs against them. 0 files for a
-  // layout given as text, for an index out of range; getLayoutFile gives null for
+  // A program that writes files checks its outputs against them. A layout given as
+  // text names no file of its own: XML text gives 0 files, copybook text its COPY
+  // members alone. 0 files for an index out of range; getLayoutFile gives null for
   // an index out of range.
   virtual int getLayoutFileCount(int layoutIndex) = 0;
   virtual QvbString getLayoutFile(int layoutIndex, int index) = 0;

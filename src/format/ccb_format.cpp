@@ -6,6 +6,7 @@
 
 #include "format/ccb_float.h"
 #include "format/ccb_stored_numbers.h"
+#include "support/np_uchar.h"
 
 namespace {
 
@@ -17,7 +18,9 @@ struct UsageEntry {
 };
 
 // Usage words in lookup order.
+// DISPLAY, the usage of most items, first.
 const UsageEntry USAGE_TABLE[] = {
+    {"DISPLAY", USAGE_DISPLAY, false, false},         // one character per position
     {"BINARY", USAGE_BINARY, false, false},           // big-endian binary
     {"COMP-4", USAGE_BINARY, false, false},           // big-endian binary
     {"COMPUTATIONAL-4", USAGE_BINARY, false, false},  // big-endian binary
@@ -30,7 +33,6 @@ const UsageEntry USAGE_TABLE[] = {
     {"COMP-3", USAGE_PACKED, false, false},           // packed decimal
     {"COMPUTATIONAL-3", USAGE_PACKED, false, false},  // packed decimal
     {"PACKED-DECIMAL", USAGE_PACKED, false, false},   // packed decimal
-    {"DISPLAY", USAGE_DISPLAY, false, false},         // one character per position
     {"DISPLAY-1", USAGE_DISPLAY_1, false, false},     // double-byte characters: never decoded
     {"NATIONAL", USAGE_NATIONAL, false, false},       // national characters: UTF-16 when told
     {"COMP-1", USAGE_FLOAT_SHORT, false, false},      // 4-byte float: only with a float format
@@ -47,8 +49,13 @@ const char* const PICTURELESS_USAGES[] = {
 
 // The entry of a usage word that the rules know; null for any other.
 const UsageEntry* findUsage(const QvbString& usage, bool tolerant) {
+  const unsigned char first = np_uchar_asupper_table[static_cast<unsigned char>(usage.asCstr()[0])];
   for (const UsageEntry& entry : USAGE_TABLE) {
-    if (usage.compare(entry.text, false) != 0) continue;
+    // The first letters tell most entries apart before the whole words are compared.
+    if (first != static_cast<unsigned char>(entry.text[0]) ||
+        usage.compare(entry.text, false) != 0) {
+      continue;
+    }
     return entry.tolerant && !tolerant ? nullptr : &entry;
   }
   return nullptr;
@@ -182,9 +189,15 @@ bool CCBFormat::usageNeedsNoPicture(const QvbString& usage) {
 }
 
 bool CCBFormat::allocateBuffers(int capacity) {
-  textBuffer_.reset(new (std::nothrow) char[static_cast<size_t>(capacity) + 1 + TEXT_SLACK]());
-  if (!textBuffer_) return false;
-  textBuffer_[0] = '\0';
+  const size_t size = static_cast<size_t>(capacity) + 1 + TEXT_SLACK;
+  if (size <= sizeof inlineText_) {
+    text_ = inlineText_;
+  } else {
+    heapText_.reset(new (std::nothrow) char[size]());
+    if (!heapText_) return false;
+    text_ = heapText_.get();
+  }
+  text_[0] = '\0';
   textCapacity_ = capacity;
   return true;
 }

@@ -146,7 +146,7 @@ class CCBFormat {
       return reinterpret_cast<const char*>(bytes);
     }
     *length = decodeInto(bytes, decoding);
-    return textBuffer_.get();
+    return text_;
   }
   // Whether the text is the field's bytes as they stand, zero bytes aside: a plain
   // display field (no sign, point or scaling) whose characters need no conversion.
@@ -239,8 +239,11 @@ class CCBFormat {
   int scaleCount_ = 0;
   int digitCount_ = 0;
   int storageLength_ = 0;
-  std::unique_ptr<char[]> textBuffer_;
-  int textCapacity_ = 0;  // characters the text buffer holds before its zero byte
+  // Bytes of text buffer inside the format: the common short texts take no allocation.
+  static const int INLINE_TEXT = 48;
+  char* text_ = inlineText_;          // the text buffer: inlineText_ or heapText_
+  std::unique_ptr<char[]> heapText_;  // for longer texts
+  int textCapacity_ = 0;              // characters the text buffer holds before its zero byte
   int outputLength_ = 0;
   int outputType_ = 0;
   bool plainText_ = false;    // display without sign, point or scaling: the text is the bytes
@@ -256,6 +259,7 @@ class CCBFormat {
   int editedDigits_ = 0;
   int editedFraction_ = 0;
   bool editedZeroWithoutDigits_ = false;
+  char inlineText_[INLINE_TEXT] = {};
 };
 
 #endif  // LYRA_FORMAT_CCB_FORMAT_H_

@@ -119,15 +119,6 @@ bool CCBTextCodec::init(int ccsid, bool utf8Result) {
   }
   const NpCodePage* page = npCodePageFind(ccsid);
   if (page == nullptr) return false;
-  for (int b = 0; b < 256; ++b) {
-    const uint32_t codePoint = page->toUnicode[b];
-    latin1_[b] = codePoint <= 0xFF ? static_cast<char>(codePoint) : LATIN1_NONE;
-    char bytes[4] = {0, 0, 0, 0};  // a 16-bit code point takes at most 3
-    utf8_[b].length = static_cast<uint8_t>(putUtf8(codePoint, bytes) - bytes);
-    memcpy(utf8_[b].bytes, bytes, sizeof utf8_[b].bytes);
-  }
-  asciiKept_ = true;
-  for (uint32_t b = 0; b < 0x80; ++b) asciiKept_ = asciiKept_ && page->toUnicode[b] == b;
   ccsid_ = ccsid;
   ebcdic_ = page->ebcdic;
   utf8Result_ = utf8Result;
@@ -136,7 +127,21 @@ bool CCBTextCodec::init(int ccsid, bool utf8Result) {
   } else {
     mode_ = ccsid == CCSID_LATIN1 ? MODE_COPY : MODE_PAGE_TO_LATIN1;
   }
+  // Bytes copied as they stand need no tables: every layout's codec starts so.
+  if (mode_ != MODE_COPY) fillTables(*page);
   return true;
+}
+
+void CCBTextCodec::fillTables(const NpCodePage& page) {
+  for (int b = 0; b < 256; ++b) {
+    const uint32_t codePoint = page.toUnicode[b];
+    latin1_[b] = codePoint <= 0xFF ? static_cast<char>(codePoint) : LATIN1_NONE;
+    char bytes[4] = {0, 0, 0, 0};  // a 16-bit code point takes at most 3
+    utf8_[b].length = static_cast<uint8_t>(putUtf8(codePoint, bytes) - bytes);
+    memcpy(utf8_[b].bytes, bytes, sizeof utf8_[b].bytes);
+  }
+  asciiKept_ = true;
+  for (uint32_t b = 0; b < 0x80; ++b) asciiKept_ = asciiKept_ && page.toUnicode[b] == b;
 }
 
 char* CCBTextCodec::decode(const unsigned char* src, int n, char* dst) const {

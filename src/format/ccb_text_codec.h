@@ -4,10 +4,11 @@
 // 1208, passed through and validated). UTF-16 big-endian text decodes the same way
 // whatever the source page.
 //
-// A codec is a value of a few KB: init() fills its tables once per open data file,
-// and decoding is then table lookups with no allocation. It owns nothing but its
-// tables; the object that opens a data file owns the codec. Const methods may be
-// called from many threads at once; init() needs external locking.
+// A codec is a value of a few KB: init() fills its tables once per open data file
+// (none for ISO-8859-1 to ISO-8859-1), and decoding is then table lookups with no
+// allocation. It owns nothing but its tables; the object that opens a data file owns
+// the codec. Const methods may be called from many threads at once; init() needs
+// external locking.
 //
 // Result rules: in ISO-8859-1 a code point above 0xFF, U+FFFD included, becomes '?'.
 // A byte a page has no character for is U+FFFD. Ill-formed UTF-8 gives one U+FFFD
@@ -17,6 +18,8 @@
 #define LYRA_FORMAT_CCB_TEXT_CODEC_H_
 
 #include <cstdint>
+
+struct NpCodePage;
 
 const int CCSID_LATIN1 = 819;  // ISO-8859-1
 const int CCSID_UTF8 = 1208;   // UTF-8
@@ -66,6 +69,7 @@ class CCBTextCodec {
     char bytes[3];   // the UTF-8 form, then the unused bytes
   };
 
+  void fillTables(const NpCodePage& page);
   char* pageToUtf8(const unsigned char* src, int n, char* dst) const;
   char* utf8Source(const unsigned char* src, int n, char* dst) const;
   char* putCodePoint(uint32_t codePoint, char* dst) const;
@@ -75,8 +79,9 @@ class CCBTextCodec {
   bool utf8Result_;
   bool asciiKept_;  // the page gives every byte below 0x80 its ASCII character
   Mode mode_;
-  char latin1_[256];     // each byte's character in ISO-8859-1, '?' for none
-  Utf8Bytes utf8_[256];  // each byte's character in UTF-8
+  // Filled for the modes that read them.
+  char latin1_[256] = {};     // each byte's character in ISO-8859-1, '?' for none
+  Utf8Bytes utf8_[256] = {};  // each byte's character in UTF-8
 };
 
 #endif  // LYRA_FORMAT_CCB_TEXT_CODEC_H_

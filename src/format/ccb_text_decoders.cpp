@@ -211,14 +211,14 @@ int CCBFormat::decodeInto(const unsigned char* bytes, const CCBDecoding& decodin
       return decodeFloat(bytes);
     case USAGE_NATIONAL:
       if (national_) return decodeNational(bytes, decoding);
-      return writeError(textBuffer_.get());
+      return writeError(text_);
     default:
-      return writeError(textBuffer_.get());
+      return writeError(text_);
   }
 }
 
 int CCBFormat::decodeDisplay(const unsigned char* data, const CCBDecoding& decoding) {
-  char* const text = textBuffer_.get();
+  char* const text = text_;
   if (usage_ == USAGE_BINARY || usage_ == USAGE_PACKED || isFloatUsage(usage_)) {
     return writeError(text);
   }
@@ -293,7 +293,7 @@ char* CCBFormat::writeDisplayCharacters(const unsigned char* data, char* out,
 }
 
 int CCBFormat::decodeBinary(const unsigned char* data, bool littleEndian) {
-  char* const text = textBuffer_.get();
+  char* const text = text_;
   if (usage_ != USAGE_BINARY || storageLength_ > MAX_BINARY_BYTES ||
       fractionDigits_ > MAX_FRACTION_DIGITS) {
     return writeError(text);
@@ -322,7 +322,7 @@ int CCBFormat::decodeBinary(const unsigned char* data, bool littleEndian) {
 // follows the first decimalPosition digits. The first nibble pads an even digit count:
 // checked, not shown.
 int CCBFormat::decodePacked(const unsigned char* data) {
-  char* const text = textBuffer_.get();
+  char* const text = text_;
   const int last = storageLength_ - 1;
   if (usage_ != USAGE_PACKED || last < 0) return writeError(text);
   const unsigned high = data[last] >> 4;
@@ -349,7 +349,7 @@ int CCBFormat::decodePacked(const unsigned char* data) {
 }
 
 int CCBFormat::decodeFloat(const unsigned char* data) {
-  char* const text = textBuffer_.get();
+  char* const text = text_;
   if (!isFloatUsage(usage_)) return writeError(text);
   const int length = writeFloatText(data, storageLength_, floatFormat_, text);
   if (length < 0) return writeError(text);  // NaN or infinity
@@ -358,7 +358,7 @@ int CCBFormat::decodeFloat(const unsigned char* data) {
 }
 
 int CCBFormat::decodeNational(const unsigned char* data, const CCBDecoding& decoding) {
-  char* const text = textBuffer_.get();
+  char* const text = text_;
   if (!national_) return writeError(text);
   char* const end = decoding.codec.decodeUtf16(data, storageLength_, text);
   if (decoding.zeroBytes == CCB_ZERO_BYTES_SPACE) zerosToSpaces(text, end);

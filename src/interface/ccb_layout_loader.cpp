@@ -24,17 +24,29 @@ void CCBLayoutLoader::setLayoutOptions(const CCBLayoutOptions& options) {
   }
 }
 
+void CCBLayoutLoader::setMemberSource(const CCBMemberSource* source, int maxMembers,
+                                      int64_t maxText) {
+  memberSource_ = source;
+  maxCopyMembers_ = maxMembers;
+  maxCopyText_ = maxText;
+}
+
+CCBSourceRules CCBLayoutLoader::sourceRules() const {
+  CCBSourceRules rules = sourceRules_;
+  rules.members = memberSource_;
+  rules.maxCopyMembers = maxCopyMembers_;
+  rules.maxCopyText = maxCopyText_;
+  return rules;
+}
+
 CCBDataRoot* CCBLayoutLoader::readCopybook(const QvbString& fileName) {
   if (!marginValid()) return nullptr;
   QvbString error;
   QvbString file;
   int line = 0;
   CCBDataRoot* root =
-      parseCopybook(fileName, error, line, debugCallback_, formatRules_, sourceRules_, &file);
-  if (root != nullptr) {
-    root->setSourceFile(fileName);
-    root->addInputFile(fileName);
-  }
+      parseCopybook(fileName, error, line, debugCallback_, formatRules_, sourceRules(), &file);
+  if (root != nullptr) root->setSourceFile(fileName);
   return completeCopybook(root, error, line, file);
 }
 
@@ -43,8 +55,8 @@ CCBDataRoot* CCBLayoutLoader::readCopybookText(const char* data, size_t size) {
   QvbString error;
   QvbString file;
   int line = 0;
-  CCBDataRoot* root =
-      parseCopybookText(data, size, error, line, debugCallback_, formatRules_, sourceRules_, &file);
+  CCBDataRoot* root = parseCopybookText(data, size, error, line, debugCallback_, formatRules_,
+                                        sourceRules(), &file);
   return completeCopybook(root, error, line, file);
 }
 

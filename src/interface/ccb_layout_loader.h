@@ -6,6 +6,8 @@
 #ifndef LYRA_INTERFACE_CCB_LAYOUT_LOADER_H_
 #define LYRA_INTERFACE_CCB_LAYOUT_LOADER_H_
 
+#include <cstdint>
+
 #include "layout/ccb_data_root.h"
 #include "lyra/ccb_layout_options.h"
 #include "lyra/lyra_debug_callback.h"
@@ -38,6 +40,12 @@ class CCBLayoutLoader {
   bool writeLayoutXml(QvbString& xml, CCBDataRoot* root);
 
   void setDebugCallback(LYRADebugCallback* callback) { debugCallback_ = callback; }
+  // Where the copybook loads that follow read COPY members (null: the file system,
+  // not owned) and how many members, and characters of their statements, one load
+  // takes at most; for loads that must not touch the file system. Layout options set
+  // before or after do not change them.
+  void setMemberSource(const CCBMemberSource* source, int maxMembers = MAX_COPY_MEMBERS,
+                       int64_t maxText = MAX_COPY_TEXT);
   // Makes the loads that follow those of an extended service, by these options;
   // without this call they follow the classic rules.
   void setLayoutOptions(const CCBLayoutOptions& options);
@@ -45,6 +53,7 @@ class CCBLayoutLoader {
 
  private:
   bool marginValid();
+  CCBSourceRules sourceRules() const;  // the layout options' rules, with the member source
   CCBDataRoot* completeCopybook(CCBDataRoot* root, const QvbString& error, int line,
                                 const QvbString& file);
   CCBDataRoot* completeLayout(CCBDataRoot* root);
@@ -57,6 +66,9 @@ class CCBLayoutLoader {
   LYRADebugCallback* debugCallback_ = nullptr;  // not owned
   CCBFormatRules formatRules_;
   CCBSourceRules sourceRules_;
+  const CCBMemberSource* memberSource_ = nullptr;  // not owned
+  int maxCopyMembers_ = MAX_COPY_MEMBERS;
+  int64_t maxCopyText_ = MAX_COPY_TEXT;
   CCBLayoutOptions layoutOptions_;
 };
 

@@ -5,11 +5,17 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "support/np_uchar.h"
 
 namespace {
 
 const int MAX_LINE_LENGTH = 255;  // characters asked of the text file per line
+// Room made at once for the tokens and the text of a statement, enough for most.
+const size_t TOKENS_RESERVED = 16;
+const size_t STATEMENT_RESERVED = 256;
 // The same for tolerant rules, whose free form and wide margins read longer lines.
 const int MAX_TOLERANT_LINE_LENGTH = 4096;
 const int INDICATOR_COLUMN = 7;                   // 1-based; "*" or "/" there makes a comment line
@@ -29,7 +35,7 @@ struct SkippedLine {
 };
 
 // Lines that tolerant rules pass over: listing statements and compiler options.
-const SkippedLine SKIPPED_LINES[] = {
+constexpr SkippedLine SKIPPED_LINES[] = {
     {"EJECT", MATCH_ALONE},    // listing: next page
     {"SKIP1", MATCH_ALONE},    // listing: one blank line
     {"SKIP2", MATCH_ALONE},    // listing: two blank lines
@@ -54,7 +60,7 @@ const SourceForm SOURCE_FORMS[] = {
     {"VARIABLE", false, true},  // columns 8 to the end of the line
 };
 
-const char DIRECTIVE_MARK[] = ">>";
+constexpr char DIRECTIVE_MARK[] = ">>";
 const char COMMENT_MARK[] = "*>";
 const char PSEUDO_TEXT_MARK[] = "==";
 
@@ -70,43 +76,88 @@ bool sameWord(const std::string& text, const char* word) {
   return strcasecmp(text.c_str(), word) == 0;
 }
 
-std::string trimmed(const std::string& text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+// The first quote or '*' from p on, or end. The characters between are passed over
+// by the C library, which reads them faster than a loop over each would.
+const char* nextMark(const char* p, const char* end) {
+  for (const char mark : {'\'', '"', COMMENT_MARK[0]}) {
+    const void* found = std::memchr(p, mark, static_cast<size_t>(end - p));
+    if (found != nullptr) end = static_cast<const char*>(found);
+  }
+  return end;
 }
 
-// The n characters at chars up to a "*>" that stands outside quotes, trimmed.
-std::string withoutComment(const char* chars, size_t n) {
-  char quote = 0;
-  size_t end = 0;
-  for (; end < n; ++end) {
-    const char c = chars[end];
-    if (quote != 0) {
-      quote = c == quote ? 0 : quote;
-    } else if (isQuote(c)) {
-      quote = c;
-    } else if (end + 1 < n && std::strncmp(chars + end, COMMENT_MARK, 2) == 0) {
+// The n characters at chars up to a "*>" that stands outside quotes, without the
+// blanks at either end.
+std::string_view withoutComment(const char* chars, size_t n) {
+  const char* const last = chars + n;
+  const char* end = chars;
+  while (end < last) {
+    const char* mark = nextMark(end, last);
+    if (mark == last ||
+        (*mark == COMMENT_MARK[0] && mark + 1 < last && mark[1] == COMMENT_MARK[1])) {
+      end = mark;
       break;
     }
+    end = mark + 1;
+    if (isQuote(*mark)) {  // the literal runs to its closing quote, or to the end
+      const void* close = std::memchr(end, *mark, static_cast<size_t>(last - end));
+      end = close != nullptr ? static_cast<const char*>(close) + 1 : last;
+    }
   }
-  return trimmed(std::string(chars, end));
+  const char* begin = chars;
+  while (begin < end && *begin == ' ') ++begin;
+  while (end > begin && end[-1] == ' ') --end;
+  return std::string_view(begin, static_cast<size_t>(end - begin));
 }
 
 // Whether trimmed text is a line of the kind row describes.
-bool matchesLine(const std::string& text, const SkippedLine& row) {
+bool matchesLine(std::string_view text, const SkippedLine& row) {
+  // The first letters differ on most lines: they are compared before anything else.
+  if (text.empty() || np_uchar_asupper_table[static_cast<unsigned char>(text[0])] != row.word[0]) {
+    return false;
+  }
   const size_t n = std::strlen(row.word);
-  if (text.size() < n || strncasecmp(text.c_str(), row.word, n) != 0) return false;
+  if (text.size() < n || strncasecmp(text.data(), row.word, n) != 0) return false;
   const size_t rest = text.find_first_not_of(' ', n);
   switch (row.match) {
     case MATCH_ALONE:
-      return rest == std::string::npos || (text[rest] == '.' && rest + 1 == text.size());
+      return rest == std::string_view::npos || (text[rest] == '.' && rest + 1 == text.size());
     case MATCH_LITERAL:
-      return rest != std::string::npos && rest > n && isQuote(text[rest]);
+      return rest != std::string_view::npos && rest > n && isQuote(text[rest]);
     case MATCH_WORD:
       return n == text.size() || text[n] == ' ';
   }
   return false;
+}
+
+// Whether a directive, listing or option line may begin with the character.
+struct FirstCharacters {
+  bool may[256];
+};
+
+// The first characters of directives and of the skipped lines' words, in either case.
+constexpr FirstCharacters skippedFirstCharacters() {
+  FirstCharacters table{};
+  table.may[static_cast<unsigned char>(DIRECTIVE_MARK[0])] = true;
+  for (const SkippedLine& row : SKIPPED_LINES) {
+    const unsigned char c = static_cast<unsigned char>(row.word[0]);
+    table.may[c] = true;
+    if (c >= 'A' && c <= 'Z') table.may[c - 'A' + 'a'] = true;
+  }
+  return table;
+}
+
+constexpr FirstCharacters SKIPPED_FIRST = skippedFirstCharacters();
+
+bool mayStartSkipped(char first) {
+  return SKIPPED_FIRST.may[static_cast<unsigned char>(first)];
+}
+
+// Whether a line of n characters may be a directive, listing or option line.
+bool mayBeSkipped(const char* chars, int n) {
+  int first = 0;
+  while (first < n && chars[first] == ' ') ++first;
+  return first < n && mayStartSkipped(chars[first]);
 }
 
 std::vector<std::string> words(const std::string& text) {
@@ -119,30 +170,58 @@ std::vector<std::string> words(const std::string& text) {
   return result;
 }
 
-// The "==" marks of pseudo-text outside quotes, read as a statement grows line by
-// line, so that each character is read once.
+// Whether a statement is a COPY statement, the one kind that holds pseudo-text.
+bool isCopyStatement(const std::string& statement) {
+  return statement.size() >= 5 && (statement[0] == 'C' || statement[0] == 'c') &&
+         strncasecmp(statement.c_str(), "COPY ", 5) == 0;
+}
+
+// The "==" marks of pseudo-text outside quotes in a COPY statement, read as the
+// statement grows line by line, so that each character is read once.
 struct PseudoTextScan {
   char quote = 0;
-  bool open = false;  // an odd number of marks so far
+  bool open = false;   // an odd number of marks so far
+  size_t scanned = 0;  // characters read; none until the statement shows it is a COPY
 
-  void scan(const std::string& text, size_t from) {
-    for (size_t i = from; i < text.size(); ++i) {
+  void scan(const std::string& text) {
+    if (scanned == 0 && !isCopyStatement(text)) return;
+    for (size_t i = scanned; i < text.size(); ++i) {
       const char c = text[i];
       if (quote != 0) {
         quote = c == quote ? 0 : quote;
       } else if (isQuote(c) && !open) {
         quote = c;
-      } else if (text.compare(i, 2, PSEUDO_TEXT_MARK) == 0) {
+      } else if (c == PSEUDO_TEXT_MARK[0] && i + 1 < text.size() &&
+                 text[i + 1] == PSEUDO_TEXT_MARK[1]) {
         open = !open;
         ++i;
       }
     }
+    scanned = text.size();
   }
 };
 
-// Whether a period ends a statement: not inside the pseudo-text of a COPY statement.
-bool endsStatement(const std::string& statement, const PseudoTextScan& scan) {
-  return !scan.open || strncasecmp(statement.c_str(), "COPY ", 5) != 0;
+size_t skipBlanks(const char* text, size_t at, size_t n) {
+  while (at < n && text[at] == ' ') ++at;
+  return at;
+}
+
+// The end of the token that starts at start in the n characters of text: the first
+// blank outside quotes, or n. A quote opens a literal that the same quote closes.
+size_t tokenEnd(const char* text, size_t start, size_t n) {
+  const char* const last = text + n;
+  const char* p = text + start;
+  for (;;) {
+    const char* stop = last;
+    for (const char mark : {' ', '"', '\''}) {
+      const void* found = std::memchr(p, mark, static_cast<size_t>(stop - p));
+      if (found != nullptr) stop = static_cast<const char*>(found);
+    }
+    if (stop == last || *stop == ' ') return static_cast<size_t>(stop - text);
+    const void* close = std::memchr(stop + 1, *stop, static_cast<size_t>(last - stop - 1));
+    if (close == nullptr) return n;
+    p = static_cast<const char*>(close) + 1;
+  }
 }
 
 }  // namespace
@@ -212,17 +291,23 @@ bool CCBSourceReader::readSourceLine(QvbString& line, bool& failed) {
 
 // The content of a line of n characters by the tolerant rules: false for a line
 // without any. A directive or option line may start in any column, also in fixed
-// form, where it may stand in the sequence and indicator columns.
+// form, where it may stand in the sequence and indicator columns. A fixed-form line
+// whose content starts with '*' is a comment whose indicator stands a column or more
+// late, as copybooks from other compilers and editors have them (so a picture that
+// starts with '*' must stand on the line of its PIC). Free form keeps such a line,
+// where nothing but a picture can start with '*': its comments begin with "*>".
 bool CCBSourceReader::tolerantContent(const char* chars, int n, QvbString& line, bool& failed) {
-  const std::string whole = withoutComment(chars, static_cast<size_t>(n));
-  if (skipsLine(whole, failed)) return false;
-  std::string content = whole;
+  std::string_view content;
+  if (freeForm_ || mayBeSkipped(chars, n)) {
+    content = withoutComment(chars, static_cast<size_t>(n));
+    if (skipsLine(content, failed)) return false;
+  }
   if (!freeForm_) {
     if (n < INDICATOR_COLUMN || isCommentIndicator(chars[INDICATOR_COLUMN - 1])) return false;
     const int end = margin_ > 0 ? std::min(n, margin_) : n;
     content = withoutComment(chars + CONTENT_COLUMN - 1,
                              static_cast<size_t>(std::max(0, end - (CONTENT_COLUMN - 1))));
-    if (skipsLine(content, failed)) return false;
+    if (skipsLine(content, failed) || (!content.empty() && content[0] == '*')) return false;
   }
   line.assign(content.data(), static_cast<int>(content.size()));
   return !content.empty();
@@ -230,7 +315,8 @@ bool CCBSourceReader::tolerantContent(const char* chars, int n, QvbString& line,
 
 // Whether trimmed text is a directive, listing or option line, which holds nothing
 // to parse.
-bool CCBSourceReader::skipsLine(const std::string& text, bool& failed) {
+bool CCBSourceReader::skipsLine(std::string_view text, bool& failed) {
+  if (text.empty() || !mayStartSkipped(text[0])) return false;
   if (text.compare(0, 2, DIRECTIVE_MARK) == 0) {
     sourceDirective(text, failed);
     return true;
@@ -243,8 +329,8 @@ bool CCBSourceReader::skipsLine(const std::string& text, bool& failed) {
 
 // ">>SOURCE [FORMAT] [IS] name" sets the form of the lines that follow; other
 // directives change nothing that is read here. False when the name is unknown.
-bool CCBSourceReader::sourceDirective(const std::string& text, bool& failed) {
-  const std::vector<std::string> list = words(text.substr(2));
+bool CCBSourceReader::sourceDirective(std::string_view text, bool& failed) {
+  const std::vector<std::string> list = words(std::string(text.substr(2)));
   if (list.empty() || !sameWord(list[0], "SOURCE")) return true;
   size_t at = 1;
   if (at < list.size() && sameWord(list[at], "FORMAT")) ++at;
@@ -256,21 +342,23 @@ bool CCBSourceReader::sourceDirective(const std::string& text, bool& failed) {
       return true;
     }
   }
-  return failWith(qvbStringFormat("Unknown source format in directive: %s", text.c_str()), failed);
+  return failWith(
+      qvbStringFormat("Unknown source format in directive: %s", std::string(text).c_str()), failed);
 }
 
 bool CCBSourceReader::readStatement(bool& failed) {
+  std::string& statement = building_;
+  QvbString& line = line_;
+  statement.reserve(STATEMENT_RESERVED);
   for (;;) {
-    std::string statement;
-    QvbString line;
+    statement.clear();
     PseudoTextScan pseudoText;
     bool terminated = false;
     while (!terminated && readSourceLine(line, failed)) {
       if (!statement.empty()) statement.push_back(' ');
-      const size_t added = statement.size();
       statement.append(line.asCstr(), static_cast<size_t>(line.length()));
-      if (tolerant_) pseudoText.scan(statement, added);
-      terminated = statement.back() == '.' && endsStatement(statement, pseudoText);
+      if (tolerant_) pseudoText.scan(statement);
+      terminated = statement.back() == '.' && !pseudoText.open;
       if (statement.size() > static_cast<size_t>(MAX_STATEMENT_LENGTH)) {
         return statementTooLong(failed);
       }
@@ -308,33 +396,26 @@ void CCBSourceReader::setStatement(const QvbString& text) {
 void CCBSourceReader::tokenize() {
   tokens_.clear();
   literals_.clear();
-  const std::string& text = statement_.str();
-  bool inDouble = false;
-  bool inSingle = false;
-  size_t start = text.find_first_not_of(' ');
-  size_t i = start;
-  while (start != std::string::npos) {
-    if (i < text.size() && (text[i] != ' ' || inDouble || inSingle)) {
-      if (text[i] == '"' && !inSingle) {
-        inDouble = !inDouble;
-      } else if (text[i] == '\'' && !inDouble) {
-        inSingle = !inSingle;
-      }
-      ++i;
-      continue;
-    }
-    addToken(text.substr(start, i - start));
-    start = i = text.find_first_not_of(' ', i);
+  tokens_.reserve(TOKENS_RESERVED + 1);
+  literals_.reserve(TOKENS_RESERVED);
+  const char* const text = statement_.asCstr();
+  const size_t n = static_cast<size_t>(statement_.length());
+  for (size_t start = skipBlanks(text, 0, n); start < n;) {
+    const size_t end = tokenEnd(text, start, n);
+    addToken(text + start, end - start);
+    start = skipBlanks(text, end, n);
   }
+  tokens_.emplace_back();
 }
 
 // The opening and the closing quote are removed independently: they need not match.
-void CCBSourceReader::addToken(const std::string& text) {
-  const bool literal = !text.empty() && isQuote(text.front());
+void CCBSourceReader::addToken(const char* chars, size_t n) {
+  const bool literal = n > 0 && isQuote(chars[0]);
   const size_t begin = literal ? 1 : 0;
-  size_t end = text.size();
-  if (end > begin && isQuote(text[end - 1])) --end;
-  tokens_.emplace_back(text.substr(begin, end - begin).c_str());
+  size_t end = n;
+  if (end > begin && isQuote(chars[end - 1])) --end;
+  tokens_.emplace_back();
+  tokens_.back().assign(chars + begin, static_cast<int>(end - begin));
   literals_.push_back(literal);
 }
 

@@ -4,9 +4,9 @@
 // to a statement's terminating period and splits the statement at spaces, keeping
 // quoted literals together. A statement may also be given as text. With tolerant
 // source rules (setRules) it also reads free form and other right margins, drops
-// "*>" comments and skips the lines of compiler directives, compiler options and
-// listing statements; a ">>SOURCE" directive switches the form until the end of the
-// file or the next one.
+// "*>" comments and fixed-form lines whose content starts with '*', and skips the
+// lines of compiler directives, compiler options and listing statements; a ">>SOURCE"
+// directive switches the form until the end of the file or the next one.
 //
 // The reader owns its text file between open() and close() (the destructor closes
 // it) and owns its tokens; text given to openMemory() stays the caller's and must
@@ -14,6 +14,8 @@
 #ifndef LYRA_PARSE_CCB_SOURCE_READER_H_
 #define LYRA_PARSE_CCB_SOURCE_READER_H_
 
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "lyra/qvb_string.h"
@@ -63,32 +65,42 @@ class CCBSourceReader {
   // marks the token as a literal; a trailing quote character is removed.
   void tokenize();
 
-  int getTokenCount() const { return static_cast<int>(tokens_.size()); }
+  int getTokenCount() const { return static_cast<int>(literals_.size()); }
   // The token at index, or an empty string when index is out of range.
   QvbString getToken(int index) const;
+  // The token at index, not copied. REQUIRES: 0 <= index < getTokenCount().
+  const QvbString& token(int index) const { return tokens_[static_cast<size_t>(index)]; }
+  // The tokens from first on, followed by an empty text: the token texts that
+  // SyntaxParser::parse takes, valid until the next statement. REQUIRES: 0 <= first
+  // <= getTokenCount().
+  const QvbString* tokenTexts(int first) const { return tokens_.data() + first; }
   // Whether the token at index was written with an opening quote; false out of range.
   bool isLiteral(int index) const;
   QvbString getErrorMessage() const { return error_; }
   // Physical lines read since open(), skipped ones included.
   int getLineCount() const { return lineCount_; }
   // The current statement without its terminating period.
-  QvbString getStatementText() const { return statement_; }
+  const QvbString& getStatementText() const { return statement_; }
 
  private:
-  void addToken(const std::string& text);
+  void addToken(const char* chars, size_t n);
   bool statementTooLong(bool& failed);  // sets the message and ends the input
   void restart();                       // line count and form as at the start of a file
   bool tolerantContent(const char* chars, int n, QvbString& line, bool& failed);
-  bool skipsLine(const std::string& text, bool& failed);
-  bool sourceDirective(const std::string& text, bool& failed);
+  bool skipsLine(std::string_view text, bool& failed);
+  bool sourceDirective(std::string_view text, bool& failed);
   bool failWith(const QvbString& message, bool& failed);  // sets the message, ends the input
 
-  std::vector<QvbString> tokens_;
-  std::vector<bool> literals_;  // one per token
-  QvbTxtFile* file_ = nullptr;  // null when no file is open
+  std::vector<QvbString> tokens_;  // then an empty text
+  std::vector<bool> literals_;     // one per token
+  QvbTxtFile* file_ = nullptr;     // null when no file is open
   QvbString error_;
   int lineCount_ = 0;
   QvbString statement_;
+  // The statement being read and its current line, kept so that their room serves
+  // every statement.
+  std::string building_;
+  QvbString line_;
   bool tolerant_ = false;
   bool startFreeForm_ = false;  // the form and margin each file starts with
   int startMargin_ = CLASSIC_MARGIN;

@@ -1,5 +1,9 @@
 #include "parse/copybook_grammar.h"
 
+#include <cstddef>
+
+#include "support/np_uchar.h"
+
 namespace {
 
 struct Keyword {
@@ -7,21 +11,15 @@ struct Keyword {
   int code;
 };
 
-static const Keyword KEYWORDS[] = {
-    {"PIC", TOKEN_PIC},
-    {"PICTURE", TOKEN_PIC},
-    {"OCCURS", TOKEN_OCCURS},
-    {"FILLER", TOKEN_FILLER},
-    {"DEPENDING", TOKEN_DEPENDING},
-    {"TIMES", TOKEN_TIMES},
-    {"ON", TOKEN_ON},
-    {"REDEFINES", TOKEN_REDEFINES},
-    {"TO", TOKEN_TO},
-    {"USAGE", TOKEN_USAGE},
-    {"NATIVE", TOKEN_NATIVE},
+// In byte order of the words, for a binary search.
+constexpr Keyword KEYWORDS[] = {
+    {"ALL", TOKEN_ALL},
     {"ARE", TOKEN_IS},
-    {"IS", TOKEN_IS},
+    {"ASCENDING", TOKEN_ASCENDING},
     {"BINARY", TOKEN_USAGE_WORD},
+    {"BLANK", TOKEN_BLANK},
+    {"BY", TOKEN_BY},
+    {"CHARACTER", TOKEN_CHARACTER},
     {"COMP", TOKEN_USAGE_WORD},
     {"COMP-1", TOKEN_USAGE_WORD},
     {"COMP-2", TOKEN_USAGE_WORD},
@@ -34,61 +32,122 @@ static const Keyword KEYWORDS[] = {
     {"COMPUTATIONAL-3", TOKEN_USAGE_WORD},
     {"COMPUTATIONAL-4", TOKEN_USAGE_WORD},
     {"COMPUTATIONAL-5", TOKEN_USAGE_WORD},
+    {"DATE", TOKEN_DATE},
+    {"DEPENDING", TOKEN_DEPENDING},
+    {"DESCENDING", TOKEN_DESCENDING},
     {"DISPLAY", TOKEN_USAGE_WORD},
     {"DISPLAY-1", TOKEN_USAGE_WORD},
+    {"EXTERNAL", TOKEN_EXTERNAL},
+    {"FILLER", TOKEN_FILLER},
+    {"FORMAT", TOKEN_FORMAT},
     {"FUNCTION-POINTER", TOKEN_USAGE_WORD},
+    {"GLOBAL", TOKEN_GLOBAL},
+    {"GROUP-USAGE", TOKEN_GROUP_USAGE},
+    {"HIGH-VALUE", TOKEN_HIGH_VALUE},
+    {"HIGH-VALUES", TOKEN_HIGH_VALUE},
     {"INDEX", TOKEN_USAGE_WORD},
+    {"INDEXED", TOKEN_INDEXED},
+    {"IS", TOKEN_IS},
+    {"JUST", TOKEN_JUST},
+    {"JUSTIFIED", TOKEN_JUST},
+    {"KEY", TOKEN_KEY},
+    {"LEADING", TOKEN_LEADING},
+    {"LEFT", TOKEN_LEFT},
+    {"LOW-VALUE", TOKEN_LOW_VALUE},
+    {"LOW-VALUES", TOKEN_LOW_VALUE},
+    {"NATIONAL", TOKEN_NATIONAL},  // a usage the grammar accepts, apart from the usage words
+    {"NATIVE", TOKEN_NATIVE},
+    {"OBJECT", TOKEN_OBJECT},
+    {"OCCURS", TOKEN_OCCURS},
+    {"ON", TOKEN_ON},
     {"PACKED-DECIMAL", TOKEN_USAGE_WORD},
+    {"PIC", TOKEN_PIC},
+    {"PICTURE", TOKEN_PIC},
     {"POINTER", TOKEN_USAGE_WORD},
     {"PROCEDURE-POINTER", TOKEN_USAGE_WORD},
-    {"BLANK", TOKEN_BLANK},
+    {"QUOTE", TOKEN_QUOTE},
+    {"REDEFINES", TOKEN_REDEFINES},
+    {"REFERENCE", TOKEN_REFERENCE},
+    {"RIGHT", TOKEN_RIGHT},
+    {"SEPARATE", TOKEN_SEPARATE},
+    {"SIGN", TOKEN_SIGN},
+    {"SPACE", TOKEN_SPACE},
+    {"SPACES", TOKEN_SPACE},
+    {"SYNC", TOKEN_SYNC},
+    {"SYNCHRONIZED", TOKEN_SYNC},
+    {"TIMES", TOKEN_TIMES},
+    {"TO", TOKEN_TO},
+    {"TRAILING", TOKEN_TRAILING},
+    {"USAGE", TOKEN_USAGE},
+    {"VALUE", TOKEN_VALUE},
+    {"VALUES", TOKEN_VALUE},
     {"WHEN", TOKEN_WHEN},
     {"ZERO", TOKEN_ZERO},
     {"ZEROES", TOKEN_ZERO},
     {"ZEROS", TOKEN_ZERO},
-    {"EXTERNAL", TOKEN_EXTERNAL},
-    {"GROUP-USAGE", TOKEN_GROUP_USAGE},
-    {"GLOBAL", TOKEN_GLOBAL},
-    {"NATIONAL", TOKEN_NATIONAL},  // a usage the grammar accepts, apart from the usage words
-    {"JUST", TOKEN_JUST},
-    {"JUSTIFIED", TOKEN_JUST},
-    {"RIGHT", TOKEN_RIGHT},
-    {"DESCENDING", TOKEN_DESCENDING},
-    {"ASCENDING", TOKEN_ASCENDING},
-    {"KEY", TOKEN_KEY},
-    {"INDEXED", TOKEN_INDEXED},
-    {"BY", TOKEN_BY},
-    {"SIGN", TOKEN_SIGN},
-    {"LEADING", TOKEN_LEADING},
-    {"TRAILING", TOKEN_TRAILING},
-    {"SEPARATE", TOKEN_SEPARATE},
-    {"CHARACTER", TOKEN_CHARACTER},
-    {"SYNC", TOKEN_SYNC},
-    {"SYNCHRONIZED", TOKEN_SYNC},
-    {"LEFT", TOKEN_LEFT},
-    {"OBJECT", TOKEN_OBJECT},
-    {"REFERENCE", TOKEN_REFERENCE},
-    {"VALUE", TOKEN_VALUE},
-    {"VALUES", TOKEN_VALUE},
-    {"DATE", TOKEN_DATE},
-    {"FORMAT", TOKEN_FORMAT},
-    {"SPACE", TOKEN_SPACE},
-    {"SPACES", TOKEN_SPACE},
-    {"LOW-VALUE", TOKEN_LOW_VALUE},
-    {"LOW-VALUES", TOKEN_LOW_VALUE},
-    {"HIGH-VALUE", TOKEN_HIGH_VALUE},
-    {"HIGH-VALUES", TOKEN_HIGH_VALUE},
-    {"QUOTE", TOKEN_QUOTE},
-    {"ALL", TOKEN_ALL},
 };
 static_assert(sizeof(KEYWORDS) / sizeof(KEYWORDS[0]) == 72, "the keyword table has 72 words");
 
 // Words that only tolerant parsing takes as keywords; to the classic rules they are
 // plain words, which no clause accepts.
-static const Keyword TOLERANT_KEYWORDS[] = {
+constexpr Keyword TOLERANT_KEYWORDS[] = {
     {"COMP-0", TOKEN_USAGE_WORD},
     {"COMPUTATIONAL-0", TOKEN_USAGE_WORD},
 };
+
+// Byte order of two zero-terminated words: negative, 0 or positive.
+constexpr int compareWords(const char* a, const char* b) {
+  while (*a != '\0' && *a == *b) {
+    ++a;
+    ++b;
+  }
+  return static_cast<unsigned char>(*a) - static_cast<unsigned char>(*b);
+}
+
+template <size_t N>
+constexpr bool inWordOrder(const Keyword (&table)[N]) {
+  for (size_t i = 1; i < N; ++i) {
+    if (compareWords(table[i - 1].word, table[i].word) >= 0) return false;
+  }
+  return true;
+}
+static_assert(inWordOrder(KEYWORDS) && inWordOrder(TOLERANT_KEYWORDS),
+              "keyword tables are in word order");
+static_assert(KEYWORDS[0].word[0] >= 'A' &&
+                  KEYWORDS[sizeof KEYWORDS / sizeof KEYWORDS[0] - 1].word[0] <= 'Z' &&
+                  TOLERANT_KEYWORDS[0].word[0] >= 'A',
+              "every keyword begins with a letter");
+
+constexpr size_t longestWord() {
+  size_t longest = 0;
+  for (const Keyword& keyword : KEYWORDS) {
+    size_t n = 0;
+    while (keyword.word[n] != '\0') ++n;
+    longest = n > longest ? n : longest;
+  }
+  return longest;
+}
+// Longer words are no keyword of either table.
+constexpr size_t LONGEST_KEYWORD = longestWord();
+static_assert(LONGEST_KEYWORD >= sizeof "COMPUTATIONAL-0" - 1, "tolerant keywords fit");
+
+// The code of word (in upper case) in a table in word order; 0 when it is not there.
+template <size_t N>
+int findKeyword(const Keyword (&table)[N], const char* word) {
+  size_t low = 0;
+  size_t high = N;
+  while (low < high) {
+    const size_t middle = (low + high) / 2;
+    const int order = compareWords(table[middle].word, word);
+    if (order == 0) return table[middle].code;
+    if (order < 0) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return 0;
+}
 
 }  // namespace
 
@@ -182,12 +241,20 @@ const SyntaxNodeDef CopybookGrammar[COPYBOOK_GRAMMAR_ROWS + 1] = {
     {GRAMMAR_END, 0, HANDLER_NONE, 0, {}},                             // end of the table
 };
 
+// The word's letters are put in upper case as the string comparison without regard to
+// case does, so the word is a keyword exactly when it compares equal to one.
 int lookupTokenCode(const QvbString& word, bool tolerant) {
-  for (const Keyword& keyword : KEYWORDS) {
-    if (word.compare(keyword.word, false) == 0) return keyword.code;
+  const size_t length = static_cast<size_t>(word.length());
+  const unsigned char first = np_uchar_asupper_table[static_cast<unsigned char>(word.asCstr()[0])];
+  // Every keyword begins with a letter: numbers and pictures such as 9(5) are words.
+  if (word.isNull() || length > LONGEST_KEYWORD || first < 'A' || first > 'Z') return TOKEN_WORD;
+  char upper[LONGEST_KEYWORD + 1];
+  for (size_t i = 0; i < length; ++i) {
+    upper[i] =
+        static_cast<char>(np_uchar_asupper_table[static_cast<unsigned char>(word.asCstr()[i])]);
   }
-  for (const Keyword& keyword : TOLERANT_KEYWORDS) {
-    if (tolerant && word.compare(keyword.word, false) == 0) return keyword.code;
-  }
-  return TOKEN_WORD;
+  upper[length] = '\0';
+  int code = findKeyword(KEYWORDS, upper);
+  if (code == 0 && tolerant) code = findKeyword(TOLERANT_KEYWORDS, upper);
+  return code != 0 ? code : TOKEN_WORD;
 }

@@ -14,6 +14,7 @@ namespace {
 const int LEVEL_RENAMES = 66;
 const int LEVEL_INDEPENDENT = 77;
 const int LEVEL_CONDITION = 88;
+const size_t TOKENS_RESERVED = 16;  // token slots made at once, enough for most entries
 
 struct ParserDeleter {
   void operator()(SyntaxParser* parser) const { parser->release(); }
@@ -30,23 +31,21 @@ ParserPtr buildParser(CCBParseContext* context, LYRADebugCallback* callback, Qvb
   return nullptr;
 }
 
-// Turns the reader's tokens from first on into token texts and codes ended by
-// TOKEN_END, at most MAX_PATH_ENTRIES in all. With useLiterals a quoted token is
-// always a word; tolerant takes the keywords of tolerant parsing. False when the
-// tokens do not fit.
+// The codes of the reader's tokens from first on, ended by TOKEN_END, at most
+// MAX_PATH_ENTRIES in all; their texts are the reader's (tokenTexts). With useLiterals
+// a quoted token is always a word; tolerant takes the keywords of tolerant parsing.
+// False when the tokens do not fit.
 bool tokenCodes(const CCBSourceReader& reader, int first, bool useLiterals, bool tolerant,
-                std::vector<QvbString>& texts, std::vector<int>& codes) {
+                std::vector<int>& codes) {
   const int count = reader.getTokenCount() - first;
   if (count >= MAX_PATH_ENTRIES) return false;
-  texts.resize(static_cast<size_t>(count) + 1);
   codes.resize(static_cast<size_t>(count) + 1);
   for (int i = 0; i < count; ++i) {
-    const size_t at = static_cast<size_t>(i);
-    texts[at] = reader.getToken(first + i);
-    codes[at] = useLiterals && reader.isLiteral(first + i) ? TOKEN_WORD
-                                                           : lookupTokenCode(texts[at], tolerant);
+    const int at = first + i;
+    codes[static_cast<size_t>(i)] = useLiterals && reader.isLiteral(at)
+                                        ? TOKEN_WORD
+                                        : lookupTokenCode(reader.token(at), tolerant);
   }
-  texts[static_cast<size_t>(count)] = QvbString();
   codes[static_cast<size_t>(count)] = TOKEN_END;
   return true;
 }
@@ -74,6 +73,7 @@ class CopybookLoad {
         tolerant_(rules.tolerant),
         root_(new CCBDataRoot()) {
     root_->setFormatRules(rules);
+    codes_.reserve(TOKENS_RESERVED);
     context_.root = root_.get();
     context_.lastNode = root_.get();
   }
@@ -92,8 +92,11 @@ class CopybookLoad {
   bool buildEntry(int level, QvbString& error);
   bool applyClauses(CCBData* node, QvbString& error);
   bool placeNode(CCBData* node);
-  void debug(const QvbString& message) {
-    if (callback_ != nullptr) callback_->debugMessage(message);
+  // Sends a progress message formatted as qvbStringFormat does; only when there is
+  // a callback to see it is the message formatted at all.
+  template <typename... Args>
+  void debug(const char* format, Args... args) {
+    if (callback_ != nullptr) callback_->debugMessage(qvbStringFormat(format, args...));
   }
   int line() const { return source_.line(); }
 
@@ -101,9 +104,8 @@ class CopybookLoad {
   CCBCopybookSource& source_;
   SyntaxParser& parser_;
   LYRADebugCallback* callback_;
-  bool tolerant_;                 // the keywords of tolerant parsing
-  std::vector<QvbString> texts_;  // token texts handed to the matcher
-  std::vector<int> codes_;        // their codes, ended by TOKEN_END
+  bool tolerant_;           // the keywords of tolerant parsing
+  std::vector<int> codes_;  // the codes of the statement's tokens, ended by TOKEN_END
   std::unique_ptr<CCBDataRoot> root_;
   CCBDataField* lastField_ = nullptr;  // the field level-88 entries attach to
   bool copyFailed_ = false;
@@ -127,25 +129,25 @@ bool CopybookLoad::statement(QvbString& error) {
     return false;
   }
   bool notNumber = false;
-  const int level = reader.getToken(0).asInt(&notNumber);
+  const int level = reader.token(0).asInt(&notNumber);
   if (notNumber) {
     error = QvbString("Invalid level number");
     return false;
   }
   if (level == LEVEL_RENAMES || level == LEVEL_INDEPENDENT) {
-    debug(qvbStringFormat("LINE %d LEVEL %d FOUND", line(), level));
+    debug("LINE %d LEVEL %d FOUND", line(), level);
     return true;
   }
   if (!prepareTokens(error)) return false;
   context_.resetStatement();
-  debug(qvbStringFormat("LINE %d PARSE: %s", line(), reader.getStatementText().asCstr()));
-  if (!parser_.parse(texts_.data(), codes_.data())) {
+  debug("LINE %d PARSE: %s", line(), reader.getStatementText().asCstr());
+  if (!parser_.parse(reader.tokenTexts(1), codes_.data())) {
     error = parser_.getErrorMessage();
     return false;
   }
   if (level != LEVEL_CONDITION) return buildEntry(level, error);
   if (lastField_ == nullptr) {
-    debug(qvbStringFormat("Level 88 item found without parent field. Line %d.", line()));
+    debug("Level 88 item found without parent field. Line %d.", line());
   } else {
     addConditions();
   }
@@ -153,13 +155,13 @@ bool CopybookLoad::statement(QvbString& error) {
 }
 
 bool CopybookLoad::include(QvbString& error) {
-  debug(qvbStringFormat("LINE %d COPY: %s", line(), source_.current().getStatementText().asCstr()));
+  debug("LINE %d COPY: %s", line(), source_.current().getStatementText().asCstr());
   copyFailed_ = !source_.include(error);
   return !copyFailed_;
 }
 
 bool CopybookLoad::prepareTokens(QvbString& error) {
-  if (tokenCodes(source_.current(), 1, true, tolerant_, texts_, codes_)) return true;
+  if (tokenCodes(source_.current(), 1, true, tolerant_, codes_)) return true;
   error = tooManyTokens();
   return false;
 }
@@ -260,6 +262,14 @@ struct CopybookInput {
   QvbString* errorFile;  // may be null
 };
 
+// The files the layout was read from: the copybook's own (none for text), then its
+// members.
+void recordInputFiles(CCBDataRoot* root, const QvbString& fileName,
+                      const CCBCopybookSource& source) {
+  if (!fileName.isNull()) root->addInputFile(fileName);
+  for (const std::string& member : source.memberFiles()) root->addInputFile(member.c_str());
+}
+
 // Parses the copybook the context's source reader has open, then closes it.
 CCBDataRoot* parseOpenCopybook(CCBParseContext& context, const CopybookInput& input,
                                QvbString& error, int& line, LYRADebugCallback* callback,
@@ -271,6 +281,7 @@ CCBDataRoot* parseOpenCopybook(CCBParseContext& context, const CopybookInput& in
     CopybookLoad load(context, source, *parser, callback, rules);
     if (load.run(error)) {
       root = load.takeRoot();
+      recordInputFiles(root, input.fileName, source);
     } else if (input.errorFile != nullptr && (source.inMember() || load.copyFailed())) {
       *input.errorFile = source.currentFile();
     }
@@ -319,11 +330,10 @@ bool parseClauseText(const QvbString& text, QvbString& picture, QvbString& usage
   ParserPtr parser = buildParser(&context, nullptr, error);
   if (parser == nullptr) return false;
   context.reader.setStatement(text);
-  std::vector<QvbString> texts;
   std::vector<int> codes;
-  if (!tokenCodes(context.reader, 0, false, false, texts, codes)) return false;
+  if (!tokenCodes(context.reader, 0, false, false, codes)) return false;
   context.resetStatement();
-  if (!parser->parse(texts.data(), codes.data())) return false;
+  if (!parser->parse(context.reader.tokenTexts(0), codes.data())) return false;
   picture = context.picture;
   usage = context.usage.isNull() ? QvbString("DISPLAY") : context.usage;
   signFlags = (context.signLeading ? 1 : 0) + (context.signSeparate ? 2 : 0);

@@ -13,15 +13,16 @@
 #include "parse/ccb_source_rules.h"
 
 // Parses the copybook into a new tree (one node per data description entry, level-88
-// names attached to the field before them). On failure returns null with the reason
-// in error and the number of source lines read in line (0 when the file cannot be
-// opened). Progress messages go to callback when it is not null. Field formats are
-// built by rules; the source is read by source, which may expand COPY statements:
-// then a failure inside a COPY member, or of a COPY statement, also sets *errorFile
-// (when errorFile is not null) to the file it stands in, and line counts the lines
-// of that file; otherwise *errorFile is null. An entry without a picture is a group,
-// unless its usage needs no picture (COMP-1, INDEX, ...): then it is an elementary
-// item, refused when the rules have no format for it.
+// names attached to the field before them), which records the files it was read
+// from: the copybook, then each COPY member once, as first found. On failure returns
+// null with the reason in error and the number of source lines read in line (0 when
+// the file cannot be opened). Progress messages go to callback when it is not null.
+// Field formats are built by rules; the source is read by source, which may expand
+// COPY statements: then a failure inside a COPY member, or of a COPY statement, also
+// sets *errorFile (when errorFile is not null) to the file it stands in, and line
+// counts the lines of that file; otherwise *errorFile is null. An entry without a
+// picture is a group, unless its usage needs no picture (COMP-1, INDEX, ...): then it
+// is an elementary item, refused when the rules have no format for it.
 CCBDataRoot* parseCopybook(const QvbString& fileName, QvbString& error, int& line,
                            LYRADebugCallback* callback,
                            const CCBFormatRules& rules = CCBFormatRules(),

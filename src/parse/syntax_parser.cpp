@@ -16,27 +16,21 @@ const char* const NO_MATCH = "No syntax match found for statement";
 // backtracking grows exponentially.
 const int MAX_SUCCESSOR_TRIES = 1000000;
 
-}  // namespace
+// Path entries made room for at once, enough for most entries.
+const size_t PATH_RESERVED = 64;
 
-// A grammar row made into a node of the graph.
-struct SyntaxNode {
-  int rowNumber = 0;
-  int tokenCode = 0;
-  int reserved = 0;
-  const SyntaxNode* successors[MAX_SUCCESSORS] = {};  // in the order they are tried
-  int successorCount = 0;
-  int maxRepeats = 0;
-  int handlerIndex = 0;
-};
+}  // namespace
 
 // One step of the current match path.
 struct MatchEntry {
-  const SyntaxNode* node = nullptr;
+  const SyntaxNodeDef* node = nullptr;   // a row of the grammar
   int successorIndex = -1;               // successor tried last
   int tokenIndex = 0;                    // token the entry stands at
   const QvbString* tokenText = nullptr;  // that token's text, in the caller's array
 };
 
+// The grammar's rows are the nodes of the graph: a row's successor numbers lead to
+// the rows that may follow it, so building checks the table and copies nothing.
 class SyntaxParserImpl : public SyntaxParser {
  public:
   SyntaxParserImpl() = default;
@@ -49,16 +43,18 @@ class SyntaxParserImpl : public SyntaxParser {
   void release() override { delete this; }
 
  private:
-  bool buildNodes(const SyntaxNodeDef* grammar, int rowCount);
+  static bool validRows(const SyntaxNodeDef* grammar, int rowCount);
+  // The next successor of entry's node, after the one tried last, that may stand at
+  // a token of that code; null when none is left.
+  const SyntaxNodeDef* nextSuccessor(MatchEntry& entry, int code, int* tries);
   bool fail(const QvbString& message);
-  bool push(const SyntaxNode* node, int tokenIndex, const QvbString& tokenText);
+  bool push(const SyntaxNodeDef* node, int tokenIndex, const QvbString& tokenText);
   void pop();
   bool runHandlers();
+  int rowOf(const SyntaxNodeDef* node) const { return static_cast<int>(node - grammar_); }
 
   QvbString error_;
-  // Nodes in row order; nodes_[0] is the start node. The vector is sized once per
-  // build, so successor pointers into it stay valid.
-  std::vector<SyntaxNode> nodes_;
+  const SyntaxNodeDef* grammar_ = nullptr;  // the caller's; row 0 is the start node
   const ParseHandler* handlers_ = nullptr;
   void* context_ = nullptr;
   LYRADebugCallback* debugCallback_ = nullptr;  // stored for the caller, not used
@@ -73,32 +69,22 @@ bool SyntaxParserImpl::buildParseTree(const SyntaxNodeDef* grammar, const ParseH
                                       void* context) {
   handlers_ = handlers;
   context_ = context;
-  nodes_.clear();
+  grammar_ = nullptr;
   int rowCount = 0;
   while (grammar != nullptr && grammar[rowCount].tokenCode != GRAMMAR_END) ++rowCount;
-  if (rowCount == 0 || !buildNodes(grammar, rowCount)) {
-    nodes_.clear();
-    return fail(BUILD_FAILED);
-  }
+  if (rowCount == 0 || !validRows(grammar, rowCount)) return fail(BUILD_FAILED);
+  grammar_ = grammar;
   onPath_.assign(rowCount, 0);
+  path_.reserve(PATH_RESERVED);
   return true;
 }
 
-bool SyntaxParserImpl::buildNodes(const SyntaxNodeDef* grammar, int rowCount) {
-  nodes_.resize(rowCount);
+bool SyntaxParserImpl::validRows(const SyntaxNodeDef* grammar, int rowCount) {
   for (int row = 0; row < rowCount; ++row) {
     const SyntaxNodeDef& def = grammar[row];
-    SyntaxNode& node = nodes_[row];
-    node.rowNumber = row;
-    node.tokenCode = def.tokenCode;
-    node.reserved = def.reserved;
-    node.maxRepeats = def.maxRepeats;
-    node.handlerIndex = def.handlerIndex;
     if (def.handlerIndex < 0) return false;
     for (int i = 0; i < MAX_SUCCESSORS && def.successors[i] != 0; ++i) {
-      const int successor = def.successors[i];
-      if (successor < 1 || successor >= rowCount) return false;
-      node.successors[node.successorCount++] = &nodes_[successor];
+      if (def.successors[i] < 1 || def.successors[i] >= rowCount) return false;
     }
   }
   return true;
@@ -106,29 +92,46 @@ bool SyntaxParserImpl::buildNodes(const SyntaxNodeDef* grammar, int rowCount) {
 
 bool SyntaxParserImpl::parse(const QvbString* tokenTexts, const int* tokenCodes) {
   top_ = -1;
-  if (nodes_.empty()) return fail(NO_MATCH);
+  if (grammar_ == nullptr) return fail(NO_MATCH);
   if (tokenCodes[0] == TOKEN_END) return true;
   std::fill(onPath_.begin(), onPath_.end(), 0);
-  push(&nodes_[0], 0, tokenTexts[0]);
-  for (int tries = 1; tries <= MAX_SUCCESSOR_TRIES; ++tries) {
+  push(grammar_, 0, tokenTexts[0]);
+  int tries = 0;
+  for (;;) {
     MatchEntry& entry = path_[top_];
-    const SyntaxNode* node = entry.node;
-    ++entry.successorIndex;
-    const int k = entry.tokenIndex + (node->tokenCode == TOKEN_BRANCH ? 0 : 1);
-    if (entry.successorIndex >= node->successorCount) {
+    const int k = entry.tokenIndex + (entry.node->tokenCode == TOKEN_BRANCH ? 0 : 1);
+    const SyntaxNodeDef* next = nextSuccessor(entry, tokenCodes[k], &tries);
+    if (tries > MAX_SUCCESSOR_TRIES) return fail(NO_MATCH);
+    if (next == nullptr) {
       if (top_ == 0) return fail(NO_MATCH);
       pop();
       continue;
     }
-    const SyntaxNode* next = node->successors[entry.successorIndex];
-    if (next->tokenCode != TOKEN_BRANCH && next->tokenCode != tokenCodes[k]) continue;
-    if (next->maxRepeats > 0 && onPath_[next->rowNumber] >= next->maxRepeats) continue;
     if (!push(next, k, tokenTexts[k])) {
       return fail(qvbStringFormat("Too many tokens on line. Max is %d", MAX_PATH_ENTRIES));
     }
     if (next->tokenCode == TOKEN_END) return runHandlers();
   }
-  return fail(NO_MATCH);
+}
+
+// Each successor looked at, and running out of them, is one try; the search stops
+// once the tries pass MAX_SUCCESSOR_TRIES.
+const SyntaxNodeDef* SyntaxParserImpl::nextSuccessor(MatchEntry& entry, int code, int* tries) {
+  const SyntaxNodeDef* node = entry.node;
+  const SyntaxNodeDef* next = nullptr;
+  int index = entry.successorIndex;
+  while (next == nullptr && ++*tries <= MAX_SUCCESSOR_TRIES) {
+    ++index;
+    if (index >= MAX_SUCCESSORS || node->successors[index] == 0) break;
+    const SyntaxNodeDef* candidate = grammar_ + node->successors[index];
+    const bool matches = candidate->tokenCode == TOKEN_BRANCH || candidate->tokenCode == code;
+    if (matches &&
+        (candidate->maxRepeats <= 0 || onPath_[rowOf(candidate)] < candidate->maxRepeats)) {
+      next = candidate;
+    }
+  }
+  entry.successorIndex = index;
+  return next;
 }
 
 bool SyntaxParserImpl::fail(const QvbString& message) {
@@ -136,7 +139,7 @@ bool SyntaxParserImpl::fail(const QvbString& message) {
   return false;
 }
 
-bool SyntaxParserImpl::push(const SyntaxNode* node, int tokenIndex, const QvbString& tokenText) {
+bool SyntaxParserImpl::push(const SyntaxNodeDef* node, int tokenIndex, const QvbString& tokenText) {
   if (top_ + 1 >= MAX_PATH_ENTRIES) return false;
   if (top_ + 1 == static_cast<int>(path_.size())) path_.emplace_back();
   MatchEntry& entry = path_[++top_];
@@ -144,12 +147,12 @@ bool SyntaxParserImpl::push(const SyntaxNode* node, int tokenIndex, const QvbStr
   entry.successorIndex = -1;
   entry.tokenIndex = tokenIndex;
   entry.tokenText = &tokenText;
-  ++onPath_[node->rowNumber];
+  ++onPath_[rowOf(node)];
   return true;
 }
 
 void SyntaxParserImpl::pop() {
-  --onPath_[path_[top_].node->rowNumber];
+  --onPath_[rowOf(path_[top_].node)];
   --top_;
 }
 

@@ -1,13 +1,13 @@
-// SyntaxParser recognises the form of one statement: it builds a node graph from a
-// constant grammar table once, then matches each statement's token codes against it
-// by a depth-first search with backtracking and, on a match, runs the handlers of the
-// matched nodes in path order. Handlers record what they see in a context object the
-// parser passes through without looking into it.
+// SyntaxParser recognises the form of one statement: the rows of a constant grammar
+// table, checked once, are the nodes of a graph that it matches each statement's
+// token codes against by a depth-first search with backtracking and, on a match, runs
+// the handlers of the matched nodes in path order. Handlers record what they see in a
+// context object the parser passes through without looking into it.
 //
 // Created by createSyntaxParser() and destroyed by release(). The parser owns its
-// node graph and its match path; the grammar table, the handler table, the handler
-// context and the debug callback stay the caller's and must outlive the parser's
-// use of them. One thread uses a parser at a time.
+// match path; the grammar table, the handler table, the handler context and the debug
+// callback stay the caller's and must outlive the parser's use of them. One thread
+// uses a parser at a time.
 #ifndef LYRA_PARSE_SYNTAX_PARSER_H_
 #define LYRA_PARSE_SYNTAX_PARSER_H_
 

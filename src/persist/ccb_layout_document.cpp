@@ -206,11 +206,18 @@ bool CCBLayoutDocument::readChildren(QvDomNode element, CCBData* node, int depth
   return true;
 }
 
+// Documents list a node's properties in the order of their indexes: the index after
+// the last one read is tried first.
 bool CCBLayoutDocument::readProperties(CCBData* node, QvDomNode properties) {
+  int next = 0;
   for (QvDomNode child = properties.getFirstChild(false); !child.null();
        child = child.getNextSibling(false)) {
-    const int index = node->getPropertyIndex(child.getName());
+    const QvbString name = child.getName();
+    const bool inOrder =
+        next < node->getPropertyCount() && name.compare(node->getPropertyName(next), false) == 0;
+    const int index = inOrder ? next : node->getPropertyIndex(name);
     if (index == -1) continue;
+    next = index + 1;
     if (!node->setProperty(index, child.getValue(false))) {
       errorMessage_ = node->getErrorMessage();
       return false;

@@ -3,9 +3,9 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -15,23 +15,50 @@ namespace {
 const unsigned PARSE_FLAGS =
     (pugi::parse_default & ~pugi::parse_eol) | pugi::parse_ws_pcdata_single;
 
-std::string latin1ToUtf8(const QvbString& text) {
-  std::string out;
-  out.reserve(static_cast<size_t>(text.length()));
-  for (const char c : text.str()) {
-    const unsigned char b = static_cast<unsigned char>(c);
-    if (b < 0x80) {
-      out.push_back(c);
-    } else {
-      out.push_back(static_cast<char>(0xC0 | (b >> 6)));
-      out.push_back(static_cast<char>(0x80 | (b & 0x3F)));
-    }
+// Eight bytes at a time, then the rest.
+bool isAscii(const char* text, size_t n) {
+  const uint64_t HIGH_BITS = 0x8080808080808080ULL;
+  size_t i = 0;
+  for (uint64_t word; i + sizeof word <= n; i += sizeof word) {
+    std::memcpy(&word, text + i, sizeof word);
+    if ((word & HIGH_BITS) != 0) return false;
   }
+  for (; i < n; ++i) {
+    if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
+  }
+  return true;
+}
+
+// Appends the UTF-8 form of an ISO-8859-1 character.
+void appendUtf8(std::string& out, unsigned char c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+std::string latin1ToUtf8(const char* text, size_t n) {
+  if (isAscii(text, n)) return std::string(text, n);
+  std::string out;
+  out.reserve(n * 2);
+  for (size_t i = 0; i < n; ++i) appendUtf8(out, static_cast<unsigned char>(text[i]));
   return out;
+}
+
+std::string latin1ToUtf8(const QvbString& text) {
+  return latin1ToUtf8(text.asCstr(), static_cast<size_t>(text.length()));
 }
 
 // Characters beyond ISO-8859-1 become '?'; bytes that are not UTF-8 pass unchanged.
 QvbString utf8ToLatin1(const char* text) {
+  const size_t n = std::strlen(text);
+  if (isAscii(text, n)) {
+    QvbString ascii;
+    ascii.assign(text, static_cast<int>(n));
+    return ascii;
+  }
   std::string out;
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   while (*p != 0) {
@@ -61,7 +88,7 @@ struct NameRange {
 };
 
 // The ISO-8859-1 characters an XML name may hold.
-const NameRange XML_NAME_RANGES[] = {
+constexpr NameRange XML_NAME_RANGES[] = {
     {':', ':', true},     // colon
     {'A', 'Z', true},     // upper-case letters
     {'_', '_', true},     // underscore
@@ -75,11 +102,26 @@ const NameRange XML_NAME_RANGES[] = {
     {0xB7, 0xB7, false},  // middle dot
 };
 
-bool isNameChar(unsigned char c, bool first) {
+enum NameCharKind : unsigned char { NAME_NONE, NAME_FOLLOWS, NAME_STARTS };
+
+struct NameCharTable {
+  NameCharKind kind[256];
+};
+
+constexpr NameCharTable nameCharTable() {
+  NameCharTable table{};
   for (const NameRange& range : XML_NAME_RANGES) {
-    if (c >= range.first && c <= range.last) return range.start || !first;
+    for (int c = range.first; c <= range.last; ++c) {
+      table.kind[c] = range.start ? NAME_STARTS : NAME_FOLLOWS;
+    }
   }
-  return false;
+  return table;
+}
+
+constexpr NameCharTable NAME_CHARS = nameCharTable();
+
+bool isNameChar(unsigned char c, bool first) {
+  return NAME_CHARS.kind[c] == NAME_STARTS || (NAME_CHARS.kind[c] == NAME_FOLLOWS && !first);
 }
 
 // Element names that are not XML names are encoded as the header describes.
@@ -93,9 +135,10 @@ int hexValue(char c) {
   return -1;
 }
 
-// The code of "_xHHHH" at text[at] when at least one character follows it, or -1.
-long escapePrefixCode(const std::string& text, size_t at) {
-  if (text.size() - at < ESCAPE_LENGTH || text.compare(at, 2, "_x") != 0) return -1;
+// The code of "_xHHHH" at text[at], of the n characters of text, when at least one
+// character follows it, or -1.
+long escapePrefixCode(const char* text, size_t n, size_t at) {
+  if (n - at < ESCAPE_LENGTH || text[at] != '_' || text[at + 1] != 'x') return -1;
   long code = 0;
   for (size_t i = at + 2; i < at + ESCAPE_LENGTH - 1; ++i) {
     const int digit = hexValue(text[i]);
@@ -108,8 +151,8 @@ long escapePrefixCode(const std::string& text, size_t at) {
 // Whether the '_' at text[at] must itself be escaped: once encoded, the text from
 // there would read as an escape, because the character after "_xHHHH" is a '_' or
 // is encoded as an escape, which begins with '_'.
-bool mustEscapeUnderscore(const std::string& text, size_t at) {
-  if (escapePrefixCode(text, at) < 0) return false;
+bool mustEscapeUnderscore(const char* text, size_t n, size_t at) {
+  if (escapePrefixCode(text, n, at) < 0) return false;
   const unsigned char next = static_cast<unsigned char>(text[at + ESCAPE_LENGTH - 1]);
   return next == '_' || !isNameChar(next, false);
 }
@@ -121,27 +164,39 @@ void appendEscape(std::string& out, unsigned char c) {
   out.push_back('_');
 }
 
+// The name encoded and in UTF-8.
 std::string encodeName(const QvbString& name) {
-  const std::string& text = name.str();
-  if (text.empty()) return "_x0000_";
+  const char* text = name.asCstr();
+  const size_t n = static_cast<size_t>(name.length());
+  if (n == 0) return "_x0000_";
   std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
+  out.reserve(n);
+  for (size_t i = 0; i < n; ++i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (isNameChar(c, i == 0) && !mustEscapeUnderscore(text, i)) {
-      out.push_back(text[i]);
-    } else {
+    if (!isNameChar(c, i == 0) || (c == '_' && mustEscapeUnderscore(text, n, i))) {
       appendEscape(out, c);
+    } else {
+      appendUtf8(out, c);
     }
   }
-  return latin1ToUtf8(QvbString(out.c_str()));
+  return out;
+}
+
+// Whether text holds "_x", which every escape begins with.
+bool mayHoldEscape(const char* text) {
+  for (const char* p = std::strchr(text, '_'); p != nullptr; p = std::strchr(p + 1, '_')) {
+    if (p[1] == 'x') return true;
+  }
+  return false;
 }
 
 QvbString decodeName(const char* utf8) {
+  if (!mayHoldEscape(utf8)) return utf8ToLatin1(utf8);
   const std::string text = utf8ToLatin1(utf8).str();
   std::string out;
   size_t i = 0;
   while (i < text.size()) {
-    const long code = escapePrefixCode(text, i);
+    const long code = escapePrefixCode(text.data(), text.size(), i);
     if (code < 0 || text[i + ESCAPE_LENGTH - 1] != '_') {
       out.push_back(text[i++]);
       continue;
@@ -151,6 +206,14 @@ QvbString decodeName(const char* utf8) {
   }
   return QvbString(out.c_str());
 }
+
+// Collects what pugixml writes.
+struct TextWriter : pugi::xml_writer {
+  void write(const void* data, size_t size) override {
+    text.append(static_cast<const char*>(data), size);
+  }
+  std::string text;
+};
 
 }  // namespace
 
@@ -205,7 +268,12 @@ void QvDomNode::setValue(const QvbString& text) {
     }
     return;
   }
-  node_.text().set(latin1ToUtf8(text).c_str());
+  const size_t n = static_cast<size_t>(text.length());
+  if (isAscii(text.asCstr(), n)) {
+    node_.text().set(text.asCstr());
+  } else {
+    node_.text().set(latin1ToUtf8(text.asCstr(), n).c_str());
+  }
 }
 
 QvDomNode QvDomNode::getFirstChild(bool) const {
@@ -248,15 +316,14 @@ bool QvDom::createFile(const QvbString& fileName, bool indent, QvDomNode node) {
 
 QvbString QvDom::createXML(bool indent, QvDomNode node) const {
   const unsigned flags = indent ? pugi::format_indent : pugi::format_raw;
-  std::ostringstream out;
+  TextWriter out;
   if (node.null()) {
     doc_.save(out, "  ", flags, pugi::encoding_utf8);
   } else {
     node.node_.print(out, "  ", flags, pugi::encoding_utf8);
   }
-  const std::string text = out.str();
   QvbString result;
-  result.assign(text.c_str(), static_cast<int>(text.size()));
+  result.assign(out.text.data(), static_cast<int>(out.text.size()));
   return result;
 }
 
@@ -278,7 +345,8 @@ bool QvDom::loadFile(const QvbString& fileName) {
 }
 
 bool QvDom::loadXML(const QvbString& text) {
-  return takeResult(doc_.load_buffer(text.str().data(), text.str().size(), PARSE_FLAGS));
+  return takeResult(
+      doc_.load_buffer(text.asCstr(), static_cast<size_t>(text.length()), PARSE_FLAGS));
 }
 
 bool QvDom::takeResult(const pugi::xml_parse_result& result) {

@@ -70,10 +70,19 @@ void QvbString::assign(const char* text) {
   null_ = false;
 }
 
+// The digits are written from the end of a buffer, the magnitude unsigned so that
+// INT_MIN has one too.
 void QvbString::assign(int number) {
   char digits[16];
-  const int n = snprintf(digits, sizeof digits, "%d", number);
-  setChars(digits, n);
+  char* p = digits + sizeof digits;
+  unsigned magnitude =
+      number < 0 ? 0u - static_cast<unsigned>(number) : static_cast<unsigned>(number);
+  do {
+    *--p = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (number < 0) *--p = '-';
+  setChars(p, static_cast<int>(digits + sizeof digits - p));
   null_ = false;
 }
 

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -9,11 +10,24 @@
 namespace {
 
 const int TAB_WIDTH = 8;
-const size_t BLOCK_SIZE = 64 * 1024;  // bytes read from a file at a time
+const size_t BLOCK_SIZE = 64 * 1024;  // bytes read from a file at a time, at most
+const size_t LINE_RESERVED = 256;     // room made at once for a line, enough for most
 
 QvbString openFailure(const char* name, int code) {
   return qvbStringFormat("Cannot open file '%s': %s", name == nullptr ? "" : name,
                          std::strerror(code));
+}
+
+// How many characters from p on, at most room of them and none past stop, are
+// neither a tab nor a '\r': those are copied as they stand.
+size_t plainRun(const char* p, const char* stop, size_t room) {
+  const size_t n = std::min(static_cast<size_t>(stop - p), room);
+  const void* tab = std::memchr(p, '\t', n);
+  const void* ret = std::memchr(p, '\r', tab != nullptr ? static_cast<const char*>(tab) - p : n);
+  const char* end = ret != nullptr   ? static_cast<const char*>(ret)
+                    : tab != nullptr ? static_cast<const char*>(tab)
+                                     : p + n;
+  return static_cast<size_t>(end - p);
 }
 
 }  // namespace
@@ -26,7 +40,8 @@ QvbTxtFile* qvbTxtFileOpen(const char* name, QvbTxtFileOpenMode mode, int, int, 
     code = errno;
   }
   struct stat st;
-  if (file != nullptr && fstat(fileno(file), &st) == 0 && S_ISDIR(st.st_mode)) {
+  const bool known = file != nullptr && fstat(fileno(file), &st) == 0;
+  if (known && S_ISDIR(st.st_mode)) {
     std::fclose(file);
     file = nullptr;
     code = EISDIR;
@@ -35,18 +50,24 @@ QvbTxtFile* qvbTxtFileOpen(const char* name, QvbTxtFileOpenMode mode, int, int, 
     if (reason != nullptr) *reason = openFailure(name, code);
     return nullptr;
   }
-  return new QvbTxtFile(file, nullptr, 0);
+  // A file smaller than a block is read into a block of its own size.
+  const bool small = known && S_ISREG(st.st_mode) && st.st_size < static_cast<off_t>(BLOCK_SIZE);
+  const size_t block = small ? std::max<size_t>(static_cast<size_t>(st.st_size), 1) : BLOCK_SIZE;
+  return new QvbTxtFile(file, block, nullptr, 0);
 }
 
 QvbTxtFile* qvbTxtFileOpenMemory(const char* data, size_t size) {
-  return new QvbTxtFile(nullptr, data, data == nullptr ? 0 : size);
+  return new QvbTxtFile(nullptr, 0, data, data == nullptr ? 0 : size);
 }
 
-QvbTxtFile::QvbTxtFile(std::FILE* file, const char* data, size_t size)
+QvbTxtFile::QvbTxtFile(std::FILE* file, size_t blockSize, const char* data, size_t size)
     : file_(file),
-      block_(file != nullptr ? new char[BLOCK_SIZE] : nullptr),
+      blockSize_(blockSize),
+      block_(file != nullptr ? new char[blockSize] : nullptr),
       next_(data),
-      end_(data + size) {}
+      end_(data + size) {
+  line_.reserve(LINE_RESERVED);
+}
 
 QvbTxtFile::~QvbTxtFile() {
   if (file_ != nullptr) std::fclose(file_);
@@ -64,7 +85,7 @@ int QvbTxtFile::readLine(int maxLength, const char** line, bool* lineFlag) {
   if (failed_) return 0;
   const size_t limit = maxLength < 0 ? 0 : static_cast<size_t>(maxLength);
   bool started = false;  // a byte of this line was read
-  bool ended = false;  // its line end was read
+  bool ended = false;    // its line end was read
   while (!ended) {
     if (next_ == end_ && !refill()) {
       if (failed_) return -1;
@@ -80,8 +101,11 @@ int QvbTxtFile::readLine(int maxLength, const char** line, bool* lineFlag) {
       return fail(QvbString("File holds a zero byte: it is not a text file"));
     }
     // Past the length asked for, the rest of the line is only looked through.
-    for (const char* p = next_; p < stop && (line_.size() < limit || pendingReturn_); ++p) {
-      appendChar(*p, limit);
+    for (const char* p = next_; p < stop && (line_.size() < limit || pendingReturn_);) {
+      const size_t plain = pendingReturn_ ? 0 : plainRun(p, stop, limit - line_.size());
+      line_.append(p, plain);
+      p += plain;
+      if (plain == 0) appendChar(*p++, limit);
     }
     ended = lineEnd != nullptr;
     next_ = ended ? lineEnd + 1 : end_;
@@ -95,7 +119,7 @@ int QvbTxtFile::readLine(int maxLength, const char** line, bool* lineFlag) {
 bool QvbTxtFile::refill() {
   if (file_ == nullptr) return false;
   errno = 0;
-  const size_t n = std::fread(block_, 1, BLOCK_SIZE, file_);
+  const size_t n = std::fread(block_, 1, blockSize_, file_);
   if (n == 0) {
     if (std::ferror(file_)) {
       fail(qvbStringFormat("Error reading file: %s", std::strerror(errno != 0 ? errno : EIO)));

@@ -41,7 +41,7 @@ class QvbTxtFile {
  private:
   friend QvbTxtFile* qvbTxtFileOpen(const char*, QvbTxtFileOpenMode, int, int, QvbString*);
   friend QvbTxtFile* qvbTxtFileOpenMemory(const char*, size_t);
-  QvbTxtFile(std::FILE* file, const char* data, size_t size);
+  QvbTxtFile(std::FILE* file, size_t blockSize, const char* data, size_t size);
   ~QvbTxtFile();
 
   bool refill();  // false at the end of the input or on a read error
@@ -49,6 +49,7 @@ class QvbTxtFile {
   int fail(const QvbString& message);
 
   std::FILE* file_;   // null for memory input
+  size_t blockSize_;  // bytes read from the file at a time
   char* block_;       // the file's read buffer; null for memory input
   const char* next_;  // unread bytes of the current block
   const char* end_;

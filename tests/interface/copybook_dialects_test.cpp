@@ -79,9 +79,72 @@ TEST(CopybookDialectsTest, DialectCopybooksLoadTolerantly) {
   expectDialect(
       dialect("wide.cpy"), margin80, "No syntax match found for statement, Line: 5\n", false,
       {"LED-ACCOUNT 4 10", "LED-AMOUNT 3 13", "LED-CURRENCY 4 5", "LED-POSTED 2 8", "27"});
+  // X(10), 9(4), X and **,**9.99: 24 bytes; a column holds at least the 5 characters of "#ERR#".
+  // To the classic rules the comment with its asterisk in column 8 starts an entry that ends on
+  // line 5.
+  expectDialect(dialect("late_comments.cpy"), CCBLayoutOptions(), "Invalid level number, Line: 5\n",
+                false, {"OL-ITEM 4 10", "OL-QTY 2 5", "OL-MARK 4 5", "OL-PRICE 4 9", "24"});
   test_support::TempDir dir;  // S9(6) COMP-0: 4 bytes
   expectDialect(dir.write("c.cpy", source({"01 R.", "05 N PIC S9(6) COMP-0."})), CCBLayoutOptions(),
                 "No syntax match found for statement, Line: 2\n", true, {"N 2 8", "4"});
+}
+
+// A COPY member is the file named exactly as written, then as written with .cpy, .cbl or .cob
+// added, in that order; else the one file whose name matches without regard to letter case, in
+// the name and in the ending; two or more such files are an error. Folders are searched in order
+// (the copybook's own, then the copy path) and a folder is no member.
+TEST(CopyLookupTest, MembersMatchWithoutRegardToCase) {
+  const struct {
+    std::string member;              // as the COPY statement names it
+    std::vector<std::string> files;  // in the copybook's folder, lib/ the copy path; "x/" a folder
+    std::string found;               // the file read, or the message ({D}: the copybook's folder)
+  } cases[] = {
+      {"ADDRPART", {"addrpart.cpy"}, "addrpart.cpy"},
+      {"addrpart", {"ADDRPART.CPY"}, "ADDRPART.CPY"},
+      {"AddrPart", {"lib/ADDRPART.Cbl"}, "lib/ADDRPART.Cbl"},
+      {"ADDR", {"addr.cpy", "ADDR.CPY", "ADDR.cpy"}, "ADDR.cpy"},
+      {"ADDR", {"ADDR.cbl", "ADDR.cpy", "ADDR"}, "ADDR"},
+      {"ADDR", {"ADDR.cob", "ADDR.cbl", "addr.cpy"}, "ADDR.cbl"},
+      {"'addr.CPY'", {"addr.CPY", "ADDR.cpy"}, "addr.CPY"},
+      {"ADDR", {"ADDR/", "addr.cpy"}, "addr.cpy"},
+      {"ADDR", {"addr.cpy", "lib/ADDR.cpy"}, "addr.cpy"},
+      {"ADDR",
+       {"ADDR.txt", "ADDRESS.cpy", "ADDR.cpy.bak", "ADDR.cpy/"},
+       "COPY member not found: ADDR (searched: {D}, {D}/lib), Line: 2 in {D}/main.cpy\n"},
+      {"ADDRPART",
+       {"addrpart.cpy", "ADDRPART.CPY", "lib/ADDRPART.cpy"},
+       "COPY member ADDRPART is ambiguous: {D}/ADDRPART.CPY and {D}/addrpart.cpy, Line: 2 in "
+       "{D}/main.cpy\n"},
+      {"ADDR",
+       {"addr.cbl", "Addr.COB", "ADDR.CPY"},
+       "COPY member ADDR is ambiguous: {D}/ADDR.CPY, {D}/Addr.COB and {D}/addr.cbl, Line: 2 in "
+       "{D}/main.cpy\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.member + " " + c.found);
+    test_support::TempDir dir;
+    const std::string folder = dir.path("x").substr(0, dir.path("x").size() - 2);
+    std::filesystem::create_directory(dir.path("lib"));
+    for (const std::string& file : c.files) {
+      if (file.back() == '/') {
+        std::filesystem::create_directory(dir.path(file));
+      } else {
+        dir.write(file, source({"05 F PIC X."}));
+      }
+    }
+    const std::string copybook = dir.write("main.cpy", source({"01 R.", "COPY " + c.member + "."}));
+    CCBLayoutOptions options;
+    options.addCopyPath(dir.path("lib").c_str());
+    auto service = own(createCCBLayoutService());
+    service->setLayoutOptions(options);
+    if (service->loadCopybook(copybook.c_str())) {
+      ASSERT_EQ(2, service->getLayoutFileCount());
+      EXPECT_EQ(dir.path(c.found), service->getLayoutFile(1).str());
+    } else {
+      EXPECT_EQ(std::regex_replace(c.found, std::regex("\\{D\\}"), folder),
+                service->getErrorMessage().str());
+    }
+  }
 }
 
 // Each failure gives its message, its line and, inside a member or at a COPY, its file; text in
@@ -153,32 +216,54 @@ TEST(CopyFailuresTest, EachFailureNamesItsFile) {
             s->getErrorMessage().str());
 }
 
-// The files a layout was read from: the copybook or XML document named, none for text.
+// The files a layout was read from: the copybook or XML document named, then each COPY member
+// once, by the path it was first found by, in the order first read; for text, its members alone.
 TEST(LayoutFilesTest, NameTheFilesReadFrom) {
   test_support::TempDir dir;
-  const std::string copybook = dir.write("rec.cpy", source({"01 R.", "05 A PIC X."}));
+  std::filesystem::create_directory(dir.path("lib"));
+  // REC copies ADDR twice and phone, which copies NUM, which copies ADDR by another path.
+  const std::string copybook =
+      dir.write("rec.cpy", source({"01 R.", "COPY ADDR.", "COPY phone.", "COPY ADDR."}));
+  const std::string addr = dir.write("ADDR.cpy", source({"05 A PIC X."}));
+  const std::string phone = dir.write("lib/PHONE.CBL", source({"05 P PIC X.", "COPY NUM."}));
+  const std::string num = dir.write("lib/num", source({"05 N PIC 9.", "COPY ADDR."}));
+  CCBLayoutOptions options;
+  options.addCopyPath(dir.path("lib").c_str());
+  options.addCopyPath(dir.path("lib/..").c_str());
   const auto reader = own(createCCBRecordReader());
-  ASSERT_TRUE(reader->addCopybook(copybook.c_str(), "", true));
+  reader->setLayoutOptions(options);
+  ASSERT_TRUE(reader->addCopybook(copybook.c_str(), "", true)) << reader->getErrorMessage().str();
   QvbString xml;
   auto service = own(createCCBLayoutService());
+  service->setLayoutOptions(options);
   ASSERT_TRUE(service->loadCopybook(copybook.c_str()));
   ASSERT_TRUE(service->saveLayoutXml(xml));
   const std::string document = dir.write("rec.xml", xml.str());
   ASSERT_TRUE(reader->addLayoutFile(document.c_str(), "", false));
   ASSERT_TRUE(reader->addLayoutXml(xml, "", false));
-  const std::vector<std::vector<std::string>> expected = {{copybook}, {document}, {}};
+  const std::vector<std::string> read = {copybook, addr, phone, num};
+  const std::vector<std::vector<std::string>> expected = {read, {document}, {}, {}};
   for (int layout = 0; layout < 4; ++layout) {
     std::vector<std::string> files;
     for (int i = 0; i < reader->getLayoutFileCount(layout); ++i) {
       files.push_back(reader->getLayoutFile(layout, i).str());
     }
-    EXPECT_EQ(layout < 3 ? expected[static_cast<size_t>(layout)] : std::vector<std::string>(),
-              files);
+    EXPECT_EQ(expected[static_cast<size_t>(layout)], files);
     EXPECT_TRUE(reader->getLayoutFile(layout, static_cast<int>(files.size())).isNull());
   }
-  ASSERT_EQ(1, service->getLayoutFileCount());
-  EXPECT_EQ(copybook, service->getLayoutFile(0).str());
+  std::vector<std::string> files;
+  for (int i = 0; i < service->getLayoutFileCount(); ++i) {
+    files.push_back(service->getLayoutFile(i).str());
+  }
+  EXPECT_EQ(read, files);
   EXPECT_TRUE(service->getLayoutFile(-1).isNull());
+  const std::string text = source({"01 R.", "COPY ADDR.", "COPY ADDR."});
+  CCBLayoutLoader loader;
+  loader.setLayoutOptions(options);
+  std::unique_ptr<CCBDataRoot> root(loader.readCopybookText(text.data(), text.size()));
+  ASSERT_NE(nullptr, root);
+  ASSERT_EQ(1, root->getInputFileCount());
+  EXPECT_EQ(dir.path("lib/../ADDR.cpy"), root->getInputFile(0).str());
 }
 
 }  // namespace

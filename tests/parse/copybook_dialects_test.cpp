@@ -1,13 +1,18 @@
-// The source reader's statements, tokens and lines, classic and tolerant; COPY and its REPLACING.
+// The source reader's statements, tokens and lines, classic and tolerant; COPY, its REPLACING
+// and members held in memory.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "copybook_test_util.h"
 #include "parse/ccb_copy_statement.h"
+#include "parse/ccb_memory_member_source.h"
 #include "parse/ccb_source_reader.h"
+#include "parse/parse_copybook.h"
 #include "test_util.h"
 
 namespace {
@@ -99,12 +104,56 @@ TEST(CopybookDialectsTest, TolerantLinesAndForms) {
       // A period inside the pseudo-text of a COPY statement ends nothing.
       {source({"COPY M REPLACING ==05 A.", "== BY ==05 B.==.", "01 R."}), tolerant,
        "COPY M REPLACING ==05 A. == BY ==05 B.==@2|01 R@3|"},
+      // A fixed-form line whose content starts with '*' is a comment; a '*' further on is not,
+      // nor is the line of a continued literal. Free form keeps such a line: it is a picture.
+      {source(
+           {"01 R.", "* NOTE", "   * NOTE.", "05 A PIC X VALUE '*'.", "05 B PIC X(9) VALUE 'A *"}) +
+           "      -    '*B'.\n",
+       tolerant, "01 R@1|05 A PIC X VALUE [*]@4|05 B PIC X(9) VALUE [A * '*B]@6|"},
+      {"01 R.\n05 A PIC\n  **9.99.\n* NOTE.\n", freeForm, "01 R@1|05 A PIC **9.99@3|* NOTE@4|"},
       // The classic rules read none of it.
-      {source({"01 R.", "EJECT", "05 A PIC X. *> note"}), CCBSourceRules(),
-       "01 R@1|EJECT 05 A PIC X. *> note@3|"},
+      {source({"01 R.", "EJECT", "05 A PIC X. *> note", "* NOTE."}), CCBSourceRules(),
+       "01 R@1|EJECT 05 A PIC X. *> note * NOTE@4|"},
   };
   for (const auto& [text, rules, expected] : cases)
     EXPECT_EQ(expected, statements(text, rules)) << text;
+}
+
+// Members held in memory are found as files are, in the folders of the copy path, and the
+// layout names each once.
+TEST(CopybookDialectsTest, MembersFromMemory) {
+  CCBMemoryMemberSource members;
+  members.add("lib/ADDR.cpy", source({"05 :P:-CITY PIC X(20).", "COPY zip."}));
+  members.add("lib/ZIP", source({"05 ZIP PIC 9(5)."}));
+  members.add("other/NONE.cpy", source({"05 N PIC X."}));
+  CCBSourceRules rules;
+  rules.tolerant = true;
+  rules.copyPath = {"lib"};
+  rules.members = &members;
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"01 R.", "COPY addr REPLACING ==:P:== BY ==HOME==.", "COPY ZIP."},
+       "HOME-CITY ZIP ZIP|lib/ADDR.cpy lib/ZIP"},
+      {{"01 R.", "COPY NONE."}, "COPY member not found: NONE (searched: lib)@2"},
+  };
+  for (const auto& [lines, expected] : cases) {
+    const std::string text = source(lines);
+    QvbString error;
+    int line = 0;
+    std::unique_ptr<CCBDataRoot> root(
+        parseCopybookText(text.data(), text.size(), error, line, nullptr, CCBFormatRules(), rules));
+    std::string read = error.str() + "@" + std::to_string(line);
+    if (root != nullptr) {
+      read.clear();
+      for (const CCBData* n = root->getFirstChild()->getFirstChild(); n != nullptr;
+           n = n->getNextSibling()) {
+        read += (read.empty() ? "" : " ") + n->getName().str();
+      }
+      for (int i = 0; i < root->getInputFileCount(); ++i) {
+        read += (i == 0 ? "|" : " ") + root->getInputFile(i).str();
+      }
+    }
+    EXPECT_EQ(expected, read);
+  }
 }
 
 // Each COPY statement applied to a statement of its member: "member|statement"; a statement

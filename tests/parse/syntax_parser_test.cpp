@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "parse/ccb_source_reader.h"
@@ -81,6 +82,82 @@ TEST(CopybookGrammarTest, AcceptedEntriesRunTheirHandlersRejectedOnesNone) {
                     : error == NO_MATCH && calls.empty() ? "-"
                                                          : error + ": " + calls)
         << c[0];
+  }
+}
+
+// Every keyword, in any letter case, gives its code; any other word, a keyword's prefix or
+// extension among them, is a plain word. COMP-0 is a keyword of tolerant parsing alone.
+TEST(CopybookGrammarTest, KeywordsInAnyLetterCase) {
+  const std::pair<int, const char*> keywords[] = {
+      {1, "PIC PICTURE"},
+      {2, "OCCURS"},
+      {3, "FILLER"},
+      {4, "DEPENDING"},
+      {5, "TIMES"},
+      {6, "ON"},
+      {7, "REDEFINES"},
+      {8, "TO"},
+      {9, "USAGE"},
+      {10, "NATIVE"},
+      {11, "ARE IS"},
+      {12,
+       "BINARY COMP COMP-1 COMP-2 COMP-3 COMP-4 COMP-5 COMPUTATIONAL COMPUTATIONAL-1 "
+       "COMPUTATIONAL-2 COMPUTATIONAL-3 COMPUTATIONAL-4 COMPUTATIONAL-5 DISPLAY DISPLAY-1 "
+       "FUNCTION-POINTER INDEX PACKED-DECIMAL POINTER PROCEDURE-POINTER"},
+      {13, "BLANK"},
+      {14, "WHEN"},
+      {15, "ZERO ZEROES ZEROS"},
+      {16, "EXTERNAL"},
+      {17, "GROUP-USAGE"},
+      {18, "GLOBAL"},
+      {19, "NATIONAL"},
+      {20, "JUST JUSTIFIED"},
+      {21, "RIGHT"},
+      {22, "DESCENDING"},
+      {23, "ASCENDING"},
+      {24, "KEY"},
+      {25, "INDEXED"},
+      {26, "BY"},
+      {27, "SIGN"},
+      {28, "LEADING"},
+      {29, "TRAILING"},
+      {30, "SEPARATE"},
+      {31, "CHARACTER"},
+      {32, "SYNC SYNCHRONIZED"},
+      {33, "LEFT"},
+      {34, "OBJECT"},
+      {35, "REFERENCE"},
+      {36, "VALUE VALUES"},
+      {37, "DATE"},
+      {38, "FORMAT"},
+      {39, "SPACE SPACES"},
+      {40, "LOW-VALUE LOW-VALUES"},
+      {41, "HIGH-VALUE HIGH-VALUES"},
+      {42, "QUOTE"},
+      {43, "ALL"},
+      {TOKEN_WORD,
+       "A PI PICS COMP- COMP-6 COMPUTATIONAL-55 PROCEDURE-POINTERS ALLX ZEROSS AL "
+       "- 9(5) X'41 PIC\xC9"},
+  };
+  int count = 0;
+  for (const auto& [code, words] : keywords) {
+    CCBSourceReader reader;
+    reader.setStatement(words);
+    for (int i = 0; i < reader.getTokenCount(); ++i) {
+      std::string word = reader.getToken(i).str();
+      SCOPED_TRACE(word);
+      EXPECT_EQ(code, lookupTokenCode(word.c_str(), true));
+      std::transform(word.begin(), word.end(), word.begin(), ::tolower);
+      EXPECT_EQ(code, lookupTokenCode(word.c_str(), false));
+      count += code != TOKEN_WORD ? 1 : 0;
+    }
+  }
+  EXPECT_EQ(72, count);
+  EXPECT_EQ(TOKEN_WORD, lookupTokenCode("", false));
+  EXPECT_EQ(TOKEN_WORD, lookupTokenCode(QvbString(nullptr), false));
+  for (const char* word : {"COMP-0", "computational-0"}) {
+    EXPECT_EQ(TOKEN_WORD, lookupTokenCode(word, false)) << word;
+    EXPECT_EQ(TOKEN_USAGE_WORD, lookupTokenCode(word, true)) << word;
   }
 }
 

@@ -45,6 +45,13 @@ std::string intOf(const char* text) {
   return std::to_string(value) + (failed ? " failed" : "");
 }
 
+// A number assigned to a text that held something else.
+std::string numberText(int number) {
+  QvbString text("previous");
+  text.assign(number);
+  return text.str();
+}
+
 // A value holding count bytes, converted to type: its type code, ':', its text.
 std::string converted(const char* bytes, int count, int type) {
   QvbDatavar value;
@@ -64,6 +71,10 @@ TEST(QvbStringTest, ResultsHoldTheirTextAndCompareInOrder) {
       {intOf("2147483648"), "0 failed"},                   // out of range
       {intOf("18446744073709551617"), "0 failed"},         // 2 to the 64th, plus 1
       {intOf("12AB"), "12 failed"},                        //
+      {numberText(0), "0"},                                //
+      {numberText(-907), "-907"},                          //
+      {numberText(2147483647), "2147483647"},              //
+      {numberText(-2147483647 - 1), "-2147483648"},        // no positive counterpart
       {converted("42\0AB", 5, QVB_TYPE_INTEGER), "2:42"},  // up to the first zero byte
       {converted("4.5", 3, QVB_TYPE_INTEGER), "0:"},       // not an integer: null
       {converted(" -1.5", 5, QVB_TYPE_REAL), "3:-1.5"},    //
