@@ -221,3 +221,19 @@ def test_rejects_stay_as_they_were_when_reading_fails_otherwise(tmp_path):
     gc.collect()
     assert rejects.read_bytes() == b"old" and not (tmp_path / "bad.jsonl").exists()
     assert leftovers(tmp_path) == []
+
+
+# A COPY member a copybook pulled in is an input too: rejects may not name it.
+@pytest.mark.parametrize("read", [lyra.read_pandas, lyra.open])
+def test_rejects_never_overwrite_a_copy_member(tmp_path, read):
+    copier = tmp_path / "copier.cpy"
+    copier.write_text("       01  R.\n           COPY BODY.\n")
+    body = tmp_path / "body.cpy"
+    body.write_text("           05  A  PIC X(5).\n")
+    data = tmp_path / "data.dat"
+    data.write_bytes(b"AAAAABBBBB")
+    message = "rejects '%s' would overwrite the input file '%s'" % (body, body)
+    with pytest.raises(ValueError, match="^%s$" % re.escape(message)):
+        read_all(read, str(data), copybook=str(copier), record_format="fixed",
+                 rejects=str(body))
+    assert body.read_text() == "           05  A  PIC X(5).\n"

@@ -548,6 +548,16 @@ TEST_F(CliTest, ExitStatusAndFirstLine) {
         measures +
             ": Invalid or unknown usage clause, Line: 12\nhint: COMP-1 and COMP-2 items hold "
             "floats: add --float-format ibm, ieee or ieee-le");
+  // Every file a layout was read from is an input: its COPY members too.
+  const std::string copier = dir.write("copier.cpy", source({"01 R.", "COPY OK."}));
+  const std::string okMember = dir.path("ok.cpy");
+  check({"read", "-c", copier, "--fixed", "-o", okMember, recData}, 2,
+        "-o '" + okMember + "' would overwrite the input file '" + okMember + "'");
+  check({"read", "-c", copier, "--fixed", "--rejects", okMember, recData}, 2,
+        "--rejects '" + okMember + "' would overwrite the input file '" + okMember + "'");
+  check({"convert", copier, "-o", okMember}, 2,
+        "-o '" + okMember + "' would overwrite the input file '" + okMember + "'");
+  EXPECT_EQ("           05  A  PIC X.\n", readFile(okMember));
   check({"read", "-c", rec, "--fixed", "-o", hard, recData}, 2,
         "-o '" + hard + "' would overwrite the input file '" + recData + "'");
   check({"read", "-c", rec, "--fixed", "--rejects", recData, recData}, 2,
