@@ -153,7 +153,7 @@ void checkCsv(const WriterInput& input) {
   std::vector<std::vector<std::string>> read;
   if (!readCsv(utf8Output(csv), &read)) fail("CSV is not RFC 4180 with CRLF rows", csv);
   std::vector<std::vector<std::string>> expected(1);
-  for (const OutputColumn& column : input.columns) expected[0].push_back(column.name);
+  for (const OutputColumn& column : input.columns) expected[0].emplace_back(column.name);
   for (const Record& record : input.records) {
     expected.emplace_back();
     for (const std::optional<std::string>& value : record)
