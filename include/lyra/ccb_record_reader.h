@@ -156,7 +156,7 @@ class LYRA_API CCBRecordReader : public CCBReader {
   // digits (" 00350.00" is "350.00", "-0007" is "-7", "12.50CR" is "-12.50"); a float
   // without the blanks or '+' before it. False, as for a null value, for a value that
   // the batch takes as an error: "#ERR#", a number that its text does not state, an
-  // integer out of range. The bytes stay valid until the next read or strip.
+  // integer out of range. The bytes stay valid until the next read.
   virtual bool getStrippedOutputBytes(int index, const char*& bytes, int& length) = 0;
   // Hands the current record of the active layout to the visitor, as its copybook
   // shapes it (groups, tables and values, see lyra/ccb_record_visitor.h), the values

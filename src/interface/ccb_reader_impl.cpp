@@ -348,6 +348,7 @@ bool CCBReaderImpl::readRecord(bool& isActive) {
 
 bool CCBReaderImpl::readNextRecord(bool& failed) {
   failed = false;
+  ++reads_;
   if (state_ == NOT_OPEN) {
     errorMessage_ = QvbString("No data file is open: call openDataFile before reading records");
     failed = true;
@@ -532,9 +533,8 @@ bool CCBReaderImpl::getStrippedOutputBytes(int index, const char*& bytes, int& l
   if (!getOutputBytes(index, bytes, length)) return false;
   try {
     const LayoutShape* shape = activeShape();
-    const size_t most = static_cast<size_t>(strippedMost(length));
-    if (stripped_.size() < most) stripped_.resize(most);
-    return stripValue(shape->types[static_cast<size_t>(index)], &bytes, &length, stripped_.data());
+    char* room = stripped_.room(reads_, static_cast<size_t>(strippedMost(length)));
+    return stripValue(shape->types[static_cast<size_t>(index)], &bytes, &length, room);
   } catch (const std::bad_alloc&) {
     errorMessage_ = QvbString("Buffer Allocation failed");
     return false;

@@ -213,7 +213,9 @@ class CCBReaderImpl final : public CCBRecordReader {
   int recordLayout_ = -1;  // the layout readRecord chose for the last record
 
   std::vector<LayoutShape> shapes_;  // per layout
-  std::vector<char> stripped_;       // the text getStrippedOutputBytes gives
+  // The texts getStrippedOutputBytes gives, kept until the next read (reads_ counts them).
+  CCBKeptTexts stripped_;
+  uint64_t reads_ = 0;
 
   // Hierarchies: each layout's parent layout (-1: a root layout); a shorter list leaves
   // the later layouts roots.

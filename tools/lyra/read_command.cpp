@@ -1,4 +1,6 @@
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 #include "command_support.h"
 #include "commands.h"
@@ -7,6 +9,7 @@
 #include "read_options.h"
 #include "read_records.h"
 #include "reader_setup.h"
+#include "record_formatter.h"
 #include "rejects_file.h"
 #include "trace_callback.h"
 
@@ -138,12 +141,15 @@ std::string failureHint(const ReadOptions& options, int recordLength) {
 // writing fails, nothing is put in place. A data file without records gets the
 // header alone. Records passed over make the status EXIT_PASSED_OVER where the read
 // went on to the end, and their count is the last message.
-int copyRecords(const ReadOptions& options, RecordReaderPtr reader, OutputFile* output,
+int copyRecords(const ReadOptions& options, const std::vector<LayoutColumns>& layouts,
+                RecordReaderPtr reader, const std::vector<OutputFile*>& outputs,
                 RejectsFile* rejects) {
   const int recordLength = reader->getMaxRecordLength();
-  const ReadOutcome outcome = writeRecords(options, std::move(reader), output, rejects);
+  const ReadOutcome outcome = writeRecords(options, layouts, std::move(reader), outputs, rejects);
   std::string error;
-  if (!output->commit(&error) || (rejects != nullptr && !rejects->commit(&error))) {
+  bool committed = true;
+  for (OutputFile* output : outputs) committed = committed && output->commit(&error);
+  if (!committed || (rejects != nullptr && !rejects->commit(&error))) {
     return error.empty() ? EXIT_FAILED : reportFailure(READ_HELP.name, error);
   }
   if (outcome.failed) {
@@ -172,16 +178,23 @@ int runRead(const std::vector<std::string>& args) {
   TraceCallback trace;
   RecordReaderPtr reader = openReader(options, options.trace ? &trace : nullptr, &error);
   if (reader == nullptr) return reportFailure(READ_HELP.name, error);
-  if (!checkOutputs(options, layoutFiles(reader.get()), &error)) {
+  std::vector<LayoutColumns> layouts;
+  if (!checkOutputs(options, layoutFiles(reader.get()), &error) ||
+      !describeLayouts(options, reader.get(), &layouts, &error)) {
     return reportUsageError(READ_HELP.name, error);
   }
   // Only now that the layouts and the data file are open is anything written.
-  OutputFile output(options.output);
-  if (!output.open(&error)) return reportFailure(READ_HELP.name, error);
+  std::vector<std::unique_ptr<OutputFile>> files;
+  std::vector<OutputFile*> outputs;
+  for (const std::string& path : outputPaths(options)) {
+    files.emplace_back(new OutputFile(path));
+    outputs.push_back(files.back().get());
+    if (!files.back()->open(&error)) return reportFailure(READ_HELP.name, error);
+  }
   std::unique_ptr<RejectsFile> rejects;
   if (!options.rejects.empty()) {
     rejects.reset(new RejectsFile(options.rejects));
     if (!rejects->open(&error)) return reportFailure(READ_HELP.name, error);
   }
-  return copyRecords(options, std::move(reader), &output, rejects.get());
+  return copyRecords(options, layouts, std::move(reader), outputs, rejects.get());
 }
