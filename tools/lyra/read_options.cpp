@@ -60,7 +60,7 @@ const OptionDef READ_OPTIONS[] = {
     {"columns", 0, ARGUMENT_REQUIRED, "NAME,...",
      "write these columns, in this order, named as\n'lyra columns' lists them (not json-nested)"},
     {"filler", 0, ARGUMENT_REQUIRED, "drop|keep",
-     "FILLER columns are kept (the default) or dropped;\njson-nested drops them always"},
+     "FILLER columns are kept (the default) or\ndropped; json-nested drops them always"},
     {"strip", 0, ARGUMENT_NONE, "",
      "text without its trailing blanks, numbers in\ntheir shortest form (\" 00350.00\" as 350.00)"},
     {"all-layouts", 0, ARGUMENT_NONE, "",
