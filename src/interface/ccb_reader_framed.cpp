@@ -79,7 +79,7 @@ bool CCBReaderImpl::openFramed(const CCBReadOptions& options, Open open) {
     dataFile_->close();
     return false;
   }
-  if (treeReading_ && nextNumber_ < 0) {
+  if (treeReading_ && nextNumber_ < 0 && !rangePastEnd_) {
     errorMessage_ = QvbString(
         "Record hierarchies need record numbers: a range of lines that starts past the skip "
         "needs the number of its first record");
