@@ -223,10 +223,14 @@ TEST(RecordShapesCliTest, NestedLinesHoldEveryValue) {
       expected +=
           fill(file.name == "accounts.dat" ? accountShape(values) : CUSTOMER_SHAPE, values) + "\n";
     }
-    const Result run = lyra(std::vector<std::string>{"read", "--format", "json-nested", "--strip"} +
-                            file.args + std::vector<std::string>{dataPath("files/" + file.name)});
-    EXPECT_EQ(0, run.status) << run.err;
-    EXPECT_EQ(expected, run.out);
+    for (const std::string threads : {"1", "3"}) {
+      const Result run =
+          lyra(std::vector<std::string>{"read", "--format", "json-nested", "--strip", "--threads",
+                                        threads, "--chunk-size", "450"} +
+               file.args + std::vector<std::string>{dataPath("files/" + file.name)});
+      EXPECT_EQ(0, run.status) << run.err;
+      EXPECT_EQ(expected, run.out) << threads << " threads";
+    }
   }
   // Typed, a number is a JSON number; unstripped, text keeps its blanks.
   const Result typed = lyra({"read", "--format", "json-nested", "--typed", "--limit", "1", "-c",
@@ -322,6 +326,14 @@ TEST(RecordShapesCliTest, HierarchyFlatKeys) {
       "P,11,9,P,H,302222333\r\nP,14,9,P,W,0\r\n",
       readFile(dir.path("out-P.csv")));
   EXPECT_THAT(readFile(dir.path("out-T.csv")), HasSubstr("\r\nT,13,12,T,2024,2,29,-0.01,FEE\r\n"));
+  // A layout that no --child names as a child is a root: its parent is none.
+  const Result roots =
+      lyra({"read", "-c", LYRA_SOURCE_DIR "/examples/order_header.cbl=OH", "-c",
+            LYRA_SOURCE_DIR "/examples/order_line.cbl=OL", "-c",
+            LYRA_SOURCE_DIR "/examples/order_trailer.cbl=OT", "--id-field", "0:PIC X(2)", "--child",
+            "OH=OL", "-o", dir.path("{layout}.csv"), LYRA_SOURCE_DIR "/examples/orders.dat"});
+  EXPECT_EQ(0, roots.status) << roots.err;
+  EXPECT_THAT(readFile(dir.path("OT.csv")), HasSubstr("\r\nOT,5,,OT,00010001,3,000000056.03\r\n"));
 }
 
 // Every layout's records in one pass: JSON lines with _layout, csv a file per layout;

@@ -168,10 +168,12 @@ RecordFormatter::RecordFormatter(const ReadOptions& options, const LayoutColumns
       writer_(createRecordWriter(options.format, options.typed, columns.output.list)),
       values_(columns.output.list.size()) {}
 
+// A number below 0 is none: an unknown record number, a root's parent.
 OutputValue RecordFormatter::position(int64_t number, int slot) {
+  if (number < 0) return OutputValue();
   char* text = positions_[slot];
   char* end = std::to_chars(text, text + POSITION_DIGITS, number).ptr;
-  return OutputValue{std::string_view(text, static_cast<size_t>(end - text)), number < 0};
+  return OutputValue{std::string_view(text, static_cast<size_t>(end - text)), false};
 }
 
 // The added columns' texts are kept in positions_, the others are views of the reader's
