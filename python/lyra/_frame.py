@@ -227,9 +227,13 @@ def read_pandas(path, copybook=None, copybooks=None, layouts=None, id_field=None
     ``code_page``, ``float_format``, ``zero_bytes``, ``max_errors``, ``rejects``,
     ``with_position`` and the others (see the README). Besides them:
     ``columns`` (names, in the order wanted), ``strip=True`` (text loses its
-    trailing blanks), ``decimal=False`` (True: numbers with digits after the
-    point are exact ``decimal.Decimal`` values), ``limit`` (at most so many
-    records).
+    trailing blanks), ``filler="keep"`` (``"drop"`` leaves FILLER columns out),
+    ``decimal=False`` (True: numbers with digits after the point are exact
+    ``decimal.Decimal`` values), ``limit`` (at most so many records). With
+    ``all_layouts=True``, or ``child={"OH": ["OL", "OT"]}`` (record hierarchies:
+    the child layouts' records belong to the record of their parent layout before
+    them), a dict of frames by layout identifier, each with ``_record`` and
+    ``_parent`` (the parent record's number, null for a root) first with child.
 
     Columns are typed by their pictures: integers of up to 18 digits are
     ``Int64`` (unsigned binary items of 8 bytes ``UInt64``), numbers with digits

@@ -49,6 +49,7 @@ size_t TreeBuilder::parentOf(int64_t number) const {
                                                     : NONE;
 }
 
+// A record past the bound, or (never met) one whose parent is not held, is bad.
 void TreeBuilder::add(CCBRecordReader* reader, size_t slot, int64_t unknownsBefore,
                       ChunkOutput* chunk) {
   const int64_t parentNumber = reader->getParentRecordNumber();
@@ -63,6 +64,18 @@ void TreeBuilder::add(CCBRecordReader* reader, size_t slot, int64_t unknownsBefo
     passOver(reader, unknownsBefore, chunk);
     return;
   }
+  hold(reader, slot, root, unknownsBefore);
+  if (!root) {
+    const size_t index = nodes_.size() - 1;
+    Node& up = nodes_[parent];
+    (up.lastChild == NONE ? up.firstChild : nodes_[up.lastChild].nextSibling) = index;
+    up.lastChild = index;
+  }
+  if (static_cast<int64_t>(heldBytes()) > maxBytes_) letGo(chunk);
+}
+
+// Keeps the record's object, without its closing brace, and its bytes.
+void TreeBuilder::hold(CCBRecordReader* reader, size_t slot, bool root, int64_t unknownsBefore) {
   Node node;
   node.slot = slot;
   node.number = reader->getRecordNumber();
@@ -74,21 +87,11 @@ void TreeBuilder::add(CCBRecordReader* reader, size_t slot, int64_t unknownsBefo
   int length = 0;
   const unsigned char* bytes = reader->getRecordInputBytes(length);
   node.inputStart = input_.size();
-  if (bytes != nullptr)
+  if (bytes != nullptr) {
     input_.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length));
+  }
   node.inputEnd = input_.size();
   nodes_.push_back(node);
-  const size_t index = nodes_.size() - 1;
-  if (!root) {
-    Node& up = nodes_[parent];
-    if (up.lastChild == NONE) {
-      up.firstChild = index;
-    } else {
-      nodes_[up.lastChild].nextSibling = index;
-    }
-    up.lastChild = index;
-  }
-  if (static_cast<int64_t>(heldBytes()) > maxBytes_) letGo(chunk);
 }
 
 void TreeBuilder::badRecord(BadRecordNote note, ChunkOutput* chunk) {

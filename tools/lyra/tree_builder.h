@@ -59,6 +59,7 @@ class TreeBuilder {
   };
 
   size_t heldBytes() const;
+  void hold(CCBRecordReader* reader, size_t slot, bool root, int64_t unknownsBefore);
   size_t parentOf(int64_t number) const;
   void endTree(ChunkOutput* chunk);
   void render(size_t node, OutputBuffer* out) const;
