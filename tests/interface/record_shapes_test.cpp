@@ -167,10 +167,12 @@ class RecordShapesTest : public ::testing::Test, public CCBBadRecordCallback {
   bool add(const std::vector<std::string>& lines, const char* id = "", bool active = true) {
     return reader_->addCopybook(dir_.write("r.cpy", source(lines)).c_str(), id, active);
   }
+  // Opens a copy of data, which the fixture keeps while the reader reads it.
   bool openMemory(const std::string& data, const CCBReadOptions& options) {
     bad_.clear();
-    return reader_->openDataMemory(reinterpret_cast<const unsigned char*>(data.data()), data.size(),
-                                   options);
+    memory_ = data;
+    return reader_->openDataMemory(reinterpret_cast<const unsigned char*>(memory_.data()),
+                                   memory_.size(), options);
   }
   // Every record read: "number:walk;" (with strip, or as getOutputBytes gives values),
   // then "end" or "failed: message".
@@ -196,6 +198,7 @@ class RecordShapesTest : public ::testing::Test, public CCBBadRecordCallback {
   }
 
   test_support::TempDir dir_;
+  std::string memory_;
   test_support::Owned<CCBRecordReader> reader_ = test_support::own(createCCBRecordReader());
   std::string bad_;
 };
