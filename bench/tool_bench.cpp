@@ -29,6 +29,8 @@ const ToolRun TOOL_RUNS[] = {
     {"tool_read_csv_1_thread/mixed", "csv", "1"},
     {"tool_read_jsonl/mixed", "jsonl", nullptr},
     {"tool_read_jsonl_1_thread/mixed", "jsonl", "1"},
+    {"tool_read_json_nested/mixed", "json-nested", nullptr},
+    {"tool_read_json_nested_1_thread/mixed", "json-nested", "1"},
 };
 
 const double KIB = 1024;

@@ -58,6 +58,12 @@
 //                                                   text
 // max_errors (setMaxErrors)        0                bad records passed over before
 //                                                   reading stops; -1: any number
+// all_layouts (setAllLayouts)      false            with several layouts, every
+//                                                   record of every layout is read,
+//                                                   each making its layout the active
+//                                                   one (CCBRecordReader::
+//                                                   getActiveLayout); otherwise only
+//                                                   the active layout's records
 #ifndef LYRA_CCB_READ_OPTIONS_H_
 #define LYRA_CCB_READ_OPTIONS_H_
 
@@ -145,6 +151,8 @@ class LYRA_API CCBReadOptions {
   bool getBinaryLittleEndian() const;
   void setZeroBytes(CCBZeroBytes rule);
   CCBZeroBytes getZeroBytes() const;
+  void setAllLayouts(bool all);
+  bool getAllLayouts() const;
 
  private:
   int32_t recordFormat_;

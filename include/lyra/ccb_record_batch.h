@@ -94,7 +94,8 @@ class LYRA_API CCBRecordBatch {
   // records read before the failure, and the reader tells which record failed
   // (getRecordNumber, getRecordOffset) and why (getErrorMessage, also this batch's
   // message). 0 records and failed false: reading had ended. maxRecords must be at
-  // least 1.
+  // least 1. A reader that reads every layout's records (all_layouts, child layouts)
+  // is refused: append takes its records.
   virtual int read(CCBRecordReader* reader, int maxRecords, bool& failed) = 0;
 
   virtual int getRecordCount() = 0;
@@ -124,6 +125,14 @@ class LYRA_API CCBRecordBatch {
   virtual const int64_t* getTextOffsets(int column) = 0;
   // Values of the column in this batch that are errors.
   virtual int64_t getErrorCount(int column) = 0;
+
+  // Appends the record the reader holds (the one its readNextRecord last returned) as
+  // read() reads one, after the records the batch holds: for hosts that read the
+  // records themselves, such as those of several layouts in one pass (all_layouts),
+  // each layout with a batch of its own. The reader's active layout must be the one
+  // that describe last described, its layouts unchanged since; false with a message
+  // otherwise.
+  virtual bool append(CCBRecordReader* reader) = 0;
 };
 
 extern "C" LYRA_API CCBRecordBatch* createCCBRecordBatch();

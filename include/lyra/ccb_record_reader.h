@@ -21,6 +21,7 @@
 #include "lyra/ccb_layout_options.h"
 #include "lyra/ccb_read_options.h"
 #include "lyra/ccb_reader.h"
+#include "lyra/ccb_record_visitor.h"
 #include "lyra/export.h"
 #include "lyra/qvb_string.h"
 
@@ -137,6 +138,56 @@ class LYRA_API CCBRecordReader : public CCBReader {
   virtual bool scanSplitPointsMemory(const unsigned char* data, size_t size,
                                      const CCBReadOptions& options, int64_t every,
                                      CCBSplitCallback* callback) = 0;
+
+  // The active layout, whose columns getOutputCount, getOutputInfo and the values
+  // describe: its index in the order the layouts were added, -1 without one. Reading
+  // with all_layouts (or with child layouts) makes each record's layout the active one.
+  virtual int getActiveLayout() = 0;
+  // Makes layout index the active one, as makeActive does when a layout is added;
+  // false for an index out of range.
+  virtual bool setActiveLayout(int index) = 0;
+  // Whether column index of the active layout is a FILLER item's (unnamed, or named
+  // FILLER); false out of range.
+  virtual bool isFillerColumn(int index) = 0;
+  // The strip of column index of the current record: its text, as getOutputBytes gives
+  // it, cleaned as the record batch reads the value (see CCBRecordBatch): text without
+  // its trailing blanks; a number of a numeric or numeric-edited picture in its
+  // shortest form keeping its picture's digits after the point: '-' below zero, the
+  // integer digits without leading zeros (at least one), the point and the fraction
+  // digits (" 00350.00" is "350.00", "-0007" is "-7", "12.50CR" is "-12.50"); a float
+  // without the blanks or '+' before it. False, as for a null value, for a value that
+  // the batch takes as an error: "#ERR#", a number that its text does not state, an
+  // integer out of range. The bytes stay valid until the next read.
+  virtual bool getStrippedOutputBytes(int index, const char*& bytes, int& length) = 0;
+  // Hands the current record of the active layout to the visitor, as its copybook
+  // shapes it (groups, tables and values, see lyra/ccb_record_visitor.h), the values
+  // as getOutputBytes gives them, or with strip as getStrippedOutputBytes does. False
+  // without a current record.
+  virtual bool walkRecord(CCBRecordVisitor* visitor, bool strip) = 0;
+  // The current record as it stands in the input, its descriptor word and line end
+  // included: the bytes a bad-record callback receives of a bad record. Valid until
+  // the next read; null without a current record.
+  virtual const unsigned char* getRecordInputBytes(int& length) = 0;
+
+  // Record hierarchies: records of the layout whose identifier is childId follow a
+  // record of the layout whose identifier is parentId and belong to it (a customer,
+  // then its accounts, then each account's transactions). A layout that is no child is
+  // a root layout; reading an input opened with read options then reads every record
+  // of every layout, as all_layouts does, and places each: a root record starts a
+  // tree, which ends at the next root record; a child record belongs to the nearest
+  // record of its parent layout before it in the current tree. A child record without
+  // one is a bad record (passed over as setMaxErrors allows). A range holds the trees
+  // of the roots that start in it: it steps over the records before its first root
+  // (a range before it holds them) and reads on past its end up to the next root.
+  // Record numbers must be known: a lines range that starts past the skip needs its
+  // first_record. False with a message for an identifier no layout has, a child that
+  // has a parent already or is its own ancestor. clearChildLayouts, and
+  // clearCopybooks, end the hierarchy.
+  virtual bool addChildLayout(const QvbString& parentId, const QvbString& childId) = 0;
+  virtual void clearChildLayouts() = 0;
+  // The number in the file of the current record's parent record; -1 for a root record
+  // and without a hierarchy.
+  virtual int64_t getParentRecordNumber() = 0;
 };
 
 extern "C" LYRA_API CCBRecordReader* createCCBRecordReader();

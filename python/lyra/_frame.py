@@ -34,7 +34,7 @@ class Targets:
     numbers and offsets, with room for capacity records; grow() makes more room,
     keeping what they hold."""
 
-    def __init__(self, description, decimal, capacity, positions=True):
+    def __init__(self, description, decimal, capacity, positions=True, parents=False):
         self.kinds = [column[1] for column in description]
         self.dtypes = [object if kind == "decimal" and decimal else KIND_DTYPES[kind]
                        for kind in self.kinds]
@@ -43,6 +43,7 @@ class Targets:
                         for kind, dtype in zip(self.kinds, self.dtypes)]
         self.numbers = _numbers(np.int64, capacity) if positions else None
         self.offsets = _numbers(np.int64, capacity) if positions else None
+        self.parents = _numbers(np.int64, capacity) if parents else None
 
     @staticmethod
     def _new(kind, dtype, capacity):
@@ -68,6 +69,7 @@ class Targets:
         self.columns = [self._grown(column, self.capacity) for column in self.columns]
         self.numbers = self._grown(self.numbers, self.capacity)
         self.offsets = self._grown(self.offsets, self.capacity)
+        self.parents = self._grown(self.parents, self.capacity)
 
     def values(self, count):
         """Each column's first count values, typed."""
@@ -184,10 +186,15 @@ def frame_of(collected, settings):
 
     columns = {}
     count = collected.count
-    if settings.with_position:
-        numbers = collected.targets.numbers[:count]
+    targets = collected.targets
+    if settings.with_position or settings.children:
+        numbers = targets.numbers[:count]
         columns["_record"] = pd.arrays.IntegerArray(numbers, numbers < 0)
-        columns["_offset"] = collected.targets.offsets[:count]
+    if settings.with_position:
+        columns["_offset"] = targets.offsets[:count]
+    if settings.children:
+        parents = targets.parents[:count]
+        columns["_parent"] = pd.arrays.IntegerArray(parents, parents < 0)
     names = [column[0] for column in collected.description]
     columns.update(zip(names, collected.targets.values(count)))
     frame = pd.DataFrame(columns, copy=False)
@@ -220,9 +227,13 @@ def read_pandas(path, copybook=None, copybooks=None, layouts=None, id_field=None
     ``code_page``, ``float_format``, ``zero_bytes``, ``max_errors``, ``rejects``,
     ``with_position`` and the others (see the README). Besides them:
     ``columns`` (names, in the order wanted), ``strip=True`` (text loses its
-    trailing blanks), ``decimal=False`` (True: numbers with digits after the
-    point are exact ``decimal.Decimal`` values), ``limit`` (at most so many
-    records).
+    trailing blanks), ``filler="keep"`` (``"drop"`` leaves FILLER columns out),
+    ``decimal=False`` (True: numbers with digits after the point are exact
+    ``decimal.Decimal`` values), ``limit`` (at most so many records). With
+    ``all_layouts=True``, or ``child={"OH": ["OL", "OT"]}`` (record hierarchies:
+    the child layouts' records belong to the record of their parent layout before
+    them), a dict of frames by layout identifier, each with ``_record`` and
+    ``_parent`` (the parent record's number, null for a root) first with child.
 
     Columns are typed by their pictures: integers of up to 18 digits are
     ``Int64`` (unsigned binary items of 8 bytes ``UInt64``), numbers with digits
@@ -243,13 +254,17 @@ def read_pandas(path, copybook=None, copybooks=None, layouts=None, id_field=None
     when reading ends, also at a RecordError, but not at another exception.
     """
     settings = _options.settings(copybook, copybooks, layouts, id_field, active, options)
+    if settings.max_tree_bytes is not None:
+        raise ValueError("max_tree_bytes applies to lyra.open(nested=True, child=...)")
     return read_frame(path, settings)
 
 
 def read_frame(data, settings, read_ahead=True, batch_records=BATCH_RECORDS):
     """read_pandas with its settings made (see _options.settings) of the data (a file
     name, an open binary file or bytes); read_ahead and batch_records as read_batches
-    takes them."""
+    takes them. With every layout's records, a dict of frames by layout identifier."""
+    if settings.all_layouts:
+        return read_layout_frames(data, settings, batch_records)
     data = Data(data)
     native = _native.open_native(data, settings)
     description = native.describe()
@@ -261,3 +276,56 @@ def read_frame(data, settings, read_ahead=True, batch_records=BATCH_RECORDS):
     with _native.open_rejects(native, data, settings) as rejects_file:
         read_batches(native, settings, collected, rejects_file, batch_records, read_ahead)
     return frame_of(collected, settings)
+
+
+def layout_ids(settings):
+    """The identifier of each layout, as given."""
+    return [identifier for _, _, identifier in settings.layouts]
+
+
+def read_layout_frames(data, settings, batch_records=BATCH_RECORDS):
+    """The records of every layout of the data, a frame per layout by its identifier:
+    each with _record and _parent first with child layouts."""
+    data = Data(data)
+    native = _native.open_native(data, settings)
+    descriptions = native.describe_layouts(_native.layout_columns(native, settings),
+                                           settings.decimal, settings.strip)
+    batch = min(bounded_batch(description, settings.decimal, batch_records)
+                for description in descriptions)
+    collected = [Collected(description, Targets(description, settings.decimal, batch, True,
+                                                bool(settings.children)))
+                 for description in descriptions]
+    with _native.open_rejects(native, data, settings) as rejects_file:
+        read = 0
+        while settings.limit is None or read < settings.limit:
+            size = batch if settings.limit is None else min(batch, settings.limit - read)
+            count, counts, failure, unknown = native.read_layouts(size)
+            read += count
+            for layout, (gathered, got) in enumerate(zip(collected, counts)):
+                _take_layout(native, layout, gathered, got, unknown)
+            rejects = native.take_rejects()
+            rejects_file.write(rejects)
+            for gathered in collected:
+                gathered.rejects.extend((record if record >= 0 else None, offset, length, reason)
+                                        for record, offset, length, reason, _ in rejects)
+            if failure is not None:
+                message, record, offset = failure
+                raise RecordError(record, offset, message)
+            if count < size:
+                break
+    return {identifier: frame_of(gathered, settings)
+            for identifier, gathered in zip(layout_ids(settings), collected)}
+
+
+def _take_layout(native, layout, collected, count, unknown):
+    """The count records read of the layout into its targets."""
+    collected.note_unknown(unknown)
+    if count == 0:
+        return
+    targets = collected.targets
+    while targets.capacity - collected.count < count:
+        targets.grow()
+    _, errors = native.fill_layout(layout, targets.columns, targets.numbers, targets.offsets,
+                                   targets.parents, collected.count)
+    collected.count += count
+    collected.errors = [a + b for a, b in zip(collected.errors, errors)]

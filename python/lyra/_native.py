@@ -24,13 +24,25 @@ def prepare(settings):
             native.add_layout(source, xml, identifier, index == settings.active)
     for item, identifier in settings.segments:
         native.add_segment(item, identifier)
+    native.set_children(settings.children)
     names = native.column_names()
     if not names:
         source, _, identifier = settings.layouts[settings.active]
         name = source.label(identifier) if isinstance(source, CopybookText) else source
         raise ValueError("%s: the layout has no fields" % name)
-    native.set_columns(_indexes(names, settings.columns), settings.decimal, settings.strip)
+    native.set_columns(_indexes(native, names, settings), settings.decimal, settings.strip)
     return native
+
+
+def layout_columns(native, settings):
+    """The columns read of each layout, for every layout's records: None for all of
+    them, else their indexes (FILLER columns left out with filler='drop')."""
+    columns = []
+    for layout in range(len(settings.layouts)):
+        native.set_active_layout(layout)
+        columns.append(_indexes(native, native.column_names(), settings))
+    native.set_active_layout(settings.active)
+    return columns
 
 
 def open_native(data, settings):
@@ -55,9 +67,14 @@ def open_rejects(native, data, settings):
     return _rejects.open_rejects(settings.rejects, inputs)
 
 
-def _indexes(names, columns):
+def _indexes(native, names, settings):
+    """The indexes of the columns read of the active layout's names; None for all."""
+    columns = settings.columns
     if columns is None:
-        return None
+        if not settings.drop_filler:
+            return None
+        filler = native.filler_columns()
+        return [index for index in range(len(names)) if not filler[index]]
     where = {name: index for index, name in enumerate(names)}
     for name in columns:
         if name not in where:

@@ -44,9 +44,15 @@ OUTPUT_DEFAULTS = {
     "with_position": False,
     "columns": None,
     "strip": True,
+    "filler": "keep",  # or "drop": FILLER columns left out
     "decimal": False,
     "limit": None,
+    "all_layouts": False,  # every layout's records: a frame per layout
+    "child": None,  # {parent identifier: [child identifiers]}: record hierarchies
+    "max_tree_bytes": None,  # lyra.open(nested=True, child=...): DEFAULT_MAX_TREE_BYTES
 }
+
+DEFAULT_MAX_TREE_BYTES = 64 << 20
 
 # Keywords of pandas' readers, and what lyra has for them.
 PANDAS_KEYWORDS = {
@@ -59,7 +65,7 @@ PANDAS_KEYWORDS = {
 BOOLEAN_OPTIONS = (
     "rdw_little_endian", "rdw_excludes_header", "bdw_excludes_header", "ebcdic", "comp5_little_endian",
     "binary_little_endian", "national_utf16", "strict", "with_position", "strip",
-    "decimal",
+    "decimal", "all_layouts",
 )
 DESCRIPTOR_FORMATS = ("rdw", "vb")
 EBCDIC_CODE_PAGE = 37  # what ebcdic=True means
@@ -110,8 +116,12 @@ class Settings:
         self.with_position = False
         self.columns = None
         self.strip = True
+        self.drop_filler = False
         self.decimal = False
         self.limit = None
+        self.all_layouts = False  # every layout's records (child ones too)
+        self.children = []  # (parent identifier, child identifier), in the order given
+        self.max_tree_bytes = None  # given, or None
 
     @property
     def record_format(self):
@@ -145,6 +155,7 @@ def settings(copybook, copybooks, layouts, id_field, active, options):
     _layout_options(result, given)
     _read_options(result, given)
     _output(result, given)
+    _shapes(result, given, active)
     return result
 
 
@@ -356,3 +367,49 @@ def _output(result, given):
             raise ValueError("columns must be a list of column names, not %s" % shown(columns))
         columns = list(columns)
     result.columns = columns
+
+
+def _shapes(result, given, active):
+    """filler, all_layouts, child and max_tree_bytes, checked as the tool checks its
+    --filler, --all-layouts, --child and --max-tree-bytes."""
+    if given["filler"] not in ("drop", "keep"):
+        raise ValueError("unknown filler %s: use 'drop' or 'keep'" % shown(given["filler"]))
+    result.drop_filler = given["filler"] == "drop"
+    child = given["child"]
+    if child is not None:
+        if not isinstance(child, dict):
+            raise ValueError("child must map parent identifiers to child identifiers, not %s"
+                             % shown(child))
+        _children(result, child)
+    result.all_layouts = given["all_layouts"] or bool(result.children)
+    if active is not None and result.all_layouts:
+        raise ValueError("active does not go with %s, which reads every layout's records"
+                         % ("child" if result.children else "all_layouts"))
+    if result.columns is not None and result.all_layouts:
+        raise ValueError("columns does not go with all_layouts: each layout has columns of its own")
+    if given["max_tree_bytes"] is not None:
+        result.max_tree_bytes = integer(given["max_tree_bytes"], "max_tree_bytes", 1)
+    result.read_options["all_layouts"] = result.all_layouts
+
+
+def _children(result, child):
+    """The links of child, each child with one parent and never its own ancestor."""
+    ids = [identifier.upper() for _, _, identifier in result.layouts]
+    parents = {}
+    for parent, children in child.items():
+        if isinstance(children, str):
+            children = [children]
+        for name in [parent] + list(children):
+            if str(name).upper() not in ids:
+                raise ValueError("child: no layout has the record identifier %s" % shown(name))
+        for name in children:
+            key = str(name).upper()
+            if key in parents:
+                raise ValueError("child: layout %r has a parent already" % str(name))
+            at = str(parent).upper()
+            while at is not None:
+                if at == key:
+                    raise ValueError("child: layout %r would be its own ancestor" % str(name))
+                at = parents.get(at)
+            parents[key] = str(parent).upper()
+            result.children.append((str(parent), str(name)))

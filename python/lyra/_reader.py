@@ -6,9 +6,10 @@ import weakref
 from . import _native, _options
 from ._data import Data
 from ._errors import RecordError
-from ._frame import Targets, bounded_batch, unknown_of
+from ._frame import Targets, bounded_batch, layout_ids, unknown_of
 
 BATCH_RECORDS = 1024
+SHAPED_RECORDS = 256  # records (or trees) made at a time of every layout, or nested
 
 
 def _values(kind, column, count):
@@ -44,15 +45,26 @@ class Reader:
     reader is collected unclosed; then the rejects file stays as it was.
     """
 
-    def __init__(self, data, settings, as_dict):
+    def __init__(self, data, settings, as_dict, nested=False):
         data = Data(data)
+        self._shaped = nested or settings.all_layouts
+        judged = settings.read_options["max_errors"]
+        if nested and settings.children:
+            # The bad records of trees are judged here, the reader passing over all.
+            settings.read_options = dict(settings.read_options, max_errors=-1)
         self._native = _native.open_native(data, settings)
-        self._description = self._native.describe()
         self._settings = settings
         self._as_dict = as_dict
-        self.columns = [column[0] for column in self._description]
-        self._batch = bounded_batch(self._description, settings.decimal, BATCH_RECORDS)
-        self.errors = {name: 0 for name in self.columns}
+        self._nested = nested
+        self.layout = None
+        self.parent = None
+        if self._shaped:
+            self._prepare_shaped(judged)
+        else:
+            self._description = self._native.describe()
+            self.columns = [column[0] for column in self._description]
+            self._batch = bounded_batch(self._description, settings.decimal, BATCH_RECORDS)
+        self.errors = {} if self._shaped else {name: 0 for name in self.columns}
         self.rejects = []
         self.unknown_records = 0
         self.first_unknown = None
@@ -71,6 +83,36 @@ class Reader:
     def __iter__(self):
         return self
 
+    def _prepare_shaped(self, judged):
+        """Nested records, or every layout's: the layouts described, their names and links."""
+        native, settings = self._native, self._settings
+        columns = _native.layout_columns(native, settings)
+        if self._nested:
+            columns = [None] * len(columns)  # the walk leaves FILLER out itself
+        descriptions = native.describe_layouts(columns, settings.decimal, settings.strip)
+        self._ids = layout_ids(settings) if settings.all_layouts else [
+            layout_ids(settings)[settings.active]]
+        self._names = [[column[0] for column in description] for description in descriptions]
+        self.columns = (dict(zip(self._ids, self._names)) if settings.all_layouts
+                        else self._names[settings.active])
+        self._batch = SHAPED_RECORDS if settings.limit is None else min(SHAPED_RECORDS,
+                                                                         max(settings.limit, 1))
+        if not self._nested:
+            return
+        records = []
+        for layout in range(len(settings.layouts)):
+            native.set_active_layout(layout)
+            records.append(native.record_name().decode("latin-1"))
+        upper = [identifier.upper() for identifier in layout_ids(settings)]
+        children = [[] for _ in settings.layouts]
+        for parent, child in settings.children:
+            children[upper.index(parent.upper())].append(upper.index(child.upper()))
+        native.set_nested({
+            "ids": layout_ids(settings), "records": records, "children": children,
+            "layout_key": settings.all_layouts, "with_position": settings.with_position,
+            "max_tree_bytes": settings.max_tree_bytes or _options.DEFAULT_MAX_TREE_BYTES,
+            "max_errors": judged})
+
     def __next__(self):
         while self._next >= len(self._rows):
             if self._failure is not None:
@@ -87,6 +129,8 @@ class Reader:
         self.record = number if number >= 0 else None
         self.offset = self._offsets[index]
         values = self._rows[index]
+        if self._shaped:
+            return values
         if self._settings.with_position:
             values = (self.record, self.offset) + values
         if not self._as_dict:
@@ -97,6 +141,9 @@ class Reader:
         return dict(zip(names, values))
 
     def _fill(self):
+        if self._shaped:
+            self._fill_shaped()
+            return
         self._rows = []  # the last batch's values go before the next batch's are made
         batch = self._batch
         size = batch if self._left is None else min(batch, self._left)
@@ -128,6 +175,60 @@ class Reader:
         if self._left is not None:
             self._left -= count
 
+    def _fill_shaped(self):
+        """The next records (or trees), nested or flat, of every layout."""
+        self._rows = []
+        size = self._batch if self._left is None else min(self._batch, self._left)
+        if size == 0:
+            self._ended = True
+            return
+        if self._nested:
+            items, failure, unknown, ended = self._native.read_nested(size)
+            self._rows = [item for item, _, _ in items]
+        else:
+            rows, failure, unknown = self._native.read_rows(size)
+            items = [(self._flat(*row), row[2], row[3]) for row in rows]
+            self._rows = [item for item, _, _ in items]
+            ended = len(rows) < size
+        self._numbers = [number for _, number, _ in items]
+        self._offsets = [offset for _, _, offset in items]
+        self._next = 0
+        self.unknown_records, self.first_unknown = unknown_of(unknown)
+        self._take_rejects()
+        if failure is not None:
+            message, record, offset = failure
+            self._failure = RecordError(record, offset, message)
+        elif ended:
+            self._ended = True
+        if self._left is not None:
+            self._left -= len(items)
+
+    def _flat(self, layout, values, number, offset, parent):
+        """A record of every layout's, its added values first: _layout, _record and
+        _parent (with child layouts), _offset (with with_position)."""
+        settings = self._settings
+        self.layout = self._ids[layout]
+        self.parent = parent if parent >= 0 else None
+        names, added = ["_layout"], [self._ids[layout]]
+        record = number if number >= 0 else None
+        if settings.with_position or settings.children:
+            names.append("_record")
+            added.append(record)
+        if settings.with_position:
+            names.append("_offset")
+            added.append(offset)
+        if settings.children:
+            names.append("_parent")
+            added.append(self.parent)
+        values = tuple(added) + values
+        return dict(zip(names + self._names[layout], values)) if self._as_dict else values
+
+    def _take_rejects(self):
+        rejects = self._native.take_rejects()
+        self._rejects_file.write(rejects)
+        self.rejects.extend((record if record >= 0 else None, offset, length, reason)
+                            for record, offset, length, reason, _ in rejects)
+
     def close(self):
         """Lets the data file and the layouts go and puts the rejects file in place;
         iteration ends."""
@@ -146,13 +247,29 @@ class Reader:
 
 
 def open(path, copybook=None, copybooks=None, layouts=None, id_field=None, active=None,
-         as_dict=False, **options):
+         as_dict=False, nested=False, **options):
     """A Reader of the records of the data at path: a file name, an open binary
     file or bytes, as :func:`lyra.read_pandas` takes them.
 
     Takes the layouts and options of :func:`lyra.read_pandas` (``copybook_text``
     too), with ``as_dict=True`` for dicts instead of tuples; its values are those
     of the frame's columns as Python objects (None for a null).
+
+    With ``nested=True`` each record is a dict shaped as its copybook: a group a
+    dict, an OCCURS a list (as long as its count says), FILLER items left out, as
+    ``lyra read --format json-nested`` writes it; with ``child`` each item is a root
+    record with its tree, each record's dict holding a list of its children per child
+    layout, keyed by that layout's record name, and ``max_tree_bytes`` (64 MiB by
+    default; each record's bytes and 64 per value) bounds a tree held: past it the
+    root and every record of its tree are bad records. With ``all_layouts`` (or
+    ``child``) without ``nested``, the records of every layout come in file order, each
+    beginning with ``_layout`` (and ``_record`` and ``_parent`` with ``child``);
+    ``reader.layout`` names the current record's layout and ``reader.columns`` maps
+    each layout to its columns.
     """
     settings = _options.settings(copybook, copybooks, layouts, id_field, active, options)
-    return Reader(path, settings, as_dict)
+    if not isinstance(nested, bool):
+        raise ValueError("nested must be True or False, not %s" % _options.shown(nested))
+    if settings.max_tree_bytes is not None and not (nested and settings.children):
+        raise ValueError("max_tree_bytes applies to nested=True with child")
+    return Reader(path, settings, as_dict, nested)

@@ -59,7 +59,9 @@ def read_dask(path, copybook=None, copybooks=None, layouts=None, id_field=None, 
     layout record format cannot start mid-file: such data is one partition.
     ``ddf.compute()`` equals ``read_pandas`` with the same arguments, values and
     order, once both indexes are reset; ``_record`` numbers are the file's. Each
-    partition counts its own bad records against ``max_errors``.
+    partition counts its own bad records against ``max_errors``. With ``all_layouts``
+    or ``child``, a dict of Dask DataFrames by layout identifier, as read_pandas gives
+    a dict of frames; a partition then holds the trees of the roots that start in it.
 
     Bytes (bytes, bytearray, memoryview) are put in Dask's graph once, as one key
     that every partition reads (a bytes copy of them, unless they are bytes): a
@@ -90,12 +92,21 @@ def read_dask(path, copybook=None, copybooks=None, layouts=None, id_field=None, 
     meta = read_pandas(data.path or data.memory, copybook, copybooks, layouts, id_field, active,
                        **dict(options, limit=0))
     reader = PartitionReader(data.path, (copybook, copybooks, layouts, id_field, active), options)
-    if data.path is not None:
+    if data.path is not None and not settings.all_layouts:
         return dd.from_map(reader, parts, meta=meta, label="read-lyra", enforce_metadata=False)
-    shared = dask.delayed(path if type(path) is bytes else data.memory.tobytes())
     read = dask.delayed(reader)
-    return dd.from_delayed([read(part, shared) for part in parts], meta=meta,
-                           verify_meta=False, prefix="read-lyra")
+    if data.path is not None:
+        frames = [read(part) for part in parts]
+    else:
+        shared = dask.delayed(path if type(path) is bytes else data.memory.tobytes())
+        frames = [read(part, shared) for part in parts]
+    if not settings.all_layouts:
+        return dd.from_delayed(frames, meta=meta, verify_meta=False, prefix="read-lyra")
+    # Every layout's records: each partition read once, a frame per layout taken from it.
+    return {identifier: dd.from_delayed([frame[identifier] for frame in frames],
+                                        meta=meta[identifier], verify_meta=False,
+                                        prefix="read-lyra-" + identifier)
+            for identifier in meta}
 
 
 def _partitions(data, settings, every):

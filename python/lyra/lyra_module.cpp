@@ -29,7 +29,17 @@ PYBIND11_MODULE(_lyra, module) {
       .def("describe", &PyReader::describe)
       .def("column_names", &PyReader::columnNames)
       .def("read_into", &PyReader::readInto)
-      .def("take_rejects", &PyReader::takeRejects);
+      .def("take_rejects", &PyReader::takeRejects)
+      .def("set_active_layout", &PyReader::setActiveLayout)
+      .def("filler_columns", &PyReader::fillerColumns)
+      .def("record_name", [](PyReader& reader) { return py::bytes(reader.recordName()); })
+      .def("set_children", &PyReader::setChildren)
+      .def("describe_layouts", &PyReader::describeLayouts)
+      .def("read_layouts", &PyReader::readLayouts)
+      .def("fill_layout", &PyReader::fillLayout)
+      .def("read_rows", &PyReader::readRows)
+      .def("set_nested", &PyReader::setNested)
+      .def("read_nested", &PyReader::readNested);
   py::class_<PyLayout>(module, "Layout")
       .def(py::init<const std::string&, const py::dict&>())
       .def("columns", &PyLayout::columns)

@@ -8,7 +8,7 @@ namespace py = pybind11;
 
 namespace {
 
-const size_t CACHE_SLOTS = 512;    // the most str objects kept per column
+const size_t CACHE_SLOTS = 512;  // the most str objects kept per column
 // Batches of fewer records make every str directly, and a column keeps no more slots
 // than its batch has records: a layout of millions of columns read a few records at
 // a time would otherwise keep far more slots than values.

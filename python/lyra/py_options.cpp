@@ -68,6 +68,7 @@ CCBReadOptions readOptionsFrom(const py::dict& options) {
   read.setZeroBytes(named(options, "zero_bytes", CCB_ZERO_BYTES_SPACE, ccbZeroBytesFromName,
                           "space, end or keep"));
   read.setMaxErrors(valueOr<int64_t>(options, "max_errors", 0));
+  read.setAllLayouts(valueOr(options, "all_layouts", false));
   read.setResultEncoding(CCB_RESULT_UTF8);
   return read;
 }

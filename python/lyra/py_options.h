@@ -14,7 +14,7 @@
 
 // Keys record_format, record_length, rdw_little_endian, rdw_excludes_header, skip,
 // range_start, range_end, first_record, code_page, ebcdic, comp5_little_endian,
-// binary_little_endian, zero_bytes, max_errors (-1: any number); an absent key or
+// binary_little_endian, zero_bytes, max_errors (-1: any number), all_layouts; an absent key or
 // None keeps the default. Text comes out as UTF-8.
 CCBReadOptions readOptionsFrom(const pybind11::dict& options);
 

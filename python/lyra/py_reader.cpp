@@ -37,6 +37,31 @@ const unsigned char* bytePointer(const py::buffer_info& view) {
   return static_cast<const unsigned char*>(view.ptr);
 }
 
+// The records of no layout stepped over since the input was opened: (count, first), first
+// None or (record number, offset, identifier).
+py::tuple unknownOf(CCBRecordReader* reader) {
+  int64_t number = -1, offset = -1;
+  QvbString identifier;
+  py::object first = py::none();
+  if (reader->getFirstUnknownRecord(number, offset, identifier)) {
+    first = py::make_tuple(number, offset, identifier.str());
+  }
+  return py::make_tuple(reader->getUnknownRecordCount(), first);
+}
+
+py::list describeBatch(CCBRecordReader* reader, CCBRecordBatch* batch) {
+  py::list columns;
+  for (int c = 0; c < batch->getColumnCount(); ++c) {
+    QvbString name;
+    int type = 0, length = 0;
+    reader->getOutputInfo(batch->getColumnIndex(c), name, type, length);
+    columns.append(
+        py::make_tuple(batch->getColumnName(c).str(), ccbColumnKindName(batch->getColumnKind(c)),
+                       batch->getColumnDigits(c), batch->getColumnFractionDigits(c), length));
+  }
+  return columns;
+}
+
 }  // namespace
 
 void PyReader::Descriptor::reset(int descriptor) {
@@ -44,7 +69,9 @@ void PyReader::Descriptor::reset(int descriptor) {
   fd = descriptor;
 }
 
-PyReader::PyReader() : reader_(createCCBRecordReader()) {
+PyReader::PyReader()
+    : reader_(createCCBRecordReader()),
+      decimalType_(py::module_::import("decimal").attr("Decimal")) {
   if (reader_ == nullptr) throw std::bad_alloc();
 }
 
@@ -184,16 +211,7 @@ py::list PyReader::describe() {
   pipeline_.stop();
   CCBRecordBatch* batch = pipeline_.describer();
   if (!batch->describe(reader_.get())) throw py::value_error(messageText(batch->getErrorMessage()));
-  py::list columns;
-  for (int c = 0; c < batch->getColumnCount(); ++c) {
-    QvbString name;
-    int type = 0, length = 0;
-    reader_->getOutputInfo(batch->getColumnIndex(c), name, type, length);
-    columns.append(
-        py::make_tuple(batch->getColumnName(c).str(), ccbColumnKindName(batch->getColumnKind(c)),
-                       batch->getColumnDigits(c), batch->getColumnFractionDigits(c), length));
-  }
-  return columns;
+  return describeBatch(reader_.get(), batch);
 }
 
 py::list PyReader::columnNames() {
@@ -232,18 +250,145 @@ py::tuple PyReader::readInto(const py::list& targets, const py::object& numbers,
   if (batch->failed) failure = py::make_tuple(batch->message, batch->number, batch->offset);
   py::object first = py::none();
   if (batch->unknownCount > 0) {
-    first = py::make_tuple(batch->firstUnknownNumber, batch->firstUnknownOffset,
-                           batch->firstUnknownId);
+    first =
+        py::make_tuple(batch->firstUnknownNumber, batch->firstUnknownOffset, batch->firstUnknownId);
   }
   return py::make_tuple(count, errors, failure, py::make_tuple(batch->unknownCount, first));
 }
 
 py::list PyReader::takeRejects() {
   py::list list;
+  for (PyBatchPipeline::Reject& r : layouts_.takeRejects()) rejects_.push_back(std::move(r));
   for (const PyBatchPipeline::Reject& r : rejects_) {
     list.append(py::make_tuple(r.number, r.offset, static_cast<int64_t>(r.bytes.size()), r.reason,
                                py::bytes(r.bytes)));
   }
   rejects_.clear();
   return list;
+}
+
+void PyReader::setActiveLayout(int index) {
+  pipeline_.stop();
+  if (!reader_->setActiveLayout(index)) fail();
+}
+
+py::list PyReader::fillerColumns() {
+  pipeline_.stop();
+  py::list filler;
+  for (int i = 0; i < reader_->getOutputCount(); ++i) filler.append(reader_->isFillerColumn(i));
+  return filler;
+}
+
+std::string PyReader::recordName() {
+  pipeline_.stop();
+  int rootId = -1;
+  for (int i = 0; i < reader_->getNodeCount(); ++i) {
+    QvbString name;
+    int entryId = 0, parentId = 0, type = 0, length = 0;
+    bool field = false;
+    reader_->getNodeInfo(i, entryId, parentId, field, name, type, length);
+    if (parentId == 0) rootId = entryId;
+    if (parentId == rootId && rootId > 0) return name.str();
+  }
+  return std::string();
+}
+
+void PyReader::setChildren(const py::list& links) {
+  pipeline_.stop();
+  reader_->clearChildLayouts();
+  for (const py::handle link : links) {
+    const auto pair = link.cast<std::pair<std::string, std::string>>();
+    if (!reader_->addChildLayout(pair.first.c_str(), pair.second.c_str())) fail();
+  }
+}
+
+py::list PyReader::describeLayouts(const py::list& columns, bool decimal, bool strip) {
+  pipeline_.stop();
+  const int active = reader_->getActiveLayout();
+  std::vector<py::object> chosen;
+  for (const py::handle c : columns) chosen.push_back(py::reinterpret_borrow<py::object>(c));
+  layouts_.describe(reader_.get(), chosen, decimal, strip);
+  py::list descriptions;
+  for (size_t layout = 0; layout < layouts_.layoutCount(); ++layout) {
+    reader_->setActiveLayout(static_cast<int>(layout));
+    descriptions.append(describeBatch(reader_.get(), layouts_.batch(layout)));
+  }
+  reader_->setActiveLayout(active);
+  return descriptions;
+}
+
+py::tuple PyReader::readLayouts(int maxRecords) {
+  pipeline_.stop();
+  layouts_.clear(reader_.get());
+  int count = 0;
+  {
+    py::gil_scoped_release release;
+    count = layouts_.read(reader_.get(), maxRecords);
+  }
+  py::list counts;
+  for (size_t layout = 0; layout < layouts_.layoutCount(); ++layout) {
+    counts.append(layouts_.batch(layout)->getRecordCount());
+  }
+  return py::make_tuple(count, counts, layouts_.failure(), unknownOf(reader_.get()));
+}
+
+py::tuple PyReader::fillLayout(int layout, const py::list& targets, const py::object& numbers,
+                               const py::object& offsets, const py::object& parents,
+                               int64_t start) {
+  if (layout < 0 || static_cast<size_t>(layout) >= layouts_.layoutCount()) {
+    throw py::value_error("no such layout");
+  }
+  CCBRecordBatch* records = layouts_.batch(static_cast<size_t>(layout));
+  columns_.fill(records, targets, start);
+  const int count = records->getRecordCount();
+  const size_t bytes = sizeof(int64_t) * static_cast<size_t>(count);
+  const int64_t* sources[] = {records->getRecordNumbers(), records->getRecordOffsets(),
+                              layouts_.parents(static_cast<size_t>(layout)).data()};
+  const py::object* targetsOf[] = {&numbers, &offsets, &parents};
+  for (size_t i = 0; i < 3; ++i) {
+    if (!targetsOf[i]->is_none() && count > 0) {
+      std::memcpy(targetRows<int64_t>(*targetsOf[i], start, count), sources[i], bytes);
+    }
+  }
+  py::list errors;
+  for (int c = 0; c < records->getColumnCount(); ++c) errors.append(records->getErrorCount(c));
+  return py::make_tuple(count, errors);
+}
+
+void PyReader::setNested(const py::dict& settings) {
+  pipeline_.stop();
+  PyNestedRecords::Settings nested;
+  nested.ids = settings["ids"].cast<std::vector<std::string>>();
+  nested.records = settings["records"].cast<std::vector<std::string>>();
+  nested.children = settings["children"].cast<std::vector<std::vector<int>>>();
+  nested.layoutKey = settings["layout_key"].cast<bool>();
+  nested.withPosition = settings["with_position"].cast<bool>();
+  nested.maxTreeBytes = settings["max_tree_bytes"].cast<int64_t>();
+  nested.maxErrors = settings["max_errors"].cast<int64_t>();
+  nested_.reset(new PyNestedRecords(std::move(nested)));
+}
+
+py::tuple PyReader::readNested(int maxItems) {
+  pipeline_.stop();
+  if (nested_ == nullptr) throw py::value_error("the reader gives no nested records");
+  py::list made = nested_->read(reader_.get(), &layouts_, maxItems);
+  return py::make_tuple(made, nested_->failure(), unknownOf(reader_.get()), nested_->ended());
+}
+
+py::tuple PyReader::readRows(int maxRecords) {
+  pipeline_.stop();
+  layouts_.clear(reader_.get());
+  py::list rows;
+  size_t layout = 0;
+  for (int n = 0; n < maxRecords && layouts_.readNext(reader_.get(), &layout); ++n) {
+    CCBRecordBatch* batch = layouts_.batch(layout);
+    const int row = batch->getRecordCount() - 1;
+    py::tuple values(static_cast<size_t>(batch->getColumnCount()));
+    for (int c = 0; c < batch->getColumnCount(); ++c) {
+      values[static_cast<size_t>(c)] = batchValue(batch, c, row, decimalType_);
+    }
+    rows.append(py::make_tuple(layout, values, reader_->getRecordNumber(),
+                               reader_->getRecordOffset(), reader_->getParentRecordNumber()));
+  }
+  return py::make_tuple(rows, layouts_.failure(), unknownOf(reader_.get()));
 }

@@ -25,6 +25,8 @@
 
 #include "py_batch_pipeline.h"
 #include "py_columns.h"
+#include "py_layout_batches.h"
+#include "py_nested.h"
 
 class PyReader {
  public:
@@ -87,6 +89,36 @@ class PyReader {
   // reason, bytes) each.
   pybind11::list takeRejects();
 
+  // Every layout's records (all_layouts, child layouts). Makes layout index the active
+  // one; whether each column of the active layout is a FILLER's; the child layouts, as
+  // (parent identifier, child identifier) pairs.
+  void setActiveLayout(int index);
+  pybind11::list fillerColumns();
+  // The name of the active layout's record: its first top-level item's.
+  std::string recordName();
+  void setChildren(const pybind11::list& links);
+  // Describes each layout's columns as describe() does, columns[layout] None for all of
+  // them, for readLayouts: a list of descriptions, one per layout.
+  pybind11::list describeLayouts(const pybind11::list& columns, bool decimal, bool strip);
+  // Reads up to maxRecords records of every layout, each into its layout's batch; returns
+  // (records read, each layout's of them, failure, unknown) as readInto does.
+  pybind11::tuple readLayouts(int maxRecords);
+  // Writes the records that readLayouts read of the layout into the targets from row
+  // start on, with their numbers, offsets and parents' numbers (each None: not wanted);
+  // returns (records, error counts).
+  pybind11::tuple fillLayout(int layout, const pybind11::list& targets,
+                             const pybind11::object& numbers, const pybind11::object& offsets,
+                             const pybind11::object& parents, int64_t start);
+  // Up to maxRecords records of every layout, one at a time: (list of (layout, values,
+  // record, offset, parent), failure, unknown), values a tuple as read_pandas types them.
+  pybind11::tuple readRows(int maxRecords);
+  // Nested records (PyNestedRecords): settings ids, records, children (lists of layout
+  // indexes), layout_key, with_position, max_tree_bytes, max_errors; then up to
+  // maxItems records or trees at a time: (list of (object, record, offset), failure,
+  // unknown, ended).
+  void setNested(const pybind11::dict& settings);
+  pybind11::tuple readNested(int maxItems);
+
  private:
   struct Release {
     void operator()(CCBRecordReader* reader) const { reader->release(); }
@@ -114,6 +146,9 @@ class PyReader {
   PyBatchPipeline pipeline_;
   std::vector<PyBatchPipeline::Reject> rejects_;  // of the batches handed out
   PyColumns columns_;
+  PyLayoutBatches layouts_;  // every layout's records
+  std::unique_ptr<PyNestedRecords> nested_;
+  pybind11::object decimalType_;  // decimal.Decimal
 };
 
 #endif  // LYRA_PYTHON_PY_READER_H_

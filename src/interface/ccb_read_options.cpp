@@ -57,6 +57,7 @@ enum OptionFlag : uint32_t {
   FLAG_BINARY_LITTLE_ENDIAN = 32,
   // Bits 6 and 7 hold the zero_bytes rule.
   FLAG_BDW_EXCLUDES_HEADER = 256,
+  FLAG_ALL_LAYOUTS = 512,
 };
 
 // The zero_bytes rule: two bits of the flags.
@@ -233,4 +234,10 @@ void CCBReadOptions::setZeroBytes(CCBZeroBytes rule) {
 }
 CCBZeroBytes CCBReadOptions::getZeroBytes() const {
   return static_cast<CCBZeroBytes>((flags_ & ZERO_BYTES_MASK) >> ZERO_BYTES_SHIFT);
+}
+void CCBReadOptions::setAllLayouts(bool all) {
+  flags_ = withFlag(flags_, FLAG_ALL_LAYOUTS, all);
+}
+bool CCBReadOptions::getAllLayouts() const {
+  return (flags_ & FLAG_ALL_LAYOUTS) != 0;
 }

@@ -73,7 +73,16 @@ bool CCBReaderImpl::openFramed(const CCBReadOptions& options, Open open) {
     return false;
   }
   decoding_ = decoding;
+  treeReading_ = hierarchical_;
+  treesEnd_ = treeReading_ ? options.getRangeEnd() : -1;
   if (!startAt(start)) {
+    dataFile_->close();
+    return false;
+  }
+  if (treeReading_ && nextNumber_ < 0 && !rangePastEnd_) {
+    errorMessage_ = QvbString(
+        "Record hierarchies need record numbers: a range of lines that starts past the skip "
+        "needs the number of its first record");
     dataFile_->close();
     return false;
   }
@@ -133,13 +142,18 @@ bool CCBReaderImpl::startAt(int64_t start) {
   rangePastEnd_ = ranged && start >= dataFile_->getFileSize();
   const bool midLine = options_.getRecordFormat() == CCB_RECORD_LINES && ranged;
   if (!rangePastEnd_ && !seekFirstRecord(ranged, midLine, &start)) return false;
-  framer_.reset(framerSettings(options_, recordLength_, options_.getRangeEnd()));
+  // Trees read on past the range's end, up to the next root.
+  framer_.reset(
+      framerSettings(options_, recordLength_, treeReading_ ? -1 : options_.getRangeEnd()));
   frame_ = RecordFrame();
   frame_.offset = start;
   inputPosition_ = start;
   recordNumber_ = -1;
   badRecords_ = unknownRecords_ = 0;
   recordHeld_ = false;
+  latest_.assign(layouts_.size(), -1);
+  parentNumber_ = -1;
+  leading_ = treeReading_ && ranged && !rangePastEnd_;
   if (rangePastEnd_ || !midLine) return true;
   // The line that holds the byte before start began before the range: pass it.
   QvbString reason;
@@ -198,7 +212,8 @@ bool CCBReaderImpl::readFramed() {
     }
     const RecordOutcome outcome = readFramedRecord();
     if (outcome == RECORD_ACTIVE) return true;
-    if (outcome == RECORD_FAILED) state_ = FAILED;
+    // A failure before a range's first root is the range before it's to report.
+    if (outcome == RECORD_FAILED) state_ = leading_ ? ENDED : FAILED;
     if (outcome == RECORD_END) state_ = ENDED;
   }
   return false;
@@ -249,7 +264,11 @@ CCBReaderImpl::RecordOutcome CCBReaderImpl::readByLayout() {
     errorMessage_ = problem;
     return RECORD_FAILED;
   }
-  return isActive ? RECORD_ACTIVE : RECORD_OTHER;
+  if (!isActive && !readsAllLayouts()) return RECORD_OTHER;
+  if (recordLayout_ != activeLayout_) activate(recordLayout_);
+  if (!treeReading_) return RECORD_ACTIVE;
+  const RecordOutcome placed = placeBeforeWalk(recordLayout_);
+  return placed == RECORD_PLACED ? placeRecord(recordLayout_) : placed;
 }
 
 // Decodes a framed record with its layout. Fields past the end of an rdw or vb
@@ -259,11 +278,19 @@ CCBReaderImpl::RecordOutcome CCBReaderImpl::walkFramed() {
   const int end = frame_.start + frame_.length;
   if (format != CCB_RECORD_FIXED) dataFile_->setRecordEnd(end, format == CCB_RECORD_LINES);
   const int layout = chooseLayout(frame_.start);
-  if (layout < 0 || layout != activeLayout_) {
+  if (layout < 0 || (layout != activeLayout_ && !readsAllLayouts())) {
     dataFile_->clearRecordEnd();
     if (layout == UNKNOWN_LAYOUT) return stepOverUnknown();
     return layout < 0 ? passOver(errorMessage_) : RECORD_OTHER;
   }
+  if (treeReading_) {
+    const RecordOutcome placed = placeBeforeWalk(layout);
+    if (placed != RECORD_PLACED) {
+      dataFile_->clearRecordEnd();
+      return placed;
+    }
+  }
+  if (layout != activeLayout_) activate(layout);
   CCBDataRoot* root = layouts_[static_cast<size_t>(layout)];
   root->clearColumnValues();
   int walked = frame_.start;
@@ -282,6 +309,42 @@ CCBReaderImpl::RecordOutcome CCBReaderImpl::walkFramed() {
     return passOver(qvbStringFormat("Line of %d bytes is longer than its layout, which reads %d",
                                     frame_.length, used));
   }
+  return treeReading_ ? placeRecord(layout) : RECORD_ACTIVE;
+}
+
+// Where a record of the layout stands among the trees, before it is read: a root past
+// the range's end ends the reading, and one within it starts a tree; before the
+// range's first root, records are the range before it's. A record of a child layout
+// takes its layout's place in the tree at once, as none, so that a bad one leaves its
+// children without a parent.
+CCBReaderImpl::RecordOutcome CCBReaderImpl::placeBeforeWalk(int layout) {
+  if (latest_.size() < layouts_.size()) latest_.resize(layouts_.size(), -1);
+  if (parentLayoutOf(layout) < 0) {
+    if (treesEnd_ >= 0 && frame_.offset >= treesEnd_) return RECORD_END;
+    leading_ = false;
+    std::fill(latest_.begin(), latest_.end(), -1);
+  } else if (leading_) {
+    return RECORD_OTHER;
+  } else {
+    latest_[static_cast<size_t>(layout)] = -1;
+  }
+  parentNumber_ = -1;
+  return RECORD_PLACED;
+}
+
+// A record read whole takes its place in its tree: a child record without a record of
+// its parent layout before it in the tree is bad.
+CCBReaderImpl::RecordOutcome CCBReaderImpl::placeRecord(int layout) {
+  const int parentLayout = parentLayoutOf(layout);
+  const int64_t parent = parentLayout < 0 ? -1 : latest_[static_cast<size_t>(parentLayout)];
+  if (parentLayout >= 0 && parent < 0) {
+    return passOver(qvbStringFormat(
+        "Record of layout %s has no record of its parent layout %s before it in its tree",
+        layouts_[static_cast<size_t>(layout)]->getRecordId().asCstr(),
+        layouts_[static_cast<size_t>(parentLayout)]->getRecordId().asCstr()));
+  }
+  latest_[static_cast<size_t>(layout)] = recordNumber_;
+  parentNumber_ = parent;
   return RECORD_ACTIVE;
 }
 
@@ -300,6 +363,7 @@ QvbString CCBReaderImpl::countProblem() {
 
 // A bad record: reading stops at it, unless the options allow passing over more.
 CCBReaderImpl::RecordOutcome CCBReaderImpl::passOver(const QvbString& reason) {
+  if (leading_) return RECORD_OTHER;  // the range before this one's
   errorMessage_ = reason;
   const int64_t allowed = options_.getMaxErrors();
   if (allowed >= 0 && badRecords_ >= allowed) return RECORD_FAILED;
@@ -315,6 +379,7 @@ CCBReaderImpl::RecordOutcome CCBReaderImpl::passOver(const QvbString& reason) {
 // A record whose identifier matches no layout, framed without one: stepped over and
 // counted, the first one noted.
 CCBReaderImpl::RecordOutcome CCBReaderImpl::stepOverUnknown() {
+  if (leading_) return RECORD_OTHER;  // the range before this one's
   if (unknownRecords_++ == 0) {
     firstUnknownNumber_ = recordNumber_;
     firstUnknownOffset_ = frame_.offset;

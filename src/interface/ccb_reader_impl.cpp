@@ -40,12 +40,14 @@ void CCBReaderImpl::clearCopybooks() {
 void CCBReaderImpl::destroyLayouts() {
   segments_.clear();
   segmentArea_ = nullptr;
+  shapes_.clear();
+  clearChildLayouts();
   for (CCBDataRoot* root : layouts_) delete root;
   layouts_.clear();
-  setActiveLayout(-1);
+  activate(-1);
 }
 
-void CCBReaderImpl::setActiveLayout(int index) {
+void CCBReaderImpl::activate(int index) {
   activeLayout_ = index;
   const CCBDataRoot* root = activeRoot();
   activeColumns_ = root != nullptr ? root->getOutputArray() : nullptr;
@@ -70,7 +72,7 @@ bool CCBReaderImpl::addLayout(Step step, const QvbString& recordId, bool makeAct
     return false;
   }
   root->setRecordId(recordId);
-  if (makeActive) setActiveLayout(getCopybookCount() - 1);
+  if (makeActive) activate(getCopybookCount() - 1);
   // A layout added while reading takes part at once.
   return state_ != READING || attachLayout(root);
 }
@@ -313,6 +315,7 @@ void CCBReaderImpl::clearSegments() {
 bool CCBReaderImpl::readRecord(bool& isActive) {
   const int start = position_;
   const int layout = chooseLayout(start);
+  recordLayout_ = layout;
   isActive = layout >= 0 && layout == activeLayout_;
   if (layout < 0 && (!fixedLength_ || recordLength_ == 0)) return false;
   if (!fixedLength_ || isActive) {
@@ -345,6 +348,7 @@ bool CCBReaderImpl::readRecord(bool& isActive) {
 
 bool CCBReaderImpl::readNextRecord(bool& failed) {
   failed = false;
+  ++reads_;
   if (state_ == NOT_OPEN) {
     errorMessage_ = QvbString("No data file is open: call openDataFile before reading records");
     failed = true;
@@ -492,4 +496,113 @@ bool CCBReaderImpl::getFirstUnknownRecord(int64_t& number, int64_t& offset, QvbS
   offset = firstUnknownOffset_;
   identifier = firstUnknownId_;
   return true;
+}
+
+bool CCBReaderImpl::setActiveLayout(int index) {
+  if (index < 0 || index >= getCopybookCount()) {
+    errorMessage_ = qvbStringFormat("Layout index %d is out of range: the reader has %d layouts",
+                                    index, getCopybookCount());
+    return false;
+  }
+  if (index != activeLayout_) activate(index);
+  return true;
+}
+
+CCBReaderImpl::LayoutShape* CCBReaderImpl::activeShape() {
+  const CCBDataRoot* root = activeRoot();
+  if (root == nullptr) return nullptr;
+  if (shapes_.size() < layouts_.size()) shapes_.resize(layouts_.size());
+  LayoutShape& shape = shapes_[static_cast<size_t>(activeLayout_)];
+  if (shape.walk == nullptr) {
+    shape.walk.reset(new CCBRecordWalk(root));
+    const CCBOutputArray* array = root->getOutputArray();
+    shape.types.resize(static_cast<size_t>(array->getColumnCount()));
+    for (int i = 0; i < array->getColumnCount(); ++i) {
+      shape.types[static_cast<size_t>(i)] = columnTypeOf(array->column(i));
+    }
+  }
+  return &shape;
+}
+
+bool CCBReaderImpl::isFillerColumn(int index) {
+  return activeColumns_ != nullptr && activeColumns_->hasColumn(index) &&
+         isFillerNode(activeColumns_->column(index).node());
+}
+
+bool CCBReaderImpl::getStrippedOutputBytes(int index, const char*& bytes, int& length) {
+  if (!getOutputBytes(index, bytes, length)) return false;
+  try {
+    const LayoutShape* shape = activeShape();
+    char* room = stripped_.room(reads_, static_cast<size_t>(strippedMost(length)));
+    return stripValue(shape->types[static_cast<size_t>(index)], &bytes, &length, room);
+  } catch (const std::bad_alloc&) {
+    errorMessage_ = QvbString("Buffer Allocation failed");
+    return false;
+  }
+}
+
+bool CCBReaderImpl::walkRecord(CCBRecordVisitor* visitor, bool strip) {
+  if (visitor == nullptr || activeColumns_ == nullptr) {
+    errorMessage_ = QvbString("A walk needs a visitor and an active layout");
+    return false;
+  }
+  try {
+    activeShape()->walk->walk(*activeColumns_, strip, visitor);
+  } catch (const std::bad_alloc&) {
+    errorMessage_ = QvbString("Buffer Allocation failed");
+    return false;
+  }
+  return true;
+}
+
+const unsigned char* CCBReaderImpl::getRecordInputBytes(int& length) {
+  length = 0;
+  if (!framed_ || !recordHeld_ || state_ != READING) return nullptr;
+  const int size = frame_.next - frame_.rawStart;
+  const unsigned char* bytes = dataFile_->view(frame_.rawStart, size, nullptr);
+  if (bytes != nullptr) length = size;
+  return bytes;
+}
+
+int CCBReaderImpl::layoutById(const QvbString& recordId) const {
+  QvbString id = recordId;
+  id.trim(true, true);
+  for (size_t i = 0; i < layouts_.size(); ++i) {
+    if (layouts_[i]->matchesRecordId(id)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+int CCBReaderImpl::parentLayoutOf(int layout) const {
+  return layout >= 0 && static_cast<size_t>(layout) < parentLayouts_.size()
+             ? parentLayouts_[static_cast<size_t>(layout)]
+             : -1;
+}
+
+bool CCBReaderImpl::addChildLayout(const QvbString& parentId, const QvbString& childId) {
+  const int parent = layoutById(parentId);
+  const int child = layoutById(childId);
+  const char* problem = nullptr;
+  if (parent < 0 || child < 0) {
+    errorMessage_ = qvbStringFormat("No layout has the record identifier %s",
+                                    (parent < 0 ? parentId : childId).asCstr());
+    return false;
+  }
+  if (parentLayoutOf(child) >= 0) problem = "already has a parent layout";
+  for (int layout = parent; problem == nullptr && layout >= 0; layout = parentLayoutOf(layout)) {
+    if (layout == child) problem = "would be its own ancestor";
+  }
+  if (problem != nullptr) {
+    errorMessage_ = qvbStringFormat("Child layout %s %s", childId.asCstr(), problem);
+    return false;
+  }
+  if (parentLayouts_.size() < layouts_.size()) parentLayouts_.resize(layouts_.size(), -1);
+  parentLayouts_[static_cast<size_t>(child)] = parent;
+  hierarchical_ = true;
+  return true;
+}
+
+void CCBReaderImpl::clearChildLayouts() {
+  parentLayouts_.clear();
+  hierarchical_ = false;
 }

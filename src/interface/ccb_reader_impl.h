@@ -15,6 +15,8 @@
 #include "format/ccb_format.h"
 #include "input/ccb_data_file.h"
 #include "input/ccb_record_framer.h"
+#include "interface/ccb_column_type.h"
+#include "interface/ccb_record_walk.h"
 #include "layout/ccb_data_field.h"
 #include "layout/ccb_data_root.h"
 #include "layout/ccb_layout_map.h"
@@ -81,23 +83,53 @@ class CCBReaderImpl final : public CCBRecordReader {
   bool addCopybookText(const char* data, size_t size, QvbString recordId, bool makeActive) override;
   bool scanSplitPointsMemory(const unsigned char* data, size_t size, const CCBReadOptions& options,
                              int64_t every, CCBSplitCallback* callback) override;
+  int getActiveLayout() override { return activeLayout_; }
+  bool setActiveLayout(int index) override;
+  bool isFillerColumn(int index) override;
+  bool getStrippedOutputBytes(int index, const char*& bytes, int& length) override;
+  bool walkRecord(CCBRecordVisitor* visitor, bool strip) override;
+  const unsigned char* getRecordInputBytes(int& length) override;
+  bool addChildLayout(const QvbString& parentId, const QvbString& childId) override;
+  void clearChildLayouts() override;
+  int64_t getParentRecordNumber() override { return parentNumber_; }
 
   // The active layout's output array, whose columns the record just read fills; null
   // without an active layout. For the readers of the library's own (CCBRecordBatch).
   const CCBOutputArray* activeColumnArray() const { return activeColumns_; }
+  // Whether the open input is read record by record of every layout (all_layouts, or a
+  // hierarchy), each making its layout the active one.
+  bool readsAllLayouts() const { return framed_ && (options_.getAllLayouts() || treeReading_); }
 
  private:
   // Where reading stands: readNextRecord reads only while READING.
   enum ReadState { NOT_OPEN, READING, ENDED, FAILED };
-  // What reading one framed record came to.
-  enum RecordOutcome { RECORD_ACTIVE, RECORD_OTHER, RECORD_PASSED, RECORD_END, RECORD_FAILED };
+  // What reading one framed record came to; RECORD_PLACED: a record placed in its tree,
+  // to be read on (RECORD_ACTIVE once placed).
+  enum RecordOutcome {
+    RECORD_ACTIVE,
+    RECORD_OTHER,
+    RECORD_PASSED,
+    RECORD_END,
+    RECORD_FAILED,
+    RECORD_PLACED
+  };
 
   template <typename Step>
   bool addLayout(Step step, const QvbString& recordId, bool makeActive);
   void destroyLayouts();
   CCBDataRoot* activeRoot() const;
+  // What the walk and the strip of the active layout need, made when first asked for.
+  struct LayoutShape {
+    std::unique_ptr<CCBRecordWalk> walk;
+    std::vector<CCBColumnType> types;  // per column
+  };
+  LayoutShape* activeShape();
+  int layoutById(const QvbString& recordId) const;  // -1 for none
+  int parentLayoutOf(int layout) const;
+  RecordOutcome placeBeforeWalk(int layout);
+  RecordOutcome placeRecord(int layout);
   int longestLayoutLength();  // the record length of the longest layout
-  void setActiveLayout(int index);
+  void activate(int index);
   // chooseLayout's result for a record whose identifier matches no layout.
   static constexpr int UNKNOWN_LAYOUT = -2;
   // The index of the layout of the record at start; UNKNOWN_LAYOUT, or -1 with a
@@ -178,6 +210,26 @@ class CCBReaderImpl final : public CCBRecordReader {
   int64_t firstUnknownNumber_ = -1;
   int64_t firstUnknownOffset_ = -1;
   QvbString firstUnknownId_;
+  int recordLayout_ = -1;  // the layout readRecord chose for the last record
+
+  std::vector<LayoutShape> shapes_;  // per layout
+  // The texts getStrippedOutputBytes gives, kept until the next read (reads_ counts them).
+  CCBKeptTexts stripped_;
+  uint64_t reads_ = 0;
+
+  // Hierarchies: each layout's parent layout (-1: a root layout); a shorter list leaves
+  // the later layouts roots.
+  std::vector<int> parentLayouts_;
+  bool hierarchical_ = false;  // a layout has a parent
+  // Reading the open input as trees (hierarchical_ when it was opened): the number of
+  // the latest record of each layout in the current tree (-1: none, or a bad one), the
+  // current record's parent, where the trees read end (the range's end; -1: none) and
+  // whether the records before the range's first root are still being stepped over.
+  bool treeReading_ = false;
+  std::vector<int64_t> latest_;
+  int64_t parentNumber_ = -1;
+  int64_t treesEnd_ = -1;
+  bool leading_ = false;
 };
 
 #endif  // LYRA_INTERFACE_CCB_READER_IMPL_H_

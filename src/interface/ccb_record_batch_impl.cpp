@@ -12,6 +12,7 @@
 
 #include "format/ccb_float.h"
 #include "format/ccb_format.h"
+#include "interface/ccb_column_type.h"
 #include "interface/ccb_reader_impl.h"
 #include "layout/ccb_data_field.h"
 #include "layout/ccb_data_root.h"
@@ -29,7 +30,6 @@ const char* const COLUMN_KIND_NAMES[] = {
     "text",         // CCB_COLUMN_TEXT
 };
 
-const int MAX_INT64_DIGITS = 18;         // every number of 18 digits fits an int64
 const int RESERVED_RECORDS = 64 * 1024;  // room made at once, at most, for a read
 const int STAGED_RECORDS = 256;          // records that wait to be decoded, at most,
 const int STAGED_BYTES = 1 << 20;        // and their bytes, at most
@@ -97,17 +97,6 @@ int copyPlainText(const char* text, int width, bool trim, char* out) {
   return trim ? withoutTrailingBlanks(out, width) : width;
 }
 
-// Fixed-point and edited numbers by their digits.
-CCBColumnKind kindOf(const CCBNumberShape& shape) {
-  if (shape.kind == CCBNumberShape::FLOAT) return CCB_COLUMN_FLOAT;
-  if (shape.kind == CCBNumberShape::TEXT) return CCB_COLUMN_TEXT;
-  if (shape.digits > MAX_INT64_DIGITS) return CCB_COLUMN_BIG_DECIMAL;
-  if (shape.fraction > 0) return CCB_COLUMN_DECIMAL;
-  // Binary items hold any value of their storage: 8 unsigned bytes reach 2^64 - 1.
-  const bool unsignedWord = shape.binary && !shape.isSigned && shape.storageLength == 8;
-  return unsignedWord ? CCB_COLUMN_UNSIGNED : CCB_COLUMN_INTEGER;
-}
-
 }  // namespace
 
 const char* ccbColumnKindName(CCBColumnKind kind) {
@@ -133,11 +122,15 @@ bool CCBRecordBatchImpl::describe(CCBRecordReader* reader) {
     errorMessage_ = QvbString("A batch reads only record readers made by createCCBRecordReader");
     return false;
   }
+  bool described = false;
   try {
-    if (describeColumns(impl->activeColumnArray())) return true;
+    described = describeColumns(impl->activeColumnArray());
   } catch (const std::bad_alloc&) {
     errorMessage_ = QvbString("Buffer Allocation failed");
   }
+  detach();
+  if (described) return true;
+  described_ = nullptr;
   columns_.clear();
   clear();
   return false;
@@ -160,15 +153,13 @@ bool CCBRecordBatchImpl::describeColumns(const CCBOutputArray* array) {
       return false;
     }
   }
-  // The decoding is the open data's: a layout with none open yet has no root.
-  const CCBData* root = available > 0 ? array->getColumn(0)->node()->getLayoutRoot() : nullptr;
-  decoding_ = root != nullptr ? &static_cast<const CCBDataRoot*>(root)->decoding() : nullptr;
+  attach(array);
   columns_.resize(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) {
     const int index = everyColumn_ ? i : indexes_[static_cast<size_t>(i)];
     describeColumn(array->getColumn(index), index, &columns_[static_cast<size_t>(i)]);
   }
-  array_ = array;
+  described_ = array;
   stagingKnown_ = false;
   stageWidth_ = 0;
   clear();
@@ -202,25 +193,20 @@ void CCBRecordBatchImpl::describeColumn(const CCBOutputEntry* entry, int index,
   const CCBData* node = entry->node();
   const CCBFormat* format =
       node->isField() ? static_cast<const CCBDataField*>(node)->format() : nullptr;
-  const CCBNumberShape shape = format != nullptr ? format->numberShape() : CCBNumberShape();
-  column->kind = kindOf(shape);
-  const bool edited = shape.kind == CCBNumberShape::EDITED;
-  const bool fixedPoint = shape.kind == CCBNumberShape::FIXED_POINT || edited;
-  column->digits = fixedPoint ? shape.digits : 0;
-  column->fraction = fixedPoint ? shape.fraction : 0;
-  column->edited = edited;
-  column->zeroFraction = edited && shape.zeroWithoutDigits ? shape.fraction : -1;
-  // An IBM COMP-1 reaches 7.2e75 and 5.4e-79, far past a binary32: its text is read
-  // as a double.
-  column->single = shape.kind == CCBNumberShape::FLOAT && shape.storageLength == 4 &&
-                   format->floatFormat() != FLOAT_IBM;
-  column->errorText = format == nullptr || format->canFailAsText();
+  const CCBColumnType type = columnTypeOf(*entry);
+  column->kind = type.kind;
+  column->digits = type.digits;
+  column->fraction = type.fraction;
+  column->edited = type.edited;
+  column->zeroFraction = type.zeroFraction;
+  column->single = type.single;
+  column->errorText = type.errorText;
   column->keepsText = column->kind == CCB_COLUMN_TEXT || column->kind == CCB_COLUMN_BIG_DECIMAL ||
                       (column->kind == CCB_COLUMN_DECIMAL && decimalText_);
   const bool typedOnly = column->kind == CCB_COLUMN_INTEGER ||
                          column->kind == CCB_COLUMN_UNSIGNED ||
                          (column->kind == CCB_COLUMN_DECIMAL && !column->keepsText);
-  column->direct = typedOnly && !edited && decoding_ != nullptr ? format : nullptr;
+  column->direct = typedOnly && !type.edited && decoding_ != nullptr ? format : nullptr;
   const bool plain = column->kind == CCB_COLUMN_TEXT && format != nullptr && decoding_ != nullptr &&
                      format->textIsBytes(*decoding_);
   column->plainText = plain;
@@ -280,7 +266,15 @@ int CCBRecordBatchImpl::read(CCBRecordReader* reader, int maxRecords, bool& fail
   }
   if (!describe(reader)) return 0;
   CCBReaderImpl* impl = static_cast<CCBReaderImpl*>(reader);
+  if (impl->readsAllLayouts()) {
+    detach();
+    errorMessage_ = QvbString(
+        "A batch reads the records of one layout: this reader reads every layout's (append "
+        "takes them one at a time)");
+    return 0;
+  }
   try {
+    attach(described_);
     reserve(maxRecords);
     failed = !readRecords(impl, maxRecords);
   } catch (const std::bad_alloc&) {
@@ -289,10 +283,48 @@ int CCBRecordBatchImpl::read(CCBRecordReader* reader, int maxRecords, bool& fail
     truncate(numbers_.size());
     errorMessage_ = QvbString("Buffer Allocation failed");
   }
+  detach();
+  return getRecordCount();
+}
+
+// Points the batch at the array's entries and at the decoding of the data it holds (a
+// layout with none open yet has no root).
+void CCBRecordBatchImpl::attach(const CCBOutputArray* array) {
+  const bool any = array->getColumnCount() > 0;
+  const CCBData* root = any ? array->getColumn(0)->node()->getLayoutRoot() : nullptr;
+  decoding_ = root != nullptr ? &static_cast<const CCBDataRoot*>(root)->decoding() : nullptr;
+  for (Column& column : columns_) column.entry = array->getColumn(column.index);
+  array_ = array;
+}
+
+// Between calls the batch points to nothing of the reader's.
+void CCBRecordBatchImpl::detach() {
   for (Column& column : columns_) column.entry = nullptr;
   decoding_ = nullptr;
   array_ = nullptr;
-  return getRecordCount();
+}
+
+bool CCBRecordBatchImpl::append(CCBRecordReader* reader) {
+  CCBReaderImpl* impl = dynamic_cast<CCBReaderImpl*>(reader);
+  if (impl == nullptr || described_ == nullptr || impl->activeColumnArray() != described_) {
+    errorMessage_ = QvbString(
+        "The batch appends records of the layout it last described: describe the reader's "
+        "active layout first");
+    return false;
+  }
+  try {
+    attach(described_);
+    appendRecord();
+    numbers_.push_back(reader->getRecordNumber());
+    offsets_.push_back(reader->getRecordOffset());
+  } catch (const std::bad_alloc&) {
+    truncate(numbers_.size());
+    errorMessage_ = QvbString("Buffer Allocation failed");
+    detach();
+    return false;
+  }
+  detach();
+  return true;
 }
 
 // Reads records into the batch until it holds maxRecords; false when reading failed.

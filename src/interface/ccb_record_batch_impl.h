@@ -52,6 +52,7 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
   const char* getTextBytes(int column) override;
   const int64_t* getTextOffsets(int column) override;
   int64_t getErrorCount(int column) override;
+  bool append(CCBRecordReader* reader) override;
 
  private:
   struct Column {
@@ -83,6 +84,8 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
   bool hasIntegers(const Column& column) const;
   bool hasReals(const Column& column) const;
   bool describeColumns(const CCBOutputArray* array);
+  void attach(const CCBOutputArray* array);
+  void detach();
   void describeColumn(const CCBOutputEntry* entry, int index, Column* column) const;
   void clear();
   void reserve(int records);
@@ -105,8 +108,9 @@ class CCBRecordBatchImpl final : public CCBRecordBatch {
 
   QvbString errorMessage_;
   std::vector<Column> columns_;
-  const CCBDecoding* decoding_ = nullptr;  // of the reader's open data, during a read
-  const CCBOutputArray* array_ = nullptr;  // the active layout's, during a read
+  const CCBDecoding* decoding_ = nullptr;      // of the reader's open data, during a read
+  const CCBOutputArray* array_ = nullptr;      // the active layout's, during a read
+  const CCBOutputArray* described_ = nullptr;  // the array describe last described
   // Records set from the plan wait here, the first stageWidth_ bytes of each, to be
   // decoded a column at a time; with no width, each record is decoded as it is read.
   CCBValueBuffer<unsigned char> staged_;  // stageRecords_ records of stageWidth_ bytes

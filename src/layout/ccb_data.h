@@ -128,6 +128,7 @@ class CCBData : public CCBDefNode {
   // A skipped node is passed over by walks of its parent: it reads no bytes and its
   // columns stay null, though a node that redefines it still starts where it would.
   void setSkipped(bool skipped) { skipped_ = skipped; }
+  bool isSkipped() const { return skipped_; }
 
   // A maximum of 0 is no repetition, so it also ends any DEPENDING ON link: a table
   // of at most 0 repetitions depending on a count could not be saved as it reads.

@@ -56,6 +56,7 @@ class CCBDataRoot : public CCBData {
   int getInputFileCount() const { return static_cast<int>(inputFiles_.size()); }
   QvbString getInputFile(int index) const;  // null out of range
   void setRecordId(const QvbString& recordId) { recordId_ = recordId; }
+  const QvbString& getRecordId() const { return recordId_; }
   bool matchesRecordId(const QvbString& recordId) const;  // letter case ignored
   // The rules the layout's field formats are built by; set before any field is added.
   void setFormatRules(const CCBFormatRules& rules) { formatRules_ = rules; }

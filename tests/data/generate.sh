@@ -34,6 +34,7 @@ compile wpay wpay.cob
 # COMP-1, COMP-2 and COMP-5 in the machine's own byte order.
 compile wmeasure wmeasure.cob
 compile wedited wedited.cob
+compile whier whier.cob
 
 "$build/wcust" files/customers.dat >files/customers.dat.expected
 "$build/wcust_ovp" files/customers_ovp.dat >"$build/customers_ovp.expected"
@@ -90,6 +91,10 @@ cp files/measures.dat.expected files/measures_be.dat.expected
 
 # Numeric-edited amounts, and the value each edited text stands for.
 "$build/wedited" files/edited.dat >files/edited.dat.values
+
+# Record hierarchies: customers, their accounts and phones, the accounts'
+# transactions, with each record's layout and parent record.
+"$build/whier" files/hierarchy.dat >files/hierarchy.dat.expected
 
 # German text in EBCDIC 273 and 1141, ISO-8859-1, Windows-1252 and UTF-8,
 # and UTF-16 national text: built from value tables through iconv.

@@ -520,7 +520,8 @@ TEST_F(CliTest, ExitStatusAndFirstLine) {
   check({"read", "-c", rec, "--threads", "0", recData}, 2,
         "invalid --threads '0': expected a whole number of at least 1");
   check({"read", "-c", rec, "--typed", recData}, 2,
-        "--typed applies to --format jsonl only\nTry 'lyra read --help' for more information.");
+        "--typed applies to --format jsonl and json-nested only\nTry 'lyra read --help' for more "
+        "information.");
   check({"read", "-c", rec, "--record-format", "rdw", "--bdw-excludes-header", recData}, 2,
         "--bdw-excludes-header goes with --record-format vb only");
   check({"splits", "--record-format", "fixed", "--every", "10", recData}, 2,

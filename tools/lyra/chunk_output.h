@@ -53,6 +53,7 @@ const size_t PART_BYTES = 4 * 1024 * 1024;
 struct alignas(CACHE_LINE) ChunkOutput {
   OutputBuffer text;                      // the rows, one after another
   std::vector<size_t> rowEnds;            // where in text each row ends
+  std::vector<size_t> rowOutputs;         // with a file per layout: each row's output
   std::vector<BadRecordNote> badRecords;  // in file order
   size_t badBytes = 0;                    // the bytes the bad records keep
   std::vector<UnknownMark> unknownMarks;  // in file order
@@ -65,12 +66,13 @@ struct alignas(CACHE_LINE) ChunkOutput {
 
   // The memory the part's rows and bad records take.
   size_t heldBytes() const {
-    return text.size() + rowEnds.size() * sizeof(size_t) + badBytes +
+    return text.size() + (rowEnds.size() + rowOutputs.size()) * sizeof(size_t) + badBytes +
            unknownMarks.size() * sizeof(UnknownMark);
   }
   void clear() {
     text.clear();
     rowEnds.clear();
+    rowOutputs.clear();
     badRecords.clear();
     badBytes = 0;
     unknownMarks.clear();

@@ -5,9 +5,9 @@
 
 #include "reader_setup.h"
 
-OrderedWriter::OrderedWriter(const ReadOptions& options, OutputFile* output, RejectsFile* rejects,
-                             ProgressMeter* meter)
-    : options_(options), output_(output), rejects_(rejects), meter_(meter) {}
+OrderedWriter::OrderedWriter(const ReadOptions& options, const std::vector<OutputFile*>& outputs,
+                             RejectsFile* rejects, ProgressMeter* meter)
+    : options_(options), outputs_(outputs), rejects_(rejects), meter_(meter) {}
 
 // Of the part's records of unknown type, those a read by one thread meets before it
 // stops count: before its last row written, or its bad record past --max-errors.
@@ -60,11 +60,7 @@ bool OrderedWriter::writeRows(const ChunkOutput& chunk, size_t from, size_t to) 
   if (limit >= 0 && written_ >= limit) return false;
   size_t count = to - from;
   if (limit >= 0) count = std::min(count, static_cast<size_t>(limit - written_));
-  const size_t begin = from == 0 ? 0 : chunk.rowEnds[from - 1];
-  const size_t end = count == 0 ? begin : chunk.rowEnds[from + count - 1];
-  if (end > begin && !output_->write(chunk.text.view().substr(begin, end - begin))) {
-    return false;
-  }
+  if (count > 0 && !writeText(chunk, from, from + count)) return false;
   written_ += static_cast<int64_t>(count);
   partRows_ = from + count;
   return limit < 0 || written_ < limit;
@@ -82,4 +78,20 @@ bool OrderedWriter::passOver(const BadRecordNote& note) {
                       reinterpret_cast<const unsigned char*>(note.bytes.data()),
                       static_cast<int>(note.bytes.size()), note.reason);
   return !rejects_->failed();
+}
+
+// The text of rows [from, to), each run of rows of one output at once.
+bool OrderedWriter::writeText(const ChunkOutput& chunk, size_t from, size_t to) {
+  const bool routed = !chunk.rowOutputs.empty();
+  for (size_t row = from; row < to;) {
+    size_t end = row + 1;
+    while (routed && end < to && chunk.rowOutputs[end] == chunk.rowOutputs[row]) ++end;
+    if (!routed) end = to;
+    const size_t begin = row == 0 ? 0 : chunk.rowEnds[row - 1];
+    const size_t stop = chunk.rowEnds[end - 1];
+    OutputFile* output = outputs_[routed ? chunk.rowOutputs[row] : 0];
+    if (stop > begin && !output->write(chunk.text.view().substr(begin, stop - begin))) return false;
+    row = end;
+  }
+  return true;
 }

@@ -3,13 +3,15 @@
 // record past --max-errors (whose message is then the failure), at a record that
 // could not be read, or once writing fails. It gives the bad records it passes over
 // to the rejects file in order, counts the records of unknown type the same read
-// would have stepped over, and draws the progress bar. The output, the rejects
-// file and the meter stay the caller's.
+// would have stepped over, and draws the progress bar. Rows go to the output of
+// each (a file per layout) where the chunk says. The outputs, the rejects file and the
+// meter stay the caller's.
 #ifndef LYRA_TOOLS_ORDERED_WRITER_H_
 #define LYRA_TOOLS_ORDERED_WRITER_H_
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "chunk_output.h"
 #include "output_file.h"
@@ -19,9 +21,9 @@
 
 class OrderedWriter {
  public:
-  // rejects may be null.
-  OrderedWriter(const ReadOptions& options, OutputFile* output, RejectsFile* rejects,
-                ProgressMeter* meter);
+  // outputs: at least one; rejects may be null.
+  OrderedWriter(const ReadOptions& options, const std::vector<OutputFile*>& outputs,
+                RejectsFile* rejects, ProgressMeter* meter);
 
   // Writes what a read by one thread writes of the chunk; false where that read
   // stops.
@@ -34,12 +36,13 @@ class OrderedWriter {
 
  private:
   bool writeRows(const ChunkOutput& chunk, size_t from, size_t to);
+  bool writeText(const ChunkOutput& chunk, size_t from, size_t to);
   bool stopAtRows(const ChunkOutput& chunk);
   bool passOver(const BadRecordNote& note);
   void countUnknown(const UnknownRecords& part, int64_t count);
 
   const ReadOptions& options_;
-  OutputFile* output_;
+  std::vector<OutputFile*> outputs_;
   RejectsFile* rejects_;
   ProgressMeter* meter_;
   int64_t written_ = 0;  // rows

@@ -4,14 +4,15 @@
 
 #include "layout_source.h"
 
-RangePlanner::RangePlanner(const ReadOptions& options, int64_t fileSize, ChunkQueue* queue)
-    : options_(options), fileSize_(fileSize), queue_(queue) {}
+RangePlanner::RangePlanner(const ReadOptions& options, int64_t fileSize, ChunkQueue* queue,
+                           bool oneRange)
+    : options_(options), fileSize_(fileSize), queue_(queue), oneRange_(oneRange) {}
 
 // The first range is the one the options give, up to the second range's start.
 void RangePlanner::run() {
   const int64_t start = std::max(options_.records.skip, options_.rangeStart);
   lastStart_ = start;
-  if (queue_->addRange(options_.rangeStart, options_.firstRecord)) {
+  if (queue_->addRange(options_.rangeStart, options_.firstRecord) && !oneRange_) {
     if (options_.records.format == CCB_RECORD_FIXED) {
       cutFixed(start);
     } else {

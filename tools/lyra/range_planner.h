@@ -5,8 +5,9 @@
 // Records behind descriptor words (rdw, vb) and lines are cut at the split points
 // that the reader's split scan finds, each range given the number that a read from
 // the start gives its first record. When the scan fails, the last range runs on to
-// the end, and its reader meets the failure just as a read from the start would.
-// Runs on a thread of its own; the options and the queue stay the caller's.
+// the end, and its reader meets the failure just as a read from the start would. A
+// planner of one range adds the options' range alone (the whole input). Runs on a
+// thread of its own; the options and the queue stay the caller's.
 #ifndef LYRA_TOOLS_RANGE_PLANNER_H_
 #define LYRA_TOOLS_RANGE_PLANNER_H_
 
@@ -20,7 +21,7 @@
 class RangePlanner : public CCBSplitCallback {
  public:
   // fileSize: the data file's size when reading starts.
-  RangePlanner(const ReadOptions& options, int64_t fileSize, ChunkQueue* queue);
+  RangePlanner(const ReadOptions& options, int64_t fileSize, ChunkQueue* queue, bool oneRange);
 
   // Adds every range, then ends the queue's ranges.
   void run();
@@ -34,6 +35,7 @@ class RangePlanner : public CCBSplitCallback {
   const ReadOptions& options_;
   int64_t fileSize_;
   ChunkQueue* queue_;
+  bool oneRange_;
   int64_t lastStart_ = 0;     // where the last range added starts
   bool numbersKnown_ = true;  // false: a lines range without --first-record
   int64_t numberBase_ = 0;    // a record's number less the scan's number for it

@@ -2,12 +2,16 @@
 
 #include "reader_setup.h"
 
-RangeWorker::RangeWorker(const ReadOptions& options, const std::vector<OutputColumn>& columns,
-                         ChunkQueue* queue)
-    : options_(options), formatter_(options, columns), queue_(queue) {}
+RangeWorker::RangeWorker(const ReadOptions& options, const std::vector<LayoutColumns>& layouts,
+                         ChunkQueue* queue, RecordReaderPtr opened)
+    : options_(options),
+      reader_(std::move(opened)),
+      opened_(reader_ != nullptr),
+      rows_(options, layouts),
+      queue_(queue) {}
 
 void RangeWorker::run() {
-  reader_ = prepareReader(options_, nullptr, &readerError_);
+  if (reader_ == nullptr) reader_ = prepareReader(options_, nullptr, &readerError_);
   if (reader_ != nullptr) reader_->setBadRecordCallback(this);
   ReadRange range;
   while (queue_->takeRange(&range, &chunk_)) {
@@ -17,38 +21,47 @@ void RangeWorker::run() {
 }
 
 // Bad records are all passed over here: the writer tells which of them a read by
-// one thread would have stopped at.
-void RangeWorker::readRange(const ReadRange& range) {
-  chunk_->clear();
+// one thread would have stopped at. The reader that opened the input reads as opened.
+bool RangeWorker::openRange(const ReadRange& range) {
   if (reader_ == nullptr) {
-    chunk_->failed = true;
     chunk_->failure = readerError_;
-    return;
+    return false;
+  }
+  if (opened_) {
+    opened_ = false;
+    return true;
   }
   CCBReadOptions readOptions = readerOptions(options_);
   readOptions.setRange(range.start, range.end);
   readOptions.setFirstRecord(range.firstRecord);
   readOptions.setMaxErrors(-1);
-  if (!openInput(reader_.get(), options_, readOptions)) {
+  if (openInput(reader_.get(), options_, readOptions)) return true;
+  chunk_->failure = dataFileName(options_) + ": " + messageText(reader_->getErrorMessage());
+  return false;
+}
+
+void RangeWorker::readRange(const ReadRange& range) {
+  chunk_->clear();
+  if (!openRange(range)) {
     chunk_->failed = true;
-    chunk_->failure = dataFileName(options_) + ": " + messageText(reader_->getErrorMessage());
     return;
   }
   // No range gives the output more rows than the limit: later ones are never written.
   const int64_t limit = options_.limit;
+  const int64_t rowsBefore = rows_.rows();
   bool failed = false;
   partBase_ = 0;
-  for (int64_t rows = 0;
-       (limit < 0 || rows < limit) && !queue_->cancelled() && reader_->readNextRecord(failed);
-       ++rows) {
+  while ((limit < 0 || rows_.rows() - rowsBefore < limit) && !queue_->cancelled() &&
+         reader_->readNextRecord(failed)) {
     const int64_t unknowns = unknownsInPart();
     if (unknowns > (chunk_->unknownMarks.empty() ? 0 : chunk_->unknownMarks.back().before)) {
       chunk_->unknownMarks.push_back({chunk_->rowEnds.size(), unknowns});
     }
-    formatter_.write(reader_.get(), &chunk_->text);
-    chunk_->rowEnds.push_back(chunk_->text.size());
-    if (chunk_->heldBytes() >= PART_BYTES && !handOverPart()) return;
+    rows_.add(reader_.get(), unknowns, chunk_);
+    if (mayHandOver() && !handOverPart()) return;
   }
+  // Read to its end, the range's last tree is whole.
+  rows_.finish(!failed && (limit < 0 || rows_.rows() - rowsBefore < limit), chunk_);
   if (failed) {
     chunk_->failed = true;
     chunk_->failure = readerFailure(options_, reader_.get());
@@ -78,16 +91,14 @@ bool RangeWorker::handOverPart() {
 
 void RangeWorker::badRecord(int64_t number, int64_t offset, const unsigned char* bytes, int length,
                             const QvbString& reason) {
-  if (chunk_->heldBytes() >= PART_BYTES && !handOverPart()) return;  // nothing more is written
+  if (mayHandOver() && !handOverPart()) return;  // nothing more is written
   std::string kept;
   if (length > 0) kept.assign(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length));
-  chunk_->badBytes += kept.size() + sizeof(BadRecordNote);
-  chunk_->badRecords.push_back(
-      {number, offset, std::move(kept), reason, chunk_->rowEnds.size(), unknownsInPart()});
+  rows_.badRecord({number, offset, std::move(kept), reason, 0, unknownsInPart()}, chunk_);
 }
 
-void runRangeWorker(const ReadOptions* options, const std::vector<OutputColumn>* columns,
-                    ChunkQueue* queue) {
-  RangeWorker worker(*options, *columns, queue);
+void runRangeWorker(const ReadOptions* options, const std::vector<LayoutColumns>* layouts,
+                    ChunkQueue* queue, CCBRecordReader* opened) {
+  RangeWorker worker(*options, *layouts, queue, RecordReaderPtr(opened));
   worker.run();
 }

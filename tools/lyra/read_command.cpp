@@ -1,4 +1,6 @@
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 #include "command_support.h"
 #include "commands.h"
@@ -7,6 +9,7 @@
 #include "read_options.h"
 #include "read_records.h"
 #include "reader_setup.h"
+#include "record_formatter.h"
 #include "rejects_file.h"
 #include "trace_callback.h"
 
@@ -16,7 +19,8 @@ const CommandHelp READ_HELP = {
     "read",
     "lyra read [options] DATAFILE",
     "Decodes every record of a data file with one or more layouts and writes the\n"
-    "records of one layout, one row or line per record, in UTF-8.\n"
+    "records of one layout, or of every layout, one row or line per record, in\n"
+    "UTF-8.\n"
     "\n"
     "Record formats (--record-format):\n"
     "  layout  a record ends where its layout ends (the default).\n"
@@ -56,7 +60,8 @@ const CommandHelp READ_HELP = {
     "\n"
     "With several layouts, each given as FILE=ID, the identifier field (--id-field)\n"
     "tells the layout of each record: its trimmed text is compared with the IDs,\n"
-    "letter case ignored. Only the records of the active layout are written.\n"
+    "letter case ignored. Only the records of the active layout are written, but\n"
+    "with --all-layouts or --child.\n"
     "\n"
     "Output formats (--format):\n"
     "  csv    RFC 4180: a header row of the output names, then one row per record;\n"
@@ -70,8 +75,36 @@ const CommandHelp READ_HELP = {
     "         number (\"#ERR#\", blanks) gives null.\n"
     "  table  aligned columns for reading on screen, widths counted in characters;\n"
     "         control characters are shown as '?'.\n"
+    "  json-nested  one JSON object per record and line, shaped as its copybook: a\n"
+    "         group is an object keyed by its name, an OCCURS an array (as long as\n"
+    "         its count says), an elementary item a value (a number with --typed);\n"
+    "         FILLER items are left out, each REDEFINES is a key of its own.\n"
     "Columns of repetitions that a variable table (OCCURS DEPENDING ON) did not reach\n"
     "are null: empty in csv and table, null in jsonl.\n"
+    "\n"
+    "Columns (csv, jsonl, table): --columns NAME,... writes those columns in that\n"
+    "order, named as 'lyra columns' lists them; --filler drop leaves out FILLER\n"
+    "columns (kept by default). --strip (any format) writes clean values: text\n"
+    "without trailing blanks, numbers in their shortest form keeping their picture's\n"
+    "digits after the point (\" 00350.00\" as 350.00, -0007 as -7, 12.50CR as -12.50),\n"
+    "and a number its text does not state (\"#ERR#\") as null.\n"
+    "\n"
+    "Every layout (--all-layouts): the records of every layout are written, each as\n"
+    "its own layout's; JSON lines get a first key, _layout, holding its identifier;\n"
+    "csv and table write one file per layout, -o FILE holding {layout}, which each\n"
+    "layout's identifier replaces (-o out-{layout}.csv).\n"
+    "\n"
+    "Hierarchies (--child PARENT=CHILD,..., repeatable, identifiers of layouts, any\n"
+    "depth; implies --all-layouts): a layout that no --child names as a child is a\n"
+    "root. A root record starts a tree, which ends at the next root; a child record\n"
+    "belongs to the nearest record of its parent layout before it in the tree, and\n"
+    "one without such a record is a bad record. Flat formats give each record\n"
+    "_layout, _record (its number) and _parent (its parent's number, null for a\n"
+    "root). json-nested writes each root with its tree in one line: each record's\n"
+    "object gains, per child layout, a key named as that layout's record holding the\n"
+    "array of its children, in file order; --limit counts these lines. A tree is held\n"
+    "in memory up to --max-tree-bytes (64 MiB); past it the root and every record of\n"
+    "its tree are bad records. A range holds the trees of the roots that start in it.\n"
     "\n"
     "A data file that holds nothing after --skip holds no records: csv and table\n"
     "write their header alone. A record that cannot be read stops the command after\n"
@@ -138,12 +171,15 @@ std::string failureHint(const ReadOptions& options, int recordLength) {
 // writing fails, nothing is put in place. A data file without records gets the
 // header alone. Records passed over make the status EXIT_PASSED_OVER where the read
 // went on to the end, and their count is the last message.
-int copyRecords(const ReadOptions& options, RecordReaderPtr reader, OutputFile* output,
+int copyRecords(const ReadOptions& options, const std::vector<LayoutColumns>& layouts,
+                RecordReaderPtr reader, const std::vector<OutputFile*>& outputs,
                 RejectsFile* rejects) {
   const int recordLength = reader->getMaxRecordLength();
-  const ReadOutcome outcome = writeRecords(options, std::move(reader), output, rejects);
+  const ReadOutcome outcome = writeRecords(options, layouts, std::move(reader), outputs, rejects);
   std::string error;
-  if (!output->commit(&error) || (rejects != nullptr && !rejects->commit(&error))) {
+  bool committed = true;
+  for (OutputFile* output : outputs) committed = committed && output->commit(&error);
+  if (!committed || (rejects != nullptr && !rejects->commit(&error))) {
     return error.empty() ? EXIT_FAILED : reportFailure(READ_HELP.name, error);
   }
   if (outcome.failed) {
@@ -172,16 +208,23 @@ int runRead(const std::vector<std::string>& args) {
   TraceCallback trace;
   RecordReaderPtr reader = openReader(options, options.trace ? &trace : nullptr, &error);
   if (reader == nullptr) return reportFailure(READ_HELP.name, error);
-  if (!checkOutputs(options, layoutFiles(reader.get()), &error)) {
+  std::vector<LayoutColumns> layouts;
+  if (!checkOutputs(options, layoutFiles(reader.get()), &error) ||
+      !describeLayouts(options, reader.get(), &layouts, &error)) {
     return reportUsageError(READ_HELP.name, error);
   }
   // Only now that the layouts and the data file are open is anything written.
-  OutputFile output(options.output);
-  if (!output.open(&error)) return reportFailure(READ_HELP.name, error);
+  std::vector<std::unique_ptr<OutputFile>> files;
+  std::vector<OutputFile*> outputs;
+  for (const std::string& path : outputPaths(options)) {
+    files.emplace_back(new OutputFile(path));
+    outputs.push_back(files.back().get());
+    if (!files.back()->open(&error)) return reportFailure(READ_HELP.name, error);
+  }
   std::unique_ptr<RejectsFile> rejects;
   if (!options.rejects.empty()) {
     rejects.reset(new RejectsFile(options.rejects));
     if (!rejects->open(&error)) return reportFailure(READ_HELP.name, error);
   }
-  return copyRecords(options, std::move(reader), &output, rejects.get());
+  return copyRecords(options, layouts, std::move(reader), outputs, rejects.get());
 }

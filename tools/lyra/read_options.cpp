@@ -54,8 +54,24 @@ const OptionDef READ_OPTIONS[] = {
     {"rejects", 0, ARGUMENT_REQUIRED, "FILE",
      "write the bytes of each bad record passed over\nto FILE, and a JSON line about it to "
      "FILE.jsonl"},
-    {"format", 0, ARGUMENT_REQUIRED, "FORMAT", "csv (default), jsonl or table"},
-    {"typed", 0, ARGUMENT_NONE, "", "jsonl: integer and real columns as JSON numbers"},
+    {"format", 0, ARGUMENT_REQUIRED, "FORMAT", "csv (default), jsonl, json-nested or table"},
+    {"typed", 0, ARGUMENT_NONE, "",
+     "jsonl, json-nested: integer and real columns as\nJSON numbers"},
+    {"columns", 0, ARGUMENT_REQUIRED, "NAME,...",
+     "write these columns, in this order, named as\n'lyra columns' lists them (not json-nested)"},
+    {"filler", 0, ARGUMENT_REQUIRED, "drop|keep",
+     "FILLER columns are kept (the default) or\ndropped; json-nested drops them always"},
+    {"strip", 0, ARGUMENT_NONE, "",
+     "text without its trailing blanks, numbers in\ntheir shortest form (\" 00350.00\" as 350.00)"},
+    {"all-layouts", 0, ARGUMENT_NONE, "",
+     "write the records of every layout: JSON lines\nwith _layout; csv and table one file per "
+     "layout\n"
+     "(-o FILE holding {layout})"},
+    {"child", 0, ARGUMENT_REPEATED, "PARENT=CHILD,...",
+     "records of the CHILD layouts belong to the\nPARENT record before them (repeatable; implies\n"
+     "--all-layouts)"},
+    {"max-tree-bytes", 0, ARGUMENT_REQUIRED, "N",
+     "json-nested with --child: the most one root's\ntree may hold (default 67108864)"},
     {"with-position", 0, ARGUMENT_NONE, "",
      "two first columns: _record, the record's number\nin the file (null where unknown), and "
      "_offset,\nthe byte offset where it starts; numbers in jsonl"},
@@ -82,9 +98,10 @@ const int64_t MAX_THREADS = 1024;
 const int64_t MAX_CHUNK_BYTES = int64_t{1} << 30;
 
 const FormatName FORMAT_NAMES[] = {
-    {"csv", FORMAT_CSV},      // RFC 4180
-    {"jsonl", FORMAT_JSONL},  // one JSON object per line
-    {"table", FORMAT_TABLE},  // aligned text
+    {"csv", FORMAT_CSV},                  // RFC 4180
+    {"jsonl", FORMAT_JSONL},              // one JSON object per line
+    {"json-nested", FORMAT_JSON_NESTED},  // one JSON object per record and line, nested
+    {"table", FORMAT_TABLE},              // aligned text
 };
 
 bool isFile(const std::string& path) {
@@ -298,13 +315,13 @@ bool readOutput(const CommandLine& line, ReadOptions* options, std::string* erro
       }
     }
     if (!known) {
-      *error = "unknown --format '" + name + "': use csv, jsonl or table";
+      *error = "unknown --format '" + name + "': use csv, jsonl, json-nested or table";
       return false;
     }
   }
   options->typed = line.has("typed");
-  if (options->typed && options->format != FORMAT_JSONL) {
-    *error = "--typed applies to --format jsonl only";
+  if (options->typed && options->format != FORMAT_JSONL && options->format != FORMAT_JSON_NESTED) {
+    *error = "--typed applies to --format jsonl and json-nested only";
     return false;
   }
   options->withPosition = line.has("with-position");
@@ -326,6 +343,127 @@ bool readThreads(const CommandLine& line, ReadOptions* options, std::string* err
                                                 MAX_CHUNK_BYTES, &options->chunkBytes, error);
 }
 
+// The parts of text between commas; false when one is empty.
+bool splitList(const std::string& text, std::vector<std::string>* parts) {
+  size_t start = 0;
+  for (size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1) {
+    parts->push_back(text.substr(start, comma - start));
+  }
+  parts->push_back(text.substr(start));
+  for (const std::string& part : *parts) {
+    if (part.empty()) return false;
+  }
+  return true;
+}
+
+// The index in layouts of the layout with the identifier; the count when none has it.
+size_t layoutWithId(const ReadOptions& options, const std::string& id) {
+  size_t i = 0;
+  while (i < options.layouts.size() && !sameId(options.layouts[i].id, id)) ++i;
+  return i;
+}
+
+// A child's parent link by index; false with a message when an identifier names no
+// layout, the child has a parent already or would be its own ancestor.
+bool addChildLink(const std::string& parent, const std::string& child, ReadOptions* options,
+                  std::vector<size_t>* parents, std::string* error) {
+  const size_t count = options->layouts.size();
+  const size_t p = layoutWithId(*options, parent), c = layoutWithId(*options, child);
+  if (p == count || c == count) {
+    *error = "--child: no layout has the record identifier '" + (p == count ? parent : child) + "'";
+    return false;
+  }
+  std::string problem = (*parents)[c] < count ? "has a parent already" : "";
+  for (size_t at = p; problem.empty() && at < count; at = (*parents)[at]) {
+    if (at == c) problem = "would be its own ancestor";
+  }
+  if (!problem.empty()) {
+    *error = "--child: layout '" + child + "' " + problem;
+    return false;
+  }
+  (*parents)[c] = p;
+  options->children.push_back({options->layouts[p].id, options->layouts[c].id});
+  return true;
+}
+
+// --child PARENT=CHILD,..., repeatable.
+bool readChildren(const CommandLine& line, ReadOptions* options, std::string* error) {
+  std::vector<size_t> parents(options->layouts.size(), options->layouts.size());
+  for (const OptionOccurrence& o : line.occurrences()) {
+    if (std::strcmp(o.def->longName, "child") != 0) continue;
+    const size_t equals = o.value.find('=');
+    std::vector<std::string> children;
+    if (equals == 0 || equals == std::string::npos ||
+        !splitList(o.value.substr(equals + 1), &children)) {
+      *error = "invalid --child '" + o.value + "': expected PARENT=CHILD[,CHILD...]";
+      return false;
+    }
+    for (const std::string& child : children) {
+      if (!addChildLink(o.value.substr(0, equals), child, options, &parents, error)) return false;
+    }
+  }
+  return true;
+}
+
+// Where each layout's records go with --all-layouts: one stream of JSON lines, or a
+// file per layout, as -o says.
+bool checkLayoutOutputs(ReadOptions* options, std::string* error) {
+  const bool perLayout = options->output.find(LAYOUT_PLACEHOLDER) != std::string::npos;
+  const char* problem = nullptr;
+  if (perLayout && !options->allLayouts) {
+    problem = "-o holds {layout}, which is for --all-layouts: one file per layout";
+  } else if (perLayout && options->format == FORMAT_JSON_NESTED && !options->children.empty()) {
+    problem = "-o holds {layout}: json-nested with --child writes each root's tree in one line";
+  } else if (!perLayout && options->allLayouts &&
+             (options->format == FORMAT_CSV || options->format == FORMAT_TABLE)) {
+    problem =
+        "--all-layouts writes csv and table as one file per layout: give -o FILE holding "
+        "{layout}, which each layout's identifier replaces (-o out-{layout}.csv)";
+  }
+  if (problem == nullptr) return true;
+  *error = problem;
+  return false;
+}
+
+// --columns, --filler, --strip, --all-layouts, --child and --max-tree-bytes.
+bool readShapes(const CommandLine& line, ReadOptions* options, std::string* error) {
+  const std::string filler = line.value("filler");
+  if (line.has("filler") && filler != "drop" && filler != "keep") {
+    *error = "unknown --filler '" + filler + "': use drop or keep";
+    return false;
+  }
+  options->dropFiller = filler == "drop" || options->format == FORMAT_JSON_NESTED;
+  options->strip = line.has("strip");
+  if (line.has("columns") && !splitList(line.value("columns"), &options->columns)) {
+    *error = "invalid --columns '" + line.value("columns") + "': expected NAME,NAME,...";
+    return false;
+  }
+  if (!readChildren(line, options, error)) return false;
+  options->allLayouts = line.has("all-layouts") || !options->children.empty();
+  const bool nestedTrees = options->format == FORMAT_JSON_NESTED && !options->children.empty();
+  const char* problem = nullptr;
+  if (line.has("columns") && options->format == FORMAT_JSON_NESTED) {
+    problem = "--columns does not go with --format json-nested, which writes whole records";
+  } else if (line.has("columns") && options->allLayouts) {
+    problem = "--columns does not go with --all-layouts: each layout has columns of its own";
+  } else if (line.has("active") && options->allLayouts) {
+    problem = options->children.empty()
+                  ? "--active does not go with --all-layouts, which writes every layout's records"
+                  : "--active does not go with --child, which writes every layout's records";
+  } else if (line.has("max-tree-bytes") && !nestedTrees) {
+    problem = "--max-tree-bytes applies to --format json-nested with --child";
+  }
+  if (problem != nullptr) {
+    *error = problem;
+    return false;
+  }
+  if (line.has("max-tree-bytes") && !parseNumber("max-tree-bytes", line.value("max-tree-bytes"), 1,
+                                                 INT64_MAX, &options->maxTreeBytes, error)) {
+    return false;
+  }
+  return checkLayoutOutputs(options, error);
+}
+
 }  // namespace
 
 const OptionDef* readOptionDefs(int* count) {
@@ -345,7 +483,7 @@ bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string
          (!line.has("range") || readRange(line, options, error)) &&
          (!line.has("first-record") || readFirstRecord(line, options, error)) &&
          readBadRecords(line, options, error) && readOutput(line, options, error) &&
-         readThreads(line, options, error);
+         readShapes(line, options, error) && readThreads(line, options, error);
 }
 
 bool checkOutputs(const ReadOptions& options, const std::vector<std::string>& layoutFiles,
@@ -353,7 +491,9 @@ bool checkOutputs(const ReadOptions& options, const std::vector<std::string>& la
   std::vector<std::string> inputs = layoutFiles;
   if (options.dataFile != STANDARD_INPUT) inputs.insert(inputs.begin(), options.dataFile);
   std::vector<std::pair<const char*, std::string>> outputs;  // option, file
-  if (!options.output.empty()) outputs.emplace_back("-o", options.output);
+  for (const std::string& path : outputPaths(options)) {
+    if (!path.empty()) outputs.emplace_back("-o", path);
+  }
   if (!options.rejects.empty()) {
     outputs.emplace_back("--rejects", options.rejects);
     outputs.emplace_back("--rejects", rejectsNotesPath(options.rejects));
@@ -373,6 +513,21 @@ bool checkOutputs(const ReadOptions& options, const std::vector<std::string>& la
   return true;
 }
 
+std::vector<std::string> outputPaths(const ReadOptions& options) {
+  if (options.output.find(LAYOUT_PLACEHOLDER) == std::string::npos) return {options.output};
+  std::vector<std::string> paths;
+  for (const LayoutSource& layout : options.layouts) {
+    paths.push_back(layoutOutputPath(options.output, layout.id));
+  }
+  return paths;
+}
+
+std::string layoutOutputPath(const std::string& output, const std::string& id) {
+  const size_t at = output.find(LAYOUT_PLACEHOLDER);
+  if (at == std::string::npos) return output;
+  return output.substr(0, at) + id + output.substr(at + sizeof LAYOUT_PLACEHOLDER - 1);
+}
+
 std::string dataFileName(const ReadOptions& options) {
   return options.dataFile == STANDARD_INPUT ? "standard input" : options.dataFile;
 }
@@ -387,6 +542,9 @@ CCBReadOptions readerOptions(const ReadOptions& options) {
   readOptions.setComp5LittleEndian(options.comp5LittleEndian);
   readOptions.setBinaryLittleEndian(options.binaryLittleEndian);
   readOptions.setZeroBytes(options.zeroBytes);
-  readOptions.setMaxErrors(options.maxErrors);
+  // Reading every layout's records, the ranges' workers note every bad record, and the
+  // writer judges them (threaded_read.h).
+  readOptions.setMaxErrors(readsAllLayouts(options) ? -1 : options.maxErrors);
+  readOptions.setAllLayouts(options.allLayouts);
   return readOptions;
 }

@@ -17,6 +17,17 @@
 
 // The input bytes a thread of a threaded read decodes and formats at a time.
 const int64_t DEFAULT_CHUNK_BYTES = 1024 * 1024;
+// The most a root's tree may hold in json-nested output before it is bad.
+const int64_t DEFAULT_MAX_TREE_BYTES = 64 * 1024 * 1024;
+// What -o holds where each layout's file takes its layout's identifier.
+const char LAYOUT_PLACEHOLDER[] = "{layout}";
+
+// A --child link: records of the child layout belong to the record of the parent
+// layout before them.
+struct ChildLink {
+  std::string parent;
+  std::string child;
+};
 
 struct ReadOptions {
   std::vector<LayoutSource> layouts;  // in the order given
@@ -37,9 +48,15 @@ struct ReadOptions {
   std::string rejects;      // where passed-over records go; empty: nowhere
   OutputFormat format = FORMAT_CSV;
   bool typed = false;
-  bool withPosition = false;  // each record's number and offset before its columns
-  int64_t limit = -1;         // -1: every record
-  std::string output;         // empty: standard output
+  bool withPosition = false;         // each record's number and offset before its columns
+  std::vector<std::string> columns;  // the columns written, by name; empty: all
+  bool dropFiller = false;           // FILLER columns left out (json-nested: always)
+  bool strip = false;                // values as getStrippedOutputBytes gives them
+  bool allLayouts = false;           // every layout's records (--child too)
+  std::vector<ChildLink> children;   // in the order given
+  int64_t maxTreeBytes = DEFAULT_MAX_TREE_BYTES;
+  int64_t limit = -1;  // -1: every record
+  std::string output;  // empty: standard output
   bool trace = false;
   bool quiet = false;
   int threads = 1;  // that decode and format records, where the data file allows it
@@ -55,6 +72,19 @@ const char STANDARD_INPUT[] = "-";
 
 // The data file as messages name it.
 std::string dataFileName(const ReadOptions& options);
+
+// Whether the records are read as every layout's, each output line or row made by the
+// ranges' workers (threaded_read.h) also on one thread: --all-layouts, --child.
+inline bool readsAllLayouts(const ReadOptions& options) {
+  return options.allLayouts;
+}
+
+// The file -o names for the layout with the identifier id: the first {layout} in it
+// replaced by id; the -o file itself when it holds none.
+std::string layoutOutputPath(const std::string& output, const std::string& id);
+// The files written: one per layout, in their order, where -o holds {layout}; else the
+// -o file alone (empty for standard output).
+std::vector<std::string> outputPaths(const ReadOptions& options);
 
 // The options `lyra read` accepts, for CommandLine.
 const OptionDef* readOptionDefs(int* count);

@@ -4,7 +4,7 @@
 
 #include "progress_meter.h"
 #include "reader_setup.h"
-#include "record_formatter.h"
+#include "record_rows.h"
 
 namespace {
 
@@ -20,15 +20,14 @@ bool flush(OutputBuffer* block, OutputFile* output) {
 // Writes the records of the active layout on this thread, up to the limit, in
 // blocks of OUTPUT_BLOCK bytes. Stops at the first failed write: nothing more can
 // reach the output (or the rejects, which may be null).
-ReadOutcome readRecords(const ReadOptions& options, CCBRecordReader* reader,
-                        RecordFormatter* formatter, OutputFile* output, RejectsFile* rejects,
-                        ProgressMeter* meter) {
+ReadOutcome readRecords(const ReadOptions& options, CCBRecordReader* reader, RecordRows* rows,
+                        OutputFile* output, RejectsFile* rejects, ProgressMeter* meter) {
   if (rejects != nullptr) reader->setBadRecordCallback(rejects);
   OutputBuffer block;
   ReadOutcome outcome;
   int64_t written = 0;
   while ((options.limit < 0 || written < options.limit) && reader->readNextRecord(outcome.failed)) {
-    formatter->write(reader, &block);
+    rows->write(reader, &block);
     meter->update(reader->getInputPosition(), ++written);
     if (block.size() >= OUTPUT_BLOCK && !flush(&block, output)) break;
     if (rejects != nullptr && rejects->failed()) break;
@@ -48,23 +47,39 @@ ReadOutcome readRecords(const ReadOptions& options, CCBRecordReader* reader,
 }  // namespace
 
 // The threads have readers of their own, so the reader that opened the input is
-// released first.
-ReadOutcome writeRecords(const ReadOptions& options, RecordReaderPtr reader, OutputFile* output,
+// released first; a read of every layout on one range keeps it.
+ReadOutcome writeRecords(const ReadOptions& options, const std::vector<LayoutColumns>& layouts,
+                         RecordReaderPtr reader, const std::vector<OutputFile*>& outputs,
                          RejectsFile* rejects) {
-  const OutputColumns columns = describeColumns(options, reader.get());
-  RecordFormatter formatter(options, columns.list);
-  OutputBuffer header;
-  formatter.writeHeader(&header);
-  if (!output->write(header.view())) return ReadOutcome();
+  RecordRows rows(options, layouts);
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    OutputBuffer header;
+    rows.writeHeader(outputs.size() > 1 ? i : 0, &header);
+    if (!outputs[i]->write(header.view())) return ReadOutcome();
+  }
   // The bar shares standard error with nothing: not with the lines of --trace.
   const bool showProgress = !options.quiet && !options.trace && isatty(STDERR_FILENO);
   const int64_t fileSize = reader->getDataFileSize();
   ProgressMeter meter(stderr, showProgress, fileSize);
   const bool threaded = canReadThreaded(options, fileSize);
   if (threaded) reader.reset();
-  const ReadOutcome outcome =
-      threaded ? readThreaded(options, columns.list, fileSize, output, rejects, &meter)
-               : readRecords(options, reader.get(), &formatter, output, rejects, &meter);
+  ReadOutcome outcome;
+  if (threaded || readsAllLayouts(options)) {
+    outcome = readThreaded(options, layouts, fileSize, outputs, rejects, &meter, std::move(reader));
+  } else {
+    outcome = readRecords(options, reader.get(), &rows, outputs[0], rejects, &meter);
+  }
   meter.finish();
   return outcome;
+}
+
+ReadOutcome writeRecords(const ReadOptions& options, RecordReaderPtr reader, OutputFile* output,
+                         RejectsFile* rejects) {
+  std::vector<LayoutColumns> layouts;
+  ReadOutcome outcome;
+  if (!describeLayouts(options, reader.get(), &layouts, &outcome.failure)) {
+    outcome.failed = true;
+    return outcome;
+  }
+  return writeRecords(options, layouts, std::move(reader), {output}, rejects);
 }

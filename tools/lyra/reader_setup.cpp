@@ -56,6 +56,13 @@ RecordReaderPtr prepareReader(const ReadOptions& options, LYRADebugCallback* cal
       return nullptr;
     }
   }
+  for (const ChildLink& link : options.children) {
+    if (!reader->addChildLayout(link.parent.c_str(), link.child.c_str())) {
+      *error = "--child " + link.parent + "=" + link.child + ": " +
+               messageText(reader->getErrorMessage());
+      return nullptr;
+    }
+  }
   return reader;
 }
 

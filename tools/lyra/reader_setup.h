@@ -16,7 +16,7 @@
 RecordReaderPtr createReader(const ReadOptions& options, std::string* error);
 
 // A reader with every layout of the options (the active one made active), its
-// segments and the debug callback (may be null), but no data file.
+// segments, child layouts and the debug callback (may be null), but no data file.
 RecordReaderPtr prepareReader(const ReadOptions& options, LYRADebugCallback* callback,
                               std::string* error);
 

@@ -1,7 +1,11 @@
-// RecordFormatter writes the record a reader holds as a row or line of the output
-// format: with --with-position its number and offset first, then the columns of the
-// active layout, whose texts it takes as views of the reader's own. It owns its
-// record writer; each thread that formats records has its own formatter.
+// RecordFormatter writes the record a reader holds as a row or line of a flat output
+// format (csv, jsonl, table): the columns the tool adds first (_layout, _record,
+// _offset, _parent, as the options ask), then the chosen columns of the record's
+// layout, whose texts it takes as views of the reader's own, stripped with --strip. It
+// owns its record writer; each thread that formats records has its own formatters.
+//
+// LayoutColumns describes what is written of one layout, for flat and nested output
+// alike; describeLayouts makes them once, on the reader that opened the input.
 #ifndef LYRA_TOOLS_RECORD_FORMATTER_H_
 #define LYRA_TOOLS_RECORD_FORMATTER_H_
 
@@ -14,10 +18,28 @@
 #include "read_options.h"
 #include "record_writer.h"
 
+// Where a column's value comes from: a column of the layout (0 and up), or one of these
+// that the tool adds.
+enum ColumnSource : int {
+  SOURCE_LAYOUT = -1,  // the layout's identifier
+  SOURCE_RECORD = -2,  // the record's number in the file; null where unknown
+  SOURCE_OFFSET = -3,  // the byte offset of its first byte
+  SOURCE_PARENT = -4,  // its parent record's number; null for a root
+};
+
+struct LayoutColumns {
+  int layout = 0;             // the reader's index of the layout
+  std::string id;             // its identifier, UTF-8
+  std::string record;         // its record's name (the level-01 item's), UTF-8
+  OutputColumns output;       // the flat outputs' columns
+  std::vector<int> sources;   // per output column: a ColumnSource or a column index
+  std::vector<char> numeric;  // per column of the layout: an integer or real column
+};
+
 class RecordFormatter {
  public:
-  // columns: as describeColumns gives them for the options.
-  RecordFormatter(const ReadOptions& options, const std::vector<OutputColumn>& columns);
+  // columns: as describeLayouts gives them for the options; they outlive the formatter.
+  RecordFormatter(const ReadOptions& options, const LayoutColumns& columns);
 
   // Appends the lines before the first record.
   void writeHeader(OutputBuffer* out) { writer_->writeHeader(out); }
@@ -28,14 +50,21 @@ class RecordFormatter {
  private:
   static const int POSITION_DIGITS = 24;  // room for any 64-bit number
 
-  bool withPosition_;
+  OutputValue position(int64_t number, int slot);
+
+  const LayoutColumns& columns_;
+  bool strip_;
   std::unique_ptr<RecordWriter> writer_;
   std::vector<OutputValue> values_;
-  char positions_[2][POSITION_DIGITS];  // the texts of the record's number and offset
+  char positions_[3][POSITION_DIGITS];  // the texts of the record's number, offset, parent
 };
 
-// The columns of the active layout of the reader, which has the data file open,
-// after the position columns with --with-position.
-OutputColumns describeColumns(const ReadOptions& options, CCBRecordReader* reader);
+// The layouts the options write, as the reader (which has the input open) has them:
+// every layout with --all-layouts, else the active one; their columns after those the
+// tool adds, those of --columns alone, in its order, and without FILLER with --filler
+// drop. False with a message (a usage error) for a name in --columns that no column
+// has, naming those that come close.
+bool describeLayouts(const ReadOptions& options, CCBRecordReader* reader,
+                     std::vector<LayoutColumns>* layouts, std::string* error);
 
 #endif  // LYRA_TOOLS_RECORD_FORMATTER_H_

@@ -12,6 +12,7 @@ std::unique_ptr<RecordWriter> createRecordWriter(OutputFormat format, bool typed
     case FORMAT_TABLE:
       return std::unique_ptr<RecordWriter>(new TableWriter(columns));
     case FORMAT_CSV:
+    case FORMAT_JSON_NESTED:  // written by NestedWriter, never a row of columns
       break;
   }
   return std::unique_ptr<RecordWriter>(new CsvWriter(columns));

@@ -21,6 +21,7 @@ enum OutputFormat {
   FORMAT_CSV,
   FORMAT_JSONL,
   FORMAT_TABLE,
+  FORMAT_JSON_NESTED,  // JSON lines of records shaped as their copybooks (nested_writer.h)
 };
 
 struct OutputColumn {

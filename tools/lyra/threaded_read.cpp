@@ -27,15 +27,17 @@ bool isRegularFile(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// Starts the planner and count workers; false with a message when a thread cannot
-// start, after the queue is cancelled (the threads started end at once).
-bool startThreads(const ReadOptions& options, const std::vector<OutputColumn>& columns,
-                  size_t count, RangePlanner* planner, ChunkQueue* queue,
+// Starts the planner and count workers, the first with the opened reader (or null);
+// false with a message when a thread cannot start, after the queue is cancelled (the
+// threads started end at once).
+bool startThreads(const ReadOptions& options, const std::vector<LayoutColumns>& layouts,
+                  size_t count, RangePlanner* planner, ChunkQueue* queue, RecordReaderPtr opened,
                   std::vector<std::thread>* threads, std::string* error) {
   try {
     threads->emplace_back(&RangePlanner::run, planner);
     for (size_t i = 0; i < count; ++i) {
-      threads->emplace_back(runRangeWorker, &options, &columns, queue);
+      threads->emplace_back(runRangeWorker, &options, &layouts, queue, opened.get());
+      opened.release();  // the worker's now
     }
   } catch (const std::system_error& e) {
     queue->cancel();
@@ -64,18 +66,21 @@ bool canReadThreaded(const ReadOptions& options, int64_t fileSize) {
          chunkCount(options, fileSize) > 1;
 }
 
-ReadOutcome readThreaded(const ReadOptions& options, const std::vector<OutputColumn>& columns,
-                         int64_t fileSize, OutputFile* output, RejectsFile* rejects,
-                         ProgressMeter* meter) {
+ReadOutcome readThreaded(const ReadOptions& options, const std::vector<LayoutColumns>& layouts,
+                         int64_t fileSize, const std::vector<OutputFile*>& outputs,
+                         RejectsFile* rejects, ProgressMeter* meter, RecordReaderPtr opened) {
+  const bool oneRange = opened != nullptr;
   const size_t count =
-      static_cast<size_t>(std::min<int64_t>(options.threads, chunkCount(options, fileSize)));
+      oneRange
+          ? 1
+          : static_cast<size_t>(std::min<int64_t>(options.threads, chunkCount(options, fileSize)));
   ChunkQueue queue(CHUNKS_PER_WORKER * count);
-  RangePlanner planner(options, fileSize, &queue);
-  OrderedWriter writer(options, output, rejects, meter);
+  RangePlanner planner(options, fileSize, &queue, oneRange);
+  OrderedWriter writer(options, outputs, rejects, meter);
   std::vector<std::thread> threads;
   ReadOutcome outcome;
-  outcome.failed =
-      !startThreads(options, columns, count, &planner, &queue, &threads, &outcome.failure);
+  outcome.failed = !startThreads(options, layouts, count, &planner, &queue, std::move(opened),
+                                 &threads, &outcome.failure);
   if (!outcome.failed) writeChunks(&queue, &writer);
   queue.cancel();  // the threads end once the writer stops
   for (std::thread& thread : threads) thread.join();

@@ -12,10 +12,11 @@
 #include <vector>
 
 #include "chunk_output.h"
+#include "layout_source.h"
 #include "output_file.h"
 #include "progress_meter.h"
 #include "read_options.h"
-#include "record_writer.h"
+#include "record_formatter.h"
 #include "rejects_file.h"
 
 // How the reading of the records ended.
@@ -31,10 +32,13 @@ struct ReadOutcome {
 // read, and there is no --trace (whose lines follow the records one by one).
 bool canReadThreaded(const ReadOptions& options, int64_t fileSize);
 
-// Reads and writes the records after the header. fileSize: the data file's size
-// when it was opened; rejects may be null.
-ReadOutcome readThreaded(const ReadOptions& options, const std::vector<OutputColumn>& columns,
-                         int64_t fileSize, OutputFile* output, RejectsFile* rejects,
-                         ProgressMeter* meter);
+// Reads and writes the records after the headers. fileSize: the data file's size
+// when it was opened; outputs: one, or one per layout; rejects may be null. opened:
+// null, or the reader that opened the input, which a read of one range (on one worker)
+// then reads as it stands: a read of every layout's records that cannot use threads
+// is read so, writing what a read by threads writes.
+ReadOutcome readThreaded(const ReadOptions& options, const std::vector<LayoutColumns>& layouts,
+                         int64_t fileSize, const std::vector<OutputFile*>& outputs,
+                         RejectsFile* rejects, ProgressMeter* meter, RecordReaderPtr opened);
 
 #endif  // LYRA_TOOLS_THREADED_READ_H_

@@ -18,5 +18,9 @@
        COPY "kunden.cpy".
        COPY "national.cpy".
        COPY "edited.cpy".
+       COPY "hcust.cpy".
+       COPY "hacct.cpy".
+       COPY "hphone.cpy".
+       COPY "htxn.cpy".
        PROCEDURE DIVISION.
            STOP RUN.
