@@ -1,7 +1,8 @@
 // The one header a host includes to use lyra: the layout services (CCBMain, and
 // CCBLayoutService with its layout options), the record readers (CCBReader, and
 // CCBRecordReader with its read options and its typed columns in bulk, CCBRecordBatch),
-// layout nodes, strings and values, the debug callback and the print functions.
+// the record writer (CCBRecordWriter), layout nodes, strings and values, the debug
+// callback and the print functions.
 #ifndef LYRA_LYRA_H_
 #define LYRA_LYRA_H_
 
@@ -14,6 +15,7 @@
 #include "lyra/ccb_reader.h"
 #include "lyra/ccb_record_batch.h"
 #include "lyra/ccb_record_reader.h"
+#include "lyra/ccb_record_writer.h"
 #include "lyra/export.h"
 #include "lyra/lyra_debug_callback.h"
 #include "lyra/lyra_print.h"

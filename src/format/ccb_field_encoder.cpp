@@ -298,7 +298,8 @@ bool CCBFieldEncoder::encodePacked(const CCBDecimal& number, unsigned char* out,
 // range, any value the bytes hold; otherwise as many digits as the picture has.
 bool CCBFieldEncoder::encodeBinary(const CCBDecimal& number, const CCBEncoding& encoding,
                                    unsigned char* out, CCBEncodeFault* fault) const {
-  const bool fullRange = encoding.binaryFullRange && positions_.scale >= 0;
+  // COMP-5 holds any value of its bytes, as compilers store it whatever their truncation.
+  const bool fullRange = (encoding.binaryFullRange || native_) && positions_.scale >= 0;
   const int room = fullRange ? MAX_BINARY_BYTES * 3 : positions_.stored();
   uint64_t magnitude = 0;
   switch (storedMagnitude(number, positions_, room, &magnitude)) {
@@ -333,10 +334,21 @@ bool CCBFieldEncoder::encodeEdited(const char* text, int length, const CCBEncodi
   unsigned char digits[MAX_EDITED];
   char edited[MAX_EDITED];
   bool negative = false;
-  editor_.read(text, length, digits, &negative);
+  // The decoded text of an implied point shows a '.' there, which the bytes do not hold.
+  const int point = editor_.impliedPoint();
+  char shown[MAX_EDITED + 1];
+  const char* read = text;
+  int readLength = length;
+  if (point >= 0 && length > point && text[point] == '.' && length <= MAX_EDITED + 1) {
+    std::memcpy(shown, text, static_cast<size_t>(point));
+    std::memcpy(shown + point, text + point + 1, static_cast<size_t>(length - point - 1));
+    read = shown;
+    readLength = length - 1;
+  }
+  editor_.read(read, readLength, digits, &negative);
   editor_.edit(digits, negative, edited);
-  const int given = trimmedLength(text, length);
-  if (given == trimmedLength(edited, storage_) && std::memcmp(text, edited, given) == 0) {
+  const int given = trimmedLength(read, readLength);
+  if (given == trimmedLength(edited, storage_) && std::memcmp(read, edited, given) == 0) {
     for (int i = 0; i < storage_; ++i) out[i] = encoding.text.ascii(edited[i]);
     return true;
   }

@@ -11,7 +11,8 @@
 //                     a separate sign '+' or '-' where the SIGN clause puts it
 //   packed decimal    sign nibble C or D for signed pictures, F for unsigned
 //   binary            two's complement when signed, 2, 4 or 8 bytes, in the byte order
-//                     of the encoding
+//                     of the encoding; COMP-5, and every binary item when asked, holds any
+//                     value of its bytes, other items the digits of their picture
 //   floats            IBM or IEEE, rounded to the nearest value the format holds
 //   national          UTF-16 big-endian, padded with U+0020
 //   numeric-edited    the edited text of the value, as a COBOL MOVE edits it

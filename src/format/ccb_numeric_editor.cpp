@@ -62,6 +62,7 @@ bool CCBNumericEditor::init(const char* picture, int length) {
   positions_.clear();
   integerDigits_ = fractionDigits_ = 0;
   point_ = signed_ = nine_ = stars_ = false;
+  impliedPoint_ = -1;
   floating_ = floatingSymbol(picture, length);
   leadIndex_ = -1;
   for (int pos = 0; pos < length;) {
@@ -102,7 +103,10 @@ bool CCBNumericEditor::addSymbol(char symbol, int count) {
     } else if (symbol == '.' || symbol == 'V') {
       if (point_) return false;
       point_ = true;
-      if (symbol == 'V') continue;  // an implied point has no character
+      if (symbol == 'V') {  // an implied point has no character
+        impliedPoint_ = static_cast<int>(positions_.size());
+        continue;
+      }
       role = ROLE_POINT;
     } else if (symbol == ',' || symbol == 'B' || symbol == '0' || symbol == '/') {
       role = ROLE_INSERT;

@@ -28,6 +28,9 @@ class CCBNumericEditor {
   int integerDigits() const { return integerDigits_; }
   int fractionDigits() const { return fractionDigits_; }
   bool hasSign() const { return signed_; }  // '+', '-', CR or DB
+  // The character position an implied point (V) stands before, where the decoded text
+  // shows a '.' that the bytes do not hold; -1 for none.
+  int impliedPoint() const { return impliedPoint_; }
 
   // Writes the edited text (length() ASCII characters) of the digits (integerDigits() +
   // fractionDigits() of them, 0 to 9, most significant first) and the sign to out.
@@ -63,10 +66,11 @@ class CCBNumericEditor {
   int fractionDigits_ = 0;
   bool point_ = false;
   bool signed_ = false;
-  bool nine_ = false;   // a 9: zero always shows a digit
-  bool stars_ = false;  // check protection '*'
-  char floating_ = 0;   // the floating symbol, '$', '+' or '-'; 0 for none
-  int leadIndex_ = -1;  // the position of the floating string's first symbol
+  bool nine_ = false;      // a 9: zero always shows a digit
+  bool stars_ = false;     // check protection '*'
+  char floating_ = 0;      // the floating symbol, '$', '+' or '-'; 0 for none
+  int leadIndex_ = -1;     // the position of the floating string's first symbol
+  int impliedPoint_ = -1;  // see impliedPoint()
 };
 
 #endif  // LYRA_FORMAT_CCB_NUMERIC_EDITOR_H_
