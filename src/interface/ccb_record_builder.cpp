@@ -255,6 +255,8 @@ bool CCBRecordBuilder::walkNode(int n, int column, int start, int* end, Mode mod
     }
   }
   *end = position;
+  // The repetitions a count gives are part of the record, values or not.
+  if (mode == MODE_WRITE && node.counter >= 0) valued_ = std::max(valued_, position);
   return true;
 }
 
@@ -284,6 +286,12 @@ bool CCBRecordBuilder::hasValues(int n, int column) const {
   return false;
 }
 
+// The item after m of an area and its redefinitions, in layout order; -1 after the last.
+int CCBRecordBuilder::nextMember(int area, int m) const {
+  const Node& node = nodes_[static_cast<size_t>(m)];
+  return m == area ? node.firstRedefinition : node.nextRedefinition;
+}
+
 // The item an area is written from: the segment its identifier names, where the
 // identifier is written already; else the first item whose columns hold a value.
 int CCBRecordBuilder::chooseMember(int area, int column, int start) {
@@ -297,7 +305,7 @@ int CCBRecordBuilder::chooseMember(int area, int column, int start) {
     return -1;
   }
   int chosen = area;
-  for (int m = area; m >= 0; m = nodes_[static_cast<size_t>(m)].nextRedefinition) {
+  for (int m = area; m >= 0; m = nextMember(area, m)) {
     if (hasValues(m, column + nodes_[static_cast<size_t>(m)].columnOffset)) {
       chosen = m;
       break;
@@ -320,7 +328,7 @@ bool CCBRecordBuilder::walkArea(int area, int column, int start, int* end, Mode 
       return false;
     }
   }
-  for (int m = area; m >= 0; m = nodes_[static_cast<size_t>(m)].nextRedefinition) {
+  for (int m = area; m >= 0; m = nextMember(area, m)) {
     if (m == chosen) continue;
     writtenItem_ = chosen >= 0 ? nodes_[static_cast<size_t>(chosen)].data : nullptr;
     int memberEnd = start;

@@ -65,9 +65,9 @@ class CCBRecordBuilder {
 
   // Builds the record of the values (columnCount() of them) into record, which has room
   // for maxLength() bytes, and sets *length, and *valued, where the last field written
-  // that holds a value or is a FILLER ends: a record of a variable format ends there,
-  // as the reader reads the fields past the end of a shorter record as null. False
-  // with the fault.
+  // that holds a value, is a FILLER or lies in a repetition of an OCCURS DEPENDING ON
+  // table ends: a record of a variable format ends there, as the reader reads the
+  // fields past the end of a shorter record as null. False with the fault.
   bool build(const CCBValueSlot* values, const CCBEncoding& encoding, const CCBDecoding& decoding,
              unsigned char* record, int* length, int* valued, CCBBuildFault* fault);
 
@@ -117,6 +117,7 @@ class CCBRecordBuilder {
                   CCBEncodeFault* fault) const;
   bool repetitionCount(const Node& node, int column, int* count, Mode mode);
   bool hasValues(int n, int column) const;
+  int nextMember(int area, int m) const;
   int chooseMember(int area, int column, int start);
   bool fail(int column, const std::string& reason);
   void noteCount(int n, const Field& field, const unsigned char* bytes, int column);
