@@ -484,7 +484,9 @@ TEST(RecordWriterTest, SegmentsFollowTheIdentifier) {
     }
     bool failed = false;
     EXPECT_EQ(row.message[0] == '\0', writer->writeRecord(failed)) << row.type;
-    if (row.message[0] != '\0') EXPECT_EQ(row.message, writer->getErrorMessage().str());
+    if (row.message[0] != '\0') {
+      EXPECT_EQ(row.message, writer->getErrorMessage().str());
+    }
   }
   ASSERT_TRUE(writer->close());
   EXPECT_EQ("Aab  B0012", memory.substr(0, static_cast<size_t>(writer->getOutputSize())));
