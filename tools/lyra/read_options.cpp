@@ -390,3 +390,11 @@ CCBReadOptions readerOptions(const ReadOptions& options) {
   readOptions.setMaxErrors(options.maxErrors);
   return readOptions;
 }
+
+bool parseLayoutChoice(const CommandLine& line, ReadOptions* options, std::string* error) {
+  return readLayouts(line, options, error) && readIdentifier(line, options, error);
+}
+
+bool parseTextOptions(const CommandLine& line, ReadOptions* options, std::string* error) {
+  return readEncoding(line, options, error);
+}
