@@ -103,7 +103,7 @@ bench:
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_TIME    ?= 60
 FUZZ_TARGETS  = fuzz_copybook fuzz_layout_xml fuzz_record_data fuzz_writers fuzz_threaded_read \
-                fuzz_ranges
+                fuzz_ranges fuzz_encode
 # clang and its fuzzer runtime, which the clang package does not pull in.
 fuzz:
 	$(call install,$(TOOL_PACKAGES) $(FUZZ_PACKAGES),fuzz)
