@@ -1,5 +1,7 @@
 #include "format/ccb_decimal.h"
 
+#include <cstring>
+
 namespace {
 
 // Exponents beyond this are refused: no picture has that many digit positions.
@@ -12,11 +14,6 @@ inline bool isDigit(char c) {
 
 inline const char* skipBlanks(const char* p, const char* end) {
   while (p < end && *p == ' ') ++p;
-  return p;
-}
-
-inline const char* skipDigits(const char* p, const char* end) {
-  while (p < end && isDigit(*p)) ++p;
   return p;
 }
 
@@ -37,45 +34,65 @@ bool readExponent(const char* p, const char* end, const char** next, int* expone
   return true;
 }
 
-// Sets high, low and zero from the digits.
-void findNonZeroDigits(CCBDecimal* number) {
-  const int count = number->integerDigits + number->fractionDigits;
-  const int top = number->integerDigits - 1 + number->exponent;  // the first digit's weight
-  int first = -1;
-  int last = -1;
-  for (int k = 0; k < count; ++k) {
-    const char c = k < number->integerDigits ? number->integer[k]
-                                             : number->fraction[k - number->integerDigits];
-    if (c == '0') continue;
-    if (first < 0) first = k;
-    last = k;
-  }
-  number->zero = first < 0;
-  number->high = first < 0 ? 0 : top - first;
-  number->low = first < 0 ? 0 : top - last;
+}  // namespace
+
+inline const char* skipDigits(const char* p, const char* end) {
+  while (p < end && isDigit(*p)) ++p;
+  return p;
 }
 
-}  // namespace
+// Sets first, last, high, low and zero from the digits: leading and trailing zeros are
+// few, so they are counted from the ends rather than tested digit by digit.
+void findNonZeroDigits(CCBDecimal* number) {
+  const char* integer = number->integer;
+  const char* fraction = number->fraction;
+  const int integers = number->integerDigits;
+  const int fractions = number->fractionDigits;
+  int first = 0;
+  while (first < integers && integer[first] == '0') ++first;
+  if (first == integers) {
+    int k = 0;
+    while (k < fractions && fraction[k] == '0') ++k;
+    first = integers + k;
+  }
+  number->zero = first == integers + fractions;
+  if (number->zero) return;
+  int last = integers + fractions - 1;
+  while (last >= integers && fraction[last - integers] == '0') --last;
+  if (last < integers) {
+    while (integer[last] == '0') --last;
+  }
+  const int top = integers - 1 + number->exponent;  // the first digit's weight
+  number->first = first;
+  number->last = last;
+  number->high = top - first;
+  number->low = top - last;
+}
 
 bool parseDecimal(const char* text, int length, CCBDecimal* number) {
   const char* const end = text + (length > 0 ? length : 0);
   const char* p = skipBlanks(text, end);
-  *number = CCBDecimal();
+  // Field by field: a whole new value copied in would stall on its own stores.
+  number->negative = false;
+  number->fractionDigits = 0;
+  number->exponent = 0;
+  number->first = number->last = number->high = number->low = 0;
   if (p < end && (*p == '+' || *p == '-')) number->negative = *p++ == '-';
   number->integer = p;
   p = skipDigits(p, end);
-  number->integerDigits = static_cast<int>(p - number->integer);
+  const int integers = static_cast<int>(p - number->integer);
+  number->integerDigits = integers;
   number->fraction = p;
   if (p < end && *p == '.') {
     number->fraction = ++p;
     p = skipDigits(p, end);
     number->fractionDigits = static_cast<int>(p - number->fraction);
   }
-  if (number->integerDigits + number->fractionDigits == 0) return false;
+  if (integers + number->fractionDigits == 0) return false;
   if (p < end && (*p == 'e' || *p == 'E') && !readExponent(p + 1, end, &p, &number->exponent)) {
     return false;
   }
-  if (skipBlanks(p, end) != end) return false;
+  if (p < end && skipBlanks(p, end) != end) return false;
   findNonZeroDigits(number);
   return true;
 }
@@ -85,15 +102,21 @@ CCBFitProblem placeDigits(const CCBDecimal& number, const CCBDigitPositions& pos
   const int scale = positions.scale;
   const int lowest = -positions.fraction + (scale > 0 ? scale : 0);  // of a stored digit
   const int highest = positions.digits - 1 - positions.fraction + (scale < 0 ? scale : 0);
-  if (!number.zero) {
-    if (number.low < -positions.fraction) return FIT_FRACTION_DIGITS;
-    if (number.low < lowest) return FIT_SCALE;
-    if (number.high > positions.digits - 1 - positions.fraction) return FIT_INTEGER_DIGITS;
-    if (number.high > highest) return FIT_SCALE;
-  }
   const int stored = positions.stored();
-  for (int k = 0; k < stored; ++k) {
-    out[k] = static_cast<unsigned char>(number.zero ? 0 : number.digitAt(highest - k));
+  std::memset(out, 0, static_cast<size_t>(stored > 0 ? stored : 0));
+  if (number.zero) return FIT_OK;
+  if (number.low < -positions.fraction) return FIT_FRACTION_DIGITS;
+  if (number.low < lowest) return FIT_SCALE;
+  if (number.high > positions.digits - 1 - positions.fraction) return FIT_INTEGER_DIGITS;
+  if (number.high > highest) return FIT_SCALE;
+  // The digit at place k has weight high - (k - first): it goes to highest - weight.
+  unsigned char* at = out + (highest - number.high) - number.first;
+  const int integers = number.integerDigits;
+  for (int k = number.first; k <= number.last && k < integers; ++k) {
+    at[k] = static_cast<unsigned char>(number.integer[k] - '0');
+  }
+  for (int k = number.first > integers ? number.first : integers; k <= number.last; ++k) {
+    at[k] = static_cast<unsigned char>(number.fraction[k - integers] - '0');
   }
   return FIT_OK;
 }
@@ -109,8 +132,9 @@ CCBFitProblem storedMagnitude(const CCBDecimal& number, const CCBDigitPositions&
   if (storedRoom > MAX_MAGNITUDE_DIGITS) storedRoom = MAX_MAGNITUDE_DIGITS;
   if (number.high > lowest + storedRoom - 1) return FIT_INTEGER_DIGITS;
   uint64_t value = 0;
-  for (int weight = number.high; weight >= lowest; --weight) {
-    const uint64_t digit = static_cast<uint64_t>(number.digitAt(weight));
+  const int zeros = number.low - lowest;  // after the last digit that is not 0
+  for (int k = number.first; k <= number.last + zeros; ++k) {
+    const uint64_t digit = k <= number.last ? static_cast<uint64_t>(number.digitAtPlace(k)) : 0;
     if (value > (UINT64_MAX - digit) / 10) return FIT_INTEGER_DIGITS;
     value = value * 10 + digit;
   }

@@ -23,13 +23,20 @@ struct CCBDecimal {
   bool zero = true;  // every digit is 0
   int high = 0;      // unless zero
   int low = 0;       // unless zero
+  // Unless zero: the places of the first and last digit that is not 0 among all the
+  // digits, integer ones first.
+  int first = 0;
+  int last = 0;
 
+  // The digit at place k of all the digits (0 <= k < integerDigits + fractionDigits).
+  int digitAtPlace(int k) const {
+    return (k < integerDigits ? integer[k] : fraction[k - integerDigits]) - '0';
+  }
   // The digit (0 to 9) of weight 10^weight.
   int digitAt(int weight) const {
     const int64_t k = int64_t{integerDigits} - 1 + exponent - weight;
     if (k < 0 || k >= int64_t{integerDigits} + fractionDigits) return 0;
-    const char c = k < integerDigits ? integer[k] : fraction[k - integerDigits];
-    return c - '0';
+    return digitAtPlace(static_cast<int>(k));
   }
 };
 

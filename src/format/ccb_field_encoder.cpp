@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "format/ccb_float.h"
 #include "format/ccb_float_encoder.h"
@@ -274,22 +275,28 @@ bool CCBFieldEncoder::encodeZoned(const CCBDecimal& number, const CCBEncoding& e
 // the first nibble 0.
 bool CCBFieldEncoder::encodePacked(const CCBDecimal& number, unsigned char* out,
                                    CCBEncodeFault* fault) const {
-  unsigned char digits[PACKED_STACK_DIGITS];
   const int count = positions_.stored();
-  unsigned char* place = count <= static_cast<int>(sizeof digits) ? digits : nullptr;
-  std::string large;
-  if (place == nullptr) {
-    large.resize(static_cast<size_t>(count));
-    place = reinterpret_cast<unsigned char*>(&large[0]);
+  if (count > PACKED_STACK_DIGITS) {
+    std::vector<unsigned char> digits(static_cast<size_t>(count));
+    return fits(number, positions_, digits.data(), fault) && packDigits(digits.data(), number, out);
   }
-  if (!fits(number, positions_, place, fault)) return false;
-  std::memset(out, 0, static_cast<size_t>(storage_));
+  unsigned char digits[PACKED_STACK_DIGITS];
+  return fits(number, positions_, digits, fault) && packDigits(digits, number, out);
+}
+
+bool CCBFieldEncoder::packDigits(const unsigned char* digits, const CCBDecimal& number,
+                                 unsigned char* out) const {
+  const int count = positions_.stored();
   const unsigned sign = !signed_ ? 0x0F : (number.negative ? 0x0D : 0x0C);
-  out[storage_ - 1] = static_cast<unsigned char>(sign);
-  int nibble = storage_ * 2 - 2;  // the place of the last digit, counted from the first nibble
-  for (int i = count - 1; i >= 0 && nibble >= 0; --i, --nibble) {
-    unsigned char& byte = out[nibble / 2];
-    byte = static_cast<unsigned char>(nibble % 2 == 0 ? byte | place[i] << 4 : byte | place[i]);
+  // The digits and the sign as nibbles from the end: the last byte holds the last digit
+  // and the sign, each byte before it two digits, the first a 0 before an even count.
+  int i = count - 1;
+  out[storage_ - 1] = static_cast<unsigned char>((i >= 0 ? digits[i] << 4 : 0) | sign);
+  --i;
+  for (int b = storage_ - 2; b >= 0; --b, i -= 2) {
+    const unsigned low = i >= 0 ? digits[i] : 0;
+    const unsigned high = i >= 1 ? digits[i - 1] : 0;
+    out[b] = static_cast<unsigned char>(high << 4 | low);
   }
   return true;
 }

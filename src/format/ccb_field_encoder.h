@@ -115,6 +115,7 @@ class CCBFieldEncoder {
   bool encodeZoned(const CCBDecimal& number, const CCBEncoding& encoding, unsigned char* out,
                    CCBEncodeFault* fault) const;
   bool encodePacked(const CCBDecimal& number, unsigned char* out, CCBEncodeFault* fault) const;
+  bool packDigits(const unsigned char* digits, const CCBDecimal& number, unsigned char* out) const;
   bool encodeBinary(const CCBDecimal& number, const CCBEncoding& encoding, unsigned char* out,
                     CCBEncodeFault* fault) const;
   bool encodeEdited(const char* text, int length, const CCBEncoding& encoding, unsigned char* out,

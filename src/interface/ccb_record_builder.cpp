@@ -54,6 +54,43 @@ bool CCBRecordBuilder::init(CCBDataRoot* root, std::string* error) {
   int widest = 0;
   for (const Field& field : fields_) widest = std::max(widest, field.storage);
   scratch_.resize(static_cast<size_t>(widest) + 1);
+  planned_ = true;
+  for (const Node& node : nodes_) {
+    planned_ = planned_ && node.counter < 0 && node.firstRedefinition < 0;
+  }
+  plan_.clear();
+  planLength_ = 0;
+  if (planned_) planNode(0, 0, &planLength_);
+  return true;
+}
+
+// The steps of a node's field occurrences from position on, as the walk lays them.
+void CCBRecordBuilder::planNode(int n, int column, int* position) {
+  const Node& node = nodes_[static_cast<size_t>(n)];
+  for (int r = 0; r < node.repetitions; ++r, column += node.perRepetition) {
+    if (node.field >= 0) {
+      const Field& field = fields_[static_cast<size_t>(node.field)];
+      if (field.constant || field.data->format() == nullptr) continue;
+      plan_.push_back(Step{column, *position, node.field});
+      *position += field.storage;
+      continue;
+    }
+    for (int c = node.firstChild; c >= 0; c = nodes_[static_cast<size_t>(c)].nextSibling) {
+      planNode(c, column + nodes_[static_cast<size_t>(c)].columnOffset, position);
+    }
+  }
+}
+
+// The walk of a layout whose fields lie at the same offsets in every record.
+bool CCBRecordBuilder::buildByPlan(int* length) {
+  for (const Step& step : plan_) {
+    const Field& field = fields_[static_cast<size_t>(step.field)];
+    if (!writeValue(field, step.column, record_ + step.offset)) return false;
+    if (field.filler || values_[step.column].kind != CCBValueSlot::NONE) {
+      valued_ = std::max(valued_, step.offset + field.storage);
+    }
+  }
+  *length = planLength_;
   return true;
 }
 
@@ -146,6 +183,7 @@ void CCBRecordBuilder::setSegments(const std::vector<CCBBuildSegment>& segments,
                                    const CCBData* area, const CCBDataField* idField, int idOffset) {
   segments_.clear();
   segmentArea_ = -1;
+  planned_ = planned_ && segments.empty();
   idField_ = idField;
   idOffset_ = idOffset;
   for (size_t n = 0; n < nodes_.size(); ++n) {
@@ -169,7 +207,7 @@ bool CCBRecordBuilder::build(const CCBValueSlot* values, const CCBEncoding& enco
   valued_ = 0;
   std::memset(record, encoding.text.blank(), static_cast<size_t>(maxLength_));
   int end = 0;
-  if (!walkGroup(0, 0, 0, &end, MODE_WRITE)) return false;
+  if (planned_ ? !buildByPlan(&end) : !walkGroup(0, 0, 0, &end, MODE_WRITE)) return false;
   if (end == 0) return fail(-1, "Record of no bytes: its layout holds no data");
   *length = end;
   *valued = valued_;
@@ -383,9 +421,13 @@ bool CCBRecordBuilder::encodeSlot(const Field& field, const CCBValueSlot& slot, 
 }
 
 bool CCBRecordBuilder::writeValue(const Field& field, int column, unsigned char* out) {
-  CCBEncodeFault fault;
-  if (encodeSlot(field, values_[column], out, &fault)) return true;
-  return fail(column, field.encoder.reason(fault, *encoding_));
+  const CCBValueSlot& slot = values_[column];
+  if (slot.kind == CCBValueSlot::NONE) {
+    field.encoder.encodeDefault(*encoding_, out);
+    return true;
+  }
+  if (encodeSlot(field, slot, out, &encodeFault_)) return true;
+  return fail(column, field.encoder.reason(encodeFault_, *encoding_));
 }
 
 // A value given for an item that was not written must be what its bytes read: the
@@ -400,8 +442,7 @@ bool CCBRecordBuilder::checkValue(const Field& field, int column, const unsigned
     return true;
   }
   readText_.assign(text, static_cast<size_t>(length));
-  CCBEncodeFault fault;
-  if (encodeSlot(field, slot, scratch_.data(), &fault)) {
+  if (encodeSlot(field, slot, scratch_.data(), &encodeFault_)) {
     const char* given = field.data->decodeBytes(scratch_.data(), *decoding_, &length);
     if (readText_.size() == static_cast<size_t>(length) &&
         std::memcmp(readText_.data(), given, static_cast<size_t>(length)) == 0) {

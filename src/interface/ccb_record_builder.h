@@ -122,8 +122,21 @@ class CCBRecordBuilder {
   bool fail(int column, const std::string& reason);
   void noteCount(int n, const Field& field, const unsigned char* bytes, int column);
 
+  // A layout without OCCURS DEPENDING ON, redefinitions or segments has its fields at the
+  // same offsets in every record: each field occurrence's column and offset, in order.
+  struct Step {
+    int column;
+    int offset;
+    int field;
+  };
+  void planNode(int n, int column, int* position);
+  bool buildByPlan(int* length);
+
   std::vector<Node> nodes_;
   std::vector<Field> fields_;
+  std::vector<Step> plan_;
+  bool planned_ = false;  // the plan stands for the walk
+  int planLength_ = 0;
   int columns_ = 0;
   int maxLength_ = 0;
   // Segments: their nodes and identifiers, the area node and the identifier field.
@@ -141,6 +154,7 @@ class CCBRecordBuilder {
   std::vector<int> counts_;        // per node: the count an OCCURS DEPENDING ON field holds
   std::vector<int> countColumns_;  // per node: the column it was last written from
   std::vector<unsigned char> scratch_;
+  CCBEncodeFault encodeFault_;  // of the value being encoded; reused
   std::string readText_;
   int valued_ = 0;                        // where the last field written with a value ends
   const CCBData* writtenItem_ = nullptr;  // the item an area was written from

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <new>
 
 #include "interface/ccb_layout_loader.h"
@@ -358,8 +359,11 @@ bool CCBRecordWriterImpl::setValue(int column, const char* text, int length) {
   CCBValueSlot& slot = values_[static_cast<size_t>(column)];
   slot.kind = CCBValueSlot::TEXT;
   slot.length = length;
-  textOffsets_[static_cast<size_t>(column)] = texts_.size();
-  texts_.append(text, static_cast<size_t>(length));
+  const size_t at = textsUsed_;
+  textOffsets_[static_cast<size_t>(column)] = at;
+  textsUsed_ += static_cast<size_t>(length);
+  if (textsUsed_ > texts_.size()) texts_.resize(std::max(textsUsed_, 2 * texts_.size()));
+  if (length > 0) std::memcpy(&texts_[at], text, static_cast<size_t>(length));
   return true;
 }
 
@@ -375,7 +379,7 @@ void CCBRecordWriterImpl::setNull(int column) {
 
 void CCBRecordWriterImpl::clearValues() {
   for (CCBValueSlot& slot : values_) slot.kind = CCBValueSlot::NONE;
-  texts_.clear();
+  textsUsed_ = 0;
 }
 
 // Points the text slots at their texts, which stay where they are until the values

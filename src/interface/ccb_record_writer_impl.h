@@ -131,7 +131,8 @@ class CCBRecordWriterImpl final : public CCBRecordWriter {
   // texts_ at textOffsets_ until they are resolved into the slots for a build.
   std::vector<CCBValueSlot> values_;
   std::vector<size_t> textOffsets_;
-  std::string texts_;
+  std::string texts_;  // its first textsUsed_ bytes hold the texts of the values
+  size_t textsUsed_ = 0;
   std::vector<BatchColumn> batch_;
   std::vector<unsigned char> record_;
   CCBBuildFault fault_;

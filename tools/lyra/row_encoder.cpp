@@ -170,7 +170,15 @@ void RowEncoder::encodeRow(const std::vector<InputField>& fields, RowOutcome* ou
 const std::vector<int>* RowEncoder::columnsOf(const InputField& field, size_t index) {
   if (options_.format == INPUT_CSV) return headerColumns_[index];
   key_.assign(field.key, static_cast<size_t>(field.keyLength));
-  return names_.find(key_);
+  // Rows of JSON lines mostly name their members in the same order: the member at the
+  // same place as in an earlier row is looked up once.
+  if (index >= keyCache_.size()) keyCache_.resize(index + 1);
+  std::pair<std::string, const std::vector<int>*>& cached = keyCache_[index];
+  if (cached.second == nullptr || cached.first != key_) {
+    cached.first = key_;
+    cached.second = names_.find(key_);
+  }
+  return cached.second;
 }
 
 // The row's layout: the one its _layout names; the active one for CSV, one layout, or

@@ -90,7 +90,8 @@ class RowEncoder {
   std::vector<const std::vector<int>*> headerColumns_;  // CSV: each header name's columns
   int layoutField_ = -1;                                // CSV: the index of _layout
   std::vector<InputField> fields_;
-  std::string key_;
+  std::string key_;  // the name of the member columnsOf was last asked for
+  std::vector<std::pair<std::string, const std::vector<int>*>> keyCache_;  // by place
 };
 
 #endif  // LYRA_TOOLS_ROW_ENCODER_H_
