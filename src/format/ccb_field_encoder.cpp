@@ -43,7 +43,7 @@ uint64_t binaryLimit(int size, bool isSigned, bool negative) {
   return isSigned && negative ? top + 1 : top;
 }
 
-// Text that holds no digit and nothing but blanks after its end trimmed.
+// The length of the text without the blanks that end it.
 int trimmedLength(const char* text, int length) {
   while (length > 0 && text[length - 1] == ' ') --length;
   return length;

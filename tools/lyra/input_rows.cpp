@@ -95,7 +95,7 @@ void InputChunker::handOut(size_t end, std::string* text) {
   text->assign(buffer_, 0, end);
   buffer_.erase(0, end);
   consumed_ += static_cast<int64_t>(end);
-  scanned_ -= end;
+  scanned_ = scanned_ > end ? scanned_ - end : 0;
   rowEnd_ = 0;
 }
 
@@ -116,7 +116,6 @@ bool InputChunker::readHeader(std::string* header, std::vector<InputField>* fiel
   if (end == 0) return false;
   std::string row;
   handOut(end, &row);
-  scanned_ = 0;
   headerFields_ = row;
   CsvRows rows(&headerFields_);
   size_t begin = 0;
