@@ -93,7 +93,8 @@ CCBTextEncoder::CCBTextEncoder()
       ebcdic_(false),
       utf8Source_(false),
       utf8Target_(false),
-      copyLatin1_(true) {
+      copyLatin1_(true),
+      asciiComplete_(true) {
   init(CCSID_LATIN1, false);
 }
 
@@ -119,8 +120,10 @@ bool CCBTextEncoder::init(int ccsid, bool utf8Source) {
   }
   std::stable_sort(highBytes_.begin(), highBytes_.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
+  asciiComplete_ = true;
   for (int c = 0; c < 128; ++c) {
     asciiBytes_[c] = lowBytes_[c] != NONE ? static_cast<unsigned char>(lowBytes_[c]) : 0;
+    asciiComplete_ = asciiComplete_ && lowBytes_[c] != NONE;
   }
   return true;
 }
@@ -175,6 +178,15 @@ int CCBTextEncoder::encodeCharacters(const unsigned char* p, const unsigned char
   int total = 0;   // the bytes the text takes
   int needed = 0;  // the same up to its last character that is no blank
   bool full = false;
+  // ASCII characters, a byte each, straight from the table where the target has them all.
+  if (!utf16 && asciiComplete_) {
+    const int most = static_cast<int>(end - p) < room ? static_cast<int>(end - p) : room;
+    while (written < most && *p < 0x80) {
+      out[written++] = asciiBytes_[*p];
+      if (*p++ != ' ') needed = written;
+    }
+    total = written;
+  }
   while (p < end) {
     uint32_t codePoint = 0;
     if (!nextCharacter(&p, end, &codePoint)) {

@@ -68,8 +68,9 @@ class CCBTextEncoder {
   int ccsid_;
   bool ebcdic_;
   bool utf8Source_;
-  bool utf8Target_;  // UTF-8 bytes out
-  bool copyLatin1_;  // ISO-8859-1 in and out: the bytes as they stand
+  bool utf8Target_;     // UTF-8 bytes out
+  bool copyLatin1_;     // ISO-8859-1 in and out: the bytes as they stand
+  bool asciiComplete_;  // every ASCII character has a byte of its own
   unsigned char asciiBytes_[128];
   uint16_t lowBytes_[256];  // the byte of each code point below 0x100, or NONE
   // The byte of each code point from 0x100 on that the page has, by code point.

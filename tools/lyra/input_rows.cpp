@@ -201,8 +201,9 @@ bool JsonRows::next(std::vector<InputField>* fields, size_t* begin, size_t* end,
   handler.fields = fields;
   rapidjson::InsituStringStream stream(&text[*begin]);
   rapidjson::Reader reader;
-  const unsigned FLAGS = rapidjson::kParseInsituFlag | rapidjson::kParseNumbersAsStringsFlag |
-                         rapidjson::kParseValidateEncodingFlag;
+  // Strings are not validated here: the writer refuses ill-formed UTF-8 where it
+  // encodes text, and a number or a name that holds some is no number or name.
+  const unsigned FLAGS = rapidjson::kParseInsituFlag | rapidjson::kParseNumbersAsStringsFlag;
   if (!reader.Parse<FLAGS>(stream, handler)) {
     *error = handler.refused != nullptr
                  ? std::string("holds ") + handler.refused

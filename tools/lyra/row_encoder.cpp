@@ -169,15 +169,18 @@ void RowEncoder::encodeRow(const std::vector<InputField>& fields, RowOutcome* ou
 // The columns of a field's name: the header's, or the member's key.
 const std::vector<int>* RowEncoder::columnsOf(const InputField& field, size_t index) {
   if (options_.format == INPUT_CSV) return headerColumns_[index];
-  key_.assign(field.key, static_cast<size_t>(field.keyLength));
   // Rows of JSON lines mostly name their members in the same order: the member at the
   // same place as in an earlier row is looked up once.
   if (index >= keyCache_.size()) keyCache_.resize(index + 1);
   std::pair<std::string, const std::vector<int>*>& cached = keyCache_[index];
-  if (cached.second == nullptr || cached.first != key_) {
-    cached.first = key_;
-    cached.second = names_.find(key_);
+  const size_t length = static_cast<size_t>(field.keyLength);
+  if (cached.second != nullptr && cached.first.size() == length &&
+      std::memcmp(cached.first.data(), field.key, length) == 0) {
+    return cached.second;
   }
+  key_.assign(field.key, length);
+  cached.first = key_;
+  cached.second = names_.find(key_);
   return cached.second;
 }
 
@@ -244,7 +247,9 @@ bool RowEncoder::setValues(const std::vector<InputField>& fields, int layout, Ro
     if (columns == nullptr) continue;  // _layout, _record, _offset
     const int column = (*columns)[static_cast<size_t>(layout)];
     if (column < 0) {
-      outcome->column = options_.format == INPUT_CSV ? header_[i] : key_;
+      outcome->column = options_.format == INPUT_CSV
+                            ? header_[i]
+                            : std::string(field.key, static_cast<size_t>(field.keyLength));
       outcome->value.assign(field.text, static_cast<size_t>(field.length));
       bad(outcome, "is no column of the layout " + names_.layoutId(layout));
       return false;
