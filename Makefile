@@ -14,7 +14,7 @@ CMAKE_FLAGS ?=
 PYTHON      ?= /usr/bin/python3
 
 # The Debian packages of each target.
-TOOL_PACKAGES   = cmake g++ make pkg-config libpugixml-dev
+TOOL_PACKAGES   = cmake g++ make pkg-config libpugixml-dev rapidjson-dev
 GTEST_PACKAGES  = libgtest-dev libgmock-dev
 PY_PACKAGES     = python3 python3-dev pybind11-dev python3-pybind11 python3-setuptools \
                   python3-venv python3-pytest python3-numpy python3-pandas python3-dask \
@@ -103,7 +103,7 @@ bench:
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_TIME    ?= 60
 FUZZ_TARGETS  = fuzz_copybook fuzz_layout_xml fuzz_record_data fuzz_writers fuzz_threaded_read \
-                fuzz_ranges
+                fuzz_ranges fuzz_encode
 # clang and its fuzzer runtime, which the clang package does not pull in.
 fuzz:
 	$(call install,$(TOOL_PACKAGES) $(FUZZ_PACKAGES),fuzz)

@@ -37,6 +37,7 @@
 #include "lyra/ccb_record_batch.h"
 #include "lyra/ccb_record_reader.h"
 #include "tool_bench.h"
+#include "write_bench.h"
 
 namespace {
 
@@ -429,7 +430,11 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMillisecond);
     const std::vector<std::string> framed = registerRecordFormats(k, path);
     framedFiles.insert(framedFiles.end(), framed.begin(), framed.end());
-    if (k == BENCH_RECORD_MIXED) registerToolBenchmarks(path);
+    if (k == BENCH_RECORD_MIXED) {
+      registerToolBenchmarks(path);
+      const std::vector<std::string> inputs = registerWriteBenchmarks(path);
+      framedFiles.insert(framedFiles.end(), inputs.begin(), inputs.end());
+    }
   }
   registerLargeLayoutBenchmarks(LYRA_BENCH_DATA_DIR);
   benchmark::RunSpecifiedBenchmarks();

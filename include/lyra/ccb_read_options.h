@@ -64,6 +64,17 @@
 //                                                   one (CCBRecordReader::
 //                                                   getActiveLayout); otherwise only
 //                                                   the active layout's records
+//
+// Options of writing (CCBRecordWriter), which reading ignores:
+// block_size (setBlockSize)        32760            vb: the most bytes of a block, its
+//                                                   descriptor word included
+// overpunch_signs                  false            embedded signs in pages that are not
+//   (setOverpunchSigns)                             EBCDIC as overpunch letters ({, A-I
+//                                                   positive, }, J-R negative) instead of
+//                                                   the plain digit and 'p'-'y'
+// binary_full_range                false            binary items take any value their
+//   (setBinaryFullRange)                            2, 4 or 8 bytes hold, not only the
+//                                                   digits of their picture (TRUNC(BIN))
 #ifndef LYRA_CCB_READ_OPTIONS_H_
 #define LYRA_CCB_READ_OPTIONS_H_
 
@@ -153,6 +164,12 @@ class LYRA_API CCBReadOptions {
   CCBZeroBytes getZeroBytes() const;
   void setAllLayouts(bool all);
   bool getAllLayouts() const;
+  void setBlockSize(int64_t bytes);
+  int64_t getBlockSize() const;
+  void setOverpunchSigns(bool overpunch);
+  bool getOverpunchSigns() const;
+  void setBinaryFullRange(bool fullRange);
+  bool getBinaryFullRange() const;
 
  private:
   int32_t recordFormat_;
@@ -166,7 +183,8 @@ class LYRA_API CCBReadOptions {
   int32_t codePage_;
   // Room for the options of later releases, so that the object's size, which a host
   // compiles in, stays the same.
-  [[maybe_unused]] int64_t reserved_[24];
+  int64_t blockSize_;
+  [[maybe_unused]] int64_t reserved_[23];
 };
 
 #endif  // LYRA_CCB_READ_OPTIONS_H_

@@ -1,4 +1,4 @@
-// The module lyra._lyra: the binding's reader and layout, which the Python modules of
+// The module lyra._lyra: the binding's reader, writer and layout, which the Python modules of
 // the lyra package build their functions on.
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
@@ -6,6 +6,7 @@
 #include "py_arrays.h"
 #include "py_layout.h"
 #include "py_reader.h"
+#include "py_writer.h"
 
 namespace py = pybind11;
 
@@ -45,6 +46,17 @@ PYBIND11_MODULE(_lyra, module) {
       .def("columns", &PyLayout::columns)
       .def("record_length", &PyLayout::recordLength)
       .def("to_xml", &PyLayout::toXml);
+  py::class_<PyWriter>(module, "Writer")
+      .def(py::init<>())
+      .def("set_layout_options", &PyWriter::setLayoutOptions)
+      .def("add_layout", &PyWriter::addLayout)
+      .def("add_layout_text", &PyWriter::addLayoutText)
+      .def("set_identifier_field", &PyWriter::setIdentifierField)
+      .def("add_segment", &PyWriter::addSegment)
+      .def("column_names", &PyWriter::columnNames)
+      .def("open", &PyWriter::open)
+      .def("write_batch", &PyWriter::writeBatch)
+      .def("close", &PyWriter::close);
   module.def("is_layout_document", &isLayoutDocument);
   module.def("object_array", &emptyObjectArray);
   module.def("number_array", &emptyNumberArray);

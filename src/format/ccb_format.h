@@ -203,6 +203,11 @@ class CCBFormat {
   int usage() const { return usage_; }  // a CCBUsage code
   bool isNational() const { return national_; }
   int floatFormat() const { return floatFormat_; }  // a FloatFormat; FLOAT_NONE for no float
+  // For the encoders: the sign flags (SIGNED, SIGN_LEADING, SIGN_SEPARATE), whether the
+  // item is native binary (COMP-5) and whether it is a display number of S, 9, V and P.
+  unsigned signFlags() const { return flags_; }
+  bool isNative() const { return native_; }
+  bool isPlainNumber() const { return plainNumber_; }
 
  private:
   CCBFormat(int usage, unsigned flags) : flags_(flags), usage_(usage) {}

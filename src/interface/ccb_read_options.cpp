@@ -58,7 +58,11 @@ enum OptionFlag : uint32_t {
   // Bits 6 and 7 hold the zero_bytes rule.
   FLAG_BDW_EXCLUDES_HEADER = 256,
   FLAG_ALL_LAYOUTS = 512,
+  FLAG_OVERPUNCH_SIGNS = 1024,
+  FLAG_BINARY_FULL_RANGE = 2048,
 };
+
+const int64_t DEFAULT_BLOCK_SIZE = 32760;  // the largest block of classic z/OS data sets
 
 // The zero_bytes rule: two bits of the flags.
 const int ZERO_BYTES_SHIFT = 6;
@@ -134,6 +138,7 @@ CCBReadOptions::CCBReadOptions()
       maxErrors_(0),
       flags_(0),
       codePage_(0),
+      blockSize_(DEFAULT_BLOCK_SIZE),
       reserved_() {}
 
 void CCBReadOptions::setRecordFormat(CCBRecordFormat format) {
@@ -240,4 +245,22 @@ void CCBReadOptions::setAllLayouts(bool all) {
 }
 bool CCBReadOptions::getAllLayouts() const {
   return (flags_ & FLAG_ALL_LAYOUTS) != 0;
+}
+void CCBReadOptions::setBlockSize(int64_t bytes) {
+  blockSize_ = bytes;
+}
+int64_t CCBReadOptions::getBlockSize() const {
+  return blockSize_;
+}
+void CCBReadOptions::setOverpunchSigns(bool overpunch) {
+  flags_ = withFlag(flags_, FLAG_OVERPUNCH_SIGNS, overpunch);
+}
+bool CCBReadOptions::getOverpunchSigns() const {
+  return (flags_ & FLAG_OVERPUNCH_SIGNS) != 0;
+}
+void CCBReadOptions::setBinaryFullRange(bool fullRange) {
+  flags_ = withFlag(flags_, FLAG_BINARY_FULL_RANGE, fullRange);
+}
+bool CCBReadOptions::getBinaryFullRange() const {
+  return (flags_ & FLAG_BINARY_FULL_RANGE) != 0;
 }

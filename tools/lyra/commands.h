@@ -11,5 +11,6 @@ int runTree(const std::vector<std::string>& args);
 int runConvert(const std::vector<std::string>& args);
 int runRead(const std::vector<std::string>& args);
 int runSplits(const std::vector<std::string>& args);
+int runWrite(const std::vector<std::string>& args);
 
 #endif  // LYRA_TOOLS_COMMANDS_H_

@@ -23,6 +23,7 @@ const Command COMMANDS[] = {
     {"convert", runConvert, "save a layout as an XML layout document"},     //
     {"read", runRead, "decode a data file to CSV, JSON lines or a table"},  //
     {"splits", runSplits, "print where ranges of a data file may start"},   //
+    {"write", runWrite, "write rows of CSV or JSON lines as records"},      //
 };
 
 void printToolHelp(std::FILE* out) {
@@ -38,7 +39,8 @@ void printToolHelp(std::FILE* out) {
                "\nRun 'lyra help COMMAND' (or 'lyra COMMAND --help') for the options of a\n"
                "command.\n"
                "Exit status: 0 on success, 1 on a data or layout error, 2 on a usage error,\n"
-               "3 when 'lyra read' passed over bad records (--max-errors) and read to the end.\n");
+               "3 when 'lyra read' or 'lyra write' passed over bad records or rows\n"
+               "(--max-errors) and went on to the end.\n");
 }
 
 }  // namespace

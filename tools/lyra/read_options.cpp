@@ -548,3 +548,11 @@ CCBReadOptions readerOptions(const ReadOptions& options) {
   readOptions.setAllLayouts(options.allLayouts);
   return readOptions;
 }
+
+bool parseLayoutChoice(const CommandLine& line, ReadOptions* options, std::string* error) {
+  return readLayouts(line, options, error) && readIdentifier(line, options, error);
+}
+
+bool parseTextOptions(const CommandLine& line, ReadOptions* options, std::string* error) {
+  return readEncoding(line, options, error);
+}

@@ -100,4 +100,10 @@ bool checkOutputs(const ReadOptions& options, const std::vector<std::string>& la
 // The options of the record reader for the data file. Text results are UTF-8.
 CCBReadOptions readerOptions(const ReadOptions& options);
 
+// Parts of parseReadOptions that `lyra write` shares: the layouts with their
+// identifiers, --id-field, --active and --segment; and the options of text and numbers
+// (--code-page, --ebcdic, the binary byte orders, --zero-bytes, the layout options).
+bool parseLayoutChoice(const CommandLine& line, ReadOptions* options, std::string* error);
+bool parseTextOptions(const CommandLine& line, ReadOptions* options, std::string* error);
+
 #endif  // LYRA_TOOLS_READ_OPTIONS_H_

@@ -1,0 +1,369 @@
+// lyra write end to end: every data file of tests/data rebuilt byte for byte from the
+// rows lyra read gives of it, as CSV and as JSON lines, and framed anew as rdw and vb
+// records that read back the same; a file lyra wrote read by a GnuCOBOL program
+// (tests/data/cobol/rwritten.cob), whose printed values are the ones given; the same
+// output on any number of threads; bad rows, rejects, usage errors and exit statuses.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "test_util.h"
+
+namespace {
+
+using test_support::dataPath;
+using test_support::readFile;
+using test_support::TempDir;
+using ::testing::HasSubstr;
+
+struct Result {
+  int status;
+  std::string out, err;
+};
+
+// Runs a shell command (no argument holds a single quote), its input from a file.
+Result run(const std::string& command, const std::string& input = "/dev/null") {
+  TempDir dir;
+  const int status =
+      system((command + " <'" + input + "' >" + dir.path("out") + " 2>" + dir.path("err")).c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(dir.path("out")),
+          readFile(dir.path("err"))};
+}
+
+std::string lyra(const std::vector<std::string>& args) {
+  std::string command = "'" LYRA_BINARY_DIR "/tools/lyra/lyra'";
+  for (const std::string& arg : args) command += " '" + arg + "'";
+  return command;
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::istringstream in(text);
+  for (std::string part; std::getline(in, part, separator);) parts.push_back(part);
+  return parts;
+}
+
+// A data file of the manifests with the options that read it and that write it.
+struct Listed {
+  std::string file;
+  std::vector<std::string> layouts;  // -c FILE[=ID] ...
+  std::vector<std::string> framing;  // the record format options
+  std::vector<std::string> text;     // --ebcdic, --overpunch-signs, ...
+  std::vector<std::string> ids;      // the layouts' identifiers, several layouts
+  int64_t skip = 0;
+};
+
+std::vector<Listed> listedFiles() {
+  std::vector<Listed> files;
+  std::ifstream manifest(dataPath("files/manifest.tsv"));
+  for (std::string line; std::getline(manifest, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    const std::vector<std::string> f = split(line, '\t');
+    Listed d;
+    d.file = f[0];
+    if (f[1] == "EBCDIC") d.text.push_back("--ebcdic");
+    if (f[2] != "0") d.framing = {"--fixed", f[2]};
+    d.skip = std::stoll(f[3]);
+    for (const std::string& layout : split(f[6], ',')) {
+      const size_t equals = layout.find('=');
+      const std::string copybook = equals == std::string::npos ? layout : layout.substr(equals + 1);
+      d.layouts.push_back(dataPath("copybooks/" + copybook) +
+                          (equals == std::string::npos ? "" : "=" + layout.substr(0, equals)));
+      if (equals != std::string::npos) d.ids.push_back(layout.substr(0, equals));
+    }
+    if (!d.ids.empty()) d.text.insert(d.text.end(), {"--id-field", f[4] + ":" + f[5]});
+    if (d.file == "customers_ovp.dat") d.text.push_back("--overpunch-signs");
+    if (d.file == "jobstats.dat") d.text.push_back("--binary-full-range");
+    files.push_back(d);
+  }
+  std::ifstream framed(dataPath("files/framed.tsv"));
+  for (std::string line; std::getline(framed, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    const std::vector<std::string> f = split(line, '\t');
+    Listed d;
+    d.file = f[0];
+    d.framing = {"--record-format", f[1]};
+    if (f[2].find("rdw_little_endian") != std::string::npos)
+      d.framing.push_back("--rdw-little-endian");
+    if (f[2].find("rdw_excludes_header") != std::string::npos) {
+      d.framing.push_back("--rdw-excludes-header");
+    }
+    if (f[2].find("ebcdic") != std::string::npos) d.text.push_back("--ebcdic");
+    d.layouts.push_back(dataPath("copybooks/" + f[3]));
+    files.push_back(d);
+  }
+  return files;
+}
+
+std::vector<std::string> layoutArgs(const Listed& d) {
+  std::vector<std::string> args;
+  for (const std::string& layout : d.layouts) args.insert(args.end(), {"-c", layout});
+  return args;
+}
+
+// The rows lyra read gives of the file: CSV, or JSON lines with numbers; with several
+// layouts, JSON lines of every layout in file order, each with its _layout.
+std::string readRows(const Listed& d, const std::string& format, bool typed) {
+  std::vector<std::string> args = {"read", "--zero-bytes", "keep", "--format", format};
+  if (typed) args.push_back("--typed");
+  if (d.skip > 0) args.insert(args.end(), {"--skip", std::to_string(d.skip)});
+  for (const std::vector<std::string>* part : {&d.framing, &d.text}) {
+    for (const std::string& arg : *part) {
+      if (arg != "--overpunch-signs" && arg != "--binary-full-range") args.push_back(arg);
+    }
+  }
+  const std::vector<std::string> layouts = layoutArgs(d);
+  args.insert(args.end(), layouts.begin(), layouts.end());
+  const std::string path = d.file[0] == '/' ? d.file : dataPath("files/" + d.file);
+  if (d.ids.empty()) {
+    args.push_back(path);
+    return run(lyra(args)).out;
+  }
+  std::map<int64_t, std::string> rows;  // by record number
+  args.insert(args.end(), {"--with-position", "--active"});
+  for (const std::string& id : d.ids) {
+    std::vector<std::string> active = args;
+    active.insert(active.end(), {id, path});
+    for (const std::string& row : split(run(lyra(active)).out, '\n')) {
+      const size_t number = row.find("\"_record\":") + 10;
+      rows[std::stoll(row.substr(number))] = "{\"_layout\":\"" + id + "\"," + row.substr(1);
+    }
+  }
+  std::string text;
+  for (const auto& entry : rows) text += entry.second + "\n";
+  return text;
+}
+
+// Writes the rows with the file's options and more; the result.
+Result writeRows(const Listed& d, const std::string& rows, const std::string& format,
+                 const std::vector<std::string>& more, const std::string& output) {
+  TempDir dir;
+  const std::string input = dir.write("rows", rows);
+  std::vector<std::string> args = {"write", "--format", format, "-o", output, input};
+  const std::vector<std::string> layouts = layoutArgs(d);
+  args.insert(args.end(), layouts.begin(), layouts.end());
+  for (const std::vector<std::string>* part : {&d.text, &more}) {
+    args.insert(args.end(), part->begin(), part->end());
+  }
+  return run(lyra(args));
+}
+
+// Every file the manifests list, rebuilt by lyra write from what lyra read gives of it;
+// files whose blocks or line ends a script chose (vb, lines) by their records.
+TEST(WriteCommandTest, RebuildsEveryListedFile) {
+  for (const Listed& d : listedFiles()) {
+    SCOPED_TRACE(d.file);
+    TempDir dir;
+    const std::string original =
+        readFile(dataPath("files/" + d.file)).substr(static_cast<size_t>(d.skip));
+    const bool canonicalFraming =
+        d.framing.size() < 2 || (d.framing[1] != "vb" && d.framing[1] != "lines");
+    for (const bool typed : {false, true}) {
+      const std::string format = d.ids.empty() && !typed ? "csv" : "jsonl";
+      const std::string rows = readRows(d, format, typed);
+      ASSERT_FALSE(rows.empty());
+      const Result wrote = writeRows(d, rows, format, d.framing, dir.path("out.dat"));
+      ASSERT_EQ(0, wrote.status) << wrote.err;
+      if (canonicalFraming) {
+        EXPECT_TRUE(original == readFile(dir.path("out.dat"))) << format << (typed ? " typed" : "");
+      }
+    }
+    // Framed anew as rdw and vb records, the file reads back as the same rows.
+    if (!d.ids.empty() || d.framing.empty()) continue;
+    const std::string rows = readRows(d, "csv", false);
+    for (const std::vector<std::string>& framing : std::vector<std::vector<std::string>>{
+             {"--record-format", "rdw"}, {"--record-format", "vb", "--block-size", "700"}}) {
+      const Result wrote = writeRows(d, rows, "csv", framing, dir.path("framed.dat"));
+      ASSERT_EQ(0, wrote.status) << wrote.err;
+      Listed again = d;
+      again.file = dir.path("framed.dat");
+      again.framing = {framing[0], framing[1]};
+      again.skip = 0;
+      EXPECT_EQ(rows, readRows(again, "csv", false)) << framing[1];
+    }
+  }
+}
+
+// GnuCOBOL reads a file lyra wrote: the values it prints are the ones given.
+TEST(WriteCommandTest, GnuCobolReadsWhatLyraWrote) {
+  if (system("command -v cobc >/dev/null 2>&1") != 0) GTEST_SKIP() << "cobc is not installed";
+  TempDir dir;
+  const Result compiled =
+      run("cobc -x -fbinary-size=2-4-8 -I '" + dataPath("copybooks") + "' -o '" +
+          dir.path("rwritten") + "' '" + dataPath("cobol/rwritten.cob") + "'");
+  ASSERT_EQ(0, compiled.status) << compiled.err;
+  const std::string rows =
+      "WR-ID,WR-NAME,WR-ZONED,WR-LEAD,WR-SEP,WR-PACKED,WR-UPACKED,WR-BIN2,WR-BIN4,WR-BIN8,"
+      "WR-EDITED,WR-ITEM,WR-ITEM_1,WR-ITEM_2\n"
+      "1,Anna,-12.5,-7,3.5,1234567.89,42,-9999,123456789,-123456789012345678,-1234.5,ab,,xyz\n"
+      "2,,0,0,-0.1,-0.01,9999,1,-1,999999999999999999,0,,,\n"
+      "9999,LONG NAME!,99999.99,999,-999.9,-9999999.99,0,9999,-999999999,1,12345.67,a,b,c\n";
+  const Result wrote = run(lyra({"write", "-c", dataPath("copybooks/written.cpy"), "--fixed", "-o",
+                                 dir.path("w.dat"), dir.write("rows.csv", rows)}));
+  ASSERT_EQ(0, wrote.status) << wrote.err;
+  const Result read = run("'" + dir.path("rwritten") + "' '" + dir.path("w.dat") + "'");
+  const char* expected[] = {
+      "record 0001",
+      "WR-ID 1",
+      "WR-NAME [Anna      ]",
+      "WR-ZONED -12.50",
+      "WR-LEAD -7",
+      "WR-SEP 3.5",
+      "WR-PACKED 1234567.89",
+      "WR-UPACKED 42",
+      "WR-BIN2 -9999",
+      "WR-BIN4 123456789",
+      "WR-BIN8 -123456789012345678",
+      "WR-EDITED [ 1,234.50-]",
+      "WR-ITEM 1 [ab ]",
+      "WR-ITEM 2 [   ]",
+      "WR-ITEM 3 [xyz]",
+      //
+      "record 0002",
+      "WR-ID 2",
+      "WR-NAME [          ]",
+      "WR-ZONED 0.00",
+      "WR-LEAD 0",
+      "WR-SEP -0.1",
+      "WR-PACKED -0.01",
+      "WR-UPACKED 9999",
+      "WR-BIN2 1",
+      "WR-BIN4 -1",
+      "WR-BIN8 999999999999999999",
+      "WR-EDITED [     0.00 ]",
+      "WR-ITEM 1 [   ]",
+      "WR-ITEM 2 [   ]",
+      "WR-ITEM 3 [   ]",
+      //
+      "record 0003",
+      "WR-ID 9999",
+      "WR-NAME [LONG NAME!]",
+      "WR-ZONED 99999.99",
+      "WR-LEAD 999",
+      "WR-SEP -999.9",
+      "WR-PACKED -9999999.99",
+      "WR-UPACKED 0",
+      "WR-BIN2 9999",
+      "WR-BIN4 -999999999",
+      "WR-BIN8 1",
+      "WR-EDITED [12,345.67 ]",
+      "WR-ITEM 1 [a  ]",
+      "WR-ITEM 2 [b  ]",
+      "WR-ITEM 3 [c  ]",
+  };
+  EXPECT_EQ(std::vector<std::string>(std::begin(expected), std::end(expected)),
+            split(read.out, '\n'));
+}
+
+// Many rows, some bad, on one thread and on four in small chunks: the same records, the
+// same rejects, the same messages and exit status.
+TEST(WriteCommandTest, ThreadsWriteTheSameAsOne) {
+  TempDir dir;
+  const std::vector<std::string> rows =
+      split(run(lyra({"read", "-c", dataPath("copybooks/custmast.cpy"), "--fixed",
+                      dataPath("files/customers.dat")}))
+                .out,
+            '\n');
+  std::string input = rows[0] + "\n";
+  for (int copy = 0; copy < 60; ++copy) {
+    for (size_t i = 1; i < rows.size(); ++i) {
+      std::string row = rows[i];
+      if ((copy * 13 + i) % 17 == 0) {  // CUST-NUMBER no number
+        const size_t first = row.find(',') + 1;
+        row.replace(first, row.find(',', first) - first, "x");
+      }
+      input += row + "\n";
+    }
+  }
+  const std::string in = dir.write("in.csv", input);
+  std::vector<Result> results;
+  for (const std::string threads : {"1", "4"}) {
+    results.push_back(
+        run(lyra({"write", "-c", dataPath("copybooks/custmast.cpy"), "--record-format", "vb",
+                  "--rejects", dir.path("bad" + threads), "-q", "--threads", threads,
+                  "--chunk-size", "900", "-o", dir.path("out" + threads), in})));
+  }
+  EXPECT_EQ(3, results[0].status) << results[0].err;
+  EXPECT_THAT(results[0].err, HasSubstr("bad rows skipped"));
+  EXPECT_EQ(results[0].err, results[1].err);
+  EXPECT_EQ(results[0].status, results[1].status);
+  EXPECT_TRUE(readFile(dir.path("out1")) == readFile(dir.path("out4")));
+  EXPECT_EQ(readFile(dir.path("bad1")), readFile(dir.path("bad4")));
+  EXPECT_EQ(readFile(dir.path("bad1.jsonl")), readFile(dir.path("bad4.jsonl")));
+  EXPECT_THAT(readFile(dir.path("bad1.jsonl")),
+              HasSubstr("{\"row\": 16, \"column\": \"CUST-NUMBER\", \"value\": \"x\", \"reason\": "
+                        "\"is not a number\"}\n"));
+}
+
+// Bad rows, usage errors and exit statuses; the output stays as it was on a usage error
+// and holds the records before a bad row that stopped the command.
+TEST(WriteCommandTest, BadRowsAndUsageErrors) {
+  TempDir dir;
+  const std::string cpy = dataPath("copybooks/written.cpy");
+  const std::string out = dir.write("out.dat", "old");
+  const std::string csv = dir.write("in.csv", "WR-ID,WR-NAME\n1,a\n12345,b\n3,c\n");
+  Result r = run(lyra({"write", "-c", cpy, "-o", out, csv}));
+  EXPECT_EQ(1, r.status);
+  EXPECT_EQ("lyra write: " + csv +
+                ": row 2: column WR-ID, value '12345': has 5 integer digits, more than the 4 its "
+                "picture holds\n",
+            r.err);
+  EXPECT_EQ("0001a", readFile(out).substr(0, 5));
+  EXPECT_EQ(70u, readFile(out).size());  // one record
+  r = run(lyra({"write", "-c", cpy, "--max-errors", "1", "-o", out, csv}));
+  EXPECT_EQ(3, r.status);
+  EXPECT_EQ("lyra write: 1 bad row skipped\n", r.err);
+  EXPECT_EQ(140u, readFile(out).size());
+
+  const std::string unknown = dir.write("unknown.csv", "WR-ID,NOPE,_record\n1,2,3\n");
+  r = run(lyra({"write", "-c", cpy, "-o", out, unknown}));
+  EXPECT_EQ(2, r.status);
+  EXPECT_THAT(r.err, HasSubstr(unknown + ": the layout has no columns NOPE\n"));
+  const std::string jsonl = dir.write("in.jsonl", "{\"WR-ID\": 1}\n{\"WR-ID\": 2, \"NOPE\": 1}\n");
+  const std::string before = readFile(out);
+  r = run(lyra({"write", "--format", "jsonl", "-c", cpy, "-o", out, jsonl}));
+  EXPECT_EQ(2, r.status);
+  EXPECT_THAT(r.err, HasSubstr(jsonl + ": row 2: no layout has the columns NOPE\n"));
+  EXPECT_EQ(before, readFile(out));
+  const std::string refused =
+      dir.write("refused.jsonl", "{\"WR-ID\": true}\n[1]\n{\"WR-ID\": 7}\n");
+  r = run(lyra(
+      {"write", "--format", "jsonl", "-c", cpy, "--rejects", dir.path("r"), "-o", "-", refused}));
+  EXPECT_EQ(3, r.status);
+  EXPECT_EQ(70u, r.out.size());
+  EXPECT_EQ("{\"WR-ID\": true}\n[1]\n", readFile(dir.path("r")));
+  EXPECT_EQ(
+      "{\"row\": 1, \"column\": null, \"value\": null, \"reason\": \"The row holds true or "
+      "false, which is neither text nor a number\"}\n"
+      "{\"row\": 2, \"column\": null, \"value\": null, \"reason\": \"The row holds an "
+      "array\"}\n",
+      readFile(dir.path("r.jsonl")));
+
+  r = run(lyra({"write", "-c", cpy, csv}));
+  EXPECT_EQ(2, r.status);
+  EXPECT_THAT(r.err, HasSubstr("no output given: write it with -o FILE (- for standard output)"));
+  r = run(lyra({"write", "-c", cpy, "-o", csv, csv}));
+  EXPECT_EQ(2, r.status);
+  EXPECT_THAT(r.err, HasSubstr("-o '" + csv + "' would overwrite the input file"));
+  r = run(lyra({"write", "-c", cpy, "--block-size", "100", "-o", out, csv}));
+  EXPECT_EQ(2, r.status);
+  EXPECT_THAT(r.err, HasSubstr("--block-size goes with --record-format vb only"));
+}
+
+TEST(WriteCommandTest, Help) {
+  const Result help = run(lyra({"help", "write"}));
+  EXPECT_EQ(0, help.status);
+  EXPECT_EQ(0u, help.out.rfind("Usage: lyra write [options] INPUT -o OUT\n", 0));
+  EXPECT_THAT(help.out, HasSubstr("  -o, --output FILE"));
+  EXPECT_EQ(help.out, run(lyra({"write", "--help"})).out);
+  EXPECT_THAT(run(lyra({"--help"})).out, HasSubstr("  write     write rows of CSV or JSON lines"));
+}
+
+}  // namespace
