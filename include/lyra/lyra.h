@@ -1,7 +1,8 @@
 // The one header a host includes to use lyra: the layout services (CCBMain, and
 // CCBLayoutService with its layout options), the record readers (CCBReader, and
-// CCBRecordReader with its read options and its typed columns in bulk, CCBRecordBatch),
-// layout nodes, strings and values, the debug callback and the print functions.
+// CCBRecordReader with its read options, its typed columns in bulk, CCBRecordBatch, and
+// the check of each value of a record, CCBRecordCheck), layout nodes, strings and
+// values, the debug callback and the print functions.
 #ifndef LYRA_LYRA_H_
 #define LYRA_LYRA_H_
 
@@ -13,6 +14,7 @@
 #include "lyra/ccb_read_options.h"
 #include "lyra/ccb_reader.h"
 #include "lyra/ccb_record_batch.h"
+#include "lyra/ccb_record_check.h"
 #include "lyra/ccb_record_reader.h"
 #include "lyra/export.h"
 #include "lyra/lyra_debug_callback.h"
