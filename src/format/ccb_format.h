@@ -202,6 +202,11 @@ class CCBFormat {
   // left out. In ccb_value_check.cpp.
   CCBValueFault checkValue(const char* text, int length, const unsigned char* bytes,
                            const CCBDecoding& decoding) const;
+  // The same judged from the field's bytes alone, without decoding them, where they
+  // tell it: binary, packed, display numbers, and text of a single-byte page. False,
+  // with *fault unchanged, where the value must be decoded for checkValue.
+  bool checkBytes(const unsigned char* bytes, const CCBDecoding& decoding,
+                  const CCBByteClasses& classes, CCBValueFault* fault) const;
 
   int decimalPosition() const { return decimalPosition_; }
   int scaleCount() const { return scaleCount_; }
@@ -244,6 +249,9 @@ class CCBFormat {
                              bool utf8) const;
   CCBValueFault binaryFault(const unsigned char* bytes, const CCBDecoding& decoding) const;
   CCBValueFault floatFault(const char* text, int length, const unsigned char* bytes) const;
+  CCBValueFault packedFault(const unsigned char* bytes) const;
+  CCBValueFault zonedFault(const unsigned char* bytes, bool ebcdic,
+                           const CCBByteClasses& classes) const;
 
   unsigned flags_;
   int usage_;

@@ -14,6 +14,7 @@
 #include "format/ccb_number_text.h"
 #include "format/ccb_stored_numbers.h"
 #include "format/ccb_value_check.h"
+#include "support/np_code_pages.h"
 
 namespace {
 
@@ -87,7 +88,7 @@ bool printableText(const char* text, int length, bool utf8) {
 // A display number's text as decodeDisplay writes it: the sign first where the picture
 // has S ('-' or a blank for an embedded sign, the sign byte itself for a separate one),
 // then digits with at most one point among them.
-CCBValueFault zonedFault(const char* text, int length, bool isSigned, bool separate) {
+CCBValueFault zonedTextFault(const char* text, int length, bool isSigned, bool separate) {
   const char* p = text;
   const char* const end = text + length;
   if (isSigned) {
@@ -141,7 +142,97 @@ bool ibmShortDecimal(const unsigned char* bytes, int size, double value, int dig
   return std::fabs(value - decimal) <= std::fmax(unit / 2, doubleUnit);
 }
 
+// The bytes of a text of the page are all printable (or zero).
+bool printableBytes(const unsigned char* bytes, int length, const CCBByteClasses& classes) {
+  for (int i = 0; i < length; ++i) {
+    if ((classes.classes[bytes[i]] & BYTE_PRINTABLE) == 0) return false;
+  }
+  return true;
+}
+
+unsigned char classOf(uint32_t codePoint) {
+  const bool control = (codePoint < 0x20 && codePoint != 0) ||
+                       (codePoint >= 0x7F && codePoint < 0xA0) || codePoint == 0xFFFD;
+  unsigned char classes = control ? 0 : BYTE_PRINTABLE;
+  if (codePoint >= '0' && codePoint <= '9') classes |= BYTE_DIGIT;
+  if (codePoint == '+' || codePoint == '-') classes |= BYTE_SIGN;
+  return classes;
+}
+
 }  // namespace
+
+void classifyBytes(int ccsid, CCBByteClasses* classes) {
+  const NpCodePage* page = npCodePageFind(ccsid);
+  classes->singleByte = page != nullptr;
+  for (int byte = 0; byte < 256; ++byte) {
+    const bool known = page != nullptr || byte < 0x80;  // UTF-8: its ASCII bytes
+    classes->classes[byte] = known ? classOf(page != nullptr ? page->toUnicode[byte] : byte) : 0;
+  }
+}
+
+bool CCBFormat::checkBytes(const unsigned char* bytes, const CCBDecoding& decoding,
+                           const CCBByteClasses& classes, CCBValueFault* fault) const {
+  switch (usage_) {
+    case USAGE_BINARY:
+      if (storageLength_ > MAX_BINARY_BYTES) return false;  // "#ERR#"
+      *fault = binaryFault(bytes, decoding);
+      return true;
+    case USAGE_PACKED:
+      *fault = packedFault(bytes);
+      return true;
+    case USAGE_DISPLAY:
+      // Edited numbers are read from their text.
+      if (national_ ||
+          !(plainNumber_ || (plainText_ && classes.singleByte && editedDigits_ == 0))) {
+        return false;
+      }
+      if (plainNumber_) {
+        *fault = zonedFault(bytes, decoding.codec.ebcdic(), classes);
+      } else {
+        *fault = printableBytes(bytes, storageLength_, classes) ? VALUE_CLEAN : VALUE_BAD_TEXT;
+      }
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Every nibble a digit but the last, which is a sign (A to F); an even digit count
+// leaves the first nibble unused, 0.
+CCBValueFault CCBFormat::packedFault(const unsigned char* bytes) const {
+  const int last = storageLength_ - 1;
+  if (last < 0) return VALUE_BAD_PACKED;
+  const bool pad = digitCount_ % 2 == 0;
+  if ((bytes[last] & 0x0F) <= 9 || (bytes[last] >> 4) > 9 || (pad && (bytes[0] >> 4) != 0)) {
+    return VALUE_BAD_PACKED;
+  }
+  for (int i = 0; i < last; ++i) {
+    if (PACKED_PAIRS[bytes[i]] == PACKED_BAD) return VALUE_BAD_PACKED;
+  }
+  return VALUE_CLEAN;
+}
+
+// Every byte a digit of the page but the sign's: a separate sign byte '+' or '-', an
+// embedded sign a signed digit as the decoders read it.
+CCBValueFault CCBFormat::zonedFault(const unsigned char* bytes, bool ebcdic,
+                                    const CCBByteClasses& classes) const {
+  const bool isSigned = (flags_ & SIGNED) != 0;
+  const bool separate = isSigned && (flags_ & SIGN_SEPARATE) != 0;
+  const int signAt = !isSigned ? -1 : (flags_ & SIGN_LEADING) != 0 ? 0 : storageLength_ - 1;
+  if (storageLength_ == 0) return VALUE_BAD_ZONED;
+  for (int i = 0; i < storageLength_; ++i) {
+    if (i == signAt && separate) {
+      if ((classes.classes[bytes[i]] & BYTE_SIGN) == 0) return VALUE_BAD_SIGN;
+      continue;
+    }
+    int digit = 0;
+    bool negative = false;
+    const bool valid = i == signAt ? readZonedDigit(bytes[i], ebcdic, &digit, &negative)
+                                   : (classes.classes[bytes[i]] & BYTE_DIGIT) != 0;
+    if (!valid) return VALUE_BAD_ZONED;
+  }
+  return VALUE_CLEAN;
+}
 
 CCBValueFault CCBFormat::checkValue(const char* text, int length, const unsigned char* bytes,
                                     const CCBDecoding& decoding) const {
@@ -177,7 +268,7 @@ CCBValueFault CCBFormat::displayFault(const char* text, int length, const unsign
     if (bytes != nullptr && std::memchr(bytes, 0, static_cast<size_t>(storageLength_))) {
       return VALUE_BAD_ZONED;
     }
-    return zonedFault(text, length, (flags_ & SIGNED) != 0, (flags_ & SIGN_SEPARATE) != 0);
+    return zonedTextFault(text, length, (flags_ & SIGNED) != 0, (flags_ & SIGN_SEPARATE) != 0);
   }
   if (editedDigits_ > 0) {
     CCBFixedPointText number;

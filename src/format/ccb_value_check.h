@@ -25,6 +25,23 @@ enum CCBValueFault : unsigned char {
   VALUE_BAD_UNDECODED,  // bytes the usage cannot be decoded from ("#ERR#")
 };
 
+// What each byte is in the code page of an input, for the checks that read a field's
+// bytes without decoding them: bit flags by byte. Where the page is no single-byte one
+// (UTF-8), only its ASCII bytes are classed and text must be judged decoded.
+enum CCBByteClass : unsigned char {
+  BYTE_PRINTABLE = 1,  // a character the page prints, or the zero byte (low-value)
+  BYTE_DIGIT = 2,      // '0' to '9'
+  BYTE_SIGN = 4,       // '+' or '-'
+};
+
+struct CCBByteClasses {
+  unsigned char classes[256] = {};
+  bool singleByte = false;  // every byte is classed: text can be judged from its bytes
+};
+
+// The classes of the bytes of the page of a CCSID (see CCBTextCodec).
+void classifyBytes(int ccsid, CCBByteClasses* classes);
+
 inline bool isUnusualValue(CCBValueFault fault) {
   return fault == VALUE_UNUSUAL_BINARY || fault == VALUE_UNUSUAL_FLOAT;
 }

@@ -14,7 +14,7 @@ namespace {
 
 // What the bytes of a bad value should have held, by fault, for inputs read in an
 // EBCDIC page and in an ASCII-based one; "%s" stands for the field's picture or the
-// page's name where a phrase has it.
+// page's name where a phrase has it. A display number's embedded sign adds its phrase.
 struct ExpectedPhrase {
   CCBValueFault fault;
   const char* ebcdic;
@@ -22,8 +22,7 @@ struct ExpectedPhrase {
 };
 
 const ExpectedPhrase EXPECTED_PHRASES[] = {
-    {VALUE_BAD_ZONED, "digits F0 to F9 of PIC %s, an embedded sign in the zone C, D or F",
-     "digits 30 to 39 of PIC %s, an embedded sign as 'p' to 'y', '{', '}' or 'A' to 'R'"},
+    {VALUE_BAD_ZONED, "digits F0 to F9 of PIC %s", "digits 30 to 39 of PIC %s"},
     {VALUE_BAD_SIGN, "a sign byte 4E (+) or 60 (-) of PIC %s",
      "a sign byte 2B (+) or 2D (-) of PIC %s"},
     {VALUE_BAD_PACKED,
@@ -41,6 +40,11 @@ const ExpectedPhrase EXPECTED_PHRASES[] = {
     {VALUE_BAD_UNDECODED, "bytes its usage can be decoded from",
      "bytes its usage can be decoded from"},
 };
+
+// How an embedded sign stands in a display number's first or last byte.
+const char EBCDIC_EMBEDDED_SIGN[] = ", the sign in the zone of its %s byte: C, D or F";
+const char ASCII_EMBEDDED_SIGN[] =
+    ", its %s byte a digit or a signed one: 'p' to 'y', '{', '}', 'A' to 'R'";
 
 // The name of the page the decoding reads text in, as the tool names it.
 const char* pageName(const CCBDecoding& decoding) {
@@ -71,6 +75,10 @@ bool CCBRecordCheckImpl::check(CCBRecordReader* reader) {
   const CCBDataRoot* root =
       static_cast<const CCBDataRoot*>(array_->column(0).node()->getLayoutRoot());
   decoding_ = &root->decoding();
+  if (decoding_->codec.ccsid() != classesPage_) {
+    classesPage_ = decoding_->codec.ccsid();
+    classifyBytes(classesPage_, &classes_);
+  }
   try {
     states_.resize(static_cast<size_t>(count));
     faults_.resize(static_cast<size_t>(count));
@@ -84,23 +92,25 @@ bool CCBRecordCheckImpl::check(CCBRecordReader* reader) {
   return true;
 }
 
-// The value's text as the reader gives it, judged by the field's format; the field's
-// bytes where the entry decodes from them.
+// The value judged by the field's format: from the field's bytes where the entry
+// decodes from them and they tell, otherwise from its text as the reader gives it.
 void CCBRecordCheckImpl::checkColumn(size_t index, const unsigned char* record) {
   const CCBOutputEntry& entry = array_->column(static_cast<int>(index));
-  const char* text = nullptr;
-  int length = 0;
-  faults_[index] = VALUE_CLEAN;
-  offsets_[index] = -1;
-  if (!entry.viewText(&text, &length)) {
-    states_[index] = CCB_VALUE_NULL;
-    return;
-  }
-  const unsigned char* bytes = entry.laterBytes();
-  if (bytes != nullptr) offsets_[index] = static_cast<int>(bytes - record);
   const CCBFormat* format = static_cast<const CCBDataField*>(entry.node())->format();
-  const CCBValueFault fault =
-      format != nullptr ? format->checkValue(text, length, bytes, *decoding_) : VALUE_CLEAN;
+  const unsigned char* bytes = entry.laterBytes();  // null also for a null value
+  offsets_[index] = bytes != nullptr ? static_cast<int>(bytes - record) : -1;
+  CCBValueFault fault = VALUE_CLEAN;
+  if (bytes == nullptr || format == nullptr ||
+      !format->checkBytes(bytes, *decoding_, classes_, &fault)) {
+    const char* text = nullptr;
+    int length = 0;
+    if (!entry.viewText(&text, &length)) {
+      faults_[index] = VALUE_CLEAN;
+      states_[index] = CCB_VALUE_NULL;
+      return;
+    }
+    if (format != nullptr) fault = format->checkValue(text, length, bytes, *decoding_);
+  }
   faults_[index] = fault;
   states_[index] = fault == VALUE_CLEAN    ? CCB_VALUE_CLEAN
                    : isUnusualValue(fault) ? CCB_VALUE_UNUSUAL
@@ -133,7 +143,14 @@ QvbString CCBRecordCheckImpl::getExpected(int column) {
     const char* pattern = decoding_->codec.ebcdic() ? phrase.ebcdic : phrase.ascii;
     const std::string filler =
         fault == VALUE_BAD_TEXT ? pageName(*decoding_) : field->getPicture().str();
-    return qvbStringFormat(pattern, filler.c_str());
+    std::string expected = qvbStringFormat(pattern, filler.c_str()).str();
+    const bool embedded = field->format() != nullptr && field->format()->numberShape().isSigned &&
+                          !field->getSignSeparate();
+    if (fault == VALUE_BAD_ZONED && embedded) {
+      const char* sign = decoding_->codec.ebcdic() ? EBCDIC_EMBEDDED_SIGN : ASCII_EMBEDDED_SIGN;
+      expected += qvbStringFormat(sign, field->getSignLeading() ? "first" : "last").str();
+    }
+    return QvbString(expected.c_str());
   }
   return QvbString("");
 }

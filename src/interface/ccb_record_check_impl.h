@@ -42,6 +42,8 @@ class CCBRecordCheckImpl final : public CCBRecordCheck {
   std::vector<int> offsets_;               // of the field's bytes in the record; -1: unknown
   const CCBOutputArray* array_ = nullptr;  // the checked record's layout
   const CCBDecoding* decoding_ = nullptr;  // of the reader's input
+  CCBByteClasses classes_;                 // of the bytes of its page
+  int classesPage_ = -1;                   // the CCSID of that page
 };
 
 #endif  // LYRA_INTERFACE_CCB_RECORD_CHECK_IMPL_H_

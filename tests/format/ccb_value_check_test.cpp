@@ -28,7 +28,8 @@ const int LATIN1 = 819, EBCDIC = 37, CP1252 = 1252, UTF8 = 1208;
 const int TRAILING = 0, LEADING_SEPARATE = SIGN_LEADING | SIGN_SEPARATE;
 
 // Decodes the bytes as the reader would (UTF-8 results, zero bytes read as blanks) and
-// checks the value, with its bytes at hand or, where bytes is false, without them.
+// checks the value, with its bytes at hand or, where bytes is false, without them. Where
+// the bytes alone tell, they must tell the same.
 CCBValueFault check(const Case& c, bool bytes = true, bool binaryLittleEndian = false) {
   CCBFormatRules rules;
   rules.extended = rules.tolerant = true;
@@ -47,7 +48,14 @@ CCBValueFault check(const Case& c, bool bytes = true, bool binaryLittleEndian = 
   const unsigned char* data = reinterpret_cast<const unsigned char*>(c.bytes.data());
   int length = 0;
   const char* text = format->decodeText(data, decoding, &length);
-  return format->checkValue(text, length, bytes ? data : nullptr, decoding);
+  const CCBValueFault fault = format->checkValue(text, length, bytes ? data : nullptr, decoding);
+  CCBByteClasses classes;
+  classifyBytes(c.ccsid, &classes);
+  CCBValueFault fromBytes = VALUE_CLEAN;
+  if (bytes && format->checkBytes(data, decoding, classes, &fromBytes)) {
+    EXPECT_EQ(fault, fromBytes) << "judged from the bytes";
+  }
+  return fault;
 }
 
 TEST(ValueCheckTest, DisplayNumbersHoldDigitsAndSignsOfTheirPage) {

@@ -175,7 +175,8 @@ TEST(RecordCheckTest, PlantedFaultsAreFoundAtTheirFields) {
        "packed digits of PIC S9(7)V99: nibbles 0 to 9, the last a sign C, D or F, an unused "
        "first nibble 0"},
       {5, 170, "X", 24, 167, 7,  // CUST-YTD-INTEREST S9(5)V99: a letter among the digits
-       "digits 30 to 39 of PIC S9(5)V99, an embedded sign as 'p' to 'y', '{', '}' or 'A' to 'R'"},
+       "digits 30 to 39 of PIC S9(5)V99, its last byte a digit or a signed one: 'p' to 'y', '{', "
+       "'}', 'A' to 'R'"},
       {7, 177, "\x27\x10", 26, 177, 2,  // CUST-OVERDRAFT-COUNT S9(4) COMP: 10000
        "a binary value of no more digits than PIC S9(4) holds"},
       {9, 12, "\x07", 4, 10, 20,  // CUST-LAST-NAME: a control character
