@@ -23,6 +23,8 @@ const Command COMMANDS[] = {
     {"convert", runConvert, "save a layout as an XML layout document"},     //
     {"read", runRead, "decode a data file to CSV, JSON lines or a table"},  //
     {"splits", runSplits, "print where ranges of a data file may start"},   //
+    {"diagnose", runDiagnose, "tell how to read a data file"},              //
+    {"verify", runVerify, "check every value of a data file"},              //
 };
 
 void printToolHelp(std::FILE* out) {
