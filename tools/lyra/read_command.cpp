@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "code_page_hint.h"
 #include "command_support.h"
 #include "commands.h"
 #include "hints.h"
@@ -126,11 +127,16 @@ std::string unknownMessage(const UnknownRecords& unknown) {
 }
 
 // What would have read a data file that reading stopped in: other framing options, or
-// records that end in line ends.
+// records that end in line ends; and lyra diagnose, which finds every option. Alone it
+// is named where records are framed by descriptor words or the layout's walk, whose
+// failures are the framing's; fixed records and lines stop at bad records.
 std::string failureHint(const ReadOptions& options, int recordLength) {
   if (options.dataFile == STANDARD_INPUT || options.dataBytes != nullptr) return std::string();
-  const std::string hint = framingHint(options.dataFile, options.records);
-  return hint.empty() ? fixedLengthHint(options.dataFile, options.records, recordLength) : hint;
+  std::string hint = framingHint(options.dataFile, options.records);
+  if (hint.empty()) hint = fixedLengthHint(options.dataFile, options.records, recordLength);
+  const CCBRecordFormat format = options.records.format;
+  const bool framing = format != CCB_RECORD_FIXED && format != CCB_RECORD_LINES;
+  return hint.empty() && !framing ? hint : diagnoseHint(hint);
 }
 
 // Copies the records to the output; returns the exit status. After a failure the
@@ -151,6 +157,8 @@ int copyRecords(const ReadOptions& options, RecordReaderPtr reader, OutputFile* 
   }
   if (outcome.skipped > 0) reportFailure(READ_HELP.name, skippedMessage(outcome.skipped));
   if (outcome.unknown.count > 0) reportFailure(READ_HELP.name, unknownMessage(outcome.unknown));
+  const std::string pageHint = outcome.failed ? std::string() : codePageHint(options);
+  if (!pageHint.empty()) std::fprintf(stderr, "hint: %s\n", pageHint.c_str());
   if (outcome.failed) return EXIT_FAILED;
   return outcome.skipped > 0 ? EXIT_PASSED_OVER : EXIT_OK;
 }
