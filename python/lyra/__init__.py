@@ -3,18 +3,21 @@
 ``read_pandas`` gives a file's records as a pandas DataFrame, ``open`` one record
 at a time, ``Layout`` a copybook's columns; ``lyra.dask.read_dask`` reads a file
 in byte ranges as the partitions of a Dask DataFrame. Bad records raise
-``RecordError``.
+``RecordError``. ``diagnose`` tells how a file is laid out, ``verify`` checks
+every value of it.
 """
 
 import importlib
 
+from ._checks import diagnose, verify
 from ._errors import RecordError
 from ._frame import read_pandas
 from ._layout import Layout
 from ._options import CopybookText
 from ._reader import Reader, open  # noqa: A001 (lyra.open is the reader's name)
 
-__all__ = ["CopybookText", "Layout", "Reader", "RecordError", "open", "read_pandas"]
+__all__ = ["CopybookText", "Layout", "Reader", "RecordError", "diagnose", "open", "read_pandas",
+           "verify"]
 __version__ = "0.1.0"
 
 
