@@ -52,16 +52,10 @@ bool isRegularFile(const std::string& path) {
 
 // The display fields (those at a fixed place in the record) of the first records: their
 // bytes are EBCDIC where EBCDIC text bytes outnumber ASCII ones EBCDIC_SHARE times.
-std::string codePageHint(const ReadOptions& options) {
-  if (options.codePage != 0 || options.dataBytes != nullptr || options.dataFile == STANDARD_INPUT ||
-      !isRegularFile(options.dataFile)) {
-    return std::string();
-  }
-  std::string error;
-  RecordReaderPtr reader = prepareReader(options, nullptr, &error);
-  ReadOptions probe = options;
-  probe.maxErrors = -1;
-  if (reader == nullptr || !reader->openData(options.dataFile.c_str(), readerOptions(probe))) {
+std::string codePageHint(const ReadOptions& options, CCBRecordReader* reader, bool* reopened) {
+  *reopened = true;
+  if (options.codePage != 0 || options.trace || options.dataBytes != nullptr ||
+      options.dataFile == STANDARD_INPUT || !isRegularFile(options.dataFile)) {
     return std::string();
   }
   const std::array<int, 256> families = tellingBytes();
@@ -85,6 +79,7 @@ std::string codePageHint(const ReadOptions& options) {
       }
     }
   }
+  *reopened = openInput(reader, options, readerOptions(options));
   if (ebcdic < ENOUGH_BYTES || ebcdic < EBCDIC_SHARE * ascii) return std::string();
   return "the text looks EBCDIC: add --code-page 037 (lyra diagnose, with the same layouts, "
          "tells the page)";

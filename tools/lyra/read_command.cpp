@@ -147,6 +147,9 @@ std::string failureHint(const ReadOptions& options, int recordLength) {
 int copyRecords(const ReadOptions& options, RecordReaderPtr reader, OutputFile* output,
                 RejectsFile* rejects) {
   const int recordLength = reader->getMaxRecordLength();
+  bool reopened = true;
+  const std::string pageHint = codePageHint(options, reader.get(), &reopened);
+  if (!reopened) return reportFailure(READ_HELP.name, readerFailure(options, reader.get()));
   const ReadOutcome outcome = writeRecords(options, std::move(reader), output, rejects);
   std::string error;
   if (!output->commit(&error) || (rejects != nullptr && !rejects->commit(&error))) {
@@ -157,8 +160,7 @@ int copyRecords(const ReadOptions& options, RecordReaderPtr reader, OutputFile* 
   }
   if (outcome.skipped > 0) reportFailure(READ_HELP.name, skippedMessage(outcome.skipped));
   if (outcome.unknown.count > 0) reportFailure(READ_HELP.name, unknownMessage(outcome.unknown));
-  const std::string pageHint = outcome.failed ? std::string() : codePageHint(options);
-  if (!pageHint.empty()) std::fprintf(stderr, "hint: %s\n", pageHint.c_str());
+  if (!outcome.failed && !pageHint.empty()) std::fprintf(stderr, "hint: %s\n", pageHint.c_str());
   if (outcome.failed) return EXIT_FAILED;
   return outcome.skipped > 0 ? EXIT_PASSED_OVER : EXIT_OK;
 }

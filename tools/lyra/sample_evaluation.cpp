@@ -330,13 +330,6 @@ SampleTally SampleEvaluator::evaluate(const Setting& setting, int64_t startValue
   return tally;
 }
 
-bool SampleEvaluator::walkHolds(const Setting& setting, int maxRecords) {
-  LayoutReader* entry = readerFor(setting.floatFormat, 0);
-  const std::vector<PieceRead> reads = pieceReads(setting, true);
-  if (entry == nullptr || reads.empty()) return false;
-  return walkHolds(entry->reader.get(), readOptionsOf(setting), reads[0], maxRecords);
-}
-
 int64_t SampleEvaluator::firstWalkingSkip(const Setting& setting, const std::vector<bool>& skips,
                                           int maxRecords) {
   LayoutReader* entry = readerFor(setting.floatFormat, 0);

@@ -70,12 +70,10 @@ class SampleEvaluator {
   // scoreText also scores the display text.
   SampleTally evaluate(const Setting& setting, int64_t startValues, int64_t otherValues,
                        bool scoreText);
-  // Whether the walk of the records from the setting's skip holds through the start of
-  // the sample (and, where the sample is the whole file, ends at its end), reading up
-  // to maxRecords records of the first layout.
-  bool walkHolds(const Setting& setting, int maxRecords);
   // The first skip (an index of skips that is true, within the sample's start) from
-  // which the walk holds as walkHolds tells; -1 for none.
+  // which the walk of the records holds through the start of the sample (and, where the
+  // sample is the whole file, ends at its end), reading up to maxRecords records of the
+  // first layout; -1 for none.
   int64_t firstWalkingSkip(const Setting& setting, const std::vector<bool>& skips, int maxRecords);
   // For the first records from the setting's skip on, up to record count and to the
   // last record of a layout read, the share of each one's values that decode cleanly;
