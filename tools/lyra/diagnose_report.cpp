@@ -8,12 +8,10 @@
 #include "layout_options.h"
 #include "option_rows.h"
 #include "output_text.h"
+#include "report_text.h"
 
 namespace {
 
-const OptionDef FORMAT_OPTION = {"format", 0, ARGUMENT_REQUIRED, "FORMAT",
-                                 "table (the default) or json"};
-const OptionDef HELP_OPTION = {"help", 'h', ARGUMENT_NONE, "", "show this help"};
 const char ACTIVE_HELP[] =
     "the layout whose records the printed command\nwrites (every layout is tried)";
 // The fields before a bad one that a report shows at most, the last of them.
@@ -36,16 +34,6 @@ std::string shareNumber(double share) {
   std::string text = shareText(share, 6);
   text.erase(text.find_last_not_of('0') + 1);
   if (text.back() == '.') text.pop_back();
-  return text;
-}
-
-std::string hexBytes(const std::string& bytes) {
-  std::string text;
-  char byte[4];
-  for (unsigned char c : bytes) {
-    std::snprintf(byte, sizeof byte, "%s%02x", text.empty() ? "" : " ", c);
-    text += byte;
-  }
   return text;
 }
 
@@ -135,7 +123,7 @@ const std::vector<OptionDef>& diagnoseOptionDefs() {
     for (OptionDef& row : rows) {
       if (std::strcmp(row.longName, "active") == 0) row.help = ACTIVE_HELP;
     }
-    for (const OptionDef& row : {LAYOUT_OPTION_ROWS, FORMAT_OPTION, HELP_OPTION}) {
+    for (const OptionDef& row : {LAYOUT_OPTION_ROWS, REPORT_FORMAT_OPTION, REPORT_HELP_OPTION}) {
       rows.push_back(row);
     }
     return rows;
@@ -145,12 +133,7 @@ const std::vector<OptionDef>& diagnoseOptionDefs() {
 
 bool parseDiagnoseOptions(const CommandLine& line, ReadOptions* options, bool* json,
                           std::string* error) {
-  const std::string format = line.value("format");
-  if (line.has("format") && format != "table" && format != "json") {
-    *error = "unknown --format '" + format + "': use table or json";
-    return false;
-  }
-  *json = format == "json";
+  if (!parseReportFormat(line, json, error)) return false;
   return parseReadInput(line, options, error);
 }
 

@@ -1,28 +1,15 @@
 #include "verify_report.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "option_rows.h"
 #include "output_text.h"
+#include "report_text.h"
 
 namespace {
 
-const OptionDef FORMAT_OPTION = {"format", 0, ARGUMENT_REQUIRED, "FORMAT",
-                                 "table (the default) or json"};
-const OptionDef HELP_OPTION = {"help", 'h', ARGUMENT_NONE, "", "show this help"};
 const char ACTIVE_HELP[] = "check the records of this layout alone\n(default: every layout)";
-
-std::string hexBytes(const std::string& bytes) {
-  std::string text;
-  char byte[4];
-  for (unsigned char c : bytes) {
-    std::snprintf(byte, sizeof byte, "%s%02x", text.empty() ? "" : " ", c);
-    text += byte;
-  }
-  return text;
-}
 
 std::string place(int64_t record, int64_t offset) {
   return (record >= 0 ? "record " + std::to_string(record) + " " : "") + "at byte offset " +
@@ -96,8 +83,8 @@ const std::vector<OptionDef>& verifyOptionDefs() {
     for (OptionDef& row : rows) {
       if (std::strcmp(row.longName, "active") == 0) row.help = ACTIVE_HELP;
     }
-    rows.push_back(FORMAT_OPTION);
-    rows.push_back(HELP_OPTION);
+    rows.push_back(REPORT_FORMAT_OPTION);
+    rows.push_back(REPORT_HELP_OPTION);
     return rows;
   }();
   return defs;
@@ -105,12 +92,7 @@ const std::vector<OptionDef>& verifyOptionDefs() {
 
 bool parseVerifyOptions(const CommandLine& line, ReadOptions* options, bool* json, bool* allLayouts,
                         std::string* error) {
-  const std::string format = line.value("format");
-  if (line.has("format") && format != "table" && format != "json") {
-    *error = "unknown --format '" + format + "': use table or json";
-    return false;
-  }
-  *json = format == "json";
+  if (!parseReportFormat(line, json, error)) return false;
   *allLayouts = !line.has("active");
   options->quiet = line.has("quiet");
   return parseReadInput(line, options, error) && parseThreadOptions(line, options, error);
