@@ -19,6 +19,9 @@ const size_t SHOWN_RECORD_BYTES = 32;  // of a bad record, in its problem
 const size_t SHOWN_FIELD_BYTES = 64;   // of a bad field
 const int DESCRIPTOR_SIZE = 4;
 const int64_t MIN_RECORDS = 4;  // an evaluation reads of each piece at least
+// The bytes of record an evaluation reads per value of its budget, at most: records of
+// few and wide values (a line of thousands of characters) are read by their bytes.
+const int64_t BYTES_PER_VALUE = 128;
 
 bool hasDescriptorWords(CCBRecordFormat format) {
   return format == CCB_RECORD_RDW || format == CCB_RECORD_VB;
@@ -318,7 +321,9 @@ SampleTally SampleEvaluator::evaluate(const Setting& setting, int64_t startValue
       bool failed = false;
       const int64_t values = i == 0 ? startValues : otherValues;
       const int64_t columns = std::max<int64_t>(1, static_cast<int64_t>(entry->names.size()));
-      const int64_t most = std::max(MIN_RECORDS, values / columns);
+      const int64_t length = std::max<int64_t>(1, facts_.recordLength);
+      const int64_t most =
+          std::max(MIN_RECORDS, std::min(values / columns, values * BYTES_PER_VALUE / length));
       for (int64_t n = 0; n < most && reader->readNextRecord(failed); ++n) {
         if (check_->check(reader)) pass.record(check_.get());
       }

@@ -66,7 +66,8 @@ class SampleEvaluator {
 
   // Reads records of each layout from the start of the sample until they hold about
   // startValues values and, where the framing finds records in the middle of a file
-  // (fixed records, lines), otherValues from each other piece; a few records at least.
+  // (fixed records, lines), otherValues from each other piece: fewer where records are
+  // longer than 128 bytes a value, a few records at least.
   // scoreText also scores the display text.
   SampleTally evaluate(const Setting& setting, int64_t startValues, int64_t otherValues,
                        bool scoreText);
