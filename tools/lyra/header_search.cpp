@@ -174,9 +174,10 @@ std::vector<int64_t> fixedLengths(const FileSample& sample, int64_t layoutLength
 // one by whole records, the first after which records decode cleanly.
 bool fixedHeader(const FileSample& sample, int64_t length, const std::vector<Setting>& probes,
                  SampleEvaluator* evaluator, Setting* setting) {
+  if (length <= 0) return false;
   const int64_t size = sample.fileSize();
   const int64_t least = size % length;
-  if (length <= 0 || least > MAX_HEADER_BYTES || size < least + length) return false;
+  if (least > MAX_HEADER_BYTES || size < least + length) return false;
   setting->records.skip = least;
   const int64_t inStart = (static_cast<int64_t>(sample.start().bytes.size()) - least) / length;
   const int64_t count =

@@ -117,7 +117,7 @@ class SampleEvaluator::Pass : public CCBBadRecordCallback {
     problem.found = true;
     problem.record = fileNumber(reader()->getRecordNumber());
     problem.recordOffset = read_.piece->offset + offset;
-    problem.bytes = read_.piece->bytes.substr(static_cast<size_t>(offset), SHOWN_RECORD_BYTES);
+    problem.bytes = bytesAt(offset);
     problem.expected = messageText(reader()->getErrorMessage());
     note(problem);
   }
@@ -135,7 +135,7 @@ class SampleEvaluator::Pass : public CCBBadRecordCallback {
     problem.found = true;
     problem.record = fileNumber(number);
     problem.recordOffset = read_.piece->offset + offset;
-    problem.bytes = read_.piece->bytes.substr(static_cast<size_t>(offset), SHOWN_RECORD_BYTES);
+    problem.bytes = bytesAt(offset);
     problem.expected = "its identifier '" + identifier.str() + "' is no layout's";
     note(problem);
   }
@@ -145,6 +145,12 @@ class SampleEvaluator::Pass : public CCBBadRecordCallback {
     return read_.numberBase >= 0 && number >= 0 ? read_.numberBase + number : -1;
   }
   int64_t recordOffset() const { return read_.piece->offset + reader()->getRecordOffset(); }
+  // The first bytes of the piece from offset on, for a problem's report.
+  std::string bytesAt(int64_t offset) const {
+    const std::string& bytes = read_.piece->bytes;
+    if (offset < 0 || static_cast<size_t>(offset) > bytes.size()) return std::string();
+    return bytes.substr(static_cast<size_t>(offset), SHOWN_RECORD_BYTES);
+  }
   int64_t dataOffset() const {
     return recordOffset() + (hasDescriptorWords(setting_.records.format) ? DESCRIPTOR_SIZE : 0);
   }
@@ -262,7 +268,9 @@ std::vector<SampleEvaluator::PieceRead> SampleEvaluator::pieceReads(const Settin
         read.skip = records.skip + before * length - piece.offset;
         read.numberBase = before;
       } else if (records.format == CCB_RECORD_LINES) {
-        read.skip = static_cast<int64_t>(piece.bytes.find('\n')) + 1;
+        const size_t end = piece.bytes.find('\n');  // of the line the piece cuts
+        if (end == std::string::npos) continue;
+        read.skip = static_cast<int64_t>(end) + 1;
         read.numberBase = -1;
       } else {
         break;
