@@ -1,6 +1,6 @@
-"""The binding module lyra._lyra for pip: the binding's C++ (python/lyra/*.cpp) and
-the library's own sources compiled into one extension, linked with pugixml. The
-package's metadata is in pyproject.toml."""
+"""The binding module lyra._lyra for pip: the binding's C++ (python/lyra/*.cpp), the
+library's own sources and the tool's (for lyra.diagnose and lyra.verify) compiled into
+one extension, linked with pugixml. The package's metadata is in pyproject.toml."""
 
 import glob
 import os
@@ -13,13 +13,15 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 # Two compilers at a time by default; LYRA_BUILD_JOBS sets another number.
 ParallelCompile("LYRA_BUILD_JOBS", default=2).install()
 
+# The tool's own code too, but its entry point: lyra.diagnose and lyra.verify run it.
+tool = sorted(path for path in glob.glob("tools/lyra/*.cpp") if not path.endswith("/main.cpp"))
 sources = sorted(glob.glob("python/lyra/*.cpp")) + sorted(
-    glob.glob("src/**/*.cpp", recursive=True))
+    glob.glob("src/**/*.cpp", recursive=True)) + tool
 
 extension = Pybind11Extension(
     "lyra._lyra",
     sources,
-    include_dirs=["include", "src"],
+    include_dirs=["include", "src", "tools/lyra"],
     libraries=["pugixml"],
     cxx_std=17,
     define_macros=[("LYRA_TEST_COPYBOOK",

@@ -20,17 +20,21 @@ namespace {
 
 struct ToolRun {
   const char* name;     // of the row
-  const char* format;   // --format
+  const char* command;  // read, verify or diagnose
+  const char* format;   // read's --format; null for the others
   const char* threads;  // --threads; null: the default
 };
 
 const ToolRun TOOL_RUNS[] = {
-    {"tool_read_csv/mixed", "csv", nullptr},
-    {"tool_read_csv_1_thread/mixed", "csv", "1"},
-    {"tool_read_jsonl/mixed", "jsonl", nullptr},
-    {"tool_read_jsonl_1_thread/mixed", "jsonl", "1"},
-    {"tool_read_json_nested/mixed", "json-nested", nullptr},
-    {"tool_read_json_nested_1_thread/mixed", "json-nested", "1"},
+    {"tool_read_csv/mixed", "read", "csv", nullptr},
+    {"tool_read_csv_1_thread/mixed", "read", "csv", "1"},
+    {"tool_read_jsonl/mixed", "read", "jsonl", nullptr},
+    {"tool_read_jsonl_1_thread/mixed", "read", "jsonl", "1"},
+    {"tool_read_json_nested/mixed", "read", "json-nested", nullptr},
+    {"tool_read_json_nested_1_thread/mixed", "read", "json-nested", "1"},
+    {"tool_verify/mixed", "verify", nullptr, nullptr},
+    {"tool_verify_1_thread/mixed", "verify", nullptr, "1"},
+    {"tool_diagnose/mixed", "diagnose", nullptr, nullptr},
 };
 
 const double KIB = 1024;
@@ -41,9 +45,14 @@ const char TOOL_PATH[] = LYRA_TOOL_PATH;  // empty when the tool is not built
   std::exit(1);
 }
 
-// The tool's arguments for the run, without the program name.
+// The tool's arguments for the run, without the program name. diagnose is given the
+// layout alone: it finds the rest.
 std::vector<std::string> toolArguments(const ToolRun& run, const std::string& path) {
-  std::vector<std::string> args{"read", "-q", "--format", run.format, "--record-format", "fixed"};
+  std::vector<std::string> args{run.command};
+  if (std::string(run.command) != "diagnose") {
+    args.insert(args.end(), {"-q", "--record-format", "fixed"});
+  }
+  if (run.format != nullptr) args.insert(args.end(), {"--format", run.format});
   if (run.threads != nullptr) args.insert(args.end(), {"--threads", run.threads});
   args.insert(args.end(), {"-c", benchCopybook(BENCH_RECORD_MIXED), path});
   return args;
@@ -65,7 +74,7 @@ long runTool(const std::vector<std::string>& args) {
   int status = 0;
   struct rusage usage;
   if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    fail(std::string(TOOL_PATH) + " read failed");
+    fail(std::string(TOOL_PATH) + " " + args.front() + " failed");
   }
   return usage.ru_maxrss;
 }

@@ -1,9 +1,9 @@
 // The one header a host includes to use lyra: the layout services (CCBMain, and
 // CCBLayoutService with its layout options), the record readers (CCBReader, and
 // CCBRecordReader with its read options, its typed columns in bulk, CCBRecordBatch, and
-// the walk of a record's groups, tables and values, CCBRecordVisitor), the record writer
-// (CCBRecordWriter), layout nodes, strings and values, the debug callback and the print
-// functions.
+// the walk of a record's groups, tables and values, CCBRecordVisitor; the check of each
+// value of a record, CCBRecordCheck), the record writer (CCBRecordWriter), layout nodes,
+// strings and values, the debug callback and the print functions.
 #ifndef LYRA_LYRA_H_
 #define LYRA_LYRA_H_
 
@@ -15,6 +15,7 @@
 #include "lyra/ccb_read_options.h"
 #include "lyra/ccb_reader.h"
 #include "lyra/ccb_record_batch.h"
+#include "lyra/ccb_record_check.h"
 #include "lyra/ccb_record_reader.h"
 #include "lyra/ccb_record_visitor.h"
 #include "lyra/ccb_record_writer.h"

@@ -1,11 +1,12 @@
-// The module lyra._lyra: the binding's reader, writer and layout, which the Python modules of
-// the lyra package build their functions on.
+// The module lyra._lyra: the binding's reader, writer and layout, which the Python modules
+// of the lyra package build their functions on, and the tool's diagnose and verify reports.
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
 #include "py_arrays.h"
 #include "py_layout.h"
 #include "py_reader.h"
+#include "py_tool_reports.h"
 #include "py_writer.h"
 
 namespace py = pybind11;
@@ -60,4 +61,6 @@ PYBIND11_MODULE(_lyra, module) {
   module.def("is_layout_document", &isLayoutDocument);
   module.def("object_array", &emptyObjectArray);
   module.def("number_array", &emptyNumberArray);
+  module.def("diagnose_report", &diagnoseReport);
+  module.def("verify_report", &verifyReport);
 }

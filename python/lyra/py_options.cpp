@@ -43,12 +43,6 @@ int codePageOf(const py::dict& options) {
 
 }  // namespace
 
-std::string messageText(const QvbString& message) {
-  std::string text = message.str();
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return text;
-}
-
 CCBReadOptions readOptionsFrom(const py::dict& options) {
   CCBReadOptions read;
   read.setRecordFormat(named(options, "record_format", CCB_RECORD_LAYOUT, ccbRecordFormatFromName,

@@ -22,7 +22,8 @@ CCBReadOptions readOptionsFrom(const pybind11::dict& options);
 // list of folders).
 CCBLayoutOptions layoutOptionsFrom(const pybind11::dict& options);
 
-// A lyra message without the line end some messages carry.
+// A lyra message without the line end some messages carry: the tool's (layout_source.h),
+// whose code the module holds.
 std::string messageText(const QvbString& message);
 
 #endif  // LYRA_PYTHON_PY_OPTIONS_H_

@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "format/ccb_text_codec.h"
+#include "format/ccb_value_check.h"
 #include "lyra/ccb_read_options.h"
 #include "lyra/qvb_string.h"
 
@@ -194,6 +195,18 @@ class CCBFormat {
   // Whether a decoded text of "#ERR#" tells that the bytes could not be decoded: for
   // every item but display text, which holds any characters.
   bool canFailAsText() const { return usage_ != USAGE_DISPLAY || national_; }
+  // How the value whose text decodeText gave (length characters at text, in the
+  // decoding's result encoding) stands with the picture and usage. bytes are the
+  // field's bytes it was decoded from, or null where they are not at hand: the
+  // checks that need them (binary ranges, pad nibbles, IBM float precision) are then
+  // left out. In ccb_value_check.cpp.
+  CCBValueFault checkValue(const char* text, int length, const unsigned char* bytes,
+                           const CCBDecoding& decoding) const;
+  // The same judged from the field's bytes alone, without decoding them, where they
+  // tell it: binary, packed, display numbers, and text of a single-byte page. False,
+  // with *fault unchanged, where the value must be decoded for checkValue.
+  bool checkBytes(const unsigned char* bytes, const CCBDecoding& decoding,
+                  const CCBByteClasses& classes, CCBValueFault* fault) const;
 
   int decimalPosition() const { return decimalPosition_; }
   int scaleCount() const { return scaleCount_; }
@@ -236,6 +249,14 @@ class CCBFormat {
                         CCBFixedPointValue* value) const;
   bool packedFixedPoint(const unsigned char* data, CCBFixedPointValue* value) const;
   bool zonedFixedPoint(const unsigned char* data, bool ebcdic, CCBFixedPointValue* value) const;
+  // The parts of checkValue.
+  CCBValueFault displayFault(const char* text, int length, const unsigned char* bytes,
+                             bool utf8) const;
+  CCBValueFault binaryFault(const unsigned char* bytes, const CCBDecoding& decoding) const;
+  CCBValueFault floatFault(const char* text, int length, const unsigned char* bytes) const;
+  CCBValueFault packedFault(const unsigned char* bytes) const;
+  CCBValueFault zonedFault(const unsigned char* bytes, bool ebcdic,
+                           const CCBByteClasses& classes) const;
 
   unsigned flags_;
   int usage_;

@@ -84,6 +84,8 @@ class CCBDataRoot : public CCBData {
   const unsigned char* keptBytes(int position) const {
     return kept_.data() + (position - keptStart_);
   }
+  // The kept bytes of the record read last, from its first byte.
+  const unsigned char* keptRecord() const { return kept_.data(); }
   void setDecoding(const CCBDecoding& decoding) { decoding_ = decoding; }
   const CCBDecoding& decoding() const { return decoding_; }
   // Whether the walk under way is the planning walk, which only notes where the

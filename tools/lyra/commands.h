@@ -12,5 +12,7 @@ int runConvert(const std::vector<std::string>& args);
 int runRead(const std::vector<std::string>& args);
 int runSplits(const std::vector<std::string>& args);
 int runWrite(const std::vector<std::string>& args);
+int runDiagnose(const std::vector<std::string>& args);
+int runVerify(const std::vector<std::string>& args);
 
 #endif  // LYRA_TOOLS_COMMANDS_H_

@@ -170,6 +170,12 @@ std::string fixedLengthHint(const std::string& dataFile, const RecordFormatOptio
          "; otherwise check --record-length";
 }
 
+std::string diagnoseHint(const std::string& hint) {
+  if (hint.empty())
+    return "lyra diagnose, given the same layouts, names the options that read the file";
+  return hint + "; lyra diagnose names every option the file needs";
+}
+
 std::string withHint(const std::string& message, const std::string& hint) {
   return hint.empty() ? message : message + "\nhint: " + hint;
 }

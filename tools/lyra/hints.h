@@ -25,6 +25,10 @@ std::string framingHint(const std::string& dataFile, const RecordFormatOptions& 
 std::string fixedLengthHint(const std::string& dataFile, const RecordFormatOptions& records,
                             int recordLength);
 
+// The hint of a data file that reading stopped in, with lyra diagnose named: after the
+// hint found, or alone where none was.
+std::string diagnoseHint(const std::string& hint);
+
 // The message with its hint, if any, on a line of its own.
 std::string withHint(const std::string& message, const std::string& hint);
 

@@ -24,6 +24,8 @@ const Command COMMANDS[] = {
     {"read", runRead, "decode a data file to CSV, JSON lines or a table"},  //
     {"splits", runSplits, "print where ranges of a data file may start"},   //
     {"write", runWrite, "write rows of CSV or JSON lines as records"},      //
+    {"diagnose", runDiagnose, "tell how to read a data file"},              //
+    {"verify", runVerify, "check every value of a data file"},              //
 };
 
 void printToolHelp(std::FILE* out) {

@@ -2,6 +2,7 @@
 #include <memory>
 #include <vector>
 
+#include "code_page_hint.h"
 #include "command_support.h"
 #include "commands.h"
 #include "hints.h"
@@ -159,11 +160,16 @@ std::string unknownMessage(const UnknownRecords& unknown) {
 }
 
 // What would have read a data file that reading stopped in: other framing options, or
-// records that end in line ends.
+// records that end in line ends; and lyra diagnose, which finds every option. Alone it
+// is named where records are framed by descriptor words or the layout's walk, whose
+// failures are the framing's; fixed records and lines stop at bad records.
 std::string failureHint(const ReadOptions& options, int recordLength) {
   if (options.dataFile == STANDARD_INPUT || options.dataBytes != nullptr) return std::string();
-  const std::string hint = framingHint(options.dataFile, options.records);
-  return hint.empty() ? fixedLengthHint(options.dataFile, options.records, recordLength) : hint;
+  std::string hint = framingHint(options.dataFile, options.records);
+  if (hint.empty()) hint = fixedLengthHint(options.dataFile, options.records, recordLength);
+  const CCBRecordFormat format = options.records.format;
+  const bool framing = format != CCB_RECORD_FIXED && format != CCB_RECORD_LINES;
+  return hint.empty() && !framing ? hint : diagnoseHint(hint);
 }
 
 // Copies the records to the output; returns the exit status. After a failure the
@@ -175,6 +181,9 @@ int copyRecords(const ReadOptions& options, const std::vector<LayoutColumns>& la
                 RecordReaderPtr reader, const std::vector<OutputFile*>& outputs,
                 RejectsFile* rejects) {
   const int recordLength = reader->getMaxRecordLength();
+  bool reopened = true;
+  const std::string pageHint = codePageHint(options, reader.get(), &reopened);
+  if (!reopened) return reportFailure(READ_HELP.name, readerFailure(options, reader.get()));
   const ReadOutcome outcome = writeRecords(options, layouts, std::move(reader), outputs, rejects);
   std::string error;
   bool committed = true;
@@ -187,6 +196,7 @@ int copyRecords(const ReadOptions& options, const std::vector<LayoutColumns>& la
   }
   if (outcome.skipped > 0) reportFailure(READ_HELP.name, skippedMessage(outcome.skipped));
   if (outcome.unknown.count > 0) reportFailure(READ_HELP.name, unknownMessage(outcome.unknown));
+  if (!outcome.failed && !pageHint.empty()) std::fprintf(stderr, "hint: %s\n", pageHint.c_str());
   if (outcome.failed) return EXIT_FAILED;
   return outcome.skipped > 0 ? EXIT_PASSED_OVER : EXIT_OK;
 }

@@ -472,6 +472,11 @@ const OptionDef* readOptionDefs(int* count) {
 }
 
 bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string* error) {
+  return parseReadInput(line, options, error) && readOutput(line, options, error) &&
+         readShapes(line, options, error) && readThreads(line, options, error);
+}
+
+bool parseReadInput(const CommandLine& line, ReadOptions* options, std::string* error) {
   if (line.positionals().size() != 1) {
     *error = line.positionals().empty() ? line.missingPositional("data file")
                                         : "more than one data file given";
@@ -482,8 +487,11 @@ bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string
          readRecordShape(line, options, error) && readEncoding(line, options, error) &&
          (!line.has("range") || readRange(line, options, error)) &&
          (!line.has("first-record") || readFirstRecord(line, options, error)) &&
-         readBadRecords(line, options, error) && readOutput(line, options, error) &&
-         readShapes(line, options, error) && readThreads(line, options, error);
+         readBadRecords(line, options, error);
+}
+
+bool parseThreadOptions(const CommandLine& line, ReadOptions* options, std::string* error) {
+  return readThreads(line, options, error);
 }
 
 bool checkOutputs(const ReadOptions& options, const std::vector<std::string>& layoutFiles,

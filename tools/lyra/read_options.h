@@ -90,6 +90,12 @@ std::vector<std::string> outputPaths(const ReadOptions& options);
 const OptionDef* readOptionDefs(int* count);
 
 bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string* error);
+// The parts of it for commands that read the data file as `lyra read` does but write
+// no records: the data file, layouts, identifier, framing, text and bad-record
+// options; and --threads and --chunk-size. Options the command's table lacks keep
+// their defaults.
+bool parseReadInput(const CommandLine& line, ReadOptions* options, std::string* error);
+bool parseThreadOptions(const CommandLine& line, ReadOptions* options, std::string* error);
 
 // The outputs are emptied before the inputs are read, so they must be none of them (the
 // data file and every file the layouts were read from), and none may be another.

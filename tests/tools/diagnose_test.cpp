@@ -1,0 +1,432 @@
+// lyra diagnose on files built from the GnuCOBOL-written data of tests/data in every
+// record format, with and without a header of odd size, in ASCII and several EBCDIC
+// pages, with IBM and IEEE floats and little-endian binary: every option stripped, it
+// must name the options that read each file back, and the command it prints must read
+// the values the writing program printed. Files it must not guess get exit status 1
+// and the first bad field, whose bytes the test finds in the file where it says.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "data_variants.h"
+#include "test_util.h"
+
+namespace {
+
+using data_variants::Record;
+using data_variants::ToolRun;
+using test_support::dataPath;
+
+const size_t HEADER_SIZE = 37;
+
+// A header of 37 bytes: text, then a byte that no text holds.
+std::string header(const std::string& table = "") {
+  std::string text = "HDR 2024-01-31 NIGHTLY EXTRACT 0042";
+  text.resize(HEADER_SIZE - 1, ' ');
+  return (table.empty() ? text : data_variants::inPage(text, table)) + "\x01";
+}
+
+std::vector<std::string> copybook(const std::string& name) {
+  return {"-c", dataPath("copybooks/" + name)};
+}
+
+std::vector<std::string> transactions() {
+  return {"-c",         dataPath("copybooks/txnhdr.cpy") + "=HD",
+          "-c",         dataPath("copybooks/txndtl.cpy") + "=DT",
+          "-c",         dataPath("copybooks/txntrl.cpy") + "=TR",
+          "--id-field", "0:PIC X(2)"};
+}
+
+struct Variant {
+  std::string name;                  // of the file built
+  std::string bytes;                 // its content
+  std::vector<std::string> layouts;  // the layout arguments
+  std::string arguments;             // what diagnose must name, as a command line has them
+  std::map<int64_t, Record> expected;
+  std::vector<std::string> actives;  // the IDs of several layouts, each read back
+  std::set<std::string> floats;      // float columns; "*" before the name: single precision
+};
+
+class DiagnoseTest : public ::testing::Test {
+ protected:
+  // The variant with a header before it, its skip added to its arguments: after the
+  // framing's arguments, before the code page and number formats.
+  static Variant withHeader(Variant variant, const std::string& table = "") {
+    variant.name = "h_" + variant.name;
+    variant.bytes = header(table) + variant.bytes;
+    const size_t after = variant.arguments.find(" --code-page");
+    const size_t numbers = std::min(after, variant.arguments.find(" --comp5"));
+    const size_t at = std::min(numbers, variant.arguments.find(" --float"));
+    variant.arguments.insert(std::min(at, variant.arguments.size()),
+                             " --skip " + std::to_string(HEADER_SIZE));
+    return variant;
+  }
+
+  // Diagnoses the variant and reads it back with the command printed.
+  void expectDiagnosed(const Variant& v) {
+    SCOPED_TRACE(v.name);
+    const std::string path = dir.write(v.name, v.bytes);
+    std::vector<std::string> args = {"diagnose"};
+    args.insert(args.end(), v.layouts.begin(), v.layouts.end());
+    args.push_back(path);
+    const ToolRun run = data_variants::lyra(args);
+    ASSERT_EQ(0, run.status) << run.out << run.err;
+    const std::vector<std::string> said = data_variants::lines(run.out);
+    ASSERT_GE(said.size(), 3u) << run.out;
+    EXPECT_EQ(v.arguments, said[1].substr(said[1].find("--record-format"))) << run.out;
+    const auto command = std::find_if(said.begin(), said.end(), [](const std::string& line) {
+      return line.rfind("lyra read ", 0) == 0;
+    });
+    ASSERT_NE(said.end(), command) << run.out;
+    expectReadBack(*command, v);
+  }
+
+  void expectReadBack(const std::string& command, const Variant& v) {
+    std::set<int64_t> numbers;
+    const std::vector<std::string> actives =
+        v.actives.empty() ? std::vector<std::string>{""} : v.actives;
+    for (const std::string& active : actives) {
+      const std::string line = command + " --format jsonl --with-position" +
+                               (active.empty() ? "" : " --active " + active);
+      const ToolRun read = data_variants::runShell(line);
+      ASSERT_EQ(0, read.status) << line << "\n" << read.err;
+      for (const std::string& json : data_variants::lines(read.out)) {
+        auto [number, values] = data_variants::jsonRecord(json);
+        numbers.insert(number);
+        ASSERT_EQ(1u, v.expected.count(number)) << number;
+        expectRecord(v.expected.at(number), values, v.floats, number);
+      }
+    }
+    EXPECT_EQ(v.expected.size(), numbers.size());
+  }
+
+  static void expectRecord(const Record& expected, Record actual,
+                           const std::set<std::string>& floats, int64_t number) {
+    for (size_t i = 0; i < actual.size() && i < expected.size(); ++i) {
+      const std::string& name = actual[i].first;
+      const bool single = floats.count("*" + name) > 0;
+      if (data_variants::sameValue(actual[i].second, expected[i].second,
+                                   single || floats.count(name) > 0, single)) {
+        actual[i].second = expected[i].second;
+      }
+    }
+    EXPECT_EQ(expected, actual) << "record " << number;
+  }
+
+  test_support::TempDir dir;
+};
+
+Variant variant(const std::string& name, const std::string& file, std::vector<std::string> layouts,
+                const std::string& arguments) {
+  return {name,      data_variants::dataFile(file),     std::move(layouts),
+          arguments, data_variants::readExpected(file), {},
+          {}};
+}
+
+// Fixed records, records that end where their layout ends, and text lines, each with
+// and without a header.
+TEST_F(DiagnoseTest, FixedRecordsLayoutWalksAndLinesWithAndWithoutAHeader) {
+  const std::string ebcdic = data_variants::ebcdicTable("037");
+  Variant measures = variant("measures.dat", "measures.dat", copybook("measures.cpy"),
+                             "--record-format fixed --comp5-little-endian --float-format ieee-le");
+  measures.floats = {"*M-RATE", "*M-PEAK", "M-VALUE", "M-MEAN"};
+  std::vector<std::pair<Variant, std::string>> variants = {
+      {variant("customers.dat", "customers.dat", copybook("custmast.cpy"), "--record-format fixed"),
+       ""},
+      {variant("customers_ebcdic.dat", "customers_ebcdic.dat", copybook("custmast.cpy"),
+               "--record-format fixed --code-page 037"),
+       ebcdic},
+      {variant("items.dat", "items.dat", copybook("itemprice.cpy"), "--record-format fixed"), ""},
+      {variant("payroll.dat", "payroll.dat", copybook("payroll.cpy"), "--record-format fixed"), ""},
+      {variant("txn_fixed120.dat", "txn_fixed120.dat", transactions(),
+               "--record-format fixed --record-length 120"),
+       ""},
+      {variant("txn_fixed120_ebcdic.dat", "txn_fixed120_ebcdic.dat", transactions(),
+               "--record-format fixed --record-length 120 --code-page 037"),
+       ebcdic},
+      {measures, ""},
+      {variant("accounts.dat", "accounts.dat", copybook("acctrec.cpy"), "--record-format layout"),
+       ""},
+      {variant("txn_var.dat", "txn_var.dat", transactions(), "--record-format layout"), ""},
+      {variant("txn_var_ebcdic.dat", "txn_var_ebcdic.dat", transactions(),
+               "--record-format layout --code-page 037"),
+       ebcdic},
+      {variant("payroll.txt", "payroll.txt", copybook("payroll.cpy"), "--record-format lines"), ""},
+  };
+  for (auto& [v, table] : variants) {
+    if (v.layouts.size() > 2) v.actives = {"HD", "DT", "TR"};
+    expectDiagnosed(v);
+    expectDiagnosed(withHeader(v, table));
+  }
+  // A header of its own already: 32 bytes, and 37 more before them.
+  Variant policies = variant("policies.dat", "policies.dat", copybook("policy.cpy"),
+                             "--record-format fixed --skip 32");
+  expectDiagnosed(policies);
+  policies.name = "h_" + policies.name;
+  policies.bytes = header() + policies.bytes;
+  policies.arguments = "--record-format fixed --skip 69";
+  expectDiagnosed(policies);
+}
+
+// Records behind descriptor words in every byte order and counting, alone and in
+// blocks, with and without a header; GnuCOBOL's own RECORD VARYING files among them.
+TEST_F(DiagnoseTest, DescriptorWordsOfEveryKindWithAndWithoutAHeader) {
+  const std::vector<std::string> records =
+      data_variants::fixedRecords(data_variants::dataFile("customers_ebcdic.dat"), 200);
+  const auto expected = data_variants::readExpected("customers_ebcdic.dat");
+  const std::string ebcdic = data_variants::ebcdicTable("037");
+  for (int bits = 0; bits < 12; ++bits) {
+    const bool blocks = bits >= 4, little = (bits & 1) != 0, excludes = (bits & 2) != 0;
+    const bool blockExcludes = blocks && (bits & 4) == 0;
+    std::string bytes;
+    for (const std::string& record : records)
+      bytes += data_variants::withRdw(record, little, excludes);
+    if (blocks) bytes = data_variants::inBlocks(records, little, excludes, blockExcludes, 5);
+    const std::string arguments =
+        std::string(blocks ? "--record-format vb" : "--record-format rdw") +
+        (little ? " --rdw-little-endian" : "") + (excludes ? " --rdw-excludes-header" : "") +
+        (blockExcludes ? " --bdw-excludes-header" : "") + " --code-page 037";
+    const Variant v{"words" + std::to_string(bits) + ".dat",
+                    bytes,
+                    copybook("custmast.cpy"),
+                    arguments,
+                    expected,
+                    {},
+                    {}};
+    expectDiagnosed(v);
+    expectDiagnosed(withHeader(v, ebcdic));
+  }
+  const Variant shipments[] = {
+      variant("shipments.dat", "shipments.dat", copybook("shipment.cpy"),
+              "--record-format rdw --rdw-excludes-header"),
+      variant("shipments_le.dat", "shipments_le.dat", copybook("shipment.cpy"),
+              "--record-format rdw --rdw-little-endian --rdw-excludes-header"),
+      variant("shipments_vb.dat", "shipments_vb.dat", copybook("shipment.cpy"),
+              "--record-format vb"),
+  };
+  for (const Variant& v : shipments) {
+    expectDiagnosed(v);
+    expectDiagnosed(withHeader(v));
+  }
+}
+
+// The customer records in EBCDIC pages, which put the characters '[', ']', '!', '|'
+// and '^' of their addresses at other bytes: each page's own reading is the most
+// plausible. The German customers in the pages that have their umlauts and the euro
+// sign: kunden_273.dat holds the bytes of kunden_1141.dat, which 1141 reads with the
+// euro sign, so 1141 it is.
+TEST_F(DiagnoseTest, CodePagesByTheirNationalCharacters) {
+  const auto expected = data_variants::readExpected("customers_273.dat");
+  for (const std::string page :
+       {"037", "273", "277", "278", "280", "284", "297", "500", "871", "1047"}) {
+    expectDiagnosed({"customers_" + page + ".dat",
+                     data_variants::customersInPage(page),
+                     copybook("custmast.cpy"),
+                     "--record-format fixed --code-page " + page,
+                     expected,
+                     {},
+                     {}});
+  }
+  const std::pair<const char*, const char*> kunden[] = {
+      {"kunden_1141.dat", " --code-page 1141"},
+      {"kunden_latin1.dat", ""},
+      {"kunden_cp1252.dat", " --code-page cp1252"},
+      {"kunden_utf8.dat", " --code-page utf8"},
+  };
+  for (const auto& [file, page] : kunden) {
+    expectDiagnosed(
+        variant(file, file, copybook("kunden.cpy"), std::string("--record-format fixed") + page));
+  }
+}
+
+// Floats in each format and binary items in each byte order. measures.dat as a big-endian
+// machine writes it (its floats and native binary reversed); an IBM float file worked out
+// by hand, and the same values in IEEE 754; customers.dat with its binary items reversed.
+TEST_F(DiagnoseTest, FloatFormatsAndBinaryByteOrders) {
+  std::string bigEndian;
+  for (std::string record :
+       data_variants::fixedRecords(data_variants::dataFile("measures.dat"), 63)) {
+    for (const auto& [offset, length] : {std::pair<size_t, size_t>{5, 4},
+                                         {9, 8},
+                                         {17, 4},
+                                         {21, 8},
+                                         {29, 2},
+                                         {31, 4},
+                                         {35, 4},
+                                         {39, 8},
+                                         {47, 4}}) {
+      std::reverse(record.begin() + offset, record.begin() + offset + length);
+    }
+    bigEndian += record;
+  }
+  Variant measures = {"measures_big.dat",
+                      bigEndian,
+                      copybook("measures.cpy"),
+                      "--record-format fixed --float-format ieee",
+                      data_variants::readExpected("measures.dat"),
+                      {},
+                      {}};
+  measures.floats = {"*M-RATE", "*M-PEAK", "M-VALUE", "M-MEAN"};
+  expectDiagnosed(measures);
+
+  std::string littleEndian;
+  for (std::string record :
+       data_variants::fixedRecords(data_variants::dataFile("customers.dat"), 200)) {
+    std::reverse(record.begin() + 1, record.begin() + 5);      // CUST-NUMBER 9(9) COMP
+    std::reverse(record.begin() + 177, record.begin() + 179);  // CUST-OVERDRAFT-COUNT
+    littleEndian += record;
+  }
+  expectDiagnosed({"customers_le.dat",
+                   littleEndian,
+                   copybook("custmast.cpy"),
+                   "--record-format fixed --binary-little-endian",
+                   data_variants::readExpected("customers.dat"),
+                   {},
+                   {}});
+
+  // S-RATE COMP-1, S-VALUE COMP-2: 0, 1, -1, 0.5, -118.625 (0.76A x 16^2), 0.1, 100,
+  // 0.15625, 2^-20 (0.1 x 16^-4) and 12345.5 (0.30398 x 16^4); 0.1 in 4 bytes is
+  // 0x19999A / 2^24.
+  const char* const ibm[][2] = {
+      {"00000000", "0000000000000000"}, {"41100000", "4110000000000000"},
+      {"C1100000", "C110000000000000"}, {"40800000", "4080000000000000"},
+      {"C276A000", "C276A00000000000"}, {"4019999A", "401999999999999A"},
+      {"42640000", "4264000000000000"}, {"40280000", "4028000000000000"},
+      {"3C100000", "3C10000000000000"}, {"44303980", "4430398000000000"},
+  };
+  const char* const values[] = {
+      "0", "1", "-1", "0.5", "-118.625", "0.1", "100", "0.15625", "9.5367431640625e-07", "12345.5"};
+  const auto hexBytes = [](const std::string& hex) {
+    std::string bytes;
+    for (size_t i = 0; i < hex.size(); i += 2) {
+      bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    }
+    return bytes;
+  };
+  const std::string sensor = dir.write("sensor.cpy",
+                                       "       01  SENSOR-REC.\n"
+                                       "           05  S-ID        PIC 9(4).\n"
+                                       "           05  S-RATE      COMP-1.\n"
+                                       "           05  S-VALUE     COMP-2.\n"
+                                       "           05  S-LABEL     PIC X(8).\n");
+  Variant floats = {
+      "sensor_ibm.dat",     "", {"-c", sensor}, "--record-format fixed --float-format ibm", {}, {},
+      {"S-RATE", "S-VALUE"}};
+  for (int i = 0; i < 10; ++i) {
+    const std::string id = "000" + std::to_string(i);
+    const std::string label = "LABEL00" + std::to_string(i);
+    floats.bytes += id + hexBytes(ibm[i][0]) + hexBytes(ibm[i][1]) + label;
+    const std::string rate = i == 5 ? "0.100000023841857910156250" : values[i];
+    floats.expected[i + 1] = {
+        {"S-ID", id}, {"S-RATE", rate}, {"S-VALUE", values[i]}, {"S-LABEL", label}};
+  }
+  expectDiagnosed(floats);
+}
+
+// Files that the layouts do not describe: random bytes, and copybooks of other records.
+// Each gets exit status 1 and the place where the best way parts from the file, whose
+// bytes are the file's there.
+TEST_F(DiagnoseTest, FilesItMustNotGuessShowTheirFirstBadField) {
+  std::mt19937 random(30);
+  std::string noise(300 * 1024, '\0');
+  for (char& c : noise) c = static_cast<char>(random());
+  const std::string randomPath = dir.write("random.dat", noise);
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {copybook("custmast.cpy"), randomPath},
+      {copybook("acctrec.cpy"), randomPath},
+      {transactions(), randomPath},
+      {copybook("payroll.cpy"), dataPath("files/customers.dat")},
+      {copybook("custmast.cpy"), dataPath("files/payroll.dat")},
+      {copybook("kunden.cpy"), dataPath("files/items.dat")},
+  };
+  const std::regex field(
+      "Where it parts from the file: (record \\d+ )?at byte offset (\\d+), field [A-Z0-9_-]+ at "
+      "byte offset (\\d+) \\((\\d+) bytes\\): ([0-9a-f ]+)");
+  const std::regex record("Where it parts from the file: (record \\d+ )?at byte offset (\\d+): .*");
+  for (const auto& [layouts, path] : cases) {
+    SCOPED_TRACE(layouts[1] + " " + path);
+    std::vector<std::string> args = {"diagnose"};
+    args.insert(args.end(), layouts.begin(), layouts.end());
+    args.push_back(path);
+    const ToolRun run = data_variants::lyra(args);
+    EXPECT_EQ(1, run.status) << run.out;
+    const std::string bytes = test_support::readFile(path);
+    std::smatch match;
+    const std::vector<std::string> said = data_variants::lines(run.out);
+    std::string hex;
+    size_t at = 0;
+    for (size_t i = 0; i < said.size(); ++i) {
+      if (std::regex_match(said[i], match, field)) {
+        at = std::stoul(match[3]);
+        hex = match[5];
+        EXPECT_EQ(std::stoul(match[4]) * 3 - 1, hex.size());
+        EXPECT_EQ(0u, said.at(i + 1).rfind("expected: ", 0));
+      } else if (std::regex_match(said[i], match, record)) {
+        at = std::stoul(match[2]);
+        ASSERT_EQ(0u, said.at(i + 1).rfind("its first bytes: ", 0)) << run.out;
+        hex = said[i + 1].substr(17);
+      }
+    }
+    ASSERT_FALSE(hex.empty()) << run.out;
+    std::string found;
+    for (size_t i = 0; i * 3 < hex.size(); ++i) {
+      char byte[4];
+      std::snprintf(byte, sizeof byte, "%s%02x", i > 0 ? " " : "",
+                    static_cast<unsigned char>(bytes.at(at + i)));
+      found += byte;
+    }
+    EXPECT_EQ(hex, found);
+  }
+}
+
+TEST_F(DiagnoseTest, JsonDocumentForPrograms) {
+  const ToolRun clean =
+      data_variants::lyra({"diagnose", "--format", "json", "-c", dataPath("copybooks/custmast.cpy"),
+                           dataPath("files/customers_ebcdic.dat")});
+  EXPECT_EQ(0, clean.status);
+  EXPECT_EQ(0u, clean.out.find("{\"candidates\": [\n  {\"share\": 1, \"arguments\": "
+                               "[\"--record-format\", \"fixed\", \"--code-page\", \"037\"], "
+                               "\"records\": 12, \"values\": 372}"))
+      << clean.out;
+  EXPECT_NE(std::string::npos, clean.out.find("\"first_bad\": null")) << clean.out;
+  EXPECT_NE(std::string::npos,
+            clean.out.find("\"command\": [\"lyra\", \"read\", \"-c\", \"" +
+                           dataPath("copybooks/custmast.cpy") + "\", \"--record-format\""));
+  const ToolRun bad =
+      data_variants::lyra({"diagnose", "--format", "json", "-c", dataPath("copybooks/custmast.cpy"),
+                           dataPath("files/payroll.dat")});
+  EXPECT_EQ(1, bad.status);
+  EXPECT_NE(std::string::npos, bad.out.find("\"first_bad\": {\"record\": ")) << bad.out;
+}
+
+TEST_F(DiagnoseTest, UsageErrorsAndInputsItCannotSample) {
+  const std::string cust = dataPath("copybooks/custmast.cpy");
+  const std::string data = dataPath("files/customers.dat");
+  const std::pair<std::vector<std::string>, const char*> usage[] = {
+      {{"diagnose", "-c", cust}, "lyra diagnose: no data file given"},
+      {{"diagnose", "--format", "xml", "-c", cust, data},
+       "lyra diagnose: unknown --format 'xml': use table or json"},
+      {{"diagnose", "--record-format", "fixed", "-c", cust, data},
+       "lyra diagnose: unknown option '--record-format'"},
+      {{"diagnose", data}, "lyra diagnose: no layout: give one with --copybook or --layout"},
+  };
+  for (const auto& [args, message] : usage) {
+    const ToolRun run = data_variants::lyra(args);
+    EXPECT_EQ(2, run.status);
+    EXPECT_EQ(0u, run.err.find(message)) << run.err;
+  }
+  const ToolRun pipe =
+      data_variants::runShell("cat " + data + " | lyra diagnose -c " + cust + " -");
+  EXPECT_EQ(1, pipe.status);
+  EXPECT_EQ(
+      "lyra diagnose: standard input: diagnose reads a file at its start, middle and end; "
+      "give a file\n",
+      pipe.err);
+}
+
+}  // namespace
