@@ -14,17 +14,32 @@
 //                                                   descriptor word; vb: blocks, each
 //                                                   after a 4-byte block descriptor
 //                                                   word, holding rdw records; lines:
-//                                                   text records ended by LF or CRLF
+//                                                   text records ended by LF or CRLF;
+//                                                   vbs, vs: spanned records, cut into
+//                                                   segments behind segment descriptor
+//                                                   words, in blocks (vbs) or not (vs)
 // record_length (setRecordLength)  0                fixed: bytes per record; 0: the
 //                                                   longest layout
-// rdw_little_endian                false            rdw, vb: the record descriptor
-//                                                   word is written little-endian
-//                                                   (00 00 40 00 is a length of 64)
-// rdw_excludes_header              false            rdw, vb: the record length does
-//                                                   not count the descriptor's 4 bytes
-// bdw_excludes_header              false            vb: the block length does not
+// rdw_little_endian                false            rdw, vb, vbs, vs: the record (or
+//                                                   segment) descriptor word is written
+//                                                   little-endian (00 00 40 00 is a
+//                                                   length of 64)
+// rdw_excludes_header              false            rdw, vb, vbs, vs: the record length
+//                                                   does not count the descriptor's 4
+//                                                   bytes
+// bdw_excludes_header              false            vb, vbs: the block length does not
 //                                                   count the block descriptor's 4
 //                                                   bytes
+// varseq_format                    none (-1)        rdw: the records of a GnuCOBOL
+//   (setVarseqFormat)                               variable file, each behind the
+//                                                   length its COB_VARSEQ_FORMAT wrote,
+//                                                   which counts the data alone: 0: 2
+//                                                   bytes big-endian and 2 zero bytes;
+//                                                   1: 4 bytes big-endian; 2: 4 bytes
+//                                                   little-endian (the order of the x86
+//                                                   machines that write it); 3: 2 bytes
+//                                                   big-endian. In place of the rdw
+//                                                   options
 // skip (setSkip)                   0                bytes of file header before the
 //                                                   first record
 // range (setRange)                 whole input      [start, end) of file offsets; the
@@ -71,9 +86,11 @@ enum CCBRecordFormat {
   CCB_RECORD_RDW = 2,
   CCB_RECORD_VB = 3,
   CCB_RECORD_LINES = 4,
+  CCB_RECORD_VBS = 5,
+  CCB_RECORD_VS = 6,
 };
 
-// The format named "fixed", "layout", "rdw", "vb" or "lines" (exact, lower case);
+// The format named "fixed", "layout", "rdw", "vb", "lines", "vbs" or "vs" (exact, lower case);
 // false for any other name.
 extern "C" LYRA_API bool ccbRecordFormatFromName(const char* name, CCBRecordFormat* format);
 // The name of a format; "" for a value that is none.
@@ -145,6 +162,9 @@ class LYRA_API CCBReadOptions {
   bool getBinaryLittleEndian() const;
   void setZeroBytes(CCBZeroBytes rule);
   CCBZeroBytes getZeroBytes() const;
+  // 0 to 3, or -1 for none.
+  void setVarseqFormat(int form);
+  int getVarseqFormat() const;
 
  private:
   int32_t recordFormat_;
@@ -156,9 +176,11 @@ class LYRA_API CCBReadOptions {
   int64_t maxErrors_;
   uint32_t flags_;  // the boolean options, a bit each
   int32_t codePage_;
+  int32_t varseqFormat_;
+  [[maybe_unused]] int32_t reservedWord_;
   // Room for the options of later releases, so that the object's size, which a host
   // compiles in, stays the same.
-  [[maybe_unused]] int64_t reserved_[24];
+  [[maybe_unused]] int64_t reserved_[23];
 };
 
 #endif  // LYRA_CCB_READ_OPTIONS_H_

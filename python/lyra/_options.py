@@ -16,6 +16,7 @@ READ_DEFAULTS = {
     "rdw_little_endian": False,
     "rdw_excludes_header": False,
     "bdw_excludes_header": False,
+    "varseq_format": None,  # GnuCOBOL's variable-file form, 0 to 3: rdw records
     "skip": 0,
     "range": None,  # (start, end), either None
     "first_record": None,
@@ -61,7 +62,9 @@ BOOLEAN_OPTIONS = (
     "binary_little_endian", "national_utf16", "strict", "with_position", "strip",
     "decimal",
 )
-DESCRIPTOR_FORMATS = ("rdw", "vb")
+DESCRIPTOR_FORMATS = ("rdw", "vb", "vbs", "vs")
+BLOCK_FORMATS = ("vb", "vbs")
+LAST_VARSEQ_FORMAT = 3
 EBCDIC_CODE_PAGE = 37  # what ebcdic=True means
 
 # The ranges of the integer keywords: byte offsets and counts are 64-bit, record
@@ -132,6 +135,8 @@ def settings(copybook, copybooks, layouts, id_field, active, options):
     _check_keywords(options, set(READ_DEFAULTS) | set(LAYOUT_DEFAULTS) | set(OUTPUT_DEFAULTS))
     given = dict(READ_DEFAULTS, **LAYOUT_DEFAULTS, **OUTPUT_DEFAULTS)
     given.update(options)
+    if given["varseq_format"] is not None and "record_format" not in options:
+        given["record_format"] = "rdw"  # a GnuCOBOL variable file holds rdw records
     for name in BOOLEAN_OPTIONS:
         if not isinstance(given[name], bool):
             raise ValueError("%s must be True or False, not %s" % (name, shown(given[name])))
@@ -290,13 +295,30 @@ def _read_options(result, given):
                          "lengths of their own" % record_format)
     for name in ("rdw_little_endian", "rdw_excludes_header"):
         if given[name] and record_format not in DESCRIPTOR_FORMATS:
-            raise ValueError("%s goes with record_format='rdw' or 'vb' only" % name)
-    if given["bdw_excludes_header"] and record_format != "vb":
-        raise ValueError("bdw_excludes_header goes with record_format='vb' only")
+            raise ValueError("%s goes with record_format='rdw', 'vb', 'vbs' or 'vs' only" % name)
+    if given["bdw_excludes_header"] and record_format not in BLOCK_FORMATS:
+        raise ValueError("bdw_excludes_header goes with record_format='vb' or 'vbs' only")
+    _varseq_format(options, given)
     _code_page(options, given)
     _range(options, given)
     _bad_records(result, options, given)
     result.read_options = options
+
+
+def _varseq_format(options, given):
+    """varseq_format=N: the rdw records of a GnuCOBOL variable file, whose form gives
+    the length before each record in place of the rdw options."""
+    form = integer(given["varseq_format"], "varseq_format", 0, LAST_VARSEQ_FORMAT)
+    options["varseq_format"] = form
+    if form is None:
+        return
+    if given["record_format"] != "rdw":
+        raise ValueError("varseq_format goes with record_format='rdw' only, not %r"
+                         % given["record_format"])
+    for name in ("rdw_little_endian", "rdw_excludes_header"):
+        if given[name]:
+            raise ValueError("varseq_format gives the form of each record's length: it does "
+                             "not go with %s" % name)
 
 
 def _code_page(options, given):

@@ -54,7 +54,7 @@ def read_dask(path, copybook=None, copybooks=None, layouts=None, id_field=None, 
     first_record, which it sets for each partition, nor limit and rejects) and
     splits the data into partitions of about ``blocksize`` bytes (a number or a
     text such as "64MiB"): fixed records and text lines by the data's size, records
-    with descriptor words (rdw, vb) at the split points a scan of the data finds, and
+    with descriptor words (rdw, vb, vbs, vs) at the split points a scan of the data finds, and
     text lines the same way when ``with_position`` asks for their numbers. The
     layout record format cannot start mid-file: such data is one partition.
     ``ddf.compute()`` equals ``read_pandas`` with the same arguments, values and
@@ -111,7 +111,7 @@ def _partitions(data, settings, every):
     if record_format == "lines" and not settings.with_position:
         starts = range(skip, max(size, skip + 1), every)
         return _ranges(list(starts), [None] * len(starts))
-    if record_format in ("rdw", "vb", "lines"):
+    if record_format in ("rdw", "vb", "vbs", "vs", "lines"):
         scan_options = dict(settings.read_options, range_start=-1, range_end=-1)
         native = _native.prepare(settings)
         points = (native.scan_split_points(data.path, scan_options, every) if data.path

@@ -52,11 +52,12 @@ std::string messageText(const QvbString& message) {
 CCBReadOptions readOptionsFrom(const py::dict& options) {
   CCBReadOptions read;
   read.setRecordFormat(named(options, "record_format", CCB_RECORD_LAYOUT, ccbRecordFormatFromName,
-                             "fixed, layout, rdw, vb or lines"));
+                             "fixed, layout, rdw, vb, vbs, vs or lines"));
   read.setRecordLength(valueOr(options, "record_length", 0));
   read.setRdwLittleEndian(valueOr(options, "rdw_little_endian", false));
   read.setRdwExcludesHeader(valueOr(options, "rdw_excludes_header", false));
   read.setBdwExcludesHeader(valueOr(options, "bdw_excludes_header", false));
+  read.setVarseqFormat(valueOr(options, "varseq_format", -1));
   read.setSkip(valueOr<int64_t>(options, "skip", 0));
   read.setRange(valueOr<int64_t>(options, "range_start", -1),
                 valueOr<int64_t>(options, "range_end", -1));

@@ -199,7 +199,33 @@ bool CCBDataFile::nextRecord(int& readerPosition) {
   return !atEnd_ || filled_ > position_;
 }
 
+void CCBDataFile::beginJoined(const unsigned char* bytes, int n, int64_t offset) {
+  if (joined_) endJoined();
+  setAside_ = {window_, position_, filled_, recordEnd_, atEnd_, padded_, windowOffset_};
+  joined_ = true;
+  window_ = bytes;
+  position_ = 0;
+  recordEnd_ = INT_MAX;
+  padded_ = false;
+  atEnd_ = true;  // nothing more to read
+  windowOffset_ = offset;
+  setFilled(n);
+}
+
+void CCBDataFile::endJoined() {
+  if (!joined_) return;
+  joined_ = false;
+  window_ = setAside_.window;
+  position_ = setAside_.position;
+  recordEnd_ = setAside_.recordEnd;
+  atEnd_ = setAside_.atEnd;
+  padded_ = setAside_.padded;
+  windowOffset_ = setAside_.windowOffset;
+  setFilled(setAside_.filled);
+}
+
 void CCBDataFile::close() {
+  endJoined();
   if (handle_ >= 0 && ownsHandle_) np_fio_close(handle_);
   handle_ = -1;
   ownsHandle_ = false;

@@ -105,6 +105,12 @@ class CCBDataFile {
     setFilled(filled_);
   }
   void clearRecordEnd() { setRecordEnd(INT_MAX, false); }
+  // Serves the reads that follow from the n bytes at bytes, at window positions 0 to
+  // n, as if they stood there, until endJoined(): a record joined from pieces that lie
+  // apart in the input, whose first byte is at input offset `offset`. Nothing is read
+  // from the input meanwhile. The bytes stay the caller's.
+  void beginJoined(const unsigned char* bytes, int n, int64_t offset);
+  void endJoined();
   // Whether reads are padded past the record end (which a read of bytes before
   // position reaches, for padsBefore).
   bool padded() const { return padded_; }
@@ -142,8 +148,18 @@ class CCBDataFile {
   bool fail(const char* message);
   bool failRead();
 
+  // What beginJoined sets aside until endJoined.
+  struct WindowState {
+    const unsigned char* window;
+    int position, filled, recordEnd;
+    bool atEnd, padded;
+    int64_t windowOffset;
+  };
+
   QvbString error_;
   QvbString fileName_;
+  WindowState setAside_ = {};
+  bool joined_ = false;
   NpFioHandle handle_ = -1;
   bool ownsHandle_ = false;
   bool seekable_ = false;

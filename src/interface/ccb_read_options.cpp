@@ -45,7 +45,8 @@ int pageNumber(const char* name) {
   return static_cast<int>(std::strtol(name, nullptr, 10));
 }
 
-const char* const FORMAT_NAMES[] = {"fixed", "layout", "rdw", "vb", "lines"};  // by value
+const char* const FORMAT_NAMES[] = {"fixed", "layout", "rdw", "vb",
+                                    "lines", "vbs",    "vs"};  // by value
 const int FORMAT_COUNT = sizeof FORMAT_NAMES / sizeof FORMAT_NAMES[0];
 
 enum OptionFlag : uint32_t {
@@ -133,6 +134,8 @@ CCBReadOptions::CCBReadOptions()
       maxErrors_(0),
       flags_(0),
       codePage_(0),
+      varseqFormat_(-1),
+      reservedWord_(0),
       reserved_() {}
 
 void CCBReadOptions::setRecordFormat(CCBRecordFormat format) {
@@ -234,3 +237,12 @@ void CCBReadOptions::setZeroBytes(CCBZeroBytes rule) {
 CCBZeroBytes CCBReadOptions::getZeroBytes() const {
   return static_cast<CCBZeroBytes>((flags_ & ZERO_BYTES_MASK) >> ZERO_BYTES_SHIFT);
 }
+void CCBReadOptions::setVarseqFormat(int form) {
+  varseqFormat_ = form;
+}
+int CCBReadOptions::getVarseqFormat() const {
+  return varseqFormat_;
+}
+
+// The object's size is part of what a host compiles in: new options take reserved room.
+static_assert(sizeof(CCBReadOptions) == 248, "CCBReadOptions must keep its size");

@@ -10,8 +10,10 @@ namespace {
 const int DESCRIPTOR_SIZE = 4;
 const int SCAN_WINDOW = 64 * 1024;  // the window of a split scan
 
+// The formats whose records only a read from a split point finds.
 bool needsFirstRecord(CCBRecordFormat format) {
-  return format == CCB_RECORD_RDW || format == CCB_RECORD_VB;
+  return format == CCB_RECORD_RDW || format == CCB_RECORD_VB || format == CCB_RECORD_VBS ||
+         format == CCB_RECORD_VS;
 }
 
 FramerSettings framerSettings(const CCBReadOptions& options, int recordLength, int64_t rangeEnd) {
@@ -21,6 +23,7 @@ FramerSettings framerSettings(const CCBReadOptions& options, int recordLength, i
   settings.littleEndian = options.getRdwLittleEndian();
   settings.excludesHeader = options.getRdwExcludesHeader();
   settings.blockExcludesHeader = options.getBdwExcludesHeader();
+  settings.varseqFormat = options.getVarseqFormat();
   settings.rangeEnd = rangeEnd;
   return settings;
 }
@@ -103,8 +106,12 @@ bool CCBReaderImpl::checkOptions(const CCBReadOptions& options) {
   const char* problem = nullptr;
   if (layouts_.empty()) {
     problem = "One or more Copybook Files required for reading data";
-  } else if (format < CCB_RECORD_FIXED || format > CCB_RECORD_LINES) {
+  } else if (format < CCB_RECORD_FIXED || format > CCB_RECORD_VS) {
     problem = "Unknown record format";
+  } else if (options.getVarseqFormat() < -1 || options.getVarseqFormat() > 3) {
+    problem = "Invalid varseq format: GnuCOBOL's variable files have the forms 0 to 3";
+  } else if (options.getVarseqFormat() >= 0 && format != CCB_RECORD_RDW) {
+    problem = "A varseq format goes with the rdw record format only";
   } else if (options.getRecordLength() < 0 || options.getRecordLength() > MAX_RECORD_LENGTH) {
     errorMessage_ = qvbStringFormat("Invalid record length %d: it must be from 0 to %d",
                                     options.getRecordLength(), MAX_RECORD_LENGTH);
@@ -156,8 +163,8 @@ bool CCBReaderImpl::seekFirstRecord(bool ranged, bool midLine, int64_t* start) {
   const int64_t skip = options_.getSkip();
   if (ranged && needsFirstRecord(format) && options_.getFirstRecord() < 1) {
     errorMessage_ = QvbString(
-        "A range of rdw or vb records must start at a split point: give the record number "
-        "that the split scan gives for it");
+        "A range of rdw, vb, vbs or vs records must start at a split point: give the record "
+        "number that the split scan gives for it");
     return false;
   }
   nextNumber_ = ranged ? options_.getFirstRecord() : 1;
@@ -181,6 +188,7 @@ bool CCBReaderImpl::seekFirstRecord(bool ranged, bool midLine, int64_t* start) {
 
 const unsigned char* CCBReaderImpl::getRecordBytes() {
   if (!framed_ || !recordHeld_ || state_ != READING) return nullptr;
+  if (frame_.joined != nullptr) return frame_.joined;
   return dataFile_->view(frame_.start, frame_.length, nullptr);
 }
 
@@ -252,13 +260,22 @@ CCBReaderImpl::RecordOutcome CCBReaderImpl::readByLayout() {
   return isActive ? RECORD_ACTIVE : RECORD_OTHER;
 }
 
-// Decodes a framed record with its layout. Fields past the end of an rdw or vb
-// record are null; a line is read as if padded with blanks.
+// Decodes a framed record with its layout. Fields past the end of a record with a
+// descriptor word are null; a line is read as if padded with blanks. A record joined
+// from segments is read from the framer's buffer, as if it stood at position 0.
 CCBReaderImpl::RecordOutcome CCBReaderImpl::walkFramed() {
+  struct JoinedRecord {  // serves the joined bytes during the walk
+    CCBDataFile* file;
+    explicit JoinedRecord(CCBDataFile* f, const RecordFrame& frame) : file(f) {
+      if (frame.joined != nullptr) file->beginJoined(frame.joined, frame.length, frame.offset);
+    }
+    ~JoinedRecord() { file->endJoined(); }
+  } joined(dataFile_.get(), frame_);
   const CCBRecordFormat format = options_.getRecordFormat();
-  const int end = frame_.start + frame_.length;
-  if (format != CCB_RECORD_FIXED) dataFile_->setRecordEnd(end, format == CCB_RECORD_LINES);
-  const int layout = chooseLayout(frame_.start);
+  const int start = frame_.joined != nullptr ? 0 : frame_.start;
+  if (format != CCB_RECORD_FIXED)
+    dataFile_->setRecordEnd(start + frame_.length, format == CCB_RECORD_LINES);
+  const int layout = chooseLayout(start);
   if (layout < 0 || layout != activeLayout_) {
     dataFile_->clearRecordEnd();
     if (layout == UNKNOWN_LAYOUT) return stepOverUnknown();
@@ -266,11 +283,11 @@ CCBReaderImpl::RecordOutcome CCBReaderImpl::walkFramed() {
   }
   CCBDataRoot* root = layouts_[static_cast<size_t>(layout)];
   root->clearColumnValues();
-  int walked = frame_.start;
-  const bool read = root->readRecord(frame_.start, &walked);
+  int walked = start;
+  const bool read = root->readRecord(start, &walked);
   dataFile_->clearRecordEnd();
   if (!read) return passOver(root->getErrorMessage());
-  const int used = walked - frame_.start;
+  const int used = walked - start;
   const QvbString problem = countProblem();
   if (problem.length() > 0) return passOver(problem);
   if (format == CCB_RECORD_FIXED && used > frame_.length) {
@@ -301,6 +318,7 @@ QvbString CCBReaderImpl::countProblem() {
 // A bad record: reading stops at it, unless the options allow passing over more.
 CCBReaderImpl::RecordOutcome CCBReaderImpl::passOver(const QvbString& reason) {
   errorMessage_ = reason;
+  dataFile_->endJoined();  // the record's bytes as they stand in the window
   const int64_t allowed = options_.getMaxErrors();
   if (allowed >= 0 && badRecords_ >= allowed) return RECORD_FAILED;
   ++badRecords_;
@@ -342,8 +360,8 @@ template <typename Open>
 bool CCBReaderImpl::scanSplits(const CCBReadOptions& options, int64_t every,
                                CCBSplitCallback* callback, Open open) {
   const CCBRecordFormat format = options.getRecordFormat();
-  if (format != CCB_RECORD_RDW && format != CCB_RECORD_VB && format != CCB_RECORD_LINES) {
-    errorMessage_ = QvbString("Split points are for the rdw, vb and lines record formats");
+  if (!needsFirstRecord(format) && format != CCB_RECORD_LINES) {
+    errorMessage_ = QvbString("Split points are for the rdw, vb, vbs, vs and lines record formats");
     return false;
   }
   if (every < 1 || options.getSkip() < 0 || callback == nullptr) {
@@ -361,8 +379,6 @@ bool CCBReaderImpl::scanSplits(const CCBReadOptions& options, int64_t every,
   const int64_t skip = options.getSkip();
   int64_t nextPoint = skip;
   for (int64_t number = 1;; ++number) {
-    const bool blockStart = format == CCB_RECORD_VB && !framer.insideBlock();
-    const int64_t point = file.offsetOf(position);
     RecordFrame frame;
     QvbString reason;
     const FrameStatus status = framer.next(&file, position, &frame, &reason);
@@ -371,8 +387,8 @@ bool CCBReaderImpl::scanSplits(const CCBReadOptions& options, int64_t every,
       errorMessage_ = reason;
       return false;
     }
-    const int64_t at = blockStart ? point : frame.offset;
-    if ((format != CCB_RECORD_VB || blockStart) && at >= nextPoint) {
+    const int64_t at = frame.splitOffset;
+    if (at >= 0 && at >= nextPoint) {
       if (!callback->splitPoint(at, number)) return true;
       nextPoint = skip + ((at - skip) / every + 1) * every;
     }

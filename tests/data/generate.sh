@@ -73,14 +73,17 @@ cp files/customers.dat.expected files/customers_273.dat.expected
 cp files/txn_var.dat.expected files/txn_fixed120_ebcdic.dat.expected
 cp files/txn_var.dat.expected files/txn_var_ebcdic.dat.expected
 
-# Descriptor words, blocks and text lines around the records of
-# shipments.dat, customers_ovp.dat and payroll.dat.
+# Descriptor words, blocks, spanned segments and text lines around the
+# records of shipments.dat, customers_ovp.dat and payroll.dat.
 python3 make_framed.py
 cp files/shipments.dat.expected files/shipments_le.dat.expected
 cp files/shipments.dat.expected files/shipments_vb.dat.expected
 cp files/customers.dat.expected files/customers_rdw.dat.expected
 cp files/customers.dat.expected files/customers_vb.dat.expected
 cp files/payroll.dat.expected files/payroll.txt.expected
+cp files/shipments.dat.expected files/shipments_vbs.dat.expected
+cp files/shipments.dat.expected files/shipments_vs.dat.expected
+cp files/customers.dat.expected files/customers_vbs.dat.expected
 
 # Floats and native binary: GnuCOBOL's little-endian file, and the same
 # records with the float bytes reversed (IEEE 754 big-endian).

@@ -250,33 +250,81 @@ std::vector<std::string> readOpened(CCBRecordReader* reader,
   return records;
 }
 
+// framed.tsv's fields: file, record format, switches, copybook, and for a spanned file
+// the file holding its records whole.
+enum FramedField { FILE_NAME, FORMAT, SWITCHES, COPYBOOK, WHOLE_RECORDS };
+
+CCBReadOptions framedOptions(const Row& file) {
+  CCBRecordFormat format = CCB_RECORD_FIXED;
+  EXPECT_TRUE(ccbRecordFormatFromName(file.at(FORMAT).c_str(), &format));
+  const std::string& switches = file.at(SWITCHES);
+  CCBReadOptions options;
+  options.setRecordFormat(format);
+  options.setRdwLittleEndian(switches.find("rdw_little_endian") != std::string::npos);
+  options.setRdwExcludesHeader(switches.find("rdw_excludes_header") != std::string::npos);
+  options.setBdwExcludesHeader(switches.find("bdw_excludes_header") != std::string::npos);
+  options.setEbcdic(switches.find("ebcdic") != std::string::npos);
+  return options;
+}
+
+// Each record of a framed file as readOpened gives it, from the generator's list of
+// places; its bytes from the file, or for a spanned file from the file holding its
+// records whole.
+std::vector<std::string> placedRecords(const std::vector<Row>& files, const Row& file) {
+  const Row* whole = &file;
+  if (file.size() > WHOLE_RECORDS) {
+    for (const Row& other : files) {
+      if (other.at(FILE_NAME) == file[WHOLE_RECORDS]) whole = &other;
+    }
+  }
+  const std::string bytes = test_support::readFile(dataPath("files/" + whole->at(FILE_NAME)));
+  const size_t header = whole->at(FORMAT) == "lines" ? 0 : 4;
+  const std::vector<Row> wholePlaces = readTable("files/" + whole->at(FILE_NAME) + ".offsets");
+  std::vector<std::string> placed;
+  for (const Row& p : readTable("files/" + file.at(FILE_NAME) + ".offsets")) {
+    const Row& w = wholePlaces.at(placed.size());
+    placed.push_back(p.at(0) + "@" + p.at(1) + "+" + p.at(2) + ".." + p.at(3) + "=" +
+                     bytes.substr(std::stoul(w.at(1)) + header, std::stoul(w.at(2))));
+  }
+  return placed;
+}
+
+// The records of the ranges between points, each numbered from the record number the
+// scan gave for it, in memory.
+std::vector<std::string> readRanges(CCBRecordReader* reader, const std::string& bytes,
+                                    const CCBReadOptions& options,
+                                    const std::vector<std::pair<int64_t, int64_t>>& points) {
+  std::vector<std::string> records;
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (size_t i = 0; i < points.size(); ++i) {
+    CCBReadOptions range = options;
+    range.setRange(points[i].first, i + 1 < points.size() ? points[i + 1].first : -1);
+    range.setFirstRecord(points[i].second);
+    EXPECT_TRUE(reader->openDataMemory(data, bytes.size(), range))
+        << reader->getErrorMessage().str();
+    for (const std::string& record : readOpened(reader, nullptr)) records.push_back(record);
+  }
+  return records;
+}
+
 // Framed files read whole, then in ranges between the split points a scan every byte
-// reports (vb: each block's), each numbered from the record number the scan gave for it.
+// reports (vb, vbs: each block's that a record opens), each numbered from the record
+// number the scan gave for it.
 TEST(DataFilesTest, FramedFilesWholeAndInRangesBetweenSplitPoints) {
   const std::vector<Row> files = readTable("files/framed.tsv");
-  ASSERT_EQ(6u, files.size());
-  for (const Row& file : files) {  // name, format, switches, copybook
-    SCOPED_TRACE(file.at(0));
-    const std::string path = dataPath("files/" + file[0]), bytes = test_support::readFile(path);
-    CCBRecordFormat format = CCB_RECORD_FIXED;
-    ASSERT_TRUE(ccbRecordFormatFromName(file.at(1).c_str(), &format));
-    CCBReadOptions options;
-    options.setRecordFormat(format);
-    options.setRdwLittleEndian(file.at(2).find("rdw_little_endian") != std::string::npos);
-    options.setRdwExcludesHeader(file[2].find("rdw_excludes_header") != std::string::npos);
-    options.setEbcdic(file[2].find("ebcdic") != std::string::npos);
+  ASSERT_EQ(9u, files.size());
+  for (const Row& file : files) {
+    SCOPED_TRACE(file.at(FILE_NAME));
+    const std::string path = dataPath("files/" + file[FILE_NAME]);
+    const CCBReadOptions options = framedOptions(file);
     auto reader = own(createCCBRecordReader());
-    ASSERT_TRUE(reader->addCopybook(dataPath("copybooks/" + file.at(3)).c_str(), "", true));
-    // Each record as readOpened gives it, and the split points, from the generator's list.
-    std::vector<std::string> placed;
-    std::vector<std::pair<int64_t, int64_t>> points;
-    const size_t header = format == CCB_RECORD_LINES ? 0 : 4;
-    for (const Row& p : readTable("files/" + file[0] + ".offsets")) {
-      placed.push_back(p.at(0) + "@" + p.at(1) + "+" + p.at(2) + ".." + p.at(3) + "=" +
-                       bytes.substr(std::stoul(p[1]) + header, std::stoul(p[2])));
+    ASSERT_TRUE(reader->addCopybook(dataPath("copybooks/" + file.at(COPYBOOK)).c_str(), "", true));
+    const std::vector<std::string> placed = placedRecords(files, file);
+    std::vector<std::pair<int64_t, int64_t>> points;  // from the generator's list
+    for (const Row& p : readTable("files/" + file[FILE_NAME] + ".offsets")) {
       if (p.at(4) != "-") points.emplace_back(std::stoll(p[4]), std::stoll(p[0]));
     }
-    const std::map<int, Record> expected = readExpected(file[0]);
+    const std::map<int, Record> expected = readExpected(file[FILE_NAME]);
     ASSERT_EQ(expected.size(), placed.size());
     ASSERT_LT(2u, points.size());
     ASSERT_TRUE(reader->openData(path.c_str(), options));
@@ -284,16 +332,34 @@ TEST(DataFilesTest, FramedFilesWholeAndInRangesBetweenSplitPoints) {
     test_support::SplitCollector scan;
     ASSERT_TRUE(reader->scanSplitPoints(path.c_str(), options, 1, &scan));
     EXPECT_EQ(points, scan.points);
-    std::vector<std::string> records;
-    for (size_t i = 0; i < points.size(); ++i) {
-      CCBReadOptions range = options;
-      range.setRange(points[i].first, i + 1 < points.size() ? points[i + 1].first : -1);
-      range.setFirstRecord(points[i].second);
-      ASSERT_TRUE(reader->openData(path.c_str(), range));
-      for (const std::string& record : readOpened(reader.get(), nullptr)) records.push_back(record);
-    }
-    EXPECT_EQ(placed, records);
+    EXPECT_EQ(placed, readRanges(reader.get(), test_support::readFile(path), options, points));
   }
+}
+
+// Spanned files in the ranges between the split points of every split size from 1 byte
+// to the file's: every record once, where it stands, whole.
+TEST(DataFilesTest, SpannedFilesInRangesOfEverySplitSize) {
+  const std::vector<Row> files = readTable("files/framed.tsv");
+  int spanned = 0;
+  for (const Row& file : files) {
+    if (file.at(FORMAT) != "vbs" && file[FORMAT] != "vs") continue;
+    SCOPED_TRACE(file.at(FILE_NAME));
+    ++spanned;
+    const std::string bytes = test_support::readFile(dataPath("files/" + file[FILE_NAME]));
+    const CCBReadOptions options = framedOptions(file);
+    auto reader = own(createCCBRecordReader());
+    ASSERT_TRUE(reader->addCopybook(dataPath("copybooks/" + file.at(COPYBOOK)).c_str(), "", true));
+    const std::vector<std::string> placed = placedRecords(files, file);
+    for (int64_t every = 1; every <= static_cast<int64_t>(bytes.size()); ++every) {
+      test_support::SplitCollector scan;
+      ASSERT_TRUE(
+          reader->scanSplitPointsMemory(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                        bytes.size(), options, every, &scan));
+      ASSERT_EQ(0, scan.points.at(0).first);
+      ASSERT_EQ(placed, readRanges(reader.get(), bytes, options, scan.points)) << "every " << every;
+    }
+  }
+  EXPECT_EQ(3, spanned);
 }
 
 CCBLayoutOptions layoutOptions(CCBFloatFormat floatFormat) {

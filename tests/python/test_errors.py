@@ -20,12 +20,21 @@ RECORD_3 = 152  # where record 3 of shipments.dat starts
 
 @pytest.mark.parametrize("options, message", [
     ({"record_format": "bogus"},
-     "unknown record_format 'bogus': use fixed, layout, rdw, vb or lines"),
+     "unknown record_format 'bogus': use fixed, layout, rdw, vb, vbs, vs or lines"),
     ({"code_page": "1234"}, "unknown code_page '1234'"),
     ({"zero_bytes": "drop"}, "unknown zero_bytes 'drop': use space, end or keep"),
     ({"source_format": "loose"}, "unknown source_format 'loose': use fixed or free"),
     ({"record_format": "rdw", "record_length": 138}, "record_length goes with record_format"),
-    ({"rdw_little_endian": True}, "rdw_little_endian goes with record_format='rdw' or 'vb'"),
+    ({"rdw_little_endian": True},
+     "rdw_little_endian goes with record_format='rdw', 'vb', 'vbs' or 'vs'"),
+    ({"bdw_excludes_header": True, "record_format": "vs"},
+     "bdw_excludes_header goes with record_format='vb' or 'vbs' only"),
+    ({"varseq_format": 4}, "invalid varseq_format 4: expected a whole number from 0 to 3"),
+    ({"varseq_format": 1, "record_format": "vb"},
+     "varseq_format goes with record_format='rdw' only, not 'vb'"),
+    ({"varseq_format": 1, "record_format": "rdw", "rdw_excludes_header": True},
+     "varseq_format gives the form of each record's length: it does not go with "
+     "rdw_excludes_header"),
     ({"record_format": "layout", "range": (0, 10)}, "The layout record format takes no range"),
     ({"range": (10, 5)}, "Invalid range"),
     ({"skip": -1}, "invalid skip -1"),

@@ -262,38 +262,47 @@ TEST_F(CliTest, TraceLinesAreUtf8) {
   EXPECT_THAT(run.err, HasSubstr("Column: (A), Data: (\xC3\xBC), File Offset: 0"));
 }
 
-// Little-endian descriptor words that count only the record: each record at the number
-// and offset of <file>.offsets; ranges cut at the split points give every record once.
-TEST_F(CliTest, FramedFileReadWholeAndInRanges) {
-  const std::string file = dataPath("files/shipments_le.dat");
-  const std::string framed =
-      " --record-format rdw --rdw-little-endian --rdw-excludes-header " + file;
+// Framed files, spanned ones too, read whole, then in the ranges between the split points
+// lyra splits prints for split sizes from a byte to the whole file: the same records.
+TEST_F(CliTest, FramedFilesReadWholeAndInRanges) {
+  const std::pair<const char*, const char*> files[] = {
+      {"shipments_le.dat", "rdw --rdw-little-endian --rdw-excludes-header"},
+      {"shipments_vbs.dat", "vbs"},
+      {"shipments_vs.dat", "vs --rdw-little-endian"},
+  };
   const std::string read =
       "read -c " + dataPath("copybooks/shipment.cpy") + " --format jsonl --with-position";
-  const Result whole = lyra(words(read + framed));
-  EXPECT_EQ(0, whole.status) << whole.err;
-  const std::vector<std::string> placed = lines(readFile(file + ".offsets"));
-  const std::vector<std::string> records = lines(whole.out);
-  ASSERT_EQ(placed.size() - 1, records.size());
-  for (size_t i = 0; i < records.size(); ++i) {
-    const std::vector<std::string> place = words(placed[i + 1]);
-    const std::string start = "{\"_record\":" + place[0] + ",\"_offset\":" + place[1] + ",";
-    EXPECT_EQ(start, records[i].substr(0, start.size()));
+  for (const auto& [name, options] : files) {
+    const std::string file = dataPath("files/"s + name);
+    SCOPED_TRACE(file);
+    const std::string framed = " --record-format "s + options + " " + file;
+    const Result whole = lyra(words(read + framed));
+    EXPECT_EQ(0, whole.status) << whole.err;
+    const std::vector<std::string> placed = lines(readFile(file + ".offsets"));
+    const std::vector<std::string> records = lines(whole.out);
+    ASSERT_EQ(placed.size() - 1, records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+      const std::vector<std::string> place = words(placed[i + 1]);
+      const std::string start = "{\"_record\":" + place[0] + ",\"_offset\":" + place[1] + ",";
+      EXPECT_EQ(start, records[i].substr(0, start.size()));
+    }
+    EXPECT_THAT(records[0], HasSubstr("\"SHP-ID\":\"SH24000101\","));
+    for (const std::string& every : {"1"s, "200"s, std::to_string(readFile(file).size())}) {
+      const Result points = lyra(words("splits --every " + every + framed));
+      ASSERT_EQ(0, points.status) << points.err;
+      const std::vector<std::string> at = words(points.out);  // offset and record number pairs
+      ASSERT_LT(1u, at.size());
+      std::string joined;
+      for (size_t i = 0; i < at.size(); i += 2) {
+        const std::string end = i + 2 < at.size() ? at[i + 2] : "";
+        const Result part = lyra(words(read + " --range " + at[i] + ":" + end + " --first-record " +
+                                       at[i + 1] + framed));
+        EXPECT_EQ(0, part.status) << part.err;
+        joined += part.out;
+      }
+      EXPECT_EQ(whole.out, joined) << "every " << every;
+    }
   }
-  EXPECT_THAT(records[0], HasSubstr("\"SHP-ID\":\"SH24000101\","));
-  const Result points = lyra(words("splits --every 200" + framed));
-  ASSERT_EQ(0, points.status) << points.err;
-  const std::vector<std::string> at = words(points.out);  // offset and record number pairs
-  ASSERT_LT(5u, at.size());
-  std::string joined;
-  for (size_t i = 0; i < at.size(); i += 2) {
-    const std::string end = i + 2 < at.size() ? at[i + 2] : "";
-    const Result part = lyra(
-        words(read + " --range " + at[i] + ":" + end + " --first-record " + at[i + 1] + framed));
-    EXPECT_EQ(0, part.status) << part.err;
-    joined += part.out;
-  }
-  EXPECT_EQ(whole.out, joined);
 }
 
 // A bad record stops the read (in a range, known by offset alone); --max-errors N (all with
@@ -355,6 +364,12 @@ TEST_F(CliTest, ThreadsWriteWhatOneThreadWrites) {
       {rdw + "--with-position --max-errors 1 --limit 8 --rejects " + rejects + " " + zeroLength, 3,
        9},
       {rdw + "--max-errors all " + badWord, 1, 6},
+      // Spanned records over blocks, little-endian segment words.
+      {customers +
+           "--record-format vbs --rdw-little-endian --rdw-excludes-header --bdw-excludes-header "
+           "--ebcdic --with-position " +
+           dataPath("files/customers_vbs.dat"),
+       0, 13},
       // Records of no layout (the trailers, TR) are counted as far as the read goes.
       {txn + "--limit 5", 0, 6},
       {txn + "--limit 6", 0, 7},
@@ -522,7 +537,16 @@ TEST_F(CliTest, ExitStatusAndFirstLine) {
   check({"read", "-c", rec, "--typed", recData}, 2,
         "--typed applies to --format jsonl only\nTry 'lyra read --help' for more information.");
   check({"read", "-c", rec, "--record-format", "rdw", "--bdw-excludes-header", recData}, 2,
-        "--bdw-excludes-header goes with --record-format vb only");
+        "--bdw-excludes-header goes with --record-format vb or vbs only");
+  check({"read", "-c", rec, "--record-format", "lines", "--rdw-little-endian", recData}, 2,
+        "--rdw-little-endian goes with --record-format rdw, vb, vbs or vs only");
+  check({"read", "-c", rec, "--varseq-format", "4", recData}, 2,
+        "invalid --varseq-format '4': the value is too large (at most 3)");
+  check({"splits", "--record-format", "vb", "--varseq-format", "1", "--every", "9", recData}, 2,
+        "--varseq-format goes with --record-format rdw only, not vb");
+  check({"read", "-c", rec, "--varseq-format", "2", "--rdw-excludes-header", recData}, 2,
+        "--varseq-format gives the form of each record's length: it does not go with "
+        "--rdw-excludes-header");
   check({"splits", "--record-format", "fixed", "--every", "10", recData}, 2,
         "fixed records need no split points: a range of them may start at any byte");
   check({"read", "-c", rec, missing}, 1, missing + ": No such file or directory");

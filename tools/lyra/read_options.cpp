@@ -31,10 +31,11 @@ const OptionDef READ_OPTIONS[] = {
     RDW_LITTLE_ENDIAN_OPTION,
     RDW_EXCLUDES_HEADER_OPTION,
     BDW_EXCLUDES_HEADER_OPTION,
+    VARSEQ_FORMAT_OPTION,
     SKIP_OPTION,
     {"range", 0, ARGUMENT_REQUIRED, "START:END",
      "read the records that start at a byte offset\nfrom START up to END (either may be empty);\n"
-     "rdw and vb ranges start at a split point\n(lyra splits)"},
+     "rdw, vb, vbs and vs ranges start at a split\npoint (lyra splits)"},
     {"first-record", 0, ARGUMENT_REQUIRED, "N",
      "the number of the record at the start of\n--range, as lyra splits prints it"},
     {"code-page", 0, ARGUMENT_REQUIRED, "NAME",

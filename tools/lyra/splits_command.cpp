@@ -12,13 +12,14 @@ namespace {
 const CommandHelp SPLITS_HELP = {
     "splits",
     "lyra splits [options] DATAFILE --every BYTES",
-    "Prints the split points of a data file of rdw, vb or lines records: where the\n"
-    "ranges of 'lyra read --range' may start, so that parts of one file can be read\n"
-    "apart, each record in exactly one part. One line per point: its byte offset, a\n"
-    "tab, and the number in the file of the record that starts there (vb: the first\n"
-    "record of the block), for --first-record. A point is the first record (vb:\n"
-    "block) that starts at or after each multiple of BYTES past --skip, the first\n"
-    "record included.\n"
+    "Prints the split points of a data file of rdw, vb, vbs, vs or lines records:\n"
+    "where the ranges of 'lyra read --range' may start, so that parts of one file can\n"
+    "be read apart, each record in exactly one part. One line per point: its byte\n"
+    "offset, a tab, and the number in the file of the record that starts there (vb,\n"
+    "vbs: the first record of the block), for --first-record. A point is the first\n"
+    "record (vb, vbs: block) that starts at or after each multiple of BYTES past\n"
+    "--skip, the first record included; vbs blocks and vs segments that continue a\n"
+    "record are no points.\n"
     "\n"
     "Only record boundaries are read, so no layout is needed. Fixed records need no\n"
     "split points: a range of them may start at any byte and knows its record\n"
@@ -37,10 +38,11 @@ const CommandHelp SPLITS_HELP = {
 };
 
 const OptionDef SPLITS_OPTIONS[] = {
-    {"record-format", 0, ARGUMENT_REQUIRED, "FORMAT", "rdw, vb or lines (needed)"},
+    {"record-format", 0, ARGUMENT_REQUIRED, "FORMAT", "rdw, vb, vbs, vs or lines (needed)"},
     RDW_LITTLE_ENDIAN_OPTION,
     RDW_EXCLUDES_HEADER_OPTION,
     BDW_EXCLUDES_HEADER_OPTION,
+    VARSEQ_FORMAT_OPTION,
     SKIP_OPTION,
     {"every", 0, ARGUMENT_REQUIRED, "BYTES", "about how many bytes apart the points are"},
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
@@ -81,8 +83,8 @@ std::string checkFormat(CCBRecordFormat format) {
     return "fixed records need no split points: a range of them may start at any byte";
   }
   if (format == CCB_RECORD_LAYOUT) {
-    return "split points need --record-format rdw, vb or lines: layout records are found "
-           "only by a read from the start";
+    return "split points need --record-format rdw, vb, vbs, vs or lines: layout records are "
+           "found only by a read from the start";
   }
   return std::string();
 }
