@@ -270,15 +270,21 @@ def unframe(data, record_format, options):
             records += unframe(data[pos + 4:pos + block], "rdw", options)
             pos += block
             continue
-        word = data[pos:pos + 4]
-        if "rdw_little_endian" in options:
+        word, size = data[pos:pos + 4], 4
+        if "varseq_format=1" in options:
+            length = int.from_bytes(word, "big")
+        elif "varseq_format=2" in options:
+            length = int.from_bytes(word, "little")
+        elif "varseq_format=3" in options:
+            length, size = int.from_bytes(word[:2], "big"), 2
+        elif "rdw_little_endian" in options:
             length = int.from_bytes(word[2:], "little")
         else:
             length = int.from_bytes(word[:2], "big")
-        if "rdw_excludes_header" not in options:
+        if "rdw_excludes_header" not in options and "varseq" not in options[0]:
             length -= 4
-        records.append(data[pos + 4:pos + 4 + length])
-        pos += 4 + length
+        records.append(data[pos + size:pos + size + length])
+        pos += size + length
     return records
 
 

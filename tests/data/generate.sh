@@ -49,6 +49,13 @@ compile wedited wedited.cob
 # environment says.
 COB_VARSEQ_FORMAT=0 "$build/wship" files/shipments.dat \
     >files/shipments.dat.expected
+# The same records in the runtime's other variable-file forms: the same values.
+for form in 1 2 3; do
+    COB_VARSEQ_FORMAT=$form "$build/wship" files/shipments_varseq$form.dat \
+        >"$build/shipments_varseq.expected"
+    cmp files/shipments.dat.expected "$build/shipments_varseq.expected"
+    cp files/shipments.dat.expected files/shipments_varseq$form.dat.expected
+done
 "$build/wpay" files/payroll.dat >files/payroll.dat.expected
 
 # The sign convention changes the bytes, never the values.

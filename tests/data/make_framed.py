@@ -9,6 +9,10 @@ programs printed, under the same record numbers.
 
   shipments.dat       GnuCOBOL's own RECORD VARYING file: only read, for its
                       record offsets
+  shipments_varseq1.dat, shipments_varseq2.dat, shipments_varseq3.dat
+                      the same file in GnuCOBOL's other variable-file forms
+                      (COB_VARSEQ_FORMAT 1, 2, 3): only read, for their
+                      record offsets
   shipments_le.dat    its records behind little-endian record descriptor
                       words (00 00 lo hi), lengths without the 4 bytes
   shipments_vb.dat    its records in blocks: descriptor words counting their
@@ -95,6 +99,15 @@ def gnucobol_records(data):
     if sum(DESCRIPTOR + len(r) for r in records) != len(data):
         sys.exit("the last record is cut short")
     return records
+
+
+def varseq_length(record, form):
+    """The length GnuCOBOL writes before a record in variable-file form 1, 2 or 3."""
+    if form == 1:
+        return len(record).to_bytes(4, "big")
+    if form == 2:
+        return len(record).to_bytes(4, "little")
+    return len(record).to_bytes(2, "big")
 
 
 def rdw(record, little=False, excludes_header=False):
@@ -274,6 +287,14 @@ def main():
     if bytes(original.data) != read("shipments.dat"):
         sys.exit("shipments.dat is not framed as expected")
     original.write_offsets("shipments.dat")
+    for form in (1, 2, 3):
+        name = "shipments_varseq%d.dat" % form
+        framed = Framed()
+        for record in shipments:
+            framed.add(varseq_length(record, form) + record, len(record), True)
+        if bytes(framed.data) != read(name):
+            sys.exit("%s is not framed as expected" % name)
+        framed.write_offsets(name)
     rdw_file(shipments, little=True,
              excludes_header=True).write("shipments_le.dat")
     vb_file(shipments, SHIPMENT_BLOCKS,

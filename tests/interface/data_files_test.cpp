@@ -264,6 +264,8 @@ CCBReadOptions framedOptions(const Row& file) {
   options.setRdwExcludesHeader(switches.find("rdw_excludes_header") != std::string::npos);
   options.setBdwExcludesHeader(switches.find("bdw_excludes_header") != std::string::npos);
   options.setEbcdic(switches.find("ebcdic") != std::string::npos);
+  const size_t varseq = switches.find("varseq_format=");
+  if (varseq != std::string::npos) options.setVarseqFormat(std::stoi(switches.substr(varseq + 14)));
   return options;
 }
 
@@ -312,7 +314,7 @@ std::vector<std::string> readRanges(CCBRecordReader* reader, const std::string& 
 // number the scan gave for it.
 TEST(DataFilesTest, FramedFilesWholeAndInRangesBetweenSplitPoints) {
   const std::vector<Row> files = readTable("files/framed.tsv");
-  ASSERT_EQ(9u, files.size());
+  ASSERT_EQ(12u, files.size());
   for (const Row& file : files) {
     SCOPED_TRACE(file.at(FILE_NAME));
     const std::string path = dataPath("files/" + file[FILE_NAME]);
@@ -360,6 +362,29 @@ TEST(DataFilesTest, SpannedFilesInRangesOfEverySplitSize) {
     }
   }
   EXPECT_EQ(3, spanned);
+}
+
+// The variable files GnuCOBOL writes in each form of COB_VARSEQ_FORMAT read back as its
+// program printed them; a file read in another form fails at its first record.
+TEST(DataFilesTest, GnuCobolVariableFilesInEachForm) {
+  auto reader = own(createCCBRecordReader());
+  ASSERT_TRUE(reader->addCopybook(dataPath("copybooks/shipment.cpy").c_str(), "", true));
+  const char* const files[] = {"shipments.dat", "shipments_varseq1.dat", "shipments_varseq2.dat",
+                               "shipments_varseq3.dat"};
+  const std::map<int, Record> expected = readExpected("shipments.dat");
+  for (int form = 0; form < 4; ++form) {
+    SCOPED_TRACE(files[form]);
+    CCBReadOptions options;
+    options.setRecordFormat(CCB_RECORD_RDW);
+    options.setVarseqFormat(form);
+    ASSERT_TRUE(reader->openData(dataPath(std::string("files/") + files[form]).c_str(), options));
+    EXPECT_EQ(expected.size(), readOpened(reader.get(), &expected).size());
+    options.setVarseqFormat(form == 0 ? 1 : 0);
+    ASSERT_TRUE(reader->openData(dataPath(std::string("files/") + files[form]).c_str(), options));
+    bool failed = false;
+    EXPECT_FALSE(reader->readNextRecord(failed));
+    EXPECT_TRUE(failed);
+  }
 }
 
 CCBLayoutOptions layoutOptions(CCBFloatFormat floatFormat) {
