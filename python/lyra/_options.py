@@ -37,6 +37,7 @@ LAYOUT_DEFAULTS = {
     "source_format": "fixed",
     "margin": 72,
     "copy_path": None,  # a folder or a list of folders
+    "odo_layout": "shift",  # or "max": OCCURS DEPENDING ON tables at their maximum
 }
 
 # What to give back: keyword and default.

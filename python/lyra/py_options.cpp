@@ -82,6 +82,8 @@ CCBLayoutOptions layoutOptionsFrom(const py::dict& options) {
   layout.setSourceFormat(
       named(options, "source_format", CCB_SOURCE_FIXED, ccbSourceFormatFromName, "fixed or free"));
   layout.setMargin(valueOr(options, "margin", 72));
+  layout.setOdoLayout(
+      named(options, "odo_layout", CCB_ODO_SHIFT, ccbOdoLayoutFromName, "shift or max"));
   const auto folders = valueOr(options, "copy_path", std::vector<std::string>());
   for (const std::string& folder : folders) layout.addCopyPath(folder.c_str());
   return layout;

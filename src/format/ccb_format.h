@@ -46,12 +46,15 @@ enum CCBUsage {
 // where the picture lacks the S that the SIGN clause needs (tolerant); their layout options
 // give the float format of COMP-1 and COMP-2 items (a FloatFormat; FLOAT_NONE
 // refuses them) and whether national items hold UTF-16 text, two bytes per
-// character position (else one byte, as display).
+// character position (else one byte, as display). A rule of the layout rather than
+// of its formats rides along: whether OCCURS DEPENDING ON tables always take their
+// maximum size (odoMax).
 struct CCBFormatRules {
   int floatFormat = 0;
   bool nationalUtf16 = false;
   bool extended = false;
   bool tolerant = false;
+  bool odoMax = false;
 };
 
 // EBCDIC code page 037, the one the classic reader knows.

@@ -24,6 +24,9 @@ compile() { # output program, source, extra flags
 compile wcust wcust.cob
 compile wcust_ovp wcust.cob -fsign=EBCDIC
 compile waccts waccts.cob
+# Without -fodoslide the statement date stays after the table's twelfth entry.
+cobc -x -fbinary-size=2-4-8 -fcomplex-odo -I copybooks -I cobol -o "$build/waccts_max" \
+    cobol/waccts.cob cobol/support.cob
 compile wtxn wtxn.cob
 compile wtxn_ovp wtxn.cob -fsign=EBCDIC
 compile wpolicy wpolicy.cob
@@ -38,6 +41,10 @@ compile wedited wedited.cob
 "$build/wcust" files/customers.dat >files/customers.dat.expected
 "$build/wcust_ovp" files/customers_ovp.dat >"$build/customers_ovp.expected"
 "$build/waccts" files/accounts.dat >files/accounts.dat.expected
+# The same records, each written whole: the table at its maximum.
+"$build/waccts_max" files/accounts_max.dat MAX >"$build/accounts_max.expected"
+cmp files/accounts.dat.expected "$build/accounts_max.expected"
+cp files/accounts.dat.expected files/accounts_max.dat.expected
 "$build/wtxn" files/txn_var.dat files/txn_fixed120.dat \
     >files/txn_var.dat.expected
 "$build/wtxn_ovp" "$build/txn_var_ovp.dat" "$build/txn_fixed120_ovp.dat" \

@@ -516,6 +516,46 @@ TEST(DataFilesTest, FloatAndNationalLayoutsNeedTheirOptionsAndSaveAndLoadBack) {
   EXPECT_EQ("Unknown float format: vax", reader->getErrorMessage().str());
 }
 
+// A file that stores its OCCURS DEPENDING ON table at full size, as GnuCOBOL writes it
+// without -fodoslide, reads with the tables laid out at their maximum: the item after
+// the table stays in place, repetitions past the count are null. The layout saves
+// with the option and loads back into the same layout.
+TEST(DataFilesTest, TablesStoredAtTheirMaximum) {
+  CCBLayoutOptions maximum;
+  maximum.setOdoLayout(CCB_ODO_MAX);
+  auto reader = own(createCCBRecordReader());
+  reader->setLayoutOptions(maximum);
+  ASSERT_TRUE(reader->addCopybook(dataPath("copybooks/acctrec.cpy").c_str(), "", true));
+  CCBReadOptions fixed;
+  fixed.setRecordFormat(CCB_RECORD_FIXED);
+  EXPECT_EQ(400, reader->getMaxRecordLength());
+  expectFile(reader.get(), "accounts_max.dat", fixed);
+  int64_t offset = 0;
+  int storage = 0;
+  CCBColumnUsage usage = CCB_USAGE_DISPLAY;
+  bool variable = true;
+  const int last = reader->getOutputCount() - 1;  // ACCT-LAST-STMT-DATE
+  ASSERT_TRUE(reader->getColumnLayout(last, offset, storage, usage, variable));
+  EXPECT_EQ(392, offset);
+  EXPECT_FALSE(variable);
+  ASSERT_TRUE(reader->getColumnLayout(last - 1, offset, storage, usage, variable));
+  EXPECT_EQ(380, offset);  // TXN-REFERENCE_11, in the table: there or not by the count
+  EXPECT_TRUE(variable);
+  auto service = own(createCCBLayoutService());
+  service->setLayoutOptions(maximum);
+  ASSERT_TRUE(service->loadCopybook(dataPath("copybooks/acctrec.cpy").c_str()));
+  QvbString xml;
+  ASSERT_TRUE(service->saveLayoutXml(xml));
+  EXPECT_NE(nullptr, std::strstr(xml.asCstr(), "odo_layout=\"max\""));
+  auto loaded = own(createCCBRecordReader());  // without the option
+  ASSERT_TRUE(loaded->addLayoutXml(xml, "", true)) << loaded->getErrorMessage().str();
+  expectFile(loaded.get(), "accounts_max.dat", fixed);
+  // Laid out as the count gives, the fixed records read the date from the table.
+  auto shifting = readerOf("acctrec.cpy");
+  const std::map<int, Record> shifted = readAll(shifting.get(), "accounts_max.dat", fixed);
+  EXPECT_NE(readExpected("accounts_max.dat").at(1), shifted.at(1));
+}
+
 TEST(DataFilesTest, CodePageNames) {
   const struct {
     const char* name;

@@ -238,6 +238,30 @@ TEST_F(RecordReaderTest, SpannedRecordsJoinTheirSegments) {
   EXPECT_EQ("1@4:AA|111;2@17:CC|333;3@34:DD|444;4@55:BB|222;end", readMemory(blocks, VBS));
 }
 
+// Tables laid out at their maximum: whatever the count, the items after a table stay in
+// place, within repeated groups too; repetitions past the count are null.
+TEST_F(RecordReaderTest, TablesLaidOutAtTheirMaximum) {
+  const std::vector<std::string> nested = {"01 R.",
+                                           "05 C PIC 9.",
+                                           "05 T OCCURS 0 TO 3 DEPENDING ON C.",
+                                           "10 V PIC X(2).",
+                                           "05 E PIC X(2).",
+                                           "05 G OCCURS 2.",
+                                           "10 N PIC 9.",
+                                           "10 U PIC X OCCURS 0 TO 2 DEPENDING ON N."};
+  const std::string records =
+      "2AABB  EE1x 0  "
+      "0      FF2yz1w ";
+  CCBLayoutOptions maximum;
+  maximum.setOdoLayout(CCB_ODO_MAX);
+  reader_->clearCopybooks();
+  reader_->setLayoutOptions(maximum);
+  ASSERT_TRUE(add(nested));
+  EXPECT_EQ(15, reader_->getMaxRecordLength());
+  EXPECT_EQ("1@0:2|AA|BB|~|EE|1|x|~|0|~|~;2@15:0|~|~|~|FF|2|y|z|1|w|~;end",
+            readMemory(records, format(CCB_RECORD_FIXED)));
+}
+
 // Each option of the read options keeps its value whatever the others are set to.
 TEST(ReadOptionsTest, EachOptionKeepsItsValue) {
   using Flag = std::pair<void (CCBReadOptions::*)(bool), bool (CCBReadOptions::*)() const>;

@@ -24,6 +24,7 @@ RECORD_3 = 152  # where record 3 of shipments.dat starts
     ({"code_page": "1234"}, "unknown code_page '1234'"),
     ({"zero_bytes": "drop"}, "unknown zero_bytes 'drop': use space, end or keep"),
     ({"source_format": "loose"}, "unknown source_format 'loose': use fixed or free"),
+    ({"odo_layout": "full"}, "unknown odo_layout 'full': use shift or max"),
     ({"record_format": "rdw", "record_length": 138}, "record_length goes with record_format"),
     ({"rdw_little_endian": True},
      "rdw_little_endian goes with record_format='rdw', 'vb', 'vbs' or 'vs'"),
