@@ -1,6 +1,7 @@
 """The binding module lyra._lyra for pip: the binding's C++ (python/lyra/*.cpp) and
-the library's own sources compiled into one extension, linked with pugixml. The
-package's metadata is in pyproject.toml."""
+the library's own sources compiled into one extension, linked with pugixml, zlib,
+libbz2, libzstd and ICU's common library. The package's metadata is in
+pyproject.toml."""
 
 import glob
 import os
@@ -20,7 +21,7 @@ extension = Pybind11Extension(
     "lyra._lyra",
     sources,
     include_dirs=["include", "src"],
-    libraries=["pugixml"],
+    libraries=["pugixml", "z", "bz2", "zstd", "icuuc"],
     cxx_std=17,
     define_macros=[("LYRA_TEST_COPYBOOK",
                     '"%s"' % os.path.join(HERE, "examples", "custrec.cbl"))],

@@ -112,9 +112,10 @@ enum CCBZeroBytes {
 extern "C" LYRA_API bool ccbZeroBytesFromName(const char* name, CCBZeroBytes* rule);
 
 // The CCSIDs of the character sets display text may be in: the EBCDIC pages 37,
-// 273, 277, 278, 280, 284, 285, 297, 500, 871, 1047 and 1140 to 1149, and 819
-// (ISO-8859-1), 1252 (Windows-1252) and 1208 (UTF-8). A name is the number, with or
-// without leading zeros and a "cp" or "ibm" prefix ("273", "cp273", "IBM-273"), or
+// 273, 277, 278, 280, 284, 285, 297, 500, 871, 1047 and 1140 to 1149, the mixed
+// EBCDIC pages of single- and double-byte text 930, 933, 935, 937, 939, 1364, 1371,
+// 1388, 1390 and 1399, and 819 (ISO-8859-1), 1252 (Windows-1252) and 1208 (UTF-8). A name is the
+// number, with or without leading zeros and a "cp" or "ibm" prefix ("273", "cp273", "IBM-273"), or
 // "latin1", "iso-8859-1", "windows-1252", "utf8", "utf-8"; letter case is ignored.
 // False for any other name.
 extern "C" LYRA_API bool ccbCodePageFromName(const char* name, int* ccsid);

@@ -36,7 +36,8 @@ int codePageOf(const py::dict& options) {
   if (!ccbCodePageFromName(name.c_str(), &ccsid)) {
     throw py::value_error("unknown code_page '" + name +
                           "': use an EBCDIC page (037, 273, 277, 278, 280, 284, 285, 297, 500, "
-                          "871, 1047, 1140 to 1149), latin1, cp1252 or utf8");
+                          "871, 1047, 1140 to 1149), a mixed page (930, 933, 935, 937, 939, "
+                          "1364, 1371, 1388, 1390, 1399), latin1, cp1252 or utf8");
   }
   return ccsid;
 }

@@ -15,6 +15,7 @@ void CCBLayoutLoader::setLayoutOptions(const CCBLayoutOptions& options) {
   formatRules_.odoMax = options.getOdoLayout() == CCB_ODO_MAX;
   formatRules_.extended = true;
   formatRules_.tolerant = !options.getStrict();
+  formatRules_.doubleByte = !options.getStrict();
   sourceRules_ = CCBSourceRules();
   if (options.getStrict()) return;
   sourceRules_.tolerant = true;

@@ -20,7 +20,8 @@ struct UsageRow {
   CCBColumnUsage column;
 };
 
-// The usages stored other than as display characters; national items by their format.
+// The usages stored other than as display characters; national and double-byte items
+// by their format.
 const UsageRow USAGE_ROWS[] = {
     {USAGE_BINARY, CCB_USAGE_BINARY},      // BINARY, COMP, COMP-4, COMP-5
     {USAGE_PACKED, CCB_USAGE_PACKED},      // COMP-3, PACKED-DECIMAL
@@ -32,6 +33,7 @@ const UsageRow USAGE_ROWS[] = {
 CCBColumnUsage columnUsage(const CCBFormat* format) {
   if (format == nullptr) return CCB_USAGE_DISPLAY;
   if (format->isNational()) return CCB_USAGE_NATIONAL;
+  if (format->isDoubleByte()) return CCB_USAGE_DISPLAY_1;
   for (const UsageRow& row : USAGE_ROWS) {
     if (row.usage == format->usage()) return row.column;
   }

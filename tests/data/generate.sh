@@ -109,9 +109,12 @@ cp files/measures.dat.expected files/measures_be.dat.expected
 "$build/wedited" files/edited.dat >files/edited.dat.values
 
 # German text in EBCDIC 273 and 1141, ISO-8859-1, Windows-1252 and UTF-8,
-# and UTF-16 national text: built from value tables through iconv.
+# UTF-16 national text and double-byte text: built from value tables
+# through iconv.
 python3 make_kunden.py
 python3 make_national.py
+# Mixed single- and double-byte text in IBM's ten mixed EBCDIC pages.
+python3 make_dbcs.py
 
 ./check_copybooks.sh
 python3 check_expected.py

@@ -435,7 +435,8 @@ void expectFile(CCBRecordReader* reader, const std::string& file, const CCBReadO
 }
 
 // Text and signs in each character set (EBCDIC signs in the zone whatever the page makes
-// of the byte); floats of either byte order and native binary; national text as UTF-16.
+// of the byte); floats of either byte order and native binary; national text as UTF-16;
+// mixed and double-byte text in each mixed page, as iconv decodes it.
 TEST(DataFilesTest, CodePagesFloatsAndNationalText) {
   const struct {
     const char *file, *copybook, *codePage;
@@ -450,6 +451,16 @@ TEST(DataFilesTest, CodePagesFloatsAndNationalText) {
       {"measures.dat", "measures.cpy", "latin1", CCB_FLOAT_IEEE_LE},
       {"measures_be.dat", "measures.cpy", "latin1", CCB_FLOAT_IEEE},
       {"national.dat", "national.cpy", "latin1", CCB_FLOAT_NONE},
+      {"dbcs_930.dat", "dbcs.cpy", "930", CCB_FLOAT_NONE},
+      {"dbcs_933.dat", "dbcs.cpy", "933", CCB_FLOAT_NONE},
+      {"dbcs_935.dat", "dbcs.cpy", "935", CCB_FLOAT_NONE},
+      {"dbcs_937.dat", "dbcs.cpy", "937", CCB_FLOAT_NONE},
+      {"dbcs_939.dat", "dbcs.cpy", "cp939", CCB_FLOAT_NONE},
+      {"dbcs_1364.dat", "dbcs.cpy", "1364", CCB_FLOAT_NONE},
+      {"dbcs_1371.dat", "dbcs.cpy", "1371", CCB_FLOAT_NONE},
+      {"dbcs_1388.dat", "dbcs.cpy", "1388", CCB_FLOAT_NONE},
+      {"dbcs_1390.dat", "dbcs.cpy", "IBM-1390", CCB_FLOAT_NONE},
+      {"dbcs_1399.dat", "dbcs.cpy", "1399", CCB_FLOAT_NONE},
   };
   for (const auto& c : cases) {
     expectFile(readerOf(c.copybook, c.floats).get(), c.file, readOptions(c.codePage));

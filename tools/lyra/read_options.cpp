@@ -40,8 +40,10 @@ const OptionDef READ_OPTIONS[] = {
      "the number of the record at the start of\n--range, as lyra splits prints it"},
     {"code-page", 0, ARGUMENT_REQUIRED, "NAME",
      "the character set of display text: an EBCDIC\npage (037, 273, 277, 278, 280, 284, 285, 297,\n"
-     "500, 871, 1047, 1140 to 1149), latin1, cp1252\nor utf8; without it bytes are read as they\n"
-     "stand (latin1)"},
+     "500, 871, 1047, 1140 to 1149), a mixed EBCDIC\npage of double-byte text (930, 933, 935, "
+     "937,\n"
+     "939, 1364, 1371, 1388, 1390, 1399), latin1,\ncp1252 or utf8; without it bytes are read as\n"
+     "they stand (latin1)"},
     {"ebcdic", 0, ARGUMENT_NONE, "", "the same as --code-page 037 (not with another\n--code-page)"},
     {"comp5-little-endian", 0, ARGUMENT_NONE, "", "COMP-5 (native binary) items are little-endian"},
     {"binary-little-endian", 0, ARGUMENT_NONE, "",
@@ -194,7 +196,8 @@ bool readCodePage(const CommandLine& line, ReadOptions* options, std::string* er
   if (line.has("code-page") && !ccbCodePageFromName(name.c_str(), &options->codePage)) {
     *error = "unknown --code-page '" + name +
              "': use an EBCDIC page (037, 273, 277, 278, 280, 284, 285, 297, 500, 871, 1047, "
-             "1140 to 1149), latin1, cp1252 or utf8";
+             "1140 to 1149), a mixed page (930, 933, 935, 937, 939, 1364, 1371, 1388, 1390, "
+             "1399), latin1, cp1252 or utf8";
     return false;
   }
   if (!line.has("ebcdic")) return true;
