@@ -96,6 +96,18 @@ extern "C" LYRA_API bool ccbRecordFormatFromName(const char* name, CCBRecordForm
 // The name of a format; "" for a value that is none.
 extern "C" LYRA_API const char* ccbRecordFormatName(CCBRecordFormat format);
 
+// How the bytes of a data file are compressed, as its first bytes tell: gzip, bzip2 or
+// zstd; the record reader decompresses them as it reads.
+enum CCBCompression {
+  CCB_COMPRESSION_NONE = 0,
+  CCB_COMPRESSION_GZIP = 1,
+  CCB_COMPRESSION_BZIP2 = 2,
+  CCB_COMPRESSION_ZSTD = 3,
+};
+
+// "none", "gzip", "bzip2" or "zstd"; "" for a value that is none.
+extern "C" LYRA_API const char* ccbCompressionName(CCBCompression compression);
+
 enum CCBResultEncoding {
   CCB_RESULT_LATIN1 = 0,
   CCB_RESULT_UTF8 = 1,

@@ -83,6 +83,19 @@ int64_t bdwLength(const unsigned char* word, bool excludesHeader) {
 
 }  // namespace
 
+FramerSettings CCBRecordFramer::settingsOf(const CCBReadOptions& options, int recordLength,
+                                           int64_t rangeEnd) {
+  FramerSettings settings;
+  settings.format = options.getRecordFormat();
+  settings.recordLength = recordLength;
+  settings.littleEndian = options.getRdwLittleEndian();
+  settings.excludesHeader = options.getRdwExcludesHeader();
+  settings.blockExcludesHeader = options.getBdwExcludesHeader();
+  settings.varseqFormat = options.getVarseqFormat();
+  settings.rangeEnd = rangeEnd;
+  return settings;
+}
+
 void CCBRecordFramer::reset(const FramerSettings& settings) {
   settings_ = settings;
   const bool shortWords =
@@ -165,9 +178,12 @@ FrameStatus CCBRecordFramer::nextRdw(CCBDataFile* file, int position, RecordFram
                               offsetAt(file, position));
     return FRAME_FAILED;
   }
-  if (file->available(position, static_cast<int>(total)) < total) {
-    *reason = qvbStringFormat("Record at byte offset %lld runs past the end of the file",
-                              offsetAt(file, position));
+  const int whole = file->available(position, static_cast<int>(total));
+  if (whole < total) {
+    *reason = whole < 0
+                  ? file->getErrorMessage()
+                  : qvbStringFormat("Record at byte offset %lld runs past the end of the file",
+                                    offsetAt(file, position));
     return FRAME_FAILED;
   }
   blockLeft_ -= settings_.format == CCB_RECORD_VB ? total : 0;

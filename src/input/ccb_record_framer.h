@@ -57,6 +57,10 @@ struct FramerSettings {
 
 class CCBRecordFramer {
  public:
+  // The settings of reading with options: fixed records of recordLength bytes, none
+  // starting at or after rangeEnd (-1: none).
+  static FramerSettings settingsOf(const CCBReadOptions& options, int recordLength,
+                                   int64_t rangeEnd);
   void reset(const FramerSettings& settings);
   // Frames the record at window position `position`; a reason for FRAME_BAD and
   // FRAME_FAILED.

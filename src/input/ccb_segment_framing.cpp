@@ -186,9 +186,12 @@ FrameStatus CCBRecordFramer::readSegment(CCBDataFile* file, int position, Segmen
                               offsetAt(file, position));
     return FRAME_FAILED;
   }
-  if (file->available(position, static_cast<int>(total)) < total) {
-    *reason = qvbStringFormat("Segment at byte offset %lld runs past the end of the file",
-                              offsetAt(file, position));
+  const int whole = file->available(position, static_cast<int>(total));
+  if (whole < total) {
+    *reason = present < 0
+                  ? file->getErrorMessage()
+                  : qvbStringFormat("Segment at byte offset %lld runs past the end of the file",
+                                    offsetAt(file, position));
     return FRAME_FAILED;
   }
   segment->next = position + static_cast<int>(total);

@@ -87,6 +87,12 @@ const char* ccbRecordFormatName(CCBRecordFormat format) {
   return format >= 0 && format < FORMAT_COUNT ? FORMAT_NAMES[format] : "";
 }
 
+const char* ccbCompressionName(CCBCompression compression) {
+  static const char* const NAMES[] = {"none", "gzip", "bzip2", "zstd"};  // by value
+  const int index = static_cast<int>(compression);  // a host may pass any number
+  return index >= 0 && index < 4 ? NAMES[index] : "";
+}
+
 bool ccbCodePageFromName(const char* name, int* ccsid) {
   if (name == nullptr) return false;
   int number = pageNumber(name);

@@ -7,25 +7,14 @@
 
 namespace {
 
-const int DESCRIPTOR_SIZE = 4;
 const int SCAN_WINDOW = 64 * 1024;  // the window of a split scan
+
+const int DESCRIPTOR_SIZE = 4;
 
 // The formats whose records only a read from a split point finds.
 bool needsFirstRecord(CCBRecordFormat format) {
   return format == CCB_RECORD_RDW || format == CCB_RECORD_VB || format == CCB_RECORD_VBS ||
          format == CCB_RECORD_VS;
-}
-
-FramerSettings framerSettings(const CCBReadOptions& options, int recordLength, int64_t rangeEnd) {
-  FramerSettings settings;
-  settings.format = options.getRecordFormat();
-  settings.recordLength = recordLength;
-  settings.littleEndian = options.getRdwLittleEndian();
-  settings.excludesHeader = options.getRdwExcludesHeader();
-  settings.blockExcludesHeader = options.getBdwExcludesHeader();
-  settings.varseqFormat = options.getVarseqFormat();
-  settings.rangeEnd = rangeEnd;
-  return settings;
 }
 
 }  // namespace
@@ -52,8 +41,33 @@ bool CCBReaderImpl::openDataDescriptor(int descriptor, const CCBReadOptions& opt
   });
 }
 
+bool CCBReaderImpl::openDataPart(const unsigned char* data, size_t size, int64_t origin,
+                                 const CCBReadOptions& options) {
+  if (origin < 0) {
+    state_ = NOT_OPEN;
+    errorMessage_ = QvbString("Invalid part: its origin must not be negative");
+    return false;
+  }
+  CCBReadOptions part = options;
+  part.setSkip(0);
+  part.setRange(-1, -1);
+  part.setFirstRecord(-1);
+  const bool opened = openFramed(
+      part,
+      [&](CCBDataFile* file, unsigned char padByte) {
+        return file->openMemory(data, static_cast<int64_t>(size), padByte, false);
+      },
+      false);
+  if (!opened) return false;
+  dataFile_->setOrigin(origin);
+  frame_.offset = inputPosition_ = origin;
+  nextNumber_ = options.getFirstRecord() >= 1 ? options.getFirstRecord() : -1;
+  return true;
+}
+
+// A data file opened with read options; useIndex false: the index set does not apply.
 template <typename Open>
-bool CCBReaderImpl::openFramed(const CCBReadOptions& options, Open open) {
+bool CCBReaderImpl::openFramed(const CCBReadOptions& options, Open open, bool useIndex) {
   state_ = NOT_OPEN;
   CCBDecoding decoding;
   if (!checkOptions(options) || !decodingOf(options, &decoding)) return false;
@@ -76,6 +90,11 @@ bool CCBReaderImpl::openFramed(const CCBReadOptions& options, Open open) {
     return false;
   }
   decoding_ = decoding;
+  if (!dataFile_->setIndex(useIndex ? index_.get() : nullptr)) {
+    errorMessage_ = dataFile_->getErrorMessage();
+    dataFile_->close();
+    return false;
+  }
   if (!startAt(start)) {
     dataFile_->close();
     return false;
@@ -137,10 +156,11 @@ bool CCBReaderImpl::startAt(int64_t start) {
     errorMessage_ = QvbString("A range needs a file or memory: this input cannot seek");
     return false;
   }
-  rangePastEnd_ = ranged && start >= dataFile_->getFileSize();
+  const int64_t size = dataFile_->knownSize();
+  rangePastEnd_ = ranged && size >= 0 && start >= size;
   const bool midLine = options_.getRecordFormat() == CCB_RECORD_LINES && ranged;
   if (!rangePastEnd_ && !seekFirstRecord(ranged, midLine, &start)) return false;
-  framer_.reset(framerSettings(options_, recordLength_, options_.getRangeEnd()));
+  framer_.reset(CCBRecordFramer::settingsOf(options_, recordLength_, options_.getRangeEnd()));
   frame_ = RecordFrame();
   frame_.offset = start;
   inputPosition_ = start;
@@ -355,10 +375,19 @@ bool CCBReaderImpl::scanSplitPointsMemory(const unsigned char* data, size_t size
   });
 }
 
-// The scan of both: open opens the input in the file it is given.
+bool CCBReaderImpl::writeIndexFile(const QvbString& fileName, const CCBReadOptions& options,
+                                   int64_t every, CCBSplitCallback* callback,
+                                   const QvbString& indexFile) {
+  return scanSplits(
+      options, every, callback, [&](CCBDataFile* file) { return file->open(fileName); },
+      &indexFile);
+}
+
+// The scan of all: open opens the input in the file it is given; indexFile, when not
+// null, is where the index of a compressed input goes.
 template <typename Open>
 bool CCBReaderImpl::scanSplits(const CCBReadOptions& options, int64_t every,
-                               CCBSplitCallback* callback, Open open) {
+                               CCBSplitCallback* callback, Open open, const QvbString* indexFile) {
   const CCBRecordFormat format = options.getRecordFormat();
   if (!needsFirstRecord(format) && format != CCB_RECORD_LINES) {
     errorMessage_ = QvbString("Split points are for the rdw, vb, vbs, vs and lines record formats");
@@ -370,12 +399,23 @@ bool CCBReaderImpl::scanSplits(const CCBReadOptions& options, int64_t every,
   }
   CCBDataFile file(SCAN_WINDOW);
   int position = 0;
-  if (!open(&file) || !file.skip(options.getSkip(), &position)) {
+  if (!open(&file)) {
+    errorMessage_ = file.getErrorMessage();
+    return false;
+  }
+  if (file.compression() != CCB_COMPRESSION_NONE) {
+    return scanCompressed(&file, options, every, callback, indexFile);
+  }
+  if (indexFile != nullptr || index_ != nullptr) {
+    errorMessage_ = QvbString("The data file is not compressed: it takes no index");
+    return false;
+  }
+  if (!file.skip(options.getSkip(), &position)) {
     errorMessage_ = file.getErrorMessage();
     return false;
   }
   CCBRecordFramer framer;
-  framer.reset(framerSettings(options, 0, -1));
+  framer.reset(CCBRecordFramer::settingsOf(options, 0, -1));
   const int64_t skip = options.getSkip();
   int64_t nextPoint = skip;
   for (int64_t number = 1;; ++number) {

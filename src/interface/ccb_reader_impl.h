@@ -14,6 +14,7 @@
 
 #include "format/ccb_format.h"
 #include "input/ccb_data_file.h"
+#include "input/ccb_input_index.h"
 #include "input/ccb_record_framer.h"
 #include "layout/ccb_data_field.h"
 #include "layout/ccb_data_root.h"
@@ -81,6 +82,14 @@ class CCBReaderImpl final : public CCBRecordReader {
   bool addCopybookText(const char* data, size_t size, QvbString recordId, bool makeActive) override;
   bool scanSplitPointsMemory(const unsigned char* data, size_t size, const CCBReadOptions& options,
                              int64_t every, CCBSplitCallback* callback) override;
+  CCBCompression getCompression() override;
+  bool setIndexFile(const QvbString& fileName) override;
+  bool writeIndexFile(const QvbString& fileName, const CCBReadOptions& options, int64_t every,
+                      CCBSplitCallback* callback, const QvbString& indexFile) override;
+  bool scanChunks(const QvbString& fileName, const CCBReadOptions& options, int64_t chunkBytes,
+                  CCBChunkCallback* callback) override;
+  bool openDataPart(const unsigned char* data, size_t size, int64_t origin,
+                    const CCBReadOptions& options) override;
 
   // The active layout's output array, whose columns the record just read fills; null
   // without an active layout. For the readers of the library's own (CCBRecordBatch).
@@ -117,7 +126,7 @@ class CCBReaderImpl final : public CCBRecordReader {
 
   // Framed reading (ccb_reader_framed.cpp).
   template <typename Open>
-  bool openFramed(const CCBReadOptions& options, Open open);
+  bool openFramed(const CCBReadOptions& options, Open open, bool useIndex = true);
   bool checkOptions(const CCBReadOptions& options);
   bool decodingOf(const CCBReadOptions& options, CCBDecoding* decoding);
   bool startAt(int64_t start);
@@ -131,7 +140,12 @@ class CCBReaderImpl final : public CCBRecordReader {
   QvbString countProblem();
   template <typename Open>
   bool scanSplits(const CCBReadOptions& options, int64_t every, CCBSplitCallback* callback,
-                  Open open);
+                  Open open, const QvbString* indexFile = nullptr);
+  // Whole-input scans of compressed inputs and in chunks (ccb_reader_scans.cpp).
+  bool scanCompressed(CCBDataFile* file, const CCBReadOptions& options, int64_t every,
+                      CCBSplitCallback* callback, const QvbString* indexFile);
+  bool reportIndexed(const CCBReadOptions& options, int64_t every, CCBSplitCallback* callback);
+  bool startScan(CCBDataFile* file, const CCBReadOptions& options, int* position);
 
   QvbString errorMessage_;
   std::vector<CCBDataRoot*> layouts_;  // owned
@@ -178,6 +192,7 @@ class CCBReaderImpl final : public CCBRecordReader {
   int64_t firstUnknownNumber_ = -1;
   int64_t firstUnknownOffset_ = -1;
   QvbString firstUnknownId_;
+  std::unique_ptr<CCBInputIndex> index_;  // of the compressed files opened next
 };
 
 #endif  // LYRA_INTERFACE_CCB_READER_IMPL_H_

@@ -25,11 +25,22 @@ void RangeWorker::readRange(const ReadRange& range) {
     chunk_->failure = readerError_;
     return;
   }
+  if (!range.failure.empty()) {  // reading stops here, the records before it written
+    chunk_->failed = true;
+    chunk_->failure = range.failure;
+    chunk_->inputEnd = range.start;
+    return;
+  }
   CCBReadOptions readOptions = readerOptions(options_);
   readOptions.setRange(range.start, range.end);
   readOptions.setFirstRecord(range.firstRecord);
   readOptions.setMaxErrors(-1);
-  if (!openInput(reader_.get(), options_, readOptions)) {
+  const bool opened =
+      range.bytes != nullptr
+          ? reader_->openDataPart(reinterpret_cast<const unsigned char*>(range.bytes->data()),
+                                  range.bytes->size(), range.start, readOptions)
+          : openInput(reader_.get(), options_, readOptions);
+  if (!opened) {
     chunk_->failed = true;
     chunk_->failure = dataFileName(options_) + ": " + messageText(reader_->getErrorMessage());
     return;

@@ -139,7 +139,11 @@ std::string unknownMessage(const UnknownRecords& unknown) {
 // What would have read a data file that reading stopped in: other framing options, or
 // records that end in line ends.
 std::string failureHint(const ReadOptions& options, int recordLength) {
-  if (options.dataFile == STANDARD_INPUT || options.dataBytes != nullptr) return std::string();
+  // The hints read the file's bytes as they stand, which a compressed file's are not.
+  if (options.dataFile == STANDARD_INPUT || options.dataBytes != nullptr ||
+      options.compression != CCB_COMPRESSION_NONE) {
+    return std::string();
+  }
   const std::string hint = framingHint(options.dataFile, options.records);
   return hint.empty() ? fixedLengthHint(options.dataFile, options.records, recordLength) : hint;
 }
@@ -183,6 +187,7 @@ int runRead(const std::vector<std::string>& args) {
   TraceCallback trace;
   RecordReaderPtr reader = openReader(options, options.trace ? &trace : nullptr, &error);
   if (reader == nullptr) return reportFailure(READ_HELP.name, error);
+  options.compression = reader->getCompression();
   if (!checkOutputs(options, layoutFiles(reader.get()), &error)) {
     return reportUsageError(READ_HELP.name, error);
   }

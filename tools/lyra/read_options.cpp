@@ -38,6 +38,9 @@ const OptionDef READ_OPTIONS[] = {
      "rdw, vb, vbs and vs ranges start at a split\npoint (lyra splits)"},
     {"first-record", 0, ARGUMENT_REQUIRED, "N",
      "the number of the record at the start of\n--range, as lyra splits prints it"},
+    {"index", 0, ARGUMENT_REQUIRED, "FILE",
+     "the checkpoint index of a compressed data file\n(lyra splits --index): ranges and threads\n"
+     "start decompressing near where they start"},
     {"code-page", 0, ARGUMENT_REQUIRED, "NAME",
      "the character set of display text: an EBCDIC\npage (037, 273, 277, 278, 280, 284, 285, 297,\n"
      "500, 871, 1047, 1140 to 1149), a mixed EBCDIC\npage of double-byte text (930, 933, 935, "
@@ -249,6 +252,17 @@ bool readRange(const CommandLine& line, ReadOptions* options, std::string* error
   return false;
 }
 
+bool readIndex(const CommandLine& line, ReadOptions* options, std::string* error) {
+  options->indexFile = line.value("index");
+  if (options->indexFile.empty()) {
+    *error = "--index needs a file name";
+    return false;
+  }
+  if (options->dataFile != STANDARD_INPUT) return true;
+  *error = "--index needs a data file: standard input cannot seek";
+  return false;
+}
+
 bool readFirstRecord(const CommandLine& line, ReadOptions* options, std::string* error) {
   if (!parseNumber("first-record", line.value("first-record"), 1, INT64_MAX, &options->firstRecord,
                    error)) {
@@ -348,6 +362,7 @@ bool parseReadOptions(const CommandLine& line, ReadOptions* options, std::string
          readRecordShape(line, options, error) && readEncoding(line, options, error) &&
          (!line.has("range") || readRange(line, options, error)) &&
          (!line.has("first-record") || readFirstRecord(line, options, error)) &&
+         (!line.has("index") || readIndex(line, options, error)) &&
          readBadRecords(line, options, error) && readOutput(line, options, error) &&
          readThreads(line, options, error);
 }
@@ -356,6 +371,7 @@ bool checkOutputs(const ReadOptions& options, const std::vector<std::string>& la
                   std::string* error) {
   std::vector<std::string> inputs = layoutFiles;
   if (options.dataFile != STANDARD_INPUT) inputs.insert(inputs.begin(), options.dataFile);
+  if (!options.indexFile.empty()) inputs.push_back(options.indexFile);
   std::vector<std::pair<const char*, std::string>> outputs;  // option, file
   if (!options.output.empty()) outputs.emplace_back("-o", options.output);
   if (!options.rejects.empty()) {

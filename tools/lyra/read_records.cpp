@@ -59,12 +59,14 @@ ReadOutcome writeRecords(const ReadOptions& options, RecordReaderPtr reader, Out
   // The bar shares standard error with nothing: not with the lines of --trace.
   const bool showProgress = !options.quiet && !options.trace && isatty(STDERR_FILENO);
   const int64_t fileSize = reader->getDataFileSize();
+  const int recordLength = reader->getMaxRecordLength();
   ProgressMeter meter(stderr, showProgress, fileSize);
   const bool threaded = canReadThreaded(options, fileSize);
   if (threaded) reader.reset();
   const ReadOutcome outcome =
-      threaded ? readThreaded(options, columns.list, fileSize, output, rejects, &meter)
-               : readRecords(options, reader.get(), &formatter, output, rejects, &meter);
+      threaded
+          ? readThreaded(options, columns.list, fileSize, recordLength, output, rejects, &meter)
+          : readRecords(options, reader.get(), &formatter, output, rejects, &meter);
   meter.finish();
   return outcome;
 }

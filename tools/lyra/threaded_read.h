@@ -27,14 +27,15 @@ struct ReadOutcome {
 };
 
 // True when the read can use threads: more than one is asked for, the data file is
-// a regular file of fixed, rdw, vb or lines records and holds more than one chunk to
-// read, and there is no --trace (whose lines follow the records one by one).
+// a regular file of records that frame without a layout, there is no --trace (whose
+// lines follow the records one by one), and the file holds more than one chunk to
+// read, or is compressed and read whole (its size is then not known).
 bool canReadThreaded(const ReadOptions& options, int64_t fileSize);
 
 // Reads and writes the records after the header. fileSize: the data file's size
-// when it was opened; rejects may be null.
+// when it was opened; recordLength: of fixed records; rejects may be null.
 ReadOutcome readThreaded(const ReadOptions& options, const std::vector<OutputColumn>& columns,
-                         int64_t fileSize, OutputFile* output, RejectsFile* rejects,
-                         ProgressMeter* meter);
+                         int64_t fileSize, int recordLength, OutputFile* output,
+                         RejectsFile* rejects, ProgressMeter* meter);
 
 #endif  // LYRA_TOOLS_THREADED_READ_H_
