@@ -27,6 +27,7 @@ READ_DEFAULTS = {
     "zero_bytes": "space",
     "max_errors": None,  # 0, or "all" with rejects
     "rejects": None,
+    "index": None,  # the checkpoint index of a compressed data file (lyra splits --index)
 }
 
 # Layout options: keyword and default.
@@ -111,6 +112,7 @@ class Settings:
         self.layout_options = {}
         self.read_options = {}  # the binding's names: range_start, range_end, ...
         self.rejects = None
+        self.index = None  # a checkpoint index file
         self.with_position = False
         self.columns = None
         self.strip = True
@@ -123,7 +125,8 @@ class Settings:
 
     def paths(self):
         """The files the reading needs, besides the data file."""
-        return [source for source, _, _ in self.layouts if not isinstance(source, CopybookText)]
+        return ([source for source, _, _ in self.layouts if not isinstance(source, CopybookText)]
+                + ([self.index] if self.index is not None else []))
 
 
 def settings(copybook, copybooks, layouts, id_field, active, options):
@@ -286,7 +289,7 @@ def _layout_options(result, given):
 def _read_options(result, given):
     record_format = given["record_format"]
     options = {name: given[name] for name in READ_DEFAULTS
-               if name not in ("range", "rejects", "max_errors")}
+               if name not in ("range", "rejects", "max_errors", "index")}
     options["record_length"] = integer(given["record_length"], "record_length", 0,
                                        MAX_RECORD_LENGTH)
     options["skip"] = integer(given["skip"], "skip")
@@ -303,6 +306,8 @@ def _read_options(result, given):
     _code_page(options, given)
     _range(options, given)
     _bad_records(result, options, given)
+    if given["index"] is not None:
+        result.index = _path(given["index"], "index")
     result.read_options = options
 
 

@@ -360,8 +360,9 @@ bool CCBDecompressor::fingerprint(CCBFingerprint* print) {
 bool CCBDecompressor::ensureInput(size_t count) {
   if (avail_ >= count) return true;
   if (inputEnded_) return false;
+  const size_t at = avail_ > 0 ? static_cast<size_t>(next_ - buffer_.data()) : 0;
   if (buffer_.size() < INPUT_BLOCK + count) buffer_.resize(INPUT_BLOCK + count);
-  std::memmove(buffer_.data(), next_, avail_);
+  std::memmove(buffer_.data(), buffer_.data() + at, avail_);
   next_ = buffer_.data();
   while (avail_ < count && !inputEnded_) {
     const int room = static_cast<int>(buffer_.size() - avail_);

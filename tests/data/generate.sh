@@ -1,7 +1,7 @@
 #!/bin/sh
 # Regenerates the data files under files/ and their expected values,
 # then checks the copybooks and cross-checks every expected file.
-# Needs cobc (GnuCOBOL 3.1.x), iconv and python3. The generated files are
+# Needs cobc (GnuCOBOL 3.1.x), iconv, python3 and zstd. The generated files are
 # committed, so the tests never need these tools.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -98,6 +98,8 @@ cp files/payroll.dat.expected files/payroll.txt.expected
 cp files/shipments.dat.expected files/shipments_vbs.dat.expected
 cp files/shipments.dat.expected files/shipments_vs.dat.expected
 cp files/customers.dat.expected files/customers_vbs.dat.expected
+# customers_rdw.dat compressed with gzip, bzip2 and zstd, in several pieces.
+python3 make_compressed.py
 
 # Floats and native binary: GnuCOBOL's little-endian file, and the same
 # records with the float bytes reversed (IEEE 754 big-endian).

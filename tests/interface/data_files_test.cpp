@@ -364,6 +364,123 @@ TEST(DataFilesTest, SpannedFilesInRangesOfEverySplitSize) {
   EXPECT_EQ(3, spanned);
 }
 
+// Every chunk a chunk scan of chunkBytes cuts, read as a part, in order.
+struct ChunkReader : CCBChunkCallback {
+  CCBRecordReader* reader;
+  CCBReadOptions options;
+  std::vector<std::string> records;
+  std::string stop;
+  bool chunk(const unsigned char* bytes, size_t size, int64_t offset,
+             int64_t firstRecord) override {
+    options.setFirstRecord(firstRecord);
+    EXPECT_TRUE(reader->openDataPart(bytes, size, offset, options));
+    for (const std::string& record : readOpened(reader, nullptr)) records.push_back(record);
+    return true;
+  }
+  void stopped(int64_t number, int64_t offset, const QvbString& reason) override {
+    stop = std::to_string(number) + "@" + std::to_string(offset) + ": " + reason.str();
+  }
+};
+
+// customers_rdw.dat compressed three ways, in pieces: read whole as the plain file is; split
+// at the first record after each piece's start, and after each checkpoint of an index;
+// read in the ranges between them and in chunks; cut short, with the records before the
+// cut and its message.
+TEST(DataFilesTest, CompressedFilesReadAsThePlainFile) {
+  const std::vector<Row> files = readTable("files/framed.tsv");
+  const Row& plain = *std::find_if(files.begin(), files.end(),
+                                   [](const Row& row) { return row[0] == "customers_rdw.dat"; });
+  const std::vector<std::string> placed = placedRecords(files, plain);
+  const CCBReadOptions options = framedOptions(plain);
+  using Points = std::vector<std::pair<int64_t, int64_t>>;
+  const std::pair<const char*, Points> cases[] = {
+      {"customers_rdw.dat.gz", {{0, 1}, {1020, 6}}},
+      {"customers_rdw.dat.bz2", {{0, 1}, {1020, 6}}},
+      {"customers_rdw.dat.zst", {{0, 1}, {816, 5}, {1632, 9}}},
+  };
+  test_support::TempDir dir;
+  auto reader = own(createCCBRecordReader());
+  ASSERT_TRUE(reader->addCopybook(dataPath("copybooks/custmast.cpy").c_str(), "", true));
+  for (const auto& [name, pieces] : cases) {
+    SCOPED_TRACE(name);
+    const std::string path = dataPath(std::string("files/") + name);
+    const std::string bytes = test_support::readFile(path);
+    ASSERT_TRUE(reader->openData(path.c_str(), options));
+    EXPECT_NE(CCB_COMPRESSION_NONE, reader->getCompression());
+    const std::map<int, Record> expected = readExpected("customers_rdw.dat");
+    EXPECT_EQ(placed, readOpened(reader.get(), &expected));
+    test_support::SplitCollector scan;
+    ASSERT_TRUE(reader->scanSplitPoints(path.c_str(), options, 1, &scan));
+    EXPECT_EQ(pieces, scan.points);
+    EXPECT_EQ(placed, readRanges(reader.get(), bytes, options, scan.points));
+    // An index has every piece's point, and in gzip more; ranges start at its checkpoints.
+    const std::string index = dir.path(std::string(name) + ".idx");
+    test_support::SplitCollector indexed, fromIndex;
+    ASSERT_TRUE(reader->writeIndexFile(path.c_str(), options, 1, &indexed, index.c_str()))
+        << reader->getErrorMessage().str();
+    for (const auto& point : pieces) {
+      EXPECT_NE(indexed.points.end(),
+                std::find(indexed.points.begin(), indexed.points.end(), point));
+    }
+    EXPECT_EQ(std::string(name) == "customers_rdw.dat.gz", indexed.points.size() > pieces.size());
+    ASSERT_TRUE(reader->setIndexFile(index.c_str()));
+    ASSERT_TRUE(reader->scanSplitPoints(path.c_str(), options, 1, &fromIndex));
+    EXPECT_EQ(indexed.points, fromIndex.points);
+    EXPECT_EQ(placed, readRanges(reader.get(), bytes, options, indexed.points));
+    ASSERT_TRUE(reader->setIndexFile(""));
+    for (const int64_t chunkBytes : {1, 300, 5000}) {
+      ChunkReader chunks;
+      auto partReader = own(createCCBRecordReader());
+      ASSERT_TRUE(partReader->addCopybook(dataPath("copybooks/custmast.cpy").c_str(), "", true));
+      chunks.reader = partReader.get();
+      chunks.options = options;
+      ASSERT_TRUE(reader->scanChunks(path.c_str(), options, chunkBytes, &chunks));
+      EXPECT_EQ(placed, chunks.records) << chunkBytes;
+      EXPECT_EQ("", chunks.stop);
+    }
+  }
+  // The records before a cut; the cut stops the read, the split scan and the chunk scan.
+  const std::string gz = test_support::readFile(dataPath("files/customers_rdw.dat.gz"));
+  const std::string cut = dir.write("cut.gz", gz.substr(0, 623 + 5));
+  const std::string message =
+      "The gzip data is cut short: it ends at decompressed byte offset 1020";
+  ASSERT_TRUE(reader->openData(cut.c_str(), options));
+  bool failed = false;
+  int read = 0;
+  while (reader->readNextRecord(failed)) ++read;
+  EXPECT_EQ(5, read);
+  EXPECT_TRUE(failed);
+  EXPECT_EQ(message, reader->getErrorMessage().str());
+  EXPECT_EQ(6, reader->getRecordNumber());
+  EXPECT_EQ(1020, reader->getRecordOffset());
+  test_support::SplitCollector scan;
+  EXPECT_FALSE(reader->scanSplitPoints(cut.c_str(), options, 1, &scan));
+  EXPECT_EQ(message, reader->getErrorMessage().str());
+  ChunkReader chunks;
+  chunks.reader = reader.get();
+  chunks.options = options;
+  auto scanner = own(createCCBRecordReader());
+  ASSERT_TRUE(scanner->scanChunks(cut.c_str(), options, 300, &chunks));
+  EXPECT_EQ(std::vector<std::string>(placed.begin(), placed.begin() + 5), chunks.records);
+  EXPECT_EQ("6@1020: " + message, chunks.stop);
+  // An index goes with the file it was made of, and its framing.
+  ASSERT_TRUE(reader->setIndexFile(dir.path("customers_rdw.dat.gz.idx").c_str()));
+  EXPECT_FALSE(reader->openData(dataPath("files/customers_rdw.dat.bz2").c_str(), options));
+  EXPECT_EQ("The index was made of another file: its size or bytes differ from this one's",
+            reader->getErrorMessage().str());
+  EXPECT_FALSE(reader->openData(dataPath("files/customers_rdw.dat").c_str(), options));
+  EXPECT_EQ("The data file is not compressed: it takes no index", reader->getErrorMessage().str());
+  CCBReadOptions other = options;
+  other.setRdwExcludesHeader(true);
+  EXPECT_FALSE(
+      reader->scanSplitPoints(dataPath("files/customers_rdw.dat.gz").c_str(), other, 1, &scan));
+  EXPECT_EQ(
+      "The index was made with other record format options: its split points are not those of "
+      "these records",
+      reader->getErrorMessage().str());
+  EXPECT_FALSE(reader->setIndexFile(dataPath("files/customers_rdw.dat").c_str()));
+}
+
 // The variable files GnuCOBOL writes in each form of COB_VARSEQ_FORMAT read back as its
 // program printed them; a file read in another form fails at its first record.
 TEST(DataFilesTest, GnuCobolVariableFilesInEachForm) {

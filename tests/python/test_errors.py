@@ -65,6 +65,11 @@ def test_bad_layouts_and_missing_files_raise(tmp_path):
         lyra.read_pandas(data_file("payroll.dat"), recordformat="fixed", **PAYROLL)
     with pytest.raises(FileNotFoundError):
         lyra.read_pandas(tmp_path / "none.dat", **PAYROLL)
+    # An index that is missing, no index, or one for an uncompressed file.
+    with pytest.raises(FileNotFoundError):
+        lyra.read_pandas(data_file("payroll.dat"), index=tmp_path / "none.idx", **PAYROLL)
+    with pytest.raises(ValueError, match="payroll.dat is no lyra index file, or it is damaged"):
+        lyra.read_pandas(data_file("payroll.dat"), index=data_file("payroll.dat"), **PAYROLL)
 
 
 def test_bad_records_raise_or_are_passed_over(tmp_path):

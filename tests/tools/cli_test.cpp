@@ -393,6 +393,69 @@ TEST_F(CliTest, ThreadsWriteWhatOneThreadWrites) {
   }
 }
 
+// Compressed files write what the plain file writes, on one thread and on many: fed by
+// one decompressing thread, or, with an index, in ranges that start at its checkpoints;
+// a file cut short writes the records before the cut on any number of threads, then its
+// message.
+TEST_F(CliTest, CompressedFilesOnOneThreadAndMany) {
+  const std::string read = "read -c " + dataPath("copybooks/custmast.cpy") +
+                           " --record-format rdw --ebcdic --with-position --format jsonl ";
+  const Result plain = lyra(words(read + "--threads 1 " + dataPath("files/customers_rdw.dat")));
+  ASSERT_EQ(0, plain.status);
+  ASSERT_EQ(12u, lines(plain.out).size());
+  const std::string index = dir.path("gz.idx");
+  const Result points = lyra(words("splits --record-format rdw --every 300 --index " + index + " " +
+                                   dataPath("files/customers_rdw.dat.gz")));
+  EXPECT_EQ(0, points.status) << points.err;
+  // Points where a record of 204 bytes starts: the first, the first after the second
+  // member's start (1020) and after checkpoints about every 300 bytes.
+  const std::vector<std::string> at = words(points.out);
+  ASSERT_LT(6u, at.size());
+  for (size_t i = 0; i < at.size(); i += 2) {
+    EXPECT_EQ(std::to_string((std::stoll(at[i + 1]) - 1) * 204), at[i]);
+    if (i > 0) {
+      EXPECT_LT(std::stoll(at[i - 2]), std::stoll(at[i]));
+    }
+  }
+  EXPECT_NE(std::string::npos, points.out.find("\n1020\t6\n"));
+  for (const std::string file : {"customers_rdw.dat.gz", "customers_rdw.dat.bz2",
+                                 "customers_rdw.dat.zst", "customers_rdw.dat.gz --index"}) {
+    SCOPED_TRACE(file);
+    const std::string input =
+        dataPath("files/" + file.substr(0, file.find(' '))) +
+        (file.find("--index") != std::string::npos ? " --index " + index : "");
+    for (const std::string threads : {"1", "2 --chunk-size 1", "3 --chunk-size 300"}) {
+      const Result run = lyra(words(read + "--threads " + threads + " " + input));
+      EXPECT_EQ(0, run.status) << threads << ": " << run.err;
+      EXPECT_EQ(plain.out, run.out) << threads;
+    }
+  }
+  const std::string gz = readFile(dataPath("files/customers_rdw.dat.gz"));
+  const std::string cut = dir.write("cut.gz", gz.substr(0, 623 + 5));
+  const std::vector<std::string> all = lines(plain.out);
+  std::string five;
+  for (size_t i = 0; i < 5; ++i) five += all[i] + "\n";
+  for (const std::string threads : {"1", "2 --chunk-size 300"}) {
+    expectLyra(words(read + "--threads " + threads + " " + cut), 1, five,
+               "lyra read: " + cut +
+                   ": record 6 at byte offset 1020: The gzip data is cut short: it ends at "
+                   "decompressed byte offset 1020\n");
+  }
+  // An index is an input, for another file an error.
+  {
+    const Result other =
+        lyra(words(read + "--index " + index + " " + dataPath("files/customers_rdw.dat.zst")));
+    EXPECT_EQ(1, other.status);
+    EXPECT_EQ("lyra read: " + dataPath("files/customers_rdw.dat.zst") +
+                  ": The index was made of another file: its size or bytes differ from this "
+                  "one's\n",
+              other.err);
+  }
+  const Result overwrite = lyra(words(read + "--index " + index + " -o " + index + " " +
+                                      dataPath("files/customers_rdw.dat.gz")));
+  EXPECT_EQ(2, overwrite.status);
+}
+
 // With several layouts, the records whose identifier matches none (the trailers of a file
 // GnuCOBOL wrote) are stepped over, their count and first one the last message; in the
 // layout format, which needs a layout to find where a record ends, one stops the read.
