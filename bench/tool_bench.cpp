@@ -62,8 +62,8 @@ struct ToolFiles {
 // The tool's arguments for the run, without the program name.
 std::vector<std::string> toolArguments(const ToolRun& run, const ToolFiles& files) {
   const bool fixed = run.input == INPUT_FIXED;
-  std::vector<std::string> args{"read", "-q", "--format", run.format, "--record-format",
-                                fixed ? "fixed" : "rdw"};
+  std::vector<std::string> args{
+      "read", "-q", "--format", run.format, "--record-format", fixed ? "fixed" : "rdw"};
   if (run.threads != nullptr) args.insert(args.end(), {"--threads", run.threads});
   if (run.input == INPUT_GZIP_INDEX) args.insert(args.end(), {"--index", files.index});
   const std::string& data = fixed ? files.fixed : run.input == INPUT_RDW ? files.rdw : files.gzip;

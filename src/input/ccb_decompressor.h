@@ -137,7 +137,6 @@ class CCBDecompressor {
   bz_stream bzip2_ = {};
   bool bzip2Ready_ = false;
   ZSTD_DCtx* zstd_ = nullptr;
-  bool zstdFrameOpen_ = false;
   // Entry points, when noted.
   bool noting_ = false;
   int64_t spacing_ = 0;
