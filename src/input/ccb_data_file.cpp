@@ -47,7 +47,7 @@ CCBDataFile::~CCBDataFile() {
   close();
 }
 
-bool CCBDataFile::open(const QvbString& fileName, unsigned char padByte) {
+bool CCBDataFile::open(const QvbString& fileName, unsigned char padByte, bool detect) {
   close();
   fileName_ = fileName;
   const int code = np_fio_open(fileName_.asCstr(), NP_FIO_READ_BINARY, &handle_);
@@ -57,7 +57,7 @@ bool CCBDataFile::open(const QvbString& fileName, unsigned char padByte) {
   }
   ownsHandle_ = true;
   seekable_ = np_fio_seek(handle_, 0) == 0;  // a named pipe cannot seek
-  return prepare(padByte) && detectCompression();
+  return prepare(padByte) && (!detect || detectCompression());
 }
 
 bool CCBDataFile::openDescriptor(int descriptor, unsigned char padByte) {

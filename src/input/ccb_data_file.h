@@ -55,8 +55,9 @@ class CCBDataFile {
   CCBDataFile& operator=(const CCBDataFile&) = delete;
 
   // Closes any input already open, then opens the file and allocates the window.
-  // padByte fills padded reads past the record end (see setRecordEnd).
-  bool open(const QvbString& fileName, unsigned char padByte = ' ');
+  // padByte fills padded reads past the record end (see setRecordEnd); with detect
+  // false a compressed file is read as it stands, as the classic reader reads it.
+  bool open(const QvbString& fileName, unsigned char padByte = ' ', bool detect = true);
   // The same for size bytes at data, which stay the caller's; with detect false they
   // are never taken for compressed data.
   bool openMemory(const unsigned char* data, int64_t size, unsigned char padByte = ' ',

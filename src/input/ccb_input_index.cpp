@@ -43,13 +43,13 @@ struct Cursor {
   }
   int64_t signed64() { return static_cast<int64_t>(take(8)); }
   bool magic(const char* text) {
-    ok = ok && bytes.size() - at >= MAGIC && std::memcmp(&bytes[at], text, MAGIC) == 0;
+    ok = ok && bytes.size() - at >= MAGIC && std::memcmp(bytes.data() + at, text, MAGIC) == 0;
     at += ok ? MAGIC : 0;
     return ok;
   }
   void copy(unsigned char* dest, size_t n) {
     ok = ok && bytes.size() - at >= n;
-    if (ok) std::memcpy(dest, &bytes[at], n);
+    if (ok && n > 0) std::memcpy(dest, bytes.data() + at, n);
     at += ok ? n : 0;
   }
 };

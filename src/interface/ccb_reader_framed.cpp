@@ -7,9 +7,7 @@
 
 namespace {
 
-const int SCAN_WINDOW = 64 * 1024;  // the window of a split scan
-
-const int DESCRIPTOR_SIZE = 4;
+const int DESCRIPTOR_SIZE = 4;  // the longest word before a record
 
 // The formats whose records only a read from a split point finds.
 bool needsFirstRecord(CCBRecordFormat format) {

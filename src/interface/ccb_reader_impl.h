@@ -141,6 +141,8 @@ class CCBReaderImpl final : public CCBRecordReader {
   template <typename Open>
   bool scanSplits(const CCBReadOptions& options, int64_t every, CCBSplitCallback* callback,
                   Open open, const QvbString* indexFile = nullptr);
+  // The window of a scan of a whole input.
+  static constexpr int SCAN_WINDOW = 64 * 1024;
   // Whole-input scans of compressed inputs and in chunks (ccb_reader_scans.cpp).
   bool scanCompressed(CCBDataFile* file, const CCBReadOptions& options, int64_t every,
                       CCBSplitCallback* callback, const QvbString* indexFile);

@@ -7,8 +7,6 @@
 
 namespace {
 
-const int SCAN_WINDOW = 64 * 1024;  // the window of a scan
-
 // The next split point a scan reports after one at `at`: the first at or after the next
 // multiple of every past the skip.
 int64_t nextPointAfter(int64_t at, int64_t skip, int64_t every) {

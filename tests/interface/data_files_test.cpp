@@ -439,6 +439,14 @@ TEST(DataFilesTest, CompressedFilesReadAsThePlainFile) {
       EXPECT_EQ("", chunks.stop);
     }
   }
+  // The classic reader reads a compressed file as it stands: its first byte is 1F.
+  auto classic = own(createCCBReader());
+  ASSERT_TRUE(classic->addCopybook(dataPath("copybooks/custmast.cpy").c_str(), "", true));
+  ASSERT_TRUE(
+      classic->openDataFile(dataPath("files/customers_rdw.dat.gz").c_str(), 0, true, true, 0));
+  bool readFailed = false;
+  ASSERT_TRUE(classic->readNextRecord(readFailed));
+  EXPECT_EQ("\x1F", classic->getOutputValue(0).asString().str());
   // The records before a cut; the cut stops the read, the split scan and the chunk scan.
   const std::string gz = test_support::readFile(dataPath("files/customers_rdw.dat.gz"));
   const std::string cut = dir.write("cut.gz", gz.substr(0, 623 + 5));
