@@ -409,6 +409,14 @@ TEST(DataFilesTest, CompressedFilesReadAsThePlainFile) {
     EXPECT_NE(CCB_COMPRESSION_NONE, reader->getCompression());
     const std::map<int, Record> expected = readExpected("customers_rdw.dat");
     EXPECT_EQ(placed, readOpened(reader.get(), &expected));
+    // A skip counts decompressed bytes: the first record taken for a header.
+    CCBReadOptions skipping = options;
+    skipping.setSkip(204);
+    ASSERT_TRUE(reader->openData(path.c_str(), skipping));
+    bool failed = false;
+    ASSERT_TRUE(reader->readNextRecord(failed));
+    EXPECT_EQ(204, reader->getRecordOffset());
+    EXPECT_EQ(1, reader->getRecordNumber());
     test_support::SplitCollector scan;
     ASSERT_TRUE(reader->scanSplitPoints(path.c_str(), options, 1, &scan));
     EXPECT_EQ(pieces, scan.points);
@@ -444,8 +452,8 @@ TEST(DataFilesTest, CompressedFilesReadAsThePlainFile) {
   ASSERT_TRUE(classic->addCopybook(dataPath("copybooks/custmast.cpy").c_str(), "", true));
   ASSERT_TRUE(
       classic->openDataFile(dataPath("files/customers_rdw.dat.gz").c_str(), 0, true, true, 0));
-  bool readFailed = false;
-  ASSERT_TRUE(classic->readNextRecord(readFailed));
+  bool classicFailed = false;
+  ASSERT_TRUE(classic->readNextRecord(classicFailed));
   EXPECT_EQ("\x1F", classic->getOutputValue(0).asString().str());
   // The records before a cut; the cut stops the read, the split scan and the chunk scan.
   const std::string gz = test_support::readFile(dataPath("files/customers_rdw.dat.gz"));
