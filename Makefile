@@ -14,7 +14,11 @@ CMAKE_FLAGS ?=
 PYTHON      ?= /usr/bin/python3
 
 # The Debian packages of each target.
-TOOL_PACKAGES   = cmake g++ make pkg-config libpugixml-dev rapidjson-dev
+# The library reads compressed files (zlib, libbz2, libzstd) and mixed double-byte code
+# pages (ICU's converters): every target that builds it needs them. The tool's `lyra
+# write` parses JSON lines with RapidJSON.
+TOOL_PACKAGES   = cmake g++ make pkg-config libpugixml-dev zlib1g-dev libbz2-dev libzstd-dev \
+                  libicu-dev rapidjson-dev
 GTEST_PACKAGES  = libgtest-dev libgmock-dev
 PY_PACKAGES     = python3 python3-dev pybind11-dev python3-pybind11 python3-setuptools \
                   python3-venv python3-pytest python3-numpy python3-pandas python3-dask \

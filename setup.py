@@ -1,6 +1,7 @@
 """The binding module lyra._lyra for pip: the binding's C++ (python/lyra/*.cpp), the
 library's own sources and the tool's (for lyra.diagnose and lyra.verify) compiled into
-one extension, linked with pugixml. The package's metadata is in pyproject.toml."""
+one extension, linked with pugixml, zlib, libbz2, libzstd and ICU's common library. The
+package's metadata is in pyproject.toml."""
 
 import glob
 import os
@@ -22,7 +23,7 @@ extension = Pybind11Extension(
     "lyra._lyra",
     sources,
     include_dirs=["include", "src", "tools/lyra"],
-    libraries=["pugixml"],
+    libraries=["pugixml", "z", "bz2", "zstd", "icuuc"],
     cxx_std=17,
     define_macros=[("LYRA_TEST_COPYBOOK",
                     '"%s"' % os.path.join(HERE, "examples", "custrec.cbl"))],

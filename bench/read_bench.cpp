@@ -431,9 +431,11 @@ int main(int argc, char** argv) {
     const std::vector<std::string> framed = registerRecordFormats(k, path);
     framedFiles.insert(framedFiles.end(), framed.begin(), framed.end());
     if (k == BENCH_RECORD_MIXED) {
-      registerToolBenchmarks(path);
       const std::vector<std::string> inputs = registerWriteBenchmarks(path);
       framedFiles.insert(framedFiles.end(), inputs.begin(), inputs.end());
+      const std::vector<std::string> tool =
+          registerToolBenchmarks(path, dataPath(benchRecord(k).name, "rdw"));
+      framedFiles.insert(framedFiles.end(), tool.begin(), tool.end());
     }
   }
   registerLargeLayoutBenchmarks(LYRA_BENCH_DATA_DIR);

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -18,24 +20,37 @@ extern char** environ;
 
 namespace {
 
+// The data file a row reads: the fixed-length file, the rdw file framed from it, that
+// file gzip-compressed, read with its checkpoint index or without (by one
+// decompressing thread that feeds the others).
+enum ToolInput { INPUT_FIXED, INPUT_RDW, INPUT_GZIP, INPUT_GZIP_INDEX };
+
 struct ToolRun {
   const char* name;     // of the row
   const char* command;  // read, verify or diagnose
   const char* format;   // read's --format; null for the others
   const char* threads;  // --threads; null: the default
+  ToolInput input;
 };
 
 const ToolRun TOOL_RUNS[] = {
-    {"tool_read_csv/mixed", "read", "csv", nullptr},
-    {"tool_read_csv_1_thread/mixed", "read", "csv", "1"},
-    {"tool_read_jsonl/mixed", "read", "jsonl", nullptr},
-    {"tool_read_jsonl_1_thread/mixed", "read", "jsonl", "1"},
-    {"tool_read_json_nested/mixed", "read", "json-nested", nullptr},
-    {"tool_read_json_nested_1_thread/mixed", "read", "json-nested", "1"},
-    {"tool_verify/mixed", "verify", nullptr, nullptr},
-    {"tool_verify_1_thread/mixed", "verify", nullptr, "1"},
-    {"tool_diagnose/mixed", "diagnose", nullptr, nullptr},
+    {"tool_read_csv/mixed", "read", "csv", nullptr, INPUT_FIXED},
+    {"tool_read_csv_1_thread/mixed", "read", "csv", "1", INPUT_FIXED},
+    {"tool_read_jsonl/mixed", "read", "jsonl", nullptr, INPUT_FIXED},
+    {"tool_read_jsonl_1_thread/mixed", "read", "jsonl", "1", INPUT_FIXED},
+    {"tool_read_json_nested/mixed", "read", "json-nested", nullptr, INPUT_FIXED},
+    {"tool_read_json_nested_1_thread/mixed", "read", "json-nested", "1", INPUT_FIXED},
+    {"tool_verify/mixed", "verify", nullptr, nullptr, INPUT_FIXED},
+    {"tool_verify_1_thread/mixed", "verify", nullptr, "1", INPUT_FIXED},
+    {"tool_diagnose/mixed", "diagnose", nullptr, nullptr, INPUT_FIXED},
+    {"tool_read_csv_2_threads/mixed_rdw", "read", "csv", "2", INPUT_RDW},
+    {"tool_read_csv_2_threads/mixed_rdw_gzip", "read", "csv", "2", INPUT_GZIP},
+    {"tool_read_csv_2_threads/mixed_rdw_gzip_index", "read", "csv", "2", INPUT_GZIP_INDEX},
 };
+
+// The distance between the checkpoints of the gzip file's index.
+const char INDEX_EVERY[] = "8388608";
+const int GZIP_BLOCK = 1 << 20;
 
 const double KIB = 1024;
 const char TOOL_PATH[] = LYRA_TOOL_PATH;  // empty when the tool is not built
@@ -45,16 +60,24 @@ const char TOOL_PATH[] = LYRA_TOOL_PATH;  // empty when the tool is not built
   std::exit(1);
 }
 
+// The files the rows read.
+struct ToolFiles {
+  std::string fixed, rdw, gzip, index;
+};
+
 // The tool's arguments for the run, without the program name. diagnose is given the
 // layout alone: it finds the rest.
-std::vector<std::string> toolArguments(const ToolRun& run, const std::string& path) {
+std::vector<std::string> toolArguments(const ToolRun& run, const ToolFiles& files) {
+  const bool fixed = run.input == INPUT_FIXED;
   std::vector<std::string> args{run.command};
   if (std::string(run.command) != "diagnose") {
-    args.insert(args.end(), {"-q", "--record-format", "fixed"});
+    args.insert(args.end(), {"-q", "--record-format", fixed ? "fixed" : "rdw"});
   }
   if (run.format != nullptr) args.insert(args.end(), {"--format", run.format});
   if (run.threads != nullptr) args.insert(args.end(), {"--threads", run.threads});
-  args.insert(args.end(), {"-c", benchCopybook(BENCH_RECORD_MIXED), path});
+  if (run.input == INPUT_GZIP_INDEX) args.insert(args.end(), {"--index", files.index});
+  const std::string& data = fixed ? files.fixed : run.input == INPUT_RDW ? files.rdw : files.gzip;
+  args.insert(args.end(), {"-c", benchCopybook(BENCH_RECORD_MIXED), data});
   return args;
 }
 
@@ -79,10 +102,12 @@ long runTool(const std::vector<std::string>& args) {
   return usage.ru_maxrss;
 }
 
-void benchTool(benchmark::State& state, const ToolRun& run, const std::string& path) {
+// Rates count the bytes of records read: of a compressed file, those it holds.
+void benchTool(benchmark::State& state, const ToolRun& run, const ToolFiles& files) {
   struct stat info;
-  if (stat(path.c_str(), &info) != 0) fail("cannot find " + path);
-  const std::vector<std::string> args = toolArguments(run, path);
+  const std::string& measured = run.input == INPUT_FIXED ? files.fixed : files.rdw;
+  if (stat(measured.c_str(), &info) != 0) fail("cannot find " + measured);
+  const std::vector<std::string> args = toolArguments(run, files);
   long peak = 0;
   int64_t passes = 0;
   for (auto _ : state) {
@@ -96,15 +121,37 @@ void benchTool(benchmark::State& state, const ToolRun& run, const std::string& p
   state.counters["peak RSS MiB"] = static_cast<double>(peak) / KIB;
 }
 
+// Writes the file at path gzip-compressed (zlib's default level) to gzipPath.
+void writeGzip(const std::string& path, const std::string& gzipPath) {
+  std::FILE* in = std::fopen(path.c_str(), "rb");
+  gzFile out = gzopen(gzipPath.c_str(), "wb");
+  if (in == nullptr || out == nullptr) fail("cannot write " + gzipPath);
+  std::vector<char> block(GZIP_BLOCK);
+  for (size_t n; (n = std::fread(block.data(), 1, block.size(), in)) > 0;) {
+    if (gzwrite(out, block.data(), static_cast<unsigned>(n)) != static_cast<int>(n)) {
+      fail("cannot write " + gzipPath);
+    }
+  }
+  std::fclose(in);
+  if (gzclose(out) != Z_OK) fail("cannot write " + gzipPath);
+}
+
 }  // namespace
 
-void registerToolBenchmarks(const std::string& path) {
-  if (TOOL_PATH[0] == '\0') return;
+std::vector<std::string> registerToolBenchmarks(const std::string& path,
+                                                const std::string& rdwPath) {
+  if (TOOL_PATH[0] == '\0') return {};
+  static ToolFiles files;  // the rows refer to it until the program ends
+  files = {path, rdwPath, rdwPath + ".gz", rdwPath + ".idx"};
+  writeGzip(rdwPath, files.gzip);
+  runTool({"splits", "--record-format", "rdw", "--every", INDEX_EVERY, "--index", files.index,
+           files.gzip});
   for (const ToolRun& run : TOOL_RUNS) {
-    benchmark::RegisterBenchmark(run.name, benchTool, run, path)
+    benchmark::RegisterBenchmark(run.name, benchTool, run, files)
         ->Iterations(1)
         ->Repetitions(3)
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);
   }
+  return {files.gzip, files.index};
 }

@@ -2,16 +2,22 @@
 // lines and to nested JSON lines (json-nested), written to /dev/null, and `lyra verify`
 // of them, with the default threads (one per core) and with one thread, and `lyra
 // diagnose` of the file, each run as a separate process of the built tool, as people run
-// it. Each row gives bytes/s and records/s of the data file, to read beside the plain
-// read loop over the same file in the same run, and the tool's peak resident set size,
-// which its threads and buffers bound whatever the file's size.
+// it; and `lyra read` of the same records in rdw framing on two threads, as they stand,
+// gzip-compressed and fed by one decompressing thread, and gzip-compressed with a
+// checkpoint index. Each row gives bytes/s and records/s of the records read (of a
+// compressed file, the bytes it holds), to read beside the plain read loop over the
+// same file in the same run, and the tool's peak resident set size, which its threads
+// and buffers bound whatever the file's size.
 #ifndef LYRA_BENCH_TOOL_BENCH_H_
 #define LYRA_BENCH_TOOL_BENCH_H_
 
 #include <string>
+#include <vector>
 
 // Registers the rows for the fixed-length file of mixed records at path (records of
-// txnrec.cpy); none when the tool was not built.
-void registerToolBenchmarks(const std::string& path);
+// txnrec.cpy) and the same records in rdw framing at rdwPath; none when the tool was
+// not built. Returns the files it wrote, for the caller to remove.
+std::vector<std::string> registerToolBenchmarks(const std::string& path,
+                                                const std::string& rdwPath);
 
 #endif  // LYRA_BENCH_TOOL_BENCH_H_

@@ -1,7 +1,8 @@
 // The record layouts the data-file fuzz targets read with: together they use every
 // kind of field (display with every sign convention, binary, packed, scaling, a
-// variable table, a redefinition, an edited picture; floats, native binary and UTF-16
-// national text), told apart by their first byte ("A", "B", and the number layout).
+// variable table, a redefinition, an edited picture; floats, native binary, UTF-16
+// national text and double-byte text), told apart by their first byte ("A", "B", the
+// number layout and "D").
 #ifndef LYRA_FUZZ_FUZZ_LAYOUTS_H_
 #define LYRA_FUZZ_FUZZ_LAYOUTS_H_
 
@@ -43,6 +44,14 @@ const char* const LAYOUT_NUMBERS =
     "           05  NAME-N          PIC N(3).\n"
     "           05  CODE-N          PIC 9(2) USAGE NATIONAL.\n"
     "           05  TEXT-E          PIC X(3).\n";
+
+// Mixed and double-byte text (two bytes a position on the extended side), told by "D".
+const char* const LAYOUT_DOUBLE_BYTE =
+    "       01  REC-D.\n"
+    "           05  REC-TYPE        PIC X.\n"
+    "           05  MIXED           PIC X(6).\n"
+    "           05  NAME-G          PIC G(3).\n"
+    "           05  NOTE-D          PIC N(2) USAGE DISPLAY-1.\n";
 
 // Adds the copybook text as a layout.
 inline bool addLayoutText(CCBRecordReader* reader, const char* text, const char* id, bool active) {

@@ -6,12 +6,15 @@
 // again as typed columns through a record batch, in small batches, and checks the
 // buffers it gives.
 //
-// The first input byte chooses the options: bits 0-2 the record format (modulo 5),
-// bit 3 a decoding byte follows, bit 4 little-endian descriptor words, bit 5
-// lengths without the descriptor, bit 6 pass over every bad record, bit 7 a range
-// from the offset in the next two bytes (big-endian). The decoding byte: bits 0-4
-// the code page (modulo their number), bit 5 UTF-8 results, bit 6 little-endian
-// COMP-5, bit 7 little-endian binary. The rest is the data.
+// The first input byte chooses the options: bits 0-2 the record format (fixed, layout,
+// rdw, vb, lines, vbs, vs, or rdw in GnuCOBOL's variable-file form of bits 4-5), bit 3
+// a decoding byte follows, bit 4 little-endian descriptor words, bit 5 lengths without
+// the descriptor, bit 6 pass over every bad record, bit 7 a range from the offset in
+// the next two bytes (big-endian). The decoding byte: bits 0-4 the code page (modulo
+// their number; the mixed double-byte pages first), bit 5 UTF-8 results, bit 6
+// little-endian COMP-5, bit 7 little-endian binary. The rest is the data, which is
+// decompressed where its first bytes are those of gzip, bzip2 or zstd data. Layout
+// "M" is layout A with its table laid out at its maximum.
 //
 // One reader serves every run: its layouts are parsed once per process, from
 // files that exist only while they are added.
@@ -26,8 +29,9 @@
 namespace {
 
 // The code pages by CCSID.
-const int CODE_PAGES[] = {37,   273,  277,  278,  280,  284,  285,  297,  500,  871, 1047, 1140,
-                          1141, 1142, 1143, 1144, 1145, 1146, 1147, 1148, 1149, 819, 1252, 1208};
+const int CODE_PAGES[] = {930,  933,  935,  937,  939,  1364, 1371, 1388, 1390, 1399, 37,  273,
+                          277,  278,  280,  284,  285,  297,  500,  871,  1047, 1140, 819, 1252,
+                          1208, 1141, 1142, 1143, 1144, 1145, 1146, 1147, 1148, 1149};
 const int CODE_PAGE_COUNT = sizeof CODE_PAGES / sizeof CODE_PAGES[0];
 
 const int FIXED_LENGTH = 64;
@@ -40,8 +44,9 @@ struct FuzzReader {
   unsigned checksum = 0;  // the record bytes are read, so a bad view shows
   FuzzReader() {
     if (reader == nullptr || batch == nullptr || !addLayoutText(reader, LAYOUT_A, "A", true) ||
-        !addLayoutText(reader, LAYOUT_B, "B", false) || !addNumberLayouts() ||
-        !reader->setIdentifierField(0, "PIC X")) {
+        !addLayoutText(reader, LAYOUT_B, "B", false) ||
+        !addLayoutText(reader, LAYOUT_DOUBLE_BYTE, "D", false) || !addNumberLayouts() ||
+        !addTablesAtMaximum() || !reader->setIdentifierField(0, "PIC X")) {
       abort();  // no run could read anything
     }
   }
@@ -58,6 +63,12 @@ struct FuzzReader {
       if (!addLayoutText(reader, LAYOUT_NUMBERS, ids[i], false)) return false;
     }
     return true;
+  }
+  bool addTablesAtMaximum() {
+    CCBLayoutOptions layout;
+    layout.setOdoLayout(CCB_ODO_MAX);
+    reader->setLayoutOptions(layout);
+    return addLayoutText(reader, LAYOUT_A, "M", false);
   }
   ~FuzzReader() {
     batch->release();
@@ -100,10 +111,12 @@ void readBatches(FuzzReader* fuzz) {
 CCBReadOptions optionsFrom(const uint8_t* data, size_t size, size_t* used) {
   CCBReadOptions options;
   const uint8_t bits = data[0];
-  options.setRecordFormat(static_cast<CCBRecordFormat>((bits & 7) % 5));
+  const bool varseq = (bits & 7) == 7;
+  options.setRecordFormat(varseq ? CCB_RECORD_RDW : static_cast<CCBRecordFormat>(bits & 7));
   options.setRecordLength(FIXED_LENGTH);
-  options.setRdwLittleEndian((bits & 16) != 0);
-  options.setRdwExcludesHeader((bits & 32) != 0);
+  options.setVarseqFormat(varseq ? (bits >> 4) & 3 : -1);
+  options.setRdwLittleEndian(!varseq && (bits & 16) != 0);
+  options.setRdwExcludesHeader(!varseq && (bits & 32) != 0);
   options.setMaxErrors((bits & 64) != 0 ? -1 : 0);
   *used = 1;
   if ((bits & 8) != 0 && size >= 2) {

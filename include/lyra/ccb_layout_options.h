@@ -41,6 +41,13 @@
 //                                             after the including copybook's own
 //                                             (copybook text given from memory has
 //                                             none: the copy path alone)
+// odo_layout (setOdoLayout)         shift     shift: an OCCURS DEPENDING ON table
+//                                             takes the repetitions its count
+//                                             gives, and the items after it move
+//                                             with it; max: it always takes its
+//                                             maximum, so that nothing after it
+//                                             moves (repetitions past the count
+//                                             are null all the same)
 #ifndef LYRA_CCB_LAYOUT_OPTIONS_H_
 #define LYRA_CCB_LAYOUT_OPTIONS_H_
 
@@ -70,6 +77,14 @@ extern "C" LYRA_API bool ccbFloatFormatFromName(const char* name, CCBFloatFormat
 // The name of a format; "" for a value that is none.
 extern "C" LYRA_API const char* ccbFloatFormatName(CCBFloatFormat format);
 
+enum CCBOdoLayout {
+  CCB_ODO_SHIFT = 0,
+  CCB_ODO_MAX = 1,
+};
+
+// The layout named "shift" or "max" (letter case ignored); false for any other.
+extern "C" LYRA_API bool ccbOdoLayoutFromName(const char* name, CCBOdoLayout* layout);
+
 class LYRA_API CCBLayoutOptions {
  public:
   CCBLayoutOptions();  // every option at its default
@@ -90,6 +105,8 @@ class LYRA_API CCBLayoutOptions {
   void clearCopyPath();
   int getCopyPathCount() const;
   QvbString getCopyPath(int index) const;  // null out of range
+  void setOdoLayout(CCBOdoLayout layout);
+  CCBOdoLayout getOdoLayout() const;
 
  private:
   int32_t floatFormat_;
@@ -97,9 +114,11 @@ class LYRA_API CCBLayoutOptions {
   int32_t sourceFormat_;
   int32_t margin_;
   QvbString copyPath_;  // the folders, each ended by a line end
+  int32_t odoLayout_;
+  [[maybe_unused]] int32_t reservedWord_;
   // Room for the options of later releases, so that the object's size, which a host
   // compiles in, stays the same.
-  [[maybe_unused]] int64_t reserved_[24];
+  [[maybe_unused]] int64_t reserved_[23];
 };
 
 #endif  // LYRA_CCB_LAYOUT_OPTIONS_H_

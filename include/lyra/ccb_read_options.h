@@ -14,17 +14,32 @@
 //                                                   descriptor word; vb: blocks, each
 //                                                   after a 4-byte block descriptor
 //                                                   word, holding rdw records; lines:
-//                                                   text records ended by LF or CRLF
+//                                                   text records ended by LF or CRLF;
+//                                                   vbs, vs: spanned records, cut into
+//                                                   segments behind segment descriptor
+//                                                   words, in blocks (vbs) or not (vs)
 // record_length (setRecordLength)  0                fixed: bytes per record; 0: the
 //                                                   longest layout
-// rdw_little_endian                false            rdw, vb: the record descriptor
-//                                                   word is written little-endian
-//                                                   (00 00 40 00 is a length of 64)
-// rdw_excludes_header              false            rdw, vb: the record length does
-//                                                   not count the descriptor's 4 bytes
-// bdw_excludes_header              false            vb: the block length does not
+// rdw_little_endian                false            rdw, vb, vbs, vs: the record (or
+//                                                   segment) descriptor word is written
+//                                                   little-endian (00 00 40 00 is a
+//                                                   length of 64)
+// rdw_excludes_header              false            rdw, vb, vbs, vs: the record length
+//                                                   does not count the descriptor's 4
+//                                                   bytes
+// bdw_excludes_header              false            vb, vbs: the block length does not
 //                                                   count the block descriptor's 4
 //                                                   bytes
+// varseq_format                    none (-1)        rdw: the records of a GnuCOBOL
+//   (setVarseqFormat)                               variable file, each behind the
+//                                                   length its COB_VARSEQ_FORMAT wrote,
+//                                                   which counts the data alone: 0: 2
+//                                                   bytes big-endian and 2 zero bytes;
+//                                                   1: 4 bytes big-endian; 2: 4 bytes
+//                                                   little-endian (the order of the x86
+//                                                   machines that write it); 3: 2 bytes
+//                                                   big-endian. In place of the rdw
+//                                                   options
 // skip (setSkip)                   0                bytes of file header before the
 //                                                   first record
 // range (setRange)                 whole input      [start, end) of file offsets; the
@@ -88,13 +103,27 @@ enum CCBRecordFormat {
   CCB_RECORD_RDW = 2,
   CCB_RECORD_VB = 3,
   CCB_RECORD_LINES = 4,
+  CCB_RECORD_VBS = 5,
+  CCB_RECORD_VS = 6,
 };
 
-// The format named "fixed", "layout", "rdw", "vb" or "lines" (exact, lower case);
+// The format named "fixed", "layout", "rdw", "vb", "lines", "vbs" or "vs" (exact, lower case);
 // false for any other name.
 extern "C" LYRA_API bool ccbRecordFormatFromName(const char* name, CCBRecordFormat* format);
 // The name of a format; "" for a value that is none.
 extern "C" LYRA_API const char* ccbRecordFormatName(CCBRecordFormat format);
+
+// How the bytes of a data file are compressed, as its first bytes tell: gzip, bzip2 or
+// zstd; the record reader decompresses them as it reads.
+enum CCBCompression {
+  CCB_COMPRESSION_NONE = 0,
+  CCB_COMPRESSION_GZIP = 1,
+  CCB_COMPRESSION_BZIP2 = 2,
+  CCB_COMPRESSION_ZSTD = 3,
+};
+
+// "none", "gzip", "bzip2" or "zstd"; "" for a value that is none.
+extern "C" LYRA_API const char* ccbCompressionName(CCBCompression compression);
 
 enum CCBResultEncoding {
   CCB_RESULT_LATIN1 = 0,
@@ -112,9 +141,10 @@ enum CCBZeroBytes {
 extern "C" LYRA_API bool ccbZeroBytesFromName(const char* name, CCBZeroBytes* rule);
 
 // The CCSIDs of the character sets display text may be in: the EBCDIC pages 37,
-// 273, 277, 278, 280, 284, 285, 297, 500, 871, 1047 and 1140 to 1149, and 819
-// (ISO-8859-1), 1252 (Windows-1252) and 1208 (UTF-8). A name is the number, with or
-// without leading zeros and a "cp" or "ibm" prefix ("273", "cp273", "IBM-273"), or
+// 273, 277, 278, 280, 284, 285, 297, 500, 871, 1047 and 1140 to 1149, the mixed
+// EBCDIC pages of single- and double-byte text 930, 933, 935, 937, 939, 1364, 1371,
+// 1388, 1390 and 1399, and 819 (ISO-8859-1), 1252 (Windows-1252) and 1208 (UTF-8). A name is the
+// number, with or without leading zeros and a "cp" or "ibm" prefix ("273", "cp273", "IBM-273"), or
 // "latin1", "iso-8859-1", "windows-1252", "utf8", "utf-8"; letter case is ignored.
 // False for any other name.
 extern "C" LYRA_API bool ccbCodePageFromName(const char* name, int* ccsid);
@@ -170,6 +200,9 @@ class LYRA_API CCBReadOptions {
   bool getOverpunchSigns() const;
   void setBinaryFullRange(bool fullRange);
   bool getBinaryFullRange() const;
+  // 0 to 3, or -1 for none.
+  void setVarseqFormat(int form);
+  int getVarseqFormat() const;
 
  private:
   int32_t recordFormat_;
@@ -181,10 +214,12 @@ class LYRA_API CCBReadOptions {
   int64_t maxErrors_;
   uint32_t flags_;  // the boolean options, a bit each
   int32_t codePage_;
+  int32_t varseqFormat_;
+  [[maybe_unused]] int32_t reservedWord_;
+  int64_t blockSize_;
   // Room for the options of later releases, so that the object's size, which a host
   // compiles in, stays the same.
-  int64_t blockSize_;
-  [[maybe_unused]] int64_t reserved_[23];
+  [[maybe_unused]] int64_t reserved_[22];
 };
 
 #endif  // LYRA_CCB_READ_OPTIONS_H_

@@ -45,6 +45,22 @@ class LYRA_API CCBSplitCallback {
   virtual bool splitPoint(int64_t offset, int64_t number) = 0;
 };
 
+// Told of each chunk a chunk scan cuts (scanChunks); returning false ends the scan.
+class LYRA_API CCBChunkCallback {
+ public:
+  virtual ~CCBChunkCallback();
+  // bytes: size bytes of the input (decompressed, where it is compressed) from offset
+  // on, valid during the call: whole records from one split point (a record, or a vb
+  // or vbs block; for fixed records any record) up to the next chunk's, the first of
+  // them numbered firstRecord (from 1). openDataPart reads them.
+  virtual bool chunk(const unsigned char* bytes, size_t size, int64_t offset,
+                     int64_t firstRecord) = 0;
+  // The scan stopped at a record whose end cannot be found (a descriptor word that
+  // cannot be trusted, damaged compressed data): its number, offset and the reason. The
+  // chunks before it held every record before it.
+  virtual void stopped(int64_t number, int64_t offset, const QvbString& reason) = 0;
+};
+
 class LYRA_API CCBRecordReader : public CCBReader {
  public:
   // Opens a data file, a host's bytes, or a descriptor read strictly forward (a
@@ -188,6 +204,48 @@ class LYRA_API CCBRecordReader : public CCBReader {
   // The number in the file of the current record's parent record; -1 for a root record
   // and without a hierarchy.
   virtual int64_t getParentRecordNumber() = 0;
+  // Compressed data files (gzip, bzip2, zstd; told by their first bytes) are read
+  // decompressed: offsets, sizes, skips, ranges and split points count decompressed
+  // bytes. Decompression can start only at the entry points of a file (the start of a
+  // gzip member, bzip2 stream or zstd frame; in gzip, with a checkpoint index, also
+  // inside a member), so a split scan of a compressed file reports only the first
+  // split point at or after each entry point, and a range starts decompressing at the
+  // last entry point before it (from the file's start, without an index).
+  //
+  // The compression of the input open; CCB_COMPRESSION_NONE when none is open.
+  virtual CCBCompression getCompression() = 0;
+  // The checkpoint index (made by writeIndexFile) that the openings and split scans of
+  // data files that follow use: a range starts at its last entry point before it, and a
+  // split scan reports its split points without reading the file. Opening any other
+  // file than the compressed file it was made of then fails. False with a message when
+  // the file is no index; a null or empty name: none.
+  virtual bool setIndexFile(const QvbString& fileName) = 0;
+  // Scans the compressed data file as scanSplitPoints does, noting an entry point at
+  // least every `every` decompressed bytes (gzip: at the end of a deflate block, with
+  // the bits and the 32 KiB of output it needs), and writes them with their split
+  // points to indexFile (a file of a few tens of KiB per entry point). False with a
+  // message, the index not written, when the file is not compressed or the scan fails.
+  virtual bool writeIndexFile(const QvbString& fileName, const CCBReadOptions& options,
+                              int64_t every, CCBSplitCallback* callback,
+                              const QvbString& indexFile) = 0;
+
+  // Cuts the data file into chunks of whole records of about chunkBytes each (the last
+  // may be shorter), cut at split points, and hands each to the callback in order: one
+  // reader decompresses and frames, and others decode the chunks (openDataPart), a
+  // file that cannot be read in ranges included. Takes the format options and the
+  // skip; fixed records of the options' record length, or of the longest layout. False
+  // with a message when the input cannot be read or the options do not go; a record
+  // that stops the scan goes to the callback.
+  virtual bool scanChunks(const QvbString& fileName, const CCBReadOptions& options,
+                          int64_t chunkBytes, CCBChunkCallback* callback) = 0;
+  // Opens size bytes at data (which stay the host's and must outlive the reading) as
+  // a chunk that a chunk scan handed over: bytes of a larger input from offset origin
+  // on, whose first byte starts a record (vb, vbs: a block) numbered by the options'
+  // first_record (-1: unknown). Record offsets and input positions count from the
+  // larger input's start; skip and range do not apply, and the bytes are never taken
+  // for compressed data.
+  virtual bool openDataPart(const unsigned char* data, size_t size, int64_t origin,
+                            const CCBReadOptions& options) = 0;
 };
 
 extern "C" LYRA_API CCBRecordReader* createCCBRecordReader();

@@ -211,9 +211,12 @@ def read_pandas(path, copybook=None, copybooks=None, layouts=None, id_field=None
 
     The data (path): a file name; an open binary file, read from its position on (a plain
     file through a descriptor of its own, leaving the file object as it was; any
-    other, such as a gzip file, read to its end into memory first); or bytes
+    other, such as a gzip.GzipFile, read to its end into memory first); or bytes
     (bytes, bytearray, memoryview), read where they are. Offsets count from the
-    first byte read. ``range`` needs a file name or bytes.
+    first byte read. ``range`` needs a file name or bytes. Data compressed with
+    gzip, bzip2 or zstd is decompressed as it is read, its offsets those of the
+    bytes it holds; ``index`` names its checkpoint index (``lyra splits
+    --index``), from which a ``range`` starts decompressing.
 
     The layouts: one copybook as ``copybook="rec.cpy"``, or as its text,
     ``copybook_text=text`` (a str, read as its UTF-8 file would be, or bytes);
@@ -223,8 +226,9 @@ def read_pandas(path, copybook=None, copybooks=None, layouts=None, id_field=None
     (the tool's ``-x``); with several, ``id_field="0:PIC X(2)"`` says where the
     identifier is and ``active`` whose records to read (the first layout's by
     default). Every other option of ``lyra read`` is a keyword with its name and
-    default: ``record_format="layout"``, ``record_length``, ``skip``, ``range``,
-    ``code_page``, ``float_format``, ``zero_bytes``, ``max_errors``, ``rejects``,
+    default: ``record_format="layout"`` (also ``vbs``, ``vs``), ``record_length``,
+    ``varseq_format``, ``skip``, ``range``, ``index``, ``code_page``,
+    ``float_format``, ``odo_layout``, ``zero_bytes``, ``max_errors``, ``rejects``,
     ``with_position`` and the others (see the README). Besides them:
     ``columns`` (names, in the order wanted), ``strip=True`` (text loses its
     trailing blanks), ``filler="keep"`` (``"drop"`` leaves FILLER columns out),

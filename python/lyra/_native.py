@@ -11,9 +11,11 @@ def prepare(settings):
     """A binding reader with the layouts, identifier field and segments of the
     settings, its batch set to the columns asked for; no data file is open."""
     for path in settings.paths():
-        check_file(path, "layout file")
+        check_file(path, "index file" if path == settings.index else "layout file")
     native = _lyra.Reader()
     native.set_layout_options(settings.layout_options)
+    if settings.index is not None:
+        native.set_index_file(settings.index)
     if settings.id_field is not None:
         native.set_identifier_field(*settings.id_field)
     for index, (source, xml, identifier) in enumerate(settings.layouts):
@@ -61,7 +63,8 @@ def open_native(data, settings):
 def open_rejects(native, data, settings):
     """The rejects file of the settings, open; it may be none of the files the reading
     reads: the data file, where the data is one, and every file a layout was read from."""
-    inputs = _rejects.input_stats([os.fsdecode(name) for name in native.layout_files()])
+    inputs = _rejects.input_stats([os.fsdecode(name) for name in native.layout_files()]
+                                  + ([settings.index] if settings.index is not None else []))
     if data.info is not None:
         inputs.append((data.name or "the open data file", data.info))
     return _rejects.open_rejects(settings.rejects, inputs)

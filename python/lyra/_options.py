@@ -16,6 +16,7 @@ READ_DEFAULTS = {
     "rdw_little_endian": False,
     "rdw_excludes_header": False,
     "bdw_excludes_header": False,
+    "varseq_format": None,  # GnuCOBOL's variable-file form, 0 to 3: rdw records
     "skip": 0,
     "range": None,  # (start, end), either None
     "first_record": None,
@@ -26,6 +27,7 @@ READ_DEFAULTS = {
     "zero_bytes": "space",
     "max_errors": None,  # 0, or "all" with rejects
     "rejects": None,
+    "index": None,  # the checkpoint index of a compressed data file (lyra splits --index)
 }
 
 # Layout options: keyword and default.
@@ -36,6 +38,7 @@ LAYOUT_DEFAULTS = {
     "source_format": "fixed",
     "margin": 72,
     "copy_path": None,  # a folder or a list of folders
+    "odo_layout": "shift",  # or "max": OCCURS DEPENDING ON tables at their maximum
 }
 
 # What to give back: keyword and default.
@@ -67,7 +70,9 @@ BOOLEAN_OPTIONS = (
     "binary_little_endian", "national_utf16", "strict", "with_position", "strip",
     "decimal", "all_layouts",
 )
-DESCRIPTOR_FORMATS = ("rdw", "vb")
+DESCRIPTOR_FORMATS = ("rdw", "vb", "vbs", "vs")
+BLOCK_FORMATS = ("vb", "vbs")
+LAST_VARSEQ_FORMAT = 3
 EBCDIC_CODE_PAGE = 37  # what ebcdic=True means
 
 # The ranges of the integer keywords: byte offsets and counts are 64-bit, record
@@ -113,6 +118,7 @@ class Settings:
         self.layout_options = {}
         self.read_options = {}  # the binding's names: range_start, range_end, ...
         self.rejects = None
+        self.index = None  # a checkpoint index file
         self.with_position = False
         self.columns = None
         self.strip = True
@@ -129,7 +135,8 @@ class Settings:
 
     def paths(self):
         """The files the reading needs, besides the data file."""
-        return [source for source, _, _ in self.layouts if not isinstance(source, CopybookText)]
+        return ([source for source, _, _ in self.layouts if not isinstance(source, CopybookText)]
+                + ([self.index] if self.index is not None else []))
 
 
 def settings(copybook, copybooks, layouts, id_field, active, options):
@@ -142,6 +149,8 @@ def settings(copybook, copybooks, layouts, id_field, active, options):
     _check_keywords(options, set(READ_DEFAULTS) | set(LAYOUT_DEFAULTS) | set(OUTPUT_DEFAULTS))
     given = dict(READ_DEFAULTS, **LAYOUT_DEFAULTS, **OUTPUT_DEFAULTS)
     given.update(options)
+    if given["varseq_format"] is not None and "record_format" not in options:
+        given["record_format"] = "rdw"  # a GnuCOBOL variable file holds rdw records
     for name in BOOLEAN_OPTIONS:
         if not isinstance(given[name], bool):
             raise ValueError("%s must be True or False, not %s" % (name, shown(given[name])))
@@ -291,7 +300,7 @@ def _layout_options(result, given):
 def _read_options(result, given):
     record_format = given["record_format"]
     options = {name: given[name] for name in READ_DEFAULTS
-               if name not in ("range", "rejects", "max_errors")}
+               if name not in ("range", "rejects", "max_errors", "index")}
     options["record_length"] = integer(given["record_length"], "record_length", 0,
                                        MAX_RECORD_LENGTH)
     options["skip"] = integer(given["skip"], "skip")
@@ -301,13 +310,32 @@ def _read_options(result, given):
                          "lengths of their own" % record_format)
     for name in ("rdw_little_endian", "rdw_excludes_header"):
         if given[name] and record_format not in DESCRIPTOR_FORMATS:
-            raise ValueError("%s goes with record_format='rdw' or 'vb' only" % name)
-    if given["bdw_excludes_header"] and record_format != "vb":
-        raise ValueError("bdw_excludes_header goes with record_format='vb' only")
+            raise ValueError("%s goes with record_format='rdw', 'vb', 'vbs' or 'vs' only" % name)
+    if given["bdw_excludes_header"] and record_format not in BLOCK_FORMATS:
+        raise ValueError("bdw_excludes_header goes with record_format='vb' or 'vbs' only")
+    _varseq_format(options, given)
     _code_page(options, given)
     _range(options, given)
     _bad_records(result, options, given)
+    if given["index"] is not None:
+        result.index = _path(given["index"], "index")
     result.read_options = options
+
+
+def _varseq_format(options, given):
+    """varseq_format=N: the rdw records of a GnuCOBOL variable file, whose form gives
+    the length before each record in place of the rdw options."""
+    form = integer(given["varseq_format"], "varseq_format", 0, LAST_VARSEQ_FORMAT)
+    options["varseq_format"] = form
+    if form is None:
+        return
+    if given["record_format"] != "rdw":
+        raise ValueError("varseq_format goes with record_format='rdw' only, not %r"
+                         % given["record_format"])
+    for name in ("rdw_little_endian", "rdw_excludes_header"):
+        if given[name]:
+            raise ValueError("varseq_format gives the form of each record's length: it does "
+                             "not go with %s" % name)
 
 
 def _code_page(options, given):

@@ -54,9 +54,11 @@ def read_dask(path, copybook=None, copybooks=None, layouts=None, id_field=None, 
     first_record, which it sets for each partition, nor limit and rejects) and
     splits the data into partitions of about ``blocksize`` bytes (a number or a
     text such as "64MiB"): fixed records and text lines by the data's size, records
-    with descriptor words (rdw, vb) at the split points a scan of the data finds, and
-    text lines the same way when ``with_position`` asks for their numbers. The
-    layout record format cannot start mid-file: such data is one partition.
+    with descriptor words (rdw, vb, vbs, vs) at the split points a scan of the data
+    finds, and text lines the same way when ``with_position`` asks for their numbers.
+    The layout record format cannot start mid-file: such data is one partition, and so
+    is compressed data (gzip, bzip2, zstd), unless ``index`` names its checkpoint index
+    (``lyra splits --index``), whose split points the partitions start at.
     ``ddf.compute()`` equals ``read_pandas`` with the same arguments, values and
     order, once both indexes are reset; ``_record`` numbers are the file's. Each
     partition counts its own bad records against ``max_errors``. With ``all_layouts``
@@ -111,10 +113,18 @@ def read_dask(path, copybook=None, copybooks=None, layouts=None, id_field=None, 
 
 def _partitions(data, settings, every):
     """The (start, end, first record) ranges of the partitions of the data (a
-    _data.Data); None for an open end and for a first record the range's start gives."""
+    _data.Data); None for an open end and for a first record the range's start gives.
+    Compressed data is one partition, unless a checkpoint index gives its split points."""
     record_format = settings.record_format
     skip = settings.read_options["skip"] or 0
     size = os.path.getsize(data.path) if data.path is not None else len(data.memory)
+    whole = [(None, None, None)]
+    if record_format == "layout":
+        return whole  # the layout format: the whole file
+    if _compressed(data, settings):
+        if settings.index is None or record_format == "fixed":
+            return whole  # read by one decompressing reader from the start
+        return _scanned(data, settings, every) or whole
     if record_format == "fixed":
         length = settings.read_options["record_length"]
         length = length or _native.prepare(settings).record_length()
@@ -122,15 +132,31 @@ def _partitions(data, settings, every):
     if record_format == "lines" and not settings.with_position:
         starts = range(skip, max(size, skip + 1), every)
         return _ranges(list(starts), [None] * len(starts))
-    if record_format in ("rdw", "vb", "lines"):
-        scan_options = dict(settings.read_options, range_start=-1, range_end=-1)
-        native = _native.prepare(settings)
-        points = (native.scan_split_points(data.path, scan_options, every) if data.path
-                  else native.scan_split_points_memory(data.memory, scan_options, every))
-        if points:
-            starts, firsts = zip(*points)
-            return _ranges(list(starts), list(firsts))
-    return [(None, None, None)]  # the layout format: the whole file
+    return _scanned(data, settings, every) or whole
+
+
+def _compressed(data, settings):
+    """Whether the data is compressed (gzip, bzip2, zstd), as the reader finds it."""
+    native = _native.prepare(settings)
+    options = dict(settings.read_options, range_start=-1, range_end=-1)
+    if data.path is not None:
+        native.open(data.path, options)
+    else:
+        native.open_memory(data.memory, options)
+    return native.compression() != "none"
+
+
+def _scanned(data, settings, every):
+    """The ranges between the split points of a scan (of a compressed file's index);
+    none when it finds none."""
+    scan_options = dict(settings.read_options, range_start=-1, range_end=-1)
+    native = _native.prepare(settings)
+    points = (native.scan_split_points(data.path, scan_options, every) if data.path
+              else native.scan_split_points_memory(data.memory, scan_options, every))
+    if not points:
+        return None
+    starts, firsts = zip(*points)
+    return _ranges(list(starts), list(firsts))
 
 
 def _fixed_ranges(skip, data, length, every):

@@ -27,6 +27,8 @@ PYBIND11_MODULE(_lyra, module) {
       .def("open_descriptor", &PyReader::openDescriptor)
       .def("scan_split_points", &PyReader::scanSplitPoints)
       .def("scan_split_points_memory", &PyReader::scanSplitPointsMemory)
+      .def("set_index_file", &PyReader::setIndexFile)
+      .def("compression", &PyReader::compression)
       .def("set_columns", &PyReader::setColumns)
       .def("describe", &PyReader::describe)
       .def("column_names", &PyReader::columnNames)

@@ -36,7 +36,8 @@ int codePageOf(const py::dict& options) {
   if (!ccbCodePageFromName(name.c_str(), &ccsid)) {
     throw py::value_error("unknown code_page '" + name +
                           "': use an EBCDIC page (037, 273, 277, 278, 280, 284, 285, 297, 500, "
-                          "871, 1047, 1140 to 1149), latin1, cp1252 or utf8");
+                          "871, 1047, 1140 to 1149), a mixed page (930, 933, 935, 937, 939, "
+                          "1364, 1371, 1388, 1390, 1399), latin1, cp1252 or utf8");
   }
   return ccsid;
 }
@@ -46,11 +47,12 @@ int codePageOf(const py::dict& options) {
 CCBReadOptions readOptionsFrom(const py::dict& options) {
   CCBReadOptions read;
   read.setRecordFormat(named(options, "record_format", CCB_RECORD_LAYOUT, ccbRecordFormatFromName,
-                             "fixed, layout, rdw, vb or lines"));
+                             "fixed, layout, rdw, vb, vbs, vs or lines"));
   read.setRecordLength(valueOr(options, "record_length", 0));
   read.setRdwLittleEndian(valueOr(options, "rdw_little_endian", false));
   read.setRdwExcludesHeader(valueOr(options, "rdw_excludes_header", false));
   read.setBdwExcludesHeader(valueOr(options, "bdw_excludes_header", false));
+  read.setVarseqFormat(valueOr(options, "varseq_format", -1));
   read.setSkip(valueOr<int64_t>(options, "skip", 0));
   read.setRange(valueOr<int64_t>(options, "range_start", -1),
                 valueOr<int64_t>(options, "range_end", -1));
@@ -76,6 +78,8 @@ CCBLayoutOptions layoutOptionsFrom(const py::dict& options) {
   layout.setSourceFormat(
       named(options, "source_format", CCB_SOURCE_FIXED, ccbSourceFormatFromName, "fixed or free"));
   layout.setMargin(valueOr(options, "margin", 72));
+  layout.setOdoLayout(
+      named(options, "odo_layout", CCB_ODO_SHIFT, ccbOdoLayoutFromName, "shift or max"));
   const auto folders = valueOr(options, "copy_path", std::vector<std::string>());
   for (const std::string& folder : folders) layout.addCopyPath(folder.c_str());
   return layout;

@@ -178,6 +178,16 @@ py::list PyReader::scanSplitPointsMemory(const py::buffer& data, const py::dict&
   });
 }
 
+void PyReader::setIndexFile(const std::string& path) {
+  pipeline_.stop();
+  if (!reader_->setIndexFile(path.c_str())) fail();
+}
+
+std::string PyReader::compression() {
+  pipeline_.stop();
+  return ccbCompressionName(reader_->getCompression());
+}
+
 // Runs a split scan without the GIL and lists the points it found.
 template <typename Scan>
 py::list PyReader::collectSplitPoints(Scan scan) {

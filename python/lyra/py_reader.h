@@ -65,6 +65,10 @@ class PyReader {
                                  int64_t every);
   pybind11::list scanSplitPointsMemory(const pybind11::buffer& data, const pybind11::dict& options,
                                        int64_t every);
+  // The checkpoint index of the compressed data files opened next ("": none).
+  void setIndexFile(const std::string& path);
+  // The compression of the input open: "none", "gzip", "bzip2" or "zstd".
+  std::string compression();
 
   // The batch's settings: the reader's columns to fill (None: all), whether decimal
   // columns give exact Decimal values, whether text loses trailing blanks.

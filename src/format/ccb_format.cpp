@@ -33,7 +33,7 @@ const UsageEntry USAGE_TABLE[] = {
     {"COMP-3", USAGE_PACKED, false, false},           // packed decimal
     {"COMPUTATIONAL-3", USAGE_PACKED, false, false},  // packed decimal
     {"PACKED-DECIMAL", USAGE_PACKED, false, false},   // packed decimal
-    {"DISPLAY-1", USAGE_DISPLAY_1, false, false},     // double-byte characters: never decoded
+    {"DISPLAY-1", USAGE_DISPLAY_1, false, false},     // double-byte characters, when told
     {"NATIONAL", USAGE_NATIONAL, false, false},       // national characters: UTF-16 when told
     {"COMP-1", USAGE_FLOAT_SHORT, false, false},      // 4-byte float: only with a float format
     {"COMPUTATIONAL-1", USAGE_FLOAT_SHORT, false, false},
@@ -61,10 +61,10 @@ const UsageEntry* findUsage(const QvbString& usage, bool tolerant) {
   return nullptr;
 }
 
-// Whether a display picture has the national symbol N.
-bool hasNationalSymbol(const QvbString& picture) {
+// Whether a display picture has the symbol (an upper-case letter), in either case.
+bool hasSymbol(const QvbString& picture, char symbol) {
   for (const char* p = picture.asCstr(); *p != '\0'; ++p) {
-    if (*p == 'N' || *p == 'n') return true;
+    if (np_uchar_asupper_table[static_cast<unsigned char>(*p)] == symbol) return true;
   }
   return false;
 }
@@ -139,8 +139,10 @@ CCBFormat* CCBFormat::create(const QvbString& picture, const QvbString& usage, i
   }
   format->native_ = entry->native;
   const bool numeric = code == USAGE_BINARY || code == USAGE_PACKED;
+  const bool doubleByte = rules.doubleByte && (code == USAGE_DISPLAY_1 ||
+                                               (code == USAGE_DISPLAY && hasSymbol(picture, 'G')));
   const bool national =
-      rules.nationalUtf16 && (code == USAGE_NATIONAL || hasNationalSymbol(picture));
+      rules.nationalUtf16 && !doubleByte && (code == USAGE_NATIONAL || hasSymbol(picture, 'N'));
   if (isFloatUsage(code)) {
     if (!format->buildFloat(rules.floatFormat)) return nullptr;
   } else if (numeric ? !parseNumericPicture(picture, format.get(), error)
@@ -158,6 +160,7 @@ CCBFormat* CCBFormat::create(const QvbString& picture, const QvbString& usage, i
   format->plainText_ = code == USAGE_DISPLAY && (format->flags_ & SIGNED) == 0 &&
                        format->decimalPosition_ == -1 && format->scaleCount_ == 0;
   if (national && !format->makeNational(error)) return nullptr;
+  if (doubleByte && !format->makeDoubleByte(error)) return nullptr;
   format->direct_ = format->directKind();
   format->directFraction_ = format->fixedPointFraction();
   // A binary field can hold more digits than its picture declares; each UTF-16 unit
@@ -167,6 +170,8 @@ CCBFormat* CCBFormat::create(const QvbString& picture, const QvbString& usage, i
     capacity = format->binaryTextLength();
   }
   if (national) capacity = format->storageLength_ / 2 * 3 + MIN_OUTPUT_LENGTH;
+  // Double-byte text is decoded with the room of display text in UTF-8.
+  if (doubleByte) capacity = format->storageLength_ * 3 + MIN_OUTPUT_LENGTH;
   if (!format->allocateBuffers(capacity)) {
     error = "Buffer Allocation failed";
     return nullptr;
@@ -223,8 +228,20 @@ bool CCBFormat::makeNational(QvbString& error) {
   return true;
 }
 
+// Double-byte text: two bytes per character position, as many characters.
+bool CCBFormat::makeDoubleByte(QvbString& error) {
+  if (storageLength_ > MAX_FIELD_LENGTH / 2) {
+    setExceedsError(error);
+    return false;
+  }
+  storageLength_ *= 2;
+  doubleByte_ = true;
+  plainText_ = false;
+  return true;
+}
+
 bool CCBFormat::reserveText(int expansion) {
-  if (expansion <= 1 || usage_ != USAGE_DISPLAY || national_) return true;
+  if (expansion <= 1 || usage_ != USAGE_DISPLAY || national_ || doubleByte_) return true;
   const int64_t needed = int64_t{outputLength_} + int64_t{storageLength_} * (expansion - 1);
   if (needed <= textCapacity_) return true;
   return allocateBuffers(static_cast<int>(needed));

@@ -47,12 +47,18 @@ enum CCBUsage {
 // where the picture lacks the S that the SIGN clause needs (tolerant); their layout options
 // give the float format of COMP-1 and COMP-2 items (a FloatFormat; FLOAT_NONE
 // refuses them) and whether national items hold UTF-16 text, two bytes per
-// character position (else one byte, as display).
+// character position (else one byte, as display). Unless parsing strictly they read
+// PIC G and USAGE DISPLAY-1 items as double-byte text, two bytes per character
+// position (doubleByte; else one byte, as the classic rules count). A rule of the
+// layout rather than of its formats rides along: whether OCCURS DEPENDING ON tables
+// always take their maximum size (odoMax).
 struct CCBFormatRules {
   int floatFormat = 0;
   bool nationalUtf16 = false;
   bool extended = false;
   bool tolerant = false;
+  bool doubleByte = false;
+  bool odoMax = false;
 };
 
 // EBCDIC code page 037, the one the classic reader knows.
@@ -163,6 +169,7 @@ class CCBFormat {
   int decodePacked(const unsigned char* bytes);
   int decodeFloat(const unsigned char* bytes);
   int decodeNational(const unsigned char* bytes, const CCBDecoding& decoding);
+  int decodeDoubleByte(const unsigned char* bytes, const CCBDecoding& decoding);
 
   // The value that decodeText's text read by scanFixedPoint gives (the same digits, as
   // many after the point, the same sign but for zero, which is never negative), taken
@@ -194,7 +201,7 @@ class CCBFormat {
   CCBNumberShape numberShape() const;
   // Whether a decoded text of "#ERR#" tells that the bytes could not be decoded: for
   // every item but display text, which holds any characters.
-  bool canFailAsText() const { return usage_ != USAGE_DISPLAY || national_; }
+  bool canFailAsText() const { return usage_ != USAGE_DISPLAY || national_ || doubleByte_; }
   // How the value whose text decodeText gave (length characters at text, in the
   // decoding's result encoding) stands with the picture and usage. bytes are the
   // field's bytes it was decoded from, or null where they are not at hand: the
@@ -215,6 +222,7 @@ class CCBFormat {
   int outputType() const { return outputType_; }
   int usage() const { return usage_; }  // a CCBUsage code
   bool isNational() const { return national_; }
+  bool isDoubleByte() const { return doubleByte_; }
   int floatFormat() const { return floatFormat_; }  // a FloatFormat; FLOAT_NONE for no float
   // For the encoders: the sign flags (SIGNED, SIGN_LEADING, SIGN_SEPARATE), whether the
   // item is native binary (COMP-5) and whether it is a display number of S, 9, V and P.
@@ -227,6 +235,7 @@ class CCBFormat {
   bool allocateBuffers(int capacity);
   bool buildFloat(int floatFormat);
   bool makeNational(QvbString& error);
+  bool makeDoubleByte(QvbString& error);
   int binaryTextLength() const;
   bool addDigits(int count, QvbString& error);
   bool addStorage(int count, QvbString& error);
@@ -276,6 +285,7 @@ class CCBFormat {
   bool plainNumber_ = false;  // display of S, 9, V and P only, with a 9
   bool native_ = false;       // COMP-5: its byte order may differ from other binary items
   bool national_ = false;     // UTF-16 text, two bytes per character position
+  bool doubleByte_ = false;   // double-byte text of a mixed page, two bytes per position
   int floatFormat_ = 0;       // a FloatFormat, for the float usages
   DirectKind direct_ = DIRECT_NONE;
   int directFraction_ = 0;  // the digits after the point of a value decodeFixedPoint gives

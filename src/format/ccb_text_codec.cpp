@@ -110,6 +110,14 @@ CCBTextCodec::CCBTextCodec()
 }
 
 bool CCBTextCodec::init(int ccsid, bool utf8Result) {
+  if (CCBMixedConverter::isMixedPage(ccsid)) {
+    if (!mixed_.open(ccsid)) return false;
+    ccsid_ = ccsid;
+    ebcdic_ = true;
+    utf8Result_ = utf8Result;
+    mode_ = MODE_MIXED;
+    return true;
+  }
   if (ccsid == CCSID_UTF8) {
     ccsid_ = ccsid;
     ebcdic_ = false;
@@ -157,6 +165,32 @@ char* CCBTextCodec::decode(const unsigned char* src, int n, char* dst) const {
       return pageToUtf8(src, n, dst);
     case MODE_UTF8_SOURCE:
       return utf8Source(src, n, dst);
+    case MODE_MIXED:
+      return mixedSource(src, n, false, dst);
+  }
+  return dst;
+}
+
+char* CCBTextCodec::decodeDoubleByte(const unsigned char* src, int n, char* dst) const {
+  return mode_ == MODE_MIXED ? mixedSource(src, n, true, dst) : nullptr;
+}
+
+// The converter's UTF-16 units in the result encoding, a surrogate pair as one
+// character; at most n * maxExpansion() bytes, as the callers make room for.
+char* CCBTextCodec::mixedSource(const unsigned char* src, int n, bool doubleByte, char* dst) const {
+  const UChar* units = nullptr;
+  const int count = mixed_.decode(src, n, doubleByte, &units);
+  const char* const limit = dst + static_cast<int64_t>(n) * maxExpansion();
+  char bytes[4];
+  for (int i = 0; i < count; ++i) {
+    uint32_t codePoint = units[i];
+    if (isHighSurrogate(codePoint) && i + 1 < count && isLowSurrogate(units[i + 1])) {
+      codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (units[++i] - 0xDC00);
+    }
+    const int length = static_cast<int>(putCodePoint(codePoint, bytes) - bytes);
+    if (dst + length > limit) break;
+    memcpy(dst, bytes, static_cast<size_t>(length));
+    dst += length;
   }
   return dst;
 }

@@ -1,14 +1,16 @@
 // CCBTextCodec turns the display text of records into the result encoding,
 // ISO-8859-1 or UTF-8. The source is a single-byte code page of np_code_pages (by
-// CCSID; 819 is ISO-8859-1, whose bytes are their own code points) or UTF-8 (CCSID
-// 1208, passed through and validated). UTF-16 big-endian text decodes the same way
-// whatever the source page.
+// CCSID; 819 is ISO-8859-1, whose bytes are their own code points), UTF-8 (CCSID
+// 1208, passed through and validated) or one of IBM's mixed single- and double-byte
+// pages (CCBMixedConverter). UTF-16 big-endian text decodes the same way whatever the
+// source page; double-byte text without shift bytes only in a mixed page.
 //
 // A codec is a value of a few KB: init() fills its tables once per open data file
 // (none for ISO-8859-1 to ISO-8859-1), and decoding is then table lookups with no
-// allocation. It owns nothing but its tables; the object that opens a data file owns
-// the codec. Const methods may be called from many threads at once; init() needs
-// external locking.
+// allocation. It owns its tables and, for a mixed page, its converter (a copy opens
+// one of its own); the object that opens a data file owns the codec. Const methods
+// may be called from many threads at once, but for a mixed page, whose converter
+// they use: then one thread at a time. init() needs external locking.
 //
 // Result rules: in ISO-8859-1 a code point above 0xFF, U+FFFD included, becomes '?'.
 // A byte a page has no character for is U+FFFD. Ill-formed UTF-8 gives one U+FFFD
@@ -19,6 +21,8 @@
 
 #include <cstdint>
 
+#include "format/ccb_mixed_converter.h"
+
 struct NpCodePage;
 
 const int CCSID_LATIN1 = 819;  // ISO-8859-1
@@ -28,9 +32,9 @@ class CCBTextCodec {
  public:
   CCBTextCodec();  // ISO-8859-1 source, ISO-8859-1 result: bytes as they stand
 
-  // Sets the source CCSID (819, 1208 or any page of np_code_pages) and the result
-  // encoding (utf8Result false: ISO-8859-1). False, codec unchanged, for an unknown
-  // CCSID.
+  // Sets the source CCSID (819, 1208, any page of np_code_pages or a mixed page) and
+  // the result encoding (utf8Result false: ISO-8859-1). False, codec unchanged, for an
+  // unknown CCSID (or a mixed page that ICU cannot open).
   bool init(int ccsid, bool utf8Result);
 
   int ccsid() const { return ccsid_; }
@@ -56,12 +60,21 @@ class CCBTextCodec {
   // room for n / 2 * 3 + 3 bytes at dst, which does not overlap src.
   char* decodeUtf16(const unsigned char* src, int n, char* dst) const;
 
+  // Whether the source is a mixed page, which reads double-byte text.
+  bool doubleByte() const { return mode_ == MODE_MIXED; }
+  // Decodes n bytes of double-byte text without shift bytes (two bytes a character)
+  // as the mixed page reads the text between a shift-out and a shift-in; returns the
+  // end, or null, writing nothing, where the source is no mixed page. REQUIRES: room
+  // for n * maxExpansion() bytes at dst, which does not overlap src.
+  char* decodeDoubleByte(const unsigned char* src, int n, char* dst) const;
+
  private:
   enum Mode : uint8_t {
     MODE_COPY,            // ISO-8859-1 to ISO-8859-1
     MODE_PAGE_TO_LATIN1,  // single-byte page, one byte of latin1_ per byte
     MODE_PAGE_TO_UTF8,    // single-byte page, one entry of utf8_ per byte
     MODE_UTF8_SOURCE,     // validated, each character put in the result encoding
+    MODE_MIXED,           // a mixed page, through its converter
   };
 
   struct Utf8Bytes {
@@ -73,6 +86,7 @@ class CCBTextCodec {
   char* pageToUtf8(const unsigned char* src, int n, char* dst) const;
   char* utf8Source(const unsigned char* src, int n, char* dst) const;
   char* putCodePoint(uint32_t codePoint, char* dst) const;
+  char* mixedSource(const unsigned char* src, int n, bool doubleByte, char* dst) const;
 
   int ccsid_;
   bool ebcdic_;
@@ -80,8 +94,9 @@ class CCBTextCodec {
   bool asciiKept_;  // the page gives every byte below 0x80 its ASCII character
   Mode mode_;
   // Filled for the modes that read them.
-  char latin1_[256] = {};     // each byte's character in ISO-8859-1, '?' for none
-  Utf8Bytes utf8_[256] = {};  // each byte's character in UTF-8
+  char latin1_[256] = {};            // each byte's character in ISO-8859-1, '?' for none
+  Utf8Bytes utf8_[256] = {};         // each byte's character in UTF-8
+  mutable CCBMixedConverter mixed_;  // open for a mixed page
 };
 
 #endif  // LYRA_FORMAT_CCB_TEXT_CODEC_H_

@@ -200,7 +200,10 @@ inline char* writePackedPairs(const unsigned char* data, int count, char* out, u
 int CCBFormat::decodeInto(const unsigned char* bytes, const CCBDecoding& decoding) {
   switch (usage_) {
     case USAGE_DISPLAY:
-      return national_ ? decodeNational(bytes, decoding) : decodeDisplay(bytes, decoding);
+      if (national_) return decodeNational(bytes, decoding);
+      return doubleByte_ ? decodeDoubleByte(bytes, decoding) : decodeDisplay(bytes, decoding);
+    case USAGE_DISPLAY_1:
+      return decodeDoubleByte(bytes, decoding);
     case USAGE_BINARY:
       return decodeBinary(bytes,
                           decoding.binaryLittleEndian || (native_ && decoding.comp5LittleEndian));
@@ -361,6 +364,17 @@ int CCBFormat::decodeNational(const unsigned char* data, const CCBDecoding& deco
   char* const text = text_;
   if (!national_) return writeError(text);
   char* const end = decoding.codec.decodeUtf16(data, storageLength_, text);
+  if (decoding.zeroBytes == CCB_ZERO_BYTES_SPACE) zerosToSpaces(text, end);
+  *end = '\0';
+  return static_cast<int>(end - text);
+}
+
+// Double-byte text reads only through a mixed page; any other gives "#ERR#".
+int CCBFormat::decodeDoubleByte(const unsigned char* data, const CCBDecoding& decoding) {
+  char* const text = text_;
+  char* const end =
+      doubleByte_ ? decoding.codec.decodeDoubleByte(data, storageLength_, text) : nullptr;
+  if (end == nullptr) return writeError(text);
   if (decoding.zeroBytes == CCB_ZERO_BYTES_SPACE) zerosToSpaces(text, end);
   *end = '\0';
   return static_cast<int>(end - text);

@@ -4,6 +4,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+
+#include "input/ccb_input_index.h"
 
 namespace {
 
@@ -13,6 +16,9 @@ const char* const EOF_IN_DATA = "Reached EOF on data file while reading data";
 const char* const INVALID_POSITION = "Invalid read position";
 const char* const NOT_OPEN = "Data file is not open";
 const char* const PAST_RECORD_END = "Field reaches past the end of its record";
+const char* const NOT_COMPRESSED = "The data file is not compressed: it takes no index";
+const char* const OTHER_FILE =
+    "The index was made of another file: its size or bytes differ from this one's";
 
 const unsigned char UTF16_BLANK_LOW = 0x20;  // U+0020 is 00 20 in UTF-16 big-endian
 
@@ -41,7 +47,7 @@ CCBDataFile::~CCBDataFile() {
   close();
 }
 
-bool CCBDataFile::open(const QvbString& fileName, unsigned char padByte) {
+bool CCBDataFile::open(const QvbString& fileName, unsigned char padByte, bool detect) {
   close();
   fileName_ = fileName;
   const int code = np_fio_open(fileName_.asCstr(), NP_FIO_READ_BINARY, &handle_);
@@ -51,14 +57,68 @@ bool CCBDataFile::open(const QvbString& fileName, unsigned char padByte) {
   }
   ownsHandle_ = true;
   seekable_ = np_fio_seek(handle_, 0) == 0;  // a named pipe cannot seek
-  return prepare(padByte);
+  return prepare(padByte) && (!detect || detectCompression());
 }
 
 bool CCBDataFile::openDescriptor(int descriptor, unsigned char padByte) {
   close();
   if (descriptor < 0) return fail(np_fio_errdesc(EBADF));
   handle_ = descriptor;
-  return prepare(padByte);
+  return prepare(padByte) && detectCompression();
+}
+
+// The first bytes tell a compressed input, whose decompressor then takes them (a pipe
+// cannot give them twice); those of any other input stay in the window. An input that
+// cannot be read fails at its first read, as it would without this one.
+bool CCBDataFile::detectCompression() {
+  const int received = np_fio_getb(handle_, buffer_, CCBDecompressor::DETECT_BYTES);
+  if (received < 0) return true;
+  const CCBCompression compression = CCBDecompressor::detect(buffer_, received);
+  if (compression == CCB_COMPRESSION_NONE) {
+    setFilled(received);
+    atEnd_ = received < CCBDecompressor::DETECT_BYTES;
+    return true;
+  }
+  decompressor_.reset(new (std::nothrow) CCBDecompressor(compression));
+  if (decompressor_ != nullptr &&
+      decompressor_->openDescriptor(handle_, seekable_, buffer_, received)) {
+    return true;
+  }
+  error_ =
+      decompressor_ != nullptr ? decompressor_->getErrorMessage() : QvbString(ALLOCATION_FAILED);
+  close();
+  return false;
+}
+
+// Compressed memory is read through a window of the data file's own, as a file is.
+bool CCBDataFile::decompressMemory(unsigned char padByte) {
+  const unsigned char* data = memory_;
+  const int64_t size = memorySize_;
+  memory_ = nullptr;
+  memorySize_ = 0;
+  if (!prepare(padByte)) return false;
+  seekable_ = true;  // the decompressor seeks in the memory
+  decompressor_.reset(new (std::nothrow) CCBDecompressor(CCBDecompressor::detect(
+      data, static_cast<int>(std::min<int64_t>(size, CCBDecompressor::DETECT_BYTES)))));
+  if (decompressor_ != nullptr && decompressor_->openMemory(data, size)) return true;
+  error_ =
+      decompressor_ != nullptr ? decompressor_->getErrorMessage() : QvbString(ALLOCATION_FAILED);
+  close();
+  return false;
+}
+
+bool CCBDataFile::setIndex(const CCBInputIndex* index) {
+  index_ = nullptr;
+  if (index == nullptr) return true;
+  if (decompressor_ == nullptr) return fail(NOT_COMPRESSED);
+  CCBFingerprint print;
+  if (!decompressor_->fingerprint(&print)) {
+    error_ = decompressor_->getErrorMessage();
+    return false;
+  }
+  if (!index->describes(decompressor_->compression(), print)) return fail(OTHER_FILE);
+  index_ = index;
+  return true;
 }
 
 bool CCBDataFile::prepare(unsigned char padByte) {
@@ -74,7 +134,8 @@ bool CCBDataFile::prepare(unsigned char padByte) {
   return true;
 }
 
-bool CCBDataFile::openMemory(const unsigned char* data, int64_t size, unsigned char padByte) {
+bool CCBDataFile::openMemory(const unsigned char* data, int64_t size, unsigned char padByte,
+                             bool detect) {
   close();
   static const unsigned char NOTHING = 0;
   memory_ = data != nullptr ? data : &NOTHING;
@@ -83,12 +144,15 @@ bool CCBDataFile::openMemory(const unsigned char* data, int64_t size, unsigned c
   capacity_ = MAX_WINDOW_CAPACITY;
   padByte_ = padByte;
   atEnd_ = false;
-  return true;
+  const int head = static_cast<int>(std::min<int64_t>(memorySize_, CCBDecompressor::DETECT_BYTES));
+  if (!detect || CCBDecompressor::detect(memory_, head) == CCB_COMPRESSION_NONE) return true;
+  return decompressMemory(padByte);
 }
 
 bool CCBDataFile::skip(int64_t start, int* position) {
   if (!checkRequest(0, 0)) return false;
   if (start < 0) return fail(INVALID_POSITION);
+  if (decompressor_ != nullptr) return skipDecompressed(start, position);
   const int64_t size = memory_ != nullptr ? memorySize_ : seekable_ ? np_fio_size(handle_) : -1;
   skippedPastEnd_ = size >= 0 && start > size;
   if (start < capacity_ / 2 && memory_ == nullptr) {
@@ -105,7 +169,11 @@ bool CCBDataFile::skip(int64_t start, int* position) {
     window_ = memory_ + std::min(start, memorySize_);
     return true;
   }
+  // The window holds the first bytes, read to tell a compressed input.
+  const int buffered = filled_;
+  setFilled(0);
   if (seekable_ && np_fio_seek(handle_, start) == 0) return true;
+  start -= buffered;
   while (start > 0) {
     const int received =
         np_fio_getb(handle_, buffer_, static_cast<int>(std::min<int64_t>(start, capacity_ - 1)));
@@ -117,7 +185,51 @@ bool CCBDataFile::skip(int64_t start, int* position) {
   return true;
 }
 
+// From the start of the decompressed bytes, or from the index's last entry point at or
+// before start; bytes before a start beyond half the window are read and dropped.
+bool CCBDataFile::skipDecompressed(int64_t start, int* position) {
+  CCBEntryPoint point;
+  if (index_ != nullptr && index_->entryBefore(start, &point) && point.out > 0) {
+    if (!decompressor_->restart(point)) {
+      error_ = decompressor_->getErrorMessage();
+      return false;
+    }
+    windowOffset_ = point.out;
+    setFilled(0);
+  }
+  int64_t left = start - windowOffset_;
+  if (left < capacity_ / 2) {
+    *position = static_cast<int>(left);
+    const int present = available(0, *position);
+    if (present < 0) return false;
+    skippedPastEnd_ = present < *position;
+    return true;
+  }
+  *position = 0;
+  while (left > 0 && !atEnd_) {
+    const int asked = static_cast<int>(std::min<int64_t>(left, capacity_ - 1));
+    const int received = pull(buffer_, asked);
+    if (received < 0) return failRead();
+    left -= received;
+    atEnd_ = received < asked && !decompressor_->failed();
+  }
+  windowOffset_ = start;
+  skippedPastEnd_ = left > 0;
+  return true;
+}
+
+int CCBDataFile::pull(unsigned char* dest, int n) {
+  return decompressor_ != nullptr ? decompressor_->read(dest, n) : np_fio_getb(handle_, dest, n);
+}
+
+int64_t CCBDataFile::knownSize() const {
+  if (decompressor_ == nullptr) return getFileSize();
+  if (index_ != nullptr && index_->decompressedSize() >= 0) return index_->decompressedSize();
+  return decompressor_->ended() ? decompressor_->outputOffset() : -1;
+}
+
 int64_t CCBDataFile::getFileSize() const {
+  if (decompressor_ != nullptr) return std::max<int64_t>(knownSize(), 0);
   if (memory_ != nullptr) return memorySize_;
   NpFioStat64 info;
   np_fio_stat64(fileName_.asCstr(), &info);  // leaves the size 0 when the file is unknown
@@ -199,7 +311,35 @@ bool CCBDataFile::nextRecord(int& readerPosition) {
   return !atEnd_ || filled_ > position_;
 }
 
+void CCBDataFile::beginJoined(const unsigned char* bytes, int n, int64_t offset) {
+  if (joined_) endJoined();
+  setAside_ = {window_, position_, filled_, recordEnd_, atEnd_, padded_, windowOffset_};
+  joined_ = true;
+  window_ = bytes;
+  position_ = 0;
+  recordEnd_ = INT_MAX;
+  padded_ = false;
+  atEnd_ = true;  // nothing more to read
+  windowOffset_ = offset - origin_;
+  setFilled(n);
+}
+
+void CCBDataFile::endJoined() {
+  if (!joined_) return;
+  joined_ = false;
+  window_ = setAside_.window;
+  position_ = setAside_.position;
+  recordEnd_ = setAside_.recordEnd;
+  atEnd_ = setAside_.atEnd;
+  padded_ = setAside_.padded;
+  windowOffset_ = setAside_.windowOffset;
+  setFilled(setAside_.filled);
+}
+
 void CCBDataFile::close() {
+  endJoined();
+  decompressor_.reset();
+  index_ = nullptr;
   if (handle_ >= 0 && ownsHandle_) np_fio_close(handle_);
   handle_ = -1;
   ownsHandle_ = false;
@@ -210,6 +350,7 @@ void CCBDataFile::close() {
   memory_ = nullptr;
   memorySize_ = 0;
   windowOffset_ = 0;
+  origin_ = 0;
   position_ = 0;
   recordEnd_ = INT_MAX;
   padded_ = false;
@@ -245,10 +386,11 @@ bool CCBDataFile::readBlock() {
     if (received == left) atEnd_ = true;
     return true;
   }
-  const int received = np_fio_getb(handle_, buffer_ + filled_, asked);
+  const int received = pull(buffer_ + filled_, asked);
   if (received < 0) return false;
   setFilled(filled_ + received);
-  if (received < asked) atEnd_ = true;
+  // Decompressed bytes fall short before damage too, which the next read meets.
+  if (received < asked && (decompressor_ == nullptr || !decompressor_->failed())) atEnd_ = true;
   return true;
 }
 
@@ -268,6 +410,10 @@ void CCBDataFile::compact(int from) {
 
 // Called right after the failed read, whose error number is still errno.
 bool CCBDataFile::failRead() {
+  if (decompressor_ != nullptr && decompressor_->getErrorMessage().length() > 0) {
+    error_ = decompressor_->getErrorMessage();
+    return false;
+  }
   if (!readReasons_) return fail(READ_FAILED);
   error_ = qvbStringFormat("%s: %s", READ_FAILED, std::strerror(errno));
   return false;

@@ -15,18 +15,29 @@
 // input's text. The window knows positions and bytes only: how fields decode is
 // the reader's and the fields' to know.
 //
+// A compressed input (gzip, bzip2, zstd: CCBDecompressor tells it by its first bytes)
+// is decompressed as it is read: the window, its positions and offsets, skip() and the
+// size are those of the decompressed bytes. skip() starts at the last entry point of a
+// checkpoint index (setIndex) at or before where it goes, or reads forward from the
+// start.
+//
 // The reader owns its CCBDataFile; every node of a layout points to it without
-// owning it. A descriptor and memory stay the caller's. One thread uses it at a time.
+// owning it. A descriptor, memory and an index stay the caller's; the decompressor is
+// the data file's. One thread uses it at a time.
 #ifndef LYRA_INPUT_CCB_DATA_FILE_H_
 #define LYRA_INPUT_CCB_DATA_FILE_H_
 
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
+#include "input/ccb_decompressor.h"
 #include "lyra/qvb_string.h"
 #include "support/np_fio.h"
+
+class CCBInputIndex;
 
 // The largest window a data file may grow to.
 const int MAX_WINDOW_CAPACITY = 1 << 30;
@@ -44,10 +55,16 @@ class CCBDataFile {
   CCBDataFile& operator=(const CCBDataFile&) = delete;
 
   // Closes any input already open, then opens the file and allocates the window.
-  // padByte fills padded reads past the record end (see setRecordEnd).
-  bool open(const QvbString& fileName, unsigned char padByte = ' ');
-  // The same for size bytes at data, which stay the caller's.
-  bool openMemory(const unsigned char* data, int64_t size, unsigned char padByte = ' ');
+  // padByte fills padded reads past the record end (see setRecordEnd); with detect
+  // false a compressed file is read as it stands, as the classic reader reads it.
+  bool open(const QvbString& fileName, unsigned char padByte = ' ', bool detect = true);
+  // The same for size bytes at data, which stay the caller's; with detect false they
+  // are never taken for compressed data.
+  bool openMemory(const unsigned char* data, int64_t size, unsigned char padByte = ' ',
+                  bool detect = true);
+  // Makes the offsets of the input just opened (and skipped) count from origin: the
+  // offset of its first byte in a larger input it is a part of.
+  void setOrigin(int64_t origin) { origin_ = origin; }
   // The same for a descriptor read strictly forward from where it stands (never
   // sought, even when it could be), which stays the caller's.
   bool openDescriptor(int descriptor, unsigned char padByte = ' ');
@@ -62,10 +79,22 @@ class CCBDataFile {
   bool skippedPastEnd() const { return skippedPastEnd_; }
   // The size of the input in bytes (also when closed); 0 when unknown.
   int64_t getFileSize() const;
+  // The same, -1 when unknown (a compressed input before its end, without an index).
+  int64_t knownSize() const;
   // Whether skip() seeks: a file or memory, not a pipe.
   bool canSeek() const { return memory_ != nullptr || seekable_; }
+  // How the input just opened is compressed; its decompressor (null for none), for the
+  // scans that note its entry points.
+  CCBCompression compression() const {
+    return decompressor_ != nullptr ? decompressor_->compression() : CCB_COMPRESSION_NONE;
+  }
+  CCBDecompressor* decompressor() { return decompressor_.get(); }
+  // Lets skip() start at the index's entry points: after an opening, for the input
+  // opened, which must be the compressed file the index was made of (or false with a
+  // message). Null: none.
+  bool setIndex(const CCBInputIndex* index);
   // The offset in the input of window position `position`.
-  int64_t offsetOf(int position) const { return windowOffset_ + position; }
+  int64_t offsetOf(int position) const { return origin_ + windowOffset_ + position; }
   // Makes n bytes from the current position available in the window.
   bool fill(int n);
   // Makes up to n bytes at position available and returns how many are: fewer
@@ -105,6 +134,12 @@ class CCBDataFile {
     setFilled(filled_);
   }
   void clearRecordEnd() { setRecordEnd(INT_MAX, false); }
+  // Serves the reads that follow from the n bytes at bytes, at window positions 0 to
+  // n, as if they stood there, until endJoined(): a record joined from pieces that lie
+  // apart in the input, whose first byte is at input offset `offset`. Nothing is read
+  // from the input meanwhile. The bytes stay the caller's.
+  void beginJoined(const unsigned char* bytes, int n, int64_t offset);
+  void endJoined();
   // Whether reads are padded past the record end (which a read of bytes before
   // position reaches, for padsBefore).
   bool padded() const { return padded_; }
@@ -116,6 +151,10 @@ class CCBDataFile {
   // is exhausted and no byte of it is left unread (or on a bad position or closed
   // input, with the error text set).
   bool nextRecord(int& readerPosition);
+  // Drops the bytes before window position from: the byte there moves to position 0.
+  void dropBefore(int from) {
+    if (window_ != nullptr && from > 0 && from <= filled_) compact(from);
+  }
   void close();  // closes the input and releases the window; again does nothing
   // Whether a failed read's message gives the system's reason ("Error reading file:
   // Is a directory") rather than the bare "Error reading file" of the classic reader.
@@ -127,6 +166,10 @@ class CCBDataFile {
 
  private:
   bool prepare(unsigned char padByte);  // allocates the window of a file or descriptor
+  bool detectCompression();             // reads the first bytes of a file or descriptor
+  bool decompressMemory(unsigned char padByte);
+  bool skipDecompressed(int64_t start, int* position);
+  int pull(unsigned char* dest, int n);  // input bytes, decompressed where they are compressed
   const unsigned char* viewOutside(int position, int n, bool national);
   const unsigned char* viewPadded(int position, int n, bool national);
   bool makeAvailable(int position, int n);
@@ -142,8 +185,18 @@ class CCBDataFile {
   bool fail(const char* message);
   bool failRead();
 
+  // What beginJoined sets aside until endJoined.
+  struct WindowState {
+    const unsigned char* window;
+    int position, filled, recordEnd;
+    bool atEnd, padded;
+    int64_t windowOffset;
+  };
+
   QvbString error_;
   QvbString fileName_;
+  WindowState setAside_ = {};
+  bool joined_ = false;
   NpFioHandle handle_ = -1;
   bool ownsHandle_ = false;
   bool seekable_ = false;
@@ -159,9 +212,12 @@ class CCBDataFile {
   bool skippedPastEnd_ = false;
   bool readReasons_ = false;
   int64_t windowOffset_ = 0;               // the input offset of window position 0
+  int64_t origin_ = 0;                     // the offset of the input in a larger one
   unsigned char* buffer_ = nullptr;        // the window of a file or descriptor; owned
   const unsigned char* window_ = nullptr;  // buffer_, or a view of memory input
   std::vector<unsigned char> padding_;     // a padded read's bytes
+  std::unique_ptr<CCBDecompressor> decompressor_;
+  const CCBInputIndex* index_ = nullptr;  // not owned
   int capacity_;
   int smallestCapacity_;
   int recordLength_;

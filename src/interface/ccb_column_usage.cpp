@@ -2,7 +2,8 @@
 
 namespace {
 
-const char* const USAGE_NAMES[] = {"display", "binary", "packed", "float", "national"};  // by value
+const char* const USAGE_NAMES[] = {"display", "binary",   "packed",
+                                   "float",   "national", "display-1"};  // by value
 const int USAGE_COUNT = sizeof USAGE_NAMES / sizeof USAGE_NAMES[0];
 
 }  // namespace

@@ -12,8 +12,10 @@ void CCBLayoutLoader::setLayoutOptions(const CCBLayoutOptions& options) {
   layoutOptions_ = options;
   formatRules_.floatFormat = options.getFloatFormat();
   formatRules_.nationalUtf16 = options.getNationalUtf16();
+  formatRules_.odoMax = options.getOdoLayout() == CCB_ODO_MAX;
   formatRules_.extended = true;
   formatRules_.tolerant = !options.getStrict();
+  formatRules_.doubleByte = !options.getStrict();
   sourceRules_ = CCBSourceRules();
   if (options.getStrict()) return;
   sourceRules_.tolerant = true;
@@ -131,7 +133,10 @@ CCBDataRoot* CCBLayoutLoader::completeLayout(CCBDataRoot* root) {
     return nullptr;
   }
   root->buildOutputColumns();
-  return root;
+  if (root->layTablesAtMaximum()) return root;
+  errorMessage_ = QvbString("Out of memory while loading the layout");
+  delete root;
+  return nullptr;
 }
 
 bool CCBLayoutLoader::withinReach(const CCBDataRoot* root) {

@@ -13,6 +13,7 @@ const uint32_t FLAG_NATIONAL_UTF16 = 1;
 const uint32_t FLAG_STRICT = 2;
 
 const char* const SOURCE_FORMAT_NAMES[] = {"fixed", "free"};  // by value
+const char* const ODO_LAYOUT_NAMES[] = {"shift", "max"};      // by value
 const int DEFAULT_MARGIN = 72;
 const char PATH_END = '\n';
 
@@ -47,11 +48,23 @@ bool ccbSourceFormatFromName(const char* name, CCBSourceFormat* format) {
   return false;
 }
 
+bool ccbOdoLayoutFromName(const char* name, CCBOdoLayout* layout) {
+  for (int i = 0; name != nullptr && i < 2; ++i) {
+    if (strcasecmp(name, ODO_LAYOUT_NAMES[i]) == 0) {
+      *layout = static_cast<CCBOdoLayout>(i);
+      return true;
+    }
+  }
+  return false;
+}
+
 CCBLayoutOptions::CCBLayoutOptions()
     : floatFormat_(CCB_FLOAT_NONE),
       flags_(0),
       sourceFormat_(CCB_SOURCE_FIXED),
       margin_(DEFAULT_MARGIN),
+      odoLayout_(CCB_ODO_SHIFT),
+      reservedWord_(0),
       reserved_() {}
 
 void CCBLayoutOptions::setFloatFormat(CCBFloatFormat format) {
@@ -116,3 +129,13 @@ QvbString CCBLayoutOptions::getCopyPath(int index) const {
   folder.assign(start, static_cast<int>(end - start));
   return folder;
 }
+
+void CCBLayoutOptions::setOdoLayout(CCBOdoLayout layout) {
+  odoLayout_ = layout;
+}
+CCBOdoLayout CCBLayoutOptions::getOdoLayout() const {
+  return odoLayout_ == CCB_ODO_MAX ? CCB_ODO_MAX : CCB_ODO_SHIFT;
+}
+
+// The object's size is part of what a host compiles in: new options take reserved room.
+static_assert(sizeof(CCBLayoutOptions) == 304, "CCBLayoutOptions must keep its size");

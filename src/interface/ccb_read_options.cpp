@@ -15,9 +15,11 @@ struct PageName {
 const PageName PAGE_NAMES[] = {
     {37, "037"},    {273, "273"},   {277, "277"},   {278, "278"},     {280, "280"},
     {284, "284"},   {285, "285"},   {297, "297"},   {500, "500"},     {819, "latin1"},
-    {871, "871"},   {1047, "1047"}, {1140, "1140"}, {1141, "1141"},   {1142, "1142"},
+    {871, "871"},   {930, "930"},   {933, "933"},   {935, "935"},     {937, "937"},
+    {939, "939"},   {1047, "1047"}, {1140, "1140"}, {1141, "1141"},   {1142, "1142"},
     {1143, "1143"}, {1144, "1144"}, {1145, "1145"}, {1146, "1146"},   {1147, "1147"},
-    {1148, "1148"}, {1149, "1149"}, {1208, "utf8"}, {1252, "cp1252"},
+    {1148, "1148"}, {1149, "1149"}, {1208, "utf8"}, {1252, "cp1252"}, {1364, "1364"},
+    {1371, "1371"}, {1388, "1388"}, {1390, "1390"}, {1399, "1399"},
 };
 
 struct PageAlias {
@@ -45,7 +47,8 @@ int pageNumber(const char* name) {
   return static_cast<int>(std::strtol(name, nullptr, 10));
 }
 
-const char* const FORMAT_NAMES[] = {"fixed", "layout", "rdw", "vb", "lines"};  // by value
+const char* const FORMAT_NAMES[] = {"fixed", "layout", "rdw", "vb",
+                                    "lines", "vbs",    "vs"};  // by value
 const int FORMAT_COUNT = sizeof FORMAT_NAMES / sizeof FORMAT_NAMES[0];
 
 enum OptionFlag : uint32_t {
@@ -87,6 +90,12 @@ bool ccbRecordFormatFromName(const char* name, CCBRecordFormat* format) {
 
 const char* ccbRecordFormatName(CCBRecordFormat format) {
   return format >= 0 && format < FORMAT_COUNT ? FORMAT_NAMES[format] : "";
+}
+
+const char* ccbCompressionName(CCBCompression compression) {
+  static const char* const NAMES[] = {"none", "gzip", "bzip2", "zstd"};  // by value
+  const int index = static_cast<int>(compression);  // a host may pass any number
+  return index >= 0 && index < 4 ? NAMES[index] : "";
 }
 
 bool ccbCodePageFromName(const char* name, int* ccsid) {
@@ -138,6 +147,8 @@ CCBReadOptions::CCBReadOptions()
       maxErrors_(0),
       flags_(0),
       codePage_(0),
+      varseqFormat_(-1),
+      reservedWord_(0),
       blockSize_(DEFAULT_BLOCK_SIZE),
       reserved_() {}
 
@@ -264,3 +275,12 @@ void CCBReadOptions::setBinaryFullRange(bool fullRange) {
 bool CCBReadOptions::getBinaryFullRange() const {
   return (flags_ & FLAG_BINARY_FULL_RANGE) != 0;
 }
+void CCBReadOptions::setVarseqFormat(int form) {
+  varseqFormat_ = form;
+}
+int CCBReadOptions::getVarseqFormat() const {
+  return varseqFormat_;
+}
+
+// The object's size is part of what a host compiles in: new options take reserved room.
+static_assert(sizeof(CCBReadOptions) == 248, "CCBReadOptions must keep its size");

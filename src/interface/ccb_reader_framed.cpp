@@ -7,22 +7,12 @@
 
 namespace {
 
-const int DESCRIPTOR_SIZE = 4;
-const int SCAN_WINDOW = 64 * 1024;  // the window of a split scan
+const int DESCRIPTOR_SIZE = 4;  // the longest word before a record
 
+// The formats whose records only a read from a split point finds.
 bool needsFirstRecord(CCBRecordFormat format) {
-  return format == CCB_RECORD_RDW || format == CCB_RECORD_VB;
-}
-
-FramerSettings framerSettings(const CCBReadOptions& options, int recordLength, int64_t rangeEnd) {
-  FramerSettings settings;
-  settings.format = options.getRecordFormat();
-  settings.recordLength = recordLength;
-  settings.littleEndian = options.getRdwLittleEndian();
-  settings.excludesHeader = options.getRdwExcludesHeader();
-  settings.blockExcludesHeader = options.getBdwExcludesHeader();
-  settings.rangeEnd = rangeEnd;
-  return settings;
+  return format == CCB_RECORD_RDW || format == CCB_RECORD_VB || format == CCB_RECORD_VBS ||
+         format == CCB_RECORD_VS;
 }
 
 }  // namespace
@@ -49,8 +39,33 @@ bool CCBReaderImpl::openDataDescriptor(int descriptor, const CCBReadOptions& opt
   });
 }
 
+bool CCBReaderImpl::openDataPart(const unsigned char* data, size_t size, int64_t origin,
+                                 const CCBReadOptions& options) {
+  if (origin < 0) {
+    state_ = NOT_OPEN;
+    errorMessage_ = QvbString("Invalid part: its origin must not be negative");
+    return false;
+  }
+  CCBReadOptions part = options;
+  part.setSkip(0);
+  part.setRange(-1, -1);
+  part.setFirstRecord(-1);
+  const bool opened = openFramed(
+      part,
+      [&](CCBDataFile* file, unsigned char padByte) {
+        return file->openMemory(data, static_cast<int64_t>(size), padByte, false);
+      },
+      false);
+  if (!opened) return false;
+  dataFile_->setOrigin(origin);
+  frame_.offset = inputPosition_ = origin;
+  nextNumber_ = options.getFirstRecord() >= 1 ? options.getFirstRecord() : -1;
+  return true;
+}
+
+// A data file opened with read options; useIndex false: the index set does not apply.
 template <typename Open>
-bool CCBReaderImpl::openFramed(const CCBReadOptions& options, Open open) {
+bool CCBReaderImpl::openFramed(const CCBReadOptions& options, Open open, bool useIndex) {
   state_ = NOT_OPEN;
   CCBDecoding decoding;
   if (!checkOptions(options) || !decodingOf(options, &decoding)) return false;
@@ -75,6 +90,11 @@ bool CCBReaderImpl::openFramed(const CCBReadOptions& options, Open open) {
   decoding_ = decoding;
   treeReading_ = hierarchical_;
   treesEnd_ = treeReading_ ? options.getRangeEnd() : -1;
+  if (!dataFile_->setIndex(useIndex ? index_.get() : nullptr)) {
+    errorMessage_ = dataFile_->getErrorMessage();
+    dataFile_->close();
+    return false;
+  }
   if (!startAt(start)) {
     dataFile_->close();
     return false;
@@ -112,8 +132,12 @@ bool CCBReaderImpl::checkOptions(const CCBReadOptions& options) {
   const char* problem = nullptr;
   if (layouts_.empty()) {
     problem = "One or more Copybook Files required for reading data";
-  } else if (format < CCB_RECORD_FIXED || format > CCB_RECORD_LINES) {
+  } else if (format < CCB_RECORD_FIXED || format > CCB_RECORD_VS) {
     problem = "Unknown record format";
+  } else if (options.getVarseqFormat() < -1 || options.getVarseqFormat() > 3) {
+    problem = "Invalid varseq format: GnuCOBOL's variable files have the forms 0 to 3";
+  } else if (options.getVarseqFormat() >= 0 && format != CCB_RECORD_RDW) {
+    problem = "A varseq format goes with the rdw record format only";
   } else if (options.getRecordLength() < 0 || options.getRecordLength() > MAX_RECORD_LENGTH) {
     errorMessage_ = qvbStringFormat("Invalid record length %d: it must be from 0 to %d",
                                     options.getRecordLength(), MAX_RECORD_LENGTH);
@@ -139,12 +163,13 @@ bool CCBReaderImpl::startAt(int64_t start) {
     errorMessage_ = QvbString("A range needs a file or memory: this input cannot seek");
     return false;
   }
-  rangePastEnd_ = ranged && start >= dataFile_->getFileSize();
+  const int64_t size = dataFile_->knownSize();
+  rangePastEnd_ = ranged && size >= 0 && start >= size;
   const bool midLine = options_.getRecordFormat() == CCB_RECORD_LINES && ranged;
   if (!rangePastEnd_ && !seekFirstRecord(ranged, midLine, &start)) return false;
   // Trees read on past the range's end, up to the next root.
-  framer_.reset(
-      framerSettings(options_, recordLength_, treeReading_ ? -1 : options_.getRangeEnd()));
+  framer_.reset(CCBRecordFramer::settingsOf(options_, recordLength_,
+                                            treeReading_ ? -1 : options_.getRangeEnd()));
   frame_ = RecordFrame();
   frame_.offset = start;
   inputPosition_ = start;
@@ -170,8 +195,8 @@ bool CCBReaderImpl::seekFirstRecord(bool ranged, bool midLine, int64_t* start) {
   const int64_t skip = options_.getSkip();
   if (ranged && needsFirstRecord(format) && options_.getFirstRecord() < 1) {
     errorMessage_ = QvbString(
-        "A range of rdw or vb records must start at a split point: give the record number "
-        "that the split scan gives for it");
+        "A range of rdw, vb, vbs or vs records must start at a split point: give the record "
+        "number that the split scan gives for it");
     return false;
   }
   nextNumber_ = ranged ? options_.getFirstRecord() : 1;
@@ -195,6 +220,7 @@ bool CCBReaderImpl::seekFirstRecord(bool ranged, bool midLine, int64_t* start) {
 
 const unsigned char* CCBReaderImpl::getRecordBytes() {
   if (!framed_ || !recordHeld_ || state_ != READING) return nullptr;
+  if (frame_.joined != nullptr) return frame_.joined;
   return dataFile_->view(frame_.start, frame_.length, nullptr);
 }
 
@@ -271,13 +297,22 @@ CCBReaderImpl::RecordOutcome CCBReaderImpl::readByLayout() {
   return placed == RECORD_PLACED ? placeRecord(recordLayout_) : placed;
 }
 
-// Decodes a framed record with its layout. Fields past the end of an rdw or vb
-// record are null; a line is read as if padded with blanks.
+// Decodes a framed record with its layout. Fields past the end of a record with a
+// descriptor word are null; a line is read as if padded with blanks. A record joined
+// from segments is read from the framer's buffer, as if it stood at position 0.
 CCBReaderImpl::RecordOutcome CCBReaderImpl::walkFramed() {
+  struct JoinedRecord {  // serves the joined bytes during the walk
+    CCBDataFile* file;
+    explicit JoinedRecord(CCBDataFile* f, const RecordFrame& frame) : file(f) {
+      if (frame.joined != nullptr) file->beginJoined(frame.joined, frame.length, frame.offset);
+    }
+    ~JoinedRecord() { file->endJoined(); }
+  } joined(dataFile_.get(), frame_);
   const CCBRecordFormat format = options_.getRecordFormat();
-  const int end = frame_.start + frame_.length;
-  if (format != CCB_RECORD_FIXED) dataFile_->setRecordEnd(end, format == CCB_RECORD_LINES);
-  const int layout = chooseLayout(frame_.start);
+  const int start = frame_.joined != nullptr ? 0 : frame_.start;
+  if (format != CCB_RECORD_FIXED)
+    dataFile_->setRecordEnd(start + frame_.length, format == CCB_RECORD_LINES);
+  const int layout = chooseLayout(start);
   if (layout < 0 || (layout != activeLayout_ && !readsAllLayouts())) {
     dataFile_->clearRecordEnd();
     if (layout == UNKNOWN_LAYOUT) return stepOverUnknown();
@@ -293,11 +328,11 @@ CCBReaderImpl::RecordOutcome CCBReaderImpl::walkFramed() {
   if (layout != activeLayout_) activate(layout);
   CCBDataRoot* root = layouts_[static_cast<size_t>(layout)];
   root->clearColumnValues();
-  int walked = frame_.start;
-  const bool read = root->readRecord(frame_.start, &walked);
+  int walked = start;
+  const bool read = root->readRecord(start, &walked);
   dataFile_->clearRecordEnd();
   if (!read) return passOver(root->getErrorMessage());
-  const int used = walked - frame_.start;
+  const int used = walked - start;
   const QvbString problem = countProblem();
   if (problem.length() > 0) return passOver(problem);
   if (format == CCB_RECORD_FIXED && used > frame_.length) {
@@ -365,6 +400,7 @@ QvbString CCBReaderImpl::countProblem() {
 CCBReaderImpl::RecordOutcome CCBReaderImpl::passOver(const QvbString& reason) {
   if (leading_) return RECORD_OTHER;  // the range before this one's
   errorMessage_ = reason;
+  dataFile_->endJoined();  // the record's bytes as they stand in the window
   const int64_t allowed = options_.getMaxErrors();
   if (allowed >= 0 && badRecords_ >= allowed) return RECORD_FAILED;
   ++badRecords_;
@@ -402,13 +438,22 @@ bool CCBReaderImpl::scanSplitPointsMemory(const unsigned char* data, size_t size
   });
 }
 
-// The scan of both: open opens the input in the file it is given.
+bool CCBReaderImpl::writeIndexFile(const QvbString& fileName, const CCBReadOptions& options,
+                                   int64_t every, CCBSplitCallback* callback,
+                                   const QvbString& indexFile) {
+  return scanSplits(
+      options, every, callback, [&](CCBDataFile* file) { return file->open(fileName); },
+      &indexFile);
+}
+
+// The scan of all: open opens the input in the file it is given; indexFile, when not
+// null, is where the index of a compressed input goes.
 template <typename Open>
 bool CCBReaderImpl::scanSplits(const CCBReadOptions& options, int64_t every,
-                               CCBSplitCallback* callback, Open open) {
+                               CCBSplitCallback* callback, Open open, const QvbString* indexFile) {
   const CCBRecordFormat format = options.getRecordFormat();
-  if (format != CCB_RECORD_RDW && format != CCB_RECORD_VB && format != CCB_RECORD_LINES) {
-    errorMessage_ = QvbString("Split points are for the rdw, vb and lines record formats");
+  if (!needsFirstRecord(format) && format != CCB_RECORD_LINES) {
+    errorMessage_ = QvbString("Split points are for the rdw, vb, vbs, vs and lines record formats");
     return false;
   }
   if (every < 1 || options.getSkip() < 0 || callback == nullptr) {
@@ -417,17 +462,26 @@ bool CCBReaderImpl::scanSplits(const CCBReadOptions& options, int64_t every,
   }
   CCBDataFile file(SCAN_WINDOW);
   int position = 0;
-  if (!open(&file) || !file.skip(options.getSkip(), &position)) {
+  if (!open(&file)) {
+    errorMessage_ = file.getErrorMessage();
+    return false;
+  }
+  if (file.compression() != CCB_COMPRESSION_NONE) {
+    return scanCompressed(&file, options, every, callback, indexFile);
+  }
+  if (indexFile != nullptr || index_ != nullptr) {
+    errorMessage_ = QvbString("The data file is not compressed: it takes no index");
+    return false;
+  }
+  if (!file.skip(options.getSkip(), &position)) {
     errorMessage_ = file.getErrorMessage();
     return false;
   }
   CCBRecordFramer framer;
-  framer.reset(framerSettings(options, 0, -1));
+  framer.reset(CCBRecordFramer::settingsOf(options, 0, -1));
   const int64_t skip = options.getSkip();
   int64_t nextPoint = skip;
   for (int64_t number = 1;; ++number) {
-    const bool blockStart = format == CCB_RECORD_VB && !framer.insideBlock();
-    const int64_t point = file.offsetOf(position);
     RecordFrame frame;
     QvbString reason;
     const FrameStatus status = framer.next(&file, position, &frame, &reason);
@@ -436,8 +490,8 @@ bool CCBReaderImpl::scanSplits(const CCBReadOptions& options, int64_t every,
       errorMessage_ = reason;
       return false;
     }
-    const int64_t at = blockStart ? point : frame.offset;
-    if ((format != CCB_RECORD_VB || blockStart) && at >= nextPoint) {
+    const int64_t at = frame.splitOffset;
+    if (at >= 0 && at >= nextPoint) {
       if (!callback->splitPoint(at, number)) return true;
       nextPoint = skip + ((at - skip) / every + 1) * every;
     }

@@ -125,8 +125,9 @@ bool CCBReaderImpl::openDataFile(const QvbString& fileName, int startPosition, b
     return false;
   }
   const CCBDecoding decoding = classicDecoding(noConvert);
+  // The classic reader reads every file as it stands, compressed or not.
   if (!prepareDataFile(longestLayoutLength()) ||
-      !dataFile_->open(fileName, decoding.codec.blank()) ||
+      !dataFile_->open(fileName, decoding.codec.blank(), false) ||
       !dataFile_->skip(startPosition, &position_)) {
     errorMessage_ = dataFile_ != nullptr ? dataFile_->getErrorMessage() : errorMessage_;
     if (dataFile_ != nullptr) dataFile_->close();

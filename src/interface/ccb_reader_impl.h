@@ -14,6 +14,7 @@
 
 #include "format/ccb_format.h"
 #include "input/ccb_data_file.h"
+#include "input/ccb_input_index.h"
 #include "input/ccb_record_framer.h"
 #include "interface/ccb_column_type.h"
 #include "interface/ccb_record_walk.h"
@@ -92,6 +93,14 @@ class CCBReaderImpl final : public CCBRecordReader {
   bool addChildLayout(const QvbString& parentId, const QvbString& childId) override;
   void clearChildLayouts() override;
   int64_t getParentRecordNumber() override { return parentNumber_; }
+  CCBCompression getCompression() override;
+  bool setIndexFile(const QvbString& fileName) override;
+  bool writeIndexFile(const QvbString& fileName, const CCBReadOptions& options, int64_t every,
+                      CCBSplitCallback* callback, const QvbString& indexFile) override;
+  bool scanChunks(const QvbString& fileName, const CCBReadOptions& options, int64_t chunkBytes,
+                  CCBChunkCallback* callback) override;
+  bool openDataPart(const unsigned char* data, size_t size, int64_t origin,
+                    const CCBReadOptions& options) override;
 
   // The active layout's output array, whose columns the record just read fills; null
   // without an active layout. For the readers of the library's own (CCBRecordBatch).
@@ -149,7 +158,7 @@ class CCBReaderImpl final : public CCBRecordReader {
 
   // Framed reading (ccb_reader_framed.cpp).
   template <typename Open>
-  bool openFramed(const CCBReadOptions& options, Open open);
+  bool openFramed(const CCBReadOptions& options, Open open, bool useIndex = true);
   bool checkOptions(const CCBReadOptions& options);
   bool decodingOf(const CCBReadOptions& options, CCBDecoding* decoding);
   bool startAt(int64_t start);
@@ -163,7 +172,14 @@ class CCBReaderImpl final : public CCBRecordReader {
   QvbString countProblem();
   template <typename Open>
   bool scanSplits(const CCBReadOptions& options, int64_t every, CCBSplitCallback* callback,
-                  Open open);
+                  Open open, const QvbString* indexFile = nullptr);
+  // The window of a scan of a whole input.
+  static constexpr int SCAN_WINDOW = 64 * 1024;
+  // Whole-input scans of compressed inputs and in chunks (ccb_reader_scans.cpp).
+  bool scanCompressed(CCBDataFile* file, const CCBReadOptions& options, int64_t every,
+                      CCBSplitCallback* callback, const QvbString* indexFile);
+  bool reportIndexed(const CCBReadOptions& options, int64_t every, CCBSplitCallback* callback);
+  bool startScan(CCBDataFile* file, const CCBReadOptions& options, int* position);
 
   QvbString errorMessage_;
   std::vector<CCBDataRoot*> layouts_;  // owned
@@ -230,6 +246,7 @@ class CCBReaderImpl final : public CCBRecordReader {
   int64_t parentNumber_ = -1;
   int64_t treesEnd_ = -1;
   bool leading_ = false;
+  std::unique_ptr<CCBInputIndex> index_;  // of the compressed files opened next
 };
 
 #endif  // LYRA_INTERFACE_CCB_READER_IMPL_H_

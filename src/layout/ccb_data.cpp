@@ -237,8 +237,10 @@ QvbString CCBData::countProblem(int value, bool notNumber) const {
                          dependingNode_->getName().asCstr());
 }
 
-// The repetitions of a repeated node, each in the columns after the previous one's.
+// The repetitions of a repeated node, each in the columns after the previous one's. A
+// table laid out at its maximum ends after its last possible repetition.
 bool CCBData::walkRepetitions(int column, int* position) {
+  const int start = *position;
   const int repetitions = repetitionCount();
   for (int r = 0; r < repetitions; ++r) {
     if (fieldNode_ ? !decodeValue(*position, position, column) : !walkChildren(column, position)) {
@@ -246,6 +248,7 @@ bool CCBData::walkRepetitions(int column, int* position) {
     }
     column += columnsPerRepetition_;
   }
+  if (maximumStride_ > 0) *position = start + maximumStride_ * occursMax_;
   return true;
 }
 

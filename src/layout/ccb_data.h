@@ -142,6 +142,10 @@ class CCBData : public CCBDefNode {
   void setOccursMinimum(int minimum) { occursMin_ = minimum; }
   int getOccursMinimum() const { return occursMin_; }
   int getColumnCount() const { return columnCount_; }
+  // Makes an OCCURS DEPENDING ON table take its maximum size, repetitionLength bytes
+  // each, whatever its count: the walk passes over the repetitions the count leaves
+  // out. 0: the table takes what its count gives.
+  void setMaximumStride(int repetitionLength) { maximumStride_ = repetitionLength; }
 
  protected:
   // isFieldNode: the node is a field (what isField() answers), kept in the node so
@@ -192,6 +196,7 @@ class CCBData : public CCBDefNode {
   CCBOutputArray* outputArray_ = nullptr;
   int columnCount_ = 0;
   int columnsPerRepetition_ = 0;
+  int maximumStride_ = 0;
   bool skipped_ = false;
   LYRADebugCallback* debugCallback_ = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "input/ccb_data_file.h"
+#include "layout/ccb_layout_map.h"
 
 namespace {
 
@@ -59,6 +60,30 @@ void CCBDataRoot::buildOutputColumns() {
   }
   setOutputArray(outputArray_.get());
   countColumns(0);
+}
+
+namespace {
+
+// Sets the stride of every table of OCCURS DEPENDING ON among these nodes and their
+// subtrees.
+bool setMaximumStrides(CCBData* first) {
+  for (CCBData* node = first; node != nullptr; node = node->getNextSibling()) {
+    if (node->isOccursDepending()) {
+      const int64_t length = CCBLayoutMap::repetitionLength(node);
+      if (length < 0) return false;
+      node->setMaximumStride(static_cast<int>(length));
+    }
+    if (node->getFirstChild() != nullptr && !setMaximumStrides(node->getFirstChild())) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CCBDataRoot::layTablesAtMaximum() {
+  return !formatRules_.odoMax || setMaximumStrides(getFirstChild());
 }
 
 void CCBDataRoot::clearColumnValues() {

@@ -69,6 +69,9 @@ class CCBDataRoot : public CCBData {
   // (Re)builds the output array: one entry per repetition of every node, one
   // column per repetition of every field, in record order.
   void buildOutputColumns();
+  // Where the rules lay every OCCURS DEPENDING ON table out at its maximum, tells each
+  // the length of its repetitions; false when memory ran out.
+  bool layTablesAtMaximum();
   void clearColumnValues();
   // Walks the record at start, as walkRecord does, then keeps the bytes of its
   // fields whose decoding was left for later; *end is the position after it.

@@ -20,7 +20,8 @@ struct UsageRow {
   CCBColumnUsage column;
 };
 
-// The usages stored other than as display characters; national items by their format.
+// The usages stored other than as display characters; national and double-byte items
+// by their format.
 const UsageRow USAGE_ROWS[] = {
     {USAGE_BINARY, CCB_USAGE_BINARY},      // BINARY, COMP, COMP-4, COMP-5
     {USAGE_PACKED, CCB_USAGE_PACKED},      // COMP-3, PACKED-DECIMAL
@@ -32,6 +33,7 @@ const UsageRow USAGE_ROWS[] = {
 CCBColumnUsage columnUsage(const CCBFormat* format) {
   if (format == nullptr) return CCB_USAGE_DISPLAY;
   if (format->isNational()) return CCB_USAGE_NATIONAL;
+  if (format->isDoubleByte()) return CCB_USAGE_DISPLAY_1;
   for (const UsageRow& row : USAGE_ROWS) {
     if (row.usage == format->usage()) return row.column;
   }
@@ -50,6 +52,7 @@ bool CCBLayoutMap::build(const CCBData* root, bool withColumns) {
   redefinedStarts_.clear();
   recordLength_ = 0;
   withColumns_ = withColumns;
+  tablesAtMaximum_ = root->isRoot() && static_cast<const CCBDataRoot*>(root)->formatRules().odoMax;
   try {
     // One column per field repetition, made room for at once: the columns of a large
     // layout are not copied as they grow.
@@ -93,8 +96,23 @@ CCBLayoutMap::Position CCBLayoutMap::place(const CCBData* node, Position start,
                    ? placeField(static_cast<const CCBDataField*>(node), position, insideVariable)
                    : placeChildren(node, position, insideVariable);
   }
-  if (variableTable) position.variable = true;
+  if (variableTable && !tablesAtMaximum_) position.variable = true;
   return position;
+}
+
+int64_t CCBLayoutMap::repetitionLength(const CCBData* node) {
+  CCBLayoutMap map;
+  map.withColumns_ = false;
+  try {
+    if (node->getFirstChild() != nullptr) map.noteRedefinedNodes(node->getFirstChild());
+    const Position start{0, false};
+    const Position end = node->isField()
+                             ? map.placeField(static_cast<const CCBDataField*>(node), start, false)
+                             : map.placeChildren(node, start, false);
+    return end.offset;
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
 }
 
 // One repetition of a group, child after child as the record walk steps through it.

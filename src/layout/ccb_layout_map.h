@@ -9,13 +9,16 @@
 // before it ended, a redefining item where the item it redefines started, the item
 // after a redefining one at the further of the two ends, and each repetition of a
 // table where the one before it ended. An item that redefines one the layout has
-// not placed yet starts at the record's start, as in a first record's walk.
+// not placed yet starts at the record's start, as in a first record's walk. A layout
+// whose tables always take their maximum size (the odo_layout max) lays them out
+// the same way.
 //
 // A column is variable when a variable table's count moves it or decides whether it
 // is there: it lies inside a variable table, or the place it starts from was
 // reached past one (the items after a variable table in its group or an enclosing
 // one, the later repetitions of a table holding one). An item redefining one that
-// lies before every variable table is not variable.
+// lies before every variable table is not variable. Where tables take their maximum
+// size, only the items inside them are variable.
 //
 // A map is a value built once from a tree, which must not change meanwhile; it
 // keeps no pointer into the tree. Its const methods may be called from many threads.
@@ -64,6 +67,10 @@ class CCBLayoutMap {
   // any length a layout is accepted with.
   int64_t getRecordLength() const { return recordLength_; }
 
+  // The bytes one repetition of node takes with every table under it at its maximum;
+  // -1 when memory ran out.
+  static int64_t repetitionLength(const CCBData* node);
+
  private:
   // A place in the record, and whether a variable table's count moves it.
   struct Position {
@@ -78,6 +85,7 @@ class CCBLayoutMap {
 
   std::vector<Column> columns_;
   bool withColumns_ = true;
+  bool tablesAtMaximum_ = false;  // the layout's tables always take their maximum size
   int64_t recordLength_ = 0;
   // Where each redefined node last started, for the items that redefine it.
   std::unordered_map<const CCBData*, Position> redefinedStarts_;

@@ -11,6 +11,7 @@ const char* const HEAD_ELEMENT = "CCBLayout";
 // defaults, so that a document loads back into the layout it was saved from.
 const char* const FLOAT_FORMAT_ATTRIBUTE = "float_format";
 const char* const NATIONAL_UTF16_ATTRIBUTE = "national_utf16";
+const char* const ODO_LAYOUT_ATTRIBUTE = "odo_layout";
 const char* const OCCURS_MINIMUM_ATTRIBUTE = "occurs_min";  // of a node: m of OCCURS m TO n
 
 bool named(const QvbString& actual, const char* expected) {
@@ -166,6 +167,7 @@ void CCBLayoutDocument::writeRules(QvDomNode element, const CCBFormatRules& rule
                               ccbFloatFormatName(static_cast<CCBFloatFormat>(rules.floatFormat)));
   }
   if (rules.nationalUtf16) element.setAttributeValue(NATIONAL_UTF16_ATTRIBUTE, "true");
+  if (rules.odoMax) element.setAttributeValue(ODO_LAYOUT_ATTRIBUTE, "max");
 }
 
 // The root's rules: those the read was given, with those the document records in
@@ -183,6 +185,15 @@ bool CCBLayoutDocument::readRules(QvDomNode element, CCBDataRoot* root) {
   }
   const QvbString national = element.getAttributeValue(NATIONAL_UTF16_ATTRIBUTE);
   if (national.length() > 0) rules.nationalUtf16 = national.compare("true", false) == 0;
+  const QvbString odoLayout = element.getAttributeValue(ODO_LAYOUT_ATTRIBUTE);
+  if (odoLayout.length() > 0) {
+    CCBOdoLayout layout = CCB_ODO_SHIFT;
+    if (!ccbOdoLayoutFromName(odoLayout.asCstr(), &layout)) {
+      errorMessage_ = qvbStringFormat("Unknown odo layout: %s", odoLayout.asCstr());
+      return false;
+    }
+    rules.odoMax = layout == CCB_ODO_MAX;
+  }
   root->setFormatRules(rules);
   return true;
 }

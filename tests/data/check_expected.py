@@ -16,9 +16,10 @@ listed. Numeric values are written in canonical form: optional '-', the
 integer digits without leading zeros, and, when the picture has V or
 leading P, '.' and its digits after the point.
 
-Framed files (framed.tsv) are taken apart by their descriptor words or line
-ends; a field that runs past the end of a descriptor-word record is left out
-like an unreached repetition, and a line is read as if padded with blanks.
+Framed files (framed.tsv) are taken apart by their descriptor words (spanned
+records joined from their segments) or line ends; a field that runs past the
+end of a descriptor-word record is left out like an unreached repetition, and a
+line is read as if padded with blanks.
 """
 import os
 import re
@@ -269,25 +270,69 @@ def unframe(data, record_format, options):
             records += unframe(data[pos + 4:pos + block], "rdw", options)
             pos += block
             continue
-        word = data[pos:pos + 4]
-        if "rdw_little_endian" in options:
+        word, size = data[pos:pos + 4], 4
+        if "varseq_format=1" in options:
+            length = int.from_bytes(word, "big")
+        elif "varseq_format=2" in options:
+            length = int.from_bytes(word, "little")
+        elif "varseq_format=3" in options:
+            length, size = int.from_bytes(word[:2], "big"), 2
+        elif "rdw_little_endian" in options:
             length = int.from_bytes(word[2:], "little")
         else:
             length = int.from_bytes(word[:2], "big")
+        if "rdw_excludes_header" not in options and "varseq" not in options[0]:
+            length -= 4
+        records.append(data[pos + size:pos + size + length])
+        pos += size + length
+    return records
+
+
+def segments(chunk, options):
+    """The (segment code, data) pairs of segments one after another."""
+    out, pos = [], 0
+    while pos < len(chunk):
+        word = chunk[pos:pos + 4]
+        if "rdw_little_endian" in options:
+            code, length = word[1], int.from_bytes(word[2:], "little")
+        else:
+            code, length = word[2], int.from_bytes(word[:2], "big")
         if "rdw_excludes_header" not in options:
             length -= 4
-        records.append(data[pos + 4:pos + 4 + length])
+        out.append((code, chunk[pos + 4:pos + 4 + length]))
         pos += 4 + length
+    return out
+
+
+def unspan(data, record_format, options):
+    """The records of a spanned file (vbs, vs): each record's segments joined, from
+    a whole one (code 0) or a first one (1) to the last (2)."""
+    pieces, pos = [], 0
+    while record_format == "vbs" and pos < len(data):
+        block = int.from_bytes(data[pos:pos + 2], "big")  # block words are big-endian
+        if "bdw_excludes_header" in options:
+            block += 4
+        pieces += segments(data[pos + 4:pos + block], options)
+        pos += block
+    if record_format == "vs":
+        pieces = segments(data, options)
+    records, joined = [], b""
+    for code, piece in pieces:
+        joined += piece
+        if code in (0, 2):
+            records.append(joined)
+            joined = b""
     return records
 
 
 def decode_framed(line):
-    name, record_format, options, copybook = line.split("\t")
+    name, record_format, options, copybook = line.split("\t")[:4]
     options = options.split(",")
+    take_apart = unspan if record_format in ("vbs", "vs") else unframe
     root = parse_copybook(os.path.join(HERE, "copybooks", copybook))
     data = open(os.path.join(HERE, "files", name), "rb").read()
     lines = []
-    for number, record in enumerate(unframe(data, record_format, options), 1):
+    for number, record in enumerate(take_apart(data, record_format, options), 1):
         ctx = {"columns": [], "counts": {}, "starts": {},
                "ebcdic": "ebcdic" in options, "end": len(record)}
         if record_format == "lines":

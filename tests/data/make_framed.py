@@ -9,6 +9,10 @@ programs printed, under the same record numbers.
 
   shipments.dat       GnuCOBOL's own RECORD VARYING file: only read, for its
                       record offsets
+  shipments_varseq1.dat, shipments_varseq2.dat, shipments_varseq3.dat
+                      the same file in GnuCOBOL's other variable-file forms
+                      (COB_VARSEQ_FORMAT 1, 2, 3): only read, for their
+                      record offsets
   shipments_le.dat    its records behind little-endian record descriptor
                       words (00 00 lo hi), lengths without the 4 bytes
   shipments_vb.dat    its records in blocks: descriptor words counting their
@@ -20,6 +24,22 @@ programs printed, under the same record numbers.
                       record, one block in the 4-byte form
   payroll.txt         payroll.dat as text lines: CRLF and LF ends, the last
                       line without one, two lines without trailing blanks
+  shipments_vbs.dat   shipments.dat's records spanned over blocks of several
+                      sizes (vbs): big-endian words counting their 4 bytes
+  customers_vbs.dat   customers_rdw.dat's records spanned over blocks (vbs):
+                      little-endian segment words, and block words (always
+                      big-endian), neither counting its own 4 bytes
+  shipments_vs.dat    shipments.dat's records cut into segments of several
+                      sizes, without blocks (vs): little-endian words
+                      counting their 4 bytes
+
+A segment descriptor word is a record descriptor word whose byte next to the
+length holds the segment's place in its record: 0 the whole record, 1 its
+first segment, 2 its last, 3 a middle one (LL LL CC 00 big-endian, 00 CC LL
+LL little-endian). A vbs writer fills each block up to its size, cutting a
+record that does not fit into segments that continue in the next blocks; the
+block sizes here cycle through a list, so that blocks open with every kind of
+segment, and the files are checked to hold every kind.
 
 A block descriptor word is a 2-byte big-endian length counting its own 4
 bytes, then 2 zero bytes; in the 4-byte form the top bit of the first byte is
@@ -27,10 +47,11 @@ set and the other 31 bits hold the length.
 
 For each file it also writes <file>.offsets, one line per record:
 number, offset of its first byte (its record descriptor word where it has
-one), its data length (descriptor word and line end left out), the offset just
-past it (line end included), and the offset a split scan gives where the
-record starts a unit of splitting (the record itself; in vb files the block
-that the record opens, "-" for the other records of a block).
+one; a spanned record's first segment's), its data length (descriptor words
+and line end left out; the joined length of a spanned record), the offset just
+past it (line end, last segment included), and the offset a split scan gives
+where the record starts a unit of splitting (the record itself; in vb and vbs
+files the block that the record opens, "-" for the other records of a block).
 """
 import os
 import sys
@@ -41,6 +62,13 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 FILES = os.path.join(HERE, "files")
 DESCRIPTOR = 4
 EXTENDED_BLOCK = 0x80000000
+
+SEGMENT_WHOLE, SEGMENT_FIRST, SEGMENT_LAST, SEGMENT_MIDDLE = 0, 1, 2, 3
+# The sizes of the blocks of the vbs files, in turn, descriptor words included, and
+# the data sizes of the segments of the vs file, in turn.
+SHIPMENT_BLOCK_SIZES = [200, 100, 64, 200]
+CUSTOMER_BLOCK_SIZES = [120, 300, 420]
+SHIPMENT_SEGMENT_SIZES = [48, 20, 96, 33, 200, 70]
 
 # Records per block, and the blocks (from 0) written in the 4-byte form.
 CUSTOMER_BLOCKS, CUSTOMER_EXTENDED = [3, 1, 4, 2, 2], {2}
@@ -73,6 +101,15 @@ def gnucobol_records(data):
     return records
 
 
+def varseq_length(record, form):
+    """The length GnuCOBOL writes before a record in variable-file form 1, 2 or 3."""
+    if form == 1:
+        return len(record).to_bytes(4, "big")
+    if form == 2:
+        return len(record).to_bytes(4, "little")
+    return len(record).to_bytes(2, "big")
+
+
 def rdw(record, little=False, excludes_header=False):
     length = len(record) + (0 if excludes_header else DESCRIPTOR)
     if little:
@@ -84,6 +121,20 @@ def bdw(length, extended):
     if extended:
         return (EXTENDED_BLOCK | length).to_bytes(4, "big")
     return length.to_bytes(2, "big") + b"\0\0"
+
+
+def sdw(data, code, little=False, excludes_header=False):
+    """A segment of data behind its segment descriptor word."""
+    length = len(data) + (0 if excludes_header else DESCRIPTOR)
+    if little:
+        return bytes([0, code]) + length.to_bytes(2, "little") + data
+    return length.to_bytes(2, "big") + bytes([code, 0]) + data
+
+
+def segment_code(first, last):
+    if first:
+        return SEGMENT_WHOLE if last else SEGMENT_FIRST
+    return SEGMENT_LAST if last else SEGMENT_MIDDLE
 
 
 class Framed:
@@ -136,6 +187,76 @@ def vb_file(records, blocks, extended):
     return out
 
 
+def spanned_blocks(records, sizes):
+    """The blocks of a vbs file: lists of (record index, code, data), each block
+    filled up to its size (sizes in turn) with segments of the records."""
+    blocks, block, used = [], [], DESCRIPTOR
+    for index, record in enumerate(records):
+        at, first = 0, True
+        while first or at < len(record):
+            room = sizes[len(blocks) % len(sizes)] - used - DESCRIPTOR
+            if room < 1:
+                blocks.append(block)
+                block, used = [], DESCRIPTOR
+                continue
+            piece = record[at:at + room]
+            block.append((index, segment_code(first, at + len(piece) == len(record)), piece))
+            used += DESCRIPTOR + len(piece)
+            at, first = at + len(piece), False
+    blocks.append(block)
+    return blocks
+
+
+def check_kinds(name, codes, openers):
+    """Every kind of segment is in the file, and the blocks open with every kind
+    of segment (vbs)."""
+    kinds = {SEGMENT_WHOLE, SEGMENT_FIRST, SEGMENT_LAST, SEGMENT_MIDDLE}
+    if set(codes) != kinds:
+        sys.exit("%s lacks segment kinds: it has %s" % (name, sorted(set(codes))))
+    if openers is not None and set(openers) != kinds:
+        sys.exit("%s: blocks open with %s only" % (name, sorted(set(openers))))
+
+
+def vbs_file(name, records, sizes, little=False, excludes_header=False):
+    """Records spanned over blocks; with little, the segment descriptor words
+    little-endian, and with excludes_header, no descriptor word counting its own
+    4 bytes."""
+    out, starts = Framed(), {}
+    blocks = spanned_blocks(records, sizes)
+    for block in blocks:
+        block_start = len(out.data)
+        segments = [sdw(data, code, little, excludes_header) for _, code, data in block]
+        length = sum(len(s) for s in segments) + (0 if excludes_header else DESCRIPTOR)
+        out.data += bdw(length, False)
+        for position, ((index, code, _), segment) in enumerate(zip(block, segments)):
+            if code in (SEGMENT_WHOLE, SEGMENT_FIRST):
+                starts[index] = (len(out.data), block_start if position == 0 else None)
+            out.data += segment
+            if code in (SEGMENT_WHOLE, SEGMENT_LAST):
+                offset, split = starts[index]
+                out.rows.append((index + 1, offset, len(records[index]), len(out.data),
+                                 "-" if split is None else str(split)))
+    check_kinds(name, [code for block in blocks for _, code, _ in block],
+                [block[0][1] for block in blocks])
+    out.write(name)
+
+
+def vs_file(name, records, sizes, little=False):
+    """Records cut into segments of the sizes in turn, without blocks."""
+    out, codes, turn = Framed(), [], 0
+    for index, record in enumerate(records):
+        offset, at, first = len(out.data), 0, True
+        while first or at < len(record):
+            piece = record[at:at + sizes[turn % len(sizes)]]
+            turn += 1
+            codes.append(segment_code(first, at + len(piece) == len(record)))
+            out.data += sdw(piece, codes[-1], little)
+            at, first = at + len(piece), False
+        out.rows.append((index + 1, offset, len(record), len(out.data), str(offset)))
+    check_kinds(name, codes, None)
+    out.write(name)
+
+
 def lines_file(data):
     if len(data) != PAYROLL_LENGTH * len(PAYROLL_ENDS):
         sys.exit("payroll.dat does not hold %d records" % len(PAYROLL_ENDS))
@@ -166,6 +287,14 @@ def main():
     if bytes(original.data) != read("shipments.dat"):
         sys.exit("shipments.dat is not framed as expected")
     original.write_offsets("shipments.dat")
+    for form in (1, 2, 3):
+        name = "shipments_varseq%d.dat" % form
+        framed = Framed()
+        for record in shipments:
+            framed.add(varseq_length(record, form) + record, len(record), True)
+        if bytes(framed.data) != read(name):
+            sys.exit("%s is not framed as expected" % name)
+        framed.write_offsets(name)
     rdw_file(shipments, little=True,
              excludes_header=True).write("shipments_le.dat")
     vb_file(shipments, SHIPMENT_BLOCKS,
@@ -175,6 +304,10 @@ def main():
     vb_file(customers, CUSTOMER_BLOCKS,
             CUSTOMER_EXTENDED).write("customers_vb.dat")
     lines_file(read("payroll.dat")).write("payroll.txt")
+    vbs_file("shipments_vbs.dat", shipments, SHIPMENT_BLOCK_SIZES)
+    vbs_file("customers_vbs.dat", customers, CUSTOMER_BLOCK_SIZES, little=True,
+             excludes_header=True)
+    vs_file("shipments_vs.dat", shipments, SHIPMENT_SEGMENT_SIZES, little=True)
 
 
 if __name__ == "__main__":

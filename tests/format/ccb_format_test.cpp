@@ -271,6 +271,46 @@ TEST(CCBFormatTest, NumericEditedPicturesCountTheirDigitPositions) {
   EXPECT_EQ(CCBNumberShape::TEXT, make("ZZ9.99-", "NATIONAL", 0, utf16)->numberShape().kind);
 }
 
+// PIC G and USAGE DISPLAY-1 items take two bytes per position where the rules read
+// double-byte text, one where they do not (the classic and strict rules), and read
+// through a mixed page: "storage output usage text" of each; "#ERR#" in any other page.
+TEST(CCBFormatTest, DoubleByteItemsTakeTwoBytesPerPosition) {
+  CCBFormatRules doubleByte, both;
+  doubleByte.doubleByte = both.doubleByte = both.nationalUtf16 = true;
+  CCBDecoding mixed, single;
+  ASSERT_TRUE(mixed.codec.init(930, true));
+  ASSERT_TRUE(single.codec.init(37, true));
+  mixed.zeroBytes = single.zeroBytes = CCB_ZERO_BYTES_SPACE;
+  // 45 41 and 45 42 are two kanji in 930, as glibc's iconv reads them: U+4E00, U+4E8C.
+  const std::string kanji = "\x45\x41\x45\x42", text = "\xE4\xB8\x80\xE4\xBA\x8C";
+  const struct {
+    const char *picture, *usage;
+    const CCBFormatRules& rules;
+    int storage, output;
+    bool doubleByte;
+  } cases[] = {
+      {"G(2)", "DISPLAY", doubleByte, 4, 5, true},
+      {"N(2)", "DISPLAY-1", both, 4, 5, true},  // DISPLAY-1 wins over UTF-16
+      {"G(2)", "DISPLAY-1", doubleByte, 4, 5, true},
+      {"G(2)", "DISPLAY", CCBFormatRules(), 2, 5, false},
+      {"N(2)", "DISPLAY-1", CCBFormatRules(), 2, 5, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.picture) + " " + c.usage);
+    const std::unique_ptr<CCBFormat> format = make(c.picture, c.usage, 0, c.rules);
+    ASSERT_NE(nullptr, format);
+    EXPECT_EQ(c.storage, format->storageLength());
+    EXPECT_EQ(c.output, format->outputLength());
+    EXPECT_EQ(c.doubleByte, format->isDoubleByte());
+    EXPECT_FALSE(format->isNational());
+    EXPECT_EQ(CCBNumberShape::TEXT, format->numberShape().kind);
+    if (!c.doubleByte) continue;
+    ASSERT_TRUE(format->reserveText(3));
+    EXPECT_EQ(text, decode(format.get(), kanji, mixed));
+    EXPECT_EQ("#ERR#", decode(format.get(), kanji, single));
+  }
+}
+
 // Every count of digits on each side of the point: the digit count of a binary value at
 // each power of ten (up to 10^19, unsigned above 2^63), and the point put in packed and
 // zoned texts from the first place to the last, beyond the short moves too.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -129,6 +130,84 @@ TEST(CCBTextCodecTest, DecodesUtf16BigEndian) {
       {"", "", ""},
   };
   for (const int ccsid : {37, CCSID_UTF8}) expectTexts(ccsid, cases, true);  // whatever the page
+}
+
+// What iconv makes of bytes of a page in UTF-8, read from its initial state; null
+// where it refuses them.
+std::unique_ptr<std::string> iconvText(iconv_t cd, const std::string& bytes) {
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  std::string in = bytes;
+  char out[64];
+  char *src = &in[0], *dst = out;
+  size_t inLeft = in.size(), outLeft = sizeof out;
+  if (iconv(cd, &src, &inLeft, &dst, &outLeft) == static_cast<size_t>(-1)) return nullptr;
+  return std::make_unique<std::string>(out, dst);
+}
+
+const int MIXED_PAGES[] = {930, 933, 935, 937, 939, 1364, 1371, 1388, 1390, 1399};
+
+// Every single byte and every pair between a shift-out and a shift-in of each mixed
+// page decodes as iconv decodes it, and the pair alone as double-byte text too; what
+// iconv refuses is U+FFFD. glibc gives a byte some pages of 1390 and 1399 leave without
+// a character U+001A, the control character SUB, which is byte 3F everywhere: such a
+// byte is U+FFFD too.
+TEST(CCBTextCodecTest, MixedPagesDecodeAsIconvDoes) {
+  for (const int ccsid : MIXED_PAGES) {
+    SCOPED_TRACE(ccsid);
+    const CCBTextCodec codec = codecOf(ccsid, true);
+    EXPECT_TRUE(codec.doubleByte());
+    EXPECT_TRUE(codec.ebcdic());
+    iconv_t cd = iconv_open("UTF-8", ("IBM" + std::to_string(ccsid)).c_str());
+    ASSERT_NE(reinterpret_cast<iconv_t>(-1), cd);
+    int pairs = 0;
+    for (int byte = 0; byte < 256; ++byte) {
+      if (byte == 0x0E || byte == 0x0F) continue;
+      const std::string in(1, static_cast<char>(byte));
+      const auto text = iconvText(cd, in);
+      const bool none = text == nullptr || (*text == "\x1A" && byte != 0x3F);
+      EXPECT_EQ(none ? R : *text, decoded(codec, in)) << byte;
+    }
+    for (int lead = 0x41; lead <= 0xFE; ++lead) {
+      for (int trail = 0x41; trail <= 0xFE; ++trail) {
+        const std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+        const auto text = iconvText(cd, "\x0E" + pair + "\x0F");
+        pairs += text != nullptr;
+        const std::string expected = text != nullptr ? *text : R;
+        ASSERT_EQ(expected, decoded(codec, "\x0E" + pair + "\x0F")) << lead << " " << trail;
+        char out[8];
+        const auto* src = reinterpret_cast<const unsigned char*>(pair.data());
+        ASSERT_EQ(expected, std::string(out, codec.decodeDoubleByte(src, 2, out)));
+      }
+    }
+    EXPECT_LT(9000, pairs);  // the page's double-byte characters
+    iconv_close(cd);
+  }
+}
+
+// Mixed text switches at each shift byte and starts every text single-byte; a pair cut
+// short is U+FFFD; ISO-8859-1 results get '?' for what they lack; a page of one byte
+// per character has no double-byte text.
+TEST(CCBTextCodecTest, MixedTextShiftsAndCutPairs) {
+  const CCBTextCodec toUtf8 = codecOf(930, true), toLatin1 = codecOf(930, false);
+  // 930: C1 is "A", 0E 4541 4542 0F two kanji (U+4E00, U+4E8C in glibc), C2 "B".
+  iconv_t cd = iconv_open("UTF-8", "IBM930");
+  const std::string mixed = "\xC1\x0E\x45\x41\x45\x42\x0F\xC2";
+  const auto text = iconvText(cd, mixed);
+  iconv_close(cd);
+  ASSERT_NE(nullptr, text);
+  EXPECT_EQ(*text, decoded(toUtf8, mixed));
+  EXPECT_EQ("A??B", decoded(toLatin1, mixed));
+  EXPECT_EQ(decoded(toUtf8, "\x45") + decoded(toUtf8, "\x41"), decoded(toUtf8, "\x45\x41"));
+  EXPECT_EQ(decoded(toUtf8, "\xC1"), decoded(toUtf8, "\x0E\x0F\xC1"));
+  EXPECT_EQ("A" + R, decoded(toUtf8, "\xC1\x0E\x45"));
+  char out[16];
+  const auto* odd = reinterpret_cast<const unsigned char*>("\x45\x41\x45");
+  EXPECT_EQ(text->substr(1, 3) + R, std::string(out, toUtf8.decodeDoubleByte(odd, 3, out)));
+  EXPECT_EQ(nullptr, codecOf(37, true).decodeDoubleByte(odd, 2, out));
+  EXPECT_FALSE(codecOf(37, true).doubleByte());
+  // Copies have converters of their own.
+  CCBTextCodec copy = toUtf8;
+  EXPECT_EQ(*text, decoded(copy, mixed));
 }
 
 }  // namespace

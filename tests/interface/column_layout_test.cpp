@@ -133,7 +133,8 @@ TEST(ColumnLayoutTest, NoLayoutOrNoSuchColumn) {
   EXPECT_FALSE(service->getColumnLayout(1, offset, storage, usage, variable));
   EXPECT_EQ("-1 -1 float 1", std::to_string(offset) + " " + std::to_string(storage) + " " +
                                  ccbColumnUsageName(usage) + " " + std::to_string(variable));
-  EXPECT_STREQ("", ccbColumnUsageName(static_cast<CCBColumnUsage>(5)));
+  EXPECT_STREQ("display-1", ccbColumnUsageName(CCB_USAGE_DISPLAY_1));
+  EXPECT_STREQ("", ccbColumnUsageName(static_cast<CCBColumnUsage>(6)));
 }
 
 // The values of every record of data read with a record reader's layout, "a|b|c;" each.

@@ -250,33 +250,83 @@ std::vector<std::string> readOpened(CCBRecordReader* reader,
   return records;
 }
 
+// framed.tsv's fields: file, record format, switches, copybook, and for a spanned file
+// the file holding its records whole.
+enum FramedField { FILE_NAME, FORMAT, SWITCHES, COPYBOOK, WHOLE_RECORDS };
+
+CCBReadOptions framedOptions(const Row& file) {
+  CCBRecordFormat format = CCB_RECORD_FIXED;
+  EXPECT_TRUE(ccbRecordFormatFromName(file.at(FORMAT).c_str(), &format));
+  const std::string& switches = file.at(SWITCHES);
+  CCBReadOptions options;
+  options.setRecordFormat(format);
+  options.setRdwLittleEndian(switches.find("rdw_little_endian") != std::string::npos);
+  options.setRdwExcludesHeader(switches.find("rdw_excludes_header") != std::string::npos);
+  options.setBdwExcludesHeader(switches.find("bdw_excludes_header") != std::string::npos);
+  options.setEbcdic(switches.find("ebcdic") != std::string::npos);
+  const size_t varseq = switches.find("varseq_format=");
+  if (varseq != std::string::npos) options.setVarseqFormat(std::stoi(switches.substr(varseq + 14)));
+  return options;
+}
+
+// Each record of a framed file as readOpened gives it, from the generator's list of
+// places; its bytes from the file, or for a spanned file from the file holding its
+// records whole.
+std::vector<std::string> placedRecords(const std::vector<Row>& files, const Row& file) {
+  const Row* whole = &file;
+  if (file.size() > WHOLE_RECORDS) {
+    for (const Row& other : files) {
+      if (other.at(FILE_NAME) == file[WHOLE_RECORDS]) whole = &other;
+    }
+  }
+  const std::string bytes = test_support::readFile(dataPath("files/" + whole->at(FILE_NAME)));
+  const size_t header = whole->at(FORMAT) == "lines" ? 0 : 4;
+  const std::vector<Row> wholePlaces = readTable("files/" + whole->at(FILE_NAME) + ".offsets");
+  std::vector<std::string> placed;
+  for (const Row& p : readTable("files/" + file.at(FILE_NAME) + ".offsets")) {
+    const Row& w = wholePlaces.at(placed.size());
+    placed.push_back(p.at(0) + "@" + p.at(1) + "+" + p.at(2) + ".." + p.at(3) + "=" +
+                     bytes.substr(std::stoul(w.at(1)) + header, std::stoul(w.at(2))));
+  }
+  return placed;
+}
+
+// The records of the ranges between points, each numbered from the record number the
+// scan gave for it, in memory.
+std::vector<std::string> readRanges(CCBRecordReader* reader, const std::string& bytes,
+                                    const CCBReadOptions& options,
+                                    const std::vector<std::pair<int64_t, int64_t>>& points) {
+  std::vector<std::string> records;
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (size_t i = 0; i < points.size(); ++i) {
+    CCBReadOptions range = options;
+    range.setRange(points[i].first, i + 1 < points.size() ? points[i + 1].first : -1);
+    range.setFirstRecord(points[i].second);
+    EXPECT_TRUE(reader->openDataMemory(data, bytes.size(), range))
+        << reader->getErrorMessage().str();
+    for (const std::string& record : readOpened(reader, nullptr)) records.push_back(record);
+  }
+  return records;
+}
+
 // Framed files read whole, then in ranges between the split points a scan every byte
-// reports (vb: each block's), each numbered from the record number the scan gave for it.
+// reports (vb, vbs: each block's that a record opens), each numbered from the record
+// number the scan gave for it.
 TEST(DataFilesTest, FramedFilesWholeAndInRangesBetweenSplitPoints) {
   const std::vector<Row> files = readTable("files/framed.tsv");
-  ASSERT_EQ(6u, files.size());
-  for (const Row& file : files) {  // name, format, switches, copybook
-    SCOPED_TRACE(file.at(0));
-    const std::string path = dataPath("files/" + file[0]), bytes = test_support::readFile(path);
-    CCBRecordFormat format = CCB_RECORD_FIXED;
-    ASSERT_TRUE(ccbRecordFormatFromName(file.at(1).c_str(), &format));
-    CCBReadOptions options;
-    options.setRecordFormat(format);
-    options.setRdwLittleEndian(file.at(2).find("rdw_little_endian") != std::string::npos);
-    options.setRdwExcludesHeader(file[2].find("rdw_excludes_header") != std::string::npos);
-    options.setEbcdic(file[2].find("ebcdic") != std::string::npos);
+  ASSERT_EQ(12u, files.size());
+  for (const Row& file : files) {
+    SCOPED_TRACE(file.at(FILE_NAME));
+    const std::string path = dataPath("files/" + file[FILE_NAME]);
+    const CCBReadOptions options = framedOptions(file);
     auto reader = own(createCCBRecordReader());
-    ASSERT_TRUE(reader->addCopybook(dataPath("copybooks/" + file.at(3)).c_str(), "", true));
-    // Each record as readOpened gives it, and the split points, from the generator's list.
-    std::vector<std::string> placed;
-    std::vector<std::pair<int64_t, int64_t>> points;
-    const size_t header = format == CCB_RECORD_LINES ? 0 : 4;
-    for (const Row& p : readTable("files/" + file[0] + ".offsets")) {
-      placed.push_back(p.at(0) + "@" + p.at(1) + "+" + p.at(2) + ".." + p.at(3) + "=" +
-                       bytes.substr(std::stoul(p[1]) + header, std::stoul(p[2])));
+    ASSERT_TRUE(reader->addCopybook(dataPath("copybooks/" + file.at(COPYBOOK)).c_str(), "", true));
+    const std::vector<std::string> placed = placedRecords(files, file);
+    std::vector<std::pair<int64_t, int64_t>> points;  // from the generator's list
+    for (const Row& p : readTable("files/" + file[FILE_NAME] + ".offsets")) {
       if (p.at(4) != "-") points.emplace_back(std::stoll(p[4]), std::stoll(p[0]));
     }
-    const std::map<int, Record> expected = readExpected(file[0]);
+    const std::map<int, Record> expected = readExpected(file[FILE_NAME]);
     ASSERT_EQ(expected.size(), placed.size());
     ASSERT_LT(2u, points.size());
     ASSERT_TRUE(reader->openData(path.c_str(), options));
@@ -284,15 +334,189 @@ TEST(DataFilesTest, FramedFilesWholeAndInRangesBetweenSplitPoints) {
     test_support::SplitCollector scan;
     ASSERT_TRUE(reader->scanSplitPoints(path.c_str(), options, 1, &scan));
     EXPECT_EQ(points, scan.points);
-    std::vector<std::string> records;
-    for (size_t i = 0; i < points.size(); ++i) {
-      CCBReadOptions range = options;
-      range.setRange(points[i].first, i + 1 < points.size() ? points[i + 1].first : -1);
-      range.setFirstRecord(points[i].second);
-      ASSERT_TRUE(reader->openData(path.c_str(), range));
-      for (const std::string& record : readOpened(reader.get(), nullptr)) records.push_back(record);
+    EXPECT_EQ(placed, readRanges(reader.get(), test_support::readFile(path), options, points));
+  }
+}
+
+// Spanned files in the ranges between the split points of every split size from 1 byte
+// to the file's: every record once, where it stands, whole.
+TEST(DataFilesTest, SpannedFilesInRangesOfEverySplitSize) {
+  const std::vector<Row> files = readTable("files/framed.tsv");
+  int spanned = 0;
+  for (const Row& file : files) {
+    if (file.at(FORMAT) != "vbs" && file[FORMAT] != "vs") continue;
+    SCOPED_TRACE(file.at(FILE_NAME));
+    ++spanned;
+    const std::string bytes = test_support::readFile(dataPath("files/" + file[FILE_NAME]));
+    const CCBReadOptions options = framedOptions(file);
+    auto reader = own(createCCBRecordReader());
+    ASSERT_TRUE(reader->addCopybook(dataPath("copybooks/" + file.at(COPYBOOK)).c_str(), "", true));
+    const std::vector<std::string> placed = placedRecords(files, file);
+    for (int64_t every = 1; every <= static_cast<int64_t>(bytes.size()); ++every) {
+      test_support::SplitCollector scan;
+      ASSERT_TRUE(
+          reader->scanSplitPointsMemory(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                        bytes.size(), options, every, &scan));
+      ASSERT_EQ(0, scan.points.at(0).first);
+      ASSERT_EQ(placed, readRanges(reader.get(), bytes, options, scan.points)) << "every " << every;
     }
-    EXPECT_EQ(placed, records);
+  }
+  EXPECT_EQ(3, spanned);
+}
+
+// Every chunk a chunk scan of chunkBytes cuts, read as a part, in order.
+struct ChunkReader : CCBChunkCallback {
+  CCBRecordReader* reader;
+  CCBReadOptions options;
+  std::vector<std::string> records;
+  std::string stop;
+  bool chunk(const unsigned char* bytes, size_t size, int64_t offset,
+             int64_t firstRecord) override {
+    options.setFirstRecord(firstRecord);
+    EXPECT_TRUE(reader->openDataPart(bytes, size, offset, options));
+    for (const std::string& record : readOpened(reader, nullptr)) records.push_back(record);
+    return true;
+  }
+  void stopped(int64_t number, int64_t offset, const QvbString& reason) override {
+    stop = std::to_string(number) + "@" + std::to_string(offset) + ": " + reason.str();
+  }
+};
+
+// customers_rdw.dat compressed three ways, in pieces: read whole as the plain file is; split
+// at the first record after each piece's start, and after each checkpoint of an index;
+// read in the ranges between them and in chunks; cut short, with the records before the
+// cut and its message.
+TEST(DataFilesTest, CompressedFilesReadAsThePlainFile) {
+  const std::vector<Row> files = readTable("files/framed.tsv");
+  const Row& plain = *std::find_if(files.begin(), files.end(),
+                                   [](const Row& row) { return row[0] == "customers_rdw.dat"; });
+  const std::vector<std::string> placed = placedRecords(files, plain);
+  const CCBReadOptions options = framedOptions(plain);
+  using Points = std::vector<std::pair<int64_t, int64_t>>;
+  const std::pair<const char*, Points> cases[] = {
+      {"customers_rdw.dat.gz", {{0, 1}, {1020, 6}}},
+      {"customers_rdw.dat.bz2", {{0, 1}, {1020, 6}}},
+      {"customers_rdw.dat.zst", {{0, 1}, {816, 5}, {1632, 9}}},
+  };
+  test_support::TempDir dir;
+  auto reader = own(createCCBRecordReader());
+  ASSERT_TRUE(reader->addCopybook(dataPath("copybooks/custmast.cpy").c_str(), "", true));
+  for (const auto& [name, pieces] : cases) {
+    SCOPED_TRACE(name);
+    const std::string path = dataPath(std::string("files/") + name);
+    const std::string bytes = test_support::readFile(path);
+    ASSERT_TRUE(reader->openData(path.c_str(), options));
+    EXPECT_NE(CCB_COMPRESSION_NONE, reader->getCompression());
+    const std::map<int, Record> expected = readExpected("customers_rdw.dat");
+    EXPECT_EQ(placed, readOpened(reader.get(), &expected));
+    // A skip counts decompressed bytes: the first record taken for a header.
+    CCBReadOptions skipping = options;
+    skipping.setSkip(204);
+    ASSERT_TRUE(reader->openData(path.c_str(), skipping));
+    bool failed = false;
+    ASSERT_TRUE(reader->readNextRecord(failed));
+    EXPECT_EQ(204, reader->getRecordOffset());
+    EXPECT_EQ(1, reader->getRecordNumber());
+    test_support::SplitCollector scan;
+    ASSERT_TRUE(reader->scanSplitPoints(path.c_str(), options, 1, &scan));
+    EXPECT_EQ(pieces, scan.points);
+    EXPECT_EQ(placed, readRanges(reader.get(), bytes, options, scan.points));
+    // An index has every piece's point, and in gzip more; ranges start at its checkpoints.
+    const std::string index = dir.path(std::string(name) + ".idx");
+    test_support::SplitCollector indexed, fromIndex;
+    ASSERT_TRUE(reader->writeIndexFile(path.c_str(), options, 1, &indexed, index.c_str()))
+        << reader->getErrorMessage().str();
+    for (const auto& point : pieces) {
+      EXPECT_NE(indexed.points.end(),
+                std::find(indexed.points.begin(), indexed.points.end(), point));
+    }
+    EXPECT_EQ(std::string(name) == "customers_rdw.dat.gz", indexed.points.size() > pieces.size());
+    ASSERT_TRUE(reader->setIndexFile(index.c_str()));
+    ASSERT_TRUE(reader->scanSplitPoints(path.c_str(), options, 1, &fromIndex));
+    EXPECT_EQ(indexed.points, fromIndex.points);
+    EXPECT_EQ(placed, readRanges(reader.get(), bytes, options, indexed.points));
+    ASSERT_TRUE(reader->setIndexFile(""));
+    for (const int64_t chunkBytes : {1, 300, 5000}) {
+      ChunkReader chunks;
+      auto partReader = own(createCCBRecordReader());
+      ASSERT_TRUE(partReader->addCopybook(dataPath("copybooks/custmast.cpy").c_str(), "", true));
+      chunks.reader = partReader.get();
+      chunks.options = options;
+      ASSERT_TRUE(reader->scanChunks(path.c_str(), options, chunkBytes, &chunks));
+      EXPECT_EQ(placed, chunks.records) << chunkBytes;
+      EXPECT_EQ("", chunks.stop);
+    }
+  }
+  // The classic reader reads a compressed file as it stands: its first byte is 1F.
+  auto classic = own(createCCBReader());
+  ASSERT_TRUE(classic->addCopybook(dataPath("copybooks/custmast.cpy").c_str(), "", true));
+  ASSERT_TRUE(
+      classic->openDataFile(dataPath("files/customers_rdw.dat.gz").c_str(), 0, true, true, 0));
+  bool classicFailed = false;
+  ASSERT_TRUE(classic->readNextRecord(classicFailed));
+  EXPECT_EQ("\x1F", classic->getOutputValue(0).asString().str());
+  // The records before a cut; the cut stops the read, the split scan and the chunk scan.
+  const std::string gz = test_support::readFile(dataPath("files/customers_rdw.dat.gz"));
+  const std::string cut = dir.write("cut.gz", gz.substr(0, 623 + 5));
+  const std::string message =
+      "The gzip data is cut short: it ends at decompressed byte offset 1020";
+  ASSERT_TRUE(reader->openData(cut.c_str(), options));
+  bool failed = false;
+  int read = 0;
+  while (reader->readNextRecord(failed)) ++read;
+  EXPECT_EQ(5, read);
+  EXPECT_TRUE(failed);
+  EXPECT_EQ(message, reader->getErrorMessage().str());
+  EXPECT_EQ(6, reader->getRecordNumber());
+  EXPECT_EQ(1020, reader->getRecordOffset());
+  test_support::SplitCollector scan;
+  EXPECT_FALSE(reader->scanSplitPoints(cut.c_str(), options, 1, &scan));
+  EXPECT_EQ(message, reader->getErrorMessage().str());
+  ChunkReader chunks;
+  chunks.reader = reader.get();
+  chunks.options = options;
+  auto scanner = own(createCCBRecordReader());
+  ASSERT_TRUE(scanner->scanChunks(cut.c_str(), options, 300, &chunks));
+  EXPECT_EQ(std::vector<std::string>(placed.begin(), placed.begin() + 5), chunks.records);
+  EXPECT_EQ("6@1020: " + message, chunks.stop);
+  // An index goes with the file it was made of, and its framing.
+  ASSERT_TRUE(reader->setIndexFile(dir.path("customers_rdw.dat.gz.idx").c_str()));
+  EXPECT_FALSE(reader->openData(dataPath("files/customers_rdw.dat.bz2").c_str(), options));
+  EXPECT_EQ("The index was made of another file: its size or bytes differ from this one's",
+            reader->getErrorMessage().str());
+  EXPECT_FALSE(reader->openData(dataPath("files/customers_rdw.dat").c_str(), options));
+  EXPECT_EQ("The data file is not compressed: it takes no index", reader->getErrorMessage().str());
+  CCBReadOptions other = options;
+  other.setRdwExcludesHeader(true);
+  EXPECT_FALSE(
+      reader->scanSplitPoints(dataPath("files/customers_rdw.dat.gz").c_str(), other, 1, &scan));
+  EXPECT_EQ(
+      "The index was made with other record format options: its split points are not those of "
+      "these records",
+      reader->getErrorMessage().str());
+  EXPECT_FALSE(reader->setIndexFile(dataPath("files/customers_rdw.dat").c_str()));
+}
+
+// The variable files GnuCOBOL writes in each form of COB_VARSEQ_FORMAT read back as its
+// program printed them; a file read in another form fails at its first record.
+TEST(DataFilesTest, GnuCobolVariableFilesInEachForm) {
+  auto reader = own(createCCBRecordReader());
+  ASSERT_TRUE(reader->addCopybook(dataPath("copybooks/shipment.cpy").c_str(), "", true));
+  const char* const files[] = {"shipments.dat", "shipments_varseq1.dat", "shipments_varseq2.dat",
+                               "shipments_varseq3.dat"};
+  const std::map<int, Record> expected = readExpected("shipments.dat");
+  for (int form = 0; form < 4; ++form) {
+    SCOPED_TRACE(files[form]);
+    CCBReadOptions options;
+    options.setRecordFormat(CCB_RECORD_RDW);
+    options.setVarseqFormat(form);
+    ASSERT_TRUE(reader->openData(dataPath(std::string("files/") + files[form]).c_str(), options));
+    EXPECT_EQ(expected.size(), readOpened(reader.get(), &expected).size());
+    options.setVarseqFormat(form == 0 ? 1 : 0);
+    ASSERT_TRUE(reader->openData(dataPath(std::string("files/") + files[form]).c_str(), options));
+    bool failed = false;
+    EXPECT_FALSE(reader->readNextRecord(failed));
+    EXPECT_TRUE(failed);
   }
 }
 
@@ -344,7 +568,8 @@ void expectFile(CCBRecordReader* reader, const std::string& file, const CCBReadO
 }
 
 // Text and signs in each character set (EBCDIC signs in the zone whatever the page makes
-// of the byte); floats of either byte order and native binary; national text as UTF-16.
+// of the byte); floats of either byte order and native binary; national text as UTF-16;
+// mixed and double-byte text in each mixed page, as iconv decodes it.
 TEST(DataFilesTest, CodePagesFloatsAndNationalText) {
   const struct {
     const char *file, *copybook, *codePage;
@@ -359,6 +584,16 @@ TEST(DataFilesTest, CodePagesFloatsAndNationalText) {
       {"measures.dat", "measures.cpy", "latin1", CCB_FLOAT_IEEE_LE},
       {"measures_be.dat", "measures.cpy", "latin1", CCB_FLOAT_IEEE},
       {"national.dat", "national.cpy", "latin1", CCB_FLOAT_NONE},
+      {"dbcs_930.dat", "dbcs.cpy", "930", CCB_FLOAT_NONE},
+      {"dbcs_933.dat", "dbcs.cpy", "933", CCB_FLOAT_NONE},
+      {"dbcs_935.dat", "dbcs.cpy", "935", CCB_FLOAT_NONE},
+      {"dbcs_937.dat", "dbcs.cpy", "937", CCB_FLOAT_NONE},
+      {"dbcs_939.dat", "dbcs.cpy", "cp939", CCB_FLOAT_NONE},
+      {"dbcs_1364.dat", "dbcs.cpy", "1364", CCB_FLOAT_NONE},
+      {"dbcs_1371.dat", "dbcs.cpy", "1371", CCB_FLOAT_NONE},
+      {"dbcs_1388.dat", "dbcs.cpy", "1388", CCB_FLOAT_NONE},
+      {"dbcs_1390.dat", "dbcs.cpy", "IBM-1390", CCB_FLOAT_NONE},
+      {"dbcs_1399.dat", "dbcs.cpy", "1399", CCB_FLOAT_NONE},
   };
   for (const auto& c : cases) {
     expectFile(readerOf(c.copybook, c.floats).get(), c.file, readOptions(c.codePage));
@@ -423,6 +658,46 @@ TEST(DataFilesTest, FloatAndNationalLayoutsNeedTheirOptionsAndSaveAndLoadBack) {
   bad.replace(bad.find("\"ibm\""), 5, "\"vax\"");
   EXPECT_FALSE(reader->addLayoutXml(bad.c_str(), "", false));
   EXPECT_EQ("Unknown float format: vax", reader->getErrorMessage().str());
+}
+
+// A file that stores its OCCURS DEPENDING ON table at full size, as GnuCOBOL writes it
+// without -fodoslide, reads with the tables laid out at their maximum: the item after
+// the table stays in place, repetitions past the count are null. The layout saves
+// with the option and loads back into the same layout.
+TEST(DataFilesTest, TablesStoredAtTheirMaximum) {
+  CCBLayoutOptions maximum;
+  maximum.setOdoLayout(CCB_ODO_MAX);
+  auto reader = own(createCCBRecordReader());
+  reader->setLayoutOptions(maximum);
+  ASSERT_TRUE(reader->addCopybook(dataPath("copybooks/acctrec.cpy").c_str(), "", true));
+  CCBReadOptions fixed;
+  fixed.setRecordFormat(CCB_RECORD_FIXED);
+  EXPECT_EQ(400, reader->getMaxRecordLength());
+  expectFile(reader.get(), "accounts_max.dat", fixed);
+  int64_t offset = 0;
+  int storage = 0;
+  CCBColumnUsage usage = CCB_USAGE_DISPLAY;
+  bool variable = true;
+  const int last = reader->getOutputCount() - 1;  // ACCT-LAST-STMT-DATE
+  ASSERT_TRUE(reader->getColumnLayout(last, offset, storage, usage, variable));
+  EXPECT_EQ(392, offset);
+  EXPECT_FALSE(variable);
+  ASSERT_TRUE(reader->getColumnLayout(last - 1, offset, storage, usage, variable));
+  EXPECT_EQ(380, offset);  // TXN-REFERENCE_11, in the table: there or not by the count
+  EXPECT_TRUE(variable);
+  auto service = own(createCCBLayoutService());
+  service->setLayoutOptions(maximum);
+  ASSERT_TRUE(service->loadCopybook(dataPath("copybooks/acctrec.cpy").c_str()));
+  QvbString xml;
+  ASSERT_TRUE(service->saveLayoutXml(xml));
+  EXPECT_NE(nullptr, std::strstr(xml.asCstr(), "odo_layout=\"max\""));
+  auto loaded = own(createCCBRecordReader());  // without the option
+  ASSERT_TRUE(loaded->addLayoutXml(xml, "", true)) << loaded->getErrorMessage().str();
+  expectFile(loaded.get(), "accounts_max.dat", fixed);
+  // Laid out as the count gives, the fixed records read the date from the table.
+  auto shifting = readerOf("acctrec.cpy");
+  const std::map<int, Record> shifted = readAll(shifting.get(), "accounts_max.dat", fixed);
+  EXPECT_NE(readExpected("accounts_max.dat").at(1), shifted.at(1));
 }
 
 TEST(DataFilesTest, CodePageNames) {

@@ -162,6 +162,106 @@ TEST_F(RecordReaderTest, EachFormatFramesItsRecordsAndBadRecords) {
             reader_->getErrorMessage().str());
 }
 
+// A segment of a spanned record behind its segment descriptor word: the segment code in
+// the third byte (big-endian words) or the second (little-endian ones).
+std::string segment(const std::string& data, char code, bool little = false) {
+  const size_t length = data.size() + 4;
+  if (little)
+    return std::string{0, code, static_cast<char>(length & 0xFF), static_cast<char>(length >> 8)} +
+           data;
+  return std::string{static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), code, 0} +
+         data;
+}
+
+// Spanned records: segments joined from a first to a last one, over blocks (vbs) or not
+// (vs); every segment out of order a bad record of its own, nothing joined across it.
+TEST_F(RecordReaderTest, SpannedRecordsJoinTheirSegments) {
+  const char WHOLE = 0, FIRST = 1, LAST = 2, MIDDLE = 3;
+  const std::string aa = segment("AA111", WHOLE), bb = segment("BB222", WHOLE);
+  const std::string joined = segment("CC", FIRST) + segment("3", MIDDLE) + segment("33", LAST);
+  const auto VS = format(CCB_RECORD_VS, -1), VBS = format(CCB_RECORD_VBS, -1);
+  CCBReadOptions little = format(CCB_RECORD_VS);
+  little.setRdwLittleEndian(true);
+  little.setRdwExcludesHeader(true);
+  const std::string AA = "1@0:AA|111;failed: ";
+  const struct {
+    CCBReadOptions options;
+    std::string bytes, expected, bad = "";
+  } cases[] = {
+      {VS, aa + joined + bb, "1@0:AA|111;2@9:CC|333;3@26:BB|222;end"},
+      {little, std::string{0, FIRST, 2, 0} + "CC" + std::string{0, LAST, 3, 0} + "333",
+       "1@0:CC|333;end"},
+      {VBS,
+       word(24) + aa + segment("CC", FIRST) + segment("3", MIDDLE) + word(10) + segment("33", LAST),
+       "1@4:AA|111;2@13:CC|333;end"},
+      {VS, aa + segment("x", MIDDLE) + segment("yy", LAST) + bb, "1@0:AA|111;4@20:BB|222;end",
+       "2@9+5: Segment at byte offset 9 is a middle segment with no first segment;"
+       "3@14+6: Segment at byte offset 14 is a last segment with no first segment;"},
+      {VS, segment("CC", FIRST) + segment("3", MIDDLE) + bb, "2@11:BB|222;end",
+       "1@0+11: Record at byte offset 0 has no last segment: the segment at byte offset 11 "
+       "starts another record;"},
+      {VS, aa + segment("CC", FIRST), "1@0:AA|111;end",
+       "2@9+6: Record at byte offset 9 has no last segment: the input ends before it;"},
+      // The block that the next record opens is no part of the bad one.
+      {VBS, word(10) + segment("CC", FIRST) + word(13) + bb, "2@14:BB|222;end",
+       "1@4+6: Record at byte offset 4 has no last segment: the segment at byte offset 14 "
+       "starts another record;"},
+      {VS, aa + segment("", WHOLE) + segment("", FIRST) + segment("", LAST) + bb,
+       "1@0:AA|111;4@21:BB|222;end", "2@9+4: Record of zero length;3@13+8: Record of zero length;"},
+      {VS, aa + segment("CC", 4), AA + "Invalid segment descriptor word at byte offset 9"},
+      {VS, aa + segment("CC", FIRST) + std::string("\0\4\3\1", 4),
+       AA + "Invalid segment descriptor word at byte offset 15"},
+      {VS, aa + segment("CC", FIRST).substr(0, 5),
+       AA + "Segment at byte offset 9 runs past the end of the file"},
+      {VS, aa + std::string("\0\6", 2),
+       AA + "Segment descriptor word at byte offset 9 is cut short"},
+      {VBS, word(18) + aa + segment("CC", FIRST),
+       "1@4:AA|111;failed: Segment at byte offset 13 runs past the end of its block"},
+      {VBS, word(15) + aa + "xx",
+       "1@4:AA|111;failed: Block ends inside a segment descriptor word at byte offset 13"},
+      {VBS, word(30) + aa,
+       "1@4:AA|111;failed: Block at byte offset 0 runs past the end of the file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ccbRecordFormatName(c.options.getRecordFormat()) + (": " + c.bytes));
+    EXPECT_EQ(c.expected, readMemory(c.bytes, c.options));
+    EXPECT_EQ(c.bad, bad_);
+  }
+  // Split points: where a whole or first segment opens a block (vbs) or stands (vs).
+  const std::string blocks = word(13) + aa + word(10) + segment("CC", FIRST) + word(17) +
+                             segment("333", LAST) + segment("DD", FIRST) + word(11) +
+                             segment("444", LAST) + word(13) + bb;
+  test_support::SplitCollector split;
+  ASSERT_TRUE(reader_->scanSplitPointsMemory(reinterpret_cast<const unsigned char*>(blocks.data()),
+                                             blocks.size(), VBS, 1, &split));
+  EXPECT_EQ((std::vector<std::pair<int64_t, int64_t>>{{0, 1}, {13, 2}, {51, 4}}), split.points);
+  EXPECT_EQ("1@4:AA|111;2@17:CC|333;3@34:DD|444;4@55:BB|222;end", readMemory(blocks, VBS));
+}
+
+// Tables laid out at their maximum: whatever the count, the items after a table stay in
+// place, within repeated groups too; repetitions past the count are null.
+TEST_F(RecordReaderTest, TablesLaidOutAtTheirMaximum) {
+  const std::vector<std::string> nested = {"01 R.",
+                                           "05 C PIC 9.",
+                                           "05 T OCCURS 0 TO 3 DEPENDING ON C.",
+                                           "10 V PIC X(2).",
+                                           "05 E PIC X(2).",
+                                           "05 G OCCURS 2.",
+                                           "10 N PIC 9.",
+                                           "10 U PIC X OCCURS 0 TO 2 DEPENDING ON N."};
+  const std::string records =
+      "2AABB  EE1x 0  "
+      "0      FF2yz1w ";
+  CCBLayoutOptions maximum;
+  maximum.setOdoLayout(CCB_ODO_MAX);
+  reader_->clearCopybooks();
+  reader_->setLayoutOptions(maximum);
+  ASSERT_TRUE(add(nested));
+  EXPECT_EQ(15, reader_->getMaxRecordLength());
+  EXPECT_EQ("1@0:2|AA|BB|~|EE|1|x|~|0|~|~;2@15:0|~|~|~|FF|2|y|z|1|w|~;end",
+            readMemory(records, format(CCB_RECORD_FIXED)));
+}
+
 // Each option of the read options keeps its value whatever the others are set to.
 TEST(ReadOptionsTest, EachOptionKeepsItsValue) {
   using Flag = std::pair<void (CCBReadOptions::*)(bool), bool (CCBReadOptions::*)() const>;
@@ -518,7 +618,7 @@ TEST_F(RecordReaderTest, SplitPointsOfMemory) {
   EXPECT_EQ("Invalid record descriptor word at byte offset 9", reader_->getErrorMessage().str());
   EXPECT_FALSE(
       reader_->scanSplitPointsMemory(data, bad.size(), format(CCB_RECORD_FIXED), 5, &split));
-  EXPECT_EQ("Split points are for the rdw, vb and lines record formats",
+  EXPECT_EQ("Split points are for the rdw, vb, vbs, vs and lines record formats",
             reader_->getErrorMessage().str());
   EXPECT_FALSE(reader_->scanSplitPointsMemory(data, bad.size(), format(CCB_RECORD_RDW), 0, &split));
   EXPECT_EQ("Invalid split scan: give a split size of at least 1 byte",
@@ -579,8 +679,8 @@ TEST_F(RecordReaderTest, PipesAndRefusedOptions) {
   CCBReadOptions unnumbered = format(CCB_RECORD_VB), fixed = format(CCB_RECORD_FIXED);
   unnumbered.setRange(4, -1);
   EXPECT_EQ(
-      "open: A range of rdw or vb records must start at a split point: give the record "
-      "number that the split scan gives for it",
+      "open: A range of rdw, vb, vbs or vs records must start at a split point: give the "
+      "record number that the split scan gives for it",
       readMemory(rdw(rdw("AA111")), unnumbered));
   fixed.setRecordLength(1 << 30);
   EXPECT_EQ("open: Invalid record length 1073741824: it must be from 0 to 268435456",

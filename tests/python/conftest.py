@@ -62,10 +62,15 @@ def manifest_options(row):
 
 
 def framed_options(name):
-    """read_pandas keywords for a file of framed.tsv (file, format, switches, copybook)."""
-    _, record_format, switches, book = next(row for row in table("framed.tsv") if row[0] == name)
+    """read_pandas keywords for a file of framed.tsv (file, format, switches, copybook,
+    and for a spanned file the file of its records whole)."""
+    _, record_format, switches, book = next(row for row in table("framed.tsv")
+                                            if row[0] == name)[:4]
     options = {"record_format": record_format, "copybook": copybook(book)}
-    options.update((switch, True) for switch in switches.split(",") if switch != "-")
+    for switch in switches.split(","):
+        name, equals, value = switch.partition("=")
+        if switch != "-":
+            options[name] = int(value) if equals else True
     return options
 
 

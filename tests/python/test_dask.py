@@ -4,6 +4,7 @@ local cluster of two worker processes."""
 import logging
 import math
 import os
+import subprocess
 
 import pandas as pd
 import pytest
@@ -67,6 +68,40 @@ def test_partitions_of_the_layout_format_and_bad_blocksizes():
             lyra.dask.read_dask(data_file("accounts.dat"), **wrong, **options)
 
 
+COMPRESSED = ["customers_rdw.dat.gz", "customers_rdw.dat.bz2", "customers_rdw.dat.zst"]
+
+
+def index_of(path, tmp_path, every):
+    """The checkpoint index of a compressed file of customers_rdw.dat's records, made by
+    lyra splits --index; its split points."""
+    index = str(tmp_path / (os.path.basename(path) + ".idx"))
+    run = subprocess.run([os.environ["LYRA_TOOL"], "splits", "--record-format", "rdw", "--every",
+                          str(every), "--index", index, path], capture_output=True, check=True)
+    return index, [tuple(map(int, line.split())) for line in run.stdout.decode().splitlines()]
+
+
+@pytest.mark.skipif("LYRA_TOOL" not in os.environ, reason="the lyra tool makes the indexes")
+@pytest.mark.parametrize("name", COMPRESSED)
+def test_compressed_partitions_start_at_the_index(name, tmp_path):
+    """Without an index a compressed file is one partition; with one, a partition starts
+    at each of its split points (in gzip, after checkpoints inside a member too)."""
+    options = FILES["customers_rdw.dat"]
+    whole = lyra.read_pandas(data_file("customers_rdw.dat"), with_position=True, **options)
+    path = data_file(name)
+    frame = lyra.dask.read_dask(path, blocksize=1, with_position=True, **options)
+    assert frame.npartitions == 1
+    pd.testing.assert_frame_equal(computed(frame), whole)
+    index, points = index_of(path, tmp_path, 1)
+    frame = lyra.dask.read_dask(path, blocksize=1, index=index, with_position=True, **options)
+    assert frame.npartitions == len(points) >= {"customers_rdw.dat.zst": 3}.get(name, 2)
+    pd.testing.assert_frame_equal(computed(frame), whole)
+    # A range of the index, read on its own.
+    start, first = points[1]
+    part = lyra.read_pandas(path, index=index, range=(start, None), first_record=first,
+                            with_position=True, **options)
+    pd.testing.assert_frame_equal(part, whole[whole["_record"] >= first].reset_index(drop=True))
+
+
 @pytest.fixture(scope="module")
 def client():
     logging.getLogger("distributed").setLevel(logging.ERROR)
@@ -92,3 +127,14 @@ def test_local_cluster_reads_the_partitions(client, tmp_path):
         client.compute(lyra.dask.read_dask(broken, blocksize=1024,
                                            **FILES["customers_rdw.dat"])).result()
     assert (raised.value.record, raised.value.offset) == (2, 204)
+
+
+@pytest.mark.skipif("LYRA_TOOL" not in os.environ, reason="the lyra tool makes the indexes")
+def test_local_cluster_reads_a_gzip_file_in_index_ranges(client, tmp_path):
+    options = dict(FILES["customers_rdw.dat"], with_position=True)
+    whole = lyra.read_pandas(data_file("customers_rdw.dat"), **options)
+    index, points = index_of(data_file("customers_rdw.dat.gz"), tmp_path, 400)
+    frame = lyra.dask.read_dask(data_file("customers_rdw.dat.gz"), index=index, blocksize=400,
+                                **options)
+    assert frame.npartitions == len(points) > 2
+    pd.testing.assert_frame_equal(client.compute(frame).result().reset_index(drop=True), whole)

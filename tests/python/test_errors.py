@@ -20,12 +20,22 @@ RECORD_3 = 152  # where record 3 of shipments.dat starts
 
 @pytest.mark.parametrize("options, message", [
     ({"record_format": "bogus"},
-     "unknown record_format 'bogus': use fixed, layout, rdw, vb or lines"),
+     "unknown record_format 'bogus': use fixed, layout, rdw, vb, vbs, vs or lines"),
     ({"code_page": "1234"}, "unknown code_page '1234'"),
     ({"zero_bytes": "drop"}, "unknown zero_bytes 'drop': use space, end or keep"),
     ({"source_format": "loose"}, "unknown source_format 'loose': use fixed or free"),
+    ({"odo_layout": "full"}, "unknown odo_layout 'full': use shift or max"),
     ({"record_format": "rdw", "record_length": 138}, "record_length goes with record_format"),
-    ({"rdw_little_endian": True}, "rdw_little_endian goes with record_format='rdw' or 'vb'"),
+    ({"rdw_little_endian": True},
+     "rdw_little_endian goes with record_format='rdw', 'vb', 'vbs' or 'vs'"),
+    ({"bdw_excludes_header": True, "record_format": "vs"},
+     "bdw_excludes_header goes with record_format='vb' or 'vbs' only"),
+    ({"varseq_format": 4}, "invalid varseq_format 4: expected a whole number from 0 to 3"),
+    ({"varseq_format": 1, "record_format": "vb"},
+     "varseq_format goes with record_format='rdw' only, not 'vb'"),
+    ({"varseq_format": 1, "record_format": "rdw", "rdw_excludes_header": True},
+     "varseq_format gives the form of each record's length: it does not go with "
+     "rdw_excludes_header"),
     ({"record_format": "layout", "range": (0, 10)}, "The layout record format takes no range"),
     ({"range": (10, 5)}, "Invalid range"),
     ({"skip": -1}, "invalid skip -1"),
@@ -55,6 +65,11 @@ def test_bad_layouts_and_missing_files_raise(tmp_path):
         lyra.read_pandas(data_file("payroll.dat"), recordformat="fixed", **PAYROLL)
     with pytest.raises(FileNotFoundError):
         lyra.read_pandas(tmp_path / "none.dat", **PAYROLL)
+    # An index that is missing, no index, or one for an uncompressed file.
+    with pytest.raises(FileNotFoundError):
+        lyra.read_pandas(data_file("payroll.dat"), index=tmp_path / "none.idx", **PAYROLL)
+    with pytest.raises(ValueError, match="payroll.dat is no lyra index file, or it is damaged"):
+        lyra.read_pandas(data_file("payroll.dat"), index=data_file("payroll.dat"), **PAYROLL)
 
 
 def test_bad_records_raise_or_are_passed_over(tmp_path):

@@ -24,7 +24,10 @@ DECODED = [  # files, copybooks and the options they need; the euro sign is 9F i
     ("kunden_1141.dat", "kunden.cpy", dict(code_page="1141")),
     ("measures.dat", "measures.cpy", dict(float_format="ieee-le", comp5_little_endian=True)),
     ("measures_be.dat", "measures.cpy", dict(float_format="ieee", comp5_little_endian=True)),
-    ("national.dat", "national.cpy", dict(national_utf16=True))]
+    ("national.dat", "national.cpy", dict(national_utf16=True)),
+    ("accounts_max.dat", "acctrec.cpy", dict(odo_layout="max")),
+    ("dbcs_930.dat", "dbcs.cpy", dict(code_page="930")),
+    ("dbcs_1399.dat", "dbcs.cpy", dict(code_page="IBM-1399"))]
 FILES = ([(row[0], manifest_options(row)) for row in table("manifest.tsv")]
          + [(row[0], framed_options(row[0])) for row in table("framed.tsv")]
          + [(name, dict(copybook=copybook(book), record_format="fixed", **options))

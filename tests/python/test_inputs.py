@@ -32,6 +32,11 @@ INPUTS = {
     "unbuffered file": lambda name: open(data_file(name), "rb", buffering=0),
     "BytesIO": lambda name: io.BytesIO(file_bytes(name)),
     "gzip file": lambda name: gzip.GzipFile(fileobj=io.BytesIO(gzip.compress(file_bytes(name)))),
+    # Compressed bytes as they stand, which lyra decompresses.
+    "gzip file name": lambda name: data_file(name + ".gz"),
+    "bzip2 bytes": lambda name: file_bytes(name + ".bz2"),
+    "zstd file": lambda name: open(data_file(name + ".zst"), "rb"),
+    "gzip bytes": lambda name: gzip.compress(file_bytes(name)),
 }
 
 

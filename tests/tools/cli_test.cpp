@@ -262,38 +262,47 @@ TEST_F(CliTest, TraceLinesAreUtf8) {
   EXPECT_THAT(run.err, HasSubstr("Column: (A), Data: (\xC3\xBC), File Offset: 0"));
 }
 
-// Little-endian descriptor words that count only the record: each record at the number
-// and offset of <file>.offsets; ranges cut at the split points give every record once.
-TEST_F(CliTest, FramedFileReadWholeAndInRanges) {
-  const std::string file = dataPath("files/shipments_le.dat");
-  const std::string framed =
-      " --record-format rdw --rdw-little-endian --rdw-excludes-header " + file;
+// Framed files, spanned ones too, read whole, then in the ranges between the split points
+// lyra splits prints for split sizes from a byte to the whole file: the same records.
+TEST_F(CliTest, FramedFilesReadWholeAndInRanges) {
+  const std::pair<const char*, const char*> files[] = {
+      {"shipments_le.dat", "rdw --rdw-little-endian --rdw-excludes-header"},
+      {"shipments_vbs.dat", "vbs"},
+      {"shipments_vs.dat", "vs --rdw-little-endian"},
+  };
   const std::string read =
       "read -c " + dataPath("copybooks/shipment.cpy") + " --format jsonl --with-position";
-  const Result whole = lyra(words(read + framed));
-  EXPECT_EQ(0, whole.status) << whole.err;
-  const std::vector<std::string> placed = lines(readFile(file + ".offsets"));
-  const std::vector<std::string> records = lines(whole.out);
-  ASSERT_EQ(placed.size() - 1, records.size());
-  for (size_t i = 0; i < records.size(); ++i) {
-    const std::vector<std::string> place = words(placed[i + 1]);
-    const std::string start = "{\"_record\":" + place[0] + ",\"_offset\":" + place[1] + ",";
-    EXPECT_EQ(start, records[i].substr(0, start.size()));
+  for (const auto& [name, options] : files) {
+    const std::string file = dataPath("files/"s + name);
+    SCOPED_TRACE(file);
+    const std::string framed = " --record-format "s + options + " " + file;
+    const Result whole = lyra(words(read + framed));
+    EXPECT_EQ(0, whole.status) << whole.err;
+    const std::vector<std::string> placed = lines(readFile(file + ".offsets"));
+    const std::vector<std::string> records = lines(whole.out);
+    ASSERT_EQ(placed.size() - 1, records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+      const std::vector<std::string> place = words(placed[i + 1]);
+      const std::string start = "{\"_record\":" + place[0] + ",\"_offset\":" + place[1] + ",";
+      EXPECT_EQ(start, records[i].substr(0, start.size()));
+    }
+    EXPECT_THAT(records[0], HasSubstr("\"SHP-ID\":\"SH24000101\","));
+    for (const std::string& every : {"1"s, "200"s, std::to_string(readFile(file).size())}) {
+      const Result points = lyra(words("splits --every " + every + framed));
+      ASSERT_EQ(0, points.status) << points.err;
+      const std::vector<std::string> at = words(points.out);  // offset and record number pairs
+      ASSERT_LT(1u, at.size());
+      std::string joined;
+      for (size_t i = 0; i < at.size(); i += 2) {
+        const std::string end = i + 2 < at.size() ? at[i + 2] : "";
+        const Result part = lyra(words(read + " --range " + at[i] + ":" + end + " --first-record " +
+                                       at[i + 1] + framed));
+        EXPECT_EQ(0, part.status) << part.err;
+        joined += part.out;
+      }
+      EXPECT_EQ(whole.out, joined) << "every " << every;
+    }
   }
-  EXPECT_THAT(records[0], HasSubstr("\"SHP-ID\":\"SH24000101\","));
-  const Result points = lyra(words("splits --every 200" + framed));
-  ASSERT_EQ(0, points.status) << points.err;
-  const std::vector<std::string> at = words(points.out);  // offset and record number pairs
-  ASSERT_LT(5u, at.size());
-  std::string joined;
-  for (size_t i = 0; i < at.size(); i += 2) {
-    const std::string end = i + 2 < at.size() ? at[i + 2] : "";
-    const Result part = lyra(
-        words(read + " --range " + at[i] + ":" + end + " --first-record " + at[i + 1] + framed));
-    EXPECT_EQ(0, part.status) << part.err;
-    joined += part.out;
-  }
-  EXPECT_EQ(whole.out, joined);
 }
 
 // A bad record stops the read (in a range, known by offset alone); --max-errors N (all with
@@ -355,6 +364,12 @@ TEST_F(CliTest, ThreadsWriteWhatOneThreadWrites) {
       {rdw + "--with-position --max-errors 1 --limit 8 --rejects " + rejects + " " + zeroLength, 3,
        9},
       {rdw + "--max-errors all " + badWord, 1, 6},
+      // Spanned records over blocks, little-endian segment words.
+      {customers +
+           "--record-format vbs --rdw-little-endian --rdw-excludes-header --bdw-excludes-header "
+           "--ebcdic --with-position " +
+           dataPath("files/customers_vbs.dat"),
+       0, 13},
       // Records of no layout (the trailers, TR) are counted as far as the read goes.
       {txn + "--limit 5", 0, 6},
       {txn + "--limit 6", 0, 7},
@@ -376,6 +391,69 @@ TEST_F(CliTest, ThreadsWriteWhatOneThreadWrites) {
       EXPECT_EQ(kept, readFile(rejects) + readFile(rejects + ".jsonl"));
     }
   }
+}
+
+// Compressed files write what the plain file writes, on one thread and on many: fed by
+// one decompressing thread, or, with an index, in ranges that start at its checkpoints;
+// a file cut short writes the records before the cut on any number of threads, then its
+// message.
+TEST_F(CliTest, CompressedFilesOnOneThreadAndMany) {
+  const std::string read = "read -c " + dataPath("copybooks/custmast.cpy") +
+                           " --record-format rdw --ebcdic --with-position --format jsonl ";
+  const Result plain = lyra(words(read + "--threads 1 " + dataPath("files/customers_rdw.dat")));
+  ASSERT_EQ(0, plain.status);
+  ASSERT_EQ(12u, lines(plain.out).size());
+  const std::string index = dir.path("gz.idx");
+  const Result points = lyra(words("splits --record-format rdw --every 300 --index " + index + " " +
+                                   dataPath("files/customers_rdw.dat.gz")));
+  EXPECT_EQ(0, points.status) << points.err;
+  // Points where a record of 204 bytes starts: the first, the first after the second
+  // member's start (1020) and after checkpoints about every 300 bytes.
+  const std::vector<std::string> at = words(points.out);
+  ASSERT_LT(6u, at.size());
+  for (size_t i = 0; i < at.size(); i += 2) {
+    EXPECT_EQ(std::to_string((std::stoll(at[i + 1]) - 1) * 204), at[i]);
+    if (i > 0) {
+      EXPECT_LT(std::stoll(at[i - 2]), std::stoll(at[i]));
+    }
+  }
+  EXPECT_NE(std::string::npos, points.out.find("\n1020\t6\n"));
+  for (const std::string file : {"customers_rdw.dat.gz", "customers_rdw.dat.bz2",
+                                 "customers_rdw.dat.zst", "customers_rdw.dat.gz --index"}) {
+    SCOPED_TRACE(file);
+    const std::string input =
+        dataPath("files/" + file.substr(0, file.find(' '))) +
+        (file.find("--index") != std::string::npos ? " --index " + index : "");
+    for (const std::string threads : {"1", "2 --chunk-size 1", "3 --chunk-size 300"}) {
+      const Result run = lyra(words(read + "--threads " + threads + " " + input));
+      EXPECT_EQ(0, run.status) << threads << ": " << run.err;
+      EXPECT_EQ(plain.out, run.out) << threads;
+    }
+  }
+  const std::string gz = readFile(dataPath("files/customers_rdw.dat.gz"));
+  const std::string cut = dir.write("cut.gz", gz.substr(0, 623 + 5));
+  const std::vector<std::string> all = lines(plain.out);
+  std::string five;
+  for (size_t i = 0; i < 5; ++i) five += all[i] + "\n";
+  for (const std::string threads : {"1", "2 --chunk-size 300"}) {
+    expectLyra(words(read + "--threads " + threads + " " + cut), 1, five,
+               "lyra read: " + cut +
+                   ": record 6 at byte offset 1020: The gzip data is cut short: it ends at "
+                   "decompressed byte offset 1020\n");
+  }
+  // An index is an input, for another file an error.
+  {
+    const Result other =
+        lyra(words(read + "--index " + index + " " + dataPath("files/customers_rdw.dat.zst")));
+    EXPECT_EQ(1, other.status);
+    EXPECT_EQ("lyra read: " + dataPath("files/customers_rdw.dat.zst") +
+                  ": The index was made of another file: its size or bytes differ from this "
+                  "one's\n",
+              other.err);
+  }
+  const Result overwrite = lyra(words(read + "--index " + index + " -o " + index + " " +
+                                      dataPath("files/customers_rdw.dat.gz")));
+  EXPECT_EQ(2, overwrite.status);
 }
 
 // With several layouts, the records whose identifier matches none (the trailers of a file
@@ -546,7 +624,16 @@ TEST_F(CliTest, ExitStatusAndFirstLine) {
         "--typed applies to --format jsonl and json-nested only\nTry 'lyra read --help' for more "
         "information.");
   check({"read", "-c", rec, "--record-format", "rdw", "--bdw-excludes-header", recData}, 2,
-        "--bdw-excludes-header goes with --record-format vb only");
+        "--bdw-excludes-header goes with --record-format vb or vbs only");
+  check({"read", "-c", rec, "--record-format", "lines", "--rdw-little-endian", recData}, 2,
+        "--rdw-little-endian goes with --record-format rdw, vb, vbs or vs only");
+  check({"read", "-c", rec, "--varseq-format", "4", recData}, 2,
+        "invalid --varseq-format '4': the value is too large (at most 3)");
+  check({"splits", "--record-format", "vb", "--varseq-format", "1", "--every", "9", recData}, 2,
+        "--varseq-format goes with --record-format rdw only, not vb");
+  check({"read", "-c", rec, "--varseq-format", "2", "--rdw-excludes-header", recData}, 2,
+        "--varseq-format gives the form of each record's length: it does not go with "
+        "--rdw-excludes-header");
   check({"splits", "--record-format", "fixed", "--every", "10", recData}, 2,
         "fixed records need no split points: a range of them may start at any byte");
   check({"read", "-c", rec, missing}, 1, missing + ": No such file or directory");

@@ -1,12 +1,14 @@
 #include "chunk_queue.h"
 
-ChunkQueue::ChunkQueue(size_t window) : chunks_(window), states_(window, FILLING) {}
+ChunkQueue::ChunkQueue(size_t window, size_t maxWaiting)
+    : maxWaiting_(maxWaiting < 2 ? 2 : maxWaiting), chunks_(window), states_(window, FILLING) {}
 
-bool ChunkQueue::addRange(int64_t start, int64_t firstRecord) {
+bool ChunkQueue::addRange(int64_t start, int64_t firstRecord,
+                          std::shared_ptr<const std::string> bytes, std::string failure) {
   std::unique_lock<std::mutex> lock(mutex_);
-  plannerWait_.wait(lock, [this] { return cancelled() || waiting_.size() < MAX_WAITING; });
+  plannerWait_.wait(lock, [this] { return cancelled() || waiting_.size() < maxWaiting_; });
   if (cancelled()) return false;
-  waiting_.push_back({start, firstRecord});
+  waiting_.push_back({start, firstRecord, std::move(bytes), std::move(failure)});
   workerWait_.notify_all();
   return true;
 }
@@ -33,6 +35,8 @@ bool ChunkQueue::takeRange(ReadRange* range, ChunkOutput** chunk) {
   if (cancelled() || waiting_.empty()) return false;
   range->start = waiting_[0].start;
   range->firstRecord = waiting_[0].firstRecord;
+  range->bytes = std::move(waiting_[0].bytes);
+  range->failure = std::move(waiting_[0].failure);
   range->end = waiting_.size() >= 2 ? waiting_[1].start : lastEnd_;
   waiting_.pop_front();
   *chunk = &chunks_[slotOf(taken_++)];

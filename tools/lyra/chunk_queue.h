@@ -3,7 +3,7 @@
 // chunk to fill; the writer takes the filled chunks in the same order and gives each
 // back once written. A worker may also hand over a part of its chunk and wait until
 // the writer has written it, then fill the chunk on. At most `window` chunks are out
-// at a time (taken by a worker and not yet given back) and at most MAX_WAITING ranges
+// at a time (taken by a worker and not yet given back) and at most maxWaiting ranges
 // wait to be taken, so memory stays bounded whatever the size of the file. cancel()
 // ends every wait: adding and taking ranges and handing over parts then fail and
 // nextChunk() gives null. The queue owns the chunks; a chunk is its taker's until
@@ -16,27 +16,35 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "chunk_output.h"
 
-// A range of records of the data file, as the reader's range options take it.
+// A range of records of the data file, as the reader's range options take it, or the
+// bytes of the records a chunk scan handed over, or where reading stops.
 struct ReadRange {
   int64_t start;        // the first byte of the records read; -1: after the skip
   int64_t end;          // just past the last record's first byte; -1: the end of the file
   int64_t firstRecord;  // the number of the record at start; -1: the reader's own count
+  std::shared_ptr<const std::string> bytes;  // the range's bytes; null: read from the file
+  std::string failure;                       // not empty: reading stops at start with it
 };
 
 class ChunkQueue {
  public:
-  explicit ChunkQueue(size_t window);
+  // maxWaiting: the ranges that may wait to be taken (at least 2).
+  explicit ChunkQueue(size_t window, size_t maxWaiting = 64);
   ChunkQueue(const ChunkQueue&) = delete;
   ChunkQueue& operator=(const ChunkQueue&) = delete;
 
-  // The planner: adds the range that starts at start, which ends the one before.
-  // Waits while MAX_WAITING ranges wait; false once cancelled.
-  bool addRange(int64_t start, int64_t firstRecord);
+  // The planner: adds the range that starts at start, which ends the one before, with
+  // its bytes or the failure it is, where it has them. Waits while maxWaiting ranges
+  // wait; false once cancelled.
+  bool addRange(int64_t start, int64_t firstRecord,
+                std::shared_ptr<const std::string> bytes = nullptr, std::string failure = "");
   // The planner: no range follows; the last one ends at end.
   void endRanges(int64_t end);
 
@@ -59,12 +67,14 @@ class ChunkQueue {
   bool cancelled() const { return cancelled_.load(std::memory_order_relaxed); }
 
  private:
-  static const size_t MAX_WAITING = 64;
-
   struct RangeStart {
     int64_t start;
     int64_t firstRecord;
+    std::shared_ptr<const std::string> bytes;
+    std::string failure;
   };
+
+  const size_t maxWaiting_;
 
   bool rangeReady() const;  // REQUIRES: mutex_ held
   size_t slotOf(size_t index) const { return index % chunks_.size(); }

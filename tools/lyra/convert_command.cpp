@@ -13,8 +13,9 @@ const CommandHelp CONVERT_HELP = {
     "layout document, which `lyra read --layout` and the library load without the\n"
     "copybook.\n"
     "\n"
-    "--float-format and --national-utf16 change the layout, as for 'lyra read'. The\n"
-    "document records them, so it loads back into the same layout without them.\n"
+    "--float-format, --national-utf16 and --odo-layout change the layout, as for\n"
+    "'lyra read'. The document records them, so it loads back into the same layout\n"
+    "without them.\n"
     "The copybook options (--source-format, --margin, --copy-path, --strict) say how\n"
     "the copybook is written, as for 'lyra columns'; the document holds the layout\n"
     "with every COPY member expanded.\n",

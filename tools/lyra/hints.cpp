@@ -66,6 +66,7 @@ std::string framingOptions(const RecordFormatOptions& records) {
   if (records.rdwLittleEndian) text += " --rdw-little-endian";
   if (records.rdwExcludesHeader) text += " --rdw-excludes-header";
   if (records.bdwExcludesHeader) text += " --bdw-excludes-header";
+  if (records.varseqFormat >= 0) text += " --varseq-format " + std::to_string(records.varseqFormat);
   return text;
 }
 
@@ -76,10 +77,11 @@ std::vector<RecordFormatOptions> otherFramings(const RecordFormatOptions& given)
     for (int bits = 0; bits < (format == CCB_RECORD_VB ? 8 : 4); ++bits) {
       RecordFormatOptions candidate = given;
       candidate.format = format;
+      candidate.varseqFormat = -1;
       candidate.rdwLittleEndian = (bits & 1) != 0;
       candidate.rdwExcludesHeader = (bits & 2) != 0;
       candidate.bdwExcludesHeader = (bits & 4) != 0;
-      const int changes = (format != given.format) +
+      const int changes = (format != given.format) + (given.varseqFormat >= 0) +
                           (candidate.rdwLittleEndian != given.rdwLittleEndian) +
                           (candidate.rdwExcludesHeader != given.rdwExcludesHeader) +
                           (candidate.bdwExcludesHeader != given.bdwExcludesHeader);

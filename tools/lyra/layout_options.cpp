@@ -28,6 +28,18 @@ bool readSourceFormat(const CommandLine& line, CCBLayoutOptions* options, std::s
   return true;
 }
 
+bool readOdoLayout(const CommandLine& line, CCBLayoutOptions* options, std::string* error) {
+  if (!line.has("odo-layout")) return true;
+  const std::string name = line.value("odo-layout");
+  CCBOdoLayout layout = CCB_ODO_SHIFT;
+  if (!ccbOdoLayoutFromName(name.c_str(), &layout)) {
+    *error = "unknown --odo-layout '" + name + "': use shift or max";
+    return false;
+  }
+  options->setOdoLayout(layout);
+  return true;
+}
+
 bool readMargin(const CommandLine& line, CCBLayoutOptions* options, std::string* error) {
   if (!line.has("margin")) return true;
   const std::string text = line.value("margin");
@@ -53,5 +65,5 @@ bool parseLayoutOptions(const CommandLine& line, CCBLayoutOptions* options, std:
     }
   }
   return readFloatFormat(line, options, error) && readSourceFormat(line, options, error) &&
-         readMargin(line, options, error);
+         readMargin(line, options, error) && readOdoLayout(line, options, error);
 }

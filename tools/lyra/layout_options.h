@@ -1,9 +1,9 @@
 // The options that change how a copybook becomes a layout, shared by every command
 // that loads one (columns, tree, convert, read): the floating-point format of COMP-1
-// and COMP-2 items, UTF-16 national items, and how copybook source is written (its
-// form and right margin, the folders of its COPY members, or the classic rules
-// alone). They change the layout itself (which items it has, how many bytes they
-// take), so they go to the layout service or the record reader before any layout is
+// and COMP-2 items, UTF-16 national items, tables laid out at their maximum, and how
+// copybook source is written (its form and right margin, the folders of its COPY
+// members, or the classic rules alone). They change the layout itself (which items it has, how many
+// bytes they take), so they go to the layout service or the record reader before any layout is
 // loaded. Each option is a row that a command puts in its option table;
 // parseLayoutOptions reads those the command line holds.
 #ifndef LYRA_TOOLS_LAYOUT_OPTIONS_H_
@@ -35,6 +35,10 @@ inline constexpr OptionDef COPY_PATH_OPTION = {
     "copy-path", 0, ARGUMENT_REPEATED, "DIR",
     "a folder of COPY members, searched after the\nfolder of the copybook that copies them\n"
     "(repeatable)"};
+inline constexpr OptionDef ODO_LAYOUT_OPTION = {
+    "odo-layout", 0, ARGUMENT_REQUIRED, "LAYOUT",
+    "an OCCURS DEPENDING ON table takes the\nrepetitions its count gives, moving what\n"
+    "follows (shift, the default), or always its\nmaximum (max)"};
 inline constexpr OptionDef STRICT_OPTION = {
     "strict", 0, ARGUMENT_NONE, "",
     "parse copybooks by the classic rules alone:\nno COPY, directives, free form, margin or\n"
@@ -43,13 +47,14 @@ inline constexpr OptionDef STRICT_OPTION = {
 // Every row above, for a command's option table.
 #define LAYOUT_OPTION_ROWS                                                         \
   FLOAT_FORMAT_OPTION, NATIONAL_UTF16_OPTION, SOURCE_FORMAT_OPTION, MARGIN_OPTION, \
-      COPY_PATH_OPTION, STRICT_OPTION
+      COPY_PATH_OPTION, ODO_LAYOUT_OPTION, STRICT_OPTION
 
 // The last column --margin takes: lines are read up to it.
 const int MAX_MARGIN = 4096;
 
 // Reads the layout options of the command line into *options. False with a message
-// (a usage error) for an unknown float format or source form, or a bad margin.
+// (a usage error) for an unknown float format, source form or odo layout, or a bad
+// margin.
 bool parseLayoutOptions(const CommandLine& line, CCBLayoutOptions* options, std::string* error);
 
 #endif  // LYRA_TOOLS_LAYOUT_OPTIONS_H_

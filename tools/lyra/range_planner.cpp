@@ -1,15 +1,28 @@
 #include "range_planner.h"
 
 #include <algorithm>
+#include <memory>
+#include <string>
 
 #include "layout_source.h"
+#include "reader_setup.h"
 
-RangePlanner::RangePlanner(const ReadOptions& options, int64_t fileSize, ChunkQueue* queue,
-                           bool oneRange)
-    : options_(options), fileSize_(fileSize), queue_(queue), oneRange_(oneRange) {}
+RangePlanner::RangePlanner(const ReadOptions& options, int64_t fileSize, int recordLength,
+                           bool feed, ChunkQueue* queue, bool oneRange)
+    : options_(options),
+      fileSize_(fileSize),
+      recordLength_(recordLength),
+      feed_(feed),
+      queue_(queue),
+      oneRange_(oneRange) {}
 
 // The first range is the one the options give, up to the second range's start.
 void RangePlanner::run() {
+  if (feed_) {
+    feed();
+    queue_->endRanges(-1);
+    return;
+  }
   const int64_t start = std::max(options_.records.skip, options_.rangeStart);
   lastStart_ = start;
   if (queue_->addRange(options_.rangeStart, options_.firstRecord) && !oneRange_) {
@@ -42,6 +55,7 @@ void RangePlanner::scan(int64_t start) {
   numberBase_ = !ranged ? 0 : options_.firstRecord - (lines ? 2 : 1);
   RecordReaderPtr scanner(createCCBRecordReader());
   if (scanner == nullptr) return;
+  if (!options_.indexFile.empty() && !scanner->setIndexFile(options_.indexFile.c_str())) return;
   if (options_.dataBytes != nullptr) {
     scanner->scanSplitPointsMemory(options_.dataBytes, options_.dataSize, scanOptions,
                                    options_.chunkBytes, this);
@@ -55,4 +69,30 @@ bool RangePlanner::splitPoint(int64_t offset, int64_t number) {
   if (offset <= lastStart_) return true;  // inside the first range, or where it starts
   lastStart_ = offset;
   return queue_->addRange(offset, numbersKnown_ ? numberBase_ + number : -1);
+}
+
+// The whole file, from the skip on, in chunks of whole records.
+void RangePlanner::feed() {
+  RecordReaderPtr scanner(createCCBRecordReader());
+  CCBReadOptions scanOptions;
+  applyRecordFormatOptions(options_.records, &scanOptions);
+  scanOptions.setRecordLength(recordLength_);
+  if (scanner != nullptr &&
+      scanner->scanChunks(options_.dataFile.c_str(), scanOptions, options_.chunkBytes, this)) {
+    return;
+  }
+  const QvbString reason =
+      scanner != nullptr ? scanner->getErrorMessage() : QvbString("cannot create a record reader");
+  queue_->addRange(options_.records.skip, -1, nullptr,
+                   dataFileName(options_) + ": " + messageText(reason));
+}
+
+bool RangePlanner::chunk(const unsigned char* bytes, size_t size, int64_t offset,
+                         int64_t firstRecord) {
+  auto copy = std::make_shared<const std::string>(reinterpret_cast<const char*>(bytes), size);
+  return queue_->addRange(offset, firstRecord, std::move(copy));
+}
+
+void RangePlanner::stopped(int64_t number, int64_t offset, const QvbString& reason) {
+  queue_->addRange(offset, number, nullptr, recordFailure(options_, number, offset, reason));
 }

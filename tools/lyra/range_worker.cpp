@@ -31,11 +31,21 @@ bool RangeWorker::openRange(const ReadRange& range) {
     opened_ = false;
     return true;
   }
+  if (!range.failure.empty()) {  // reading stops here, the records before it written
+    chunk_->failure = range.failure;
+    chunk_->inputEnd = range.start;
+    return false;
+  }
   CCBReadOptions readOptions = readerOptions(options_);
   readOptions.setRange(range.start, range.end);
   readOptions.setFirstRecord(range.firstRecord);
   readOptions.setMaxErrors(-1);
-  if (openInput(reader_.get(), options_, readOptions)) return true;
+  const bool opened =
+      range.bytes != nullptr
+          ? reader_->openDataPart(reinterpret_cast<const unsigned char*>(range.bytes->data()),
+                                  range.bytes->size(), range.start, readOptions)
+          : openInput(reader_.get(), options_, readOptions);
+  if (opened) return true;
   chunk_->failure = dataFileName(options_) + ": " + messageText(reader_->getErrorMessage());
   return false;
 }

@@ -29,9 +29,17 @@ const CommandHelp READ_HELP = {
     "  rdw     a 4-byte record descriptor word before each record: its length in 2\n"
     "          big-endian bytes, counting the 4 bytes, then 2 zero bytes.\n"
     "  vb      blocks, each after a 4-byte block descriptor word, of rdw records.\n"
+    "  vbs     spanned records: blocks of segments, each after a segment descriptor\n"
+    "          word, an rdw whose segment code (0 whole, 1 first, 2 last, 3 middle)\n"
+    "          stands in its third byte (little-endian: its second); a record is\n"
+    "          joined from its segments.\n"
+    "  vs      spanned records without blocks.\n"
     "  lines   text lines ended by LF or CRLF.\n"
-    "Fields past the end of a shorter rdw or vb record are null; a shorter line reads\n"
-    "as if padded with blanks.\n"
+    "--varseq-format N reads GnuCOBOL's variable files (rdw records) in the form its\n"
+    "COB_VARSEQ_FORMAT N writes: 0 a 2-byte big-endian length and 2 zero bytes, 1 a\n"
+    "4-byte big-endian length, 2 a 4-byte little-endian one, 3 a 2-byte length.\n"
+    "Fields past the end of a shorter record with a descriptor word are null; a\n"
+    "shorter line reads as if padded with blanks.\n"
     "\n"
     "A DATAFILE of - is standard input, read strictly forward: no --range.\n"
     "\n"
@@ -42,22 +50,29 @@ const CommandHelp READ_HELP = {
     "zero byte (low-value) in display text reads as a blank by default (--zero-bytes\n"
     "space). Binary and packed bytes are never converted:\n"
     "binary items are big-endian unless --comp5-little-endian (COMP-5 items) or\n"
-    "--binary-little-endian (every binary item) says otherwise.\n"
+    "--binary-little-endian (every binary item) says otherwise. The mixed pages 930,\n"
+    "933, 935, 937, 939, 1364, 1371, 1388, 1390 and 1399 switch to double-byte text\n"
+    "at a shift-out byte (0E) and back at a shift-in (0F); PIC G and USAGE\n"
+    "DISPLAY-1 items hold double-byte text without them, two bytes a position (one\n"
+    "with --strict), and are #ERR# in any other page.\n"
     "\n"
     "COMP-1 and COMP-2 items are read only with --float-format, as real columns\n"
     "holding the shortest decimal text that reads back to the same float (0.1,\n"
     "1e-20). --national-utf16 reads PIC N and USAGE NATIONAL items as UTF-16 text,\n"
     "two bytes per character position; this changes the layout: later fields move.\n"
+    "--odo-layout max lays every OCCURS DEPENDING ON table out at its maximum,\n"
+    "whatever its count, as files that store such tables at full size hold them;\n"
+    "repetitions past the count are null all the same.\n"
     "Copybooks are read tolerantly, as 'lyra columns --help' says: --source-format,\n"
     "--margin and --copy-path say how they are written, --strict keeps the classic\n"
     "rules alone.\n"
     "\n"
     "Ranges (--range START:END): the records that start at a byte offset from START\n"
     "up to END are read, so ranges that meet give every record once. Ranges of fixed\n"
-    "records and lines may start at any byte; ranges of rdw and vb records start at\n"
-    "a split point that 'lyra splits' prints, with --first-record set to the record\n"
-    "number it prints beside it. A lines range that starts past --skip without\n"
-    "--first-record does not know its record numbers.\n"
+    "records and lines may start at any byte; ranges of rdw, vb, vbs and vs records\n"
+    "start at a split point that 'lyra splits' prints, with --first-record set to the\n"
+    "record number it prints beside it. A lines range that starts past --skip\n"
+    "without --first-record does not know its record numbers.\n"
     "\n"
     "With several layouts, each given as FILE=ID, the identifier field (--id-field)\n"
     "tells the layout of each record: its trimmed text is compared with the IDs,\n"
@@ -127,12 +142,20 @@ const CommandHelp READ_HELP = {
     "descriptor word that cannot be trusted always stops the command,\n"
     "and so does any bad record of the layout format.\n"
     "\n"
-    "Threads (--threads N, by default one per core): a data file of fixed, rdw, vb or\n"
-    "lines records is cut into ranges of about --chunk-size bytes (rdw, vb and lines\n"
-    "at split points), which N threads decode and format side by side. The output is\n"
-    "written in file order, the same byte for byte as with --threads 1, and so are the\n"
-    "messages, --limit, --max-errors and --rejects. Standard input, the layout format\n"
-    "and --trace are read on one thread.\n"
+    "Threads (--threads N, by default one per core): a data file of fixed, rdw, vb,\n"
+    "vbs, vs or lines records is cut into ranges of about --chunk-size bytes (all but\n"
+    "fixed at split points), which N threads decode and format side by side. The\n"
+    "output is written in file order, the same byte for byte as with --threads 1,\n"
+    "and so are the messages, --limit, --max-errors and --rejects. Standard input,\n"
+    "the layout format and --trace are read on one thread.\n"
+    "\n"
+    "Compressed data files (gzip, bzip2, zstd, told by their first bytes) are read\n"
+    "decompressed: offsets, --skip, --range and split points count decompressed\n"
+    "bytes. Without an index, a range decompresses from the start, and threads are\n"
+    "fed ranges of records by one decompressing thread; --index FILE, the checkpoint\n"
+    "index 'lyra splits --index' writes, lets each range and thread start at its\n"
+    "checkpoint before it. A file cut short or damaged stops the command with the\n"
+    "decompressed offset where it ends, after the records before it.\n"
     "\n"
     "With -o, the records go to a temporary file in the folder of FILE, which\n"
     "replaces FILE when the command ends, also after a record that cannot be read.\n"
@@ -164,7 +187,11 @@ std::string unknownMessage(const UnknownRecords& unknown) {
 // is named where records are framed by descriptor words or the layout's walk, whose
 // failures are the framing's; fixed records and lines stop at bad records.
 std::string failureHint(const ReadOptions& options, int recordLength) {
-  if (options.dataFile == STANDARD_INPUT || options.dataBytes != nullptr) return std::string();
+  // The hints read the file's bytes as they stand, which a compressed file's are not.
+  if (options.dataFile == STANDARD_INPUT || options.dataBytes != nullptr ||
+      options.compression != CCB_COMPRESSION_NONE) {
+    return std::string();
+  }
   std::string hint = framingHint(options.dataFile, options.records);
   if (hint.empty()) hint = fixedLengthHint(options.dataFile, options.records, recordLength);
   const CCBRecordFormat format = options.records.format;
@@ -218,6 +245,7 @@ int runRead(const std::vector<std::string>& args) {
   TraceCallback trace;
   RecordReaderPtr reader = openReader(options, options.trace ? &trace : nullptr, &error);
   if (reader == nullptr) return reportFailure(READ_HELP.name, error);
+  options.compression = reader->getCompression();
   std::vector<LayoutColumns> layouts;
   if (!checkOutputs(options, layoutFiles(reader.get()), &error) ||
       !describeLayouts(options, reader.get(), &layouts, &error)) {

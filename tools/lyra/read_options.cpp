@@ -31,16 +31,22 @@ const OptionDef READ_OPTIONS[] = {
     RDW_LITTLE_ENDIAN_OPTION,
     RDW_EXCLUDES_HEADER_OPTION,
     BDW_EXCLUDES_HEADER_OPTION,
+    VARSEQ_FORMAT_OPTION,
     SKIP_OPTION,
     {"range", 0, ARGUMENT_REQUIRED, "START:END",
      "read the records that start at a byte offset\nfrom START up to END (either may be empty);\n"
-     "rdw and vb ranges start at a split point\n(lyra splits)"},
+     "rdw, vb, vbs and vs ranges start at a split\npoint (lyra splits)"},
     {"first-record", 0, ARGUMENT_REQUIRED, "N",
      "the number of the record at the start of\n--range, as lyra splits prints it"},
+    {"index", 0, ARGUMENT_REQUIRED, "FILE",
+     "the checkpoint index of a compressed data file\n(lyra splits --index): ranges and threads\n"
+     "start decompressing near where they start"},
     {"code-page", 0, ARGUMENT_REQUIRED, "NAME",
      "the character set of display text: an EBCDIC\npage (037, 273, 277, 278, 280, 284, 285, 297,\n"
-     "500, 871, 1047, 1140 to 1149), latin1, cp1252\nor utf8; without it bytes are read as they\n"
-     "stand (latin1)"},
+     "500, 871, 1047, 1140 to 1149), a mixed EBCDIC\npage of double-byte text (930, 933, 935, "
+     "937,\n"
+     "939, 1364, 1371, 1388, 1390, 1399), latin1,\ncp1252 or utf8; without it bytes are read as\n"
+     "they stand (latin1)"},
     {"ebcdic", 0, ARGUMENT_NONE, "", "the same as --code-page 037 (not with another\n--code-page)"},
     {"comp5-little-endian", 0, ARGUMENT_NONE, "", "COMP-5 (native binary) items are little-endian"},
     {"binary-little-endian", 0, ARGUMENT_NONE, "",
@@ -210,7 +216,8 @@ bool readCodePage(const CommandLine& line, ReadOptions* options, std::string* er
   if (line.has("code-page") && !ccbCodePageFromName(name.c_str(), &options->codePage)) {
     *error = "unknown --code-page '" + name +
              "': use an EBCDIC page (037, 273, 277, 278, 280, 284, 285, 297, 500, 871, 1047, "
-             "1140 to 1149), latin1, cp1252 or utf8";
+             "1140 to 1149), a mixed page (930, 933, 935, 937, 939, 1364, 1371, 1388, 1390, "
+             "1399), latin1, cp1252 or utf8";
     return false;
   }
   if (!line.has("ebcdic")) return true;
@@ -259,6 +266,17 @@ bool readRange(const CommandLine& line, ReadOptions* options, std::string* error
   }
   if (problem.empty()) return true;
   *error = problem;
+  return false;
+}
+
+bool readIndex(const CommandLine& line, ReadOptions* options, std::string* error) {
+  options->indexFile = line.value("index");
+  if (options->indexFile.empty()) {
+    *error = "--index needs a file name";
+    return false;
+  }
+  if (options->dataFile != STANDARD_INPUT) return true;
+  *error = "--index needs a data file: standard input cannot seek";
   return false;
 }
 
@@ -487,6 +505,7 @@ bool parseReadInput(const CommandLine& line, ReadOptions* options, std::string* 
          readRecordShape(line, options, error) && readEncoding(line, options, error) &&
          (!line.has("range") || readRange(line, options, error)) &&
          (!line.has("first-record") || readFirstRecord(line, options, error)) &&
+         (!line.has("index") || readIndex(line, options, error)) &&
          readBadRecords(line, options, error);
 }
 
@@ -498,6 +517,7 @@ bool checkOutputs(const ReadOptions& options, const std::vector<std::string>& la
                   std::string* error) {
   std::vector<std::string> inputs = layoutFiles;
   if (options.dataFile != STANDARD_INPUT) inputs.insert(inputs.begin(), options.dataFile);
+  if (!options.indexFile.empty()) inputs.push_back(options.indexFile);
   std::vector<std::pair<const char*, std::string>> outputs;  // option, file
   for (const std::string& path : outputPaths(options)) {
     if (!path.empty()) outputs.emplace_back("-o", path);

@@ -62,6 +62,8 @@ struct ReadOptions {
   int threads = 1;  // that decode and format records, where the data file allows it
   int64_t chunkBytes = DEFAULT_CHUNK_BYTES;  // input a thread reads at a time
   std::string dataFile;                      // STANDARD_INPUT for standard input
+  std::string indexFile;  // the checkpoint index of a compressed data file; empty: none
+  CCBCompression compression = CCB_COMPRESSION_NONE;  // of the data file, once opened
   // A host's bytes read in place of the data file (when not null), which stay the
   // host's: the tool's read on bytes in memory, as the fuzz targets run it.
   const unsigned char* dataBytes = nullptr;

@@ -60,12 +60,14 @@ ReadOutcome writeRecords(const ReadOptions& options, const std::vector<LayoutCol
   // The bar shares standard error with nothing: not with the lines of --trace.
   const bool showProgress = !options.quiet && !options.trace && isatty(STDERR_FILENO);
   const int64_t fileSize = reader->getDataFileSize();
+  const int recordLength = reader->getMaxRecordLength();
   ProgressMeter meter(stderr, showProgress, fileSize);
   const bool threaded = canReadThreaded(options, fileSize);
   if (threaded) reader.reset();
   ReadOutcome outcome;
   if (threaded || readsAllLayouts(options)) {
-    outcome = readThreaded(options, layouts, fileSize, outputs, rejects, &meter, std::move(reader));
+    outcome = readThreaded(options, layouts, fileSize, recordLength, outputs, rejects, &meter,
+                           std::move(reader));
   } else {
     outcome = readRecords(options, reader.get(), &rows, outputs[0], rejects, &meter);
   }

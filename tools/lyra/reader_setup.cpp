@@ -50,6 +50,10 @@ RecordReaderPtr prepareReader(const ReadOptions& options, LYRADebugCallback* cal
       return nullptr;
     }
   }
+  if (!options.indexFile.empty() && !reader->setIndexFile(options.indexFile.c_str())) {
+    *error = "--index: " + messageText(reader->getErrorMessage());
+    return nullptr;
+  }
   for (const auto& [item, id] : options.segments) {
     if (!reader->addSegment(item.c_str(), id.c_str())) {
       *error = "--segment " + item + "=" + id + ": " + messageText(reader->getErrorMessage());

@@ -16,7 +16,8 @@
 RecordReaderPtr createReader(const ReadOptions& options, std::string* error);
 
 // A reader with every layout of the options (the active one made active), its
-// segments, child layouts and the debug callback (may be null), but no data file.
+// segments, child layouts, the index of a compressed data file and the debug callback
+// (may be null), but no data file.
 RecordReaderPtr prepareReader(const ReadOptions& options, LYRADebugCallback* callback,
                               std::string* error);
 

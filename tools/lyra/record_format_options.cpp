@@ -6,17 +6,25 @@
 
 namespace {
 
+const int LAST_VARSEQ_FORMAT = 3;
+
 // The formats whose records carry descriptor words.
 bool hasDescriptorWords(CCBRecordFormat format) {
-  return format == CCB_RECORD_RDW || format == CCB_RECORD_VB;
+  return format == CCB_RECORD_RDW || format == CCB_RECORD_VB || format == CCB_RECORD_VBS ||
+         format == CCB_RECORD_VS;
+}
+
+bool hasBlocks(CCBRecordFormat format) {
+  return format == CCB_RECORD_VB || format == CCB_RECORD_VBS;
 }
 
 bool readFormat(const CommandLine& line, RecordFormatOptions* options, std::string* error) {
   const std::string name = line.value("record-format");
   if (line.has("record-format") && !ccbRecordFormatFromName(name.c_str(), &options->format)) {
-    *error = "unknown --record-format '" + name + "': use fixed, layout, rdw, vb or lines";
+    *error = "unknown --record-format '" + name + "': use fixed, layout, rdw, vb, vbs, vs or lines";
     return false;
   }
+  if (line.has("varseq-format") && !line.has("record-format")) options->format = CCB_RECORD_RDW;
   if (!line.has("fixed")) return true;
   if (line.has("record-format") && options->format != CCB_RECORD_FIXED) {
     *error = "--fixed means --record-format fixed: it does not go with --record-format " + name;
@@ -51,17 +59,32 @@ bool readDescriptorWords(const CommandLine& line, RecordFormatOptions* options,
   options->rdwLittleEndian = line.has("rdw-little-endian");
   options->rdwExcludesHeader = line.has("rdw-excludes-header");
   options->bdwExcludesHeader = line.has("bdw-excludes-header");
-  if (options->bdwExcludesHeader && options->format != CCB_RECORD_VB) {
-    *error = "--bdw-excludes-header goes with --record-format vb only";
+  if (options->bdwExcludesHeader && !hasBlocks(options->format)) {
+    *error = "--bdw-excludes-header goes with --record-format vb or vbs only";
     return false;
   }
-  if (hasDescriptorWords(options->format) ||
-      !(options->rdwLittleEndian || options->rdwExcludesHeader)) {
-    return true;
+  const bool rdwOptions = options->rdwLittleEndian || options->rdwExcludesHeader;
+  const std::string rdwOption =
+      options->rdwLittleEndian ? "rdw-little-endian" : "rdw-excludes-header";
+  if (rdwOptions && !hasDescriptorWords(options->format)) {
+    *error = "--" + rdwOption + " goes with --record-format rdw, vb, vbs or vs only";
+    return false;
   }
-  *error = std::string("--") +
-           (options->rdwLittleEndian ? "rdw-little-endian" : "rdw-excludes-header") +
-           " goes with --record-format rdw or vb only";
+  if (!line.has("varseq-format")) return true;
+  int64_t form = 0;
+  if (!parseNumber("varseq-format", line.value("varseq-format"), 0, LAST_VARSEQ_FORMAT, &form,
+                   error)) {
+    return false;
+  }
+  options->varseqFormat = static_cast<int>(form);
+  if (options->format != CCB_RECORD_RDW) {
+    *error = std::string("--varseq-format goes with --record-format rdw only, not ") +
+             ccbRecordFormatName(options->format);
+    return false;
+  }
+  if (!rdwOptions) return true;
+  *error =
+      "--varseq-format gives the form of each record's length: it does not go with --" + rdwOption;
   return false;
 }
 
@@ -83,6 +106,7 @@ void applyRecordFormatOptions(const RecordFormatOptions& options, CCBReadOptions
   readOptions->setRdwLittleEndian(options.rdwLittleEndian);
   readOptions->setRdwExcludesHeader(options.rdwExcludesHeader);
   readOptions->setBdwExcludesHeader(options.bdwExcludesHeader);
+  readOptions->setVarseqFormat(options.varseqFormat);
   readOptions->setSkip(options.skip);
 }
 

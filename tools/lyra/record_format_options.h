@@ -1,6 +1,7 @@
 // The options that say how a data file frames its records, shared by `lyra read` and
 // `lyra splits`: the record format, the length of fixed records, the byte order and
-// counting of record descriptor words, and the file header to skip. Each option is a
+// counting of record descriptor words (or the form of a GnuCOBOL variable file), and
+// the file header to skip. Each option is a
 // row that a command puts in its option table; parseRecordFormatOptions reads those
 // the command line holds and checks that they go together.
 #ifndef LYRA_TOOLS_RECORD_FORMAT_OPTIONS_H_
@@ -18,13 +19,14 @@ struct RecordFormatOptions {
   int recordLength = 0;  // fixed records; 0: the longest layout
   bool rdwLittleEndian = false;
   bool rdwExcludesHeader = false;
-  bool bdwExcludesHeader = false;  // vb: a block's length leaves out its descriptor word
+  bool bdwExcludesHeader = false;  // vb, vbs: a block's length leaves out its descriptor word
+  int varseqFormat = -1;           // rdw: GnuCOBOL's variable-file form 0 to 3; -1: none
   int64_t skip = 0;                // bytes before the first record
 };
 
 inline constexpr OptionDef RECORD_FORMAT_OPTION = {
     "record-format", 0, ARGUMENT_REQUIRED, "FORMAT",
-    "how records are framed: layout (default), fixed,\nrdw, vb or lines"};
+    "how records are framed: layout (default), fixed,\nrdw, vb, vbs, vs or lines"};
 inline constexpr OptionDef RECORD_LENGTH_OPTION = {
     "record-length", 0, ARGUMENT_REQUIRED, "N",
     "the length of a fixed record (default: the\nlongest layout)"};
@@ -33,20 +35,26 @@ inline constexpr OptionDef FIXED_OPTION = {
     "the same as --record-format fixed\n[--record-length LENGTH]"};
 inline constexpr OptionDef RDW_LITTLE_ENDIAN_OPTION = {
     "rdw-little-endian", 0, ARGUMENT_NONE, "",
-    "rdw, vb: descriptor words are little-endian\n(00 00 40 00 is a length of 64)"};
+    "rdw, vb, vbs, vs: descriptor words are\nlittle-endian (00 00 40 00 is a length of 64)"};
 inline constexpr OptionDef RDW_EXCLUDES_HEADER_OPTION = {
     "rdw-excludes-header", 0, ARGUMENT_NONE, "",
-    "rdw, vb: a record's length does not count its\ndescriptor word's 4 bytes"};
+    "rdw, vb, vbs, vs: a record's (segment's) length\ndoes not count its descriptor word's 4 "
+    "bytes"};
 inline constexpr OptionDef BDW_EXCLUDES_HEADER_OPTION = {
     "bdw-excludes-header", 0, ARGUMENT_NONE, "",
-    "vb: a block's length does not count its block\ndescriptor word's 4 bytes"};
+    "vb, vbs: a block's length does not count its\nblock descriptor word's 4 bytes"};
+inline constexpr OptionDef VARSEQ_FORMAT_OPTION = {
+    "varseq-format", 0, ARGUMENT_REQUIRED, "N",
+    "a GnuCOBOL variable file (rdw records) of the\nform COB_VARSEQ_FORMAT N wrote: 0: 2-byte\n"
+    "length, 2 zero bytes; 1: 4-byte big-endian; 2:\n4-byte little-endian; 3: 2-byte length"};
 inline constexpr OptionDef SKIP_OPTION = {"skip", 0, ARGUMENT_REQUIRED, "BYTES",
                                           "bytes of file header before the first record"};
 
 // Reads the record format options of the command line into *options. False with a
 // message (a usage error) for a value that is wrong or options that do not go
 // together: a record length for any format but fixed, descriptor word options for
-// any format but rdw and vb.
+// any format but those with descriptor words, a varseq form with another format or
+// with rdw options. --varseq-format alone means --record-format rdw.
 bool parseRecordFormatOptions(const CommandLine& line, RecordFormatOptions* options,
                               std::string* error);
 

@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "hints.h"
 #include "layout_source.h"
+#include "output_file.h"
 #include "record_format_options.h"
 
 namespace {
@@ -12,17 +13,27 @@ namespace {
 const CommandHelp SPLITS_HELP = {
     "splits",
     "lyra splits [options] DATAFILE --every BYTES",
-    "Prints the split points of a data file of rdw, vb or lines records: where the\n"
-    "ranges of 'lyra read --range' may start, so that parts of one file can be read\n"
-    "apart, each record in exactly one part. One line per point: its byte offset, a\n"
-    "tab, and the number in the file of the record that starts there (vb: the first\n"
-    "record of the block), for --first-record. A point is the first record (vb:\n"
-    "block) that starts at or after each multiple of BYTES past --skip, the first\n"
-    "record included.\n"
+    "Prints the split points of a data file of rdw, vb, vbs, vs or lines records:\n"
+    "where the ranges of 'lyra read --range' may start, so that parts of one file can\n"
+    "be read apart, each record in exactly one part. One line per point: its byte\n"
+    "offset, a tab, and the number in the file of the record that starts there (vb,\n"
+    "vbs: the first record of the block), for --first-record. A point is the first\n"
+    "record (vb, vbs: block) that starts at or after each multiple of BYTES past\n"
+    "--skip, the first record included; vbs blocks and vs segments that continue a\n"
+    "record are no points.\n"
     "\n"
     "Only record boundaries are read, so no layout is needed. Fixed records need no\n"
     "split points: a range of them may start at any byte and knows its record\n"
     "numbers. Layout records have none: only a read from the start finds them.\n"
+    "\n"
+    "A compressed data file (gzip, bzip2 or zstd) is read decompressed, and its\n"
+    "offsets count decompressed bytes. Decompression can start only at the start of\n"
+    "a gzip member, bzip2 stream or zstd frame, so a point is the first record (vb,\n"
+    "vbs: block) at or after one of those. --index FILE also notes the state of gzip\n"
+    "decompression about every BYTES and writes it, with the points, to FILE, a\n"
+    "checkpoint index (some tens of KiB a point): 'lyra read --index FILE' then\n"
+    "starts ranges and threads near where they start, and a gzip file has a point\n"
+    "about every BYTES.\n"
     "\n"
     "Example: two halves of a file of 5000000 bytes.\n"
     "  $ lyra splits --record-format rdw --every 2500000 data.rdw\n"
@@ -37,12 +48,15 @@ const CommandHelp SPLITS_HELP = {
 };
 
 const OptionDef SPLITS_OPTIONS[] = {
-    {"record-format", 0, ARGUMENT_REQUIRED, "FORMAT", "rdw, vb or lines (needed)"},
+    {"record-format", 0, ARGUMENT_REQUIRED, "FORMAT", "rdw, vb, vbs, vs or lines (needed)"},
     RDW_LITTLE_ENDIAN_OPTION,
     RDW_EXCLUDES_HEADER_OPTION,
     BDW_EXCLUDES_HEADER_OPTION,
+    VARSEQ_FORMAT_OPTION,
     SKIP_OPTION,
     {"every", 0, ARGUMENT_REQUIRED, "BYTES", "about how many bytes apart the points are"},
+    {"index", 0, ARGUMENT_REQUIRED, "FILE",
+     "write the checkpoint index of a compressed\ndata file to FILE"},
     {"help", 'h', ARGUMENT_NONE, "", "show this help"},
 };
 
@@ -74,6 +88,7 @@ struct SplitsRequest {
   RecordFormatOptions records;
   int64_t every = 0;
   std::string dataFile;
+  std::string indexFile;  // empty: no index is written
 };
 
 std::string checkFormat(CCBRecordFormat format) {
@@ -81,8 +96,8 @@ std::string checkFormat(CCBRecordFormat format) {
     return "fixed records need no split points: a range of them may start at any byte";
   }
   if (format == CCB_RECORD_LAYOUT) {
-    return "split points need --record-format rdw, vb or lines: layout records are found "
-           "only by a read from the start";
+    return "split points need --record-format rdw, vb, vbs, vs or lines: layout records are "
+           "found only by a read from the start";
   }
   return std::string();
 }
@@ -107,7 +122,14 @@ bool parseRequest(const CommandLine& line, SplitsRequest* request, std::string* 
     *error = "split points need a data file: ranges cannot read standard input";
     return false;
   }
-  return true;
+  request->indexFile = line.value("index");
+  if (line.has("index") && request->indexFile.empty()) {
+    *error = "--index needs a file name";
+    return false;
+  }
+  *error = line.has("index") ? overwrittenInput("--index", request->indexFile, {request->dataFile})
+                             : std::string();
+  return error->empty();
 }
 
 }  // namespace
@@ -128,7 +150,10 @@ int runSplits(const std::vector<std::string>& args) {
   applyRecordFormatOptions(request.records, &options);
   PointPrinter printer;
   const bool scanned =
-      reader->scanSplitPoints(request.dataFile.c_str(), options, request.every, &printer);
+      request.indexFile.empty()
+          ? reader->scanSplitPoints(request.dataFile.c_str(), options, request.every, &printer)
+          : reader->writeIndexFile(request.dataFile.c_str(), options, request.every, &printer,
+                                   request.indexFile.c_str());
   if (printer.failed()) return reportWriteFailure(SPLITS_HELP.name, printer.writeError());
   if (!scanned) {
     finishStandardOutput(SPLITS_HELP.name, EXIT_FAILED);  // the points before the failure

@@ -56,26 +56,36 @@ void writeChunks(ChunkQueue* queue, OrderedWriter* writer) {
   }
 }
 
+// A compressed file is fed to the threads, decompressed on one, where no index lets
+// them start inside it, and where its records are fixed (which an index has no split
+// points for).
+bool fedToThreads(const ReadOptions& options) {
+  return options.compression != CCB_COMPRESSION_NONE &&
+         (options.indexFile.empty() || options.records.format == CCB_RECORD_FIXED);
+}
+
 }  // namespace
 
 bool canReadThreaded(const ReadOptions& options, int64_t fileSize) {
   const CCBRecordFormat format = options.records.format;
   const bool seekable = options.dataBytes != nullptr ||
                         (options.dataFile != STANDARD_INPUT && isRegularFile(options.dataFile));
+  const bool whole = options.rangeStart < 0 && options.rangeEnd < 0;
   return options.threads > 1 && !options.trace && format != CCB_RECORD_LAYOUT && seekable &&
-         chunkCount(options, fileSize) > 1;
+         (fedToThreads(options) ? whole && options.dataBytes == nullptr
+                                : chunkCount(options, fileSize) > 1);
 }
 
 ReadOutcome readThreaded(const ReadOptions& options, const std::vector<LayoutColumns>& layouts,
-                         int64_t fileSize, const std::vector<OutputFile*>& outputs,
+                         int64_t fileSize, int recordLength, const std::vector<OutputFile*>& outputs,
                          RejectsFile* rejects, ProgressMeter* meter, RecordReaderPtr opened) {
   const bool oneRange = opened != nullptr;
-  const size_t count =
-      oneRange
-          ? 1
-          : static_cast<size_t>(std::min<int64_t>(options.threads, chunkCount(options, fileSize)));
-  ChunkQueue queue(CHUNKS_PER_WORKER * count);
-  RangePlanner planner(options, fileSize, &queue, oneRange);
+  const bool feed = !oneRange && fedToThreads(options);
+  const int64_t chunks = oneRange ? 1 : feed ? options.threads : chunkCount(options, fileSize);
+  const size_t count = static_cast<size_t>(std::min<int64_t>(options.threads, chunks));
+  // Ranges fed with their bytes wait in memory: no more than keep the threads busy.
+  ChunkQueue queue(CHUNKS_PER_WORKER * count, feed ? count + 1 : 64);
+  RangePlanner planner(options, fileSize, recordLength, feed, &queue, oneRange);
   OrderedWriter writer(options, outputs, rejects, meter);
   std::vector<std::thread> threads;
   ReadOutcome outcome;

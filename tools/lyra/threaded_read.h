@@ -28,17 +28,18 @@ struct ReadOutcome {
 };
 
 // True when the read can use threads: more than one is asked for, the data file is
-// a regular file of fixed, rdw, vb or lines records and holds more than one chunk to
-// read, and there is no --trace (whose lines follow the records one by one).
+// a regular file of records that frame without a layout, there is no --trace (whose
+// lines follow the records one by one), and the file holds more than one chunk to
+// read, or is compressed and read whole (its size is then not known).
 bool canReadThreaded(const ReadOptions& options, int64_t fileSize);
 
 // Reads and writes the records after the headers. fileSize: the data file's size
-// when it was opened; outputs: one, or one per layout; rejects may be null. opened:
-// null, or the reader that opened the input, which a read of one range (on one worker)
-// then reads as it stands: a read of every layout's records that cannot use threads
-// is read so, writing what a read by threads writes.
+// when it was opened; recordLength: of fixed records; outputs: one, or one per layout;
+// rejects may be null. opened: null, or the reader that opened the input, which a read
+// of one range (on one worker) then reads as it stands: a read of every layout's
+// records that cannot use threads is read so, writing what a read by threads writes.
 ReadOutcome readThreaded(const ReadOptions& options, const std::vector<LayoutColumns>& layouts,
-                         int64_t fileSize, const std::vector<OutputFile*>& outputs,
+                         int64_t fileSize, int recordLength, const std::vector<OutputFile*>& outputs,
                          RejectsFile* rejects, ProgressMeter* meter, RecordReaderPtr opened);
 
 #endif  // LYRA_TOOLS_THREADED_READ_H_

@@ -9,9 +9,9 @@ const CommandHelp TREE_HELP = {
     "lyra tree [options] LAYOUT",
     "Prints the layout tree of a COBOL copybook or an XML layout document: every\n"
     "node as \"[name]->level\" with its properties as \"-->name=value\", indented by\n"
-    "its level number. --float-format and --national-utf16 change the layout, and\n"
-    "the copybook options (--source-format, --margin, --copy-path, --strict) say\n"
-    "how it is written, as for 'lyra columns'.\n",
+    "its level number. --float-format, --national-utf16 and --odo-layout change the\n"
+    "layout, and the copybook options (--source-format, --margin, --copy-path,\n"
+    "--strict) say how it is written, as for 'lyra columns'.\n",
 };
 
 const OptionDef TREE_OPTIONS[] = {

@@ -1,13 +1,17 @@
       *================================================================
       * WACCTS - writes the account test file.
       *
-      * Usage: waccts <output file>
+      * Usage: waccts <output file> [MAX]
       * Writes 8 ACCTREC records of variable length: each record ends
       * where its data ends, 56 + 28 * ACCT-TXN-COUNT + 8 bytes, with
       * the statement date after the last activity entry. Prints the
       * expected value of every column that the record fills; the
       * activity columns beyond the count are left out.
       * Needs -fcomplex-odo -fodoslide for the item after the table.
+      * With MAX, compiled without -fodoslide, writes each record whole,
+      * all 400 bytes: the table at its maximum of 12 entries whatever
+      * the count, the entries past the count blank, and the statement
+      * date at its place after the twelfth.
       *================================================================
        IDENTIFICATION DIVISION.
        PROGRAM-ID. WACCTS.
@@ -20,12 +24,18 @@
        01  REC2                    PIC 99.
        01  TXN-CODES               PIC X(15) VALUE "DEBDEPWDLFEEXFR".
        01  CODE-AT                 PIC 99.
+       01  WRITE-MODE              PIC X(3)  VALUE SPACES.
        PROCEDURE DIVISION.
            ACCEPT OUT-NAME FROM ARGUMENT-VALUE
+           ACCEPT WRITE-MODE FROM ARGUMENT-VALUE
            CALL "RAWOPEN" USING "1" OUT-NAME
            PERFORM VARYING EXP-REC-NO FROM 1 BY 1 UNTIL EXP-REC-NO > 8
+               MOVE SPACES TO ACCOUNT-RECORD
                PERFORM BUILD-RECORD
                COMPUTE OUT-LEN = 56 + 28 * ACCT-TXN-COUNT + 8
+               IF WRITE-MODE = "MAX"
+                   MOVE 400 TO OUT-LEN
+               END-IF
                CALL "RAWPUT" USING "1" OUT-LEN ACCOUNT-RECORD
                PERFORM PRINT-EXPECTED
            END-PERFORM
