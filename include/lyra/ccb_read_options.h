@@ -81,8 +81,11 @@
 //                                                   the active layout's records
 //
 // Options of writing (CCBRecordWriter), which reading ignores:
-// block_size (setBlockSize)        32760            vb: the most bytes of a block, its
-//                                                   descriptor word included
+// block_size (setBlockSize)        32760            vb, vbs: the most bytes of a block,
+//                                                   its descriptor word included; vs:
+//                                                   of a segment. vbs and vs cut a
+//                                                   record into segments where it does
+//                                                   not fit
 // overpunch_signs                  false            embedded signs in pages that are not
 //   (setOverpunchSigns)                             EBCDIC as overpunch letters ({, A-I
 //                                                   positive, }, J-R negative) instead of

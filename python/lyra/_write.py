@@ -46,8 +46,8 @@ def write_records(frame, path, copybook=None, copybooks=None, layouts=None, id_f
     ``rdw_excludes_header``, ``bdw_excludes_header``, ``code_page``, ``ebcdic``,
     ``comp5_little_endian``, ``binary_little_endian``, ``zero_bytes``,
     ``float_format``, ``national_utf16``, ``segment``, ``max_errors`` and the
-    copybook dialect's; besides them ``block_size`` (vb: the most bytes of a block,
-    32760), ``overpunch_signs`` and ``binary_full_range``, as ``lyra write`` takes
+    copybook dialect's; besides them ``block_size`` (vb, vbs: the most bytes of a block;
+    vs: of a segment; 32760), ``overpunch_signs`` and ``binary_full_range``, as ``lyra write`` takes
     them. Those only reading has (``skip``, ``range``, ``columns``, ...) are refused.
 
     Columns are named as read_pandas names them; ``_record`` and ``_offset`` are

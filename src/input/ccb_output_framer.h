@@ -1,10 +1,12 @@
 // CCBOutputFramer frames the records a record writer writes, as CCBRecordFramer reads
 // them back: fixed-length records padded with blanks to their length, records as
-// they are (the layout format), records behind record descriptor words (rdw), blocks
-// of them behind block descriptor words (vb, each block at most block_size bytes), and
-// text lines ended by LF. It tells beforehand whether a record can be framed, so that
-// a record that cannot is passed over whole. It writes to a CCBOutputTarget it does not
-// own and keeps the vb block being filled.
+// they are (the layout format), records behind record descriptor words (rdw, or the
+// length words of GnuCOBOL's variable files), blocks of them behind block descriptor
+// words (vb, each block at most block_size bytes), spanned records cut into segments
+// behind segment descriptor words, in such blocks (vbs) or one after another (vs, each
+// segment at most block_size bytes), and text lines ended by LF. It tells beforehand
+// whether a record can be framed, so that a record that cannot is passed over whole.
+// It writes to a CCBOutputTarget it does not own and keeps the block being filled.
 #ifndef LYRA_INPUT_CCB_OUTPUT_FRAMER_H_
 #define LYRA_INPUT_CCB_OUTPUT_FRAMER_H_
 
@@ -18,10 +20,12 @@
 struct OutputFramerSettings {
   CCBRecordFormat format = CCB_RECORD_LAYOUT;
   int recordLength = 0;              // fixed: bytes per record
-  bool littleEndian = false;         // rdw, vb: the record descriptor word
-  bool excludesHeader = false;       // rdw, vb: the length leaves out the word's 4 bytes
-  bool blockExcludesHeader = false;  // vb: a block's length leaves out its 4 bytes
-  int64_t blockSize = 0;             // vb: the most bytes of a block, its word included
+  bool littleEndian = false;         // rdw, vb, vbs, vs: the record or segment word
+  bool excludesHeader = false;       // rdw, vb, vbs, vs: the length leaves out the word
+  bool blockExcludesHeader = false;  // vb, vbs: a block's length leaves out its 4 bytes
+  int64_t blockSize = 0;             // vb, vbs: the most bytes of a block, its word
+                                     // included; vs: of a segment
+  int varseqFormat = -1;             // rdw: GnuCOBOL's variable-file form 0 to 3; -1: none
   unsigned char padByte = ' ';       // fixed: what pads a shorter record
 };
 
@@ -42,11 +46,15 @@ class CCBOutputFramer {
 
  private:
   bool writeBlock();
-  void putRecordWord(int length, unsigned char* word) const;
+  bool writeSpanned(const unsigned char* record, int length);
+  bool addToBlock(const unsigned char* word, const unsigned char* data, int length);
+  // The word before a record or segment of length data bytes; returns its size.
+  int putRecordWord(int length, int segmentCode, unsigned char* word) const;
+  int longestSegment() const;
 
   OutputFramerSettings settings_;
   CCBOutputTarget* target_ = nullptr;   // not owned
-  std::vector<unsigned char> block_;    // vb: the block being filled, its word first
+  std::vector<unsigned char> block_;    // vb, vbs: the block being filled, its word first
   std::vector<unsigned char> padding_;  // fixed: blanks
 };
 

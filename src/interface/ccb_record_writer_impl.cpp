@@ -236,15 +236,19 @@ bool CCBRecordWriterImpl::checkOptions(const CCBReadOptions& options) {
   std::string problem;
   if (layouts_.empty()) {
     problem = "One or more Copybook Files required for writing data";
-  } else if (format < CCB_RECORD_FIXED || format > CCB_RECORD_LINES) {
+  } else if (format < CCB_RECORD_FIXED || format > CCB_RECORD_VS) {
     problem = "Unknown record format";
+  } else if (options.getVarseqFormat() < -1 || options.getVarseqFormat() > 3) {
+    problem = "Invalid varseq format: GnuCOBOL's variable files have the forms 0 to 3";
+  } else if (options.getVarseqFormat() >= 0 && format != CCB_RECORD_RDW) {
+    problem = "A varseq format goes with the rdw record format only";
   } else if (options.getRecordLength() < 0 || options.getRecordLength() > MAX_RECORD_LENGTH) {
     problem = "Invalid record length " + std::to_string(options.getRecordLength()) +
               ": it must be from 0 to " + std::to_string(MAX_RECORD_LENGTH);
   } else if (options.getSkip() != 0 || options.getRangeStart() >= 0 || options.getRangeEnd() >= 0 ||
              options.getFirstRecord() >= 0) {
     problem = "skip, range and first_record are options of reading: a writer writes whole files";
-  } else if (format == CCB_RECORD_VB &&
+  } else if ((format == CCB_RECORD_VB || format == CCB_RECORD_VBS || format == CCB_RECORD_VS) &&
              (options.getBlockSize() < CCBOutputFramer::MIN_BLOCK_SIZE ||
               options.getBlockSize() > CCBOutputFramer::MAX_BLOCK_SIZE)) {
     problem = "Invalid block size " + std::to_string(options.getBlockSize()) +
@@ -284,6 +288,7 @@ bool CCBRecordWriterImpl::setOptions(const CCBReadOptions& options) {
   settings.excludesHeader = options.getRdwExcludesHeader();
   settings.blockExcludesHeader = options.getBdwExcludesHeader();
   settings.blockSize = options.getBlockSize();
+  settings.varseqFormat = options.getVarseqFormat();
   settings.padByte = encoding_.text.blank();
   framer_.reset(settings, &target_);
   record_.assign(static_cast<size_t>(longest) + 1, 0);
@@ -403,7 +408,9 @@ bool CCBRecordWriterImpl::buildRecord(int* length) {
     return false;
   }
   const CCBRecordFormat format = options_.getRecordFormat();
-  if (format == CCB_RECORD_RDW || format == CCB_RECORD_VB) *length = valued;
+  if (format != CCB_RECORD_FIXED && format != CCB_RECORD_LAYOUT && format != CCB_RECORD_LINES) {
+    *length = valued;  // records behind descriptor words end with their last value
+  }
   if (*length > 0) return true;
   fault_.column = -1;
   fault_.reason = "Record of zero length: none of its fields holds a value";

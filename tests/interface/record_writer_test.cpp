@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -47,6 +48,8 @@ struct DataFile {
   int codePage = 0;
   bool rdwLittleEndian = false;
   bool rdwExcludesHeader = false;
+  bool bdwExcludesHeader = false;
+  int varseqFormat = -1;
   bool overpunch = false;
   bool fullRange = false;
   CCBFloatFormat floatFormat = CCB_FLOAT_NONE;
@@ -99,6 +102,9 @@ std::vector<DataFile> listedFiles() {
     ccbRecordFormatFromName(f[1].c_str(), &d.format);
     d.rdwLittleEndian = f[2].find("rdw_little_endian") != std::string::npos;
     d.rdwExcludesHeader = f[2].find("rdw_excludes_header") != std::string::npos;
+    d.bdwExcludesHeader = f[2].find("bdw_excludes_header") != std::string::npos;
+    const size_t varseq = f[2].find("varseq_format=");
+    if (varseq != std::string::npos) d.varseqFormat = f[2][varseq + 14] - '0';
     d.codePage = f[2].find("ebcdic") != std::string::npos ? 37 : 0;
     d.layouts.emplace_back(f[3], "");
     files.push_back(d);
@@ -162,6 +168,8 @@ CCBReadOptions readOptions(const DataFile& d) {
   options.setCodePage(d.codePage);
   options.setRdwLittleEndian(d.rdwLittleEndian);
   options.setRdwExcludesHeader(d.rdwExcludesHeader);
+  options.setBdwExcludesHeader(d.bdwExcludesHeader);
+  options.setVarseqFormat(d.varseqFormat);
   options.setComp5LittleEndian(d.comp5LittleEndian);
   options.setResultEncoding(CCB_RESULT_UTF8);
   options.setZeroBytes(CCB_ZERO_BYTES_KEEP);
@@ -276,8 +284,9 @@ std::vector<std::string> recordBytes(const DataFile& d) {
 }
 
 // Every file rebuilt from the values read of it: byte for byte in its own framing (the
-// vb files and the text lines, whose blocks and line ends a script chose, by their
-// records), then in rdw and vb framing around the same records.
+// vb and spanned files and the text lines, whose blocks, segments and line ends a
+// script chose, by their records), then in rdw, vb and spanned framing around the same
+// records, the spanned ones in blocks shorter than the records.
 TEST(RecordWriterTest, RebuildsEveryDataFileFromItsValues) {
   std::vector<DataFile> files = listedFiles();
   for (const DataFile& other : otherFiles()) files.push_back(other);
@@ -287,21 +296,27 @@ TEST(RecordWriterTest, RebuildsEveryDataFileFromItsValues) {
     ASSERT_FALSE(records.empty());
     const std::string original = readFile(pathOf(d)).substr(static_cast<size_t>(d.skip));
     const std::string written = writeAll(d, records, readOptions(d));
-    if (d.format != CCB_RECORD_VB && d.format != CCB_RECORD_LINES) {
+    const std::set<CCBRecordFormat> chosen = {CCB_RECORD_VB, CCB_RECORD_VBS, CCB_RECORD_VS,
+                                              CCB_RECORD_LINES};
+    if (chosen.count(d.format) == 0) {
       EXPECT_EQ(original, written);
     }
-    // The same records in rdw and vb framing: the records read back are those written
-    // by GnuCOBOL (or the script), in the same order.
+    // The same records in rdw, vb and spanned framing: the records read back are those
+    // written by GnuCOBOL (or the script), in the same order.
     if (d.layouts.size() > 1 || d.format == CCB_RECORD_LAYOUT) continue;
     std::vector<std::string> expected = recordBytes(d);
-    for (CCBRecordFormat format : {CCB_RECORD_RDW, CCB_RECORD_VB}) {
+    const std::pair<CCBRecordFormat, int64_t> framings[] = {
+        {CCB_RECORD_RDW, 1000}, {CCB_RECORD_VB, 1000}, {CCB_RECORD_VBS, 37}, {CCB_RECORD_VS, 29}};
+    for (const auto& [format, blockSize] : framings) {
       CCBReadOptions options = readOptions(d);
       options.setRecordFormat(format);
       options.setRecordLength(0);
-      options.setBlockSize(1000);
+      options.setVarseqFormat(-1);
+      options.setBlockSize(blockSize);
       const std::string framed = writeAll(d, records, options);
       DataFile again = d;
       again.format = format;
+      again.varseqFormat = -1;
       again.recordLength = 0;
       again.skip = 0;
       TempDir dir;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -95,6 +96,13 @@ std::vector<Listed> listedFiles() {
     if (f[2].find("rdw_excludes_header") != std::string::npos) {
       d.framing.push_back("--rdw-excludes-header");
     }
+    if (f[2].find("bdw_excludes_header") != std::string::npos) {
+      d.framing.push_back("--bdw-excludes-header");
+    }
+    const size_t varseq = f[2].find("varseq_format=");
+    if (varseq != std::string::npos) {
+      d.framing.insert(d.framing.end(), {"--varseq-format", f[2].substr(varseq + 14, 1)});
+    }
     if (f[2].find("ebcdic") != std::string::npos) d.text.push_back("--ebcdic");
     d.layouts.push_back(dataPath("copybooks/" + f[3]));
     files.push_back(d);
@@ -156,15 +164,16 @@ Result writeRows(const Listed& d, const std::string& rows, const std::string& fo
 }
 
 // Every file the manifests list, rebuilt by lyra write from what lyra read gives of it;
-// files whose blocks or line ends a script chose (vb, lines) by their records.
+// files whose blocks, segments or line ends a script chose (vb, vbs, vs, lines) by
+// their records.
 TEST(WriteCommandTest, RebuildsEveryListedFile) {
   for (const Listed& d : listedFiles()) {
     SCOPED_TRACE(d.file);
     TempDir dir;
     const std::string original =
         readFile(dataPath("files/" + d.file)).substr(static_cast<size_t>(d.skip));
-    const bool canonicalFraming =
-        d.framing.size() < 2 || (d.framing[1] != "vb" && d.framing[1] != "lines");
+    const std::set<std::string> chosen = {"vb", "vbs", "vs", "lines"};
+    const bool canonicalFraming = d.framing.size() < 2 || chosen.count(d.framing[1]) == 0;
     for (const bool typed : {false, true}) {
       const std::string format = d.ids.empty() && !typed ? "csv" : "jsonl";
       const std::string rows = readRows(d, format, typed);
@@ -175,11 +184,15 @@ TEST(WriteCommandTest, RebuildsEveryListedFile) {
         EXPECT_TRUE(original == readFile(dir.path("out.dat"))) << format << (typed ? " typed" : "");
       }
     }
-    // Framed anew as rdw and vb records, the file reads back as the same rows.
+    // Framed anew as rdw, vb and spanned records (cut into segments by blocks shorter
+    // than the records), the file reads back as the same rows.
     if (!d.ids.empty() || d.framing.empty()) continue;
     const std::string rows = readRows(d, "csv", false);
-    for (const std::vector<std::string>& framing : std::vector<std::vector<std::string>>{
-             {"--record-format", "rdw"}, {"--record-format", "vb", "--block-size", "700"}}) {
+    for (const std::vector<std::string>& framing :
+         std::vector<std::vector<std::string>>{{"--record-format", "rdw"},
+                                               {"--record-format", "vb", "--block-size", "700"},
+                                               {"--record-format", "vbs", "--block-size", "37"},
+                                               {"--record-format", "vs", "--block-size", "29"}}) {
       const Result wrote = writeRows(d, rows, "csv", framing, dir.path("framed.dat"));
       ASSERT_EQ(0, wrote.status) << wrote.err;
       Listed again = d;
@@ -354,7 +367,7 @@ TEST(WriteCommandTest, BadRowsAndUsageErrors) {
   EXPECT_THAT(r.err, HasSubstr("-o '" + csv + "' would overwrite the input file"));
   r = run(lyra({"write", "-c", cpy, "--block-size", "100", "-o", out, csv}));
   EXPECT_EQ(2, r.status);
-  EXPECT_THAT(r.err, HasSubstr("--block-size goes with --record-format vb only"));
+  EXPECT_THAT(r.err, HasSubstr("--block-size goes with --record-format vb, vbs or vs only"));
 }
 
 TEST(WriteCommandTest, Help) {

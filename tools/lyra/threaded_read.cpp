@@ -77,8 +77,9 @@ bool canReadThreaded(const ReadOptions& options, int64_t fileSize) {
 }
 
 ReadOutcome readThreaded(const ReadOptions& options, const std::vector<LayoutColumns>& layouts,
-                         int64_t fileSize, int recordLength, const std::vector<OutputFile*>& outputs,
-                         RejectsFile* rejects, ProgressMeter* meter, RecordReaderPtr opened) {
+                         int64_t fileSize, int recordLength,
+                         const std::vector<OutputFile*>& outputs, RejectsFile* rejects,
+                         ProgressMeter* meter, RecordReaderPtr opened) {
   const bool oneRange = opened != nullptr;
   const bool feed = !oneRange && fedToThreads(options);
   const int64_t chunks = oneRange ? 1 : feed ? options.threads : chunkCount(options, fileSize);

@@ -39,7 +39,8 @@ bool canReadThreaded(const ReadOptions& options, int64_t fileSize);
 // of one range (on one worker) then reads as it stands: a read of every layout's
 // records that cannot use threads is read so, writing what a read by threads writes.
 ReadOutcome readThreaded(const ReadOptions& options, const std::vector<LayoutColumns>& layouts,
-                         int64_t fileSize, int recordLength, const std::vector<OutputFile*>& outputs,
-                         RejectsFile* rejects, ProgressMeter* meter, RecordReaderPtr opened);
+                         int64_t fileSize, int recordLength,
+                         const std::vector<OutputFile*>& outputs, RejectsFile* rejects,
+                         ProgressMeter* meter, RecordReaderPtr opened);
 
 #endif  // LYRA_TOOLS_THREADED_READ_H_

@@ -236,7 +236,7 @@ bool threadedPass(const ReadOptions& options, int64_t fileSize, ProgressMeter* m
                   PassTally* tally, std::string* error) {
   const size_t count = static_cast<size_t>(std::max(1, options.threads));
   ChunkQueue queue(CHUNKS_PER_WORKER * count);
-  RangePlanner planner(options, fileSize, &queue);
+  RangePlanner planner(options, fileSize, 0, false, &queue, false);
   std::vector<std::unique_ptr<PassTally>> tallies(count);
   std::atomic<int64_t> records{0};
   std::vector<std::thread> threads;
@@ -275,7 +275,11 @@ bool checkPass(const ReadOptions& options, bool showProgress, bool firstPass,
   const int64_t fileSize = reader->getDataFileSize();
   ProgressMeter meter(stderr, showProgress, fileSize);
   bool done = true;
-  if (canReadThreaded(options, fileSize)) {
+  // A compressed file that no index cuts into ranges is checked on one thread, which
+  // decompresses it once, in order.
+  const bool cut = reader->getCompression() == CCB_COMPRESSION_NONE ||
+                   (!options.indexFile.empty() && options.records.format != CCB_RECORD_FIXED);
+  if (cut && canReadThreaded(options, fileSize)) {
     reader.reset();
     done = threadedPass(options, fileSize, &meter, &tally, error);
   } else {

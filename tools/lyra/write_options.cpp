@@ -30,8 +30,10 @@ const OptionDef WRITE_OPTIONS[] = {
     RDW_LITTLE_ENDIAN_OPTION,
     RDW_EXCLUDES_HEADER_OPTION,
     BDW_EXCLUDES_HEADER_OPTION,
+    VARSEQ_FORMAT_OPTION,
     {"block-size", 0, ARGUMENT_REQUIRED, "BYTES",
-     "vb: the most bytes of a block, its descriptor\nword included (default 32760)"},
+     "vb, vbs: the most bytes of a block, its\ndescriptor word included; vs: of a "
+     "segment\n(default 32760)"},
     {"code-page", 0, ARGUMENT_REQUIRED, "NAME",
      "the character set of display text: an EBCDIC\npage (037, 273, 277, 278, 280, 284, 285, 297,\n"
      "500, 871, 1047, 1140 to 1149), latin1, cp1252\nor utf8; without it text is written in "
@@ -69,8 +71,9 @@ const int64_t MAX_CHUNK_BYTES = int64_t{1} << 30;
 bool readFraming(const CommandLine& line, WriteOptions* options, std::string* error) {
   if (!parseRecordFormatOptions(line, &options->read.records, error)) return false;
   if (!line.has("block-size")) return true;
-  if (options->read.records.format != CCB_RECORD_VB) {
-    *error = "--block-size goes with --record-format vb only";
+  const CCBRecordFormat format = options->read.records.format;
+  if (format != CCB_RECORD_VB && format != CCB_RECORD_VBS && format != CCB_RECORD_VS) {
+    *error = "--block-size goes with --record-format vb, vbs or vs only";
     return false;
   }
   return parseNumber("block-size", line.value("block-size"), MIN_BLOCK_SIZE, INT_MAX,
