@@ -12,9 +12,11 @@
 // The first input byte chooses the options: bits 0-1 the record format (fixed, layout,
 // rdw, vb), bits 2-3 the code page (037, latin1, utf8, 273), bit 4 overpunch signs, bit
 // 5 little-endian binary, bits 6-7 the float format (IBM, IEEE, IEEE little-endian).
-// The second the number of fields (1 to 8), then three bytes a field (kind, digits,
-// digits after the point); then records, a byte per field saying what its value is,
-// followed by the bytes the value takes.
+// The second the number of fields (1 to 8, its low bits) and, in its top bit, spanned
+// records: rdw becomes vs and vb vbs, in blocks of 23 bytes, so that records are cut
+// into segments. Then three bytes a field (kind, digits, digits after the point); then
+// records, a byte per field saying what its value is, followed by the bytes the value
+// takes.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -178,14 +180,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   layout.setFloatFormat(FLOATS[options >> 6]);
   layout.setNationalUtf16(true);
   CCBReadOptions read;
-  read.setRecordFormat(FORMATS[options & 3]);
+  const bool spanned = (data[1] & 0x80) != 0;
+  CCBRecordFormat format = FORMATS[options & 3];
+  if (spanned && format == CCB_RECORD_RDW) format = CCB_RECORD_VS;
+  if (spanned && format == CCB_RECORD_VB) format = CCB_RECORD_VBS;
+  read.setRecordFormat(format);
   read.setCodePage(CODE_PAGES[(options >> 2) & 3]);
   read.setOverpunchSigns((options & 0x10) != 0);
   read.setBinaryLittleEndian((options & 0x20) != 0);
   read.setResultEncoding(CCB_RESULT_UTF8);
   read.setZeroBytes(CCB_ZERO_BYTES_KEEP);
   read.setMaxErrors(-1);
-  read.setBlockSize(100);
+  read.setBlockSize(spanned ? 23 : 100);
 
   CCBRecordWriter* writer = createCCBRecordWriter();
   writer->setLayoutOptions(layout);
@@ -210,8 +216,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       const Field& f = fields[i];
       const bool text = f.kind == TEXT || f.kind == NATIONAL;
       if (g.what == Given::ANY ||
-          (g.what == Given::TEXT_VALUE &&
-           (!text || static_cast<int>(g.value.size()) > f.digits))) {
+          (g.what == Given::TEXT_VALUE && (!text || static_cast<int>(g.value.size()) > f.digits))) {
         fits = false;
       }
     }

@@ -42,7 +42,7 @@ class CCBTextEncoder {
   // The target's byte of an ASCII character that every page has: digits, blank, signs,
   // the point and the letters of the edited signs. REQUIRES: c < 0x80.
   unsigned char ascii(char c) const { return asciiBytes_[static_cast<unsigned char>(c) & 0x7F]; }
-  unsigned char blank() const { return asciiBytes_[' ']; }
+  unsigned char blank() const { return ascii(' '); }
 
   // Encodes the length bytes of host text at text into out, which has room bytes, and
   // returns the bytes written; room - written bytes are left for the caller to pad.

@@ -269,6 +269,18 @@ TEST(RecordShapesCliTest, HierarchyNestedLines) {
       EXPECT_EQ(readFile(HIERARCHY_FILE).substr(648, 72), readFile(rejects));
     }
   }
+  // Compressed, the file is decompressed by one thread that cannot hand threads ranges
+  // that read on past their end: the trees stay whole.
+  const std::string gzipped = dir.path("hierarchy.dat.gz");
+  ASSERT_EQ(0, system(("gzip -c '" + HIERARCHY_FILE + "' > '" + gzipped + "'").c_str()));
+  for (const std::string threads : {"1", "2"}) {
+    SCOPED_TRACE("gzip, " + threads + " threads");
+    const Result run =
+        lyra(read + std::vector<std::string>{"--threads", threads, "--chunk-size", "72", gzipped});
+    EXPECT_EQ(3, run.status);
+    EXPECT_EQ(expected, run.out);
+    EXPECT_EQ("lyra read: 1 bad record skipped\n", run.err);
+  }
   // Without --max-errors the bad record stops the read before the tree it falls in.
   const Result stopped =
       lyra(HIERARCHY + CHILDREN +

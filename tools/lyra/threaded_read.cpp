@@ -71,9 +71,12 @@ bool canReadThreaded(const ReadOptions& options, int64_t fileSize) {
   const bool seekable = options.dataBytes != nullptr ||
                         (options.dataFile != STANDARD_INPUT && isRegularFile(options.dataFile));
   const bool whole = options.rangeStart < 0 && options.rangeEnd < 0;
+  // A fed range holds its own bytes alone, where a record hierarchy's range reads on
+  // past its end to finish its last tree.
+  const bool fed = fedToThreads(options);
   return options.threads > 1 && !options.trace && format != CCB_RECORD_LAYOUT && seekable &&
-         (fedToThreads(options) ? whole && options.dataBytes == nullptr
-                                : chunkCount(options, fileSize) > 1);
+         (fed ? whole && options.dataBytes == nullptr && options.children.empty()
+              : chunkCount(options, fileSize) > 1);
 }
 
 ReadOutcome readThreaded(const ReadOptions& options, const std::vector<LayoutColumns>& layouts,

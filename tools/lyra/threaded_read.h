@@ -30,7 +30,8 @@ struct ReadOutcome {
 // True when the read can use threads: more than one is asked for, the data file is
 // a regular file of records that frame without a layout, there is no --trace (whose
 // lines follow the records one by one), and the file holds more than one chunk to
-// read, or is compressed and read whole (its size is then not known).
+// read, or is compressed and read whole (its size is then not known) without record
+// hierarchies.
 bool canReadThreaded(const ReadOptions& options, int64_t fileSize);
 
 // Reads and writes the records after the headers. fileSize: the data file's size
