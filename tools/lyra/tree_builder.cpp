@@ -21,8 +21,7 @@ size_t slotWithId(const std::vector<LayoutColumns>& layouts, const std::string& 
 
 TreeBuilder::TreeBuilder(const ReadOptions& options, const std::vector<LayoutColumns>& layouts,
                          NestedWriter* writer)
-    : layouts_(layouts),
-      writer_(writer),
+    : writer_(writer),
       maxBytes_(options.maxTreeBytes),
       childSlots_(layouts.size()),
       childKeys_(layouts.size()) {

@@ -70,7 +70,6 @@ class TreeBuilder {
   QvbString overflowReason() const;
   void clear();
 
-  const std::vector<LayoutColumns>& layouts_;
   NestedWriter* writer_;
   int64_t maxBytes_;
   std::vector<std::vector<size_t>> childSlots_;  // per slot, in --child order
