@@ -20,6 +20,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,6 +55,7 @@ typedef std::vector<std::optional<std::string>> Record;
 
 struct WriterInput {
   bool typed = false;
+  std::deque<std::string> names;  // the columns' names, which the columns view
   std::vector<OutputColumn> columns;
   std::vector<Record> records;
 };
@@ -97,12 +100,14 @@ int columnType(char letter) {
   return QVB_TYPE_STRING;
 }
 
-OutputColumn columnOf(const Cell& cell) {
+// The column of a cell, its name kept in names.
+OutputColumn columnOf(const Cell& cell, std::deque<std::string>* names) {
   const std::string& b = cell.bytes;
   OutputColumn column;
   column.type = b.empty() ? QVB_TYPE_STRING : columnType(b[0]);
   column.length = b.size() > 1 ? b[1] & LENGTH_BITS : 0;
-  column.name = b.size() > 2 ? heldText(b.data() + 2, b.size() - 2) : std::string();
+  names->push_back(b.size() > 2 ? heldText(b.data() + 2, b.size() - 2) : std::string());
+  column.name = names->back();
   return column;
 }
 
@@ -116,7 +121,7 @@ WriterInput decodeInput(const uint8_t* data, size_t size) {
   const size_t optionBytes = size > 0 ? 1 : 0;
   input.typed = size > 0 && (data[0] & OPTION_TYPED) != 0;
   const std::vector<Section> sections = splitSections(data + optionBytes, size - optionBytes);
-  for (const Cell& cell : sections[0]) input.columns.push_back(columnOf(cell));
+  for (const Cell& cell : sections[0]) input.columns.push_back(columnOf(cell, &input.names));
   for (size_t s = 1; s < sections.size(); ++s) {
     Record record(input.columns.size());  // null values
     for (size_t i = 0; i < record.size() && i < sections[s].size(); ++i) {
@@ -200,19 +205,41 @@ bool readExponent(const std::string& text, size_t* at, long long* exponent) {
   return !digits.empty();
 }
 
-// Reads text that states a decimal number: blanks around it, an optional sign,
-// digits with an optional point, at least one digit, an optional exponent. False
+// A sign after the digits, where none stood before them: '+' or '-', or "CR" or "DB"
+// for a value below zero, as numeric editing prints them. Returns its length.
+size_t trailingSign(const std::string& text, size_t at, bool* minus) {
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+    *minus = text[at] == '-';
+    return 1;
+  }
+  const std::string two = text.substr(at, 2);
+  if (two != "CR" && two != "DB") return 0;
+  *minus = true;
+  return 2;
+}
+
+// Reads text that states a decimal number, as decoded or as numeric editing prints
+// it: before the digits any blanks, check-protection '*' and currency '$' and at most
+// one sign; digits with an optional point, at least one; an optional exponent;
+// blanks, and where no sign stood before the digits one after them; blanks. False
 // for any other text.
 bool readDecimal(const std::string& text, Decimal* number) {
   size_t at = 0;
-  while (at < text.size() && isBlank(text[at])) ++at;
-  const bool minus = at < text.size() && text[at] == '-';
-  if (at < text.size() && (text[at] == '-' || text[at] == '+')) ++at;
+  bool minus = false;
+  int signs = 0;
+  for (; at < text.size() && (isBlank(text[at]) || std::strchr("*$+-", text[at]) != nullptr);
+       ++at) {
+    if (text[at] != '+' && text[at] != '-') continue;
+    if (++signs > 1) return false;
+    minus = text[at] == '-';
+  }
   const std::string integer = digitsFrom(text, &at);
   std::string fraction;
   if (at < text.size() && text[at] == '.') fraction = digitsFrom(text, &++at);
   long long exponent = 0;
   if ((integer.empty() && fraction.empty()) || !readExponent(text, &at, &exponent)) return false;
+  while (at < text.size() && isBlank(text[at])) ++at;
+  if (signs == 0) at += trailingSign(text, at, &minus);
   while (at < text.size() && isBlank(text[at])) ++at;
   if (at != text.size()) return false;
   std::string digits = integer + fraction;
