@@ -80,6 +80,10 @@ int readUtf8(const unsigned char* p, const unsigned char* end, uint32_t* codePoi
   return length;
 }
 
+// The most UTF-16 units of a text a mixed page's converter takes: more than any field
+// holds bytes, and few enough that the bytes they may take fit an int.
+const int MAX_MIXED_UNITS = 64 * 1024 * 1024;
+
 // Whether the bytes from p to end are blanks only.
 bool blanksOnly(const unsigned char* p, const unsigned char* end) {
   for (; p < end; ++p) {
@@ -284,6 +288,11 @@ int CCBTextEncoder::encodeMixed(const unsigned char* p, const unsigned char* end
     }
   }
   const int count = static_cast<int>(units_.size());
+  if (count > MAX_MIXED_UNITS) {  // each unit takes a byte at least
+    fault->problem = TEXT_TOO_LONG;
+    fault->needed = count;
+    return -1;
+  }
   const unsigned char* bytes = nullptr;
   int refused = 0;
   const int length = mixed_.encode(units_.data(), count, doubleByte, &bytes, &refused);
