@@ -71,6 +71,10 @@ std::unique_ptr<std::string> encoded(const CCBTextEncoder& encoder, const std::s
                                        static_cast<size_t>(n));
 }
 
+std::string shown(const std::unique_ptr<std::string>& bytes) {
+  return bytes != nullptr ? *bytes : "refused";
+}
+
 // The characters of a page: what iconv decodes each single byte and each pair between
 // a shift-out and a shift-in to, in UTF-8. Bytes iconv reads as U+001A, the control
 // character SUB, are left out but for 3F, SUB's own byte.
@@ -148,7 +152,7 @@ TEST(CCBTextEncoderTest, MixedPagesWriteEveryCharacterAsIconvDoes) {
       const auto pair = encoded(encoder, character, true, &fault);
       if (written->size() == 4 && (*written)[0] == SHIFT_OUT) {
         ++doubleBytes;
-        EXPECT_EQ(written->substr(1, 2), pair ? *pair : "refused");
+        EXPECT_EQ(written->substr(1, 2), shown(pair));
       } else {
         EXPECT_EQ(nullptr, pair);
         EXPECT_EQ(TEXT_SINGLE_BYTE, fault.problem);
@@ -197,7 +201,7 @@ TEST(CCBTextEncoderTest, MixedTextsAsIconvWritesThem) {
       ASSERT_NE(nullptr, expected);
       const int size = static_cast<int>(expected->size());
       const auto written = encoded(encoder, text + "   ", false, nullptr, size);
-      EXPECT_EQ(*expected, written ? *written : "refused");
+      EXPECT_EQ(*expected, shown(written));
       CCBTextFault fault;
       for (const int room : {size - 1, size - 2}) {
         EXPECT_EQ(nullptr, encoded(encoder, text, false, &fault, room));
@@ -244,14 +248,14 @@ TEST(CCBTextEncoderTest, MixedPagesRefuseWhatTheyCannotWrite) {
   Iconv latin1("IBM930", "ISO-8859-1");
   const auto yen = latin1.convert("AB\xA5 1");
   ASSERT_NE(nullptr, yen);
-  EXPECT_EQ(*yen, *encoded(encoderOf(930, false), "AB\xA5 1"));
+  EXPECT_EQ(*yen, shown(encoded(encoderOf(930, false), "AB\xA5 1")));
   // Copies have converters of their own; a page of single bytes after a mixed one writes
   // as that page does.
   CCBTextEncoder copy = encoder;
-  EXPECT_EQ("\x0E\x45\x41\x0F", *encoded(copy, "\xE4\xB8\x80"));
+  EXPECT_EQ("\x0E\x45\x41\x0F", shown(encoded(copy, "\xE4\xB8\x80")));
   copy.init(37, true);
   EXPECT_FALSE(copy.doubleByte());
-  EXPECT_EQ("\xC1", *encoded(copy, "A"));
+  EXPECT_EQ("\xC1", shown(encoded(copy, "A")));
 }
 
 }  // namespace
