@@ -43,9 +43,9 @@ def write_records(frame, path, copybook=None, copybooks=None, layouts=None, id_f
     The layouts and options have read_pandas's keywords: ``copybook=`` (or
     ``copybook_text=``, ``copybooks=``, ``layouts=`` with ``id_field`` and
     ``active``), ``record_format``, ``record_length``, ``rdw_little_endian``,
-    ``rdw_excludes_header``, ``bdw_excludes_header``, ``code_page``, ``ebcdic``,
-    ``comp5_little_endian``, ``binary_little_endian``, ``zero_bytes``,
-    ``float_format``, ``national_utf16``, ``segment``, ``max_errors`` and the
+    ``rdw_excludes_header``, ``bdw_excludes_header``, ``code_page`` (the mixed pages of
+    double-byte text too), ``ebcdic``, ``comp5_little_endian``, ``binary_little_endian``,
+    ``zero_bytes``, ``float_format``, ``national_utf16``, ``segment``, ``max_errors`` and the
     copybook dialect's; besides them ``block_size`` (vb, vbs: the most bytes of a block;
     vs: of a segment; 32760), ``overpunch_signs`` and ``binary_full_range``, as ``lyra write`` takes
     them. Those only reading has (``skip``, ``range``, ``columns``, ...) are refused.

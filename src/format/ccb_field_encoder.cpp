@@ -79,6 +79,8 @@ void CCBFieldEncoder::init(const CCBFormat* format, const char* picture, int pic
   positions_.scale = format->scaleCount();
   if (format->isNational()) {
     kind_ = KIND_NATIONAL;
+  } else if (format->isDoubleByte()) {
+    kind_ = KIND_DOUBLE_BYTE;
   } else if (usage_ == USAGE_FLOAT_SHORT || usage_ == USAGE_FLOAT_LONG) {
     kind_ = KIND_FLOAT;
   } else if (usage_ == USAGE_PACKED) {
@@ -105,6 +107,7 @@ bool CCBFieldEncoder::encodeText(const char* text, int length, const CCBEncoding
   switch (kind_) {
     case KIND_TEXT:
     case KIND_NATIONAL:
+    case KIND_DOUBLE_BYTE:
       return encodeCharacters(text, length, encoding, out, fault);
     case KIND_FLOAT:
       switch (encodeFloatText(text, length, storage_, floatFormat_, out)) {
@@ -390,14 +393,20 @@ bool CCBFieldEncoder::editNumber(const CCBDecimal& number, const CCBEncoding& en
 bool CCBFieldEncoder::encodeCharacters(const char* text, int length, const CCBEncoding& encoding,
                                        unsigned char* out, CCBEncodeFault* fault) const {
   const bool national = kind_ == KIND_NATIONAL;
-  const int written = national
-                          ? encoding.text.encodeUtf16(text, length, out, storage_, &fault->text)
-                          : encoding.text.encode(text, length, out, storage_, &fault->text);
+  const CCBTextEncoder& encoder = encoding.text;
+  int written = 0;
+  if (national) {
+    written = encoder.encodeUtf16(text, length, out, storage_, &fault->text);
+  } else if (kind_ == KIND_DOUBLE_BYTE) {
+    written = encoder.encodeDoubleByte(text, length, out, storage_, &fault->text);
+  } else {
+    written = encoder.encode(text, length, out, storage_, &fault->text);
+  }
   if (written < 0) {
     fault->problem = ENCODE_TEXT;
     return false;
   }
-  if (!national) {
+  if (!national) {  // the double-byte blank is two single-byte ones
     std::memset(out + written, encoding.text.blank(), static_cast<size_t>(storage_ - written));
     return true;
   }
@@ -449,6 +458,13 @@ std::string CCBFieldEncoder::reason(const CCBEncodeFault& fault,
       return "holds " + codePoint(fault.text.codePoint) + ", which code page " + page +
              " has no byte for";
     }
+    case TEXT_SINGLE_BYTE: {
+      const char* page = ccbCodePageName(encoding.text.ccsid());
+      return "holds " + codePoint(fault.text.codePoint) + ", which code page " + page +
+             " has only as a single byte: a double-byte item takes double-byte characters";
+    }
+    case TEXT_NO_DOUBLE_BYTE:
+      return "is given for a double-byte item, which takes values only in a mixed code page";
     default:
       return "is not valid UTF-8";
   }

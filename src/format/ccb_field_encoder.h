@@ -3,7 +3,11 @@
 // decoders give, or a plain number such as "1", "-12.5", "1e-3", "007"), an integer
 // or a double. The bytes are canonical:
 //
-//   display text      through the code page, padded with blanks
+//   display text      through the code page, padded with blanks; in a mixed page a
+//                     shift-out before each run of double-byte characters, a shift-in
+//                     after it
+//   double-byte text  PIC G, USAGE DISPLAY-1: a mixed page's pairs without shift
+//                     bytes, padded with the double-byte blank 40 40
 //   zoned numbers     digits of the page; an embedded sign in EBCDIC pages by zone C
 //                     (signed, positive), D (negative) or F (unsigned); in the others
 //                     the plain digit when positive and 0x70 + digit ('p'-'y') when
@@ -78,7 +82,9 @@ class CCBFieldEncoder {
   int storageLength() const { return storage_; }
   // Whether the item holds a number whose value a double or an integer gives: zoned,
   // packed, binary, float and numeric-edited items.
-  bool takesNumbers() const { return kind_ != KIND_TEXT && kind_ != KIND_NATIONAL; }
+  bool takesNumbers() const {
+    return kind_ != KIND_TEXT && kind_ != KIND_NATIONAL && kind_ != KIND_DOUBLE_BYTE;
+  }
 
   // Writes the storageLength() bytes of the value to out; false with the fault, out
   // scribbled, when the value does not fit.
@@ -105,9 +111,10 @@ class CCBFieldEncoder {
     KIND_PACKED,
     KIND_BINARY,
     KIND_FLOAT,
-    KIND_NATIONAL,  // UTF-16
-    KIND_EDITED,    // numeric-edited
-    KIND_NONE,      // no values: blanks only
+    KIND_NATIONAL,     // UTF-16
+    KIND_DOUBLE_BYTE,  // a mixed page's double-byte text, without shift bytes
+    KIND_EDITED,       // numeric-edited
+    KIND_NONE,         // no values: blanks only
   };
 
   bool encodeNumber(const CCBDecimal& number, const CCBEncoding& encoding, unsigned char* out,

@@ -1,6 +1,7 @@
 #include "format/ccb_mixed_converter.h"
 
 #include <unicode/ucnv_cb.h>
+#include <unicode/utf16.h>
 
 namespace {
 
@@ -18,6 +19,8 @@ const MixedPage MIXED_PAGES[] = {
 
 const char SHIFT_OUT = 0x0E;
 const char SHIFT_IN = 0x0F;
+const UChar32 SHIFT_OUT_CHARACTER = 0x0E;  // never written: the bytes would shift
+const UChar32 SHIFT_IN_CHARACTER = 0x0F;
 const UChar REPLACEMENT = 0xFFFD;
 
 const MixedPage* findPage(int ccsid) {
@@ -67,6 +70,9 @@ bool CCBMixedConverter::open(int ccsid) {
   if (U_SUCCESS(error)) {
     ucnv_setToUCallBack(converter_, substituteReplacement, nullptr, nullptr, nullptr, &error);
   }
+  if (U_SUCCESS(error)) {
+    ucnv_setFromUCallBack(converter_, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
+  }
   if (U_FAILURE(error)) {
     close();
     return false;
@@ -77,7 +83,9 @@ bool CCBMixedConverter::open(int ccsid) {
 
 void CCBMixedConverter::close() {
   if (converter_ != nullptr) ucnv_close(converter_);
+  if (roundTrip_ != nullptr) uset_close(roundTrip_);
   converter_ = nullptr;
+  roundTrip_ = nullptr;
   ccsid_ = 0;
 }
 
@@ -100,4 +108,82 @@ int CCBMixedConverter::decode(const unsigned char* src, int n, bool doubleByte,
   feed(bytes, bytes + n, !doubleByte);
   if (doubleByte) feed(&SHIFT_IN, &SHIFT_IN + 1, true);
   return U_SUCCESS(error) ? static_cast<int>(target - units_.data()) : 0;
+}
+
+int CCBMixedConverter::encode(const UChar* units, int count, bool doubleByte,
+                              const unsigned char** bytes, int* refused) {
+  *refused = 0;
+  *bytes = nullptr;
+  if (count <= 0) return 0;
+  if (!makeRoundTripSet()) return UNMAPPED;
+  *refused = firstUnmapped(units, count);
+  if (*refused >= 0) return UNMAPPED;
+  *refused = 0;
+  const int length = convert(units, count);
+  if (length < 0) return UNMAPPED;
+  *bytes = bytes_.data();
+  return doubleByte ? stripShifts(length, bytes, refused) : length;
+}
+
+bool CCBMixedConverter::makeRoundTripSet() {
+  if (roundTrip_ != nullptr) return true;
+  if (converter_ == nullptr) return false;
+  UErrorCode error = U_ZERO_ERROR;
+  roundTrip_ = uset_open(1, 0);  // empty
+  ucnv_getUnicodeSet(converter_, roundTrip_, UCNV_ROUNDTRIP_SET, &error);
+  if (U_SUCCESS(error)) return true;
+  uset_close(roundTrip_);
+  roundTrip_ = nullptr;
+  return false;
+}
+
+// The index of the first unit of the first character that is not written, or -1. A
+// character the page maps only together with the one before it (a kana and a combining
+// semi-voiced mark, one pair of 1390 and 1399) is written with it.
+int CCBMixedConverter::firstUnmapped(const UChar* units, int count) const {
+  int previous = -1;  // the first unit of the character before
+  for (int i = 0; i < count;) {
+    const int start = i;
+    UChar32 c = 0;
+    U16_NEXT(units, i, count, c);
+    const bool mapped =
+        c != SHIFT_OUT_CHARACTER && c != SHIFT_IN_CHARACTER &&
+        (uset_contains(roundTrip_, c) ||
+         (previous >= 0 && uset_containsString(roundTrip_, units + previous, i - previous)));
+    if (!mapped) return start;
+    previous = start;
+  }
+  return -1;
+}
+
+// The page's bytes of the units, from the single-byte state and back to it at the end.
+int CCBMixedConverter::convert(const UChar* units, int count) {
+  const int room = UCNV_GET_MAX_BYTES_FOR_STRING(count, ucnv_getMaxCharSize(converter_));
+  bytes_.resize(static_cast<size_t>(room));
+  offsets_.resize(static_cast<size_t>(room));
+  ucnv_resetFromUnicode(converter_);
+  char* const start = reinterpret_cast<char*>(bytes_.data());
+  char* target = start;
+  const UChar* source = units;
+  UErrorCode error = U_ZERO_ERROR;
+  ucnv_fromUnicode(converter_, &target, start + room, &source, units + count, offsets_.data(), true,
+                   &error);
+  return U_SUCCESS(error) ? static_cast<int>(target - start) : UNMAPPED;
+}
+
+// Double-byte text is one run between a shift-out and a shift-in, which are dropped. A
+// byte of the run is never a shift byte, so any other shift-in ends the run before a
+// single-byte character.
+int CCBMixedConverter::stripShifts(int length, const unsigned char** bytes, int* refused) const {
+  const unsigned char* const b = bytes_.data();
+  int single = b[0] == SHIFT_OUT ? -1 : 0;  // the first byte of a single-byte character
+  for (int i = 1; single < 0 && i < length - 1; ++i) {
+    if (b[i] == SHIFT_IN) single = i + 1;
+  }
+  if (single >= 0) {
+    *refused = offsets_[static_cast<size_t>(single)];
+    return SINGLE_BYTE;
+  }
+  *bytes = b + 1;
+  return length - 2;
 }

@@ -1,5 +1,7 @@
 #include "format/ccb_text_encoder.h"
 
+#include <unicode/utf16.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -78,6 +80,10 @@ int readUtf8(const unsigned char* p, const unsigned char* end, uint32_t* codePoi
   return length;
 }
 
+// The most UTF-16 units of a text a mixed page's converter takes: more than any field
+// holds bytes, and few enough that the bytes they may take fit an int.
+const int MAX_MIXED_UNITS = 64 * 1024 * 1024;
+
 // Whether the bytes from p to end are blanks only.
 bool blanksOnly(const unsigned char* p, const unsigned char* end) {
   for (; p < end; ++p) {
@@ -99,8 +105,10 @@ CCBTextEncoder::CCBTextEncoder()
 }
 
 bool CCBTextEncoder::init(int ccsid, bool utf8Source) {
+  if (CCBMixedConverter::isMixedPage(ccsid)) return initMixed(ccsid, utf8Source);
   const NpCodePage* page = ccsid == CCSID_UTF8 ? nullptr : npCodePageFind(ccsid);
   if (ccsid != CCSID_UTF8 && page == nullptr) return false;
+  mixed_ = CCBMixedConverter();  // closed
   ccsid_ = ccsid;
   utf8Source_ = utf8Source;
   utf8Target_ = page == nullptr;
@@ -128,6 +136,26 @@ bool CCBTextEncoder::init(int ccsid, bool utf8Source) {
   return true;
 }
 
+// A mixed page: its converter encodes the text, and the ASCII table holds the bytes
+// of the single-byte characters the page has.
+bool CCBTextEncoder::initMixed(int ccsid, bool utf8Source) {
+  CCBMixedConverter converter;
+  if (!converter.open(ccsid)) return false;
+  mixed_ = converter;
+  ccsid_ = ccsid;
+  ebcdic_ = true;
+  utf8Source_ = utf8Source;
+  utf8Target_ = copyLatin1_ = asciiComplete_ = false;
+  highBytes_.clear();
+  for (int c = 0; c < 128; ++c) {
+    const UChar unit = static_cast<UChar>(c);
+    const unsigned char* bytes = nullptr;
+    int refused = 0;
+    asciiBytes_[c] = mixed_.encode(&unit, 1, false, &bytes, &refused) == 1 ? bytes[0] : 0;
+  }
+  return true;
+}
+
 uint16_t CCBTextEncoder::byteOf(uint32_t codePoint) const {
   if (codePoint < 0x100) return lowBytes_[codePoint];
   const auto found = std::lower_bound(
@@ -151,6 +179,7 @@ int CCBTextEncoder::encode(const char* text, int length, unsigned char* out, int
                            CCBTextFault* fault) const {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   const unsigned char* const end = p + (length > 0 ? length : 0);
+  if (doubleByte()) return encodeMixed(p, end, out, room, false, fault);
   if (copyLatin1_) {  // the bytes as they stand
     const int copied = std::min(static_cast<int>(end - p), room);
     std::memcpy(out, p, static_cast<size_t>(copied));
@@ -161,6 +190,16 @@ int CCBTextEncoder::encode(const char* text, int length, unsigned char* out, int
     return -1;
   }
   return encodeCharacters(p, end, out, room, false, fault);
+}
+
+int CCBTextEncoder::encodeDoubleByte(const char* text, int length, unsigned char* out, int room,
+                                     CCBTextFault* fault) const {
+  if (!doubleByte()) {
+    fault->problem = TEXT_NO_DOUBLE_BYTE;
+    return -1;
+  }
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  return encodeMixed(p, p + (length > 0 ? length : 0), out, room, true, fault);
 }
 
 int CCBTextEncoder::encodeUtf16(const char* text, int length, unsigned char* out, int room,
@@ -225,4 +264,50 @@ int CCBTextEncoder::encodeCharacters(const unsigned char* p, const unsigned char
   fault->problem = TEXT_TOO_LONG;
   fault->needed = needed;
   return -1;
+}
+
+// The text goes to the page's converter in UTF-16, its trailing blanks aside: they are
+// padding. It is written whole or not at all, so no double-byte character is cut and
+// no shift-out is left without its shift-in.
+int CCBTextEncoder::encodeMixed(const unsigned char* p, const unsigned char* end,
+                                unsigned char* out, int room, bool doubleByte,
+                                CCBTextFault* fault) const {
+  while (end > p && end[-1] == ' ') --end;
+  units_.clear();
+  while (p < end) {
+    uint32_t codePoint = 0;
+    if (!nextCharacter(&p, end, &codePoint)) {
+      fault->problem = TEXT_INVALID_UTF8;
+      return -1;
+    }
+    if (codePoint >= 0x10000) {
+      units_.push_back(U16_LEAD(codePoint));
+      units_.push_back(U16_TRAIL(codePoint));
+    } else {
+      units_.push_back(static_cast<UChar>(codePoint));
+    }
+  }
+  const int count = static_cast<int>(units_.size());
+  if (count > MAX_MIXED_UNITS) {  // each unit takes a byte at least
+    fault->problem = TEXT_TOO_LONG;
+    fault->needed = count;
+    return -1;
+  }
+  const unsigned char* bytes = nullptr;
+  int refused = 0;
+  const int length = mixed_.encode(units_.data(), count, doubleByte, &bytes, &refused);
+  if (length < 0) {
+    fault->problem = length == CCBMixedConverter::SINGLE_BYTE ? TEXT_SINGLE_BYTE : TEXT_UNENCODABLE;
+    UChar32 codePoint = 0;
+    U16_NEXT(units_.data(), refused, count, codePoint);
+    fault->codePoint = static_cast<uint32_t>(codePoint);
+    return -1;
+  }
+  if (length > room) {
+    fault->problem = TEXT_TOO_LONG;
+    fault->needed = length;
+    return -1;
+  }
+  if (length > 0) std::memcpy(out, bytes, static_cast<size_t>(length));
+  return length;
 }

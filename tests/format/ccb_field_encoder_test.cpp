@@ -32,11 +32,13 @@ struct Field {
 
 // The format and encoder of a picture by the rules the writer's layouts use.
 std::unique_ptr<Field> field(const char* picture, const char* usage, int sign = 0,
-                             int floatFormat = FLOAT_NONE, bool national = false) {
+                             int floatFormat = FLOAT_NONE, bool national = false,
+                             bool doubleByte = false) {
   CCBFormatRules rules;
   rules.extended = rules.tolerant = true;
   rules.floatFormat = floatFormat;
   rules.nationalUtf16 = national;
+  rules.doubleByte = doubleByte;
   QvbString error;
   std::unique_ptr<Field> f(new Field);
   f->format.reset(CCBFormat::create(picture, usage, sign, error, rules));
@@ -239,6 +241,54 @@ TEST(FieldEncoderTest, NationalTextIsUtf16) {
   EXPECT_EQ("Aé ", decode(f.get(), bytes, decodingFor(LATIN1)));
   EXPECT_EQ("D83DDE00", hex(encode(field("N(2)", "NATIONAL", 0, 0, true).get(), "\xF0\x9F\x98\x80",
                                    encodingFor(LATIN1))));
+}
+
+// Double-byte items in a mixed page (930: 4541 and 4542 are the kanji U+4E00 and U+4E8C,
+// 4040 the double-byte blank U+3000): the pairs without shift bytes, padded with 40 40;
+// display text with its shift bytes, padded with single blanks. Refusals with their
+// reasons; blanks for a null.
+TEST(FieldEncoderTest, DoubleByteItemsInMixedPages) {
+  const struct {
+    const char* picture;
+    const char* usage;
+    int ccsid;
+    std::string value;
+    std::string bytes;  // in hex, or "!" and the reason
+    std::string read;
+  } cases[] = {
+      {"G(3)", "DISPLAY", 930, "一二", "454145424040", "一二　"},
+      {"G(3)", "DISPLAY", 930, "一二  ", "454145424040", "一二　"},
+      {"N(2)", "DISPLAY-1", 930, "一二", "45414542", "一二"},
+      {"N(2)", "DISPLAY-1", 930, "", "40404040", "　　"},
+      {"X(6)", "DISPLAY", 930, "A一", "C10E45410F40", "A一 "},
+      {"X(6)", "DISPLAY", 930, "一二", "0E454145420F", "一二"},
+      {"G(2)", "DISPLAY", 930, "一二一", "!takes 6 bytes, more than the 4 of its field", ""},
+      {"G(2)", "DISPLAY", 930, "一A",
+       "!holds U+0041, which code page 930 has only as a single byte: a double-byte item "
+       "takes double-byte characters",
+       ""},
+      {"G(2)", "DISPLAY", EBCDIC, "一",
+       "!is given for a double-byte item, which takes values only in a mixed code page", ""},
+      {"X(5)", "DISPLAY", 930, "一二", "!takes 6 bytes, more than the 5 of its field", ""},
+      {"X(5)", "DISPLAY", 930, "한", "!holds U+D55C, which code page 930 has no byte for", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.picture) + " " + c.value);
+    std::unique_ptr<Field> f = field(c.picture, c.usage, 0, FLOAT_NONE, false, true);
+    ASSERT_NE(nullptr, f);
+    EXPECT_FALSE(f->encoder.takesNumbers());
+    const std::string bytes = encode(f.get(), c.value, encodingFor(c.ccsid));
+    if (c.bytes[0] == '!') {
+      EXPECT_EQ(c.bytes, bytes);
+      continue;
+    }
+    EXPECT_EQ(c.bytes, hex(bytes));
+    EXPECT_EQ(c.read, decode(f.get(), bytes, decodingFor(c.ccsid)));
+  }
+  std::unique_ptr<Field> g = field("G(2)", "DISPLAY", 0, FLOAT_NONE, false, true);
+  std::string bytes(4, '\0');
+  g->encoder.encodeDefault(encodingFor(930), reinterpret_cast<unsigned char*>(&bytes[0]));
+  EXPECT_EQ("40404040", hex(bytes));
 }
 
 // Every refusal, with the reason the bad record's message gives.

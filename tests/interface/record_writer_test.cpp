@@ -113,7 +113,7 @@ std::vector<DataFile> listedFiles() {
 }
 
 // The files no manifest lists: floats and native binary, code pages, national text,
-// numeric-edited amounts.
+// numeric-edited amounts, the double-byte text of the mixed pages (iconv's bytes).
 std::vector<DataFile> otherFiles() {
   std::vector<DataFile> files;
   DataFile measures;
@@ -151,6 +151,14 @@ std::vector<DataFile> otherFiles() {
   edited.layouts = {{"edited.cpy", ""}};
   edited.format = CCB_RECORD_FIXED;
   files.push_back(edited);
+  for (const int page : {930, 933, 935, 937, 939, 1364, 1371, 1388, 1390, 1399}) {
+    DataFile d;
+    d.file = "dbcs_" + std::to_string(page) + ".dat";
+    d.layouts = {{"dbcs.cpy", ""}};
+    d.format = CCB_RECORD_FIXED;
+    d.codePage = page;
+    files.push_back(d);
+  }
   return files;
 }
 

@@ -19,6 +19,10 @@ WRITTEN = copybook("written.cpy")
 SINGLE = [(row[0], manifest_options(row)) for row in table("manifest.tsv") if "=" not in row[6]]
 WRITE_ONLY = {"jobstats.dat": dict(binary_full_range=True),
               "customers_ovp.dat": dict(overpunch_signs=True)}
+# The double-byte text of the mixed pages, as iconv wrote it.
+SINGLE += [("dbcs_%d.dat" % page, dict(skip=0, copybook=copybook("dbcs.cpy"),
+                                       record_format="fixed", code_page=str(page)))
+           for page in (930, 933, 935, 937, 939, 1364, 1371, 1388, 1390, 1399)]
 
 
 @pytest.mark.parametrize("name, options", SINGLE, ids=[name for name, _ in SINGLE])
@@ -92,6 +96,18 @@ def test_bad_values_raise_and_leave_the_file(tmp_path):
     with pytest.raises(lyra.RecordError, match="record 3, column WR-ID, value '12345': has 5 "
                                                "integer digits, more than the 4 its picture holds"):
         lyra.write_records(frame, out, copybook=WRITTEN, max_errors=1)
+
+
+def test_double_byte_values_refused(tmp_path):
+    """A single-byte character in a double-byte item; text longer than its field with
+    its shift bytes."""
+    out = tmp_path / "out.dat"
+    options = dict(copybook=copybook("dbcs.cpy"), record_format="fixed", code_page="930")
+    with pytest.raises(lyra.RecordError, match="column D-NAME, value '山田A': holds U\\+0041, "
+                                               "which code page 930 has only as a single byte"):
+        lyra.write_records(pd.DataFrame({"D-NAME": ["山田A"]}), out, **options)
+    with pytest.raises(lyra.RecordError, match="takes 42 bytes, more than the 40 of its field"):
+        lyra.write_records(pd.DataFrame({"D-ADDRESS": ["A" * 38 + "東"]}), out, **options)
 
 
 def test_keywords_and_columns(tmp_path):

@@ -110,6 +110,20 @@ std::vector<Listed> listedFiles() {
   return files;
 }
 
+// The double-byte text of the mixed pages, as iconv wrote it (make_dbcs.py).
+std::vector<Listed> doubleByteFiles() {
+  std::vector<Listed> files;
+  for (const int page : {930, 933, 935, 937, 939, 1364, 1371, 1388, 1390, 1399}) {
+    Listed d;
+    d.file = "dbcs_" + std::to_string(page) + ".dat";
+    d.layouts = {dataPath("copybooks/dbcs.cpy")};
+    d.framing = {"--fixed", "75"};
+    d.text = {"--code-page", std::to_string(page)};
+    files.push_back(d);
+  }
+  return files;
+}
+
 std::vector<std::string> layoutArgs(const Listed& d) {
   std::vector<std::string> args;
   for (const std::string& layout : d.layouts) args.insert(args.end(), {"-c", layout});
@@ -163,11 +177,13 @@ Result writeRows(const Listed& d, const std::string& rows, const std::string& fo
   return run(lyra(args));
 }
 
-// Every file the manifests list, rebuilt by lyra write from what lyra read gives of it;
-// files whose blocks, segments or line ends a script chose (vb, vbs, vs, lines) by
-// their records.
+// Every file the manifests list, and those of double-byte text, rebuilt by lyra write
+// from what lyra read gives of it; files whose blocks, segments or line ends a script
+// chose (vb, vbs, vs, lines) by their records.
 TEST(WriteCommandTest, RebuildsEveryListedFile) {
-  for (const Listed& d : listedFiles()) {
+  std::vector<Listed> files = listedFiles();
+  for (const Listed& d : doubleByteFiles()) files.push_back(d);
+  for (const Listed& d : files) {
     SCOPED_TRACE(d.file);
     TempDir dir;
     const std::string original =

@@ -36,7 +36,9 @@ const OptionDef WRITE_OPTIONS[] = {
      "segment\n(default 32760)"},
     {"code-page", 0, ARGUMENT_REQUIRED, "NAME",
      "the character set of display text: an EBCDIC\npage (037, 273, 277, 278, 280, 284, 285, 297,\n"
-     "500, 871, 1047, 1140 to 1149), latin1, cp1252\nor utf8; without it text is written in "
+     "500, 871, 1047, 1140 to 1149), a mixed EBCDIC\npage of double-byte text (930, 933, 935, "
+     "937,\n"
+     "939, 1364, 1371, 1388, 1390, 1399), latin1,\ncp1252 or utf8; without it text is written in\n"
      "latin1"},
     {"ebcdic", 0, ARGUMENT_NONE, "", "the same as --code-page 037 (not with another\n--code-page)"},
     {"comp5-little-endian", 0, ARGUMENT_NONE, "", "COMP-5 (native binary) items are little-endian"},
