@@ -29,6 +29,11 @@ struct ChildLink {
   std::string child;
 };
 
+inline constexpr OptionDef CHILD_OPTION = {
+    "child", 0, ARGUMENT_REPEATED, "PARENT=CHILD,...",
+    "records of the CHILD layouts belong to the\nPARENT record before them (repeatable; implies\n"
+    "--all-layouts)"};
+
 struct ReadOptions {
   std::vector<LayoutSource> layouts;  // in the order given
   size_t activeLayout = 0;            // index in layouts of the records to write
@@ -113,5 +118,9 @@ CCBReadOptions readerOptions(const ReadOptions& options);
 // (--code-page, --ebcdic, the binary byte orders, --zero-bytes, the layout options).
 bool parseLayoutChoice(const CommandLine& line, ReadOptions* options, std::string* error);
 bool parseTextOptions(const CommandLine& line, ReadOptions* options, std::string* error);
+// --child PARENT=CHILD,..., repeatable, into options->children (after the layouts):
+// each identifier names a layout, a layout has one parent at most and is no ancestor
+// of itself.
+bool parseChildLinks(const CommandLine& line, ReadOptions* options, std::string* error);
 
 #endif  // LYRA_TOOLS_READ_OPTIONS_H_

@@ -303,10 +303,7 @@ class RowWriter {
       }
       if (outcome.offset < 0) continue;  // a blank line
       bool failed = false;
-      if (writer_->writeRecordBytes(encoded.records.data() + outcome.offset, outcome.length,
-                                    failed)) {
-        continue;
-      }
+      if (writeRecords(encoded, outcome, &failed)) continue;
       if (failed) {
         message_ = messageText(writer_->getErrorMessage());
         return END_FAILED;
@@ -316,6 +313,18 @@ class RowWriter {
       if (!passOver(row, framing, chunk)) return END_STOPPED;
     }
     return END_DONE;
+  }
+
+  // The row's record, or the records of its tree one after another; false when the
+  // writer could not frame one (the ones before it are written) or writing failed.
+  bool writeRecords(const EncodedChunk& encoded, const RowOutcome& outcome, bool* failed) {
+    const unsigned char* at = encoded.records.data() + outcome.offset;
+    if (outcome.lengths.empty()) return writer_->writeRecordBytes(at, outcome.length, *failed);
+    for (int length : outcome.lengths) {
+      if (!writer_->writeRecordBytes(at, length, *failed)) return false;
+      at += length;
+    }
+    return true;
   }
 
   // A bad row: passed over while --max-errors allows, else the end of writing.
