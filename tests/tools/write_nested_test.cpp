@@ -119,4 +119,89 @@ TEST(WriteNestedTest, RebuildsTheHierarchyFromItsTrees) {
   }
 }
 
+// Lines shaped unlike their layouts are bad rows, each with the path of the key it
+// fails at and why; the rows around them are written, and nothing of a bad row: the
+// customer of the last line is good, its account is not.
+TEST(WriteNestedTest, BadRowsNameTheKeyTheyFailAt) {
+  struct Case {
+    std::string line, column, value, reason;
+  };
+  const Case cases[] = {
+      {R"({"_layout":"C","HC-NOPE":"1"})", "HC-CUSTOMER.HC-NOPE", "",
+       "the layout C has no item and no child layout of this name"},
+      {R"({"_layout":"C","HC-NAME":{"HC-LAST-NAME":"A","HC-X":"1"}})", "HC-CUSTOMER.HC-NAME.HC-X",
+       "", "the group has no item of this name"},
+      {R"({"_layout":"C","HC-TAGS":{"HC-TAG":["a","b","c","d"]}})", "HC-CUSTOMER.HC-TAGS.HC-TAG",
+       "", "4 elements, more than the table's 3 (OCCURS)"},
+      {R"({"_layout":"C","HA-ACCOUNT":[{},{"HA-LIMITS":{"HA-LIMIT":[{},{"HA-LIMIT-AMT":{}}]}}]})",
+       "HC-CUSTOMER.HA-ACCOUNT[2].HA-LIMITS.HA-LIMIT[2].HA-LIMIT-AMT", "",
+       "an object where the layout has an elementary item (text or a number)"},
+      {R"({"_layout":"C","HC-NAME":"X"})", "HC-CUSTOMER.HC-NAME", "X",
+       "text or a number where the layout has a group (an object)"},
+      {R"({"_layout":"C","HC-TAGS":["a"]})", "HC-CUSTOMER.HC-TAGS", "",
+       "an array where the layout has a group (an object)"},
+      {R"({"_layout":"C","HC-TAGS":{"HC-TAG":"a"}})", "HC-CUSTOMER.HC-TAGS.HC-TAG", "a",
+       "text or a number where the layout has a table (an array)"},
+      {R"({"_layout":"C","HC-CUST-ID":true})", "HC-CUSTOMER.HC-CUST-ID", "",
+       "true or false, which is neither text nor a number"},
+      {R"({"_layout":"C","HA-ACCOUNT":{}})", "HC-CUSTOMER.HA-ACCOUNT", "",
+       "an object where the records of layout A belong (an array of objects)"},
+      {R"({"_layout":"C","HA-ACCOUNT":[{"HT-TRANSACTION":["x"]}]})",
+       "HC-CUSTOMER.HA-ACCOUNT[1].HT-TRANSACTION[1]", "x",
+       "text or a number where the records of layout T belong (an object)"},
+      {R"({"_layout":"X"})", "_layout", "X", "no layout has the record identifier 'X'"},
+      {R"(["C"])", "", "", "The row is no JSON object"},
+      {R"({"_layout":"C","HC-CUST-ID":"1","HA-ACCOUNT":[{"HA-ACCT-NO":"123456789"}]})",
+       "HA-ACCT-NO", "123456789", "has 9 integer digits, more than the 8 its picture holds"},
+  };
+  const std::string good = R"({"_layout":"P","HP-REC-TYPE":"P","HP-KIND":"M","HP-NUMBER":7})";
+  const std::string goodRecord = "PM0000000007" + std::string(60, ' ');
+  std::string input = good + "\n";
+  std::string notes;
+  int row = 1;
+  for (const Case& c : cases) {
+    input += c.line + "\n" + good + "\n";
+    row += 2;
+    const std::string column = c.column.empty() ? "null" : "\"" + c.column + "\"";
+    const std::string value = c.column.empty() ? "null" : "\"" + c.value + "\"";
+    notes += "{\"row\": " + std::to_string(row - 1) + ", \"column\": " + column +
+             ", \"value\": " + value + ", \"reason\": \"" + c.reason + "\"}\n";
+  }
+  TempDir dir;
+  const std::string in = dir.write("in.jsonl", input);
+  const std::vector<std::string> write = {"write", "--format", "json-nested", "-o", "-", in};
+  const Result passed =
+      run(lyra(write + HIERARCHY + std::vector<std::string>{"--rejects", dir.path("bad")}));
+  EXPECT_EQ(3, passed.status);
+  EXPECT_EQ("lyra write: " + std::to_string(std::size(cases)) + " bad rows skipped\n", passed.err);
+  std::string written;
+  for (size_t i = 0; i <= std::size(cases); ++i) written += goodRecord;
+  EXPECT_TRUE(written == passed.out);
+  EXPECT_EQ(notes, readFile(dir.path("bad.jsonl")));
+  // Without --max-errors the first bad row stops writing, its message naming the row.
+  const Result stopped = run(lyra(write + HIERARCHY));
+  EXPECT_EQ(1, stopped.status);
+  EXPECT_EQ("lyra write: " + in + ": row 2: column " + cases[0].column +
+                ", value '': " + cases[0].reason + "\n",
+            stopped.err);
+  EXPECT_TRUE(goodRecord == stopped.out);
+  // A line that is no JSON says why.
+  const std::string broken = dir.write("broken.jsonl", "{\"_layout\":\"C\",\n");
+  const Result refused = run(lyra(
+      std::vector<std::string>{"write", "--format", "json-nested", "-o", "-", broken} + HIERARCHY));
+  EXPECT_EQ(1, refused.status);
+  EXPECT_THAT(refused.err, HasSubstr(": row 1: The row is no JSON object: "));
+}
+
+// --child belongs to json-nested, whose lines hold the children; the help tells of both.
+TEST(WriteNestedTest, ChildGoesWithJsonNested) {
+  const Result help = run(lyra({"help", "write"}));
+  EXPECT_THAT(help.out, HasSubstr("  json-nested\n"));
+  EXPECT_THAT(help.out, HasSubstr("--child PARENT=CHILD,..."));
+  const Result r = run(lyra(
+      std::vector<std::string>{"write", "--format", "jsonl", "-o", "-", "/dev/null"} + HIERARCHY));
+  EXPECT_EQ(2, r.status);
+  EXPECT_THAT(r.err, HasSubstr("--child goes with --format json-nested"));
+}
+
 }  // namespace
