@@ -193,8 +193,16 @@ TEST(WriteNestedTest, BadRowsNameTheKeyTheyFailAt) {
   EXPECT_THAT(refused.err, HasSubstr(": row 1: The row is no JSON object: "));
 }
 
-// --child belongs to json-nested, whose lines hold the children; the help tells of both.
+// --child belongs to json-nested, whose lines hold the children; the help tells of both;
+// without --child a key that names no item is no child either.
 TEST(WriteNestedTest, ChildGoesWithJsonNested) {
+  TempDir dir;
+  const Result unknown =
+      run(lyra({"write", "--format", "json-nested", "-c", dataPath("copybooks/custmast.cpy"), "-o",
+                "-", dir.write("in.jsonl", "{\"CUST-NOPE\":1}\n")}));
+  EXPECT_EQ(1, unknown.status);
+  EXPECT_THAT(unknown.err, HasSubstr(": row 1: column CUSTOMER-MASTER-REC.CUST-NOPE, value '': "
+                                     "the layout has no item of this name\n"));
   const Result help = run(lyra({"help", "write"}));
   EXPECT_THAT(help.out, HasSubstr("  json-nested\n"));
   EXPECT_THAT(help.out, HasSubstr("--child PARENT=CHILD,..."));

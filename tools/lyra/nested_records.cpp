@@ -104,11 +104,19 @@ bool NestedRecords::addMember(const rapidjson::Value::Member& member, int layout
       if (shapes_[static_cast<size_t>(candidate)].node(0).name == key) child = candidate;
     }
     placed = child >= 0 ? addChildren(member.value, child)
-                        : fail(nullptr, "the layout " + ids_[static_cast<size_t>(layout)] +
-                                            " has no item and no child layout of this name");
+                        : fail(nullptr, "the layout " + idWithBlank(layout) + "has no item " +
+                                            (children_[static_cast<size_t>(layout)].empty()
+                                                 ? "of this name"
+                                                 : "and no child layout of this name"));
   }
   path_.resize(length);
   return placed;
+}
+
+// The layout's identifier and a blank after it; nothing for a layout without one.
+std::string NestedRecords::idWithBlank(int layout) const {
+  const std::string& id = ids_[static_cast<size_t>(layout)];
+  return id.empty() ? id : id + " ";
 }
 
 bool NestedRecords::addChildren(const rapidjson::Value& array, int layout) {

@@ -64,6 +64,7 @@ class NestedRecords {
   bool placeElements(const rapidjson::Value& array, const NestedLayout& shape,
                      const NestedLayout::Node& table, size_t record);
   bool fail(const rapidjson::Value* value, const std::string& reason);
+  std::string idWithBlank(int layout) const;
   void sortByNumbers();
 
   std::vector<NestedLayout> shapes_;

@@ -344,9 +344,8 @@ void RowEncoder::setRecordValues(const NestedRecord& record) {
 }
 
 // The row's records after the chunk's records; none when one of them is bad.
-bool RowEncoder::appendRecords(RowOutcome* outcome, EncodedChunk* chunk) {
+void RowEncoder::appendRecords(RowOutcome* outcome, EncodedChunk* chunk) {
   const size_t start = chunk->records.size();
-  outcome->lengths.clear();
   for (const NestedRecord& record : records_) {
     setRecordValues(record);
     const unsigned char* bytes = nullptr;
@@ -355,14 +354,13 @@ bool RowEncoder::appendRecords(RowOutcome* outcome, EncodedChunk* chunk) {
       badValue(outcome);
       chunk->records.resize(start);
       outcome->lengths.clear();
-      return false;
+      return;
     }
     chunk->records.insert(chunk->records.end(), bytes, bytes + length);
     outcome->lengths.push_back(length);
   }
   outcome->offset = static_cast<int64_t>(start);
   outcome->length = static_cast<int>(chunk->records.size() - start);
-  return true;
 }
 
 void RowEncoder::badValue(RowOutcome* outcome) {

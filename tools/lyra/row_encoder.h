@@ -88,7 +88,7 @@ class RowEncoder {
   bool chooseNestedLayout(const rapidjson::Value& line, RowOutcome* outcome, int* layout);
   bool takeRecords(const rapidjson::Value& line, int layout, RowOutcome* outcome);
   void setRecordValues(const NestedRecord& record);
-  bool appendRecords(RowOutcome* outcome, EncodedChunk* chunk);
+  void appendRecords(RowOutcome* outcome, EncodedChunk* chunk);
   bool chooseLayout(const std::vector<InputField>& fields, RowOutcome* outcome, int* layout);
   bool setValues(const std::vector<InputField>& fields, int layout, RowOutcome* outcome);
   const std::vector<int>* columnsOf(const InputField& field, size_t index);
