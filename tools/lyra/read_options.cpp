@@ -73,7 +73,9 @@ const OptionDef READ_OPTIONS[] = {
      "write the records of every layout: JSON lines\nwith _layout; csv and table one file per "
      "layout\n"
      "(-o FILE holding {layout})"},
-    CHILD_OPTION,
+    {"child", 0, ARGUMENT_REPEATED, "PARENT=CHILD,...",
+     "records of the CHILD layouts belong to the\nPARENT record before them (repeatable; implies\n"
+     "--all-layouts)"},
     {"max-tree-bytes", 0, ARGUMENT_REQUIRED, "N",
      "json-nested with --child: the most one root's\ntree may hold (default 67108864)"},
     {"with-position", 0, ARGUMENT_NONE, "",

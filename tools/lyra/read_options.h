@@ -29,11 +29,6 @@ struct ChildLink {
   std::string child;
 };
 
-inline constexpr OptionDef CHILD_OPTION = {
-    "child", 0, ARGUMENT_REPEATED, "PARENT=CHILD,...",
-    "records of the CHILD layouts belong to the\nPARENT record before them (repeatable; implies\n"
-    "--all-layouts)"};
-
 struct ReadOptions {
   std::vector<LayoutSource> layouts;  // in the order given
   size_t activeLayout = 0;            // index in layouts of the records to write
