@@ -47,6 +47,7 @@
 
 #include "lyra/ccb_layout_options.h"
 #include "lyra/ccb_read_options.h"
+#include "lyra/ccb_record_visitor.h"
 #include "lyra/export.h"
 #include "lyra/qvb_string.h"
 
@@ -160,6 +161,13 @@ class LYRA_API CCBRecordWriter {
   // The last bad record: its number, column (-1 for the whole record), the value and
   // the reason. False when there was none.
   virtual bool getBadValue(int64_t& record, int& column, QvbString& value, QvbString& reason) = 0;
+
+  // Hands the active layout's items to the visitor as CCBRecordReader::walkRecord hands
+  // a record's (lyra/ccb_record_visitor.h), with every table at its most elements, every
+  // REDEFINES item whatever the segments, and each value null: the shape of the layout
+  // with the column of each value, for a host that places values by their items. False
+  // without a visitor or an active layout.
+  virtual bool walkLayout(CCBRecordVisitor* visitor) = 0;
 };
 
 extern "C" LYRA_API CCBRecordWriter* createCCBRecordWriter();

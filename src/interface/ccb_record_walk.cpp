@@ -106,11 +106,22 @@ void CCBRecordWalk::walk(const CCBOutputArray& array, bool strip, CCBRecordVisit
   array_ = &array;
   strip_ = strip;
   visitor_ = visitor;
+  walkRecord();
+}
+
+void CCBRecordWalk::walkLayout(CCBRecordVisitor* visitor) {
+  array_ = nullptr;
+  strip_ = false;
+  visitor_ = visitor;
+  walkRecord();
+}
+
+void CCBRecordWalk::walkRecord() {
   for (int count : counts_) lastColumn_[static_cast<size_t>(count)] = -1;
   const Step& record = steps_[0];
-  visitor->beginGroup(0, record.name);
+  visitor_->beginGroup(0, record.name);
   walkItems(0, 0);
-  visitor->endGroup(0);
+  visitor_->endGroup(0);
   array_ = nullptr;
   visitor_ = nullptr;
 }
@@ -120,7 +131,8 @@ void CCBRecordWalk::walkItems(int step, int column) {
   const int end = steps_[static_cast<size_t>(step)].end;
   for (int item = step + 1; item < end; item = steps_[static_cast<size_t>(item)].end) {
     const Step& s = steps_[static_cast<size_t>(item)];
-    if (s.walked && !s.node->isSkipped()) walkItem(item, column + s.columnOffset);
+    if (s.walked && (array_ == nullptr || !s.node->isSkipped()))
+      walkItem(item, column + s.columnOffset);
   }
 }
 
@@ -153,7 +165,8 @@ void CCBRecordWalk::walkElement(int step, int column) {
 void CCBRecordWalk::handValue(const Step& step, int index, int column) {
   const char* text = nullptr;
   int length = 0;
-  if (!array_->hasColumn(column) || !array_->column(column).wholeText(&text, &length)) {
+  if (array_ == nullptr || !array_->hasColumn(column) ||
+      !array_->column(column).wholeText(&text, &length)) {
     visitor_->value(index, step.name, column, nullptr, 0);
     return;
   }
@@ -168,8 +181,9 @@ void CCBRecordWalk::handValue(const Step& step, int index, int column) {
 // A DEPENDING ON count is read as the reader's walk read it: the count field's value
 // where this walk last passed it (in the same repetition of any table around both),
 // else the field's own last value; one that is no number is 0, and the table's bounds
-// hold it.
+// hold it. The layout's walk takes every repetition.
 int CCBRecordWalk::repetitionsOf(const Step& step) const {
+  if (array_ == nullptr) return step.repetitions;  // the layout's walk: every repetition
   if (step.dependingStep < 0) return step.node->isOccursDepending() ? 0 : step.repetitions;
   const int column = lastColumn_[static_cast<size_t>(step.dependingStep)];
   const CCBData* count = steps_[static_cast<size_t>(step.dependingStep)].node;

@@ -27,6 +27,9 @@ class CCBRecordWalk {
   // text, or with strip as stripValue cleans it (a value that is none of its column is
   // then null).
   void walk(const CCBOutputArray& array, bool strip, CCBRecordVisitor* visitor);
+  // Hands the layout itself to the visitor: every table at its most repetitions, every
+  // item that segments may skip, each value null.
+  void walkLayout(CCBRecordVisitor* visitor);
 
  private:
   struct Step {
@@ -47,6 +50,7 @@ class CCBRecordWalk {
 
   void addStep(const CCBData* node, int columnOffset, int column);
   void addItems(const CCBData* parent, int column);
+  void walkRecord();
   void walkItems(int step, int column);
   void walkItem(int step, int column);
   void walkElement(int step, int column);
@@ -57,7 +61,7 @@ class CCBRecordWalk {
   std::vector<int> lastColumn_;  // per step: the column a walk last passed it at; -1: none
   std::vector<int> counts_;      // the steps that are DEPENDING ON counts
   // During a walk.
-  const CCBOutputArray* array_ = nullptr;
+  const CCBOutputArray* array_ = nullptr;  // null: the layout's walk
   bool strip_ = false;
   CCBRecordVisitor* visitor_ = nullptr;
   std::vector<char> scratch_;

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "interface/ccb_layout_loader.h"
+#include "interface/ccb_record_walk.h"
 #include "layout/ccb_output_array.h"
 #include "parse/parse_copybook.h"
 
@@ -564,6 +565,21 @@ bool CCBRecordWriterImpl::getBadValue(int64_t& record, int& column, QvbString& v
   column = badColumn_;
   value = QvbString(badValue_.c_str());
   reason = QvbString(badReason_.c_str());
+  return true;
+}
+
+bool CCBRecordWriterImpl::walkLayout(CCBRecordVisitor* visitor) {
+  const CCBDataRoot* root = activeRoot();
+  if (visitor == nullptr || root == nullptr) {
+    errorMessage_ = QvbString("A walk needs a visitor and an active layout");
+    return false;
+  }
+  try {
+    CCBRecordWalk(root).walkLayout(visitor);
+  } catch (const std::bad_alloc&) {
+    errorMessage_ = QvbString("Buffer Allocation failed");
+    return false;
+  }
   return true;
 }
 

@@ -78,6 +78,7 @@ class CCBRecordWriterImpl final : public CCBRecordWriter {
   int64_t getBadRecordCount() override { return badRecords_; }
   void setBadValueCallback(CCBBadValueCallback* callback) override { callback_ = callback; }
   bool getBadValue(int64_t& record, int& column, QvbString& value, QvbString& reason) override;
+  bool walkLayout(CCBRecordVisitor* visitor) override;
 
  private:
   // Where writing stands: records are written only while WRITING; ENCODING has options

@@ -465,4 +465,85 @@ TEST_F(RecordShapesTest, RecordInputBytes) {
   EXPECT_EQ(data, std::string(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length)));
 }
 
+// The names of the values a walk hands over, each checked against its column: the
+// output name of a table's element n (from 0) is the item's name with _n after it
+// (none for the first).
+class ColumnCheck : public CCBRecordVisitor {
+ public:
+  explicit ColumnCheck(CCBRecordWriter* writer) : writer_(writer) {}
+  void beginGroup(int, const QvbString&) override {
+    next();
+    open_.push_back({false, 0});
+  }
+  void endGroup(int) override { open_.pop_back(); }
+  void beginArray(int, const QvbString&, int) override {
+    next();
+    open_.push_back({true, -1});
+  }
+  void endArray(int) override { open_.pop_back(); }
+  void value(int, const QvbString& name, int column, const char*, int) override {
+    next();
+    int element = 0;
+    for (const Open& open : open_) element = open.array ? open.element : element;
+    QvbString output;
+    int type = 0, length = 0;
+    writer_->getOutputInfo(column, output, type, length);
+    EXPECT_EQ(name.str() + (element > 0 ? "_" + std::to_string(element) : ""), output.str());
+    ++values;
+  }
+  int values = 0;
+
+ private:
+  struct Open {
+    bool array;
+    int element;  // an array's element handed over last
+  };
+  void next() {  // an array's next element
+    if (!open_.empty() && open_.back().array) ++open_.back().element;
+  }
+  CCBRecordWriter* writer_;
+  std::vector<Open> open_;
+};
+
+// The writer's walk of its layout: every table at its most elements (a table of
+// DEPENDING ON too), FILLER left out, a redefinition beside the item it redefines also
+// once a segment has left it out of a record, each value null and in its column.
+TEST(WriterLayoutWalkTest, HandsOverTheWholeLayout) {
+  auto writer = test_support::own(createCCBRecordWriter());
+  ASSERT_TRUE(writer->addCopybook(dataPath("copybooks/hacct.cpy").c_str(), "A", true));
+  ASSERT_TRUE(writer->addCopybook(dataPath("copybooks/hcust.cpy").c_str(), "C", false));
+  Rendering account;
+  ASSERT_TRUE(writer->walkLayout(&account));
+  const std::string quarter = "{HA-Q-NO=~,HA-Q-FLOWS{HA-Q-IN=~,HA-Q-OUT=~}}";
+  EXPECT_EQ(
+      "{HA-REC-TYPE=~,HA-ACCT-NO=~,HA-KIND=~,HA-BALANCE=~,HA-LIMITS{HA-LIMIT[{HA-LIMIT-CODE=~,"
+      "HA-LIMIT-AMT=~},{HA-LIMIT-CODE=~,HA-LIMIT-AMT=~}]},HA-QUARTER-COUNT=~,HA-QUARTER[" +
+          quarter + "," + quarter + "," + quarter + "," + quarter + "]}",
+      account.text());
+  ColumnCheck columns(writer.get());
+  ASSERT_TRUE(writer->walkLayout(&columns));
+  EXPECT_EQ(writer->getOutputCount(), columns.values);
+
+  auto segmented = test_support::own(createCCBRecordWriter());
+  ASSERT_TRUE(segmented->addCopybook(dataPath("copybooks/hcust.cpy").c_str(), "C", true));
+  ASSERT_TRUE(segmented->setIdentifierField(0, "PIC X"));
+  ASSERT_TRUE(segmented->addSegment("HC-SINCE-TEXT", "C"));
+  CCBReadOptions options;
+  ASSERT_TRUE(segmented->prepareEncoding(options));
+  ASSERT_TRUE(segmented->setValueByName("HC-REC-TYPE", "C", 1));
+  const unsigned char* bytes = nullptr;
+  int length = 0;
+  ASSERT_TRUE(segmented->encodeRecord(bytes, length)) << segmented->getErrorMessage().str();
+  Rendering customer;
+  ASSERT_TRUE(segmented->walkLayout(&customer));
+  EXPECT_EQ(
+      "{HC-REC-TYPE=~,HC-CUST-ID=~,HC-NAME{HC-LAST-NAME=~,HC-FIRST-NAME=~},HC-SINCE{"
+      "HC-SINCE-YEAR=~,HC-SINCE-MONTH=~},HC-SINCE-TEXT=~,HC-TAGS{HC-TAG[~,~,~]}}",
+      customer.text());
+
+  auto empty = test_support::own(createCCBRecordWriter());
+  EXPECT_FALSE(empty->walkLayout(&customer));
+  EXPECT_FALSE(writer->walkLayout(nullptr));
+}
+
 }  // namespace

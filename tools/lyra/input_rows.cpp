@@ -181,11 +181,8 @@ bool CsvRows::next(std::vector<InputField>* fields, size_t* begin, size_t* end) 
   return true;
 }
 
-bool JsonRows::next(std::vector<InputField>* fields, size_t* begin, size_t* end,
-                    std::string* error) {
+bool JsonRows::nextLine(size_t* begin, size_t* end, bool* blank) {
   std::string& text = *text_;
-  fields->clear();
-  error->clear();
   if (at_ >= text.size()) return false;
   *begin = at_;
   const void* lineEnd = std::memchr(&text[at_], '\n', text.size() - at_);
@@ -195,11 +192,21 @@ bool JsonRows::next(std::vector<InputField>* fields, size_t* begin, size_t* end,
   *end = stop;
   size_t first = *begin;
   while (first < stop && (text[first] == ' ' || text[first] == '\t')) ++first;
-  if (first == stop) return true;             // a blank line
-  if (stop < text.size()) text[stop] = '\0';  // the parse ends there
+  *blank = first == stop;
+  if (stop < text.size()) text[stop] = '\0';  // a parse ends there
+  return true;
+}
+
+bool JsonRows::next(std::vector<InputField>* fields, size_t* begin, size_t* end,
+                    std::string* error) {
+  fields->clear();
+  error->clear();
+  bool blank = false;
+  if (!nextLine(begin, end, &blank)) return false;
+  if (blank) return true;
   RowHandler handler;
   handler.fields = fields;
-  rapidjson::InsituStringStream stream(&text[*begin]);
+  rapidjson::InsituStringStream stream(&(*text_)[*begin]);
   rapidjson::Reader reader;
   // Strings are not validated here: the writer refuses ill-formed UTF-8 where it
   // encodes text, and a number or a name that holds some is no number or name.

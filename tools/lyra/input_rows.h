@@ -79,6 +79,10 @@ class JsonRows {
   // that is no object of strings, numbers and nulls sets *error (its reason) and no
   // fields; a blank line has no fields.
   bool next(std::vector<InputField>* fields, size_t* begin, size_t* end, std::string* error);
+  // The next line's bytes, without its line end, which becomes a NUL so that a parse of
+  // the line in place stops there; false after the last line. *blank: the line holds
+  // nothing but blanks.
+  bool nextLine(size_t* begin, size_t* end, bool* blank);
 
  private:
   std::string* text_;

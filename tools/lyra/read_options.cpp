@@ -404,25 +404,6 @@ bool addChildLink(const std::string& parent, const std::string& child, ReadOptio
   return true;
 }
 
-// --child PARENT=CHILD,..., repeatable.
-bool readChildren(const CommandLine& line, ReadOptions* options, std::string* error) {
-  std::vector<size_t> parents(options->layouts.size(), options->layouts.size());
-  for (const OptionOccurrence& o : line.occurrences()) {
-    if (std::strcmp(o.def->longName, "child") != 0) continue;
-    const size_t equals = o.value.find('=');
-    std::vector<std::string> children;
-    if (equals == 0 || equals == std::string::npos ||
-        !splitList(o.value.substr(equals + 1), &children)) {
-      *error = "invalid --child '" + o.value + "': expected PARENT=CHILD[,CHILD...]";
-      return false;
-    }
-    for (const std::string& child : children) {
-      if (!addChildLink(o.value.substr(0, equals), child, options, &parents, error)) return false;
-    }
-  }
-  return true;
-}
-
 // Where each layout's records go with --all-layouts: one stream of JSON lines, or a
 // file per layout, as -o says.
 bool checkLayoutOutputs(ReadOptions* options, std::string* error) {
@@ -456,7 +437,7 @@ bool readShapes(const CommandLine& line, ReadOptions* options, std::string* erro
     *error = "invalid --columns '" + line.value("columns") + "': expected NAME,NAME,...";
     return false;
   }
-  if (!readChildren(line, options, error)) return false;
+  if (!parseChildLinks(line, options, error)) return false;
   options->allLayouts = line.has("all-layouts") || !options->children.empty();
   const bool nestedTrees = options->format == FORMAT_JSON_NESTED && !options->children.empty();
   const char* problem = nullptr;
@@ -483,6 +464,24 @@ bool readShapes(const CommandLine& line, ReadOptions* options, std::string* erro
 }
 
 }  // namespace
+
+bool parseChildLinks(const CommandLine& line, ReadOptions* options, std::string* error) {
+  std::vector<size_t> parents(options->layouts.size(), options->layouts.size());
+  for (const OptionOccurrence& o : line.occurrences()) {
+    if (std::strcmp(o.def->longName, "child") != 0) continue;
+    const size_t equals = o.value.find('=');
+    std::vector<std::string> children;
+    if (equals == 0 || equals == std::string::npos ||
+        !splitList(o.value.substr(equals + 1), &children)) {
+      *error = "invalid --child '" + o.value + "': expected PARENT=CHILD[,CHILD...]";
+      return false;
+    }
+    for (const std::string& child : children) {
+      if (!addChildLink(o.value.substr(0, equals), child, options, &parents, error)) return false;
+    }
+  }
+  return true;
+}
 
 const OptionDef* readOptionDefs(int* count) {
   *count = static_cast<int>(sizeof READ_OPTIONS / sizeof READ_OPTIONS[0]);

@@ -113,5 +113,9 @@ CCBReadOptions readerOptions(const ReadOptions& options);
 // (--code-page, --ebcdic, the binary byte orders, --zero-bytes, the layout options).
 bool parseLayoutChoice(const CommandLine& line, ReadOptions* options, std::string* error);
 bool parseTextOptions(const CommandLine& line, ReadOptions* options, std::string* error);
+// --child PARENT=CHILD,..., repeatable, into options->children (after the layouts):
+// each identifier names a layout, a layout has one parent at most and is no ancestor
+// of itself.
+bool parseChildLinks(const CommandLine& line, ReadOptions* options, std::string* error);
 
 #endif  // LYRA_TOOLS_READ_OPTIONS_H_

@@ -4,6 +4,9 @@
 
 #include <cstring>
 
+#include <rapidjson/document.h>
+#include <rapidjson/error/en.h>
+
 #include "layout_source.h"
 #include "output_text.h"
 
@@ -29,6 +32,15 @@ std::string joined(const std::vector<std::string>& names) {
   std::string text;
   for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
   return text;
+}
+
+// Why a row that names no layout is bad: no layout, or several, match its identifier.
+std::string unnamedLayoutReason(const std::vector<std::string>& matching) {
+  return matching.empty() ? "The row names no layout (_layout), and its values put no layout's "
+                            "identifier at the identifier field"
+                          : "The row names no layout (_layout), and its values make a record "
+                            "of each of the layouts " +
+                                joined(matching);
 }
 
 }  // namespace
@@ -113,7 +125,8 @@ bool RowEncoder::prepare(std::string* error) {
     if (header_[i] == LAYOUT_KEY) layoutField_ = static_cast<int>(i);
     headerColumns_.push_back(names_.find(header_[i]));
   }
-  return true;
+  return options_.format != INPUT_JSON_NESTED ||
+         nested_.build(writer_.get(), options_.read.children, error);
 }
 
 void RowEncoder::encode(EncodedChunk* chunk) {
@@ -124,16 +137,21 @@ void RowEncoder::encode(EncodedChunk* chunk) {
   std::string refused;
   size_t begin = 0;
   size_t end = 0;
+  const bool nested = options_.format == INPUT_JSON_NESTED;
+  bool blank = false;
   for (int64_t row = 1;; ++row) {
-    const bool more = options_.format == INPUT_CSV ? csv.next(&fields_, &begin, &end)
-                                                   : json.next(&fields_, &begin, &end, &refused);
+    const bool more = nested                         ? json.nextLine(&begin, &end, &blank)
+                      : options_.format == INPUT_CSV ? csv.next(&fields_, &begin, &end)
+                                                     : json.next(&fields_, &begin, &end, &refused);
     if (!more) break;
     chunk->rows.emplace_back();
     RowOutcome& outcome = chunk->rows.back();
     outcome.row = row;
     outcome.begin = begin;
     outcome.end = end;
-    if (!refused.empty()) {
+    if (nested) {
+      if (!blank) encodeNested(&chunk->text[begin], &outcome, chunk);
+    } else if (!refused.empty()) {
       bad(&outcome, "The row " + refused);
     } else if (!fields_.empty()) {
       encodeRow(fields_, &outcome, chunk);
@@ -229,12 +247,7 @@ bool RowEncoder::chooseLayout(const std::vector<InputField>& fields, RowOutcome*
     }
   }
   if (matching.size() == 1) return true;
-  bad(outcome, matching.empty()
-                   ? "The row names no layout (_layout), and its values put no layout's "
-                     "identifier at the identifier field"
-                   : "The row names no layout (_layout), and its values make a record of each "
-                     "of the layouts " +
-                         joined(matching));
+  bad(outcome, unnamedLayoutReason(matching));
   return false;
 }
 
@@ -257,6 +270,97 @@ bool RowEncoder::setValues(const std::vector<InputField>& fields, int layout, Ro
     writer_->setValue(column, field.text, field.length);
   }
   return true;
+}
+
+// A json-nested row: parsed in place, its records taken apart and encoded one after
+// another; nothing of it when one of them is bad.
+void RowEncoder::encodeNested(char* line, RowOutcome* outcome, EncodedChunk* chunk) {
+  rapidjson::Document document;
+  // Iterative parsing keeps deep nesting off the stack; numbers stay text, as written.
+  const unsigned FLAGS = rapidjson::kParseNumbersAsStringsFlag | rapidjson::kParseIterativeFlag;
+  document.ParseInsitu<FLAGS>(line);
+  if (document.HasParseError()) {
+    bad(outcome, std::string("The row is no JSON object: ") +
+                     rapidjson::GetParseError_En(document.GetParseError()));
+    return;
+  }
+  if (!document.IsObject()) {
+    bad(outcome, "The row is no JSON object");
+    return;
+  }
+  int layout = 0;
+  if (!chooseNestedLayout(document, outcome, &layout) || !takeRecords(document, layout, outcome)) {
+    return;
+  }
+  appendRecords(outcome, chunk);
+}
+
+// The root's layout: the one _layout names; the active one with one layout or --active;
+// else the one whose identifier the root's values put at the identifier field.
+bool RowEncoder::chooseNestedLayout(const rapidjson::Value& line, RowOutcome* outcome,
+                                    int* layout) {
+  const auto named = line.FindMember(LAYOUT_KEY);
+  if (named != line.MemberEnd() && named->value.IsString()) {
+    const std::string id(named->value.GetString(), named->value.GetStringLength());
+    *layout = names_.findLayout(id);
+    if (*layout >= 0) return true;
+    outcome->column = LAYOUT_KEY;
+    outcome->value = id;
+    bad(outcome, "no layout has the record identifier '" + id + "'");
+    return false;
+  }
+  *layout = static_cast<int>(options_.read.activeLayout);
+  if (names_.layoutCount() == 1 || options_.activeGiven) return true;
+  std::vector<std::string> matching;
+  NestedProblem problem;
+  for (int candidate = 0; candidate < names_.layoutCount(); ++candidate) {
+    bool matches = false;
+    if (!nested_.take(line, candidate, &records_, &problem)) continue;
+    setRecordValues(records_.front());
+    if (writer_->identifierMatches(matches) && matches) {
+      *layout = candidate;
+      matching.push_back(names_.layoutId(candidate));
+    }
+  }
+  if (matching.size() == 1) return true;
+  bad(outcome, unnamedLayoutReason(matching));
+  return false;
+}
+
+bool RowEncoder::takeRecords(const rapidjson::Value& line, int layout, RowOutcome* outcome) {
+  NestedProblem problem;
+  if (nested_.take(line, layout, &records_, &problem)) return true;
+  outcome->column = problem.path;
+  outcome->value = problem.value;
+  bad(outcome, problem.reason);
+  return false;
+}
+
+void RowEncoder::setRecordValues(const NestedRecord& record) {
+  writer_->setActiveLayout(record.layout);
+  for (const NestedValue& value : record.values) {
+    writer_->setValue(value.column, value.text, value.length);
+  }
+}
+
+// The row's records after the chunk's records; none when one of them is bad.
+void RowEncoder::appendRecords(RowOutcome* outcome, EncodedChunk* chunk) {
+  const size_t start = chunk->records.size();
+  for (const NestedRecord& record : records_) {
+    setRecordValues(record);
+    const unsigned char* bytes = nullptr;
+    int length = 0;
+    if (!writer_->encodeRecord(bytes, length)) {
+      badValue(outcome);
+      chunk->records.resize(start);
+      outcome->lengths.clear();
+      return;
+    }
+    chunk->records.insert(chunk->records.end(), bytes, bytes + length);
+    outcome->lengths.push_back(length);
+  }
+  outcome->offset = static_cast<int64_t>(start);
+  outcome->length = static_cast<int>(chunk->records.size() - start);
 }
 
 void RowEncoder::badValue(RowOutcome* outcome) {

@@ -3,8 +3,12 @@
 // why the row is bad (its column, value and reason), or the names it gives that no
 // layout has (a usage error). The command frames the records in input order.
 //
+// A json-nested row (a record shaped as its layout, with --child a root and its tree)
+// becomes its records one after another.
+//
 // ColumnNames, built once and then only read, tells each input name's column in each
-// layout; a RowEncoder owns its writer and reuses its buffers from chunk to chunk.
+// layout; a RowEncoder owns its writer and the layouts' shapes, and reuses its buffers
+// from chunk to chunk.
 #ifndef LYRA_TOOLS_ROW_ENCODER_H_
 #define LYRA_TOOLS_ROW_ENCODER_H_
 
@@ -17,6 +21,7 @@
 #include <lyra/lyra.h>
 
 #include "input_rows.h"
+#include "nested_records.h"
 #include "write_options.h"
 
 struct ReleaseWriter {
@@ -52,6 +57,8 @@ struct RowOutcome {
   size_t begin = 0, end = 0;  // its text in the chunk
   int64_t offset = -1;        // of its record; -1 for none (a blank row: nothing)
   int length = 0;
+  std::vector<int> lengths;  // a json-nested tree's records, one after another from offset
+                             // (length bytes in all); empty for a row of one record
   bool bad = false;
   bool usage = false;  // it names columns no layout has: reason lists them
   std::string column, value, reason;
@@ -77,6 +84,11 @@ class RowEncoder {
 
  private:
   void encodeRow(const std::vector<InputField>& fields, RowOutcome* outcome, EncodedChunk* chunk);
+  void encodeNested(char* line, RowOutcome* outcome, EncodedChunk* chunk);
+  bool chooseNestedLayout(const rapidjson::Value& line, RowOutcome* outcome, int* layout);
+  bool takeRecords(const rapidjson::Value& line, int layout, RowOutcome* outcome);
+  void setRecordValues(const NestedRecord& record);
+  void appendRecords(RowOutcome* outcome, EncodedChunk* chunk);
   bool chooseLayout(const std::vector<InputField>& fields, RowOutcome* outcome, int* layout);
   bool setValues(const std::vector<InputField>& fields, int layout, RowOutcome* outcome);
   const std::vector<int>* columnsOf(const InputField& field, size_t index);
@@ -92,6 +104,8 @@ class RowEncoder {
   std::vector<InputField> fields_;
   std::string key_;  // the name of the member columnsOf was last asked for
   std::vector<std::pair<std::string, const std::vector<int>*>> keyCache_;  // by place
+  NestedRecords nested_;               // json-nested: the layouts' shapes
+  std::vector<NestedRecord> records_;  // json-nested: the records of the row
 };
 
 #endif  // LYRA_TOOLS_ROW_ENCODER_H_

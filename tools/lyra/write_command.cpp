@@ -1,4 +1,5 @@
-// lyra write: rows of CSV or JSON lines written as the records of a layout, through
+// lyra write: rows of CSV or JSON lines (flat, or shaped as their layouts with the
+// trees of record hierarchies) written as the records of a layout, through
 // the library's record writer. Threads encode chunks of rows side by side (each with a
 // writer of its own); this thread frames their records in input order with one more
 // writer, which writes the output, so that the output is the same whatever the number
@@ -41,8 +42,23 @@ const CommandHelp WRITE_HELP = {
     "  csv    RFC 4180 with a header row of output names (as 'lyra columns' lists\n"
     "         them: NAME, NAME_1, ... for repetitions); an empty field is null.\n"
     "  jsonl  one JSON object per line, of strings, numbers and nulls.\n"
+    "  json-nested\n"
+    "         one JSON object per line shaped as its layout, as 'lyra read --format\n"
+    "         json-nested' writes it: each group an object keyed by its items' names,\n"
+    "         each table an array of at most its OCCURS elements (those left out are\n"
+    "         null), each elementary item a string, number or null; FILLER is left\n"
+    "         out (blanks). With --child PARENT=CHILD,... (repeatable, as for 'lyra\n"
+    "         read') a line is a root record whose object holds, per child layout, an\n"
+    "         array named as that layout's level-01 item of its children's objects,\n"
+    "         which hold their own children so; the root is written, then each child\n"
+    "         followed by its own children, key by key, or in the order of their\n"
+    "         _record numbers where every record of the line has one. A key that\n"
+    "         names no item, a table longer than its OCCURS, an object or array where\n"
+    "         a value belongs or the reverse make the row bad, its column the key's\n"
+    "         path (ORDER-HEADER.ORDER-LINE[2].OL-QUANTITY, elements from 1).\n"
     "The columns _record and _offset, which 'lyra read --with-position' writes, are\n"
-    "ignored. An input column that names no column of the layout is a usage error.\n"
+    "ignored. An input column that names no column of the layout is a usage error\n"
+    "(a json-nested key that names no item makes its row bad, as above).\n"
     "\n"
     "Values: the text 'lyra read' gives, or plain numbers (1, -12.5, 1e-3, 007). A\n"
     "numeric-edited item takes its edited text, which must edit back to itself, or a\n"
@@ -72,9 +88,10 @@ const CommandHelp WRITE_HELP = {
     "given for the others must read back as given from the bytes so written.\n"
     "\n"
     "Several layouts: each row names its layout in a _layout column (the layout's\n"
-    "ID); a CSV row without one is a record of the --active layout; a JSON row\n"
-    "without one goes to the layout whose identifier its values put at the\n"
-    "identifier field (--id-field), and is bad when none or several do.\n"
+    "ID; in json-nested the root's); a CSV row without one is a record of the\n"
+    "--active layout; a JSON row without one goes to the layout whose identifier\n"
+    "its values put at the identifier field (--id-field), and is bad when none or\n"
+    "several do.\n"
     "\n"
     "Record formats (--record-format): layout (records as long as their layout, the\n"
     "default), fixed (padded with blanks to --record-length), rdw (with\n"
@@ -303,10 +320,7 @@ class RowWriter {
       }
       if (outcome.offset < 0) continue;  // a blank line
       bool failed = false;
-      if (writer_->writeRecordBytes(encoded.records.data() + outcome.offset, outcome.length,
-                                    failed)) {
-        continue;
-      }
+      if (writeRecords(encoded, outcome, &failed)) continue;
       if (failed) {
         message_ = messageText(writer_->getErrorMessage());
         return END_FAILED;
@@ -316,6 +330,18 @@ class RowWriter {
       if (!passOver(row, framing, chunk)) return END_STOPPED;
     }
     return END_DONE;
+  }
+
+  // The row's record, or the records of its tree one after another; false when the
+  // writer could not frame one (the ones before it are written) or writing failed.
+  bool writeRecords(const EncodedChunk& encoded, const RowOutcome& outcome, bool* failed) {
+    const unsigned char* at = encoded.records.data() + outcome.offset;
+    if (outcome.lengths.empty()) return writer_->writeRecordBytes(at, outcome.length, *failed);
+    for (int length : outcome.lengths) {
+      if (!writer_->writeRecordBytes(at, length, *failed)) return false;
+      at += length;
+    }
+    return true;
   }
 
   // A bad row: passed over while --max-errors allows, else the end of writing.

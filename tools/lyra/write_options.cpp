@@ -56,7 +56,9 @@ const OptionDef WRITE_OPTIONS[] = {
      "pass over up to N bad rows (default 0; with\n--rejects, all)"},
     {"rejects", 0, ARGUMENT_REQUIRED, "FILE",
      "write each row passed over to FILE, and a JSON\nline about it to FILE.jsonl"},
-    {"format", 0, ARGUMENT_REQUIRED, "FORMAT", "the input: csv (default) or jsonl"},
+    {"format", 0, ARGUMENT_REQUIRED, "FORMAT", "the input: csv (default), jsonl or json-nested"},
+    {"child", 0, ARGUMENT_REPEATED, "PARENT=CHILD,...",
+     "json-nested: each PARENT record's object holds\nits CHILD records (repeatable)"},
     {"output", 'o', ARGUMENT_REQUIRED, "FILE",
      "write the records to FILE (required; - is\nstandard output)"},
     {"quiet", 'q', ARGUMENT_NONE, "", "no progress bar"},
@@ -100,11 +102,17 @@ bool readBadRows(const CommandLine& line, WriteOptions* options, std::string* er
 
 bool readInputAndOutput(const CommandLine& line, WriteOptions* options, std::string* error) {
   const std::string format = line.value("format");
-  if (line.has("format") && format != "csv" && format != "jsonl") {
-    *error = "unknown --format '" + format + "': use csv or jsonl";
+  if (line.has("format") && format != "csv" && format != "jsonl" && format != "json-nested") {
+    *error = "unknown --format '" + format + "': use csv, jsonl or json-nested";
     return false;
   }
-  options->format = format == "jsonl" ? INPUT_JSONL : INPUT_CSV;
+  options->format = format == "jsonl"         ? INPUT_JSONL
+                    : format == "json-nested" ? INPUT_JSON_NESTED
+                                              : INPUT_CSV;
+  if (line.has("child") && options->format != INPUT_JSON_NESTED) {
+    *error = "--child goes with --format json-nested, whose lines hold the children";
+    return false;
+  }
   if (!line.has("output")) {
     *error = "no output given: write it with -o FILE (- for standard output)";
     return false;
@@ -138,7 +146,8 @@ bool parseWriteOptions(const CommandLine& line, WriteOptions* options, std::stri
   options->overpunchSigns = line.has("overpunch-signs");
   options->binaryFullRange = line.has("binary-full-range");
   options->activeGiven = line.has("active");
-  return parseLayoutChoice(line, &options->read, error) && readFraming(line, options, error) &&
+  return parseLayoutChoice(line, &options->read, error) &&
+         parseChildLinks(line, &options->read, error) && readFraming(line, options, error) &&
          parseTextOptions(line, &options->read, error) && readBadRows(line, options, error) &&
          readInputAndOutput(line, options, error);
 }

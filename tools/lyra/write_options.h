@@ -16,8 +16,9 @@
 #include "read_options.h"
 
 enum InputFormat {
-  INPUT_CSV,    // RFC 4180 with a header row
-  INPUT_JSONL,  // one JSON object per line
+  INPUT_CSV,          // RFC 4180 with a header row
+  INPUT_JSONL,        // one JSON object per line
+  INPUT_JSON_NESTED,  // one JSON object per line, shaped as the layout (and its children)
 };
 
 // What names a row's layout, and the columns `lyra read` adds, which writing ignores.
