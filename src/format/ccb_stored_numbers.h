@@ -14,6 +14,31 @@
 const int MAX_FRACTION_DIGITS = 18;
 const int MAX_BINARY_BYTES = 8;
 
+// 10^0 to 10^19, every power of ten an unsigned 64-bit value holds: the divisors that
+// split a binary value at its implied point, and the bounds of each count of digits.
+inline constexpr uint64_t POWERS_OF_TEN[] = {
+    1ULL,                     // 10^0
+    10ULL,                    // 10^1
+    100ULL,                   // 10^2
+    1000ULL,                  // 10^3
+    10000ULL,                 // 10^4
+    100000ULL,                // 10^5
+    1000000ULL,               // 10^6
+    10000000ULL,              // 10^7
+    100000000ULL,             // 10^8
+    1000000000ULL,            // 10^9
+    10000000000ULL,           // 10^10
+    100000000000ULL,          // 10^11
+    1000000000000ULL,         // 10^12
+    10000000000000ULL,        // 10^13
+    100000000000000ULL,       // 10^14
+    1000000000000000ULL,      // 10^15
+    10000000000000000ULL,     // 10^16
+    100000000000000000ULL,    // 10^17
+    1000000000000000000ULL,   // 10^18
+    10000000000000000000ULL,  // 10^19
+};
+
 // Bytes past the text buffer's zero byte, so that short runs of characters can move
 // as one fixed block without reaching past the buffer.
 const int TEXT_SLACK = 16;

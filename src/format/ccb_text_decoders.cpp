@@ -12,31 +12,6 @@ namespace {
 
 const char ERROR_TEXT[] = "#ERR#";
 
-// 10^0 to 10^19: the divisors that split a binary value at its implied point, and the
-// bounds of each count of decimal digits.
-const uint64_t POWERS_OF_TEN[] = {
-    1ULL,                     // 10^0
-    10ULL,                    // 10^1
-    100ULL,                   // 10^2
-    1000ULL,                  // 10^3
-    10000ULL,                 // 10^4
-    100000ULL,                // 10^5
-    1000000ULL,               // 10^6
-    10000000ULL,              // 10^7
-    100000000ULL,             // 10^8
-    1000000000ULL,            // 10^9
-    10000000000ULL,           // 10^10
-    100000000000ULL,          // 10^11
-    1000000000000ULL,         // 10^12
-    10000000000000ULL,        // 10^13
-    100000000000000ULL,       // 10^14
-    1000000000000000ULL,      // 10^15
-    10000000000000000ULL,     // 10^16
-    100000000000000000ULL,    // 10^17
-    1000000000000000000ULL,   // 10^18
-    10000000000000000000ULL,  // 10^19
-};
-
 // Each byte of packed digits as the two characters of its nibbles ('0' plus each;
 // whatever they are for a nibble above 9), then PACKED_BAD when a nibble is no digit:
 // one entry gives a pair's text and its check.

@@ -31,29 +31,9 @@ const int SHORT_DECIMAL_DIGITS_4 = 7;
 const int SHORT_DECIMAL_DIGITS_8 = 15;
 const int IBM_FRACTION_BITS_PER_BYTE = 8;
 
-// 10^0 to 10^18: a binary value of a picture of n digits is below 10^n.
-const uint64_t DIGIT_LIMITS[] = {
-    1ULL,                    // 10^0
-    10ULL,                   // 10^1
-    100ULL,                  // 10^2
-    1000ULL,                 // 10^3
-    10000ULL,                // 10^4
-    100000ULL,               // 10^5
-    1000000ULL,              // 10^6
-    10000000ULL,             // 10^7
-    100000000ULL,            // 10^8
-    1000000000ULL,           // 10^9
-    10000000000ULL,          // 10^10
-    100000000000ULL,         // 10^11
-    1000000000000ULL,        // 10^12
-    10000000000000ULL,       // 10^13
-    100000000000000ULL,      // 10^14
-    1000000000000000ULL,     // 10^15
-    10000000000000000ULL,    // 10^16
-    100000000000000000ULL,   // 10^17
-    1000000000000000000ULL,  // 10^18
-};
-const int MAX_LIMITED_DIGITS = sizeof DIGIT_LIMITS / sizeof DIGIT_LIMITS[0] - 1;
+// A binary value of a picture of n digits is below 10^n (POWERS_OF_TEN), for n up to 18,
+// whose limit a signed 64-bit value holds.
+const int MAX_LIMITED_DIGITS = 18;
 
 bool isErrorText(const char* text, int length) {
   return length == ERROR_TEXT_LENGTH && std::memcmp(text, ERROR_TEXT, ERROR_TEXT_LENGTH) == 0;
@@ -285,7 +265,7 @@ CCBValueFault CCBFormat::binaryFault(const unsigned char* bytes,
   if (digitCount_ > MAX_LIMITED_DIGITS || storageLength_ > MAX_BINARY_BYTES) return VALUE_CLEAN;
   bool negative = false;
   const bool littleEndian = decoding.binaryLittleEndian || (native_ && decoding.comp5LittleEndian);
-  if (readBinary(bytes, littleEndian, &negative) < DIGIT_LIMITS[digitCount_]) return VALUE_CLEAN;
+  if (readBinary(bytes, littleEndian, &negative) < POWERS_OF_TEN[digitCount_]) return VALUE_CLEAN;
   return native_ ? VALUE_UNUSUAL_BINARY : VALUE_BAD_BINARY;
 }
 

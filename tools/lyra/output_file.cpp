@@ -183,3 +183,20 @@ std::string overwrittenInput(const char* option, const std::string& output,
   }
   return std::string();
 }
+
+bool checkOutputFiles(const std::vector<std::pair<const char*, std::string>>& outputs,
+                      const std::vector<std::string>& inputs, std::string* error) {
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    *error = overwrittenInput(outputs[i].first, outputs[i].second, inputs);
+    if (!error->empty()) return false;
+    for (size_t j = 0; j < i; ++j) {
+      if (outputs[i].second == outputs[j].second ||
+          isSameFile(outputs[i].second, outputs[j].second)) {
+        *error = std::string(outputs[i].first) + " '" + outputs[i].second + "' and " +
+                 outputs[j].first + " '" + outputs[j].second + "' name one file";
+        return false;
+      }
+    }
+  }
+  return true;
+}

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The output file name (-o) that stands for standard output.
@@ -81,5 +82,11 @@ bool isSameFile(const std::string& a, const std::string& b);
 // inputs; empty when it is none of them.
 std::string overwrittenInput(const char* option, const std::string& output,
                              const std::vector<std::string>& inputs);
+
+// The outputs, each with the option that named it, are emptied before the inputs are
+// read: none may be one of the inputs, and none another output. False with the usage
+// error otherwise.
+bool checkOutputFiles(const std::vector<std::pair<const char*, std::string>>& outputs,
+                      const std::vector<std::string>& inputs, std::string* error);
 
 #endif  // LYRA_TOOLS_OUTPUT_FILE_H_

@@ -525,19 +525,7 @@ bool checkOutputs(const ReadOptions& options, const std::vector<std::string>& la
     outputs.emplace_back("--rejects", options.rejects);
     outputs.emplace_back("--rejects", rejectsNotesPath(options.rejects));
   }
-  for (size_t i = 0; i < outputs.size(); ++i) {
-    *error = overwrittenInput(outputs[i].first, outputs[i].second, inputs);
-    if (!error->empty()) return false;
-    for (size_t j = 0; j < i; ++j) {
-      if (outputs[i].second == outputs[j].second ||
-          isSameFile(outputs[i].second, outputs[j].second)) {
-        *error = std::string(outputs[i].first) + " '" + outputs[i].second + "' and " +
-                 outputs[j].first + " '" + outputs[j].second + "' name one file";
-        return false;
-      }
-    }
-  }
-  return true;
+  return checkOutputFiles(outputs, inputs, error);
 }
 
 std::vector<std::string> outputPaths(const ReadOptions& options) {

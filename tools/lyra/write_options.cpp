@@ -162,19 +162,7 @@ bool checkWriteOutputs(const WriteOptions& options, const std::vector<std::strin
     outputs.emplace_back("--rejects", options.rejects);
     outputs.emplace_back("--rejects", rejectsNotesPath(options.rejects));
   }
-  for (size_t i = 0; i < outputs.size(); ++i) {
-    *error = overwrittenInput(outputs[i].first, outputs[i].second, inputs);
-    if (!error->empty()) return false;
-    for (size_t j = 0; j < i; ++j) {
-      if (outputs[i].second == outputs[j].second ||
-          isSameFile(outputs[i].second, outputs[j].second)) {
-        *error = std::string(outputs[i].first) + " '" + outputs[i].second + "' and " +
-                 outputs[j].first + " '" + outputs[j].second + "' name one file";
-        return false;
-      }
-    }
-  }
-  return true;
+  return checkOutputFiles(outputs, inputs, error);
 }
 
 CCBReadOptions writerOptions(const WriteOptions& options) {
