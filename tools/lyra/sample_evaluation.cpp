@@ -23,10 +23,6 @@ const int64_t MIN_RECORDS = 4;  // an evaluation reads of each piece at least
 // few and wide values (a line of thousands of characters) are read by their bytes.
 const int64_t BYTES_PER_VALUE = 128;
 
-bool hasDescriptorWords(CCBRecordFormat format) {
-  return format == CCB_RECORD_RDW || format == CCB_RECORD_VB;
-}
-
 // How far a float lies from 1 in powers of ten: a wrong float format makes values
 // tiny or huge.
 double floatMagnitude(std::string_view text) {
@@ -151,9 +147,7 @@ class SampleEvaluator::Pass : public CCBBadRecordCallback {
     if (offset < 0 || static_cast<size_t>(offset) > bytes.size()) return std::string();
     return bytes.substr(static_cast<size_t>(offset), SHOWN_RECORD_BYTES);
   }
-  int64_t dataOffset() const {
-    return recordOffset() + (hasDescriptorWords(setting_.records.format) ? DESCRIPTOR_SIZE : 0);
-  }
+  int64_t dataOffset() const { return recordOffset() + descriptorWordSize(setting_.records); }
 
   void note(const SampleProblem& problem) {
     if (problem.precedes(tally_->first)) tally_->first = problem;
