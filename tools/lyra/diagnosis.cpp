@@ -87,6 +87,10 @@ class Trials {
     } else {
       floats_.assign(FLOAT_ROWS, FLOAT_ROWS + FLOAT_ROW_COUNT);
     }
+    // Tables of OCCURS DEPENDING ON may be stored at their maximum, unless the
+    // options say they are.
+    if (facts.variable && options.layout.getOdoLayout() == CCB_ODO_SHIFT)
+      odoMaxima_.push_back(true);
     for (int i = 0; i < BYTE_ORDER_ROW_COUNT; ++i) {
       const ByteOrderRow& row = BYTE_ORDER_ROWS[i];
       const bool binary = row.binaryLittleEndian || row.comp5LittleEndian;
@@ -97,18 +101,23 @@ class Trials {
   SampleEvaluator* evaluator() { return &evaluator_; }
 
   // The settings under which headers are looked for: each family's first page, each
-  // byte order, the first float format.
+  // byte order, the first float format, each layout of the tables.
   std::vector<Setting> probes() const {
     std::vector<Setting> probes;
     for (PageFamily family : {FAMILY_ASCII, FAMILY_EBCDIC}) {
-      for (int order : byteOrders_) probes.push_back(withNumbers(Setting(), family, order));
+      for (int order : byteOrders_) {
+        for (bool odoMax : odoMaxima_) {
+          probes.push_back(withNumbers(Setting(), family, order));
+          probes.back().odoMax = odoMax;
+        }
+      }
     }
     return probes;
   }
 
   // Those under which a walk is tried: a walk reads only the repetition counts and the
   // identifiers, so pages matter where they are text and byte orders where they are
-  // binary.
+  // binary. Tables at their maximum make every record as long as fixed records are.
   std::vector<Setting> walkProbes(const ReadOptions& options) const {
     const bool pages = facts_.displayCounts || options.layouts.size() > 1;
     std::vector<Setting> probes;
@@ -199,7 +208,8 @@ class Trials {
   SampleEvaluator evaluator_;
   bool floatGiven_ = false;
   std::vector<CCBFloatFormat> floats_;
-  std::vector<int> byteOrders_;  // rows of BYTE_ORDER_ROWS that apply
+  std::vector<int> byteOrders_;            // rows of BYTE_ORDER_ROWS that apply
+  std::vector<bool> odoMaxima_ = {false};  // whether tables are tried at their maximum
 };
 
 // The candidates with the same arguments as one before them left out, then those past

@@ -212,15 +212,17 @@ SampleEvaluator::SampleEvaluator(const ReadOptions& options, const FileSample& s
         if (c != nullptr) c->release();
       }) {}
 
-SampleEvaluator::LayoutReader* SampleEvaluator::readerFor(CCBFloatFormat format, size_t layout) {
-  auto& slot = readers_[{static_cast<int>(format), layout}];
+SampleEvaluator::LayoutReader* SampleEvaluator::readerFor(const Setting& setting, size_t layout) {
+  const auto key = std::make_tuple(static_cast<int>(setting.floatFormat), setting.odoMax, layout);
+  auto& slot = readers_[key];
   if (slot != nullptr) return slot.get();
   ReadOptions options = options_;
   options.activeLayout = layout;
-  options.layout.setFloatFormat(format);
+  options.layout.setFloatFormat(setting.floatFormat);
+  if (setting.odoMax) options.layout.setOdoLayout(CCB_ODO_MAX);
   RecordReaderPtr reader = prepareReader(options, nullptr, &error_);
   if (reader == nullptr || check_ == nullptr) {
-    readers_.erase({static_cast<int>(format), layout});
+    readers_.erase(key);
     return nullptr;
   }
   slot.reset(new LayoutReader);
@@ -306,7 +308,7 @@ SampleTally SampleEvaluator::evaluate(const Setting& setting, int64_t startValue
   std::set<int64_t> badOffsets;
   const std::vector<PieceRead> reads = pieceReads(setting, false);
   for (size_t layout = 0; layout < options_.layouts.size(); ++layout) {
-    LayoutReader* entry = readerFor(setting.floatFormat, layout);
+    LayoutReader* entry = readerFor(setting, layout);
     if (entry == nullptr) {
       tally.holds = false;
       return tally;
@@ -339,7 +341,7 @@ SampleTally SampleEvaluator::evaluate(const Setting& setting, int64_t startValue
 
 int64_t SampleEvaluator::firstWalkingSkip(const Setting& setting, const std::vector<bool>& skips,
                                           int maxRecords) {
-  LayoutReader* entry = readerFor(setting.floatFormat, 0);
+  LayoutReader* entry = readerFor(setting, 0);
   if (entry == nullptr) return -1;
   const CCBReadOptions readOptions = readOptionsOf(setting);
   const SamplePiece& start = sample_.start();
@@ -370,7 +372,7 @@ std::vector<double> SampleEvaluator::recordShares(const Setting& setting, int co
   const std::vector<PieceRead> reads = pieceReads(setting, true);
   if (reads.empty()) return shares;
   for (size_t layout = 0; layout < options_.layouts.size(); ++layout) {
-    LayoutReader* entry = readerFor(setting.floatFormat, layout);
+    LayoutReader* entry = readerFor(setting, layout);
     if (entry == nullptr || !openPiece(entry->reader.get(), readOptionsOf(setting), reads[0])) {
       return shares;
     }
