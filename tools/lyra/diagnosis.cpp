@@ -227,8 +227,7 @@ void keepShown(std::vector<DiagnoseCandidate>* candidates) {
 
 bool loadSample(const ReadOptions& options, FileSample* sample, std::string* error) {
   if (options.dataBytes != nullptr) {
-    sample->loadMemory(options.dataBytes, options.dataSize);
-    return true;
+    return sample->loadMemory(options.dataBytes, options.dataSize, error);
   }
   if (options.dataFile == STANDARD_INPUT) {
     *error = "standard input: diagnose reads a file at its start, middle and end; give a file";
@@ -247,6 +246,9 @@ bool diagnoseData(const ReadOptions& options, Diagnosis* diagnosis, std::string*
   }
   diagnosis->fileSize = sample.fileSize();
   diagnosis->wholeFile = sample.whole();
+  diagnosis->compression = sample.compression();
+  diagnosis->sampledBytes = static_cast<int64_t>(sample.start().bytes.size());
+  diagnosis->decompressionStop = sample.decompressionStop();
   Trials trials(options, sample, facts);
   const std::vector<Setting> framings = findFramings(
       sample, facts, options, trials.probes(), trials.walkProbes(options), trials.evaluator());

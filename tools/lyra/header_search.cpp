@@ -213,13 +213,15 @@ std::vector<int64_t> fixedLengths(const FileSample& sample, int64_t layoutLength
   return lengths;
 }
 
-// Fixed records of the length: the header that the file's size leaves, or a longer
-// one by whole records, the first after which records decode cleanly.
+// Fixed records of the length: the header that the data's size leaves (none where
+// the size is unknown), or a longer one by whole records, the first after which
+// records decode cleanly.
 bool fixedHeader(const FileSample& sample, int64_t length, const std::vector<Setting>& probes,
                  SampleEvaluator* evaluator, Setting* setting) {
   if (length <= 0) return false;
-  const int64_t size = sample.fileSize();
-  const int64_t least = size % length;
+  const int64_t size = sample.dataSize() >= 0 ? sample.dataSize()
+                                              : static_cast<int64_t>(sample.start().bytes.size());
+  const int64_t least = sample.dataSize() >= 0 ? size % length : 0;
   if (least > MAX_HEADER_BYTES || size < least + length) return false;
   setting->records.skip = least;
   const int64_t inStart = (static_cast<int64_t>(sample.start().bytes.size()) - least) / length;
