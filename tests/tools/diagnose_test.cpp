@@ -13,6 +13,7 @@
 #include <regex>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <zlib.h>
@@ -565,26 +566,46 @@ TEST_F(DiagnoseTest, FilesItMustNotGuessShowTheirFirstBadField) {
   std::string noise(300 * 1024, '\0');
   for (char& c : noise) c = static_cast<char>(random());
   const std::string randomPath = dir.write("random.dat", noise);
-  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-      {copybook("custmast.cpy"), randomPath},
-      {copybook("acctrec.cpy"), randomPath},
-      {transactions(), randomPath},
-      {copybook("payroll.cpy"), dataPath("files/customers.dat")},
-      {copybook("custmast.cpy"), dataPath("files/payroll.dat")},
-      {copybook("kunden.cpy"), dataPath("files/items.dat")},
+  const std::string packedPath = dir.write("random.dat.gz", gzipped(noise));
+  // Spanned customer records whose second, cut in three, has a letter in CUST-ZIP (bytes
+  // 113 to 117), in its second segment: the field's place in the file lies past the
+  // words of the first segment and, in vbs, of the block the second opens.
+  std::vector<std::string> customers =
+      data_variants::fixedRecords(data_variants::dataFile("customers_ebcdic.dat"), 200);
+  customers[1][114] = '\xE7';  // X in code page 037
+  const std::string vbsPath =
+      dir.write("damaged_vbs.dat", spanned(segmentsOf(customers, 90), true, false, false, false));
+  const std::string vsPath =
+      dir.write("damaged_vs.dat", spanned(segmentsOf(customers, 90), false, true, true, false));
+  // The layouts, the file, and the file whose bytes the offsets count: the file itself,
+  // or the file it is compressed from.
+  const std::vector<std::tuple<std::vector<std::string>, std::string, std::string>> cases = {
+      {copybook("custmast.cpy"), randomPath, randomPath},
+      {copybook("acctrec.cpy"), randomPath, randomPath},
+      {transactions(), randomPath, randomPath},
+      {copybook("custmast.cpy"), packedPath, randomPath},
+      {copybook("custmast.cpy"), vbsPath, vbsPath},
+      {copybook("custmast.cpy"), vsPath, vsPath},
+      {copybook("payroll.cpy"), dataPath("files/customers.dat"), dataPath("files/customers.dat")},
+      {copybook("custmast.cpy"), dataPath("files/payroll.dat"), dataPath("files/payroll.dat")},
+      {copybook("kunden.cpy"), dataPath("files/items.dat"), dataPath("files/items.dat")},
+      {copybook("custmast.cpy"), dataPath("files/shipments_vbs.dat"),
+       dataPath("files/shipments_vbs.dat")},
+      {copybook("acctrec.cpy"), dataPath("files/shipments_varseq2.dat"),
+       dataPath("files/shipments_varseq2.dat")},
   };
   const std::regex field(
       "Where it parts from the file: (record \\d+ )?at byte offset (\\d+), field [A-Z0-9_-]+ at "
       "byte offset (\\d+) \\((\\d+) bytes\\): ([0-9a-f ]+)");
   const std::regex record("Where it parts from the file: (record \\d+ )?at byte offset (\\d+): .*");
-  for (const auto& [layouts, path] : cases) {
+  for (const auto& [layouts, path, plain] : cases) {
     SCOPED_TRACE(layouts[1] + " " + path);
     std::vector<std::string> args = {"diagnose"};
     args.insert(args.end(), layouts.begin(), layouts.end());
     args.push_back(path);
     const ToolRun run = data_variants::lyra(args);
     EXPECT_EQ(1, run.status) << run.out;
-    const std::string bytes = test_support::readFile(path);
+    const std::string bytes = test_support::readFile(plain);
     std::smatch match;
     const std::vector<std::string> said = data_variants::lines(run.out);
     std::string hex;
@@ -626,6 +647,23 @@ TEST_F(DiagnoseTest, JsonDocumentForPrograms) {
   EXPECT_NE(std::string::npos,
             clean.out.find("\"command\": [\"lyra\", \"read\", \"-c\", \"" +
                            dataPath("copybooks/custmast.cpy") + "\", \"--record-format\""));
+  // The options of the newer kinds of file, as arguments; a compressed file's compression.
+  const std::tuple<const char*, const char*, const char*> kinds[] = {
+      {"shipment.cpy", "shipments_varseq2.dat",
+       "\"arguments\": [\"--record-format\", \"rdw\", \"--varseq-format\", \"2\"]"},
+      {"shipment.cpy", "shipments_vbs.dat", "\"arguments\": [\"--record-format\", \"vbs\"]"},
+      {"acctrec.cpy", "accounts_max.dat",
+       "\"arguments\": [\"--record-format\", \"fixed\", \"--odo-layout\", \"max\"]"},
+      {"custmast.cpy", "customers_rdw.dat.gz", "\"compression\": \"gzip\"}"},
+      {"custmast.cpy", "customers.dat", "\"compression\": null}"},
+  };
+  for (const auto& [book, file, said] : kinds) {
+    const ToolRun run = data_variants::lyra({"diagnose", "--format", "json", "-c",
+                                             dataPath(std::string("copybooks/") + book),
+                                             dataPath(std::string("files/") + file)});
+    EXPECT_EQ(0, run.status) << file;
+    EXPECT_NE(std::string::npos, run.out.find(said)) << run.out;
+  }
   const ToolRun bad =
       data_variants::lyra({"diagnose", "--format", "json", "-c", dataPath("copybooks/custmast.cpy"),
                            dataPath("files/payroll.dat")});

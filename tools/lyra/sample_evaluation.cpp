@@ -23,6 +23,35 @@ const int64_t MIN_RECORDS = 4;  // an evaluation reads of each piece at least
 // few and wide values (a line of thousands of characters) are read by their bytes.
 const int64_t BYTES_PER_VALUE = 128;
 
+bool isSpanned(CCBRecordFormat format) {
+  return format == CCB_RECORD_VBS || format == CCB_RECORD_VS;
+}
+
+// Where byte `offset` of a spanned record's data stands in bytes, the record's first
+// segment descriptor word at `start`: past the words of the segments before the one
+// that holds it, and in vbs of their blocks, since each segment after a record's first
+// opens a block. *room: the bytes from there to the end of that segment. -1 where the
+// words cannot be followed.
+int64_t spannedOffset(const std::string& bytes, int64_t start, int64_t offset,
+                      const RecordFormatOptions& records, int64_t* room) {
+  for (int64_t at = start;; at += records.format == CCB_RECORD_VBS ? DESCRIPTOR_SIZE : 0) {
+    if (at < 0 || at + DESCRIPTOR_SIZE > static_cast<int64_t>(bytes.size())) return -1;
+    const auto byte = [&](int index) {
+      return int64_t{static_cast<unsigned char>(bytes[static_cast<size_t>(at + index)])};
+    };
+    const int64_t counted =
+        records.rdwLittleEndian ? byte(2) | byte(3) << 8 : byte(0) << 8 | byte(1);
+    const int64_t length = records.rdwExcludesHeader ? counted : counted - DESCRIPTOR_SIZE;
+    if (length <= 0) return -1;
+    if (offset < length) {
+      *room = length - offset;
+      return at + DESCRIPTOR_SIZE + offset;
+    }
+    offset -= length;
+    at += DESCRIPTOR_SIZE + length;
+  }
+}
+
 // How far a float lies from 1 in powers of ten: a wrong float format makes values
 // tiny or huge.
 double floatMagnitude(std::string_view text) {
@@ -148,6 +177,16 @@ class SampleEvaluator::Pass : public CCBBadRecordCallback {
     return bytes.substr(static_cast<size_t>(offset), SHOWN_RECORD_BYTES);
   }
   int64_t dataOffset() const { return recordOffset() + descriptorWordSize(setting_.records); }
+  // The piece offset of byte `offset` of the current record's data, or -1; *room: the
+  // bytes from there that stand together in the file (a spanned record's go on in its
+  // next segment).
+  int64_t fieldPlace(int64_t offset, int64_t* room) const {
+    const int64_t start = reader()->getRecordOffset();
+    if (!isSpanned(setting_.records.format)) {
+      return start + descriptorWordSize(setting_.records) + offset;
+    }
+    return spannedOffset(read_.piece->bytes, start, offset, setting_.records, room);
+  }
 
   void note(const SampleProblem& problem) {
     if (problem.precedes(tally_->first)) tally_->first = problem;
@@ -175,10 +214,16 @@ class SampleEvaluator::Pass : public CCBBadRecordCallback {
     if (offset < 0) offset = layout_->offsets[static_cast<size_t>(column)];
     const int length = check->getFieldLength(column);
     const unsigned char* record = reader()->getRecordBytes();
-    if (offset >= 0 && record != nullptr && offset + length <= reader()->getRecordSize()) {
-      problem.fieldOffset = dataOffset() + offset;
-      problem.bytes.assign(reinterpret_cast<const char*>(record) + offset,
-                           std::min(static_cast<size_t>(length), SHOWN_FIELD_BYTES));
+    int64_t room = length;
+    const int64_t at =
+        offset >= 0 && record != nullptr && offset + length <= reader()->getRecordSize()
+            ? fieldPlace(offset, &room)
+            : -1;
+    if (at >= 0) {
+      problem.fieldOffset = read_.piece->offset + at;
+      problem.bytes.assign(
+          reinterpret_cast<const char*>(record) + offset,
+          std::min({static_cast<size_t>(length), static_cast<size_t>(room), SHOWN_FIELD_BYTES}));
     } else {
       problem.fieldOffset = dataOffset();
     }
