@@ -17,8 +17,8 @@ from ._options import CopybookText
 VERIFY_LEFT_OUT = ("columns", "strip", "decimal", "limit", "rejects", "max_errors",
                    "with_position")
 # The arguments of diagnose's candidates that take a value, and the type of the value.
-VALUE_ARGUMENTS = {"record-format": str, "record-length": int, "skip": int, "code-page": str,
-                   "float-format": str}
+VALUE_ARGUMENTS = {"record-format": str, "record-length": int, "varseq-format": int, "skip": int,
+                   "code-page": str, "float-format": str, "odo-layout": str}
 DATA_NAME = "bytes"  # what messages call data given as bytes
 
 
@@ -27,8 +27,10 @@ def diagnose(path, copybook=None, copybooks=None, layouts=None, id_field=None, a
     """The ways of reading the data at path with the layouts, best first, as `lyra
     diagnose` ranks them: a list of {"share": float, "options": dict}, share the part
     of the sampled values that decode cleanly (1.0: all of them), options what to add
-    to the layout options for read_pandas to read the data so (record_format, skip,
-    code_page, float_format, binary_little_endian and the like).
+    to the layout options for read_pandas to read the data so (record_format,
+    varseq_format, skip, code_page, float_format, odo_layout, binary_little_endian and
+    the like). Compressed data (gzip, bzip2, zstd) is diagnosed by the start of its
+    decompressed bytes; read_pandas decompresses it with no option.
 
     The layouts are given as read_pandas takes them (copybook, copybooks, layouts,
     id_field, active), from files; the other keywords are the layout options
