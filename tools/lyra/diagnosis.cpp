@@ -212,13 +212,28 @@ class Trials {
   std::vector<bool> odoMaxima_ = {false};  // whether tables are tried at their maximum
 };
 
-// The candidates with the same arguments as one before them left out, then those past
-// the ones shown.
+// Whether the candidate reads the sample as the kept one does: the same arguments, or
+// a spanned format that met whole segments alone where the kept one reads the same
+// records as rdw or vb with the same other arguments.
+bool readsAlike(const DiagnoseCandidate& candidate, const DiagnoseCandidate& kept) {
+  if (kept.arguments == candidate.arguments) return true;
+  const CCBRecordFormat format = candidate.setting.records.format;
+  if (format != CCB_RECORD_VS && format != CCB_RECORD_VBS) return false;
+  std::vector<std::string> simpler = candidate.arguments;
+  simpler[1] = ccbRecordFormatName(format == CCB_RECORD_VS ? CCB_RECORD_RDW : CCB_RECORD_VB);
+  const SampleTally& a = candidate.tally;
+  const SampleTally& b = kept.tally;
+  return simpler == kept.arguments && a.records == b.records && a.clean == b.clean &&
+         a.unusual == b.unusual && a.bad == b.bad;
+}
+
+// The candidates that read the sample as one before them left out, then those past the
+// ones shown.
 void keepShown(std::vector<DiagnoseCandidate>* candidates) {
   std::vector<DiagnoseCandidate> kept;
   for (DiagnoseCandidate& candidate : *candidates) {
     const bool seen = std::any_of(kept.begin(), kept.end(), [&](const DiagnoseCandidate& k) {
-      return k.arguments == candidate.arguments;
+      return readsAlike(candidate, k);
     });
     if (!seen && kept.size() < SHOWN_CANDIDATES) kept.push_back(std::move(candidate));
   }
