@@ -664,6 +664,12 @@ TEST_F(DiagnoseTest, JsonDocumentForPrograms) {
     EXPECT_EQ(0, run.status) << file;
     EXPECT_NE(std::string::npos, run.out.find(said)) << run.out;
   }
+  // Records of whole segments alone: vs reads them as rdw does, and is left out.
+  const ToolRun whole =
+      data_variants::lyra({"diagnose", "--format", "json", "-c", dataPath("copybooks/custmast.cpy"),
+                           dataPath("files/customers_rdw.dat")});
+  EXPECT_NE(std::string::npos, whole.out.find("\"rdw\"")) << whole.out;
+  EXPECT_EQ(std::string::npos, whole.out.find("\"vs\"")) << whole.out;
   const ToolRun bad =
       data_variants::lyra({"diagnose", "--format", "json", "-c", dataPath("copybooks/custmast.cpy"),
                            dataPath("files/payroll.dat")});
