@@ -89,8 +89,9 @@ class Trials {
     }
     // Tables of OCCURS DEPENDING ON may be stored at their maximum, unless the
     // options say they are.
-    if (facts.variable && options.layout.getOdoLayout() == CCB_ODO_SHIFT)
+    if (facts.variable && options.layout.getOdoLayout() == CCB_ODO_SHIFT) {
       odoMaxima_.push_back(true);
+    }
     for (int i = 0; i < BYTE_ORDER_ROW_COUNT; ++i) {
       const ByteOrderRow& row = BYTE_ORDER_ROWS[i];
       const bool binary = row.binaryLittleEndian || row.comp5LittleEndian;

@@ -43,10 +43,6 @@ int wordAt(const std::string& bytes, int64_t at, int index) {
   return static_cast<unsigned char>(bytes[static_cast<size_t>(at + index)]);
 }
 
-bool isSpanned(CCBRecordFormat format) {
-  return format == CCB_RECORD_VBS || format == CCB_RECORD_VS;
-}
-
 // The data length a GnuCOBOL variable file's length word at `at` gives, in the form
 // COB_VARSEQ_FORMAT chose; -1 where form 0's zero bytes are not zero.
 int64_t varseqLength(const std::string& bytes, int64_t at, int form) {
@@ -77,7 +73,7 @@ int64_t rdwSpan(const std::string& bytes, int64_t at, const RecordFormatOptions&
     data = varseqLength(bytes, at, records.varseqFormat);
   } else {
     const bool little = records.rdwLittleEndian;
-    const bool spanned = isSpanned(records.format);
+    const bool spanned = isSpannedFormat(records.format);
     if (spanned) *code = little ? wordAt(bytes, at, 1) : wordAt(bytes, at, 2);
     const int reserved = little ? wordAt(bytes, at, 0) | (spanned ? 0 : wordAt(bytes, at, 1))
                                 : wordAt(bytes, at, 3) | (spanned ? 0 : wordAt(bytes, at, 2));

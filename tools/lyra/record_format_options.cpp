@@ -103,6 +103,10 @@ bool parseRecordFormatOptions(const CommandLine& line, RecordFormatOptions* opti
          readDescriptorWords(line, options, error);
 }
 
+bool isSpannedFormat(CCBRecordFormat format) {
+  return format == CCB_RECORD_VBS || format == CCB_RECORD_VS;
+}
+
 int descriptorWordSize(const RecordFormatOptions& options) {
   if (!hasDescriptorWords(options.format)) return 0;
   return options.varseqFormat == SHORT_VARSEQ_FORMAT ? SHORT_DESCRIPTOR_SIZE : DESCRIPTOR_SIZE;

@@ -23,10 +23,6 @@ const int64_t MIN_RECORDS = 4;  // an evaluation reads of each piece at least
 // few and wide values (a line of thousands of characters) are read by their bytes.
 const int64_t BYTES_PER_VALUE = 128;
 
-bool isSpanned(CCBRecordFormat format) {
-  return format == CCB_RECORD_VBS || format == CCB_RECORD_VS;
-}
-
 // Where byte `offset` of a spanned record's data stands in bytes, the record's first
 // segment descriptor word at `start`: past the words of the segments before the one
 // that holds it, and in vbs of their blocks, since each segment after a record's first
@@ -182,7 +178,7 @@ class SampleEvaluator::Pass : public CCBBadRecordCallback {
   // next segment).
   int64_t fieldPlace(int64_t offset, int64_t* room) const {
     const int64_t start = reader()->getRecordOffset();
-    if (!isSpanned(setting_.records.format)) {
+    if (!isSpannedFormat(setting_.records.format)) {
       return start + descriptorWordSize(setting_.records) + offset;
     }
     return spannedOffset(read_.piece->bytes, start, offset, setting_.records, room);
