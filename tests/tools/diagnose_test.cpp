@@ -467,7 +467,8 @@ TEST_F(DiagnoseTest, SpannedRecordsAndGnuCobolVariableForms) {
 }
 
 // Tables of OCCURS DEPENDING ON stored at their maximum whatever their counts: read as
-// the counts say, the items after each table would be read inside it.
+// the counts say, the items after each table would be read inside it. Records as long
+// as their counts make them (lengths 56 + 28 x count + 8) are read as the counts say.
 TEST_F(DiagnoseTest, TablesStoredAtTheirMaximum) {
   Variant fixed = variant("accounts_max.dat", "accounts_max.dat", copybook("acctrec.cpy"),
                           "--record-format fixed --odo-layout max");
@@ -481,6 +482,21 @@ TEST_F(DiagnoseTest, TablesStoredAtTheirMaximum) {
   }
   words.arguments = "--record-format rdw --odo-layout max";
   expectDiagnosed(words);
+  // The records of accounts.dat, each as long as its count makes it, behind words: the
+  // tables at their maximum read them as cleanly, the items past each record's end
+  // unread, and are not named.
+  Variant shifted =
+      variant("accounts_rdw.dat", "accounts.dat", copybook("acctrec.cpy"), "--record-format rdw");
+  shifted.bytes.clear();
+  size_t at = 0;
+  for (int count : {3, 0, 12, 1, 5, 2, 7, 4}) {  // ACCT-TXN-COUNT of each record
+    const size_t length = 56 + 28 * count + 8;
+    shifted.bytes += data_variants::withRdw(
+        data_variants::dataFile("accounts.dat").substr(at, length), false, false);
+    at += length;
+  }
+  ASSERT_EQ(data_variants::dataFile("accounts.dat").size(), at);
+  expectDiagnosed(shifted);
 }
 
 // Compressed files: those of tests/data, shipments in spanned records compressed with

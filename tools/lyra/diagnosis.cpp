@@ -45,7 +45,9 @@ bool nativeOrderFits(const Setting& setting, const LayoutFacts& facts) {
 
 // Whether a reads its sample more plausibly than b: its framing holds; more of its
 // values decode cleanly; it takes a shorter header (a longer one that decodes as well
-// has passed over bytes); fewer of its values are unusual; its native binary items
+// has passed over bytes); it lays tables out as their counts say (tables at their
+// maximum read records that end after a table as cleanly, the items past their end
+// unread); fewer of its values are unusual; its native binary items
 // have the byte order of the machine; its floats lie nearer 1 in magnitude. Equal
 // candidates keep their order: the rows' order, simplest first.
 bool better(const DiagnoseCandidate& x, const DiagnoseCandidate& y, const LayoutFacts& facts) {
@@ -59,6 +61,7 @@ bool better(const DiagnoseCandidate& x, const DiagnoseCandidate& y, const Layout
   if (x.setting.records.skip != y.setting.records.skip) {
     return x.setting.records.skip < y.setting.records.skip;
   }
+  if (x.setting.odoMax != y.setting.odoMax) return !x.setting.odoMax;
   const long double unusualA = static_cast<long double>(a.unusual) * b.judged();
   const long double unusualB = static_cast<long double>(b.unusual) * a.judged();
   if (unusualA != unusualB) return unusualA < unusualB;
