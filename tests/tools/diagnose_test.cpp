@@ -487,15 +487,15 @@ TEST_F(DiagnoseTest, TablesStoredAtTheirMaximum) {
   // unread, and are not named.
   Variant shifted =
       variant("accounts_rdw.dat", "accounts.dat", copybook("acctrec.cpy"), "--record-format rdw");
+  const std::string accounts = shifted.bytes;
   shifted.bytes.clear();
   size_t at = 0;
   for (int count : {3, 0, 12, 1, 5, 2, 7, 4}) {  // ACCT-TXN-COUNT of each record
     const size_t length = 56 + 28 * count + 8;
-    shifted.bytes += data_variants::withRdw(
-        data_variants::dataFile("accounts.dat").substr(at, length), false, false);
+    shifted.bytes += data_variants::withRdw(accounts.substr(at, length), false, false);
     at += length;
   }
-  ASSERT_EQ(data_variants::dataFile("accounts.dat").size(), at);
+  ASSERT_EQ(accounts.size(), at);
   expectDiagnosed(shifted);
 }
 
