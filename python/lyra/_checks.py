@@ -34,8 +34,8 @@ def diagnose(path, copybook=None, copybooks=None, layouts=None, id_field=None, a
 
     The layouts are given as read_pandas takes them (copybook, copybooks, layouts,
     id_field, active), from files; the other keywords are the layout options
-    (float_format, which is then kept, national_utf16, strict, source_format, margin,
-    copy_path). Raises FileNotFoundError for a missing file, ValueError for a bad
+    (float_format and odo_layout, which are then kept, national_utf16, strict,
+    source_format, margin, copy_path). Raises FileNotFoundError for a missing file, ValueError for a bad
     option, a layout that does not load or data that cannot be read, TypeError for
     an unknown keyword.
     """
@@ -122,6 +122,8 @@ def _layout_arguments(settings, active):
             args.append("--" + flag.replace("_", "-"))
     if layout["source_format"] != _options.LAYOUT_DEFAULTS["source_format"]:
         args += ["--source-format", str(layout["source_format"])]
+    if layout["odo_layout"] != _options.LAYOUT_DEFAULTS["odo_layout"]:
+        args += ["--odo-layout", str(layout["odo_layout"])]
     if layout["margin"] != _options.LAYOUT_DEFAULTS["margin"]:
         args += ["--margin", str(layout["margin"]) if layout["margin"] else "none"]
     for folder in layout["copy_path"]:
@@ -132,7 +134,7 @@ def _layout_arguments(settings, active):
 def _read_arguments(read):
     """The tool's arguments of read options as _options.settings checked them."""
     args = ["--record-format", read["record_format"]]
-    for name in ("record_length", "first_record"):
+    for name in ("record_length", "varseq_format", "first_record"):
         if read[name] is not None:
             args += ["--" + name.replace("_", "-"), str(read[name])]
     for flag in ("rdw_little_endian", "rdw_excludes_header", "bdw_excludes_header",

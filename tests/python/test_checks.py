@@ -64,6 +64,17 @@ def test_diagnose_names_the_newer_kinds_of_file_as_read_pandas_keywords():
         assert [str(value) for value in frame[column]] == [want[n][column] for n in sorted(want)]
 
 
+def test_an_odo_layout_given_is_kept_by_diagnose_and_verify_takes_the_newer_options():
+    path, book = data_file("accounts_max.dat"), copybook("acctrec.cpy")
+    assert lyra.diagnose(path, copybook=book, odo_layout="max")[0] == {
+        "share": 1.0, "options": {"record_format": "fixed"}}
+    assert lyra.verify(path, copybook=book, record_format="fixed", odo_layout="max")["bad"].sum() == 0
+    assert lyra.verify(path, copybook=book, record_format="fixed")["bad"].sum() > 0
+    shipments = data_file("shipments_varseq2.dat")
+    report = lyra.verify(shipments, copybook=copybook("shipment.cpy"), varseq_format=2)
+    assert report["bad"].sum() == 0 and report.attrs["records"] == 9
+
+
 def test_diagnose_of_a_file_the_layout_does_not_describe():
     candidates = lyra.diagnose(data_file("payroll.dat"), copybook=copybook("custmast.cpy"))
     assert candidates and candidates[0]["share"] < 1
