@@ -18,6 +18,8 @@ const int64_t CUT_TOLERANCE = 64 * 1024 + 8;
 const size_t SHOWN_RECORD_BYTES = 32;  // of a bad record, in its problem
 const size_t SHOWN_FIELD_BYTES = 64;   // of a bad field
 const int DESCRIPTOR_SIZE = 4;
+const int SEGMENT_LAST = 2;  // segment codes of the segments after a record's first
+const int SEGMENT_MIDDLE = 3;
 const int64_t MIN_RECORDS = 4;  // an evaluation reads of each piece at least
 // The bytes of record an evaluation reads per value of its budget, at most: records of
 // few and wide values (a line of thousands of characters) are read by their bytes.
@@ -27,7 +29,8 @@ const int64_t BYTES_PER_VALUE = 128;
 // segment descriptor word at `start`: past the words of the segments before the one
 // that holds it, and in vbs of their blocks, since each segment after a record's first
 // opens a block. *room: the bytes from there to the end of that segment. -1 where the
-// words cannot be followed.
+// words cannot be followed: one where a later segment's should be holds no code of a
+// last or middle segment.
 int64_t spannedOffset(const std::string& bytes, int64_t start, int64_t offset,
                       const RecordFormatOptions& records, int64_t* room) {
   for (int64_t at = start;; at += records.format == CCB_RECORD_VBS ? DESCRIPTOR_SIZE : 0) {
@@ -35,10 +38,12 @@ int64_t spannedOffset(const std::string& bytes, int64_t start, int64_t offset,
     const auto byte = [&](int index) {
       return int64_t{static_cast<unsigned char>(bytes[static_cast<size_t>(at + index)])};
     };
+    const int64_t code = records.rdwLittleEndian ? byte(1) : byte(2);
     const int64_t counted =
         records.rdwLittleEndian ? byte(2) | byte(3) << 8 : byte(0) << 8 | byte(1);
     const int64_t length = records.rdwExcludesHeader ? counted : counted - DESCRIPTOR_SIZE;
-    if (length <= 0) return -1;
+    const bool later = at != start;
+    if (length <= 0 || (later && code != SEGMENT_LAST && code != SEGMENT_MIDDLE)) return -1;
     if (offset < length) {
       *room = length - offset;
       return at + DESCRIPTOR_SIZE + offset;
