@@ -35,9 +35,9 @@ def diagnose(path, copybook=None, copybooks=None, layouts=None, id_field=None, a
     The layouts are given as read_pandas takes them (copybook, copybooks, layouts,
     id_field, active), from files; the other keywords are the layout options
     (float_format and odo_layout, which are then kept, national_utf16, strict,
-    source_format, margin, copy_path). Raises FileNotFoundError for a missing file, ValueError for a bad
-    option, a layout that does not load or data that cannot be read, TypeError for
-    an unknown keyword.
+    source_format, margin, copy_path). Raises FileNotFoundError for a missing file,
+    ValueError for a bad option, a layout that does not load or data that cannot be
+    read, TypeError for an unknown keyword.
     """
     _options._check_keywords(layout_options,
                              set(_options.LAYOUT_DEFAULTS) | {"segment", "copybook_text"})
