@@ -17,8 +17,8 @@ from ._options import CopybookText
 VERIFY_LEFT_OUT = ("columns", "strip", "decimal", "limit", "rejects", "max_errors",
                    "with_position")
 # The arguments of diagnose's candidates that take a value, and the type of the value.
-VALUE_ARGUMENTS = {"record-format": str, "record-length": int, "skip": int, "code-page": str,
-                   "float-format": str}
+VALUE_ARGUMENTS = {"record-format": str, "record-length": int, "varseq-format": int, "skip": int,
+                   "code-page": str, "float-format": str, "odo-layout": str}
 DATA_NAME = "bytes"  # what messages call data given as bytes
 
 
@@ -27,15 +27,17 @@ def diagnose(path, copybook=None, copybooks=None, layouts=None, id_field=None, a
     """The ways of reading the data at path with the layouts, best first, as `lyra
     diagnose` ranks them: a list of {"share": float, "options": dict}, share the part
     of the sampled values that decode cleanly (1.0: all of them), options what to add
-    to the layout options for read_pandas to read the data so (record_format, skip,
-    code_page, float_format, binary_little_endian and the like).
+    to the layout options for read_pandas to read the data so (record_format,
+    varseq_format, skip, code_page, float_format, odo_layout, binary_little_endian and
+    the like). Compressed data (gzip, bzip2, zstd) is diagnosed by the start of its
+    decompressed bytes; read_pandas decompresses it with no option.
 
     The layouts are given as read_pandas takes them (copybook, copybooks, layouts,
     id_field, active), from files; the other keywords are the layout options
-    (float_format, which is then kept, national_utf16, strict, source_format, margin,
-    copy_path). Raises FileNotFoundError for a missing file, ValueError for a bad
-    option, a layout that does not load or data that cannot be read, TypeError for
-    an unknown keyword.
+    (float_format and odo_layout, which are then kept, national_utf16, strict,
+    source_format, margin, copy_path). Raises FileNotFoundError for a missing file,
+    ValueError for a bad option, a layout that does not load or data that cannot be
+    read, TypeError for an unknown keyword.
     """
     _options._check_keywords(layout_options,
                              set(_options.LAYOUT_DEFAULTS) | {"segment", "copybook_text"})
@@ -120,6 +122,8 @@ def _layout_arguments(settings, active):
             args.append("--" + flag.replace("_", "-"))
     if layout["source_format"] != _options.LAYOUT_DEFAULTS["source_format"]:
         args += ["--source-format", str(layout["source_format"])]
+    if layout["odo_layout"] != _options.LAYOUT_DEFAULTS["odo_layout"]:
+        args += ["--odo-layout", str(layout["odo_layout"])]
     if layout["margin"] != _options.LAYOUT_DEFAULTS["margin"]:
         args += ["--margin", str(layout["margin"]) if layout["margin"] else "none"]
     for folder in layout["copy_path"]:
@@ -130,7 +134,7 @@ def _layout_arguments(settings, active):
 def _read_arguments(read):
     """The tool's arguments of read options as _options.settings checked them."""
     args = ["--record-format", read["record_format"]]
-    for name in ("record_length", "first_record"):
+    for name in ("record_length", "varseq_format", "first_record"):
         if read[name] is not None:
             args += ["--" + name.replace("_", "-"), str(read[name])]
     for flag in ("rdw_little_endian", "rdw_excludes_header", "bdw_excludes_header",

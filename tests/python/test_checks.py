@@ -41,6 +41,40 @@ def test_diagnose_keeps_a_float_format_given_and_tells_one_otherwise():
         "record_format": "fixed", "comp5_little_endian": True}
 
 
+def test_diagnose_names_the_newer_kinds_of_file_as_read_pandas_keywords():
+    # file, copybook, the options diagnose must give, a column to read back, the file
+    # whose expected values it holds
+    cases = [
+        ("shipments_varseq2.dat", "shipment.cpy", {"record_format": "rdw", "varseq_format": 2},
+         "SHP-ID", "shipments_varseq2.dat"),
+        ("shipments_vbs.dat", "shipment.cpy", {"record_format": "vbs"}, "SHP-ID",
+         "shipments_vbs.dat"),
+        ("accounts_max.dat", "acctrec.cpy", {"record_format": "fixed", "odo_layout": "max"},
+         "ACCT-LAST-STMT-DATE", "accounts_max.dat"),
+        ("customers_rdw.dat.zst", "custmast.cpy", {"record_format": "rdw", "code_page": "037"},
+         "CUST-LAST-NAME", "customers_rdw.dat"),
+    ]
+    for name, book, options, column, written in cases:
+        for data in (data_file(name), open(data_file(name), "rb").read()):
+            best = lyra.diagnose(data, copybook=copybook(book))[0]
+            assert best == {"share": 1.0, "options": options}, name
+        frame = lyra.read_pandas(data_file(name), copybook=copybook(book), strip=False,
+                                 **best["options"])
+        want = expected(written)
+        assert [str(value) for value in frame[column]] == [want[n][column] for n in sorted(want)]
+
+
+def test_an_odo_layout_given_is_kept_by_diagnose_and_verify_takes_the_newer_options():
+    path, book = data_file("accounts_max.dat"), copybook("acctrec.cpy")
+    assert lyra.diagnose(path, copybook=book, odo_layout="max")[0] == {
+        "share": 1.0, "options": {"record_format": "fixed"}}
+    assert lyra.verify(path, copybook=book, record_format="fixed", odo_layout="max")["bad"].sum() == 0
+    assert lyra.verify(path, copybook=book, record_format="fixed")["bad"].sum() > 0
+    shipments = data_file("shipments_varseq2.dat")
+    report = lyra.verify(shipments, copybook=copybook("shipment.cpy"), varseq_format=2)
+    assert report["bad"].sum() == 0 and report.attrs["records"] == 9
+
+
 def test_diagnose_of_a_file_the_layout_does_not_describe():
     candidates = lyra.diagnose(data_file("payroll.dat"), copybook=copybook("custmast.cpy"))
     assert candidates and candidates[0]["share"] < 1

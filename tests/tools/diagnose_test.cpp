@@ -1,9 +1,11 @@
 // lyra diagnose on files built from the GnuCOBOL-written data of tests/data in every
-// record format, with and without a header of odd size, in ASCII and several EBCDIC
-// pages, with IBM and IEEE floats and little-endian binary: every option stripped, it
-// must name the options that read each file back, and the command it prints must read
-// the values the writing program printed. Files it must not guess get exit status 1
-// and the first bad field, whose bytes the test finds in the file where it says.
+// record format (spanned records and GnuCOBOL's variable-file forms among them),
+// compressed or not, with and without a header of odd size, in ASCII and several EBCDIC
+// pages, with IBM and IEEE floats, little-endian binary and tables stored at their
+// maximum: every option stripped, it must name the options that read each file back,
+// and the command it prints must read the values the writing program printed. Files it
+// must not guess get exit status 1 and the first bad field, whose bytes the test finds
+// in the file where it says.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +13,11 @@
 #include <regex>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
+
+#include <zlib.h>
+#include <zstd.h>
 
 #include "data_variants.h"
 #include "test_util.h"
@@ -50,6 +56,7 @@ struct Variant {
   std::map<int64_t, Record> expected;
   std::vector<std::string> actives;  // the IDs of several layouts, each read back
   std::set<std::string> floats;      // float columns; "*" before the name: single precision
+  std::string note = "";             // a line the report must hold
 };
 
 class DiagnoseTest : public ::testing::Test {
@@ -59,9 +66,10 @@ class DiagnoseTest : public ::testing::Test {
   static Variant withHeader(Variant variant, const std::string& table = "") {
     variant.name = "h_" + variant.name;
     variant.bytes = header(table) + variant.bytes;
-    const size_t after = variant.arguments.find(" --code-page");
-    const size_t numbers = std::min(after, variant.arguments.find(" --comp5"));
-    const size_t at = std::min(numbers, variant.arguments.find(" --float"));
+    size_t at = std::string::npos;
+    for (const char* later : {" --code-page", " --comp5", " --float", " --odo-layout"}) {
+      at = std::min(at, variant.arguments.find(later));
+    }
     variant.arguments.insert(std::min(at, variant.arguments.size()),
                              " --skip " + std::to_string(HEADER_SIZE));
     return variant;
@@ -79,6 +87,9 @@ class DiagnoseTest : public ::testing::Test {
     const std::vector<std::string> said = data_variants::lines(run.out);
     ASSERT_GE(said.size(), 3u) << run.out;
     EXPECT_EQ(v.arguments, said[1].substr(said[1].find("--record-format"))) << run.out;
+    if (!v.note.empty()) {
+      EXPECT_NE(said.end(), std::find(said.begin(), said.end(), v.note)) << run.out;
+    }
     const auto command = std::find_if(said.begin(), said.end(), [](const std::string& line) {
       return line.rfind("lyra read ", 0) == 0;
     });
@@ -126,6 +137,83 @@ Variant variant(const std::string& name, const std::string& file, std::vector<st
   return {name,      data_variants::dataFile(file),     std::move(layouts),
           arguments, data_variants::readExpected(file), {},
           {}};
+}
+
+// A segment of a spanned record: its data behind a segment descriptor word, the
+// length as a record descriptor word has it and the segment's code (0 whole, 1 first,
+// 2 last, 3 middle) in the byte next to the length.
+std::string withSdw(const std::string& data, int code, bool littleEndian, bool excludes) {
+  std::string segment = data_variants::withRdw(data, littleEndian, excludes);
+  segment[littleEndian ? 1 : 2] = static_cast<char>(code);
+  return segment;
+}
+
+// The records as segments: every other one whole, the others cut after each `most`
+// bytes. Each segment with its code.
+std::vector<std::pair<int, std::string>> segmentsOf(const std::vector<std::string>& records,
+                                                    size_t most) {
+  std::vector<std::pair<int, std::string>> segments;
+  for (size_t i = 0; i < records.size(); ++i) {
+    const std::string& record = records[i];
+    if (i % 2 == 0) {
+      segments.emplace_back(0, record);
+      continue;
+    }
+    for (size_t at = 0; at < record.size(); at += most) {
+      const bool first = at == 0, last = at + most >= record.size();
+      segments.emplace_back(first ? 1 : last ? 2 : 3, record.substr(at, most));
+    }
+  }
+  return segments;
+}
+
+std::string blockWord(size_t length) {
+  return {static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), '\0', '\0'};
+}
+
+// Segments one after another (vs), or in blocks (vbs): a block ends after a segment
+// whose record goes on, as the next segment of a record starts a block, and after
+// three segments otherwise.
+std::string spanned(const std::vector<std::pair<int, std::string>>& segments, bool blocks,
+                    bool littleEndian, bool excludes, bool blockExcludes) {
+  std::string file, block;
+  int inBlock = 0;
+  for (size_t i = 0; i < segments.size(); ++i) {
+    const auto& [code, data] = segments[i];
+    block += withSdw(data, code, littleEndian, excludes);
+    ++inBlock;
+    const bool goesOn = code == 1 || code == 3;
+    if (!blocks || goesOn || inBlock == 3 || i + 1 == segments.size()) {
+      file += blocks ? blockWord(block.size() + (blockExcludes ? 0 : 4)) + block : block;
+      block.clear();
+      inBlock = 0;
+    }
+  }
+  return file;
+}
+
+std::string gzipped(const std::string& bytes) {
+  z_stream stream = {};
+  const int gzipWrapper = 16 + 15;  // window bits with a gzip header and trailer
+  EXPECT_EQ(Z_OK, deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, gzipWrapper, 8,
+                               Z_DEFAULT_STRATEGY));
+  std::string out(deflateBound(&stream, bytes.size()), '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  stream.avail_in = static_cast<uInt>(bytes.size());
+  stream.next_out = reinterpret_cast<Bytef*>(&out[0]);
+  stream.avail_out = static_cast<uInt>(out.size());
+  EXPECT_EQ(Z_STREAM_END, deflate(&stream, Z_FINISH));
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  return out;
+}
+
+std::string zstdCompressed(const std::string& bytes) {
+  std::string out(ZSTD_compressBound(bytes.size()), '\0');
+  const size_t size = ZSTD_compress(&out[0], out.size(), bytes.data(), bytes.size(), 3);
+  EXPECT_FALSE(ZSTD_isError(size));
+  out.resize(size);
+  return out;
 }
 
 // Fixed records, records that end where their layout ends, and text lines, each with
@@ -328,6 +416,164 @@ TEST_F(DiagnoseTest, FloatFormatsAndBinaryByteOrders) {
   expectDiagnosed(floats);
 }
 
+// Spanned records, segments in blocks (vbs) or one after another (vs), in every byte
+// order and counting of their words, with and without a header: the customer records
+// as segments, every other record cut in three, and the files of tests/data. Records of
+// whole segments alone read as rdw and vb alike, the simpler is named: the shipments
+// of the test above are rdw and vb. GnuCOBOL's variable files in forms 1 to 3 (form 0
+// is rdw with lengths that leave out their word, above).
+TEST_F(DiagnoseTest, SpannedRecordsAndGnuCobolVariableForms) {
+  const std::vector<std::string> records =
+      data_variants::fixedRecords(data_variants::dataFile("customers_ebcdic.dat"), 200);
+  const auto segments = segmentsOf(records, 90);
+  const auto expected = data_variants::readExpected("customers_ebcdic.dat");
+  const std::string ebcdic = data_variants::ebcdicTable("037");
+  for (int bits = 0; bits < 12; ++bits) {
+    const bool blocks = bits >= 4, little = (bits & 1) != 0, excludes = (bits & 2) != 0;
+    const bool blockExcludes = blocks && (bits & 4) == 0;
+    const std::string arguments =
+        std::string(blocks ? "--record-format vbs" : "--record-format vs") +
+        (little ? " --rdw-little-endian" : "") + (excludes ? " --rdw-excludes-header" : "") +
+        (blockExcludes ? " --bdw-excludes-header" : "") + " --code-page 037";
+    const Variant v{"segments" + std::to_string(bits) + ".dat",
+                    spanned(segments, blocks, little, excludes, blockExcludes),
+                    copybook("custmast.cpy"),
+                    arguments,
+                    expected,
+                    {},
+                    {}};
+    expectDiagnosed(v);
+    expectDiagnosed(withHeader(v, ebcdic));
+  }
+  const Variant files[] = {
+      variant("shipments_vbs.dat", "shipments_vbs.dat", copybook("shipment.cpy"),
+              "--record-format vbs"),
+      variant("customers_vbs.dat", "customers_vbs.dat", copybook("custmast.cpy"),
+              "--record-format vbs --rdw-little-endian --rdw-excludes-header "
+              "--bdw-excludes-header --code-page 037"),
+      variant("shipments_vs.dat", "shipments_vs.dat", copybook("shipment.cpy"),
+              "--record-format vs --rdw-little-endian"),
+      variant("shipments_varseq1.dat", "shipments_varseq1.dat", copybook("shipment.cpy"),
+              "--record-format rdw --varseq-format 1"),
+      variant("shipments_varseq2.dat", "shipments_varseq2.dat", copybook("shipment.cpy"),
+              "--record-format rdw --varseq-format 2"),
+      variant("shipments_varseq3.dat", "shipments_varseq3.dat", copybook("shipment.cpy"),
+              "--record-format rdw --varseq-format 3"),
+  };
+  for (const Variant& v : files) {
+    expectDiagnosed(v);
+    expectDiagnosed(withHeader(v, v.arguments.find("037") != std::string::npos ? ebcdic : ""));
+  }
+}
+
+// Tables of OCCURS DEPENDING ON stored at their maximum whatever their counts: read as
+// the counts say, the items after each table would be read inside it. Records as long
+// as their counts make them (lengths 56 + 28 x count + 8) are read as the counts say.
+TEST_F(DiagnoseTest, TablesStoredAtTheirMaximum) {
+  Variant fixed = variant("accounts_max.dat", "accounts_max.dat", copybook("acctrec.cpy"),
+                          "--record-format fixed --odo-layout max");
+  expectDiagnosed(fixed);
+  expectDiagnosed(withHeader(fixed));
+  Variant words = fixed;
+  words.name = "accounts_max_rdw.dat";
+  words.bytes.clear();
+  for (const std::string& record : data_variants::fixedRecords(fixed.bytes, 400)) {
+    words.bytes += data_variants::withRdw(record, false, false);
+  }
+  words.arguments = "--record-format rdw --odo-layout max";
+  expectDiagnosed(words);
+  // The records of accounts.dat, each as long as its count makes it, behind words: the
+  // tables at their maximum read them as cleanly, the items past each record's end
+  // unread, and are not named.
+  Variant shifted =
+      variant("accounts_rdw.dat", "accounts.dat", copybook("acctrec.cpy"), "--record-format rdw");
+  const std::string accounts = shifted.bytes;
+  shifted.bytes.clear();
+  size_t at = 0;
+  for (int count : {3, 0, 12, 1, 5, 2, 7, 4}) {  // ACCT-TXN-COUNT of each record
+    const size_t length = 56 + 28 * count + 8;
+    shifted.bytes += data_variants::withRdw(accounts.substr(at, length), false, false);
+    at += length;
+  }
+  ASSERT_EQ(accounts.size(), at);
+  expectDiagnosed(shifted);
+}
+
+// Compressed files: those of tests/data, shipments in spanned records compressed with
+// zstd, and a file whose decompressed data is longer than the sample, in gzip and
+// zstd: the sample is its start, and the command printed reads the whole file as
+// reading the uncompressed file with the options it was written with does.
+TEST_F(DiagnoseTest, CompressedFilesByTheirDecompressedStart) {
+  const auto expected = data_variants::readExpected("customers_rdw.dat");
+  for (const char* kind : {"gzip", "bzip2", "zstd"}) {
+    const std::string suffix = kind == std::string("gzip") ? ".gz"
+                               : kind[0] == 'b'            ? ".bz2"
+                                                           : ".zst";
+    Variant v = variant("customers_rdw.dat" + suffix, "customers_rdw.dat" + suffix,
+                        copybook("custmast.cpy"), "--record-format rdw --code-page 037");
+    v.expected = expected;
+    v.note = std::string("The file is ") + kind +
+             "-compressed: lyra read decompresses it as it stands, no option needed.";
+    expectDiagnosed(v);
+  }
+  Variant shipments = variant("shipments_vbs.zst", "shipments_vbs.dat", copybook("shipment.cpy"),
+                              "--record-format vbs");
+  shipments.bytes = zstdCompressed(shipments.bytes);
+  shipments.note = "The sample is all of its data, decompressed.";
+  expectDiagnosed(shipments);
+
+  // 2100 copies of the 12 customers: 5 140 800 bytes.
+  const std::string plain = dir.write("many.dat", [] {
+    std::string copies;
+    const std::string records = data_variants::dataFile("customers_rdw.dat");
+    for (int i = 0; i < 2100; ++i) copies += records;
+    return copies;
+  }());
+  const std::string book = dataPath("copybooks/custmast.cpy");
+  const ToolRun truth =
+      data_variants::runShell("lyra read -c " + book + " --record-format rdw --ebcdic " + plain);
+  ASSERT_EQ(0, truth.status) << truth.err;
+  const std::string bytes = test_support::readFile(plain);
+  for (const auto& [name, packed] :
+       {std::pair<std::string, std::string>{"many.dat.gz", gzipped(bytes)},
+        {"many.dat.zst", zstdCompressed(bytes)}}) {
+    SCOPED_TRACE(name);
+    const ToolRun run = data_variants::lyra({"diagnose", "-c", book, dir.write(name, packed)});
+    ASSERT_EQ(0, run.status) << run.out << run.err;
+    const std::vector<std::string> said = data_variants::lines(run.out);
+    ASSERT_GE(said.size(), 3u);
+    EXPECT_EQ("--record-format rdw --code-page 037",
+              said[1].substr(said[1].find("--record-format")));
+    EXPECT_NE(said.end(), std::find(said.begin(), said.end(),
+                                    "The sample is the first 4194304 bytes of its data, "
+                                    "decompressed: the rest is reached only through them."))
+        << run.out;
+    const auto command = std::find_if(said.begin(), said.end(), [](const std::string& line) {
+      return line.rfind("lyra read ", 0) == 0;
+    });
+    ASSERT_NE(said.end(), command);
+    const ToolRun read = data_variants::runShell(*command);
+    EXPECT_EQ(0, read.status) << read.err;
+    EXPECT_TRUE(read.out == truth.out) << "the reads differ";
+  }
+
+  // Cut short: what decompresses is diagnosed, and the report says where it stops;
+  // nothing that decompresses is an error.
+  const std::string packed = gzipped(bytes);
+  const ToolRun cut = data_variants::lyra(
+      {"diagnose", "-c", book, dir.write("cut.gz", packed.substr(0, packed.size() / 2))});
+  EXPECT_EQ(0, cut.status) << cut.out << cut.err;
+  EXPECT_NE(std::string::npos,
+            cut.out.find("Decompression stops there: The gzip data is cut short"))
+      << cut.out;
+  const ToolRun damaged =
+      data_variants::lyra({"diagnose", "-c", book,
+                           dir.write("damaged.gz", packed.substr(0, 10) + std::string(64, 'x'))});
+  EXPECT_EQ(1, damaged.status) << damaged.out;
+  EXPECT_EQ(0u, damaged.err.find("lyra diagnose: " + dir.path("damaged.gz") + ": The gzip data"))
+      << damaged.err;
+}
+
 // Files that the layouts do not describe: random bytes, and copybooks of other records.
 // Each gets exit status 1 and the place where the best way parts from the file, whose
 // bytes are the file's there.
@@ -336,26 +582,46 @@ TEST_F(DiagnoseTest, FilesItMustNotGuessShowTheirFirstBadField) {
   std::string noise(300 * 1024, '\0');
   for (char& c : noise) c = static_cast<char>(random());
   const std::string randomPath = dir.write("random.dat", noise);
-  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-      {copybook("custmast.cpy"), randomPath},
-      {copybook("acctrec.cpy"), randomPath},
-      {transactions(), randomPath},
-      {copybook("payroll.cpy"), dataPath("files/customers.dat")},
-      {copybook("custmast.cpy"), dataPath("files/payroll.dat")},
-      {copybook("kunden.cpy"), dataPath("files/items.dat")},
+  const std::string packedPath = dir.write("random.dat.gz", gzipped(noise));
+  // Spanned customer records whose second, cut in three, has a letter in CUST-ZIP (bytes
+  // 113 to 117), in its second segment: the field's place in the file lies past the
+  // words of the first segment and, in vbs, of the block the second opens.
+  std::vector<std::string> customers =
+      data_variants::fixedRecords(data_variants::dataFile("customers_ebcdic.dat"), 200);
+  customers[1][114] = '\xE7';  // X in code page 037
+  const std::string vbsPath =
+      dir.write("damaged_vbs.dat", spanned(segmentsOf(customers, 90), true, false, false, false));
+  const std::string vsPath =
+      dir.write("damaged_vs.dat", spanned(segmentsOf(customers, 90), false, true, true, false));
+  // The layouts, the file, and the file whose bytes the offsets count: the file itself,
+  // or the file it is compressed from.
+  const std::vector<std::tuple<std::vector<std::string>, std::string, std::string>> cases = {
+      {copybook("custmast.cpy"), randomPath, randomPath},
+      {copybook("acctrec.cpy"), randomPath, randomPath},
+      {transactions(), randomPath, randomPath},
+      {copybook("custmast.cpy"), packedPath, randomPath},
+      {copybook("custmast.cpy"), vbsPath, vbsPath},
+      {copybook("custmast.cpy"), vsPath, vsPath},
+      {copybook("payroll.cpy"), dataPath("files/customers.dat"), dataPath("files/customers.dat")},
+      {copybook("custmast.cpy"), dataPath("files/payroll.dat"), dataPath("files/payroll.dat")},
+      {copybook("kunden.cpy"), dataPath("files/items.dat"), dataPath("files/items.dat")},
+      {copybook("custmast.cpy"), dataPath("files/shipments_vbs.dat"),
+       dataPath("files/shipments_vbs.dat")},
+      {copybook("acctrec.cpy"), dataPath("files/shipments_varseq2.dat"),
+       dataPath("files/shipments_varseq2.dat")},
   };
   const std::regex field(
       "Where it parts from the file: (record \\d+ )?at byte offset (\\d+), field [A-Z0-9_-]+ at "
       "byte offset (\\d+) \\((\\d+) bytes\\): ([0-9a-f ]+)");
   const std::regex record("Where it parts from the file: (record \\d+ )?at byte offset (\\d+): .*");
-  for (const auto& [layouts, path] : cases) {
+  for (const auto& [layouts, path, plain] : cases) {
     SCOPED_TRACE(layouts[1] + " " + path);
     std::vector<std::string> args = {"diagnose"};
     args.insert(args.end(), layouts.begin(), layouts.end());
     args.push_back(path);
     const ToolRun run = data_variants::lyra(args);
     EXPECT_EQ(1, run.status) << run.out;
-    const std::string bytes = test_support::readFile(path);
+    const std::string bytes = test_support::readFile(plain);
     std::smatch match;
     const std::vector<std::string> said = data_variants::lines(run.out);
     std::string hex;
@@ -397,6 +663,29 @@ TEST_F(DiagnoseTest, JsonDocumentForPrograms) {
   EXPECT_NE(std::string::npos,
             clean.out.find("\"command\": [\"lyra\", \"read\", \"-c\", \"" +
                            dataPath("copybooks/custmast.cpy") + "\", \"--record-format\""));
+  // The options of the newer kinds of file, as arguments; a compressed file's compression.
+  const std::tuple<const char*, const char*, const char*> kinds[] = {
+      {"shipment.cpy", "shipments_varseq2.dat",
+       "\"arguments\": [\"--record-format\", \"rdw\", \"--varseq-format\", \"2\"]"},
+      {"shipment.cpy", "shipments_vbs.dat", "\"arguments\": [\"--record-format\", \"vbs\"]"},
+      {"acctrec.cpy", "accounts_max.dat",
+       "\"arguments\": [\"--record-format\", \"fixed\", \"--odo-layout\", \"max\"]"},
+      {"custmast.cpy", "customers_rdw.dat.gz", "\"compression\": \"gzip\"}"},
+      {"custmast.cpy", "customers.dat", "\"compression\": null}"},
+  };
+  for (const auto& [book, file, said] : kinds) {
+    const ToolRun run = data_variants::lyra({"diagnose", "--format", "json", "-c",
+                                             dataPath(std::string("copybooks/") + book),
+                                             dataPath(std::string("files/") + file)});
+    EXPECT_EQ(0, run.status) << file;
+    EXPECT_NE(std::string::npos, run.out.find(said)) << run.out;
+  }
+  // Records of whole segments alone: vs reads them as rdw does, and is left out.
+  const ToolRun whole =
+      data_variants::lyra({"diagnose", "--format", "json", "-c", dataPath("copybooks/custmast.cpy"),
+                           dataPath("files/customers_rdw.dat")});
+  EXPECT_NE(std::string::npos, whole.out.find("\"rdw\"")) << whole.out;
+  EXPECT_EQ(std::string::npos, whole.out.find("\"vs\"")) << whole.out;
   const ToolRun bad =
       data_variants::lyra({"diagnose", "--format", "json", "-c", dataPath("copybooks/custmast.cpy"),
                            dataPath("files/payroll.dat")});

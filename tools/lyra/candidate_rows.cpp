@@ -1,22 +1,42 @@
 #include "candidate_rows.h"
 
+// Rows that read a file alike keep the simpler first: equal candidates keep the rows'
+// order, so a file of whole segments alone (segment code 0 throughout) is read as rdw or
+// vb, while segments of codes 1 to 3 fail those and leave the spanned rows.
 const FramingRow FRAMING_ROWS[] = {
-    // format       rdw LE  rdw excl  bdw excl  header
-    {CCB_RECORD_FIXED, false, false, false, HEADER_BY_SIZE},  // records of one length
-    {CCB_RECORD_RDW, false, false, false, HEADER_BY_CHAIN},   // the mainframe's own
-    {CCB_RECORD_RDW, false, true, false, HEADER_BY_CHAIN},    // GnuCOBOL's RECORD VARYING
-    {CCB_RECORD_RDW, true, false, false, HEADER_BY_CHAIN},
-    {CCB_RECORD_RDW, true, true, false, HEADER_BY_CHAIN},
-    {CCB_RECORD_VB, false, false, false, HEADER_BY_CHAIN},  // blocks of rdw records
-    {CCB_RECORD_VB, false, false, true, HEADER_BY_CHAIN},
-    {CCB_RECORD_VB, false, true, false, HEADER_BY_CHAIN},
-    {CCB_RECORD_VB, false, true, true, HEADER_BY_CHAIN},
-    {CCB_RECORD_VB, true, false, false, HEADER_BY_CHAIN},
-    {CCB_RECORD_VB, true, false, true, HEADER_BY_CHAIN},
-    {CCB_RECORD_VB, true, true, false, HEADER_BY_CHAIN},
-    {CCB_RECORD_VB, true, true, true, HEADER_BY_CHAIN},
-    {CCB_RECORD_LINES, false, false, false, HEADER_BY_LINES},  // text, LF or CRLF
-    {CCB_RECORD_LAYOUT, false, false, false, HEADER_BY_WALK},  // ends where the layout ends
+    // format       rdw LE  rdw excl  bdw excl  varseq  header
+    {CCB_RECORD_FIXED, false, false, false, -1, HEADER_BY_SIZE},  // records of one length
+    {CCB_RECORD_RDW, false, false, false, -1, HEADER_BY_CHAIN},   // the mainframe's own
+    // GnuCOBOL's RECORD VARYING in its default form (COB_VARSEQ_FORMAT 0), which no
+    // --varseq-format row repeats.
+    {CCB_RECORD_RDW, false, true, false, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_RDW, true, false, false, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_RDW, true, true, false, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_VB, false, false, false, -1, HEADER_BY_CHAIN},  // blocks of rdw records
+    {CCB_RECORD_VB, false, false, true, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_VB, false, true, false, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_VB, false, true, true, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_VB, true, false, false, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_VB, true, false, true, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_VB, true, true, false, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_VB, true, true, true, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_RDW, false, false, false, 1, HEADER_BY_CHAIN},  // GnuCOBOL's other forms
+    {CCB_RECORD_RDW, false, false, false, 2, HEADER_BY_CHAIN},
+    {CCB_RECORD_RDW, false, false, false, 3, HEADER_BY_CHAIN},
+    {CCB_RECORD_VBS, false, false, false, -1, HEADER_BY_CHAIN},  // segments in blocks
+    {CCB_RECORD_VBS, false, false, true, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_VBS, false, true, false, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_VBS, false, true, true, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_VBS, true, false, false, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_VBS, true, false, true, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_VBS, true, true, false, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_VBS, true, true, true, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_VS, false, false, false, -1, HEADER_BY_CHAIN},  // segments without blocks
+    {CCB_RECORD_VS, false, true, false, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_VS, true, false, false, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_VS, true, true, false, -1, HEADER_BY_CHAIN},
+    {CCB_RECORD_LINES, false, false, false, -1, HEADER_BY_LINES},  // text, LF or CRLF
+    {CCB_RECORD_LAYOUT, false, false, false, -1, HEADER_BY_WALK},  // ends where the layout ends
 };
 const int FRAMING_ROW_COUNT = sizeof FRAMING_ROWS / sizeof FRAMING_ROWS[0];
 
@@ -68,6 +88,7 @@ Setting framingSetting(const FramingRow& row) {
   setting.records.rdwLittleEndian = row.rdwLittleEndian;
   setting.records.rdwExcludesHeader = row.rdwExcludesHeader;
   setting.records.bdwExcludesHeader = row.bdwExcludesHeader;
+  setting.records.varseqFormat = row.varseqFormat;
   return setting;
 }
 
@@ -80,6 +101,9 @@ std::vector<std::string> settingArguments(const Setting& setting, bool floatArgu
   if (records.rdwLittleEndian) arguments.push_back("--rdw-little-endian");
   if (records.rdwExcludesHeader) arguments.push_back("--rdw-excludes-header");
   if (records.bdwExcludesHeader) arguments.push_back("--bdw-excludes-header");
+  if (records.varseqFormat >= 0) {
+    arguments.insert(arguments.end(), {"--varseq-format", std::to_string(records.varseqFormat)});
+  }
   if (records.skip > 0) arguments.insert(arguments.end(), {"--skip", std::to_string(records.skip)});
   if (setting.codePage != 0) {
     arguments.insert(arguments.end(), {"--code-page", ccbCodePageName(setting.codePage)});
@@ -89,5 +113,6 @@ std::vector<std::string> settingArguments(const Setting& setting, bool floatArgu
   if (floatArgument && setting.floatFormat != CCB_FLOAT_NONE) {
     arguments.insert(arguments.end(), {"--float-format", ccbFloatFormatName(setting.floatFormat)});
   }
+  if (setting.odoMax) arguments.insert(arguments.end(), {"--odo-layout", "max"});
   return arguments;
 }

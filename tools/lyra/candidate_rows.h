@@ -28,6 +28,7 @@ struct FramingRow {
   bool rdwLittleEndian;
   bool rdwExcludesHeader;
   bool bdwExcludesHeader;
+  int varseqFormat;  // rdw: GnuCOBOL's variable-file form; -1: none
   HeaderSearch header;
 };
 
@@ -67,14 +68,16 @@ struct Setting {
   bool binaryLittleEndian = false;
   bool comp5LittleEndian = false;
   CCBFloatFormat floatFormat = CCB_FLOAT_NONE;
+  bool odoMax = false;  // OCCURS DEPENDING ON tables stored at their maximum
 };
 
 // The setting of a framing row, its other fields at their defaults.
 Setting framingSetting(const FramingRow& row);
 
 // The options of `lyra read` that read a file as the setting says, in the order of
-// `lyra read --help`: framing, header, code page, byte order, and the float format
-// when floatArgument is set (a float format the user gave is no argument to add).
+// `lyra read --help`: framing, header, code page, byte order, the float format when
+// floatArgument is set (a float format the user gave is no argument to add), and the
+// tables' layout.
 std::vector<std::string> settingArguments(const Setting& setting, bool floatArgument);
 
 #endif  // LYRA_TOOLS_CANDIDATE_ROWS_H_

@@ -112,6 +112,18 @@ void appendProblemJson(const SampleProblem& problem, std::string* out) {
   *out += "]}";
 }
 
+// What the report says of a compressed file; empty for one that is not.
+std::string compressionText(const Diagnosis& diagnosis) {
+  if (diagnosis.compression == CCB_COMPRESSION_NONE) return std::string();
+  std::string text = std::string("The file is ") + ccbCompressionName(diagnosis.compression) +
+                     "-compressed: lyra read decompresses it as it stands, no option needed.\n";
+  if (diagnosis.wholeFile) return text + "The sample is all of its data, decompressed.\n";
+  text += "The sample is the first " + std::to_string(diagnosis.sampledBytes) +
+          " bytes of its data, decompressed: the rest is reached only through them.\n";
+  if (diagnosis.decompressionStop.empty()) return text;
+  return text + "Decompression stops there: " + diagnosis.decompressionStop + "\n";
+}
+
 }  // namespace
 
 const std::vector<OptionDef>& diagnoseOptionDefs() {
@@ -174,8 +186,12 @@ std::string diagnosisTable(const Diagnosis& diagnosis, const std::vector<std::st
     records.resize(std::max<size_t>(records.size() + 2, 9), ' ');
     text += share + records + joined(candidate.arguments) + "\n";
   }
-  if (diagnosis.candidates.empty()) return text + "no way of reading the file finds a record\n";
+  if (diagnosis.candidates.empty()) {
+    return text + "no way of reading the file finds a record\n" + compressionText(diagnosis);
+  }
   text += "\n" + shellLine(command) + "\n";
+  const std::string compressed = compressionText(diagnosis);
+  if (!compressed.empty()) text += "\n" + compressed;
   if (!diagnosis.clean()) text += "\n" + problemText(diagnosis.candidates[0].tally.first);
   return text;
 }
@@ -205,5 +221,11 @@ std::string diagnosisJson(const Diagnosis& diagnosis, const std::vector<std::str
   json += ",\n\"file_size\": " + std::to_string(diagnosis.fileSize);
   json += ", \"whole_file_sampled\": ";
   json += diagnosis.wholeFile ? "true" : "false";
+  json += ", \"compression\": ";
+  if (diagnosis.compression == CCB_COMPRESSION_NONE) {
+    json += "null";
+  } else {
+    appendJsonString(ccbCompressionName(diagnosis.compression), &json);
+  }
   return json + "}\n";
 }

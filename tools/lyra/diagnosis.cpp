@@ -45,7 +45,9 @@ bool nativeOrderFits(const Setting& setting, const LayoutFacts& facts) {
 
 // Whether a reads its sample more plausibly than b: its framing holds; more of its
 // values decode cleanly; it takes a shorter header (a longer one that decodes as well
-// has passed over bytes); fewer of its values are unusual; its native binary items
+// has passed over bytes); it lays tables out as their counts say (tables at their
+// maximum read records that end after a table as cleanly, the items past their end
+// unread); fewer of its values are unusual; its native binary items
 // have the byte order of the machine; its floats lie nearer 1 in magnitude. Equal
 // candidates keep their order: the rows' order, simplest first.
 bool better(const DiagnoseCandidate& x, const DiagnoseCandidate& y, const LayoutFacts& facts) {
@@ -59,6 +61,7 @@ bool better(const DiagnoseCandidate& x, const DiagnoseCandidate& y, const Layout
   if (x.setting.records.skip != y.setting.records.skip) {
     return x.setting.records.skip < y.setting.records.skip;
   }
+  if (x.setting.odoMax != y.setting.odoMax) return !x.setting.odoMax;
   const long double unusualA = static_cast<long double>(a.unusual) * b.judged();
   const long double unusualB = static_cast<long double>(b.unusual) * a.judged();
   if (unusualA != unusualB) return unusualA < unusualB;
@@ -87,6 +90,11 @@ class Trials {
     } else {
       floats_.assign(FLOAT_ROWS, FLOAT_ROWS + FLOAT_ROW_COUNT);
     }
+    // Tables of OCCURS DEPENDING ON may be stored at their maximum, unless the
+    // options say they are.
+    if (facts.variable && options.layout.getOdoLayout() == CCB_ODO_SHIFT) {
+      odoMaxima_.push_back(true);
+    }
     for (int i = 0; i < BYTE_ORDER_ROW_COUNT; ++i) {
       const ByteOrderRow& row = BYTE_ORDER_ROWS[i];
       const bool binary = row.binaryLittleEndian || row.comp5LittleEndian;
@@ -97,18 +105,23 @@ class Trials {
   SampleEvaluator* evaluator() { return &evaluator_; }
 
   // The settings under which headers are looked for: each family's first page, each
-  // byte order, the first float format.
+  // byte order, the first float format, each layout of the tables.
   std::vector<Setting> probes() const {
     std::vector<Setting> probes;
     for (PageFamily family : {FAMILY_ASCII, FAMILY_EBCDIC}) {
-      for (int order : byteOrders_) probes.push_back(withNumbers(Setting(), family, order));
+      for (int order : byteOrders_) {
+        for (bool odoMax : odoMaxima_) {
+          probes.push_back(withNumbers(Setting(), family, order));
+          probes.back().odoMax = odoMax;
+        }
+      }
     }
     return probes;
   }
 
   // Those under which a walk is tried: a walk reads only the repetition counts and the
   // identifiers, so pages matter where they are text and byte orders where they are
-  // binary.
+  // binary. Tables at their maximum make every record as long as fixed records are.
   std::vector<Setting> walkProbes(const ReadOptions& options) const {
     const bool pages = facts_.displayCounts || options.layouts.size() > 1;
     std::vector<Setting> probes;
@@ -199,16 +212,32 @@ class Trials {
   SampleEvaluator evaluator_;
   bool floatGiven_ = false;
   std::vector<CCBFloatFormat> floats_;
-  std::vector<int> byteOrders_;  // rows of BYTE_ORDER_ROWS that apply
+  std::vector<int> byteOrders_;            // rows of BYTE_ORDER_ROWS that apply
+  std::vector<bool> odoMaxima_ = {false};  // whether tables are tried at their maximum
 };
 
-// The candidates with the same arguments as one before them left out, then those past
-// the ones shown.
+// Whether the candidate reads the sample as the kept one does: the same arguments, or
+// a spanned format that met whole segments alone where the kept one reads the same
+// records as rdw or vb with the same other arguments.
+bool readsAlike(const DiagnoseCandidate& candidate, const DiagnoseCandidate& kept) {
+  if (kept.arguments == candidate.arguments) return true;
+  const CCBRecordFormat format = candidate.setting.records.format;
+  if (format != CCB_RECORD_VS && format != CCB_RECORD_VBS) return false;
+  std::vector<std::string> simpler = candidate.arguments;
+  simpler[1] = ccbRecordFormatName(format == CCB_RECORD_VS ? CCB_RECORD_RDW : CCB_RECORD_VB);
+  const SampleTally& a = candidate.tally;
+  const SampleTally& b = kept.tally;
+  return simpler == kept.arguments && a.records == b.records && a.clean == b.clean &&
+         a.unusual == b.unusual && a.bad == b.bad;
+}
+
+// The candidates that read the sample as one before them left out, then those past the
+// ones shown.
 void keepShown(std::vector<DiagnoseCandidate>* candidates) {
   std::vector<DiagnoseCandidate> kept;
   for (DiagnoseCandidate& candidate : *candidates) {
     const bool seen = std::any_of(kept.begin(), kept.end(), [&](const DiagnoseCandidate& k) {
-      return k.arguments == candidate.arguments;
+      return readsAlike(candidate, k);
     });
     if (!seen && kept.size() < SHOWN_CANDIDATES) kept.push_back(std::move(candidate));
   }
@@ -217,8 +246,7 @@ void keepShown(std::vector<DiagnoseCandidate>* candidates) {
 
 bool loadSample(const ReadOptions& options, FileSample* sample, std::string* error) {
   if (options.dataBytes != nullptr) {
-    sample->loadMemory(options.dataBytes, options.dataSize);
-    return true;
+    return sample->loadMemory(options.dataBytes, options.dataSize, error);
   }
   if (options.dataFile == STANDARD_INPUT) {
     *error = "standard input: diagnose reads a file at its start, middle and end; give a file";
@@ -237,6 +265,9 @@ bool diagnoseData(const ReadOptions& options, Diagnosis* diagnosis, std::string*
   }
   diagnosis->fileSize = sample.fileSize();
   diagnosis->wholeFile = sample.whole();
+  diagnosis->compression = sample.compression();
+  diagnosis->sampledBytes = static_cast<int64_t>(sample.start().bytes.size());
+  diagnosis->decompressionStop = sample.decompressionStop();
   Trials trials(options, sample, facts);
   const std::vector<Setting> framings = findFramings(
       sample, facts, options, trials.probes(), trials.walkProbes(options), trials.evaluator());

@@ -26,8 +26,12 @@ const size_t SHOWN_CANDIDATES = 5;
 
 struct Diagnosis {
   std::vector<DiagnoseCandidate> candidates;  // best first, SHOWN_CANDIDATES at most
-  int64_t fileSize = 0;
-  bool wholeFile = false;  // the sample was the whole file
+  int64_t fileSize = 0;                       // as stored, compressed or not
+  bool wholeFile = false;  // the sample was the whole file (decompressed, where compressed)
+  // How the file is compressed: the sample is then the start of its decompressed data.
+  CCBCompression compression = CCB_COMPRESSION_NONE;
+  int64_t sampledBytes = 0;       // of a compressed file: the decompressed bytes sampled
+  std::string decompressionStop;  // why decompression stopped short; empty where it did not
 
   // Whether the best candidate decodes every sampled value cleanly.
   bool clean() const { return !candidates.empty() && candidates[0].tally.allClean(); }

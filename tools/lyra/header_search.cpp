@@ -11,6 +11,13 @@ const int CONFIRMING_RECORDS = 4;  // records after a header that must decode cl
 const double POOR_RECORD_SHARE = 0.5;
 const int WALK_RECORDS = 2000;  // records a walk reads at most to hold
 const int DESCRIPTOR_SIZE = 4;
+// GnuCOBOL's variable-file forms (COB_VARSEQ_FORMAT) that are not rdw words of a kind.
+const int VARSEQ_LONG = 1;         // a 4-byte big-endian length
+const int VARSEQ_LONG_LITTLE = 2;  // a 4-byte little-endian length
+const int VARSEQ_SHORT = 3;        // a 2-byte length alone
+// Segment codes: a whole record, its first segment, ..., a middle one.
+const int SEGMENT_FIRST = 1;
+const int LAST_SEGMENT_CODE = 3;
 // A scan that fails this close to the end of a sample that is not the whole file has
 // met a record cut by the sample: a descriptor word's record or block is at most
 // 64 KiB.
@@ -36,17 +43,46 @@ int wordAt(const std::string& bytes, int64_t at, int index) {
   return static_cast<unsigned char>(bytes[static_cast<size_t>(at + index)]);
 }
 
-// The bytes that a record descriptor word at `at` spans with its record, or -1 where
-// it can be none; a record of no data too, which no file starts with.
-int64_t rdwSpan(const std::string& bytes, int64_t at, const RecordFormatOptions& records) {
-  if (at + DESCRIPTOR_SIZE > static_cast<int64_t>(bytes.size())) return -1;
-  const bool little = records.rdwLittleEndian;
-  const int reserved = little ? wordAt(bytes, at, 0) | wordAt(bytes, at, 1)
-                              : wordAt(bytes, at, 2) | wordAt(bytes, at, 3);
-  const int length = little ? wordAt(bytes, at, 2) | wordAt(bytes, at, 3) << 8
-                            : wordAt(bytes, at, 0) << 8 | wordAt(bytes, at, 1);
-  const int data = records.rdwExcludesHeader ? length : length - DESCRIPTOR_SIZE;
-  return reserved != 0 || data <= 0 ? -1 : data + DESCRIPTOR_SIZE;
+// The data length a GnuCOBOL variable file's length word at `at` gives, in the form
+// COB_VARSEQ_FORMAT chose; -1 where form 0's zero bytes are not zero.
+int64_t varseqLength(const std::string& bytes, int64_t at, int form) {
+  const auto w = [&](int index) { return int64_t{wordAt(bytes, at, index)}; };
+  switch (form) {
+    case VARSEQ_LONG:
+      return w(0) << 24 | w(1) << 16 | w(2) << 8 | w(3);
+    case VARSEQ_LONG_LITTLE:
+      return w(3) << 24 | w(2) << 16 | w(1) << 8 | w(0);
+    case VARSEQ_SHORT:
+      return w(0) << 8 | w(1);
+    default:
+      return (w(2) | w(3)) != 0 ? -1 : w(0) << 8 | w(1);
+  }
+}
+
+// The bytes that a record (segment) descriptor word at `at` spans with its record, or
+// -1 where it can be none; a record of no data too, which no file starts with. *code:
+// a segment's place in its record, in the reserved byte next to the length (0 where
+// records are not spanned); a code past the last is none.
+int64_t rdwSpan(const std::string& bytes, int64_t at, const RecordFormatOptions& records,
+                int* code) {
+  const int size = descriptorWordSize(records);
+  *code = 0;
+  if (at + size > static_cast<int64_t>(bytes.size())) return -1;
+  int64_t data = 0;
+  if (records.varseqFormat >= 0) {
+    data = varseqLength(bytes, at, records.varseqFormat);
+  } else {
+    const bool little = records.rdwLittleEndian;
+    const bool spanned = isSpannedFormat(records.format);
+    if (spanned) *code = little ? wordAt(bytes, at, 1) : wordAt(bytes, at, 2);
+    const int reserved = little ? wordAt(bytes, at, 0) | (spanned ? 0 : wordAt(bytes, at, 1))
+                                : wordAt(bytes, at, 3) | (spanned ? 0 : wordAt(bytes, at, 2));
+    const int length = little ? wordAt(bytes, at, 2) | wordAt(bytes, at, 3) << 8
+                              : wordAt(bytes, at, 0) << 8 | wordAt(bytes, at, 1);
+    if (reserved != 0 || *code > LAST_SEGMENT_CODE) return -1;
+    data = records.rdwExcludesHeader ? length : length - DESCRIPTOR_SIZE;
+  }
+  return data <= 0 ? -1 : data + size;
 }
 
 // The bytes a block descriptor word at `at` spans with its block, or -1.
@@ -66,18 +102,21 @@ int64_t bdwSpan(const std::string& bytes, int64_t at, bool excludesHeader) {
 
 // Whether the bytes at `at` can start the descriptor-word file: two record
 // descriptor words one after the other, or a block descriptor word with one before
-// its first record. A cheap look that spares most skips the scan.
+// its first record; a segment that starts a record (whole, or the first of several).
+// A cheap look that spares most skips the scan.
 bool plausibleStart(const std::string& bytes, int64_t at, const RecordFormatOptions& records) {
-  if (records.format == CCB_RECORD_VB) {
+  int code = 0;
+  if (records.format == CCB_RECORD_VB || records.format == CCB_RECORD_VBS) {
     const int64_t block = bdwSpan(bytes, at, records.bdwExcludesHeader);
-    const int64_t record = rdwSpan(bytes, at + DESCRIPTOR_SIZE, records);
-    return block > DESCRIPTOR_SIZE && record > 0 && record <= block - DESCRIPTOR_SIZE;
+    const int64_t record = rdwSpan(bytes, at + DESCRIPTOR_SIZE, records, &code);
+    return block > DESCRIPTOR_SIZE && record > 0 && record <= block - DESCRIPTOR_SIZE &&
+           code <= SEGMENT_FIRST;
   }
-  const int64_t first = rdwSpan(bytes, at, records);
-  if (first < 0) return false;
+  const int64_t first = rdwSpan(bytes, at, records, &code);
+  if (first < 0 || code > SEGMENT_FIRST) return false;
   const int64_t next = at + first;
-  return next + DESCRIPTOR_SIZE > static_cast<int64_t>(bytes.size()) ||
-         rdwSpan(bytes, next, records) >= 0 || next == static_cast<int64_t>(bytes.size());
+  return next + descriptorWordSize(records) > static_cast<int64_t>(bytes.size()) ||
+         rdwSpan(bytes, next, records, &code) >= 0 || next == static_cast<int64_t>(bytes.size());
 }
 
 // Whether the chain of descriptor words from the setting's skip holds through the
@@ -170,13 +209,15 @@ std::vector<int64_t> fixedLengths(const FileSample& sample, int64_t layoutLength
   return lengths;
 }
 
-// Fixed records of the length: the header that the file's size leaves, or a longer
-// one by whole records, the first after which records decode cleanly.
+// Fixed records of the length: the header that the data's size leaves (none where
+// the size is unknown), or a longer one by whole records, the first after which
+// records decode cleanly.
 bool fixedHeader(const FileSample& sample, int64_t length, const std::vector<Setting>& probes,
                  SampleEvaluator* evaluator, Setting* setting) {
   if (length <= 0) return false;
-  const int64_t size = sample.fileSize();
-  const int64_t least = size % length;
+  const int64_t size = sample.dataSize() >= 0 ? sample.dataSize()
+                                              : static_cast<int64_t>(sample.start().bytes.size());
+  const int64_t least = sample.dataSize() >= 0 ? size % length : 0;
   if (least > MAX_HEADER_BYTES || size < least + length) return false;
   setting->records.skip = least;
   const int64_t inStart = (static_cast<int64_t>(sample.start().bytes.size()) - least) / length;

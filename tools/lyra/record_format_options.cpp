@@ -7,6 +7,9 @@
 namespace {
 
 const int LAST_VARSEQ_FORMAT = 3;
+const int SHORT_VARSEQ_FORMAT = 3;  // a 2-byte length alone
+const int DESCRIPTOR_SIZE = 4;
+const int SHORT_DESCRIPTOR_SIZE = 2;
 
 // The formats whose records carry descriptor words.
 bool hasDescriptorWords(CCBRecordFormat format) {
@@ -98,6 +101,15 @@ bool parseRecordFormatOptions(const CommandLine& line, RecordFormatOptions* opti
   }
   return readFormat(line, options, error) && readLength(line, options, error) &&
          readDescriptorWords(line, options, error);
+}
+
+bool isSpannedFormat(CCBRecordFormat format) {
+  return format == CCB_RECORD_VBS || format == CCB_RECORD_VS;
+}
+
+int descriptorWordSize(const RecordFormatOptions& options) {
+  if (!hasDescriptorWords(options.format)) return 0;
+  return options.varseqFormat == SHORT_VARSEQ_FORMAT ? SHORT_DESCRIPTOR_SIZE : DESCRIPTOR_SIZE;
 }
 
 void applyRecordFormatOptions(const RecordFormatOptions& options, CCBReadOptions* readOptions) {

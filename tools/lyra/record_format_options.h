@@ -63,6 +63,13 @@ bool parseRecordFormatOptions(const CommandLine& line, RecordFormatOptions* opti
 // reader.
 bool checkSkip(const std::string& dataFile, int64_t skip, std::string* error);
 
+// Whether records of the format are spanned: cut into segments (vbs, vs).
+bool isSpannedFormat(CCBRecordFormat format);
+
+// The bytes of the descriptor word before each record (segment) the options frame:
+// 2 for GnuCOBOL's form 3, 4 for the other formats with descriptor words, 0 without.
+int descriptorWordSize(const RecordFormatOptions& options);
+
 // The reader's options with those of options set.
 void applyRecordFormatOptions(const RecordFormatOptions& options, CCBReadOptions* readOptions);
 

@@ -18,13 +18,39 @@ const int64_t CUT_TOLERANCE = 64 * 1024 + 8;
 const size_t SHOWN_RECORD_BYTES = 32;  // of a bad record, in its problem
 const size_t SHOWN_FIELD_BYTES = 64;   // of a bad field
 const int DESCRIPTOR_SIZE = 4;
+const int SEGMENT_LAST = 2;  // segment codes of the segments after a record's first
+const int SEGMENT_MIDDLE = 3;
 const int64_t MIN_RECORDS = 4;  // an evaluation reads of each piece at least
 // The bytes of record an evaluation reads per value of its budget, at most: records of
 // few and wide values (a line of thousands of characters) are read by their bytes.
 const int64_t BYTES_PER_VALUE = 128;
 
-bool hasDescriptorWords(CCBRecordFormat format) {
-  return format == CCB_RECORD_RDW || format == CCB_RECORD_VB;
+// Where byte `offset` of a spanned record's data stands in bytes, the record's first
+// segment descriptor word at `start`: past the words of the segments before the one
+// that holds it, and in vbs of their blocks, since each segment after a record's first
+// opens a block. *room: the bytes from there to the end of that segment. -1 where the
+// words cannot be followed: one where a later segment's should be holds no code of a
+// last or middle segment.
+int64_t spannedOffset(const std::string& bytes, int64_t start, int64_t offset,
+                      const RecordFormatOptions& records, int64_t* room) {
+  for (int64_t at = start;; at += records.format == CCB_RECORD_VBS ? DESCRIPTOR_SIZE : 0) {
+    if (at < 0 || at + DESCRIPTOR_SIZE > static_cast<int64_t>(bytes.size())) return -1;
+    const auto byte = [&](int index) {
+      return int64_t{static_cast<unsigned char>(bytes[static_cast<size_t>(at + index)])};
+    };
+    const int64_t code = records.rdwLittleEndian ? byte(1) : byte(2);
+    const int64_t counted =
+        records.rdwLittleEndian ? byte(2) | byte(3) << 8 : byte(0) << 8 | byte(1);
+    const int64_t length = records.rdwExcludesHeader ? counted : counted - DESCRIPTOR_SIZE;
+    const bool later = at != start;
+    if (length <= 0 || (later && code != SEGMENT_LAST && code != SEGMENT_MIDDLE)) return -1;
+    if (offset < length) {
+      *room = length - offset;
+      return at + DESCRIPTOR_SIZE + offset;
+    }
+    offset -= length;
+    at += DESCRIPTOR_SIZE + length;
+  }
 }
 
 // How far a float lies from 1 in powers of ten: a wrong float format makes values
@@ -151,8 +177,16 @@ class SampleEvaluator::Pass : public CCBBadRecordCallback {
     if (offset < 0 || static_cast<size_t>(offset) > bytes.size()) return std::string();
     return bytes.substr(static_cast<size_t>(offset), SHOWN_RECORD_BYTES);
   }
-  int64_t dataOffset() const {
-    return recordOffset() + (hasDescriptorWords(setting_.records.format) ? DESCRIPTOR_SIZE : 0);
+  int64_t dataOffset() const { return recordOffset() + descriptorWordSize(setting_.records); }
+  // The piece offset of byte `offset` of the current record's data, or -1; *room: the
+  // bytes from there that stand together in the file (a spanned record's go on in its
+  // next segment).
+  int64_t fieldPlace(int64_t offset, int64_t* room) const {
+    const int64_t start = reader()->getRecordOffset();
+    if (!isSpannedFormat(setting_.records.format)) {
+      return start + descriptorWordSize(setting_.records) + offset;
+    }
+    return spannedOffset(read_.piece->bytes, start, offset, setting_.records, room);
   }
 
   void note(const SampleProblem& problem) {
@@ -181,10 +215,16 @@ class SampleEvaluator::Pass : public CCBBadRecordCallback {
     if (offset < 0) offset = layout_->offsets[static_cast<size_t>(column)];
     const int length = check->getFieldLength(column);
     const unsigned char* record = reader()->getRecordBytes();
-    if (offset >= 0 && record != nullptr && offset + length <= reader()->getRecordSize()) {
-      problem.fieldOffset = dataOffset() + offset;
-      problem.bytes.assign(reinterpret_cast<const char*>(record) + offset,
-                           std::min(static_cast<size_t>(length), SHOWN_FIELD_BYTES));
+    int64_t room = length;
+    const int64_t at =
+        offset >= 0 && record != nullptr && offset + length <= reader()->getRecordSize()
+            ? fieldPlace(offset, &room)
+            : -1;
+    if (at >= 0) {
+      problem.fieldOffset = read_.piece->offset + at;
+      problem.bytes.assign(
+          reinterpret_cast<const char*>(record) + offset,
+          std::min({static_cast<size_t>(length), static_cast<size_t>(room), SHOWN_FIELD_BYTES}));
     } else {
       problem.fieldOffset = dataOffset();
     }
@@ -218,15 +258,17 @@ SampleEvaluator::SampleEvaluator(const ReadOptions& options, const FileSample& s
         if (c != nullptr) c->release();
       }) {}
 
-SampleEvaluator::LayoutReader* SampleEvaluator::readerFor(CCBFloatFormat format, size_t layout) {
-  auto& slot = readers_[{static_cast<int>(format), layout}];
+SampleEvaluator::LayoutReader* SampleEvaluator::readerFor(const Setting& setting, size_t layout) {
+  const auto key = std::make_tuple(static_cast<int>(setting.floatFormat), setting.odoMax, layout);
+  auto& slot = readers_[key];
   if (slot != nullptr) return slot.get();
   ReadOptions options = options_;
   options.activeLayout = layout;
-  options.layout.setFloatFormat(format);
+  options.layout.setFloatFormat(setting.floatFormat);
+  if (setting.odoMax) options.layout.setOdoLayout(CCB_ODO_MAX);
   RecordReaderPtr reader = prepareReader(options, nullptr, &error_);
   if (reader == nullptr || check_ == nullptr) {
-    readers_.erase({static_cast<int>(format), layout});
+    readers_.erase(key);
     return nullptr;
   }
   slot.reset(new LayoutReader);
@@ -312,7 +354,7 @@ SampleTally SampleEvaluator::evaluate(const Setting& setting, int64_t startValue
   std::set<int64_t> badOffsets;
   const std::vector<PieceRead> reads = pieceReads(setting, false);
   for (size_t layout = 0; layout < options_.layouts.size(); ++layout) {
-    LayoutReader* entry = readerFor(setting.floatFormat, layout);
+    LayoutReader* entry = readerFor(setting, layout);
     if (entry == nullptr) {
       tally.holds = false;
       return tally;
@@ -345,7 +387,7 @@ SampleTally SampleEvaluator::evaluate(const Setting& setting, int64_t startValue
 
 int64_t SampleEvaluator::firstWalkingSkip(const Setting& setting, const std::vector<bool>& skips,
                                           int maxRecords) {
-  LayoutReader* entry = readerFor(setting.floatFormat, 0);
+  LayoutReader* entry = readerFor(setting, 0);
   if (entry == nullptr) return -1;
   const CCBReadOptions readOptions = readOptionsOf(setting);
   const SamplePiece& start = sample_.start();
@@ -376,7 +418,7 @@ std::vector<double> SampleEvaluator::recordShares(const Setting& setting, int co
   const std::vector<PieceRead> reads = pieceReads(setting, true);
   if (reads.empty()) return shares;
   for (size_t layout = 0; layout < options_.layouts.size(); ++layout) {
-    LayoutReader* entry = readerFor(setting.floatFormat, layout);
+    LayoutReader* entry = readerFor(setting, layout);
     if (entry == nullptr || !openPiece(entry->reader.get(), readOptionsOf(setting), reads[0])) {
       return shares;
     }

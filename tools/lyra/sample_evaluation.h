@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -103,7 +104,8 @@ class SampleEvaluator {
   };
   class Pass;
 
-  LayoutReader* readerFor(CCBFloatFormat format, size_t layout);
+  // The reader of the layout with the setting's float format and tables' layout.
+  LayoutReader* readerFor(const Setting& setting, size_t layout);
   std::vector<PieceRead> pieceReads(const Setting& setting, bool startOnly) const;
   CCBReadOptions readOptionsOf(const Setting& setting) const;
   bool openPiece(CCBRecordReader* reader, CCBReadOptions readOptions, const PieceRead& read);
@@ -113,7 +115,8 @@ class SampleEvaluator {
   const ReadOptions& options_;
   const FileSample& sample_;
   const LayoutFacts& facts_;
-  std::map<std::pair<int, size_t>, std::unique_ptr<LayoutReader>> readers_;
+  // By float format, tables at their maximum, layout.
+  std::map<std::tuple<int, bool, size_t>, std::unique_ptr<LayoutReader>> readers_;
   std::unique_ptr<CCBRecordCheck, void (*)(CCBRecordCheck*)> check_;
   std::string error_;
 };
