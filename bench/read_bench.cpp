@@ -382,6 +382,7 @@ const char* takeArgument(int* argc, char** argv, const char* prefix) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 2 && std::strcmp(argv[1], PEAK_RSS_OF) == 0) return runForPeakRss(argv + 2);
   BenchRecordKind kind;
   if (argc == 4 && std::strcmp(argv[1], "--peak-rss") == 0 && findBenchRecord(argv[2], &kind)) {
     return printPeakRss(kind, argv[3]);

@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <zlib.h>
 
@@ -81,25 +82,44 @@ std::vector<std::string> toolArguments(const ToolRun& run, const ToolFiles& file
   return args;
 }
 
+// The descriptor on which a spawner reports the peak resident set of the tool it ran.
+const int REPORT_FD = 3;
+
 // Runs the tool once, its output to /dev/null; returns its peak resident set size in
-// kB. Any exit status but 0 ends the benchmark program.
+// kB. Any exit status but 0 ends the benchmark program. The tool is started by a
+// fresh process of this program (runForPeakRss): a process's peak counts the memory
+// of the process it was started from until it runs the tool, which for this one,
+// holding the benchmarks' data, would be tens of MiB.
 long runTool(const std::vector<std::string>& args) {
-  std::vector<char*> argv{const_cast<char*>(TOOL_PATH)};
+  char self[4096];
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n <= 0) fail("cannot find this program");
+  self[n] = '\0';
+  std::vector<char*> argv{self, const_cast<char*>(PEAK_RSS_OF), const_cast<char*>(TOOL_PATH)};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
+  int report[2];
+  if (pipe(report) != 0) fail("cannot make a pipe");
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  // The read end goes first: it may be the descriptor the write end is moved to.
+  posix_spawn_file_actions_addclose(&actions, report[0]);
+  posix_spawn_file_actions_adddup2(&actions, report[1], REPORT_FD);
+  if (report[1] != REPORT_FD) posix_spawn_file_actions_addclose(&actions, report[1]);
   pid_t child = 0;
-  const int spawned = posix_spawn(&child, TOOL_PATH, &actions, nullptr, argv.data(), environ);
+  const int spawned = posix_spawn(&child, self, &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) fail(std::string("cannot run ") + TOOL_PATH);
+  close(report[1]);
+  if (spawned != 0) fail(std::string("cannot run ") + self);
   int status = 0;
-  struct rusage usage;
-  if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    fail(std::string(TOOL_PATH) + " " + args.front() + " failed");
-  }
-  return usage.ru_maxrss;
+  const bool ran =
+      waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  char text[32] = {};
+  const ssize_t got = read(report[0], text, sizeof text - 1);
+  close(report[0]);
+  if (!ran || got <= 0) fail(std::string(TOOL_PATH) + " " + args.front() + " failed");
+  return std::atol(text);
 }
 
 // Rates count the bytes of records read: of a compressed file, those it holds.
@@ -137,6 +157,17 @@ void writeGzip(const std::string& path, const std::string& gzipPath) {
 }
 
 }  // namespace
+
+int runForPeakRss(char** argv) {
+  if (fcntl(REPORT_FD, F_SETFD, FD_CLOEXEC) != 0) return 127;
+  pid_t child = 0;
+  if (posix_spawn(&child, argv[0], nullptr, nullptr, argv, environ) != 0) return 127;
+  int status = 0;
+  struct rusage usage;
+  if (wait4(child, &status, 0, &usage) != child) return 127;
+  dprintf(REPORT_FD, "%ld\n", usage.ru_maxrss);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+}
 
 std::vector<std::string> registerToolBenchmarks(const std::string& path,
                                                 const std::string& rdwPath) {

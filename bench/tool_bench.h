@@ -20,4 +20,10 @@
 std::vector<std::string> registerToolBenchmarks(const std::string& path,
                                                 const std::string& rdwPath);
 
+// The first argument of this program that makes it a spawner: `lyra_bench --peak-rss-of
+// TOOL ARGS...` runs the tool and reports its peak resident set size in kB on
+// descriptor 3; returns the tool's exit status.
+inline constexpr char PEAK_RSS_OF[] = "--peak-rss-of";
+int runForPeakRss(char** argv);
+
 #endif  // LYRA_BENCH_TOOL_BENCH_H_
