@@ -25,6 +25,7 @@ import os
 import subprocess
 import sys
 import time
+import uuid
 
 import lyra
 import lyra.dask
@@ -96,13 +97,13 @@ def bench_sum(path):
 
 
 def cluster_sum(client, series):
-    """The sum of a Dask series, computed on the cluster."""
-    future = client.compute(series.sum())
-    try:
-        return future.result()
-    finally:
-        # The same graph again would find this result still held.
-        client.cancel(future)
+    """The sum of a Dask series, computed on the cluster, as series.sum() computes it
+    but under keys of its own each time: the same graph again would find a held
+    result, and cancelling one races with the next computation of its keys, which the
+    scheduler may then cancel."""
+    total = series.reduction(lambda part: part.sum(), aggregate=lambda sums: sums.sum(),
+                             meta=series.dtype, token="sum-" + uuid.uuid4().hex)
+    return client.compute(total).result()
 
 
 HASHED = 64 * 1024  # bytes hashed at a time; hashlib lets go of the GIL for them
