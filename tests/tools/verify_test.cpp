@@ -184,6 +184,41 @@ TEST_F(VerifyTest, PlantedFaultsInLargeFilesAtTheirRecordsAndColumns) {
   }
 }
 
+// The offset of a bad value's bytes in the file: behind GnuCOBOL's 2-byte length word,
+// and in a spanned record where the value lies in its first segment; a value that
+// lies in a later segment, apart from the record's start, has none.
+TEST_F(VerifyTest, FieldOffsetsBehindShortWordsAndInSegments) {
+  std::string varseq = test_support::readFile(dataPath("files/shipments_varseq3.dat"));
+  varseq[106 + 2 + 12] = 'x';  // record 2's SHP-SHIP-DATE, behind its 2-byte word
+  const ToolRun shortWords = verify({"-c", dataPath("copybooks/shipment.cpy"), "--varseq-format",
+                                     "3", "--format", "json", dir.write("varseq3.dat", varseq)});
+  EXPECT_NE(std::string::npos,
+            column(shortWords.out, "SHP-SHIP-DATE")
+                .find("\"first_bad\": {\"record\": 2, \"offset\": 106, \"field_offset\": 118,"))
+      << shortWords.out;
+  // One record of 104 bytes in segments of 30 data bytes, big-endian words counting
+  // themselves: its date (bytes 10-17) in the first, its note (80-103) in the last two.
+  std::string record = test_support::readFile(dataPath("files/shipments.dat")).substr(4, 104);
+  record[12] = 'x';
+  record[100] = '\x01';
+  std::string spanned;
+  for (size_t at = 0; at < record.size(); at += 30) {
+    const std::string piece = record.substr(at, 30);
+    const char code = at == 0 ? 1 : at + 30 >= record.size() ? 2 : 3;
+    spanned += std::string{'\0', static_cast<char>(piece.size() + 4), code, '\0'} + piece;
+  }
+  const ToolRun segments = verify({"-c", dataPath("copybooks/shipment.cpy"), "--record-format",
+                                   "vs", "--format", "json", dir.write("spanned.dat", spanned)});
+  EXPECT_NE(std::string::npos,
+            column(segments.out, "SHP-SHIP-DATE")
+                .find("\"first_bad\": {\"record\": 1, \"offset\": 0, \"field_offset\": 14,"))
+      << segments.out;
+  EXPECT_NE(std::string::npos,
+            column(segments.out, "SHP-NOTE")
+                .find("\"first_bad\": {\"record\": 1, \"offset\": 0, \"field_offset\": null,"))
+      << segments.out;
+}
+
 // Bad records as `lyra read` notes them in its rejects file, and the record reading
 // stopped at with read's message.
 TEST_F(VerifyTest, BadRecordsAndStopsAsReadReportsThem) {

@@ -20,6 +20,7 @@ namespace {
 const size_t CHUNKS_PER_WORKER = 2;
 const size_t SHOWN_VALUE_BYTES = 64;  // of a bad value, in its report
 const int DESCRIPTOR_SIZE = 4;
+const int SHORT_VARSEQ_FORM = 3;  // GnuCOBOL's 2-byte length word
 
 using CheckPtr = std::unique_ptr<CCBRecordCheck, void (*)(CCBRecordCheck*)>;
 
@@ -167,12 +168,35 @@ class PassTally : public CCBBadRecordCallback {
     const int length = check->getFieldLength(column);
     const unsigned char* record = reader->getRecordBytes();
     if (offset < 0 || record == nullptr || offset + length > reader->getRecordSize()) return place;
-    const CCBRecordFormat format = options_->records.format;
-    const bool words = format == CCB_RECORD_RDW || format == CCB_RECORD_VB;
-    place.fieldOffset = place.offset + (words ? DESCRIPTOR_SIZE : 0) + offset;
+    place.fieldOffset = inputOffset(reader, offset, length);
     place.bytes.assign(reinterpret_cast<const char*>(record) + offset,
                        std::min(static_cast<size_t>(length), SHOWN_VALUE_BYTES));
     return place;
+  }
+
+  // Where bytes [offset, offset + length) of the record stand in the input: behind its
+  // descriptor word (2 bytes in GnuCOBOL's short form 3), and in a spanned record only
+  // where they lie in its first segment, the others standing apart; -1 otherwise.
+  int64_t inputOffset(CCBRecordReader* reader, int64_t offset, int length) const {
+    const RecordFormatOptions& records = options_->records;
+    const int64_t start = reader->getRecordOffset();
+    switch (records.format) {
+      case CCB_RECORD_RDW:
+        return start + (records.varseqFormat == SHORT_VARSEQ_FORM ? 2 : DESCRIPTOR_SIZE) + offset;
+      case CCB_RECORD_VB:
+        return start + DESCRIPTOR_SIZE + offset;
+      case CCB_RECORD_VBS:
+      case CCB_RECORD_VS:
+        break;
+      default:
+        return start + offset;
+    }
+    int raw = 0;
+    const unsigned char* word = reader->getRecordInputBytes(raw);
+    if (word == nullptr || raw < DESCRIPTOR_SIZE) return -1;
+    const int counted = records.rdwLittleEndian ? word[2] | word[3] << 8 : word[0] << 8 | word[1];
+    const int data = counted - (records.rdwExcludesHeader ? 0 : DESCRIPTOR_SIZE);
+    return offset + length <= data ? start + DESCRIPTOR_SIZE + offset : -1;
   }
 
   void keepFirstRejects() {
