@@ -73,6 +73,8 @@ def verify(path, copybook=None, copybooks=None, layouts=None, id_field=None, act
             raise TypeError("unexpected keyword argument %r: verify writes no records" % name)
     settings = _options.settings(copybook, copybooks, layouts, id_field, active, options)
     args = _layout_arguments(settings, active) + _read_arguments(settings.read_options)
+    if settings.index is not None:
+        args += ["--index", settings.index]
     if threads is not None:
         args += ["--threads", str(_options.integer(threads, "threads", 1, 1024))]
     name, data = _data(path)

@@ -3,6 +3,7 @@ read_pandas, from a file name and from bytes; verify's report as a DataFrame, wi
 faults planted at offsets worked out from the copybooks."""
 
 import os
+import subprocess
 
 import pytest
 
@@ -100,6 +101,23 @@ def test_verify_reports_each_column_as_a_frame():
     # Counts 3, 0, 12, 1, 5, 2, 7, 4: the first repetition is in seven records.
     row = report[report["name"] == "TXN-POST-DATE"].iloc[0]
     assert (row["clean"], row["bad"], row["null"], row["first_bad"]) == (7, 0, 1, None)
+
+
+@pytest.mark.skipif("LYRA_TOOL" not in os.environ, reason="the lyra tool makes the index")
+def test_verify_takes_the_index_of_a_compressed_file(tmp_path):
+    """index= reaches lyra verify: an index of another file is refused, the file's own
+    gives the report of the records as they stand."""
+    options = dict(copybook=copybook("custmast.cpy"), record_format="rdw", ebcdic=True,
+                   threads=2)
+    gzipped = data_file("customers_rdw.dat.gz")
+    index = str(tmp_path / "customers.idx")
+    subprocess.run([os.environ["LYRA_TOOL"], "splits", "--record-format", "rdw", "--every", "300",
+                    "--index", index, gzipped], capture_output=True, check=True)
+    plain = lyra.verify(data_file("customers_rdw.dat"), **options)
+    compressed = lyra.verify(gzipped, index=index, **options)
+    assert compressed.equals(plain) and compressed.attrs == plain.attrs
+    with pytest.raises(Exception, match="index"):
+        lyra.verify(data_file("customers_rdw.dat.zst"), index=index, **options)
 
 
 # txn_fixed120.dat's record 3, a detail (DT), with a nibble A in DT-FEE (3 packed bytes at

@@ -219,6 +219,34 @@ TEST_F(VerifyTest, FieldOffsetsBehindShortWordsAndInSegments) {
       << segments.out;
 }
 
+// A gzip file checked on two threads from its checkpoint index, and without one on
+// one decompressing thread: the same report as the records as they stand.
+TEST_F(VerifyTest, CompressedFilesWithAndWithoutAnIndex) {
+  const std::string plain = dataPath("files/customers_rdw.dat");
+  const std::string gzipped = dataPath("files/customers_rdw.dat.gz");
+  const std::string index = dir.path("customers.idx");
+  const std::vector<std::string> layout = {"-c",       dataPath("copybooks/custmast.cpy"),
+                                           "--ebcdic", "--record-format",
+                                           "rdw",      "--format",
+                                           "json",     "--chunk-size",
+                                           "300"};
+  ASSERT_EQ(0, data_variants::lyra({"splits", "--record-format", "rdw", "--every", "300", "--index",
+                                    index, gzipped})
+                   .status);
+  std::vector<std::string> args = layout;
+  args.push_back(plain);
+  const ToolRun expected = verify(args);
+  ASSERT_EQ(0, expected.status) << expected.err;
+  for (const std::vector<std::string>& more : std::vector<std::vector<std::string>>{
+           {"--threads", "2", "--index", index, gzipped}, {"--threads", "2", gzipped}}) {
+    std::vector<std::string> compressed = layout;
+    compressed.insert(compressed.end(), more.begin(), more.end());
+    const ToolRun run = verify(compressed);
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_EQ(expected.out, run.out) << more.size();
+  }
+}
+
 // Bad records as `lyra read` notes them in its rejects file, and the record reading
 // stopped at with read's message.
 TEST_F(VerifyTest, BadRecordsAndStopsAsReadReportsThem) {

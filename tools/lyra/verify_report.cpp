@@ -67,6 +67,7 @@ const std::vector<OptionDef>& verifyOptionDefs() {
                                                "skip",
                                                "range",
                                                "first-record",
+                                               "index",
                                                "code-page",
                                                "ebcdic",
                                                "comp5-little-endian",
