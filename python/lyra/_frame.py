@@ -150,16 +150,22 @@ def read_batches(native, settings, collected, rejects_file, batch_records=BATCH_
         collected.note_unknown(unknown)
         collected.count += count
         collected.errors = [a + b for a, b in zip(collected.errors, errors)]
-        rejects = native.take_rejects()
-        rejects_file.write(rejects)
-        collected.rejects.extend(
-            (record if record >= 0 else None, offset, length, reason)
-            for record, offset, length, reason, _ in rejects)
-        if failure is not None:
-            message, record, offset = failure
-            raise RecordError(record, offset, message)
+        _take_rejects(native, rejects_file, [collected], failure)
         if count < size:
             break
+
+
+def _take_rejects(native, rejects_file, collected, failure):
+    """The bad records a batch passed over, into the rejects file and each collected's
+    list; raises RecordError at the record reading stopped at."""
+    rejects = native.take_rejects()
+    rejects_file.write(rejects)
+    for gathered in collected:
+        gathered.rejects.extend((record if record >= 0 else None, offset, length, reason)
+                                for record, offset, length, reason, _ in rejects)
+    if failure is not None:
+        message, record, offset = failure
+        raise RecordError(record, offset, message)
 
 
 def _batch_size(settings, targets, count, batch_records):
@@ -307,14 +313,7 @@ def read_layout_frames(data, settings, batch_records=BATCH_RECORDS):
             read += count
             for layout, (gathered, got) in enumerate(zip(collected, counts)):
                 _take_layout(native, layout, gathered, got, unknown)
-            rejects = native.take_rejects()
-            rejects_file.write(rejects)
-            for gathered in collected:
-                gathered.rejects.extend((record if record >= 0 else None, offset, length, reason)
-                                        for record, offset, length, reason, _ in rejects)
-            if failure is not None:
-                message, record, offset = failure
-                raise RecordError(record, offset, message)
+            _take_rejects(native, rejects_file, collected, failure)
             if count < size:
                 break
     return {identifier: frame_of(gathered, settings)

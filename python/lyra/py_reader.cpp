@@ -1,6 +1,7 @@
 #include "py_reader.h"
 
 #include "py_options.h"
+#include "record_formatter.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
@@ -291,16 +292,7 @@ py::list PyReader::fillerColumns() {
 
 std::string PyReader::recordName() {
   pipeline_.stop();
-  int rootId = -1;
-  for (int i = 0; i < reader_->getNodeCount(); ++i) {
-    QvbString name;
-    int entryId = 0, parentId = 0, type = 0, length = 0;
-    bool field = false;
-    reader_->getNodeInfo(i, entryId, parentId, field, name, type, length);
-    if (parentId == 0) rootId = entryId;
-    if (parentId == rootId && rootId > 0) return name.str();
-  }
-  return std::string();
+  return layoutRecordName(reader_.get()).str();
 }
 
 void PyReader::setChildren(const py::list& links) {

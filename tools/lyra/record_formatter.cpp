@@ -79,21 +79,6 @@ std::string unknownColumnMessage(const std::string& name, const std::vector<std:
   return message;
 }
 
-// The name of the layout's record: its first top-level item's, the entry whose parent is
-// the root's.
-std::string recordName(CCBRecordReader* reader) {
-  int rootId = -1;
-  for (int i = 0; i < reader->getNodeCount(); ++i) {
-    QvbString name;
-    int entryId = 0, parentId = 0, type = 0, length = 0;
-    bool field = false;
-    reader->getNodeInfo(i, entryId, parentId, field, name, type, length);
-    if (parentId == 0) rootId = entryId;
-    if (parentId == rootId && rootId > 0) return toUtf8(name.str());
-  }
-  return std::string();
-}
-
 // The reader columns the options write of the active layout, in order; false for a
 // --columns name that none has.
 bool chooseColumns(const ReadOptions& options, CCBRecordReader* reader,
@@ -217,8 +202,23 @@ bool describeLayouts(const ReadOptions& options, CCBRecordReader* reader,
     layout.layout = options.allLayouts ? static_cast<int>(i) : reader->getActiveLayout();
     if (options.allLayouts) reader->setActiveLayout(layout.layout);
     layout.id = repairUtf8(options.layouts[static_cast<size_t>(layout.layout)].id);
-    layout.record = recordName(reader);
+    layout.record = toUtf8(layoutRecordName(reader).str());
     if (!describeLayout(options, reader, &layout, error)) return false;
   }
   return true;
+}
+
+// The name of the layout's record: its first top-level item's, the entry whose parent is
+// the root's; empty without one.
+QvbString layoutRecordName(CCBRecordReader* reader) {
+  int rootId = -1;
+  for (int i = 0; i < reader->getNodeCount(); ++i) {
+    QvbString name;
+    int entryId = 0, parentId = 0, type = 0, length = 0;
+    bool field = false;
+    reader->getNodeInfo(i, entryId, parentId, field, name, type, length);
+    if (parentId == 0) rootId = entryId;
+    if (parentId == rootId && rootId > 0) return name;
+  }
+  return QvbString();
 }

@@ -64,6 +64,9 @@ class RecordFormatter {
 // tool adds, those of --columns alone, in its order, and without FILLER with --filler
 // drop. False with a message (a usage error) for a name in --columns that no column
 // has, naming those that come close.
+// The name of the active layout's record: its level-01 item's; empty without one.
+QvbString layoutRecordName(CCBRecordReader* reader);
+
 bool describeLayouts(const ReadOptions& options, CCBRecordReader* reader,
                      std::vector<LayoutColumns>* layouts, std::string* error);
 

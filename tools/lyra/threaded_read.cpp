@@ -56,6 +56,8 @@ void writeChunks(ChunkQueue* queue, OrderedWriter* writer) {
   }
 }
 
+}  // namespace
+
 // A compressed file is fed to the threads, decompressed on one, where no index lets
 // them start inside it, and where its records are fixed (which an index has no split
 // points for).
@@ -63,8 +65,6 @@ bool fedToThreads(const ReadOptions& options) {
   return options.compression != CCB_COMPRESSION_NONE &&
          (options.indexFile.empty() || options.records.format == CCB_RECORD_FIXED);
 }
-
-}  // namespace
 
 bool canReadThreaded(const ReadOptions& options, int64_t fileSize) {
   const CCBRecordFormat format = options.records.format;

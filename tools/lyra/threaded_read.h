@@ -27,6 +27,10 @@ struct ReadOutcome {
   UnknownRecords unknown;  // records of no layout stepped over
 };
 
+// Whether the options' compressed data file is fed to the threads, decompressed by one
+// thread, rather than read by each in ranges (options.compression must be known).
+bool fedToThreads(const ReadOptions& options);
+
 // True when the read can use threads: more than one is asked for, the data file is
 // a regular file of records that frame without a layout, there is no --trace (whose
 // lines follow the records one by one), and the file holds more than one chunk to

@@ -299,11 +299,11 @@ bool checkPass(const ReadOptions& options, bool showProgress, bool firstPass,
   const int64_t fileSize = reader->getDataFileSize();
   ProgressMeter meter(stderr, showProgress, fileSize);
   bool done = true;
-  // A compressed file that no index cuts into ranges is checked on one thread, which
-  // decompresses it once, in order.
-  const bool cut = reader->getCompression() == CCB_COMPRESSION_NONE ||
-                   (!options.indexFile.empty() && options.records.format != CCB_RECORD_FIXED);
-  if (cut && canReadThreaded(options, fileSize)) {
+  // A compressed file that `lyra read` would feed to its threads is checked on one
+  // thread, which decompresses it once, in order.
+  ReadOptions opened = options;
+  opened.compression = reader->getCompression();
+  if (!fedToThreads(opened) && canReadThreaded(opened, fileSize)) {
     reader.reset();
     done = threadedPass(options, fileSize, &meter, &tally, error);
   } else {
