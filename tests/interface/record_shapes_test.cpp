@@ -4,9 +4,7 @@
 // and on bytes built here, worked out by hand.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -71,27 +69,17 @@ class Rendering : public CCBRecordVisitor {
   std::vector<Open> open_;
 };
 
-// The values and places GnuCOBOL printed for each record of a file: by record number,
-// column name to value.
-std::map<int, std::map<std::string, std::string>> expectedValues(const std::string& file) {
-  std::map<int, std::map<std::string, std::string>> records;
-  std::ifstream in(file);
-  for (std::string line; std::getline(in, line);) {
-    std::istringstream fields(line);
-    std::string number, name, value;
-    std::getline(fields, number, '\t');
-    std::getline(fields, name, '\t');
-    std::getline(fields, value);
-    records[std::stoi(number)][name] = value;
+using Values = std::map<std::string, std::string>;
+
+// The values and places GnuCOBOL printed for each record of hierarchy.dat: by record
+// number, column name to value.
+std::map<int, Values> expectedValues() {
+  std::map<int, Values> records;
+  for (const auto& [number, record] : test_support::readExpected("hierarchy.dat")) {
+    records[number] = Values(record.begin(), record.end());
   }
   return records;
 }
-
-}  // namespace
-
-namespace {
-
-using Values = std::map<std::string, std::string>;
 
 // A value GnuCOBOL printed as a stripped value is: text without its trailing blanks
 // (numbers it printed in that form already).
@@ -144,13 +132,8 @@ const char* const HIERARCHY_LAYOUTS[][2] = {
     {"hcust.cpy", "C"}, {"hacct.cpy", "A"}, {"hphone.cpy", "P"}, {"htxn.cpy", "T"}};
 const int HIERARCHY_RECORD = 72;
 
-class RecordShapesTest : public ::testing::Test, public CCBBadRecordCallback {
+class RecordShapesTest : public ::testing::Test {
  protected:
-  void badRecord(int64_t number, int64_t offset, const unsigned char*, int length,
-                 const QvbString& reason) override {
-    bad_ += std::to_string(number) + "@" + std::to_string(offset) + "+" + std::to_string(length) +
-            ": " + reason.str() + ";";
-  }
   // A reader of the hierarchy file's four layouts, the customer's active.
   void addHierarchyLayouts() {
     for (const auto& [file, id] : HIERARCHY_LAYOUTS) {
@@ -158,7 +141,7 @@ class RecordShapesTest : public ::testing::Test, public CCBBadRecordCallback {
                                        std::string(id) == "C"));
     }
     ASSERT_TRUE(reader_->setIdentifierField(0, "PIC X"));
-    reader_->setBadRecordCallback(this);
+    reader_->setBadRecordCallback(&bad_);
   }
   bool addChildren() {
     return reader_->addChildLayout("C", "A") && reader_->addChildLayout("C", "P") &&
@@ -169,7 +152,7 @@ class RecordShapesTest : public ::testing::Test, public CCBBadRecordCallback {
   }
   // Opens a copy of data, which the fixture keeps while the reader reads it.
   bool openMemory(const std::string& data, const CCBReadOptions& options) {
-    bad_.clear();
+    bad_.text.clear();
     memory_ = data;
     return reader_->openDataMemory(reinterpret_cast<const unsigned char*>(memory_.data()),
                                    memory_.size(), options);
@@ -200,7 +183,7 @@ class RecordShapesTest : public ::testing::Test, public CCBBadRecordCallback {
   test_support::TempDir dir_;
   std::string memory_;
   test_support::Owned<CCBRecordReader> reader_ = test_support::own(createCCBRecordReader());
-  std::string bad_;
+  test_support::BadRecords bad_;
 };
 
 CCBReadOptions fixedOptions(int length, bool allLayouts, int64_t maxErrors = 0) {
@@ -217,7 +200,7 @@ CCBReadOptions fixedOptions(int length, bool allLayouts, int64_t maxErrors = 0) 
 // table of groups of OCCURS DEPENDING ON each holding a group, a REDEFINES.
 TEST_F(RecordShapesTest, WalkHandsOverEveryValueInItsCopybookShape) {
   addHierarchyLayouts();
-  const auto expected = expectedValues(dataPath("files/hierarchy.dat.expected"));
+  const auto expected = expectedValues();
   std::string walks;
   for (const auto& [number, values] : expected) {
     walks += std::to_string(number) + ":" + expectedWalk(values) + ";";
@@ -326,7 +309,7 @@ TEST_F(RecordShapesTest, HierarchyPlacesEachRecordUnderItsParent) {
   addHierarchyLayouts();
   ASSERT_TRUE(addChildren());
   std::string expected, bad;
-  for (const auto& [number, values] : expectedValues(dataPath("files/hierarchy.dat.expected"))) {
+  for (const auto& [number, values] : expectedValues()) {
     const std::string parent = values.at("_parent");
     if (parent == "none") {
       bad = std::to_string(number) + "@" + std::to_string((number - 1) * HIERARCHY_RECORD) +
@@ -338,8 +321,8 @@ TEST_F(RecordShapesTest, HierarchyPlacesEachRecordUnderItsParent) {
   const std::string file = dataPath("files/hierarchy.dat");
   ASSERT_TRUE(reader_->openData(file.c_str(), fixedOptions(HIERARCHY_RECORD, false, 1)));
   EXPECT_EQ(expected + "end", places());
-  EXPECT_EQ(bad, bad_);
-  bad_.clear();
+  EXPECT_EQ(bad, bad_.text);
+  bad_.text.clear();
   ASSERT_TRUE(reader_->openData(file.c_str(), fixedOptions(HIERARCHY_RECORD, false)));
   EXPECT_EQ(expected.substr(0, expected.find("11<")) +
                 "failed: Record of layout T has no record of its parent layout A before it in "
@@ -356,11 +339,11 @@ TEST_F(RecordShapesTest, HierarchyRangesHoldTheTreesOfTheirRoots) {
   CCBReadOptions options = fixedOptions(HIERARCHY_RECORD, false, -1);
   ASSERT_TRUE(reader_->openData(file.c_str(), options));
   const std::string whole = places();
-  const std::string wholeBad = bad_;
+  const std::string wholeBad = bad_.text;
   const int64_t size = 14 * HIERARCHY_RECORD;
   const auto inRanges = [&](const std::vector<int64_t>& cuts) {
     std::string text;
-    bad_.clear();
+    bad_.text.clear();
     for (size_t i = 0; i + 1 < cuts.size(); ++i) {
       options.setRange(cuts[i], cuts[i + 1]);
       EXPECT_TRUE(reader_->openData(file.c_str(), options));
@@ -373,13 +356,13 @@ TEST_F(RecordShapesTest, HierarchyRangesHoldTheTreesOfTheirRoots) {
   for (int64_t cut = 0; cut <= size; cut += HIERARCHY_RECORD) {
     SCOPED_TRACE(cut);
     EXPECT_EQ(whole, inRanges({0, cut, -1}));
-    EXPECT_EQ(wholeBad, bad_);
+    EXPECT_EQ(wholeBad, bad_.text);
     EXPECT_EQ(whole, inRanges({0, cut + 30, -1}));
     if (cut > 0) everyRecord.push_back(cut);
   }
   everyRecord.push_back(-1);
   EXPECT_EQ(whole, inRanges(everyRecord));
-  EXPECT_EQ(wholeBad, bad_);
+  EXPECT_EQ(wholeBad, bad_.text);
   // The range of record 10, which lies in the tree of root 9, holds nothing.
   options.setRange(9 * HIERARCHY_RECORD, 10 * HIERARCHY_RECORD);
   ASSERT_TRUE(reader_->openData(file.c_str(), options));

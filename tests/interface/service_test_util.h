@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -76,6 +77,21 @@ inline std::vector<Row> readTable(const std::string& path) {
     for (std::string field; std::getline(fields, field, '\t');) rows.back().push_back(field);
   }
   return rows;
+}
+
+using Record = std::vector<std::pair<std::string, std::string>>;  // (column name, value)
+
+// The columns of each record number that the program writing files/<file> printed, from
+// files/<file>.expected.
+inline std::map<int, Record> readExpected(const std::string& file) {
+  std::map<int, Record> records;
+  std::ifstream in(dataPath("files/" + file + ".expected"));
+  std::string number, name, value;
+  while (std::getline(in, number, '\t') && std::getline(in, name, '\t') &&
+         std::getline(in, value)) {
+    records[std::stoi(number)].emplace_back(name, value);
+  }
+  return records;
 }
 
 // Adds the layouts of a list "[identifier=]copybook,..." of tests/data/copybooks to a
