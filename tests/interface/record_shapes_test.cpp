@@ -23,25 +23,37 @@ using std::string_literals::operator""s;
 // A walk written down: NAME{...} a group, NAME[...] an array, NAME=text a value, the
 // elements of an array without names, the record's own group without its name, a null
 // value as ~, the items of a group or array apart by ','. Arrays check their counts.
+// Given a writer, each value's name is checked against its column's: the output name of a
+// table's element n (from 0) is the item's name with _n after it (none for the first).
 class Rendering : public CCBRecordVisitor {
  public:
+  explicit Rendering(CCBRecordWriter* columns = nullptr) : columns_(columns) {}
   void beginGroup(int, const QvbString& name) override { open(name, "{", false, 0); }
   void endGroup(int) override { close('}'); }
   void beginArray(int, const QvbString& name, int count) override { open(name, "[", true, count); }
   void endArray(int) override { close(']'); }
-  void value(int, const QvbString& name, int, const char* bytes, int length) override {
+  void value(int, const QvbString& name, int column, const char* bytes, int length) override {
     name_(name, true);
     text_ += bytes != nullptr ? std::string(bytes, static_cast<size_t>(length)) : "~";
     text_ += ",";
+    if (columns_ == nullptr) return;
+    int element = 0;
+    for (const Open& in : open_) element = in.array ? in.count - in.left - 1 : element;
+    QvbString output;
+    int type = 0, size = 0;
+    columns_->getOutputInfo(column, output, type, size);
+    EXPECT_EQ(name.str() + (element > 0 ? "_" + std::to_string(element) : ""), output.str());
+    ++values;
   }
 
   // The record walked, without the ',' after it.
   std::string text() const { return text_.substr(0, text_.size() - 1); }
+  int values = 0;  // checked against their columns
 
  private:
   struct Open {
     bool array;
-    int left;  // elements an array has yet to get
+    int count, left;  // an array's elements, and those it has yet to get
   };
   void name_(const QvbString& name, bool value) {
     if (open_.empty()) return;
@@ -55,7 +67,7 @@ class Rendering : public CCBRecordVisitor {
   void open(const QvbString& name, const char* start, bool array, int count) {
     name_(name, false);
     text_ += start;
-    open_.push_back({array, count});
+    open_.push_back({array, count, count});
   }
   void close(char end) {
     if (text_.back() == ',') text_.pop_back();
@@ -65,6 +77,7 @@ class Rendering : public CCBRecordVisitor {
     open_.pop_back();
   }
 
+  CCBRecordWriter* columns_;
   std::string text_;
   std::vector<Open> open_;
 };
@@ -157,27 +170,28 @@ class RecordShapesTest : public ::testing::Test {
     return reader_->openDataMemory(reinterpret_cast<const unsigned char*>(memory_.data()),
                                    memory_.size(), options);
   }
-  // Every record read: "number:walk;" (with strip, or as getOutputBytes gives values),
-  // then "end" or "failed: message".
-  std::string walkAll(bool strip) {
+  // Every record read as each gives it, then "end" or "failed: message".
+  template <typename Each>
+  std::string readAll(Each each) {
     std::string text;
     bool failed = false;
-    while (reader_->readNextRecord(failed)) {
-      Rendering walk;
-      EXPECT_TRUE(reader_->walkRecord(&walk, strip));
-      text += std::to_string(reader_->getRecordNumber()) + ":" + walk.text() + ";";
-    }
+    while (reader_->readNextRecord(failed)) text += each() + ";";
     return text + (failed ? "failed: " + reader_->getErrorMessage().str() : "end");
   }
-  // Every record read as "number<parent" (a root's parent -1), then "end" or "failed".
+  // Every record read as "number:walk" (with strip, or as getOutputBytes gives values).
+  std::string walkAll(bool strip) {
+    return readAll([&] {
+      Rendering walk;
+      EXPECT_TRUE(reader_->walkRecord(&walk, strip));
+      return std::to_string(reader_->getRecordNumber()) + ":" + walk.text();
+    });
+  }
+  // Every record read as "number<parent" (a root's parent -1).
   std::string places() {
-    std::string text;
-    bool failed = false;
-    while (reader_->readNextRecord(failed)) {
-      text += std::to_string(reader_->getRecordNumber()) + "<" +
-              std::to_string(reader_->getParentRecordNumber()) + ";";
-    }
-    return text + (failed ? "failed: " + reader_->getErrorMessage().str() : "end");
+    return readAll([&] {
+      return std::to_string(reader_->getRecordNumber()) + "<" +
+             std::to_string(reader_->getParentRecordNumber());
+    });
   }
 
   test_support::TempDir dir_;
@@ -448,46 +462,6 @@ TEST_F(RecordShapesTest, RecordInputBytes) {
   EXPECT_EQ(data, std::string(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length)));
 }
 
-// The names of the values a walk hands over, each checked against its column: the
-// output name of a table's element n (from 0) is the item's name with _n after it
-// (none for the first).
-class ColumnCheck : public CCBRecordVisitor {
- public:
-  explicit ColumnCheck(CCBRecordWriter* writer) : writer_(writer) {}
-  void beginGroup(int, const QvbString&) override {
-    next();
-    open_.push_back({false, 0});
-  }
-  void endGroup(int) override { open_.pop_back(); }
-  void beginArray(int, const QvbString&, int) override {
-    next();
-    open_.push_back({true, -1});
-  }
-  void endArray(int) override { open_.pop_back(); }
-  void value(int, const QvbString& name, int column, const char*, int) override {
-    next();
-    int element = 0;
-    for (const Open& open : open_) element = open.array ? open.element : element;
-    QvbString output;
-    int type = 0, length = 0;
-    writer_->getOutputInfo(column, output, type, length);
-    EXPECT_EQ(name.str() + (element > 0 ? "_" + std::to_string(element) : ""), output.str());
-    ++values;
-  }
-  int values = 0;
-
- private:
-  struct Open {
-    bool array;
-    int element;  // an array's element handed over last
-  };
-  void next() {  // an array's next element
-    if (!open_.empty() && open_.back().array) ++open_.back().element;
-  }
-  CCBRecordWriter* writer_;
-  std::vector<Open> open_;
-};
-
 // The writer's walk of its layout: every table at its most elements (a table of
 // DEPENDING ON too), FILLER left out, a redefinition beside the item it redefines also
 // once a segment has left it out of a record, each value null and in its column.
@@ -503,7 +477,7 @@ TEST(WriterLayoutWalkTest, HandsOverTheWholeLayout) {
       "HA-LIMIT-AMT=~},{HA-LIMIT-CODE=~,HA-LIMIT-AMT=~}]},HA-QUARTER-COUNT=~,HA-QUARTER[" +
           quarter + "," + quarter + "," + quarter + "," + quarter + "]}",
       account.text());
-  ColumnCheck columns(writer.get());
+  Rendering columns(writer.get());
   ASSERT_TRUE(writer->walkLayout(&columns));
   EXPECT_EQ(writer->getOutputCount(), columns.values);
 
