@@ -157,13 +157,10 @@ TEST_F(RecordReaderTest, EachFormatFramesItsRecordsAndBadRecords) {
             reader_->getErrorMessage().str());
 }
 
-// A segment of a spanned record behind its segment descriptor word: the segment code in
-// the third byte (big-endian words) or the second (little-endian ones).
-std::string segment(const std::string& data, char code, bool little = false) {
+// A segment of a spanned record behind its segment descriptor word, the segment code in
+// its third byte.
+std::string segment(const std::string& data, char code) {
   const size_t length = data.size() + 4;
-  if (little)
-    return std::string{0, code, static_cast<char>(length & 0xFF), static_cast<char>(length >> 8)} +
-           data;
   return std::string{static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), code, 0} +
          data;
 }

@@ -18,10 +18,12 @@
 
 #include "interface/service_test_util.h"
 #include "lyra/lyra.h"
+#include "parse/copybook_test_util.h"
 #include "test_util.h"
 
 namespace {
 
+using copybook_test::source;
 using test_support::dataPath;
 using test_support::own;
 using test_support::readFile;
@@ -231,41 +233,19 @@ TEST(RecordWriterTest, RebuildsEveryDataFileFromItsValues) {
   }
 }
 
-// Copybooks of the behaviour tests, in fixed form.
-std::string copybook(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += "       " + line + "\n";
-  return text;
-}
+// Copybooks of the behaviour tests.
+const std::string TABLE =
+    source({"01 REC.", "05 REC-TYPE PIC X(2).", "05 REC-COUNT PIC 9(2).",
+            "05 REC-ITEM OCCURS 0 TO 3 DEPENDING ON REC-COUNT.", "10 ITEM-CODE PIC X(3).",
+            "10 ITEM-QTY PIC S9(3) COMP-3.", "05 REC-NOTE PIC X(4)."});
 
-const std::string TABLE = copybook({
-    "01  REC.",
-    "    05  REC-TYPE        PIC X(2).",
-    "    05  REC-COUNT       PIC 9(2).",
-    "    05  REC-ITEM        OCCURS 0 TO 3 DEPENDING ON REC-COUNT.",
-    "        10  ITEM-CODE   PIC X(3).",
-    "        10  ITEM-QTY    PIC S9(3) COMP-3.",
-    "    05  REC-NOTE        PIC X(4).",
-});
+const std::string DATES =
+    source({"01 R.", "05 R-DATE PIC 9(8).", "05 R-PARTS REDEFINES R-DATE.", "10 R-YEAR PIC 9(4).",
+            "10 R-MONTH PIC 9(2).", "10 R-DAY PIC 9(2).", "05 R-AMOUNT PIC S9(5)V99 COMP-3."});
 
-const std::string DATES = copybook({
-    "01  R.",
-    "    05  R-DATE          PIC 9(8).",
-    "    05  R-PARTS         REDEFINES R-DATE.",
-    "        10  R-YEAR      PIC 9(4).",
-    "        10  R-MONTH     PIC 9(2).",
-    "        10  R-DAY       PIC 9(2).",
-    "    05  R-AMOUNT        PIC S9(5)V99 COMP-3.",
-});
-
-const std::string SEGMENTS = copybook({
-    "01  S.",
-    "    05  S-TYPE          PIC X.",
-    "    05  S-A.",
-    "        10  S-A-NAME    PIC X(4).",
-    "    05  S-B             REDEFINES S-A.",
-    "        10  S-B-NUM     PIC 9(4).",
-});
+const std::string SEGMENTS =
+    source({"01 S.", "05 S-TYPE PIC X.", "05 S-A.", "10 S-A-NAME PIC X(4).",
+            "05 S-B REDEFINES S-A.", "10 S-B-NUM PIC 9(4)."});
 
 // A writer of one copybook's text, writing to memory in a format; the test reads what
 // it wrote with written().
@@ -411,9 +391,9 @@ TEST(RecordWriterTest, SegmentsFollowTheIdentifier) {
 // make a record of the active layout.
 TEST(RecordWriterTest, SeveralLayoutsAndTheirIdentifiers) {
   const std::string header =
-      copybook({"01  H.", "    05  H-TYPE  PIC X.", "    05  H-DATE  PIC 9(4)."});
+      source({"01  H.", "    05  H-TYPE  PIC X.", "    05  H-DATE  PIC 9(4)."});
   const std::string detail =
-      copybook({"01  D.", "    05  D-TYPE  PIC X.", "    05  D-AMT   PIC 9(2)."});
+      source({"01  D.", "    05  D-TYPE  PIC X.", "    05  D-AMT   PIC 9(2)."});
   auto writer = own(createCCBRecordWriter());
   ASSERT_TRUE(writer->addCopybookText(header.data(), header.size(), "H", false));
   ASSERT_TRUE(writer->addCopybookText(detail.data(), detail.size(), "D", false));
@@ -484,8 +464,8 @@ TEST(RecordWriterTest, BadRecordsPassedOverUpToMaxErrors) {
 // what the lines format cannot frame.
 TEST(RecordWriterTest, FramesRecords) {
   const std::string two =
-      copybook({"01  T.", "    05  T-TEXT  PIC X(2).", "    05  T-NUM   PIC S9(3) COMP-3.",
-                "    05  T-BIN   PIC S9(4) COMP."});
+      source({"01  T.", "    05  T-TEXT  PIC X(2).", "    05  T-NUM   PIC S9(3) COMP-3.",
+              "    05  T-BIN   PIC S9(4) COMP."});
   CCBReadOptions options = format(CCB_RECORD_RDW);
   options.setRdwLittleEndian(true);
   options.setRdwExcludesHeader(true);
