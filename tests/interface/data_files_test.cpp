@@ -6,9 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,33 +19,10 @@ namespace {
 
 using test_support::dataPath;
 using test_support::own;
-using Row = std::vector<std::string>;
-using Record = std::vector<std::pair<std::string, std::string>>;  // (column name, value)
-
-// The tab-separated lines of a data file, comment lines left out.
-std::vector<Row> readTable(const std::string& path) {
-  std::vector<Row> rows;
-  std::ifstream in(dataPath(path));
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream fields(line);
-    rows.emplace_back();
-    for (std::string field; std::getline(fields, field, '\t');) rows.back().push_back(field);
-  }
-  return rows;
-}
-
-// The expected columns of each record number, from files/<file>.expected.
-std::map<int, Record> readExpected(const std::string& file) {
-  std::map<int, Record> records;
-  std::ifstream in(dataPath("files/" + file + ".expected"));
-  std::string number, name, value;
-  while (std::getline(in, number, '\t') && std::getline(in, name, '\t') &&
-         std::getline(in, value)) {
-    records[std::stoi(number)].emplace_back(name, value);
-  }
-  return records;
-}
+using test_support::readExpected;
+using test_support::readTable;
+using test_support::Record;
+using test_support::Row;
 
 const char NUMBER_CHARACTERS[] = "-.0123456789";
 
@@ -136,14 +111,7 @@ enum Field { NAME, ENCODING, LENGTH, START, ID_OFFSET, ID_CLAUSE, LAYOUTS };
 
 // Adds a manifest file's layouts (the one of index active made active) and identifier.
 void addLayouts(CCBReader* reader, const Row& file, size_t active) {
-  std::istringstream layouts(file.at(LAYOUTS));
-  size_t index = 0;
-  for (std::string layout; std::getline(layouts, layout, ',');) {
-    const size_t equals = layout.find('=');  // none: npos + 1 is 0, the whole text
-    const std::string id = layout.substr(0, equals == std::string::npos ? 0 : equals);
-    EXPECT_TRUE(reader->addCopybook(dataPath("copybooks/" + layout.substr(equals + 1)).c_str(),
-                                    id.c_str(), index++ == active));
-  }
+  test_support::addLayouts(reader, file.at(LAYOUTS), static_cast<int>(active));
   if (file.at(ID_OFFSET) != "-") {
     EXPECT_TRUE(reader->setIdentifierField(std::stoi(file[ID_OFFSET]), file[ID_CLAUSE].c_str()));
   }
@@ -254,21 +222,6 @@ std::vector<std::string> readOpened(CCBRecordReader* reader,
 // the file holding its records whole.
 enum FramedField { FILE_NAME, FORMAT, SWITCHES, COPYBOOK, WHOLE_RECORDS };
 
-CCBReadOptions framedOptions(const Row& file) {
-  CCBRecordFormat format = CCB_RECORD_FIXED;
-  EXPECT_TRUE(ccbRecordFormatFromName(file.at(FORMAT).c_str(), &format));
-  const std::string& switches = file.at(SWITCHES);
-  CCBReadOptions options;
-  options.setRecordFormat(format);
-  options.setRdwLittleEndian(switches.find("rdw_little_endian") != std::string::npos);
-  options.setRdwExcludesHeader(switches.find("rdw_excludes_header") != std::string::npos);
-  options.setBdwExcludesHeader(switches.find("bdw_excludes_header") != std::string::npos);
-  options.setEbcdic(switches.find("ebcdic") != std::string::npos);
-  const size_t varseq = switches.find("varseq_format=");
-  if (varseq != std::string::npos) options.setVarseqFormat(std::stoi(switches.substr(varseq + 14)));
-  return options;
-}
-
 // Each record of a framed file as readOpened gives it, from the generator's list of
 // places; its bytes from the file, or for a spanned file from the file holding its
 // records whole.
@@ -318,7 +271,7 @@ TEST(DataFilesTest, FramedFilesWholeAndInRangesBetweenSplitPoints) {
   for (const Row& file : files) {
     SCOPED_TRACE(file.at(FILE_NAME));
     const std::string path = dataPath("files/" + file[FILE_NAME]);
-    const CCBReadOptions options = framedOptions(file);
+    const CCBReadOptions options = test_support::framedOptions(file);
     auto reader = own(createCCBRecordReader());
     ASSERT_TRUE(reader->addCopybook(dataPath("copybooks/" + file.at(COPYBOOK)).c_str(), "", true));
     const std::vector<std::string> placed = placedRecords(files, file);
@@ -348,7 +301,7 @@ TEST(DataFilesTest, SpannedFilesInRangesOfEverySplitSize) {
     SCOPED_TRACE(file.at(FILE_NAME));
     ++spanned;
     const std::string bytes = test_support::readFile(dataPath("files/" + file[FILE_NAME]));
-    const CCBReadOptions options = framedOptions(file);
+    const CCBReadOptions options = test_support::framedOptions(file);
     auto reader = own(createCCBRecordReader());
     ASSERT_TRUE(reader->addCopybook(dataPath("copybooks/" + file.at(COPYBOOK)).c_str(), "", true));
     const std::vector<std::string> placed = placedRecords(files, file);
@@ -391,7 +344,7 @@ TEST(DataFilesTest, CompressedFilesReadAsThePlainFile) {
   const Row& plain = *std::find_if(files.begin(), files.end(),
                                    [](const Row& row) { return row[0] == "customers_rdw.dat"; });
   const std::vector<std::string> placed = placedRecords(files, plain);
-  const CCBReadOptions options = framedOptions(plain);
+  const CCBReadOptions options = test_support::framedOptions(plain);
   using Points = std::vector<std::pair<int64_t, int64_t>>;
   const std::pair<const char*, Points> cases[] = {
       {"customers_rdw.dat.gz", {{0, 1}, {1020, 6}}},
@@ -584,19 +537,13 @@ TEST(DataFilesTest, CodePagesFloatsAndNationalText) {
       {"measures.dat", "measures.cpy", "latin1", CCB_FLOAT_IEEE_LE},
       {"measures_be.dat", "measures.cpy", "latin1", CCB_FLOAT_IEEE},
       {"national.dat", "national.cpy", "latin1", CCB_FLOAT_NONE},
-      {"dbcs_930.dat", "dbcs.cpy", "930", CCB_FLOAT_NONE},
-      {"dbcs_933.dat", "dbcs.cpy", "933", CCB_FLOAT_NONE},
-      {"dbcs_935.dat", "dbcs.cpy", "935", CCB_FLOAT_NONE},
-      {"dbcs_937.dat", "dbcs.cpy", "937", CCB_FLOAT_NONE},
-      {"dbcs_939.dat", "dbcs.cpy", "cp939", CCB_FLOAT_NONE},
-      {"dbcs_1364.dat", "dbcs.cpy", "1364", CCB_FLOAT_NONE},
-      {"dbcs_1371.dat", "dbcs.cpy", "1371", CCB_FLOAT_NONE},
-      {"dbcs_1388.dat", "dbcs.cpy", "1388", CCB_FLOAT_NONE},
-      {"dbcs_1390.dat", "dbcs.cpy", "IBM-1390", CCB_FLOAT_NONE},
-      {"dbcs_1399.dat", "dbcs.cpy", "1399", CCB_FLOAT_NONE},
   };
   for (const auto& c : cases) {
     expectFile(readerOf(c.copybook, c.floats).get(), c.file, readOptions(c.codePage));
+  }
+  for (const char* page :
+       {"930", "933", "935", "937", "939", "1364", "1371", "1388", "1390", "1399"}) {
+    expectFile(readerOf("dbcs.cpy").get(), "dbcs_" + std::string(page) + ".dat", readOptions(page));
   }
 }
 

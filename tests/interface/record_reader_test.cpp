@@ -39,20 +39,15 @@ CCBReadOptions format(CCBRecordFormat recordFormat, int64_t maxErrors = 0) {
   return options;
 }
 
-class RecordReaderTest : public ::testing::Test, public CCBBadRecordCallback {
+class RecordReaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(add(KEYED));
-    reader_->setBadRecordCallback(this);
+    reader_->setBadRecordCallback(&bad_);
   }
   bool add(const std::vector<std::string>& lines, const char* id = "", bool active = true) {
     return reader_->addCopybook(dir_.write("r.cpy", copybook_test::source(lines)).c_str(), id,
                                 active);
-  }
-  void badRecord(int64_t number, int64_t offset, const unsigned char*, int length,
-                 const QvbString& reason) override {
-    bad_ += std::to_string(number) + "@" + std::to_string(offset) + "+" + std::to_string(length) +
-            ": " + reason.str() + ";";
   }
 
   // Reads what was opened: "number@offset:columns;" a record (null: "~"; bytes: as
@@ -85,7 +80,7 @@ class RecordReaderTest : public ::testing::Test, public CCBBadRecordCallback {
   }
   std::string readMemory(const std::string& data, const CCBReadOptions& options,
                          bool bytes = false) {
-    bad_.clear();
+    bad_.text.clear();
     const auto* start = reinterpret_cast<const unsigned char*>(data.data());
     return read(reader_->openDataMemory(start, data.size(), options), bytes);
   }
@@ -105,7 +100,7 @@ class RecordReaderTest : public ::testing::Test, public CCBBadRecordCallback {
 
   test_support::TempDir dir_;
   test_support::Owned<CCBRecordReader> reader_ = test_support::own(createCCBRecordReader());
-  std::string bad_;
+  test_support::BadRecords bad_;
 };
 
 // Descriptor records short and long, extended and empty blocks, empty inputs; bad records
@@ -151,7 +146,7 @@ TEST_F(RecordReaderTest, EachFormatFramesItsRecordsAndBadRecords) {
   for (const auto& c : cases) {
     SCOPED_TRACE(ccbRecordFormatName(c.options.getRecordFormat()) + (": " + c.bytes));
     EXPECT_EQ(c.expected, readMemory(c.bytes, c.options));
-    EXPECT_EQ(c.bad, bad_);
+    EXPECT_EQ(c.bad, bad_.text);
     EXPECT_EQ(std::count(c.bad.begin(), c.bad.end(), ';'), reader_->getBadRecordCount());
   }
   // The split scan meets a block cut short as reading does.
@@ -162,13 +157,10 @@ TEST_F(RecordReaderTest, EachFormatFramesItsRecordsAndBadRecords) {
             reader_->getErrorMessage().str());
 }
 
-// A segment of a spanned record behind its segment descriptor word: the segment code in
-// the third byte (big-endian words) or the second (little-endian ones).
-std::string segment(const std::string& data, char code, bool little = false) {
+// A segment of a spanned record behind its segment descriptor word, the segment code in
+// its third byte.
+std::string segment(const std::string& data, char code) {
   const size_t length = data.size() + 4;
-  if (little)
-    return std::string{0, code, static_cast<char>(length & 0xFF), static_cast<char>(length >> 8)} +
-           data;
   return std::string{static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), code, 0} +
          data;
 }
@@ -225,7 +217,7 @@ TEST_F(RecordReaderTest, SpannedRecordsJoinTheirSegments) {
   for (const auto& c : cases) {
     SCOPED_TRACE(ccbRecordFormatName(c.options.getRecordFormat()) + (": " + c.bytes));
     EXPECT_EQ(c.expected, readMemory(c.bytes, c.options));
-    EXPECT_EQ(c.bad, bad_);
+    EXPECT_EQ(c.bad, bad_.text);
   }
   // Split points: where a whole or first segment opens a block (vbs) or stands (vs).
   const std::string blocks = word(13) + aa + word(10) + segment("CC", FIRST) + word(17) +
@@ -300,7 +292,7 @@ TEST_F(RecordReaderTest, UnknownRecordTypes) {
   EXPECT_EQ("1@0:AA|111;3@17:AB|222;end",
             readMemory(rdw("AA111") + rdw("OXYZ") + rdw("AB222") + rdw("Z") + rdw("Q"),
                        format(CCB_RECORD_RDW, 0)));
-  EXPECT_EQ("", bad_);
+  EXPECT_EQ("", bad_.text);
   EXPECT_EQ(0, reader_->getBadRecordCount());
   EXPECT_EQ(2, reader_->getUnknownRecordCount());
   ASSERT_TRUE(reader_->getFirstUnknownRecord(number, offset, id));
@@ -334,7 +326,7 @@ TEST_F(RecordReaderTest, CountsThatAreNoNumberOrOutOfRangeAreBad) {
     reader_->clearCopybooks();
     ASSERT_TRUE(fromXml ? reader_->addLayoutXml(xml, "", true) : add(table));
     EXPECT_EQ("1@0:2|A|B|~;5@16:1|A|~|~;end", readMemory(records, format(CCB_RECORD_FIXED, -1)));
-    EXPECT_EQ(bad, bad_);
+    EXPECT_EQ(bad, bad_.text);
     EXPECT_EQ("1@0:2|A|B|~;failed: Occurs depending value 'X' of N is not a number",
               readMemory("2ABXABC", format(CCB_RECORD_LAYOUT)));
   }

@@ -4,9 +4,7 @@
 // and on bytes built here, worked out by hand.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,25 +23,37 @@ using std::string_literals::operator""s;
 // A walk written down: NAME{...} a group, NAME[...] an array, NAME=text a value, the
 // elements of an array without names, the record's own group without its name, a null
 // value as ~, the items of a group or array apart by ','. Arrays check their counts.
+// Given a writer, each value's name is checked against its column's: the output name of a
+// table's element n (from 0) is the item's name with _n after it (none for the first).
 class Rendering : public CCBRecordVisitor {
  public:
+  explicit Rendering(CCBRecordWriter* columns = nullptr) : columns_(columns) {}
   void beginGroup(int, const QvbString& name) override { open(name, "{", false, 0); }
   void endGroup(int) override { close('}'); }
   void beginArray(int, const QvbString& name, int count) override { open(name, "[", true, count); }
   void endArray(int) override { close(']'); }
-  void value(int, const QvbString& name, int, const char* bytes, int length) override {
+  void value(int, const QvbString& name, int column, const char* bytes, int length) override {
     name_(name, true);
     text_ += bytes != nullptr ? std::string(bytes, static_cast<size_t>(length)) : "~";
     text_ += ",";
+    if (columns_ == nullptr) return;
+    int element = 0;
+    for (const Open& in : open_) element = in.array ? in.count - in.left - 1 : element;
+    QvbString output;
+    int type = 0, size = 0;
+    columns_->getOutputInfo(column, output, type, size);
+    EXPECT_EQ(name.str() + (element > 0 ? "_" + std::to_string(element) : ""), output.str());
+    ++values;
   }
 
   // The record walked, without the ',' after it.
   std::string text() const { return text_.substr(0, text_.size() - 1); }
+  int values = 0;  // checked against their columns
 
  private:
   struct Open {
     bool array;
-    int left;  // elements an array has yet to get
+    int count, left;  // an array's elements, and those it has yet to get
   };
   void name_(const QvbString& name, bool value) {
     if (open_.empty()) return;
@@ -57,7 +67,7 @@ class Rendering : public CCBRecordVisitor {
   void open(const QvbString& name, const char* start, bool array, int count) {
     name_(name, false);
     text_ += start;
-    open_.push_back({array, count});
+    open_.push_back({array, count, count});
   }
   void close(char end) {
     if (text_.back() == ',') text_.pop_back();
@@ -67,31 +77,22 @@ class Rendering : public CCBRecordVisitor {
     open_.pop_back();
   }
 
+  CCBRecordWriter* columns_;
   std::string text_;
   std::vector<Open> open_;
 };
 
-// The values and places GnuCOBOL printed for each record of a file: by record number,
-// column name to value.
-std::map<int, std::map<std::string, std::string>> expectedValues(const std::string& file) {
-  std::map<int, std::map<std::string, std::string>> records;
-  std::ifstream in(file);
-  for (std::string line; std::getline(in, line);) {
-    std::istringstream fields(line);
-    std::string number, name, value;
-    std::getline(fields, number, '\t');
-    std::getline(fields, name, '\t');
-    std::getline(fields, value);
-    records[std::stoi(number)][name] = value;
+using Values = std::map<std::string, std::string>;
+
+// The values and places GnuCOBOL printed for each record of hierarchy.dat: by record
+// number, column name to value.
+std::map<int, Values> expectedValues() {
+  std::map<int, Values> records;
+  for (const auto& [number, record] : test_support::readExpected("hierarchy.dat")) {
+    records[number] = Values(record.begin(), record.end());
   }
   return records;
 }
-
-}  // namespace
-
-namespace {
-
-using Values = std::map<std::string, std::string>;
 
 // A value GnuCOBOL printed as a stripped value is: text without its trailing blanks
 // (numbers it printed in that form already).
@@ -144,13 +145,8 @@ const char* const HIERARCHY_LAYOUTS[][2] = {
     {"hcust.cpy", "C"}, {"hacct.cpy", "A"}, {"hphone.cpy", "P"}, {"htxn.cpy", "T"}};
 const int HIERARCHY_RECORD = 72;
 
-class RecordShapesTest : public ::testing::Test, public CCBBadRecordCallback {
+class RecordShapesTest : public ::testing::Test {
  protected:
-  void badRecord(int64_t number, int64_t offset, const unsigned char*, int length,
-                 const QvbString& reason) override {
-    bad_ += std::to_string(number) + "@" + std::to_string(offset) + "+" + std::to_string(length) +
-            ": " + reason.str() + ";";
-  }
   // A reader of the hierarchy file's four layouts, the customer's active.
   void addHierarchyLayouts() {
     for (const auto& [file, id] : HIERARCHY_LAYOUTS) {
@@ -158,7 +154,7 @@ class RecordShapesTest : public ::testing::Test, public CCBBadRecordCallback {
                                        std::string(id) == "C"));
     }
     ASSERT_TRUE(reader_->setIdentifierField(0, "PIC X"));
-    reader_->setBadRecordCallback(this);
+    reader_->setBadRecordCallback(&bad_);
   }
   bool addChildren() {
     return reader_->addChildLayout("C", "A") && reader_->addChildLayout("C", "P") &&
@@ -169,38 +165,39 @@ class RecordShapesTest : public ::testing::Test, public CCBBadRecordCallback {
   }
   // Opens a copy of data, which the fixture keeps while the reader reads it.
   bool openMemory(const std::string& data, const CCBReadOptions& options) {
-    bad_.clear();
+    bad_.text.clear();
     memory_ = data;
     return reader_->openDataMemory(reinterpret_cast<const unsigned char*>(memory_.data()),
                                    memory_.size(), options);
   }
-  // Every record read: "number:walk;" (with strip, or as getOutputBytes gives values),
-  // then "end" or "failed: message".
-  std::string walkAll(bool strip) {
+  // Every record read as each gives it, then "end" or "failed: message".
+  template <typename Each>
+  std::string readAll(Each each) {
     std::string text;
     bool failed = false;
-    while (reader_->readNextRecord(failed)) {
-      Rendering walk;
-      EXPECT_TRUE(reader_->walkRecord(&walk, strip));
-      text += std::to_string(reader_->getRecordNumber()) + ":" + walk.text() + ";";
-    }
+    while (reader_->readNextRecord(failed)) text += each() + ";";
     return text + (failed ? "failed: " + reader_->getErrorMessage().str() : "end");
   }
-  // Every record read as "number<parent" (a root's parent -1), then "end" or "failed".
+  // Every record read as "number:walk" (with strip, or as getOutputBytes gives values).
+  std::string walkAll(bool strip) {
+    return readAll([&] {
+      Rendering walk;
+      EXPECT_TRUE(reader_->walkRecord(&walk, strip));
+      return std::to_string(reader_->getRecordNumber()) + ":" + walk.text();
+    });
+  }
+  // Every record read as "number<parent" (a root's parent -1).
   std::string places() {
-    std::string text;
-    bool failed = false;
-    while (reader_->readNextRecord(failed)) {
-      text += std::to_string(reader_->getRecordNumber()) + "<" +
-              std::to_string(reader_->getParentRecordNumber()) + ";";
-    }
-    return text + (failed ? "failed: " + reader_->getErrorMessage().str() : "end");
+    return readAll([&] {
+      return std::to_string(reader_->getRecordNumber()) + "<" +
+             std::to_string(reader_->getParentRecordNumber());
+    });
   }
 
   test_support::TempDir dir_;
   std::string memory_;
   test_support::Owned<CCBRecordReader> reader_ = test_support::own(createCCBRecordReader());
-  std::string bad_;
+  test_support::BadRecords bad_;
 };
 
 CCBReadOptions fixedOptions(int length, bool allLayouts, int64_t maxErrors = 0) {
@@ -217,7 +214,7 @@ CCBReadOptions fixedOptions(int length, bool allLayouts, int64_t maxErrors = 0) 
 // table of groups of OCCURS DEPENDING ON each holding a group, a REDEFINES.
 TEST_F(RecordShapesTest, WalkHandsOverEveryValueInItsCopybookShape) {
   addHierarchyLayouts();
-  const auto expected = expectedValues(dataPath("files/hierarchy.dat.expected"));
+  const auto expected = expectedValues();
   std::string walks;
   for (const auto& [number, values] : expected) {
     walks += std::to_string(number) + ":" + expectedWalk(values) + ";";
@@ -326,7 +323,7 @@ TEST_F(RecordShapesTest, HierarchyPlacesEachRecordUnderItsParent) {
   addHierarchyLayouts();
   ASSERT_TRUE(addChildren());
   std::string expected, bad;
-  for (const auto& [number, values] : expectedValues(dataPath("files/hierarchy.dat.expected"))) {
+  for (const auto& [number, values] : expectedValues()) {
     const std::string parent = values.at("_parent");
     if (parent == "none") {
       bad = std::to_string(number) + "@" + std::to_string((number - 1) * HIERARCHY_RECORD) +
@@ -338,8 +335,8 @@ TEST_F(RecordShapesTest, HierarchyPlacesEachRecordUnderItsParent) {
   const std::string file = dataPath("files/hierarchy.dat");
   ASSERT_TRUE(reader_->openData(file.c_str(), fixedOptions(HIERARCHY_RECORD, false, 1)));
   EXPECT_EQ(expected + "end", places());
-  EXPECT_EQ(bad, bad_);
-  bad_.clear();
+  EXPECT_EQ(bad, bad_.text);
+  bad_.text.clear();
   ASSERT_TRUE(reader_->openData(file.c_str(), fixedOptions(HIERARCHY_RECORD, false)));
   EXPECT_EQ(expected.substr(0, expected.find("11<")) +
                 "failed: Record of layout T has no record of its parent layout A before it in "
@@ -356,11 +353,11 @@ TEST_F(RecordShapesTest, HierarchyRangesHoldTheTreesOfTheirRoots) {
   CCBReadOptions options = fixedOptions(HIERARCHY_RECORD, false, -1);
   ASSERT_TRUE(reader_->openData(file.c_str(), options));
   const std::string whole = places();
-  const std::string wholeBad = bad_;
+  const std::string wholeBad = bad_.text;
   const int64_t size = 14 * HIERARCHY_RECORD;
   const auto inRanges = [&](const std::vector<int64_t>& cuts) {
     std::string text;
-    bad_.clear();
+    bad_.text.clear();
     for (size_t i = 0; i + 1 < cuts.size(); ++i) {
       options.setRange(cuts[i], cuts[i + 1]);
       EXPECT_TRUE(reader_->openData(file.c_str(), options));
@@ -373,13 +370,13 @@ TEST_F(RecordShapesTest, HierarchyRangesHoldTheTreesOfTheirRoots) {
   for (int64_t cut = 0; cut <= size; cut += HIERARCHY_RECORD) {
     SCOPED_TRACE(cut);
     EXPECT_EQ(whole, inRanges({0, cut, -1}));
-    EXPECT_EQ(wholeBad, bad_);
+    EXPECT_EQ(wholeBad, bad_.text);
     EXPECT_EQ(whole, inRanges({0, cut + 30, -1}));
     if (cut > 0) everyRecord.push_back(cut);
   }
   everyRecord.push_back(-1);
   EXPECT_EQ(whole, inRanges(everyRecord));
-  EXPECT_EQ(wholeBad, bad_);
+  EXPECT_EQ(wholeBad, bad_.text);
   // The range of record 10, which lies in the tree of root 9, holds nothing.
   options.setRange(9 * HIERARCHY_RECORD, 10 * HIERARCHY_RECORD);
   ASSERT_TRUE(reader_->openData(file.c_str(), options));
@@ -465,46 +462,6 @@ TEST_F(RecordShapesTest, RecordInputBytes) {
   EXPECT_EQ(data, std::string(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length)));
 }
 
-// The names of the values a walk hands over, each checked against its column: the
-// output name of a table's element n (from 0) is the item's name with _n after it
-// (none for the first).
-class ColumnCheck : public CCBRecordVisitor {
- public:
-  explicit ColumnCheck(CCBRecordWriter* writer) : writer_(writer) {}
-  void beginGroup(int, const QvbString&) override {
-    next();
-    open_.push_back({false, 0});
-  }
-  void endGroup(int) override { open_.pop_back(); }
-  void beginArray(int, const QvbString&, int) override {
-    next();
-    open_.push_back({true, -1});
-  }
-  void endArray(int) override { open_.pop_back(); }
-  void value(int, const QvbString& name, int column, const char*, int) override {
-    next();
-    int element = 0;
-    for (const Open& open : open_) element = open.array ? open.element : element;
-    QvbString output;
-    int type = 0, length = 0;
-    writer_->getOutputInfo(column, output, type, length);
-    EXPECT_EQ(name.str() + (element > 0 ? "_" + std::to_string(element) : ""), output.str());
-    ++values;
-  }
-  int values = 0;
-
- private:
-  struct Open {
-    bool array;
-    int element;  // an array's element handed over last
-  };
-  void next() {  // an array's next element
-    if (!open_.empty() && open_.back().array) ++open_.back().element;
-  }
-  CCBRecordWriter* writer_;
-  std::vector<Open> open_;
-};
-
 // The writer's walk of its layout: every table at its most elements (a table of
 // DEPENDING ON too), FILLER left out, a redefinition beside the item it redefines also
 // once a segment has left it out of a record, each value null and in its column.
@@ -520,7 +477,7 @@ TEST(WriterLayoutWalkTest, HandsOverTheWholeLayout) {
       "HA-LIMIT-AMT=~},{HA-LIMIT-CODE=~,HA-LIMIT-AMT=~}]},HA-QUARTER-COUNT=~,HA-QUARTER[" +
           quarter + "," + quarter + "," + quarter + "," + quarter + "]}",
       account.text());
-  ColumnCheck columns(writer.get());
+  Rendering columns(writer.get());
   ASSERT_TRUE(writer->walkLayout(&columns));
   EXPECT_EQ(writer->getOutputCount(), columns.values);
 
