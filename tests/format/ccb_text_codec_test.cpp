@@ -1,6 +1,5 @@
 // The text codec: single-byte pages, UTF-8 and UTF-16 into ISO-8859-1 and UTF-8 (iconv, by hand).
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <memory>
 #include <string>
@@ -8,6 +7,7 @@
 #include <vector>
 
 #include "format/ccb_text_codec.h"
+#include "format/iconv_test_util.h"
 #include "support/np_code_pages.h"
 
 namespace {
@@ -48,14 +48,10 @@ void expectTexts(int ccsid, const std::vector<Case>& cases, bool utf16) {
 // What iconv makes of one byte of a page in the named encoding, or fallback.
 std::string iconvByte(const char* page, const char* to, unsigned char byte,
                       const std::string& fallback) {
-  iconv_t cd = iconv_open(to, page);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return "no iconv";
-  char in[1] = {static_cast<char>(byte)}, out[8];
-  char *src = in, *dst = out;
-  size_t inLeft = 1, outLeft = sizeof out;
-  const bool done = iconv(cd, &src, &inLeft, &dst, &outLeft) != static_cast<size_t>(-1);
-  iconv_close(cd);
-  return done ? std::string(out, dst) : fallback;
+  iconv_test::Iconv converter(to, page);
+  if (!converter.ok()) return "no iconv";
+  const auto text = converter.convert(std::string(1, static_cast<char>(byte)));
+  return text != nullptr ? *text : fallback;
 }
 
 // A codec's ccsid, the flags it sets ("utf8", "ebcdic", "pass" through), its expansion.
@@ -132,45 +128,31 @@ TEST(CCBTextCodecTest, DecodesUtf16BigEndian) {
   for (const int ccsid : {37, CCSID_UTF8}) expectTexts(ccsid, cases, true);  // whatever the page
 }
 
-// What iconv makes of bytes of a page in UTF-8, read from its initial state; null
-// where it refuses them.
-std::unique_ptr<std::string> iconvText(iconv_t cd, const std::string& bytes) {
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  std::string in = bytes;
-  char out[64];
-  char *src = &in[0], *dst = out;
-  size_t inLeft = in.size(), outLeft = sizeof out;
-  if (iconv(cd, &src, &inLeft, &dst, &outLeft) == static_cast<size_t>(-1)) return nullptr;
-  return std::make_unique<std::string>(out, dst);
-}
-
-const int MIXED_PAGES[] = {930, 933, 935, 937, 939, 1364, 1371, 1388, 1390, 1399};
-
 // Every single byte and every pair between a shift-out and a shift-in of each mixed
 // page decodes as iconv decodes it, and the pair alone as double-byte text too; what
 // iconv refuses is U+FFFD. glibc gives a byte some pages of 1390 and 1399 leave without
 // a character U+001A, the control character SUB, which is byte 3F everywhere: such a
 // byte is U+FFFD too.
 TEST(CCBTextCodecTest, MixedPagesDecodeAsIconvDoes) {
-  for (const int ccsid : MIXED_PAGES) {
+  for (const int ccsid : iconv_test::MIXED_PAGES) {
     SCOPED_TRACE(ccsid);
     const CCBTextCodec codec = codecOf(ccsid, true);
     EXPECT_TRUE(codec.doubleByte());
     EXPECT_TRUE(codec.ebcdic());
-    iconv_t cd = iconv_open("UTF-8", ("IBM" + std::to_string(ccsid)).c_str());
-    ASSERT_NE(reinterpret_cast<iconv_t>(-1), cd);
+    iconv_test::Iconv decoder("UTF-8", "IBM" + std::to_string(ccsid));
+    ASSERT_TRUE(decoder.ok());
     int pairs = 0;
     for (int byte = 0; byte < 256; ++byte) {
       if (byte == 0x0E || byte == 0x0F) continue;
       const std::string in(1, static_cast<char>(byte));
-      const auto text = iconvText(cd, in);
+      const auto text = decoder.convert(in);
       const bool none = text == nullptr || (*text == "\x1A" && byte != 0x3F);
       EXPECT_EQ(none ? R : *text, decoded(codec, in)) << byte;
     }
     for (int lead = 0x41; lead <= 0xFE; ++lead) {
       for (int trail = 0x41; trail <= 0xFE; ++trail) {
         const std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
-        const auto text = iconvText(cd, "\x0E" + pair + "\x0F");
+        const auto text = decoder.convert("\x0E" + pair + "\x0F");
         pairs += text != nullptr;
         const std::string expected = text != nullptr ? *text : R;
         ASSERT_EQ(expected, decoded(codec, "\x0E" + pair + "\x0F")) << lead << " " << trail;
@@ -180,7 +162,6 @@ TEST(CCBTextCodecTest, MixedPagesDecodeAsIconvDoes) {
       }
     }
     EXPECT_LT(9000, pairs);  // the page's double-byte characters
-    iconv_close(cd);
   }
 }
 
@@ -190,10 +171,8 @@ TEST(CCBTextCodecTest, MixedPagesDecodeAsIconvDoes) {
 TEST(CCBTextCodecTest, MixedTextShiftsAndCutPairs) {
   const CCBTextCodec toUtf8 = codecOf(930, true), toLatin1 = codecOf(930, false);
   // 930: C1 is "A", 0E 4541 4542 0F two kanji (U+4E00, U+4E8C in glibc), C2 "B".
-  iconv_t cd = iconv_open("UTF-8", "IBM930");
   const std::string mixed = "\xC1\x0E\x45\x41\x45\x42\x0F\xC2";
-  const auto text = iconvText(cd, mixed);
-  iconv_close(cd);
+  const auto text = iconv_test::Iconv("UTF-8", "IBM930").convert(mixed);
   ASSERT_NE(nullptr, text);
   EXPECT_EQ(*text, decoded(toUtf8, mixed));
   EXPECT_EQ("A??B", decoded(toLatin1, mixed));

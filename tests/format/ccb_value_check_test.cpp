@@ -58,15 +58,16 @@ CCBValueFault check(const Case& c, bool bytes = true, bool binaryLittleEndian = 
   return fault;
 }
 
-TEST(ValueCheckTest, DisplayNumbersHoldDigitsAndSignsOfTheirPage) {
+// Every usage's values judged as their bytes were worked out to be; without the bytes, a
+// check leaves out what only they tell (a packed pad nibble, a binary range); native
+// binary in either byte order.
+TEST(ValueCheckTest, ValuesOfEveryUsageInTheirPage) {
   const Case cases[] = {
+      // Display numbers: digits and signs of their page.
       {"9(5)", "DISPLAY", TRAILING, LATIN1, 0, "01234", VALUE_CLEAN},
       {"9(5)", "DISPLAY", TRAILING, LATIN1, 0, "01A34", VALUE_BAD_ZONED},
       {"9(5)", "DISPLAY", TRAILING, LATIN1, 0, "     ", VALUE_BAD_ZONED},  // no value at all
-      {"9(5)", "DISPLAY", TRAILING, LATIN1, 0,
-       "01\0"
-       "34"s,
-       VALUE_BAD_ZONED},
+      {"9(5)", "DISPLAY", TRAILING, LATIN1, 0, "01\00034"s, VALUE_BAD_ZONED},
       {"9(3)V99", "DISPLAY", TRAILING, LATIN1, 0, "12345", VALUE_CLEAN},
       {"S9(3)", "DISPLAY", TRAILING, LATIN1, 0, "12p", VALUE_CLEAN},  // -120 as GnuCOBOL writes it
       {"S9(3)", "DISPLAY", TRAILING, LATIN1, 0, "12}", VALUE_CLEAN},  // -120 as an overpunch
@@ -82,32 +83,14 @@ TEST(ValueCheckTest, DisplayNumbersHoldDigitsAndSignsOfTheirPage) {
       {"S9(3)", "DISPLAY", TRAILING, EBCDIC, 0, "\xF1\xF2\x33", VALUE_BAD_ZONED},
       {"S9(3)", "DISPLAY", LEADING_SEPARATE, EBCDIC, 0, "\x60\xF1\xF2\xF3", VALUE_CLEAN},
       {"S9(3)", "DISPLAY", LEADING_SEPARATE, EBCDIC, 0, "\x40\xF1\xF2\xF3", VALUE_BAD_SIGN},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.picture) + " [" + c.bytes + "]");
-    EXPECT_EQ(c.fault, check(c));
-  }
-}
-
-TEST(ValueCheckTest, PackedNibblesAreDigitsWithASignLastAndAZeroPad) {
-  const Case cases[] = {
+      // Packed: digit nibbles, a sign last, a zero pad.
       {"S9(5)", "COMP-3", TRAILING, LATIN1, 0, "\x12\x34\x5C", VALUE_CLEAN},
       {"9(5)", "COMP-3", TRAILING, LATIN1, 0, "\x12\x34\x5F", VALUE_CLEAN},
       {"S9(5)", "COMP-3", TRAILING, LATIN1, 0, "\x12\x3A\x5C", VALUE_BAD_PACKED},
       {"S9(5)", "COMP-3", TRAILING, LATIN1, 0, "\x12\x34\x55", VALUE_BAD_PACKED},
       {"S9(4)", "COMP-3", TRAILING, EBCDIC, 0, "\x01\x23\x4D", VALUE_CLEAN},
       {"S9(4)", "COMP-3", TRAILING, EBCDIC, 0, "\x11\x23\x4D", VALUE_BAD_PACKED},  // 5 digits
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.picture);
-    EXPECT_EQ(c.fault, check(c));
-  }
-  // The pad nibble is read from the bytes, which a check without them leaves out.
-  EXPECT_EQ(VALUE_CLEAN, check(cases[5], false));
-}
-
-TEST(ValueCheckTest, BinaryValuesStayWithinTheirPicturesUnlessNative) {
-  const Case cases[] = {
+      // Binary: within the picture's digits unless native.
       {"S9(4)", "COMP", TRAILING, LATIN1, 0, "\x27\x0F", VALUE_CLEAN},       // 9999
       {"S9(4)", "COMP", TRAILING, LATIN1, 0, "\x27\x10", VALUE_BAD_BINARY},  // 10000
       {"S9(4)", "COMP", TRAILING, LATIN1, 0, "\xD8\xF1", VALUE_CLEAN},       // -9999
@@ -116,17 +99,7 @@ TEST(ValueCheckTest, BinaryValuesStayWithinTheirPicturesUnlessNative) {
       {"9(18)", "COMP", TRAILING, LATIN1, 0, "\x0D\xE0\xB6\xB3\xA7\x63\xFF\xFF", VALUE_CLEAN},
       {"9(18)", "COMP", TRAILING, LATIN1, 0, "\x0D\xE0\xB6\xB3\xA7\x64\x00\x00"s,
        VALUE_BAD_BINARY},  // 10^18
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.picture) + " " + c.usage);
-    EXPECT_EQ(c.fault, check(c));
-  }
-  EXPECT_EQ(VALUE_CLEAN, check(cases[1], false));  // the range needs the bytes
-  EXPECT_EQ(VALUE_CLEAN, check({"S9(4)", "COMP", TRAILING, LATIN1, 0, "\x0F\x27", {}}, true, true));
-}
-
-TEST(ValueCheckTest, FloatsAreFiniteAndUnusualFarFromShortDecimals) {
-  const Case cases[] = {
+      // Floats: finite, unusual far from short decimals.
       {"", "COMP-2", 0, LATIN1, FLOAT_IEEE, "\x3F\xF8\0\0\0\0\0\0"s, VALUE_CLEAN},  // 1.5
       {"", "COMP-2", 0, LATIN1, FLOAT_IEEE, "\x3F\xB9\x99\x99\x99\x99\x99\x9A", VALUE_CLEAN},
       // 0.1 one step nearer zero: 0.09999999999999999, which no short decimal gives
@@ -146,38 +119,18 @@ TEST(ValueCheckTest, FloatsAreFiniteAndUnusualFarFromShortDecimals) {
       {"", "COMP-2", 0, LATIN1, FLOAT_IBM, "\x40\x19\x99\x99\x99\x99\x99\x9A", VALUE_CLEAN},
       {"", "COMP-2", 0, LATIN1, FLOAT_IBM, "\x40\x19\x99\x99\x99\x12\x34\x56", VALUE_UNUSUAL_FLOAT},
       {"", "COMP-2", 0, LATIN1, FLOAT_IBM, "\x00\0\0\0\0\0\0\0"s, VALUE_CLEAN},  // zero
-  };
-  for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(cases[i].fault, check(cases[i]));
-  }
-}
-
-TEST(ValueCheckTest, TextIsPrintableInItsPage) {
-  const Case cases[] = {
+      // Text printable in its page; edited texts; double-byte text nowhere but in a mixed page.
       {"X(5)", "DISPLAY", 0, LATIN1, 0, "ABCDE", VALUE_CLEAN},
-      {"X(5)", "DISPLAY", 0, LATIN1, 0,
-       "AB\x01"
-       "DE",
-       VALUE_BAD_TEXT},
-      {"X(5)", "DISPLAY", 0, LATIN1, 0,
-       "AB\x85"
-       "DE",
-       VALUE_BAD_TEXT},                                             // a C1 control
-      {"X(5)", "DISPLAY", 0, LATIN1, 0, "AB\0\0\0"s, VALUE_CLEAN},  // low-values
-      {"X(5)", "DISPLAY", 0, LATIN1, 0,
-       "AB\xFC"
-       "DE",
-       VALUE_CLEAN},                                                // ü
-      {"X(3)", "DISPLAY", 0, CP1252, 0, "1\x80 ", VALUE_CLEAN},     // the euro sign
-      {"X(3)", "DISPLAY", 0, CP1252, 0, "1\x81 ", VALUE_BAD_TEXT},  // none at 81
+      {"X(5)", "DISPLAY", 0, LATIN1, 0, "AB\1DE", VALUE_BAD_TEXT},
+      {"X(5)", "DISPLAY", 0, LATIN1, 0, "AB\205DE", VALUE_BAD_TEXT},  // a C1 control
+      {"X(5)", "DISPLAY", 0, LATIN1, 0, "AB\0\0\0"s, VALUE_CLEAN},    // low-values
+      {"X(5)", "DISPLAY", 0, LATIN1, 0, "AB\374DE", VALUE_CLEAN},     // ü
+      {"X(3)", "DISPLAY", 0, CP1252, 0, "1\x80 ", VALUE_CLEAN},       // the euro sign
+      {"X(3)", "DISPLAY", 0, CP1252, 0, "1\x81 ", VALUE_BAD_TEXT},    // none at 81
       {"X(2)", "DISPLAY", 0, EBCDIC, 0, "\xC1\xC2", VALUE_CLEAN},
       {"X(2)", "DISPLAY", 0, EBCDIC, 0, "\xC1\x01", VALUE_BAD_TEXT},
       {"X(2)", "DISPLAY", 0, UTF8, 0, "\xC3\xBC", VALUE_CLEAN},  // ü
-      {"X(2)", "DISPLAY", 0, UTF8, 0,
-       "\xC3"
-       "A",
-       VALUE_BAD_TEXT},  // ill-formed
+      {"X(2)", "DISPLAY", 0, UTF8, 0, "\303A", VALUE_BAD_TEXT},  // ill-formed
       {"N(2)", "NATIONAL", 0, LATIN1, 0, "\x00\x41\x00\x42"s, VALUE_CLEAN},
       {"N(2)", "NATIONAL", 0, LATIN1, 0, "\x00\x41\xD8\x00"s, VALUE_BAD_TEXT},  // a lone surrogate
       {"ZZZ9.99-", "DISPLAY", 0, LATIN1, 0, "  12.50-", VALUE_CLEAN},
@@ -186,9 +139,13 @@ TEST(ValueCheckTest, TextIsPrintableInItsPage) {
       {"G(2)", "DISPLAY-1", 0, LATIN1, 0, "\x42\x40", VALUE_BAD_UNDECODED},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.picture) + " [" + c.bytes + "]");
+    SCOPED_TRACE(std::string(c.picture) + " " + c.usage + " [" + c.bytes + "]");
     EXPECT_EQ(c.fault, check(c));
   }
+  EXPECT_EQ(VALUE_CLEAN,
+            check({"S9(4)", "COMP-3", TRAILING, EBCDIC, 0, "\x11\x23\x4D", {}}, false));
+  EXPECT_EQ(VALUE_CLEAN, check({"S9(4)", "COMP", TRAILING, LATIN1, 0, "\x27\x10", {}}, false));
+  EXPECT_EQ(VALUE_CLEAN, check({"S9(4)", "COMP", TRAILING, LATIN1, 0, "\x0F\x27", {}}, true, true));
 }
 
 }  // namespace

@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
+#include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "parse/ccb_source_reader.h"
@@ -85,74 +86,49 @@ TEST(CopybookGrammarTest, AcceptedEntriesRunTheirHandlersRejectedOnesNone) {
   }
 }
 
-// Every keyword, in any letter case, gives its code; any other word, a keyword's prefix or
-// extension among them, is a plain word. COMP-0 is a keyword of tolerant parsing alone.
+// Every keyword, in any letter case, gives its code, synonyms (a group) the same one, each
+// group its own; any other word, a keyword's prefix or extension among them, is a plain
+// word. COMP-0 is a keyword of tolerant parsing alone.
 TEST(CopybookGrammarTest, KeywordsInAnyLetterCase) {
-  const std::pair<int, const char*> keywords[] = {
-      {1, "PIC PICTURE"},
-      {2, "OCCURS"},
-      {3, "FILLER"},
-      {4, "DEPENDING"},
-      {5, "TIMES"},
-      {6, "ON"},
-      {7, "REDEFINES"},
-      {8, "TO"},
-      {9, "USAGE"},
-      {10, "NATIVE"},
-      {11, "ARE IS"},
-      {12,
-       "BINARY COMP COMP-1 COMP-2 COMP-3 COMP-4 COMP-5 COMPUTATIONAL COMPUTATIONAL-1 "
-       "COMPUTATIONAL-2 COMPUTATIONAL-3 COMPUTATIONAL-4 COMPUTATIONAL-5 DISPLAY DISPLAY-1 "
-       "FUNCTION-POINTER INDEX PACKED-DECIMAL POINTER PROCEDURE-POINTER"},
-      {13, "BLANK"},
-      {14, "WHEN"},
-      {15, "ZERO ZEROES ZEROS"},
-      {16, "EXTERNAL"},
-      {17, "GROUP-USAGE"},
-      {18, "GLOBAL"},
-      {19, "NATIONAL"},
-      {20, "JUST JUSTIFIED"},
-      {21, "RIGHT"},
-      {22, "DESCENDING"},
-      {23, "ASCENDING"},
-      {24, "KEY"},
-      {25, "INDEXED"},
-      {26, "BY"},
-      {27, "SIGN"},
-      {28, "LEADING"},
-      {29, "TRAILING"},
-      {30, "SEPARATE"},
-      {31, "CHARACTER"},
-      {32, "SYNC SYNCHRONIZED"},
-      {33, "LEFT"},
-      {34, "OBJECT"},
-      {35, "REFERENCE"},
-      {36, "VALUE VALUES"},
-      {37, "DATE"},
-      {38, "FORMAT"},
-      {39, "SPACE SPACES"},
-      {40, "LOW-VALUE LOW-VALUES"},
-      {41, "HIGH-VALUE HIGH-VALUES"},
-      {42, "QUOTE"},
-      {43, "ALL"},
-      {TOKEN_WORD,
-       "A PI PICS COMP- COMP-6 COMPUTATIONAL-55 PROCEDURE-POINTERS ALLX ZEROSS AL "
-       "- 9(5) X'41 PIC\xC9"},
-  };
+  // Groups of synonyms between bars.
+  const std::string keywords =
+      "PIC PICTURE|OCCURS|FILLER|DEPENDING|TIMES|ON|REDEFINES|TO|USAGE|NATIVE|ARE IS|BINARY "
+      "COMP COMP-1 COMP-2 COMP-3 COMP-4 COMP-5 COMPUTATIONAL COMPUTATIONAL-1 COMPUTATIONAL-2 "
+      "COMPUTATIONAL-3 COMPUTATIONAL-4 COMPUTATIONAL-5 DISPLAY DISPLAY-1 FUNCTION-POINTER "
+      "INDEX PACKED-DECIMAL POINTER PROCEDURE-POINTER|BLANK|WHEN|ZERO ZEROES ZEROS|EXTERNAL|"
+      "GROUP-USAGE|GLOBAL|NATIONAL|JUST JUSTIFIED|RIGHT|DESCENDING|ASCENDING|KEY|INDEXED|BY|"
+      "SIGN|LEADING|TRAILING|SEPARATE|CHARACTER|SYNC SYNCHRONIZED|LEFT|OBJECT|REFERENCE|"
+      "VALUE VALUES|DATE|FORMAT|SPACE SPACES|LOW-VALUE LOW-VALUES|HIGH-VALUE HIGH-VALUES|"
+      "QUOTE|ALL";
+  const char* const plain =
+      "A PI PICS COMP- COMP-6 COMPUTATIONAL-55 PROCEDURE-POINTERS ALLX ZEROSS AL - 9(5) X'41 "
+      "PIC\xC9";
+  std::set<int> codes;
   int count = 0;
-  for (const auto& [code, words] : keywords) {
+  std::istringstream groups(keywords);
+  for (std::string words; std::getline(groups, words, '|');) {
     CCBSourceReader reader;
-    reader.setStatement(words);
-    for (int i = 0; i < reader.getTokenCount(); ++i) {
+    reader.setStatement(words.c_str());
+    const int code = lookupTokenCode(reader.getToken(0).asCstr(), true);
+    EXPECT_TRUE(codes.insert(code).second) << words;
+    for (int i = 0; i < reader.getTokenCount(); ++i, ++count) {
       std::string word = reader.getToken(i).str();
       SCOPED_TRACE(word);
       EXPECT_EQ(code, lookupTokenCode(word.c_str(), true));
       std::transform(word.begin(), word.end(), word.begin(), ::tolower);
       EXPECT_EQ(code, lookupTokenCode(word.c_str(), false));
-      count += code != TOKEN_WORD ? 1 : 0;
     }
   }
   EXPECT_EQ(72, count);
+  EXPECT_EQ(0u, codes.count(TOKEN_WORD));
+  CCBSourceReader reader;
+  reader.setStatement(plain);
+  for (int i = 0; i < reader.getTokenCount(); ++i) {
+    std::string word = reader.getToken(i).str();
+    EXPECT_EQ(TOKEN_WORD, lookupTokenCode(word.c_str(), true)) << word;
+    std::transform(word.begin(), word.end(), word.begin(), ::tolower);
+    EXPECT_EQ(TOKEN_WORD, lookupTokenCode(word.c_str(), false)) << word;
+  }
   EXPECT_EQ(TOKEN_WORD, lookupTokenCode("", false));
   EXPECT_EQ(TOKEN_WORD, lookupTokenCode(QvbString(nullptr), false));
   for (const char* word : {"COMP-0", "computational-0"}) {

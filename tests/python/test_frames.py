@@ -171,20 +171,3 @@ def test_records_of_no_layout_are_stepped_over():
     with pytest.raises(lyra.RecordError, match="Copybook not found for this record: TR"):
         lyra.read_pandas(data_file("txn_var.dat"), **dict(partial, record_format="layout",
                                                           record_length=None))
-
-
-# Block lengths that leave out the block descriptor word's own 4 bytes.
-def test_block_lengths_without_their_descriptor(tmp_path):
-    def rdw(data):
-        return bytes([0, len(data) + 4, 0, 0]) + data
-    body = rdw(b"AB123") + rdw(b"CD456")
-    path = tmp_path / "blocks.dat"
-    path.write_bytes(bytes([0, len(body), 0, 0]) + body + bytes([0, 9, 0, 0]) + rdw(b"EF789"))
-    rec = tmp_path / "rec.cbl"
-    rec.write_text("       01  R.\n           05 A PIC X(2).\n           05 B PIC 9(3).\n")
-    frame = lyra.read_pandas(str(path), copybook=str(rec), record_format="vb",
-                             bdw_excludes_header=True)
-    assert list(frame["A"]) == ["AB", "CD", "EF"]
-    with pytest.raises(ValueError, match="bdw_excludes_header goes with record_format='vb'"):
-        lyra.read_pandas(str(path), copybook=str(rec), record_format="rdw",
-                         bdw_excludes_header=True)

@@ -10,7 +10,8 @@ import pytest
 
 import lyra
 import lyra.dask
-from conftest import assert_matches, copybook, data_file, expected, framed_options, table
+from conftest import (TXN_OPTIONS, assert_matches, copybook, data_file, expected, framed_options,
+                      table)
 
 RDW = "customers_rdw.dat"
 PAYROLL = dict(copybook=copybook("payroll.cpy"), record_format="fixed")
@@ -128,9 +129,6 @@ def test_dask_partitions_of_bytes(name, options, with_position):
     assert frame.compute(scheduler="synchronous").reset_index(drop=True).equals(whole)
 
 
-TXN = {"HD": "txnhdr.cpy", "DT": "txndtl.cpy", "TR": "txntrl.cpy"}
-
-
 def test_copybooks_as_text():
     with open(copybook("payroll.cpy"), encoding="utf-8") as source:
         text = source.read()
@@ -140,7 +138,7 @@ def test_copybooks_as_text():
                                  record_format="fixed")
         assert frame.equals(want)
     # Several layouts: text among files.
-    books = {key: copybook(name) for key, name in TXN.items()}
+    books = TXN_OPTIONS["copybooks"]
     with open(books["DT"], encoding="utf-8") as source:
         mixed = dict(books, DT=lyra.CopybookText(source.read()))
     frames = [lyra.read_pandas(data_file("txn_var.dat"), copybooks=layouts, id_field="0:PIC X(2)",

@@ -1,22 +1,16 @@
 """Records as users want them from Python: nested records and trees, every layout's
-records, FILLER dropped, and stripped values that agree with the tool's, value for
-value. Expected values are those the GnuCOBOL programs printed (<file>.expected)."""
+records, FILLER dropped. Expected values are those the GnuCOBOL programs printed
+(<file>.expected)."""
 
-import decimal
 import json
-import os
-import subprocess
 
-import numpy as np
 import pandas as pd
 import pytest
 
 import lyra
 import lyra.dask
-from conftest import (TXN_OPTIONS, assert_values, copybook, data_file, expected, framed_options,
-                      manifest_options, table)
+from conftest import TXN_OPTIONS, assert_values, copybook, data_file, expected
 
-TOOL = os.environ.get("LYRA_TOOL")
 HIERARCHY = {"copybooks": {"C": copybook("hcust.cpy"), "A": copybook("hacct.cpy"),
                            "P": copybook("hphone.cpy"), "T": copybook("htxn.cpy")},
              "id_field": "0:PIC X", "record_format": "fixed", "record_length": 72}
@@ -180,72 +174,3 @@ def test_filler_dropped():
 def test_shape_options_refused(options, message):
     with pytest.raises(ValueError, match=message):
         lyra.read_pandas(data_file("hierarchy.dat"), **dict(HIERARCHY, **options))
-
-
-DECODED = [("kunden_1141.dat", dict(copybook=copybook("kunden.cpy"), code_page="1141")),
-           ("measures.dat", dict(copybook=copybook("measures.cpy"), float_format="ieee-le",
-                                 comp5_little_endian=True)),
-           ("national.dat", dict(copybook=copybook("national.cpy"), national_utf16=True)),
-           ("edited.dat", dict(copybook=copybook("edited.cpy")))]
-FILES = ([(row[0], manifest_options(row)) for row in table("manifest.tsv")]
-         + [(row[0], framed_options(row[0])) for row in table("framed.tsv")]
-         + [(name, dict(options, record_format="fixed")) for name, options in DECODED])
-
-
-def tool_arguments(options):
-    """The lyra read options of read_pandas keywords."""
-    args = []
-    for name, value in options.items():
-        if name == "copybook":
-            args += ["-c", value]
-        elif name == "copybooks":
-            for key, path in value.items():
-                args += ["-c", "%s=%s" % (path, key)]
-        elif value is True:
-            args.append("--" + name.replace("_", "-"))
-        elif value is not False:
-            args += ["--" + name.replace("_", "-"), str(value)]
-    return args
-
-
-def typed_as(value, text):
-    """The tool's stripped text as the Python value's type reads it."""
-    if text is None or isinstance(value, str):
-        return text
-    if isinstance(value, decimal.Decimal):
-        return decimal.Decimal(text)
-    if isinstance(value, float) and not np.isnan(value):
-        return type(value)(text)
-    return int(text)
-
-
-def is_single(text_value, value):
-    """Whether value is a binary32 (a COMP-1 item's) that the tool's shortest text for it
-    gives back."""
-    if not isinstance(value, float) or abs(value) > float(np.finfo(np.float32).max):
-        return False
-    return float(np.float32(value)) == value and np.float32(text_value) == np.float32(value)
-
-
-@pytest.mark.skipif(TOOL is None, reason="the tool is not built")
-@pytest.mark.parametrize("name, options", FILES, ids=[name for name, _ in FILES])
-def test_tool_and_python_agree_when_stripped(name, options):
-    """lyra read --strip and read_pandas give the same values, value for value, every column
-    of every layout of every file (a COMP-1 value to its 7 digits)."""
-    for active in options.get("copybooks", {None: None}):
-        frame = lyra.read_pandas(data_file(name), active=active, **options)
-        run = subprocess.run([TOOL, "read", "--format", "jsonl", "--strip"]
-                             + (["--active", active] if active else []) + tool_arguments(options)
-                             + [data_file(name)], capture_output=True, check=True)
-        lines = [json.loads(line) for line in run.stdout.decode("utf-8").splitlines()]
-        assert len(lines) == len(frame)
-        for line, row in zip(lines, frame.to_dict("records")):
-            assert list(line) == list(row)
-            for column, value in row.items():
-                text = line[column]
-                if value is None or (not isinstance(value, str) and pd.isna(value)):
-                    assert text is None, (name, column)
-                    continue
-                got = typed_as(value, text)
-                assert got == value or is_single(got, value), (name, column, text, value)
-

@@ -10,7 +10,7 @@ import pandas as pd
 import pytest
 
 import lyra
-from conftest import copybook, data_file, framed_options, manifest_options, table
+from conftest import TXN_OPTIONS, copybook, data_file, framed_options, manifest_options, table
 
 WRITTEN = copybook("written.cpy")
 
@@ -69,16 +69,12 @@ def test_framed_files_rebuilt(tmp_path, name):
 
 def test_several_layouts_by_their_layout_column(tmp_path):
     """Rows of three layouts in one frame, each naming its layout; read back per layout."""
-    books = {"HD": copybook("txnhdr.cpy"), "DT": copybook("txndtl.cpy"), "TR": copybook("txntrl.cpy")}
-    options = dict(copybooks=books, id_field="0:PIC X(2)")
-    frames = []
-    for key in books:
-        frame = lyra.read_pandas(data_file("txn_var.dat"), active=key, with_position=True,
-                                 **options)
-        frames.append(frame.assign(_layout=key))
+    frames = [lyra.read_pandas(data_file("txn_var.dat"), active=key, with_position=True,
+                               **TXN_OPTIONS).assign(_layout=key)
+              for key in TXN_OPTIONS["copybooks"]]
     rows = pd.concat(frames).sort_values("_record").reset_index(drop=True)
     out = tmp_path / "txn.dat"
-    assert lyra.write_records(rows, out, **options) == 15
+    assert lyra.write_records(rows, out, **TXN_OPTIONS) == 15
     assert out.read_bytes() == open(data_file("txn_var.dat"), "rb").read()
 
 
