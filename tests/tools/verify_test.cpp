@@ -15,14 +15,8 @@
 namespace {
 
 using data_variants::ToolRun;
+using data_variants::transactions;
 using test_support::dataPath;
-
-std::vector<std::string> transactions() {
-  return {"-c",         dataPath("copybooks/txnhdr.cpy") + "=HD",
-          "-c",         dataPath("copybooks/txndtl.cpy") + "=DT",
-          "-c",         dataPath("copybooks/txntrl.cpy") + "=TR",
-          "--id-field", "0:PIC X(2)"};
-}
 
 ToolRun verify(std::vector<std::string> args) {
   args.insert(args.begin(), "verify");
@@ -120,34 +114,28 @@ TEST_F(VerifyTest, PlantedFaultsInLargeFilesAtTheirRecordsAndColumns) {
   EXPECT_EQ(1, two.status);
   EXPECT_EQ(one.out, two.out);
   EXPECT_EQ(0u, two.out.find("{\"records\": 30000, \"bad_records\": 1,")) << two.out;
+  // The column of a field with one bad value, at `offset` in record `record`.
+  const auto oneBad = [&](const std::string& name, int64_t record, int64_t offset,
+                          const std::string& hex, const std::string& expected) {
+    return "{\"name\": \"" + name +
+           "\", \"clean\": 17999, \"bad\": 1, \"null\": 0, \"first_bad\": {\"record\": " +
+           std::to_string(record) + ", \"offset\": " + std::to_string(at(record)) +
+           ", \"field_offset\": " + std::to_string(at(record) + offset) + ", \"hex\": \"" + hex +
+           "\", \"expected\": \"" + expected + "\"}},";
+  };
+  EXPECT_EQ(oneBad("DT-FEE", 10503, 53, "00 a5 2c",
+                   "packed digits of PIC S9(3)V99: nibbles 0 to 9, the last a sign C, D or F, an "
+                   "unused first nibble 0"),
+            column(two.out, "DT-FEE"));
   EXPECT_EQ(
-      "{\"name\": \"DT-FEE\", \"clean\": 17999, \"bad\": 1, \"null\": 0, \"first_bad\": "
-      "{\"record\": 10503, \"offset\": " +
-          std::to_string(at(10503)) + ", \"field_offset\": " + std::to_string(at(10503) + 53) +
-          ", \"hex\": \"00 a5 2c\", \"expected\": \"packed digits of PIC S9(3)V99: nibbles "
-          "0 to 9, the last a sign C, D or F, an unused first nibble 0\"}},",
-      column(two.out, "DT-FEE"));
-  EXPECT_EQ(
-      "{\"name\": \"DT-TXN-DATE\", \"clean\": 17999, \"bad\": 1, \"null\": 0, "
-      "\"first_bad\": {\"record\": 22509, \"offset\": " +
-          std::to_string(at(22509)) + ", \"field_offset\": " + std::to_string(at(22509) + 23) +
-          ", \"hex\": \"32 30 58 34 30 33 30 34\", \"expected\": \"digits 30 to 39 of PIC "
-          "9(8)\"}},",
+      oneBad("DT-TXN-DATE", 22509, 23, "32 30 58 34 30 33 30 34", "digits 30 to 39 of PIC 9(8)"),
       column(two.out, "DT-TXN-DATE"));
   EXPECT_NE(std::string::npos,
             two.out.find("\"unknown_records\": {\"count\": 1, \"record\": 28507, \"offset\": " +
                          std::to_string(at(28507)) + ", \"identifier\": \"ZZ\"}"))
       << two.out;
 
-  // accounts.dat's records: lengths 56 + 28 x count + 8 for the counts below.
-  const std::string accounts = data_variants::dataFile("accounts.dat");
-  std::vector<std::string> records;
-  size_t from = 0;
-  for (int count : {3, 0, 12, 1, 5, 2, 7, 4}) {
-    records.push_back(accounts.substr(from, 56 + 28 * count + 8));
-    from += records.back().size();
-  }
-  ASSERT_EQ(accounts.size(), from);
+  const std::vector<std::string> records = data_variants::accountRecords();
   std::string framed;
   int64_t counterOffset = 0, nibbleOffset = 0;
   for (int64_t number = 1; number <= 32000; ++number) {
