@@ -24,6 +24,8 @@
 
 namespace {
 
+using data_variants::copybooks;
+using data_variants::operator+;
 using data_variants::Record;
 using data_variants::ToolRun;
 using data_variants::transactions;
@@ -36,10 +38,6 @@ std::string header(const std::string& table = "") {
   std::string text = "HDR 2024-01-31 NIGHTLY EXTRACT 0042";
   text.resize(HEADER_SIZE - 1, ' ');
   return (table.empty() ? text : data_variants::inPage(text, table)) + "\x01";
-}
-
-std::vector<std::string> copybook(const std::string& name) {
-  return {"-c", dataPath("copybooks/" + name)};
 }
 
 struct Variant {
@@ -164,18 +162,23 @@ class DiagnoseTest : public ::testing::Test {
           (excludes ? " --rdw-excludes-header" : "") +
           (blockExcludes ? " --bdw-excludes-header" : "") + " --code-page 037";
       expectDiagnosedWithAndWithoutHeader(variant(format + std::to_string(bits) + ".dat", bytes,
-                                                  copybook("custmast.cpy"), arguments, expected));
+                                                  copybooks({"custmast.cpy"}), arguments,
+                                                  expected));
     }
   }
 
   // Diagnoses the variant and reads it back with the command printed.
   void expectDiagnosed(const Variant& v) {
     SCOPED_TRACE(v.name);
-    const std::string path = dir.write(v.name, v.bytes);
-    std::vector<std::string> args = {"diagnose"};
-    args.insert(args.end(), v.layouts.begin(), v.layouts.end());
-    args.push_back(path);
-    const ToolRun run = data_variants::lyra(args);
+    std::string command;
+    diagnose(v, &command);
+    if (!command.empty()) expectReadBack(command, v);
+  }
+
+  // Diagnoses the variant, which must name its arguments and note; the command printed.
+  void diagnose(const Variant& v, std::string* command) {
+    const ToolRun run = data_variants::lyra(std::vector<std::string>{"diagnose"} + v.layouts +
+                                            std::vector<std::string>{dir.write(v.name, v.bytes)});
     ASSERT_EQ(0, run.status) << run.out << run.err;
     const std::vector<std::string> said = data_variants::lines(run.out);
     ASSERT_GE(said.size(), 3u) << run.out;
@@ -183,11 +186,11 @@ class DiagnoseTest : public ::testing::Test {
     if (!v.note.empty()) {
       EXPECT_NE(said.end(), std::find(said.begin(), said.end(), v.note)) << run.out;
     }
-    const auto command = std::find_if(said.begin(), said.end(), [](const std::string& line) {
+    const auto line = std::find_if(said.begin(), said.end(), [](const std::string& line) {
       return line.rfind("lyra read ", 0) == 0;
     });
-    ASSERT_NE(said.end(), command) << run.out;
-    expectReadBack(*command, v);
+    ASSERT_NE(said.end(), line) << run.out;
+    *command = *line;
   }
 
   void expectReadBack(const std::string& command, const Variant& v) {
@@ -252,23 +255,23 @@ std::string zstdCompressed(const std::string& bytes) {
 // Fixed records, records that end where their layout ends, and text lines, each with
 // and without a header.
 TEST_F(DiagnoseTest, FixedRecordsLayoutWalksAndLinesWithAndWithoutAHeader) {
-  Variant measures = listed("measures.dat", copybook("measures.cpy"),
+  Variant measures = listed("measures.dat", copybooks({"measures.cpy"}),
                             "--record-format fixed --comp5-little-endian --float-format ieee-le");
   measures.floats = {"*M-RATE", "*M-PEAK", "M-VALUE", "M-MEAN"};
   std::vector<Variant> variants = {
-      listed("customers.dat", copybook("custmast.cpy"), "--record-format fixed"),
-      listed("customers_ebcdic.dat", copybook("custmast.cpy"),
+      listed("customers.dat", copybooks({"custmast.cpy"}), "--record-format fixed"),
+      listed("customers_ebcdic.dat", copybooks({"custmast.cpy"}),
              "--record-format fixed --code-page 037"),
-      listed("items.dat", copybook("itemprice.cpy"), "--record-format fixed"),
-      listed("payroll.dat", copybook("payroll.cpy"), "--record-format fixed"),
+      listed("items.dat", copybooks({"itemprice.cpy"}), "--record-format fixed"),
+      listed("payroll.dat", copybooks({"payroll.cpy"}), "--record-format fixed"),
       listed("txn_fixed120.dat", transactions(), "--record-format fixed --record-length 120"),
       listed("txn_fixed120_ebcdic.dat", transactions(),
              "--record-format fixed --record-length 120 --code-page 037"),
       measures,
-      listed("accounts.dat", copybook("acctrec.cpy"), "--record-format layout"),
+      listed("accounts.dat", copybooks({"acctrec.cpy"}), "--record-format layout"),
       listed("txn_var.dat", transactions(), "--record-format layout"),
       listed("txn_var_ebcdic.dat", transactions(), "--record-format layout --code-page 037"),
-      listed("payroll.txt", copybook("payroll.cpy"), "--record-format lines"),
+      listed("payroll.txt", copybooks({"payroll.cpy"}), "--record-format lines"),
   };
   for (Variant& v : variants) {
     if (v.layouts.size() > 2) v.actives = {"HD", "DT", "TR"};
@@ -276,7 +279,7 @@ TEST_F(DiagnoseTest, FixedRecordsLayoutWalksAndLinesWithAndWithoutAHeader) {
   }
   // A header of its own already: 32 bytes, and 37 more before them.
   Variant policies =
-      listed("policies.dat", copybook("policy.cpy"), "--record-format fixed --skip 32");
+      listed("policies.dat", copybooks({"policy.cpy"}), "--record-format fixed --skip 32");
   expectDiagnosed(policies);
   policies.name = "h_" + policies.name;
   policies.bytes = header() + policies.bytes;
@@ -289,11 +292,11 @@ TEST_F(DiagnoseTest, FixedRecordsLayoutWalksAndLinesWithAndWithoutAHeader) {
 TEST_F(DiagnoseTest, DescriptorWordsOfEveryKindWithAndWithoutAHeader) {
   expectEveryWordForm(false);
   for (const Variant& v :
-       {listed("shipments.dat", copybook("shipment.cpy"),
+       {listed("shipments.dat", copybooks({"shipment.cpy"}),
                "--record-format rdw --rdw-excludes-header"),
-        listed("shipments_le.dat", copybook("shipment.cpy"),
+        listed("shipments_le.dat", copybooks({"shipment.cpy"}),
                "--record-format rdw --rdw-little-endian --rdw-excludes-header"),
-        listed("shipments_vb.dat", copybook("shipment.cpy"), "--record-format vb")}) {
+        listed("shipments_vb.dat", copybooks({"shipment.cpy"}), "--record-format vb")}) {
     expectDiagnosedWithAndWithoutHeader(v);
   }
 }
@@ -308,8 +311,8 @@ TEST_F(DiagnoseTest, CodePagesByTheirNationalCharacters) {
   for (const std::string page :
        {"037", "273", "277", "278", "280", "284", "297", "500", "871", "1047"}) {
     expectDiagnosed(variant("customers_" + page + ".dat", data_variants::customersInPage(page),
-                            copybook("custmast.cpy"), "--record-format fixed --code-page " + page,
-                            expected));
+                            copybooks({"custmast.cpy"}),
+                            "--record-format fixed --code-page " + page, expected));
   }
   const std::pair<const char*, const char*> kunden[] = {
       {"kunden_1141.dat", " --code-page 1141"},
@@ -319,7 +322,7 @@ TEST_F(DiagnoseTest, CodePagesByTheirNationalCharacters) {
   };
   for (const auto& [file, page] : kunden) {
     expectDiagnosed(
-        listed(file, copybook("kunden.cpy"), std::string("--record-format fixed") + page));
+        listed(file, copybooks({"kunden.cpy"}), std::string("--record-format fixed") + page));
   }
 }
 
@@ -330,20 +333,15 @@ TEST_F(DiagnoseTest, FloatFormatsAndBinaryByteOrders) {
   std::string bigEndian;
   for (std::string record :
        data_variants::fixedRecords(data_variants::dataFile("measures.dat"), 63)) {
-    for (const auto& [offset, length] : {std::pair<size_t, size_t>{5, 4},
-                                         {9, 8},
-                                         {17, 4},
-                                         {21, 8},
-                                         {29, 2},
-                                         {31, 4},
-                                         {35, 4},
-                                         {39, 8},
-                                         {47, 4}}) {
+    // The offset and length of each float (M-RATE to M-MEAN) and native binary item.
+    const size_t items[][2] = {{5, 4},  {9, 8},  {17, 4}, {21, 8}, {29, 2},
+                               {31, 4}, {35, 4}, {39, 8}, {47, 4}};
+    for (const auto& [offset, length] : items) {
       std::reverse(record.begin() + offset, record.begin() + offset + length);
     }
     bigEndian += record;
   }
-  Variant measures = variant("measures_big.dat", bigEndian, copybook("measures.cpy"),
+  Variant measures = variant("measures_big.dat", bigEndian, copybooks({"measures.cpy"}),
                              "--record-format fixed --float-format ieee",
                              data_variants::readExpected("measures.dat"));
   measures.floats = {"*M-RATE", "*M-PEAK", "M-VALUE", "M-MEAN"};
@@ -356,7 +354,7 @@ TEST_F(DiagnoseTest, FloatFormatsAndBinaryByteOrders) {
     std::reverse(record.begin() + 177, record.begin() + 179);  // CUST-OVERDRAFT-COUNT
     littleEndian += record;
   }
-  expectDiagnosed(variant("customers_le.dat", littleEndian, copybook("custmast.cpy"),
+  expectDiagnosed(variant("customers_le.dat", littleEndian, copybooks({"custmast.cpy"}),
                           "--record-format fixed --binary-little-endian",
                           data_variants::readExpected("customers.dat")));
   // S-RATE COMP-1, S-VALUE COMP-2: 0, 1, -1, 0.5, -118.625 (0.76A x 16^2), 0.1, 100,
@@ -407,17 +405,17 @@ TEST_F(DiagnoseTest, FloatFormatsAndBinaryByteOrders) {
 TEST_F(DiagnoseTest, SpannedRecordsAndGnuCobolVariableForms) {
   expectEveryWordForm(true);
   for (const Variant& v :
-       {listed("shipments_vbs.dat", copybook("shipment.cpy"), "--record-format vbs"),
-        listed("customers_vbs.dat", copybook("custmast.cpy"),
+       {listed("shipments_vbs.dat", copybooks({"shipment.cpy"}), "--record-format vbs"),
+        listed("customers_vbs.dat", copybooks({"custmast.cpy"}),
                "--record-format vbs --rdw-little-endian --rdw-excludes-header "
                "--bdw-excludes-header --code-page 037"),
-        listed("shipments_vs.dat", copybook("shipment.cpy"),
+        listed("shipments_vs.dat", copybooks({"shipment.cpy"}),
                "--record-format vs --rdw-little-endian"),
-        listed("shipments_varseq1.dat", copybook("shipment.cpy"),
+        listed("shipments_varseq1.dat", copybooks({"shipment.cpy"}),
                "--record-format rdw --varseq-format 1"),
-        listed("shipments_varseq2.dat", copybook("shipment.cpy"),
+        listed("shipments_varseq2.dat", copybooks({"shipment.cpy"}),
                "--record-format rdw --varseq-format 2"),
-        listed("shipments_varseq3.dat", copybook("shipment.cpy"),
+        listed("shipments_varseq3.dat", copybooks({"shipment.cpy"}),
                "--record-format rdw --varseq-format 3")}) {
     expectDiagnosedWithAndWithoutHeader(v);
   }
@@ -427,8 +425,8 @@ TEST_F(DiagnoseTest, SpannedRecordsAndGnuCobolVariableForms) {
 // the counts say, the items after each table would be read inside it. Records as long
 // as their counts make them (lengths 56 + 28 x count + 8) are read as the counts say.
 TEST_F(DiagnoseTest, TablesStoredAtTheirMaximum) {
-  Variant fixed =
-      listed("accounts_max.dat", copybook("acctrec.cpy"), "--record-format fixed --odo-layout max");
+  Variant fixed = listed("accounts_max.dat", copybooks({"acctrec.cpy"}),
+                         "--record-format fixed --odo-layout max");
   expectDiagnosedWithAndWithoutHeader(fixed);
   Variant words = fixed;
   words.name = "accounts_max_rdw.dat";
@@ -438,7 +436,7 @@ TEST_F(DiagnoseTest, TablesStoredAtTheirMaximum) {
   // The records of accounts.dat, each as long as its count makes it, behind words: the
   // tables at their maximum read them as cleanly, the items past each record's end
   // unread, and are not named.
-  Variant shifted = listed("accounts.dat", copybook("acctrec.cpy"), "--record-format rdw");
+  Variant shifted = listed("accounts.dat", copybooks({"acctrec.cpy"}), "--record-format rdw");
   shifted.name = "accounts_rdw.dat";
   shifted.bytes = data_variants::inRdws(data_variants::accountRecords(), false, false);
   expectDiagnosed(shifted);
@@ -454,14 +452,15 @@ TEST_F(DiagnoseTest, CompressedFilesByTheirDecompressedStart) {
     const std::string suffix = kind == std::string("gzip") ? ".gz"
                                : kind[0] == 'b'            ? ".bz2"
                                                            : ".zst";
-    Variant v = listed("customers_rdw.dat" + suffix, copybook("custmast.cpy"),
+    Variant v = listed("customers_rdw.dat" + suffix, copybooks({"custmast.cpy"}),
                        "--record-format rdw --code-page 037");
     v.expected = expected;
     v.note = std::string("The file is ") + kind +
              "-compressed: lyra read decompresses it as it stands, no option needed.";
     expectDiagnosed(v);
   }
-  Variant shipments = listed("shipments_vbs.dat", copybook("shipment.cpy"), "--record-format vbs");
+  Variant shipments =
+      listed("shipments_vbs.dat", copybooks({"shipment.cpy"}), "--record-format vbs");
   shipments.name = "shipments_vbs.zst";
   shipments.bytes = zstdCompressed(shipments.bytes);
   shipments.note = "The sample is all of its data, decompressed.";
@@ -483,21 +482,13 @@ TEST_F(DiagnoseTest, CompressedFilesByTheirDecompressedStart) {
        {std::pair<std::string, std::string>{"many.dat.gz", gzipped(bytes)},
         {"many.dat.zst", zstdCompressed(bytes)}}) {
     SCOPED_TRACE(name);
-    const ToolRun run = data_variants::lyra({"diagnose", "-c", book, dir.write(name, packed)});
-    ASSERT_EQ(0, run.status) << run.out << run.err;
-    const std::vector<std::string> said = data_variants::lines(run.out);
-    ASSERT_GE(said.size(), 3u);
-    EXPECT_EQ("--record-format rdw --code-page 037",
-              said[1].substr(said[1].find("--record-format")));
-    EXPECT_NE(said.end(), std::find(said.begin(), said.end(),
-                                    "The sample is the first 4194304 bytes of its data, "
-                                    "decompressed: the rest is reached only through them."))
-        << run.out;
-    const auto command = std::find_if(said.begin(), said.end(), [](const std::string& line) {
-      return line.rfind("lyra read ", 0) == 0;
-    });
-    ASSERT_NE(said.end(), command);
-    const ToolRun read = data_variants::runShell(*command);
+    Variant many = variant(name, packed, {"-c", book}, "--record-format rdw --code-page 037", {});
+    many.note =
+        "The sample is the first 4194304 bytes of its data, decompressed: the rest is reached "
+        "only through them.";
+    std::string command;
+    diagnose(many, &command);
+    const ToolRun read = data_variants::runShell(command);
     EXPECT_EQ(0, read.status) << read.err;
     EXPECT_TRUE(read.out == truth.out) << "the reads differ";
   }
@@ -538,35 +529,34 @@ TEST_F(DiagnoseTest, FilesItMustNotGuessShowTheirFirstBadField) {
       dir.write("damaged_vbs.dat", spanned(segmentsOf(customers, 90), true, false, false, false));
   const std::string vsPath =
       dir.write("damaged_vs.dat", spanned(segmentsOf(customers, 90), false, true, true, false));
-  // The layouts, the file, and the file whose bytes the offsets count: the file itself,
-  // or the file it is compressed from.
-  const std::vector<std::tuple<std::vector<std::string>, std::string, std::string>> cases = {
-      {copybook("custmast.cpy"), randomPath, randomPath},
-      {copybook("acctrec.cpy"), randomPath, randomPath},
-      {transactions(), randomPath, randomPath},
-      {copybook("custmast.cpy"), packedPath, randomPath},
-      {copybook("custmast.cpy"), vbsPath, vbsPath},
-      {copybook("custmast.cpy"), vsPath, vsPath},
-      {copybook("payroll.cpy"), dataPath("files/customers.dat"), dataPath("files/customers.dat")},
-      {copybook("custmast.cpy"), dataPath("files/payroll.dat"), dataPath("files/payroll.dat")},
-      {copybook("kunden.cpy"), dataPath("files/items.dat"), dataPath("files/items.dat")},
-      {copybook("custmast.cpy"), dataPath("files/shipments_vbs.dat"),
-       dataPath("files/shipments_vbs.dat")},
-      {copybook("acctrec.cpy"), dataPath("files/shipments_varseq2.dat"),
-       dataPath("files/shipments_varseq2.dat")},
+  // The layouts and the file; the offsets count the bytes of the file, or of the file it
+  // is compressed from.
+  const auto files = [](const char* name) { return dataPath(std::string("files/") + name); };
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {copybooks({"custmast.cpy"}), randomPath},
+      {copybooks({"acctrec.cpy"}), randomPath},
+      {transactions(), randomPath},
+      {copybooks({"custmast.cpy"}), packedPath},
+      {copybooks({"custmast.cpy"}), vbsPath},
+      {copybooks({"custmast.cpy"}), vsPath},
+      {copybooks({"payroll.cpy"}), files("customers.dat")},
+      {copybooks({"custmast.cpy"}), files("payroll.dat")},
+      {copybooks({"kunden.cpy"}), files("items.dat")},
+      {copybooks({"custmast.cpy"}), files("shipments_vbs.dat")},
+      {copybooks({"acctrec.cpy"}), files("shipments_varseq2.dat")},
   };
   const std::regex field(
       "Where it parts from the file: (record \\d+ )?at byte offset (\\d+), field [A-Z0-9_-]+ at "
       "byte offset (\\d+) \\((\\d+) bytes\\): ([0-9a-f ]+)");
   const std::regex record("Where it parts from the file: (record \\d+ )?at byte offset (\\d+): .*");
-  for (const auto& [layouts, path, plain] : cases) {
+  for (const auto& [layouts, path] : cases) {
     SCOPED_TRACE(layouts[1] + " " + path);
     std::vector<std::string> args = {"diagnose"};
     args.insert(args.end(), layouts.begin(), layouts.end());
     args.push_back(path);
     const ToolRun run = data_variants::lyra(args);
     EXPECT_EQ(1, run.status) << run.out;
-    const std::string bytes = test_support::readFile(plain);
+    const std::string bytes = test_support::readFile(path == packedPath ? randomPath : path);
     std::smatch match;
     const std::vector<std::string> said = data_variants::lines(run.out);
     std::string hex;

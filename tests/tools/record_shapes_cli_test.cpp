@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,6 +20,7 @@ using test_support::TempDir;
 using ::testing::HasSubstr;
 
 using Result = data_variants::ToolRun;
+using data_variants::lines;
 using data_variants::lyra;
 using data_variants::operator+;
 
@@ -289,10 +289,7 @@ TEST(RecordShapesCliTest, HierarchyFlatKeys) {
                                     "--chunk-size", "100", HIERARCHY_FILE});
   EXPECT_EQ(3, run.status);
   std::string keys;
-  std::istringstream lines(run.out);
-  for (std::string line; std::getline(lines, line);) {
-    keys += line.substr(0, line.find(",\"H") + 1);
-  }
+  for (const std::string& line : lines(run.out)) keys += line.substr(0, line.find(",\"H") + 1);
   EXPECT_EQ(expected, keys);
   const Result files = lyra(HIERARCHY + CHILDREN +
                             std::vector<std::string>{"--max-errors", "1", "--strip", "-o",
@@ -325,8 +322,7 @@ TEST(RecordShapesCliTest, AllLayouts) {
                                                            dataPath("files/txn_fixed120.dat")});
   EXPECT_EQ(0, jsonl.status);
   std::string layouts;
-  std::istringstream lines(jsonl.out);
-  for (std::string line; std::getline(lines, line);) layouts += line.substr(12, 2) + " ";
+  for (const std::string& line : lines(jsonl.out)) layouts += line.substr(12, 2) + " ";
   EXPECT_EQ("HD DT DT DT DT DT HD DT DT DT DT HD ", layouts);
   EXPECT_THAT(jsonl.out,
               HasSubstr("{\"_layout\":\"DT\",\"DT-REC-TYPE\":\"DT\",\"DT-SEQ-NO\":\"101\","));
@@ -398,7 +394,7 @@ TEST(RecordShapesCliTest, UsageErrors) {
        "-o holds {layout}, which is for --all-layouts: one file per layout"},
   };
   for (const auto& [words, message] : cases) {
-    std::vector<std::string> args = data_variants::lines(words, ' ');
+    std::vector<std::string> args = lines(words, ' ');
     const bool hierarchy = args[0] == "hierarchy";
     args.erase(args.begin());
     const Result run = lyra(
@@ -426,8 +422,7 @@ TEST(RecordShapesCliTest, TreesPastTheBoundAreBadRecords) {
   EXPECT_THAT(run.out, HasSubstr("\"HC-CUST-ID\":\"100002\""));
   EXPECT_EQ("lyra read: 13 bad records skipped\n", run.err);
   std::string numbers;
-  std::istringstream notes(readFile(rejects + ".jsonl"));
-  for (std::string line; std::getline(notes, line);) numbers += line.substr(11, 3);
+  for (const std::string& line : lines(readFile(rejects + ".jsonl"))) numbers += line.substr(11, 3);
   EXPECT_EQ("1, 2, 3, 4, 5, 6, 7, 9, 10,11,12,13,14,", numbers);
   EXPECT_EQ(readFile(HIERARCHY_FILE).substr(0, 7 * 72) + readFile(HIERARCHY_FILE).substr(8 * 72),
             readFile(rejects));

@@ -15,6 +15,7 @@
 namespace {
 
 using data_variants::ToolRun;
+using data_variants::operator+;
 using data_variants::transactions;
 using test_support::dataPath;
 
@@ -36,29 +37,29 @@ class VerifyTest : public ::testing::Test {
 };
 
 TEST_F(VerifyTest, WrittenFilesAreClean) {
-  const std::string copybooks = dataPath("copybooks/");
-  const std::vector<std::vector<std::string>> cases = {
-      {"-c", copybooks + "custmast.cpy", "--fixed", dataPath("files/customers.dat")},
-      {"-c", copybooks + "custmast.cpy", "--record-format", "vb", "--ebcdic",
-       dataPath("files/customers_vb.dat")},
-      {"-c", copybooks + "shipment.cpy", "--record-format", "rdw", "--rdw-excludes-header",
-       dataPath("files/shipments.dat")},
-      {"-c", copybooks + "payroll.cpy", "--record-format", "lines", dataPath("files/payroll.txt")},
-      {"-c", copybooks + "measures.cpy", "--float-format", "ieee-le", "--comp5-little-endian",
-       "--fixed", dataPath("files/measures.dat")},
+  // The layout, options and file, words between blanks; the records.
+  const std::pair<std::string, const char*> cases[] = {
+      {"custmast.cpy --fixed customers.dat", "12 records"},
+      {"custmast.cpy --record-format vb --ebcdic customers_vb.dat", "12 records"},
+      {"shipment.cpy --record-format rdw --rdw-excludes-header shipments.dat", "9 records"},
+      {"payroll.cpy --record-format lines payroll.txt", "10 records"},
+      {"measures.cpy --float-format ieee-le --comp5-little-endian --fixed measures.dat",
+       "8 records"},
   };
-  const char* const totals[] = {"12 records", "12 records", "9 records", "10 records", "8 records"};
-  for (size_t i = 0; i < cases.size(); ++i) {
-    SCOPED_TRACE(cases[i].back());
-    const ToolRun run = verify(cases[i]);
+  for (const auto& [words, records] : cases) {
+    SCOPED_TRACE(words);
+    std::vector<std::string> args = data_variants::lines(words, ' ');
+    args.front() = dataPath("copybooks/" + args.front());
+    args.back() = dataPath("files/" + args.back());
+    const ToolRun run = verify(std::vector<std::string>{"-c"} + args);
     EXPECT_EQ(0, run.status) << run.out << run.err;
-    EXPECT_EQ(std::string(totals[i]) + ", 0 bad values in 0 columns, 0 bad records",
+    EXPECT_EQ(std::string(records) + ", 0 bad values in 0 columns, 0 bad records",
               data_variants::lines(run.out).back());
   }
   // accounts.dat's counts are 3, 0, 12, 1, 5, 2, 7, 4: the first repetition is there in
   // seven records, the twelfth in one.
-  const ToolRun accounts =
-      verify({"--format", "json", "-c", copybooks + "acctrec.cpy", dataPath("files/accounts.dat")});
+  const ToolRun accounts = verify({"--format", "json", "-c", dataPath("copybooks/acctrec.cpy"),
+                                   dataPath("files/accounts.dat")});
   EXPECT_EQ(0, accounts.status);
   EXPECT_EQ(0u, accounts.out.find("{\"records\": 8, \"bad_records\": 0,")) << accounts.out;
   EXPECT_EQ(
@@ -104,11 +105,7 @@ TEST_F(VerifyTest, PlantedFaultsInLargeFilesAtTheirRecordsAndColumns) {
   txn.replace(static_cast<size_t>(at(28507)), 2, "ZZ");
   std::vector<std::string> args = transactions();
   args.insert(args.end(), {"--fixed", "120", "--format", "json", dir.write("txn.dat", txn)});
-  const ToolRun one = verify([&] {
-    std::vector<std::string> a = args;
-    a.insert(a.begin(), {"--threads", "1"});
-    return a;
-  }());
+  const ToolRun one = verify(std::vector<std::string>{"--threads", "1"} + args);
   args.insert(args.begin(), {"--threads", "2", "--chunk-size", "65536"});
   const ToolRun two = verify(args);
   EXPECT_EQ(1, two.status);
@@ -213,23 +210,18 @@ TEST_F(VerifyTest, CompressedFilesWithAndWithoutAnIndex) {
   const std::string plain = dataPath("files/customers_rdw.dat");
   const std::string gzipped = dataPath("files/customers_rdw.dat.gz");
   const std::string index = dir.path("customers.idx");
-  const std::vector<std::string> layout = {"-c",       dataPath("copybooks/custmast.cpy"),
-                                           "--ebcdic", "--record-format",
-                                           "rdw",      "--format",
-                                           "json",     "--chunk-size",
-                                           "300"};
+  const std::vector<std::string> layout =
+      data_variants::copybooks({"custmast.cpy"}) +
+      std::vector<std::string>{"--ebcdic", "--record-format", "rdw", "--format",
+                               "json",     "--chunk-size",    "300"};
   ASSERT_EQ(0, data_variants::lyra({"splits", "--record-format", "rdw", "--every", "300", "--index",
                                     index, gzipped})
                    .status);
-  std::vector<std::string> args = layout;
-  args.push_back(plain);
-  const ToolRun expected = verify(args);
+  const ToolRun expected = verify(layout + std::vector<std::string>{plain});
   ASSERT_EQ(0, expected.status) << expected.err;
   for (const std::vector<std::string>& more : std::vector<std::vector<std::string>>{
            {"--threads", "2", "--index", index, gzipped}, {"--threads", "2", gzipped}}) {
-    std::vector<std::string> compressed = layout;
-    compressed.insert(compressed.end(), more.begin(), more.end());
-    const ToolRun run = verify(compressed);
+    const ToolRun run = verify(layout + more);
     EXPECT_EQ(0, run.status) << run.err;
     EXPECT_EQ(expected.out, run.out) << more.size();
   }
