@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>

@@ -1,7 +1,7 @@
-// What the tests of `lyra diagnose` and `lyra verify` share: running the built tool
-// through the shell, files of tests/data made over in other framings, headers and
-// code pages (the bytes of records kept, so that their values stay the ones the
-// writing program printed), and the comparison of what `lyra read` writes with a
+// What the tests of the lyra tool share: running the built tool through the shell, the
+// layouts of tests/data as arguments, files of tests/data made over in other framings,
+// headers and code pages (the bytes of records kept, so that their values stay the ones
+// the writing program printed), and the comparison of what `lyra read` writes with a
 // file's expected values.
 #ifndef LYRA_TESTS_TOOLS_DATA_VARIANTS_H_
 #define LYRA_TESTS_TOOLS_DATA_VARIANTS_H_

@@ -24,7 +24,6 @@ using test_support::TempDir;
 using data_variants::lines;
 using data_variants::operator+;
 using Result = data_variants::ToolRun;
-using Rows = std::vector<std::string>;
 
 inline Result run(const std::string& command) {
   return data_variants::runShell(command);
@@ -122,7 +121,7 @@ inline std::string readRows(const Listed& d, const std::string& format, bool typ
   for (const std::string& id : d.ids) {
     std::vector<std::string> active = args;
     active.insert(active.end(), {id, path});
-    for (const std::string& row : lines(run(lyra(active)).out, '\n')) {
+    for (const std::string& row : lines(run(lyra(active)).out)) {
       const size_t number = row.find("\"_record\":") + 10;
       rows[std::stoll(row.substr(number))] = "{\"_layout\":\"" + id + "\"," + row.substr(1);
     }
