@@ -139,6 +139,11 @@ inline std::string inRdws(const std::vector<std::string>& records, bool littleEn
   return file;
 }
 
+// A block descriptor word: the length in 2 bytes, big-endian, then 2 zero bytes.
+inline std::string blockWord(size_t length) {
+  return {static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), '\0', '\0'};
+}
+
 // Blocks of `perBlock` records behind block descriptor words, big-endian and counting
 // their own 4 bytes or not.
 inline std::string inBlocks(const std::vector<std::string>& records, bool littleEndian,
@@ -149,10 +154,7 @@ inline std::string inBlocks(const std::vector<std::string>& records, bool little
     for (size_t i = first; i < records.size() && i < first + perBlock; ++i) {
       block += withRdw(records[i], littleEndian, excludes);
     }
-    const size_t length = block.size() + (blockExcludes ? 0 : 4);
-    file +=
-        std::string{static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), '\0', '\0'} +
-        block;
+    file += blockWord(block.size() + (blockExcludes ? 0 : 4)) + block;
   }
   return file;
 }

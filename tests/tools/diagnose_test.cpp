@@ -91,10 +91,6 @@ std::vector<std::pair<int, std::string>> segmentsOf(const std::vector<std::strin
   return segments;
 }
 
-std::string blockWord(size_t length) {
-  return {static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), '\0', '\0'};
-}
-
 // Segments one after another (vs), or in blocks (vbs): a block ends after a segment
 // whose record goes on, as the next segment of a record starts a block, and after
 // three segments otherwise.
@@ -108,7 +104,8 @@ std::string spanned(const std::vector<std::pair<int, std::string>>& segments, bo
     ++inBlock;
     const bool goesOn = code == 1 || code == 3;
     if (!blocks || goesOn || inBlock == 3 || i + 1 == segments.size()) {
-      file += blocks ? blockWord(block.size() + (blockExcludes ? 0 : 4)) + block : block;
+      file +=
+          blocks ? data_variants::blockWord(block.size() + (blockExcludes ? 0 : 4)) + block : block;
       block.clear();
       inBlock = 0;
     }
@@ -448,14 +445,12 @@ TEST_F(DiagnoseTest, TablesStoredAtTheirMaximum) {
 // reading the uncompressed file with the options it was written with does.
 TEST_F(DiagnoseTest, CompressedFilesByTheirDecompressedStart) {
   const auto expected = data_variants::readExpected("customers_rdw.dat");
-  for (const char* kind : {"gzip", "bzip2", "zstd"}) {
-    const std::string suffix = kind == std::string("gzip") ? ".gz"
-                               : kind[0] == 'b'            ? ".bz2"
-                                                           : ".zst";
+  for (const auto& [kind, suffix] :
+       {std::pair<std::string, std::string>{"gzip", ".gz"}, {"bzip2", ".bz2"}, {"zstd", ".zst"}}) {
     Variant v = listed("customers_rdw.dat" + suffix, copybooks({"custmast.cpy"}),
                        "--record-format rdw --code-page 037");
     v.expected = expected;
-    v.note = std::string("The file is ") + kind +
+    v.note = "The file is " + kind +
              "-compressed: lyra read decompresses it as it stands, no option needed.";
     expectDiagnosed(v);
   }

@@ -173,26 +173,22 @@ const std::string ORPHAN_REASON =
 // Every value of the GnuCOBOL files with nested groups, fixed and variable tables and
 // REDEFINES, in their copybooks' shapes: one JSON line per record.
 TEST(RecordShapesCliTest, NestedLinesHoldEveryValue) {
-  struct File {
-    std::vector<std::string> args;
-    std::string name;
-  };
-  const File files[] = {
+  const std::pair<std::vector<std::string>, std::string> files[] = {
       {{"-c", dataPath("copybooks/custmast.cpy"), "--fixed"}, "customers.dat"},
       {{"-c", dataPath("copybooks/acctrec.cpy")}, "accounts.dat"},
   };
-  for (const File& file : files) {
-    SCOPED_TRACE(file.name);
+  for (const auto& [args, name] : files) {
+    SCOPED_TRACE(name);
     std::string expected;
-    for (const auto& [number, values] : expectedValues(file.name)) {
+    for (const auto& [number, values] : expectedValues(name)) {
       expected +=
-          fill(file.name == "accounts.dat" ? accountShape(values) : CUSTOMER_SHAPE, values) + "\n";
+          fill(name == "accounts.dat" ? accountShape(values) : CUSTOMER_SHAPE, values) + "\n";
     }
     for (const std::string threads : {"1", "3"}) {
       const Result run =
           lyra(std::vector<std::string>{"read", "--format", "json-nested", "--strip", "--threads",
                                         threads, "--chunk-size", "450"} +
-               file.args + std::vector<std::string>{dataPath("files/" + file.name)});
+               args + std::vector<std::string>{dataPath("files/" + name)});
       EXPECT_EQ(0, run.status) << run.err;
       EXPECT_EQ(expected, run.out) << threads << " threads";
     }
