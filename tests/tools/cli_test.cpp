@@ -11,12 +11,12 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "chunk_output.h"
+#include "data_variants.h"
 #include "parse/copybook_test_util.h"
 #include "test_util.h"
 
@@ -29,29 +29,20 @@ using test_support::TempDir;
 using ::testing::HasSubstr;
 using std::string_literals::operator""s;
 
-struct Result {
-  int status;  // the exit status; -1 when the program was killed
-  std::string out, err;
-};
+using Result = data_variants::ToolRun;
+using data_variants::lines;
+using data_variants::lyra;
 
-// No path or argument holds a single quote.
-std::string lyraCommand(const std::vector<std::string>& args,
-                        const std::string& program = LYRA_BINARY_DIR "/tools/lyra/lyra") {
-  std::string command = "'" + program + "'";
-  for (const std::string& arg : args) command += " '" + arg + "'";
+// The command line of the built lyra, or of another program, with the arguments.
+std::string lyraCommand(const std::vector<std::string>& args, const std::string& program = "lyra") {
+  std::string command = data_variants::quoted(program);
+  for (const std::string& arg : args) command += " " + data_variants::quoted(arg);
   return command;
 }
 
+// Runs a shell command line with the built lyra first on PATH.
 Result runCommand(const std::string& command) {
-  TempDir dir;
-  const int status =
-      system((command + " </dev/null >" + dir.path("out") + " 2>" + dir.path("err")).c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(dir.path("out")),
-          readFile(dir.path("err"))};
-}
-
-Result lyra(const std::vector<std::string>& args) {
-  return runCommand(lyraCommand(args));
+  return data_variants::runShell(command);
 }
 
 struct Measured {
@@ -93,18 +84,11 @@ Measured runMeasured(const std::vector<std::string>& args) {
 
 void expectLyra(const std::vector<std::string>& args, int status, const std::string& out,
                 const std::string& err = "") {
-  SCOPED_TRACE(lyraCommand(args, "lyra"));
+  SCOPED_TRACE(lyraCommand(args));
   const Result run = lyra(args);
   EXPECT_EQ(status, run.status);
   EXPECT_EQ(out, run.out);
   EXPECT_EQ(err, run.err);
-}
-
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> result;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) result.push_back(line);
-  return result;
 }
 
 // The words of text, split at blanks but for those inside single quotes, which go.
@@ -754,7 +738,7 @@ TEST_F(CliTest, FailedWritesAndClosedPipes) {
       const std::string script = trap + "{ " + lyraCommand(words(read(threads))) + " 2>" +
                                  dir.path("err") + "; echo $? >" + dir.path("status") +
                                  "; } | head -c 1 >/dev/null";
-      ASSERT_EQ(0, system(script.c_str()));
+      ASSERT_EQ(0, runCommand(script).status);
       EXPECT_EQ("", readFile(dir.path("err")));
       EXPECT_EQ(trap.empty() ? "141\n" : "1\n", readFile(dir.path("status")));
     }

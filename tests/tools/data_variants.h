@@ -1,7 +1,7 @@
-// What the tests of `lyra diagnose` and `lyra verify` share: running the built tool
-// through the shell, files of tests/data made over in other framings, headers and
-// code pages (the bytes of records kept, so that their values stay the ones the
-// writing program printed), and the comparison of what `lyra read` writes with a
+// What the tests of the lyra tool share: running the built tool through the shell, the
+// layouts of tests/data as arguments, files of tests/data made over in other framings,
+// headers and code pages (the bytes of records kept, so that their values stay the ones
+// the writing program printed), and the comparison of what `lyra read` writes with a
 // file's expected values.
 #ifndef LYRA_TESTS_TOOLS_DATA_VARIANTS_H_
 #define LYRA_TESTS_TOOLS_DATA_VARIANTS_H_
@@ -56,15 +56,60 @@ inline ToolRun lyra(const std::vector<std::string>& args) {
   return runShell(line);
 }
 
-inline std::vector<std::string> lines(const std::string& text) {
+// The lines of the text, or its parts between separators.
+inline std::vector<std::string> lines(const std::string& text, char separator = '\n') {
   std::vector<std::string> all;
   std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) all.push_back(line);
+  for (std::string line; std::getline(in, line, separator);) all.push_back(line);
   return all;
 }
 
 inline std::string dataFile(const std::string& name) {
   return test_support::readFile(test_support::dataPath("files/" + name));
+}
+
+inline std::vector<std::string> operator+(std::vector<std::string> a,
+                                          const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// A -c argument for each copybook of tests/data (NAME.cpy or NAME.cpy=ID).
+inline std::vector<std::string> copybooks(const std::vector<std::string>& names) {
+  std::vector<std::string> args;
+  for (const std::string& name : names) {
+    args.insert(args.end(), {"-c", test_support::dataPath("copybooks/" + name)});
+  }
+  return args;
+}
+
+// The layouts of the transaction files, told apart by their first two bytes.
+inline std::vector<std::string> transactions() {
+  std::vector<std::string> args = copybooks({"txnhdr.cpy=HD", "txndtl.cpy=DT", "txntrl.cpy=TR"});
+  args.insert(args.end(), {"--id-field", "0:PIC X(2)"});
+  return args;
+}
+
+// The layouts of hierarchy.dat, records of 72 bytes told apart by their first byte.
+inline std::vector<std::string> hierarchy() {
+  std::vector<std::string> args =
+      copybooks({"hcust.cpy=C", "hacct.cpy=A", "hphone.cpy=P", "htxn.cpy=T"});
+  args.insert(args.end(), {"--id-field", "0:PIC X", "--fixed", "72"});
+  return args;
+}
+
+// The records of accounts.dat, each as long as its ACCT-TXN-COUNT (3, 0, 12, 1, 5, 2, 7,
+// 4) makes it: 56 + 28 x count + 8 bytes.
+inline std::vector<std::string> accountRecords() {
+  const std::string accounts = dataFile("accounts.dat");
+  std::vector<std::string> records;
+  size_t from = 0;
+  for (int count : {3, 0, 12, 1, 5, 2, 7, 4}) {
+    records.push_back(accounts.substr(from, 56 + 28 * count + 8));
+    from += records.back().size();
+  }
+  EXPECT_EQ(accounts.size(), from);
+  return records;
 }
 
 // The records of a file of fixed records.
@@ -86,6 +131,19 @@ inline std::string withRdw(const std::string& record, bool littleEndian, bool ex
   return word + record;
 }
 
+// Records each behind its record descriptor word.
+inline std::string inRdws(const std::vector<std::string>& records, bool littleEndian,
+                          bool excludes) {
+  std::string file;
+  for (const std::string& record : records) file += withRdw(record, littleEndian, excludes);
+  return file;
+}
+
+// A block descriptor word: the length in 2 bytes, big-endian, then 2 zero bytes.
+inline std::string blockWord(size_t length) {
+  return {static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), '\0', '\0'};
+}
+
 // Blocks of `perBlock` records behind block descriptor words, big-endian and counting
 // their own 4 bytes or not.
 inline std::string inBlocks(const std::vector<std::string>& records, bool littleEndian,
@@ -96,10 +154,7 @@ inline std::string inBlocks(const std::vector<std::string>& records, bool little
     for (size_t i = first; i < records.size() && i < first + perBlock; ++i) {
       block += withRdw(records[i], littleEndian, excludes);
     }
-    const size_t length = block.size() + (blockExcludes ? 0 : 4);
-    file +=
-        std::string{static_cast<char>(length >> 8), static_cast<char>(length & 0xFF), '\0', '\0'} +
-        block;
+    file += blockWord(block.size() + (blockExcludes ? 0 : 4)) + block;
   }
   return file;
 }

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -13,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "data_variants.h"
 #include "test_util.h"
 
 namespace {
@@ -50,33 +50,13 @@ TEST(JsonNumberTest, DecodedAndEditedTexts) {
       {"$  1.50-", "-1.50"},
       {"$**1.50CR", "-1.50"},
       {"***12.50", "12.50"},
-      // No number: nothing but editing, two signs, a sign in the digits, another text.
-      {"#ERR#", "null"},
-      {"    ", "null"},
-      {"***.**", "null"},
-      {"$", "null"},
-      {"CR", "null"},
-      {"-12-", "null"},
-      {"+-12", "null"},
-      {"12CR-", "null"},
-      {"12-3", "null"},
-      {"12 34", "null"},
-      {"12.50cr", "null"},
-      {"12.50CRX", "null"},
-      {"1e", "null"},
   };
   for (const auto& [text, want] : cases) EXPECT_EQ(want, jsonNumber(text)) << '"' << text << '"';
-}
-
-// The output of a command, read to its end.
-std::string run(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return out;
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-  pclose(pipe);
-  return out;
+  // No number: nothing but editing, two signs, a sign in the digits, another text.
+  for (const char* text : {"#ERR#", "    ", "***.**", "$", "CR", "-12-", "+-12", "12CR-", "12-3",
+                           "12 34", "12.50cr", "12.50CRX", "1e"}) {
+    EXPECT_EQ("null", jsonNumber(text)) << '"' << text << '"';
+  }
 }
 
 // Every record of edited.dat as typed JSON: the values wedited.cob printed, as numbers.
@@ -95,9 +75,10 @@ TEST(JsonNumberTest, EditedNumbersAsGnuCobolPrintedThem) {
   ASSERT_EQ(7u, records.size());
   std::string want;
   for (const auto& record : records) want += "{" + record.second + "}\n";
-  EXPECT_EQ(want, run("'" LYRA_BINARY_DIR "/tools/lyra/lyra' read --format jsonl --typed -c '" +
-                      test_support::dataPath("copybooks/edited.cpy") + "' '" +
-                      test_support::dataPath("files/edited.dat") + "'"));
+  const data_variants::ToolRun read = data_variants::lyra(
+      {"read", "--format", "jsonl", "--typed", "-c", test_support::dataPath("copybooks/edited.cpy"),
+       test_support::dataPath("files/edited.dat")});
+  EXPECT_EQ(want, read.out);
 }
 
 }  // namespace

@@ -3,12 +3,12 @@
 // README shows after it. A shown line "..." stands for any lines, "..." within a line
 // for any text. Lines without "$ " (make, cmake, messages quoted alone) are not run.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "data_variants.h"
 #include "test_util.h"
 
 namespace {
@@ -73,11 +73,9 @@ bool matches(const std::vector<std::string>& lines, size_t line,
 
 // The lines of text, without the CR of CSV's line ends, which the README leaves out.
 std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
+  std::vector<std::string> lines = data_variants::lines(text);
+  for (std::string& line : lines) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
   }
   return lines;
 }
@@ -85,15 +83,12 @@ std::vector<std::string> linesOf(const std::string& text) {
 TEST(ReadmeTest, ShellExamplesPrintWhatTheyShow) {
   const std::vector<Example> all = examples(readFile(LYRA_SOURCE_DIR "/README.md"));
   ASSERT_GE(all.size(), 15u);
-  test_support::TempDir dir;
   for (const Example& example : all) {
     SCOPED_TRACE(example.command);
-    const std::string script = "cd '" LYRA_SOURCE_DIR "' && PATH='" LYRA_BINARY_DIR
-                               "/tools/lyra':\"$PATH\" && { " +
-                               example.command + "; } >'" + dir.path("out") + "' 2>&1";
-    const int status = system(script.c_str());
-    const std::string out = readFile(dir.path("out"));
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << out;
+    const data_variants::ToolRun run =
+        data_variants::runShell("cd '" LYRA_SOURCE_DIR "' && { " + example.command + "; } 2>&1");
+    const std::string& out = run.out;
+    EXPECT_EQ(0, run.status) << out;
     EXPECT_TRUE(matches(linesOf(out), 0, example.shown, 0)) << out;
   }
 }

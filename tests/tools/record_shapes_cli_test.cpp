@@ -4,14 +4,12 @@
 // files (tests/data/files/*.expected), placed by hand in each copybook's shape.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "data_variants.h"
 #include "test_util.h"
 
 namespace {
@@ -21,40 +19,18 @@ using test_support::readFile;
 using test_support::TempDir;
 using ::testing::HasSubstr;
 
-struct Result {
-  int status;
-  std::string out, err;
-};
-
-// Runs the built tool with the arguments, none of which holds a single quote.
-Result lyra(const std::vector<std::string>& args) {
-  TempDir dir;
-  std::string command = "'" LYRA_BINARY_DIR "/tools/lyra/lyra'";
-  for (const std::string& arg : args) command += " '" + arg + "'";
-  const int status =
-      system((command + " </dev/null >" + dir.path("out") + " 2>" + dir.path("err")).c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(dir.path("out")),
-          readFile(dir.path("err"))};
-}
-
-std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
+using Result = data_variants::ToolRun;
+using data_variants::lines;
+using data_variants::lyra;
+using data_variants::operator+;
 
 using Values = std::map<std::string, std::string>;
 
 // The values GnuCOBOL printed, by record number and column name.
 std::map<int, Values> expectedValues(const std::string& file) {
   std::map<int, Values> records;
-  std::ifstream in(dataPath("files/" + file + ".expected"));
-  for (std::string line; std::getline(in, line);) {
-    std::istringstream fields(line);
-    std::string number, name, value;
-    std::getline(fields, number, '\t');
-    std::getline(fields, name, '\t');
-    std::getline(fields, value);
-    records[std::stoi(number)][name] = value;
+  for (const auto& [number, record] : data_variants::readExpected(file)) {
+    records[static_cast<int>(number)] = Values(record.begin(), record.end());
   }
   return records;
 }
@@ -186,19 +162,8 @@ std::string nestedTree(const std::map<int, Values>& records, int number) {
   return text + "}";
 }
 
-const std::vector<std::string> HIERARCHY = {"read",
-                                            "-c",
-                                            dataPath("copybooks/hcust.cpy") + "=C",
-                                            "-c",
-                                            dataPath("copybooks/hacct.cpy") + "=A",
-                                            "-c",
-                                            dataPath("copybooks/hphone.cpy") + "=P",
-                                            "-c",
-                                            dataPath("copybooks/htxn.cpy") + "=T",
-                                            "--id-field",
-                                            "0:PIC X",
-                                            "--fixed",
-                                            "72"};
+const std::vector<std::string> HIERARCHY =
+    std::vector<std::string>{"read"} + data_variants::hierarchy();
 const std::vector<std::string> CHILDREN = {"--child", "C=A,P", "--child", "A=T"};
 const std::string HIERARCHY_FILE = dataPath("files/hierarchy.dat");
 const int HIERARCHY_RECORDS_COUNT = 14;
@@ -208,26 +173,22 @@ const std::string ORPHAN_REASON =
 // Every value of the GnuCOBOL files with nested groups, fixed and variable tables and
 // REDEFINES, in their copybooks' shapes: one JSON line per record.
 TEST(RecordShapesCliTest, NestedLinesHoldEveryValue) {
-  struct File {
-    std::vector<std::string> args;
-    std::string name;
-  };
-  const File files[] = {
+  const std::pair<std::vector<std::string>, std::string> files[] = {
       {{"-c", dataPath("copybooks/custmast.cpy"), "--fixed"}, "customers.dat"},
       {{"-c", dataPath("copybooks/acctrec.cpy")}, "accounts.dat"},
   };
-  for (const File& file : files) {
-    SCOPED_TRACE(file.name);
+  for (const auto& [args, name] : files) {
+    SCOPED_TRACE(name);
     std::string expected;
-    for (const auto& [number, values] : expectedValues(file.name)) {
+    for (const auto& [number, values] : expectedValues(name)) {
       expected +=
-          fill(file.name == "accounts.dat" ? accountShape(values) : CUSTOMER_SHAPE, values) + "\n";
+          fill(name == "accounts.dat" ? accountShape(values) : CUSTOMER_SHAPE, values) + "\n";
     }
     for (const std::string threads : {"1", "3"}) {
       const Result run =
           lyra(std::vector<std::string>{"read", "--format", "json-nested", "--strip", "--threads",
                                         threads, "--chunk-size", "450"} +
-               file.args + std::vector<std::string>{dataPath("files/" + file.name)});
+               args + std::vector<std::string>{dataPath("files/" + name)});
       EXPECT_EQ(0, run.status) << run.err;
       EXPECT_EQ(expected, run.out) << threads << " threads";
     }
@@ -324,10 +285,7 @@ TEST(RecordShapesCliTest, HierarchyFlatKeys) {
                                     "--chunk-size", "100", HIERARCHY_FILE});
   EXPECT_EQ(3, run.status);
   std::string keys;
-  std::istringstream lines(run.out);
-  for (std::string line; std::getline(lines, line);) {
-    keys += line.substr(0, line.find(",\"H") + 1);
-  }
+  for (const std::string& line : lines(run.out)) keys += line.substr(0, line.find(",\"H") + 1);
   EXPECT_EQ(expected, keys);
   const Result files = lyra(HIERARCHY + CHILDREN +
                             std::vector<std::string>{"--max-errors", "1", "--strip", "-o",
@@ -352,22 +310,15 @@ TEST(RecordShapesCliTest, HierarchyFlatKeys) {
 // records of no layout counted as a read of one layout counts them.
 TEST(RecordShapesCliTest, AllLayouts) {
   TempDir dir;
-  const std::vector<std::string> txn = {"read",
-                                        "-c",
-                                        dataPath("copybooks/txnhdr.cpy") + "=HD",
-                                        "-c",
-                                        dataPath("copybooks/txndtl.cpy") + "=DT",
-                                        "--id-field",
-                                        "0:PIC X(2)",
-                                        "--fixed",
-                                        "120",
-                                        "--all-layouts"};
+  const std::vector<std::string> txn =
+      std::vector<std::string>{"read"} +
+      data_variants::copybooks({"txnhdr.cpy=HD", "txndtl.cpy=DT"}) +
+      std::vector<std::string>{"--id-field", "0:PIC X(2)", "--fixed", "120", "--all-layouts"};
   const Result jsonl = lyra(txn + std::vector<std::string>{"--format", "jsonl", "--strip",
                                                            dataPath("files/txn_fixed120.dat")});
   EXPECT_EQ(0, jsonl.status);
   std::string layouts;
-  std::istringstream lines(jsonl.out);
-  for (std::string line; std::getline(lines, line);) layouts += line.substr(12, 2) + " ";
+  for (const std::string& line : lines(jsonl.out)) layouts += line.substr(12, 2) + " ";
   EXPECT_EQ("HD DT DT DT DT DT HD DT DT DT DT HD ", layouts);
   EXPECT_THAT(jsonl.out,
               HasSubstr("{\"_layout\":\"DT\",\"DT-REC-TYPE\":\"DT\",\"DT-SEQ-NO\":\"101\","));
@@ -413,47 +364,43 @@ TEST(RecordShapesCliTest, ChosenAndCleanColumns) {
 
 // What the new options refuse, as usage errors.
 TEST(RecordShapesCliTest, UsageErrors) {
-  const std::vector<std::string> customers = {"read", "-c", dataPath("copybooks/custmast.cpy"),
-                                              "--fixed"};
-  const std::string data = dataPath("files/customers.dat");
-  const struct {
-    std::vector<std::string> args;
-    std::string message;
-  } cases[] = {
-      {customers + std::vector<std::string>{"--columns", "CUST-BALANSE,CUST-NUMBR", data},
+  // The layouts (customers or hierarchy) and the options, words between blanks; the message.
+  const std::pair<std::string, std::string> cases[] = {
+      {"customers --columns CUST-BALANSE,CUST-NUMBR",
        "--columns: no column is named 'CUST-BALANSE'; close ones: CUST-BALANCE, CUST-BRANCH"},
-      {customers + std::vector<std::string>{"--columns", "ZIP", data},
-       "--columns: no column is named 'ZIP'; close ones: CUST-ZIP"},
-      {customers + std::vector<std::string>{"--columns", "QQQQQQQQ", data},
+      {"customers --columns ZIP", "--columns: no column is named 'ZIP'; close ones: CUST-ZIP"},
+      {"customers --columns QQQQQQQQ",
        "--columns: no column is named 'QQQQQQQQ' ('lyra columns' lists them)"},
-      {customers + std::vector<std::string>{"--columns", "A,,B", data},
-       "invalid --columns 'A,,B': expected NAME,NAME,..."},
-      {customers + std::vector<std::string>{"--format", "json-nested", "--columns", "A", data},
+      {"customers --columns A,,B", "invalid --columns 'A,,B': expected NAME,NAME,..."},
+      {"customers --format json-nested --columns A",
        "--columns does not go with --format json-nested, which writes whole records"},
-      {customers + std::vector<std::string>{"--filler", "hide", data},
-       "unknown --filler 'hide': use drop or keep"},
-      {HIERARCHY + std::vector<std::string>{"--all-layouts", HIERARCHY_FILE},
+      {"customers --filler hide", "unknown --filler 'hide': use drop or keep"},
+      {"hierarchy --all-layouts",
        "--all-layouts writes csv and table as one file per layout: give -o FILE holding "
        "{layout}, which each layout's identifier replaces (-o out-{layout}.csv)"},
-      {HIERARCHY + std::vector<std::string>{"--child", "C=A", "--active", "A", HIERARCHY_FILE},
+      {"hierarchy --child C=A --active A",
        "--active does not go with --child, which writes every layout's records"},
-      {HIERARCHY + std::vector<std::string>{"--child", "C=X", HIERARCHY_FILE},
-       "--child: no layout has the record identifier 'X'"},
-      {HIERARCHY + std::vector<std::string>{"--child", "C=A", "--child", "P=A", HIERARCHY_FILE},
-       "--child: layout 'A' has a parent already"},
-      {HIERARCHY + std::vector<std::string>{"--child", "C=A", "--child", "A=C", HIERARCHY_FILE},
-       "--child: layout 'C' would be its own ancestor"},
-      {HIERARCHY + std::vector<std::string>{"--child", "C", HIERARCHY_FILE},
-       "invalid --child 'C': expected PARENT=CHILD[,CHILD...]"},
-      {HIERARCHY + std::vector<std::string>{"--max-tree-bytes", "10", HIERARCHY_FILE},
+      {"hierarchy --child C=X", "--child: no layout has the record identifier 'X'"},
+      {"hierarchy --child C=A --child P=A", "--child: layout 'A' has a parent already"},
+      {"hierarchy --child C=A --child A=C", "--child: layout 'C' would be its own ancestor"},
+      {"hierarchy --child C", "invalid --child 'C': expected PARENT=CHILD[,CHILD...]"},
+      {"hierarchy --max-tree-bytes 10",
        "--max-tree-bytes applies to --format json-nested with --child"},
-      {HIERARCHY + std::vector<std::string>{"-o", "x-{layout}", HIERARCHY_FILE},
+      {"hierarchy -o x-{layout}",
        "-o holds {layout}, which is for --all-layouts: one file per layout"},
   };
-  for (const auto& c : cases) {
-    const Result run = lyra(c.args);
-    EXPECT_EQ(2, run.status) << c.message;
-    EXPECT_EQ("lyra read: " + c.message + "\nTry 'lyra read --help' for more information.\n",
+  for (const auto& [words, message] : cases) {
+    std::vector<std::string> args = lines(words, ' ');
+    const bool hierarchy = args[0] == "hierarchy";
+    args.erase(args.begin());
+    const Result run = lyra(
+        (hierarchy ? HIERARCHY
+                   : std::vector<std::string>{"read", "-c", dataPath("copybooks/custmast.cpy"),
+                                              "--fixed"}) +
+        args +
+        std::vector<std::string>{hierarchy ? HIERARCHY_FILE : dataPath("files/customers.dat")});
+    EXPECT_EQ(2, run.status) << message;
+    EXPECT_EQ("lyra read: " + message + "\nTry 'lyra read --help' for more information.\n",
               run.err);
   }
 }
@@ -471,8 +418,7 @@ TEST(RecordShapesCliTest, TreesPastTheBoundAreBadRecords) {
   EXPECT_THAT(run.out, HasSubstr("\"HC-CUST-ID\":\"100002\""));
   EXPECT_EQ("lyra read: 13 bad records skipped\n", run.err);
   std::string numbers;
-  std::istringstream notes(readFile(rejects + ".jsonl"));
-  for (std::string line; std::getline(notes, line);) numbers += line.substr(11, 3);
+  for (const std::string& line : lines(readFile(rejects + ".jsonl"))) numbers += line.substr(11, 3);
   EXPECT_EQ("1, 2, 3, 4, 5, 6, 7, 9, 10,11,12,13,14,", numbers);
   EXPECT_EQ(readFile(HIERARCHY_FILE).substr(0, 7 * 72) + readFile(HIERARCHY_FILE).substr(8 * 72),
             readFile(rejects));

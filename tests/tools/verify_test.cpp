@@ -15,14 +15,9 @@
 namespace {
 
 using data_variants::ToolRun;
+using data_variants::operator+;
+using data_variants::transactions;
 using test_support::dataPath;
-
-std::vector<std::string> transactions() {
-  return {"-c",         dataPath("copybooks/txnhdr.cpy") + "=HD",
-          "-c",         dataPath("copybooks/txndtl.cpy") + "=DT",
-          "-c",         dataPath("copybooks/txntrl.cpy") + "=TR",
-          "--id-field", "0:PIC X(2)"};
-}
 
 ToolRun verify(std::vector<std::string> args) {
   args.insert(args.begin(), "verify");
@@ -42,29 +37,29 @@ class VerifyTest : public ::testing::Test {
 };
 
 TEST_F(VerifyTest, WrittenFilesAreClean) {
-  const std::string copybooks = dataPath("copybooks/");
-  const std::vector<std::vector<std::string>> cases = {
-      {"-c", copybooks + "custmast.cpy", "--fixed", dataPath("files/customers.dat")},
-      {"-c", copybooks + "custmast.cpy", "--record-format", "vb", "--ebcdic",
-       dataPath("files/customers_vb.dat")},
-      {"-c", copybooks + "shipment.cpy", "--record-format", "rdw", "--rdw-excludes-header",
-       dataPath("files/shipments.dat")},
-      {"-c", copybooks + "payroll.cpy", "--record-format", "lines", dataPath("files/payroll.txt")},
-      {"-c", copybooks + "measures.cpy", "--float-format", "ieee-le", "--comp5-little-endian",
-       "--fixed", dataPath("files/measures.dat")},
+  // The layout, options and file, words between blanks; the records.
+  const std::pair<std::string, const char*> cases[] = {
+      {"custmast.cpy --fixed customers.dat", "12 records"},
+      {"custmast.cpy --record-format vb --ebcdic customers_vb.dat", "12 records"},
+      {"shipment.cpy --record-format rdw --rdw-excludes-header shipments.dat", "9 records"},
+      {"payroll.cpy --record-format lines payroll.txt", "10 records"},
+      {"measures.cpy --float-format ieee-le --comp5-little-endian --fixed measures.dat",
+       "8 records"},
   };
-  const char* const totals[] = {"12 records", "12 records", "9 records", "10 records", "8 records"};
-  for (size_t i = 0; i < cases.size(); ++i) {
-    SCOPED_TRACE(cases[i].back());
-    const ToolRun run = verify(cases[i]);
+  for (const auto& [words, records] : cases) {
+    SCOPED_TRACE(words);
+    std::vector<std::string> args = data_variants::lines(words, ' ');
+    args.front() = dataPath("copybooks/" + args.front());
+    args.back() = dataPath("files/" + args.back());
+    const ToolRun run = verify(std::vector<std::string>{"-c"} + args);
     EXPECT_EQ(0, run.status) << run.out << run.err;
-    EXPECT_EQ(std::string(totals[i]) + ", 0 bad values in 0 columns, 0 bad records",
+    EXPECT_EQ(std::string(records) + ", 0 bad values in 0 columns, 0 bad records",
               data_variants::lines(run.out).back());
   }
   // accounts.dat's counts are 3, 0, 12, 1, 5, 2, 7, 4: the first repetition is there in
   // seven records, the twelfth in one.
-  const ToolRun accounts =
-      verify({"--format", "json", "-c", copybooks + "acctrec.cpy", dataPath("files/accounts.dat")});
+  const ToolRun accounts = verify({"--format", "json", "-c", dataPath("copybooks/acctrec.cpy"),
+                                   dataPath("files/accounts.dat")});
   EXPECT_EQ(0, accounts.status);
   EXPECT_EQ(0u, accounts.out.find("{\"records\": 8, \"bad_records\": 0,")) << accounts.out;
   EXPECT_EQ(
@@ -110,44 +105,34 @@ TEST_F(VerifyTest, PlantedFaultsInLargeFilesAtTheirRecordsAndColumns) {
   txn.replace(static_cast<size_t>(at(28507)), 2, "ZZ");
   std::vector<std::string> args = transactions();
   args.insert(args.end(), {"--fixed", "120", "--format", "json", dir.write("txn.dat", txn)});
-  const ToolRun one = verify([&] {
-    std::vector<std::string> a = args;
-    a.insert(a.begin(), {"--threads", "1"});
-    return a;
-  }());
+  const ToolRun one = verify(std::vector<std::string>{"--threads", "1"} + args);
   args.insert(args.begin(), {"--threads", "2", "--chunk-size", "65536"});
   const ToolRun two = verify(args);
   EXPECT_EQ(1, two.status);
   EXPECT_EQ(one.out, two.out);
   EXPECT_EQ(0u, two.out.find("{\"records\": 30000, \"bad_records\": 1,")) << two.out;
+  // The column of a field with one bad value, at `offset` in record `record`.
+  const auto oneBad = [&](const std::string& name, int64_t record, int64_t offset,
+                          const std::string& hex, const std::string& expected) {
+    return "{\"name\": \"" + name +
+           "\", \"clean\": 17999, \"bad\": 1, \"null\": 0, \"first_bad\": {\"record\": " +
+           std::to_string(record) + ", \"offset\": " + std::to_string(at(record)) +
+           ", \"field_offset\": " + std::to_string(at(record) + offset) + ", \"hex\": \"" + hex +
+           "\", \"expected\": \"" + expected + "\"}},";
+  };
+  EXPECT_EQ(oneBad("DT-FEE", 10503, 53, "00 a5 2c",
+                   "packed digits of PIC S9(3)V99: nibbles 0 to 9, the last a sign C, D or F, an "
+                   "unused first nibble 0"),
+            column(two.out, "DT-FEE"));
   EXPECT_EQ(
-      "{\"name\": \"DT-FEE\", \"clean\": 17999, \"bad\": 1, \"null\": 0, \"first_bad\": "
-      "{\"record\": 10503, \"offset\": " +
-          std::to_string(at(10503)) + ", \"field_offset\": " + std::to_string(at(10503) + 53) +
-          ", \"hex\": \"00 a5 2c\", \"expected\": \"packed digits of PIC S9(3)V99: nibbles "
-          "0 to 9, the last a sign C, D or F, an unused first nibble 0\"}},",
-      column(two.out, "DT-FEE"));
-  EXPECT_EQ(
-      "{\"name\": \"DT-TXN-DATE\", \"clean\": 17999, \"bad\": 1, \"null\": 0, "
-      "\"first_bad\": {\"record\": 22509, \"offset\": " +
-          std::to_string(at(22509)) + ", \"field_offset\": " + std::to_string(at(22509) + 23) +
-          ", \"hex\": \"32 30 58 34 30 33 30 34\", \"expected\": \"digits 30 to 39 of PIC "
-          "9(8)\"}},",
+      oneBad("DT-TXN-DATE", 22509, 23, "32 30 58 34 30 33 30 34", "digits 30 to 39 of PIC 9(8)"),
       column(two.out, "DT-TXN-DATE"));
   EXPECT_NE(std::string::npos,
             two.out.find("\"unknown_records\": {\"count\": 1, \"record\": 28507, \"offset\": " +
                          std::to_string(at(28507)) + ", \"identifier\": \"ZZ\"}"))
       << two.out;
 
-  // accounts.dat's records: lengths 56 + 28 x count + 8 for the counts below.
-  const std::string accounts = data_variants::dataFile("accounts.dat");
-  std::vector<std::string> records;
-  size_t from = 0;
-  for (int count : {3, 0, 12, 1, 5, 2, 7, 4}) {
-    records.push_back(accounts.substr(from, 56 + 28 * count + 8));
-    from += records.back().size();
-  }
-  ASSERT_EQ(accounts.size(), from);
+  const std::vector<std::string> records = data_variants::accountRecords();
   std::string framed;
   int64_t counterOffset = 0, nibbleOffset = 0;
   for (int64_t number = 1; number <= 32000; ++number) {
@@ -225,23 +210,18 @@ TEST_F(VerifyTest, CompressedFilesWithAndWithoutAnIndex) {
   const std::string plain = dataPath("files/customers_rdw.dat");
   const std::string gzipped = dataPath("files/customers_rdw.dat.gz");
   const std::string index = dir.path("customers.idx");
-  const std::vector<std::string> layout = {"-c",       dataPath("copybooks/custmast.cpy"),
-                                           "--ebcdic", "--record-format",
-                                           "rdw",      "--format",
-                                           "json",     "--chunk-size",
-                                           "300"};
+  const std::vector<std::string> layout =
+      data_variants::copybooks({"custmast.cpy"}) +
+      std::vector<std::string>{"--ebcdic", "--record-format", "rdw", "--format",
+                               "json",     "--chunk-size",    "300"};
   ASSERT_EQ(0, data_variants::lyra({"splits", "--record-format", "rdw", "--every", "300", "--index",
                                     index, gzipped})
                    .status);
-  std::vector<std::string> args = layout;
-  args.push_back(plain);
-  const ToolRun expected = verify(args);
+  const ToolRun expected = verify(layout + std::vector<std::string>{plain});
   ASSERT_EQ(0, expected.status) << expected.err;
   for (const std::vector<std::string>& more : std::vector<std::vector<std::string>>{
            {"--threads", "2", "--index", index, gzipped}, {"--threads", "2", gzipped}}) {
-    std::vector<std::string> compressed = layout;
-    compressed.insert(compressed.end(), more.begin(), more.end());
-    const ToolRun run = verify(compressed);
+    const ToolRun run = verify(layout + more);
     EXPECT_EQ(0, run.status) << run.err;
     EXPECT_EQ(expected.out, run.out) << more.size();
   }

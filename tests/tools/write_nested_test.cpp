@@ -13,56 +13,20 @@
 
 namespace {
 
-using test_support::dataPath;
-using test_support::readFile;
-using test_support::TempDir;
 using ::testing::HasSubstr;
-using write_rows::Listed;
-using write_rows::listedFiles;
-using write_rows::lyra;
-using write_rows::readRows;
-using write_rows::Result;
-using write_rows::run;
-using write_rows::writeRows;
+using namespace write_rows;  // NOLINT(build/namespaces)
 
 // Every file the manifests list, rebuilt from its json-nested lines, plain and typed.
 // json-nested leaves FILLER out, which writing fills with blanks: the FILLER of these
 // files (custmast, itemprice, policy and txntrl have some) holds blanks, as GnuCOBOL
 // wrote it, so their bytes come back whole.
 TEST(WriteNestedTest, RebuildsEveryListedFile) {
-  for (const Listed& d : listedFiles()) {
-    SCOPED_TRACE(d.file);
-    TempDir dir;
-    const std::string original =
-        readFile(dataPath("files/" + d.file)).substr(static_cast<size_t>(d.skip));
-    const std::set<std::string> chosen = {"vb", "vbs", "vs", "lines"};
-    const bool canonicalFraming = d.framing.size() < 2 || chosen.count(d.framing[1]) == 0;
-    for (const bool typed : {false, true}) {
-      const std::string rows = readRows(d, "json-nested", typed);
-      ASSERT_FALSE(rows.empty());
-      const Result wrote = writeRows(d, rows, "json-nested", d.framing, dir.path("out.dat"));
-      ASSERT_EQ(0, wrote.status) << wrote.err;
-      if (canonicalFraming) {
-        EXPECT_TRUE(original == readFile(dir.path("out.dat"))) << (typed ? " typed" : "");
-      }
-    }
-  }
+  for (const Listed& d : listedFiles()) expectRebuilt(d, "json-nested", "json-nested");
 }
 
-const std::vector<std::string> HIERARCHY = {"-c",         dataPath("copybooks/hcust.cpy") + "=C",
-                                            "-c",         dataPath("copybooks/hacct.cpy") + "=A",
-                                            "-c",         dataPath("copybooks/hphone.cpy") + "=P",
-                                            "-c",         dataPath("copybooks/htxn.cpy") + "=T",
-                                            "--id-field", "0:PIC X",
-                                            "--fixed",    "72",
-                                            "--child",    "C=A,P",
-                                            "--child",    "A=T"};
+const std::vector<std::string> HIERARCHY =
+    data_variants::hierarchy() + std::vector<std::string>{"--child", "C=A,P", "--child", "A=T"};
 const size_t HIERARCHY_LENGTH = 72;
-
-std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
 
 // The records of hierarchy.dat (numbered from 1) in the order given, each customer's
 // FILLER (bytes 44 to 47 of a C record, 'ZZZZ' in the file) blank.

@@ -4,16 +4,15 @@
 #ifndef LYRA_TESTS_TOOLS_WRITE_ROWS_H_
 #define LYRA_TESTS_TOOLS_WRITE_ROWS_H_
 
-#include <sys/wait.h>
-
+#include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <fstream>
 #include <map>
-#include <sstream>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "data_variants.h"
 #include "test_util.h"
 
 namespace write_rows {
@@ -22,31 +21,19 @@ using test_support::dataPath;
 using test_support::readFile;
 using test_support::TempDir;
 
-struct Result {
-  int status;
-  std::string out, err;
-};
+using data_variants::lines;
+using data_variants::operator+;
+using Result = data_variants::ToolRun;
 
-// Runs a shell command (no argument holds a single quote), its input from a file.
-inline Result run(const std::string& command, const std::string& input = "/dev/null") {
-  TempDir dir;
-  const int status =
-      system((command + " <'" + input + "' >" + dir.path("out") + " 2>" + dir.path("err")).c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(dir.path("out")),
-          readFile(dir.path("err"))};
+inline Result run(const std::string& command) {
+  return data_variants::runShell(command);
 }
 
+// The command line that runs the built tool with the arguments.
 inline std::string lyra(const std::vector<std::string>& args) {
-  std::string command = "'" LYRA_BINARY_DIR "/tools/lyra/lyra'";
-  for (const std::string& arg : args) command += " '" + arg + "'";
+  std::string command = "lyra";
+  for (const std::string& arg : args) command += " " + data_variants::quoted(arg);
   return command;
-}
-
-inline std::vector<std::string> split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  std::istringstream in(text);
-  for (std::string part; std::getline(in, part, separator);) parts.push_back(part);
-  return parts;
 }
 
 // A data file of the manifests with the options that read it and that write it.
@@ -64,13 +51,13 @@ inline std::vector<Listed> listedFiles() {
   std::ifstream manifest(dataPath("files/manifest.tsv"));
   for (std::string line; std::getline(manifest, line);) {
     if (line.empty() || line[0] == '#') continue;
-    const std::vector<std::string> f = split(line, '\t');
+    const std::vector<std::string> f = lines(line, '\t');
     Listed d;
     d.file = f[0];
     if (f[1] == "EBCDIC") d.text.push_back("--ebcdic");
     if (f[2] != "0") d.framing = {"--fixed", f[2]};
     d.skip = std::stoll(f[3]);
-    for (const std::string& layout : split(f[6], ',')) {
+    for (const std::string& layout : lines(f[6], ',')) {
       const size_t equals = layout.find('=');
       const std::string copybook = equals == std::string::npos ? layout : layout.substr(equals + 1);
       d.layouts.push_back(dataPath("copybooks/" + copybook) +
@@ -85,17 +72,14 @@ inline std::vector<Listed> listedFiles() {
   std::ifstream framed(dataPath("files/framed.tsv"));
   for (std::string line; std::getline(framed, line);) {
     if (line.empty() || line[0] == '#') continue;
-    const std::vector<std::string> f = split(line, '\t');
+    const std::vector<std::string> f = lines(line, '\t');
     Listed d;
     d.file = f[0];
     d.framing = {"--record-format", f[1]};
-    if (f[2].find("rdw_little_endian") != std::string::npos)
-      d.framing.push_back("--rdw-little-endian");
-    if (f[2].find("rdw_excludes_header") != std::string::npos) {
-      d.framing.push_back("--rdw-excludes-header");
-    }
-    if (f[2].find("bdw_excludes_header") != std::string::npos) {
-      d.framing.push_back("--bdw-excludes-header");
+    for (std::string flag : {"rdw_little_endian", "rdw_excludes_header", "bdw_excludes_header"}) {
+      if (f[2].find(flag) == std::string::npos) continue;
+      std::replace(flag.begin(), flag.end(), '_', '-');
+      d.framing.push_back("--" + flag);
     }
     const size_t varseq = f[2].find("varseq_format=");
     if (varseq != std::string::npos) {
@@ -137,7 +121,7 @@ inline std::string readRows(const Listed& d, const std::string& format, bool typ
   for (const std::string& id : d.ids) {
     std::vector<std::string> active = args;
     active.insert(active.end(), {id, path});
-    for (const std::string& row : split(run(lyra(active)).out, '\n')) {
+    for (const std::string& row : lines(run(lyra(active)).out)) {
       const size_t number = row.find("\"_record\":") + 10;
       rows[std::stoll(row.substr(number))] = "{\"_layout\":\"" + id + "\"," + row.substr(1);
     }
@@ -159,6 +143,29 @@ inline Result writeRows(const Listed& d, const std::string& rows, const std::str
     args.insert(args.end(), part->begin(), part->end());
   }
   return run(lyra(args));
+}
+
+// The file rebuilt from the rows lyra read gives of it, plain and typed: byte for byte
+// where its framing is one lyra writes as the file has it (not vb, vbs, vs or lines,
+// whose blocks, segments or line ends a script chose).
+inline void expectRebuilt(const Listed& d, const std::string& plainFormat,
+                          const std::string& typedFormat) {
+  SCOPED_TRACE(d.file);
+  TempDir dir;
+  const std::string original =
+      readFile(dataPath("files/" + d.file)).substr(static_cast<size_t>(d.skip));
+  const bool chosen = d.framing.size() >= 2 &&
+                      std::set<std::string>{"vb", "vbs", "vs", "lines"}.count(d.framing[1]) > 0;
+  for (const bool typed : {false, true}) {
+    const std::string format = typed ? typedFormat : plainFormat;
+    const std::string rows = readRows(d, format, typed);
+    ASSERT_FALSE(rows.empty());
+    const Result wrote = writeRows(d, rows, format, d.framing, dir.path("out.dat"));
+    ASSERT_EQ(0, wrote.status) << wrote.err;
+    if (!chosen) {
+      EXPECT_TRUE(original == readFile(dir.path("out.dat"))) << format << typed;
+    }
+  }
 }
 
 }  // namespace write_rows
